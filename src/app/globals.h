@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// Program-wide values, set during start-up and read by every window.
+// Owned by the main thread; no other thread writes them.
+
+// The persistent settings; field names are the names of their stored values.
+struct TAppSettings {
+    QString InputFileDir;  // folder of the last opened source, ends in "/"
+    QString OutputFileDir; // remembered output folder, ends in "/"; empty = choose afresh
+    int32_t AudioBitrate = 192;
+    int32_t AudioSampleRate = 44100;
+    int32_t AudioBitsPerSample = 16;
+    int32_t AudioChannels = 2; // 0 dual channels, 1 stereo, 2 joint stereo, 3 mono
+    bool AudioVBR = false;
+    int32_t AudioVbrMinBitrate = 128;
+    int32_t AudioVbrMaxBitrate = 256;
+};
+
+// The ID3 texts of the next rip, each at most TagTextMax characters.
+struct TCurrentTag {
+    QString Title, Artist, Album, Year, Comment, Genre;
+};
+
+inline constexpr int TagTextMax = 255;
+inline constexpr int32_t TipsOff = 10000;
+
+extern QString ProgramDir; // folder of the executable, ends in "/"
+extern QString AppTitle;   // "Free Sonavel"
+extern QString FileFilter; // the open dialog's filter, Qt syntax, first entry preselected
+extern QString HelpFileName;
+extern QString TipsFileName;
+extern QString RegistryKey;
+extern QString SupportEmail;
+extern QString MailSubject;
+extern int32_t TipsIndex;
+extern std::array<int32_t, 18> BitrateTable;
+extern TAppSettings AppSettings;
+extern TCurrentTag CurrentTag;
+
+void FillBitrateTable();
+
+// Sets the constants of start-up step 6 (title, filter, file names, addresses).
+void SetProgramConstants();
+
+// Folder of read-only data (tips, help): ProgramDir in a build tree, share/sonavel
+// for an installed copy.
+QString DataDir();
+
+// Folder of the user's history lists: ProgramDir in a build tree, the user's data
+// folder for an installed copy; SONAVEL_DATA_DIR overrides both.
+QString HistoryDir();

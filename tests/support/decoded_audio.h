@@ -1,0 +1,44 @@
+#pragma once
+
+// Reads a media file back with FFmpeg's own decoders (never with the encoder that
+// wrote it), for checks on what a rip produced or what a fixture holds.
+
+#include <QMap>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct DecodedAudio {
+    bool ok = false;
+    QString error;
+    int sampleRate = 0;
+    int channels = 0;              // channels of the decoded stream (not downmixed)
+    std::vector<int16_t> samples;  // interleaved, as decoded, converted to s16
+    QMap<QString, QString> tags;   // container metadata (ID3v2 texts for MP3)
+    QString codecName;
+    int64_t bitRate = 0;           // stream's declared bit rate, bit/s
+    int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
+};
+
+// Decodes audio stream `streamIndex` (or FFmpeg's best audio stream when -1).
+DecodedAudio DecodeAudioFile(const QString& path, int streamIndex = -1);
+
+// Bit rate in kbit/s of every MPEG audio frame header in an MP3 file (after any ID3v2
+// tag), and the sample rate and channel mode bits of the first frame.
+struct Mp3FrameScan {
+    std::vector<int> bitratesKbps;
+    int sampleRate = 0;
+    int modeBits = -1; // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
+    bool hasId3v2 = false;
+    bool hasId3v1 = false;
+    QString infoTag;   // "Info", "Xing" or empty, from the first frame
+};
+Mp3FrameScan ScanMp3Frames(const QString& path);
+
+// Position (in frames) where `needle` best matches inside `haystack`, both interleaved
+// with the same channel count, searching offsets [from, to]. Returns the offset with the
+// highest normalised correlation and writes that correlation to *score when given.
+int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<int16_t>& needle,
+                       int channels, int64_t from, int64_t to, double* score = nullptr,
+                       int64_t needleFrames = 0);

@@ -1,0 +1,36 @@
+# Shared by sonavel.sh and test.sh: install what is missing, then configure and build.
+# Sourced, not run.
+
+SONAVEL_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
+  libmp3lame-dev libmp3lame0
+  libgtest-dev
+  xvfb xauth
+)
+
+# Installs only what dpkg does not already have, with a single apt-get update.
+sonavel_ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# sonavel_build BUILD_DIR [cmake options...]: configures once, then builds incrementally.
+sonavel_build() {
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@" >&2
+  fi
+  cmake --build "$dir" -j "$(nproc)" >&2
+}

@@ -229,6 +229,7 @@ bool TsettingsFrm::event(QEvent* e) {
 
 void TsettingsFrm::showEvent(QShowEvent* e) {
     FLoadErrorReported = false;
+    FUnsavedLists.clear();
     QDialog::showEvent(e);
 }
 
@@ -239,6 +240,7 @@ void TsettingsFrm::FormActivate() {
                                     {authorEdit, "author.lst"},
                                     {YearEdit, "Year.lst"},
                                     {copyrightEdit, "Copyright.lst"}};
+    FUnsavedLists.clear(); // the lists are their files again
     try {
         for (const THistoryField& f : fields)
             LoadHistory(f.combo, HistoryDir() + QLatin1String(f.file));
@@ -260,14 +262,18 @@ void TsettingsFrm::skinButton2Click() {
                                         {copyrightEdit, "Copyright.lst"}};
         for (const THistoryField& f : fields) {
             const QString text = f.combo->currentText();
-            if (text.isEmpty() || f.combo->findText(text, Qt::MatchFixedString) >= 0)
+            const bool added = !text.isEmpty() && f.combo->findText(text, Qt::MatchFixedString) < 0;
+            if (added)
+                AddSorted(f.combo, text);
+            if (!added && !FUnsavedLists.contains(f.combo))
                 continue;
-            AddSorted(f.combo, text);
             try {
                 SaveListFile(HistoryDir() + QLatin1String(f.file), Items(f.combo));
+                FUnsavedLists.remove(f.combo);
             } catch (const Exception& e) {
-                // The entry stays listed and the dialog open: nothing typed is lost, and
-                // the next OK goes on with the fields after this one.
+                // The entry stays listed and the dialog open: nothing typed is lost. The
+                // next OK saves this list again, then goes on with the fields after it.
+                FUnsavedLists.insert(f.combo);
                 ReportException(e);
                 return;
             }

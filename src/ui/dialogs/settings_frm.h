@@ -10,6 +10,7 @@
 #include "app/globals.h"
 
 #include <QDialog>
+#include <QSet>
 
 class QCheckBox;
 class QComboBox;
@@ -70,6 +71,7 @@ private:
     QWidget* BuildId3Page();
 
     bool FLoadErrorReported = false;
+    QSet<QComboBox*> FUnsavedLists; // lists whose last save failed
 };
 
 // Created on first use and kept until the application ends.

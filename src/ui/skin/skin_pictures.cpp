@@ -26,8 +26,10 @@ static QSvgRenderer* Renderer(const QString& name) {
     static QHash<QString, std::shared_ptr<QSvgRenderer>> cache;
     auto it = cache.find(name);
     if (it == cache.end()) {
-        auto renderer = std::make_shared<QSvgRenderer>(PicturePath(name));
-        it = cache.insert(name, renderer->isValid() ? renderer : nullptr);
+        std::shared_ptr<QSvgRenderer> renderer;
+        if (QFile::exists(PicturePath(name)))
+            renderer = std::make_shared<QSvgRenderer>(PicturePath(name));
+        it = cache.insert(name, renderer && renderer->isValid() ? renderer : nullptr);
     }
     return it->get();
 }

@@ -1,6 +1,7 @@
 #include "dialog_test_util.h"
 
 #include "app/globals.h"
+#include "support/test_env.h"
 #include "ui/dialogs/about_frm.h"
 #include "ui/skin/link_label.h"
 
@@ -99,4 +100,20 @@ TEST(AboutBox, ClickingTheLinkLabelsOpensThem) {
     about.hide();
     ASSERT_EQ(urls.Urls.size(), 1u);
     EXPECT_EQ(urls.Urls[0].scheme(), QStringLiteral("mailto"));
+}
+
+TEST(Help, OnePageWithAnAnchorPerTopicCoveringKeysAndCommandLine) {
+    const QString html = QString::fromUtf8(
+        ReadFile(QStringLiteral(SONAVEL_TEST_SOURCE_DIR "/resources/help/sonavel.html")));
+    for (const char* id : {"start", "open", "preview", "range", "keyboard", "output", "settings",
+                           "tags", "rip", "commandline", "files", "problems"}) {
+        const QString anchor = QStringLiteral("id=\"%1\"").arg(QLatin1String(id));
+        EXPECT_TRUE(html.contains(anchor)) << id;
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"#%1\"").arg(QLatin1String(id)))) << id;
+    }
+    for (const char* text :
+         {"sonavel --rip SOURCE", "sonavel --list-tracks SOURCE", "--audio-track N",
+          "--vbr MIN-MAX", "dual|stereo|joint|mono", "<kbd>Space</kbd>", "<kbd>[</kbd>",
+          "<kbd>]</kbd>", "<kbd>Escape</kbd>", "<kbd>Home</kbd>", "Joint Stero"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
 }

@@ -106,6 +106,29 @@ TEST(MessageBox, LongTextIsCutAndTheBoxKeepsItsSize) {
     EXPECT_EQ(labelSize, QSize(217, 97));
 }
 
+TEST(MessageBox, AMessageRaisedWhileTheBoxIsUpGetsItsOwnBox) {
+    TmsgFrm& box = MessageBoxForm();
+    int inner = 0;
+    QString outerText;
+    Later([&] {
+        Later([&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* other = qobject_cast<TmsgFrm*>(w);
+                    other && other != &box && other->isVisible())
+                    other->helpBtn->click();
+        });
+        inner = ShowMessageBox(0, QStringLiteral("inner"), QStringLiteral("&OK"),
+                               QStringLiteral("&Close"));
+        outerText = box.msgLabel->text();
+        box.okBtn->click();
+    });
+    EXPECT_EQ(
+        ShowMessageBox(1, QStringLiteral("outer"), QStringLiteral("&Yes"), QStringLiteral("&No")),
+        1);
+    EXPECT_EQ(inner, 2);
+    EXPECT_EQ(outerText, QStringLiteral("outer"));
+}
+
 TEST(MessageBox, FourPicturesExist) {
     for (int i = 0; i < 4; ++i) {
         TImage image(TmsgFrm::IconPicture(i));

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <memory>
+
 namespace {
 const QString HelpCaption = QStringLiteral("&Help");
 constexpr int ClientWidth = 326;
@@ -119,10 +121,17 @@ int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
                    const QString& rightCaption) {
     if (Hook())
         return Hook()(icon, text, leftCaption, rightCaption);
-    TmsgFrm& box = MessageBoxForm();
-    box.setIconIndex(icon);
-    box.msgLabel->setText(text);
-    box.okBtn->setText(leftCaption);
-    box.helpBtn->setText(rightCaption);
-    return box.exec();
+    TmsgFrm* box = &MessageBoxForm();
+    // A message raised while the box is already up (from a timer or a queued report)
+    // gets a box of its own: the shared one cannot run a second modal loop.
+    std::unique_ptr<TmsgFrm> nested;
+    if (box->isVisible()) {
+        nested = std::make_unique<TmsgFrm>();
+        box = nested.get();
+    }
+    box->setIconIndex(icon);
+    box->msgLabel->setText(text);
+    box->okBtn->setText(leftCaption);
+    box->helpBtn->setText(rightCaption);
+    return box->exec();
 }

@@ -28,10 +28,13 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     // Message on white above, buttons on a light band below.
     auto* body = new QFrame(this);
     body->setGeometry(0, 0, ClientWidth, ButtonBandTop);
-    body->setStyleSheet(QStringLiteral("background: #FFFFFF;"));
+    body->setObjectName(QStringLiteral("msgBody"));
+    body->setStyleSheet(QStringLiteral("#msgBody { background: #FFFFFF; }"));
     auto* band = new QFrame(this);
     band->setGeometry(0, ButtonBandTop, ClientWidth, ClientHeight - ButtonBandTop);
-    band->setStyleSheet(QStringLiteral("background: #E9EEFB; border-top: 1px solid #C9D4F2;"));
+    band->setObjectName(QStringLiteral("msgBand"));
+    band->setStyleSheet(
+        QStringLiteral("#msgBand { background: #E9EEFB; border-top: 1px solid #C9D4F2; }"));
 
     icon = new TImage(body);
     icon->setObjectName(QStringLiteral("icon"));

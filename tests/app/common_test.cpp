@@ -1,8 +1,8 @@
 #include "app/common.h"
 
+#include "app/globals.h"
 #include "platform/exception.h"
 #include "platform/shell.h"
-#include "app/globals.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -47,8 +47,9 @@ TEST(TextHelpers, LeadingNumberRaisesTheConversionErrorWithTheRunInItsMessage) {
 }
 
 TEST(TextHelpers, ReplaceAllAndSplitKeepEveryPiece) {
-    EXPECT_EQ(ReplaceAllText(QStringLiteral("a\\b\\\\c"), QStringLiteral("\\"), QStringLiteral("/")),
-              QStringLiteral("a/b//c"));
+    EXPECT_EQ(
+        ReplaceAllText(QStringLiteral("a\\b\\\\c"), QStringLiteral("\\"), QStringLiteral("/")),
+        QStringLiteral("a/b//c"));
     QStringList pieces{QStringLiteral("kept")};
     SplitText(QStringLiteral("1.12.0.268"), QStringLiteral("."), pieces);
     EXPECT_EQ(pieces, (QStringList{"kept", "1", "12", "0", "268"}));
@@ -106,9 +107,8 @@ TEST_F(FolderPath, CreatesOnlyTheMissingLevelsAndEndsInASeparator) {
 }
 
 TEST_F(FolderPath, DoubledTrailingAndBackslashSeparatorsNameEachFolderOnce) {
-    const QString got = ForceFolderPath(QStringLiteral("  ") + root +
-                                            QStringLiteral("//a\\\\b///c// "),
-                                        QStringLiteral("/x"));
+    const QString got = ForceFolderPath(
+        QStringLiteral("  ") + root + QStringLiteral("//a\\\\b///c// "), QStringLiteral("/x"));
     EXPECT_EQ(got, root + QStringLiteral("/a/b/c/"));
     EXPECT_TRUE(QFileInfo(root + QStringLiteral("/a/b/c")).isDir());
 }
@@ -131,8 +131,9 @@ TEST_F(FolderPath, EmptyPathYieldsTheDefaultFolderAndRootYieldsRoot) {
 TEST_F(FolderPath, AFolderThatCannotBeCreatedGivesEmptyAndKeepsTheLevelsBefore) {
     // A file where a folder should be cannot be turned into a folder, even by root.
     ASSERT_TRUE(WriteFile(root + QStringLiteral("/made/blocker"), "x"));
-    EXPECT_EQ(ForceFolderPath(root + QStringLiteral("/made/blocker/sub/deeper"), QStringLiteral("/x")),
-              QString());
+    EXPECT_EQ(
+        ForceFolderPath(root + QStringLiteral("/made/blocker/sub/deeper"), QStringLiteral("/x")),
+        QString());
     EXPECT_TRUE(QFileInfo(root + QStringLiteral("/made")).isDir());
     EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/made/blocker/sub")));
 }

@@ -25,8 +25,8 @@ protected:
     void TearDown() override { qunsetenv("SONAVEL_REGISTRY"); }
 
     void WriteHive(const QByteArray& values) {
-        ASSERT_TRUE(WriteFile(hive, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Vemra\\Sonavel]\r\n" +
-                                        values));
+        ASSERT_TRUE(WriteFile(
+            hive, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Vemra\\Sonavel]\r\n" + values));
     }
     TRegistry Open() {
         TRegistry reg(hive);
@@ -47,8 +47,8 @@ TEST_F(SettingsStore, FirstStartWritesExactlyTheTenDefaults) {
     TRegistry reg = Open();
     EXPECT_EQ(reg.GetValueNames(),
               (QStringList{"InputFileDir", "OutputFileDir", "AudioBitrate", "AudioSampleRate",
-                           "AudioChannels", "AudioBitsPerSample", "AudioVBR",
-                           "AudioVbrMinBitrate", "AudioVbrMaxBitrate", "tips"}));
+                           "AudioChannels", "AudioBitsPerSample", "AudioVBR", "AudioVbrMinBitrate",
+                           "AudioVbrMaxBitrate", "tips"}));
     EXPECT_EQ(reg.ReadString(QStringLiteral("InputFileDir")), Docs());
     EXPECT_EQ(reg.GetDataType(QStringLiteral("OutputFileDir")), TRegDataType::rdString);
     EXPECT_EQ(reg.ReadString(QStringLiteral("OutputFileDir")), QString());

@@ -204,3 +204,12 @@ TEST(SourceTag, StartsEmptyForEverySource) {
     EXPECT_EQ(info.FormatLow, 0);
     EXPECT_EQ(info.FormatHigh, 0);
 }
+
+TEST_F(ListFiles, ACarriageReturnInsideAnEntrySurvivesASaveAndLoad) {
+    // Found by fuzzing: "x\r\r\n" is the entry "x\r", and must come back as such.
+    const QStringList entries{QStringLiteral("x\r"), QStringLiteral("a\rb")};
+    SaveListFile(dir + QStringLiteral("/cr.lst"), entries);
+    QStringList back;
+    LoadListFile(dir + QStringLiteral("/cr.lst"), back);
+    EXPECT_EQ(back, entries);
+}

@@ -6,8 +6,10 @@
 #include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/skin_pictures.h"
+#include "ui/skin/skin_style.h"
 #include "ui/skin/track_bar.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -220,4 +222,13 @@ TEST(SkinWidgets, LinkLabelIsBlueUnderlinedWithAHandCursor) {
     Press(&link, QPoint(5, 5));
     Release(&link, QPoint(6, 5));
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(SkinWidgets, ApplySkinGivesTheProgramItsIconPaletteAndStylesheet) {
+    ApplySkin(*qApp);
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(QSize(32, 32)).isNull());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(95, 127, 237));
+    EXPECT_FALSE(qApp->styleSheet().isEmpty());
+    qApp->setStyleSheet(QString()); // leave the other tests as they were
 }

@@ -5,11 +5,13 @@
 extern "C" {
 #include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
 }
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 
 using namespace media;
 
@@ -105,6 +107,8 @@ void TMediaAudioStream::Close() {
     FDuration = 0;
     FHaveOrigin = false;
     FOriginSample = 0;
+    FOriginOut = 0;
+    FSourceRate = 0;
     FCodecFrameSize = 0;
     FFirstFrameSamples = 0;
     ResetDecoding();
@@ -119,7 +123,8 @@ void TMediaAudioStream::ResetDecoding() {
     FAnchorGuessed = false;
     FAnchorVotes.clear();
     FWeakVotes.clear();
-    FUnanchoredFrames = 0;
+    FHeldFrames.clear();
+    FHeldSamples = 0;
     FDraining = false;
     FEnded = false;
     FDropBefore = 0;
@@ -244,9 +249,12 @@ TMediaResult TMediaAudioStream::DecodeMore() {
             continue;
         }
         if (result == AVERROR_EOF) {
-            if (!FAnchored && FUnanchoredFrames > 0) {
-                Anchor();
-                return S_OK;
+            if (!FAnchored && !FHeldFrames.empty()) {
+                TMediaResult anchored = Anchor();
+                if (Failed(anchored))
+                    return anchored;
+                if (PendingFrames() > 0)
+                    return S_OK;
             }
             if (FConverter && FAnchored) {
                 const int64_t before = PendingFrames();
@@ -312,31 +320,42 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
         return S_OK;
     if (!FConverter) {
         // The first frame decides what is delivered for the whole stream.
-        FFormat.sampleRate = frame->sample_rate;
-        FFormat.channels = frame->ch_layout.nb_channels >= 2 ? 2 : 1;
-        FFormat.bitsPerSample = IsEightBit(frame->format) ? 8 : 16;
+        FSourceRate = frame->sample_rate;
+        FFormat.sampleRate = FWanted.sampleRate > 0 ? FWanted.sampleRate : frame->sample_rate;
+        FFormat.channels = FWanted.channels > 0 ? std::min(FWanted.channels, 2)
+                                                : (frame->ch_layout.nb_channels >= 2 ? 2 : 1);
+        FFormat.bitsPerSample = FWanted.bitsPerSample == 8 || FWanted.bitsPerSample == 16
+                                    ? FWanted.bitsPerSample
+                                    : (IsEightBit(frame->format) ? 8 : 16);
         FConverter = std::make_unique<TPcmConverter>(
             FFormat.channels, FFormat.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16,
             FFormat.sampleRate);
     }
-    if (!FAnchored) {
-        // Only timestamps the container wrote vote (their packets know their file
-        // position); the parser's interpolated ones inherit any mistake before them.
-        const int64_t ts = frame->best_effort_timestamp;
-        if (ts != AV_NOPTS_VALUE) {
-            const int64_t vote = TimestampToSample(ts) - FUnanchoredFrames;
-            (frame->pkt_pos >= 0 ? FAnchorVotes : FWeakVotes).push_back(vote);
-        }
-        if (!FHaveOrigin && FFirstFrameSamples == 0)
-            FFirstFrameSamples = frame->nb_samples;
-        const int made = FConverter->Convert(frame, FPending);
-        if (made < 0)
-            return made;
-        FUnanchoredFrames += made;
-        if (FAnchorVotes.size() >= kAnchorVotes)
-            Anchor();
-        return S_OK;
+    if (FAnchored)
+        return ConvertFrame(frame);
+
+    // Only timestamps the container wrote vote (their packets know their file position);
+    // the parser's interpolated ones inherit any mistake before them.
+    const int64_t ts = frame->best_effort_timestamp;
+    if (ts != AV_NOPTS_VALUE) {
+        const int64_t vote = TimestampToSample(ts) - FHeldSamples;
+        (frame->pkt_pos >= 0 ? FAnchorVotes : FWeakVotes).push_back(vote);
     }
+    if (!FHaveOrigin && FFirstFrameSamples == 0)
+        FFirstFrameSamples = int(av_rescale(frame->nb_samples, FFormat.sampleRate, FSourceRate));
+    ffmpeg::FramePtr held(av_frame_clone(frame));
+    if (!held)
+        return AVERROR(ENOMEM);
+    FHeldFrames.push_back(std::move(held));
+    FHeldSamples += frame->nb_samples;
+    // Enough votes, or waited long enough (a stream whose packets never carry their own
+    // timestamps must not pile up frames).
+    if (FAnchorVotes.size() >= kAnchorVotes || FHeldSamples >= FSourceRate)
+        return Anchor();
+    return S_OK;
+}
+
+TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
     if (FPendingPos == FPending.size()) {
         FPending.clear();
         FPendingPos = 0;
@@ -349,38 +368,77 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
     return S_OK;
 }
 
-void TMediaAudioStream::Anchor() {
-    int64_t anchor = 0;
+TMediaResult TMediaAudioStream::Anchor() {
     if (FAnchorVotes.empty())
         FAnchorVotes.swap(FWeakVotes);
     FAnchorGuessed = FAnchorVotes.empty();
+    int64_t anchor = 0; // source-rate number of the first held sample
     if (FAnchorGuessed) {
         anchor = FHaveOrigin ? FOriginSample : 0;
     } else {
         // The number most frames agree on; with no agreement, the latest frame's.
         anchor = FAnchorVotes.back();
-        size_t best = 0;
+        size_t best = 1;
         for (int64_t vote : FAnchorVotes) {
             size_t n = size_t(std::count(FAnchorVotes.begin(), FAnchorVotes.end(), vote));
-            if (n > best && n > 1) {
+            if (n > best) {
                 best = n;
                 anchor = vote;
             }
         }
     }
-    FPendingSample = anchor + int64_t(FPendingPos / size_t(std::max(1, FFormat.BlockAlign())));
-    FCounted = anchor + FUnanchoredFrames;
-    FAnchored = true;
     FAnchorVotes.clear();
     FWeakVotes.clear();
+
+    // A resampler keeps its phase from where it starts. Start it where the source and
+    // the delivered sample grids meet (every 160 samples from 48 kHz to 44.1 kHz), with
+    // silence up to the first held sample, so a decode begun after a seek and one begun
+    // at the start run in the same phase and deliver the same samples.
+    const int64_t grid = FSourceRate / std::gcd(int64_t(FSourceRate), int64_t(FFormat.sampleRate));
+    int64_t lead = anchor % grid;
+    if (lead < 0)
+        lead += grid;
+    const int64_t start = anchor - lead;
+    FCounted = av_rescale(start, FFormat.sampleRate, FSourceRate); // exact on the grid
+    FPending.erase(FPending.begin(), FPending.begin() + ptrdiff_t(FPendingPos));
+    FPendingPos = 0;
+    FPendingSample = FCounted;
+    FAnchored = true;
+    if (lead > 0 && !FHeldFrames.empty()) {
+        const AVFrame* first = FHeldFrames.front().get();
+        ffmpeg::FramePtr silence = ffmpeg::MakeFrame();
+        silence->format = first->format;
+        silence->sample_rate = first->sample_rate;
+        silence->nb_samples = int(lead);
+        int result = av_channel_layout_copy(&silence->ch_layout, &first->ch_layout);
+        if (result >= 0)
+            result = av_frame_get_buffer(silence.get(), 0);
+        if (result >= 0)
+            result = av_samples_set_silence(silence->extended_data, 0, int(lead),
+                                            silence->ch_layout.nb_channels,
+                                            AVSampleFormat(silence->format));
+        if (result < 0)
+            return result;
+        // Delivered as the (at most a few milliseconds of) silence before the first sound.
+        if (TMediaResult converted = ConvertFrame(silence.get()); Failed(converted))
+            return converted;
+    }
     if (!FHaveOrigin) {
         FHaveOrigin = true;
         FOriginSample = anchor;
+        FOriginOut = FPendingSample;
     }
+    std::vector<ffmpeg::FramePtr> held;
+    held.swap(FHeldFrames);
+    FHeldSamples = 0;
+    for (const ffmpeg::FramePtr& frame : held)
+        if (TMediaResult converted = ConvertFrame(frame.get()); Failed(converted))
+            return converted;
+    return S_OK;
 }
 
 int64_t TMediaAudioStream::TimestampToSample(int64_t timestamp) const {
-    const AVRational perSample{1, FFormat.sampleRate};
+    const AVRational perSample{1, FSourceRate};
     int64_t sample = av_rescale_q_rnd(timestamp - FStartTs, FTimeBase, perSample,
                                       AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
     // A container whose clock ticks are coarser than a sample (Matroska counts
@@ -473,7 +531,7 @@ TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
         std::max<int64_t>(int64_t(kSeekPrerollSeconds * rate), 4 * int64_t(FFirstFrameSamples));
     for (int attempt = 0; attempt <= kSeekAttempts; ++attempt) {
         const int64_t from = target - (preroll << attempt);
-        bool atStart = from <= FOriginSample || attempt == kSeekAttempts;
+        bool atStart = from <= FOriginOut || attempt == kSeekAttempts;
         TMediaResult result = S_OK;
         if (!atStart) {
             const int64_t ts = FStartTs + av_rescale_q(from, AVRational{1, rate}, FTimeBase);

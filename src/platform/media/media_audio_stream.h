@@ -7,11 +7,13 @@
 //   the caller names; lists every audio stream.
 // - Delivers 16-bit PCM, or unsigned 8-bit where the source is 8-bit; mono stays mono,
 //   more than two channels become stereo (AC-3 by its own bitstream downmix, the rest by
-//   the ITU downmix, normalised so it cannot clip).
-// - Samples are numbered from time 0 = the container's start time, the instant a player's
-//   time display shows as 0; times are in 100-ns units. Numbers come from the first
-//   timestamp after opening or seeking and then from counting samples, so timestamps that
-//   jump (joined VOB parts) never make time run backwards.
+//   the ITU downmix, normalised so it cannot clip). A caller may ask for another rate,
+//   channel count or width (SetOutputFormat): the data are converted, never relabelled.
+// - Samples (at the delivered rate) are numbered from time 0 = the container's start
+//   time, the instant a player's time display shows as 0; times are in 100-ns units.
+//   Numbers come from the first timestamps after opening or seeking and then from
+//   counting samples, so timestamps that jump (joined VOB parts) never make time run
+//   backwards.
 // - A seek lands exactly: decoding starts early enough for the decoder to settle, and
 //   samples before the one asked for are dropped by number.
 // - Failures answer media result codes (media_result.h), never exceptions; the end of
@@ -69,6 +71,12 @@ public:
     static media::TMediaResult ListAudioTracks(const QString& path,
                                                std::vector<TMediaTrackInfo>& tracks);
 
+    // Asks for PCM in another format than the source's (1 or 2 channels, 8 or 16 bits),
+    // before Open: a field left 0 keeps the source's value. Another rate is resampled,
+    // another channel count remixed, another width converted; the data are always what
+    // the format says.
+    void SetOutputFormat(const TPcmFormat& wanted) { FWanted = wanted; }
+
     // Opens `path` and its audio stream `streamIndex` (FFmpeg's index), or the primary
     // audio stream when -1, and decodes up to its first sound. MS_E_NOSTREAM when there
     // is no such audio stream.
@@ -106,7 +114,8 @@ private:
     void ResetDecoding();
     media::TMediaResult DecodeMore();
     media::TMediaResult AcceptFrame(AVFrame* frame);
-    void Anchor();
+    media::TMediaResult Anchor();
+    media::TMediaResult ConvertFrame(const AVFrame* frame);
     int64_t TimestampToSample(int64_t timestamp) const;
     int64_t PendingFrames() const;
     void DropPending(int64_t frames);
@@ -133,22 +142,27 @@ private:
     // Numbering starts from the timestamps of the first few frames after opening or
     // seeking: right after a seek into an MPEG program stream the parser gives the torn
     // frame in front the container's timestamp and shifts the next ones by a frame, so
-    // the numbers several frames imply are compared and the majority wins.
-    // Until then the pending PCM has no number yet.
+    // the numbers several frames imply are compared and the majority wins. Until then
+    // the decoded frames wait unconverted. Votes count samples at the source rate.
     bool FAnchored = false;
     bool FAnchorGuessed = false;       // no frame had a timestamp
     std::vector<int64_t> FAnchorVotes; // from timestamps the container wrote
     std::vector<int64_t> FWeakVotes;   // from the parser's interpolated ones
-    int64_t FUnanchoredFrames = 0;
-    bool FDraining = false; // the demuxer is done; the decoder is being flushed
+    std::vector<ffmpeg::FramePtr> FHeldFrames;
+    int64_t FHeldSamples = 0; // source-rate samples in FHeldFrames
+    bool FDraining = false;   // the demuxer is done; the decoder is being flushed
     bool FEnded = false;
     int64_t FDropBefore = 0; // samples numbered below this are not delivered
     bool FDropActive = false;
 
-    // Where the stream's first sound sits, and its frame length, for snapping coarse
-    // container timestamps (Matroska's milliseconds) onto the sample grid.
+    TPcmFormat FWanted;
+    int FSourceRate = 0; // rate of the first frame, what timestamps are counted in
+    // Where the stream's first sound sits (source-rate and delivered numbering), and its
+    // frame length, for snapping coarse container timestamps (Matroska's milliseconds)
+    // onto the sample grid.
     bool FHaveOrigin = false;
     int64_t FOriginSample = 0;
+    int64_t FOriginOut = 0;
     int FCodecFrameSize = 0;
-    int FFirstFrameSamples = 0;
+    int FFirstFrameSamples = 0; // delivered samples in the first frame
 };

@@ -4,9 +4,9 @@
 #include "audio/audio_input.h"
 #include "audio/lame.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 
 #include <cerrno>
 #include <cstring>
@@ -116,14 +116,8 @@ void TMP3Out::OpenTarget() {
     if (fd < 0)
         throw cannotCreate(errno);
     FTempName = QFile::decodeName(pattern);
+    FFile.Fd = fd;
     ::fchmod(fd, 0644);
-    FFile = std::make_unique<QFile>();
-    if (!FFile->open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
-                     QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw cannotCreate(EIO);
-    }
-    Stream = FFile.get();
 }
 
 void TMP3Out::ConfigureEncoder(int InputSampleRate) {
@@ -236,16 +230,57 @@ bool TMP3Out::WriteStep(bool Abort) {
     return true;
 }
 
-QString TMP3Out::WriteErrorText() const {
+QString TMP3Out::OutputName() const {
+    return StreamAssigned ? FileName : FTargetName;
+}
+
+QString TMP3Out::WriteErrorText(int Error) const {
     return QStringLiteral("Cannot write file \"%1\". %2")
-        .arg(StreamAssigned ? FileName : FTargetName, Stream ? Stream->errorString() : QString());
+        .arg(OutputName(),
+             Error ? SystemText(Error) : (Stream ? Stream->errorString() : QString()));
 }
 
 void TMP3Out::Write(const unsigned char* Data, int Count) {
     if (Count <= 0)
         return;
-    if (!Stream || Stream->write(reinterpret_cast<const char*>(Data), Count) != Count)
-        throw EAudioException(WriteErrorText());
+    if (FFile.Fd < 0) {
+        if (!Stream || Stream->write(reinterpret_cast<const char*>(Data), Count) != Count)
+            throw EAudioException(WriteErrorText(0));
+        return;
+    }
+    while (Count > 0) {
+        const ssize_t n = ::write(FFile.Fd, Data, size_t(Count));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EAudioException(WriteErrorText(n < 0 ? errno : ENOSPC));
+        Data += n;
+        Count -= int(n);
+    }
+}
+
+bool TMP3Out::ReadAt(int64_t Offset, unsigned char* Data, int Count) {
+    if (FFile.Fd >= 0)
+        return ::pread(FFile.Fd, Data, size_t(Count), off_t(Offset)) == Count;
+    return Stream->seek(Offset) && Stream->read(reinterpret_cast<char*>(Data), Count) == Count;
+}
+
+bool TMP3Out::WriteAt(int64_t Offset, const unsigned char* Data, int Count) {
+    if (FFile.Fd >= 0)
+        return ::pwrite(FFile.Fd, Data, size_t(Count), off_t(Offset)) == Count;
+    const qint64 end = Stream->pos();
+    const bool ok =
+        Stream->seek(Offset) && Stream->write(reinterpret_cast<const char*>(Data), Count) == Count;
+    Stream->seek(end);
+    return ok;
+}
+
+int TMP3Out::TFileHandle::Close() noexcept {
+    if (Fd < 0)
+        return 0;
+    const int rc = ::close(Fd);
+    Fd = -1;
+    return rc;
 }
 
 void TMP3Out::FinishRun() {
@@ -274,46 +309,37 @@ void TMP3Out::FinishRun() {
 
 void TMP3Out::WriteInfoTag() {
     // The encoder reserved the first frame of the stream, right after the ID3v2 tag, for
-    // this frame; it now knows the frame count, the delay and the padding.
+    // this frame; now it knows the frame count, the delay and the padding.
     unsigned char frame[4096];
     const size_t size = L().lame_get_lametag_frame(FEncoder.get(), frame, sizeof frame);
-    if (size == 0 || !Stream || Stream->isSequential())
+    if (size == 0 || (FFile.Fd < 0 && (!Stream || Stream->isSequential())))
         return;
-    auto fail = [this](const QString& why) {
+    auto fail = [this](const QString& Why) {
         return EAudioException(QStringLiteral("Cannot write the information tag of \"%1\". %2")
-                                   .arg(StreamAssigned ? FileName : FTargetName, why));
+                                   .arg(OutputName(), Why));
     };
     if (size > sizeof frame)
         throw fail(QStringLiteral("The tag frame is too large."));
-    const qint64 end = Stream->pos();
     unsigned char head[10] = {};
-    qint64 at = 0;
-    if (!Stream->seek(0) || Stream->read(reinterpret_cast<char*>(head), 10) != 10)
-        throw fail(Stream->errorString());
+    if (!ReadAt(0, head, 10))
+        throw fail(QStringLiteral("The file is too short."));
+    int64_t at = 0;
     if (std::memcmp(head, "ID3", 3) == 0) {
-        at = 10 + (qint64(head[6] & 0x7f) << 21 | qint64(head[7] & 0x7f) << 14 |
-                   qint64(head[8] & 0x7f) << 7 | qint64(head[9] & 0x7f));
+        at = 10 + (int64_t(head[6] & 0x7f) << 21 | int64_t(head[7] & 0x7f) << 14 |
+                   int64_t(head[8] & 0x7f) << 7 | int64_t(head[9] & 0x7f));
         if (head[5] & 0x10) // footer present
             at += 10;
     }
-    unsigned char sync[2] = {};
-    if (!Stream->seek(at) || Stream->read(reinterpret_cast<char*>(sync), 2) != 2 ||
-        sync[0] != 0xff || (sync[1] & 0xe0) != 0xe0 || at + qint64(size) > end)
+    unsigned char reserved[4] = {};
+    if (!ReadAt(at, reserved, 4) || reserved[0] != 0xff || (reserved[1] & 0xe0) != 0xe0)
         throw fail(QStringLiteral("The reserved frame was not found."));
-    if (!Stream->seek(at) ||
-        Stream->write(reinterpret_cast<const char*>(frame), qint64(size)) != qint64(size))
-        throw EAudioException(WriteErrorText());
-    Stream->seek(end);
+    if (!WriteAt(at, frame, int(size)))
+        throw EAudioException(WriteErrorText(errno));
 }
 
 void TMP3Out::Commit() {
-    const int fd = FFile->handle();
-    if (::fsync(fd) != 0)
-        throw EAudioException(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(FTargetName, SystemText(errno)));
-    FFile->close();
-    FFile.reset();
-    Stream = nullptr;
+    if (::fsync(FFile.Fd) != 0 || FFile.Close() != 0)
+        throw EAudioException(WriteErrorText(errno));
     if (::rename(QFile::encodeName(FTempName).constData(),
                  QFile::encodeName(FTargetName).constData()) != 0)
         throw EAudioException(
@@ -324,12 +350,7 @@ void TMP3Out::Commit() {
 void TMP3Out::Discard() noexcept {
     FEncoder.reset();
     FMp3Buffer.reset();
-    if (FFile) {
-        FFile->close();
-        FFile.reset();
-    }
-    if (!StreamAssigned)
-        Stream = nullptr;
+    FFile.Close();
     if (!FTempName.isEmpty()) {
         ::unlink(QFile::encodeName(FTempName).constData());
         FTempName.clear();

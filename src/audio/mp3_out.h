@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 
-class QFile;
 struct lame_global_struct;
 
 // Constant bit rates, kbit/s in the names (ordinal 0 to 17, the order of BitrateTable).
@@ -110,21 +109,31 @@ private:
     struct TEncoderCloser {
         void operator()(lame_global_struct* Handle) const noexcept;
     };
+    // The run's own file descriptor (written directly, so that errors keep errno).
+    class TFileHandle {
+    public:
+        ~TFileHandle() { Close(); }
+        int Fd = -1;
+        int Close() noexcept;
+    };
 
     void OpenTarget();
     void ConfigureEncoder(int InputSampleRate);
     void SetTags();
     void Write(const unsigned char* Data, int Count);
+    bool ReadAt(int64_t Offset, unsigned char* Data, int Count);
+    bool WriteAt(int64_t Offset, const unsigned char* Data, int Count);
     void WriteInfoTag();
     void Commit();
     // Releases everything a run holds and removes its temporary file.
     void Discard() noexcept;
-    QString WriteErrorText() const;
+    QString WriteErrorText(int Error) const;
+    QString OutputName() const;
 
     std::array<int16_t, PcmBlockSize / 2> FPcm{};
     std::unique_ptr<lame_global_struct, TEncoderCloser> FEncoder;
     std::unique_ptr<unsigned char[]> FMp3Buffer;
-    std::unique_ptr<QFile> FFile;
+    TFileHandle FFile;
     QString FTargetName;
     QString FTempName;
     bool FReading = false;

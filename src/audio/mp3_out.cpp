@@ -40,11 +40,15 @@ std::vector<unsigned short> Utf16Text(const QString& Text) {
 int BitRateKbps(TMP3BitRate Value) {
     static const int kbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
                                96, 112, 128, 144, 160, 192, 224, 256, 320};
+    if (unsigned(Value) > unsigned(br320))
+        throw EAudioException(QStringLiteral("Invalid MP3 bit rate (%1).").arg(int(Value)));
     return kbps[Value];
 }
 
 int SampleRateHz(TMP3SampleRate Value) {
     static const int hz[] = {0, 32000, 44100, 48000};
+    if (unsigned(Value) > unsigned(sr48kHz))
+        throw EAudioException(QStringLiteral("Invalid MP3 sample rate (%1).").arg(int(Value)));
     return hz[Value];
 }
 
@@ -95,7 +99,10 @@ void TMP3Out::PrepareRun() {
 }
 
 void TMP3Out::OpenTarget() {
-    const QFileInfo target(FileName);
+    QFileInfo target(FileName);
+    // A link is written through, as opening it by name would: its file is replaced.
+    if (target.isSymLink() && target.exists())
+        target = QFileInfo(target.canonicalFilePath());
     FTargetName = target.absoluteFilePath();
     const QByteArray targetPath = QFile::encodeName(FTargetName);
     auto cannotCreate = [this](int error) {
@@ -104,7 +111,9 @@ void TMP3Out::OpenTarget() {
     };
     // The file is written anew: refuse what creating it by name would refuse.
     struct stat st;
+    mode_t mode = 0644; // mkstemp makes 0600; a new file is readable by all like any other
     if (::stat(targetPath.constData(), &st) == 0) {
+        mode = st.st_mode & 07777; // a replaced file keeps its rights
         if (S_ISDIR(st.st_mode))
             throw cannotCreate(EISDIR);
         if (::access(targetPath.constData(), W_OK) != 0)
@@ -117,10 +126,13 @@ void TMP3Out::OpenTarget() {
         throw cannotCreate(errno);
     FTempName = QFile::decodeName(pattern);
     FFile.Fd = fd;
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, mode);
 }
 
 void TMP3Out::ConfigureEncoder(int InputSampleRate) {
+    if (unsigned(Mode) > unsigned(TMP3Mode::MONO) || unsigned(Quality) > unsigned(ql9) ||
+        unsigned(VBRQuality) > unsigned(ql9))
+        throw EAudioException(QStringLiteral("Invalid MP3 channel mode or quality."));
     FEncoder.reset(L().lame_init());
     if (!FEncoder)
         throw EAudioException(QStringLiteral("The MP3 encoder could not be started."));

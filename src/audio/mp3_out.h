@@ -39,6 +39,8 @@ enum class TMP3Mode { STEREO = 0, JOINT_STEREO = 1, DUAL_CHANNEL = 2, MONO = 3 }
 // Encoder quality, 0 best and slowest.
 enum TMP3Quality { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
 
+// kbit/s of a bit rate and Hz of a sample rate (0 for srDefault); EAudioException for a
+// value outside the enumeration.
 int BitRateKbps(TMP3BitRate Value);
 int SampleRateHz(TMP3SampleRate Value);
 

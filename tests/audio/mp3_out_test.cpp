@@ -316,6 +316,19 @@ TEST(MP3Out, TheTargetIsReplacedOnlyWhenTheFileIsComplete) {
     ASSERT_EQ(outcome.done, 1);
     EXPECT_EQ(DirEntries(dir), QStringList{QStringLiteral("song.mp3")});
     EXPECT_EQ(DecodeAudioFile(path).frames(), 44100);
+
+    // A replaced file keeps its rights; a link is written through.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const QString link = dir + QStringLiteral("/link.mp3");
+    ASSERT_TRUE(QFile::link(path, link));
+    in->DelayMs = 0;
+    out.FileName = link;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return outcome.done == 2; }));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(path).permissions() & 0x7777,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    EXPECT_EQ(DirEntries(dir).size(), 2);
 }
 
 TEST(MP3Out, AnAbortedRunLeavesTheEarlierFile) {
@@ -411,10 +424,14 @@ TEST(MP3Out, PreparationFailuresLeaveNothingBehind) {
         {dir + QStringLiteral("/missing/x.mp3"), 2, QString::fromLocal8Bit(std::strerror(ENOENT))},
         {dir + QStringLiteral("/folder.mp3"), 2, QString::fromLocal8Bit(std::strerror(EISDIR))},
         {dir + QStringLiteral("/six.mp3"), 6, QStringLiteral("not supported")},
+        {dir + QStringLiteral("/rate.mp3"), 2, QStringLiteral("Invalid MP3 bit rate (99).")},
     };
+    int index = 0;
     for (const Case& c : cases) {
         TPcmInput in(std::vector<uint8_t>(4096), c.channels, 44100);
         TMP3Out out;
+        if (++index == int(std::size(cases)))
+            out.BitRate = TMP3BitRate(99); // a setting read back from a damaged store
         TOutcome outcome;
         outcome.Attach(out);
         out.FileName = c.fileName;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-enum TFileOutputMode { foRewrite, foAppend };
+enum TFileOutputMode : int { foRewrite, foAppend };
 
 // An output that writes a named file. Threads: configured on the main thread, between
 // runs.

@@ -11,7 +11,7 @@
 struct lame_global_struct;
 
 // Constant bit rates, kbit/s in the names (ordinal 0 to 17, the order of BitrateTable).
-enum TMP3BitRate {
+enum TMP3BitRate : int {
     br8,
     br16,
     br24,
@@ -32,12 +32,12 @@ enum TMP3BitRate {
     br320
 };
 // Output sample rate; srDefault lets the encoder choose.
-enum TMP3SampleRate { srDefault, sr32kHz, sr41kHz, sr48kHz };
+enum TMP3SampleRate : int { srDefault, sr32kHz, sr41kHz, sr48kHz };
 // Channel mode, named and numbered as the encoder's own (scoped: <lame/lame.h> declares
 // the same names unscoped).
-enum class TMP3Mode { STEREO = 0, JOINT_STEREO = 1, DUAL_CHANNEL = 2, MONO = 3 };
+enum class TMP3Mode : int { STEREO = 0, JOINT_STEREO = 1, DUAL_CHANNEL = 2, MONO = 3 };
 // Encoder quality, 0 best and slowest.
-enum TMP3Quality { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
+enum TMP3Quality : int { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
 
 // kbit/s of a bit rate and Hz of a sample rate (0 for srDefault); EAudioException for a
 // value outside the enumeration.

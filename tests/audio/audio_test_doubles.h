@@ -75,7 +75,8 @@ public:
         ++Reads;
         const int64_t left = int64_t(FBytes.size()) - FAt;
         const int n = int(std::min<int64_t>({left, BufferSize, ChunkBytes}));
-        std::memcpy(Buffer, FBytes.data() + FAt, size_t(n));
+        if (n > 0)
+            std::memcpy(Buffer, FBytes.data() + FAt, size_t(n));
         FAt += n;
         Position += n;
         return n;

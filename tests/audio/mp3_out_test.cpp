@@ -235,7 +235,7 @@ TEST(MP3Out, TagsKeepWholeTextsInAnyScriptAndAnId3v1Copy) {
     auto in = SignalInput(30000, 2, 44100);
     TMP3Out out;
     out.Id3TagTitle = title;
-    out.Id3TagArtist = QStringLiteral("Сергей Рахманинов");
+    out.Id3TagArtist = QStringLiteral("Сергей Рахманинов 🎹"); // and beyond 16 bits
     out.Id3TagAlbum = QStringLiteral("Album 專輯");
     out.Id3TagYear = QStringLiteral("1999");
     out.Id3TagTrack = QStringLiteral("7");

@@ -89,12 +89,13 @@ void TLoudnessEnvelope::Notify(uint64_t generation, bool done, bool ok) {
         [this, generation, done, ok] {
             if (generation != FGeneration)
                 return;
+            // Joined before any handler runs, so a handler may Start() again; the worker's
+            // last act was posting this, so the join is immediate.
+            if (done && FWorker.joinable())
+                FWorker.join();
             emit progressed();
-            if (done) {
-                if (FWorker.joinable())
-                    FWorker.join(); // its last act was posting this
+            if (done && generation == FGeneration)
                 emit finished(ok);
-            }
         },
         Qt::QueuedConnection);
 }

@@ -212,6 +212,32 @@ TEST(LoudnessEnvelope, AnotherSourceReplacesARunningOne) {
     EXPECT_TRUE(envelope.Snapshot()->buckets.empty());
 }
 
+TEST(LoudnessEnvelope, HandlersMayStartAgain) {
+    // The window opens the next source from wherever it likes, signal handlers included.
+    TLoudnessEnvelope envelope;
+    TRun run;
+    Watch(envelope, run);
+    int restarts = 0;
+    QObject::connect(&envelope, &TLoudnessEnvelope::progressed, [&] {
+        if (restarts == 0 && envelope.Snapshot()->state == TState::esFinished) {
+            ++restarts;
+            envelope.Start(FixturePath(QStringLiteral("vcd_mp2.mpg")));
+        }
+    });
+    QObject::connect(&envelope, &TLoudnessEnvelope::finished, [&](bool) {
+        if (restarts == 1) {
+            ++restarts;
+            envelope.Start(FixturePath(QStringLiteral("mono_u8.avi")));
+        }
+    });
+    envelope.Start(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));
+    ASSERT_TRUE(WaitFor([&] { return run.finished >= 2; }));
+    WaitFor([] { return false; }, 200);
+    EXPECT_EQ(restarts, 2);
+    EXPECT_EQ(run.finished, 2); // the first run was replaced before it could report
+    EXPECT_NEAR(double(envelope.Snapshot()->buckets.size()) * 0.1, 6.0, 0.2);
+}
+
 TEST(LoudnessEnvelope, DestroyedWhileRunning) {
     const QString path = LongSource(30);
     auto envelope = std::make_unique<TLoudnessEnvelope>();

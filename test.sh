@@ -4,5 +4,22 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 source tools/build-env.sh
 sonavel_ensure_packages "${SONAVEL_PACKAGES[@]}"
+
+# --sanitize: AddressSanitizer + UndefinedBehaviorSanitizer over the whole suite.
+# --tsan: ThreadSanitizer over the threaded tests (pipeline, playback, windows).
+case "${1:-}" in
+  --sanitize)
+    sonavel_build build-asan -DSONAVEL_SANITIZE=ON
+    export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    exec ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600 ;;
+  --tsan)
+    sonavel_build build-tsan -DSONAVEL_TSAN=ON
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp"
+    exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
+      -R "${SONAVEL_TSAN_TESTS:-Output|Pipeline|Mp3|Graph|Playback|Window|Reader|Stream}" ;;
+  "") ;;
+  *) echo "usage: $0 [--sanitize|--tsan]" >&2; exit 2 ;;
+esac
+
 sonavel_build build
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300

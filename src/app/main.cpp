@@ -1,24 +1,63 @@
-// Program body: start-up in the documented order, then the event loop.
+// Program body: start-up in the documented order, then the event loop or a command.
+#include "app/command_line.h"
 #include "app/globals.h"
+#include "app/settings.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--version")) {
-            std::printf("sonavel %s\n", SONAVEL_VERSION);
-            return 0;
-        }
-    }
-    QApplication app(argc, argv);
+namespace {
+
+// Start-up steps 2 to 6, after the application object exists.
+void InitialiseProgram() {
     ProgramDir = QCoreApplication::applicationDirPath() + u'/';
     FillBitrateTable();
+    LoadSettings();
     SetProgramConstants();
-    QApplication::setApplicationName(AppTitle);
-    return 0;
+    QCoreApplication::setApplicationName(AppTitle);
+    QCoreApplication::setApplicationVersion(QStringLiteral(SONAVEL_VERSION));
+}
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    FillBitrateTable(); // the parser validates bit rates against the table
+    TCommandLineOptions options;
+    try {
+        options = ParseCommandLine(Arguments(argc, argv));
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "sonavel: %s\nTry 'sonavel --help' for more information.\n", e.what());
+        return 2;
+    }
+
+    if (options.Mode != TCommandMode::cmWindow) {
+        QCoreApplication app(argc, argv);
+        InitialiseProgram();
+        switch (options.Mode) {
+        case TCommandMode::cmHelp:
+            std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+            return 0;
+        case TCommandMode::cmVersion:
+            std::printf("sonavel %s\n", SONAVEL_VERSION);
+            return 0;
+        default:
+            std::fprintf(stderr, "sonavel: this command is not available yet\n");
+            return 1;
+        }
+    }
+
+    QApplication app(argc, argv);
+    InitialiseProgram();
+    std::fprintf(stderr, "sonavel: the main window is not available yet\n");
+    return 1;
 }

@@ -1,0 +1,206 @@
+#include "app/command_line.h"
+
+#include "app/globals.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+bool ParseTimeText(const QString& text, int64_t& ms) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\s*(?:(?:(\d{1,7}):)?(\d{1,7}):)?(\d{1,12})(?:\.(\d{1,9}))?\s*$)"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return false;
+    const bool colon = m.capturedLength(2) > 0;
+    const int64_t hours = m.capturedLength(1) ? m.captured(1).toLongLong() : 0;
+    const int64_t minutes = colon ? m.captured(2).toLongLong() : 0;
+    const int64_t seconds = m.captured(3).toLongLong();
+    // With colons, minutes and seconds are clock fields; a bare number is any count of seconds.
+    if (colon && (seconds >= 60 || (m.capturedLength(1) && minutes >= 60)))
+        return false;
+    const QString fraction = (m.captured(4) + QStringLiteral("000")).left(3);
+    const int64_t total = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction.toLongLong();
+    if (total < 0 || total > int64_t(1) << 50)
+        return false;
+    ms = total;
+    return true;
+}
+
+namespace {
+
+int32_t ParseCount(const QString& option, const QString& value) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < 0)
+        throw EUsageError(QStringLiteral("%1 needs a whole number, not '%2'").arg(option, value));
+    return n;
+}
+
+int32_t ParseBitrate(const QString& option, const QString& value) {
+    const int32_t kbps = ParseCount(option, value);
+    if (std::find(BitrateTable.begin(), BitrateTable.end(), kbps) == BitrateTable.end()) {
+        QStringList rates;
+        for (int32_t r : BitrateTable)
+            rates << QString::number(r);
+        throw EUsageError(QStringLiteral("%1 %2 is not an MP3 bit rate (one of %3)")
+                              .arg(option, value, rates.join(u' ')));
+    }
+    return kbps;
+}
+
+} // namespace
+
+TCommandLineOptions ParseCommandLine(const QStringList& args) {
+    TCommandLineOptions o;
+    QStringList positional;
+    bool onlyFiles = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (onlyFiles || !a.startsWith(u'-') || a == u'-') {
+            positional << a;
+            continue;
+        }
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size())
+                throw EUsageError(QStringLiteral("%1 needs a value").arg(a));
+            return args[++i];
+        };
+        auto text = [&](std::optional<QString>& field) { field = value(); };
+        if (a == QStringLiteral("--")) {
+            onlyFiles = true;
+        } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
+            o.Mode = TCommandMode::cmHelp;
+            return o;
+        } else if (a == QStringLiteral("--version")) {
+            o.Mode = TCommandMode::cmVersion;
+            return o;
+        } else if (a == QStringLiteral("--rip")) {
+            o.Mode = TCommandMode::cmRip;
+            o.Source = value();
+        } else if (a == QStringLiteral("--list-tracks")) {
+            o.Mode = TCommandMode::cmListTracks;
+            o.Source = value();
+        } else if (a == QStringLiteral("-o") || a == QStringLiteral("--output")) {
+            o.Output = value();
+        } else if (a == QStringLiteral("--start") || a == QStringLiteral("--end")) {
+            const QString v = value();
+            int64_t ms = 0;
+            if (!ParseTimeText(v, ms))
+                throw EUsageError(
+                    QStringLiteral("%1 '%2' is not a time (seconds like 12.5, or h:mm:ss.t)")
+                        .arg(a, v));
+            (a == QStringLiteral("--start") ? o.StartMs : o.EndMs) = ms;
+        } else if (a == QStringLiteral("--bitrate")) {
+            o.Bitrate = ParseBitrate(a, value());
+        } else if (a == QStringLiteral("--vbr")) {
+            const QString v = value();
+            const QStringList parts = v.split(u'-');
+            if (parts.size() != 2)
+                throw EUsageError(QStringLiteral("--vbr needs MIN-MAX, like 128-256"));
+            o.VbrMin = ParseBitrate(a, parts[0]);
+            o.VbrMax = ParseBitrate(a, parts[1]);
+            if (*o.VbrMin > *o.VbrMax)
+                throw EUsageError(
+                    QStringLiteral("--vbr %1: the minimum is above the maximum").arg(v));
+        } else if (a == QStringLiteral("--samplerate")) {
+            const QString v = value();
+            const int32_t hz = ParseCount(a, v);
+            if (hz != 32000 && hz != 44100 && hz != 48000)
+                throw EUsageError(
+                    QStringLiteral("--samplerate %1: choose 32000, 44100 or 48000").arg(v));
+            o.SampleRate = hz;
+        } else if (a == QStringLiteral("--mode")) {
+            const QString v = value();
+            static const QStringList modes{QStringLiteral("dual"), QStringLiteral("stereo"),
+                                           QStringLiteral("joint"), QStringLiteral("mono")};
+            const qsizetype index = modes.indexOf(v.toLower());
+            if (index < 0)
+                throw EUsageError(
+                    QStringLiteral("--mode %1: choose dual, stereo, joint or mono").arg(v));
+            o.ChannelMode = int32_t(index);
+        } else if (a == QStringLiteral("--title")) {
+            text(o.Title);
+        } else if (a == QStringLiteral("--artist")) {
+            text(o.Artist);
+        } else if (a == QStringLiteral("--album")) {
+            text(o.Album);
+        } else if (a == QStringLiteral("--year")) {
+            text(o.Year);
+        } else if (a == QStringLiteral("--comment")) {
+            text(o.Comment);
+        } else if (a == QStringLiteral("--genre")) {
+            text(o.Genre);
+        } else if (a == QStringLiteral("--audio-track")) {
+            const QString v = value();
+            o.AudioTrack = ParseCount(a, v);
+            if (o.AudioTrack < 1)
+                throw EUsageError(QStringLiteral("--audio-track counts from 1"));
+        } else if (a == QStringLiteral("--force")) {
+            o.Force = true;
+        } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
+            o.Quiet = true;
+        } else {
+            throw EUsageError(QStringLiteral("unknown option '%1'").arg(a));
+        }
+    }
+    if (o.Bitrate && o.VbrMin)
+        throw EUsageError(QStringLiteral("--bitrate and --vbr exclude each other"));
+    if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
+        throw EUsageError(QStringLiteral("--start must come before --end"));
+    if (o.Mode == TCommandMode::cmWindow) {
+        if (positional.size() > 1)
+            throw EUsageError(QStringLiteral("the window opens one file at a time"));
+        if (!positional.isEmpty())
+            o.Source = positional.first();
+    } else if (!positional.isEmpty()) {
+        throw EUsageError(QStringLiteral("unexpected argument '%1'").arg(positional.first()));
+    }
+    if (o.Source.isEmpty() && o.Mode != TCommandMode::cmWindow)
+        throw EUsageError(QStringLiteral("no source file given"));
+    return o;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "Usage: sonavel [FILE]\n"
+        "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
+        "               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]\n"
+        "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
+        "               [--album A] [--year Y] [--comment C] [--genre G]\n"
+        "               [--audio-track N] [--force] [--quiet]\n"
+        "       sonavel --list-tracks SOURCE\n"
+        "       sonavel --help | --version\n"
+        "\n"
+        "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
+        "Without options, opens the window (with FILE, opens that file).\n"
+        "\n"
+        "  --rip SOURCE         rip SOURCE's sound without a window\n"
+        "  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it)\n"
+        "  --start TIME         start of the range (default: the beginning)\n"
+        "  --end TIME           end of the range, not included (default: the end)\n"
+        "                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4)\n"
+        "  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
+        "                       144 160 192 224 256 320\n"
+        "  --vbr MIN-MAX        variable bit rate between two of those rates\n"
+        "  --samplerate HZ      32000, 44100 or 48000\n"
+        "  --mode MODE          dual, stereo, joint or mono\n"
+        "  --title, --artist, --album, --year, --comment, --genre TEXT\n"
+        "                       ID3 tag texts (255 characters at most each)\n"
+        "  --audio-track N      the N-th audio stream, as --list-tracks numbers them\n"
+        "  --force              replace an existing OUTPUT\n"
+        "  -q, --quiet          print nothing but errors\n"
+        "  --list-tracks SOURCE list SOURCE's audio streams\n"
+        "  --help               show this text\n"
+        "  --version            show the version\n"
+        "\n"
+        "Options not given take the settings last used in the window.\n"
+        "\n"
+        "Examples:\n"
+        "  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3\n"
+        "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
+        "  sonavel --list-tracks VTS_02_1.VOB\n"
+        "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
+        "\n"
+        "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
+}

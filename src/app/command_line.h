@@ -1,0 +1,44 @@
+#pragma once
+
+// Parsing of the program's command line. Pure functions: no I/O, any thread.
+
+#include "platform/exception.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// A command line that cannot be understood; the message says what is wrong.
+class EUsageError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks };
+
+struct TCommandLineOptions {
+    TCommandMode Mode = TCommandMode::cmWindow;
+    QString Source; // the file to rip, list or open in the window
+    QString Output;
+    std::optional<int64_t> StartMs, EndMs;
+    std::optional<int32_t> Bitrate; // kbit/s, one of BitrateTable
+    std::optional<int32_t> VbrMin, VbrMax;
+    std::optional<int32_t> SampleRate;  // 32000, 44100 or 48000
+    std::optional<int32_t> ChannelMode; // AudioChannels index: 0 dual, 1 stereo, 2 joint, 3 mono
+    std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
+    int AudioTrack = 0; // 1-based in --list-tracks order; 0 = the source's primary track
+    bool Force = false;
+    bool Quiet = false;
+};
+
+// Seconds ("12.5") or h:mm:ss.t / m:ss.t, to whole milliseconds (the fraction is cut to the
+// millisecond). Returns false for anything else, negative values included.
+bool ParseTimeText(const QString& text, int64_t& ms);
+
+// Raises EUsageError. `args` excludes the program name.
+TCommandLineOptions ParseCommandLine(const QStringList& args);
+
+// The text of --help.
+QString UsageText();

@@ -1,0 +1,54 @@
+#pragma once
+
+// Small stateless helpers shared by the main window and the dialogs.
+// All run on the GUI thread; none keeps state between calls.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Six tag texts and two stream-format numbers found for a newly opened source.
+struct SourceTagInfo {
+    QString Title, Artist, Album, Year, Comment, Genre;
+    int32_t FormatLow = 0;  // channels (bits 0-15) and bits per sample (bits 16-31)
+    int32_t FormatHigh = 0; // sample rate
+};
+
+// The text without characters of code 0 to 32 at either end.
+QString TrimBlanks(const QString& text);
+
+// The run of decimal digits at the start of the text as a 32-bit integer; raises
+// EConvertError ("'%s' is not a valid integer value") for an empty run or overflow.
+int32_t LeadingNumber(const QString& text);
+
+// Every occurrence of `search` replaced by `replacement` (which must not contain it).
+QString ReplaceAllText(QString text, const QString& search, const QString& replacement);
+
+// Appends the pieces of `text` cut at every `delimiter` to `list` (n delimiters, n+1 pieces).
+void SplitText(const QString& text, const QString& delimiter, QStringList& list);
+
+// h:mm:ss.t, cut (never rounded) to the tenth.
+QString FormatTimeText(int64_t ms);
+
+// "%.2f M bytes" of whole kibibytes / 1024, rounded half away from zero, locale separator.
+QString FormatSizeText(int64_t bytes);
+
+// Creates every missing folder of `path` and returns it ending in "/", or an empty text
+// when a folder cannot be created (folders made before stay). "~/" is the home folder; a
+// relative path is placed in the home folder; an empty path yields `defaultFolder`.
+QString ForceFolderPath(const QString& path, const QString& defaultFolder);
+
+// History list files: one entry per line. Loading accepts LF and CR LF and empties the list
+// first (also when the file cannot be opened); saving writes CR LF. Both raise EInOutError
+// ("File not found", "File access denied", ...).
+void LoadListFile(const QString& fileName, QStringList& list);
+void SaveListFile(const QString& fileName, const QStringList& list);
+
+// Opens the program's HTML help in the user's browser without waiting; a non-empty topic
+// becomes the page anchor.
+void ShowHelp(const QString& topic = QString());
+
+// Tag information of a source. The program reads nothing from the file: every opened
+// source starts with an empty tag and no format override.
+SourceTagInfo ReadSourceTag(const QString& fileName);

@@ -1,0 +1,113 @@
+#include "app/settings.h"
+
+#include "app/globals.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+
+void GetDocumentsFolder(QString& path) {
+    const QString docs = shell::DocumentsFolder();
+    if (!docs.isEmpty())
+        path = docs;
+}
+
+namespace {
+
+TAppSettings Defaults() {
+    return TAppSettings{};
+}
+
+// An integer value that cannot be read takes its default, which is written back.
+void ReadOrDefault(TRegistry& reg, const QString& name, int32_t& field, int32_t fallback) {
+    try {
+        field = reg.ReadInteger(name);
+    } catch (const ERegistryException&) {
+        field = fallback;
+        reg.WriteInteger(name, fallback);
+    }
+}
+
+void LoadFromOpenKey(TRegistry& reg) {
+    const TAppSettings def = Defaults();
+    AppSettings.InputFileDir = reg.ReadString(QStringLiteral("InputFileDir"));
+    if (AppSettings.InputFileDir.isEmpty()) {
+        GetDocumentsFolder(AppSettings.InputFileDir);
+        reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
+    }
+    AppSettings.OutputFileDir = reg.ReadString(QStringLiteral("OutputFileDir"));
+    if (AppSettings.OutputFileDir.isEmpty())
+        reg.WriteString(QStringLiteral("OutputFileDir"), QString());
+    ReadOrDefault(reg, QStringLiteral("AudioSampleRate"), AppSettings.AudioSampleRate,
+                  def.AudioSampleRate);
+    ReadOrDefault(reg, QStringLiteral("AudioBitrate"), AppSettings.AudioBitrate, def.AudioBitrate);
+    ReadOrDefault(reg, QStringLiteral("AudioBitsPerSample"), AppSettings.AudioBitsPerSample,
+                  def.AudioBitsPerSample);
+    ReadOrDefault(reg, QStringLiteral("AudioChannels"), AppSettings.AudioChannels,
+                  def.AudioChannels);
+    int32_t vbr = 0;
+    ReadOrDefault(reg, QStringLiteral("AudioVBR"), vbr, def.AudioVBR ? 1 : 0);
+    AppSettings.AudioVBR = vbr != 0;
+    ReadOrDefault(reg, QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate,
+                  def.AudioVbrMinBitrate);
+    ReadOrDefault(reg, QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate,
+                  def.AudioVbrMaxBitrate);
+    ReadOrDefault(reg, QStringLiteral("tips"), TipsIndex, 0);
+}
+
+void CreateWithDefaults(TRegistry& reg) {
+    const TAppSettings def = Defaults();
+    if (!reg.OpenKey(RegistryKey, true))
+        throw ERegistryException(QStringLiteral("Failed to create key %1").arg(RegistryKey));
+    GetDocumentsFolder(AppSettings.InputFileDir);
+    reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
+    AppSettings.OutputFileDir.clear();
+    reg.WriteString(QStringLiteral("OutputFileDir"), QString());
+    AppSettings.AudioBitrate = def.AudioBitrate;
+    reg.WriteInteger(QStringLiteral("AudioBitrate"), def.AudioBitrate);
+    AppSettings.AudioSampleRate = def.AudioSampleRate;
+    reg.WriteInteger(QStringLiteral("AudioSampleRate"), def.AudioSampleRate);
+    AppSettings.AudioChannels = def.AudioChannels;
+    reg.WriteInteger(QStringLiteral("AudioChannels"), def.AudioChannels);
+    AppSettings.AudioBitsPerSample = def.AudioBitsPerSample;
+    reg.WriteInteger(QStringLiteral("AudioBitsPerSample"), def.AudioBitsPerSample);
+    AppSettings.AudioVBR = def.AudioVBR;
+    reg.WriteInteger(QStringLiteral("AudioVBR"), def.AudioVBR ? 1 : 0);
+    AppSettings.AudioVbrMinBitrate = def.AudioVbrMinBitrate;
+    reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), def.AudioVbrMinBitrate);
+    AppSettings.AudioVbrMaxBitrate = def.AudioVbrMaxBitrate;
+    reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), def.AudioVbrMaxBitrate);
+    TipsIndex = 0;
+    reg.WriteInteger(QStringLiteral("tips"), 0);
+}
+
+} // namespace
+
+void LoadSettings() {
+    try {
+        TRegistry reg;
+        if (reg.OpenKey(RegistryKey, false))
+            LoadFromOpenKey(reg);
+        else
+            CreateWithDefaults(reg);
+    } catch (const std::exception&) {
+        AppSettings = Defaults();
+        AppSettings.InputFileDir = ProgramDir;
+        AppSettings.OutputFileDir.clear();
+        TipsIndex = 0;
+    }
+}
+
+void SaveSettings() {
+    TRegistry reg;
+    if (!reg.OpenKey(RegistryKey, false))
+        return;
+    reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
+    reg.WriteString(QStringLiteral("OutputFileDir"), AppSettings.OutputFileDir);
+    reg.WriteInteger(QStringLiteral("AudioBitrate"), AppSettings.AudioBitrate);
+    reg.WriteInteger(QStringLiteral("AudioSampleRate"), AppSettings.AudioSampleRate);
+    reg.WriteInteger(QStringLiteral("AudioBitsPerSample"), AppSettings.AudioBitsPerSample);
+    reg.WriteInteger(QStringLiteral("AudioChannels"), AppSettings.AudioChannels);
+    reg.WriteInteger(QStringLiteral("AudioVBR"), AppSettings.AudioVBR ? 1 : 0);
+    reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate);
+    reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate);
+    reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
+}

@@ -1,0 +1,27 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+#include <QStandardPaths>
+
+namespace shell {
+
+static std::function<bool(const QUrl&)>& Hook() {
+    static std::function<bool(const QUrl&)> hook;
+    return hook;
+}
+
+bool OpenUrl(const QUrl& url) {
+    if (Hook())
+        return Hook()(url);
+    return QDesktopServices::openUrl(url);
+}
+
+void SetOpenUrlHook(std::function<bool(const QUrl&)> hook) {
+    Hook() = std::move(hook);
+}
+
+QString DocumentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+} // namespace shell

@@ -175,6 +175,16 @@ HRESULT TMediaGraph::SetSite(IUnknown* site) {
     return S_OK;
 }
 
+HRESULT TMediaGraph::QueryService(const QUuid& service, const QUuid& iid, IUnknown*& object) {
+    object = nullptr;
+    IServiceProvider* provider;
+    {
+        std::lock_guard lock(FLock);
+        provider = dynamic_cast<IServiceProvider*>(FSite);
+    }
+    return provider ? provider->QueryService(service, iid, object) : E_NOINTERFACE;
+}
+
 bool TMediaGraph::AskSelected(const QUuid& clsid, const QString& name) {
     auto* cb = dynamic_cast<IAMGraphBuilderCallback*>(FSite);
     if (!cb)

@@ -10,6 +10,7 @@
 //                   picture at the new position appears; running, play goes on from it
 //   IBasicAudio     forwarded to the audio renderer (hundredths of a dB, balance)
 //   IMediaEventEx   EC_COMPLETE when every stream has played to its end
+//   IObjectWithSite the site's builder callbacks; IServiceProvider asks the site
 //
 // Streaming threads: the source's demux thread and one thread per decoder (the
 // renderers pace on them), plus the sound device's thread. They start when a file is
@@ -39,6 +40,7 @@ class TMediaGraph final : public IFilterGraph2,
                           public IBasicAudio,
                           public IMediaEventEx,
                           public IObjectWithSite,
+                          public IServiceProvider,
                           public std::enable_shared_from_this<TMediaGraph> {
 public:
     TMediaGraph();
@@ -85,6 +87,8 @@ public:
 
     // IObjectWithSite: the site's builder callbacks are asked during RenderFile.
     HRESULT SetSite(IUnknown* site) override;
+    // IServiceProvider: asks the site.
+    HRESULT QueryService(const QUuid& service, const QUuid& iid, IUnknown*& object) override;
 
     // The video renderer playing the rendered file, if any (tests, statistics).
     std::shared_ptr<TVideoRendererFilter> VideoRenderer() const;

@@ -1,8 +1,7 @@
 #include "platform/media/audio_output.h"
 
-#include "platform/media/gui_call.h"
-
 #include <QAudioSink>
+#include <QDateTime>
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
@@ -30,6 +29,8 @@ private:
 };
 
 constexpr qint64 kBufferMs = 250;
+// After a start or a flush the device fills its buffers; its position means little then.
+constexpr qint64 kSettleMs = 700;
 
 } // namespace
 
@@ -41,9 +42,10 @@ std::unique_ptr<TAudioOutput> TAudioOutput::Create(int sampleRate, int channels)
     if (sampleRate <= 0 || channels <= 0)
         return nullptr;
     std::unique_ptr<TAudioOutput> out(new TAudioOutput(sampleRate, channels));
-    bool ok = false;
-    CallOnGui([&] { ok = out->Open(); });
-    if (!ok)
+    // Opened on the caller's thread, never through the GUI thread: the graph renders
+    // from the opening worker while holding its lock, and the GUI thread may be
+    // waiting for that lock.
+    if (!out->Open())
         return nullptr;
     return out;
 }
@@ -65,6 +67,7 @@ bool TAudioOutput::Open() {
     // Everything of the device lives on its thread, under one context object.
     QObject* context = new QObject;
     context->moveToThread(FThread);
+    FContext = context;
     QObject::connect(FThread, &QThread::finished, context, &QObject::deleteLater);
     QMetaObject::invokeMethod(
         context,
@@ -129,6 +132,7 @@ void TAudioOutput::Flush() {
         FReadPts = -1;
     }
     FHeard = -1;
+    FSettleUntil = QDateTime::currentMSecsSinceEpoch() + kSettleMs;
     FSpace.notify_all();
 }
 
@@ -136,10 +140,12 @@ void TAudioOutput::SetPlaying(bool playing) {
     if (!FThread)
         return;
     QMetaObject::invokeMethod(
-        FThread,
+        FContext,
         [this, playing] {
             if (!FSink)
                 return;
+            FHeard = -1;
+            FSettleUntil = QDateTime::currentMSecsSinceEpoch() + kSettleMs;
             if (playing)
                 FSink->resume();
             else
@@ -174,8 +180,11 @@ qint64 TAudioOutput::Read(char* data, qint64 max) {
 }
 
 void TAudioOutput::Tick() {
-    if (!FSink || FSink->state() != QAudio::ActiveState)
+    if (!FSink || FSink->state() != QAudio::ActiveState ||
+        QDateTime::currentMSecsSinceEpoch() < FSettleUntil.load()) {
+        FHeard = -1;
         return;
+    }
     const qint64 queued = FSink->bufferSize() - FSink->bytesFree();
     std::lock_guard lock(FLock);
     if (FReadPts >= 0)

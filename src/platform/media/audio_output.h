@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 
+class QObject;
 class QThread;
 class QAudioSink;
 
@@ -57,7 +58,9 @@ private:
     qint64 FBuffered = 0;
     REFERENCE_TIME FReadPts = -1; // stream time of the next byte the device reads
     std::atomic<REFERENCE_TIME> FHeard{-1};
+    std::atomic<qint64> FSettleUntil{0}; // ms since epoch; no estimate before (device filling up)
     QThread* FThread = nullptr;
+    QObject* FContext = nullptr; // lives on FThread; parent of the device's objects
     QAudioSink* FSink = nullptr; // lives on FThread
 };
 

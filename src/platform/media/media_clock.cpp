@@ -204,14 +204,20 @@ bool TMediaClock::Sleep(int ms, int epoch) const {
 }
 
 void TMediaClock::Correct(REFERENCE_TIME t, REFERENCE_TIME tolerance) {
+    // The clock is slewed, never stepped: at most 5 ms every 100 ms (5 % of speed), so
+    // the picture never jumps back or stalls while it follows the sound.
+    constexpr REFERENCE_TIME kMaxStep = 50'000;
     std::lock_guard lock(FLock);
     if (!FRunning)
         return;
-    const REFERENCE_TIME now = NowLocked();
-    if (std::abs(now - t) <= tolerance)
+    const auto now = Steady::now();
+    if (now - FLastCorrection < std::chrono::milliseconds(100))
         return;
-    FBase = t;
-    FStart = Steady::now();
+    const REFERENCE_TIME diff = t - NowLocked();
+    if (std::abs(diff) <= tolerance)
+        return;
+    FBase += std::clamp(diff, -kMaxStep, kMaxStep);
+    FLastCorrection = now;
 }
 
 } // namespace media

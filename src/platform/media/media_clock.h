@@ -56,7 +56,8 @@ public:
     bool WaitUntil(REFERENCE_TIME t, int epoch) const;
     // Sleeps up to ms unless the epoch changes or the graph stops; false in that case.
     bool Sleep(int ms, int epoch) const;
-    // Pulls the clock to t when it drifted more than tolerance (audio is the master).
+    // Slews the clock toward t when it drifted more than tolerance (the sound heard is
+    // the master).
     void Correct(REFERENCE_TIME t, REFERENCE_TIME tolerance);
 
 private:
@@ -69,6 +70,7 @@ private:
     mutable std::condition_variable FChanged;
     REFERENCE_TIME FBase = 0;
     Steady::time_point FStart;
+    Steady::time_point FLastCorrection;
     bool FRunning = false;
     double FRate = 1.0;
     FILTER_STATE FState = FILTER_STATE::State_Stopped;

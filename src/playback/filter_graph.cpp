@@ -164,26 +164,6 @@ void TFilterGraph::SetMode(TGraphMode value) {
     SetActive(wasActive);
 }
 
-std::shared_ptr<IUnknown> TFilterGraph::QueryGraph() {
-    if (!FActive)
-        return nullptr;
-    switch (FMode) {
-    case gmNormal:
-        return FGraph;
-    case gmCapture:
-        return FCaptureBuilder ? std::static_pointer_cast<IUnknown>(FCaptureBuilder)
-                               : std::static_pointer_cast<IUnknown>(FGraph);
-    case gmDVD:
-        if (FDvdBuilder) {
-            std::shared_ptr<IUnknown> dvd;
-            if (SUCCEEDED(FDvdBuilder->GetDvdInterface(dvd)) && dvd)
-                return dvd;
-        }
-        return FGraph;
-    }
-    return nullptr;
-}
-
 // ---- members and sinks ----
 
 void TFilterGraph::AddMemberFilter(IGraphMember* member) {

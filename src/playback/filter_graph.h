@@ -113,7 +113,20 @@ public:
     template <class I> std::shared_ptr<I> Query() {
         if (auto* own = dynamic_cast<I*>(this))
             return std::shared_ptr<I>(std::shared_ptr<void>(), own); // not owned
-        return media::QueryInterface<I>(QueryGraph());
+        if (!FActive)
+            return nullptr;
+        if (FMode == gmCapture) {
+            if (auto p = media::QueryInterface<I>(FCaptureBuilder))
+                return p;
+        } else if (FMode == gmDVD && FDvdBuilder) {
+            if (auto p = media::QueryInterface<I>(FDvdBuilder))
+                return p;
+            std::shared_ptr<media::IUnknown> navigator;
+            if (media::SUCCEEDED(FDvdBuilder->GetDvdInterface(navigator)))
+                if (auto p = media::QueryInterface<I>(navigator))
+                    return p;
+        }
+        return media::QueryInterface<I>(FGraph);
     }
 
     // Overridable event dispatch (sinks, OnDSEvent, then the per-code event).
@@ -189,7 +202,6 @@ public:
 private:
     class TEventWindow;
 
-    std::shared_ptr<media::IUnknown> QueryGraph();
     void BecomeActive();
     void BecomeInactive();
     void NotifyControl(TControlNotification kind, int param);

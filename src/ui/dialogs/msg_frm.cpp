@@ -1,0 +1,140 @@
+#include "ui/dialogs/msg_frm.h"
+
+#include "app/common.h"
+#include "ui/skin/image.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include <memory>
+
+namespace {
+const QString HelpCaption = QStringLiteral("&Help");
+constexpr int ClientWidth = 326;
+constexpr int ClientHeight = 215;
+constexpr int ButtonBandTop = 158;
+} // namespace
+
+TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("msgFrm"));
+    setModal(true);
+    setFixedSize(ClientWidth, ClientHeight);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("   Message ..."));
+
+    // Message on white above, buttons on a light band below.
+    auto* body = new QFrame(this);
+    body->setGeometry(0, 0, ClientWidth, ButtonBandTop);
+    body->setObjectName(QStringLiteral("msgBody"));
+    body->setStyleSheet(QStringLiteral("#msgBody { background: #FFFFFF; }"));
+    auto* band = new QFrame(this);
+    band->setGeometry(0, ButtonBandTop, ClientWidth, ClientHeight - ButtonBandTop);
+    band->setObjectName(QStringLiteral("msgBand"));
+    band->setStyleSheet(
+        QStringLiteral("#msgBand { background: #E9EEFB; border-top: 1px solid #C9D4F2; }"));
+
+    icon = new TImage(body);
+    icon->setObjectName(QStringLiteral("icon"));
+    icon->setGeometry(24, 30, 42, 42);
+
+    msgLabel = new QLabel(body);
+    msgLabel->setObjectName(QStringLiteral("msgLabel"));
+    msgLabel->setTextFormat(Qt::PlainText);
+    msgLabel->setWordWrap(true);
+    msgLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A fixed area: longer texts are cut at its lower edge, the box keeps its size.
+    msgLabel->setGeometry(84, 30, 217, 97);
+    msgLabel->setStyleSheet(QStringLiteral("color: #1D2A52;"));
+
+    okBtn = new QPushButton(QStringLiteral("&OK"), band);
+    okBtn->setObjectName(QStringLiteral("okBtn"));
+    helpBtn = new QPushButton(HelpCaption, band);
+    helpBtn->setObjectName(QStringLiteral("helpBtn"));
+    const int bandHeight = ClientHeight - ButtonBandTop;
+    const int y = (bandHeight - 27) / 2;
+    okBtn->setGeometry(ClientWidth / 2 - 65 - 5, y, 65, 27);
+    helpBtn->setGeometry(ClientWidth / 2 + 5, y, 65, 27);
+    okBtn->setDefault(true);
+    connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
+    connect(helpBtn, &QPushButton::clicked, this, [this] { helpBtnClick(); });
+}
+
+QString TmsgFrm::IconPicture(int index) {
+    static const char* const names[] = {"msg_error", "msg_info", "msg_question", "msg_warning"};
+    if (index < 0 || index >= 4)
+        return QString();
+    return QString::fromLatin1(names[index]);
+}
+
+void TmsgFrm::showEvent(QShowEvent* e) {
+    FormShow();
+    QDialog::showEvent(e);
+}
+
+void TmsgFrm::FormShow() {
+    setWindowTitle(QStringLiteral("   Message ..."));
+    icon->setPicture(IconPicture(FIconIndex), false);
+    okBtn->setFocus();
+}
+
+void TmsgFrm::okBtnClick() {
+    done(1);
+}
+
+void TmsgFrm::helpBtnClick() {
+    if (helpBtn->text() == HelpCaption) {
+        ShowHelp(); // the box stays, so the user can still answer after reading
+        return;
+    }
+    done(2);
+}
+
+void TmsgFrm::reject() {
+    done(2);
+}
+
+static TmsgFrm* gMsgFrm = nullptr;
+
+static void FreeMessageBoxForm() {
+    delete gMsgFrm;
+    gMsgFrm = nullptr;
+}
+
+TmsgFrm& MessageBoxForm() {
+    if (!gMsgFrm) {
+        gMsgFrm = new TmsgFrm;
+        qAddPostRoutine(FreeMessageBoxForm);
+    }
+    return *gMsgFrm;
+}
+
+static TMessageBoxHook& Hook() {
+    static TMessageBoxHook hook;
+    return hook;
+}
+
+void SetMessageBoxHook(TMessageBoxHook hook) {
+    Hook() = std::move(hook);
+}
+
+int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
+                   const QString& rightCaption) {
+    if (Hook())
+        return Hook()(icon, text, leftCaption, rightCaption);
+    TmsgFrm* box = &MessageBoxForm();
+    // A message raised while the box is already up (from a timer or a queued report)
+    // gets a box of its own: the shared one cannot run a second modal loop.
+    std::unique_ptr<TmsgFrm> nested;
+    if (box->isVisible()) {
+        nested = std::make_unique<TmsgFrm>();
+        box = nested.get();
+    }
+    box->setIconIndex(icon);
+    box->msgLabel->setText(text);
+    box->okBtn->setText(leftCaption);
+    box->helpBtn->setText(rightCaption);
+    return box->exec();
+}

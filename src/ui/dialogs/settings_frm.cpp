@@ -1,0 +1,372 @@
+#include "ui/dialogs/settings_frm.h"
+
+#include "app/common.h"
+#include "platform/exception.h"
+#include "ui/dialogs/genre_list.h"
+#include "ui/dialogs/reports.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+constexpr int ClientWidth = 308;
+constexpr int ClientHeight = 341;
+
+QComboBox* PickList(QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setEditable(false);
+    list->setMaxVisibleItems(18);
+    return list;
+}
+
+// An editable combo box whose list opens on typing, showing the entries that match.
+QComboBox* HistoryCombo(QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert); // entries are added only by OK
+    combo->setMaxVisibleItems(12);
+    combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    combo->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    combo->completer()->setFilterMode(Qt::MatchStartsWith);
+    return combo;
+}
+
+bool LessNoCase(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+}
+
+// Sorted combo boxes keep their entries in alphabetical order regardless of case; a new
+// entry goes after the entries equal to it.
+void AddSorted(QComboBox* combo, const QString& text) {
+    const QString shown = combo->currentText();
+    int pos = 0;
+    while (pos < combo->count() && !LessNoCase(text, combo->itemText(pos)))
+        ++pos;
+    combo->insertItem(pos, text);
+    combo->setEditText(shown);
+}
+
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
+}
+
+// Rebuilds the list from its file, keeping the text the field shows. A missing file is an
+// empty list; any other failure raises EInOutError with the list already emptied.
+void LoadHistory(QComboBox* combo, const QString& fileName) {
+    const QString shown = combo->currentText();
+    combo->clear();
+    combo->setEditText(shown);
+    QStringList entries;
+    if (QFileInfo::exists(fileName))
+        LoadListFile(fileName, entries);
+    std::stable_sort(entries.begin(), entries.end(), LessNoCase);
+    combo->addItems(entries);
+    combo->setEditText(shown);
+}
+
+struct THistoryField {
+    QComboBox* combo;
+    const char* file;
+};
+} // namespace
+
+TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("settingsFrm"));
+    setModal(true);
+    setFixedSize(ClientWidth, ClientHeight);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    PageControl1 = new QStackedWidget(this);
+    PageControl1->setGeometry(10, 8, ClientWidth - 20, 284);
+    settingsPage = BuildSettingsPage();
+    id3Page = BuildId3Page();
+    PageControl1->addWidget(settingsPage);
+    PageControl1->addWidget(id3Page);
+
+    skinButton2 = new QPushButton(QStringLiteral("&OK"), this);
+    skinButton1 = new QPushButton(QStringLiteral("&Cancel"), this);
+    const int w = 84, y = ClientHeight - 12 - 27;
+    skinButton2->setGeometry(ClientWidth - 12 - 2 * w - 8, y, w, 27);
+    skinButton1->setGeometry(ClientWidth - 12 - w, y, w, 27);
+    skinButton2->setDefault(true);
+    skinButton2->setAutoDefault(false);
+    skinButton1->setAutoDefault(false);
+    connect(skinButton2, &QPushButton::clicked, this, [this] { skinButton2Click(); });
+    connect(skinButton1, &QPushButton::clicked, this, [this] { skinButton1Click(); });
+}
+
+QWidget* TsettingsFrm::BuildSettingsPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("settingsPage"));
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(10);
+
+    if (BitrateTable.front() == 0) // the dialog may be made before start-up fills it
+        FillBitrateTable();
+    QStringList bitrates;
+    for (int32_t rate : BitrateTable)
+        bitrates.append(QStringLiteral("%1 kbps").arg(rate));
+
+    auto* bitrateGroup = new QGroupBox(QStringLiteral("MP3 Bitrate "), page);
+    auto* bitrateBox = new QVBoxLayout(bitrateGroup);
+    bitrateBox->setSpacing(8);
+    VBRCheck = new QCheckBox(QStringLiteral(" Use &Variable Bitrate Mode"), bitrateGroup);
+    bitrateBox->addWidget(VBRCheck);
+    BitrateSettingsPage = new QStackedWidget(bitrateGroup);
+    auto* cbrPage = new QWidget;
+    auto* cbrBox = new QHBoxLayout(cbrPage);
+    cbrBox->setContentsMargins(0, 0, 0, 0);
+    auto* bitrateLabel = new QLabel(QStringLiteral("Bitrate:"), cbrPage);
+    bitRateSel = PickList(cbrPage);
+    bitRateSel->addItems(bitrates);
+    cbrBox->addWidget(bitrateLabel);
+    cbrBox->addWidget(bitRateSel, 1);
+    auto* vbrPage = new QWidget;
+    auto* vbrBox = new QHBoxLayout(vbrPage);
+    vbrBox->setContentsMargins(0, 0, 0, 0);
+    minBitrateSel = PickList(vbrPage);
+    maxBitrateSel = PickList(vbrPage);
+    minBitrateSel->addItems(bitrates);
+    maxBitrateSel->addItems(bitrates);
+    vbrBox->addWidget(new QLabel(QStringLiteral("Min:"), vbrPage));
+    vbrBox->addWidget(minBitrateSel, 1);
+    vbrBox->addSpacing(6);
+    vbrBox->addWidget(new QLabel(QStringLiteral("Max:"), vbrPage));
+    vbrBox->addWidget(maxBitrateSel, 1);
+    BitrateSettingsPage->addWidget(cbrPage);
+    BitrateSettingsPage->addWidget(vbrPage);
+    BitrateSettingsPage->setFixedHeight(bitRateSel->sizeHint().height() + 2);
+    bitrateBox->addWidget(BitrateSettingsPage);
+    connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
+
+    auto* rateGroup = new QGroupBox(QStringLiteral(" Sample Rate "), page);
+    auto* rateBox = new QVBoxLayout(rateGroup);
+    samplerateSel = PickList(rateGroup);
+    samplerateSel->addItems(
+        {QStringLiteral("32000 Hz"), QStringLiteral("44100 Hz"), QStringLiteral("48000 Hz")});
+    rateBox->addWidget(samplerateSel);
+
+    auto* modeGroup = new QGroupBox(QStringLiteral("Channel Mode"), page);
+    auto* modeBox = new QVBoxLayout(modeGroup);
+    ChannelModeSel = PickList(modeGroup);
+    // The captions are stored and shown elsewhere exactly as they stand.
+    ChannelModeSel->addItems({QStringLiteral("Dual Channels"), QStringLiteral("Stero"),
+                              QStringLiteral("Joint Stero"), QStringLiteral("Mono")});
+    modeBox->addWidget(ChannelModeSel);
+
+    box->addWidget(bitrateGroup);
+    box->addWidget(rateGroup);
+    box->addWidget(modeGroup);
+    box->addStretch(1);
+    return page;
+}
+
+QWidget* TsettingsFrm::BuildId3Page() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("id3Page"));
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* group = new QGroupBox(QStringLiteral("ID3 Tag"), page);
+    auto* form = new QFormLayout(group);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form->setVerticalSpacing(12);
+    form->setContentsMargins(10, 16, 10, 10);
+
+    titleEdit = new QLineEdit(group);
+    albumEdit = HistoryCombo(group);
+    authorEdit = HistoryCombo(group);
+    GenreEdit = HistoryCombo(group);
+    GenreEdit->addItems(GenreNames());
+    GenreEdit->setEditText(QString());
+    YearEdit = HistoryCombo(group);
+    copyrightEdit = HistoryCombo(group);
+    titleEdit->setMaxLength(32767);
+    form->addRow(QStringLiteral("Title:"), titleEdit);
+    form->addRow(QStringLiteral("Album:"), albumEdit);
+    form->addRow(QStringLiteral("Artist:"), authorEdit);
+    form->addRow(QStringLiteral("Genre:"), GenreEdit);
+    form->addRow(QStringLiteral("Year:"), YearEdit);
+    form->addRow(QStringLiteral("Comment:"), copyrightEdit);
+    QWidget::setTabOrder(titleEdit, albumEdit);
+    QWidget::setTabOrder(albumEdit, authorEdit);
+    QWidget::setTabOrder(authorEdit, GenreEdit);
+    QWidget::setTabOrder(GenreEdit, YearEdit);
+    QWidget::setTabOrder(YearEdit, copyrightEdit);
+    outer->addWidget(group);
+    outer->addStretch(1);
+    return page;
+}
+
+void TsettingsFrm::VBRCheckClick() {
+    BitrateSettingsPage->setCurrentIndex(VBRCheck->isChecked() ? 1 : 0);
+}
+
+bool TsettingsFrm::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(e);
+}
+
+void TsettingsFrm::showEvent(QShowEvent* e) {
+    FLoadErrorReported = false;
+    FUnsavedLists.clear();
+    QDialog::showEvent(e);
+}
+
+void TsettingsFrm::FormActivate() {
+    if (PageControl1->currentWidget() != id3Page)
+        return;
+    const THistoryField fields[] = {{albumEdit, "album.lst"},
+                                    {authorEdit, "author.lst"},
+                                    {YearEdit, "Year.lst"},
+                                    {copyrightEdit, "Copyright.lst"}};
+    FUnsavedLists.clear(); // the lists are their files again
+    try {
+        for (const THistoryField& f : fields)
+            LoadHistory(f.combo, HistoryDir() + QLatin1String(f.file));
+    } catch (const Exception& e) {
+        // Closing the report activates the dialog again; one report per showing is
+        // enough, or the two would chase each other for ever.
+        if (!FLoadErrorReported) {
+            FLoadErrorReported = true;
+            ReportException(e);
+        }
+    }
+}
+
+void TsettingsFrm::skinButton2Click() {
+    if (PageControl1->currentWidget() == id3Page) {
+        const THistoryField fields[] = {{albumEdit, "album.lst"},
+                                        {authorEdit, "author.lst"},
+                                        {YearEdit, "Year.lst"},
+                                        {copyrightEdit, "Copyright.lst"}};
+        for (const THistoryField& f : fields) {
+            const QString text = f.combo->currentText();
+            const bool added = !text.isEmpty() && f.combo->findText(text, Qt::MatchFixedString) < 0;
+            if (added)
+                AddSorted(f.combo, text);
+            if (!added && !FUnsavedLists.contains(f.combo))
+                continue;
+            try {
+                SaveListFile(HistoryDir() + QLatin1String(f.file), Items(f.combo));
+                FUnsavedLists.remove(f.combo);
+            } catch (const Exception& e) {
+                // The entry stays listed and the dialog open: nothing typed is lost. The
+                // next OK saves this list again, then goes on with the fields after it.
+                FUnsavedLists.insert(f.combo);
+                ReportException(e);
+                return;
+            }
+        }
+    }
+    done(1);
+}
+
+void TsettingsFrm::skinButton1Click() {
+    done(2);
+}
+
+void TsettingsFrm::reject() {
+    done(2);
+}
+
+void TsettingsFrm::SelectNumber(QComboBox* list, int value, const QString& suffix) {
+    const int exact = list->findText(QString::number(value) + suffix, Qt::MatchExactly);
+    if (exact >= 0) {
+        list->setCurrentIndex(exact);
+        return;
+    }
+    int best = -1;
+    qint64 bestDistance = 0;
+    for (int i = 0; i < list->count(); ++i) {
+        int32_t number;
+        try {
+            number = LeadingNumber(list->itemText(i));
+        } catch (const Exception&) {
+            continue;
+        }
+        const qint64 distance = std::llabs(qint64(number) - value);
+        if (best < 0 || distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    if (best >= 0)
+        list->setCurrentIndex(best);
+}
+
+void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
+    PageControl1->setCurrentWidget(settingsPage);
+    setWindowTitle(QStringLiteral("MP3 Settings ..."));
+    SelectNumber(bitRateSel, settings.AudioBitrate, QStringLiteral(" kbps"));
+    SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
+    SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
+    SelectNumber(samplerateSel, settings.AudioSampleRate, QStringLiteral(" Hz"));
+    ChannelModeSel->setCurrentIndex(std::clamp(settings.AudioChannels, 0, 3));
+    VBRCheck->setChecked(settings.AudioVBR);
+    BitrateSettingsPage->setCurrentIndex(settings.AudioVBR ? 1 : 0);
+}
+
+void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
+    settings.AudioBitrate = LeadingNumber(bitRateSel->currentText());
+    settings.AudioVbrMinBitrate = LeadingNumber(minBitrateSel->currentText());
+    settings.AudioVbrMaxBitrate = LeadingNumber(maxBitrateSel->currentText());
+    settings.AudioSampleRate = LeadingNumber(samplerateSel->currentText());
+    settings.AudioChannels = ChannelModeSel->currentIndex();
+    settings.AudioVBR = VBRCheck->isChecked();
+}
+
+void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {
+    PageControl1->setCurrentWidget(id3Page);
+    setWindowTitle(QStringLiteral("ID3 Tag Editor"));
+    titleEdit->setText(tag.Title);
+    albumEdit->setEditText(tag.Album);
+    GenreEdit->setEditText(tag.Genre);
+    copyrightEdit->setEditText(tag.Comment);
+    authorEdit->setEditText(tag.Artist);
+    YearEdit->setEditText(tag.Year);
+}
+
+void TsettingsFrm::ReadTagPage(TCurrentTag& tag) const {
+    tag.Title = titleEdit->text().left(TagTextMax);
+    tag.Album = albumEdit->currentText().left(TagTextMax);
+    tag.Genre = GenreEdit->currentText().left(TagTextMax);
+    tag.Comment = copyrightEdit->currentText().left(TagTextMax);
+    tag.Artist = authorEdit->currentText().left(TagTextMax);
+    tag.Year = YearEdit->currentText().left(TagTextMax);
+}
+
+static TsettingsFrm* gSettingsFrm = nullptr;
+
+static void FreeSettingsForm() {
+    delete gSettingsFrm;
+    gSettingsFrm = nullptr;
+}
+
+TsettingsFrm& SettingsForm() {
+    if (!gSettingsFrm) {
+        gSettingsFrm = new TsettingsFrm;
+        qAddPostRoutine(FreeSettingsForm);
+    }
+    return *gSettingsFrm;
+}

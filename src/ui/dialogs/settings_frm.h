@@ -1,0 +1,78 @@
+#pragma once
+
+// The settings dialog: page 0 edits the MP3 settings, page 1 the ID3 tag of the next rip.
+// The caller chooses the page and the title, fills the controls, shows the dialog and
+// reads the controls back after OK (result 1; Cancel and the title bar give 2). The dialog
+// itself switches the bitrate area with the VBR box, reloads the four history lists each
+// time it becomes active on the tag page, and on OK there remembers new entries in them.
+// Created once at start-up; GUI thread only.
+
+#include "app/globals.h"
+
+#include <QDialog>
+#include <QSet>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+
+class TsettingsFrm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TsettingsFrm(QWidget* parent = nullptr);
+
+    QStackedWidget* PageControl1;
+    QWidget* settingsPage;
+    QWidget* id3Page;
+
+    QCheckBox* VBRCheck;
+    QStackedWidget* BitrateSettingsPage;
+    QComboBox* bitRateSel;
+    QComboBox* minBitrateSel;
+    QComboBox* maxBitrateSel;
+    QComboBox* samplerateSel;
+    QComboBox* ChannelModeSel;
+
+    QLineEdit* titleEdit;
+    QComboBox* albumEdit;
+    QComboBox* authorEdit;
+    QComboBox* GenreEdit;
+    QComboBox* YearEdit;
+    QComboBox* copyrightEdit;
+
+    QPushButton* skinButton2; // "&OK"
+    QPushButton* skinButton1; // "&Cancel"
+
+    void VBRCheckClick();
+    void FormActivate();
+    void skinButton2Click();
+    void skinButton1Click();
+    void reject() override;
+
+    // Selects the item reading `value` + `suffix`; when none does, the item whose number
+    // is nearest (the lower one on a tie), so a list is never left without a selection.
+    static void SelectNumber(QComboBox* list, int value, const QString& suffix);
+
+    // The caller's two openings, for convenience: page, title and controls from the
+    // settings or the tag, and the values read back after OK.
+    void FillMp3Page(const TAppSettings& settings);
+    void ReadMp3Page(TAppSettings& settings) const; // raises EConvertError for an empty list
+    void FillTagPage(const TCurrentTag& tag);
+    void ReadTagPage(TCurrentTag& tag) const; // each text cut to TagTextMax
+
+protected:
+    bool event(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    QWidget* BuildSettingsPage();
+    QWidget* BuildId3Page();
+
+    bool FLoadErrorReported = false;
+    QSet<QComboBox*> FUnsavedLists; // lists whose last save failed
+};
+
+// Created on first use and kept until the application ends.
+TsettingsFrm& SettingsForm();

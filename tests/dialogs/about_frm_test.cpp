@@ -1,0 +1,119 @@
+#include "dialog_test_util.h"
+
+#include "app/globals.h"
+#include "support/test_env.h"
+#include "ui/dialogs/about_frm.h"
+#include "ui/skin/link_label.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+TEST(AboutBox, VersionDisplayRules) {
+    struct {
+        const char *file, *version, *build;
+    } cases[] = {
+        {"1.12.0.268", "1.12", "268"}, {"2.0.1", "2", "1"}, {"3.4.5.6.7", "3.4.5", "7"},
+        {"1.0.0.1", "1.0", "1"},       {"", "No info", ""}, {"1.2", "1.2", ""},
+    };
+    for (const auto& c : cases) {
+        const TVersionDisplay d = VersionDisplay(QString::fromLatin1(c.file));
+        EXPECT_EQ(d.Version, QString::fromLatin1(c.version)) << c.file;
+        EXPECT_EQ(d.Build, QString::fromLatin1(c.build)) << c.file;
+    }
+}
+
+TEST(AboutBox, ShowsTitleVersionBuildAndAddresses) {
+    TaboutFrm about;
+    about.setFileVersion(QStringLiteral("1.12.0.268"));
+    QString title;
+    Later([&] {
+        title = about.windowTitle();
+        about.okBtn->click();
+    });
+    EXPECT_EQ(about.exec(), 1);
+    EXPECT_EQ(title, QStringLiteral("About Free Sonavel"));
+    EXPECT_EQ(about.titleLabel->text(), QStringLiteral("Free Sonavel"));
+    EXPECT_EQ(about.versionLabel->text(), QStringLiteral("Version:"));
+    EXPECT_EQ(about.versionLabel2->text(), QStringLiteral("1.12"));
+    EXPECT_EQ(about.buildLabel->text(), QStringLiteral("(Build 268)"));
+    EXPECT_EQ(about.support_Email->text(), SupportEmail);
+    EXPECT_EQ(about.homePageUrlLabel->text(), HomePageUrl);
+    EXPECT_EQ(about.copyLabel2->text(), QStringLiteral("All Rights Reserved"));
+    EXPECT_EQ(about.size(), QSize(471, 380));
+
+    // Refilled on every showing.
+    about.setFileVersion(QStringLiteral("2.0.1"));
+    Later([&] { about.close(); });
+    EXPECT_EQ(about.exec(), 2);
+    EXPECT_EQ(about.versionLabel2->text(), QStringLiteral("2"));
+    EXPECT_EQ(about.buildLabel->text(), QStringLiteral("(Build 1)"));
+}
+
+TEST(AboutBox, TheProgramsOwnVersionIsShownByTheSameRules) {
+    TaboutFrm about;
+    Later([&] { about.okBtn->click(); });
+    about.exec();
+    const TVersionDisplay d = VersionDisplay(QStringLiteral(SONAVEL_VERSION));
+    EXPECT_EQ(about.versionLabel2->text(), d.Version);
+    EXPECT_EQ(about.buildLabel->text(), QStringLiteral("(Build ") + d.Build + u')');
+}
+
+TEST(AboutBox, LinksAndHelpOpenWithoutClosingTheBox) {
+    TUrlRecorder urls;
+    TaboutFrm about;
+    bool openAfterEach = true;
+    Later([&] {
+        about.helpBtn->click();
+        openAfterEach &= about.isVisible();
+        about.homePageBtn->click();
+        openAfterEach &= about.isVisible();
+        about.homePageUrlLabelClick();
+        openAfterEach &= about.isVisible();
+        about.support_EmailClick();
+        openAfterEach &= about.isVisible();
+        about.okBtn->click();
+    });
+    EXPECT_EQ(about.exec(), 1);
+    EXPECT_TRUE(openAfterEach);
+    ASSERT_EQ(urls.Urls.size(), 4u);
+    EXPECT_TRUE(urls.Urls[0].toLocalFile().endsWith(QStringLiteral("sonavel.html")));
+    EXPECT_EQ(urls.Urls[1], QUrl(HomePageUrl));
+    EXPECT_EQ(urls.Urls[2], QUrl(HomePageUrl));
+    EXPECT_EQ(urls.Urls[3].scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(QString::fromLatin1(urls.Urls[3].toEncoded()),
+              QStringLiteral("mailto:") + SupportEmail +
+                  QStringLiteral("?subject=About%20Free%20Sonavel"));
+}
+
+TEST(AboutBox, ClickingTheLinkLabelsOpensThem) {
+    TUrlRecorder urls;
+    TaboutFrm about;
+    about.show();
+    const QPoint c = about.support_Email->rect().center();
+    Press(about.support_Email, c);
+    Release(about.support_Email, c);
+    // A press that leaves the link before release is no click.
+    Press(about.homePageUrlLabel, QPoint(1, 1));
+    Release(about.homePageUrlLabel, QPoint(-50, -50));
+    about.hide();
+    ASSERT_EQ(urls.Urls.size(), 1u);
+    EXPECT_EQ(urls.Urls[0].scheme(), QStringLiteral("mailto"));
+}
+
+TEST(Help, OnePageWithAnAnchorPerTopicCoveringKeysAndCommandLine) {
+    const QString html = QString::fromUtf8(
+        ReadFile(QStringLiteral(SONAVEL_TEST_SOURCE_DIR "/resources/help/sonavel.html")));
+    for (const char* id : {"start", "open", "preview", "range", "keyboard", "output", "settings",
+                           "tags", "rip", "commandline", "files", "problems"}) {
+        const QString anchor = QStringLiteral("id=\"%1\"").arg(QLatin1String(id));
+        EXPECT_TRUE(html.contains(anchor)) << id;
+        EXPECT_TRUE(html.contains(QStringLiteral("href=\"#%1\"").arg(QLatin1String(id)))) << id;
+    }
+    for (const char* text :
+         {"sonavel --rip SOURCE", "sonavel --list-tracks SOURCE", "--audio-track N",
+          "--vbr MIN-MAX", "dual|stereo|joint|mono", "<kbd>Space</kbd>", "<kbd>[</kbd>",
+          "<kbd>]</kbd>", "<kbd>Escape</kbd>", "<kbd>Home</kbd>", "Joint Stero"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
+}

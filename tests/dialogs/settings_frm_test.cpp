@@ -1,0 +1,258 @@
+#include "dialog_test_util.h"
+
+#include "app/globals.h"
+#include "platform/exception.h"
+#include "support/test_env.h"
+#include "ui/dialogs/settings_frm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+QStringList ItemsOf(const QComboBox* c) {
+    QStringList items;
+    for (int i = 0; i < c->count(); ++i)
+        items.append(c->itemText(i));
+    return items;
+}
+
+QString History(const char* name) {
+    return HistoryDir() + QLatin1String(name);
+}
+
+// Every test starts without history files.
+class SettingsDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"album.lst", "author.lst", "Year.lst", "Copyright.lst"}) {
+            QFile::remove(History(name));
+            QDir(History(name)).removeRecursively();
+        }
+    }
+    void OpenTagPage(TsettingsFrm& dlg, const TCurrentTag& tag = {}) {
+        dlg.FillTagPage(tag);
+        dlg.FormActivate();
+    }
+    TReportRecorder Reports;
+};
+} // namespace
+
+TEST_F(SettingsDialog, ListsHoldTheFixedItemsVerbatim) {
+    TsettingsFrm dlg;
+    EXPECT_EQ(dlg.size(), QSize(308, 341));
+    const QStringList bitrates = ItemsOf(dlg.bitRateSel);
+    ASSERT_EQ(bitrates.size(), 18);
+    EXPECT_EQ(bitrates.first(), QStringLiteral("8 kbps"));
+    EXPECT_EQ(bitrates[14], QStringLiteral("192 kbps"));
+    EXPECT_EQ(bitrates.last(), QStringLiteral("320 kbps"));
+    EXPECT_EQ(ItemsOf(dlg.minBitrateSel), bitrates);
+    EXPECT_EQ(ItemsOf(dlg.maxBitrateSel), bitrates);
+    EXPECT_EQ(ItemsOf(dlg.samplerateSel), QStringList({"32000 Hz", "44100 Hz", "48000 Hz"}));
+    EXPECT_EQ(ItemsOf(dlg.ChannelModeSel),
+              QStringList({"Dual Channels", "Stero", "Joint Stero", "Mono"}));
+    const QStringList genres = ItemsOf(dlg.GenreEdit);
+    ASSERT_EQ(genres.size(), 164);
+    EXPECT_EQ(genres[0], QStringLiteral("Blues"));
+    EXPECT_EQ(genres[9], QStringLiteral("Metal"));
+    EXPECT_EQ(genres[147], QStringLiteral("Synthpop"));
+    EXPECT_EQ(genres[163], QStringLiteral("Unknown"));
+    EXPECT_FALSE(dlg.bitRateSel->isEditable());
+    EXPECT_TRUE(dlg.albumEdit->isEditable());
+}
+
+TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
+    TsettingsFrm dlg;
+    TAppSettings in;
+    in.AudioBitrate = 100; // matches no item
+    in.AudioVbrMinBitrate = 128;
+    in.AudioVbrMaxBitrate = 999;
+    in.AudioSampleRate = 22050;
+    in.AudioChannels = 5;
+    in.AudioVBR = true;
+    dlg.FillMp3Page(in);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("MP3 Settings ..."));
+    EXPECT_EQ(dlg.PageControl1->currentWidget(), dlg.settingsPage);
+    EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 1);
+    EXPECT_EQ(dlg.bitRateSel->currentText(), QStringLiteral("96 kbps"));
+    EXPECT_EQ(dlg.minBitrateSel->currentText(), QStringLiteral("128 kbps"));
+    EXPECT_EQ(dlg.maxBitrateSel->currentText(), QStringLiteral("320 kbps"));
+    EXPECT_EQ(dlg.samplerateSel->currentText(), QStringLiteral("32000 Hz"));
+    EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Mono"));
+
+    dlg.bitRateSel->setCurrentIndex(dlg.bitRateSel->findText(QStringLiteral("256 kbps")));
+    // Switching the box back and forth only changes the page; all three lists are read.
+    dlg.VBRCheck->click();
+    EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 0);
+    dlg.VBRCheck->click();
+    EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 1);
+    TAppSettings out;
+    dlg.ReadMp3Page(out);
+    EXPECT_EQ(out.AudioBitrate, 256);
+    EXPECT_EQ(out.AudioVbrMinBitrate, 128);
+    EXPECT_EQ(out.AudioVbrMaxBitrate, 320);
+    EXPECT_EQ(out.AudioSampleRate, 32000);
+    EXPECT_EQ(out.AudioChannels, 3);
+    EXPECT_TRUE(out.AudioVBR);
+
+    TAppSettings exact; // defaults: 192 CBR, 44100, joint stereo
+    dlg.FillMp3Page(exact);
+    EXPECT_EQ(dlg.bitRateSel->currentText(), QStringLiteral("192 kbps"));
+    EXPECT_EQ(dlg.samplerateSel->currentText(), QStringLiteral("44100 Hz"));
+    EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Joint Stero"));
+    EXPECT_FALSE(dlg.VBRCheck->isChecked());
+    EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 0);
+}
+
+TEST_F(SettingsDialog, OkAnswersOneCancelAndCloseTwoAndMp3ModeNeverTouchesHistory) {
+    TsettingsFrm dlg;
+    dlg.FillMp3Page(TAppSettings{});
+    dlg.albumEdit->setEditText(QStringLiteral("typed on the other page"));
+    Later([&] { dlg.skinButton2->click(); });
+    EXPECT_EQ(dlg.exec(), 1);
+    Later([&] { dlg.skinButton1->click(); });
+    EXPECT_EQ(dlg.exec(), 2);
+    Later([&] { dlg.close(); });
+    EXPECT_EQ(dlg.exec(), 2);
+    EXPECT_FALSE(QFile::exists(History("album.lst")));
+}
+
+TEST_F(SettingsDialog, HistoryIsSortedWithoutRegardToCaseAndNewEntriesTakeTheirPlace) {
+    WriteFile(History("album.lst"), "b\r\nA\r\nc\r\n");
+    TsettingsFrm dlg;
+    TCurrentTag tag;
+    tag.Album = QStringLiteral("d");
+    OpenTagPage(dlg, tag);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ID3 Tag Editor"));
+    EXPECT_EQ(ItemsOf(dlg.albumEdit), QStringList({"A", "b", "c"}));
+    EXPECT_EQ(dlg.albumEdit->currentText(), QStringLiteral("d")); // loading keeps the text
+    Later([&] { dlg.skinButton2->click(); });
+    EXPECT_EQ(dlg.exec(), 1);
+    EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("A\r\nb\r\nc\r\nd\r\n"));
+
+    // A new entry between others, differing only in case from one of them.
+    dlg.albumEdit->setEditText(QStringLiteral("B"));
+    dlg.skinButton2Click();
+    EXPECT_EQ(ItemsOf(dlg.albumEdit), QStringList({"A", "b", "c", "d"})); // "B" is listed
+    dlg.albumEdit->setEditText(QStringLiteral("bb"));
+    dlg.skinButton2Click();
+    EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("A\r\nb\r\nbb\r\nc\r\nd\r\n"));
+}
+
+TEST_F(SettingsDialog, FilesAreWrittenOnlyWhenTheirListChanged) {
+    // Unsorted on disk: a rewrite would come out sorted, so an untouched file stays as is.
+    WriteFile(History("album.lst"), "best of\r\nAlpha\r\n");
+    WriteFile(History("Copyright.lst"), "z\r\ny\r\n");
+    TsettingsFrm dlg;
+    TCurrentTag tag;
+    tag.Album = QStringLiteral("Best Of"); // listed as "best of"
+    tag.Artist = QStringLiteral("New Artist");
+    tag.Year = QStringLiteral("1999");
+    tag.Title = QStringLiteral("never remembered");
+    tag.Genre = QStringLiteral("My Own Genre");
+    OpenTagPage(dlg, tag);
+    Later([&] { dlg.skinButton2->click(); });
+    EXPECT_EQ(dlg.exec(), 1);
+    EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("best of\r\nAlpha\r\n"));
+    EXPECT_EQ(ReadFile(History("Copyright.lst")), QByteArray("z\r\ny\r\n"));
+    EXPECT_EQ(ReadFile(History("author.lst")), QByteArray("New Artist\r\n"));
+    EXPECT_EQ(ReadFile(History("Year.lst")), QByteArray("1999\r\n"));
+    EXPECT_TRUE(Reports.Errors.empty()); // missing files were empty lists
+}
+
+TEST_F(SettingsDialog, EmptyFieldsWriteNothingAndBlanksAreKeptUnchanged) {
+    TsettingsFrm dlg;
+    OpenTagPage(dlg);
+    Later([&] { dlg.skinButton2->click(); });
+    EXPECT_EQ(dlg.exec(), 1);
+    for (const char* name : {"album.lst", "author.lst", "Year.lst", "Copyright.lst"})
+        EXPECT_FALSE(QFile::exists(History(name))) << name;
+
+    dlg.albumEdit->setEditText(QStringLiteral("   "));
+    Later([&] { dlg.skinButton2->click(); });
+    EXPECT_EQ(dlg.exec(), 1);
+    EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("   \r\n"));
+}
+
+TEST_F(SettingsDialog, ActivationReloadsTheListsAndKeepsTheTexts) {
+    TsettingsFrm dlg;
+    TCurrentTag tag;
+    tag.Artist = QStringLiteral("typed");
+    OpenTagPage(dlg, tag);
+    EXPECT_EQ(dlg.authorEdit->count(), 0);
+    WriteFile(History("author.lst"), "Zed\r\nann\r\n");
+    dlg.FormActivate(); // back from another window
+    EXPECT_EQ(ItemsOf(dlg.authorEdit), QStringList({"ann", "Zed"}));
+    EXPECT_EQ(dlg.authorEdit->currentText(), QStringLiteral("typed"));
+    TCurrentTag out;
+    dlg.ReadTagPage(out);
+    EXPECT_EQ(out.Artist, QStringLiteral("typed"));
+
+    // In MP3 mode activation loads nothing.
+    dlg.FillMp3Page(TAppSettings{});
+    WriteFile(History("author.lst"), "other\r\n");
+    dlg.FormActivate();
+    EXPECT_EQ(ItemsOf(dlg.authorEdit), QStringList({"ann", "Zed"}));
+}
+
+TEST_F(SettingsDialog, UnwritableHistoryFileKeepsTheDialogOpenAndLosesNothing) {
+    QDir().mkpath(History("author.lst")); // a folder where the file should be
+    TsettingsFrm dlg;
+    TCurrentTag tag;
+    tag.Album = QStringLiteral("New Album");
+    tag.Artist = QStringLiteral("New Artist");
+    tag.Year = QStringLiteral("2001");
+    dlg.FillTagPage(tag);
+    bool openAfterFailure = false, listedAfterFailure = false;
+    Later([&] {
+        dlg.FormActivate(); // the folder cannot be read as a list: reported once
+        dlg.skinButton2->click();
+        openAfterFailure = dlg.isVisible();
+        listedAfterFailure = ItemsOf(dlg.authorEdit).contains(QStringLiteral("New Artist"));
+        // The user makes room and presses OK again: the list that could not be saved is
+        // saved now, and the dialog goes on with the fields after it and closes.
+        QDir(History("author.lst")).removeRecursively();
+        dlg.skinButton2->click();
+    });
+    EXPECT_EQ(dlg.exec(), 1);
+    EXPECT_TRUE(openAfterFailure);
+    ASSERT_EQ(Reports.Errors.size(), 2u);
+    EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("New Album\r\n"));
+    EXPECT_TRUE(listedAfterFailure);
+    EXPECT_EQ(dlg.authorEdit->currentText(), QStringLiteral("New Artist"));
+    EXPECT_EQ(ReadFile(History("author.lst")), QByteArray("New Artist\r\n"));
+    EXPECT_EQ(ReadFile(History("Year.lst")), QByteArray("2001\r\n"));
+    TCurrentTag out;
+    dlg.ReadTagPage(out);
+    EXPECT_EQ(out.Artist, QStringLiteral("New Artist"));
+}
+
+TEST_F(SettingsDialog, UnreadableHistoryFileIsReportedOncePerShowing) {
+    WriteFile(History("album.lst"), "kept album\r\n");
+    QDir().mkpath(History("author.lst"));
+    WriteFile(History("Year.lst"), "1970\r\n");
+    TsettingsFrm dlg;
+    OpenTagPage(dlg);
+    dlg.FormActivate();
+    EXPECT_EQ(Reports.Errors.size(), 1u);
+    EXPECT_EQ(ItemsOf(dlg.albumEdit), QStringList({"kept album"}));
+    EXPECT_EQ(dlg.YearEdit->count(), 0); // the lists after the failing one are not loaded
+}
+
+TEST_F(SettingsDialog, TagTextsAreCutTo255Characters) {
+    TsettingsFrm dlg;
+    TCurrentTag tag;
+    tag.Title = QString(300, u'x');
+    tag.Comment = QString(256, u'c');
+    dlg.FillTagPage(tag);
+    TCurrentTag out;
+    dlg.ReadTagPage(out);
+    EXPECT_EQ(out.Title.size(), 255);
+    EXPECT_EQ(out.Comment.size(), 255);
+}

@@ -1,0 +1,210 @@
+// The generated fixtures hold what tests/fixtures/README.md promises: the containers and
+// codecs, the sound at the documented place to the sample, the silent gaps, and the frame
+// index in every picture. Other tests rely on all of this.
+
+#include "support/decoded_audio.h"
+#include "support/fixture_signal.h"
+#include "support/test_env.h"
+
+#include "platform/media/ffmpeg_ptr.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace fs = fixture_signal;
+
+namespace {
+
+struct TAudioCase {
+    const char* file;
+    int stream; // FFmpeg stream index, -1 for the best audio stream
+    fs::TSignal signal;
+    int rate;
+    int codecDelay; // decoded samples before the source's first sample
+    const char* codec;
+};
+
+// AC-3 starts 256 samples and MP2 481 samples before the source, as their encoders pad.
+const TAudioCase kAudioCases[] = {
+    {"dvd_ac3_stereo.vob", -1, fs::kDvdStereo, fs::kDvdRate, 256, "ac3"},
+    {"dvd_ac3_51.vob", -1, fs::kDvd51, fs::kDvdRate, 256, "ac3"},
+    {"vcd_mp2.mpg", -1, fs::kVcd, fs::kVcdRate, 481, "mp2"},
+    {"vcd_mp2.dat", -1, fs::kVcd, fs::kVcdRate, 481, "mp2"},
+    {"mono_u8.avi", -1, fs::kMonoU8, fs::kMonoRate, 0, "pcm_u8"},
+    {"offset_ts.mpg", -1, fs::kOffsetTs, fs::kDvdRate, 481, "mp2"},
+    {"two_tracks.vob", 2, fs::kTrackEng, fs::kDvdRate, 256, "ac3"},
+    {"two_tracks.vob", 3, fs::kTrackFra, fs::kDvdRate, 256, "ac3"},
+    {"two_tracks.mkv", 1, fs::kTrackEng, fs::kDvdRate, 256, "ac3"},
+    {"two_tracks.mkv", 2, fs::kTrackFra, fs::kDvdRate, 256, "ac3"},
+    {"short.mpg", -1, fs::kShort, fs::kDvdRate, 481, "mp2"},
+};
+
+double Rms(const std::vector<int16_t>& s, int channels, int64_t first, int64_t count) {
+    double sum = 0;
+    for (int64_t i = first * channels; i < (first + count) * channels; ++i)
+        sum += double(s[size_t(i)]) * s[size_t(i)];
+    return std::sqrt(sum / double(count * channels));
+}
+
+// Frame indices read from every decoded picture of the best video stream, in display order.
+std::vector<int> ReadFrameIndices(const QString& path) {
+    std::vector<int> indices;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return indices;
+    ffmpeg::InputFormatPtr input(raw);
+    if (avformat_find_stream_info(input.get(), nullptr) < 0)
+        return indices;
+    const AVCodec* codec = nullptr;
+    int stream = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (stream < 0)
+        return indices;
+    ffmpeg::CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    avcodec_parameters_to_context(decoder.get(), input->streams[stream]->codecpar);
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
+        return indices;
+    ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
+    ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
+    auto drain = [&] {
+        while (avcodec_receive_frame(decoder.get(), frame.get()) == 0)
+            indices.push_back(fs::DecodeFrameIndex(frame->data[0], frame->linesize[0], frame->width,
+                                                   frame->height));
+    };
+    while (av_read_frame(input.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream) {
+            avcodec_send_packet(decoder.get(), packet.get());
+            drain();
+        }
+        av_packet_unref(packet.get());
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    drain();
+    return indices;
+}
+
+} // namespace
+
+TEST(FixtureCheck, SoundSitsWhereTheSignalDescriptionSays) {
+    for (const TAudioCase& c : kAudioCases) {
+        SCOPED_TRACE(c.file + std::string(" stream ") + std::to_string(c.stream));
+        DecodedAudio decoded = DecodeAudioFile(FixturePath(c.file), c.stream);
+        ASSERT_TRUE(decoded.ok) << decoded.error.toStdString();
+        EXPECT_EQ(decoded.codecName.toStdString(), c.codec);
+        EXPECT_EQ(decoded.sampleRate, c.rate);
+        ASSERT_EQ(decoded.channels, c.signal.channels);
+
+        // A stretch of the loud part of second 0 (short.mpg has no second 1) or second 2.
+        const int64_t at = (std::string(c.file) == "short.mpg" ? 0 : 2 * c.rate) + c.rate / 10;
+        const int64_t len = c.rate / 10;
+        std::vector<int16_t> needle = fs::SourceS16(c.signal, c.rate, at, len);
+        double score = 0;
+        int64_t found = FindBestOffset(decoded.samples, needle, c.signal.channels, at - 2000,
+                                       at + c.codecDelay + 300, &score, len);
+        EXPECT_EQ(found, at + c.codecDelay);
+        EXPECT_GT(score, 0.9);
+    }
+}
+
+TEST(FixtureCheck, GapsAreSilentAndSegmentsLoud) {
+    for (const char* file : {"dvd_ac3_stereo.vob", "vcd_mp2.dat", "mono_u8.avi"}) {
+        SCOPED_TRACE(file);
+        DecodedAudio decoded = DecodeAudioFile(FixturePath(file));
+        ASSERT_TRUE(decoded.ok);
+        const int rate = decoded.sampleRate;
+        for (int second = 0; second < 5; ++second) {
+            // Decoded sample index of source time t is t * rate plus the codec delay; a
+            // margin of 20 ms covers that delay here.
+            int64_t gap = int64_t((second + 0.80) * rate);
+            int64_t loud = int64_t((second + 0.30) * rate);
+            double quiet = Rms(decoded.samples, decoded.channels, gap, rate / 10);
+            double sound = Rms(decoded.samples, decoded.channels, loud, rate / 10);
+            EXPECT_LT(quiet, 200) << "second " << second;
+            EXPECT_GT(sound, 3000) << "second " << second;
+            EXPECT_TRUE(fs::IsSilentAt(second + 0.85));
+            EXPECT_TRUE(fs::IsLoudAt(second + 0.35));
+        }
+    }
+}
+
+TEST(FixtureCheck, TwoTracksAreTellApart) {
+    DecodedAudio fra = DecodeAudioFile(FixturePath("two_tracks.vob"), 3);
+    ASSERT_TRUE(fra.ok);
+    const int64_t at = 3 * fs::kDvdRate + 4800;
+    double own = 0, other = 0;
+    FindBestOffset(fra.samples, fs::SourceS16(fs::kTrackFra, fs::kDvdRate, at, 4800), 2, at + 256,
+                   at + 256, &own, 4800);
+    FindBestOffset(fra.samples, fs::SourceS16(fs::kTrackEng, fs::kDvdRate, at, 4800), 2, at + 256,
+                   at + 256, &other, 4800);
+    EXPECT_GT(own, 0.9);
+    EXPECT_LT(std::abs(other), 0.3);
+}
+
+TEST(FixtureCheck, ContainersAndTimestamps) {
+    struct TExpect {
+        const char* file;
+        const char* format;
+        int audioStreams;
+        double minStart, maxStart;
+    };
+    const TExpect cases[] = {
+        {"dvd_ac3_stereo.vob", "mpeg", 1, 0.4, 0.7}, {"dvd_ac3_51.vob", "mpeg", 1, 0.4, 0.7},
+        {"vcd_mp2.mpg", "mpeg", 1, 0.3, 0.7},        {"vcd_mp2.dat", "mpeg", 1, 0.3, 0.7},
+        {"mono_u8.avi", "avi", 1, 0.0, 0.0},         {"offset_ts.mpg", "mpeg", 1, 9.9, 10.7},
+        {"two_tracks.vob", "mpeg", 2, 0.4, 0.7},     {"two_tracks.mkv", "matroska,webm", 2, 0, 0},
+        {"short.mpg", "mpeg", 1, 0.4, 0.7},          {"no_audio.mpg", "mpeg", 0, 0.4, 0.7},
+        {"demo.mpg", "mpeg", 1, 0.4, 0.7},
+    };
+    for (const TExpect& e : cases) {
+        SCOPED_TRACE(e.file);
+        AVFormatContext* raw = nullptr;
+        ASSERT_GE(
+            avformat_open_input(&raw, FixturePath(e.file).toUtf8().constData(), nullptr, nullptr),
+            0);
+        ffmpeg::InputFormatPtr input(raw);
+        ASSERT_GE(avformat_find_stream_info(input.get(), nullptr), 0);
+        EXPECT_STREQ(input->iformat->name, e.format);
+        int audio = 0;
+        for (unsigned i = 0; i < input->nb_streams; ++i)
+            audio += input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+        EXPECT_EQ(audio, e.audioStreams);
+        double start = double(input->start_time) / AV_TIME_BASE;
+        EXPECT_GE(start, e.minStart);
+        EXPECT_LE(start, e.maxStart);
+        if (std::string(e.file) == "two_tracks.mkv") {
+            auto lang = [&](int s) {
+                AVDictionaryEntry* t =
+                    av_dict_get(input->streams[s]->metadata, "language", nullptr, 0);
+                return std::string(t ? t->value : "");
+            };
+            EXPECT_EQ(lang(1), "eng");
+            EXPECT_EQ(lang(2), "fra");
+        }
+    }
+    DecodedAudio shortAudio = DecodeAudioFile(FixturePath("short.mpg"));
+    EXPECT_LT(double(shortAudio.frames()) / shortAudio.sampleRate, 1.0);
+}
+
+TEST(FixtureCheck, EveryPictureCarriesItsFrameIndex) {
+    struct TExpect {
+        const char* file;
+        int frames;
+    };
+    const TExpect cases[] = {{"dvd_ac3_stereo.vob", 250}, {"vcd_mp2.dat", 250},
+                             {"mono_u8.avi", 150},        {"offset_ts.mpg", 150},
+                             {"short.mpg", 15},           {"no_audio.mpg", 75}};
+    for (const TExpect& e : cases) {
+        SCOPED_TRACE(e.file);
+        std::vector<int> indices = ReadFrameIndices(FixturePath(e.file));
+        ASSERT_EQ(int(indices.size()), e.frames);
+        for (int i = 0; i < e.frames; ++i)
+            ASSERT_EQ(indices[size_t(i)], i) << "picture " << i;
+    }
+}
+
+TEST(FixtureCheck, FrameIndexDecoderRejectsPicturesWithoutBlocks) {
+    std::vector<uint8_t> grey(352 * 288, 128);
+    EXPECT_EQ(fs::DecodeFrameIndex(grey.data(), 352, 352, 288), -1);
+    EXPECT_EQ(fs::DecodeFrameIndex(grey.data(), 352, 100, 50), -1);
+}

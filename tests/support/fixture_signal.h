@@ -1,0 +1,96 @@
+#pragma once
+
+// The known sound and picture inside the generated fixtures (tests/fixtures/README.md).
+// The generator writes the fixtures from these functions and the tests look for them
+// with the same functions, so both always agree. Plain C++, no Qt and no FFmpeg, so the
+// generator can compile it too. Any thread.
+
+#include <cstdint>
+#include <vector>
+
+namespace fixture_signal {
+
+// ---- Sound --------------------------------------------------------------------------
+// The source is cut into one-second segments. For the first kSoundSeconds of second s a
+// channel carries a tone whose pitch depends on s, the channel and the seed, plus
+// low-passed noise from a generator seeded by (seed, channel, sample number); the rest of
+// the second is digital silence. Noise makes every instant unique, so a stretch of
+// decoded sound is found to the sample by cross-correlation (FindBestOffset); the gaps
+// give known silent and loud parts.
+
+inline constexpr double kSoundSeconds = 0.75;
+inline constexpr double kFadeSeconds = 0.005; // linear fade in and out of every segment
+
+struct TSignal {
+    uint32_t seed = 1;
+    int channels = 2;
+    double peak = 0.5;   // largest magnitude a channel can reach (full scale = 1)
+    int lfeChannel = -1; // that channel holds only a low tone (no noise)
+};
+
+// Tone of second `second` on channel `channel`, in Hz.
+double ToneHz(const TSignal& signal, int channel, int64_t second);
+
+// Source sample (-1..1) of channel `channel`, frame `frame`, for a source made at `rate`.
+// The noise is defined per sample, so the same signal at another rate is another noise.
+double SampleAt(const TSignal& signal, int channel, int64_t frame, int rate);
+
+// Interleaved 16-bit frames [first, first + count) of the source at `rate`.
+std::vector<int16_t> SourceS16(const TSignal& signal, int rate, int64_t first, int64_t count);
+
+// True when `seconds` (source time) lies in a silent gap, `margin` seconds away from its
+// edges; IsLoudAt likewise for the sounding part (away from the fades).
+bool IsSilentAt(double seconds, double margin = 0.02);
+bool IsLoudAt(double seconds, double margin = 0.02);
+
+// ---- Picture ------------------------------------------------------------------------
+// Every test picture carries its frame index (0-based, counted from the first encoded
+// frame) in a row of 14 square blocks near the top: a white marker block, 12 bits of the
+// index with the most significant bit first (white = 1, black = 0), a black marker block.
+// Blocks are luma 235 / 16, large enough to survive MPEG compression.
+
+inline constexpr int kIndexBits = 12;
+inline constexpr int kBlockCount = kIndexBits + 2;
+
+struct TBlockLayout {
+    int x0 = 0;    // left edge of the first (marker) block
+    int y0 = 0;    // top edge of the row
+    int size = 16; // side of a block in pixels
+};
+
+// Layout for a picture of this size (width at least 16 * kBlockCount + 32).
+TBlockLayout BlockLayout(int width, int height);
+
+// Frame index read from a luma plane; -1 when the markers are not found.
+int DecodeFrameIndex(const uint8_t* luma, int linesize, int width, int height);
+
+// ---- The fixtures -------------------------------------------------------------------
+// Signals and formats of the generated files, as the generator made them.
+
+struct TFixtureAudio {
+    TSignal signal;
+    int sampleRate = 48000;
+};
+
+inline constexpr TSignal kDvdStereo{11, 2, 0.5, -1};
+inline constexpr TSignal kDvd51{12, 6, 0.7, 3}; // FL FR FC LFE SL SR, loud on purpose
+inline constexpr TSignal kVcd{21, 2, 0.5, -1};
+inline constexpr TSignal kMonoU8{31, 1, 0.6, -1};
+inline constexpr TSignal kOffsetTs{41, 2, 0.5, -1};
+inline constexpr TSignal kTrackEng{51, 2, 0.5, -1};
+inline constexpr TSignal kTrackFra{52, 2, 0.5, -1};
+inline constexpr TSignal kShort{61, 2, 0.5, -1};
+
+inline constexpr double kDvdSeconds = 10.0;    // dvd_ac3_stereo, dvd_ac3_51, two_tracks
+inline constexpr double kVcdSeconds = 10.0;    // vcd_mp2.mpg / .dat
+inline constexpr double kMonoSeconds = 6.0;    // mono_u8.avi
+inline constexpr double kOffsetSeconds = 6.0;  // offset_ts.mpg
+inline constexpr double kOffsetStart = 10.0;   // its timestamps start about here
+inline constexpr double kShortSeconds = 0.6;   // short.mpg
+inline constexpr double kNoAudioSeconds = 3.0; // no_audio.mpg
+inline constexpr double kDemoSeconds = 15.0;   // demo.mpg
+inline constexpr int kMonoRate = 22050;
+inline constexpr int kVcdRate = 44100;
+inline constexpr int kDvdRate = 48000;
+
+} // namespace fixture_signal

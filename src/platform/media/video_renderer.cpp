@@ -259,12 +259,40 @@ void TVideoRendererFilter::Present(const AVFrame* frame, REFERENCE_TIME pts,
     sws_scale(sws, frame->data, frame->linesize, 0, frame->height, dst, stride);
     const double aspect = DisplayAspect(frame);
     ++FDrawn;
-    std::lock_guard lock(FWidgetLock);
-    if (!FWidget)
+    bool post;
+    {
+        std::lock_guard lock(FPending->lock);
+        FPending->image = std::move(image);
+        FPending->pts = pts;
+        FPending->aspect = aspect;
+        post = !FPending->posted;
+        FPending->posted = true;
+    }
+    if (!post)
         return;
+    std::lock_guard lock(FWidgetLock);
+    if (!FWidget) {
+        std::lock_guard pending(FPending->lock);
+        FPending->posted = false;
+        return;
+    }
     QMetaObject::invokeMethod(
         FWidget,
-        [w = FWidget, image = std::move(image), pts, aspect] { w->ShowFrame(image, pts, aspect); },
+        [w = FWidget, pending = FPending] {
+            QImage shown;
+            REFERENCE_TIME at;
+            double aspect;
+            {
+                std::lock_guard lock(pending->lock);
+                shown = std::move(pending->image);
+                pending->image = QImage();
+                at = pending->pts;
+                aspect = pending->aspect;
+                pending->posted = false;
+            }
+            if (!shown.isNull())
+                w->ShowFrame(shown, at, aspect);
+        },
         Qt::QueuedConnection);
 }
 

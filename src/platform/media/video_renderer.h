@@ -16,6 +16,7 @@
 #include "platform/media/media_clock.h"
 #include "platform/media/media_filter.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 
@@ -84,6 +85,17 @@ private:
     void Present(const AVFrame* frame, REFERENCE_TIME pts, REFERENCE_TIME duration, int epoch);
     double DisplayAspect(const AVFrame* frame) const;
 
+    // The picture waiting for the GUI thread. Only the latest one is kept, and only one
+    // call is posted at a time, so a GUI thread that falls behind skips pictures
+    // instead of piling them up.
+    struct Pending {
+        std::mutex lock;
+        QImage image;
+        REFERENCE_TIME pts = 0;
+        double aspect = 0;
+        bool posted = false;
+    };
+    std::shared_ptr<Pending> FPending = std::make_shared<Pending>();
     TVideoRendererWidget* FWidget = nullptr; // guarded by FWidgetLock; cleared when destroyed
     mutable std::mutex FWidgetLock;
     WindowState FWindow; // guarded by FLock

@@ -414,3 +414,34 @@ TEST(MediaGraph, DamagedStretchesNeitherHangNorStopPlayback) {
     EXPECT_TRUE(WaitUntil([&] { return g.graph->GetEvent(code, p1, p2, 0) == S_OK; }, 8000));
     EXPECT_EQ(code, EC_COMPLETE);
 }
+
+TEST(MediaGraph, EveryKindOfSourceRendersAndShowsItsFirstPicture) {
+    struct Case {
+        const char* name;
+        double aspect; // display aspect of the picture
+        bool sound;
+    };
+    const Case cases[] = {
+        {"dvd_ac3_51.vob", 4.0 / 3.0, true},
+        {"two_tracks.vob", 4.0 / 3.0, true},
+        {"two_tracks.mkv", 4.0 / 3.0, true},
+        {"vcd_mp2.mpg", 0, true},
+        {"vcd_mp2.dat", 0, true},
+        {"mono_u8.avi", 4.0 / 3.0, true},
+        {"demo.mpg", 0, true},
+    };
+    for (const Case& c : cases) {
+        Graph g;
+        const HRESULT hr = g.graph->RenderFile(FixturePath(QString::fromLatin1(c.name)), {});
+        ASSERT_EQ(hr, S_OK) << c.name;
+        EXPECT_EQ(FilterNames(*g.graph).contains(QStringLiteral("Audio Renderer")), c.sound)
+            << c.name;
+        g.graph->Pause();
+        ASSERT_TRUE(g.WaitForFrame(-1)) << c.name;
+        if (c.aspect > 0)
+            EXPECT_NEAR(g.Widget()->DisplayAspect(), c.aspect, 0.02) << c.name;
+        g.graph->Run();
+        Pump(150);
+        EXPECT_GT(g.Position(), 50 * kMs) << c.name;
+    }
+}

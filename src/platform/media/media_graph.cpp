@@ -427,18 +427,19 @@ void TMediaGraph::StartStreaming() {
     FClock->SetRate(FRate);
     int epoch;
     {
-        std::lock_guard seek(FSeekLock);
+        std::lock_guard seek(*FSeekLock);
         epoch = FClock->NewEpoch(0);
     }
     FClock->SetState(FState);
     std::weak_ptr<TMediaGraph> weak = weak_from_this();
     auto source = FSource;
-    std::weak_ptr<TSourceFilter> weakSource = source;
-    auto reseek = [weak, weakSource](int epoch, REFERENCE_TIME target, REFERENCE_TIME margin) {
-        auto g = weak.lock();
-        auto s = weakSource.lock();
-        if (g && s)
-            g->Reseek(*s, epoch, target, margin);
+    // The decoder's retry holds no reference to the graph: a streaming thread must
+    // never end up releasing the graph, whose destructor waits for that very thread.
+    auto reseek = [clock = FClock, seekLock = FSeekLock,
+                   weakSource = std::weak_ptr<TSourceFilter>(source)](
+                      int epoch, REFERENCE_TIME target, REFERENCE_TIME margin) {
+        if (auto s = weakSource.lock())
+            Reseek(*clock, *seekLock, *s, epoch, target, margin);
     };
     source->Start(FClock, epoch);
     if (FVideoDecoder)
@@ -476,21 +477,21 @@ void TMediaGraph::StopStreaming() {
 }
 
 void TMediaGraph::SeekTo(REFERENCE_TIME target) {
-    std::lock_guard seek(FSeekLock);
+    std::lock_guard seek(*FSeekLock);
     if (!FStreaming || !FSource)
         return;
     const int epoch = FClock->NewEpoch(target);
     FSource->Seek(epoch, target, kFirstSeekMargin);
 }
 
-void TMediaGraph::Reseek(TSourceFilter& source, int epoch, REFERENCE_TIME target,
-                         REFERENCE_TIME margin) {
+void TMediaGraph::Reseek(TMediaClock& clock, std::mutex& seekLock, TSourceFilter& source, int epoch,
+                         REFERENCE_TIME target, REFERENCE_TIME margin) {
     // Called on the video decoder's thread: only the seek lock, never FLock, which a
     // stopping graph holds while it waits for that thread.
-    std::lock_guard seek(FSeekLock);
-    if (!FClock->IsCurrent(epoch) || FClock->Target() != target)
+    std::lock_guard seek(seekLock);
+    if (!clock.IsCurrent(epoch) || clock.Target() != target)
         return;
-    const int next = FClock->NewEpoch(target);
+    const int next = clock.NewEpoch(target);
     source.Seek(next, target, margin);
 }
 

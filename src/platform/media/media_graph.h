@@ -112,14 +112,16 @@ private:
     void StopStreaming();
     void DropSession();
     void SeekTo(REFERENCE_TIME target);
-    void Reseek(TSourceFilter& source, int epoch, REFERENCE_TIME target, REFERENCE_TIME margin);
+    static void Reseek(TMediaClock& clock, std::mutex& seekLock, TSourceFilter& source, int epoch,
+                       REFERENCE_TIME target, REFERENCE_TIME margin);
     void SetFilterStates(FILTER_STATE state);
     REFERENCE_TIME FrameDuration() const;
     bool IsSessionFilter(const std::shared_ptr<IBaseFilter>& filter) const;
 
     mutable std::recursive_mutex
-        FLock;            // filters, session, state; never held while waiting on a thread's lock
-    std::mutex FSeekLock; // pairs a new epoch with its source seek
+        FLock; // filters, session, state; never held while waiting on a thread's lock
+    std::shared_ptr<std::mutex> FSeekLock =
+        std::make_shared<std::mutex>(); // pairs a new epoch with its source seek
     std::mutex FLogLock;
     std::vector<Entry> FFilters;
     std::shared_ptr<TMediaClock> FClock = std::make_shared<TMediaClock>();

@@ -438,8 +438,9 @@ TEST(MediaGraph, EveryKindOfSourceRendersAndShowsItsFirstPicture) {
             << c.name;
         g.graph->Pause();
         ASSERT_TRUE(g.WaitForFrame(-1)) << c.name;
-        if (c.aspect > 0)
+        if (c.aspect > 0) {
             EXPECT_NEAR(g.Widget()->DisplayAspect(), c.aspect, 0.02) << c.name;
+        }
         g.graph->Run();
         Pump(150);
         EXPECT_GT(g.Position(), 50 * kMs) << c.name;

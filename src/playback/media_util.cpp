@@ -44,7 +44,8 @@ QString MediaErrorText(HRESULT code) {
     const char* text = texts.value(code, nullptr);
     if (text)
         return QString::fromLatin1(text);
-    return FAILED(code) ? QStringLiteral("Unknown error.") : QStringLiteral("Unknown result.");
+    // The stream results and FFmpeg's own codes are known to the shared table.
+    return media::ResultText(code);
 }
 
 HRESULT CheckMediaResult(HRESULT code) {

@@ -360,7 +360,7 @@ TEST(MediaUtil, CheckMediaResultPassesSuccessesAndRaisesFailuresWithTheirText) {
         CheckMediaResult(MakeCode(0x80041234));
         FAIL();
     } catch (const EDirectShowException& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Unknown error. ($80041234)."));
+        EXPECT_EQ(e.Message(), QStringLiteral("Unrecognized error value. ($80041234)."));
         EXPECT_EQ(e.ErrorCode(), MakeCode(0x80041234));
     }
     EXPECT_LE(MediaErrorText(VFW_E_NO_AUDIO_HARDWARE).size(), 255);

@@ -52,8 +52,12 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 
-inline FramePtr MakeFrame() { return FramePtr(av_frame_alloc()); }
-inline PacketPtr MakePacket() { return PacketPtr(av_packet_alloc()); }
+inline FramePtr MakeFrame() {
+    return FramePtr(av_frame_alloc());
+}
+inline PacketPtr MakePacket() {
+    return PacketPtr(av_packet_alloc());
+}
 
 // av_strerror's text for an FFmpeg error code.
 inline QString ErrorText(int code) {

@@ -4,7 +4,10 @@
 // formats and window style bits. They keep the numbers the preview code was written
 // against, so a result code means the same thing everywhere (negative = failure).
 //
-// Everything lives in namespace media so these names never collide with another table.
+// The codes shared with the audio stream (S_OK, E_POINTER, ...) come from media_result.h;
+// the ones only the graph uses are here. Namespace media throughout.
+
+#include "platform/media/media_result.h"
 
 #include <QUuid>
 
@@ -12,7 +15,7 @@
 
 namespace media {
 
-using HRESULT = std::int32_t;
+using HRESULT = TMediaResult;
 using REFERENCE_TIME = std::int64_t; // 100-ns units
 using LONG_PTR = std::intptr_t;
 
@@ -20,19 +23,13 @@ constexpr HRESULT MakeCode(std::uint32_t v) {
     return static_cast<HRESULT>(v);
 }
 
-inline constexpr HRESULT S_OK = 0;
 inline constexpr HRESULT S_FALSE = 1;
 inline constexpr HRESULT E_NOTIMPL = MakeCode(0x80004001);
-inline constexpr HRESULT E_NOINTERFACE = MakeCode(0x80004002);
-inline constexpr HRESULT E_POINTER = MakeCode(0x80004003);
-inline constexpr HRESULT E_ABORT = MakeCode(0x80004004);
 inline constexpr HRESULT E_FAIL = MakeCode(0x80004005);
 inline constexpr HRESULT E_UNEXPECTED = MakeCode(0x8000FFFF);
 inline constexpr HRESULT E_OUTOFMEMORY = MakeCode(0x8007000E);
-inline constexpr HRESULT E_INVALIDARG = MakeCode(0x80070057);
 inline constexpr HRESULT E_ACCESSDENIED = MakeCode(0x80070005);
 inline constexpr HRESULT E_FILE_NOT_FOUND = MakeCode(0x80070002); // from ERROR_FILE_NOT_FOUND
-inline constexpr HRESULT REGDB_E_CLASSNOTREG = MakeCode(0x80040154);
 inline constexpr HRESULT VFW_E_NOT_CONNECTED = MakeCode(0x80040209);
 inline constexpr HRESULT VFW_E_NOT_FOUND = MakeCode(0x80040216);
 inline constexpr HRESULT VFW_E_CANNOT_CONNECT = MakeCode(0x80040217);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/exception.h"
+
+// The audio pipeline's error: raised by inputs, outputs and the encoder binding.
+// It carries only its message.
+class EAudioException : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+
+// A source of PCM that an output pulls from: interleaved little-endian samples, frame
+// after frame, described by bits per sample, channels and sample rate. All byte counts
+// (Position, Size) are bytes of that PCM, in 64 bits so that films of many hours fit.
+//
+// Threads: created, configured and destroyed on the main thread. During a run the
+// output's worker calls ReadData (and EndRead at the normal end); BeginRead and the
+// format queries run on the main thread. Position and Size are atomics because the main
+// thread reads them for progress while the worker advances them.
+//
+// The owner is the QObject parent. An input must not be destroyed while an output is
+// running on it; when it is destroyed idle, outputs holding it as Input let go of it.
+class TAudioInput : public QObject {
+    Q_OBJECT
+public:
+    explicit TAudioInput(QObject* AOwner = nullptr);
+    ~TAudioInput() override;
+
+    // Bytes delivered by ReadData since the last BeginRead.
+    std::atomic<int64_t> Position{0};
+    // Bytes expected in total: -1 unknown, 0 nothing or not known yet.
+    std::atomic<int64_t> Size{0};
+    // A run is using the input (set by BeginRead, cleared by EndRead).
+    std::atomic<bool> Busy{false};
+    // 1-based window of unread bytes in the input's own block buffer; BufStart > BufEnd
+    // means the buffer is used up.
+    int32_t BufStart = 1;
+    int32_t BufEnd = 0;
+
+    virtual int GetBitsPerSample() = 0;
+    virtual int GetChannels() = 0;
+    virtual int GetSampleRate() = 0;
+    virtual int GetLengthSeconds();
+    // Copies at most BufferSize bytes of PCM into Buffer; answers the count, 0 when the
+    // input is exhausted.
+    virtual int ReadData(void* Buffer, int BufferSize) = 0;
+    // Ends a read whatever state it is in (EndRead's errors are swallowed).
+    virtual void ResetInput();
+    virtual void BeginRead() = 0;
+    virtual void EndRead() = 0;
+};

@@ -1,0 +1,174 @@
+#include "audio/audio_output.h"
+
+#include "audio/audio_converter.h"
+#include "audio/audio_exception.h"
+#include "audio/audio_input.h"
+#include "audio/output_thread.h"
+
+#include <thread>
+
+TAudioOutput::TInputLockGuard::TInputLockGuard(std::atomic_flag& Lock) : FLock(Lock) {
+    while (FLock.test_and_set(std::memory_order_acquire))
+        std::this_thread::yield();
+}
+
+TAudioOutput::TInputLockGuard::~TInputLockGuard() {
+    FLock.clear(std::memory_order_release);
+}
+
+TAudioOutput::TAudioOutput(QObject* AOwner) : QObject(AOwner) {
+    Thread = std::make_unique<TOutputThread>(this);
+    Thread->ExceptionHandler = [this](const std::exception& e) { HandleThreadException(e); };
+    Thread->Start();
+}
+
+TAudioOutput::~TAudioOutput() {
+    StopWorker();
+    disconnect(FInputWatch);
+}
+
+void TAudioOutput::StopWorker() {
+    if (Thread)
+        Thread->Stop();
+}
+
+bool TAudioOutput::Stopping() const {
+    return Thread && Thread->StopRequest;
+}
+
+bool TAudioOutput::SuspendWhenIdle() const {
+    return Thread->SuspendWhenIdle;
+}
+
+void TAudioOutput::SetSuspendWhenIdle(bool Value) {
+    Thread->SuspendWhenIdle = Value;
+}
+
+void TAudioOutput::WatchInput() {
+    disconnect(FInputWatch);
+    if (TAudioInput* input = FInput)
+        FInputWatch = connect(
+            input, &QObject::destroyed, this, [this](QObject* dying) { InputDestroyed(dying); },
+            Qt::DirectConnection);
+}
+
+void TAudioOutput::SetInput(TAudioInput* Value) {
+    TAudioInput* old = FInput;
+    if (Value == old)
+        return;
+    if (!FBusy) {
+        FInput = Value;
+        WatchInput();
+        return;
+    }
+    int channels = 0, bits = 0;
+    if (Value) {
+        channels = Value->GetChannels();
+        bits = Value->GetBitsPerSample();
+        Value->BeginRead();
+    }
+    {
+        TInputLockGuard lock(InputLock);
+        FInput = Value;
+        FInputChannels = channels;
+        FInputBits = bits;
+    }
+    WatchInput();
+    if (old)
+        old->EndRead();
+}
+
+void TAudioOutput::InputDestroyed(QObject* Dying) {
+    if (Dying != FInput)
+        return;
+    // The input is half destroyed already: only forget it, never call into it.
+    {
+        TInputLockGuard lock(InputLock);
+        FInput = nullptr;
+    }
+    disconnect(FInputWatch);
+}
+
+void TAudioOutput::NoteInputFormat() {
+    TAudioInput* input = FInput;
+    FInputChannels = input ? input->GetChannels() : 0;
+    FInputBits = input ? input->GetBitsPerSample() : 0;
+}
+
+void TAudioOutput::Run() {
+    if (FBusy)
+        throw EAudioException(QStringLiteral("Component is Busy"));
+    if (!FInput)
+        throw EAudioException(QStringLiteral("Input is not assigned"));
+    InputLock.clear();
+    try {
+        FLastRunAborted = false;
+        PrepareRun();
+        FBusy = true;
+        Thread->AbortRequest = false;
+        CanOutput = true;
+        Thread->Resume();
+    } catch (const std::exception& e) {
+        HandleThreadException(e);
+    } catch (...) {
+        HandleThreadException(EAudioException(QStringLiteral("Unknown error in the audio output")));
+    }
+}
+
+void TAudioOutput::Abort() {
+    if (FBusy)
+        Thread->AbortRequest = true;
+}
+
+int TAudioOutput::GetProgress() const {
+    TAudioInput* input = FInput;
+    if (!input)
+        return 0;
+    const int64_t size = input->Size;
+    if (size < 0)
+        return -1;
+    if (size == 0)
+        return 0;
+    const int64_t num = input->Position * 100;
+    int64_t q = num / size, r = num % size;
+    if (2 * r > size || (2 * r == size && (q & 1)))
+        ++q;
+    return int(q);
+}
+
+TOutputStatus TAudioOutput::GetStatus() const {
+    if (!FBusy)
+        return tosIdle;
+    return Thread->Parked() ? tosPaused : tosRunning;
+}
+
+void TAudioOutput::CompleteRun() {
+    if (!FBusy)
+        return;
+    CanOutput = false;
+    FinishRun();
+    FBusy = false;
+}
+
+void TAudioOutput::HandleThreadException(const std::exception& E) {
+    InputLock.clear();
+    if (GetStatus() != tosIdle) {
+        if (auto* converter = qobject_cast<TAudioConverter*>(Input())) {
+            try {
+                converter->UnlockInput();
+            } catch (...) {
+            }
+        }
+        FRunFailed = true;
+        try {
+            FinishRun();
+        } catch (...) {
+            // The run has failed already; its first error is the one reported.
+        }
+        FRunFailed = false;
+    }
+    CanOutput = false;
+    FBusy = false;
+    if (OnThreadException)
+        OnThreadException(this, E);
+}

@@ -1,0 +1,379 @@
+#include "audio/mp3_out.h"
+
+#include "audio/audio_exception.h"
+#include "audio/audio_input.h"
+#include "audio/lame.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const TLameEntryPoints& L() {
+    return TLameLibrary::Api();
+}
+
+QString SystemText(int Error) {
+    return QString::fromLocal8Bit(std::strerror(Error));
+}
+
+// Text for LAME's UTF-16 setters: byte order mark first, NUL at the end.
+std::vector<unsigned short> Utf16Text(const QString& Text) {
+    std::vector<unsigned short> out;
+    out.reserve(Text.size() + 2);
+    out.push_back(0xFEFF);
+    for (QChar c : Text)
+        out.push_back(c.unicode());
+    out.push_back(0);
+    return out;
+}
+
+} // namespace
+
+int BitRateKbps(TMP3BitRate Value) {
+    static const int kbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
+                               96, 112, 128, 144, 160, 192, 224, 256, 320};
+    if (unsigned(Value) > unsigned(br320))
+        throw EAudioException(QStringLiteral("Invalid MP3 bit rate (%1).").arg(int(Value)));
+    return kbps[Value];
+}
+
+int SampleRateHz(TMP3SampleRate Value) {
+    static const int hz[] = {0, 32000, 44100, 48000};
+    if (unsigned(Value) > unsigned(sr48kHz))
+        throw EAudioException(QStringLiteral("Invalid MP3 sample rate (%1).").arg(int(Value)));
+    return hz[Value];
+}
+
+void TMP3Out::TEncoderCloser::operator()(lame_global_struct* Handle) const noexcept {
+    if (Handle && L().lame_close)
+        L().lame_close(Handle);
+}
+
+TMP3Out::TMP3Out(QObject* AOwner) : TAudioFileOut(AOwner) {
+    TLameLibrary::Acquire();
+    FLibraryHeld = true;
+}
+
+TMP3Out::~TMP3Out() {
+    // The worker calls into this object and into the library: it stops first, then the
+    // run it left is discarded, and only then is the library given back.
+    StopWorker();
+    Discard();
+    if (FLibraryHeld)
+        TLameLibrary::Release();
+}
+
+void TMP3Out::PrepareRun() {
+    if (!StreamAssigned && FileName.isEmpty())
+        throw EAudioException(QStringLiteral("File name is not assigned."));
+    try {
+        if (!StreamAssigned)
+            OpenTarget();
+        TAudioInput* input = Input();
+        input->BeginRead();
+        FReading = true;
+        NoteInputFormat();
+        const int rate = input->GetSampleRate();
+        const int channels = InputChannels(), bits = InputBitsPerSample();
+        if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0)
+            throw EAudioException(
+                QStringLiteral("The input's audio format is not supported (%1 channels, %2 bits "
+                               "per sample, %3 Hz).")
+                    .arg(channels)
+                    .arg(bits)
+                    .arg(rate));
+        ConfigureEncoder(rate);
+        FMp3Buffer = std::make_unique<unsigned char[]>(Mp3BufferSize);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void TMP3Out::OpenTarget() {
+    QFileInfo target(FileName);
+    // A link is written through, as opening it by name would: its file is replaced.
+    if (target.isSymLink() && target.exists())
+        target = QFileInfo(target.canonicalFilePath());
+    FTargetName = target.absoluteFilePath();
+    const QByteArray targetPath = QFile::encodeName(FTargetName);
+    auto cannotCreate = [this](int error) {
+        return EAudioException(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(FTargetName, SystemText(error)));
+    };
+    // The file is written anew: refuse what creating it by name would refuse.
+    struct stat st;
+    mode_t mode = 0644; // mkstemp makes 0600; a new file is readable by all like any other
+    if (::stat(targetPath.constData(), &st) == 0) {
+        mode = st.st_mode & 07777; // a replaced file keeps its rights
+        if (S_ISDIR(st.st_mode))
+            throw cannotCreate(EISDIR);
+        if (::access(targetPath.constData(), W_OK) != 0)
+            throw cannotCreate(errno);
+    }
+    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
+                                           target.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        throw cannotCreate(errno);
+    FTempName = QFile::decodeName(pattern);
+    FFile.Fd = fd;
+    ::fchmod(fd, mode);
+}
+
+void TMP3Out::ConfigureEncoder(int InputSampleRate) {
+    if (unsigned(Mode) > unsigned(TMP3Mode::MONO) || unsigned(Quality) > unsigned(ql9) ||
+        unsigned(VBRQuality) > unsigned(ql9))
+        throw EAudioException(QStringLiteral("Invalid MP3 channel mode or quality."));
+    FEncoder.reset(L().lame_init());
+    if (!FEncoder)
+        throw EAudioException(QStringLiteral("The MP3 encoder could not be started."));
+    lame_t e = FEncoder.get();
+    L().lame_set_in_samplerate(e, InputSampleRate);
+    L().lame_set_num_channels(e, 2);
+    L().lame_set_out_samplerate(e, SampleRateHz(SampleRate));
+    L().lame_set_mode(e, MPEG_mode(int(Mode)));
+    L().lame_set_copyright(e, Copyright ? 1 : 0);
+    L().lame_set_original(e, Original ? 1 : 0);
+    L().lame_set_error_protection(e, CRC ? 1 : 0);
+    if (EnableVBR) {
+        if (WriteVBRHeader)
+            L().lame_set_VBR(e, vbr_mode(2));
+        L().lame_set_bWriteVbrTag(e, 1);
+        L().lame_set_VBR_q(e, int(VBRQuality));
+        if (VBRMaxBitrate < VBRMinBitrate)
+            std::swap(VBRMinBitrate, VBRMaxBitrate);
+        L().lame_set_VBR_min_bitrate_kbps(e, VBRMinBitrate);
+        L().lame_set_VBR_max_bitrate_kbps(e, VBRMaxBitrate);
+    } else {
+        L().lame_set_brate(e, BitRateKbps(BitRate));
+        L().lame_set_quality(e, int(Quality));
+    }
+    // Tags set before the parameters are fixed go into an ID3v2 tag at the start of the
+    // stream (the whole text, in UTF-16); after the audio only ID3v1 would be possible.
+    SetTags();
+    const int rc = L().lame_init_params(e);
+    if (rc < 0)
+        throw EAudioException(
+            QStringLiteral("The MP3 encoder rejected its settings (error %1).").arg(rc));
+}
+
+void TMP3Out::SetTags() {
+    lame_t e = FEncoder.get();
+    L().id3tag_init(e);
+    // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.
+    auto latin1 = [](const QString& s) { return s.toLatin1(); };
+    L().id3tag_set_title(e, latin1(Id3TagTitle).constData());
+    L().id3tag_set_artist(e, latin1(Id3TagArtist).constData());
+    L().id3tag_set_album(e, latin1(Id3TagAlbum).constData());
+    L().id3tag_set_year(e, latin1(Id3TagYear).constData());
+    L().id3tag_set_track(e, latin1(Id3TagTrack).constData());
+    L().id3tag_set_comment(e, latin1(Id3TagComment).constData());
+    L().id3tag_set_genre(e, latin1(Id3TagGenre).constData());
+
+    // The UTF-16 texts replace the Latin-1 frames of the ID3v2 tag.
+    const std::pair<const char*, const QString*> frames[] = {
+        {"TIT2", &Id3TagTitle}, {"TPE1", &Id3TagArtist}, {"TALB", &Id3TagAlbum},
+        {"TYER", &Id3TagYear},  {"TCON", &Id3TagGenre},
+    };
+    bool any = !Id3TagTrack.isEmpty();
+    for (const auto& [id, text] : frames) {
+        if (text->isEmpty())
+            continue;
+        any = true;
+        L().id3tag_set_textinfo_utf16(e, id, Utf16Text(*text).data());
+    }
+    if (!Id3TagComment.isEmpty()) {
+        any = true;
+        L().id3tag_set_comment_utf16(e, "eng", Utf16Text(QString()).data(),
+                                     Utf16Text(Id3TagComment).data());
+    }
+    if (any)
+        L().id3tag_add_v2(e);
+}
+
+bool TMP3Out::WriteStep(bool Abort) {
+    if (!CanOutput)
+        return true;
+    if (Abort)
+        return false;
+    unsigned char* block = reinterpret_cast<unsigned char*>(FPcm.data());
+    int got, channels, bits;
+    {
+        TInputLockGuard lock(InputLock);
+        TAudioInput* input = Input();
+        if (!input)
+            throw EAudioException(QStringLiteral("Input is not assigned"));
+        channels = InputChannels();
+        bits = InputBitsPerSample();
+        // 8-bit samples are read into the upper half and widened in place.
+        got = bits == 8 ? input->ReadData(block + PcmBlockSize / 2, PcmBlockSize / 2)
+                        : input->ReadData(block, PcmBlockSize);
+    }
+    if (got < 0)
+        throw EAudioException(QStringLiteral("The audio input failed to deliver data."));
+    if (got == 0)
+        return false;
+    int bytes = got;
+    if (bits == 8) {
+        const unsigned char* src = block + PcmBlockSize / 2;
+        for (int i = 0; i < got; ++i)
+            FPcm[i] = int16_t((int(src[i]) - 128) * 256);
+        bytes = got * 2;
+    }
+    int count;
+    if (channels == 2)
+        count = L().lame_encode_buffer_interleaved(FEncoder.get(), FPcm.data(), bytes / 4,
+                                                   FMp3Buffer.get(), Mp3BufferSize);
+    else
+        count = L().lame_encode_buffer(FEncoder.get(), FPcm.data(), FPcm.data(), bytes / 2,
+                                       FMp3Buffer.get(), Mp3BufferSize);
+    if (count < 0)
+        throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
+    Write(FMp3Buffer.get(), count);
+    return true;
+}
+
+QString TMP3Out::OutputName() const {
+    return StreamAssigned ? FileName : FTargetName;
+}
+
+QString TMP3Out::WriteErrorText(int Error) const {
+    return QStringLiteral("Cannot write file \"%1\". %2")
+        .arg(OutputName(),
+             Error ? SystemText(Error) : (Stream ? Stream->errorString() : QString()));
+}
+
+void TMP3Out::Write(const unsigned char* Data, int Count) {
+    if (Count <= 0)
+        return;
+    if (FFile.Fd < 0) {
+        if (!Stream || Stream->write(reinterpret_cast<const char*>(Data), Count) != Count)
+            throw EAudioException(WriteErrorText(0));
+        return;
+    }
+    while (Count > 0) {
+        const ssize_t n = ::write(FFile.Fd, Data, size_t(Count));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EAudioException(WriteErrorText(n < 0 ? errno : ENOSPC));
+        Data += n;
+        Count -= int(n);
+    }
+}
+
+bool TMP3Out::ReadAt(int64_t Offset, unsigned char* Data, int Count) {
+    if (FFile.Fd >= 0)
+        return ::pread(FFile.Fd, Data, size_t(Count), off_t(Offset)) == Count;
+    return Stream->seek(Offset) && Stream->read(reinterpret_cast<char*>(Data), Count) == Count;
+}
+
+bool TMP3Out::WriteAt(int64_t Offset, const unsigned char* Data, int Count) {
+    if (FFile.Fd >= 0)
+        return ::pwrite(FFile.Fd, Data, size_t(Count), off_t(Offset)) == Count;
+    const qint64 end = Stream->pos();
+    const bool ok =
+        Stream->seek(Offset) && Stream->write(reinterpret_cast<const char*>(Data), Count) == Count;
+    Stream->seek(end);
+    return ok;
+}
+
+int TMP3Out::TFileHandle::Close() noexcept {
+    if (Fd < 0)
+        return 0;
+    const int rc = ::close(Fd);
+    Fd = -1;
+    return rc;
+}
+
+void TMP3Out::FinishRun() {
+    if (RunFailed() || LastRunAborted()) {
+        Discard();
+        return;
+    }
+    if (!FEncoder) // finished already
+        return;
+    const int count = L().lame_encode_flush(FEncoder.get(), FMp3Buffer.get(), Mp3BufferSize);
+    if (count < 0)
+        throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
+    Write(FMp3Buffer.get(), count);
+    if (L().lame_get_bWriteVbrTag(FEncoder.get()) > 0)
+        WriteInfoTag();
+    FEncoder.reset();
+    FMp3Buffer.reset();
+    if (!StreamAssigned)
+        Commit();
+    if (FReading) {
+        FReading = false;
+        if (TAudioInput* input = Input())
+            input->EndRead();
+    }
+}
+
+void TMP3Out::WriteInfoTag() {
+    // The encoder reserved the first frame of the stream, right after the ID3v2 tag, for
+    // this frame; now it knows the frame count, the delay and the padding.
+    unsigned char frame[4096];
+    const size_t size = L().lame_get_lametag_frame(FEncoder.get(), frame, sizeof frame);
+    if (size == 0 || (FFile.Fd < 0 && (!Stream || Stream->isSequential())))
+        return;
+    auto fail = [this](const QString& Why) {
+        return EAudioException(QStringLiteral("Cannot write the information tag of \"%1\". %2")
+                                   .arg(OutputName(), Why));
+    };
+    if (size > sizeof frame)
+        throw fail(QStringLiteral("The tag frame is too large."));
+    unsigned char head[10] = {};
+    if (!ReadAt(0, head, 10))
+        throw fail(QStringLiteral("The file is too short."));
+    int64_t at = 0;
+    if (std::memcmp(head, "ID3", 3) == 0) {
+        at = 10 + (int64_t(head[6] & 0x7f) << 21 | int64_t(head[7] & 0x7f) << 14 |
+                   int64_t(head[8] & 0x7f) << 7 | int64_t(head[9] & 0x7f));
+        if (head[5] & 0x10) // footer present
+            at += 10;
+    }
+    unsigned char reserved[4] = {};
+    if (!ReadAt(at, reserved, 4) || reserved[0] != 0xff || (reserved[1] & 0xe0) != 0xe0)
+        throw fail(QStringLiteral("The reserved frame was not found."));
+    if (!WriteAt(at, frame, int(size)))
+        throw EAudioException(WriteErrorText(errno));
+}
+
+void TMP3Out::Commit() {
+    if (::fsync(FFile.Fd) != 0 || FFile.Close() != 0)
+        throw EAudioException(WriteErrorText(errno));
+    if (::rename(QFile::encodeName(FTempName).constData(),
+                 QFile::encodeName(FTargetName).constData()) != 0)
+        throw EAudioException(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(FTargetName, SystemText(errno)));
+    FTempName.clear();
+}
+
+void TMP3Out::Discard() noexcept {
+    FEncoder.reset();
+    FMp3Buffer.reset();
+    FFile.Close();
+    if (!FTempName.isEmpty()) {
+        ::unlink(QFile::encodeName(FTempName).constData());
+        FTempName.clear();
+    }
+    if (FReading) {
+        FReading = false;
+        try {
+            if (TAudioInput* input = Input())
+                input->EndRead();
+        } catch (...) {
+            // The run is being given up; the input's own failure adds nothing.
+        }
+    }
+}

@@ -1,0 +1,3 @@
+#include "audio/streamed_input.h"
+
+TStreamedInput::TStreamedInput(QObject* AOwner) : TAudioInput(AOwner) {}

@@ -1,0 +1,356 @@
+// The output's run cycle: busy checks, failures, progress, parking and destruction.
+
+#include "audio_test_doubles.h"
+
+#include "audio/audio_file_out.h"
+#include "audio/main_thread_queue.h"
+
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::vector<uint8_t> Bytes(size_t n) {
+    std::vector<uint8_t> b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = uint8_t(i * 7 + 3);
+    return b;
+}
+
+struct Events {
+    std::atomic<int> done{0}, failed{0};
+    std::mutex lock;
+    QString error;
+    bool errorOnMainThread = true;
+    void Attach(TAudioOutput& out) {
+        out.OnDone = [this](QObject*) {
+            EXPECT_TRUE(TMainThreadQueue::IsMainThread());
+            ++done;
+        };
+        out.OnThreadException = [this](QObject*, const std::exception& e) {
+            std::lock_guard l(lock);
+            error = ExceptionMessage(e);
+            errorOnMainThread = TMainThreadQueue::IsMainThread();
+            ++failed;
+        };
+    }
+};
+
+} // namespace
+
+TEST(AudioOutput, RunChecksBusyAndInputBeforePreparing) {
+    TRecordingOutput out;
+    Events ev;
+    ev.Attach(out);
+    try {
+        out.Run();
+        FAIL() << "Run without input must raise";
+    } catch (const EAudioException& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Input is not assigned"));
+    }
+    EXPECT_EQ(out.Prepares, 0);
+    EXPECT_EQ(out.GetStatus(), tosIdle);
+
+    TPcmInput in(Bytes(64 * 1024));
+    in.ChunkBytes = 256;
+    out.SetInput(&in);
+    out.StepDelayMs = 1;
+    out.Run();
+    EXPECT_EQ(out.GetStatus(), tosRunning);
+    try {
+        out.Run();
+        FAIL() << "second Run must raise";
+    } catch (const EAudioException& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Component is Busy"));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return ev.done == 1; }));
+    // The running run was not disturbed: every byte arrived, in order, once.
+    EXPECT_EQ(out.Received, Bytes(64 * 1024));
+    EXPECT_EQ(out.Prepares, 1);
+    EXPECT_EQ(out.Finishes, 1);
+    EXPECT_EQ(in.EndReads, 1);
+    EXPECT_EQ(ev.failed, 0);
+    EXPECT_EQ(out.GetStatus(), tosIdle);
+}
+
+TEST(AudioOutput, PrepareRunFailureLeavesTheOutputIdleAndReady) {
+    TRecordingOutput out;
+    Events ev;
+    ev.Attach(out);
+    TPcmInput in(Bytes(1000));
+    out.SetInput(&in);
+    out.OnPrepare = [] { throw EAudioException(QStringLiteral("cannot prepare")); };
+    EXPECT_NO_THROW(out.Run());
+    EXPECT_EQ(ev.failed, 1);
+    EXPECT_EQ(ev.error, QStringLiteral("cannot prepare"));
+    EXPECT_TRUE(ev.errorOnMainThread); // reported where it surfaced
+    EXPECT_EQ(out.Finishes, 0);
+    EXPECT_FALSE(out.Busy());
+    EXPECT_EQ(out.GetStatus(), tosIdle);
+
+    out.OnPrepare = nullptr;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return ev.done == 1; }));
+    EXPECT_EQ(out.Received.size(), 1000u);
+}
+
+TEST(AudioOutput, StepFailureEndsTheRunWithoutOnDone) {
+    TRecordingOutput out;
+    Events ev;
+    ev.Attach(out);
+    TPcmInput in(Bytes(100000));
+    in.ChunkBytes = 100;
+    in.FailAtRead = 5;
+    out.SetInput(&in);
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return ev.failed == 1; }));
+    EXPECT_EQ(ev.error, QStringLiteral("test input failed"));
+    EXPECT_FALSE(ev.errorOnMainThread);
+    ASSERT_TRUE(WaitUntil([&] { return out.GetStatus() == tosIdle; }));
+    EXPECT_EQ(out.FailedFinishes, 1);
+    // Give a wrongly delivered OnDone the chance to arrive.
+    WaitUntil([] { return false; }, 50);
+    EXPECT_EQ(ev.done, 0);
+
+    // The output is usable again.
+    in.FailAtRead = -1;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return ev.done == 1; }));
+    EXPECT_EQ(out.Received.size(), 100000u);
+}
+
+TEST(AudioOutput, WriteStepEndingAtOnceStillFinishesAndReportsOnce) {
+    TRecordingOutput out;
+    TPcmInput in(Bytes(10));
+    out.SetInput(&in);
+    out.StepResult = [](int) { return 0; };
+    std::atomic<int> done{0};
+    bool busyInDone = true;
+    int finishesInDone = -1;
+    out.OnDone = [&](QObject* sender) {
+        EXPECT_EQ(sender, &out);
+        busyInDone = out.Busy();
+        finishesInDone = out.Finishes;
+        ++done;
+    };
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    WaitUntil([] { return false; }, 50);
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(out.Steps, 1);
+    EXPECT_FALSE(busyInDone);
+    EXPECT_EQ(finishesInDone, 1);
+    EXPECT_FALSE(out.LastRunAborted());
+}
+
+TEST(AudioOutput, ProgressRoundsHalfToEvenAndKnowsUnknownSizes) {
+    TRecordingOutput out;
+    EXPECT_EQ(out.GetProgress(), 0); // no input
+    TPcmInput in(Bytes(10));
+    out.SetInput(&in);
+    struct Case {
+        int64_t position, size;
+        int expected;
+    } cases[] = {{5, -1, -1},
+                 {0, 0, 0},
+                 {1, 200, 0},
+                 {3, 200, 2},
+                 {5, 1000, 0},
+                 {15, 1000, 2},
+                 {200, 200, 100},
+                 {1, 3, 33},
+                 {2, 3, 67},
+                 // 10 hours of 48 kHz stereo: 32 bits would have overflowed long ago
+                 {int64_t(48000) * 4 * 3600 * 5, int64_t(48000) * 4 * 3600 * 10, 50}};
+    for (const Case& c : cases) {
+        in.Position = c.position;
+        in.Size = c.size;
+        EXPECT_EQ(out.GetProgress(), c.expected) << c.position << "/" << c.size;
+    }
+}
+
+TEST(AudioOutput, OnProgressFiresOnlyWhenThePercentageChanges) {
+    TRecordingOutput out;
+    TPcmInput in(Bytes(25600)); // 100 steps of 256 bytes: one percent per step
+    out.SetInput(&in);
+    std::vector<int> seen;
+    std::atomic<int> done{0};
+    out.OnProgress = [&](QObject*) { seen.push_back(out.GetProgress()); };
+    out.OnDone = [&](QObject*) { ++done; };
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    ASSERT_EQ(seen.size(), 100u); // 1 .. 100, never the initial 0
+    for (size_t i = 0; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i], int(i) + 1);
+
+    // The second run starts from the last value seen (100): the first pass reports 0.
+    seen.clear();
+    out.BlockBytes = 25600 / 4;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 2; }));
+    EXPECT_EQ(seen, (std::vector<int>{0, 25, 50, 75, 100}));
+}
+
+TEST(AudioOutput, WakeUpRightAfterOnDoneIsNeverLost) {
+    TRecordingOutput out;
+    TPcmInput in(Bytes(300));
+    out.SetInput(&in);
+    constexpr int kRuns = 200;
+    std::atomic<int> done{0};
+    // Half of the runs start from inside OnDone (the worker has not parked yet), half from
+    // a queued call just after the handler returned.
+    out.OnDone = [&](QObject*) {
+        const int n = ++done;
+        if (n >= kRuns)
+            return;
+        if (n % 2)
+            out.Run();
+        else
+            QTimer::singleShot(0, &out, [&] { out.Run(); });
+    };
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == kRuns; }, 60000)) << done;
+    EXPECT_EQ(out.Received.size(), 300u);
+    EXPECT_EQ(in.BeginReads, kRuns);
+    EXPECT_EQ(in.EndReads, kRuns);
+}
+
+TEST(AudioOutput, DestroyingAParkedOutputReturns) {
+    auto out = std::make_unique<TRecordingOutput>();
+    EXPECT_EQ(out->GetStatus(), tosIdle);
+    out.reset();
+
+    // Also after a run, with the worker parked again.
+    out = std::make_unique<TRecordingOutput>();
+    TPcmInput in(Bytes(10));
+    out->SetInput(&in);
+    std::atomic<int> done{0};
+    out->OnDone = [&](QObject*) { ++done; };
+    out->Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    out.reset();
+}
+
+TEST(AudioOutput, DestroyingMidRunStopsTheWorker) {
+    TPcmInput in(Bytes(10 * 1000 * 1000));
+    in.ChunkBytes = 16;
+    auto out = std::make_unique<TRecordingOutput>();
+    out->SetInput(&in);
+    out->Run();
+    ASSERT_TRUE(WaitUntil([&] { return out->Steps > 10; }));
+    out.reset();
+    EXPECT_LT(in.Position, int64_t(10 * 1000 * 1000));
+}
+
+TEST(AudioOutput, DestroyingWhileACallIsOnItsWayToTheMainThreadDoesNotDeadlock) {
+    // OnProgress: the worker waits inside its synchronous call while the main thread,
+    // which does not serve events here, destroys the output.
+    TPcmInput in(Bytes(10000));
+    in.ChunkBytes = 100; // one percent per step
+    auto out = std::make_unique<TRecordingOutput>();
+    out->SetInput(&in);
+    std::atomic<int> progress{0};
+    out->OnProgress = [&](QObject*) { ++progress; };
+    out->Run();
+    QThread::msleep(100);
+    EXPECT_EQ(out->Steps, 1); // stuck in the call after its first step
+    out.reset();
+    // The handler of an output being destroyed is not run.
+    EXPECT_EQ(progress, 0);
+
+    // OnDone: the run ended and its event waits for the main thread.
+    auto out2 = std::make_unique<TRecordingOutput>();
+    TPcmInput in2(Bytes(10));
+    out2->SetInput(&in2);
+    out2->StepResult = [](int) { return 0; };
+    std::atomic<int> done{0};
+    out2->OnDone = [&](QObject*) { ++done; };
+    out2->Run();
+    QThread::msleep(100);
+    EXPECT_EQ(out2->Finishes, 1);
+    out2.reset();
+    EXPECT_EQ(done, 0);
+}
+
+TEST(AudioOutput, AbortEndsTheRunAndSaysSo) {
+    TRecordingOutput out;
+    TPcmInput in(Bytes(10 * 1000 * 1000));
+    in.ChunkBytes = 16;
+    out.SetInput(&in);
+    std::atomic<int> done{0};
+    bool aborted = false;
+    out.OnDone = [&](QObject*) {
+        aborted = out.LastRunAborted();
+        ++done;
+    };
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return out.Steps > 5; }));
+    out.Abort();
+    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(out.Finishes, 1);
+    EXPECT_EQ(in.EndReads, 1);
+
+    // The next run is a whole one again.
+    in.ChunkBytes = 1 << 20;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 2; }));
+    EXPECT_FALSE(aborted);
+    // Abort while idle does nothing to the next run.
+    out.Abort();
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return done == 3; }));
+    EXPECT_FALSE(aborted);
+    EXPECT_EQ(out.Received.size(), 10u * 1000 * 1000);
+}
+
+TEST(AudioOutput, HotExchangeOfInputWhileBusy) {
+    TRecordingOutput out;
+    TPcmInput first(std::vector<uint8_t>(1000 * 1000, 1));
+    first.ChunkBytes = 16;
+    TPcmInput second(std::vector<uint8_t>(4096, 2));
+    out.SetInput(&first);
+    std::atomic<int> done{0};
+    out.OnDone = [&](QObject*) { ++done; };
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return out.Steps > 10; }));
+    out.SetInput(&second);
+    EXPECT_EQ(second.BeginReads, 1);
+    EXPECT_EQ(first.EndReads, 1);
+    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    ASSERT_GE(out.Received.size(), 4096u);
+    EXPECT_TRUE(std::all_of(out.Received.end() - 4096, out.Received.end(),
+                            [](uint8_t b) { return b == 2; }));
+    EXPECT_EQ(second.EndReads, 1);
+    EXPECT_EQ(first.EndReads, 1);
+}
+
+TEST(AudioOutput, ADestroyedInputIsLetGo) {
+    TRecordingOutput out;
+    auto in = std::make_unique<TPcmInput>(Bytes(10));
+    out.SetInput(in.get());
+    in.reset();
+    EXPECT_EQ(out.Input(), nullptr);
+    EXPECT_THROW(out.Run(), EAudioException);
+
+    // An owner (QObject parent) frees its inputs, with the same effect.
+    auto owner = std::make_unique<QObject>();
+    out.SetInput(new TPcmInput(Bytes(10), 2, 44100, 16, owner.get()));
+    owner.reset();
+    EXPECT_EQ(out.Input(), nullptr);
+}
+
+TEST(AudioOutput, FileModeIsAlwaysRewrite) {
+    struct TFileOut : TAudioFileOut {
+        ~TFileOut() override { StopWorker(); }
+        void PrepareRun() override {}
+        bool WriteStep(bool) override { return false; }
+        void FinishRun() override {}
+    } out;
+    out.SetFileMode(foAppend);
+    EXPECT_EQ(out.FileMode(), foRewrite);
+}

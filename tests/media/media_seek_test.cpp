@@ -1,0 +1,124 @@
+// Seeks land on exactly the sample asked for: what a seek delivers is byte for byte what a
+// straight decode from the start delivers at that sample number, on every fixture.
+
+#include "media_test_util.h"
+
+#include "support/test_env.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace media;
+
+namespace {
+
+const char* const kSeekableFixtures[] = {
+    "dvd_ac3_stereo.vob", "dvd_ac3_51.vob", "vcd_mp2.mpg",    "vcd_mp2.dat", "mono_u8.avi",
+    "offset_ts.mpg",      "two_tracks.vob", "two_tracks.mkv", "short.mpg",   "demo.mpg",
+};
+
+} // namespace
+
+TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
+    for (const char* file : kSeekableFixtures) {
+        SCOPED_TRACE(file);
+        TMediaAudioStream straight;
+        ASSERT_EQ(straight.Open(FixturePath(file)), S_OK);
+        TDecodedRun all = ReadAll(straight);
+        ASSERT_EQ(all.result, MS_S_ENDOFSTREAM);
+        ASSERT_TRUE(all.continuous);
+        const int align = straight.Format().BlockAlign();
+        const int rate = straight.Format().sampleRate;
+        const int64_t total = int64_t(all.bytes.size()) / align;
+        ASSERT_GT(total, rate / 2);
+
+        TMediaAudioStream seeker;
+        ASSERT_EQ(seeker.Open(FixturePath(file)), S_OK);
+        // Forwards, backwards, into the first frame, into a silent gap, close to the end.
+        const int64_t targets[] = {total / 2 + 7,
+                                   rate / 10 + 3,
+                                   total - 300,
+                                   total / 3 + 1,
+                                   all.firstSample,
+                                   1,
+                                   int64_t(0.8 * rate) + 11,
+                                   total * 2 / 3};
+        for (int64_t target : targets) {
+            if (target >= all.firstSample + total)
+                continue;
+            SCOPED_TRACE(target);
+            ASSERT_EQ(seeker.SeekSample(target), S_OK);
+            EXPECT_EQ(seeker.NextSample(), std::max(target, all.firstSample));
+            TDecodedRun part = ReadAll(seeker, 8192, 4000);
+            ASSERT_FALSE(part.bytes.empty());
+            ASSERT_EQ(part.firstSample, std::max(target, all.firstSample));
+            const size_t offset = size_t(part.firstSample - all.firstSample) * align;
+            ASSERT_LE(offset + part.bytes.size(), all.bytes.size());
+            EXPECT_EQ(std::memcmp(part.bytes.data(), all.bytes.data() + offset, part.bytes.size()),
+                      0)
+                << "seek is not sample-exact";
+        }
+    }
+}
+
+TEST(MediaSeek, TimesAndSamplesAgree) {
+    TMediaAudioStream stream;
+    ASSERT_EQ(stream.Open(FixturePath("vcd_mp2.dat")), S_OK);
+    for (int64_t n : {0LL, 1LL, 44099LL, 44100LL, 123456LL, 441000LL})
+        EXPECT_EQ(stream.TimeToSample(stream.SampleToTime(n)), n);
+    // 1 s is sample 44100 exactly; a hair later is the next sample.
+    EXPECT_EQ(stream.TimeToSample(10'000'000), 44100);
+    EXPECT_EQ(stream.TimeToSample(10'000'001), 44101);
+    EXPECT_EQ(stream.SampleToTime(44101), 10'000'226);
+
+    ASSERT_EQ(stream.Seek(25'000'000), S_OK); // 2.5 s
+    std::vector<uint8_t> buffer(4096);
+    TMediaReadInfo info;
+    ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
+    EXPECT_EQ(info.firstSample, 110250);
+    EXPECT_EQ(info.startTime, 25'000'000);
+    EXPECT_EQ(info.frames, 1024);
+    EXPECT_EQ(info.endTime, stream.SampleToTime(110250 + 1024));
+}
+
+TEST(MediaSeek, PastTheEndAndBeforeTheStartAreCalm) {
+    TMediaAudioStream stream;
+    ASSERT_EQ(stream.Open(FixturePath("dvd_ac3_stereo.vob")), S_OK);
+    ASSERT_EQ(stream.Seek(stream.Duration() + 50'000'000), S_OK);
+    std::vector<uint8_t> buffer(4096);
+    TMediaReadInfo info;
+    EXPECT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), MS_S_ENDOFSTREAM);
+    EXPECT_EQ(info.bytes, 0u);
+    // And back from there.
+    ASSERT_EQ(stream.Seek(-1000), S_OK);
+    ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
+    EXPECT_EQ(info.firstSample, 0);
+}
+
+TEST(MediaSeek, JoinedPartsNeverRunTimeBackwards) {
+    // Two VOBs back to back, as a disc's VTS_01_1 and VTS_01_2 are read as one: the
+    // timestamps of the second part start again from the beginning.
+    const QByteArray vob = ReadFile(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_FALSE(vob.isEmpty());
+    const QString joined = FreshDir("joined") + "/joined.vob";
+    ASSERT_TRUE(WriteFile(joined, vob + vob));
+
+    TMediaAudioStream single;
+    ASSERT_EQ(single.Open(FixturePath("dvd_ac3_stereo.vob")), S_OK);
+    const int64_t once = int64_t(ReadAll(single).bytes.size()) / 4;
+
+    TMediaAudioStream stream;
+    ASSERT_EQ(stream.Open(joined), S_OK);
+    TDecodedRun run = ReadAll(stream);
+    EXPECT_EQ(run.result, MS_S_ENDOFSTREAM);
+    EXPECT_TRUE(run.continuous) << "a Read started somewhere other than where the last ended";
+    EXPECT_EQ(run.firstSample, 0);
+    const int64_t frames = int64_t(run.bytes.size()) / 4;
+    EXPECT_GE(frames, 2 * once - 2 * 1536);
+    EXPECT_LE(frames, 2 * once);
+    EXPECT_EQ(stream.NextSample(), frames);
+}

@@ -24,13 +24,14 @@ if [ ! -s "$SRC" ]; then
         -c:v mpeg2video -b:v 4M -g 12 -bf 2 -c:a ac3 -b:a 192k -ac 2 -f dvd "$SRC"
 fi
 
-# Wall seconds and peak resident kB of one command: "SECONDS KB".
+# Wall seconds, peak resident kB and CPU seconds of one command: "SECONDS KB CPU".
+# CPU time is printed too: on a shared machine it is the steadier figure.
 measure() {
-    /usr/bin/time -f "%e %M" -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || {
+    /usr/bin/time -f "%e %M %U %S" -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || {
         echo "failed: $*" >&2
         exit 1
     }
-    cat "$WORK/time.txt"
+    awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$WORK/time.txt"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -50,26 +51,38 @@ rip_ffmpeg() {
 : >"$WORK/lame_rs.t"
 : >"$WORK/ffmpeg.t"
 : >"$WORK/sonavel.m"
+: >"$WORK/sonavel.c"
+: >"$WORK/lame_rs.c"
+: >"$WORK/ffmpeg.c"
 i=0
 while [ $i -lt $RUNS ]; do
     rip_sonavel "$WORK/sonavel.mp3" >"$WORK/one"
     cut -d' ' -f1 "$WORK/one" >>"$WORK/sonavel.t"
     cut -d' ' -f2 "$WORK/one" >>"$WORK/sonavel.m"
-    rip_ffmpeg | cut -d' ' -f1 >>"$WORK/ffmpeg.t"
-    SONAVEL_LAME_RESAMPLE=1 rip_sonavel "$WORK/lame_rs.mp3" | cut -d' ' -f1 >>"$WORK/lame_rs.t"
+    cut -d' ' -f3 "$WORK/one" >>"$WORK/sonavel.c"
+    rip_ffmpeg >"$WORK/one"
+    cut -d' ' -f1 "$WORK/one" >>"$WORK/ffmpeg.t"
+    cut -d' ' -f3 "$WORK/one" >>"$WORK/ffmpeg.c"
+    SONAVEL_LAME_RESAMPLE=1 rip_sonavel "$WORK/lame_rs.mp3" >"$WORK/one"
+    cut -d' ' -f1 "$WORK/one" >>"$WORK/lame_rs.t"
+    cut -d' ' -f3 "$WORK/one" >>"$WORK/lame_rs.c"
     i=$((i + 1))
 done
 
 S=$(median <"$WORK/sonavel.t")
 F=$(median <"$WORK/ffmpeg.t")
 L=$(median <"$WORK/lame_rs.t")
+SC=$(median <"$WORK/sonavel.c")
+FC=$(median <"$WORK/ffmpeg.c")
+LC=$(median <"$WORK/lame_rs.c")
 echo "source: 120 s DVD-like (AC-3 48 kHz stereo) -> MP3 CBR 192k q2 44.1 kHz joint stereo"
-echo "median of $RUNS, alternating:"
-printf "  sonavel --rip (48k->44.1k by swresample in the input): %6.2f s\n" "$S"
-printf "  sonavel --rip (48k->44.1k by LAME's resampler):        %6.2f s\n" "$L"
-printf "  ffmpeg -c:a libmp3lame:                                %6.2f s\n" "$F"
-echo "  ratio sonavel / ffmpeg: $(echo "$S $F" | awk '{ printf "%.2f", $1 / $2 }') (target <= 1.0)"
-echo "  ratio LAME resampler / swresample: $(echo "$L $S" | awk '{ printf "%.2f", $1 / $2 }')"
+echo "median of $RUNS, alternating (wall / CPU seconds):"
+printf "  sonavel --rip (48k->44.1k by swresample in the input): %6.2f / %6.2f\n" "$S" "$SC"
+printf "  sonavel --rip (48k->44.1k by LAME's resampler):        %6.2f / %6.2f\n" "$L" "$LC"
+printf "  ffmpeg -c:a libmp3lame:                                %6.2f / %6.2f\n" "$F" "$FC"
+ratio() { echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'; }
+echo "  ratio sonavel / ffmpeg: wall $(ratio "$S" "$F"), CPU $(ratio "$SC" "$FC") (target <= 1.0)"
+echo "  ratio LAME resampler / swresample: wall $(ratio "$L" "$S"), CPU $(ratio "$LC" "$SC")"
 
 # Sound of both resampling roads against a reference made with the soxr resampler from
 # the same decoded source (signal-to-distortion ratio, dB; higher is better).

@@ -173,13 +173,10 @@ int TCommandRip::Execute() {
     in.FileName = sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
-        // Probe the stream first so that conversion can be asked for with its own layout.
-        if (ResampleInInput) {
-            TAudioFileReader probe(sourcePath, 0, FOptions.AudioTrack);
-            if (probe.Format.sampleRate != OutputSampleRate())
-                in.FormatOverride = (int64_t(OutputSampleRate()) << 32) | (16 << 16) |
-                                    (probe.StreamFormat.channels == 1 ? 1 : 2);
-        }
+        // Only the rate is asked for: width and channels stay the stream's, and a stream
+        // already at that rate passes unconverted.
+        if (ResampleInInput)
+            in.FormatOverride = int64_t(OutputSampleRate()) << 32;
         in.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

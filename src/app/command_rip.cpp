@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +23,14 @@
 namespace {
 
 constexpr int64_t kTicksPerMs = 10000;
+
+// Set by SIGINT/SIGTERM; the main thread polls it and aborts the run, so that the
+// output's temporary file is removed rather than left behind.
+std::atomic<bool> InterruptRequested{false};
+
+extern "C" void RequestInterrupt(int) {
+    InterruptRequested = true;
+}
 
 QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
@@ -160,6 +169,9 @@ void TCommandRip::Configure(TMP3Out& Out) const {
 int TCommandRip::Execute() {
     // A file size limit must end the run with an error, not kill the program mid-write.
     std::signal(SIGXFSZ, SIG_IGN);
+    InterruptRequested = false;
+    std::signal(SIGINT, RequestInterrupt);
+    std::signal(SIGTERM, RequestInterrupt);
 
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -259,13 +271,22 @@ int TCommandRip::Execute() {
     const int64_t total = (FOptions.EndMs || duration > 0) ? end - start : 0;
     TProgressLine progress(in, start, total);
     QTimer ticker;
-    if (showProgress) {
-        QObject::connect(&ticker, &QTimer::timeout, [&] { progress.Show(false); });
-        ticker.start(200);
-    }
+    int ticks = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (InterruptRequested)
+            out.Abort();
+        if (showProgress && ++ticks % 4 == 0)
+            progress.Show(false);
+    });
+    ticker.start(50);
     out.Run();
     const int result = loop.exec();
     ticker.stop();
+    if (result == 0 && out.LastRunAborted()) {
+        if (showProgress)
+            std::fputc('\n', stderr);
+        return Fail(QStringLiteral("interrupted; %1 was not written").arg(Quoted(output)));
+    }
     if (result != 0) {
         if (showProgress)
             std::fputc('\n', stderr);

@@ -2,7 +2,10 @@
 
 #include "rip_test_util.h"
 
+#include "app/command_rip.h"
+#include "app/globals.h"
 #include "audio/audio_exception.h"
+#include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
 #include "support/test_env.h"
 
@@ -182,6 +185,39 @@ TEST(StreamAudioIn, CurrentTimeOnlyMovesForwardWhilePolled) {
         ASSERT_LE(seen[i - 1], seen[i]);
     EXPECT_EQ(seen.back(), 6 * kSecond);
     in.CloseSource();
+}
+
+} // namespace
+
+namespace {
+
+TEST(RipSettings, StoredSettingsMapAsTheWindowDoes) {
+    FillBitrateTable();
+    const TAppSettings saved = AppSettings;
+    TMP3Out out;
+    out.BitRate = br192;
+    AppSettings.AudioBitrate = 100; // not in the table: the bit rate stays
+    AppSettings.AudioSampleRate = 22050;
+    AppSettings.AudioChannels = 7;
+    AppSettings.AudioVBR = true;
+    MapStoredSettings(out);
+    EXPECT_EQ(out.BitRate, br192);
+    EXPECT_EQ(out.SampleRate, sr41kHz);
+    EXPECT_EQ(out.Mode, TMP3Mode::MONO);
+    EXPECT_TRUE(out.EnableVBR && out.WriteVBRHeader);
+    const TMP3Mode modes[] = {TMP3Mode::DUAL_CHANNEL, TMP3Mode::STEREO, TMP3Mode::JOINT_STEREO,
+                              TMP3Mode::MONO};
+    for (int i = 0; i < 4; ++i) {
+        AppSettings.AudioChannels = i;
+        MapStoredSettings(out);
+        EXPECT_EQ(out.Mode, modes[i]);
+    }
+    AppSettings.AudioBitrate = 320;
+    AppSettings.AudioSampleRate = 32000;
+    MapStoredSettings(out);
+    EXPECT_EQ(out.BitRate, br320);
+    EXPECT_EQ(out.SampleRate, sr32kHz);
+    AppSettings = saved;
 }
 
 } // namespace

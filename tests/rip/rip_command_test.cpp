@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -217,6 +218,33 @@ TEST(RipCommand, ForceReplacesAndMissingFoldersAreMade) {
     const TProgramRun forced = RunSonavel(args + QStringList{QStringLiteral("--force")});
     EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
     EXPECT_EQ(FilesIn(dir + "/a/b"), QStringList{QStringLiteral("out.mp3")});
+}
+
+} // namespace
+
+namespace {
+
+// On a terminal (made by script(1)) a progress line with percent, speed and time left;
+// --quiet prints nothing.
+TEST(RipCommand, ProgressLineOnATerminalOnly) {
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        GTEST_SKIP() << "script(1) not installed";
+    const QString out = FreshDir(QStringLiteral("tty")) + QStringLiteral("/demo.mp3");
+    const QString command = BinDir() + QStringLiteral("/sonavel --rip ") + FixturePath("demo.mpg") +
+                            QStringLiteral(" -o ") + out + QStringLiteral(" --force");
+    const TProgramRun shown =
+        RunWithHive(script, {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    EXPECT_EQ(shown.exitCode, 0) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("100% [")) &&
+                shown.out.contains(QStringLiteral("x realtime")) &&
+                shown.out.contains(QStringLiteral(" left")))
+        << shown.out.toStdString();
+    const TProgramRun quiet =
+        RunWithHive(script, {QStringLiteral("-qec"), command + QStringLiteral(" --quiet"),
+                             QStringLiteral("/dev/null")});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(quiet.out.trimmed().isEmpty()) << quiet.out.toStdString();
 }
 
 } // namespace

@@ -8,20 +8,16 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix, int timeoutMs) {
+TProgramRun RunWithHive(const QString& program, const QStringList& args, int timeoutMs) {
     TProgramRun run;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("SONAVEL_REGISTRY"),
                FreshDir(QStringLiteral("hive")) + "/sonavel.reg");
     process.setProcessEnvironment(env);
-    const QString program = BinDir() + QStringLiteral("/sonavel");
     QElapsedTimer clock;
     clock.start();
-    if (prefix.isEmpty())
-        process.start(program, args);
-    else
-        process.start(prefix.first(), prefix.mid(1) + QStringList{program} + args);
+    process.start(program, args);
     run.finished = process.waitForFinished(timeoutMs);
     if (!run.finished)
         process.kill(), process.waitForFinished();
@@ -30,6 +26,13 @@ TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix, int t
     run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
+}
+
+TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix, int timeoutMs) {
+    const QString program = BinDir() + QStringLiteral("/sonavel");
+    if (prefix.isEmpty())
+        return RunWithHive(program, args, timeoutMs);
+    return RunWithHive(prefix.first(), prefix.mid(1) + QStringList{program} + args, timeoutMs);
 }
 
 TSourceSound ReadSourceSound(const QString& path, int rate, int track) {

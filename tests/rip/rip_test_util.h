@@ -20,6 +20,8 @@ struct TProgramRun {
 // runs in front of it when given.
 TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix = {},
                        int timeoutMs = 60000);
+// Runs any program with the same fresh settings hive.
+TProgramRun RunWithHive(const QString& program, const QStringList& args, int timeoutMs = 60000);
 
 // The 16-bit PCM a source's audio track decodes to (the media layer's own reading),
 // at `rate` when given, with the number of its first sample.

@@ -1,5 +1,7 @@
 // Program body: start-up in the documented order, then the event loop or a command.
 #include "app/command_line.h"
+#include "app/command_list_tracks.h"
+#include "app/command_rip.h"
 #include "app/globals.h"
 #include "app/settings.h"
 
@@ -50,8 +52,11 @@ int main(int argc, char** argv) {
         case TCommandMode::cmVersion:
             std::printf("sonavel %s\n", SONAVEL_VERSION);
             return 0;
+        case TCommandMode::cmRip:
+            return TCommandRip(options).Execute();
+        case TCommandMode::cmListTracks:
+            return TCommandListTracks(options.Source).Execute();
         default:
-            std::fprintf(stderr, "sonavel: this command is not available yet\n");
             return 1;
         }
     }

@@ -1,0 +1,42 @@
+#include "app/command_list_tracks.h"
+
+#include "app/common.h"
+#include "audio/audio_read_error.h"
+#include "platform/media/media_audio_stream.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+#include <vector>
+
+int TCommandListTracks::Execute() {
+    auto fail = [&](const QString& why) {
+        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
+        return 1;
+    };
+    const QFileInfo source(FSource);
+    if (!source.exists())
+        return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
+    if (source.isDir())
+        return fail(QStringLiteral("cannot open \"%1\": it is a folder").arg(FSource));
+    std::vector<TMediaTrackInfo> tracks;
+    const media::TMediaResult result = TMediaAudioStream::ListAudioTracks(FSource, tracks);
+    if (result != media::S_OK)
+        return fail(
+            QStringLiteral("cannot read \"%1\": %2").arg(FSource, media::ResultText(result)));
+    if (tracks.empty())
+        return fail(QStringLiteral("\"%1\" has no audio stream").arg(FSource));
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        const TMediaTrackInfo& t = tracks[i];
+        const QString line = QStringLiteral("%1  %2  %3  %4 ch  %5 Hz  %6\n")
+                                 .arg(i + 1)
+                                 .arg(t.codec, -8)
+                                 .arg(t.language.isEmpty() ? QStringLiteral("-") : t.language, -4)
+                                 .arg(t.channels)
+                                 .arg(t.sampleRate)
+                                 .arg(t.duration > 0 ? FormatTimeText(t.duration / 10000)
+                                                     : QStringLiteral("unknown"));
+        std::fputs(line.toLocal8Bit().constData(), stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,303 @@
+#include "app/command_rip.h"
+
+#include "app/common.h"
+#include "app/globals.h"
+#include "audio/audio_read_error.h"
+#include "audio/mp3_out.h"
+#include "audio/stream_audio_in.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t kTicksPerMs = 10000;
+
+// Set by SIGINT/SIGTERM; the main thread polls it and aborts the run, so that the
+// output's temporary file is removed rather than left behind.
+std::atomic<bool> InterruptRequested{false};
+
+extern "C" void RequestInterrupt(int) {
+    InterruptRequested = true;
+}
+
+QString Quoted(const QString& Path) {
+    return u'"' + QDir::toNativeSeparators(Path) + u'"';
+}
+
+// The one-line progress bar on a terminal: percent, speed against real time, time left.
+class TProgressLine {
+public:
+    TProgressLine(const TStreamAudioIn& In, int64_t Start, int64_t Length)
+        : FIn(In), FStart(Start), FLength(Length) {
+        FClock.start();
+    }
+    void Show(bool Final) {
+        const int64_t done =
+            Final ? FLength : std::clamp<int64_t>(FIn.CurrentTime() - FStart, 0, FLength);
+        const double fraction = FLength > 0 ? double(done) / double(FLength) : 1.0;
+        const double seconds = std::max<qint64>(FClock.elapsed(), 1) / 1000.0;
+        const double speed = done / 1e7 / seconds;
+        const int width = 30, filled = int(fraction * width);
+        QString bar = QString(filled, u'#') + QString(width - filled, u'.');
+        QString left = speed > 0 ? FormatTimeText(int64_t((FLength - done) / 1e4 / speed))
+                                 : QStringLiteral("-:--:--.-");
+        const QString text = QStringLiteral("\r%1% [%2] %3x realtime, %4 left ")
+                                 .arg(int(fraction * 100), 3)
+                                 .arg(bar)
+                                 .arg(speed, 0, 'f', 1)
+                                 .arg(left);
+        std::fputs(text.toLocal8Bit().constData(), stderr);
+        if (Final)
+            std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    const TStreamAudioIn& FIn;
+    int64_t FStart, FLength;
+    QElapsedTimer FClock;
+};
+
+} // namespace
+
+void MapStoredSettings(TMP3Out& Out) {
+    const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), AppSettings.AudioBitrate);
+    if (it != BitrateTable.end())
+        Out.BitRate = TMP3BitRate(it - BitrateTable.begin());
+    Out.VBRMinBitrate = AppSettings.AudioVbrMinBitrate;
+    Out.VBRMaxBitrate = AppSettings.AudioVbrMaxBitrate;
+    switch (AppSettings.AudioChannels) {
+    case 0:
+        Out.Mode = TMP3Mode::DUAL_CHANNEL;
+        break;
+    case 1:
+        Out.Mode = TMP3Mode::STEREO;
+        break;
+    case 2:
+        Out.Mode = TMP3Mode::JOINT_STEREO;
+        break;
+    default:
+        Out.Mode = TMP3Mode::MONO;
+        break;
+    }
+    Out.EnableVBR = AppSettings.AudioVBR;
+    Out.WriteVBRHeader = AppSettings.AudioVBR;
+    switch (AppSettings.AudioSampleRate) {
+    case 32000:
+        Out.SampleRate = sr32kHz;
+        break;
+    case 48000:
+        Out.SampleRate = sr48kHz;
+        break;
+    default:
+        Out.SampleRate = sr41kHz;
+        break;
+    }
+}
+
+TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {
+    ResampleInInput = qEnvironmentVariableIntValue("SONAVEL_LAME_RESAMPLE") == 0;
+}
+
+int TCommandRip::Fail(const QString& Why) const {
+    std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
+    return 1;
+}
+
+int TCommandRip::OutputSampleRate() const {
+    if (FOptions.SampleRate)
+        return *FOptions.SampleRate;
+    const int stored = AppSettings.AudioSampleRate;
+    return stored == 32000 || stored == 48000 ? stored : 44100;
+}
+
+void TCommandRip::Configure(TMP3Out& Out) const {
+    // The window's form values, then the stored settings, then what the command line says.
+    Out.Quality = ql2;
+    Out.VBRQuality = ql2;
+    Out.Original = false;
+    Out.BitRate = br192;
+    MapStoredSettings(Out);
+    if (FOptions.Bitrate) {
+        const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), *FOptions.Bitrate);
+        if (it != BitrateTable.end())
+            Out.BitRate = TMP3BitRate(it - BitrateTable.begin());
+        Out.EnableVBR = Out.WriteVBRHeader = false;
+    }
+    if (FOptions.VbrMin && FOptions.VbrMax) {
+        Out.VBRMinBitrate = *FOptions.VbrMin;
+        Out.VBRMaxBitrate = *FOptions.VbrMax;
+        Out.EnableVBR = Out.WriteVBRHeader = true;
+    }
+    if (FOptions.ChannelMode) {
+        static const TMP3Mode modes[] = {TMP3Mode::DUAL_CHANNEL, TMP3Mode::STEREO,
+                                         TMP3Mode::JOINT_STEREO, TMP3Mode::MONO};
+        const int index = *FOptions.ChannelMode;
+        Out.Mode = index >= 0 && index < 4 ? modes[index] : TMP3Mode::MONO;
+    }
+    switch (OutputSampleRate()) {
+    case 32000:
+        Out.SampleRate = sr32kHz;
+        break;
+    case 48000:
+        Out.SampleRate = sr48kHz;
+        break;
+    default:
+        Out.SampleRate = sr41kHz;
+        break;
+    }
+    Out.Id3TagTitle = FOptions.Title.value_or(CurrentTag.Title);
+    Out.Id3TagArtist = FOptions.Artist.value_or(CurrentTag.Artist);
+    Out.Id3TagAlbum = FOptions.Album.value_or(CurrentTag.Album);
+    Out.Id3TagYear = FOptions.Year.value_or(CurrentTag.Year);
+    Out.Id3TagComment = FOptions.Comment.value_or(CurrentTag.Comment);
+    Out.Id3TagGenre = FOptions.Genre.value_or(CurrentTag.Genre);
+}
+
+int TCommandRip::Execute() {
+    // A file size limit must end the run with an error, not kill the program mid-write.
+    std::signal(SIGXFSZ, SIG_IGN);
+    InterruptRequested = false;
+    std::signal(SIGINT, RequestInterrupt);
+    std::signal(SIGTERM, RequestInterrupt);
+
+    const QFileInfo source(FOptions.Source);
+    if (!source.exists())
+        return Fail(QStringLiteral("cannot open %1: No such file or directory")
+                        .arg(Quoted(FOptions.Source)));
+    if (source.isDir())
+        return Fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source)));
+    const QString sourcePath = source.absoluteFilePath();
+
+    TStreamAudioIn in;
+    in.FileName = sourcePath;
+    in.AudioTrack = FOptions.AudioTrack;
+    try {
+        // Only the rate is asked for: width and channels stay the stream's, and a stream
+        // already at that rate passes unconverted.
+        if (ResampleInInput)
+            in.FormatOverride = int64_t(OutputSampleRate()) << 32;
+        in.OpenSource();
+    } catch (const EAudioReadError& e) {
+        if (e.ErrorCode == media::MS_E_NOSTREAM)
+            return Fail(FOptions.AudioTrack > 0
+                            ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
+                                  .arg(Quoted(sourcePath))
+                                  .arg(FOptions.AudioTrack)
+                            : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath)));
+        return Fail(
+            QStringLiteral("cannot read the sound of %1: %2").arg(Quoted(sourcePath), e.Message()));
+    } catch (const std::exception& e) {
+        return Fail(QStringLiteral("cannot read the sound of %1: %2")
+                        .arg(Quoted(sourcePath), ExceptionMessage(e)));
+    }
+
+    // The range, [start, end) on the player's timeline.
+    const int64_t duration = in.Reader()->Duration;
+    const int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
+    int64_t end = FOptions.EndMs ? *FOptions.EndMs * kTicksPerMs : duration;
+    if (duration > 0 && start >= duration)
+        return Fail(
+            QStringLiteral("the range starts at %1, after the end of the source (%2)")
+                .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
+    // The end may be given as the duration shown to the millisecond.
+    if (duration > 0 && end > duration + kTicksPerMs - 1)
+        return Fail(
+            QStringLiteral("the range ends at %1, after the end of the source (%2)")
+                .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
+    end = duration > 0 ? std::min(end, duration) : end;
+    in.SetStartTime(start);
+    if (FOptions.EndMs || duration > 0)
+        in.SetLength(end - start);
+
+    // The output: beside the source by default; never over the source or, without
+    // --force, over an existing file; a missing folder is made.
+    const QString output =
+        QFileInfo(FOptions.Output.isEmpty() ? source.absolutePath() + u'/' +
+                                                  source.completeBaseName() + QStringLiteral(".mp3")
+                                            : FOptions.Output)
+            .absoluteFilePath();
+    const QFileInfo outputInfo(output);
+    if (outputInfo.exists() && outputInfo.canonicalFilePath() == source.canonicalFilePath())
+        return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
+    if (outputInfo.isDir())
+        return Fail(QStringLiteral("the output %1 is a folder").arg(Quoted(output)));
+    if (outputInfo.exists() && !FOptions.Force)
+        return Fail(
+            QStringLiteral("%1 already exists (use --force to replace it)").arg(Quoted(output)));
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(outputInfo.absolutePath()).toStdString(),
+                                        error);
+    if (error)
+        return Fail(
+            QStringLiteral("cannot create the folder %1: %2")
+                .arg(Quoted(outputInfo.absolutePath()), QString::fromStdString(error.message())));
+
+    TMP3Out out;
+    Configure(out);
+    out.FileName = output;
+    out.SetInput(&in);
+
+    QEventLoop loop;
+    QString failure;
+    out.OnDone = [&](QObject*) { loop.exit(0); };
+    out.OnThreadException = [&](QObject*, const std::exception& e) {
+        // Worker thread (or inside Run): the message is handed over with the queued call.
+        QString why = ExceptionMessage(e);
+        if (dynamic_cast<const EAudioReadError*>(&e))
+            why = QStringLiteral("reading %1 failed: %2").arg(Quoted(sourcePath), why);
+        QMetaObject::invokeMethod(
+            &loop,
+            [&loop, &failure, why] {
+                failure = why;
+                loop.exit(1);
+            },
+            Qt::QueuedConnection);
+    };
+
+    const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
+    const int64_t total = (FOptions.EndMs || duration > 0) ? end - start : 0;
+    TProgressLine progress(in, start, total);
+    QTimer ticker;
+    int ticks = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (InterruptRequested)
+            out.Abort();
+        if (showProgress && ++ticks % 4 == 0)
+            progress.Show(false);
+    });
+    ticker.start(50);
+    out.Run();
+    const int result = loop.exec();
+    ticker.stop();
+    if (result == 0 && out.LastRunAborted()) {
+        if (showProgress)
+            std::fputc('\n', stderr);
+        return Fail(QStringLiteral("interrupted; %1 was not written").arg(Quoted(output)));
+    }
+    if (result != 0) {
+        if (showProgress)
+            std::fputc('\n', stderr);
+        return Fail(failure);
+    }
+    if (in.Position == 0) {
+        // Only reachable when the source's length is unknown: nothing in the range.
+        QFile::remove(output);
+        return Fail(QStringLiteral("the range holds no sound of %1").arg(Quoted(sourcePath)));
+    }
+    if (showProgress)
+        progress.Show(true);
+    return 0;
+}

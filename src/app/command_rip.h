@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/command_line.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class TMP3Out;
+
+// `sonavel --rip`: the window's own pipeline (TStreamAudioIn feeding TMP3Out through Run,
+// OnDone and OnThreadException) driven from the command line. Options left unset take
+// the stored settings (AppSettings, loaded by the caller; never saved here).
+//
+// Threads: main thread, under the QCoreApplication the caller made; Execute runs a local
+// event loop until the run has ended.
+class TCommandRip {
+public:
+    explicit TCommandRip(const TCommandLineOptions& Options);
+
+    // 0 on success; 1 after printing one line "sonavel: <what failed and why>" on stderr,
+    // with no output file left behind.
+    int Execute();
+
+    // Deliver PCM to the encoder already at the output's sample rate (converted while
+    // decoding) rather than letting LAME resample. On by default; SONAVEL_LAME_RESAMPLE=1
+    // switches it off so the benchmark can compare both.
+    bool ResampleInInput = true;
+
+private:
+    int Fail(const QString& Why) const;
+    void Configure(TMP3Out& Out) const;
+    int OutputSampleRate() const;
+
+    TCommandLineOptions FOptions;
+};
+
+// The MP3 output's settings from the stored ones, as the main window maps them: a bit
+// rate not in BitrateTable keeps the output's BitRate; a sample rate other than 32000/44100/48000
+// gives 44100; a channel index outside 0..3 gives mono.
+void MapStoredSettings(TMP3Out& Out);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "audio/audio_read_error.h"
+#include "platform/media/media_audio_stream.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+
+// Decodes one audio stream of a source file block by block, limited to a range of time
+// [StartTime, StartTime + LengthTime) in 100-ns units on the player's timeline. Blocks are
+// cut to the range's first and last sample exactly, so a rip starts and ends where asked.
+//
+// Format is what the reader reports to the pipeline: 16 bits and two channels whatever
+// the stream holds; MonoToStereo and Widen8To16 tell the caller to expand the data in
+// place (the data themselves keep StreamFormat).
+//
+// Threads: created and ranged on the main thread, then read by the output's worker; one
+// thread at a time. CurrentTime may be read from any thread at any moment.
+class TAudioFileReader {
+public:
+    // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
+    // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample,
+    // 32-63 sample rate; a field left 0 keeps the stream's) converts the decoded data to
+    // that format. Raises EAudioReadError.
+    TAudioFileReader(const QString& FileName, int64_t FormatOverride = 0, int AudioTrack = 0);
+
+    // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
+    // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.
+    // Raises EAudioReadError ("Invalid buffer size." for a size under one frame).
+    int Read(void* Buffer, int Size);
+    // Seeks, clamped to the range and the stream. A failed seek falls back to 0 and clears
+    // LastSeekOk.
+    void SetPosition(int64_t Time);
+    void SetStartTime(int64_t Time);
+    // 0 = to the end; other values are held between 10 ms and 10^8 s.
+    void SetLength(int64_t Time);
+
+    // As reported to the pipeline (16-bit stereo) and as decoded.
+    TPcmFormat Format;
+    TPcmFormat StreamFormat;
+    // Length of the stream, 100-ns units and samples (0 when unknown).
+    int64_t Duration = 0;
+    int64_t DurationSamples = 0;
+    // End of the last block read, or the last position sought.
+    std::atomic<int64_t> CurrentTime{0};
+    int64_t StartTime = 0;
+    int64_t LengthTime = 0;
+    bool MonoToStereo = false;
+    bool Widen8To16 = false;
+    bool LastSeekOk = true;
+
+    int64_t SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
+    int64_t TimeToSample(int64_t Time) const { return FStream.TimeToSample(Time); }
+
+private:
+    TMediaAudioStream FStream;
+};

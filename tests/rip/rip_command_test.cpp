@@ -1,0 +1,250 @@
+// The command line's rip, run as the built program: where the ripped sound sits in the
+// source's own decoded sound, and what every bad input ends with.
+
+#include "rip_test_util.h"
+
+#include "support/decoded_audio.h"
+#include "support/test_env.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kNeedle = 4096;
+
+struct TRangeCase {
+    const char* fixture;
+    int rate;
+    const char* start;
+    const char* end;
+    double startSeconds, endSeconds;
+};
+
+// Offset (in frames of the reference) where `needle` sits, searching +-300 around
+// `expected`, with the correlation.
+int64_t Locate(const std::vector<int16_t>& reference, const std::vector<int16_t>& needle,
+               int channels, int64_t expected, double* score) {
+    return FindBestOffset(reference, needle, channels, std::max<int64_t>(0, expected - 300),
+                          expected + 300, score, int64_t(needle.size()) / channels);
+}
+
+std::vector<int16_t> Slice(const std::vector<int16_t>& s, int channels, int64_t first,
+                           int64_t count) {
+    return {s.begin() + first * channels, s.begin() + (first + count) * channels};
+}
+
+// Rips [start, end) of a fixture at the source's own rate and finds both ends of the MP3
+// in the source's decoded sound: exact to the sample, `slack` samples off at most.
+void ExpectRangeLands(const TRangeCase& c, int slack = 0) {
+    SCOPED_TRACE(c.fixture);
+    const QString out = FreshDir(QStringLiteral("range")) + QStringLiteral("/out.mp3");
+    const TProgramRun run = RunSonavel(
+        {QStringLiteral("--rip"), FixturePath(c.fixture), QStringLiteral("-o"), out,
+         QStringLiteral("--start"), c.start, QStringLiteral("--end"), c.end,
+         QStringLiteral("--samplerate"), QString::number(c.rate), QStringLiteral("--bitrate"),
+         QStringLiteral("320"), QStringLiteral("--mode"), QStringLiteral("stereo")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString(); // not a terminal: no progress
+    const DecodedAudio mp3 = DecodeAudioFile(out);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    ASSERT_EQ(mp3.sampleRate, c.rate);
+    ASSERT_EQ(mp3.channels, 2);
+    const TSourceSound source = ReadSourceSound(FixturePath(c.fixture), c.rate);
+    ASSERT_GT(source.frames(), 0);
+    // Sample n plays at n / rate on the player's timeline; the range holds the samples at
+    // or after its start and before its end.
+    const int64_t first = int64_t(std::ceil(c.startSeconds * c.rate - 1e-9)) - source.firstSample;
+    const int64_t last = int64_t(std::ceil(c.endSeconds * c.rate - 1e-9)) - source.firstSample;
+    // Mono sources are compared on one channel (the rip duplicates it).
+    const int channels = source.channels;
+    const std::vector<int16_t> ripped = channels == 2 ? mp3.samples : FirstChannel(mp3.samples, 2);
+    if (slack == 0)
+        EXPECT_EQ(mp3.frames(), last - first);
+    else
+        EXPECT_NEAR(double(mp3.frames()), double(last - first), slack);
+    double score = 0;
+    const int64_t head =
+        Locate(source.samples, Slice(ripped, channels, 0, kNeedle), channels, first, &score);
+    EXPECT_NEAR(double(head), double(first), slack) << "start";
+    EXPECT_GT(score, 0.9);
+    const int64_t n = int64_t(ripped.size()) / channels;
+    const int64_t tail = Locate(source.samples, Slice(ripped, channels, n - kNeedle, kNeedle),
+                                channels, last - kNeedle, &score);
+    EXPECT_NEAR(double(tail + kNeedle), double(last), slack) << "end";
+    EXPECT_GT(score, 0.9);
+}
+
+TEST(RipCommand, RangeStartsAndEndsOnTheAskedSample) {
+    const TRangeCase cases[] = {
+        {"dvd_ac3_stereo.vob", 48000, "2.3", "5.6", 2.3, 5.6},
+        {"vcd_mp2.dat", 44100, "1.25", "0:00:04.6", 1.25, 4.6},
+        {"dvd_ac3_51.vob", 48000, "3.1", "6.4", 3.1, 6.4},
+        {"offset_ts.mpg", 48000, "1.2", "4.3", 1.2, 4.3},
+        // 22050 Hz mono 8-bit, delivered at 44100 by the same converter as the reference.
+        {"mono_u8.avi", 44100, "1.1", "3.65", 1.1, 3.65},
+    };
+    for (const TRangeCase& c : cases)
+        ExpectRangeLands(c);
+}
+
+TEST(RipCommand, ResampledRangeLandsWithinAFewSamples) {
+    ExpectRangeLands({"dvd_ac3_stereo.vob", 44100, "2.3", "5.6", 2.3, 5.6}, 4);
+}
+
+TEST(RipCommand, WholeSourceDefaultsBesideTheSourceAndShortSourcesRip) {
+    const QString dir = FreshDir(QStringLiteral("short"));
+    const QString source = dir + QStringLiteral("/clip.mpg");
+    ASSERT_TRUE(QFile::copy(FixturePath("short.mpg"), source));
+    const TProgramRun run =
+        RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("--quiet")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+    const DecodedAudio mp3 = DecodeAudioFile(dir + QStringLiteral("/clip.mp3"));
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    // Stored settings by default: 44.1 kHz; the source holds 0.6 s of sound.
+    EXPECT_EQ(mp3.sampleRate, 44100);
+    EXPECT_NEAR(mp3.frames() / 44100.0, 0.6, 0.06);
+}
+
+TEST(RipCommand, SecondAudioTrackIsTheOneRipped) {
+    const QString out = FreshDir(QStringLiteral("track")) + QStringLiteral("/two.mp3");
+    const TProgramRun run = RunSonavel(
+        {QStringLiteral("--rip"), FixturePath("two_tracks.vob"), QStringLiteral("-o"), out,
+         QStringLiteral("--audio-track"), QStringLiteral("2"), QStringLiteral("--samplerate"),
+         QStringLiteral("48000"), QStringLiteral("--start"), QStringLiteral("2"),
+         QStringLiteral("--end"), QStringLiteral("4")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio mp3 = DecodeAudioFile(out);
+    ASSERT_TRUE(mp3.ok);
+    const std::vector<int16_t> needle = Slice(mp3.samples, 2, 1000, kNeedle);
+    for (int track : {1, 2}) {
+        const TSourceSound source = ReadSourceSound(FixturePath("two_tracks.vob"), 48000, track);
+        ASSERT_GT(source.frames(), 0);
+        double score = 0;
+        Locate(source.samples, needle, 2, 2 * 48000 + 1000 - source.firstSample, &score);
+        if (track == 2)
+            EXPECT_GT(score, 0.9);
+        else
+            EXPECT_LT(score, 0.3);
+    }
+}
+
+TEST(RipCommand, ListTracksNamesEveryAudioStream) {
+    const TProgramRun run =
+        RunSonavel({QStringLiteral("--list-tracks"), FixturePath("two_tracks.mkv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(u'1') && lines[0].contains(QStringLiteral("ac3")) &&
+                lines[0].contains(QStringLiteral("eng")) &&
+                lines[0].contains(QStringLiteral("48000")) &&
+                lines[0].contains(QStringLiteral("0:00:10")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(u'2') && lines[1].contains(QStringLiteral("fra")));
+    const TProgramRun none =
+        RunSonavel({QStringLiteral("--list-tracks"), FixturePath("no_audio.mpg")});
+    EXPECT_EQ(none.exitCode, 1);
+}
+
+// One bad input: exit 1, one line "sonavel: ...", nothing left in the output folder.
+void ExpectCleanFailure(const QStringList& args, const QString& outDir,
+                        const QStringList& keep = {}, const QStringList& prefix = {}) {
+    SCOPED_TRACE(args.join(u' ').toStdString());
+    const TProgramRun run = RunSonavel(args, prefix, 30000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = run.err.trimmed().split(u'\n');
+    EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
+    EXPECT_LT(run.ms, 10000);
+    if (!outDir.isEmpty())
+        EXPECT_EQ(FilesIn(outDir), keep);
+}
+
+TEST(RipCommand, EveryBadInputFailsCleanly) {
+    const QString dir = FreshDir(QStringLiteral("bad"));
+    const QString out = FreshDir(QStringLiteral("badout"));
+    const QString mp3 = out + QStringLiteral("/x.mp3");
+    const QByteArray vob = ReadFile(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_TRUE(WriteFile(dir + "/empty.vob", {}));
+    QByteArray noise(300000, 0);
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + (i >> 5) * 104729) & 0xFF);
+    ASSERT_TRUE(WriteFile(dir + "/noise.vob", noise));
+    ASSERT_TRUE(WriteFile(dir + "/cut.vob", vob.left(4096)));
+    ASSERT_TRUE(WriteFile(dir + "/file", "x"));
+    const QString good = FixturePath("dvd_ac3_stereo.vob");
+    const QString rip = QStringLiteral("--rip");
+    const QString o = QStringLiteral("-o");
+
+    ExpectCleanFailure({rip, dir + "/missing.vob", o, mp3}, out);
+    ExpectCleanFailure({rip, dir + "/empty.vob", o, mp3}, out);
+    ExpectCleanFailure({rip, dir + "/noise.vob", o, mp3}, out);
+    ExpectCleanFailure({rip, dir + "/cut.vob", o, mp3}, out);
+    ExpectCleanFailure({rip, FixturePath("no_audio.mpg"), o, mp3}, out);
+    ExpectCleanFailure({rip, good, o, mp3, QStringLiteral("--audio-track"), QStringLiteral("3")},
+                       out);
+    // A range beyond the end is an error, not an empty MP3.
+    ExpectCleanFailure({rip, good, o, mp3, QStringLiteral("--start"), QStringLiteral("11")}, out);
+    ExpectCleanFailure({rip, good, o, mp3, QStringLiteral("--end"), QStringLiteral("12")}, out);
+    // Unwritable output, even as root: its parent is a regular file.
+    ExpectCleanFailure({rip, good, o, dir + "/file/x.mp3"}, QString());
+    EXPECT_FALSE(QFileInfo::exists(dir + "/file/x.mp3"));
+    // Full disk: the file size limit is reached mid-run.
+    ExpectCleanFailure({rip, good, o, mp3}, out, {},
+                       {QStringLiteral("prlimit"), QStringLiteral("--fsize=60000")});
+    // An existing output stays untouched without --force.
+    ASSERT_TRUE(WriteFile(mp3, "old"));
+    ExpectCleanFailure({rip, good, o, mp3}, out, {QStringLiteral("x.mp3")});
+    EXPECT_EQ(ReadFile(mp3), QByteArray("old"));
+}
+
+TEST(RipCommand, ForceReplacesAndMissingFoldersAreMade) {
+    const QString dir = FreshDir(QStringLiteral("force"));
+    const QString mp3 = dir + QStringLiteral("/a/b/out.mp3");
+    const QStringList args{QStringLiteral("--rip"), FixturePath("vcd_mp2.mpg"),
+                           QStringLiteral("-o"),    mp3,
+                           QStringLiteral("--end"), QStringLiteral("1.5")};
+    ASSERT_EQ(RunSonavel(args).exitCode, 0);
+    const QByteArray first = ReadFile(mp3);
+    EXPECT_GT(first.size(), 1000);
+    EXPECT_EQ(RunSonavel(args).exitCode, 1);
+    const TProgramRun forced = RunSonavel(args + QStringList{QStringLiteral("--force")});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_EQ(FilesIn(dir + "/a/b"), QStringList{QStringLiteral("out.mp3")});
+}
+
+} // namespace
+
+namespace {
+
+// On a terminal (made by script(1)) a progress line with percent, speed and time left;
+// --quiet prints nothing.
+TEST(RipCommand, ProgressLineOnATerminalOnly) {
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        GTEST_SKIP() << "script(1) not installed";
+    const QString out = FreshDir(QStringLiteral("tty")) + QStringLiteral("/demo.mp3");
+    const QString command = BinDir() + QStringLiteral("/sonavel --rip ") + FixturePath("demo.mpg") +
+                            QStringLiteral(" -o ") + out + QStringLiteral(" --force");
+    const TProgramRun shown =
+        RunWithHive(script, {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    EXPECT_EQ(shown.exitCode, 0) << shown.out.toStdString();
+    EXPECT_TRUE(shown.out.contains(QStringLiteral("100% [")) &&
+                shown.out.contains(QStringLiteral("x realtime")) &&
+                shown.out.contains(QStringLiteral(" left")))
+        << shown.out.toStdString();
+    const TProgramRun quiet =
+        RunWithHive(script, {QStringLiteral("-qec"), command + QStringLiteral(" --quiet"),
+                             QStringLiteral("/dev/null")});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(quiet.out.trimmed().isEmpty()) << quiet.out.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+// TStreamAudioIn and its reader on the generated sources: range, clamps, conversions.
+
+#include "rip_test_util.h"
+
+#include "app/command_rip.h"
+#include "app/globals.h"
+#include "audio/audio_exception.h"
+#include "audio/mp3_out.h"
+#include "audio/stream_audio_in.h"
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr int64_t kSecond = 10000000;
+
+// Everything the input delivers from BeginRead to the end, in requests of `request` bytes.
+std::vector<uint8_t> ReadAllData(TStreamAudioIn& in, int request = 16384) {
+    std::vector<uint8_t> all;
+    std::vector<uint8_t> block(static_cast<size_t>(request));
+    in.BeginRead();
+    for (;;) {
+        const int n = in.ReadData(block.data(), request);
+        if (n == 0)
+            break;
+        all.insert(all.end(), block.begin(), block.begin() + n);
+    }
+    in.EndRead();
+    return all;
+}
+
+TEST(StreamAudioIn, RangeIsCutToItsFirstAndLastSample) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("dvd_ac3_stereo.vob");
+    in.OpenSource();
+    TAudioFileReader& reader = *in.Reader();
+    in.SetStartTime(2 * kSecond + 3333);
+    in.SetLength(kSecond / 2 + 77);
+    const std::vector<uint8_t> data = ReadAllData(in);
+    const int64_t first = reader.TimeToSample(2 * kSecond + 3333);
+    const int64_t end = reader.TimeToSample(2 * kSecond + 3333 + kSecond / 2 + 77);
+    ASSERT_EQ(int64_t(data.size()), (end - first) * 4);
+    EXPECT_EQ(reader.CurrentTime, 2 * kSecond + 3333 + kSecond / 2 + 77);
+    // Byte for byte the source's own sound from that sample on: no straddling block.
+    const TSourceSound source = ReadSourceSound(FixturePath("dvd_ac3_stereo.vob"));
+    const int64_t at = (first - source.firstSample) * 2;
+    ASSERT_GT(int64_t(source.samples.size()), at + int64_t(data.size()) / 2);
+    EXPECT_EQ(std::memcmp(data.data(), source.samples.data() + at, data.size()), 0);
+    in.CloseSource();
+    EXPECT_EQ(in.Reader(), nullptr);
+}
+
+TEST(StreamAudioIn, RangeClamps) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("vcd_mp2.mpg");
+    in.OpenSource();
+    TAudioFileReader& reader = *in.Reader();
+    in.SetStartTime(-1);
+    EXPECT_EQ(reader.StartTime, 0);
+    EXPECT_EQ(reader.CurrentTime, 0);
+    EXPECT_TRUE(reader.LastSeekOk);
+    in.SetLength(50000);
+    EXPECT_EQ(reader.LengthTime, 100000);
+    in.SetLength(-5);
+    EXPECT_EQ(reader.LengthTime, 100000);
+    in.SetLength(0);
+    EXPECT_EQ(reader.LengthTime, 0);
+    in.SetLength(3000000000000000);
+    EXPECT_EQ(reader.LengthTime, 1000000000000000);
+    // A range of 10 ms at 44.1 kHz holds 441 frames.
+    in.SetStartTime(kSecond);
+    in.SetLength(1);
+    EXPECT_EQ(ReadAllData(in).size(), 441u * 4);
+    in.CloseSource();
+    EXPECT_THROW(in.SetStartTime(0), EAudioException);
+}
+
+TEST(StreamAudioIn, MonoEightBitIsWidenedAndDuplicated) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("mono_u8.avi");
+    EXPECT_EQ(in.GetChannels(), 2);
+    EXPECT_EQ(in.GetBitsPerSample(), 16);
+    EXPECT_EQ(in.GetSampleRate(), 22050);
+    in.OpenSource();
+    EXPECT_TRUE(in.Reader()->MonoToStereo);
+    EXPECT_TRUE(in.Reader()->Widen8To16);
+    const std::vector<uint8_t> data = ReadAllData(in, 1000);
+    in.CloseSource();
+    const auto* s = reinterpret_cast<const int16_t*>(data.data());
+    const size_t frames = data.size() / 4;
+    EXPECT_NEAR(double(frames), 6.0 * 22050, 2205);
+    int peak = 0;
+    for (size_t i = 0; i < frames; ++i) {
+        ASSERT_EQ(s[2 * i], s[2 * i + 1]) << i;
+        ASSERT_EQ(s[2 * i] & 0xFF, 0);
+        peak = std::max(peak, std::abs(int(s[2 * i])));
+    }
+    // The silent gap (0.8 s to 0.95 s) is silence, not a shifted middle value.
+    for (size_t i = size_t(0.8 * 22050); i < size_t(0.95 * 22050); ++i)
+        ASSERT_LE(std::abs(int(s[2 * i])), 256) << i;
+    EXPECT_GT(peak, 0.5 * 32768);
+}
+
+TEST(StreamAudioIn, InPlaceExpansions) {
+    uint8_t widen[8] = {0, 128, 255, 1};
+    Widen8To16InPlace(widen, 4);
+    const int16_t wide[4] = {-32768, 0, 32512, -32512};
+    EXPECT_EQ(std::memcmp(widen, wide, 8), 0);
+    int16_t mono[8] = {1, -2, 300, 0};
+    MonoToStereoInPlace(reinterpret_cast<uint8_t*>(mono), 6);
+    const int16_t stereo[6] = {1, 1, -2, -2, 300, 300};
+    EXPECT_EQ(std::memcmp(mono, stereo, sizeof stereo), 0);
+}
+
+TEST(StreamAudioIn, SizeComesFromTheExactLength) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("short.mpg");
+    ASSERT_NO_THROW(in.OpenSource()); // under a second: no division by zero
+    const TAudioFileReader& reader = *in.Reader();
+    EXPECT_GT(reader.DurationSamples, 0);
+    EXPECT_EQ(in.Size, reader.DurationSamples * 4);
+    EXPECT_GT(in.TicksPerByte, 0);
+    EXPECT_EQ(in.GetLengthSeconds(), 1); // 0.6 s rounds to 1
+    const std::vector<uint8_t> data = ReadAllData(in);
+    EXPECT_NEAR(double(data.size()), double(in.Size), 48000 * 4 * 0.05);
+    in.CloseSource();
+}
+
+TEST(StreamAudioIn, StartBeyondTheEndDeliversNothing) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("dvd_ac3_stereo.vob");
+    in.OpenSource();
+    in.SetStartTime(in.Reader()->Duration + kSecond);
+    EXPECT_TRUE(ReadAllData(in).empty());
+    in.CloseSource();
+}
+
+TEST(StreamAudioIn, ReadsOutsideARunAndEmptyReadsRaise) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("dvd_ac3_stereo.vob");
+    uint8_t block[16];
+    EXPECT_THROW(in.ReadData(block, 16), Exception);
+    in.OpenSource();
+    try {
+        in.Reader()->Read(block, 0);
+        ADD_FAILURE() << "no error for size 0";
+    } catch (const EAudioReadError& e) {
+        EXPECT_EQ(e.ErrorCode, 0x08000001);
+        EXPECT_EQ(e.Message(), QStringLiteral("Invalid buffer size."));
+    }
+    in.CloseSource();
+    TStreamAudioIn missing;
+    missing.FileName = FixturePath("no_audio.mpg");
+    try {
+        missing.OpenSource();
+        ADD_FAILURE() << "opened a source without sound";
+    } catch (const EAudioReadError& e) {
+        EXPECT_EQ(e.ErrorCode, int32_t(0x80040403));
+    }
+    EXPECT_EQ(missing.Reader(), nullptr);
+}
+
+TEST(StreamAudioIn, CurrentTimeOnlyMovesForwardWhilePolled) {
+    TStreamAudioIn in;
+    in.FileName = FixturePath("vcd_mp2.dat");
+    in.OpenSource();
+    in.SetStartTime(kSecond);
+    in.SetLength(5 * kSecond);
+    std::atomic<bool> reading{true};
+    std::vector<int64_t> seen;
+    std::thread worker([&] {
+        ReadAllData(in, 4000);
+        reading = false;
+    });
+    while (reading)
+        seen.push_back(in.CurrentTime());
+    worker.join();
+    seen.push_back(in.CurrentTime());
+    for (size_t i = 1; i < seen.size(); ++i)
+        ASSERT_LE(seen[i - 1], seen[i]);
+    EXPECT_EQ(seen.back(), 6 * kSecond);
+    in.CloseSource();
+}
+
+} // namespace
+
+namespace {
+
+TEST(RipSettings, StoredSettingsMapAsTheWindowDoes) {
+    FillBitrateTable();
+    const TAppSettings saved = AppSettings;
+    TMP3Out out;
+    out.BitRate = br192;
+    AppSettings.AudioBitrate = 100; // not in the table: the bit rate stays
+    AppSettings.AudioSampleRate = 22050;
+    AppSettings.AudioChannels = 7;
+    AppSettings.AudioVBR = true;
+    MapStoredSettings(out);
+    EXPECT_EQ(out.BitRate, br192);
+    EXPECT_EQ(out.SampleRate, sr41kHz);
+    EXPECT_EQ(out.Mode, TMP3Mode::MONO);
+    EXPECT_TRUE(out.EnableVBR && out.WriteVBRHeader);
+    const TMP3Mode modes[] = {TMP3Mode::DUAL_CHANNEL, TMP3Mode::STEREO, TMP3Mode::JOINT_STEREO,
+                              TMP3Mode::MONO};
+    for (int i = 0; i < 4; ++i) {
+        AppSettings.AudioChannels = i;
+        MapStoredSettings(out);
+        EXPECT_EQ(out.Mode, modes[i]);
+    }
+    AppSettings.AudioBitrate = 320;
+    AppSettings.AudioSampleRate = 32000;
+    MapStoredSettings(out);
+    EXPECT_EQ(out.BitRate, br320);
+    EXPECT_EQ(out.SampleRate, sr32kHz);
+    AppSettings = saved;
+}
+
+} // namespace

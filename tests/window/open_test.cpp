@@ -99,6 +99,22 @@ TEST_F(WindowTest, OpeningFillsTimesOutputAndSummary) {
               base + Frm->TrackBar->width() - 2 * Frm->TrackMargin());
 }
 
+TEST_F(WindowTest, CommandLineFileOpensWithoutTheDialog) {
+    // `sonavel FILE`: as if FILE had been chosen in the open dialog.
+    Frm->OpenSourceFile(FixturePath(QStringLiteral("vcd_mp2.dat")));
+    EXPECT_EQ(Frm->SourceDialogs, 0);
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_NEAR(double(Frm->DurationMs()), 10000.0, 700.0);
+    EXPECT_EQ(Frm->sourceFileEdit->text(), FixturePath(QStringLiteral("vcd_mp2.dat")));
+    EXPECT_TRUE(Frm->outputFileEdit->text().endsWith(QStringLiteral("/vcd_mp2.mp3")));
+
+    // A file that is not there fails like any other source.
+    Frm->OpenSourceFile(TestRoot() + QStringLiteral("/missing.vob"));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Icon, 1);
+    EXPECT_NEAR(double(Frm->DurationMs()), 10000.0, 700.0);
+}
+
 TEST_F(WindowTest, RememberedFolderAndItsClearingBesideTheSource) {
     const QString rips = FreshDir(QStringLiteral("rips")) + u'/';
     AppSettings.OutputFileDir = rips;

@@ -15,8 +15,8 @@
 namespace {
 constexpr int RowLeft = 8;
 constexpr int RowWidth = 260;
-constexpr int CaptionWidth = 70;
-constexpr int ValueLeft = CaptionWidth + 8;
+constexpr int CaptionWidth = 78;
+constexpr int ValueLeft = CaptionWidth + 6;
 constexpr int ValueWidth = RowWidth - ValueLeft - 4;
 
 TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height) {
@@ -86,7 +86,7 @@ void TMainFrm::BuildSummaryArea() {
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
     selPointPanel = new QWidget(DurationPanel);
-    selPointPanel->setGeometry(ValueLeft - 8, 21, ValueWidth + 10, 24);
+    selPointPanel->setGeometry(RowWidth - 197, 21, 195, 24);
     BuildRangeEdits(selPointPanel);
     selPointPanel->hide();
 

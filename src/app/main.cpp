@@ -4,9 +4,21 @@
 #include "app/command_rip.h"
 #include "app/globals.h"
 #include "app/settings.h"
+#include "platform/exception.h"
+
+#include "playback/filter_graph.h"
+#include "ui/dialogs/about_frm.h"
+#include "ui/dialogs/msg_frm.h"
+#include "ui/dialogs/reports.h"
+#include "ui/dialogs/settings_frm.h"
+#include "ui/dialogs/tips_frm.h"
+#include "ui/main/main_frm.h"
+#include "ui/skin/skin_style.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -63,6 +75,35 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     InitialiseProgram();
-    std::fprintf(stderr, "sonavel: the main window is not available yet\n");
-    return 1;
+    TFilterGraph::SetExceptionReporter([](const std::exception& e) { ReportException(e); });
+
+    // Step 7: the windows in their order; the main window is the first. A failure here
+    // (the encoder library missing) is shown and ends the program.
+    std::unique_ptr<TMainFrm> mainFrm;
+    try {
+        mainFrm = std::make_unique<TMainFrm>();
+        MessageBoxForm();
+        SettingsForm();
+        AboutBoxForm();
+        TipsForm();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, AppTitle, ExceptionMessage(e));
+        return 1;
+    }
+    ApplySkin(app);
+    mainFrm->show();
+    if (!options.Source.isEmpty()) {
+        // As if chosen in the open dialog, once the window is up.
+        const QString source = options.Source;
+        QTimer::singleShot(0, mainFrm.get(), [&mainFrm, source] {
+            try {
+                mainFrm->OpenSourceFile(source);
+            } catch (const std::exception& e) {
+                ReportException(e);
+            }
+        });
+    }
+    const int code = app.exec();
+    mainFrm.reset();
+    return code;
 }

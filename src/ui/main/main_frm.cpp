@@ -1,0 +1,340 @@
+// TMainFrm: state, creation of the components, showing and closing.
+#include "ui/main/main_frm.h"
+
+#include "app/globals.h"
+#include "app/settings.h"
+#include "audio/mp3_out.h"
+#include "platform/exception.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
+#include "ui/dialogs/about_frm.h"
+#include "ui/dialogs/reports.h"
+#include "ui/dialogs/tips_frm.h"
+#include "ui/main/run_input.h"
+#include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/image.h"
+#include "ui/skin/image_button.h"
+#include "ui/skin/link_label.h"
+#include "ui/skin/skin_panel.h"
+#include "ui/skin/skin_style.h"
+#include "ui/skin/speed_button.h"
+#include "ui/skin/track_bar.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+std::atomic<int32_t> OpenState{0};
+
+namespace {
+// Colour 15564383 of the form description (BGR 0xED7F5F), the skin's main colour.
+QColor PreviewColor() {
+    return SkinMainColor();
+}
+
+QLabel* MakeLabel(const QString& text, QWidget* parent, const QRect& r,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    return l;
+}
+} // namespace
+
+TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(QStringLiteral("Vemra Sonavel"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setAutoFillBackground(true);
+
+    FilterGraph = new TFilterGraph(this);
+    FilterGraph->setObjectName(QStringLiteral("FilterGraph"));
+    FilterGraph->SetGraphEdit(false);
+    FilterGraph->SetLinearVolume(true);
+
+    MP3Out = new TMP3Out(this); // loads the encoder library; failure ends start-up
+    MP3Out->setObjectName(QStringLiteral("MP3Out"));
+    MP3Out->SetSuspendWhenIdle(true);
+    MP3Out->SetFileMode(foRewrite);
+    MP3Out->BitRate = br192;
+    MP3Out->Quality = ql2;
+    MP3Out->SampleRate = sr41kHz;
+    MP3Out->Original = false;
+    MP3Out->VBRQuality = ql2;
+
+    Timer1 = new QTimer(this);
+    Timer2 = new QTimer(this);
+    Timer3 = new QTimer(this);
+    for (QTimer* t : {Timer1, Timer2, Timer3})
+        t->setInterval(100);
+
+    Splitter1 = new QFrame(this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setGeometry(0, 0, ClientWidth, 3);
+    Splitter1->setStyleSheet(QStringLiteral("background: #5F7FED;"));
+
+    BuildPreviewArea();
+    BuildFileArea();
+    BuildSummaryArea();
+    BuildOverlays();
+    ConnectHandlers();
+    FormCreate();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TMainFrm::~TMainFrm() {
+    // The output's worker may still read the run's input: stop it before the input goes.
+    StopRunForClose();
+    if (FOpenThread)
+        FOpenThread->wait();
+    delete MP3Out;
+    MP3Out = nullptr;
+    FRunInput.reset();
+}
+
+void TMainFrm::BuildPreviewArea() {
+    VideoWin = new TVideoWindow(this);
+    VideoWin->setObjectName(QStringLiteral("VideoWin"));
+    VideoWin->setGeometry(24, 14, 233, 162);
+    VideoWin->SetColor(PreviewColor());
+    VideoWin->SetFilterGraph(FilterGraph);
+
+    TimePanel = new TSkinPanel(this);
+    TimePanel->setGeometry(24, 176, 233, 18);
+    TimePanel->setColor(PreviewColor());
+    TimeLabel = MakeLabel(QString(), TimePanel, QRect(4, 0, 110, 18));
+    TimeLabel->setStyleSheet(QStringLiteral("color: white;"));
+    TotalTimeLabel = MakeLabel(QStringLiteral("No Video File  "), TimePanel, QRect(110, 0, 119, 18),
+                               Qt::AlignRight | Qt::AlignVCenter);
+    TotalTimeLabel->setStyleSheet(QStringLiteral("color: #DDE6FF;"));
+
+    TrackBar = new TTrackBar(this);
+    TrackBar->setGeometry(16, 198, 250, 24);
+    TrackBar->setThumbLength(12);
+    TrackBar->setTicksVisible(false);
+    TrackBar->setRange(0, 0);
+
+    StartPointBtn = new TImage(QStringLiteral("marker_start"), this);
+    StartPointBtn->move(TrackBar->x() + FTrackMargin, 222);
+    StartPointBtn->setCursor(Qt::SizeHorCursor);
+    StartPointBtn->hide();
+    EndPointBtn = new TImage(QStringLiteral("marker_end"), this);
+    EndPointBtn->move(TrackBar->geometry().right() - 8 - EndPointBtn->width(), 222);
+    EndPointBtn->setCursor(Qt::SizeHorCursor);
+    EndPointBtn->hide();
+
+    const int y = 238;
+    PlayBtn = new TImageButton(QStringLiteral("play"), QStringLiteral("Play"), this);
+    PauseBtn = new TImageButton(QStringLiteral("pause"), QStringLiteral("Pause"), this);
+    BeginBtn = new TImageButton(QStringLiteral("begin"), QStringLiteral("to the Begin"), this);
+    EndBtn = new TImageButton(QStringLiteral("end"), QStringLiteral("to the End"), this);
+    OpenBtn = new TImageButton(QStringLiteral("open"), QStringLiteral("Open File"), this);
+    modifyBtn = new TImageButton(QStringLiteral("modify"), QStringLiteral("Modify"), this);
+    int x = 40;
+    for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn}) {
+        b->setGeometry(x, y, 28, 28);
+        x += 42;
+    }
+    modifyBtn->setGeometry(x, y, 28, 28);
+    modifyBtn->hide();
+    PlayBtn->setEnabled(false);
+    PauseBtn->setEnabled(false);
+}
+
+void TMainFrm::BuildFileArea() {
+    MakeLabel(QStringLiteral("Source File:"), this, QRect(16, 274, 120, 16));
+    sourceFileEdit = new QLineEdit(this);
+    sourceFileEdit->setObjectName(QStringLiteral("sourceFileEdit"));
+    sourceFileEdit->setGeometry(16, 291, 224, 23);
+    sourceFileEdit->setReadOnly(true);
+    sourceFileEdit->installEventFilter(this);
+    OpenFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
+    OpenFileBtn->setGeometry(243, 291, 23, 23);
+    OpenFileBtn->setToolTip(QStringLiteral("Open File"));
+
+    MakeLabel(QStringLiteral("Output File:"), this, QRect(16, 320, 120, 16));
+    outputFileEdit = new QLineEdit(this);
+    outputFileEdit->setObjectName(QStringLiteral("outputFileEdit"));
+    outputFileEdit->setGeometry(16, 337, 224, 23);
+    SaveFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
+    SaveFileBtn->setGeometry(243, 337, 23, 23);
+    SaveFileBtn->setToolTip(QStringLiteral("Save Output MP3 File..."));
+
+    skinButton1 = new QPushButton(QStringLiteral("&About"), this);
+    skinButton1->setGeometry(288, 360, 70, 26);
+    skinButton2 = new QPushButton(QStringLiteral("&Help"), this);
+    skinButton2->setGeometry(364, 360, 70, 26);
+    ExtractBtn = new QPushButton(QStringLiteral("&Rip!"), this);
+    ExtractBtn->setObjectName(QStringLiteral("ExtractBtn"));
+    ExtractBtn->setGeometry(470, 356, 88, 32);
+    QFont f = ExtractBtn->font();
+    f.setBold(true);
+    ExtractBtn->setFont(f);
+    ExtractBtn->setDefault(true);
+}
+
+void TMainFrm::BuildOverlays() {
+    ProgressPanel = new TSkinPanel(this);
+    ProgressPanel->setObjectName(QStringLiteral("ProgressPanel"));
+    ProgressPanel->setGeometry(282, 302, 276, 50);
+    ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
+    ProgressPanel->setFrameShape(QFrame::Box);
+    ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
+    ProgressLabel =
+        MakeLabel(QStringLiteral("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
+    ProgressBar = new TCaptionProgressBar(ProgressPanel);
+    ProgressBar->setGeometry(8, 22, 260, 22);
+    ProgressPanel->hide();
+
+    HintPanel = new TSkinPanel(this);
+    HintPanel->setObjectName(QStringLiteral("HintPanel"));
+    HintPanel->setGeometry(124, 172, 320, 50);
+    HintPanel->setColor(QColor(0xFF, 0xFF, 0xE8));
+    HintPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #5F7FED; }"));
+    HintLabel = MakeLabel(QStringLiteral("Opening the source file, please have a wait...."),
+                          HintPanel, QRect(0, 0, 320, 50), Qt::AlignCenter);
+    HintPanel->hide();
+}
+
+void TMainFrm::ConnectHandlers() {
+    auto on = [this](auto member) {
+        return [this, member] { Guarded([&] { (this->*member)(); }); };
+    };
+    connect(OpenBtn, &QAbstractButton::clicked, this, on(&TMainFrm::OpenFileBtnClick));
+    connect(OpenFileBtn, &QAbstractButton::clicked, this, on(&TMainFrm::OpenFileBtnClick));
+    connect(OpenFileBtn, &TSpeedButton::doubleClicked, this, on(&TMainFrm::OpenFileBtnClick));
+    connect(PlayBtn, &QAbstractButton::clicked, this, on(&TMainFrm::PlayBtnClick));
+    connect(PauseBtn, &QAbstractButton::clicked, this, on(&TMainFrm::PauseBtnClick));
+    connect(BeginBtn, &QAbstractButton::clicked, this, on(&TMainFrm::BeginBtnClick));
+    connect(EndBtn, &QAbstractButton::clicked, this, on(&TMainFrm::EndBtnClick));
+    connect(VideoWin, &TVideoWindow::DblClick, this, on(&TMainFrm::VideoWinDblClick));
+    connect(Timer1, &QTimer::timeout, this, on(&TMainFrm::Timer1Timer));
+    connect(Timer2, &QTimer::timeout, this, on(&TMainFrm::Timer2Timer));
+    connect(Timer3, &QTimer::timeout, this, on(&TMainFrm::Timer3Timer));
+    connect(TrackBar, &TTrackBar::changed, this, on(&TMainFrm::TrackBarChange));
+    TrackBar->setOnCustomDraw([this](TTrackBar& sender, TTrackBarItem item, const QRect& r,
+                                     QPainter& canvas, bool& defaultDraw) {
+        Guarded([&] { TrackBarCustomDraw(sender, item, r, canvas, defaultDraw); });
+    });
+    connect(StartPointBtn, &TImage::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        Guarded([&] { StartPointBtnMouseMove(b, x, y); });
+    });
+    connect(EndPointBtn, &TImage::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
+        Guarded([&] { EndPointBtnMouseMove(b, x, y); });
+    });
+    connect(startPointUpBtn, &TImageButton::mouseDown, this,
+            on(&TMainFrm::startPointUpBtnMouseDown));
+    connect(startPointDownBtn, &TImageButton::mouseDown, this,
+            on(&TMainFrm::startPointDownBtnMouseDown));
+    connect(endPointUpBtn, &TImageButton::mouseDown, this, on(&TMainFrm::endPointUpBtnMouseDown));
+    connect(endPointDownBtn, &TImageButton::mouseDown, this,
+            on(&TMainFrm::endPointDownBtnMouseDown));
+    for (TImageButton* b : {startPointUpBtn, startPointDownBtn, endPointUpBtn, endPointDownBtn})
+        connect(b, &TImageButton::mouseUp, this, on(&TMainFrm::startPointUpBtnMouseUp));
+    connect(ExtractBtn, &QPushButton::clicked, this, on(&TMainFrm::ExtractBtnClick));
+    connect(SaveFileBtn, &QAbstractButton::clicked, this, on(&TMainFrm::SaveFileBtnClick));
+    connect(MP3SettingsEdit, &TLinkLabel::clicked, this, on(&TMainFrm::MP3SettingsEditClick));
+    connect(Id3TagEdit, &TLinkLabel::clicked, this, on(&TMainFrm::Id3TagEditClick));
+    connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
+    connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
+    for (TSkinPanel* row :
+         {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel, FileSizePanel}) {
+        connect(row, &TSkinPanel::mouseMoved, this,
+                [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
+    }
+
+    MP3Out->OnDone = [this](QObject*) { Guarded([&] { MP3OutDone(); }); };
+    // Arrives on the worker (or inside Run): carry the reason over to the GUI thread.
+    MP3Out->OnThreadException = [this](QObject*, const std::exception& e) {
+        const QString message = ExceptionMessage(e);
+        QMetaObject::invokeMethod(
+            this, [this, message] { Guarded([&] { MP3OutThreadException(message); }); },
+            Qt::QueuedConnection);
+    };
+}
+
+void TMainFrm::FormCreate() {
+    FDurationMs = 0;
+    FDurationRef = 0;
+    FTrackMargin = 4;
+    setWindowTitle(AppTitle + QStringLiteral("   (") + QUrl(HomePageUrl).host() +
+                   QStringLiteral(")"));
+    FTipsShown = false;
+}
+
+void TMainFrm::FormShow() {
+    if (TipsIndex < TipsOff && !FTipsShown) {
+        FTipsShown = true;
+        TipsForm().exec();
+    }
+}
+
+void TMainFrm::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (!FTipsShown && !e->spontaneous()) {
+        // After the window is up, so the tip sits over it.
+        QTimer::singleShot(0, this, [this] { Guarded([&] { FormShow(); }); });
+    }
+}
+
+bool TMainFrm::IsIdle() const {
+    return HintPanel->isHidden() && ProgressPanel->isHidden() && !FClosed;
+}
+
+bool TMainFrm::Running() const {
+    return !ProgressPanel->isHidden();
+}
+
+void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
+    Accept = false;
+}
+
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sourceFileEdit) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            Guarded([&] { sourceFileEditKeyDown(k->key(), k->modifiers()); });
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            Guarded([&] { OpenFileBtnClick(); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainFrm::closeEvent(QCloseEvent* e) {
+    if (!HintPanel->isHidden()) {
+        // The opening waits in a loop on this stack: close once it is over.
+        FCloseRequested = true;
+        e->ignore();
+        return;
+    }
+    Guarded([&] { FormClose(); });
+    FClosed = true;
+    e->accept();
+}
+
+void TMainFrm::FormClose() {
+    // A run still going is stopped first; its output discards the unfinished file.
+    StopRunForClose();
+    if (FilterGraph->Active()) {
+        try {
+            FilterGraph->ClearGraph();
+            FilterGraph->SetActive(false);
+        } catch (...) {
+        }
+    }
+    if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
+        AppSettings.OutputFileDir.clear();
+    SaveSettings();
+}

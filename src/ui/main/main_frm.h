@@ -1,0 +1,257 @@
+#pragma once
+
+// The program's only working window: opening a source and previewing it, choosing the
+// range, the output and the settings, and the rip itself.
+//
+// The window is split by concern over several files: main_frm.cpp (state, creation,
+// showing, closing), main_frm_open.cpp (opening a source, preview transport),
+// main_frm_range.cpp (markers, fine adjustment, the channel drawing), main_frm_run.cpp
+// (the rip), main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and
+// tag links, About, Help).
+//
+// Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
+// it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
+// CurrentTag before publishing OpenState (release), and the GUI thread reads them only
+// after seeing OpenState leave 0 (acquire); the MP3 output's worker reads the run's input
+// and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
+
+#include "app/globals.h"
+#include "platform/exception.h"
+#include "platform/media/media_interfaces.h"
+#include "ui/dialogs/reports.h"
+#include "ui/skin/track_bar.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPushButton;
+class QThread;
+class QTimer;
+class TAudioInput;
+class TCaptionProgressBar;
+class TFilterGraph;
+class TImage;
+class TImageButton;
+class TLinkLabel;
+class TMP3Out;
+class TRunInput;
+class TSkinPanel;
+class TSpeedButton;
+class TTrackBar;
+class TVideoWindow;
+class QGroupBox;
+
+// Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
+extern std::atomic<int32_t> OpenState;
+
+class TMainFrm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainFrm(QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    static constexpr int ClientWidth = 568;
+    static constexpr int ClientHeight = 394;
+
+    // ---- Components -------------------------------------------------------------------
+    QFrame* Splitter1;
+    TVideoWindow* VideoWin;
+    TSkinPanel* TimePanel;
+    QLabel* TimeLabel;
+    QLabel* TotalTimeLabel;
+    TTrackBar* TrackBar;
+    TImage* StartPointBtn;
+    TImage* EndPointBtn;
+    TImageButton* PlayBtn;
+    TImageButton* PauseBtn;
+    TImageButton* BeginBtn;
+    TImageButton* EndBtn;
+    TImageButton* OpenBtn;
+    TImageButton* modifyBtn;
+    QLineEdit* sourceFileEdit;
+    TSpeedButton* OpenFileBtn;
+    QLineEdit* outputFileEdit;
+    TSpeedButton* SaveFileBtn;
+    QPushButton* ExtractBtn;
+    TSkinPanel* ProgressPanel;
+    QLabel* ProgressLabel;
+    TCaptionProgressBar* ProgressBar;
+    QGroupBox* skinPanel1;
+    TSkinPanel* outputFilePanel;
+    QLabel* outputFileText;
+    TSkinPanel* MP3SettingsPanel;
+    QLabel* MP3SettingsText1;
+    QLabel* MP3SettingsText2;
+    TLinkLabel* MP3SettingsEdit;
+    TSkinPanel* ID3TagPanel;
+    QLabel* Id3TagText1;
+    QLabel* Id3TagText2;
+    TLinkLabel* Id3TagEdit;
+    TSkinPanel* DurationPanel;
+    QLabel* DurationText;
+    QWidget* selPointPanel;
+    QLineEdit* startPointEdit;
+    QLineEdit* endPointEdit;
+    TImageButton* startPointUpBtn;
+    TImageButton* startPointDownBtn;
+    TImageButton* endPointUpBtn;
+    TImageButton* endPointDownBtn;
+    TSkinPanel* FileSizePanel;
+    QLabel* FileSizeText;
+    QPushButton* skinButton1; // "&About"
+    QPushButton* skinButton2; // "&Help"
+    TSkinPanel* HintPanel;
+    QLabel* HintLabel;
+    TFilterGraph* FilterGraph;
+    TMP3Out* MP3Out;
+    QTimer* Timer1; // preview position
+    QTimer* Timer2; // run progress
+    QTimer* Timer3; // fine-adjust repeat
+
+    // ---- Event handlers ---------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void OpenFileBtnClick();
+    void PlayBtnClick();
+    void PauseBtnClick();
+    void Timer1Timer();
+    void TrackBarChange();
+    void BeginBtnClick();
+    void EndBtnClick();
+    void VideoWinDblClick();
+    void sourceFileEditKeyDown(int Key, Qt::KeyboardModifiers Shift);
+    void Splitter1CanResize(int& NewSize, bool& Accept);
+
+    void TrackBarCustomDraw(TTrackBar& Sender, TTrackBarItem Item, const QRect& ARect,
+                            QPainter& Canvas, bool& DefaultDraw);
+    void StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
+    void EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
+    void startPointUpBtnMouseDown();
+    void startPointDownBtnMouseDown();
+    void endPointUpBtnMouseDown();
+    void endPointDownBtnMouseDown();
+    void startPointUpBtnMouseUp();
+    void Timer3Timer();
+
+    void ExtractBtnClick();
+    void Timer2Timer();
+    void MP3OutDone();
+    void MP3OutThreadException(const QString& Message);
+    void SaveFileBtnClick();
+
+    void outputFilePanelMouseMove(TSkinPanel* Sender);
+
+    void MP3SettingsEditClick();
+    void Id3TagEditClick();
+    void skinButton1Click();
+    void skinButton2Click();
+
+    // ---- Operations shared by the parts ------------------------------------------------
+    bool IsIdle() const;
+    void StartPlayback();
+    void PausePlayback();
+    int32_t PixelToTime(int32_t Offset) const;
+    void PlaceMarkers();
+    void StepMarker();
+    void ShowOutputFile();
+    void ShowMp3Settings();
+    void ShowId3Tag();
+    void ShowRangeInfo();
+
+    // Copies the settings and the tag texts onto an MP3 output, as each run does.
+    static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
+
+    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
+    void OpenSourceFile(const QString& path);
+
+    // ---- State (read by tests) ---------------------------------------------------------
+    int64_t DurationMs() const { return FDurationMs; }
+    int64_t StartMs() const { return FStartMs; }
+    int64_t EndMs() const { return FEndMs; }
+    int32_t TrackMargin() const { return FTrackMargin; }
+    int32_t ActiveMarker() const { return FActiveMarker; }
+    TRunInput* RunInput() const { return FRunInput.get(); }
+    // True while a run is going (the progress panel is up).
+    bool Running() const;
+
+protected:
+    // The open and save dialogs and the opening thread, replaceable by tests. The dialogs
+    // answer the chosen path, or an empty text when cancelled.
+    virtual QString ChooseSourceFile();
+    virtual QString ChooseOutputFile(const QString& preset);
+    // Starts `work` on a new thread at the highest normal priority; false when no thread
+    // can be made.
+    virtual bool StartOpenWorker(std::function<void()> work);
+
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // The run's input, made afresh for each run.
+    virtual std::unique_ptr<TRunInput> CreateRunInput();
+
+private:
+    void BuildPreviewArea();
+    void BuildFileArea();
+    void BuildSummaryArea();
+    void BuildRangeEdits(QWidget* parent);
+    void BuildOverlays();
+    void ConnectHandlers();
+    void OpenChosenFile(const QString& path);
+    void OpenInBackground(const QString& path);
+    void OpenSourceWorker(const QString& fileName);
+    void WaitForOpening();
+    void FinishDeferredClose();
+    bool MediaReady() const;
+    void ReleaseRunInput();
+    void ReturnToIdle();
+    void StopRunForClose();
+    QString SourceAsMp3() const;
+    void ShowRunFailure(const QString& reason);
+
+    // Runs a handler so that no exception leaves it: one that escapes goes to the
+    // default error report.
+    template <class F> static void Guarded(F&& handler) {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            ReportException(e);
+        } catch (...) {
+            ReportException(Exception(QStringLiteral("Unknown error.")));
+        }
+    }
+
+    bool FPositionFromTimer = false;
+    int32_t FTrackMargin = 4;
+    std::unique_ptr<TRunInput> FRunInput;
+    bool FStepUp = false;
+    bool FTipsShown = false;
+    int32_t FActiveMarker = 2;
+    std::shared_ptr<media::IMediaSeeking> FMediaSeeking;
+    std::shared_ptr<media::IMediaControl> FMediaControl;
+    int64_t FDurationRef = 0;
+    int64_t FDurationMs = 0;
+    int64_t FStartMs = 0;
+    int64_t FEndMs = 0;
+
+    QString FOpenFileName;   // the path the opening worker renders
+    int32_t FFormatLow = 0;  // stream-format numbers of the opened source, for
+    int32_t FFormatHigh = 0; // the next run's input (both 0: no override)
+    TCurrentTag FOpenedTag;  // written by the opening worker before OpenState
+    int32_t FOpenedFormatLow = 0;
+    int32_t FOpenedFormatHigh = 0;
+    std::unique_ptr<QThread> FOpenThread;
+    bool FCloseRequested = false; // the window was asked to close while a source opened
+    bool FClosed = false;
+};

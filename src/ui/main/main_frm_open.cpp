@@ -1,0 +1,303 @@
+// TMainFrm: opening a source on a worker thread, and the preview transport.
+#include "ui/main/main_frm.h"
+
+#include "app/common.h"
+#include "app/globals.h"
+#include "app/settings.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
+#include "ui/dialogs/msg_frm.h"
+#include "ui/dialogs/reports.h"
+#include "ui/main/main_frm_util.h"
+#include "ui/skin/image.h"
+#include "ui/skin/image_button.h"
+#include "ui/skin/skin_panel.h"
+#include "ui/skin/track_bar.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+#include <QTimer>
+
+#include <chrono>
+#include <limits>
+#include <thread>
+
+QString TMainFrm::ChooseSourceFile() {
+    return QFileDialog::getOpenFileName(this, QString(), AppSettings.InputFileDir, FileFilter);
+}
+
+bool TMainFrm::StartOpenWorker(std::function<void()> work) {
+    std::unique_ptr<QThread> thread(QThread::create(std::move(work)));
+    if (!thread)
+        return false;
+    thread->start(QThread::HighestPriority);
+    if (!thread->isRunning() && !thread->isFinished())
+        return false; // the system refused a thread
+    FOpenThread = std::move(thread);
+    return true;
+}
+
+void TMainFrm::OpenFileBtnClick() {
+    if (!IsIdle())
+        return;
+    if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
+        AppSettings.OutputFileDir.clear();
+    const QString chosen = ChooseSourceFile();
+    if (chosen.isEmpty())
+        return;
+    OpenChosenFile(chosen);
+}
+
+void TMainFrm::OpenSourceFile(const QString& path) {
+    if (!IsIdle() || path.isEmpty())
+        return;
+    if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
+        AppSettings.OutputFileDir.clear();
+    OpenChosenFile(QFileInfo(path).absoluteFilePath());
+}
+
+void TMainFrm::OpenChosenFile(const QString& path) {
+    sourceFileEdit->setText(path);
+    HintPanel->show();
+    HintPanel->raise();
+    OpenState.store(0, std::memory_order_release);
+    try {
+        OpenInBackground(path);
+    } catch (...) {
+        // A graph that cannot be torn down or set up ends the opening as a failed one.
+        if (FOpenThread) {
+            FOpenThread->wait();
+            FOpenThread.reset();
+        }
+        OpenState.store(2, std::memory_order_release);
+        HintPanel->hide();
+        FinishDeferredClose();
+        throw;
+    }
+}
+
+void TMainFrm::OpenInBackground(const QString& path) {
+    // The preview must not read the graph's interfaces while the worker replaces them.
+    Timer1->stop();
+    if (FilterGraph->Active()) {
+        FilterGraph->Stop();
+        FilterGraph->ClearGraph();
+        FilterGraph->SetActive(false);
+        VideoWin->SetFilterGraph(FilterGraph);
+    }
+    FilterGraph->SetActive(true);
+
+    FOpenFileName = path;
+    if (FOpenThread) {
+        FOpenThread->wait();
+        FOpenThread.reset();
+    }
+    if (!StartOpenWorker([this] { OpenSourceWorker(FOpenFileName); })) {
+        ShowMessage(QStringLiteral("Thread can't be created while opening the source file!"));
+        HintPanel->hide();
+        FinishDeferredClose();
+        return; // a failed open: the previous values stay
+    }
+
+    VideoWin->SetColor(Qt::black);
+    TimePanel->setColor(Qt::black);
+
+    WaitForOpening();
+    if (FOpenThread) {
+        FOpenThread->wait();
+        FOpenThread.reset();
+    }
+    HintPanel->hide();
+
+    if (OpenState.load(std::memory_order_acquire) == 2) {
+        ShowMessageBox(1,
+                       QStringLiteral("The source file can NOT be opened. Normally you need only "
+                                      "install the needed codecs to solve the problem. Click "
+                                      "the Help button to get more helps."),
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        FinishDeferredClose();
+        return;
+    }
+
+    CurrentTag = FOpenedTag;
+    FFormatLow = FOpenedFormatLow;
+    FFormatHigh = FOpenedFormatHigh;
+
+    FDurationRef = 0;
+    if (FMediaSeeking) {
+        FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
+        FMediaSeeking->GetDuration(FDurationRef);
+    }
+    FDurationMs = std::clamp<int64_t>(FDurationRef / 10000, 0, std::numeric_limits<int32_t>::max());
+    FStartMs = 0;
+    FEndMs = FDurationMs;
+
+    TrackBar->setMaximum(int(FDurationMs));
+    TrackBar->setPosition(0);
+    TrackBar->setSelStart(0);
+    TrackBar->setSelEnd(int(FDurationMs));
+    if (FDurationMs == 0)
+        ShowMessage(QStringLiteral("   The source file is invalid!   "));
+
+    TimeLabel->setText(QStringLiteral("0:00:00.0"));
+    TotalTimeLabel->setText(FormatTimeText(FDurationMs));
+
+    PlayBtn->setEnabled(true);
+    PauseBtn->setEnabled(false);
+    StartPointBtn->show();
+    EndPointBtn->show();
+
+    FActiveMarker = 2;
+    PlaceMarkers();
+    TrackBar->update();
+
+    AppSettings.InputFileDir = FolderPart(path);
+    if (AppSettings.OutputFileDir.isEmpty()) {
+        QString docs = QDir::homePath();
+        GetDocumentsFolder(docs);
+        AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
+    }
+    outputFileEdit->setText(
+        AppSettings.OutputFileDir +
+        ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3")));
+
+    ShowMp3Settings();
+    ShowRangeInfo();
+    ShowId3Tag();
+    ShowOutputFile();
+    FinishDeferredClose();
+}
+
+void TMainFrm::WaitForOpening() {
+    // The window keeps handling its messages; handlers guarded by IsIdle refuse to act.
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (OpenState.load(std::memory_order_acquire) != 0)
+            loop.quit();
+    });
+    poll.start();
+    if (OpenState.load(std::memory_order_acquire) == 0)
+        loop.exec();
+}
+
+void TMainFrm::FinishDeferredClose() {
+    if (FCloseRequested) {
+        FCloseRequested = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TMainFrm::OpenSourceWorker(const QString& fileName) {
+    try {
+        media::HRESULT hr = 0;
+        try {
+            hr = FilterGraph->RenderFile(fileName);
+        } catch (...) {
+            OpenState.store(2, std::memory_order_release);
+            return;
+        }
+        if (hr < 0) {
+            OpenState.store(2, std::memory_order_release);
+            return;
+        }
+        FMediaSeeking = FilterGraph->Query<media::IMediaSeeking>();
+        FMediaControl = FilterGraph->Query<media::IMediaControl>();
+
+        FilterGraph->Play();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        FilterGraph->Pause();
+
+        const SourceTagInfo tag = ReadSourceTag(fileName);
+        FOpenedTag =
+            TCurrentTag{tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre};
+        FOpenedFormatLow = tag.FormatLow;
+        FOpenedFormatHigh = tag.FormatHigh;
+        OpenState.store(1, std::memory_order_release);
+    } catch (...) {
+        OpenState.store(2, std::memory_order_release);
+    }
+}
+
+bool TMainFrm::MediaReady() const {
+    return OpenState.load(std::memory_order_acquire) != 0 && HintPanel->isHidden();
+}
+
+void TMainFrm::PlayBtnClick() {
+    StartPlayback();
+}
+
+void TMainFrm::StartPlayback() {
+    if (FDurationMs == 0) {
+        ShowMessage(QStringLiteral("Please open a video file at first!"));
+        return;
+    }
+    if (!MediaReady())
+        return;
+    FilterGraph->Play();
+    PlayBtn->setEnabled(false);
+    PauseBtn->setEnabled(true);
+    Timer1->start();
+}
+
+void TMainFrm::PauseBtnClick() {
+    PausePlayback();
+}
+
+void TMainFrm::PausePlayback() {
+    if (MediaReady() && FMediaControl)
+        FMediaControl->Pause();
+    Timer1->stop();
+    PlayBtn->setEnabled(true);
+    PauseBtn->setEnabled(false);
+}
+
+void TMainFrm::Timer1Timer() {
+    if (!MediaReady() || !FMediaSeeking)
+        return;
+    FPositionFromTimer = true;
+    int64_t position = 0;
+    FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
+    FMediaSeeking->GetCurrentPosition(position);
+    const int64_t p = position / 10000;
+    TrackBar->setPosition(int(std::clamp<int64_t>(p, 0, std::numeric_limits<int32_t>::max())));
+    FPositionFromTimer = false;
+    TimeLabel->setText(FormatTimeText(p));
+}
+
+void TMainFrm::TrackBarChange() {
+    if (FDurationMs == 0)
+        return;
+    TimeLabel->setText(FormatTimeText(TrackBar->position()));
+    if (!FPositionFromTimer && MediaReady() && FMediaSeeking) {
+        int64_t current = int64_t(TrackBar->position()) * 10000;
+        FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
+                                    media::AM_SEEKING_NoPositioning);
+    }
+}
+
+void TMainFrm::BeginBtnClick() {
+    TrackBar->setPosition(0);
+}
+
+void TMainFrm::EndBtnClick() {
+    TrackBar->setPosition(TrackBar->maximum());
+}
+
+void TMainFrm::VideoWinDblClick() {
+    if (FDurationMs == 0)
+        OpenFileBtnClick();
+}
+
+void TMainFrm::sourceFileEditKeyDown(int Key, Qt::KeyboardModifiers Shift) {
+    const int code = WindowsKeyCode(Key, Shift);
+    if (code > 45 && code <= 90)
+        OpenFileBtnClick();
+}

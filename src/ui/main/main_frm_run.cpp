@@ -1,0 +1,234 @@
+// TMainFrm: the rip: checks of the output path, the run's input and output, progress,
+// completion, failure, and the choice of the output file.
+#include "ui/main/main_frm.h"
+
+#include "app/common.h"
+#include "app/globals.h"
+#include "audio/mp3_out.h"
+#include "platform/shell.h"
+#include "ui/dialogs/msg_frm.h"
+#include "ui/main/main_frm_util.h"
+#include "ui/main/run_input.h"
+#include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/skin_panel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
+#include <QUrl>
+
+void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
+    for (size_t i = 0; i < BitrateTable.size(); ++i) {
+        if (BitrateTable[i] == settings.AudioBitrate) {
+            out.BitRate = TMP3BitRate(i);
+            break;
+        }
+    } // a rate outside the table keeps the previous one
+    out.VBRMinBitrate = settings.AudioVbrMinBitrate;
+    out.VBRMaxBitrate = settings.AudioVbrMaxBitrate;
+    switch (settings.AudioChannels) {
+    case 0:
+        out.Mode = TMP3Mode::DUAL_CHANNEL;
+        break;
+    case 1:
+        out.Mode = TMP3Mode::STEREO;
+        break;
+    case 2:
+        out.Mode = TMP3Mode::JOINT_STEREO;
+        break;
+    default:
+        out.Mode = TMP3Mode::MONO;
+        break;
+    }
+    out.EnableVBR = settings.AudioVBR;
+    out.WriteVBRHeader = settings.AudioVBR;
+    switch (settings.AudioSampleRate) {
+    case 32000:
+        out.SampleRate = sr32kHz;
+        break;
+    case 48000:
+        out.SampleRate = sr48kHz;
+        break;
+    default:
+        out.SampleRate = sr41kHz;
+        break;
+    }
+    out.Id3TagTitle = tag.Title;
+    out.Id3TagArtist = tag.Artist;
+    out.Id3TagAlbum = tag.Album;
+    out.Id3TagYear = tag.Year;
+    out.Id3TagGenre = tag.Genre;
+    out.Id3TagComment = tag.Comment;
+}
+
+std::unique_ptr<TRunInput> TMainFrm::CreateRunInput() {
+    return std::make_unique<TRunInput>(nullptr);
+}
+
+QString TMainFrm::ChooseOutputFile(const QString& preset) {
+    QFileDialog dialog(this, QStringLiteral("Save Output MP3 File..."), preset,
+                       QStringLiteral("MP3 files (*.mp3)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("mp3"));
+    dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+void TMainFrm::SaveFileBtnClick() {
+    if (!IsIdle())
+        return;
+    const QString chosen = ChooseOutputFile(outputFileEdit->text());
+    if (chosen.isEmpty())
+        return;
+    outputFileEdit->setText(chosen);
+    ShowOutputFile();
+}
+
+QString TMainFrm::SourceAsMp3() const {
+    return ChangeFileExt(sourceFileEdit->text(), QStringLiteral(".mp3"));
+}
+
+void TMainFrm::ExtractBtnClick() {
+    if (!IsIdle() || !MP3Out)
+        return;
+    if (FDurationMs == 0)
+        OpenFileBtnClick();
+    if (outputFileEdit->text().isEmpty())
+        return;
+
+    QString output = NormaliseOutputPath(outputFileEdit->text());
+    outputFileEdit->setText(output);
+
+    if (QFileInfo(output).isFile()) {
+        const int answer = ShowMessageBox(
+            2, FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?"),
+            QStringLiteral("&Yes"), QStringLiteral("&No"));
+        if (answer != 1) {
+            outputFileEdit->setFocus();
+            return;
+        }
+    }
+
+    const QString folder = FolderPart(output);
+    const QString fileName = output.mid(folder.size());
+    if (!QDir(folder).exists()) {
+        const int answer =
+            ShowMessageBox(2,
+                           QStringLiteral("The specified output folder doesn't exists.\n ") +
+                               folder + QStringLiteral("\nDo you want to create the new folder?"),
+                           QStringLiteral("&Yes"), QStringLiteral("&No"));
+        if (answer != 1) {
+            outputFileEdit->setFocus();
+            return;
+        }
+        const QString made = ForceFolderPath(folder, ProgramDir);
+        if (made.isEmpty()) {
+            // Writing the bare name into whatever folder the program runs in would put
+            // the file where nobody looks for it.
+            ShowMessageBox(0, QStringLiteral("The output folder can't be created:\n ") + folder,
+                           QStringLiteral("&Close"), QStringLiteral("&Help"));
+            outputFileEdit->setFocus();
+            return;
+        }
+        output = made + fileName;
+        outputFileEdit->setText(output);
+    }
+
+    MP3Out->FileName = output;
+    if (FolderPart(output) != FolderPart(sourceFileEdit->text()))
+        AppSettings.OutputFileDir = FolderPart(output);
+
+    ProgressBar->setMinimum(int(FStartMs));
+    ProgressBar->setMaximum(int(FEndMs));
+    ProgressBar->setValue(int(FStartMs));
+    ProgressPanel->show();
+    ProgressPanel->raise();
+    QCoreApplication::processEvents();
+    if (FClosed || !MP3Out) {
+        ReturnToIdle(); // the window was closed meanwhile
+        return;
+    }
+
+    // The previous run is over (the window was idle), so its input is no longer read.
+    MP3Out->SetInput(nullptr);
+    FRunInput.reset();
+    try {
+        FRunInput = CreateRunInput();
+        MP3Out->SetInput(FRunInput->Input());
+        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh);
+        FRunInput->SetFileName(sourceFileEdit->text());
+        FRunInput->OpenSource();
+        FRunInput->SetStartTime(FStartMs * 10000);
+        FRunInput->SetLength((FEndMs - FStartMs) * 10000);
+        ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
+        MP3Out->Run();
+    } catch (const std::exception& e) {
+        ShowRunFailure(ExceptionMessage(e));
+        return;
+    }
+    Timer2->start();
+}
+
+void TMainFrm::Timer2Timer() {
+    if (!FRunInput)
+        return;
+    const int64_t p = FRunInput->CurrentTime() / 10000;
+    if (p >= ProgressBar->minimum())
+        ProgressBar->setValue(int(std::min<int64_t>(p, ProgressBar->maximum())));
+}
+
+void TMainFrm::ReturnToIdle() {
+    Timer2->stop();
+    ProgressPanel->hide();
+}
+
+void TMainFrm::MP3OutDone() {
+    ProgressBar->setValue(ProgressBar->maximum()); // the run has read the whole range
+    ReturnToIdle();
+    if (MP3Out && MP3Out->LastRunAborted())
+        return;
+    // The output's worker waits for this handler: ask once it has been let go, so that
+    // closing the window while the question is up cannot wait on a waiting worker.
+    QTimer::singleShot(0, this, [this] {
+        Guarded([&] {
+            const int answer = ShowMessageBox(
+                1,
+                QStringLiteral("The MP3 has been extracted successfully.\nDo you want to play "
+                               "the MP3 now?"),
+                QStringLiteral("&Yes"), QStringLiteral("&No"));
+            if (answer == 1)
+                shell::OpenUrl(QUrl::fromLocalFile(outputFileEdit->text()));
+        });
+    });
+}
+
+void TMainFrm::MP3OutThreadException(const QString& Message) {
+    ShowRunFailure(Message);
+}
+
+void TMainFrm::ShowRunFailure(const QString& reason) {
+    ReturnToIdle();
+    ShowMessageBox(0, reason, QStringLiteral("&Close"), QStringLiteral("&Help"));
+}
+
+void TMainFrm::StopRunForClose() {
+    if (!MP3Out || !MP3Out->Busy())
+        return;
+    // Destroying the output stops its worker and discards the unfinished file.
+    MP3Out->OnDone = nullptr;
+    MP3Out->OnThreadException = nullptr;
+    delete MP3Out;
+    MP3Out = nullptr;
+    ReturnToIdle();
+}
+
+void TMainFrm::ReleaseRunInput() {
+    if (MP3Out)
+        MP3Out->SetInput(nullptr);
+    FRunInput.reset();
+}

@@ -1,0 +1,170 @@
+// TMainFrm: the "Output MP3 Information" group and its five summary rows.
+#include "ui/main/main_frm.h"
+
+#include "app/common.h"
+#include "app/globals.h"
+#include "ui/skin/image_button.h"
+#include "ui/skin/link_label.h"
+#include "ui/skin/skin_panel.h"
+#include "ui/skin/skin_style.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+constexpr int RowLeft = 8;
+constexpr int RowWidth = 260;
+constexpr int CaptionWidth = 78;
+constexpr int ValueLeft = CaptionWidth + 6;
+constexpr int ValueWidth = RowWidth - ValueLeft - 4;
+
+TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height) {
+    auto* row = new TSkinPanel(group);
+    row->setGeometry(RowLeft, top, RowWidth, height);
+    row->setColor(SkinRowColor());
+    row->setMouseTracking(true);
+    auto* label = new QLabel(caption, row);
+    label->setGeometry(2, 3, CaptionWidth, 16);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    label->setStyleSheet(QStringLiteral("color: #2F4FB8;"));
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return row;
+}
+
+QLabel* MakeValue(QWidget* row, int top, int height = 16) {
+    auto* l = new QLabel(row);
+    l->setGeometry(ValueLeft, top, ValueWidth, height);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return l;
+}
+
+// Channel mode names by AudioChannels; other values have no name.
+QString ChannelModeName(int32_t index) {
+    switch (index) {
+    case 0:
+        return QStringLiteral("Dual Channels");
+    case 1:
+        return QStringLiteral("Stero");
+    case 2:
+        return QStringLiteral("Joint Stero");
+    case 3:
+        return QStringLiteral("Mono");
+    default:
+        return QString();
+    }
+}
+} // namespace
+
+void TMainFrm::BuildSummaryArea() {
+    skinPanel1 = new QGroupBox(QStringLiteral("Output MP3 Information"), this);
+    skinPanel1->setGeometry(282, 6, 276, 294);
+
+    outputFilePanel = MakeRow(skinPanel1, QStringLiteral("Output File:"), 24, 46);
+    outputFileText = MakeValue(outputFilePanel, 3, 40);
+    outputFileText->setWordWrap(true);
+    outputFileText->setTextFormat(Qt::PlainText);
+
+    MP3SettingsPanel = MakeRow(skinPanel1, QStringLiteral("Settings:"), 74, 54);
+    MP3SettingsText1 = MakeValue(MP3SettingsPanel, 3);
+    MP3SettingsText2 = MakeValue(MP3SettingsPanel, 19);
+    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change Settings..."), MP3SettingsPanel);
+    MP3SettingsEdit->setGeometry(ValueLeft, 35, 120, 16);
+    MP3SettingsEdit->hide();
+
+    ID3TagPanel = MakeRow(skinPanel1, QStringLiteral("ID3 Tag:"), 132, 54);
+    Id3TagText1 = MakeValue(ID3TagPanel, 3);
+    Id3TagText2 = MakeValue(ID3TagPanel, 19);
+    Id3TagEdit = new TLinkLabel(QStringLiteral("Edit ID3..."), ID3TagPanel);
+    Id3TagEdit->setGeometry(ValueLeft, 35, 120, 16);
+    Id3TagEdit->hide();
+
+    DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
+    DurationText = MakeValue(DurationPanel, 3);
+    selPointPanel = new QWidget(DurationPanel);
+    selPointPanel->setGeometry(RowWidth - 197, 21, 195, 24);
+    BuildRangeEdits(selPointPanel);
+    selPointPanel->hide();
+
+    FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
+    FileSizeText = MakeValue(FileSizePanel, 3);
+}
+
+void TMainFrm::BuildRangeEdits(QWidget* parent) {
+    // "(" start "-" end ")", each edit with its up and down buttons at the right end.
+    auto text = [parent](const QString& t, int x, int w) {
+        auto* l = new QLabel(t, parent);
+        l->setGeometry(x, 3, w, 18);
+        l->setAlignment(Qt::AlignCenter);
+    };
+    auto edit = [parent](int x, QLineEdit*& e, TImageButton*& up, TImageButton*& down) {
+        e = new QLineEdit(QStringLiteral("0:00:00.0"), parent);
+        e->setReadOnly(true);
+        e->setGeometry(x, 1, 84, 22);
+        e->setTextMargins(0, 0, 12, 0);
+        up = new TImageButton(QStringLiteral("up"), QString(), parent);
+        up->setGeometry(x + 84 - 15, 3, 13, 9);
+        down = new TImageButton(QStringLiteral("down"), QString(), parent);
+        down->setGeometry(x + 84 - 15, 12, 13, 9);
+        up->raise();
+        down->raise();
+    };
+    text(QStringLiteral("("), 0, 8);
+    edit(8, startPointEdit, startPointUpBtn, startPointDownBtn);
+    text(QStringLiteral("-"), 92, 9);
+    edit(101, endPointEdit, endPointUpBtn, endPointDownBtn);
+    text(QStringLiteral(")"), 185, 8);
+}
+
+void TMainFrm::ShowOutputFile() {
+    outputFileText->setText(outputFileEdit->text());
+}
+
+void TMainFrm::ShowMp3Settings() {
+    const QString rate = AppSettings.AudioVBR
+                             ? QStringLiteral("%1 - %2 Kbps, VBR")
+                                   .arg(AppSettings.AudioVbrMinBitrate)
+                                   .arg(AppSettings.AudioVbrMaxBitrate)
+                             : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
+    MP3SettingsText1->setText(rate + QStringLiteral(", ") +
+                              ChannelModeName(AppSettings.AudioChannels));
+    MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
+    if (MP3SettingsEdit->isHidden())
+        MP3SettingsEdit->show();
+}
+
+void TMainFrm::ShowId3Tag() {
+    Id3TagText1->setText(CurrentTag.Title.isEmpty() ? QStringLiteral("Title: No Title")
+                                                    : QStringLiteral("Title: ") + CurrentTag.Title);
+    Id3TagText2->setText(CurrentTag.Artist.isEmpty()
+                             ? QStringLiteral("Artist: None")
+                             : QStringLiteral("Artist: ") + CurrentTag.Artist);
+    if (Id3TagEdit->isHidden())
+        Id3TagEdit->show();
+}
+
+void TMainFrm::ShowRangeInfo() {
+    DurationText->setText(FormatTimeText(FEndMs - FStartMs));
+    if (selPointPanel->isHidden())
+        selPointPanel->show();
+    startPointEdit->setText(FormatTimeText(FStartMs));
+    endPointEdit->setText(FormatTimeText(FEndMs));
+    const int64_t d = FEndMs - FStartMs;
+    const int64_t estimate =
+        AppSettings.AudioVBR
+            ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
+            : d * int64_t(AppSettings.AudioBitrate) / 8;
+    FileSizeText->setText(QStringLiteral("about ") + FormatSizeText(estimate));
+}
+
+void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
+    for (TSkinPanel* row :
+         {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel, FileSizePanel})
+        row->setColor(SkinRowColor());
+    if (Sender)
+        Sender->setColor(SkinRowHighlight());
+}

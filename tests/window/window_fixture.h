@@ -1,0 +1,128 @@
+#pragma once
+
+// The main window under test: its open and save dialogs answer from queues, the thread
+// of the opening can be refused, and every box, notice, error report and desktop call is
+// recorded instead of shown.
+
+#include "app/globals.h"
+#include "platform/shell.h"
+#include "support/test_env.h"
+#include "ui/dialogs/msg_frm.h"
+#include "ui/dialogs/reports.h"
+#include "ui/main/main_frm.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TTestMainFrm : public TMainFrm {
+public:
+    std::deque<QString> Sources; // answers of the open dialog ("" = cancelled)
+    std::deque<QString> Outputs; // answers of the save dialog
+    int SourceDialogs = 0;
+    int OutputDialogs = 0;
+    QString OutputPreset;
+    bool RefuseThread = false;
+
+protected:
+    QString ChooseSourceFile() override {
+        ++SourceDialogs;
+        if (Sources.empty())
+            return QString();
+        QString s = Sources.front();
+        Sources.pop_front();
+        return s;
+    }
+    QString ChooseOutputFile(const QString& preset) override {
+        ++OutputDialogs;
+        OutputPreset = preset;
+        if (Outputs.empty())
+            return QString();
+        QString s = Outputs.front();
+        Outputs.pop_front();
+        return s;
+    }
+    bool StartOpenWorker(std::function<void()> work) override {
+        return RefuseThread ? false : TMainFrm::StartOpenWorker(std::move(work));
+    }
+};
+
+struct TBox {
+    int Icon;
+    QString Text, Left, Right;
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AppSettings = TAppSettings{};
+        AppSettings.InputFileDir = TestRoot() + QStringLiteral("/");
+        CurrentTag = TCurrentTag{};
+        TipsIndex = TipsOff;
+        SetMessageBoxHook(
+            [this](int icon, const QString& text, const QString& l, const QString& r) {
+                Boxes.push_back({icon, text, l, r});
+                if (Answers.empty())
+                    return 2;
+                int a = Answers.front();
+                Answers.pop_front();
+                return a;
+            });
+        SetShowMessageHook([this](const QString& t) { Messages.push_back(t); });
+        SetReportExceptionHook([this](const QString& t) { Errors.push_back(t); });
+        shell::SetOpenUrlHook([this](const QUrl& u) {
+            Urls.push_back(u);
+            return true;
+        });
+        Frm = std::make_unique<TTestMainFrm>();
+        Frm->show();
+        Frm->grab(); // paints once: the track bar reports its channel
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        if (Frm && Frm->isVisible())
+            Frm->close();
+        Frm.reset();
+        SetMessageBoxHook({});
+        SetShowMessageHook({});
+        SetReportExceptionHook({});
+        shell::SetOpenUrlHook({});
+    }
+
+    // Runs the event loop until `done` or the time is up; answers whether `done` held.
+    static bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+    static void Pump(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    void Open(const QString& path) {
+        Frm->Sources.push_back(path);
+        Frm->OpenFileBtnClick();
+    }
+
+    std::unique_ptr<TTestMainFrm> Frm;
+    std::deque<int> Answers;
+    std::vector<TBox> Boxes;
+    std::vector<QString> Messages, Errors;
+    std::vector<QUrl> Urls;
+};

@@ -160,7 +160,9 @@ void TMainFrm::ExtractBtnClick() {
     try {
         FRunInput = CreateRunInput();
         MP3Out->SetInput(FRunInput->Input());
-        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh);
+        const int32_t rate = AppSettings.AudioSampleRate;
+        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
+                                     rate == 32000 || rate == 48000 ? rate : 44100);
         FRunInput->SetFileName(sourceFileEdit->text());
         FRunInput->OpenSource();
         FRunInput->SetStartTime(FStartMs * 10000);

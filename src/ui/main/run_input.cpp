@@ -1,8 +1,8 @@
 #include "ui/main/run_input.h"
 
-#include "ui/main/interim_stream_in.h"
+#include "audio/stream_audio_in.h"
 
-TRunInput::TRunInput(QObject* owner) : FInput(new TInterimStreamIn(owner)) {}
+TRunInput::TRunInput(QObject* owner) : FInput(new TStreamAudioIn(owner)) {}
 
 TRunInput::~TRunInput() {
     // The output lets go of a destroyed input; the source is closed with it.
@@ -14,8 +14,11 @@ TAudioInput* TRunInput::Input() const {
     return FInput;
 }
 
-void TRunInput::SetFormatOverride(int32_t low, int32_t high) {
-    FInput->FormatOverride = (int64_t(uint32_t(high)) << 32) | uint32_t(low);
+void TRunInput::SetFormatOverride(int32_t low, int32_t high, int32_t outputRate) {
+    // Without a format of the source's own, the decoder delivers the output's rate: its
+    // resampler is cheaper than the encoder's and sounds the same.
+    FInput->FormatOverride = (low || high) ? (int64_t(uint32_t(high)) << 32) | uint32_t(low)
+                                           : int64_t(outputRate) << 32;
 }
 
 void TRunInput::SetFileName(const QString& fileName) {

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 class TAudioInput;
-class TInterimStreamIn;
+class TStreamAudioIn;
 
 class TRunInput {
 public:
@@ -23,8 +23,9 @@ public:
     TRunInput& operator=(const TRunInput&) = delete;
 
     TAudioInput* Input() const;
-    // The format override from the two stream-format numbers of the opened source.
-    void SetFormatOverride(int32_t low, int32_t high);
+    // The format override from the two stream-format numbers of the opened source; when
+    // both are 0, the rate the output encodes at.
+    void SetFormatOverride(int32_t low, int32_t high, int32_t outputRate);
     void SetFileName(const QString& fileName);
     // Opens the source (the first of the nested openings; the run adds its own).
     void OpenSource();
@@ -35,5 +36,5 @@ public:
     int64_t CurrentTime() const;
 
 private:
-    TInterimStreamIn* FInput;
+    TStreamAudioIn* FInput;
 };

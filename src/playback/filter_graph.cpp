@@ -1,5 +1,7 @@
 #include "playback/filter_graph.h"
 
+#include "platform/media/media_graph.h"
+
 #include "playback/filter_list.h"
 #include "playback/media_util.h"
 #include "playback/pin_list.h"
@@ -227,6 +229,8 @@ HRESULT TFilterGraph::RenderFile(const QString& path) {
     if (!FGraph)
         return S_FALSE;
     NotifyControl(cnFileRendering, 0);
+    if (auto graph = std::dynamic_pointer_cast<media::TMediaGraph>(FGraph))
+        graph->SetAudioStreamIndex(FAudioStreamIndex);
     const HRESULT hr = CheckMediaResult(FGraph->RenderFile(path, QString()));
     UpdateGraph();
     NotifyControl(cnFileRendered, 0);

@@ -89,6 +89,11 @@ public:
     void Loaded();
 
     // --- operations ---
+    // The audio stream RenderFile plays (FFmpeg's stream index, as TMediaTrackInfo gives
+    // it); -1, the default, plays the source's first audio stream.
+    int AudioStreamIndex() const { return FAudioStreamIndex; }
+    void SetAudioStreamIndex(int index) { FAudioStreamIndex = index; }
+
     // S_FALSE without a graph; otherwise the platform's code (failures raise).
     media::HRESULT RenderFile(const QString& path);
     bool Play();
@@ -228,6 +233,7 @@ private:
     std::unique_ptr<std::vector<IGraphMember*>> FMembers;
     std::unique_ptr<std::vector<IGraphEventSink*>> FSinks;
     std::shared_ptr<media::IFilterGraph2> FGraph;
+    int FAudioStreamIndex = -1;
     std::shared_ptr<media::ICaptureGraphBuilder2> FCaptureBuilder;
     std::shared_ptr<media::IDvdGraphBuilder> FDvdBuilder;
     std::shared_ptr<media::IMediaEventEx> FEventSource;

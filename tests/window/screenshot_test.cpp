@@ -2,7 +2,10 @@
 // after it. Runs only when SONAVEL_SCREENSHOT_DIR names a folder (tools/window_shots.sh).
 #include "window_fixture.h"
 
+#include "audio/loudness_envelope.h"
 #include "ui/skin/caption_progress_bar.h"
+
+#include <QComboBox>
 
 #include <QDir>
 #include <QLineEdit>
@@ -35,12 +38,30 @@ TEST_F(WindowTest, Screenshots) {
         Frm->Timer3Timer();
     Frm->startPointUpBtnMouseUp();
     Frm->outputFilePanelMouseMove(Frm->MP3SettingsPanel);
+    WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
     shoot(QStringLiteral("1-source-open.png"));
 
     Frm->outputFileEdit->setText(FreshDir(QStringLiteral("shots")) + QStringLiteral("/demo.mp3"));
     Frm->ExtractBtnClick();
-    WaitFor([&] { return Frm->ProgressBar->value() > Frm->StartMs() + 2000 || Frm->IsIdle(); });
+    WaitFor([&] { return Frm->ProgressBar->value() > Frm->StartMs() + 4000 || Frm->IsIdle(); });
     EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/2-during-rip.png")));
     WaitFor([&] { return Frm->IsIdle(); });
     shoot(QStringLiteral("3-after-rip.png"));
+}
+
+TEST_F(WindowTest, ScreenshotsAudioChoice) {
+    const QString dir = qEnvironmentVariable("SONAVEL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "SONAVEL_SCREENSHOT_DIR not set";
+    QDir().mkpath(dir);
+    Open(FixturePath(QStringLiteral("two_tracks.mkv")));
+    Frm->AudioTrackBox->setCurrentIndex(1);
+    Frm->AudioTrackBoxChange(1);
+    WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
+    Frm->TrackBar->setPosition(2500);
+    Frm->SetMarkerAtPosition(0);
+    Frm->TrackBar->setPosition(7500);
+    Frm->SetMarkerAtPosition(1);
+    Pump(150);
+    EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/4-audio-choice.png")));
 }

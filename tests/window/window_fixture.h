@@ -31,8 +31,10 @@ public:
     int OutputDialogs = 0;
     QString OutputPreset;
     bool RefuseThread = false;
+    int Active = -1; // whether the window counts as the active one; -1: ask the desktop
 
 protected:
+    bool WindowActive() const override { return Active < 0 ? TMainFrm::WindowActive() : Active; }
     QString ChooseSourceFile() override {
         ++SourceDialogs;
         if (Sources.empty())

@@ -377,6 +377,7 @@ HRESULT TMediaGraph::RenderFile(const QString& file, const QString& playList) {
         return VFW_E_WRONG_STATE;
     }
     auto source = MakeFilter<TSourceFilter>();
+    source->SetAudioStreamIndex(FAudioStreamIndex.load());
     QString error;
     HRESULT hr = source->Open(file, error);
     if (FAILED(hr)) {

@@ -23,6 +23,7 @@
 #include "platform/media/media_event_queue.h"
 #include "platform/media/media_interfaces.h"
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -52,6 +53,8 @@ public:
     HRESULT EnumFilters(std::shared_ptr<IEnumFilters>& e) override;
     HRESULT FindFilterByName(const QString& name, std::shared_ptr<IBaseFilter>& filter) override;
     HRESULT RenderFile(const QString& file, const QString& playList) override;
+    // The audio stream the next RenderFile plays (FFmpeg's index; -1 the first one).
+    void SetAudioStreamIndex(int index) { FAudioStreamIndex = index; }
     HRESULT SetLogFile(QIODevice* device) override;
 
     // IMediaControl
@@ -137,6 +140,7 @@ private:
 
     // The rendered chain.
     std::shared_ptr<TSourceFilter> FSource;
+    std::atomic<int> FAudioStreamIndex{-1};
     std::shared_ptr<TDecoderFilter> FVideoDecoder, FAudioDecoder;
     std::shared_ptr<TVideoRendererFilter> FVideoRenderer;
     std::shared_ptr<TAudioRendererFilter> FAudioRenderer;

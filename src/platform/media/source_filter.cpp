@@ -67,6 +67,11 @@ HRESULT TSourceFilter::Open(const QString& path, QString& error) {
         else if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && FAudioIndex < 0)
             FAudioIndex = static_cast<int>(i);
     }
+    if (FWantedAudioIndex >= 0 && FWantedAudioIndex < int(raw->nb_streams)) {
+        AVStream* s = raw->streams[FWantedAudioIndex];
+        if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && Usable(s))
+            FAudioIndex = FWantedAudioIndex;
+    }
     if (FVideoIndex < 0 && FAudioIndex < 0) {
         error = QStringLiteral("no video or audio stream that can be decoded");
         return VFW_E_UNSUPPORTED_STREAM;

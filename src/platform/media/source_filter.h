@@ -23,6 +23,10 @@ public:
 
     void CreatePins() override;
 
+    // The audio stream Open offers (FFmpeg's stream index), -1 for the first usable one.
+    // A stream that is not audio or cannot be decoded falls back to the first. Before Open.
+    void SetAudioStreamIndex(int index) { FWantedAudioIndex = index; }
+
     // Opens and probes the file. On failure the code tells why and error a readable reason.
     HRESULT Open(const QString& path, QString& error);
 
@@ -51,6 +55,7 @@ private:
     ffmpeg::InputFormatPtr FFormat;
     int FVideoIndex = -1;
     int FAudioIndex = -1;
+    int FWantedAudioIndex = -1;
     std::int64_t FStartTime = 0; // AV_TIME_BASE units
     REFERENCE_TIME FDuration = 0;
     std::shared_ptr<TPacketQueue> FVideoQueue;

@@ -3,6 +3,7 @@
 
 #include "app/globals.h"
 #include "app/settings.h"
+#include "audio/loudness_envelope.h"
 #include "audio/mp3_out.h"
 #include "platform/exception.h"
 #include "playback/filter_graph.h"
@@ -10,6 +11,7 @@
 #include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/tips_frm.h"
+#include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
@@ -21,6 +23,7 @@
 #include "ui/skin/track_bar.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -75,6 +78,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     Timer3 = new QTimer(this);
     for (QTimer* t : {Timer1, Timer2, Timer3})
         t->setInterval(100);
+    Envelope = new TLoudnessEnvelope(this);
+    setAcceptDrops(true);
 
     Splitter1 = new QFrame(this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -86,6 +91,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     BuildSummaryArea();
     BuildOverlays();
     ConnectHandlers();
+    InstallKeyFilter();
     FormCreate();
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -122,6 +128,7 @@ void TMainFrm::BuildPreviewArea() {
     TrackBar->setGeometry(16, 198, 250, 24);
     TrackBar->setThumbLength(12);
     TrackBar->setTicksVisible(false);
+    TrackBar->setChannelHeight(12); // room for the loudness overview
     TrackBar->setRange(0, 0);
 
     StartPointBtn = new TImage(QStringLiteral("marker_start"), this);
@@ -193,7 +200,11 @@ void TMainFrm::BuildOverlays() {
     ProgressLabel =
         MakeLabel(QStringLiteral("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
-    ProgressBar->setGeometry(8, 22, 260, 22);
+    ProgressBar->setGeometry(8, 22, 186, 22);
+    CancelBtn = new QPushButton(QStringLiteral("&Cancel"), ProgressPanel);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(200, 20, 68, 26);
+    CancelBtn->setToolTip(QStringLiteral("Stop the rip (Esc)"));
     ProgressPanel->hide();
 
     HintPanel = new TSkinPanel(this);
@@ -243,12 +254,18 @@ void TMainFrm::ConnectHandlers() {
         connect(b, &TImageButton::mouseUp, this, on(&TMainFrm::startPointUpBtnMouseUp));
     connect(ExtractBtn, &QPushButton::clicked, this, on(&TMainFrm::ExtractBtnClick));
     connect(SaveFileBtn, &QAbstractButton::clicked, this, on(&TMainFrm::SaveFileBtnClick));
+    connect(CancelBtn, &QPushButton::clicked, this, on(&TMainFrm::CancelBtnClick));
+    connect(AudioTrackBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
+    // The overview is drawn as it grows; the track bar repaints only its own area.
+    connect(Envelope, &TLoudnessEnvelope::progressed, TrackBar, qOverload<>(&QWidget::update));
+    connect(Envelope, &TLoudnessEnvelope::finished, TrackBar, qOverload<>(&QWidget::update));
     connect(MP3SettingsEdit, &TLinkLabel::clicked, this, on(&TMainFrm::MP3SettingsEditClick));
     connect(Id3TagEdit, &TLinkLabel::clicked, this, on(&TMainFrm::Id3TagEditClick));
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
-    for (TSkinPanel* row :
-         {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel, FileSizePanel}) {
+    for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
+                            FileSizePanel, AudioTrackPanel}) {
         connect(row, &TSkinPanel::mouseMoved, this,
                 [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
     }
@@ -300,16 +317,43 @@ void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched != sourceFileEdit &&
+        watched != outputFileEdit) {
+        // Buttons and the track bar would take Space and the arrows for themselves.
+        auto* k = static_cast<QKeyEvent*>(event);
+        bool handled = false;
+        Guarded([&] { handled = HandleWindowKey(k->key(), k->modifiers()); });
+        if (handled)
+            return true;
+    }
     if (watched == sourceFileEdit) {
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
-            Guarded([&] { sourceFileEditKeyDown(k->key(), k->modifiers()); });
+            // The edit is read-only: the window's keys work there too, unless the edit's
+            // own rule (a letter or digit opens the dialog) takes the key.
+            const int code = WindowsKeyCode(k->key(), k->modifiers());
+            if (code > 45 && code <= 90) {
+                Guarded([&] { sourceFileEditKeyDown(k->key(), k->modifiers()); });
+                // The edit still gets the key (Ctrl+C copies); should it pass the key on,
+                // the window must not act on it a second time.
+                FRuleKeyEvent = k;
+                QTimer::singleShot(0, this, [this] { FRuleKeyEvent = nullptr; });
+                return QWidget::eventFilter(watched, event);
+            }
+            bool handled = false;
+            Guarded([&] { handled = HandleWindowKey(k->key(), k->modifiers()); });
+            if (handled)
+                return true;
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             Guarded([&] { OpenFileBtnClick(); });
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TMainFrm::WindowActive() const {
+    return isActiveWindow();
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e) {
@@ -327,6 +371,7 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
 void TMainFrm::FormClose() {
     // A run still going is stopped first; its output discards the unfinished file.
     StopRunForClose();
+    Envelope->Stop();
     if (FilterGraph->Active()) {
         try {
             FilterGraph->ClearGraph();

@@ -6,8 +6,10 @@
 // The window is split by concern over several files: main_frm.cpp (state, creation,
 // showing, closing), main_frm_open.cpp (opening a source, preview transport),
 // main_frm_range.cpp (markers, fine adjustment, the channel drawing), main_frm_run.cpp
-// (the rip), main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and
-// tag links, About, Help).
+// (the rip, its cancelling and progress), main_frm_summary.cpp (the summary rows),
+// main_frm_links.cpp (settings and tag links, About, Help), main_frm_tracks.cpp (the
+// audio stream choice and the loudness overview), main_frm_keys.cpp (keyboard, drag and
+// drop).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -17,10 +19,12 @@
 
 #include "app/globals.h"
 #include "platform/exception.h"
+#include "platform/media/media_audio_stream.h"
 #include "platform/media/media_interfaces.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/track_bar.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -29,7 +33,9 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -43,6 +49,7 @@ class TFilterGraph;
 class TImage;
 class TImageButton;
 class TLinkLabel;
+class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
 class TSkinPanel;
@@ -86,6 +93,8 @@ public:
     TSkinPanel* ProgressPanel;
     QLabel* ProgressLabel;
     TCaptionProgressBar* ProgressBar;
+    QPushButton* CancelBtn; // "&Cancel", also Escape
+
     QGroupBox* skinPanel1;
     TSkinPanel* outputFilePanel;
     QLabel* outputFileText;
@@ -108,15 +117,18 @@ public:
     TImageButton* endPointDownBtn;
     TSkinPanel* FileSizePanel;
     QLabel* FileSizeText;
+    TSkinPanel* AudioTrackPanel; // shown for sources with more than one audio stream
+    QComboBox* AudioTrackBox;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
     QLabel* HintLabel;
     TFilterGraph* FilterGraph;
     TMP3Out* MP3Out;
-    QTimer* Timer1; // preview position
-    QTimer* Timer2; // run progress
-    QTimer* Timer3; // fine-adjust repeat
+    QTimer* Timer1;              // preview position
+    QTimer* Timer2;              // run progress
+    QTimer* Timer3;              // fine-adjust repeat
+    TLoudnessEnvelope* Envelope; // the source's loudness overview, made in the background
 
     // ---- Event handlers ---------------------------------------------------------------
     void FormCreate();
@@ -149,6 +161,8 @@ public:
     void MP3OutDone();
     void MP3OutThreadException(const QString& Message);
     void SaveFileBtnClick();
+    void CancelBtnClick();
+    void AudioTrackBoxChange(int Index);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -168,6 +182,12 @@ public:
     void ShowMp3Settings();
     void ShowId3Tag();
     void ShowRangeInfo();
+    // The window's keys (Space, Left/Right, Home/End, "[", "]", Ctrl+O, Escape); true
+    // when the key was one of them.
+    bool HandleWindowKey(int Key, Qt::KeyboardModifiers Shift);
+    void SeekBy(int64_t deltaMs);
+    // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
+    void SetMarkerAtPosition(int marker);
 
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
@@ -182,6 +202,10 @@ public:
     int32_t TrackMargin() const { return FTrackMargin; }
     int32_t ActiveMarker() const { return FActiveMarker; }
     TRunInput* RunInput() const { return FRunInput.get(); }
+    // The audio track the preview plays and the rip reads: 1-based in stream order,
+    // 0 = the source's primary one (a source with a single audio stream).
+    int AudioTrack() const { return FAudioTrack; }
+    const std::vector<TMediaTrackInfo>& AudioTracks() const { return FAudioTracks; }
     // True while a run is going (the progress panel is up).
     bool Running() const;
 
@@ -197,6 +221,11 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    // The window is the active one (a finished rip notifies the desktop when not).
+    virtual bool WindowActive() const;
 
     // The run's input, made afresh for each run.
     virtual std::unique_ptr<TRunInput> CreateRunInput();
@@ -219,6 +248,11 @@ private:
     void StopRunForClose();
     QString SourceAsMp3() const;
     void ShowRunFailure(const QString& reason);
+    void NotifyRunEnd(const QString& body);
+    void ShowAudioTracks();
+    void StartEnvelope();
+    void RenderPreviewAgain();
+    void InstallKeyFilter();
 
     // Runs a handler so that no exception leaves it: one that escapes goes to the
     // default error report.
@@ -251,6 +285,11 @@ private:
     TCurrentTag FOpenedTag;  // written by the opening worker before OpenState
     int32_t FOpenedFormatLow = 0;
     int32_t FOpenedFormatHigh = 0;
+    std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
+    std::vector<TMediaTrackInfo> FAudioTracks;
+    int FAudioTrack = 0;
+    QElapsedTimer FRunClock; // wall time of the current run
+    const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;
     bool FCloseRequested = false; // the window was asked to close while a source opened
     bool FClosed = false;

@@ -4,6 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
+#include "audio/loudness_envelope.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
@@ -85,6 +86,9 @@ void TMainFrm::OpenChosenFile(const QString& path) {
 void TMainFrm::OpenInBackground(const QString& path) {
     // The preview must not read the graph's interfaces while the worker replaces them.
     Timer1->stop();
+    Envelope->Clear();
+    // A new source plays its first audio stream until another is chosen.
+    FilterGraph->SetAudioStreamIndex(-1);
     if (FilterGraph->Active()) {
         FilterGraph->Stop();
         FilterGraph->ClearGraph();
@@ -128,6 +132,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     CurrentTag = FOpenedTag;
     FFormatLow = FOpenedFormatLow;
     FFormatHigh = FOpenedFormatHigh;
+    FAudioTracks = FOpenedTracks;
 
     FDurationRef = 0;
     if (FMediaSeeking) {
@@ -171,6 +176,8 @@ void TMainFrm::OpenInBackground(const QString& path) {
     ShowRangeInfo();
     ShowId3Tag();
     ShowOutputFile();
+    ShowAudioTracks();
+    StartEnvelope();
     FinishDeferredClose();
 }
 
@@ -220,6 +227,9 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
             TCurrentTag{tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre};
         FOpenedFormatLow = tag.FormatLow;
         FOpenedFormatHigh = tag.FormatHigh;
+        FOpenedTracks.clear();
+        if (TMediaAudioStream::ListAudioTracks(fileName, FOpenedTracks) != media::S_OK)
+            FOpenedTracks.clear(); // no choice offered; the primary track is used
         OpenState.store(1, std::memory_order_release);
     } catch (...) {
         OpenState.store(2, std::memory_order_release);

@@ -1,10 +1,13 @@
 // TMainFrm: the range markers, their fine adjustment and the drawing of the channel.
 #include "ui/main/main_frm.h"
 
+#include "audio/loudness_envelope.h"
 #include "ui/skin/image.h"
+#include "ui/skin/loudness_painter.h"
 #include "ui/skin/track_bar.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
 
 int32_t TMainFrm::PixelToTime(int32_t Offset) const {
@@ -41,7 +44,25 @@ void TMainFrm::TrackBarCustomDraw(TTrackBar&, TTrackBarItem Item, const QRect& A
         const int64_t w = ARect.width();
         const int x1 = ARect.left() + int(w * FStartMs / FDurationMs);
         const int x2 = ARect.left() + int(w * FEndMs / FDurationMs);
-        Canvas.fillRect(QRect(x1, ARect.top(), x2 - x1, ARect.height()), QColor(0, 0, 255));
+        const QRect range(x1, ARect.top(), x2 - x1, ARect.height());
+        Canvas.fillRect(range, QColor(0, 0, 255));
+        // The loudness overview, as far as it is computed: grey on white outside the
+        // range, lighter blues on the blue inside it.
+        const auto data = Envelope->Snapshot();
+        if (!data->buckets.empty()) {
+            const QRectF inner = QRectF(ARect).adjusted(0, 2, 0, -1);
+            const double to = FDurationMs / 1000.0;
+            Canvas.save();
+            QRegion outside(ARect);
+            outside -= range;
+            Canvas.setClipRegion(outside);
+            PaintLoudnessEnvelope(Canvas, inner, *data, 0, to, QColor(0xB8, 0xC2, 0xD8),
+                                  QColor(0x70, 0x80, 0xA8));
+            Canvas.setClipRect(range);
+            PaintLoudnessEnvelope(Canvas, inner, *data, 0, to, QColor(0x58, 0x70, 0xFF),
+                                  QColor(0xA8, 0xB8, 0xFF));
+            Canvas.restore();
+        }
     }
     // Sunken edge: dark above and left, light below and right.
     const QRect r = ARect.adjusted(0, 0, -1, -1);

@@ -4,7 +4,9 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/progress_caption.h"
 #include "audio/mp3_out.h"
+#include "platform/notify.h"
 #include "platform/shell.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/main/main_frm_util.h"
@@ -94,7 +96,8 @@ QString TMainFrm::SourceAsMp3() const {
 }
 
 void TMainFrm::ExtractBtnClick() {
-    if (!IsIdle() || !MP3Out)
+    // A cancelled run's worker may still be letting go of its file.
+    if (!IsIdle() || !MP3Out || MP3Out->Busy())
         return;
     if (FDurationMs == 0)
         OpenFileBtnClick();
@@ -146,6 +149,7 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMinimum(int(FStartMs));
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
+    ProgressBar->setCaption(QString());
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
@@ -164,10 +168,12 @@ void TMainFrm::ExtractBtnClick() {
         FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
                                      rate == 32000 || rate == 48000 ? rate : 44100);
         FRunInput->SetFileName(sourceFileEdit->text());
+        FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
         FRunInput->SetStartTime(FStartMs * 10000);
         FRunInput->SetLength((FEndMs - FStartMs) * 10000);
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
+        FRunClock.start();
         MP3Out->Run();
     } catch (const std::exception& e) {
         ShowRunFailure(ExceptionMessage(e));
@@ -182,6 +188,23 @@ void TMainFrm::Timer2Timer() {
     const int64_t p = FRunInput->CurrentTime() / 10000;
     if (p >= ProgressBar->minimum())
         ProgressBar->setValue(int(std::min<int64_t>(p, ProgressBar->maximum())));
+    ProgressBar->setCaption(
+        TProgressCaption(FStartMs, FEndMs, std::max<int64_t>(p, FStartMs), FRunClock.elapsed())
+            .Text());
+}
+
+void TMainFrm::CancelBtnClick() {
+    if (!Running() || !MP3Out)
+        return;
+    // The worker ends the run at its next step and removes its unfinished file; the
+    // window need not wait for that.
+    MP3Out->Abort();
+    ReturnToIdle();
+}
+
+void TMainFrm::NotifyRunEnd(const QString& body) {
+    if (!WindowActive())
+        notify::SendNotification(AppTitle, body);
 }
 
 void TMainFrm::ReturnToIdle() {
@@ -194,6 +217,8 @@ void TMainFrm::MP3OutDone() {
     ReturnToIdle();
     if (MP3Out && MP3Out->LastRunAborted())
         return;
+    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") +
+                 QFileInfo(outputFileEdit->text()).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
     QTimer::singleShot(0, this, [this] {
@@ -210,6 +235,7 @@ void TMainFrm::MP3OutDone() {
 }
 
 void TMainFrm::MP3OutThreadException(const QString& Message) {
+    NotifyRunEnd(QStringLiteral("The rip failed: ") + Message);
     ShowRunFailure(Message);
 }
 

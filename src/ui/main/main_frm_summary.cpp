@@ -8,6 +8,7 @@
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/skin_style.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,6 +93,13 @@ void TMainFrm::BuildSummaryArea() {
 
     FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
     FileSizeText = MakeValue(FileSizePanel, 3);
+
+    AudioTrackPanel = MakeRow(skinPanel1, QStringLiteral("Audio:"), 270, 22);
+    AudioTrackBox = new QComboBox(AudioTrackPanel);
+    AudioTrackBox->setObjectName(QStringLiteral("AudioTrackBox"));
+    AudioTrackBox->setGeometry(ValueLeft, 1, ValueWidth, 20);
+    AudioTrackBox->setToolTip(QStringLiteral("The sound track to preview and rip"));
+    AudioTrackPanel->hide();
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {
@@ -162,8 +170,8 @@ void TMainFrm::ShowRangeInfo() {
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
-    for (TSkinPanel* row :
-         {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel, FileSizePanel})
+    for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
+                            FileSizePanel, AudioTrackPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

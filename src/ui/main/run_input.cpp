@@ -17,12 +17,16 @@ TAudioInput* TRunInput::Input() const {
 void TRunInput::SetFormatOverride(int32_t low, int32_t high, int32_t outputRate) {
     // Without a format of the source's own, the decoder delivers the output's rate: its
     // resampler is cheaper than the encoder's and sounds the same.
-    FInput->FormatOverride = (low || high) ? (int64_t(uint32_t(high)) << 32) | uint32_t(low)
-                                           : int64_t(outputRate) << 32;
+    FInput->FormatOverride =
+        (low || high) ? (int64_t(uint32_t(high)) << 32) | uint32_t(low) : int64_t(outputRate) << 32;
 }
 
 void TRunInput::SetFileName(const QString& fileName) {
     FInput->FileName = fileName;
+}
+
+void TRunInput::SetAudioTrack(int track) {
+    FInput->AudioTrack = track;
 }
 
 void TRunInput::OpenSource() {

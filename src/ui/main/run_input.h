@@ -27,6 +27,8 @@ public:
     // both are 0, the rate the output encodes at.
     void SetFormatOverride(int32_t low, int32_t high, int32_t outputRate);
     void SetFileName(const QString& fileName);
+    // 1-based in stream order, 0 = the primary track; before OpenSource.
+    void SetAudioTrack(int track);
     // Opens the source (the first of the nested openings; the run adds its own).
     void OpenSource();
     // Range in 100-ns units; the source must be open.

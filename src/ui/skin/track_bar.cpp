@@ -11,7 +11,6 @@
 namespace {
 constexpr int ThumbWidth = 11;
 constexpr int ChannelInset = 8; // room for half a thumb at either end of the channel
-constexpr int ChannelHeight = 6;
 } // namespace
 
 TTrackBar::TTrackBar(QWidget* parent) : QWidget(parent) {
@@ -75,9 +74,14 @@ QSize TTrackBar::minimumSizeHint() const {
     return QSize(2 * ChannelInset + 10, sizeHint().height());
 }
 
+void TTrackBar::setChannelHeight(int pixels) {
+    FChannelHeight = std::max(2, pixels);
+    update();
+}
+
 QRect TTrackBar::channelRect() const {
-    const int top = 4 + FThumbLength / 2 - ChannelHeight / 2 + 2;
-    return QRect(ChannelInset, top, std::max(0, width() - 2 * ChannelInset), ChannelHeight);
+    const int top = 4 + FThumbLength / 2 - FChannelHeight / 2 + 2;
+    return QRect(ChannelInset, top, std::max(0, width() - 2 * ChannelInset), FChannelHeight);
 }
 
 int TTrackBar::xOf(int position) const {

@@ -44,6 +44,9 @@ public:
     void setSelEnd(int value);
     void setThumbLength(int pixels);
     void setTicksVisible(bool visible);
+    // Height of the channel (6 by default); a taller one leaves room for a drawing in it.
+    void setChannelHeight(int pixels);
+    int channelHeight() const { return FChannelHeight; }
 
     void setOnCustomDraw(TTrackBarCustomDraw hook) { FOnCustomDraw = std::move(hook); }
 
@@ -80,6 +83,7 @@ private:
     int FSelEnd = 0;
     int FThumbLength = 12;
     bool FTicks = false;
+    int FChannelHeight = 6;
     bool FDragging = false;
     int FDragOffset = 0; // pointer x minus thumb centre when the drag began
     TTrackBarCustomDraw FOnCustomDraw;

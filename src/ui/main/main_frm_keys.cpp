@@ -1,0 +1,153 @@
+// TMainFrm: the window's keys (as video editors have them) and opening a file dropped
+// on the window.
+#include "ui/main/main_frm.h"
+
+#include "ui/skin/image_button.h"
+#include "ui/skin/track_bar.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+// The one local file a drag carries, else an empty text.
+QString DraggedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return QString();
+    const QUrl url = mime->urls().first();
+    if (!url.isLocalFile())
+        return QString();
+    const QString path = url.toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+} // namespace
+
+void TMainFrm::InstallKeyFilter() {
+    // Buttons take Space and the arrows for themselves: the window sees the keys first.
+    // The output edit keeps every key for typing (its unused ones still reach the window).
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w != outputFileEdit && w != sourceFileEdit) // the source edit is filtered already
+            w->installEventFilter(this);
+    PlayBtn->setToolTip(QStringLiteral("Play (Space)"));
+    PauseBtn->setToolTip(QStringLiteral("Pause (Space)"));
+    BeginBtn->setToolTip(QStringLiteral("to the Begin (Home)"));
+    EndBtn->setToolTip(QStringLiteral("to the End (End)"));
+    OpenBtn->setToolTip(QStringLiteral("Open File (Ctrl+O)"));
+    TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
+                                        "[ and ]: start and end of the range here"));
+}
+
+bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
+    const Qt::KeyboardModifiers mods =
+        Shift & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (Key == Qt::Key_Escape && mods == Qt::NoModifier) {
+        if (!Running())
+            return false;
+        CancelBtnClick();
+        return true;
+    }
+    if (Key == Qt::Key_O && mods == Qt::ControlModifier) {
+        OpenFileBtnClick();
+        return true;
+    }
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (Key) {
+    case Qt::Key_Space:
+        if (PauseBtn->isEnabled())
+            PauseBtnClick();
+        else if (FDurationMs > 0)
+            PlayBtnClick();
+        return true;
+    case Qt::Key_Left:
+        SeekBy(mods & Qt::ShiftModifier ? -10000 : -1000);
+        return true;
+    case Qt::Key_Right:
+        SeekBy(mods & Qt::ShiftModifier ? 10000 : 1000);
+        return true;
+    case Qt::Key_Home:
+        BeginBtnClick();
+        return true;
+    case Qt::Key_End:
+        EndBtnClick();
+        return true;
+    case Qt::Key_BracketLeft:
+        SetMarkerAtPosition(0);
+        return true;
+    case Qt::Key_BracketRight:
+        SetMarkerAtPosition(1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TMainFrm::SeekBy(int64_t deltaMs) {
+    if (FDurationMs <= 0)
+        return;
+    const int64_t t = std::clamp<int64_t>(TrackBar->position() + deltaMs, TrackBar->minimum(),
+                                          TrackBar->maximum());
+    TrackBar->setPosition(int(t));
+}
+
+void TMainFrm::SetMarkerAtPosition(int marker) {
+    if (!IsIdle() || FDurationMs <= 0)
+        return;
+    const int64_t t = TrackBar->position();
+    // The rules of dragging: the markers stay 1000 ms apart and inside the source.
+    if (marker == 0) {
+        if (t < 0 || t > FEndMs - 1000)
+            return;
+        FStartMs = t;
+        TrackBar->setSelStart(int(t));
+    } else {
+        if (t < FStartMs + 1000 || t > TrackBar->maximum())
+            return;
+        FEndMs = t;
+        TrackBar->setSelEnd(int(t));
+    }
+    FActiveMarker = marker;
+    PlaceMarkers();
+    TrackBar->update();
+    ShowRangeInfo();
+}
+
+void TMainFrm::keyPressEvent(QKeyEvent* e) {
+    const bool taken = e == FRuleKeyEvent;
+    FRuleKeyEvent = nullptr;
+    if (taken) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    bool handled = false;
+    Guarded([&] { handled = HandleWindowKey(e->key(), e->modifiers()); });
+    if (handled)
+        e->accept();
+    else
+        QWidget::keyPressEvent(e);
+}
+
+void TMainFrm::dragEnterEvent(QDragEnterEvent* e) {
+    // Refused silently while a source opens or a rip runs.
+    if (IsIdle() && !DraggedFile(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void TMainFrm::dropEvent(QDropEvent* e) {
+    const QString path = DraggedFile(e->mimeData());
+    if (!IsIdle() || path.isEmpty()) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    // Opening waits in a loop of its own: not inside the drop, which the file manager
+    // waits for.
+    QTimer::singleShot(0, this, [this, path] { Guarded([&] { OpenSourceFile(path); }); });
+}

@@ -1,0 +1,103 @@
+// TMainFrm: the choice of the audio stream (the "Audio:" summary row) and the loudness
+// overview drawn in the track bar's channel.
+#include "ui/main/main_frm.h"
+
+#include "audio/loudness_envelope.h"
+#include "platform/media/audio_track_label.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
+#include "ui/skin/image_button.h"
+#include "ui/skin/skin_panel.h"
+#include "ui/skin/track_bar.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <limits>
+
+void TMainFrm::ShowAudioTracks() {
+    // The first stream stays the default; a single stream needs no choice.
+    FAudioTrack = FAudioTracks.size() > 1 ? 1 : 0;
+    const QSignalBlocker block(AudioTrackBox);
+    AudioTrackBox->clear();
+    if (FAudioTracks.size() > 1) {
+        AudioTrackBox->addItems(AudioTrackLabels(FAudioTracks));
+        AudioTrackBox->setCurrentIndex(0);
+        AudioTrackPanel->show();
+    } else {
+        AudioTrackPanel->hide();
+    }
+}
+
+void TMainFrm::StartEnvelope() {
+    if (FDurationMs <= 0 || sourceFileEdit->text().isEmpty()) {
+        Envelope->Clear();
+        return;
+    }
+    const int stream = FAudioTrack > 0 && FAudioTrack <= int(FAudioTracks.size())
+                           ? FAudioTracks[size_t(FAudioTrack - 1)].streamIndex
+                           : -1;
+    Envelope->Start(sourceFileEdit->text(), stream);
+    TrackBar->update();
+}
+
+void TMainFrm::AudioTrackBoxChange(int Index) {
+    if (Index < 0 || Index >= int(FAudioTracks.size()) || Index + 1 == FAudioTrack)
+        return;
+    if (!IsIdle() || FDurationMs <= 0) {
+        // Not while a run reads the source: the shown choice is the one in use.
+        const QSignalBlocker block(AudioTrackBox);
+        AudioTrackBox->setCurrentIndex(std::max(0, FAudioTrack - 1));
+        return;
+    }
+    FAudioTrack = Index + 1;
+    RenderPreviewAgain();
+    StartEnvelope();
+}
+
+void TMainFrm::RenderPreviewAgain() {
+    // The preview's graph plays one audio stream: build it again for the chosen one, at
+    // the same position. The file was opened a moment ago, so this is quick.
+    const int position = TrackBar->position();
+    const bool wasPlaying = PauseBtn->isEnabled();
+    PausePlayback();
+    FilterGraph->Stop();
+    FilterGraph->ClearGraph();
+    FilterGraph->SetActive(false);
+    FMediaSeeking.reset();
+    FMediaControl.reset();
+    VideoWin->SetFilterGraph(FilterGraph);
+    FilterGraph->SetActive(true);
+    FilterGraph->SetAudioStreamIndex(FAudioTracks[size_t(FAudioTrack - 1)].streamIndex);
+    if (FilterGraph->RenderFile(sourceFileEdit->text()) < 0)
+        return;
+    FMediaSeeking = FilterGraph->Query<media::IMediaSeeking>();
+    FMediaControl = FilterGraph->Query<media::IMediaControl>();
+    if (FMediaSeeking) {
+        FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
+        int64_t current = int64_t(position) * 10000;
+        FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
+                                    media::AM_SEEKING_NoPositioning);
+    }
+    if (wasPlaying) {
+        StartPlayback();
+        return;
+    }
+    // As after opening: a moment of play puts the picture in the preview, then it pauses
+    // again unless someone started playing meanwhile.
+    FilterGraph->Play();
+    QTimer::singleShot(200, this, [this, position] {
+        Guarded([&] {
+            if (PauseBtn->isEnabled() || !MediaReady() || !FMediaControl)
+                return;
+            FMediaControl->Pause();
+            if (FMediaSeeking && TrackBar->position() == position) {
+                int64_t current = int64_t(position) * 10000;
+                FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning,
+                                            nullptr, media::AM_SEEKING_NoPositioning);
+            }
+        });
+    });
+}

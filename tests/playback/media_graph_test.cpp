@@ -7,6 +7,7 @@
 #include "platform/media/class_registry.h"
 #include "platform/media/media_graph.h"
 #include "platform/media/media_notify_event.h"
+#include "platform/media/source_filter.h"
 #include "platform/media/video_renderer.h"
 #include "platform/media/video_renderer_widget.h"
 
@@ -445,4 +446,32 @@ TEST(MediaGraph, EveryKindOfSourceRendersAndShowsItsFirstPicture) {
         Pump(150);
         EXPECT_GT(g.Position(), 50 * kMs) << c.name;
     }
+}
+
+TEST(MediaGraph, TheSourceOffersTheAudioStreamAskedFor) {
+    const QString path = FixturePath(QStringLiteral("two_tracks.mkv"));
+    auto opened = [&](int wanted) {
+        auto source = MakeFilter<TSourceFilter>();
+        source->SetAudioStreamIndex(wanted);
+        QString error;
+        EXPECT_EQ(source->Open(path, error), S_OK) << error.toStdString();
+        return source->AudioStream() ? source->AudioStream()->index : -1;
+    };
+    EXPECT_EQ(opened(-1), 1); // the first audio stream
+    EXPECT_EQ(opened(2), 2);
+    EXPECT_EQ(opened(0), 1);  // the video stream: the first audio stream instead
+    EXPECT_EQ(opened(17), 1); // no such stream
+
+    // The graph hands its choice to the source it makes, and plays it.
+    Graph g;
+    QBuffer log;
+    log.open(QIODevice::ReadWrite);
+    g.graph->SetLogFile(&log);
+    g.graph->SetAudioStreamIndex(2);
+    ASSERT_EQ(g.graph->RenderFile(path, QString()), S_OK);
+    EXPECT_TRUE(log.data().contains("Audio stream 2\n")) << log.data().toStdString();
+    EXPECT_GE(g.graph->Run(), 0); // S_FALSE while the change completes
+    EXPECT_TRUE(WaitUntil([&] { return g.Position() > 300 * kMs; }, 5000));
+    g.graph->Stop();
+    g.graph->SetLogFile(nullptr);
 }

@@ -395,6 +395,8 @@ HRESULT TMediaGraph::RenderFile(const QString& file, const QString& playList) {
         return VFW_E_INVALID_FILE_FORMAT;
     }
     AddFilterLocked(source, file);
+    if (const AVStream* sound = source->AudioStream())
+        Log(QStringLiteral("Audio stream %1").arg(sound->index));
     const bool video = RenderVideo(source);
     const bool audio = RenderAudio(source);
     if (!video && source->VideoStream())

@@ -72,6 +72,7 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     Frm->Timer2Timer();
     EXPECT_TRUE(Frm->ProgressBar->caption().contains(QStringLiteral(" %")))
         << Frm->ProgressBar->caption().toStdString();
+    EXPECT_FALSE(Frm->AudioTrackBox->isEnabled());
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(FixturePath(QStringLiteral("vcd_mp2.mpg")))});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -81,6 +82,7 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     Key(Frm->outputFileEdit, Qt::Key_Escape);
     EXPECT_FALSE(Frm->Running());
     EXPECT_TRUE(Frm->IsIdle());
+    EXPECT_TRUE(Frm->AudioTrackBox->isEnabled());
     ASSERT_TRUE(WaitFor([&] { return !Frm->MP3Out->Busy(); }));
     Pump(100);
     EXPECT_TRUE(Frm->MP3Out->LastRunAborted());

@@ -33,11 +33,11 @@ void TMainFrm::InstallKeyFilter() {
     for (QWidget* w : findChildren<QWidget*>())
         if (w != outputFileEdit && w != sourceFileEdit) // the source edit is filtered already
             w->installEventFilter(this);
-    PlayBtn->setToolTip(QStringLiteral("Play (Space)"));
-    PauseBtn->setToolTip(QStringLiteral("Pause (Space)"));
-    BeginBtn->setToolTip(QStringLiteral("to the Begin (Home)"));
-    EndBtn->setToolTip(QStringLiteral("to the End (End)"));
-    OpenBtn->setToolTip(QStringLiteral("Open File (Ctrl+O)"));
+    PlayBtn->setHint(QStringLiteral("Play (Space)"));
+    PauseBtn->setHint(QStringLiteral("Pause (Space)"));
+    BeginBtn->setHint(QStringLiteral("to the Begin (Home)"));
+    EndBtn->setHint(QStringLiteral("to the End (End)"));
+    OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
                                         "[ and ]: start and end of the range here"));
 }

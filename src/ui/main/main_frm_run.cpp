@@ -14,6 +14,7 @@
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/skin_panel.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -150,6 +151,7 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
     ProgressBar->setCaption(QString());
+    AudioTrackBox->setEnabled(false); // the run reads the chosen track
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
@@ -210,6 +212,7 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::ReturnToIdle() {
     Timer2->stop();
     ProgressPanel->hide();
+    AudioTrackBox->setEnabled(true);
 }
 
 void TMainFrm::MP3OutDone() {

@@ -59,9 +59,12 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return false;
     switch (Key) {
     case Qt::Key_Space:
+        // Without a source a focused button keeps its Space.
+        if (FDurationMs <= 0)
+            return false;
         if (PauseBtn->isEnabled())
             PauseBtnClick();
-        else if (FDurationMs > 0)
+        else
             PlayBtnClick();
         return true;
     case Qt::Key_Left:

@@ -1,5 +1,7 @@
 #include "app/command_rip.h"
 
+#include "app/output_settings.h"
+
 #include "app/common.h"
 #include "app/globals.h"
 #include "audio/audio_read_error.h"
@@ -72,41 +74,6 @@ private:
 
 } // namespace
 
-void MapStoredSettings(TMP3Out& Out) {
-    const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), AppSettings.AudioBitrate);
-    if (it != BitrateTable.end())
-        Out.BitRate = TMP3BitRate(it - BitrateTable.begin());
-    Out.VBRMinBitrate = AppSettings.AudioVbrMinBitrate;
-    Out.VBRMaxBitrate = AppSettings.AudioVbrMaxBitrate;
-    switch (AppSettings.AudioChannels) {
-    case 0:
-        Out.Mode = TMP3Mode::DUAL_CHANNEL;
-        break;
-    case 1:
-        Out.Mode = TMP3Mode::STEREO;
-        break;
-    case 2:
-        Out.Mode = TMP3Mode::JOINT_STEREO;
-        break;
-    default:
-        Out.Mode = TMP3Mode::MONO;
-        break;
-    }
-    Out.EnableVBR = AppSettings.AudioVBR;
-    Out.WriteVBRHeader = AppSettings.AudioVBR;
-    switch (AppSettings.AudioSampleRate) {
-    case 32000:
-        Out.SampleRate = sr32kHz;
-        break;
-    case 48000:
-        Out.SampleRate = sr48kHz;
-        break;
-    default:
-        Out.SampleRate = sr41kHz;
-        break;
-    }
-}
-
 TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {
     ResampleInInput = qEnvironmentVariableIntValue("SONAVEL_LAME_RESAMPLE") == 0;
 }
@@ -119,8 +86,7 @@ int TCommandRip::Fail(const QString& Why) const {
 int TCommandRip::OutputSampleRate() const {
     if (FOptions.SampleRate)
         return *FOptions.SampleRate;
-    const int stored = AppSettings.AudioSampleRate;
-    return stored == 32000 || stored == 48000 ? stored : 44100;
+    return SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate));
 }
 
 void TCommandRip::Configure(TMP3Out& Out) const {
@@ -129,11 +95,16 @@ void TCommandRip::Configure(TMP3Out& Out) const {
     Out.VBRQuality = ql2;
     Out.Original = false;
     Out.BitRate = br192;
-    MapStoredSettings(Out);
+    TCurrentTag tag = CurrentTag;
+    tag.Title = FOptions.Title.value_or(tag.Title);
+    tag.Artist = FOptions.Artist.value_or(tag.Artist);
+    tag.Album = FOptions.Album.value_or(tag.Album);
+    tag.Year = FOptions.Year.value_or(tag.Year);
+    tag.Comment = FOptions.Comment.value_or(tag.Comment);
+    tag.Genre = FOptions.Genre.value_or(tag.Genre);
+    ApplySettingsToOutput(Out, AppSettings, tag);
     if (FOptions.Bitrate) {
-        const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), *FOptions.Bitrate);
-        if (it != BitrateTable.end())
-            Out.BitRate = TMP3BitRate(it - BitrateTable.begin());
+        BitRateFor(*FOptions.Bitrate, Out.BitRate);
         Out.EnableVBR = Out.WriteVBRHeader = false;
     }
     if (FOptions.VbrMin && FOptions.VbrMax) {
@@ -141,29 +112,9 @@ void TCommandRip::Configure(TMP3Out& Out) const {
         Out.VBRMaxBitrate = *FOptions.VbrMax;
         Out.EnableVBR = Out.WriteVBRHeader = true;
     }
-    if (FOptions.ChannelMode) {
-        static const TMP3Mode modes[] = {TMP3Mode::DUAL_CHANNEL, TMP3Mode::STEREO,
-                                         TMP3Mode::JOINT_STEREO, TMP3Mode::MONO};
-        const int index = *FOptions.ChannelMode;
-        Out.Mode = index >= 0 && index < 4 ? modes[index] : TMP3Mode::MONO;
-    }
-    switch (OutputSampleRate()) {
-    case 32000:
-        Out.SampleRate = sr32kHz;
-        break;
-    case 48000:
-        Out.SampleRate = sr48kHz;
-        break;
-    default:
-        Out.SampleRate = sr41kHz;
-        break;
-    }
-    Out.Id3TagTitle = FOptions.Title.value_or(CurrentTag.Title);
-    Out.Id3TagArtist = FOptions.Artist.value_or(CurrentTag.Artist);
-    Out.Id3TagAlbum = FOptions.Album.value_or(CurrentTag.Album);
-    Out.Id3TagYear = FOptions.Year.value_or(CurrentTag.Year);
-    Out.Id3TagComment = FOptions.Comment.value_or(CurrentTag.Comment);
-    Out.Id3TagGenre = FOptions.Genre.value_or(CurrentTag.Genre);
+    if (FOptions.ChannelMode)
+        Out.Mode = ChannelModeFor(*FOptions.ChannelMode);
+    Out.SampleRate = SampleRateFor(OutputSampleRate());
 }
 
 int TCommandRip::Execute() {

@@ -35,7 +35,3 @@ private:
     TCommandLineOptions FOptions;
 };
 
-// The MP3 output's settings from the stored ones, as the main window maps them: a bit
-// rate not in BitrateTable keeps the output's BitRate; a sample rate other than 32000/44100/48000
-// gives 44100; a channel index outside 0..3 gives mono.
-void MapStoredSettings(TMP3Out& Out);

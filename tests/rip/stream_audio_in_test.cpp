@@ -3,6 +3,7 @@
 #include "rip_test_util.h"
 
 #include "app/command_rip.h"
+#include "app/output_settings.h"
 #include "app/globals.h"
 #include "audio/audio_exception.h"
 #include "audio/mp3_out.h"
@@ -200,7 +201,7 @@ TEST(RipSettings, StoredSettingsMapAsTheWindowDoes) {
     AppSettings.AudioSampleRate = 22050;
     AppSettings.AudioChannels = 7;
     AppSettings.AudioVBR = true;
-    MapStoredSettings(out);
+    ApplySettingsToOutput(out, AppSettings, CurrentTag);
     EXPECT_EQ(out.BitRate, br192);
     EXPECT_EQ(out.SampleRate, sr41kHz);
     EXPECT_EQ(out.Mode, TMP3Mode::MONO);
@@ -209,12 +210,12 @@ TEST(RipSettings, StoredSettingsMapAsTheWindowDoes) {
                               TMP3Mode::MONO};
     for (int i = 0; i < 4; ++i) {
         AppSettings.AudioChannels = i;
-        MapStoredSettings(out);
+        ApplySettingsToOutput(out, AppSettings, CurrentTag);
         EXPECT_EQ(out.Mode, modes[i]);
     }
     AppSettings.AudioBitrate = 320;
     AppSettings.AudioSampleRate = 32000;
-    MapStoredSettings(out);
+    ApplySettingsToOutput(out, AppSettings, CurrentTag);
     EXPECT_EQ(out.BitRate, br320);
     EXPECT_EQ(out.SampleRate, sr32kHz);
     AppSettings = saved;

@@ -4,6 +4,7 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_settings.h"
 #include "app/progress_caption.h"
 #include "audio/mp3_out.h"
 #include "platform/notify.h"
@@ -24,47 +25,7 @@
 #include <QUrl>
 
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
-    for (size_t i = 0; i < BitrateTable.size(); ++i) {
-        if (BitrateTable[i] == settings.AudioBitrate) {
-            out.BitRate = TMP3BitRate(i);
-            break;
-        }
-    } // a rate outside the table keeps the previous one
-    out.VBRMinBitrate = settings.AudioVbrMinBitrate;
-    out.VBRMaxBitrate = settings.AudioVbrMaxBitrate;
-    switch (settings.AudioChannels) {
-    case 0:
-        out.Mode = TMP3Mode::DUAL_CHANNEL;
-        break;
-    case 1:
-        out.Mode = TMP3Mode::STEREO;
-        break;
-    case 2:
-        out.Mode = TMP3Mode::JOINT_STEREO;
-        break;
-    default:
-        out.Mode = TMP3Mode::MONO;
-        break;
-    }
-    out.EnableVBR = settings.AudioVBR;
-    out.WriteVBRHeader = settings.AudioVBR;
-    switch (settings.AudioSampleRate) {
-    case 32000:
-        out.SampleRate = sr32kHz;
-        break;
-    case 48000:
-        out.SampleRate = sr48kHz;
-        break;
-    default:
-        out.SampleRate = sr41kHz;
-        break;
-    }
-    out.Id3TagTitle = tag.Title;
-    out.Id3TagArtist = tag.Artist;
-    out.Id3TagAlbum = tag.Album;
-    out.Id3TagYear = tag.Year;
-    out.Id3TagGenre = tag.Genre;
-    out.Id3TagComment = tag.Comment;
+    ApplySettingsToOutput(out, settings, tag);
 }
 
 std::unique_ptr<TRunInput> TMainFrm::CreateRunInput() {
@@ -166,9 +127,8 @@ void TMainFrm::ExtractBtnClick() {
     try {
         FRunInput = CreateRunInput();
         MP3Out->SetInput(FRunInput->Input());
-        const int32_t rate = AppSettings.AudioSampleRate;
         FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
-                                     rate == 32000 || rate == 48000 ? rate : 44100);
+                                     SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate)));
         FRunInput->SetFileName(sourceFileEdit->text());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();

@@ -1,0 +1,51 @@
+#include "app/output_settings.h"
+
+#include <algorithm>
+
+bool BitRateFor(int32_t kbps, TMP3BitRate& rate) {
+    const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), kbps);
+    if (it == BitrateTable.end())
+        return false;
+    rate = TMP3BitRate(it - BitrateTable.begin());
+    return true;
+}
+
+TMP3Mode ChannelModeFor(int32_t index) {
+    switch (index) {
+    case 0:
+        return TMP3Mode::DUAL_CHANNEL;
+    case 1:
+        return TMP3Mode::STEREO;
+    case 2:
+        return TMP3Mode::JOINT_STEREO;
+    default:
+        return TMP3Mode::MONO;
+    }
+}
+
+TMP3SampleRate SampleRateFor(int32_t hz) {
+    switch (hz) {
+    case 32000:
+        return sr32kHz;
+    case 48000:
+        return sr48kHz;
+    default:
+        return sr41kHz;
+    }
+}
+
+void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
+    BitRateFor(settings.AudioBitrate, out.BitRate);
+    out.VBRMinBitrate = settings.AudioVbrMinBitrate;
+    out.VBRMaxBitrate = settings.AudioVbrMaxBitrate;
+    out.Mode = ChannelModeFor(settings.AudioChannels);
+    out.EnableVBR = settings.AudioVBR;
+    out.WriteVBRHeader = settings.AudioVBR;
+    out.SampleRate = SampleRateFor(settings.AudioSampleRate);
+    out.Id3TagTitle = tag.Title;
+    out.Id3TagArtist = tag.Artist;
+    out.Id3TagAlbum = tag.Album;
+    out.Id3TagYear = tag.Year;
+    out.Id3TagGenre = tag.Genre;
+    out.Id3TagComment = tag.Comment;
+}

@@ -16,7 +16,7 @@ case "${1:-}" in
     sonavel_build build-tsan -DSONAVEL_TSAN=ON
     export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp"
     exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
-      -R "${SONAVEL_TSAN_TESTS:-Output|Pipeline|Mp3|Graph|Playback|Window|Reader|Stream}" ;;
+      -R "${SONAVEL_TSAN_TESTS:-Output|Pipeline|Mp3|Graph|Playback|Window|Reader|Stream|Envelope}" ;;
   "") ;;
   *) echo "usage: $0 [--sanitize|--tsan]" >&2; exit 2 ;;
 esac

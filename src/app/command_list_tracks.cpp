@@ -28,14 +28,15 @@ int TCommandListTracks::Execute() {
         return fail(QStringLiteral("\"%1\" has no audio stream").arg(FSource));
     for (size_t i = 0; i < tracks.size(); ++i) {
         const TMediaTrackInfo& t = tracks[i];
-        const QString line = QStringLiteral("%1  %2  %3  %4 ch  %5 Hz  %6\n")
-                                 .arg(i + 1)
-                                 .arg(t.codec, -8)
-                                 .arg(t.language.isEmpty() ? QStringLiteral("-") : t.language, -4)
-                                 .arg(t.channels)
-                                 .arg(t.sampleRate)
-                                 .arg(t.duration > 0 ? FormatTimeText(t.duration / 10000)
-                                                     : QStringLiteral("unknown"));
+        // One multi-argument call: a "%1" in a track's language tag (the file's own
+        // text) is printed as it is, never filled in by a later field.
+        const QString line =
+            QStringLiteral("%1  %2  %3  %4 ch  %5 Hz  %6\n")
+                .arg(QString::number(i + 1), t.codec.leftJustified(8),
+                     (t.language.isEmpty() ? QStringLiteral("-") : t.language).leftJustified(4),
+                     QString::number(t.channels), QString::number(t.sampleRate),
+                     t.duration > 0 ? FormatTimeText(t.duration / 10000)
+                                    : QStringLiteral("unknown"));
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }
     return 0;

@@ -145,8 +145,7 @@ int TCommandRip::Execute() {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
             return Fail(FOptions.AudioTrack > 0
                             ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
-                                  .arg(Quoted(sourcePath))
-                                  .arg(FOptions.AudioTrack)
+                                  .arg(Quoted(sourcePath), QString::number(FOptions.AudioTrack))
                             : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath)));
         return Fail(
             QStringLiteral("cannot read the sound of %1: %2").arg(Quoted(sourcePath), e.Message()));

@@ -64,13 +64,20 @@ int main(int argc, char** argv) {
         case TCommandMode::cmVersion:
             std::printf("sonavel %s\n", SONAVEL_VERSION);
             return 0;
-        case TCommandMode::cmRip:
-            return TCommandRip(options).Execute();
-        case TCommandMode::cmListTracks:
-            return TCommandListTracks(options.Source).Execute();
         default:
-            return 1;
+            break;
         }
+        // Whatever a command could not handle itself (the encoder library missing or
+        // incomplete) ends it with its message, never with an abort.
+        try {
+            if (options.Mode == TCommandMode::cmRip)
+                return TCommandRip(options).Execute();
+            if (options.Mode == TCommandMode::cmListTracks)
+                return TCommandListTracks(options.Source).Execute();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "sonavel: %s\n", ExceptionMessage(e).toLocal8Bit().constData());
+        }
+        return 1;
     }
 
     QApplication app(argc, argv);

@@ -29,8 +29,11 @@ void TMainThreadQueue::CallSync(const std::function<void()>& Call) {
     }
     FChanged.notify_all();
     // One posted drain per call; a drain that finds the queue already served is harmless.
+    // The functor captures nothing and reaches the queue through Instance(): Qt's event
+    // queue hands it over under its own lock, which a thread checker cannot see, while
+    // the function-local static's guard and FLock it can.
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [this] { Drain(); }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [] { Instance().Drain(); }, Qt::QueuedConnection);
     std::unique_lock lock(FLock);
     FChanged.wait(lock, [&] { return item.Finished; });
     if (item.Error)

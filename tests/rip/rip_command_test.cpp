@@ -175,7 +175,7 @@ TEST(RipCommand, EveryBadInputFailsCleanly) {
     ASSERT_TRUE(WriteFile(dir + "/empty.vob", {}));
     QByteArray noise(300000, 0);
     for (int i = 0; i < noise.size(); ++i)
-        noise[i] = char((i * 7919 + (i >> 5) * 104729) & 0xFF);
+        noise[i] = char((int64_t(i) * 7919 + int64_t(i >> 5) * 104729) & 0xFF);
     ASSERT_TRUE(WriteFile(dir + "/noise.vob", noise));
     ASSERT_TRUE(WriteFile(dir + "/cut.vob", vob.left(4096)));
     ASSERT_TRUE(WriteFile(dir + "/file", "x"));

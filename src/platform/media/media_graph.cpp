@@ -80,7 +80,9 @@ HRESULT TMediaGraph::AddFilterLocked(const std::shared_ptr<IBaseFilter>& filter,
     if (taken(name)) {
         const QString base = name;
         for (int i = 1; taken(name); ++i)
-            name = QStringLiteral("%1 %2").arg(base).arg(i, 4, 10, QLatin1Char('0'));
+            // One multi-argument call: a "%1" inside the name stays as it is.
+            name = QStringLiteral("%1 %2").arg(
+                base, QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')));
         hr = MakeCode(0x0004022D); // VFW_S_DUPLICATE_NAME
     }
     filter->JoinFilterGraph(shared_from_this(), name);

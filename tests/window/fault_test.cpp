@@ -18,13 +18,6 @@
 
 namespace {
 
-bool Done(const std::vector<TBox>& boxes) {
-    for (const TBox& b : boxes)
-        if (b.Text.startsWith(QStringLiteral("The MP3 has been extracted successfully.")))
-            return true;
-    return false;
-}
-
 const QString kCannotOpen =
     QStringLiteral("The source file can NOT be opened. Normally you need only install the needed "
                    "codecs to solve the problem. Click the Help button to get more helps.");
@@ -66,7 +59,7 @@ TEST_F(WindowTest, UnicodeAndSpacesInPathsOpenAndRip) {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(output).absolutePath()));
     Frm->outputFileEdit->setText(output);
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Done(Boxes) && Frm->IsIdle(); }));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes) && Frm->IsIdle(); }));
     const DecodedAudio mp3 = DecodeAudioFile(output);
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
     EXPECT_NEAR(mp3.frames() / double(mp3.sampleRate), Frm->DurationMs() / 1000.0, 0.2);
@@ -95,7 +88,7 @@ TEST_F(WindowTest, EmptySilentAndShortSources) {
         Frm->ExtractBtnClick();
         ASSERT_TRUE(WaitFor([&] { return !Boxes.empty() && Frm->IsIdle(); }));
         EXPECT_FALSE(Boxes.back().Text.isEmpty());
-        EXPECT_FALSE(Done(Boxes));
+        EXPECT_FALSE(HasDoneBox(Boxes));
     } else {
         EXPECT_EQ(Boxes[0].Text, kCannotOpen);
     }
@@ -110,7 +103,7 @@ TEST_F(WindowTest, EmptySilentAndShortSources) {
     const QString output = dir + QStringLiteral("/short.mp3");
     Frm->outputFileEdit->setText(output);
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Done(Boxes) && Frm->IsIdle(); }));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes) && Frm->IsIdle(); }));
     const DecodedAudio mp3 = DecodeAudioFile(output);
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
     EXPECT_GT(mp3.frames(), 0);
@@ -133,7 +126,7 @@ TEST_F(WindowTest, FullDiskOrClosingMidRunKeepsTheReplacedFile) {
     }
     EXPECT_EQ(Boxes.back().Icon, 0);
     EXPECT_FALSE(Boxes.back().Text.isEmpty());
-    EXPECT_FALSE(Done(Boxes));
+    EXPECT_FALSE(HasDoneBox(Boxes));
     EXPECT_EQ(ReadFile(output), QByteArray("earlier rip"));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("old.mp3")});

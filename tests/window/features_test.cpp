@@ -28,13 +28,6 @@
 namespace fs = fixture_signal;
 
 namespace {
-bool Succeeded(const std::vector<TBox>& boxes) {
-    for (const TBox& b : boxes)
-        if (b.Text.startsWith(QStringLiteral("The MP3 has been extracted successfully.")))
-            return true;
-    return false;
-}
-
 void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
          const QString& text = QString()) {
     QKeyEvent press(QEvent::KeyPress, key, mods, text);
@@ -86,7 +79,7 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     ASSERT_TRUE(WaitFor([&] { return !Frm->MP3Out->Busy(); }));
     Pump(100);
     EXPECT_TRUE(Frm->MP3Out->LastRunAborted());
-    EXPECT_FALSE(Succeeded(Boxes));
+    EXPECT_FALSE(HasDoneBox(Boxes));
     EXPECT_TRUE(notified.bodies.empty());
     QFile old(output);
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
@@ -103,7 +96,7 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     ASSERT_TRUE(WaitFor([&] { return !Frm->MP3Out->Busy(); }));
     EXPECT_FALSE(QFileInfo::exists(fresh));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 1);
-    EXPECT_FALSE(Succeeded(Boxes));
+    EXPECT_FALSE(HasDoneBox(Boxes));
 }
 
 TEST_F(WindowTest, ChosenSecondTrackIsPreviewedAndRipped) {
@@ -134,7 +127,7 @@ TEST_F(WindowTest, ChosenSecondTrackIsPreviewedAndRipped) {
     const QString output = FreshDir(QStringLiteral("track")) + QStringLiteral("/fra.mp3");
     Frm->outputFileEdit->setText(output);
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Succeeded(Boxes); }));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
     ASSERT_EQ(notified.bodies.size(), 1u);
     EXPECT_TRUE(notified.bodies[0].contains(QStringLiteral("fra.mp3")));
 
@@ -155,7 +148,7 @@ TEST_F(WindowTest, ChosenSecondTrackIsPreviewedAndRipped) {
     Boxes.clear();
     Frm->outputFileEdit->setText(FreshDir(QStringLiteral("track2")) + QStringLiteral("/a.mp3"));
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Succeeded(Boxes); }));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
     EXPECT_EQ(notified.bodies.size(), 1u);
 }
 

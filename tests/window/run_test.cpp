@@ -22,15 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-bool Done(const std::vector<TBox>& boxes) {
-    for (const TBox& b : boxes)
-        if (b.Text.startsWith(QStringLiteral("The MP3 has been extracted successfully.")))
-            return true;
-    return false;
-}
-} // namespace
-
 TEST_F(WindowTest, MarkersByDraggingAndFineSteps) {
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));
     ASSERT_GT(Frm->DurationMs(), 9000);
@@ -153,7 +144,7 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
     std::vector<int> seen;
     ASSERT_TRUE(WaitFor([&] {
         seen.push_back(Frm->ProgressBar->value());
-        return Done(Boxes);
+        return HasDoneBox(Boxes);
     }));
     EXPECT_TRUE(Frm->IsIdle());
     EXPECT_FALSE(Frm->Timer2->isActive());
@@ -217,7 +208,7 @@ TEST_F(WindowTest, ExistingFileNoStartsNothingAndYesPlays) {
     // "&Yes" overwrites; "&Yes" in the done box opens the file on the desktop.
     Answers = {1, 1};
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Done(Boxes); }));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
     Pump(50);
     ASSERT_EQ(Urls.size(), 1u);
     EXPECT_EQ(Urls[0], QUrl::fromLocalFile(output));
@@ -228,7 +219,7 @@ TEST_F(WindowTest, ExistingFileNoStartsNothingAndYesPlays) {
     // A second run makes a new input; the first is let go only now.
     Answers = {1, 2};
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return Boxes.size() >= 4 && Done(Boxes) && Frm->IsIdle(); }));
+    ASSERT_TRUE(WaitFor([&] { return Boxes.size() >= 4 && HasDoneBox(Boxes) && Frm->IsIdle(); }));
 }
 
 TEST_F(WindowTest, FailedRunsAreReportedAndLeaveTheWindowIdle) {

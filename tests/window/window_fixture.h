@@ -62,6 +62,14 @@ struct TBox {
     QString Text, Left, Right;
 };
 
+// Whether the boxes shown so far include the one that reports a finished rip.
+inline bool HasDoneBox(const std::vector<TBox>& boxes) {
+    for (const TBox& b : boxes)
+        if (b.Text.startsWith(QStringLiteral("The MP3 has been extracted successfully.")))
+            return true;
+    return false;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -180,7 +180,7 @@ int TCommandRip::Execute() {
                                             : FOptions.Output)
             .absoluteFilePath();
     const QFileInfo outputInfo(output);
-    if (outputInfo.exists() && outputInfo.canonicalFilePath() == source.canonicalFilePath())
+    if (SameFile(output, sourcePath))
         return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
     if (outputInfo.isDir())
         return Fail(QStringLiteral("the output %1 is a folder").arg(Quoted(output)));

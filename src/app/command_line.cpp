@@ -136,6 +136,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             o.AudioTrack = ParseCount(a, v);
             if (o.AudioTrack < 1)
                 throw EUsageError(QStringLiteral("--audio-track counts from 1"));
+        } else if (a == QStringLiteral("--tracks")) {
+            o.TrackList = value();
         } else if (a == QStringLiteral("--force")) {
             o.Force = true;
         } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
@@ -148,6 +150,16 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         throw EUsageError(QStringLiteral("--bitrate and --vbr exclude each other"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(QStringLiteral("--start must come before --end"));
+    if (!o.TrackList.isEmpty()) {
+        if (o.Mode != TCommandMode::cmRip)
+            throw EUsageError(QStringLiteral("--tracks goes with --rip"));
+        // Each track's range and title come from the list.
+        if (o.StartMs || o.EndMs)
+            throw EUsageError(
+                QStringLiteral("--tracks gives the ranges: leave out --start and --end"));
+        if (o.Title)
+            throw EUsageError(QStringLiteral("--tracks gives the titles: leave out --title"));
+    }
     if (o.Mode == TCommandMode::cmWindow) {
         if (positional.size() > 1)
             throw EUsageError(QStringLiteral("the window opens one file at a time"));

@@ -2,6 +2,8 @@
 
 #include "app/output_settings.h"
 
+#include "app/command_interrupt.h"
+#include "app/command_progress.h"
 #include "app/common.h"
 #include "app/globals.h"
 #include "audio/audio_read_error.h"
@@ -9,14 +11,11 @@
 #include "audio/stream_audio_in.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -26,51 +25,9 @@ namespace {
 
 constexpr int64_t kTicksPerMs = 10000;
 
-// Set by SIGINT/SIGTERM/SIGHUP; the main thread polls it and aborts the run, so that the
-// output's temporary file is removed rather than left behind.
-std::atomic<bool> InterruptRequested{false};
-
-extern "C" void RequestInterrupt(int) {
-    InterruptRequested = true;
-}
-
 QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }
-
-// The one-line progress bar on a terminal: percent, speed against real time, time left.
-class TProgressLine {
-public:
-    TProgressLine(const TStreamAudioIn& In, int64_t Start, int64_t Length)
-        : FIn(In), FStart(Start), FLength(Length) {
-        FClock.start();
-    }
-    void Show(bool Final) {
-        const int64_t done =
-            Final ? FLength : std::clamp<int64_t>(FIn.CurrentTime() - FStart, 0, FLength);
-        const double fraction = FLength > 0 ? double(done) / double(FLength) : 1.0;
-        const double seconds = std::max<qint64>(FClock.elapsed(), 1) / 1000.0;
-        const double speed = done / 1e7 / seconds;
-        const int width = 30, filled = int(fraction * width);
-        QString bar = QString(filled, u'#') + QString(width - filled, u'.');
-        QString left = speed > 0 ? FormatTimeText(int64_t((FLength - done) / 1e4 / speed))
-                                 : QStringLiteral("-:--:--.-");
-        const QString text = QStringLiteral("\r%1% [%2] %3x realtime, %4 left ")
-                                 .arg(int(fraction * 100), 3)
-                                 .arg(bar)
-                                 .arg(speed, 0, 'f', 1)
-                                 .arg(left);
-        std::fputs(text.toLocal8Bit().constData(), stderr);
-        if (Final)
-            std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-
-private:
-    const TStreamAudioIn& FIn;
-    int64_t FStart, FLength;
-    QElapsedTimer FClock;
-};
 
 } // namespace
 
@@ -118,12 +75,7 @@ void TCommandRip::Configure(TMP3Out& Out) const {
 }
 
 int TCommandRip::Execute() {
-    // A file size limit must end the run with an error, not kill the program mid-write.
-    std::signal(SIGXFSZ, SIG_IGN);
-    InterruptRequested = false;
-    std::signal(SIGINT, RequestInterrupt);
-    std::signal(SIGTERM, RequestInterrupt);
-    std::signal(SIGHUP, RequestInterrupt); // the terminal was closed
+    CatchInterrupts();
 
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -220,11 +172,11 @@ int TCommandRip::Execute() {
 
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
     const int64_t total = (FOptions.EndMs || duration > 0) ? end - start : 0;
-    TProgressLine progress(in, start, total);
+    TProgressLine progress([&in, start] { return in.CurrentTime() - start; }, total);
     QTimer ticker;
     int ticks = 0;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        if (InterruptRequested)
+        if (Interrupted())
             out.Abort();
         if (showProgress && ++ticks % 4 == 0)
             progress.Show(false);

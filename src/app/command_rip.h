@@ -27,10 +27,13 @@ public:
     // switches it off so the benchmark can compare both.
     bool ResampleInInput = true;
 
-private:
-    int Fail(const QString& Why) const;
+    // The encoding settings of the options (over the stored ones) onto an output, and the
+    // rate it encodes at; also used for each track of a track list.
     void Configure(TMP3Out& Out) const;
     int OutputSampleRate() const;
+
+private:
+    int Fail(const QString& Why) const;
 
     TCommandLineOptions FOptions;
 };

@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/command_list_tracks.h"
 #include "app/command_rip.h"
+#include "app/command_rip_tracks.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/exception.h"
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
         try {
+            if (options.Mode == TCommandMode::cmRip && !options.TrackList.isEmpty())
+                return TCommandRipTracks(options).Execute();
             if (options.Mode == TCommandMode::cmRip)
                 return TCommandRip(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)

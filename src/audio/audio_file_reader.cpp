@@ -94,12 +94,15 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
         const int64_t frames = info.frames - head - tail;
         if (head > 0)
             std::memmove(bytes, bytes + head * align, size_t(frames * align));
+        if (FirstSampleRead < 0 && frames > 0)
+            FirstSampleRead = first + head;
         CurrentTime = last >= endWanted ? rangeEnd : info.endTime;
         return int(frames * align);
     }
 }
 
 void TAudioFileReader::SetPosition(int64_t Time) {
+    FirstSampleRead = -1;
     if (Time == CurrentTime)
         return;
     if (Time < StartTime)

@@ -45,6 +45,9 @@ public:
     int64_t DurationSamples = 0;
     // End of the last block read, or the last position sought.
     std::atomic<int64_t> CurrentTime{0};
+    // Number of the first sample delivered since the last seek, -1 before any: where the
+    // data began when the range starts before the stream's first sample.
+    int64_t FirstSampleRead = -1;
     int64_t StartTime = 0;
     int64_t LengthTime = 0;
     bool MonoToStereo = false;

@@ -14,6 +14,7 @@
 #include "ui/dialogs/tips_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
+#include "app/track_run.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
@@ -89,6 +90,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     BuildPreviewArea();
     BuildFileArea();
     BuildSummaryArea();
+    BuildTrackListArea();
     BuildOverlays();
     ConnectHandlers();
     InstallKeyFilter();

@@ -18,6 +18,7 @@
 // and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
 
 #include "app/globals.h"
+#include "app/track_list.h"
 #include "platform/exception.h"
 #include "platform/media/media_audio_stream.h"
 #include "platform/media/media_interfaces.h"
@@ -53,6 +54,8 @@ class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
 class TSkinPanel;
+class TTrackRun;
+class QTreeWidget;
 class TSpeedButton;
 class TTrackBar;
 class TVideoWindow;
@@ -67,7 +70,9 @@ public:
     explicit TMainFrm(QWidget* parent = nullptr);
     ~TMainFrm() override;
 
-    static constexpr int ClientWidth = 568;
+    // The tracks list stands right of the summary.
+    static constexpr int TrackListWidth = 252;
+    static constexpr int ClientWidth = 568 + TrackListWidth + 8;
     static constexpr int ClientHeight = 394;
 
     // ---- Components -------------------------------------------------------------------
@@ -119,6 +124,14 @@ public:
     QLabel* FileSizeText;
     TSkinPanel* AudioTrackPanel; // shown for sources with more than one audio stream
     QComboBox* AudioTrackBox;
+    // "Tracks": ranges a rip splits into, one MP3 each (empty: the rip is the range).
+    QGroupBox* TrackListGroup;
+    QTreeWidget* TrackListView; // number, title (editable), start, length
+    QPushButton* AddRangeBtn;
+    QPushButton* RenameTrackBtn;
+    QPushButton* RemoveTrackBtn;
+    QPushButton* TrackUpBtn;
+    QPushButton* TrackDownBtn;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
@@ -163,6 +176,14 @@ public:
     void SaveFileBtnClick();
     void CancelBtnClick();
     void AudioTrackBoxChange(int Index);
+    void AddRangeBtnClick();
+    void RenameTrackBtnClick();
+    void RemoveTrackBtnClick();
+    void TrackUpBtnClick();
+    void TrackDownBtnClick();
+    void TrackListViewEdited(int Row, const QString& Title);
+    void TrackRunFinished(bool Aborted);
+    void TrackRunFailed(int Number, const QString& Message);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -213,6 +234,8 @@ public:
     // 0 = the source's primary one (a source with a single audio stream).
     int AudioTrack() const { return FAudioTrack; }
     const std::vector<TMediaTrackInfo>& AudioTracks() const { return FAudioTracks; }
+    // The tracks the next rip splits into (none: the range is one MP3).
+    const TTrackList& TrackList() const { return FTrackList; }
     // True while a run is going (the progress panel is up).
     bool Running() const;
 
@@ -243,6 +266,12 @@ private:
     void BuildSummaryArea();
     void BuildRangeEdits(QWidget* parent);
     void BuildOverlays();
+    void BuildTrackListArea();
+    void ShowTrackList();
+    void ClearTrackList();
+    void ExtractTracks();
+    void ShowTrackRunProgress();
+    bool TrackRunBusy() const;
     void ConnectHandlers();
     void OpenChosenFile(const QString& path);
     void OpenInBackground(const QString& path);
@@ -305,4 +334,8 @@ private:
     bool FClosed = false;
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;
+    TTrackList FTrackList;
+    bool FTrackListChapters = false; // default titles say "Chapter n"
+    std::unique_ptr<TTrackRun> FTrackRun;
+    QString FTrackRunFolder;
 };

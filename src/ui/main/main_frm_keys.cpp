@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 namespace {
@@ -35,14 +36,18 @@ QString DraggedFile(const QMimeData* mime) {
 void TMainFrm::InstallKeyFilter() {
     // The track bar takes the arrows for itself: the window sees the keys first. The
     // output edit keeps every key for typing (its unused ones still reach the window).
+    // The tracks list keeps its keys too (arrows choose, typing renames).
     for (QWidget* w : findChildren<QWidget*>())
-        if (w != outputFileEdit && w != sourceFileEdit) // the source edit is filtered already
+        if (w != outputFileEdit && w != sourceFileEdit && // the source edit is filtered already
+            w != TrackListView && !TrackListView->isAncestorOf(w))
             w->installEventFilter(this);
     // Keyboard users go through the window in reading order. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
-    const QList<QWidget*> order{VideoWin,   sourceFileEdit, outputFileEdit, MP3SettingsEdit,
-                                Id3TagEdit, startPointEdit, endPointEdit,   AudioTrackBox,
-                                ExtractBtn, CancelBtn,      skinButton1,    skinButton2};
+    const QList<QWidget*> order{VideoWin,      sourceFileEdit, outputFileEdit, MP3SettingsEdit,
+                                Id3TagEdit,    startPointEdit, endPointEdit,   AudioTrackBox,
+                                TrackListView, AddRangeBtn,    RenameTrackBtn, RemoveTrackBtn,
+                                TrackUpBtn,    TrackDownBtn,   ExtractBtn,     CancelBtn,
+                                skinButton1,   skinButton2};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QPushButton* b : {ExtractBtn, CancelBtn, skinButton1, skinButton2})

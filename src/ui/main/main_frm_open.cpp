@@ -177,6 +177,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     ShowId3Tag();
     ShowOutputFile();
     ShowAudioTracks();
+    ClearTrackList(); // the ranges were the previous source's
     StartEnvelope();
     FinishDeferredClose();
 }

@@ -6,6 +6,7 @@
 #include "app/globals.h"
 #include "app/output_settings.h"
 #include "app/progress_caption.h"
+#include "app/track_run.h"
 #include "audio/mp3_out.h"
 #include "platform/notify.h"
 #include "platform/shell.h"
@@ -60,12 +61,16 @@ QString TMainFrm::SourceAsMp3() const {
 
 void TMainFrm::ExtractBtnClick() {
     // A cancelled run's worker may still be letting go of its file.
-    if (!IsIdle() || !MP3Out || MP3Out->Busy())
+    if (!IsIdle() || !MP3Out || MP3Out->Busy() || TrackRunBusy())
         return;
     if (FDurationMs == 0)
         OpenFileBtnClick();
     if (outputFileEdit->text().isEmpty())
         return;
+    if (!FTrackList.Tracks.empty()) {
+        ExtractTracks();
+        return;
+    }
 
     QString output = NormaliseOutputPath(outputFileEdit->text());
     outputFileEdit->setText(output);
@@ -160,6 +165,10 @@ void TMainFrm::ExtractBtnClick() {
 }
 
 void TMainFrm::Timer2Timer() {
+    if (TrackRunBusy()) {
+        ShowTrackRunProgress();
+        return;
+    }
     if (!FRunInput)
         return;
     const int64_t p = FRunInput->CurrentTime() / 10000;
@@ -176,6 +185,8 @@ void TMainFrm::CancelBtnClick() {
     // The worker ends the run at its next step and removes its unfinished file; the
     // window need not wait for that.
     MP3Out->Abort();
+    if (FTrackRun)
+        FTrackRun->Abort();
     ReturnToIdle();
 }
 
@@ -224,6 +235,11 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 }
 
 void TMainFrm::StopRunForClose() {
+    if (TrackRunBusy()) {
+        // Destroying the run stops its worker and discards the unfinished track.
+        FTrackRun.reset();
+        ReturnToIdle();
+    }
     if (!MP3Out || !MP3Out->Busy())
         return;
     // Destroying the output stops its worker and discards the unfinished file.

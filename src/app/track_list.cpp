@@ -1,0 +1,254 @@
+#include "app/track_list.h"
+
+#include "app/command_line.h"
+#include "app/common.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kTicksPerMs = 10000;
+constexpr qint64 kMaxListBytes = 1 << 20; // a list of 999 tracks is far smaller
+constexpr size_t kMaxTracks = 999;
+
+QString DecodeText(const QByteArray& Bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(Bytes);
+    if (utf8.hasError()) // written by an older tool in a Western code page
+        text = QString::fromLatin1(Bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+QString LineError(int Line, const QString& Why) {
+    return QStringLiteral("line %1: %2").arg(QString::number(Line), Why);
+}
+
+// The first word of a line and the rest, blanks trimmed.
+std::pair<QString, QString> FirstWord(const QString& Line) {
+    const QString text = Line.trimmed();
+    const qsizetype blank = text.indexOf(QRegularExpression(QStringLiteral("\\s")));
+    if (blank < 0)
+        return {text, QString()};
+    return {text.left(blank), text.mid(blank).trimmed()};
+}
+
+// A cue sheet's value: a quoted text (the quotes dropped), or the rest of the line.
+QString CueValue(const QString& Rest) {
+    if (Rest.size() >= 2 && Rest.startsWith(u'"')) {
+        const qsizetype close = Rest.indexOf(u'"', 1);
+        if (close > 0)
+            return Rest.mid(1, close - 1);
+    }
+    return Rest;
+}
+
+// mm:ss:ff, 75 frames a second (a CD's sectors); minutes may pass 99.
+bool ParseCueTime(const QString& Text, int64_t& Ticks) {
+    static const QRegularExpression form(QStringLiteral(R"(^(\d{1,6}):(\d{1,2}):(\d{1,2})$)"));
+    const QRegularExpressionMatch m = form.match(Text);
+    if (!m.hasMatch())
+        return false;
+    const int64_t minutes = m.captured(1).toLongLong();
+    const int64_t seconds = m.captured(2).toLongLong(), frames = m.captured(3).toLongLong();
+    if (seconds >= 60 || frames >= 75)
+        return false;
+    Ticks = (minutes * 60 + seconds) * kTicksPerSecond + frames * kTicksPerSecond / 75;
+    return true;
+}
+
+bool IsCueSheet(const QStringList& Lines) {
+    for (const QString& line : Lines) {
+        const QString word = FirstWord(line).first.toUpper();
+        if (word == QStringLiteral("TRACK") || word == QStringLiteral("FILE"))
+            return true;
+    }
+    return false;
+}
+
+void AddTrack(TTrackList& List, const TTrackEntry& Track, int Line) {
+    if (List.Tracks.size() >= kMaxTracks)
+        throw ETrackListError(
+            LineError(Line, QStringLiteral("more than %1 tracks").arg(int(kMaxTracks))));
+    List.Tracks.push_back(Track);
+}
+
+TTrackList ParseCueSheet(const QStringList& Lines) {
+    TTrackList list;
+    bool inTrack = false, haveIndex = false;
+    int files = 0, trackLine = 0;
+    TTrackEntry track;
+    auto closeTrack = [&](int Line) {
+        if (!inTrack)
+            return;
+        if (!haveIndex)
+            throw ETrackListError(
+                LineError(trackLine, QStringLiteral("the track has no INDEX 01")));
+        AddTrack(list, track, Line);
+    };
+    for (int i = 0; i < Lines.size(); ++i) {
+        const int line = i + 1;
+        const auto [word, rest] = FirstWord(Lines[i]);
+        const QString keyword = word.toUpper();
+        if (keyword == QStringLiteral("FILE")) {
+            // Times count from the start of each FILE; one source has one time line.
+            if (++files > 1)
+                throw ETrackListError(LineError(
+                    line, QStringLiteral("a cue sheet of more than one FILE cannot be split "
+                                         "from one source")));
+        } else if (keyword == QStringLiteral("TRACK")) {
+            closeTrack(line);
+            inTrack = true;
+            haveIndex = false;
+            trackLine = line;
+            track = TTrackEntry();
+        } else if (keyword == QStringLiteral("TITLE")) {
+            (inTrack ? track.Title : list.Album) = CueValue(rest);
+        } else if (keyword == QStringLiteral("PERFORMER")) {
+            (inTrack ? track.Performer : list.Performer) = CueValue(rest);
+        } else if (keyword == QStringLiteral("INDEX")) {
+            const auto [number, time] = FirstWord(rest);
+            if (!inTrack)
+                throw ETrackListError(LineError(line, QStringLiteral("INDEX before any TRACK")));
+            int64_t ticks = 0;
+            if (!ParseCueTime(time, ticks))
+                throw ETrackListError(LineError(
+                    line, QStringLiteral("'%1' is not a time of the form mm:ss:ff").arg(time)));
+            // INDEX 00 marks a pregap, which plays as the end of the track before.
+            if (number.toInt() == 1) {
+                track.Start = ticks;
+                haveIndex = true;
+            }
+        } else if (keyword == QStringLiteral("REM") && !inTrack) {
+            const auto [field, value] = FirstWord(rest);
+            const QString name = field.toUpper();
+            if (name == QStringLiteral("DATE"))
+                list.Year = CueValue(value);
+            else if (name == QStringLiteral("GENRE"))
+                list.Genre = CueValue(value);
+            else if (name == QStringLiteral("COMMENT"))
+                list.Comment = CueValue(value);
+        }
+        // Everything else (FLAGS, ISRC, PREGAP, CATALOG, ...) says nothing about ranges.
+    }
+    closeTrack(int(Lines.size()));
+    for (size_t k = 0; k < list.Tracks.size(); ++k) {
+        const bool last = k + 1 == list.Tracks.size();
+        if (!last && list.Tracks[k + 1].Start <= list.Tracks[k].Start)
+            throw ETrackListError(QStringLiteral("track %1 starts before track %2 ends")
+                                      .arg(int(k + 2))
+                                      .arg(int(k + 1)));
+        list.Tracks[k].End = last ? 0 : list.Tracks[k + 1].Start;
+    }
+    return list;
+}
+
+TTrackList ParseTimeList(const QStringList& Lines) {
+    TTrackList list;
+    std::vector<bool> openEnd;
+    std::vector<int> lineOf;
+    for (int i = 0; i < Lines.size(); ++i) {
+        const int line = i + 1;
+        const QString text = Lines[i].trimmed();
+        if (text.isEmpty() || text.startsWith(u'#'))
+            continue;
+        auto [first, rest] = FirstWord(text);
+        TTrackEntry track;
+        int64_t ms = 0;
+        if (!ParseTimeText(first, ms))
+            throw ETrackListError(LineError(
+                line,
+                QStringLiteral("'%1' is not a time (seconds like 12.5, or h:mm:ss.t)").arg(first)));
+        track.Start = ms * kTicksPerMs;
+        // A second time is the end; anything else begins the title.
+        const auto [second, title] = FirstWord(rest);
+        bool open = true;
+        if (!second.isEmpty() && ParseTimeText(second, ms)) {
+            track.End = ms * kTicksPerMs;
+            open = false;
+            rest = title;
+            if (track.End <= track.Start)
+                throw ETrackListError(
+                    LineError(line, QStringLiteral("the end is not after the start")));
+        }
+        track.Title = CueValue(rest);
+        AddTrack(list, track, line);
+        openEnd.push_back(open);
+        lineOf.push_back(line);
+    }
+    for (size_t k = 0; k < list.Tracks.size(); ++k) {
+        if (!openEnd[k])
+            continue;
+        if (k + 1 == list.Tracks.size())
+            break; // to the end of the source
+        if (list.Tracks[k + 1].Start <= list.Tracks[k].Start)
+            throw ETrackListError(LineError(
+                lineOf[k], QStringLiteral("without an end, the next track must start later")));
+        list.Tracks[k].End = list.Tracks[k + 1].Start;
+    }
+    return list;
+}
+
+} // namespace
+
+TTrackList ParseTrackList(const QByteArray& Text) {
+    const QStringList lines =
+        DecodeText(Text).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    TTrackList list = IsCueSheet(lines) ? ParseCueSheet(lines) : ParseTimeList(lines);
+    if (list.Tracks.empty())
+        throw ETrackListError(QStringLiteral("it lists no tracks"));
+    return list;
+}
+
+TTrackList ReadTrackListFile(const QString& FileName) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ETrackListError(QStringLiteral("cannot read the track list \"%1\": %2")
+                                  .arg(FileName, file.errorString()));
+    if (file.size() > kMaxListBytes)
+        throw ETrackListError(
+            QStringLiteral("the track list \"%1\" is too large to be one").arg(FileName));
+    const QByteArray bytes = file.read(kMaxListBytes + 1);
+    try {
+        return ParseTrackList(bytes);
+    } catch (const ETrackListError& e) {
+        throw ETrackListError(
+            QStringLiteral("the track list \"%1\": %2").arg(FileName, e.Message()));
+    }
+}
+
+void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
+    for (size_t k = 0; k < List.Tracks.size(); ++k) {
+        TTrackEntry& t = List.Tracks[k];
+        auto fail = [k](const QString& Why) {
+            return ETrackListError(QStringLiteral("track %1: %2").arg(QString::number(k + 1), Why));
+        };
+        if (t.End == 0) {
+            if (Duration <= 0)
+                throw fail(QStringLiteral("the source's length is unknown, so the track needs "
+                                          "an end"));
+            t.End = Duration;
+        }
+        if (Duration > 0 && t.Start >= Duration)
+            throw fail(QStringLiteral("it starts at %1, after the end of the source (%2)")
+                           .arg(FormatTimeText(t.Start / kTicksPerMs),
+                                FormatTimeText(Duration / kTicksPerMs)));
+        // The end may be given as the length shown, to the millisecond.
+        if (Duration > 0 && t.End > Duration + kTicksPerMs - 1)
+            throw fail(QStringLiteral("it ends at %1, after the end of the source (%2)")
+                           .arg(FormatTimeText(t.End / kTicksPerMs),
+                                FormatTimeText(Duration / kTicksPerMs)));
+        if (Duration > 0)
+            t.End = std::min(t.End, Duration);
+        if (t.End <= t.Start)
+            throw fail(QStringLiteral("it is empty"));
+    }
+}
+
+QString DefaultTrackTitle(int Number, bool Chapters) {
+    return (Chapters ? QStringLiteral("Chapter %1") : QStringLiteral("Track %1")).arg(Number);
+}

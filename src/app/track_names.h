@@ -1,0 +1,35 @@
+#pragma once
+
+// File names of a track list's MP3s, made from a pattern. Pure functions: any thread.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// "01 - Intro.mp3".
+inline const QString DefaultTrackPattern = QStringLiteral("%n - %t.mp3");
+
+struct TTrackNameFields {
+    int Number = 0; // 1-based
+    int Count = 0;  // tracks in the run
+    QString Title, Artist, Album;
+};
+
+// The name `Pattern` gives a track: %n the number, zero-padded to the digits of the count
+// (two at least), %t the title, %a the artist, %A the album, %% a percent sign; ".mp3" is
+// added when the pattern has no extension. Whatever a file system refuses in a name
+// ("/", "\", ":", "*", "?", '"', "<", ">", "|", control characters) becomes "_", and so
+// does a leading "." (no hidden files, no "." or ".."), so a name never leaves its folder.
+// Long names are cut (at whole characters) to stay within what file systems allow.
+QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields);
+
+// `Folder` + the name of every track, in order. Raises ETrackListError when two tracks
+// would get the same name (compared without regard to case, as some file systems do).
+QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
+                           const std::vector<TTrackNameFields>& Tracks);
+
+// Splits an output given for a track list into its folder and its name pattern: a folder
+// (an existing one, or text ending in "/") takes the default pattern; otherwise the
+// folder part and the name part. Relative paths are taken from the working folder.
+void SplitTrackOutput(const QString& Output, QString& Folder, QString& Pattern);

@@ -1,0 +1,184 @@
+// TMainFrm: the "Tracks" list beside the summary: ranges marked one after the other,
+// renamed, reordered and removed; a rip with tracks writes one MP3 for each.
+#include "ui/main/main_frm.h"
+
+#include "app/common.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeWidget>
+
+namespace {
+constexpr int64_t kTicksPerMs = 10000;
+enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
+} // namespace
+
+void TMainFrm::BuildTrackListArea() {
+    TrackListGroup = new QGroupBox(QStringLiteral("Tracks"), this);
+    TrackListGroup->setObjectName(QStringLiteral("TrackListGroup"));
+    TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10, 6, TrackListWidth, 382);
+    TrackListGroup->setToolTip(
+        QStringLiteral("With tracks, Rip! writes one MP3 for each, numbered and tagged, into "
+                       "the output file's folder"));
+
+    TrackListView = new QTreeWidget(TrackListGroup);
+    TrackListView->setObjectName(QStringLiteral("TrackListView"));
+    TrackListView->setGeometry(8, 22, TrackListWidth - 16, 318);
+    TrackListView->setColumnCount(4);
+    TrackListView->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Title"),
+                                    QStringLiteral("Start"), QStringLiteral("Length")});
+    TrackListView->setRootIsDecorated(false);
+    TrackListView->setUniformRowHeights(true);
+    TrackListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Only the title is edited, whichever column was clicked.
+    TrackListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QHeaderView* header = TrackListView->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(tcTitle, QHeaderView::Stretch);
+    for (int column : {tcNumber, tcStart, tcLength})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+
+    const int top = 346, height = 26;
+    AddRangeBtn = new QPushButton(QStringLiteral("Add ran&ge"), TrackListGroup);
+    AddRangeBtn->setObjectName(QStringLiteral("AddRangeBtn"));
+    AddRangeBtn->setGeometry(8, top, 70, height);
+    AddRangeBtn->setToolTip(QStringLiteral("Add the range from the start to the end marker as "
+                                           "a track"));
+    RenameTrackBtn = new QPushButton(QStringLiteral("Rena&me"), TrackListGroup);
+    RenameTrackBtn->setGeometry(81, top, 54, height);
+    RenameTrackBtn->setToolTip(QStringLiteral("Rename the chosen track (or double-click it)"));
+    RemoveTrackBtn = new QPushButton(QStringLiteral("Remo&ve"), TrackListGroup);
+    RemoveTrackBtn->setGeometry(138, top, 54, height);
+    RemoveTrackBtn->setToolTip(QStringLiteral("Remove the chosen tracks (Delete)"));
+    TrackUpBtn = new QPushButton(QStringLiteral("\u25B2"), TrackListGroup);
+    TrackUpBtn->setGeometry(196, top, 22, height);
+    TrackUpBtn->setToolTip(QStringLiteral("Move the chosen track up"));
+    TrackDownBtn = new QPushButton(QStringLiteral("\u25BC"), TrackListGroup);
+    TrackDownBtn->setGeometry(220, top, 22, height);
+    TrackDownBtn->setToolTip(QStringLiteral("Move the chosen track down"));
+    for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, TrackUpBtn, TrackDownBtn})
+        b->setFocusPolicy(Qt::TabFocus);
+
+    auto on = [this](auto member) {
+        return [this, member] { Guarded([&] { (this->*member)(); }); };
+    };
+    connect(AddRangeBtn, &QPushButton::clicked, this, on(&TMainFrm::AddRangeBtnClick));
+    connect(RenameTrackBtn, &QPushButton::clicked, this, on(&TMainFrm::RenameTrackBtnClick));
+    connect(RemoveTrackBtn, &QPushButton::clicked, this, on(&TMainFrm::RemoveTrackBtnClick));
+    connect(TrackUpBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackUpBtnClick));
+    connect(TrackDownBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackDownBtnClick));
+    auto* remove = new QShortcut(QKeySequence::Delete, TrackListView);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, on(&TMainFrm::RemoveTrackBtnClick));
+    connect(TrackListView, &QTreeWidget::itemDoubleClicked, this,
+            on(&TMainFrm::RenameTrackBtnClick));
+    connect(TrackListView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
+        Guarded([&] {
+            TrackListViewEdited(TrackListView->indexOfTopLevelItem(item), item->text(tcTitle));
+        });
+    });
+}
+
+void TMainFrm::ShowTrackList() {
+    // Rebuilt whole: numbers and default titles follow every change of order.
+    const QSignalBlocker quiet(TrackListView);
+    const int current = TrackListView->currentIndex().row();
+    TrackListView->clear();
+    for (size_t k = 0; k < FTrackList.Tracks.size(); ++k) {
+        const TTrackEntry& t = FTrackList.Tracks[k];
+        auto* item = new QTreeWidgetItem(TrackListView);
+        item->setText(tcNumber, QString::number(k + 1));
+        item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), FTrackListChapters)
+                                                 : t.Title);
+        if (t.Title.isEmpty())
+            item->setForeground(tcTitle, palette().color(QPalette::Disabled, QPalette::Text));
+        item->setText(tcStart, FormatTimeText(t.Start / kTicksPerMs));
+        item->setText(tcLength, FormatTimeText((t.End - t.Start) / kTicksPerMs));
+        item->setToolTip(tcTitle, item->text(tcTitle));
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    }
+    if (current >= 0 && current < TrackListView->topLevelItemCount())
+        TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
+    TrackListGroup->setTitle(FTrackList.Tracks.empty()
+                                 ? QStringLiteral("Tracks")
+                                 : QStringLiteral("Tracks (%1)").arg(FTrackList.Tracks.size()));
+}
+
+void TMainFrm::ClearTrackList() {
+    FTrackList = TTrackList();
+    FTrackListChapters = false;
+    ShowTrackList();
+}
+
+void TMainFrm::AddRangeBtnClick() {
+    if (!IsIdle() || FDurationMs == 0 || FEndMs <= FStartMs)
+        return;
+    TTrackEntry track;
+    track.Start = FStartMs * kTicksPerMs;
+    track.End = FEndMs * kTicksPerMs;
+    FTrackList.Tracks.push_back(track);
+    ShowTrackList();
+    TrackListView->setCurrentItem(
+        TrackListView->topLevelItem(TrackListView->topLevelItemCount() - 1));
+    // The next song most likely starts where this one ends.
+    if (FEndMs < FDurationMs) {
+        FStartMs = FEndMs;
+        FEndMs = FDurationMs;
+        TrackBar->setSelStart(int(FStartMs));
+        TrackBar->setSelEnd(int(FEndMs));
+        FActiveMarker = 2;
+        PlaceMarkers();
+        ShowRangeInfo();
+    }
+}
+
+void TMainFrm::RenameTrackBtnClick() {
+    if (!IsIdle())
+        return;
+    if (QTreeWidgetItem* item = TrackListView->currentItem())
+        TrackListView->editItem(item, tcTitle);
+}
+
+void TMainFrm::TrackListViewEdited(int Row, const QString& Title) {
+    if (Row < 0 || Row >= int(FTrackList.Tracks.size()))
+        return;
+    // A title emptied or left as the default stays the default, which follows the number.
+    QString title = Title.trimmed().left(TagTextMax);
+    if (title == DefaultTrackTitle(Row + 1, FTrackListChapters))
+        title.clear();
+    FTrackList.Tracks[size_t(Row)].Title = title;
+    QMetaObject::invokeMethod(
+        this, [this] { ShowTrackList(); }, Qt::QueuedConnection);
+}
+
+void TMainFrm::RemoveTrackBtnClick() {
+    if (!IsIdle())
+        return;
+    std::vector<int> rows;
+    for (QTreeWidgetItem* item : TrackListView->selectedItems())
+        rows.push_back(TrackListView->indexOfTopLevelItem(item));
+    std::sort(rows.rbegin(), rows.rend());
+    for (int row : rows)
+        FTrackList.Tracks.erase(FTrackList.Tracks.begin() + row);
+    ShowTrackList();
+}
+
+void TMainFrm::TrackUpBtnClick() {
+    const int row = TrackListView->currentIndex().row();
+    if (!IsIdle() || row < 1 || row >= int(FTrackList.Tracks.size()))
+        return;
+    std::swap(FTrackList.Tracks[size_t(row)], FTrackList.Tracks[size_t(row - 1)]);
+    ShowTrackList();
+    TrackListView->setCurrentItem(TrackListView->topLevelItem(row - 1));
+}
+
+void TMainFrm::TrackDownBtnClick() {
+    const int row = TrackListView->currentIndex().row();
+    if (!IsIdle() || row < 0 || row + 1 >= int(FTrackList.Tracks.size()))
+        return;
+    std::swap(FTrackList.Tracks[size_t(row)], FTrackList.Tracks[size_t(row + 1)]);
+    ShowTrackList();
+    TrackListView->setCurrentItem(TrackListView->topLevelItem(row + 1));
+}

@@ -1,0 +1,187 @@
+// A source split into tracks by the command line, run as the built program: every track
+// read back with FFmpeg, and the tracks joined end to end compared with the source's own
+// decoded sound, sample for sample across every boundary.
+
+#include "rip_test_util.h"
+
+#include "platform/media/media_audio_stream.h"
+#include "support/decoded_audio.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kRate = 48000;
+
+// Sample n plays at n / rate: a boundary at `ticks` (100 ns) is the first sample at or
+// after it.
+int64_t SampleAt(int64_t ticks) {
+    return (ticks * kRate + 9999999) / 10000000;
+}
+
+// mm:ss:ff of a cue sheet, in 100-ns units.
+int64_t CueTicks(int minutes, int seconds, int frames) {
+    return (int64_t(minutes) * 60 + seconds) * 10000000 + int64_t(frames) * 10000000 / 75;
+}
+
+double Correlation(const int16_t* a, const int16_t* b, size_t count) {
+    double ab = 0, aa = 0, bb = 0;
+    for (size_t i = 0; i < count; ++i) {
+        ab += double(a[i]) * b[i];
+        aa += double(a[i]) * a[i];
+        bb += double(b[i]) * b[i];
+    }
+    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0;
+}
+
+struct TJoinedTracks {
+    std::vector<int16_t> samples; // stereo, the tracks one after the other
+    std::vector<int64_t> boundaries; // frame index in `samples` where each later track starts
+};
+
+// Decodes the tracks and checks what each one must hold: its exact length and its tags.
+TJoinedTracks DecodeTracks(const QStringList& files, const std::vector<int64_t>& lengths,
+                           const QStringList& titles) {
+    TJoinedTracks joined;
+    for (int k = 0; k < files.size(); ++k) {
+        SCOPED_TRACE(files[k].toStdString());
+        const DecodedAudio mp3 = DecodeAudioFile(files[k]);
+        EXPECT_TRUE(mp3.ok) << mp3.error.toStdString();
+        EXPECT_EQ(mp3.sampleRate, kRate);
+        EXPECT_EQ(mp3.channels, 2);
+        EXPECT_EQ(mp3.frames(), lengths[size_t(k)]);
+        EXPECT_EQ(mp3.tags.value(QStringLiteral("track")),
+                  QStringLiteral("%1/%2").arg(k + 1).arg(files.size()));
+        EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), titles[k]);
+        if (k > 0)
+            joined.boundaries.push_back(int64_t(joined.samples.size()) / 2);
+        joined.samples.insert(joined.samples.end(), mp3.samples.begin(), mp3.samples.end());
+    }
+    return joined;
+}
+
+// The joined tracks against the source's sound from `firstSample` on: each boundary sits
+// exactly where it belongs (searched +-300 samples), the sound around it correlates above
+// 0.999 with the source, and the largest error there is no larger than the largest error
+// well inside the tracks (no click).
+void ExpectSeamless(const TJoinedTracks& joined, const TSourceSound& source, int64_t firstSample) {
+    const int64_t at = firstSample - source.firstSample;
+    const int64_t frames = int64_t(joined.samples.size()) / 2;
+    ASSERT_GE(at, 0);
+    ASSERT_LE(at + frames, source.frames());
+    const int16_t* reference = source.samples.data() + at * 2;
+    auto largestError = [&](int64_t from, int64_t to) {
+        int worst = 0;
+        for (int64_t i = from * 2; i < to * 2; ++i)
+            worst = std::max(worst, std::abs(int(joined.samples[size_t(i)]) - reference[i]));
+        return worst;
+    };
+    constexpr int64_t kWindow = 1152;
+    int interior = 0;
+    int64_t previous = 0;
+    for (int64_t b : joined.boundaries) {
+        interior = std::max(interior, largestError(previous + 3 * kWindow, b - 3 * kWindow));
+        previous = b;
+    }
+    interior = std::max(interior, largestError(previous + 3 * kWindow, frames - 3 * kWindow));
+    for (int64_t b : joined.boundaries) {
+        SCOPED_TRACE(b);
+        const std::vector<int16_t> around(joined.samples.begin() + (b - kWindow) * 2,
+                                          joined.samples.begin() + (b + kWindow) * 2);
+        double score = 0;
+        const int64_t found = FindBestOffset(source.samples, around, 2, at + b - kWindow - 300,
+                                             at + b - kWindow + 300, &score, 2 * kWindow);
+        EXPECT_EQ(found, at + b - kWindow);
+        const double c = Correlation(around.data(), reference + (b - kWindow) * 2, around.size());
+        EXPECT_GT(c, 0.999);
+        EXPECT_LE(largestError(b - kWindow, b + kWindow), interior);
+        std::printf("boundary at %lld: correlation %.6f, largest error %d (inside %d)\n",
+                    (long long)b, c, largestError(b - kWindow, b + kWindow), interior);
+    }
+}
+
+const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
+                               QStringLiteral("--bitrate"),    QStringLiteral("320"),
+                               QStringLiteral("--mode"),       QStringLiteral("stereo"),
+                               QStringLiteral("--quiet")};
+
+} // namespace
+
+TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
+    const QString dir = FreshDir(QStringLiteral("cue"));
+    const QString cue = dir + QStringLiteral("/concert.cue");
+    // Boundaries inside the tones (not the silent quarters); an INDEX 00 pregap stays with
+    // the track before; a title with a slash must not make a folder.
+    ASSERT_TRUE(WriteFile(cue, "REM GENRE Rock\r\n"
+                               "REM DATE 2024\r\n"
+                               "PERFORMER \"The Band\"\r\n"
+                               "TITLE \"Live at the Hall\"\r\n"
+                               "FILE \"concert.wav\" WAVE\r\n"
+                               "  TRACK 01 AUDIO\r\n"
+                               "    TITLE \"Intro\"\r\n"
+                               "    INDEX 01 00:01:20\r\n"
+                               "  TRACK 02 AUDIO\r\n"
+                               "    TITLE \"Call/Response\"\r\n"
+                               "    INDEX 01 00:02:40\r\n"
+                               "  TRACK 03 AUDIO\r\n"
+                               "    INDEX 00 00:03:50\r\n"
+                               "    INDEX 01 00:04:11\r\n"
+                               "  TRACK 04 AUDIO\r\n"
+                               "    TITLE \"Ballad\"\r\n"
+                               "    PERFORMER \"Guest\"\r\n"
+                               "    INDEX 01 00:05:55\r\n"
+                               "  TRACK 05 AUDIO\r\n"
+                               "    TITLE \"Encore\"\r\n"
+                               "    INDEX 01 00:07:37\r\n"));
+    const QString out = dir + QStringLiteral("/tracks/");
+    const QString source = FixturePath("dvd_ac3_stereo.vob");
+    const TProgramRun run = RunSonavel(QStringList{QStringLiteral("--rip"), source,
+                                                   QStringLiteral("--tracks"), cue,
+                                                   QStringLiteral("-o"), out} +
+                                       kEncoding);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    const QStringList titles = {QStringLiteral("Intro"), QStringLiteral("Call/Response"),
+                                QStringLiteral("Track 3"), QStringLiteral("Ballad"),
+                                QStringLiteral("Encore")};
+    const QStringList names = {QStringLiteral("01 - Intro.mp3"),
+                               QStringLiteral("02 - Call_Response.mp3"),
+                               QStringLiteral("03 - Track 3.mp3"), QStringLiteral("04 - Ballad.mp3"),
+                               QStringLiteral("05 - Encore.mp3")};
+    EXPECT_EQ(FilesIn(out), names);
+    QStringList files;
+    for (const QString& name : names)
+        files << out + name;
+
+    const TSourceSound sound = ReadSourceSound(source, kRate);
+    ASSERT_GT(sound.frames(), 0);
+    // The last track ends where the source ends, as the media layer gives its length.
+    TMediaAudioStream stream;
+    stream.SetOutputFormat(TPcmFormat{kRate, 0, 16});
+    ASSERT_EQ(stream.Open(source), media::S_OK);
+    const std::vector<int64_t> starts = {SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
+                                         SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
+                                         SampleAt(CueTicks(0, 7, 37)),
+                                         SampleAt(stream.Duration())};
+    std::vector<int64_t> lengths;
+    for (size_t k = 0; k + 1 < starts.size(); ++k)
+        lengths.push_back(starts[k + 1] - starts[k]);
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles);
+    EXPECT_EQ(int64_t(joined.samples.size()) / 2, starts.back() - starts.front());
+    ExpectSeamless(joined, sound, starts.front());
+
+    const DecodedAudio ballad = DecodeAudioFile(files[3]);
+    EXPECT_EQ(ballad.tags.value(QStringLiteral("artist")), QStringLiteral("Guest"));
+    const DecodedAudio intro = DecodeAudioFile(files[0]);
+    EXPECT_EQ(intro.tags.value(QStringLiteral("artist")), QStringLiteral("The Band"));
+    EXPECT_EQ(intro.tags.value(QStringLiteral("album")), QStringLiteral("Live at the Hall"));
+    EXPECT_EQ(intro.tags.value(QStringLiteral("genre")), QStringLiteral("Rock"));
+    EXPECT_EQ(intro.tags.value(QStringLiteral("date")), QStringLiteral("2024"));
+}

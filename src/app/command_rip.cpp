@@ -136,10 +136,11 @@ int TCommandRip::Execute() {
     in.FileName = sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
-        // Only the rate is asked for: width and channels stay the stream's, and a stream
-        // already at that rate passes unconverted.
-        if (ResampleInInput)
-            in.FormatOverride = int64_t(OutputSampleRate()) << 32;
+        // The rate and float samples are asked for: channels stay the stream's, and the
+        // encoder takes the decoder's precision without a 16-bit requantisation (whose
+        // noise floor it would spend time coding).
+        in.FormatOverride = TStreamAudioIn::MakeFormatOverride(
+            ResampleInInput ? OutputSampleRate() : 0, TAudioInput::FloatBits);
         in.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

@@ -74,9 +74,7 @@ private:
 
 } // namespace
 
-TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {
-    ResampleInInput = qEnvironmentVariableIntValue("SONAVEL_LAME_RESAMPLE") == 0;
-}
+TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {}
 
 int TCommandRip::Fail(const QString& Why) const {
     std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
@@ -136,11 +134,12 @@ int TCommandRip::Execute() {
     in.FileName = sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
-        // The rate and float samples are asked for: channels stay the stream's, and the
-        // encoder takes the decoder's precision without a 16-bit requantisation (whose
-        // noise floor it would spend time coding).
-        in.FormatOverride = TStreamAudioIn::MakeFormatOverride(
-            ResampleInInput ? OutputSampleRate() : 0, TAudioInput::FloatBits);
+        // The rate and float samples are asked for: channels stay the stream's, the
+        // decoder's resampler is cheaper than the encoder's, and the encoder takes the
+        // decoder's precision without a 16-bit requantisation (whose noise floor it
+        // would spend time coding).
+        in.FormatOverride =
+            TStreamAudioIn::MakeFormatOverride(OutputSampleRate(), TAudioInput::FloatBits);
         in.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

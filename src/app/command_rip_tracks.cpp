@@ -63,7 +63,8 @@ int TCommandRipTracks::Execute() {
         probe.FileName = sourcePath;
         probe.AudioTrack = FOptions.AudioTrack;
         try {
-            probe.FormatOverride = int64_t(settings.OutputSampleRate()) << 32;
+            probe.FormatOverride = TStreamAudioIn::MakeFormatOverride(settings.OutputSampleRate(),
+                                                                      TAudioInput::FloatBits);
             probe.OpenSource();
         } catch (const EAudioReadError& e) {
             if (e.ErrorCode == media::MS_E_NOSTREAM)

@@ -78,9 +78,10 @@ void TTrackRun::StartTrack(int Index) {
         FInput = std::make_unique<TStreamAudioIn>();
         FInput->FileName = Source;
         FInput->AudioTrack = AudioTrack;
-        // Only the rate is asked for: the neighbouring sound is counted in the encoder's
-        // samples, and the encoder never resamples.
-        FInput->FormatOverride = int64_t(SampleRate) << 32;
+        // At the encoder's rate, so the neighbouring sound is counted in the encoder's
+        // samples and the encoder never resamples; floats, as every rip takes them.
+        FInput->FormatOverride =
+            TStreamAudioIn::MakeFormatOverride(SampleRate, TAudioInput::FloatBits);
         FInput->OpenSource();
         TAudioFileReader& reader = *FInput->Reader();
         FFirstSample = reader.TimeToSample(job.Start);

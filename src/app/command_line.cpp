@@ -181,6 +181,7 @@ QString UsageText() {
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
         "               [--audio-track N] [--force] [--quiet]\n"
+        "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
         "       sonavel --list-tracks SOURCE\n"
         "       sonavel --help | --version\n"
         "\n"
@@ -200,6 +201,12 @@ QString UsageText() {
         "  --title, --artist, --album, --year, --comment, --genre TEXT\n"
         "                       ID3 tag texts (255 characters at most each)\n"
         "  --audio-track N      the N-th audio stream, as --list-tracks numbers them\n"
+        "  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,\n"
+        "                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];\n"
+        "                       the tracks play back one after the other without a gap\n"
+        "                       -o is then a folder (ending in /) or a name pattern:\n"
+        "                       %n number, %t title, %a artist, %A album\n"
+        "                       (default: \"%n - %t.mp3\" beside the source)\n"
         "  --force              replace an existing OUTPUT\n"
         "  -q, --quiet          print nothing but errors\n"
         "  --list-tracks SOURCE list SOURCE's audio streams\n"
@@ -213,6 +220,7 @@ QString UsageText() {
         "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
         "  sonavel --list-tracks VTS_02_1.VOB\n"
         "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
+        "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"
         "\n"
         "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
 }

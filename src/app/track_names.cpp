@@ -69,7 +69,7 @@ QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
     name = Safe(name).trimmed();
     QString extension = QStringLiteral(".mp3");
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot > 0 && name.size() - dot <= 5) {
+    if (dot >= 0 && name.size() - dot >= 2 && name.size() - dot <= 5) {
         extension = name.mid(dot);
         name.truncate(dot);
     }

@@ -41,7 +41,7 @@ double Correlation(const int16_t* a, const int16_t* b, size_t count) {
 }
 
 struct TJoinedTracks {
-    std::vector<int16_t> samples; // stereo, the tracks one after the other
+    std::vector<int16_t> samples;    // stereo, the tracks one after the other
     std::vector<int64_t> boundaries; // frame index in `samples` where each later track starts
 };
 
@@ -141,20 +141,20 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
                                "    INDEX 01 00:07:37\r\n"));
     const QString out = dir + QStringLiteral("/tracks/");
     const QString source = FixturePath("dvd_ac3_stereo.vob");
-    const TProgramRun run = RunSonavel(QStringList{QStringLiteral("--rip"), source,
-                                                   QStringLiteral("--tracks"), cue,
-                                                   QStringLiteral("-o"), out} +
-                                       kEncoding);
+    const TProgramRun run =
+        RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"), cue,
+                               QStringLiteral("-o"), out} +
+                   kEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
     const QStringList titles = {QStringLiteral("Intro"), QStringLiteral("Call/Response"),
                                 QStringLiteral("Track 3"), QStringLiteral("Ballad"),
                                 QStringLiteral("Encore")};
-    const QStringList names = {QStringLiteral("01 - Intro.mp3"),
-                               QStringLiteral("02 - Call_Response.mp3"),
-                               QStringLiteral("03 - Track 3.mp3"), QStringLiteral("04 - Ballad.mp3"),
-                               QStringLiteral("05 - Encore.mp3")};
+    const QStringList names = {
+        QStringLiteral("01 - Intro.mp3"), QStringLiteral("02 - Call_Response.mp3"),
+        QStringLiteral("03 - Track 3.mp3"), QStringLiteral("04 - Ballad.mp3"),
+        QStringLiteral("05 - Encore.mp3")};
     EXPECT_EQ(FilesIn(out), names);
     QStringList files;
     for (const QString& name : names)
@@ -168,8 +168,7 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     ASSERT_EQ(stream.Open(source), media::S_OK);
     const std::vector<int64_t> starts = {SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
                                          SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
-                                         SampleAt(CueTicks(0, 7, 37)),
-                                         SampleAt(stream.Duration())};
+                                         SampleAt(CueTicks(0, 7, 37)), SampleAt(stream.Duration())};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
@@ -184,4 +183,60 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     EXPECT_EQ(intro.tags.value(QStringLiteral("album")), QStringLiteral("Live at the Hall"));
     EXPECT_EQ(intro.tags.value(QStringLiteral("genre")), QStringLiteral("Rock"));
     EXPECT_EQ(intro.tags.value(QStringLiteral("date")), QStringLiteral("2024"));
+}
+
+TEST(TrackSplit, AFailingTrackStopsTheRunAndBadListsWriteNothing) {
+    const QString dir = FreshDir(QStringLiteral("fail"));
+    const QString out = FreshDir(QStringLiteral("failout"));
+    const QString list = dir + QStringLiteral("/list.txt");
+    // Plain times; the third track is the only one too large for the file size limit.
+    ASSERT_TRUE(WriteFile(list, "# start end title\n"
+                                "0.5 1.5 One\n"
+                                "1.5 2.5 Two\n"
+                                "2.5 8.5 Three\n"
+                                "8.5 9.5 Four\n"));
+    const QString source = FixturePath("dvd_ac3_stereo.vob");
+    const QStringList args = QStringList{QStringLiteral("--rip"),    source,
+                                         QStringLiteral("--tracks"), list,
+                                         QStringLiteral("-o"),       out + QStringLiteral("/")} +
+                             kEncoding;
+    const TProgramRun run =
+        RunSonavel(args, {QStringLiteral("prlimit"), QStringLiteral("--fsize=100000")});
+    EXPECT_EQ(run.exitCode, 1);
+    const QString err = run.err.trimmed();
+    EXPECT_FALSE(err.contains(u'\n')) << err.toStdString();
+    EXPECT_TRUE(err.startsWith(QStringLiteral("sonavel: track 3 of 4 (\"Three\") failed: ")))
+        << err.toStdString();
+    EXPECT_TRUE(err.endsWith(QStringLiteral("tracks 1 to 2 were written"))) << err.toStdString();
+    const QStringList written = {QStringLiteral("01 - One.mp3"), QStringLiteral("02 - Two.mp3")};
+    EXPECT_EQ(FilesIn(out), written);
+    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/02 - Two.mp3")).frames(), kRate);
+
+    // Everything that can be checked before the first track is: nothing is written.
+    const QString bad = FreshDir(QStringLiteral("badlists"));
+    const QString o = QStringLiteral("-o");
+    auto tracks = [&](const QByteArray& text, const QStringList& more = {}) {
+        static int n = 0;
+        const QString path = dir + QStringLiteral("/bad%1.txt").arg(++n);
+        EXPECT_TRUE(WriteFile(path, text));
+        return QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"), path} +
+               more;
+    };
+    ExpectCleanFailure(tracks("FILE \"a.wav\" WAVE\nTRACK 01 AUDIO\nTITLE \"x\"\n", {o, bad + "/"}),
+                       bad);
+    ExpectCleanFailure(tracks("1 2 A\n12 13 Past the end\n", {o, bad + "/"}), bad);
+    ExpectCleanFailure(tracks("hello world\n", {o, bad + "/"}), bad);
+    ExpectCleanFailure(tracks("", {o, bad + "/"}), bad);
+    ExpectCleanFailure({QStringLiteral("--rip"), source, QStringLiteral("--tracks"),
+                        dir + QStringLiteral("/missing.cue"), o, bad + "/"},
+                       bad);
+    // Two tracks the pattern would give one name; a name that exists without --force.
+    ExpectCleanFailure(
+        tracks("1 2 A\n2 3 B\n", {o, bad + QStringLiteral("/%A.mp3"), QStringLiteral("--album"),
+                                  QStringLiteral("Live")}),
+        bad);
+    ASSERT_TRUE(WriteFile(bad + QStringLiteral("/02 - B.mp3"), "mine"));
+    ExpectCleanFailure(tracks("1 2 A\n2 3 B\n", {o, bad + "/"}), bad,
+                       {QStringLiteral("02 - B.mp3")});
+    EXPECT_EQ(ReadFile(bad + QStringLiteral("/02 - B.mp3")), QByteArray("mine"));
 }

@@ -1,0 +1,114 @@
+// Track lists as people write them, and the file names they turn into: what a hostile or
+// careless title can do to a name, and what a cue sheet from another tool holds.
+
+#include "app/track_list.h"
+#include "app/track_names.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int64_t kSecond = 10000000;
+
+TTrackNameFields Fields(int number, const QString& title) {
+    return {number, 12, title, QStringLiteral("Art"), QStringLiteral("Alb")};
+}
+
+} // namespace
+
+TEST(TrackNames, NoTitleLeavesTheFolderOrHidesTheFile) {
+    EXPECT_EQ(TrackFileName(DefaultTrackPattern, Fields(3, QStringLiteral("Song"))),
+              QStringLiteral("03 - Song.mp3"));
+    EXPECT_EQ(TrackFileName(QStringLiteral("%a/%A %n%%"), Fields(7, QString())),
+              QStringLiteral("Art_Alb 07%.mp3"));
+    const QString hostile[] = {QStringLiteral(".."),
+                               QStringLiteral("../../etc/passwd"),
+                               QStringLiteral("/abs"),
+                               QStringLiteral("a\\b:c*d?e\"f<g>h|i"),
+                               QStringLiteral("tab\there\nnewline"),
+                               QStringLiteral(".hidden")};
+    for (const QString& title : hostile) {
+        const QString name = TrackFileName(QStringLiteral("%t"), Fields(1, title));
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(name.contains(u'/'));
+        EXPECT_FALSE(name.startsWith(u'.'));
+        EXPECT_EQ(QDir(QStringLiteral("/music")).filePath(name),
+                  QDir::cleanPath(QStringLiteral("/music/") + name));
+        for (QChar c : name)
+            EXPECT_GE(c.unicode(), 0x20);
+    }
+    // A very long title is cut at a whole character, the extension kept.
+    const QString longTitle =
+        QString(150, u'x') + QString::fromUtf8("\xF0\x9F\x8E\xB8") + QString(100, u'y');
+    const QString name = TrackFileName(QStringLiteral("%t.mp3"), Fields(1, longTitle));
+    EXPECT_LE(name.toUtf8().size(), 200);
+    EXPECT_TRUE(name.endsWith(QStringLiteral(".mp3")));
+    EXPECT_FALSE(name.toUtf8().contains(QByteArray("\xEF\xBF\xBD"))); // no broken character
+    // An empty name falls back to the number.
+    EXPECT_EQ(TrackFileName(QStringLiteral("%A.mp3"), {2, 3, {}, {}, {}}),
+              QStringLiteral("02.mp3"));
+}
+
+TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
+    // Latin-1 from an old tool, CR LF, an INDEX 00 pregap, quoted and bare values.
+    const TTrackList cue =
+        ParseTrackList(QByteArray("REM GENRE Jazz\r\nREM DATE 1999\r\n"
+                                  "PERFORMER \"Trio\"\r\nTITLE Caf\xE9 Live\r\n"
+                                  "FILE \"x.flac\" WAVE\r\n"
+                                  "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n"
+                                  "    INDEX 01 00:00:00\r\n"
+                                  "  TRACK 02 AUDIO\r\n    PERFORMER \"Guest\"\r\n"
+                                  "    INDEX 00 01:58:70\r\n"
+                                  "    INDEX 01 02:01:37\r\n"));
+    EXPECT_EQ(cue.Album, QStringLiteral("Caf\u00E9 Live"));
+    EXPECT_EQ(cue.Performer, QStringLiteral("Trio"));
+    EXPECT_EQ(cue.Year, QStringLiteral("1999"));
+    EXPECT_EQ(cue.Genre, QStringLiteral("Jazz"));
+    ASSERT_EQ(cue.Tracks.size(), 2u);
+    const int64_t second = (2 * 60 + 1) * kSecond + 37 * kSecond / 75;
+    EXPECT_EQ(cue.Tracks[0].End, second); // the pregap plays as the end of track 1
+    EXPECT_EQ(cue.Tracks[1].Start, second);
+    EXPECT_EQ(cue.Tracks[1].End, 0); // to the end of the source
+    EXPECT_EQ(cue.Tracks[1].Performer, QStringLiteral("Guest"));
+
+    // UTF-8 with a byte order mark; a title may be quoted to start with a number.
+    TTrackList times = ParseTrackList(QByteArray("\xEF\xBB\xBF# set list\n"
+                                                 "0:00 Opening\n"
+                                                 "1:30.5 3:00 \"1999\"\n"
+                                                 "  3:00  \n"
+                                                 "4:10 Fin \xE2\x80\x93 encore\n"));
+    ASSERT_EQ(times.Tracks.size(), 4u);
+    EXPECT_EQ(times.Tracks[0].End, 90500 * int64_t(10000));
+    EXPECT_EQ(times.Tracks[1].Title, QStringLiteral("1999"));
+    EXPECT_EQ(times.Tracks[2].Title, QString());
+    EXPECT_EQ(times.Tracks[2].End, 250 * kSecond);
+    EXPECT_EQ(times.Tracks[3].Title, QStringLiteral("Fin \u2013 encore"));
+    ResolveTrackEnds(times, 300 * kSecond);
+    EXPECT_EQ(times.Tracks[3].End, 300 * kSecond);
+
+    // What cannot be ripped is said with its line.
+    auto error = [](const QByteArray& text) {
+        try {
+            TTrackList list = ParseTrackList(text);
+            ResolveTrackEnds(list, 60 * kSecond);
+        } catch (const ETrackListError& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(error("TRACK 01 AUDIO\nINDEX 01 00:10:00\nTRACK 02 AUDIO\nINDEX 01 00:05:00\n"),
+              QStringLiteral("track 2 starts before track 1 ends"));
+    EXPECT_EQ(error("FILE a WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nFILE b WAVE\n"),
+              QStringLiteral("line 4: a cue sheet of more than one FILE cannot be split from "
+                             "one source"));
+    EXPECT_EQ(error("TRACK 01 AUDIO\nINDEX 01 00:61:00\n"),
+              QStringLiteral("line 2: '00:61:00' is not a time of the form mm:ss:ff"));
+    EXPECT_EQ(error("5 3 Backwards\n"), QStringLiteral("line 1: the end is not after the start"));
+    EXPECT_EQ(error("10 Ten\n5 Five\n"),
+              QStringLiteral("line 1: without an end, the next track must start later"));
+    EXPECT_EQ(error("10 70 Long\n"),
+              QStringLiteral("track 1: it ends at 0:01:10.0, after the end of the source "
+                             "(0:01:00.0)"));
+}

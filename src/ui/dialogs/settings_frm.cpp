@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/reports.h"
+#include "ui/dialogs/single_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace {
@@ -82,10 +84,18 @@ void LoadHistory(QComboBox* combo, const QString& fileName) {
     combo->setEditText(shown);
 }
 
+// The tag fields that remember their entries, each in its list file in HistoryDir().
 struct THistoryField {
     QComboBox* combo;
     const char* file;
 };
+
+std::array<THistoryField, 4> HistoryFields(const TsettingsFrm& form) {
+    return {{{form.albumEdit, "album.lst"},
+             {form.authorEdit, "author.lst"},
+             {form.YearEdit, "Year.lst"},
+             {form.copyrightEdit, "Copyright.lst"}}};
+}
 } // namespace
 
 TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
@@ -121,8 +131,6 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(10);
 
-    if (BitrateTable.front() == 0) // the dialog may be made before start-up fills it
-        FillBitrateTable();
     QStringList bitrates;
     for (int32_t rate : BitrateTable)
         bitrates.append(QStringLiteral("%1 kbps").arg(rate));
@@ -169,9 +177,8 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* modeGroup = new QGroupBox(QStringLiteral("Channel Mode"), page);
     auto* modeBox = new QVBoxLayout(modeGroup);
     ChannelModeSel = PickList(modeGroup);
-    // The captions are stored and shown elsewhere exactly as they stand.
-    ChannelModeSel->addItems({QStringLiteral("Dual Channels"), QStringLiteral("Stero"),
-                              QStringLiteral("Joint Stero"), QStringLiteral("Mono")});
+    for (const char* caption : ChannelModeCaptions)
+        ChannelModeSel->addItem(QString::fromLatin1(caption));
     modeBox->addWidget(ChannelModeSel);
 
     box->addWidget(bitrateGroup);
@@ -236,13 +243,9 @@ void TsettingsFrm::showEvent(QShowEvent* e) {
 void TsettingsFrm::FormActivate() {
     if (PageControl1->currentWidget() != id3Page)
         return;
-    const THistoryField fields[] = {{albumEdit, "album.lst"},
-                                    {authorEdit, "author.lst"},
-                                    {YearEdit, "Year.lst"},
-                                    {copyrightEdit, "Copyright.lst"}};
     FUnsavedLists.clear(); // the lists are their files again
     try {
-        for (const THistoryField& f : fields)
+        for (const THistoryField& f : HistoryFields(*this))
             LoadHistory(f.combo, HistoryDir() + QLatin1String(f.file));
     } catch (const Exception& e) {
         // Closing the report activates the dialog again; one report per showing is
@@ -256,11 +259,7 @@ void TsettingsFrm::FormActivate() {
 
 void TsettingsFrm::skinButton2Click() {
     if (PageControl1->currentWidget() == id3Page) {
-        const THistoryField fields[] = {{albumEdit, "album.lst"},
-                                        {authorEdit, "author.lst"},
-                                        {YearEdit, "Year.lst"},
-                                        {copyrightEdit, "Copyright.lst"}};
-        for (const THistoryField& f : fields) {
+        for (const THistoryField& f : HistoryFields(*this)) {
             const QString text = f.combo->currentText();
             const bool added = !text.isEmpty() && f.combo->findText(text, Qt::MatchFixedString) < 0;
             if (added)
@@ -356,17 +355,6 @@ void TsettingsFrm::ReadTagPage(TCurrentTag& tag) const {
     tag.Year = YearEdit->currentText().left(TagTextMax);
 }
 
-static TsettingsFrm* gSettingsFrm = nullptr;
-
-static void FreeSettingsForm() {
-    delete gSettingsFrm;
-    gSettingsFrm = nullptr;
-}
-
 TsettingsFrm& SettingsForm() {
-    if (!gSettingsFrm) {
-        gSettingsFrm = new TsettingsFrm;
-        qAddPostRoutine(FreeSettingsForm);
-    }
-    return *gSettingsFrm;
+    return SingleForm<TsettingsFrm>();
 }

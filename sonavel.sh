@@ -22,7 +22,9 @@ if [ "${1:-}" = "--package" ]; then
   unpacked=$(mktemp -d)
   trap 'rm -rf "$unpacked"' EXIT
   dpkg-deb -x "$deb" "$unpacked"
-  hardening-check "$unpacked/usr/bin/sonavel" >&2
+  # Control-flow protection needs every linked object marked for it, and Debian 12's own
+  # start files are not, so no program linked there can pass that check.
+  hardening-check --nocfprotection "$unpacked/usr/bin/sonavel" >&2
   echo "$deb"
   exit 0
 fi

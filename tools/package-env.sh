@@ -14,4 +14,9 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 # flags map the tree's own path away (-ffile-prefix-map), whatever folder it is built in.
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+# Stack clash protection joins "all" with newer dpkg; an older one's flags get it here.
+case " $CXXFLAGS " in
+  *" -fstack-clash-protection "*) ;;
+  *) CXXFLAGS="$CXXFLAGS -fstack-clash-protection" ;;
+esac
 export CXXFLAGS LDFLAGS

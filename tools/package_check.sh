@@ -38,7 +38,7 @@ echo "== installed system"
 was_installed=$(dpkg-query -W -f='${Status}' sonavel 2>/dev/null | grep -c 'install ok installed' || true)
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${debs[0]}" >&2
 dpkg-query -W -f='Depends: ${Depends}\nRecommends: ${Recommends}\nSuggests: ${Suggests}\nHomepage: ${Homepage}\nMaintainer: ${Maintainer}\n' sonavel
-hardening-check /usr/bin/sonavel
+hardening-check --nocfprotection /usr/bin/sonavel
 desktop-file-validate /usr/share/applications/sonavel.desktop
 appstreamcli validate --no-net /usr/share/metainfo/org.sonavel.Sonavel.metainfo.xml
 home=$(mktemp -d "$work/home.XXXXXX")

@@ -102,8 +102,8 @@ std::shared_ptr<TDecoderFilter> TMediaGraph::OpenDecoder(TSourceFilter& source, 
     return decoder;
 }
 
-void TMediaGraph::ConnectChain(TSourceFilter& source, const QString& kind,
-                               TDecoderFilter& decoder, TMediaFilter& renderer) {
+void TMediaGraph::ConnectChain(TSourceFilter& source, const QString& kind, TDecoderFilter& decoder,
+                               TMediaFilter& renderer) {
     // The source's output pin for this kind of stream.
     std::shared_ptr<TMediaPin> output;
     std::shared_ptr<IEnumPins> pins;

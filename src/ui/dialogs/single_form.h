@@ -7,8 +7,7 @@
 
 #include <utility>
 
-template <class TForm>
-TForm& SingleForm() {
+template <class TForm> TForm& SingleForm() {
     static TForm* form = nullptr;
     if (!form) {
         form = new TForm;

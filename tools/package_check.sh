@@ -15,14 +15,15 @@ sonavel_ensure_packages "${SONAVEL_PACKAGES[@]}" dpkg-dev fakeroot lintian file 
 
 work=$(mktemp -d /tmp/sonavel-package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
+# The commit is fixed once: work committed meanwhile does not reach the second build.
 commit=$(git rev-parse --short HEAD)
+# An export has no history: the commit's time is passed on.
+epoch=$(git log -1 --format=%ct "$commit")
 debs=()
 for n in 1 2; do
   mkdir -p "$work/tree$n/sonavel-$n"
-  git archive HEAD | tar -x -C "$work/tree$n/sonavel-$n"
-  # An export has no history: the commit's time is passed on.
-  deb=$(cd "$work/tree$n/sonavel-$n" &&
-        SOURCE_DATE_EPOCH=$(git -C "$OLDPWD" log -1 --format=%ct) ./sonavel.sh --package)
+  git archive "$commit" | tar -x -C "$work/tree$n/sonavel-$n"
+  deb=$(cd "$work/tree$n/sonavel-$n" && SOURCE_DATE_EPOCH=$epoch ./sonavel.sh --package)
   debs+=("$work/tree$n/sonavel-$n/$deb")
 done
 echo "== reproducible ($commit)"
@@ -31,6 +32,9 @@ if cmp "${debs[0]}" "${debs[1]}"; then
 else
   echo "the two builds differ" >&2
   command -v diffoscope >/dev/null && diffoscope "${debs[0]}" "${debs[1]}" >&2 || true
+  cp "${debs[0]}" /tmp/sonavel-build1.deb
+  cp "${debs[1]}" /tmp/sonavel-build2.deb
+  echo "kept as /tmp/sonavel-build1.deb and /tmp/sonavel-build2.deb" >&2
   exit 1
 fi
 

@@ -8,6 +8,7 @@
 #     recognising a Video CD .dat by its header and offering Sonavel, --version without
 #     settings), and removes it again unless it was installed before.
 # Run as root on a Debian 12 machine; two full builds take a while on two cores.
+# `tools/package_check.sh --installed FILE.deb` runs step 2 alone on a package at hand.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 source tools/build-env.sh
@@ -15,27 +16,31 @@ sonavel_ensure_packages "${SONAVEL_PACKAGES[@]}" dpkg-dev fakeroot lintian file 
 
 work=$(mktemp -d /tmp/sonavel-package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# The commit is fixed once: work committed meanwhile does not reach the second build.
-commit=$(git rev-parse --short HEAD)
-# An export has no history: the commit's time is passed on.
-epoch=$(git log -1 --format=%ct "$commit")
-debs=()
-for n in 1 2; do
-  mkdir -p "$work/tree$n/sonavel-$n"
-  git archive "$commit" | tar -x -C "$work/tree$n/sonavel-$n"
-  deb=$(cd "$work/tree$n/sonavel-$n" && SOURCE_DATE_EPOCH=$epoch ./sonavel.sh --package)
-  debs+=("$work/tree$n/sonavel-$n/$deb")
-done
-echo "== reproducible ($commit)"
-if cmp "${debs[0]}" "${debs[1]}"; then
-  sha256sum "${debs[0]}" | sed "s#$work/##"
+if [ "${1:-}" = "--installed" ]; then
+  debs=("$(readlink -f "$2")")
 else
-  echo "the two builds differ" >&2
-  command -v diffoscope >/dev/null && diffoscope "${debs[0]}" "${debs[1]}" >&2 || true
-  cp "${debs[0]}" /tmp/sonavel-build1.deb
-  cp "${debs[1]}" /tmp/sonavel-build2.deb
-  echo "kept as /tmp/sonavel-build1.deb and /tmp/sonavel-build2.deb" >&2
-  exit 1
+  # The commit is fixed once: work committed meanwhile does not reach the second build.
+  commit=$(git rev-parse --short HEAD)
+  # An export has no history: the commit's time is passed on.
+  epoch=$(git log -1 --format=%ct "$commit")
+  debs=()
+  for n in 1 2; do
+    mkdir -p "$work/tree$n/sonavel-$n"
+    git archive "$commit" | tar -x -C "$work/tree$n/sonavel-$n"
+    deb=$(cd "$work/tree$n/sonavel-$n" && SOURCE_DATE_EPOCH=$epoch ./sonavel.sh --package)
+    debs+=("$work/tree$n/sonavel-$n/$deb")
+  done
+  echo "== reproducible ($commit)"
+  if cmp "${debs[0]}" "${debs[1]}"; then
+    sha256sum "${debs[0]}" | sed "s#$work/##"
+  else
+    echo "the two builds differ" >&2
+    command -v diffoscope >/dev/null && diffoscope "${debs[0]}" "${debs[1]}" >&2 || true
+    cp "${debs[0]}" /tmp/sonavel-build1.deb
+    cp "${debs[1]}" /tmp/sonavel-build2.deb
+    echo "kept as /tmp/sonavel-build1.deb and /tmp/sonavel-build2.deb" >&2
+    exit 1
+  fi
 fi
 
 echo "== installed system"

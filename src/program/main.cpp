@@ -2,6 +2,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/exception.h"
+#include "platform/termination_signals.h"
 #include "program/command_line.h"
 #include "program/command_list_tracks.h"
 #include "program/command_rip.h"
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // From here on, logging out or Ctrl+C ends the program as the close button does; a
+    // signal that comes before the window exists waits in the notifier's pipe.
+    TTerminationSignals endSignals;
     InitialiseProgram(true);
     TFilterGraph::SetExceptionReporter([](const std::exception& e) { ReportException(e); });
 
@@ -99,6 +103,8 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, AppTitle, ExceptionMessage(e));
         return 1;
     }
+    QObject::connect(&endSignals, &TTerminationSignals::received, mainFrm.get(),
+                     [&mainFrm] { mainFrm->CloseForSignal(); });
     ApplySkin(app);
     mainFrm->show();
     if (!options.Source.isEmpty()) {

@@ -31,6 +31,10 @@ void SplitText(const QString& text, const QString& delimiter, QStringList& list)
 // h:mm:ss.t, cut (never rounded) to the tenth.
 QString FormatTimeText(int64_t ms);
 
+// Seconds ("12.5") or h:mm:ss.t / m:ss.t, to whole milliseconds (the fraction is cut to the
+// millisecond). Returns false for anything else, negative values included.
+bool ParseTimeText(const QString& text, int64_t& ms);
+
 // "%.2f M bytes" of whole kibibytes / 1024, rounded half away from zero, locale separator.
 QString FormatSizeText(int64_t bytes);
 

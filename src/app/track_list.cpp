@@ -1,6 +1,5 @@
 #include "app/track_list.h"
 
-#include "app/command_line.h"
 #include "app/common.h"
 
 #include <QFile>

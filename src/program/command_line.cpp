@@ -1,31 +1,10 @@
-#include "app/command_line.h"
+#include "program/command_line.h"
 
 #include "app/globals.h"
 
 #include <QRegularExpression>
 
 #include <algorithm>
-
-bool ParseTimeText(const QString& text, int64_t& ms) {
-    static const QRegularExpression form(
-        QStringLiteral(R"(^\s*(?:(?:(\d{1,7}):)?(\d{1,7}):)?(\d{1,12})(?:\.(\d{1,9}))?\s*$)"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
-        return false;
-    const bool colon = m.capturedLength(2) > 0;
-    const int64_t hours = m.capturedLength(1) ? m.captured(1).toLongLong() : 0;
-    const int64_t minutes = colon ? m.captured(2).toLongLong() : 0;
-    const int64_t seconds = m.captured(3).toLongLong();
-    // With colons, minutes and seconds are clock fields; a bare number is any count of seconds.
-    if (colon && (seconds >= 60 || (m.capturedLength(1) && minutes >= 60)))
-        return false;
-    const QString fraction = (m.captured(4) + QStringLiteral("000")).left(3);
-    const int64_t total = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction.toLongLong();
-    if (total < 0 || total > int64_t(1) << 50)
-        return false;
-    ms = total;
-    return true;
-}
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/command_progress.h"
+#include "program/command_progress.h"
 
 #include "app/common.h"
 

@@ -1,4 +1,4 @@
-#include "app/command_interrupt.h"
+#include "program/command_interrupt.h"
 
 #include <atomic>
 #include <csignal>

@@ -2,6 +2,7 @@
 
 // Parsing of the program's command line. Pure functions: no I/O, any thread.
 
+#include "app/common.h" // ParseTimeText, the times of --start and --end
 #include "platform/exception.h"
 
 #include <QString>
@@ -33,10 +34,6 @@ struct TCommandLineOptions {
     bool Force = false;
     bool Quiet = false;
 };
-
-// Seconds ("12.5") or h:mm:ss.t / m:ss.t, to whole milliseconds (the fraction is cut to the
-// millisecond). Returns false for anything else, negative values included.
-bool ParseTimeText(const QString& text, int64_t& ms);
 
 // Raises EUsageError. `args` excludes the program name.
 TCommandLineOptions ParseCommandLine(const QStringList& args);

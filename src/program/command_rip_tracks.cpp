@@ -1,8 +1,5 @@
-#include "app/command_rip_tracks.h"
+#include "program/command_rip_tracks.h"
 
-#include "app/command_interrupt.h"
-#include "app/command_progress.h"
-#include "app/command_rip.h"
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/track_list.h"
@@ -10,6 +7,9 @@
 #include "app/track_run.h"
 #include "audio/audio_read_error.h"
 #include "audio/stream_audio_in.h"
+#include "program/command_interrupt.h"
+#include "program/command_progress.h"
+#include "program/command_rip.h"
 
 #include <QDir>
 #include <QEventLoop>

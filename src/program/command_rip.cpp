@@ -1,14 +1,14 @@
-#include "app/command_rip.h"
+#include "program/command_rip.h"
 
 #include "app/output_settings.h"
 
-#include "app/command_interrupt.h"
-#include "app/command_progress.h"
 #include "app/common.h"
 #include "app/globals.h"
 #include "audio/audio_read_error.h"
 #include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
+#include "program/command_interrupt.h"
+#include "program/command_progress.h"
 
 #include <QDir>
 #include <QEventLoop>

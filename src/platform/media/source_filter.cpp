@@ -52,9 +52,9 @@ HRESULT TSourceFilter::Open(const QString& path, QString& error) {
         error = ResultText(opened);
         return opened == AVERROR(EACCES) ? E_ACCESSDENIED : VFW_E_UNKNOWN_FILE_TYPE;
     }
+    const int wanted = FindStream(input, FWantedAudioIndex);
     FFormat = std::move(input.format);
     AVFormatContext* raw = FFormat.get();
-    const int wanted = FindStream(input, FWantedAudioIndex);
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         AVStream* s = raw->streams[i];
         s->discard = AVDISCARD_ALL;

@@ -1,5 +1,6 @@
 // Program body: start-up in the documented order, then the event loop or a command.
 #include "app/command_line.h"
+#include "app/command_list_titles.h"
 #include "app/command_list_tracks.h"
 #include "app/command_rip.h"
 #include "app/globals.h"
@@ -73,7 +74,9 @@ int main(int argc, char** argv) {
             if (options.Mode == TCommandMode::cmRip)
                 return TCommandRip(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)
-                return TCommandListTracks(options.Source).Execute();
+                return TCommandListTracks(options.Source, options.DvdTitle).Execute();
+            if (options.Mode == TCommandMode::cmListTitles)
+                return TCommandListTitles(options.Source).Execute();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sonavel: %s\n", ExceptionMessage(e).toLocal8Bit().constData());
         }

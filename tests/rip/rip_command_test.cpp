@@ -152,21 +152,6 @@ TEST(RipCommand, ListTracksNamesEveryAudioStream) {
     EXPECT_EQ(none.exitCode, 1);
 }
 
-// One bad input: exit 1, one line "sonavel: ...", nothing left in the output folder.
-void ExpectCleanFailure(const QStringList& args, const QString& outDir,
-                        const QStringList& keep = {}, const QStringList& prefix = {}) {
-    SCOPED_TRACE(args.join(u' ').toStdString());
-    const TProgramRun run = RunSonavel(args, prefix, 30000);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.err.trimmed().split(u'\n');
-    EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
-    EXPECT_LT(run.ms, 10000);
-    if (!outDir.isEmpty())
-        EXPECT_EQ(FilesIn(outDir), keep);
-}
-
 TEST(RipCommand, EveryBadInputFailsCleanly) {
     const QString dir = FreshDir(QStringLiteral("bad"));
     const QString out = FreshDir(QStringLiteral("badout"));

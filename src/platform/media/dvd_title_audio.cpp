@@ -15,10 +15,6 @@ namespace {
 
 constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
 
-int64_t ClockToTicks(int64_t clock) {
-    return av_rescale_rnd(clock, kTicksPerSecond, dvd::kClockRate, AV_ROUND_NEAR_INF);
-}
-
 } // namespace
 
 TDvdTitleAudio::TDvdTitleAudio(const TPcmFormat& wanted) : FWanted(wanted) {}
@@ -121,7 +117,11 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
 }
 
 int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
-    return av_rescale_rnd(ticks, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF);
+    // Through the 100-ns time a caller would give for the same point (the nearest one),
+    // and on to its sample as TimeToSample finds it, so a range set at a chapter's start
+    // begins on the very sample where the segment does.
+    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond,
+                          AV_ROUND_UP);
 }
 
 int64_t TDvdTitleAudio::SamplesToTicks(int64_t sample) const {
@@ -137,7 +137,7 @@ int TDvdTitleAudio::SegmentOf(int64_t sample) const {
 }
 
 int64_t TDvdTitleAudio::Duration() const {
-    return FInfo ? ClockToTicks(FInfo->timeline.Duration()) : 0;
+    return FInfo ? DvdClockTo100ns(FInfo->timeline.Duration()) : 0;
 }
 
 TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {

@@ -184,6 +184,10 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
     return result < 0 ? result : S_OK;
 }
 
+int64_t DvdClockTo100ns(int64_t ticks) {
+    return av_rescale_rnd(ticks, 10'000'000, dvd::kClockRate, AV_ROUND_NEAR_INF);
+}
+
 int FindStream(const TMediaInput& input, int selector) {
     const AVFormatContext* format = input.format.get();
     if (!format || selector < 0)

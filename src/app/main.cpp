@@ -105,9 +105,10 @@ int main(int argc, char** argv) {
     if (!options.Source.isEmpty()) {
         // As if chosen in the open dialog, once the window is up.
         const QString source = options.Source;
-        QTimer::singleShot(0, mainFrm.get(), [&mainFrm, source] {
+        const int title = options.DvdTitle;
+        QTimer::singleShot(0, mainFrm.get(), [&mainFrm, source, title] {
             try {
-                mainFrm->OpenSourceFile(source);
+                mainFrm->OpenSourceFile(source, title);
             } catch (const std::exception& e) {
                 ReportException(e);
             }

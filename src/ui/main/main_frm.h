@@ -9,7 +9,7 @@
 // (the rip, its cancelling and progress), main_frm_summary.cpp (the summary rows),
 // main_frm_links.cpp (settings and tag links, About, Help), main_frm_tracks.cpp (the
 // audio stream choice and the loudness overview), main_frm_keys.cpp (keyboard, drag and
-// drop).
+// drop), main_frm_dvd.cpp (a DVD's titles and chapters).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -17,6 +17,7 @@
 // after seeing OpenState leave 0 (acquire); the MP3 output's worker reads the run's input
 // and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
 
+#include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "platform/exception.h"
 #include "platform/media/media_audio_stream.h"
@@ -119,6 +120,10 @@ public:
     QLabel* FileSizeText;
     TSkinPanel* AudioTrackPanel; // shown for sources with more than one audio stream
     QComboBox* AudioTrackBox;
+    TSkinPanel* TitlePanel; // shown for a DVD: its titles
+    QComboBox* TitleBox;
+    TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
+    QComboBox* ChapterBox;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
@@ -163,6 +168,9 @@ public:
     void SaveFileBtnClick();
     void CancelBtnClick();
     void AudioTrackBoxChange(int Index);
+    void TitleBoxChange(int Index);
+    void ChapterBoxChange(int Index);
+    void TrackBarDblClick(int Position);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -188,12 +196,19 @@ public:
     void SeekBy(int64_t deltaMs);
     // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(int marker);
+    // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
+    // start (0) or end (1) marker to the chapter boundary nearest the position; the range
+    // to chapters first..last (1-based), exactly.
+    void StepChapter(int direction);
+    void SetMarkerAtChapterBoundary(int marker);
+    void SelectChapters(int first, int last);
 
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
-    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
-    void OpenSourceFile(const QString& path);
+    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE);
+    // of a DVD, title `dvdTitle` (0: the longest).
+    void OpenSourceFile(const QString& path, int dvdTitle = 0);
 
     // ---- State (read by tests) ---------------------------------------------------------
     int64_t DurationMs() const { return FDurationMs; }
@@ -208,6 +223,14 @@ public:
     const std::vector<TMediaTrackInfo>& AudioTracks() const { return FAudioTracks; }
     // True while a run is going (the progress panel is up).
     bool Running() const;
+    // The DVD title open (an empty locator for a plain file).
+    const TDvdChoice& Dvd() const { return FDvd; }
+    // What the preview, the overview and the rip read: the file, or the DVD title.
+    QString MediaSource() const;
+    // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
+    // set to chapters, else the range's milliseconds.
+    int64_t RunStart() const;
+    int64_t RunEnd() const;
 
 protected:
     // The open and save dialogs and the opening thread, replaceable by tests. The dialogs
@@ -250,6 +273,11 @@ private:
     void ShowRunFailure(const QString& reason);
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
+    void BuildDvdRows(QWidget* group);
+    void ShowDvd();
+    void LayoutSummaryRows();
+    void SetExactRange(int64_t start, int64_t end);
+    QString DvdOutputDefault(int firstChapter, int lastChapter) const;
     void StartEnvelope();
     void RenderPreviewAgain();
     void InstallKeyFilter();
@@ -288,6 +316,14 @@ private:
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
+    int FOpenTitle = 0;  // the DVD title the next opening asks for, 0 = the longest
+    TDvdChoice FOpenedDvd; // written by the opening worker
+    QString FOpenedDvdError; // why the opening worker could not use the DVD
+    TDvdChoice FDvd;
+    // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
+    // the range are still those of it.
+    int64_t FExactStart = -1;
+    int64_t FExactEnd = -1;
     QElapsedTimer FRunClock; // wall time of the current run
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;

@@ -112,7 +112,9 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
     ProgressBar->setCaption(QString());
-    AudioTrackBox->setEnabled(false); // the run reads the chosen track
+    // The run reads the chosen title and track.
+    for (QComboBox* box : {AudioTrackBox, TitleBox, ChapterBox})
+        box->setEnabled(false);
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
@@ -129,11 +131,11 @@ void TMainFrm::ExtractBtnClick() {
         MP3Out->SetInput(FRunInput->Input());
         FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
                                      SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate)));
-        FRunInput->SetFileName(sourceFileEdit->text());
+        FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
-        FRunInput->SetStartTime(FStartMs * 10000);
-        FRunInput->SetLength((FEndMs - FStartMs) * 10000);
+        FRunInput->SetStartTime(RunStart());
+        FRunInput->SetLength(RunEnd() - RunStart());
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
         FRunClock.start();
         MP3Out->Run();
@@ -172,7 +174,8 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::ReturnToIdle() {
     Timer2->stop();
     ProgressPanel->hide();
-    AudioTrackBox->setEnabled(true);
+    for (QComboBox* box : {AudioTrackBox, TitleBox, ChapterBox})
+        box->setEnabled(true);
 }
 
 void TMainFrm::MP3OutDone() {

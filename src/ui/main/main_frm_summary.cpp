@@ -100,6 +100,7 @@ void TMainFrm::BuildSummaryArea() {
     AudioTrackBox->setGeometry(ValueLeft, 1, ValueWidth, 20);
     AudioTrackBox->setToolTip(QStringLiteral("The sound track to preview and rip"));
     AudioTrackPanel->hide();
+    BuildDvdRows(skinPanel1);
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {
@@ -171,7 +172,7 @@ void TMainFrm::ShowRangeInfo() {
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

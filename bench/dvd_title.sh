@@ -4,6 +4,8 @@
 # the ffmpeg command line ripping the same stretch of the joined VOB files. Two sounds:
 # AC-3 stereo (tones in noise) and LPCM stereo (speech-like bursts and silences).
 # Medians of 5 listings and 3 rips; wall and CPU seconds; the machine's load at the end.
+# It also checks the join: 20 s around the cut ripped from the title and from the two VOB
+# parts copied into one plain file must give the same MP3, byte for byte.
 #
 # Usage: bench/dvd_title.sh [BUILD_DIR]   (default: build)
 # Needs the ffmpeg command line (to make the source, about 1.1 GB, once), dvdauthor and
@@ -92,5 +94,26 @@ for track in 1 2; do
         -vn -c:a libmp3lame -b:a 192k -ar 44100 -compression_level 2 -joint_stereo 1 \
         "$WORK/ffmpeg$track.mp3")
     echo "ffmpeg same range:   wall $1 s, cpu $2 s; sonavel/ffmpeg: wall $(awk "BEGIN { printf \"%.2f\", $sw / $1 }"), cpu $(awk "BEGIN { printf \"%.2f\", $sc / $2 }")"
+done
+# The join, against the same bytes read as one plain file (no IFO beside it).
+JOINED=$WORK/joined/title.vob
+if [ ! -s "$JOINED" ]; then
+    mkdir -p "$WORK/joined"
+    cat "$DISC"/VIDEO_TS/VTS_01_1.VOB "$DISC"/VIDEO_TS/VTS_01_2.VOB >"$JOINED"
+fi
+cut=$(awk -v p="$part1" -v t="$total" -v m="$MINUTES" 'BEGIN { printf "%.1f", p / t * m * 60 }')
+from=$(awk -v c="$cut" 'BEGIN { print c - 10 }')
+to=$(awk -v c="$cut" 'BEGIN { print c + 10 }')
+for track in 1 2; do
+    for source in "$DISC" "$JOINED"; do
+        "$SONAVEL" --rip "$source" --audio-track $track --start "$from" --end "$to" --quiet \
+            --force --bitrate 192 --samplerate 48000 -o "$WORK/join$track-$(basename "$source").mp3"
+    done
+    if cmp -s "$WORK/join$track-CONCERT.mp3" "$WORK/join$track-title.vob.mp3"; then
+        echo "join at ${cut} s, track $track: the title and the joined files rip the same bytes"
+    else
+        echo "join at ${cut} s, track $track: DIFFERENT from the joined files" >&2
+        exit 1
+    fi
 done
 echo "load: $(uptime)"

@@ -8,6 +8,7 @@
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QtEndian>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -136,6 +137,21 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
     EXPECT_EQ(faultOf(noIfo, 1), TDvdFault::dfDamaged);
     EXPECT_NO_THROW(TDvdDisc::Open(noIfo)->Title(3));
     EXPECT_EQ(TDvdDisc::Open(noIfo)->LongestTitle(), 3);
+
+    // A chapter table whose size field makes libdvdread ask for an impossible allocation
+    // (found by fuzz_dvd_title): that title set is damaged, nothing more.
+    const QString badPtt = CopyOfTestDvd(QStringLiteral("ptt"));
+    for (const char* name : {"/VIDEO_TS/VTS_01_0.IFO", "/VIDEO_TS/VTS_01_0.BUP"}) {
+        const QString file = badPtt + QString::fromLatin1(name);
+        QByteArray ifo = ReadFile(file);
+        ASSERT_GE(ifo.size(), 0xD0);
+        const qsizetype table = qFromBigEndian<quint32>(ifo.constData() + 0xC8) * 2048;
+        ASSERT_LT(table + 8, ifo.size());
+        qToBigEndian<quint32>(0, ifo.data() + table + 4); // last byte of the table
+        ASSERT_TRUE(WriteFile(file, ifo));
+    }
+    EXPECT_EQ(faultOf(badPtt, 1), TDvdFault::dfDamaged);
+    EXPECT_NO_THROW(TDvdDisc::Open(badPtt)->Title(3));
 
     // The table of contents destroyed: the disc cannot be read at all.
     const QString noVmg = CopyOfTestDvd(QStringLiteral("novmg"));

@@ -46,18 +46,18 @@ TDvdDisc::~TDvdDisc() {
         DVDClose(FReader);
 }
 
-std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root) {
+std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root, int onlyTitle) {
     std::unique_ptr<TDvdDisc> disc(new TDvdDisc(root));
     static const dvd_logger_cb logger = {&KeepMessage};
     disc->FReader = DVDOpen2(disc->FMessages.get(), &logger, QFile::encodeName(root).constData());
     if (!disc->FReader)
         throw EDvdError(TDvdFault::dfNotDvd,
                         QStringLiteral("no DVD can be read at \"%1\"").arg(root));
-    disc->ReadTitleTable();
+    disc->ReadTitleTable(onlyTitle);
     return disc;
 }
 
-void TDvdDisc::ReadTitleTable() {
+void TDvdDisc::ReadTitleTable(int onlyTitle) {
     dvd_stat_t stat;
     if (DVDFileStat(FReader, 0, DVD_READ_INFO_FILE, &stat) != 0 &&
         DVDFileStat(FReader, 0, DVD_READ_INFO_BACKUP_FILE, &stat) != 0)
@@ -70,6 +70,14 @@ void TDvdDisc::ReadTitleTable() {
                                        "damaged or unreadable"));
     std::map<int, TIfoPtr> sets;
     for (int number = 1; number <= vmg->tt_srpt->nr_of_srpts; ++number) {
+        if (onlyTitle > 0 && number != onlyTitle) {
+            TDvdTitleEntry skipped;
+            skipped.title.number = number;
+            skipped.fault = QStringLiteral("not read");
+            skipped.faultKind = TDvdFault::dfNoTitle;
+            FTitles.push_back(std::move(skipped));
+            continue;
+        }
         const int set = vmg->tt_srpt->title[number - 1].title_set_nr;
         if (set >= 1 && set <= vmg->vmgi_mat->vmg_nr_of_title_sets && !sets.count(set))
             sets[set] = TIfoPtr(ifoOpen(FReader, set));

@@ -40,8 +40,10 @@ class TDvdDisc {
 public:
     // Opens the DVD at `root` (a folder holding VIDEO_TS or the VIDEO_TS folder itself,
     // an image file, a device) and reads its title table. Raises EDvdError: dfNotDvd
-    // when there is no DVD-Video there, dfDamaged when its tables cannot be read.
-    static std::unique_ptr<TDvdDisc> Open(const QString& root);
+    // when there is no DVD-Video there, dfDamaged when its tables cannot be read. With
+    // `onlyTitle`, only that title's set is read (a reader of one title needs no more, and
+    // a disc may hold dozens of sets); the others answer dfNoTitle.
+    static std::unique_ptr<TDvdDisc> Open(const QString& root, int onlyTitle = 0);
     ~TDvdDisc();
     TDvdDisc(const TDvdDisc&) = delete;
     TDvdDisc& operator=(const TDvdDisc&) = delete;
@@ -69,7 +71,7 @@ public:
 
 private:
     explicit TDvdDisc(QString root);
-    void ReadTitleTable();
+    void ReadTitleTable(int onlyTitle);
     dvd_file_s* TitleSetFile(int titleSet);
     QString MissingPartText(int titleSet, uint32_t sector);
 

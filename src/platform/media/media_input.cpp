@@ -91,7 +91,7 @@ TMediaResult OpenDvd(const QString& root, int number, int segment,
     std::vector<int64_t> videoStarts;
     std::unique_ptr<TDvdDisc> disc;
     try {
-        disc = TDvdDisc::Open(root);
+        disc = TDvdDisc::Open(root, number);
         info->title = disc->Title(number);
         info->volumeName = disc->VolumeName();
         const TDvdTitle& title = info->title;

@@ -50,6 +50,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->TitleBox->itemText(0), QStringLiteral("1: 0:00:10, 5 chapters"));
     EXPECT_EQ(Frm->TitleBox->itemText(2), QStringLiteral("3: 0:00:03, 1 chapter"));
     ASSERT_EQ(Frm->ChapterBox->count(), 6);
+    EXPECT_EQ(Frm->ChapterBox->currentIndex(), 0); // the whole title
     EXPECT_EQ(Frm->ChapterBox->itemText(4), QStringLiteral("4: 0:00:06.4"));
     EXPECT_EQ(Frm->AudioTrackBox->itemText(1), QStringLiteral("2: fra, AC-3 stereo"));
     EXPECT_EQ(Frm->TrackBar->marks(), (std::vector<int>{2325, 4725, 6405, 8245}));
@@ -78,6 +79,14 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     Key(focus, Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_EQ(Frm->EndMs(), kTitleMs);
     EXPECT_EQ(Frm->RunEnd(), Frm->Dvd().Duration());
+    EXPECT_EQ(Frm->ChapterBox->currentIndex(), -1);
+    EXPECT_EQ(Frm->ChapterBox->placeholderText(), QStringLiteral("Chapters 3-5"));
+    // A marker moved by a tenth of a second: the range is no chapter any more.
+    Frm->startPointUpBtnMouseDown();
+    Frm->Timer3Timer();
+    Frm->startPointUpBtnMouseUp();
+    EXPECT_EQ(Frm->RunStart(), int64_t(kChapterMs[2] + 100) * 10000);
+    EXPECT_TRUE(Frm->ChapterBox->placeholderText().isEmpty());
 
     // A double-click between two marks takes that chapter.
     Frm->TrackBarDblClick(1000);

@@ -276,6 +276,7 @@ private:
     void BuildDvdRows(QWidget* group);
     void ShowDvd();
     void LayoutSummaryRows();
+    void ShowChapterOfRange();
     void SetExactRange(int64_t start, int64_t end);
     QString DvdOutputDefault(int firstChapter, int lastChapter) const;
     void StartEnvelope();

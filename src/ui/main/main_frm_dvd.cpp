@@ -82,8 +82,10 @@ void TMainFrm::LayoutSummaryRows() {
 }
 
 void TMainFrm::ShowDvd() {
-    FExactStart = FExactEnd = -1;
     const bool dvd = !FDvd.locator.isEmpty();
+    // A title opens with all of it as the range, exactly.
+    FExactStart = dvd ? 0 : -1;
+    FExactEnd = dvd ? FDvd.Duration() : -1;
     std::vector<int> marks;
     {
         const QSignalBlocker blockTitles(TitleBox);
@@ -101,13 +103,13 @@ void TMainFrm::ShowDvd() {
                 if (c > 1)
                     marks.push_back(int(Ms(FDvd.ChapterStart(c))));
             }
-            ChapterBox->setCurrentIndex(0);
         }
     }
     TitlePanel->setVisible(dvd);
     ChapterPanel->setVisible(dvd && FDvd.Chapters() > 1);
     TrackBar->setMarks(marks);
     LayoutSummaryRows();
+    ShowChapterOfRange();
 }
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
@@ -166,10 +168,6 @@ void TMainFrm::SelectChapters(int first, int last) {
     PlaceMarkers();
     TrackBar->update();
     ShowRangeInfo();
-    {
-        const QSignalBlocker block(ChapterBox);
-        ChapterBox->setCurrentIndex(whole ? 0 : first == last ? first : -1);
-    }
     // A name the program made follows the chapters; one the user typed stays.
     const QString made = whole ? DvdOutputDefault(0, 0) : DvdOutputDefault(first, last);
     bool ours = defaultName == DvdOutputDefault(0, 0);
@@ -179,6 +177,27 @@ void TMainFrm::SelectChapters(int first, int last) {
         outputFileEdit->setText(made);
         ShowOutputFile();
     }
+}
+
+void TMainFrm::ShowChapterOfRange() {
+    if (FDvd.locator.isEmpty() || ChapterPanel->isHidden())
+        return;
+    // The chapters the range is, exactly; else none.
+    int first = 0, last = 0;
+    for (int c = 1; c <= FDvd.Chapters(); ++c) {
+        if (FDvd.ChapterStart(c) == RunStart())
+            first = c;
+        if (FDvd.ChapterEnd(c) == RunEnd())
+            last = c;
+    }
+    const bool chapters = first > 0 && last >= first;
+    const QSignalBlocker block(ChapterBox);
+    ChapterBox->setPlaceholderText(chapters ? QStringLiteral("Chapters %1-%2").arg(first).arg(last)
+                                            : QString());
+    if (chapters && first == 1 && last == FDvd.Chapters())
+        ChapterBox->setCurrentIndex(0);
+    else
+        ChapterBox->setCurrentIndex(chapters && first == last ? first : -1);
 }
 
 void TMainFrm::StepChapter(int direction) {

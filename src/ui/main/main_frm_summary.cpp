@@ -168,6 +168,7 @@ void TMainFrm::ShowRangeInfo() {
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
             : d * int64_t(AppSettings.AudioBitrate) / 8;
     FileSizeText->setText(QStringLiteral("about ") + FormatSizeText(estimate));
+    ShowChapterOfRange();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {

@@ -153,6 +153,20 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
     EXPECT_EQ(faultOf(badPtt, 1), TDvdFault::dfDamaged);
     EXPECT_NO_THROW(TDvdDisc::Open(badPtt)->Title(3));
 
+    // A first-play program chain that makes libdvdread free a block twice (found by
+    // fuzz_dvd_title; lsdvd dies on it): that chain is never read, the titles play.
+    const QString firstPlay = CopyOfTestDvd(QStringLiteral("fpgc"));
+    const QByteArray chain =
+        QByteArray::fromHex("fdffffffffffff01000000000000000100000000000f300200000001");
+    for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"}) {
+        const QString file = firstPlay + QString::fromLatin1(name);
+        QByteArray ifo = ReadFile(file);
+        ASSERT_GE(ifo.size(), 0x502);
+        ifo.replace(0x4E6, chain.size(), chain); // program map onwards of the chain at 0x400
+        ASSERT_TRUE(WriteFile(file, ifo));
+    }
+    EXPECT_NO_THROW(TDvdDisc::Open(firstPlay)->Title(1));
+
     // The table of contents destroyed: the disc cannot be read at all.
     const QString noVmg = CopyOfTestDvd(QStringLiteral("novmg"));
     for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"})

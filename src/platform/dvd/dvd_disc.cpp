@@ -30,6 +30,23 @@ struct TIfoCloser {
 };
 using TIfoPtr = std::unique_ptr<ifo_handle_t, TIfoCloser>;
 
+// Only the tables a title needs are read: every other table of an IFO is parsed by code
+// that has mishandled damaged input (a first-play chain read twice freed), and none of
+// them says anything about a title's cells, chapters or sound.
+TIfoPtr OpenVmg(dvd_reader_t* reader) {
+    TIfoPtr ifo(ifoOpenVMGI(reader));
+    if (!ifo || !ifoRead_TT_SRPT(ifo.get()))
+        return nullptr;
+    return ifo;
+}
+
+TIfoPtr OpenVts(dvd_reader_t* reader, int titleSet) {
+    TIfoPtr ifo(ifoOpenVTSI(reader, titleSet));
+    if (!ifo || !ifoRead_VTS_PTT_SRPT(ifo.get()) || !ifoRead_PGCIT(ifo.get()))
+        return nullptr;
+    return ifo;
+}
+
 QString TwoDigits(int n) {
     return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
 }
@@ -63,7 +80,7 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
         DVDFileStat(FReader, 0, DVD_READ_INFO_BACKUP_FILE, &stat) != 0)
         throw EDvdError(TDvdFault::dfNotDvd,
                         QStringLiteral("\"%1\" holds no DVD-Video (no VIDEO_TS.IFO)").arg(FRoot));
-    TIfoPtr vmg(ifoOpen(FReader, 0));
+    TIfoPtr vmg = OpenVmg(FReader);
     if (!vmg || !vmg->vmgi_mat || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0)
         throw EDvdError(TDvdFault::dfDamaged,
                         QStringLiteral("the DVD's VIDEO_TS.IFO and its backup VIDEO_TS.BUP are "
@@ -80,7 +97,7 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
         }
         const int set = vmg->tt_srpt->title[number - 1].title_set_nr;
         if (set >= 1 && set <= vmg->vmgi_mat->vmg_nr_of_title_sets && !sets.count(set))
-            sets[set] = TIfoPtr(ifoOpen(FReader, set));
+            sets[set] = OpenVts(FReader, set);
         const auto found = sets.find(set);
         TDvdTitleEntry entry;
         entry.fault = BuildDvdTitle(*vmg, number, found != sets.end() ? found->second.get() : nullptr,

@@ -167,6 +167,18 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
     }
     EXPECT_NO_THROW(TDvdDisc::Open(firstPlay)->Title(1));
 
+    // An empty title table in a cut file: libdvdread frees the table it failed to read
+    // and would free it again on closing (found by fuzz_dvd_title).
+    const QString noTitles = CopyOfTestDvd(QStringLiteral("tt"));
+    for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"}) {
+        const QString file = noTitles + QString::fromLatin1(name);
+        QByteArray ifo = ReadFile(file).left(3000);
+        ASSERT_GT(ifo.size(), 0x802);
+        ifo[0x800] = ifo[0x801] = 0; // no titles
+        ASSERT_TRUE(WriteFile(file, ifo));
+    }
+    EXPECT_EQ(faultOf(noTitles, 1), TDvdFault::dfDamaged);
+
     // The table of contents destroyed: the disc cannot be read at all.
     const QString noVmg = CopyOfTestDvd(QStringLiteral("novmg"));
     for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"})

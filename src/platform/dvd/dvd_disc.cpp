@@ -31,18 +31,27 @@ struct TIfoCloser {
 using TIfoPtr = std::unique_ptr<ifo_handle_t, TIfoCloser>;
 
 // Only the tables a title needs are read: every other table of an IFO is parsed by code
-// that has mishandled damaged input (a first-play chain read twice freed), and none of
-// them says anything about a title's cells, chapters or sound.
+// that has mishandled damaged input (a first-play chain freed twice), and none of them
+// says anything about a title's cells, chapters or sound. A table whose reading failed is
+// let go of rather than closed: the reader may already have freed parts of it.
+template <class T> bool ReadTable(ifo_handle_t* ifo, int (*read)(ifo_handle_t*), T*& table) {
+    if (read(ifo))
+        return true;
+    table = nullptr;
+    return false;
+}
+
 TIfoPtr OpenVmg(dvd_reader_t* reader) {
     TIfoPtr ifo(ifoOpenVMGI(reader));
-    if (!ifo || !ifoRead_TT_SRPT(ifo.get()))
+    if (!ifo || !ReadTable(ifo.get(), ifoRead_TT_SRPT, ifo->tt_srpt))
         return nullptr;
     return ifo;
 }
 
 TIfoPtr OpenVts(dvd_reader_t* reader, int titleSet) {
     TIfoPtr ifo(ifoOpenVTSI(reader, titleSet));
-    if (!ifo || !ifoRead_VTS_PTT_SRPT(ifo.get()) || !ifoRead_PGCIT(ifo.get()))
+    if (!ifo || !ReadTable(ifo.get(), ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) ||
+        !ReadTable(ifo.get(), ifoRead_PGCIT, ifo->vts_pgcit))
         return nullptr;
     return ifo;
 }

@@ -178,6 +178,16 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
         ASSERT_TRUE(WriteFile(file, ifo));
     }
     EXPECT_EQ(faultOf(noTitles, 1), TDvdFault::dfDamaged);
+    // A title table claiming nearly 4 GB: libdvdread would read it past its own buffer
+    // (found by fuzz_dvd_title). Such a table is refused before it is read.
+    const QString huge = CopyOfTestDvd(QStringLiteral("huge"));
+    for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"}) {
+        const QString file = huge + QString::fromLatin1(name);
+        QByteArray ifo = ReadFile(file);
+        qToBigEndian<quint32>(0xFFFFFFF0u, ifo.data() + 0x804); // the table's last byte
+        ASSERT_TRUE(WriteFile(file, ifo));
+    }
+    EXPECT_EQ(faultOf(huge, 1), TDvdFault::dfDamaged);
 
     // The table of contents destroyed: the disc cannot be read at all.
     const QString noVmg = CopyOfTestDvd(QStringLiteral("novmg"));

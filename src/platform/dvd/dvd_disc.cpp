@@ -9,8 +9,10 @@
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -30,6 +32,34 @@ struct TIfoCloser {
 };
 using TIfoPtr = std::unique_ptr<ifo_handle_t, TIfoCloser>;
 
+// Whether the table that starts at `sector` of a title set's IFO lies inside the file, as
+// its own header (a count, then the offset of its last byte) says. libdvdread allocates and
+// reads whatever that header claims; a claim near 4 GB overruns its own buffers. The file
+// checked is the one libdvdread will read: the IFO when its identifier is right, else the
+// backup.
+bool TableFits(dvd_reader_t* reader, int titleSet, uint32_t sector) {
+    const char* identifier = titleSet == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
+    for (const dvd_read_domain_t domain : {DVD_READ_INFO_FILE, DVD_READ_INFO_BACKUP_FILE}) {
+        dvd_file_t* file = DVDOpenFile(reader, titleSet, domain);
+        if (!file)
+            continue;
+        unsigned char head[12];
+        const bool ours = DVDReadBytes(file, head, sizeof head) == ssize_t(sizeof head) &&
+                          std::memcmp(head, identifier, sizeof head) == 0;
+        const int64_t size = int64_t(std::max<ssize_t>(DVDFileSize(file), 0)) * 2048;
+        bool fits = false;
+        if (ours && int64_t(sector) * 2048 + 8 <= size && DVDFileSeek(file, int32_t(sector * 2048)) >= 0 &&
+            DVDReadBytes(file, head, 8) == 8) {
+            const int64_t last = (int64_t(head[4]) << 24) | (head[5] << 16) | (head[6] << 8) | head[7];
+            fits = last >= 7 && int64_t(sector) * 2048 + last + 1 <= size;
+        }
+        DVDCloseFile(file);
+        if (ours)
+            return fits;
+    }
+    return false;
+}
+
 // Only the tables a title needs are read: every other table of an IFO is parsed by code
 // that has mishandled damaged input (a first-play chain freed twice), and none of them
 // says anything about a title's cells, chapters or sound. A table whose reading failed is
@@ -43,14 +73,17 @@ template <class T> bool ReadTable(ifo_handle_t* ifo, int (*read)(ifo_handle_t*),
 
 TIfoPtr OpenVmg(dvd_reader_t* reader) {
     TIfoPtr ifo(ifoOpenVMGI(reader));
-    if (!ifo || !ReadTable(ifo.get(), ifoRead_TT_SRPT, ifo->tt_srpt))
+    if (!ifo || !ifo->vmgi_mat || !TableFits(reader, 0, ifo->vmgi_mat->tt_srpt) ||
+        !ReadTable(ifo.get(), ifoRead_TT_SRPT, ifo->tt_srpt))
         return nullptr;
     return ifo;
 }
 
 TIfoPtr OpenVts(dvd_reader_t* reader, int titleSet) {
     TIfoPtr ifo(ifoOpenVTSI(reader, titleSet));
-    if (!ifo || !ReadTable(ifo.get(), ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) ||
+    if (!ifo || !ifo->vtsi_mat || !TableFits(reader, titleSet, ifo->vtsi_mat->vts_ptt_srpt) ||
+        !TableFits(reader, titleSet, ifo->vtsi_mat->vts_pgcit) ||
+        !ReadTable(ifo.get(), ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) ||
         !ReadTable(ifo.get(), ifoRead_PGCIT, ifo->vts_pgcit))
         return nullptr;
     return ifo;

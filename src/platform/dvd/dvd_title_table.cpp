@@ -4,6 +4,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace {
 
 int Bcd(uint8_t value) {
@@ -48,8 +50,8 @@ QString ChapterCells(const ifo_handle_t& vts, const ptt_info_t& ptt, TProgramCel
     if (!pgcit || !pgcit->pgci_srp || ptt.pgcn < 1 || ptt.pgcn > pgcit->nr_of_pgci_srp)
         return QStringLiteral("a chapter names a program chain that does not exist");
     const pgc_t* pgc = pgcit->pgci_srp[ptt.pgcn - 1].pgc;
-    if (!pgc || !pgc->program_map || !pgc->cell_playback || pgc->nr_of_cells == 0 ||
-        ptt.pgn < 1 || ptt.pgn > pgc->nr_of_programs)
+    if (!pgc || !pgc->program_map || !pgc->cell_playback || pgc->nr_of_cells == 0 || ptt.pgn < 1 ||
+        ptt.pgn > pgc->nr_of_programs)
         return QStringLiteral("a chapter names a program that does not exist");
     const int first = pgc->program_map[ptt.pgn - 1];
     const int next =
@@ -113,8 +115,8 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
     if (!ptts || !ptts->title || info.vts_ttn < 1 || info.vts_ttn > ptts->nr_of_srpts)
         return QStringLiteral("%1 has no entry for title %2").arg(ifoName).arg(number);
     const ttu_t& unit = ptts->title[info.vts_ttn - 1];
-    const int chapters = std::min<int>(unit.nr_of_ptts, info.nr_of_ptts > 0 ? info.nr_of_ptts
-                                                                            : unit.nr_of_ptts);
+    const int chapters =
+        std::min<int>(unit.nr_of_ptts, info.nr_of_ptts > 0 ? info.nr_of_ptts : unit.nr_of_ptts);
     if (chapters < 1 || !unit.ptt)
         return QStringLiteral("title %1 has no chapters").arg(number);
 
@@ -161,8 +163,7 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
             continue; // not in this title's program chain
         const audio_attr_t& attr = mat.vts_audio_attr[i];
         TDvdAudioStream stream;
-        if (!AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId,
-                           stream.codec))
+        if (!AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId, stream.codec))
             continue; // a format nothing here decodes (SDDS)
         stream.number = int(title.audio.size()) + 1;
         if (attr.lang_type == 1)

@@ -54,18 +54,20 @@ TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
     return S_OK;
 }
 
-// The timestamp of the first picture of the cells [first, last]: the navigation pack's,
-// else the earliest video timestamp of the first sectors.
+// The timestamp of the cell's first picture: its navigation pack's, else (a damaged
+// pack) the earliest video timestamp of its first sectors.
 int64_t VideoStart(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& cell) {
     std::vector<uint8_t> sectors(size_t(kProbeSectors) * dvd::kSectorBytes);
+    disc.ReadSectors(title.titleSet, cell.firstSector, 1, sectors.data());
+    if (const auto nav = dvd::ReadNavTimes(sectors.data()))
+        return nav->start;
     const int count =
         int(std::min<int64_t>(kProbeSectors, int64_t(cell.lastSector) - cell.firstSector + 1));
     disc.ReadSectors(title.titleSet, cell.firstSector, count, sectors.data());
-    if (const auto nav = dvd::ReadNavTimes(sectors.data()))
-        return nav->start;
     std::optional<int64_t> earliest;
     for (int i = 0; i < count; ++i)
-        if (const auto ts = dvd::SectorVideoTimestamp(sectors.data() + size_t(i) * dvd::kSectorBytes))
+        if (const auto ts =
+                dvd::SectorVideoTimestamp(sectors.data() + size_t(i) * dvd::kSectorBytes))
             if (!earliest || TDvdTimeline::ClockDifference(*ts, *earliest) < 0)
                 earliest = ts;
     return earliest.value_or(0);
@@ -82,8 +84,8 @@ void CheckNotScrambled(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& c
             throw EDvdError(TDvdFault::dfEncrypted, QStringLiteral("the DVD is encrypted"));
 }
 
-TMediaResult OpenDvd(const QString& root, int number, int segment,
-                     const AVIOInterruptCB* interrupt, TMediaInput& input) {
+TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInterruptCB* interrupt,
+                     TMediaInput& input) {
     auto info = std::make_shared<TDvdTitleInfo>();
     info->root = root;
     info->segment = segment;
@@ -100,8 +102,8 @@ TMediaResult OpenDvd(const QString& root, int number, int segment,
             return MS_E_DVD_NOTITLE;
         if (segment >= 0) {
             for (int c = ranges[size_t(segment)].first; c < ranges[size_t(segment)].second; ++c)
-                pieces.push_back({title.cells[size_t(c)].firstSector,
-                                  title.cells[size_t(c)].lastSector, 0});
+                pieces.push_back(
+                    {title.cells[size_t(c)].firstSector, title.cells[size_t(c)].lastSector, 0});
         } else {
             for (const auto& range : ranges)
                 videoStarts.push_back(VideoStart(*disc, title, title.cells[size_t(range.first)]));
@@ -113,7 +115,8 @@ TMediaResult OpenDvd(const QString& root, int number, int segment,
                                       title.cells[size_t(c)].lastSector,
                                       clock.TimestampOffset(int(s))});
         }
-        const TDvdCell& first = title.cells[size_t(segment >= 0 ? ranges[size_t(segment)].first : 0)];
+        const TDvdCell& first =
+            title.cells[size_t(segment >= 0 ? ranges[size_t(segment)].first : 0)];
         CheckNotScrambled(*disc, title, first);
     } catch (const EDvdError& e) {
         return DvdFaultResult(e.Fault);

@@ -2,9 +2,9 @@
 // VTS_01_1.VOB cut from the input (two 32-bit little-endian lengths first, the VOB is the
 // rest). Whatever the tables say, opening answers titles or a fault, every playable title's
 // cells lie inside its VOB, its time line runs forward, its sectors read through the title
-// stream, and half the inputs (an odd last byte) decode the title's sound too. Nothing crashes, hangs or reads
-// out of bounds. Seed: fuzz/corpus/dvd_title/ (the test disc's tables, its cells moved
-// onto the first two units of its VOB, which is all the seed keeps).
+// stream, and half the inputs (an odd last byte) decode the title's sound too. Nothing crashes,
+// hangs or reads out of bounds. Seed: fuzz/corpus/dvd_title/ (the test disc's tables, its cells
+// moved onto the first two units of its VOB, which is all the seed keeps).
 #include "platform/dvd/dvd_disc.h"
 #include "platform/dvd/dvd_path.h"
 #include "platform/dvd/dvd_sector.h"
@@ -71,8 +71,8 @@ void CheckTitle(TDvdDisc& disc, const TDvdTitle& title) {
             pieces.push_back({title.cells[size_t(c)].firstSector, title.cells[size_t(c)].lastSector,
                               line.TimestampOffset(int(s))});
     // The title stream, read through as FFmpeg would.
-    AVIOContext* io = TDvdTitleIo::MakeContext(std::make_unique<TDvdTitleIo>(
-        TDvdDisc::Open(disc.Root()), title.titleSet, pieces));
+    AVIOContext* io = TDvdTitleIo::MakeContext(
+        std::make_unique<TDvdTitleIo>(TDvdDisc::Open(disc.Root()), title.titleSet, pieces));
     if (!io)
         return;
     static uint8_t buffer[65536];
@@ -101,8 +101,7 @@ void DecodeTitle(const QString& root, int number) {
     }
     if (stream.SeekSample(next / 2) == media::S_OK) {
         TMediaReadInfo info;
-        if (stream.Read(buffer, sizeof buffer, info) == media::S_OK &&
-            info.firstSample != next / 2)
+        if (stream.Read(buffer, sizeof buffer, info) == media::S_OK && info.firstSample != next / 2)
             std::abort();
     }
 }

@@ -16,8 +16,8 @@ int TCommandListTitles::Execute() {
         return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
     const QString root = dvd::DvdRootFor(FSource);
     if (root.isEmpty())
-        return fail(QStringLiteral("\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)")
-                        .arg(FSource));
+        return fail(
+            QStringLiteral("\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)").arg(FSource));
     try {
         const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
         for (const TDvdTitleEntry& entry : disc->Titles())

@@ -28,8 +28,8 @@ int TCommandListTracks::Execute() {
     if (dvd.locator.isEmpty() && source.isDir())
         return fail(QStringLiteral("cannot open \"%1\": it is a folder").arg(FSource));
     std::vector<TMediaTrackInfo> tracks;
-    const media::TMediaResult result = TMediaAudioStream::ListAudioTracks(
-        dvd.locator.isEmpty() ? FSource : dvd.locator, tracks);
+    const media::TMediaResult result =
+        TMediaAudioStream::ListAudioTracks(dvd.locator.isEmpty() ? FSource : dvd.locator, tracks);
     if (result != media::S_OK)
         return fail(
             QStringLiteral("cannot read \"%1\": %2").arg(FSource, media::ResultText(result)));

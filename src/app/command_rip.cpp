@@ -139,7 +139,8 @@ int TCommandRip::Execute() {
             return Fail(QStringLiteral("%1 is not a DVD; --dvd-title and --chapter need one")
                             .arg(Quoted(sourcePath)));
     } catch (const EDvdError& e) {
-        return Fail(QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(sourcePath), e.Message()));
+        return Fail(
+            QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(sourcePath), e.Message()));
     }
     const bool isDvd = !dvd.locator.isEmpty();
     if (!isDvd && source.isDir())
@@ -212,11 +213,11 @@ int TCommandRip::Execute() {
         QString folder = AppSettings.OutputFileDir;
         if (folder.isEmpty())
             GetDocumentsFolder(folder);
-        defaultOutput = QDir(folder).filePath(DvdOutputName(
-            dvd.volume, dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
+        defaultOutput = QDir(folder).filePath(
+            DvdOutputName(dvd.volume, dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
     } else {
-        defaultOutput = source.absolutePath() + u'/' + source.completeBaseName() +
-                        QStringLiteral(".mp3");
+        defaultOutput =
+            source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
     }
     const QString output =
         QFileInfo(FOptions.Output.isEmpty() ? defaultOutput : FOptions.Output).absoluteFilePath();

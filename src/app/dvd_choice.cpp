@@ -24,7 +24,8 @@ TDvdFault FaultOf(media::TMediaResult code) {
 }
 
 QString ChapterCount(int chapters) {
-    return chapters == 1 ? QStringLiteral("1 chapter") : QStringLiteral("%1 chapters").arg(chapters);
+    return chapters == 1 ? QStringLiteral("1 chapter")
+                         : QStringLiteral("%1 chapters").arg(chapters);
 }
 
 int64_t TitleMs(const TDvdTitle& title) {

@@ -8,9 +8,9 @@
 #include "support/test_env.h"
 
 #include <QDir>
-#include <QtEndian>
 #include <QFile>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -81,8 +81,7 @@ TEST(DvdDisc, TitlesChaptersAndLanguagesAsAnotherReaderSeesThem) {
             for (const TDvdAudioStream& a : title.audio)
                 audio << a.language.left(2) + u' ' + Hex(a.streamId);
             // lsdvd says "xx" where the disc records no language.
-            audio.replaceInStrings(QRegularExpression(QStringLiteral("^ ")),
-                                   QStringLiteral("xx "));
+            audio.replaceInStrings(QRegularExpression(QStringLiteral("^ ")), QStringLiteral("xx "));
             EXPECT_EQ(audio, listed.audio);
         }
     }

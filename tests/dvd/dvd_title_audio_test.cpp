@@ -32,8 +32,8 @@ TSound ReadAll(TMediaAudioStream& stream, int64_t limit = INT64_MAX) {
     TSound sound;
     std::vector<uint8_t> block(16384);
     TMediaReadInfo info;
-    while (sound.frames() < limit && stream.Read(block.data(), uint32_t(block.size()), info) ==
-                                         media::S_OK) {
+    while (sound.frames() < limit &&
+           stream.Read(block.data(), uint32_t(block.size()), info) == media::S_OK) {
         const auto* s = reinterpret_cast<const int16_t*>(block.data());
         sound.samples.insert(sound.samples.end(), s, s + info.bytes / 2);
     }
@@ -139,8 +139,8 @@ TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
     ASSERT_EQ(stream.Open(title1), media::S_OK);
     EXPECT_EQ(stream.DurationSamples(), straight.frames());
     const int64_t join = kLead + kTitleA;
-    for (const int64_t target : std::initializer_list<int64_t>{join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77,
-                                 straight.frames() - 500}) {
+    for (const int64_t target : std::initializer_list<int64_t>{
+             join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77, straight.frames() - 500}) {
         SCOPED_TRACE(target);
         ASSERT_EQ(stream.SeekSample(target), media::S_OK);
         EXPECT_EQ(stream.NextSample(), target);

@@ -39,8 +39,7 @@ DecodedAudio Rip(const QStringList& args, const QString& output) {
 }
 
 // Source sample `from` of `signal` is at frame `at` of the MP3.
-void ExpectSignalAt(const DecodedAudio& mp3, const fs::TSignal& signal, int64_t from,
-                    int64_t at) {
+void ExpectSignalAt(const DecodedAudio& mp3, const fs::TSignal& signal, int64_t from, int64_t at) {
     double score = 0;
     const int64_t found =
         FindBestOffset(mp3.samples, fs::SourceS16(signal, kRate, from, kNeedle), 2,
@@ -71,12 +70,13 @@ TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {
     ASSERT_FALSE(root.isEmpty());
     const TProgramRun titles = RunSonavel({QStringLiteral("--list-titles"), root});
     ASSERT_EQ(titles.exitCode, 0) << titles.err.toStdString();
-    EXPECT_EQ(titles.out, QStringLiteral("1  0:00:10.4  5 chapters   1: eng ac3 2ch, 2: fra ac3 2ch\n"
-                                         "2  0:00:04.0  1 chapter    1: eng ac3 2ch, 2: fra ac3 2ch\n"
-                                         "3  0:00:03.2  1 chapter    1: pcm_dvd 2ch\n"));
-    const TProgramRun tracks =
-        RunSonavel({QStringLiteral("--list-tracks"), root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"),
-                    QStringLiteral("--dvd-title"), QStringLiteral("1")});
+    EXPECT_EQ(titles.out,
+              QStringLiteral("1  0:00:10.4  5 chapters   1: eng ac3 2ch, 2: fra ac3 2ch\n"
+                             "2  0:00:04.0  1 chapter    1: eng ac3 2ch, 2: fra ac3 2ch\n"
+                             "3  0:00:03.2  1 chapter    1: pcm_dvd 2ch\n"));
+    const TProgramRun tracks = RunSonavel({QStringLiteral("--list-tracks"),
+                                           root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"),
+                                           QStringLiteral("--dvd-title"), QStringLiteral("1")});
     ASSERT_EQ(tracks.exitCode, 0) << tracks.err.toStdString();
     const QStringList lines = tracks.out.trimmed().split(u'\n');
     ASSERT_EQ(lines.size(), 2);
@@ -92,10 +92,10 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
     const QString dir = FreshDir(QStringLiteral("dvdrip"));
 
     // Chapters 4 and 5, the second source, in French: from its first sample to the end.
-    const DecodedAudio last = Rip({QStringLiteral("--rip"), image, QStringLiteral("--chapter"),
-                                   QStringLiteral("4-5"), QStringLiteral("--audio-track"),
-                                   QStringLiteral("2")},
-                                  dir + QStringLiteral("/c45.mp3"));
+    const DecodedAudio last =
+        Rip({QStringLiteral("--rip"), image, QStringLiteral("--chapter"), QStringLiteral("4-5"),
+             QStringLiteral("--audio-track"), QStringLiteral("2")},
+            dir + QStringLiteral("/c45.mp3"));
     EXPECT_EQ(last.frames(), int64_t(fs::kTitleBSeconds * kRate));
     ExpectSignalAt(last, fs::kTitleBFra, 0, 0);
     ExpectSignalAt(last, fs::kTitleBFra, 3 * kRate, 3 * kRate);
@@ -137,7 +137,8 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
                     QStringLiteral("3"), QStringLiteral("--quiet")});
     ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
     const QString expected = TestRoot() + QStringLiteral("/Documents/SONAVEL_TEST_t01_c03.mp3");
-    EXPECT_TRUE(QFileInfo::exists(expected)) << FilesIn(TestRoot() + "/Documents").join(u' ').toStdString();
+    EXPECT_TRUE(QFileInfo::exists(expected))
+        << FilesIn(TestRoot() + "/Documents").join(u' ').toStdString();
     QFile::remove(expected);
 }
 
@@ -147,13 +148,11 @@ TEST(DvdRipCommand, BadDiscsFailCleanly) {
     const QString rip = QStringLiteral("--rip"), o = QStringLiteral("-o");
     const QString root = TestDvdRoot();
 
-    EXPECT_TRUE(ExpectCleanFailure({rip, root, o, mp3, QStringLiteral("--dvd-title"),
-                                    QStringLiteral("4")},
-                                   out)
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, root, o, mp3, QStringLiteral("--dvd-title"), QStringLiteral("4")}, out)
                     .contains(QStringLiteral("no title 4")));
-    EXPECT_TRUE(ExpectCleanFailure({rip, root, o, mp3, QStringLiteral("--chapter"),
-                                    QStringLiteral("6")},
-                                   out)
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, root, o, mp3, QStringLiteral("--chapter"), QStringLiteral("6")}, out)
                     .contains(QStringLiteral("5 chapters")));
     EXPECT_TRUE(ExpectCleanFailure({rip, FixturePath("dvd_ac3_stereo.vob"), o, mp3,
                                     QStringLiteral("--chapter"), QStringLiteral("1")},
@@ -163,20 +162,20 @@ TEST(DvdRipCommand, BadDiscsFailCleanly) {
     const QString encrypted = CopyOfTestDvd(QStringLiteral("css"));
     Scramble(encrypted + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
     const QString css = ExpectCleanFailure({rip, encrypted, o, mp3}, out);
-    EXPECT_TRUE(css.contains(QStringLiteral("encrypted")) && css.contains(QStringLiteral("libdvdcss")))
+    EXPECT_TRUE(css.contains(QStringLiteral("encrypted")) &&
+                css.contains(QStringLiteral("libdvdcss")))
         << css.toStdString();
 
     const QString cut = CopyOfTestDvd(QStringLiteral("cutvob"));
     QFile vob(cut + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
     ASSERT_TRUE(vob.resize(vob.size() / 3));
-    EXPECT_TRUE(ExpectCleanFailure({rip, cut, o, mp3, QStringLiteral("--dvd-title"),
-                                    QStringLiteral("1")},
-                                   out)
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, cut, o, mp3, QStringLiteral("--dvd-title"), QStringLiteral("1")}, out)
                     .contains(QStringLiteral("VTS_01_")));
     // The title set that is whole still rips.
-    EXPECT_EQ(RunSonavel({rip, cut, QStringLiteral("--dvd-title"), QStringLiteral("3"), o, mp3})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        RunSonavel({rip, cut, QStringLiteral("--dvd-title"), QStringLiteral("3"), o, mp3}).exitCode,
+        0);
     QFile::remove(mp3);
 
     const QString damaged = CopyOfTestDvd(QStringLiteral("ifo"));

@@ -79,8 +79,8 @@ QStringList FilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-QString ExpectCleanFailure(const QStringList& args, const QString& outDir,
-                           const QStringList& keep, const QStringList& prefix) {
+QString ExpectCleanFailure(const QStringList& args, const QString& outDir, const QStringList& keep,
+                           const QStringList& prefix) {
     SCOPED_TRACE(args.join(u' ').toStdString());
     const TProgramRun run = RunSonavel(args, prefix, 30000);
     EXPECT_TRUE(run.finished);

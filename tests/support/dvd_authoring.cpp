@@ -96,10 +96,10 @@ QString CopyOfTestDvd(const QString& hint) {
 }
 
 QString MakeDvdImage(const QString& root, const QString& volume, QString* error) {
-    const QString iso = FreshDir(QStringLiteral("iso")) + u'/' + volume.toLower() +
-                        QStringLiteral(".iso");
-    QStringList args{QStringLiteral("-quiet"), QStringLiteral("-V"), volume,
-                     QStringLiteral("-o"), iso, root};
+    const QString iso =
+        FreshDir(QStringLiteral("iso")) + u'/' + volume.toLower() + QStringLiteral(".iso");
+    QStringList args{
+        QStringLiteral("-quiet"), QStringLiteral("-V"), volume, QStringLiteral("-o"), iso, root};
     if (QDir(root).exists(QStringLiteral("VIDEO_TS")))
         args.prepend(QStringLiteral("-dvd-video"));
     QString output;

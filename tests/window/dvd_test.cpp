@@ -13,12 +13,12 @@
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
-#include <QGroupBox>
-#include <QPushButton>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 
 namespace fs = fixture_signal;
 
@@ -109,8 +109,8 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
     EXPECT_EQ(mp3.frames(), int64_t(1.84 * 48000 + 0.5)); // the chapter's one cell
     double score = 0;
-    EXPECT_EQ(FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleBFra, 48000, 0, 4096), 2, 0,
-                             300, &score, 4096),
+    EXPECT_EQ(FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleBFra, 48000, 0, 4096), 2, 0, 300,
+                             &score, 4096),
               0);
     EXPECT_GT(score, 0.9);
 

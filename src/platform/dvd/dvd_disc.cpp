@@ -48,9 +48,10 @@ bool TableFits(dvd_reader_t* reader, int titleSet, uint32_t sector) {
                           std::memcmp(head, identifier, sizeof head) == 0;
         const int64_t size = int64_t(std::max<ssize_t>(DVDFileSize(file), 0)) * 2048;
         bool fits = false;
-        if (ours && int64_t(sector) * 2048 + 8 <= size && DVDFileSeek(file, int32_t(sector * 2048)) >= 0 &&
-            DVDReadBytes(file, head, 8) == 8) {
-            const int64_t last = (int64_t(head[4]) << 24) | (head[5] << 16) | (head[6] << 8) | head[7];
+        if (ours && int64_t(sector) * 2048 + 8 <= size &&
+            DVDFileSeek(file, int32_t(sector * 2048)) >= 0 && DVDReadBytes(file, head, 8) == 8) {
+            const int64_t last =
+                (int64_t(head[4]) << 24) | (head[5] << 16) | (head[6] << 8) | head[7];
             fits = last >= 7 && int64_t(sector) * 2048 + last + 1 <= size;
         }
         DVDCloseFile(file);
@@ -95,7 +96,8 @@ QString TwoDigits(int n) {
 
 } // namespace
 
-TDvdDisc::TDvdDisc(QString root) : FRoot(std::move(root)), FMessages(std::make_shared<QStringList>()) {}
+TDvdDisc::TDvdDisc(QString root)
+    : FRoot(std::move(root)), FMessages(std::make_shared<QStringList>()) {}
 
 TDvdDisc::~TDvdDisc() {
     for (auto& [set, file] : FFiles)
@@ -142,8 +144,8 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
             sets[set] = OpenVts(FReader, set);
         const auto found = sets.find(set);
         TDvdTitleEntry entry;
-        entry.fault = BuildDvdTitle(*vmg, number, found != sets.end() ? found->second.get() : nullptr,
-                                    entry.title);
+        entry.fault = BuildDvdTitle(
+            *vmg, number, found != sets.end() ? found->second.get() : nullptr, entry.title);
         if (entry.fault.isEmpty()) {
             // The cells must lie inside the title set's VOB files.
             uint32_t last = 0;
@@ -165,9 +167,8 @@ const TDvdTitle& TDvdDisc::Title(int number) const {
                             .arg(QString::number(number), QString::number(FTitles.size())));
     const TDvdTitleEntry& entry = FTitles[size_t(number - 1)];
     if (!entry.fault.isEmpty())
-        throw EDvdError(entry.faultKind,
-                        QStringLiteral("title %1 cannot be played: %2")
-                            .arg(QString::number(number), entry.fault));
+        throw EDvdError(entry.faultKind, QStringLiteral("title %1 cannot be played: %2")
+                                             .arg(QString::number(number), entry.fault));
     return entry.title;
 }
 
@@ -234,12 +235,13 @@ void TDvdDisc::ReadSectors(int titleSet, uint32_t first, int count, uint8_t* buf
                                  MissingPartText(titleSet, first + count - 1)));
     const ssize_t got = DVDReadBlocks(TitleSetFile(titleSet), int(first), size_t(count), buffer);
     if (got != count)
-        throw EDvdError(TDvdFault::dfRead,
-                        QStringLiteral("sectors %1 to %2 of the DVD's title set %3 cannot be read%4")
-                            .arg(QString::number(first), QString::number(first + count - 1),
-                                 QString::number(titleSet),
-                                 FMessages->isEmpty() ? QString()
-                                                      : QStringLiteral(" (%1)").arg(FMessages->last())));
+        throw EDvdError(
+            TDvdFault::dfRead,
+            QStringLiteral("sectors %1 to %2 of the DVD's title set %3 cannot be read%4")
+                .arg(QString::number(first), QString::number(first + count - 1),
+                     QString::number(titleSet),
+                     FMessages->isEmpty() ? QString()
+                                          : QStringLiteral(" (%1)").arg(FMessages->last())));
 }
 
 QString TDvdDisc::LastLibraryMessage() const {

@@ -38,8 +38,8 @@ TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& v
         TDvdSegment segment;
         segment.firstCell = ranges[s].first;
         segment.endCell = ranges[s].second;
-        segment.videoStart = (s < videoStarts.size() ? videoStarts[s] : FEarliest) &
-                             dvd::kTimestampMask;
+        segment.videoStart =
+            (s < videoStarts.size() ? videoStarts[s] : FEarliest) & dvd::kTimestampMask;
         // The first segment starts at its earliest timestamp; its pictures follow after
         // the sound's lead. Later segments start with their first picture.
         int64_t lead = s == 0 ? ClockDifference(segment.videoStart, FEarliest) : 0;

@@ -34,8 +34,7 @@ public:
     TDvdTimeline() = default;
     // `videoStarts`: the first picture's timestamp of each segment (SegmentCells order);
     // `earliest`: the first segment's earliest timestamp.
-    TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts,
-                 int64_t earliest);
+    TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts, int64_t earliest);
 
     // The cell ranges [first, end) that form segments, in order.
     static std::vector<std::pair<int, int>> SegmentCells(const TDvdTitle& title);

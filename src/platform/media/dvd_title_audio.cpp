@@ -37,7 +37,8 @@ std::vector<TMediaTrackInfo> TDvdTitleAudio::ListTracks(const TMediaInput& input
         track.streamIndex = audio.streamId;
         track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
         track.language = audio.language;
-        track.channels = par->ch_layout.nb_channels > 0 ? par->ch_layout.nb_channels : audio.channels;
+        track.channels =
+            par->ch_layout.nb_channels > 0 ? par->ch_layout.nb_channels : audio.channels;
         track.sampleRate = par->sample_rate > 0 ? par->sample_rate : audio.sampleRate;
         track.duration = duration;
         tracks.push_back(track);
@@ -82,8 +83,8 @@ TMediaResult TDvdTitleAudio::Open(const QString& locator, int streamId) {
     for (size_t s = 0; s < segments.size(); ++s)
         FSpans[s].end = s + 1 < segments.size() ? FSpans[s + 1].first : FEndSample;
     // Its origin, now that the rate is known.
-    const int64_t start = av_rescale_rnd(FStream->StartTime(), dvd::kClockRate, kTicksPerSecond,
-                                         AV_ROUND_NEAR_INF);
+    const int64_t start =
+        av_rescale_rnd(FStream->StartTime(), dvd::kClockRate, kTicksPerSecond, AV_ROUND_NEAR_INF);
     FSpans[size_t(opened)].origin = TicksToSamples(FInfo->timeline.TitleTime(opened, start));
     return SeekSample(0);
 }
@@ -97,8 +98,8 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
         return S_OK;
     auto stream = std::make_unique<TMediaAudioStream>();
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
-    const TMediaResult result = stream->Open(
-        DvdSegmentLocator(FInfo->root, FInfo->title.number, segment), FStreamId);
+    const TMediaResult result =
+        stream->Open(DvdSegmentLocator(FInfo->root, FInfo->title.number, segment), FStreamId);
     if (result == MS_E_NOSTREAM) {
         span.silent = true; // this stretch of the title has no such stream: silence
         return S_OK;
@@ -108,8 +109,8 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
         return result;
     }
     if (FFormat.sampleRate > 0) {
-        const int64_t start = av_rescale_rnd(stream->StartTime(), dvd::kClockRate,
-                                             kTicksPerSecond, AV_ROUND_NEAR_INF);
+        const int64_t start = av_rescale_rnd(stream->StartTime(), dvd::kClockRate, kTicksPerSecond,
+                                             AV_ROUND_NEAR_INF);
         span.origin = TicksToSamples(FInfo->timeline.TitleTime(segment, start));
     }
     FStream = std::move(stream);
@@ -120,8 +121,7 @@ int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
     // Through the 100-ns time a caller would give for the same point (the nearest one),
     // and on to its sample as TimeToSample finds it, so a range set at a chapter's start
     // begins on the very sample where the segment does.
-    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond,
-                          AV_ROUND_UP);
+    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);
 }
 
 int64_t TDvdTitleAudio::SamplesToTicks(int64_t sample) const {

@@ -47,12 +47,12 @@ private:
     struct TSegmentSpan {
         int64_t first = 0; // title samples [first, end) belong to the segment
         int64_t end = 0;
-        int64_t origin = 0; // title sample of the segment stream's sample 0
+        int64_t origin = 0;  // title sample of the segment stream's sample 0
         bool silent = false; // the stream is not in this segment
     };
 
     media::TMediaResult OpenSegment(int segment);
-    int64_t TicksToSamples(int64_t ticks) const; // 90 kHz ticks
+    int64_t TicksToSamples(int64_t ticks) const;  // 90 kHz ticks
     int64_t SamplesToTicks(int64_t sample) const; // to 100-ns units, as TMediaAudioStream
     int SegmentOf(int64_t sample) const;
 

@@ -45,9 +45,9 @@ AVIOContext* TDvdTitleIo::MakeContext(std::unique_ptr<TDvdTitleIo> io) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (!buffer)
         return nullptr;
-    AVIOContext* context = avio_alloc_context(buffer, kIoBufferBytes, 0, io.get(),
-                                              &TDvdTitleIo::ReadPacket, nullptr,
-                                              &TDvdTitleIo::SeekTo);
+    AVIOContext* context =
+        avio_alloc_context(buffer, kIoBufferBytes, 0, io.get(), &TDvdTitleIo::ReadPacket, nullptr,
+                           &TDvdTitleIo::SeekTo);
     if (!context) {
         av_free(buffer);
         return nullptr;

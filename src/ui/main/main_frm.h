@@ -317,15 +317,15 @@ private:
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
-    int FOpenTitle = 0;  // the DVD title the next opening asks for, 0 = the longest
-    TDvdChoice FOpenedDvd; // written by the opening worker
+    int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
+    TDvdChoice FOpenedDvd;   // written by the opening worker
     QString FOpenedDvdError; // why the opening worker could not use the DVD
     TDvdChoice FDvd;
     // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
     // the range are still those of it.
     int64_t FExactStart = -1;
     int64_t FExactEnd = -1;
-    QElapsedTimer FRunClock; // wall time of the current run
+    QElapsedTimer FRunClock;                  // wall time of the current run
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;
     bool FCloseRequested = false; // the window was asked to close while a source opened

@@ -98,8 +98,8 @@ void TMainFrm::ShowDvd() {
             TitleBox->setCurrentIndex(FDvd.title - 1);
             ChapterBox->addItem(QStringLiteral("All %1 chapters").arg(FDvd.Chapters()));
             for (int c = 1; c <= FDvd.Chapters(); ++c) {
-                ChapterBox->addItem(QStringLiteral("%1: %2").arg(c).arg(
-                    FormatTimeText(Ms(FDvd.ChapterStart(c)))));
+                ChapterBox->addItem(
+                    QStringLiteral("%1: %2").arg(c).arg(FormatTimeText(Ms(FDvd.ChapterStart(c)))));
                 if (c > 1)
                     marks.push_back(int(Ms(FDvd.ChapterStart(c))));
             }

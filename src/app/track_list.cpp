@@ -1,10 +1,13 @@
 #include "app/track_list.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace {
 
@@ -250,4 +253,13 @@ void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
 
 QString DefaultTrackTitle(int Number, bool Chapters) {
     return (Chapters ? QStringLiteral("Chapter %1") : QStringLiteral("Track %1")).arg(Number);
+}
+
+TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last) {
+    TTrackList list;
+    First = std::max(First, 1);
+    Last = std::min(Last, Dvd.Chapters());
+    for (int c = First; c <= Last; ++c)
+        list.Tracks.push_back({Dvd.ChapterStart(c), Dvd.ChapterEnd(c), DefaultTrackTitle(c, true), {}});
+    return list;
 }

@@ -49,3 +49,9 @@ void ResolveTrackEnds(TTrackList& List, int64_t Duration);
 
 // "Track 3", "Chapter 3".
 QString DefaultTrackTitle(int Number, bool Chapters);
+
+// Chapters `First` to `Last` (1-based, clamped to the title's) of a DVD title, one track
+// each, exact to the sample and titled "Chapter c" after the disc's own numbers, so that
+// a list that starts at chapter 6 or loses a chapter still says which is which.
+struct TDvdChoice;
+TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last);

@@ -3,7 +3,9 @@
 #include "app/output_settings.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 #include "app/globals.h"
+#include "app/settings.h"
 #include "audio/audio_read_error.h"
 #include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unistd.h>
 
@@ -72,45 +75,83 @@ void TCommandRip::Configure(TMP3Out& Out) const {
     Out.SampleRate = SampleRateFor(OutputSampleRate());
 }
 
-int TCommandRip::Execute() {
-    CatchInterrupts();
-
+QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
-        return Fail(QStringLiteral("cannot open %1: No such file or directory")
-                        .arg(Quoted(FOptions.Source)));
-    if (source.isDir())
-        return Fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source)));
+        return QStringLiteral("cannot open %1: No such file or directory")
+            .arg(Quoted(FOptions.Source));
     const QString sourcePath = source.absoluteFilePath();
+    try {
+        if (!ChooseDvdTitle(sourcePath, FOptions.DvdTitle, Dvd) &&
+            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
+            return QStringLiteral("%1 is not a DVD; --dvd-title, --chapter and "
+                                  "--split-chapters need one")
+                .arg(Quoted(sourcePath));
+    } catch (const EDvdError& e) {
+        return QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(sourcePath), e.Message());
+    }
+    const bool isDvd = !Dvd.locator.isEmpty();
+    if (!isDvd && source.isDir())
+        return QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source));
+    if (FOptions.ChapterLast > Dvd.Chapters())
+        return QStringLiteral("title %1 of %2 has %3 chapters, not %4")
+            .arg(QString::number(Dvd.title), Quoted(sourcePath), QString::number(Dvd.Chapters()),
+                 QString::number(FOptions.ChapterLast));
 
-    TStreamAudioIn in;
-    in.FileName = sourcePath;
-    in.AudioTrack = FOptions.AudioTrack;
+    In.FileName = isDvd ? Dvd.locator : sourcePath;
+    In.AudioTrack = FOptions.AudioTrack;
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        in.FormatOverride =
+        In.FormatOverride =
             TStreamAudioIn::MakeFormatOverride(OutputSampleRate(), TAudioInput::FloatBits);
-        in.OpenSource();
+        In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return Fail(FOptions.AudioTrack > 0
-                            ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
-                                  .arg(Quoted(sourcePath), QString::number(FOptions.AudioTrack))
-                            : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath)));
-        return Fail(
-            QStringLiteral("cannot read the sound of %1: %2").arg(Quoted(sourcePath), e.Message()));
+            return FOptions.AudioTrack > 0
+                       ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
+                             .arg(Quoted(sourcePath), QString::number(FOptions.AudioTrack))
+                       : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath));
+        return QStringLiteral("cannot read the sound of %1: %2")
+            .arg(Quoted(sourcePath), e.Message());
     } catch (const std::exception& e) {
-        return Fail(QStringLiteral("cannot read the sound of %1: %2")
-                        .arg(Quoted(sourcePath), ExceptionMessage(e)));
+        return QStringLiteral("cannot read the sound of %1: %2")
+            .arg(Quoted(sourcePath), ExceptionMessage(e));
     }
+    return {};
+}
 
-    // The range, [start, end) on the player's timeline.
+int TCommandRip::Execute() {
+    CatchInterrupts();
+
+    const QFileInfo source(FOptions.Source);
+    const QString sourcePath = source.absoluteFilePath();
+    TDvdChoice dvd;
+    TStreamAudioIn in;
+    if (const QString why = OpenSource(dvd, in); !why.isEmpty())
+        return Fail(why);
+    const bool isDvd = !dvd.locator.isEmpty();
+
+    // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
+    // it exactly, --start and --end override.
     const int64_t duration = in.Reader()->Duration;
-    const int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
-    int64_t end = FOptions.EndMs ? *FOptions.EndMs * kTicksPerMs : duration;
+    int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
+    std::optional<int64_t> endTime;
+    if (FOptions.EndMs)
+        endTime = *FOptions.EndMs * kTicksPerMs;
+    if (FOptions.ChapterFirst > 0) {
+        if (!FOptions.StartMs)
+            start = dvd.ChapterStart(FOptions.ChapterFirst);
+        if (!FOptions.EndMs)
+            endTime = dvd.ChapterEnd(FOptions.ChapterLast);
+        if (endTime && *endTime <= start)
+            return Fail(QStringLiteral("the range from %1 to %2 is empty")
+                            .arg(FormatTimeText(start / kTicksPerMs),
+                                 FormatTimeText(*endTime / kTicksPerMs)));
+    }
+    int64_t end = endTime.value_or(duration);
     if (duration > 0 && start >= duration)
         return Fail(
             QStringLiteral("the range starts at %1, after the end of the source (%2)")
@@ -122,16 +163,25 @@ int TCommandRip::Execute() {
                 .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
     end = duration > 0 ? std::min(end, duration) : end;
     in.SetStartTime(start);
-    if (FOptions.EndMs || duration > 0)
+    if (endTime || duration > 0)
         in.SetLength(end - start);
 
-    // The output: beside the source by default; never over the source or, without
-    // --force, over an existing file; a missing folder is made.
+    // The output: beside the source by default (a DVD's rip in the output folder, named
+    // after the disc, title and chapters); never over the source or, without --force,
+    // over an existing file; a missing folder is made.
+    QString defaultOutput;
+    if (isDvd) {
+        QString folder = AppSettings.OutputFileDir;
+        if (folder.isEmpty())
+            GetDocumentsFolder(folder);
+        defaultOutput = QDir(folder).filePath(
+            DvdOutputName(dvd.volume, dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
+    } else {
+        defaultOutput =
+            source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
+    }
     const QString output =
-        QFileInfo(FOptions.Output.isEmpty() ? source.absolutePath() + u'/' +
-                                                  source.completeBaseName() + QStringLiteral(".mp3")
-                                            : FOptions.Output)
-            .absoluteFilePath();
+        QFileInfo(FOptions.Output.isEmpty() ? defaultOutput : FOptions.Output).absoluteFilePath();
     const QFileInfo outputInfo(output);
     if (SameFile(output, sourcePath))
         return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
@@ -171,7 +221,7 @@ int TCommandRip::Execute() {
     };
 
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
-    const int64_t total = (FOptions.EndMs || duration > 0) ? end - start : 0;
+    const int64_t total = (endTime || duration > 0) ? end - start : 0;
     TProgressLine progress([&in, start] { return in.CurrentTime() - start; }, total);
     QTimer ticker;
     int ticks = 0;

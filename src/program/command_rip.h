@@ -7,6 +7,8 @@
 #include <cstdint>
 
 class TMP3Out;
+class TStreamAudioIn;
+struct TDvdChoice;
 
 // `sonavel --rip`: the window's own pipeline (TStreamAudioIn feeding TMP3Out through Run,
 // OnDone and OnThreadException) driven from the command line. Options left unset take
@@ -26,6 +28,10 @@ public:
     // rate it encodes at; also used for each track of a track list.
     void Configure(TMP3Out& Out) const;
     int OutputSampleRate() const;
+    // Opens the options' source on `In` at that rate: a plain file, or a DVD title (chosen
+    // into `Dvd`, whose locator `In` then reads). Empty when its sound can be read, else
+    // why not, as one line for the user.
+    QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
 
 private:
     int Fail(const QString& Why) const;

@@ -1,11 +1,12 @@
 #include "program/command_rip_tracks.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 #include "app/globals.h"
+#include "app/settings.h"
 #include "app/track_list.h"
 #include "app/track_names.h"
 #include "app/track_run.h"
-#include "audio/audio_read_error.h"
 #include "audio/stream_audio_in.h"
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
@@ -41,50 +42,41 @@ int TCommandRipTracks::Execute() {
     const TCommandRip settings(FOptions);
 
     const QFileInfo source(FOptions.Source);
-    if (!source.exists())
-        return Fail(QStringLiteral("cannot open %1: No such file or directory")
-                        .arg(Quoted(FOptions.Source)));
-    if (source.isDir())
-        return Fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source)));
     const QString sourcePath = source.absoluteFilePath();
-
-    TTrackList list;
-    try {
-        list = ReadTrackListFile(FOptions.TrackList);
-    } catch (const ETrackListError& e) {
-        return Fail(e.Message());
-    }
 
     // The source's length, and whether its sound can be read at all, before any file is
     // written.
+    TDvdChoice dvd;
     int64_t duration = 0;
     {
         TStreamAudioIn probe;
-        probe.FileName = sourcePath;
-        probe.AudioTrack = FOptions.AudioTrack;
-        try {
-            probe.FormatOverride = TStreamAudioIn::MakeFormatOverride(settings.OutputSampleRate(),
-                                                                      TAudioInput::FloatBits);
-            probe.OpenSource();
-        } catch (const EAudioReadError& e) {
-            if (e.ErrorCode == media::MS_E_NOSTREAM)
-                return Fail(FOptions.AudioTrack > 0
-                                ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
-                                      .arg(Quoted(sourcePath), QString::number(FOptions.AudioTrack))
-                                : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath)));
-            return Fail(QStringLiteral("cannot read the sound of %1: %2")
-                            .arg(Quoted(sourcePath), e.Message()));
-        } catch (const std::exception& e) {
-            return Fail(QStringLiteral("cannot read the sound of %1: %2")
-                            .arg(Quoted(sourcePath), ExceptionMessage(e)));
-        }
+        if (const QString why = settings.OpenSource(dvd, probe); !why.isEmpty())
+            return Fail(why);
         duration = probe.Reader()->Duration;
+    }
+    const bool isDvd = !dvd.locator.isEmpty();
+
+    // The tracks: the chosen chapters of a DVD title, or a list on the title's or the
+    // file's time line.
+    TTrackList list;
+    if (FOptions.SplitChapters) {
+        list = ChapterTrackList(dvd, std::max(FOptions.ChapterFirst, 1),
+                                FOptions.ChapterFirst ? FOptions.ChapterLast : dvd.Chapters());
+    } else {
+        try {
+            list = ReadTrackListFile(FOptions.TrackList);
+        } catch (const ETrackListError& e) {
+            return Fail(e.Message());
+        }
     }
     try {
         ResolveTrackEnds(list, duration);
     } catch (const ETrackListError& e) {
         return Fail(
-            QStringLiteral("the track list %1: %2").arg(Quoted(FOptions.TrackList), e.Message()));
+            FOptions.SplitChapters
+                ? QStringLiteral("title %1 of %2: %3")
+                      .arg(QString::number(dvd.title), Quoted(sourcePath), e.Message())
+                : QStringLiteral("the track list %1: %2").arg(Quoted(FOptions.TrackList), e.Message()));
     }
 
     // Texts of the whole rip: the options, else what the list says, else the stored tag.
@@ -114,8 +106,15 @@ int TCommandRipTracks::Execute() {
         names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
     }
 
-    // Where the files go: beside the source by default; -o names a folder or a pattern.
+    // Where the files go: beside a file, in a folder of its own in the output folder for a
+    // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
     QString folder = source.absolutePath(), pattern = DefaultTrackPattern;
+    if (isDvd) {
+        QString outputFolder = AppSettings.OutputFileDir;
+        if (outputFolder.isEmpty())
+            GetDocumentsFolder(outputFolder);
+        folder = QDir(outputFolder).filePath(QFileInfo(DvdOutputName(dvd.volume, dvd.title, 0, 0)).completeBaseName());
+    }
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);
     QStringList paths;
@@ -145,7 +144,7 @@ int TCommandRipTracks::Execute() {
                         .arg(Quoted(folder), QString::fromStdString(error.message())));
 
     TTrackRun run;
-    run.Source = sourcePath;
+    run.Source = isDvd ? dvd.locator : sourcePath;
     run.AudioTrack = FOptions.AudioTrack;
     run.SampleRate = settings.OutputSampleRate();
     run.Configure = [&settings](TMP3Out& out) { settings.Configure(out); };

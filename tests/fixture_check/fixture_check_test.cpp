@@ -39,6 +39,10 @@ const TAudioCase kAudioCases[] = {
     {"two_tracks.mkv", 1, fs::kTrackEng, fs::kDvdRate, 256, "ac3"},
     {"two_tracks.mkv", 2, fs::kTrackFra, fs::kDvdRate, 256, "ac3"},
     {"short.mpg", -1, fs::kShort, fs::kDvdRate, 481, "mp2"},
+    {"dvd_title_a.mpg", 2, fs::kTitleAEng, fs::kDvdRate, 256, "ac3"},
+    {"dvd_title_a.mpg", 3, fs::kTitleAFra, fs::kDvdRate, 256, "ac3"},
+    {"dvd_title_b.mpg", 3, fs::kTitleBFra, fs::kDvdRate, 256, "ac3"},
+    {"dvd_title_lpcm.mpg", 2, fs::kTitleLpcm, fs::kDvdRate, 0, "pcm_dvd"},
 };
 
 double Rms(const std::vector<int16_t>& s, int channels, int64_t first, int64_t count) {

@@ -3,6 +3,8 @@
 #include "platform/media/media_audio_stream.h"
 #include "support/test_env.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -79,11 +81,11 @@ QStringList FilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-void ExpectCleanFailure(const QStringList& args, const QString& outDir, const QStringList& keep,
-                        const QStringList& prefix) {
+QString ExpectCleanFailure(const QStringList& args, const QString& outDir, const QStringList& keep,
+                           const QStringList& prefix) {
     SCOPED_TRACE(args.join(u' ').toStdString());
     const TProgramRun run = RunSonavel(args, prefix, 30000);
-    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.err.trimmed().split(u'\n');
     EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
@@ -91,4 +93,5 @@ void ExpectCleanFailure(const QStringList& args, const QString& outDir, const QS
     EXPECT_LT(run.ms, 10000);
     if (!outDir.isEmpty())
         EXPECT_EQ(FilesIn(outDir), keep);
+    return lines[0];
 }

@@ -3,7 +3,9 @@
 #include "window_fixture.h"
 
 #include "audio/loudness_envelope.h"
+#include "support/dvd_authoring.h"
 #include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/track_bar.h"
 
 #include <QComboBox>
 
@@ -64,4 +66,19 @@ TEST_F(WindowTest, ScreenshotsAudioChoice) {
     Frm->SetMarkerAtPosition(1);
     Pump(150);
     EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/4-audio-choice.png")));
+}
+
+TEST_F(WindowTest, ScreenshotsDvd) {
+    const QString dir = qEnvironmentVariable("SONAVEL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "SONAVEL_SCREENSHOT_DIR not set";
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    QDir().mkpath(dir);
+    Open(root);
+    WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
+    Frm->SelectChapters(3, 4);
+    Frm->TrackBar->setPosition(7000);
+    Pump(150);
+    EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/5-dvd-chapters.png")));
 }

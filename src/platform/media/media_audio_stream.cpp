@@ -1,5 +1,7 @@
 #include "platform/media/media_audio_stream.h"
 
+#include "platform/media/dvd_title_audio.h"
+#include "platform/media/media_input.h"
 #include "platform/media/pcm_converter.h"
 
 extern "C" {
@@ -30,19 +32,6 @@ constexpr int kMaxFramesPerPacket = 4096;
 constexpr double kSeekPrerollSeconds = 0.5;
 constexpr int kSeekAttempts = 5;
 constexpr size_t kAnchorVotes = 3;
-
-AVFormatContext* OpenFormat(const QString& path, int& result) {
-    // Only plain files: a name like "http://..." or "concat:..." must not reach out.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* raw = nullptr;
-    QByteArray url = "file:" + path.toUtf8();
-    result = avformat_open_input(&raw, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (result < 0)
-        return nullptr;
-    return raw;
-}
 
 int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
     if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -95,18 +84,16 @@ TMediaAudioStream::~TMediaAudioStream() = default;
 TMediaResult TMediaAudioStream::ListAudioTracks(const QString& path,
                                                 std::vector<TMediaTrackInfo>& tracks) {
     tracks.clear();
-    int result = 0;
-    ffmpeg::InputFormatPtr input(OpenFormat(path, result));
-    if (!input)
+    TMediaInput input;
+    const TMediaResult result = OpenMediaInput(path, input);
+    if (Failed(result))
         return result;
-    result = avformat_find_stream_info(input.get(), nullptr);
-    if (result < 0)
-        return result;
-    tracks = CollectTracks(input.get());
+    tracks = input.dvd ? TDvdTitleAudio::ListTracks(input) : CollectTracks(input.format.get());
     return S_OK;
 }
 
 void TMediaAudioStream::Close() {
+    FTitle.reset();
     FConverter.reset();
     FDecoder.reset();
     FInput.reset();
@@ -146,6 +133,20 @@ void TMediaAudioStream::ResetDecoding() {
 
 TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
     Close();
+    if (IsDvdTitleSource(path)) {
+        FTitle = std::make_unique<TDvdTitleAudio>(FWanted);
+        const TMediaResult result = FTitle->Open(path, streamIndex);
+        if (Failed(result)) {
+            Close();
+            return result;
+        }
+        FPath = path;
+        FTracks = FTitle->Tracks();
+        FStreamIndex = FTitle->StreamId();
+        FFormat = FTitle->Format();
+        FDuration = FTitle->Duration();
+        return S_OK;
+    }
     TMediaResult result = OpenInput(path, streamIndex);
     if (Failed(result)) {
         Close();
@@ -166,15 +167,20 @@ TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
 }
 
 TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) {
-    int result = 0;
-    FInput.reset(OpenFormat(path, result));
-    if (!FInput)
+    TMediaInput input;
+    int result = OpenMediaInput(path, input);
+    if (Failed(result))
         return result;
     FPath = path;
-    result = avformat_find_stream_info(FInput.get(), nullptr);
-    if (result < 0)
-        return result;
-    FTracks = CollectTracks(FInput.get());
+    FStreamSelector = streamIndex;
+    if (input.dvd) {
+        FTracks = TDvdTitleAudio::ListTracks(input);
+        if (streamIndex >= 0 && (streamIndex = FindStream(input, streamIndex)) < 0)
+            return MS_E_NOSTREAM;
+    } else {
+        FTracks = CollectTracks(input.format.get());
+    }
+    FInput = std::move(input.format);
 
     if (streamIndex < 0) {
         streamIndex = av_find_best_stream(FInput.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -478,6 +484,8 @@ void TMediaAudioStream::DropPending(int64_t frames) {
 }
 
 TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {
+    if (FTitle)
+        return FTitle->Read(buffer, size, info);
     info = {};
     if (!IsOpen())
         return MS_E_NOTINIT;
@@ -523,17 +531,21 @@ TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadI
 }
 
 int64_t TMediaAudioStream::NextSample() const {
+    if (FTitle)
+        return FTitle->NextSample();
     const int64_t next = PendingFrames() > 0 ? FPendingSample : FCounted;
     return FDropActive ? std::max(next, FDropBefore) : next;
 }
 
 TMediaResult TMediaAudioStream::Rewind() {
     const QString path = FPath;
-    const int stream = FStreamIndex;
+    const int stream = FStreamSelector;
     return Open(path, stream);
 }
 
 TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
+    if (FTitle)
+        return FTitle->SeekSample(target);
     if (!IsOpen())
         return MS_E_NOTINIT;
     target = std::max<int64_t>(target, 0);
@@ -596,7 +608,15 @@ int64_t TMediaAudioStream::TimeToSample(int64_t time) const {
     return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);
 }
 
+int64_t TMediaAudioStream::StartTime() const {
+    if (!FInput || FInput->start_time == AV_NOPTS_VALUE)
+        return 0;
+    return FInput->start_time * (kTicksPerSecond / AV_TIME_BASE);
+}
+
 int64_t TMediaAudioStream::DurationSamples() const {
+    if (FTitle)
+        return FTitle->DurationSamples();
     if (FFormat.sampleRate <= 0)
         return 0;
     return av_rescale_rnd(FDuration, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_NEAR_INF);

@@ -259,6 +259,12 @@ void TMainFrm::ConnectHandlers() {
     connect(CancelBtn, &QPushButton::clicked, this, on(&TMainFrm::CancelBtnClick));
     connect(AudioTrackBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
+    connect(TitleBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { TitleBoxChange(index); }); });
+    connect(ChapterBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { ChapterBoxChange(index); }); });
+    connect(TrackBar, &TTrackBar::doubleClicked, this,
+            [this](int position) { Guarded([&] { TrackBarDblClick(position); }); });
     // The overview is drawn as it grows; the track bar repaints only its own area.
     connect(Envelope, &TLoudnessEnvelope::progressed, TrackBar, qOverload<>(&QWidget::update));
     connect(Envelope, &TLoudnessEnvelope::finished, TrackBar, qOverload<>(&QWidget::update));
@@ -267,7 +273,7 @@ void TMainFrm::ConnectHandlers() {
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel}) {
+                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel}) {
         connect(row, &TSkinPanel::mouseMoved, this,
                 [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
     }

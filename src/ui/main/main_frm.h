@@ -9,7 +9,9 @@
 // the channel drawing), main_frm_run.cpp (the rip, its cancelling and progress),
 // main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and tag links,
 // About, Help), main_frm_tracks.cpp (the audio stream choice and the loudness overview),
-// main_frm_keys.cpp (keyboard, drag and drop).
+// main_frm_keys.cpp (keyboard, drag and drop), main_frm_dvd.cpp (a DVD's titles and
+// chapters), main_frm_track_list.cpp and main_frm_track_run.cpp (the "Tracks" list and
+// its rip).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -17,6 +19,7 @@
 // after seeing OpenState leave 0 (acquire); the MP3 output's worker reads the run's input
 // and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
 
+#include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "app/track_list.h"
 #include "platform/exception.h"
@@ -132,6 +135,10 @@ public:
     QPushButton* RemoveTrackBtn;
     QPushButton* TrackUpBtn;
     QPushButton* TrackDownBtn;
+    TSkinPanel* TitlePanel; // shown for a DVD: its titles
+    QComboBox* TitleBox;
+    TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
+    QComboBox* ChapterBox;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
@@ -184,6 +191,9 @@ public:
     void TrackListViewEdited(int Row, const QString& Title);
     void TrackRunFinished(bool Aborted);
     void TrackRunFailed(int Number, const QString& Message);
+    void TitleBoxChange(int Index);
+    void ChapterBoxChange(int Index);
+    void TrackBarDblClick(int Position);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -211,12 +221,19 @@ public:
     void SeekBy(int64_t deltaMs);
     // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(int marker);
+    // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
+    // start (0) or end (1) marker to the chapter boundary nearest the position; the range
+    // to chapters first..last (1-based), exactly.
+    void StepChapter(int direction);
+    void SetMarkerAtChapterBoundary(int marker);
+    void SelectChapters(int first, int last);
 
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
-    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
-    void OpenSourceFile(const QString& path);
+    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE);
+    // of a DVD, title `dvdTitle` (0: the longest).
+    void OpenSourceFile(const QString& path, int dvdTitle = 0);
 
     // The desktop or the terminal asked the program to end (SIGTERM, SIGINT, SIGHUP):
     // closes any open dialog, then the window as its close button does (a run is
@@ -238,6 +255,14 @@ public:
     const TTrackList& TrackList() const { return FTrackList; }
     // True while a run is going (the progress panel is up).
     bool Running() const;
+    // The DVD title open (an empty locator for a plain file).
+    const TDvdChoice& Dvd() const { return FDvd; }
+    // What the preview, the overview and the rip read: the file, or the DVD title.
+    QString MediaSource() const;
+    // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
+    // set to chapters, else the range's milliseconds.
+    int64_t RunStart() const;
+    int64_t RunEnd() const;
 
 protected:
     // The open and save dialogs and the opening thread, replaceable by tests. The dialogs
@@ -268,7 +293,9 @@ private:
     void BuildOverlays();
     void BuildTrackListArea();
     void ShowTrackList();
-    void ClearTrackList();
+    // The list a source starts with: a DVD title's chapters (more than one), else none.
+    void ResetTrackList();
+    void EnableRunControls(bool Enabled);
     void ExtractTracks();
     void ShowTrackRunProgress();
     bool TrackRunBusy() const;
@@ -286,6 +313,12 @@ private:
     void ShowRunFailure(const QString& reason);
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
+    void BuildDvdRows(QWidget* group);
+    void ShowDvd();
+    void LayoutSummaryRows();
+    void ShowChapterOfRange();
+    void SetExactRange(int64_t start, int64_t end);
+    QString DvdOutputDefault(int firstChapter, int lastChapter) const;
     void StartEnvelope();
     void RenderPreviewAgain();
     void InstallKeyFilter();
@@ -326,6 +359,14 @@ private:
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
+    int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
+    TDvdChoice FOpenedDvd;   // written by the opening worker
+    QString FOpenedDvdError; // why the opening worker could not use the DVD
+    TDvdChoice FDvd;
+    // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
+    // the range are still those of it.
+    int64_t FExactStart = -1;
+    int64_t FExactEnd = -1;
     QElapsedTimer FRunClock;                  // wall time of the current run
     QString FRunOutput;                       // the file the current or last run writes
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
@@ -335,7 +376,6 @@ private:
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;
     TTrackList FTrackList;
-    bool FTrackListChapters = false; // default titles say "Chapter n"
     std::unique_ptr<TTrackRun> FTrackRun;
     QString FTrackRunFolder;
 };

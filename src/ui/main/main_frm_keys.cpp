@@ -4,6 +4,7 @@
 
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
+#include "platform/dvd/dvd_path.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/track_bar.h"
@@ -21,7 +22,7 @@
 #include <QUrl>
 
 namespace {
-// The one local file a drag carries, else an empty text.
+// The one local file (or DVD folder) a drag carries, else an empty text.
 QString DraggedFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
         return QString();
@@ -29,7 +30,8 @@ QString DraggedFile(const QMimeData* mime) {
     if (!url.isLocalFile())
         return QString();
     const QString path = url.toLocalFile();
-    return QFileInfo(path).isFile() ? path : QString();
+    const QFileInfo info(path);
+    return info.isFile() || (info.isDir() && !dvd::DvdRootFor(path).isEmpty()) ? path : QString();
 }
 } // namespace
 
@@ -58,7 +60,10 @@ void TMainFrm::InstallKeyFilter() {
     EndBtn->setHint(QStringLiteral("to the End (End)"));
     OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here"));
+                                        "[ and ]: start and end of the range here\n"
+                                        "DVD: PageUp/PageDown: previous/next chapter; "
+                                        "Ctrl+[ and Ctrl+]: start and end at the nearest "
+                                        "chapter mark; double-click: that chapter"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {
@@ -80,6 +85,11 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
     }
     if (Key == Qt::Key_O && mods == Qt::ControlModifier) {
         OpenFileBtnClick();
+        return true;
+    }
+    if ((Key == Qt::Key_BracketLeft || Key == Qt::Key_BracketRight) &&
+        mods == Qt::ControlModifier && !FDvd.locator.isEmpty()) {
+        SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? 0 : 1);
         return true;
     }
     if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
@@ -111,6 +121,12 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return true;
     case Qt::Key_BracketRight:
         SetMarkerAtPosition(1);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (FDvd.locator.isEmpty() || mods != Qt::NoModifier)
+            return false;
+        StepChapter(Key == Qt::Key_PageUp ? -1 : 1);
         return true;
     default:
         return false;

@@ -130,9 +130,7 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
     ProgressBar->setCaption(QString());
-    // The run reads the chosen track and writes the named file: neither changes now.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
-        w->setEnabled(false);
+    EnableRunControls(false);
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
@@ -149,11 +147,11 @@ void TMainFrm::ExtractBtnClick() {
         MP3Out->SetInput(FRunInput->Input());
         FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
                                      SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate)));
-        FRunInput->SetFileName(sourceFileEdit->text());
+        FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
-        FRunInput->SetStartTime(FStartMs * 10000);
-        FRunInput->SetLength((FEndMs - FStartMs) * 10000);
+        FRunInput->SetStartTime(RunStart());
+        FRunInput->SetLength(RunEnd() - RunStart());
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
         FRunClock.start();
         MP3Out->Run();
@@ -195,11 +193,18 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
         notify::SendNotification(AppTitle, body);
 }
 
+void TMainFrm::EnableRunControls(bool Enabled) {
+    // A run reads the chosen title and track and writes the named files: none of them
+    // changes while it goes.
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+                                                      outputFileEdit, SaveFileBtn})
+        w->setEnabled(Enabled);
+}
+
 void TMainFrm::ReturnToIdle() {
     Timer2->stop();
     ProgressPanel->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
-        w->setEnabled(true);
+    EnableRunControls(true);
 }
 
 void TMainFrm::MP3OutDone() {

@@ -84,6 +84,7 @@ void TMainFrm::BuildSummaryArea() {
     AudioTrackBox->setGeometry(ValueLeft, 1, ValueWidth, 20);
     AudioTrackBox->setToolTip(QStringLiteral("The sound track to preview and rip"));
     AudioTrackPanel->hide();
+    BuildDvdRows(skinPanel1);
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {
@@ -151,11 +152,12 @@ void TMainFrm::ShowRangeInfo() {
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
             : d * int64_t(AppSettings.AudioBitrate) / 8;
     FileSizeText->setText(QStringLiteral("about ") + FormatSizeText(estimate));
+    ShowChapterOfRange();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

@@ -90,7 +90,7 @@ void TMainFrm::ShowTrackList() {
         const TTrackEntry& t = FTrackList.Tracks[k];
         auto* item = new QTreeWidgetItem(TrackListView);
         item->setText(tcNumber, QString::number(k + 1));
-        item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), FTrackListChapters)
+        item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false)
                                                  : t.Title);
         if (t.Title.isEmpty())
             item->setForeground(tcTitle, palette().color(QPalette::Disabled, QPalette::Text));
@@ -106,9 +106,11 @@ void TMainFrm::ShowTrackList() {
                                  : QStringLiteral("Tracks (%1)").arg(FTrackList.Tracks.size()));
 }
 
-void TMainFrm::ClearTrackList() {
-    FTrackList = TTrackList();
-    FTrackListChapters = false;
+void TMainFrm::ResetTrackList() {
+    // The chapters carry their own titles: a range added to them is a "Track n".
+    FTrackList = !FDvd.locator.isEmpty() && FDvd.Chapters() > 1
+                     ? ChapterTrackList(FDvd, 1, FDvd.Chapters())
+                     : TTrackList();
     ShowTrackList();
 }
 
@@ -146,7 +148,7 @@ void TMainFrm::TrackListViewEdited(int Row, const QString& Title) {
         return;
     // A title emptied or left as the default stays the default, which follows the number.
     QString title = Title.trimmed().left(TagTextMax);
-    if (title == DefaultTrackTitle(Row + 1, FTrackListChapters))
+    if (title == DefaultTrackTitle(Row + 1, false))
         title.clear();
     FTrackList.Tracks[size_t(Row)].Title = title;
     QMetaObject::invokeMethod(

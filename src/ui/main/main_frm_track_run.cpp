@@ -51,7 +51,7 @@ void TMainFrm::ExtractTracks() {
         job.End = entry.End;
         job.Tag = CurrentTag;
         job.Tag.Title =
-            entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, FTrackListChapters) : entry.Title;
+            entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
         job.Track = QStringLiteral("%1/%2").arg(k + 1).arg(count);
         names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
         jobs.push_back(job);
@@ -116,7 +116,7 @@ void TMainFrm::ExtractTracks() {
     // The previous run is over: its worker has let go (TrackRunBusy was false).
     FTrackRun.reset();
     FTrackRun = std::make_unique<TTrackRun>();
-    FTrackRun->Source = sourceFileEdit->text();
+    FTrackRun->Source = MediaSource();
     FTrackRun->AudioTrack = FAudioTrack;
     FTrackRun->SampleRate = SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate));
     FTrackRun->Configure = [](TMP3Out& out) {
@@ -137,8 +137,7 @@ void TMainFrm::ExtractTracks() {
     ProgressBar->setMaximum(int(FTrackRun->TotalTime() / kTicksPerMs));
     ProgressBar->setValue(0);
     ProgressBar->setCaption(QStringLiteral("Track 1 of %1").arg(count));
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
-        w->setEnabled(false);
+    EnableRunControls(false);
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();

@@ -29,6 +29,7 @@ void TMainFrm::ShowAudioTracks() {
     } else {
         AudioTrackPanel->hide();
     }
+    LayoutSummaryRows();
 }
 
 void TMainFrm::StartEnvelope() {
@@ -39,7 +40,7 @@ void TMainFrm::StartEnvelope() {
     const int stream = FAudioTrack > 0 && FAudioTrack <= int(FAudioTracks.size())
                            ? FAudioTracks[size_t(FAudioTrack - 1)].streamIndex
                            : -1;
-    Envelope->Start(sourceFileEdit->text(), stream);
+    Envelope->Start(MediaSource(), stream);
     TrackBar->update();
 }
 
@@ -71,7 +72,7 @@ void TMainFrm::RenderPreviewAgain() {
     VideoWin->SetFilterGraph(FilterGraph);
     FilterGraph->SetActive(true);
     FilterGraph->SetAudioStreamIndex(FAudioTracks[size_t(FAudioTrack - 1)].streamIndex);
-    if (FilterGraph->RenderFile(sourceFileEdit->text()) < 0)
+    if (FilterGraph->RenderFile(MediaSource()) < 0)
         return;
     FMediaSeeking = FilterGraph->Query<media::IMediaSeeking>();
     FMediaControl = FilterGraph->Query<media::IMediaControl>();

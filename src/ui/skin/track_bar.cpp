@@ -54,6 +54,11 @@ void TTrackBar::setSelEnd(int value) {
     update();
 }
 
+void TTrackBar::setMarks(std::vector<int> positions) {
+    FMarks = std::move(positions);
+    update();
+}
+
 void TTrackBar::setThumbLength(int pixels) {
     FThumbLength = std::max(6, pixels);
     updateGeometry();
@@ -129,7 +134,27 @@ void TTrackBar::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     PaintPart(p, tbiTics, ticsRect());
     PaintPart(p, tbiChannel, channelRect());
+    PaintMarks(p);
     PaintPart(p, tbiThumb, thumbRect());
+}
+
+void TTrackBar::PaintMarks(QPainter& p) {
+    if (FMarks.empty())
+        return;
+    const QRect ch = channelRect();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    for (const int mark : FMarks) {
+        if (mark < FMin || mark > FMax)
+            continue;
+        const int x = xOf(mark);
+        // Dark enough on white, the range's blue and the overview's greys alike.
+        p.setPen(QColor(0x20, 0x20, 0x50, 0xC0));
+        p.drawLine(x, ch.top() + 1, x, ch.bottom() - 1);
+        p.setPen(QColor(0x30, 0x3C, 0x70));
+        p.drawLine(x, ch.bottom() + 1, x, std::min(height() - 1, ch.bottom() + 4));
+    }
+    p.restore();
 }
 
 void TTrackBar::DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r) {
@@ -199,6 +224,12 @@ void TTrackBar::mouseMoveEvent(QMouseEvent* e) {
     if (!FDragging)
         return QWidget::mouseMoveEvent(e);
     setPosition(positionAt(e->position().toPoint().x() - FDragOffset));
+}
+
+void TTrackBar::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !isEnabled())
+        return QWidget::mouseDoubleClickEvent(e);
+    emit doubleClicked(positionAt(e->position().toPoint().x()));
 }
 
 void TTrackBar::mouseReleaseEvent(QMouseEvent* e) {

@@ -2,12 +2,13 @@
 
 // A horizontal track bar over an integer range (the main window uses milliseconds):
 // minimum, maximum, position, a selection start and end, a change signal, dragging and
-// clicking, and a custom-draw hook asked before each part (tics, channel, thumb) is painted.
-// GUI thread only.
+// clicking, marks at given positions (a DVD's chapter starts), and a custom-draw hook asked
+// before each part (tics, channel, thumb) is painted. GUI thread only.
 
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 enum TTrackBarItem { tbiTics, tbiChannel, tbiThumb };
 
@@ -50,6 +51,11 @@ public:
 
     void setOnCustomDraw(TTrackBarCustomDraw hook) { FOnCustomDraw = std::move(hook); }
 
+    // Marks at these positions: a line across the channel, over whatever the channel's
+    // hook painted there, and a tick below it. Empty: none.
+    void setMarks(std::vector<int> positions);
+    const std::vector<int>& marks() const { return FMarks; }
+
     // Geometry of the parts (widget coordinates). The channel's left edge is the inset of
     // position `minimum` from the widget's left edge.
     QRect channelRect() const;
@@ -65,15 +71,19 @@ public:
 
 signals:
     void changed();
+    // A double click with the left button, at this position.
+    void doubleClicked(int position);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
     void DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r);
+    void PaintMarks(QPainter& p);
     void PaintPart(QPainter& p, TTrackBarItem item, const QRect& r);
 
     int FMin = 0;
@@ -87,4 +97,5 @@ private:
     bool FDragging = false;
     int FDragOffset = 0; // pointer x minus thumb centre when the drag began
     TTrackBarCustomDraw FOnCustomDraw;
+    std::vector<int> FMarks;
 };

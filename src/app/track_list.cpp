@@ -260,6 +260,7 @@ TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last) {
     First = std::max(First, 1);
     Last = std::min(Last, Dvd.Chapters());
     for (int c = First; c <= Last; ++c)
-        list.Tracks.push_back({Dvd.ChapterStart(c), Dvd.ChapterEnd(c), DefaultTrackTitle(c, true), {}});
+        list.Tracks.push_back(
+            {Dvd.ChapterStart(c), Dvd.ChapterEnd(c), DefaultTrackTitle(c, true), {}});
     return list;
 }

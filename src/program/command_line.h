@@ -33,7 +33,7 @@ struct TCommandLineOptions {
     QString TrackList;  // --tracks: a cue sheet or a list of times; Output is then a pattern
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
-    bool SplitChapters = false; // one MP3 per chapter; Output is then a pattern
+    bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
     bool Force = false;
     bool Quiet = false;
 };

@@ -72,11 +72,11 @@ int TCommandRipTracks::Execute() {
     try {
         ResolveTrackEnds(list, duration);
     } catch (const ETrackListError& e) {
-        return Fail(
-            FOptions.SplitChapters
-                ? QStringLiteral("title %1 of %2: %3")
-                      .arg(QString::number(dvd.title), Quoted(sourcePath), e.Message())
-                : QStringLiteral("the track list %1: %2").arg(Quoted(FOptions.TrackList), e.Message()));
+        return Fail(FOptions.SplitChapters
+                        ? QStringLiteral("title %1 of %2: %3")
+                              .arg(QString::number(dvd.title), Quoted(sourcePath), e.Message())
+                        : QStringLiteral("the track list %1: %2")
+                              .arg(Quoted(FOptions.TrackList), e.Message()));
     }
 
     // Texts of the whole rip: the options, else what the list says, else the stored tag.
@@ -113,7 +113,9 @@ int TCommandRipTracks::Execute() {
         QString outputFolder = AppSettings.OutputFileDir;
         if (outputFolder.isEmpty())
             GetDocumentsFolder(outputFolder);
-        folder = QDir(outputFolder).filePath(QFileInfo(DvdOutputName(dvd.volume, dvd.title, 0, 0)).completeBaseName());
+        folder =
+            QDir(outputFolder)
+                .filePath(QFileInfo(DvdOutputName(dvd.volume, dvd.title, 0, 0)).completeBaseName());
     }
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);

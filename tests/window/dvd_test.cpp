@@ -1,7 +1,7 @@
 // A DVD in the window: its titles and chapters in the summary, the chapter marks on the
 // track bar, PageUp/PageDown, Ctrl+[ and Ctrl+], a double-click between two marks, a
-// chapter ripped to the sample, another title, a disc that cannot be read, and a DVD
-// folder chosen in the open dialog or dropped on the window.
+// chapter ripped to the sample, the chapters as the Tracks list, another title, a disc that cannot
+// be read, and a DVD folder chosen in the open dialog or dropped on the window.
 #include "window_fixture.h"
 
 #include "audio/loudness_envelope.h"
@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTreeWidget>
 
 namespace fs = fixture_signal;
 
@@ -57,6 +58,37 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t01.mp3");
     // The rows fit in the summary group.
     EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
+
+    // The chapters are the Tracks list: Rip! writes those left in it, one file each,
+    // numbered in the list and titled after the disc's chapters.
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 5u);
+    EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Duration());
+    Frm->TrackListView->clearSelection();
+    for (int row : {0, 1, 2})
+        Frm->TrackListView->topLevelItem(row)->setSelected(true);
+    Frm->RemoveTrackBtn->click();
+    Frm->outputFileEdit->setText(AppSettings.OutputFileDir + QStringLiteral("%n %t.mp3"));
+    Answers = {2}; // do not open the folder
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 60000));
+    Pump(50);
+    for (int c : {4, 5}) {
+        SCOPED_TRACE(c);
+        const DecodedAudio mp3 = DecodeAudioFile(
+            AppSettings.OutputFileDir + QStringLiteral("0%1 Chapter %2.mp3").arg(c - 3).arg(c));
+        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        const auto sample = [](int64_t t) { return (t * 48000 + 9999999) / 10000000; };
+        EXPECT_EQ(mp3.frames(),
+                  sample(Frm->Dvd().ChapterEnd(c)) - sample(Frm->Dvd().ChapterStart(c)));
+        EXPECT_EQ(mp3.tags.value(QStringLiteral("track")), QStringLiteral("%1/2").arg(c - 3));
+        EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), QStringLiteral("Chapter %1").arg(c));
+    }
+    // Without tracks, Rip! writes the range as one file.
+    Frm->TrackListView->selectAll();
+    Frm->RemoveTrackBtn->click();
+    ASSERT_TRUE(Frm->TrackList().Tracks.empty());
+    Frm->outputFileEdit->setText(AppSettings.OutputFileDir + "TEST_DISC_t01.mp3");
+    Boxes.clear();
 
     // PageDown/PageUp go from chapter start to chapter start.
     QWidget* focus = Frm->ExtractBtn;
@@ -124,6 +156,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_FALSE(Frm->ChapterPanel->isVisibleTo(Frm.get()));
     EXPECT_TRUE(Frm->TitlePanel->isVisibleTo(Frm.get()));
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t03.mp3");
+    EXPECT_TRUE(Frm->TrackList().Tracks.empty()); // one chapter: no list
     EXPECT_TRUE(Errors.empty());
 
     // A plain file afterwards has neither rows nor marks.

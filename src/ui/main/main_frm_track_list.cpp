@@ -90,8 +90,7 @@ void TMainFrm::ShowTrackList() {
         const TTrackEntry& t = FTrackList.Tracks[k];
         auto* item = new QTreeWidgetItem(TrackListView);
         item->setText(tcNumber, QString::number(k + 1));
-        item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false)
-                                                 : t.Title);
+        item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false) : t.Title);
         if (t.Title.isEmpty())
             item->setForeground(tcTitle, palette().color(QPalette::Disabled, QPalette::Text));
         item->setText(tcStart, FormatTimeText(t.Start / kTicksPerMs));

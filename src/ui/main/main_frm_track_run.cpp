@@ -50,8 +50,7 @@ void TMainFrm::ExtractTracks() {
         job.Start = entry.Start;
         job.End = entry.End;
         job.Tag = CurrentTag;
-        job.Tag.Title =
-            entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
+        job.Tag.Title = entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
         job.Track = QStringLiteral("%1/%2").arg(k + 1).arg(count);
         names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
         jobs.push_back(job);

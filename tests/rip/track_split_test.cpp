@@ -246,6 +246,16 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
                   SampleAt(dvd.ChapterEnd(last)) - starts.front());
         ExpectSeamless(joined, sound, starts.front());
     }
+    // Without -o: a folder named after the disc and title, in the output folder.
+    const TProgramRun named =
+        RunSonavel({QStringLiteral("--rip"), root, QStringLiteral("--chapter"), QStringLiteral("5"),
+                    QStringLiteral("--split-chapters"), QStringLiteral("--quiet")});
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    const QString folder =
+        TestRoot() + QStringLiteral("/Documents/") + dvd.volume + QStringLiteral("_t01");
+    EXPECT_EQ(FilesIn(folder), QStringList{QStringLiteral("01 - Chapter 5.mp3")});
+    QDir(folder).removeRecursively();
+
     // A plain file has no chapters to split.
     const QString none = FreshDir(QStringLiteral("nochapters"));
     EXPECT_TRUE(

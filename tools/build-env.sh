@@ -9,6 +9,8 @@ SONAVEL_PACKAGES=(
   libdvdread-dev
   libgtest-dev dvdauthor genisoimage lsdvd
   xvfb xauth
+  # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
+  shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
 )
 
 # Installs only what dpkg does not already have, with a single apt-get update.

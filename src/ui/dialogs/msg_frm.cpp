@@ -1,6 +1,7 @@
 #include "ui/dialogs/msg_frm.h"
 
 #include "app/common.h"
+#include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 
 #include <QCoreApplication>
@@ -86,7 +87,8 @@ void TmsgFrm::okBtnClick() {
 
 void TmsgFrm::helpBtnClick() {
     if (helpBtn->text() == HelpCaption) {
-        ShowHelp(); // the box stays, so the user can still answer after reading
+        // Every box with a Help button reports a problem: the help opens at that topic.
+        ShowHelp(QStringLiteral("problems")); // the box stays: the user answers after reading
         return;
     }
     done(2);
@@ -96,19 +98,8 @@ void TmsgFrm::reject() {
     done(2);
 }
 
-static TmsgFrm* gMsgFrm = nullptr;
-
-static void FreeMessageBoxForm() {
-    delete gMsgFrm;
-    gMsgFrm = nullptr;
-}
-
 TmsgFrm& MessageBoxForm() {
-    if (!gMsgFrm) {
-        gMsgFrm = new TmsgFrm;
-        qAddPostRoutine(FreeMessageBoxForm);
-    }
-    return *gMsgFrm;
+    return SingleForm<TmsgFrm>();
 }
 
 static TMessageBoxHook& Hook() {

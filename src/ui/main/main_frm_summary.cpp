@@ -43,22 +43,6 @@ QLabel* MakeValue(QWidget* row, int top, int height = 16) {
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
     return l;
 }
-
-// Channel mode names by AudioChannels; other values have no name.
-QString ChannelModeName(int32_t index) {
-    switch (index) {
-    case 0:
-        return QStringLiteral("Dual Channels");
-    case 1:
-        return QStringLiteral("Stero");
-    case 2:
-        return QStringLiteral("Joint Stero");
-    case 3:
-        return QStringLiteral("Mono");
-    default:
-        return QString();
-    }
-}
 } // namespace
 
 void TMainFrm::BuildSummaryArea() {
@@ -73,15 +57,15 @@ void TMainFrm::BuildSummaryArea() {
     MP3SettingsPanel = MakeRow(skinPanel1, QStringLiteral("Settings:"), 74, 54);
     MP3SettingsText1 = MakeValue(MP3SettingsPanel, 3);
     MP3SettingsText2 = MakeValue(MP3SettingsPanel, 19);
-    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change Settings..."), MP3SettingsPanel);
-    MP3SettingsEdit->setGeometry(ValueLeft, 35, 120, 16);
+    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change &Settings..."), MP3SettingsPanel);
+    MP3SettingsEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     MP3SettingsEdit->hide();
 
     ID3TagPanel = MakeRow(skinPanel1, QStringLiteral("ID3 Tag:"), 132, 54);
     Id3TagText1 = MakeValue(ID3TagPanel, 3);
     Id3TagText2 = MakeValue(ID3TagPanel, 19);
-    Id3TagEdit = new TLinkLabel(QStringLiteral("Edit ID3..."), ID3TagPanel);
-    Id3TagEdit->setGeometry(ValueLeft, 35, 120, 16);
+    Id3TagEdit = new TLinkLabel(QStringLiteral("&Edit ID3..."), ID3TagPanel);
+    Id3TagEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     Id3TagEdit->hide();
 
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
@@ -140,7 +124,7 @@ void TMainFrm::ShowMp3Settings() {
                                    .arg(AppSettings.AudioVbrMaxBitrate)
                              : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
     MP3SettingsText1->setText(rate + QStringLiteral(", ") +
-                              ChannelModeName(AppSettings.AudioChannels));
+                              ChannelModeCaption(AppSettings.AudioChannels));
     MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();

@@ -1,4 +1,4 @@
-#include "app/command_list_titles.h"
+#include "program/command_list_titles.h"
 
 #include "app/dvd_choice.h"
 #include "platform/dvd/dvd_path.h"

@@ -281,7 +281,6 @@ private:
     void ShowRunFailure(const QString& reason);
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
-    void BuildDvdRows(QWidget* group);
     void ShowDvd();
     void LayoutSummaryRows();
     void ShowChapterOfRange();

@@ -3,6 +3,7 @@
 #include "audio/audio_exception.h"
 #include "audio/audio_input.h"
 #include "audio/lame.h"
+#include "platform/text_cut.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -169,32 +170,39 @@ void TMP3Out::ConfigureEncoder(int InputSampleRate) {
 void TMP3Out::SetTags() {
     lame_t e = FEncoder.get();
     L().id3tag_init(e);
+    // Every text is cut to whole characters here, whoever set it.
+    const QString title = LeftCodePoints(Id3TagTitle, kTagTextMax);
+    const QString artist = LeftCodePoints(Id3TagArtist, kTagTextMax);
+    const QString album = LeftCodePoints(Id3TagAlbum, kTagTextMax);
+    const QString year = LeftCodePoints(Id3TagYear, kTagTextMax);
+    const QString track = LeftCodePoints(Id3TagTrack, kTagTextMax);
+    const QString comment = LeftCodePoints(Id3TagComment, kTagTextMax);
+    const QString genre = LeftCodePoints(Id3TagGenre, kTagTextMax);
     // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.
     auto latin1 = [](const QString& s) { return s.toLatin1(); };
-    L().id3tag_set_title(e, latin1(Id3TagTitle).constData());
-    L().id3tag_set_artist(e, latin1(Id3TagArtist).constData());
-    L().id3tag_set_album(e, latin1(Id3TagAlbum).constData());
-    L().id3tag_set_year(e, latin1(Id3TagYear).constData());
-    L().id3tag_set_track(e, latin1(Id3TagTrack).constData());
-    L().id3tag_set_comment(e, latin1(Id3TagComment).constData());
-    L().id3tag_set_genre(e, latin1(Id3TagGenre).constData());
+    L().id3tag_set_title(e, latin1(title).constData());
+    L().id3tag_set_artist(e, latin1(artist).constData());
+    L().id3tag_set_album(e, latin1(album).constData());
+    L().id3tag_set_year(e, latin1(year).constData());
+    L().id3tag_set_track(e, latin1(track).constData());
+    L().id3tag_set_comment(e, latin1(comment).constData());
+    L().id3tag_set_genre(e, latin1(genre).constData());
 
     // The UTF-16 texts replace the Latin-1 frames of the ID3v2 tag.
     const std::pair<const char*, const QString*> frames[] = {
-        {"TIT2", &Id3TagTitle}, {"TPE1", &Id3TagArtist}, {"TALB", &Id3TagAlbum},
-        {"TYER", &Id3TagYear},  {"TCON", &Id3TagGenre},
+        {"TIT2", &title}, {"TPE1", &artist}, {"TALB", &album}, {"TYER", &year}, {"TCON", &genre},
     };
-    bool any = !Id3TagTrack.isEmpty();
+    bool any = !track.isEmpty();
     for (const auto& [id, text] : frames) {
         if (text->isEmpty())
             continue;
         any = true;
         L().id3tag_set_textinfo_utf16(e, id, Utf16Text(*text).data());
     }
-    if (!Id3TagComment.isEmpty()) {
+    if (!comment.isEmpty()) {
         any = true;
         L().id3tag_set_comment_utf16(e, "eng", Utf16Text(QString()).data(),
-                                     Utf16Text(Id3TagComment).data());
+                                     Utf16Text(comment).data());
     }
     if (any)
         L().id3tag_add_v2(e);

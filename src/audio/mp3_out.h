@@ -80,9 +80,10 @@ public:
     // Constant bit rate, used when EnableVBR is false.
     TMP3BitRate BitRate = br128;
     // Tag texts (UTF-8 in the program, written as UTF-16 in ID3v2 and as Latin-1, cut by
-    // the format, in ID3v1). Empty texts are left out of ID3v2. Genre is a name or a
+    // the format, in ID3v1), each cut to its first 255 characters (code points, so no
+    // surrogate pair is split). Empty texts are left out of ID3v2. Genre is a name or a
     // number: a listed name or number also sets the ID3v1 genre, any other text is kept
-    // whole in ID3v2. Track is a number ("n" or "n/m").
+    // in ID3v2. Track is a number ("n" or "n/m").
     QString Id3TagTitle;
     QString Id3TagArtist;
     QString Id3TagAlbum;

@@ -279,6 +279,18 @@ TEST(MP3Out, TagsKeepWholeTextsInAnyScriptAndAnId3v1Copy) {
         EXPECT_EQ(DecodeAudioFile(path).tags.value(QStringLiteral("genre")), expected.first);
         EXPECT_EQ(uint8_t(Id3v1(path)[127]), expected.second);
     }
+
+    // Longer texts are cut to 255 characters, and a character beyond 16 bits is never
+    // split into half a surrogate pair (a malformed frame).
+    const QString note = QStringLiteral("\U0001F3B5");
+    auto in3 = SignalInput(5000, 2, 44100);
+    TMP3Out out3;
+    out3.Id3TagTitle = note.repeated(300);
+    out3.Id3TagArtist = QString(254, u'a') + note + QStringLiteral("tail");
+    EncodeOk(out3, *in3, path);
+    const DecodedAudio cut = DecodeAudioFile(path);
+    EXPECT_EQ(cut.tags.value(QStringLiteral("title")), note.repeated(255));
+    EXPECT_EQ(cut.tags.value(QStringLiteral("artist")), QString(254, u'a') + note);
 }
 
 TEST(MP3Out, AnInputWithNothingStillGivesACompleteTaggedFile) {

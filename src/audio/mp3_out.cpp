@@ -120,9 +120,12 @@ void TMP3Out::OpenTarget() {
         if (::access(targetPath.constData(), W_OK) != 0)
             throw cannotCreate(errno);
     }
-    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                           target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(pattern.data());
+    // A short name of its own, whatever the length of the target's: in the target's
+    // folder, so the final rename stays on one file system, and telling what it is to
+    // whoever finds one left by a run that was killed.
+    QByteArray pattern =
+        QFile::encodeName(target.absolutePath() + QStringLiteral("/.sonavel-XXXXXX.part"));
+    const int fd = ::mkstemps(pattern.data(), 5);
     if (fd < 0)
         throw cannotCreate(errno);
     FTempName = QFile::decodeName(pattern);

@@ -307,7 +307,7 @@ int TMP3Out::TFileHandle::Close() noexcept {
 }
 
 void TMP3Out::FinishRun() {
-    if (RunFailed() || LastRunAborted()) {
+    if (RunFailed() || RunAborted()) {
         Discard();
         return;
     }

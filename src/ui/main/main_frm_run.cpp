@@ -136,7 +136,9 @@ void TMainFrm::ExtractBtnClick() {
         FRunInput->SetLength((FEndMs - FStartMs) * 10000);
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
         FRunClock.start();
+        FRunFile = output;
         MP3Out->Run();
+        FActiveRun = MP3Out->RunNumber();
     } catch (const std::exception& e) {
         ShowRunFailure(ExceptionMessage(e));
         return;
@@ -159,8 +161,12 @@ void TMainFrm::CancelBtnClick() {
     if (!Running() || !MP3Out)
         return;
     // The worker ends the run at its next step and removes its unfinished file; the
-    // window need not wait for that.
+    // window need not wait for that. The run may have ended by itself a moment ago: its
+    // OnDone, still on its way, then tells what became of the file.
     MP3Out->Abort();
+    FCancelledRun = FActiveRun;
+    FCancelledFile = FRunFile;
+    FActiveRun = 0;
     ReturnToIdle();
 }
 
@@ -176,15 +182,25 @@ void TMainFrm::ReturnToIdle() {
 }
 
 void TMainFrm::MP3OutDone() {
+    const uint64_t run = MP3Out->EventRun();
+    if (run == FCancelledRun) {
+        FCancelledRun = 0;
+        if (!MP3Out->LastRunAborted())
+            ShowKeptAfterCancel(FCancelledFile);
+        return;
+    }
+    if (run != FActiveRun)
+        return; // an earlier run's, late
+    FActiveRun = 0;
     ProgressBar->setValue(ProgressBar->maximum()); // the run has read the whole range
     ReturnToIdle();
-    if (MP3Out && MP3Out->LastRunAborted())
+    if (MP3Out->LastRunAborted())
         return;
-    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") +
-                 QFileInfo(outputFileEdit->text()).fileName());
+    const QString file = FRunFile;
+    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") + QFileInfo(file).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, file] {
         Guarded([&] {
             const int answer = ShowMessageBox(
                 1,
@@ -192,14 +208,32 @@ void TMainFrm::MP3OutDone() {
                                "the MP3 now?"),
                 QStringLiteral("&Yes"), QStringLiteral("&No"));
             if (answer == 1)
-                shell::OpenUrl(QUrl::fromLocalFile(outputFileEdit->text()));
+                shell::OpenUrl(QUrl::fromLocalFile(file));
         });
     });
 }
 
-void TMainFrm::MP3OutThreadException(const QString& Message) {
+void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
+    if (Run == FCancelledRun)
+        FCancelledRun = 0; // cancelled: nothing was written, nothing to tell
+    if (Run != FActiveRun)
+        return;
+    FActiveRun = 0;
     NotifyRunEnd(QStringLiteral("The rip failed: ") + Message);
     ShowRunFailure(Message);
+}
+
+void TMainFrm::ShowKeptAfterCancel(const QString& file) {
+    // As with a finished run, the worker is let go before the box comes up.
+    QTimer::singleShot(0, this, [this, file] {
+        Guarded([&] {
+            ShowMessageBox(1,
+                           QStringLiteral("The rip had already finished when it was cancelled.\n"
+                                          "The MP3 file was kept:\n ") +
+                               file,
+                           QStringLiteral("&Close"), QStringLiteral("&Help"));
+        });
+    });
 }
 
 void TMainFrm::ShowRunFailure(const QString& reason) {
@@ -210,7 +244,9 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 void TMainFrm::StopRunForClose() {
     if (!MP3Out || !MP3Out->Busy())
         return;
-    // Destroying the output stops its worker and discards the unfinished file.
+    // Destroying the output stops its worker and discards the unfinished file; whatever
+    // it was reporting is dropped with it.
+    FActiveRun = FCancelledRun = 0;
     MP3Out->OnDone = nullptr;
     MP3Out->OnThreadException = nullptr;
     delete MP3Out;

@@ -279,6 +279,11 @@ TMediaResult TMediaAudioStream::DecodeMore() {
         }
 
         result = av_read_frame(FInput.get(), FPacket.get());
+        // FFmpeg marks its input as ended on a read error too (a scratched disc, a dropped
+        // mount): only the error it keeps tells that from the true end of the file.
+        if (result < 0 && FInput->pb && FInput->pb->error < 0 &&
+            FInput->pb->error != AVERROR_EOF)
+            return FInput->pb->error;
         if (result == AVERROR_EOF || (result < 0 && FInput->pb && avio_feof(FInput->pb))) {
             FDraining = true;
             avcodec_send_packet(FDecoder.get(), nullptr);

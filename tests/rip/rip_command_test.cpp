@@ -89,6 +89,10 @@ TEST(RipCommand, RangeStartsAndEndsOnTheAskedSample) {
         {"offset_ts.mpg", 48000, "1.2", "4.3", 1.2, 4.3},
         // 22050 Hz mono 8-bit, delivered at 44100 by the same converter as the reference.
         {"mono_u8.avi", 44100, "1.1", "3.65", 1.1, 3.65},
+        // DVD LPCM as FFmpeg's muxer packs it and as DVD authoring does.
+        {"dvd_lpcm16.vob", 48000, "7.31", "8.5", 7.31, 8.5},
+        {"dvd_lpcm24_mono.vob", 48000, "3", "4.6", 3.0, 4.6},
+        {"dvd_lpcm20_51.vob", 48000, "5.31", "8.6", 5.31, 8.6},
     };
     for (const TRangeCase& c : cases)
         ExpectRangeLands(c);

@@ -29,8 +29,11 @@ TAudioOutput::~TAudioOutput() {
 }
 
 void TAudioOutput::StopWorker() {
-    if (Thread)
-        Thread->Stop();
+    if (!Thread)
+        return;
+    if (TAudioInput* input = FInput; input && FBusy)
+        input->Interrupt(); // a long read (a seek) must not hold the destruction
+    Thread->Stop();
 }
 
 bool TAudioOutput::Stopping() const {
@@ -118,8 +121,11 @@ void TAudioOutput::Run() {
 }
 
 void TAudioOutput::Abort() {
-    if (FBusy)
-        Thread->AbortRequest = true;
+    if (!FBusy)
+        return;
+    Thread->AbortRequest = true;
+    if (TAudioInput* input = FInput)
+        input->Interrupt();
 }
 
 int TAudioOutput::GetProgress() const {

@@ -29,11 +29,24 @@ constexpr int kMaxFramesPerPacket = 4096;
 
 constexpr size_t kAnchorVotes = 3;
 
-AVFormatContext* OpenFormat(const QString& path, int& result) {
+int Interrupted(void* flag) {
+    return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
+}
+
+AVFormatContext* OpenFormat(const QString& path, int& result,
+                            const std::atomic<bool>* interrupt = nullptr) {
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* raw = nullptr;
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        av_dict_free(&options);
+        result = AVERROR(ENOMEM);
+        return nullptr;
+    }
+    // Every read of the file asks it, so a long seek gives up soon after it is set.
+    raw->interrupt_callback.callback = Interrupted;
+    raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(interrupt);
     QByteArray url = "file:" + path.toUtf8();
     result = avformat_open_input(&raw, url.constData(), nullptr, &options);
     av_dict_free(&options);
@@ -164,7 +177,7 @@ TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
 
 TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) {
     int result = 0;
-    FInput.reset(OpenFormat(path, result));
+    FInput.reset(OpenFormat(path, result, FInterrupt));
     if (!FInput)
         return result;
     FPath = path;

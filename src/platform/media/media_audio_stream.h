@@ -32,6 +32,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -82,6 +83,11 @@ public:
     // another channel count remixed, another width converted; the data are always what
     // the format says.
     void SetOutputFormat(const TPcmFormat& wanted) { FWanted = wanted; }
+
+    // Once `flag` turns true, a call in progress (Read, a seek) gives up at its next read
+    // of the file, answering AVERROR_EXIT. Set before Open; the flag outlives the stream;
+    // null: never.
+    void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
 
     // Opens `path` and its audio stream `streamIndex` (FFmpeg's index), or the primary
     // audio stream when -1, and decodes up to its first sound. MS_E_NOSTREAM when there
@@ -177,6 +183,7 @@ private:
     int64_t FSentLead = -1;    // its frames before its first access unit, -1 unknown
     int64_t FSentBefore = 0;   // frames of the packets decoded before it
     int64_t FSentFrames = 0;   // frames of all LPCM packets decoded since the last reset
+    const std::atomic<bool>* FInterrupt = nullptr;
 
     TPcmFormat FWanted;
     int FSourceRate = 0; // rate of the first frame, what timestamps are counted in

@@ -132,6 +132,7 @@ void TMainFrm::ExtractBtnClick() {
         FRunInput->SetFileName(sourceFileEdit->text());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
+        // Noted only: the output's worker seeks before its first read.
         FRunInput->SetStartTime(FStartMs * 10000);
         FRunInput->SetLength((FEndMs - FStartMs) * 10000);
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
@@ -144,11 +145,19 @@ void TMainFrm::ExtractBtnClick() {
         return;
     }
     Timer2->start();
+    Timer2Timer();
 }
 
 void TMainFrm::Timer2Timer() {
     if (!FRunInput)
         return;
+    if (FRunInput->Seeking()) {
+        // The worker finds the start of the range first; in a long film that can take a
+        // while, and the bar would otherwise stand still without a word.
+        ProgressBar->setCaption(QStringLiteral("Seeking..."));
+        FRunClock.start(); // the speed is the reading's, from where the range starts
+        return;
+    }
     const int64_t p = FRunInput->CurrentTime() / 10000;
     if (p >= ProgressBar->minimum())
         ProgressBar->setValue(int(std::min<int64_t>(p, ProgressBar->maximum())));

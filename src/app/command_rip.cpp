@@ -26,7 +26,7 @@ namespace {
 
 constexpr int64_t kTicksPerMs = 10000;
 
-// Set by SIGINT/SIGTERM; the main thread polls it and aborts the run, so that the
+// Set by SIGINT/SIGTERM/SIGHUP; the main thread polls it and aborts the run, so that the
 // output's temporary file is removed rather than left behind.
 std::atomic<bool> InterruptRequested{false};
 
@@ -74,9 +74,7 @@ private:
 
 } // namespace
 
-TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {
-    ResampleInInput = qEnvironmentVariableIntValue("SONAVEL_LAME_RESAMPLE") == 0;
-}
+TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {}
 
 int TCommandRip::Fail(const QString& Why) const {
     std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
@@ -123,6 +121,7 @@ int TCommandRip::Execute() {
     InterruptRequested = false;
     std::signal(SIGINT, RequestInterrupt);
     std::signal(SIGTERM, RequestInterrupt);
+    std::signal(SIGHUP, RequestInterrupt); // the terminal was closed
 
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -136,10 +135,12 @@ int TCommandRip::Execute() {
     in.FileName = sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
-        // Only the rate is asked for: width and channels stay the stream's, and a stream
-        // already at that rate passes unconverted.
-        if (ResampleInInput)
-            in.FormatOverride = int64_t(OutputSampleRate()) << 32;
+        // The rate and float samples are asked for: channels stay the stream's, the
+        // decoder's resampler is cheaper than the encoder's, and the encoder takes the
+        // decoder's precision without a 16-bit requantisation (whose noise floor it
+        // would spend time coding).
+        in.FormatOverride =
+            TStreamAudioIn::MakeFormatOverride(OutputSampleRate(), TAudioInput::FloatBits);
         in.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
@@ -180,7 +181,7 @@ int TCommandRip::Execute() {
                                             : FOptions.Output)
             .absoluteFilePath();
     const QFileInfo outputInfo(output);
-    if (outputInfo.exists() && outputInfo.canonicalFilePath() == source.canonicalFilePath())
+    if (SameFile(output, sourcePath))
         return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
     if (outputInfo.isDir())
         return Fail(QStringLiteral("the output %1 is a folder").arg(Quoted(output)));

@@ -91,7 +91,8 @@ QString ExpectCleanFailure(const QStringList& args, const QString& outDir, const
     EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
     EXPECT_LT(run.ms, 10000);
-    if (!outDir.isEmpty())
+    if (!outDir.isEmpty()) {
         EXPECT_EQ(FilesIn(outDir), keep);
+    }
     return lines[0];
 }

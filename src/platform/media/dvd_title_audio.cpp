@@ -98,6 +98,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
         return S_OK;
     auto stream = std::make_unique<TMediaAudioStream>();
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
+    stream->SetInterruptFlag(FInterrupt);
     const TMediaResult result =
         stream->Open(DvdSegmentLocator(FInfo->root, FInfo->title.number, segment), FStreamId);
     if (result == MS_E_NOSTREAM) {

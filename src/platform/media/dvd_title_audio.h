@@ -17,6 +17,7 @@
 #include "platform/media/media_input.h"
 
 #include <memory>
+#include <atomic>
 #include <vector>
 
 class TDvdTitleAudio {
@@ -31,6 +32,9 @@ public:
     // Opens the title `locator` names and its stream `streamId` (-1: the title's first),
     // and decodes up to its first sound.
     media::TMediaResult Open(const QString& locator, int streamId);
+
+    // Passed on to every segment's stream (see TMediaAudioStream::SetInterruptFlag).
+    void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
 
     int StreamId() const { return FStreamId; }
     const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
@@ -68,4 +72,5 @@ private:
     int FSegment = -1;
     bool FStreamEnded = false;
     int64_t FNext = 0; // title sample the next Read delivers first
+    const std::atomic<bool>* FInterrupt = nullptr;
 };

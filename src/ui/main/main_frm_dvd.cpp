@@ -5,12 +5,10 @@
 #include "app/common.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/skin_panel.h"
-#include "ui/skin/skin_style.h"
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -37,35 +35,6 @@ int64_t TMainFrm::RunStart() const {
 
 int64_t TMainFrm::RunEnd() const {
     return FExactEnd >= 0 && Ms(FExactEnd) == FEndMs ? FExactEnd : FEndMs * kTicksPerMs;
-}
-
-void TMainFrm::BuildDvdRows(QWidget* group) {
-    // Made like the "Audio:" row; LayoutSummaryRows places the rows that are shown.
-    auto row = [&](const QString& caption, QComboBox*& box, const QString& name,
-                   const QString& tip) {
-        TSkinPanel* panel = new TSkinPanel(group);
-        panel->setColor(SkinRowColor());
-        panel->setMouseTracking(true);
-        auto* label = new QLabel(caption, panel);
-        label->setGeometry(2, 3, 78, 16);
-        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
-        label->setStyleSheet(QStringLiteral("color: #2F4FB8;"));
-        label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        box = new QComboBox(panel);
-        box->setObjectName(name);
-        box->setGeometry(84, 1, 172, 20);
-        box->setToolTip(tip);
-        panel->hide();
-        return panel;
-    };
-    TitlePanel = row(QStringLiteral("Title:"), TitleBox, QStringLiteral("TitleBox"),
-                     QStringLiteral("The DVD's title to preview and rip"));
-    ChapterPanel = row(QStringLiteral("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
-                       QStringLiteral("Sets the range to a chapter (PageUp/PageDown move by "
-                                      "chapters; double-click between two marks)"));
 }
 
 void TMainFrm::LayoutSummaryRows() {

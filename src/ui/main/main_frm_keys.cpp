@@ -2,9 +2,9 @@
 // on the window.
 #include "ui/main/main_frm.h"
 
+#include "platform/dvd/dvd_path.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
-#include "platform/dvd/dvd_path.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/track_bar.h"

@@ -36,6 +36,19 @@ TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height)
     return row;
 }
 
+// A row with a choice; hidden until there is something to choose. LayoutSummaryRows places
+// the rows under "File Size:" that are shown.
+TSkinPanel* MakeChoiceRow(QWidget* group, const QString& caption, QComboBox*& box,
+                          const QString& name, const QString& tip) {
+    TSkinPanel* row = MakeRow(group, caption, 0, 22);
+    box = new QComboBox(row);
+    box->setObjectName(name);
+    box->setGeometry(ValueLeft, 1, ValueWidth, 20);
+    box->setToolTip(tip);
+    row->hide();
+    return row;
+}
+
 QLabel* MakeValue(QWidget* row, int top, int height = 16) {
     auto* l = new QLabel(row);
     l->setGeometry(ValueLeft, top, ValueWidth, height);
@@ -78,13 +91,17 @@ void TMainFrm::BuildSummaryArea() {
     FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
     FileSizeText = MakeValue(FileSizePanel, 3);
 
-    AudioTrackPanel = MakeRow(skinPanel1, QStringLiteral("Audio:"), 270, 22);
-    AudioTrackBox = new QComboBox(AudioTrackPanel);
-    AudioTrackBox->setObjectName(QStringLiteral("AudioTrackBox"));
-    AudioTrackBox->setGeometry(ValueLeft, 1, ValueWidth, 20);
-    AudioTrackBox->setToolTip(QStringLiteral("The sound track to preview and rip"));
-    AudioTrackPanel->hide();
-    BuildDvdRows(skinPanel1);
+    AudioTrackPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Audio:"), AudioTrackBox,
+                                    QStringLiteral("AudioTrackBox"),
+                                    QStringLiteral("The sound track to preview and rip"));
+    TitlePanel =
+        MakeChoiceRow(skinPanel1, QStringLiteral("Title:"), TitleBox, QStringLiteral("TitleBox"),
+                      QStringLiteral("The DVD's title to preview and rip"));
+    ChapterPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Chapter:"), ChapterBox,
+                                 QStringLiteral("ChapterBox"),
+                                 QStringLiteral("Sets the range to a chapter (PageUp/PageDown "
+                                                "move by chapters; double-click between two "
+                                                "marks)"));
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {

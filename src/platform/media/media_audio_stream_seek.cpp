@@ -2,6 +2,7 @@
 // and by counting packets from the start of the file where they cannot.
 #include "platform/media/media_audio_stream.h"
 
+#include "platform/media/dvd_title_audio.h"
 #include "platform/media/packet_length.h"
 
 extern "C" {

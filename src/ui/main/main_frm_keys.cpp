@@ -55,6 +55,8 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         OpenFileBtnClick();
         return true;
     }
+    if (HandleTimeLineKey(Key, mods))
+        return true;
     if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (Key) {

@@ -157,8 +157,10 @@ void TMainFrm::OpenInBackground(const QString& path) {
     PauseBtn->setEnabled(false);
     StartPointBtn->show();
     EndPointBtn->show();
+    FMarkersOn = true;
 
     FActiveMarker = 2;
+    LayoutControls(); // the preview takes the picture's shape; places the markers
     PlaceMarkers();
     TrackBar->update();
 

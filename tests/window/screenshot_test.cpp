@@ -113,5 +113,8 @@ TEST_F(WindowTest, ScreenshotsResizable) {
     shoot(QStringLiteral("7-maximised-zoomed"));
     Frm->showNormal();
     Pump(300);
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Plus, Qt::ControlModifier);
+    WaitFor([&] { return Frm->Detail->ChunkAt(6.0) != nullptr; });
     shoot(QStringLiteral("8-smallest-zoomed"));
 }

@@ -76,12 +76,14 @@ void TMainFrm::TrackBarCustomDraw(TTrackBar&, TTrackBarItem Item, const QRect& A
             };
             const double t0 = from / 1000.0, t1 = (from + span) / 1000.0;
             Canvas.save();
-            QRegion outside(ARect);
+            // Inside the sunken edge only.
+            const QRect within = ARect.adjusted(1, 0, -2, 0);
+            QRegion outside(within);
             outside -= range;
             Canvas.setClipRegion(outside);
             PaintLoudnessLevels(Canvas, inner, levels, t0, t1, QColor(0xB8, 0xC2, 0xD8),
                                 QColor(0x70, 0x80, 0xA8));
-            Canvas.setClipRect(range);
+            Canvas.setClipRect(range & within);
             PaintLoudnessLevels(Canvas, inner, levels, t0, t1, QColor(0x58, 0x70, 0xFF),
                                 QColor(0xA8, 0xB8, 0xFF));
             Canvas.restore();

@@ -59,7 +59,7 @@ bool SilentAtWindowTime(int64_t ms) {
 }
 } // namespace
 
-class TimeLineTest : public WindowTest {
+class WindowTimeLineTest : public WindowTest {
 protected:
     // The sound source every test here uses, in a window of the given client size.
     void OpenDvd(QSize size) {
@@ -89,7 +89,7 @@ protected:
     int Y = 0;
 };
 
-TEST_F(TimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
+TEST_F(WindowTimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
     EXPECT_EQ(Frm->minimumSize(), QSize(TMainFrm::ClientWidth, TMainFrm::ClientHeight));
     Frm->resize(300, 200); // never smaller than designed
     EXPECT_EQ(Frm->size(), QSize(568, 394));
@@ -166,7 +166,7 @@ TEST_F(TimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
     EXPECT_EQ(Bar->channelRect().width(), channel0 + dx);
 }
 
-TEST_F(TimeLineTest, ZoomAndScrollKeepTheTimeUnderThePointer) {
+TEST_F(WindowTimeLineTest, ZoomAndScrollKeepTheTimeUnderThePointer) {
     OpenDvd(QSize(760, 520));
     const QRect ch = Bar->channelRect();
     const int x = ch.left() + ch.width() * 3 / 10;
@@ -247,7 +247,7 @@ TEST_F(TimeLineTest, ZoomAndScrollKeepTheTimeUnderThePointer) {
     EXPECT_EQ(Bar->contextMenuPolicy(), Qt::CustomContextMenu);
 }
 
-TEST_F(TimeLineTest, ZoomedDetailTicksAndMarkersToTheMillisecondReachTheRip) {
+TEST_F(WindowTimeLineTest, ZoomedDetailTicksAndMarkersToTheMillisecondReachTheRip) {
     AppSettings.AudioSampleRate = 48000;
     AppSettings.AudioBitrate = 256;
     OpenDvd(QSize(760, 520));
@@ -343,7 +343,7 @@ TEST_F(TimeLineTest, ZoomedDetailTicksAndMarkersToTheMillisecondReachTheRip) {
     EXPECT_NEAR(double(at), double(expectedFirst), 2.0);
 }
 
-TEST_F(TimeLineTest, AltDragAndTheSnapKeyFindTheSilence) {
+TEST_F(WindowTimeLineTest, AltDragAndTheSnapKeyFindTheSilence) {
     OpenDvd(QSize(568, 394));
     // Not zoomed (about 40 ms a pixel, the overview's 100 ms buckets): without Alt the
     // start marker goes where the pointer is, in the sound at about 3.4 s; with Alt it
@@ -378,7 +378,7 @@ TEST_F(TimeLineTest, AltDragAndTheSnapKeyFindTheSilence) {
     EXPECT_EQ(Frm->EndMs(), end);
 }
 
-TEST_F(TimeLineTest, WindowPlaceIsRememberedOnAScreenThatStillShowsIt) {
+TEST_F(WindowTimeLineTest, WindowPlaceIsRememberedOnAScreenThatStillShowsIt) {
     const QString hive = FreshDir(QStringLiteral("place")) + QStringLiteral("/registry.reg");
     const QByteArray previous = qgetenv("SONAVEL_REGISTRY");
     qputenv("SONAVEL_REGISTRY", hive.toUtf8());

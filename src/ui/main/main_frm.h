@@ -288,6 +288,8 @@ private:
     void RenderPreviewAgain();
     void InstallKeyFilter();
     void PlaceMarker(int marker);
+    // A dragged marker (0 start, 1 end) at time t, its edge at window x newLeft.
+    void MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped);
     // Scrolls a zoomed view to show `t`: just enough (a marker dragged past the edge), or
     // a page on (the position while playing).
     void RevealTime(int64_t t, bool justEnough);

@@ -120,17 +120,7 @@ void TMainFrm::StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
         t = QuietestTimeNear(t, TrackBar->minimum(), FEndMs - 1000);
     if (t > FEndMs - 1000)
         return;
-    FStartMs = t;
-    const int viewFrom = TrackBar->viewFrom();
-    RevealTime(t, true);
-    if (snap || TrackBar->viewFrom() != viewFrom)
-        PlaceMarker(0);
-    else
-        StartPointBtn->move(newLeft, StartPointBtn->y());
-    TrackBar->setPosition(int(t));
-    TrackBar->setSelStart(int(t));
-    TrackBar->update();
-    ShowRangeInfo();
+    MoveDraggedMarker(0, t, newLeft, snap);
 }
 
 void TMainFrm::EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
@@ -154,15 +144,25 @@ void TMainFrm::EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
         t = QuietestTimeNear(t, FStartMs + 1000, TrackBar->maximum());
     if (t < FStartMs + 1000 || t > TrackBar->maximum())
         return;
-    FEndMs = t;
+    MoveDraggedMarker(1, t, newLeft, snap);
+}
+
+void TMainFrm::MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped) {
+    (marker == 0 ? FStartMs : FEndMs) = t;
     const int viewFrom = TrackBar->viewFrom();
     RevealTime(t, true);
-    if (snap || TrackBar->viewFrom() != viewFrom)
-        PlaceMarker(1);
+    // The marker's edge goes to the pointer, unless it snapped elsewhere or the view
+    // scrolled under it.
+    TImage* image = marker == 0 ? StartPointBtn : EndPointBtn;
+    if (snapped || TrackBar->viewFrom() != viewFrom)
+        PlaceMarker(marker);
     else
-        EndPointBtn->move(newLeft, EndPointBtn->y());
+        image->move(newLeft, image->y());
     TrackBar->setPosition(int(t));
-    TrackBar->setSelEnd(int(t));
+    if (marker == 0)
+        TrackBar->setSelStart(int(t));
+    else
+        TrackBar->setSelEnd(int(t));
     TrackBar->update();
     ShowRangeInfo();
 }

@@ -45,8 +45,10 @@ echo "ffmpeg -ss (middle) -t 10, sound only, mono, to null:"
 for f in dvd_ac3_51_tiny.vob vcd_mp2_tiny.mpg dvd_full_rate.vob; do
   d=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$out/$f")
   mid=$(awk -v d="$d" 'BEGIN { printf "%.1f", d / 2 }')
-  start=$(date +%s%N)
-  ffmpeg -hide_banner -loglevel error -ss "$mid" -t 10 -i "$out/$f" -vn -ac 1 -f null -
-  end=$(date +%s%N)
-  printf '%-24s %9d ms\n' "$f" $(((end - start) / 1000000))
+  TIMEFORMAT="%R %U %S"
+  t=$( { time ffmpeg -hide_banner -loglevel fatal -ss "$mid" -t 10 -i "$out/$f" -vn -ac 1 \
+         -f null - ; } 2>&1 )
+  read -r real user sys <<<"$t"
+  awk -v f="$f" -v r="$real" -v u="$user" -v s="$sys" \
+    'BEGIN { printf "%-24s   %5d/%4d ms (wall/cpu)\n", f, r * 1000, (u + s) * 1000 }'
 done

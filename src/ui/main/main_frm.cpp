@@ -326,15 +326,15 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sourceFileEdit) {
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
-            // The edit is read-only: the window's keys work there too, unless the edit's
-            // own rule (a letter or digit opens the dialog) takes the key.
-            // The time line's Ctrl keys work here too: the edit's rule is about typing.
+            // The time line's Ctrl keys come first: the edit's rule is about typing.
             if (k->modifiers() & Qt::ControlModifier) {
                 bool zoomed = false;
                 Guarded([&] { zoomed = HandleTimeLineKey(k->key(), k->modifiers()); });
                 if (zoomed)
                     return true;
             }
+            // The edit is read-only: the window's keys work there too, unless the edit's
+            // own rule (a letter or digit opens the dialog) takes the key.
             const int code = WindowsKeyCode(k->key(), k->modifiers());
             if (code > 45 && code <= 90) {
                 Guarded([&] { sourceFileEditKeyDown(k->key(), k->modifiers()); });

@@ -160,7 +160,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     FMarkersOn = true;
 
     FActiveMarker = 2;
-    LayoutControls(); // the preview takes the picture's shape; places the markers
+    LayoutControls(); // the preview takes the picture's shape
     PlaceMarkers();
     TrackBar->update();
 

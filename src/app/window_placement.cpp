@@ -39,17 +39,22 @@ TWindowPlacement LoadWindowPlacement() {
     return p;
 }
 
-void SaveWindowPlacement(const TWindowPlacement& placement) {
+bool SaveWindowPlacement(const TWindowPlacement& placement) {
     if (!placement.valid)
-        return;
-    TRegistry reg;
-    if (!reg.OpenKey(RegistryKey, false))
-        return;
-    reg.WriteInteger(kLeft, placement.normal.left());
-    reg.WriteInteger(kTop, placement.normal.top());
-    reg.WriteInteger(kWidth, placement.normal.width());
-    reg.WriteInteger(kHeight, placement.normal.height());
-    reg.WriteInteger(kMaximized, placement.maximized ? 1 : 0);
+        return false;
+    try {
+        TRegistry reg;
+        if (!reg.OpenKey(RegistryKey, false))
+            return false;
+        reg.WriteInteger(kLeft, placement.normal.left());
+        reg.WriteInteger(kTop, placement.normal.top());
+        reg.WriteInteger(kWidth, placement.normal.width());
+        reg.WriteInteger(kHeight, placement.normal.height());
+        reg.WriteInteger(kMaximized, placement.maximized ? 1 : 0);
+        return true;
+    } catch (const ERegistryException&) {
+        return false;
+    }
 }
 
 QRect ChooseWindowRect(const TWindowPlacement& placement, const QList<QRect>& screens,

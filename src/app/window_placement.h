@@ -17,9 +17,9 @@ struct TWindowPlacement {
 
 // The stored placement; not valid when a value is missing, of another type or absurd.
 TWindowPlacement LoadWindowPlacement();
-// Writes the placement; saves nothing when the settings key does not open. A refused
-// write raises.
-void SaveWindowPlacement(const TWindowPlacement& placement);
+// Writes the placement; false when the settings key does not open or a write is refused
+// (the next start then finds the place saved before, or none).
+bool SaveWindowPlacement(const TWindowPlacement& placement);
 
 // The client rectangle to give the window: the stored one when one of `screens`
 // (available areas) still shows its top edge well enough to grab the title bar, made no

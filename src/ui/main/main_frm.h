@@ -4,14 +4,14 @@
 // range, the output and the settings, and the rip itself.
 //
 // The window is split by concern over several files: main_frm.cpp (state, creation,
-// showing, closing), main_frm_open.cpp (opening a source, preview transport),
-// main_frm_range.cpp (markers, fine adjustment, the channel drawing), main_frm_run.cpp
-// (the rip, its cancelling and progress), main_frm_summary.cpp (the summary rows),
-// main_frm_links.cpp (settings and tag links, About, Help), main_frm_tracks.cpp (the
-// audio stream choice and the loudness overview), main_frm_keys.cpp (keyboard, drag and
-// drop), main_frm_layout.cpp (placing the controls in a window of any size, remembering
-// the window's place), main_frm_timeline.cpp (zooming the time line, snapping a marker
-// to silence).
+// showing), main_frm_close.cpp (closing, also at a signal's request), main_frm_open.cpp
+// (opening a source, preview transport), main_frm_range.cpp (markers, fine adjustment,
+// the channel drawing), main_frm_run.cpp (the rip, its cancelling and progress),
+// main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and tag links,
+// About, Help), main_frm_tracks.cpp (the audio stream choice and the loudness overview),
+// main_frm_keys.cpp (keyboard, drag and drop), main_frm_layout.cpp (placing the controls
+// in a window of any size, remembering the window's place), main_frm_timeline.cpp
+// (zooming the time line, snapping a marker to silence).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -200,6 +200,8 @@ public:
     // The window's keys (Space, Left/Right, Home/End, "[", "]", Ctrl+O, Escape); true
     // when the key was one of them.
     bool HandleWindowKey(int Key, Qt::KeyboardModifiers Shift);
+    // A key event the focused button `watched` takes itself (Space), not the window.
+    bool KeyForFocusedButton(QObject* watched, QEvent* event) const;
     void SeekBy(int64_t deltaMs);
     // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(int marker);
@@ -227,6 +229,11 @@ public:
 
     // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
     void OpenSourceFile(const QString& path);
+
+    // The desktop or the terminal asked the program to end (SIGTERM, SIGINT, SIGHUP):
+    // closes any open dialog, then the window as its close button does (a run is
+    // stopped, the settings are saved); what cannot be saved goes to stderr, not a box.
+    void CloseForSignal();
 
     // ---- State (read by tests) ---------------------------------------------------------
     int64_t DurationMs() const { return FDurationMs; }
@@ -287,6 +294,8 @@ private:
     void StartEnvelope();
     void RenderPreviewAgain();
     void InstallKeyFilter();
+    // Tells the user, once per run, that the settings cannot be kept.
+    void TellSettingsProblem();
     void PlaceMarker(int marker);
     // A dragged marker (0 start, 1 end) at time t, its edge at window x newLeft.
     void MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped);
@@ -334,10 +343,13 @@ private:
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
     QElapsedTimer FRunClock;                  // wall time of the current run
+    QString FRunOutput;                       // the file the current or last run writes
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;
     bool FCloseRequested = false; // the window was asked to close while a source opened
     bool FClosed = false;
+    bool FQuietClose = false; // closing for a signal: no boxes
+    bool FSettingsProblemTold = false;
     bool FMarkersOn = false;    // a source was opened: markers show where they are in view
     bool FWasMaximized = false; // before full screen
     bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)

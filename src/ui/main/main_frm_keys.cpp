@@ -53,7 +53,8 @@ void TMainFrm::InstallKeyFilter() {
     EndBtn->setHint(QStringLiteral("to the End (End)"));
     OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here"));
+                                        "[ and ]: start and end of the range here; "
+                                        "Ctrl+wheel: zoom (right button: more)"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {

@@ -6,8 +6,8 @@
 
 #include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
+#include "ui/main/loudness_painter.h"
 #include "ui/skin/image.h"
-#include "ui/skin/loudness_painter.h"
 #include "ui/skin/track_bar.h"
 
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
 #include "ui/skin/image.h"
-#include "ui/skin/loudness_painter.h"
+#include "ui/main/loudness_painter.h"
 #include "ui/skin/time_overview.h"
 #include "ui/skin/track_bar.h"
 

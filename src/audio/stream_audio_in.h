@@ -47,6 +47,7 @@ public:
     void SeekFrame(int64_t Frame) override;
     void BeginRead() override;
     void EndRead() override;
+    void Interrupt() override;
     // Raises "The Stream is not opened" outside BeginRead/EndRead.
     int ReadData(void* Buffer, int BufferSize) override;
 
@@ -58,6 +59,8 @@ public:
     TAudioFileReader* Reader() const { return FReader.get(); }
     // The reader's position, 100-ns units; 0 when the source is closed.
     int64_t CurrentTime() const { return FReader ? FReader->CurrentTime.load() : 0; }
+    // The reader has yet to reach the start of the range (or another position asked for).
+    bool Seeking() const { return FReader && FReader->Seeking; }
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 

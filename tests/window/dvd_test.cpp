@@ -54,7 +54,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->ChapterBox->currentIndex(), 0); // the whole title
     EXPECT_EQ(Frm->ChapterBox->itemText(4), QStringLiteral("4: 0:00:06.4"));
     EXPECT_EQ(Frm->AudioTrackBox->itemText(1), QStringLiteral("2: fra, AC-3 stereo"));
-    EXPECT_EQ(Frm->TrackBar->marks(), (std::vector<int>{2325, 4725, 6405, 8245}));
+    EXPECT_EQ(Frm->TrackBar->tickTimes(), (std::vector<int>{2325, 4725, 6405, 8245}));
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t01.mp3");
     // The rows fit in the summary group.
     EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
@@ -152,7 +152,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->Dvd().title, 3);
     EXPECT_EQ(Frm->DurationMs(), 3200);
     EXPECT_EQ(Frm->TrackBar->position(), 0);
-    EXPECT_TRUE(Frm->TrackBar->marks().empty());
+    EXPECT_TRUE(Frm->TrackBar->tickTimes().empty());
     EXPECT_FALSE(Frm->ChapterPanel->isVisibleTo(Frm.get()));
     EXPECT_TRUE(Frm->TitlePanel->isVisibleTo(Frm.get()));
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t03.mp3");
@@ -163,7 +163,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));
     EXPECT_TRUE(Frm->Dvd().locator.isEmpty());
     EXPECT_FALSE(Frm->TitlePanel->isVisibleTo(Frm.get()));
-    EXPECT_TRUE(Frm->TrackBar->marks().empty());
+    EXPECT_TRUE(Frm->TrackBar->tickTimes().empty());
     Frm->TrackBar->setPosition(1000);
     Key(focus, Qt::Key_PageDown);
     EXPECT_EQ(Frm->TrackBar->position(), 1000);

@@ -9,9 +9,11 @@
 // the channel drawing), main_frm_run.cpp (the rip, its cancelling and progress),
 // main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and tag links,
 // About, Help), main_frm_tracks.cpp (the audio stream choice and the loudness overview),
-// main_frm_keys.cpp (keyboard, drag and drop), main_frm_dvd.cpp (a DVD's titles and
-// chapters), main_frm_track_list.cpp and main_frm_track_run.cpp (the "Tracks" list and
-// its rip).
+// main_frm_keys.cpp (keyboard, drag and drop), main_frm_layout.cpp (placing the controls
+// in a window of any size, remembering the window's place), main_frm_timeline.cpp
+// (zooming the time line, snapping a marker to silence), main_frm_dvd.cpp (a DVD's titles
+// and chapters), main_frm_track_list.cpp and main_frm_track_run.cpp (the "Tracks" list
+// and its rip).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -53,6 +55,7 @@ class TFilterGraph;
 class TImage;
 class TImageButton;
 class TLinkLabel;
+class TLoudnessDetail;
 class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
@@ -60,9 +63,11 @@ class TSkinPanel;
 class TTrackRun;
 class QTreeWidget;
 class TSpeedButton;
+class TTimeOverview;
 class TTrackBar;
 class TVideoWindow;
 class QGroupBox;
+struct TEnvelopeBucket;
 
 // Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
 extern std::atomic<int32_t> OpenState;
@@ -73,7 +78,8 @@ public:
     explicit TMainFrm(QWidget* parent = nullptr);
     ~TMainFrm() override;
 
-    // The tracks list stands right of the summary.
+    // The designed size of the window's client area, also its smallest; the tracks list
+    // stands right of the summary.
     static constexpr int TrackListWidth = 252;
     static constexpr int ClientWidth = 568 + TrackListWidth + 8;
     static constexpr int ClientHeight = 394;
@@ -85,6 +91,7 @@ public:
     QLabel* TimeLabel;
     QLabel* TotalTimeLabel;
     TTrackBar* TrackBar;
+    TTimeOverview* TimeStrip; // the whole time line above the track bar, with its view
     TImage* StartPointBtn;
     TImage* EndPointBtn;
     TImageButton* PlayBtn;
@@ -93,8 +100,10 @@ public:
     TImageButton* EndBtn;
     TImageButton* OpenBtn;
     TImageButton* modifyBtn;
+    QLabel* sourceFileLabel;
     QLineEdit* sourceFileEdit;
     TSpeedButton* OpenFileBtn;
+    QLabel* outputFileLabel;
     QLineEdit* outputFileEdit;
     TSpeedButton* SaveFileBtn;
     QPushButton* ExtractBtn;
@@ -149,6 +158,7 @@ public:
     QTimer* Timer2;              // run progress
     QTimer* Timer3;              // fine-adjust repeat
     TLoudnessEnvelope* Envelope; // the source's loudness overview, made in the background
+    TLoudnessDetail* Detail;     // finer loudness of the part of a zoomed time line in view
 
     // ---- Event handlers ---------------------------------------------------------------
     void FormCreate();
@@ -167,8 +177,11 @@ public:
 
     void TrackBarCustomDraw(TTrackBar& Sender, TTrackBarItem Item, const QRect& ARect,
                             QPainter& Canvas, bool& DefaultDraw);
-    void StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
-    void EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
+    // With Alt held the marker snaps to the quietest point near the pointer.
+    void StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y,
+                                Qt::KeyboardModifiers Keys = Qt::NoModifier);
+    void EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y,
+                              Qt::KeyboardModifiers Keys = Qt::NoModifier);
     void startPointUpBtnMouseDown();
     void startPointDownBtnMouseDown();
     void endPointUpBtnMouseDown();
@@ -194,6 +207,8 @@ public:
     void TitleBoxChange(int Index);
     void ChapterBoxChange(int Index);
     void TrackBarDblClick(int Position);
+    void TrackBarViewChange();
+    void TrackBarContextPopup(const QPoint& Pos);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -227,6 +242,24 @@ public:
     void StepChapter(int direction);
     void SetMarkerAtChapterBoundary(int marker);
     void SelectChapters(int first, int last);
+
+    // The time line: Ctrl+wheel, Ctrl+Plus/Minus (around the position), Ctrl+R (the
+    // range), Ctrl+0 (all), S (snap the marker last moved to silence), F11 (full screen).
+    bool HandleTimeLineKey(int Key, Qt::KeyboardModifiers Shift);
+    void ZoomBy(double factor);
+    void ZoomToRange();
+    void ZoomAll();
+    // Moves the start (0) or end (1) marker to the quietest point within half a second,
+    // keeping the range's rules; false when nothing is known of the sound there.
+    bool SnapMarkerToSilence(int marker);
+    // The quietest time in [t - 500, t + 500] ∩ [lo, hi] (the middle of the quietest
+    // stretch nearest to t), from the finest loudness known; t when none is known.
+    int64_t QuietestTimeNear(int64_t t, int64_t lo, int64_t hi) const;
+    // Loudness of the stream times [from, to) seconds from the finest data made so far.
+    bool LoudnessAt(double from, double to, TEnvelopeBucket& levels) const;
+    void ToggleFullScreen();
+    // Places every control for the window's present size.
+    void LayoutControls();
 
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
@@ -274,6 +307,7 @@ protected:
     virtual bool StartOpenWorker(std::function<void()> work);
 
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -324,6 +358,17 @@ private:
     void InstallKeyFilter();
     // Tells the user, once per run, that the settings cannot be kept.
     void TellSettingsProblem();
+    void PlaceMarker(int marker);
+    // A dragged marker (0 start, 1 end) at time t, its edge at window x newLeft.
+    void MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped);
+    // Scrolls a zoomed view to show `t`: just enough (a marker dragged past the edge), or
+    // a page on (the position while playing).
+    void RevealTime(int64_t t, bool justEnough);
+    void TrackBarPositionFollow();
+    QString RangeTimeText(int64_t ms) const;
+    void ConnectTimeLine();
+    void RestorePlacement();
+    void SavePlacement();
 
     // Runs a handler so that no exception leaves it: one that escapes goes to the
     // default error report.
@@ -384,4 +429,7 @@ private:
     TTrackList FTrackList;
     std::unique_ptr<TTrackRun> FTrackRun;
     QString FTrackRunFolder;
+    bool FMarkersOn = false;    // a source was opened: markers show where they are in view
+    bool FWasMaximized = false; // before full screen
+    bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)
 };

@@ -76,7 +76,7 @@ void TMainFrm::ShowDvd() {
     }
     TitlePanel->setVisible(dvd);
     ChapterPanel->setVisible(dvd && FDvd.Chapters() > 1);
-    TrackBar->setMarks(marks);
+    TrackBar->setTickTimes(marks);
     LayoutSummaryRows();
     ShowChapterOfRange();
 }

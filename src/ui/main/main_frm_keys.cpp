@@ -60,7 +60,8 @@ void TMainFrm::InstallKeyFilter() {
     EndBtn->setHint(QStringLiteral("to the End (End)"));
     OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here\n"
+                                        "[ and ]: start and end of the range here; "
+                                        "Ctrl+wheel: zoom (right button: more)\n"
                                         "DVD: PageUp/PageDown: previous/next chapter; "
                                         "Ctrl+[ and Ctrl+]: start and end at the nearest "
                                         "chapter mark; double-click: that chapter"));
@@ -92,6 +93,8 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? 0 : 1);
         return true;
     }
+    if (HandleTimeLineKey(Key, mods))
+        return true;
     if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (Key) {

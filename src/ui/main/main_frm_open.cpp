@@ -168,8 +168,10 @@ void TMainFrm::OpenInBackground(const QString& path) {
     PauseBtn->setEnabled(false);
     StartPointBtn->show();
     EndPointBtn->show();
+    FMarkersOn = true;
 
     FActiveMarker = 2;
+    LayoutControls(); // the preview takes the picture's shape
     PlaceMarkers();
     TrackBar->update();
 

@@ -19,6 +19,7 @@ constexpr int RowWidth = 260;
 constexpr int CaptionWidth = 78;
 constexpr int ValueLeft = CaptionWidth + 6;
 constexpr int ValueWidth = RowWidth - ValueLeft - 4;
+constexpr int EditWidth = 96; // a range time edit with its step buttons
 
 TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height) {
     auto* row = new TSkinPanel(group);
@@ -84,7 +85,7 @@ void TMainFrm::BuildSummaryArea() {
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
     selPointPanel = new QWidget(DurationPanel);
-    selPointPanel->setGeometry(RowWidth - 197, 21, 195, 24);
+    selPointPanel->setGeometry(RowWidth - 221, 21, 219, 24);
     BuildRangeEdits(selPointPanel);
     selPointPanel->hide();
 
@@ -105,7 +106,8 @@ void TMainFrm::BuildSummaryArea() {
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {
-    // "(" start "-" end ")", each edit with its up and down buttons at the right end.
+    // "(" start "-" end ")", each edit with its up and down buttons at the right end, wide
+    // enough for a time to the millisecond.
     auto text = [parent](const QString& t, int x, int w) {
         auto* l = new QLabel(t, parent);
         l->setGeometry(x, 3, w, 18);
@@ -114,20 +116,20 @@ void TMainFrm::BuildRangeEdits(QWidget* parent) {
     auto edit = [parent](int x, QLineEdit*& e, TImageButton*& up, TImageButton*& down) {
         e = new QLineEdit(QStringLiteral("0:00:00.0"), parent);
         e->setReadOnly(true);
-        e->setGeometry(x, 1, 84, 22);
+        e->setGeometry(x, 1, EditWidth, 22);
         e->setTextMargins(0, 0, 12, 0);
         up = new TImageButton(QStringLiteral("up"), QString(), parent);
-        up->setGeometry(x + 84 - 15, 3, 13, 9);
+        up->setGeometry(x + EditWidth - 15, 3, 13, 9);
         down = new TImageButton(QStringLiteral("down"), QString(), parent);
-        down->setGeometry(x + 84 - 15, 12, 13, 9);
+        down->setGeometry(x + EditWidth - 15, 12, 13, 9);
         up->raise();
         down->raise();
     };
     text(QStringLiteral("("), 0, 8);
     edit(8, startPointEdit, startPointUpBtn, startPointDownBtn);
-    text(QStringLiteral("-"), 92, 9);
-    edit(101, endPointEdit, endPointUpBtn, endPointDownBtn);
-    text(QStringLiteral(")"), 185, 8);
+    text(QStringLiteral("-"), 8 + EditWidth, 9);
+    edit(17 + EditWidth, endPointEdit, endPointUpBtn, endPointDownBtn);
+    text(QStringLiteral(")"), 17 + 2 * EditWidth, 8);
 }
 
 void TMainFrm::ShowOutputFile() {
@@ -158,11 +160,11 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    DurationText->setText(FormatTimeText(FEndMs - FStartMs));
+    DurationText->setText(RangeTimeText(FEndMs - FStartMs));
     if (selPointPanel->isHidden())
         selPointPanel->show();
-    startPointEdit->setText(FormatTimeText(FStartMs));
-    endPointEdit->setText(FormatTimeText(FEndMs));
+    startPointEdit->setText(RangeTimeText(FStartMs));
+    endPointEdit->setText(RangeTimeText(FEndMs));
     const int64_t d = FEndMs - FStartMs;
     const int64_t estimate =
         AppSettings.AudioVBR

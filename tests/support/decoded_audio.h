@@ -13,11 +13,12 @@ struct DecodedAudio {
     bool ok = false;
     QString error;
     int sampleRate = 0;
-    int channels = 0;              // channels of the decoded stream (not downmixed)
-    std::vector<int16_t> samples;  // interleaved, as decoded, converted to s16
-    QMap<QString, QString> tags;   // container metadata (ID3v2 texts for MP3)
+    int channels = 0;             // channels of the decoded stream (not downmixed)
+    std::vector<int16_t> samples; // interleaved, as decoded, converted to s16
+    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3)
     QString codecName;
-    int64_t bitRate = 0;           // stream's declared bit rate, bit/s
+    int64_t bitRate = 0; // stream's declared bit rate, bit/s
+    int complaints = 0;  // warnings and errors FFmpeg logged while decoding
     int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
 };
 
@@ -32,7 +33,7 @@ struct Mp3FrameScan {
     int modeBits = -1; // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
     bool hasId3v2 = false;
     bool hasId3v1 = false;
-    QString infoTag;   // "Info", "Xing" or empty, from the first frame
+    QString infoTag; // "Info", "Xing" or empty, from the first frame
 };
 Mp3FrameScan ScanMp3Frames(const QString& path);
 

@@ -26,7 +26,7 @@ namespace {
 
 constexpr int64_t kTicksPerMs = 10000;
 
-// Set by SIGINT/SIGTERM; the main thread polls it and aborts the run, so that the
+// Set by SIGINT/SIGTERM/SIGHUP; the main thread polls it and aborts the run, so that the
 // output's temporary file is removed rather than left behind.
 std::atomic<bool> InterruptRequested{false};
 
@@ -123,6 +123,7 @@ int TCommandRip::Execute() {
     InterruptRequested = false;
     std::signal(SIGINT, RequestInterrupt);
     std::signal(SIGTERM, RequestInterrupt);
+    std::signal(SIGHUP, RequestInterrupt); // the terminal was closed
 
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -180,7 +181,7 @@ int TCommandRip::Execute() {
                                             : FOptions.Output)
             .absoluteFilePath();
     const QFileInfo outputInfo(output);
-    if (outputInfo.exists() && outputInfo.canonicalFilePath() == source.canonicalFilePath())
+    if (SameFile(output, sourcePath))
         return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
     if (outputInfo.isDir())
         return Fail(QStringLiteral("the output %1 is a folder").arg(Quoted(output)));

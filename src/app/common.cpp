@@ -14,6 +14,8 @@
 #include <cstring>
 #include <limits>
 
+#include <sys/stat.h>
+
 static bool IsBlank(QChar c) {
     return c.unicode() <= 32;
 }
@@ -104,6 +106,13 @@ QString ForceFolderPath(const QString& path, const QString& defaultFolder) {
             return QString();
     }
     return built + u'/';
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    struct stat sa, sb;
+    return !a.isEmpty() && !b.isEmpty() && ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 static QString IoErrorText(int err) {

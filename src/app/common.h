@@ -39,6 +39,9 @@ QString FormatSizeText(int64_t bytes);
 // relative path is placed in the home folder; an empty path yields `defaultFolder`.
 QString ForceFolderPath(const QString& path, const QString& defaultFolder);
 
+// Whether both paths name one existing file, under any name (a link, "..", a hard link).
+bool SameFile(const QString& a, const QString& b);
+
 // History list files: one entry per line. Loading accepts LF and CR LF and empties the list
 // first (also when the file cannot be opened); saving writes CR LF. Both raise EInOutError
 // ("File not found", "File access denied", ...).

@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/exception.h"
+#include "platform/termination_signals.h"
 
 #include "playback/filter_graph.h"
 #include "ui/dialogs/about_frm.h"
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // From here on, logging out or Ctrl+C ends the program as the close button does; a
+    // signal that comes before the window exists waits in the notifier's pipe.
+    TTerminationSignals endSignals;
     InitialiseProgram();
     TFilterGraph::SetExceptionReporter([](const std::exception& e) { ReportException(e); });
 
@@ -97,6 +101,8 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, AppTitle, ExceptionMessage(e));
         return 1;
     }
+    QObject::connect(&endSignals, &TTerminationSignals::received, mainFrm.get(),
+                     [&mainFrm] { mainFrm->CloseForSignal(); });
     ApplySkin(app);
     mainFrm->show();
     if (!options.Source.isEmpty()) {

@@ -12,6 +12,17 @@ void GetDocumentsFolder(QString& path) {
 
 namespace {
 
+QString gProblem; // of the last load or save
+
+// Why the store refused a write, or empty when it did not.
+void KeepProblem(const TRegistry& reg) {
+    gProblem = reg.LastError().isEmpty()
+                   ? QString()
+                   : QStringLiteral("The settings can't be saved in\n%1\n(%2).\nChanges last "
+                                    "only until Sonavel ends.")
+                         .arg(reg.HivePath(), reg.LastError());
+}
+
 TAppSettings Defaults() {
     return TAppSettings{};
 }
@@ -79,27 +90,7 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("tips"), 0);
 }
 
-} // namespace
-
-void LoadSettings() {
-    try {
-        TRegistry reg;
-        if (reg.OpenKey(RegistryKey, false))
-            LoadFromOpenKey(reg);
-        else
-            CreateWithDefaults(reg);
-    } catch (const std::exception&) {
-        AppSettings = Defaults();
-        AppSettings.InputFileDir = ProgramDir;
-        AppSettings.OutputFileDir.clear();
-        TipsIndex = 0;
-    }
-}
-
-void SaveSettings() {
-    TRegistry reg;
-    if (!reg.OpenKey(RegistryKey, false))
-        return;
+void WriteAll(TRegistry& reg) {
     reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
     reg.WriteString(QStringLiteral("OutputFileDir"), AppSettings.OutputFileDir);
     reg.WriteInteger(QStringLiteral("AudioBitrate"), AppSettings.AudioBitrate);
@@ -110,4 +101,45 @@ void SaveSettings() {
     reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
+}
+
+} // namespace
+
+void LoadSettings() {
+    TRegistry reg;
+    gProblem.clear();
+    try {
+        if (reg.OpenKey(RegistryKey, false))
+            LoadFromOpenKey(reg);
+        else
+            CreateWithDefaults(reg);
+    } catch (const std::exception&) {
+        // A value of the wrong type lands here too; only a store that refuses writes is
+        // worth telling the user about.
+        KeepProblem(reg);
+        AppSettings = Defaults();
+        AppSettings.InputFileDir = ProgramDir;
+        AppSettings.OutputFileDir.clear();
+        TipsIndex = 0;
+    }
+}
+
+QString SettingsProblem() {
+    return gProblem;
+}
+
+bool SaveSettings() {
+    TRegistry reg;
+    try {
+        if (!reg.OpenKey(RegistryKey, true)) {
+            KeepProblem(reg);
+            return false;
+        }
+        WriteAll(reg);
+    } catch (const ERegistryException&) {
+        KeepProblem(reg);
+        return false;
+    }
+    gProblem.clear();
+    return true;
 }

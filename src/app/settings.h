@@ -7,10 +7,16 @@
 // The user's documents folder; `path` is left unchanged when the system cannot tell.
 void GetDocumentsFolder(QString& path);
 
-// Fills AppSettings and TipsIndex, creating the key and missing values. Never raises:
-// a store that cannot be written yields the defaults with ProgramDir as InputFileDir.
+// Fills AppSettings and TipsIndex, creating the store, the key and missing values. Never
+// raises: a store that cannot be written yields the defaults with ProgramDir as
+// InputFileDir, and why is kept for the user (SettingsProblem).
 void LoadSettings();
 
-// Writes AppSettings and TipsIndex back; saves nothing when the key does not open.
-// A refused write ends the save at that value and raises.
-void SaveSettings();
+// Writes AppSettings and TipsIndex back. A store that cannot be written saves nothing and
+// a refused write ends the save at that value; both answer false and keep why.
+bool SaveSettings();
+
+// Where the settings should have gone and why they could not be kept there (the
+// system's text), when the last LoadSettings or SaveSettings could not write them;
+// empty otherwise.
+QString SettingsProblem();

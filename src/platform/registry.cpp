@@ -1,10 +1,15 @@
 #include "platform/registry.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString TRegistry::DefaultHivePath() {
     const QString over = qEnvironmentVariable("SONAVEL_REGISTRY");
@@ -170,17 +175,55 @@ QByteArray TRegistry::Serialise() const {
     return out.toUtf8();
 }
 
-bool TRegistry::Writable() const {
-    const QFileInfo file(FPath);
-    if (file.exists())
-        return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
-    // The folder may not exist yet: it is writable when its nearest existing parent is.
-    QDir dir = file.absoluteDir();
-    while (!dir.exists()) {
-        if (!dir.cdUp())
-            return false;
+static QString SystemText(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The nearest folder of `path` (itself included) that exists. Walked up by name: QDir::cdUp
+// refuses to go to a parent that does not exist either.
+static QString NearestExisting(QString path) {
+    while (!QFileInfo::exists(path)) {
+        const QString up = QFileInfo(path).path();
+        if (up == path)
+            break;
+        path = up;
     }
-    return QFileInfo(dir.absolutePath()).isWritable();
+    return path;
+}
+
+// Makes the missing folders of `folder`, outermost first, private to the user as a
+// config folder should be; the system's text of the first failure.
+static QString MakeFolders(const QString& folder) {
+    QStringList missing;
+    for (QString p = folder; !QFileInfo::exists(p);) {
+        missing.prepend(p);
+        const QString up = QFileInfo(p).path();
+        if (up == p)
+            break;
+        p = up;
+    }
+    for (const QString& dir : missing)
+        if (::mkdir(QFile::encodeName(dir).constData(), 0700) != 0 && errno != EEXIST)
+            return SystemText(errno);
+    return QString();
+}
+
+static QString AccessProblem(const QString& path, int mode) {
+    return ::access(QFile::encodeName(path).constData(), mode) == 0 ? QString() : SystemText(errno);
+}
+
+QString TRegistry::WriteProblem() const {
+    const QFileInfo file(QFileInfo(FPath).absoluteFilePath());
+    if (file.exists()) {
+        const QString problem = AccessProblem(file.filePath(), W_OK);
+        return problem.isEmpty() ? AccessProblem(file.path(), W_OK | X_OK) : problem;
+    }
+    // The folder may not exist yet: it can be made when its nearest existing parent is a
+    // writable folder.
+    const QString nearest = NearestExisting(file.path());
+    if (!QFileInfo(nearest).isDir())
+        return SystemText(ENOTDIR);
+    return AccessProblem(nearest, W_OK | X_OK);
 }
 
 QString TRegistry::FullPath(const QString& key) const {
@@ -200,7 +243,8 @@ bool TRegistry::KeyExists(const QString& key) const {
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate) {
     CloseKey();
-    if (!Writable())
+    FLastError = WriteProblem();
+    if (!FLastError.isEmpty())
         return false; // full access was asked for
     const QString full = FullPath(key);
     if (!KeyExists(key)) {
@@ -320,14 +364,20 @@ void TRegistry::WriteInteger(const QString& name, int32_t value) {
 
 void TRegistry::Save(const QString& valueName) {
     const QString what = valueName.isEmpty() ? FCurrentKey : valueName;
-    if (!Writable())
+    const auto fail = [&](const QString& why) {
+        FLastError = why;
         throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(what));
-    QDir().mkpath(QFileInfo(FPath).absolutePath());
+    };
+    if (const QString problem = WriteProblem(); !problem.isEmpty())
+        fail(problem);
+    if (const QString problem = MakeFolders(QFileInfo(FPath).absolutePath()); !problem.isEmpty())
+        fail(problem);
     QSaveFile file(FPath);
     if (!file.open(QIODevice::WriteOnly))
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(what));
+        fail(file.errorString());
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(Serialise());
     if (!file.commit())
-        throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(what));
+        fail(file.errorString());
+    FLastError.clear();
 }

@@ -3,8 +3,8 @@
 // The settings store: one hive file in REGEDIT4 text form with typed values, standing in
 // for the system registry. Keys are opened with full access; a hive whose file or folder
 // has no write rights behaves as a key without write access (it does not open). Every
-// write saves the whole hive atomically (temporary file, then rename; mode 0600).
-// Used on the GUI thread only.
+// write saves the whole hive atomically (temporary file, then rename; mode 0600); missing
+// folders on the way to it are made with mode 0700. Used on the GUI thread only.
 
 #include "platform/exception.h"
 
@@ -46,6 +46,9 @@ public:
     void WriteInteger(const QString& name, int32_t value);
 
     const QString& HivePath() const { return FPath; }
+    // The system's text of why the last OpenKey or write failed ("Permission denied",
+    // "Not a directory", ...); empty after a success.
+    const QString& LastError() const { return FLastError; }
 
 private:
     struct Value {
@@ -61,7 +64,8 @@ private:
 
     bool Parse(const QByteArray& data);
     QByteArray Serialise() const;
-    bool Writable() const;
+    // Why the hive cannot be written, in the system's words; empty when it can.
+    QString WriteProblem() const;
     void Save(const QString& valueName);
     Key* Current();
     const Key* Current() const;
@@ -72,4 +76,5 @@ private:
     QString FPath;
     QList<Key> FKeys;
     QString FCurrentKey; // full path of the open key; empty when none is open
+    QString FLastError;
 };

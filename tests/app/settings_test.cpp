@@ -10,13 +10,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+
 namespace {
 
-// Each test works on its own hive file, named through SONAVEL_REGISTRY.
+// Each test works on its own hive file, named through SONAVEL_REGISTRY, two missing
+// folders deep as on a fresh account (no ~/.config yet).
 class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        hive = FreshDir(QStringLiteral("hive")) + QStringLiteral("/sub/registry.reg");
+        home = FreshDir(QStringLiteral("hive"));
+        hive = home + QStringLiteral("/.config/sonavel/registry.reg");
         qputenv("SONAVEL_REGISTRY", hive.toUtf8());
         AppSettings = TAppSettings{};
         AppSettings.AudioBitrate = -1; // proves that loading set it
@@ -37,8 +44,14 @@ protected:
         return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     }
 
+    QString home;
     QString hive;
 };
+
+int Mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
 
 } // namespace
 
@@ -66,6 +79,10 @@ TEST_F(SettingsStore, FirstStartWritesExactlyTheTenDefaults) {
     EXPECT_TRUE(perms.testFlag(QFileDevice::WriteOwner));
     EXPECT_FALSE(perms & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                           QFileDevice::ReadOther | QFileDevice::WriteOther));
+    // The missing folders were made, private to the user.
+    EXPECT_EQ(Mode(home + QStringLiteral("/.config")), 0700);
+    EXPECT_EQ(Mode(home + QStringLiteral("/.config/sonavel")), 0700);
+    EXPECT_TRUE(SettingsProblem().isEmpty());
 }
 
 TEST_F(SettingsStore, UnreadableValuesTakeTheirDefaultOneByOne) {
@@ -118,7 +135,12 @@ TEST_F(SettingsStore, AStoreWithoutWriteRightsStartsWithDefaultsAndSavesNothing)
     EXPECT_FALSE(AppSettings.AudioVBR);
     EXPECT_EQ(AppSettings.AudioVbrMinBitrate, 128);
     EXPECT_EQ(AppSettings.AudioVbrMaxBitrate, 256);
-    EXPECT_NO_THROW(SaveSettings());
+    // Where the settings should have gone and the system's reason, for the user.
+    const QString why = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    EXPECT_TRUE(SettingsProblem().contains(hive)) << SettingsProblem().toStdString();
+    EXPECT_TRUE(SettingsProblem().contains(why)) << SettingsProblem().toStdString();
+    EXPECT_FALSE(SaveSettings());
+    EXPECT_TRUE(SettingsProblem().contains(hive));
     EXPECT_FALSE(QFileInfo::exists(hive));
 }
 

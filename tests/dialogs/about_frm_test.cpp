@@ -7,6 +7,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -87,19 +89,39 @@ TEST(AboutBox, LinksAndHelpOpenWithoutClosingTheBox) {
                   QStringLiteral("?subject=About%20Free%20Sonavel"));
 }
 
-TEST(AboutBox, ClickingTheLinkLabelsOpensThem) {
+TEST(AboutBox, LinksOpenByClickAndByKeyboard) {
     TUrlRecorder urls;
     TaboutFrm about;
     about.show();
+    QApplication::setActiveWindow(&about);
     const QPoint c = about.support_Email->rect().center();
     Press(about.support_Email, c);
     Release(about.support_Email, c);
     // A press that leaves the link before release is no click.
     Press(about.homePageUrlLabel, QPoint(1, 1));
     Release(about.homePageUrlLabel, QPoint(-50, -50));
-    about.hide();
     ASSERT_EQ(urls.Urls.size(), 1u);
     EXPECT_EQ(urls.Urls[0].scheme(), QStringLiteral("mailto"));
+
+    // From "&OK", Tab goes round to the home page link and on to the address; Enter and
+    // Space follow them, as the platform delivers the keys.
+    QWindow* window = about.windowHandle();
+    ASSERT_EQ(about.focusWidget(), about.okBtn);
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_EQ(about.focusWidget(), about.homePageUrlLabel);
+    QTest::keyClick(window, Qt::Key_Return);
+    QTest::keyClick(window, Qt::Key_Tab);
+    EXPECT_EQ(about.focusWidget(), about.support_Email);
+    QTest::keyClick(window, Qt::Key_Space);
+    ASSERT_EQ(urls.Urls.size(), 3u);
+    EXPECT_EQ(urls.Urls[1], QUrl(HomePageUrl));
+    EXPECT_EQ(urls.Urls[2].scheme(), QStringLiteral("mailto"));
+    // Alt+E, the caption's accelerator, brings the focus back to the address.
+    about.okBtn->setFocus();
+    QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+    EXPECT_EQ(about.focusWidget(), about.support_Email);
+    EXPECT_TRUE(about.isVisible());
+    about.hide();
 }
 
 TEST(Help, OnePageWithAnAnchorPerTopicCoveringKeysAndCommandLine) {

@@ -1,6 +1,7 @@
 #include "dialog_test_util.h"
 
 #include "platform/exception.h"
+#include "support/test_env.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/image.h"
@@ -61,7 +62,10 @@ TEST(MessageBox, HelpOpensTheHelpAndLeavesTheBoxOpen) {
     ASSERT_EQ(urls.Urls.size(), 2u);
     EXPECT_TRUE(urls.Urls[0].isLocalFile());
     EXPECT_TRUE(urls.Urls[0].toLocalFile().endsWith(QStringLiteral("/sonavel.html")));
-    EXPECT_TRUE(urls.Urls[0].fragment().isEmpty());
+    // Straight to the topic that explains the failures, which the page has.
+    EXPECT_EQ(urls.Urls[0].fragment(), QStringLiteral("problems"));
+    EXPECT_TRUE(QString::fromUtf8(ReadFile(urls.Urls[0].toLocalFile()))
+                    .contains(QStringLiteral("<section id=\"problems\">")));
 }
 
 TEST(MessageBox, ShowsTitleTextCaptionsAndTheLatestIcon) {

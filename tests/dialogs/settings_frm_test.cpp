@@ -202,7 +202,6 @@ TEST_F(SettingsDialog, ActivationReloadsTheListsAndKeepsTheTexts) {
 }
 
 TEST_F(SettingsDialog, UnwritableHistoryFileKeepsTheDialogOpenAndLosesNothing) {
-    QDir().mkpath(History("author.lst")); // a folder where the file should be
     TsettingsFrm dlg;
     TCurrentTag tag;
     tag.Album = QStringLiteral("New Album");
@@ -211,7 +210,8 @@ TEST_F(SettingsDialog, UnwritableHistoryFileKeepsTheDialogOpenAndLosesNothing) {
     dlg.FillTagPage(tag);
     bool openAfterFailure = false, listedAfterFailure = false;
     Later([&] {
-        dlg.FormActivate(); // the folder cannot be read as a list: reported once
+        dlg.FormActivate();                   // no lists yet: all empty, nothing reported
+        QDir().mkpath(History("author.lst")); // a folder where the file should go
         dlg.skinButton2->click();
         openAfterFailure = dlg.isVisible();
         listedAfterFailure = ItemsOf(dlg.authorEdit).contains(QStringLiteral("New Artist"));
@@ -222,7 +222,9 @@ TEST_F(SettingsDialog, UnwritableHistoryFileKeepsTheDialogOpenAndLosesNothing) {
     });
     EXPECT_EQ(dlg.exec(), 1);
     EXPECT_TRUE(openAfterFailure);
-    ASSERT_EQ(Reports.Errors.size(), 2u);
+    ASSERT_EQ(Reports.Errors.size(), 1u);
+    EXPECT_TRUE(Reports.Errors[0].contains(History("author.lst")))
+        << Reports.Errors[0].toStdString();
     EXPECT_EQ(ReadFile(History("album.lst")), QByteArray("New Album\r\n"));
     EXPECT_TRUE(listedAfterFailure);
     EXPECT_EQ(dlg.authorEdit->currentText(), QStringLiteral("New Artist"));
@@ -233,16 +235,42 @@ TEST_F(SettingsDialog, UnwritableHistoryFileKeepsTheDialogOpenAndLosesNothing) {
     EXPECT_EQ(out.Artist, QStringLiteral("New Artist"));
 }
 
-TEST_F(SettingsDialog, UnreadableHistoryFileIsReportedOncePerShowing) {
+TEST_F(SettingsDialog, AHistoryListThatCouldNotBeReadIsNeverWrittenOver) {
     WriteFile(History("album.lst"), "kept album\r\n");
-    QDir().mkpath(History("author.lst"));
+    QDir().mkpath(History("author.lst")); // cannot be read as a list, not even by root
     WriteFile(History("Year.lst"), "1970\r\n");
     TsettingsFrm dlg;
-    OpenTagPage(dlg);
+    TCurrentTag tag;
+    tag.Artist = QStringLiteral("New Artist");
+    tag.Year = QStringLiteral("2001");
+    OpenTagPage(dlg, tag);
     dlg.FormActivate();
-    EXPECT_EQ(Reports.Errors.size(), 1u);
+    // Reported once per showing, naming the file; the other lists load all the same.
+    ASSERT_EQ(Reports.Errors.size(), 1u);
+    EXPECT_TRUE(Reports.Errors[0].contains(History("author.lst")))
+        << Reports.Errors[0].toStdString();
     EXPECT_EQ(ItemsOf(dlg.albumEdit), QStringList({"kept album"}));
-    EXPECT_EQ(dlg.YearEdit->count(), 0); // the lists after the failing one are not loaded
+    EXPECT_EQ(ItemsOf(dlg.YearEdit), QStringList({"1970"}));
+    EXPECT_EQ(dlg.authorEdit->count(), 0);
+
+    // The file is back (a network home that was away): OK keeps the typed artist for the
+    // tag but does not write the list it never read over the file.
+    QDir(History("author.lst")).removeRecursively();
+    WriteFile(History("author.lst"), "Old Artist\r\nOther\r\n");
+    dlg.skinButton2->click();
+    EXPECT_EQ(dlg.result(), 1);
+    EXPECT_EQ(ReadFile(History("author.lst")), QByteArray("Old Artist\r\nOther\r\n"));
+    EXPECT_EQ(ReadFile(History("Year.lst")), QByteArray("1970\r\n2001\r\n"));
+    TCurrentTag out;
+    dlg.ReadTagPage(out);
+    EXPECT_EQ(out.Artist, QStringLiteral("New Artist"));
+    EXPECT_EQ(Reports.Errors.size(), 1u);
+
+    // Read again at the next activation, the list is the file's and is saved as usual.
+    dlg.FillTagPage(tag);
+    dlg.FormActivate();
+    dlg.skinButton2->click();
+    EXPECT_EQ(ReadFile(History("author.lst")), QByteArray("New Artist\r\nOld Artist\r\nOther\r\n"));
 }
 
 TEST_F(SettingsDialog, TagTextsAreCutTo255Characters) {

@@ -11,9 +11,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/resource.h>
 
 #include <cmath>
@@ -192,6 +195,40 @@ TEST(RipLongSource, RangeNearTheEndLandsExactlyWithFlatMemory) {
     // The largest child of this process: both rips, in kB.
     EXPECT_LT(usage.ru_maxrss, 150 * 1024);
 #endif
+}
+
+// A terminal closed during a long rip (SIGHUP), like Ctrl+C, ends it with a message and
+// leaves neither the output nor its temporary file.
+TEST(RipLongSource, HangupDuringARipLeavesNothing) {
+    const TPackets packets = EncodePackets();
+    ASSERT_GT(packets.all.size(), 1000u) << "no MP2 encoder";
+    const QString dir = FreshDir(QStringLiteral("hangup"));
+    const QString source = dir + QStringLiteral("/long.mpg");
+    const int logLevel = av_log_get_level();
+    av_log_set_level(AV_LOG_FATAL);
+    ASSERT_TRUE(WriteSource(source, packets, 500000 - 5));
+    av_log_set_level(logLevel);
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SONAVEL_REGISTRY"), dir + QStringLiteral("/hive/sonavel.reg"));
+    program.setProcessEnvironment(env);
+    program.start(BinDir() + QStringLiteral("/sonavel"),
+                  {QStringLiteral("--rip"), source, QStringLiteral("-o"),
+                   dir + QStringLiteral("/out/long.mp3"), QStringLiteral("--quiet")});
+    ASSERT_TRUE(program.waitForStarted());
+    // Three hours of sound take minutes: the run is surely going once its file is there.
+    QElapsedTimer waited;
+    waited.start();
+    while (FilesIn(dir + QStringLiteral("/out")).isEmpty() && waited.elapsed() < 30000)
+        program.waitForFinished(20);
+    ASSERT_FALSE(FilesIn(dir + QStringLiteral("/out")).isEmpty());
+    ASSERT_EQ(::kill(pid_t(program.processId()), SIGHUP), 0);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_TRUE(program.readAllStandardError().contains("interrupted"));
+    EXPECT_EQ(FilesIn(dir + QStringLiteral("/out")), QStringList());
 }
 
 } // namespace

@@ -6,12 +6,16 @@
 #include "audio/mp3_out.h"
 #include "platform/notify.h"
 #include "playback/filter_graph.h"
+#include "playback/video_window.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
+#include "ui/dialogs/settings_frm.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
+#include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
+#include "ui/skin/speed_button.h"
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
@@ -24,6 +28,9 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 namespace fs = fixture_signal;
 
@@ -34,6 +41,23 @@ void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
     QApplication::sendEvent(to, &press);
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(to, &release);
+}
+
+// Cancels the settings dialog as soon as it is up (the keys open it now or a little
+// later), noting its title.
+void CancelSettingsWhenShown(std::vector<QString>& titles) {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, &titles] {
+        TsettingsFrm& dialog = SettingsForm();
+        if (!dialog.isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        titles.push_back(dialog.windowTitle());
+        dialog.skinButton1Click();
+    });
+    poll->start();
 }
 
 struct TNotified {
@@ -71,8 +95,9 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Frm.get(), &enter);
     EXPECT_FALSE(enter.isAccepted());
-    // Escape in the output edit cancels too (the edit has no use for it).
-    Key(Frm->outputFileEdit, Qt::Key_Escape);
+    // The output cannot change under the run; Escape cancels from wherever the focus is.
+    EXPECT_FALSE(Frm->outputFileEdit->isEnabled());
+    QTest::keyClick(Frm->windowHandle(), Qt::Key_Escape);
     EXPECT_FALSE(Frm->Running());
     EXPECT_TRUE(Frm->IsIdle());
     EXPECT_TRUE(Frm->AudioTrackBox->isEnabled());
@@ -163,7 +188,7 @@ TEST_F(WindowTest, KeysMoveThePositionAndSetTheRange) {
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));
     const int dur = int(Frm->DurationMs());
     ASSERT_GT(dur, 9000);
-    QWidget* focus = Frm->ExtractBtn; // a button would take Space and arrows itself
+    QWidget* focus = Frm->ExtractBtn; // without the focus a button leaves the keys alone
     Frm->TrackBar->setPosition(3000);
     Key(focus, Qt::Key_Right);
     EXPECT_EQ(Frm->TrackBar->position(), 4000);
@@ -227,6 +252,122 @@ TEST_F(WindowTest, KeysMoveThePositionAndSetTheRange) {
     EXPECT_EQ(Frm->SourceDialogs, dialogs + 2);
     Key(Frm->sourceFileEdit, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(Frm->SourceDialogs, dialogs + 3);
+}
+
+TEST_F(WindowTest, OutputOverItsSourceIsRefusedAndTheWrittenFileIsTheOnePlayed) {
+    TNotified notified;
+    Frm->Active = 0;
+    const QString dir = FreshDir(QStringLiteral("self"));
+    const QString source = dir + QStringLiteral("/film.mpg");
+    ASSERT_TRUE(QFile::copy(FixturePath(QStringLiteral("vcd_mp2.mpg")), source));
+    const QByteArray original = ReadFile(source);
+    Open(source);
+    ASSERT_GT(Frm->DurationMs(), 0);
+    ASSERT_TRUE(QFile::link(source, dir + QStringLiteral("/link.mpg")));
+    // By its name, another spelling or a link: refused before any question, even with
+    // every question answered "&Yes".
+    for (const QString& name :
+         {source, dir + QStringLiteral("/./film.mpg"), dir + QStringLiteral("/link.mpg")}) {
+        Boxes.clear();
+        Answers = {1, 1, 1};
+        Frm->outputFileEdit->setText(name);
+        Frm->ExtractBtnClick();
+        ASSERT_EQ(Boxes.size(), 1u) << name.toStdString();
+        EXPECT_EQ(Boxes[0].Icon, 0);
+        EXPECT_TRUE(Boxes[0].Text.contains(QStringLiteral("would replace the source")));
+        EXPECT_TRUE(Frm->IsIdle());
+        EXPECT_EQ(Frm->RunInput(), nullptr);
+    }
+    Pump(100);
+    EXPECT_EQ(ReadFile(source), original);
+
+    // Typing into the output edit during the run changes nothing: the done box and the
+    // notification name the file that was written.
+    const QString output = dir + QStringLiteral("/song.mp3");
+    Frm->outputFileEdit->setText(output);
+    Boxes.clear();
+    Answers = {1}; // play it
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(Frm->Running());
+    EXPECT_FALSE(Frm->SaveFileBtn->isEnabled());
+    QTest::keyClicks(Frm->outputFileEdit, QStringLiteral(".other"));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
+    Pump(50);
+    EXPECT_EQ(Frm->outputFileEdit->text(), output);
+    EXPECT_TRUE(Frm->outputFileEdit->isEnabled());
+    EXPECT_TRUE(Frm->SaveFileBtn->isEnabled());
+    ASSERT_EQ(Urls.size(), 1u);
+    EXPECT_EQ(Urls[0], QUrl::fromLocalFile(output));
+    ASSERT_FALSE(notified.bodies.empty());
+    EXPECT_TRUE(notified.bodies.back().endsWith(QStringLiteral("song.mp3")));
+    EXPECT_GT(QFileInfo(output).size(), 1000);
+}
+
+TEST_F(WindowTest, KeyboardReachesTheLinksAndSpacePressesTheFocusedButton) {
+    Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
+    Frm->outputFileEdit->setText(FreshDir(QStringLiteral("keys")) + QStringLiteral("/out.mp3"));
+    QApplication::setActiveWindow(Frm.get());
+    QWindow* window = Frm->windowHandle(); // keys as the platform delivers them
+    std::vector<QString> opened;           // titles of the dialogs the keys opened
+
+    // Tab from the output edit reaches both links in turn, each framed while focused.
+    Frm->outputFileEdit->setFocus(Qt::TabFocusReason);
+    const QImage unfocused = Frm->MP3SettingsEdit->grab().toImage();
+    QTest::keyClick(window, Qt::Key_Tab);
+    ASSERT_EQ(Frm->focusWidget(), Frm->MP3SettingsEdit);
+    EXPECT_NE(Frm->MP3SettingsEdit->grab().toImage(), unfocused);
+    CancelSettingsWhenShown(opened);
+    QTest::keyClick(window, Qt::Key_Return);
+    CancelSettingsWhenShown(opened);
+    QTest::keyClick(window, Qt::Key_Space);
+    QTest::keyClick(window, Qt::Key_Tab);
+    ASSERT_EQ(Frm->focusWidget(), Frm->Id3TagEdit);
+    EXPECT_EQ(Frm->MP3SettingsEdit->grab().toImage(), unfocused);
+    CancelSettingsWhenShown(opened);
+    QTest::keyClick(window, Qt::Key_Space);
+    // Their accelerators work from anywhere in the window (which is active again once a
+    // dialog closes; the offscreen desktop needs to be told).
+    const auto activate = [&] {
+        Frm->activateWindow();
+        return QTest::qWaitForWindowActive(window);
+    };
+    ASSERT_TRUE(activate());
+    Frm->VideoWin->setFocus();
+    CancelSettingsWhenShown(opened);
+    QTest::keyClick(window, Qt::Key_E, Qt::AltModifier);
+    ASSERT_TRUE(WaitFor([&] { return opened.size() == 4; }, 5000));
+    ASSERT_TRUE(activate());
+    CancelSettingsWhenShown(opened);
+    QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(WaitFor([&] { return opened.size() == 5; }, 5000));
+    const QString mp3 = QStringLiteral("MP3 Settings ..."), id3 = QStringLiteral("ID3 Tag Editor");
+    EXPECT_EQ(opened, (std::vector<QString>{mp3, mp3, id3, id3, mp3}));
+
+    // No button has the focus: Space plays and pauses.
+    Frm->VideoWin->setFocus();
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_TRUE(Frm->PauseBtn->isEnabled());
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_FALSE(Frm->PauseBtn->isEnabled());
+    // A focused button takes Space as its own press; the preview is left alone.
+    Frm->skinButton2->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Space);
+    ASSERT_EQ(Urls.size(), 1u);
+    EXPECT_TRUE(Urls[0].toLocalFile().endsWith(QStringLiteral("sonavel.html")));
+    Frm->ExtractBtn->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_TRUE(Frm->Running());
+    Frm->CancelBtn->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Space);
+    EXPECT_FALSE(Frm->Running());
+    EXPECT_FALSE(Frm->PauseBtn->isEnabled());
+    // The arrows still move the preview from a focused button.
+    Frm->TrackBar->setPosition(3000);
+    QTest::keyClick(window, Qt::Key_Right);
+    EXPECT_EQ(Frm->TrackBar->position(), 4000);
+    // A click leaves the focus where it was, so Space stays play/pause for the mouse.
+    EXPECT_EQ(Frm->ExtractBtn->focusPolicy(), Qt::TabFocus);
+    EXPECT_EQ(Frm->MP3SettingsEdit->focusPolicy(), Qt::TabFocus);
 }
 
 TEST_F(WindowTest, EnvelopeShowsTheClipsSoundAndPauses) {

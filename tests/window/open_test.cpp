@@ -32,6 +32,7 @@ QString Documents() {
 TEST_F(WindowTest, StartsWithoutSourceAtItsFixedSize) {
     EXPECT_EQ(Frm->size(), QSize(568, 394));
     EXPECT_EQ(Frm->TotalTimeLabel->text(), QStringLiteral("No Video File  "));
+    EXPECT_EQ(Frm->TimeLabel->text(), QStringLiteral("0:00:00.0"));
     EXPECT_FALSE(Frm->PlayBtn->isEnabled());
     EXPECT_FALSE(Frm->PauseBtn->isEnabled());
     EXPECT_FALSE(Frm->StartPointBtn->isVisible());

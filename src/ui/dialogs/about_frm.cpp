@@ -138,7 +138,9 @@ void TaboutFrm::FormShow() {
     titleLabel->setText(AppTitle);
     versionLabel->setText(QStringLiteral("Version") + u':');
     HomepageLabel->setText(QStringLiteral("Home Page") + u':');
-    supportEmailLabel->setText(QStringLiteral("Support Email") + u':');
+    // Alt+E reaches the address; the home page has its button's Alt+P.
+    supportEmailLabel->setText(QStringLiteral("Support &Email") + u':');
+    supportEmailLabel->setBuddy(support_Email);
     helpBtn->setText(QStringLiteral("&Help"));
     homePageBtn->setText(QStringLiteral("Home &Page"));
     okBtn->setText(QStringLiteral("&OK"));

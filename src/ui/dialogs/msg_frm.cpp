@@ -86,7 +86,8 @@ void TmsgFrm::okBtnClick() {
 
 void TmsgFrm::helpBtnClick() {
     if (helpBtn->text() == HelpCaption) {
-        ShowHelp(); // the box stays, so the user can still answer after reading
+        // Every box with a Help button reports a problem: the help opens at that topic.
+        ShowHelp(QStringLiteral("problems")); // the box stays: the user answers after reading
         return;
     }
     done(2);

@@ -81,12 +81,14 @@ void LoadHistory(QComboBox* combo, const QString& fileName) {
     combo->addItems(entries);
     combo->setEditText(shown);
 }
-
-struct THistoryField {
-    QComboBox* combo;
-    const char* file;
-};
 } // namespace
+
+std::array<TsettingsFrm::THistoryField, 4> TsettingsFrm::HistoryFields() const {
+    return {{{albumEdit, "album.lst"},
+             {authorEdit, "author.lst"},
+             {YearEdit, "Year.lst"},
+             {copyrightEdit, "Copyright.lst"}}};
+}
 
 TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("settingsFrm"));
@@ -230,51 +232,58 @@ bool TsettingsFrm::event(QEvent* e) {
 void TsettingsFrm::showEvent(QShowEvent* e) {
     FLoadErrorReported = false;
     FUnsavedLists.clear();
+    FUnreadLists.clear();
     QDialog::showEvent(e);
 }
 
 void TsettingsFrm::FormActivate() {
     if (PageControl1->currentWidget() != id3Page)
         return;
-    const THistoryField fields[] = {{albumEdit, "album.lst"},
-                                    {authorEdit, "author.lst"},
-                                    {YearEdit, "Year.lst"},
-                                    {copyrightEdit, "Copyright.lst"}};
     FUnsavedLists.clear(); // the lists are their files again
-    try {
-        for (const THistoryField& f : fields)
-            LoadHistory(f.combo, HistoryDir() + QLatin1String(f.file));
-    } catch (const Exception& e) {
-        // Closing the report activates the dialog again; one report per showing is
-        // enough, or the two would chase each other for ever.
-        if (!FLoadErrorReported) {
-            FLoadErrorReported = true;
-            ReportException(e);
+    FUnreadLists.clear();
+    QStringList failures;
+    for (const THistoryField& f : HistoryFields()) {
+        const QString fileName = HistoryDir() + QLatin1String(f.file);
+        try {
+            LoadHistory(f.combo, fileName);
+        } catch (const Exception& e) {
+            // The list shows nothing of its file now: saving it would wipe the file.
+            FUnreadLists.insert(f.combo);
+            failures << QStringLiteral("%1: %2").arg(fileName, e.Message());
         }
+    }
+    // Closing the report activates the dialog again; one report per showing is enough,
+    // or the two would chase each other for ever.
+    if (!failures.isEmpty() && !FLoadErrorReported) {
+        FLoadErrorReported = true;
+        ReportException(EInOutError(QStringLiteral("A history list can't be read; it is left "
+                                                   "as it is:\n") +
+                                    failures.join(u'\n')));
     }
 }
 
 void TsettingsFrm::skinButton2Click() {
     if (PageControl1->currentWidget() == id3Page) {
-        const THistoryField fields[] = {{albumEdit, "album.lst"},
-                                        {authorEdit, "author.lst"},
-                                        {YearEdit, "Year.lst"},
-                                        {copyrightEdit, "Copyright.lst"}};
-        for (const THistoryField& f : fields) {
+        for (const THistoryField& f : HistoryFields()) {
+            if (FUnreadLists.contains(f.combo))
+                continue; // never written over with what little it shows
             const QString text = f.combo->currentText();
             const bool added = !text.isEmpty() && f.combo->findText(text, Qt::MatchFixedString) < 0;
             if (added)
                 AddSorted(f.combo, text);
             if (!added && !FUnsavedLists.contains(f.combo))
                 continue;
+            const QString fileName = HistoryDir() + QLatin1String(f.file);
             try {
-                SaveListFile(HistoryDir() + QLatin1String(f.file), Items(f.combo));
+                SaveListFile(fileName, Items(f.combo));
                 FUnsavedLists.remove(f.combo);
             } catch (const Exception& e) {
                 // The entry stays listed and the dialog open: nothing typed is lost. The
                 // next OK saves this list again, then goes on with the fields after it.
                 FUnsavedLists.insert(f.combo);
-                ReportException(e);
+                ReportException(
+                    EInOutError(QStringLiteral("The history list can't be saved:\n%1: %2")
+                                    .arg(fileName, e.Message())));
                 return;
             }
         }

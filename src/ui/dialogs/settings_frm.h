@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QSet>
 
+#include <array>
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -70,8 +72,16 @@ private:
     QWidget* BuildSettingsPage();
     QWidget* BuildId3Page();
 
+    // The four remembered fields and their list files in HistoryDir().
+    struct THistoryField {
+        QComboBox* combo;
+        const char* file;
+    };
+    std::array<THistoryField, 4> HistoryFields() const;
+
     bool FLoadErrorReported = false;
     QSet<QComboBox*> FUnsavedLists; // lists whose last save failed
+    QSet<QComboBox*> FUnreadLists;  // lists whose file could not be read: never saved
 };
 
 // Created on first use and kept until the application ends.

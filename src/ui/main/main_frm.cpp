@@ -1,6 +1,7 @@
 // TMainFrm: state, creation of the components, showing and closing.
 #include "ui/main/main_frm.h"
 
+#include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "audio/loudness_envelope.h"
@@ -22,7 +23,6 @@
 #include "ui/skin/speed_button.h"
 #include "ui/skin/track_bar.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -118,7 +118,7 @@ void TMainFrm::BuildPreviewArea() {
     TimePanel = new TSkinPanel(this);
     TimePanel->setGeometry(24, 176, 233, 18);
     TimePanel->setColor(PreviewColor());
-    TimeLabel = MakeLabel(QString(), TimePanel, QRect(4, 0, 110, 18));
+    TimeLabel = MakeLabel(FormatTimeText(0), TimePanel, QRect(4, 0, 110, 18));
     TimeLabel->setStyleSheet(QStringLiteral("color: white;"));
     TotalTimeLabel = MakeLabel(QStringLiteral("No Video File  "), TimePanel, QRect(110, 0, 119, 18),
                                Qt::AlignRight | Qt::AlignVCenter);
@@ -290,6 +290,8 @@ void TMainFrm::FormCreate() {
 }
 
 void TMainFrm::FormShow() {
+    if (!SettingsProblem().isEmpty())
+        TellSettingsProblem();
     if (TipsIndex < TipsOff && !FTipsShown) {
         FTipsShown = true;
         TipsForm().exec();
@@ -318,8 +320,8 @@ void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched != sourceFileEdit &&
-        watched != outputFileEdit) {
-        // Buttons and the track bar would take Space and the arrows for themselves.
+        watched != outputFileEdit && !KeyForFocusedButton(watched, event)) {
+        // The track bar would take the arrows for itself.
         auto* k = static_cast<QKeyEvent*>(event);
         bool handled = false;
         Guarded([&] { handled = HandleWindowKey(k->key(), k->modifiers()); });
@@ -354,32 +356,4 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TMainFrm::WindowActive() const {
     return isActiveWindow();
-}
-
-void TMainFrm::closeEvent(QCloseEvent* e) {
-    if (!HintPanel->isHidden()) {
-        // The opening waits in a loop on this stack: close once it is over.
-        FCloseRequested = true;
-        e->ignore();
-        return;
-    }
-    Guarded([&] { FormClose(); });
-    FClosed = true;
-    e->accept();
-}
-
-void TMainFrm::FormClose() {
-    // A run still going is stopped first; its output discards the unfinished file.
-    StopRunForClose();
-    Envelope->Stop();
-    if (FilterGraph->Active()) {
-        try {
-            FilterGraph->ClearGraph();
-            FilterGraph->SetActive(false);
-        } catch (...) {
-        }
-    }
-    if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
-        AppSettings.OutputFileDir.clear();
-    SaveSettings();
 }

@@ -4,12 +4,12 @@
 // range, the output and the settings, and the rip itself.
 //
 // The window is split by concern over several files: main_frm.cpp (state, creation,
-// showing, closing), main_frm_open.cpp (opening a source, preview transport),
-// main_frm_range.cpp (markers, fine adjustment, the channel drawing), main_frm_run.cpp
-// (the rip, its cancelling and progress), main_frm_summary.cpp (the summary rows),
-// main_frm_links.cpp (settings and tag links, About, Help), main_frm_tracks.cpp (the
-// audio stream choice and the loudness overview), main_frm_keys.cpp (keyboard, drag and
-// drop).
+// showing), main_frm_close.cpp (closing, also at a signal's request), main_frm_open.cpp
+// (opening a source, preview transport), main_frm_range.cpp (markers, fine adjustment,
+// the channel drawing), main_frm_run.cpp (the rip, its cancelling and progress),
+// main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and tag links,
+// About, Help), main_frm_tracks.cpp (the audio stream choice and the loudness overview),
+// main_frm_keys.cpp (keyboard, drag and drop).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -185,6 +185,8 @@ public:
     // The window's keys (Space, Left/Right, Home/End, "[", "]", Ctrl+O, Escape); true
     // when the key was one of them.
     bool HandleWindowKey(int Key, Qt::KeyboardModifiers Shift);
+    // A key event the focused button `watched` takes itself (Space), not the window.
+    bool KeyForFocusedButton(QObject* watched, QEvent* event) const;
     void SeekBy(int64_t deltaMs);
     // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(int marker);
@@ -194,6 +196,11 @@ public:
 
     // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
     void OpenSourceFile(const QString& path);
+
+    // The desktop or the terminal asked the program to end (SIGTERM, SIGINT, SIGHUP):
+    // closes any open dialog, then the window as its close button does (a run is
+    // stopped, the settings are saved); what cannot be saved goes to stderr, not a box.
+    void CloseForSignal();
 
     // ---- State (read by tests) ---------------------------------------------------------
     int64_t DurationMs() const { return FDurationMs; }
@@ -253,6 +260,8 @@ private:
     void StartEnvelope();
     void RenderPreviewAgain();
     void InstallKeyFilter();
+    // Tells the user, once per run, that the settings cannot be kept.
+    void TellSettingsProblem();
 
     // Runs a handler so that no exception leaves it: one that escapes goes to the
     // default error report.
@@ -288,9 +297,12 @@ private:
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
-    QElapsedTimer FRunClock; // wall time of the current run
+    QElapsedTimer FRunClock;                  // wall time of the current run
+    QString FRunOutput;                       // the file the current or last run writes
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;
     bool FCloseRequested = false; // the window was asked to close while a source opened
     bool FClosed = false;
+    bool FQuietClose = false; // closing for a signal: no boxes
+    bool FSettingsProblemTold = false;
 };

@@ -2,15 +2,20 @@
 // on the window.
 #include "ui/main/main_frm.h"
 
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
 #include "ui/skin/image_button.h"
+#include "ui/skin/link_label.h"
 #include "ui/skin/track_bar.h"
 
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -28,11 +33,20 @@ QString DraggedFile(const QMimeData* mime) {
 } // namespace
 
 void TMainFrm::InstallKeyFilter() {
-    // Buttons take Space and the arrows for themselves: the window sees the keys first.
-    // The output edit keeps every key for typing (its unused ones still reach the window).
+    // The track bar takes the arrows for itself: the window sees the keys first. The
+    // output edit keeps every key for typing (its unused ones still reach the window).
     for (QWidget* w : findChildren<QWidget*>())
         if (w != outputFileEdit && w != sourceFileEdit) // the source edit is filtered already
             w->installEventFilter(this);
+    // Keyboard users go through the window in reading order. A click does not give a
+    // button the focus, so Space stays play/pause for mouse users.
+    const QList<QWidget*> order{VideoWin,   sourceFileEdit, outputFileEdit, MP3SettingsEdit,
+                                Id3TagEdit, startPointEdit, endPointEdit,   AudioTrackBox,
+                                ExtractBtn, CancelBtn,      skinButton1,    skinButton2};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QPushButton* b : {ExtractBtn, CancelBtn, skinButton1, skinButton2})
+        b->setFocusPolicy(Qt::TabFocus);
     PlayBtn->setHint(QStringLiteral("Play (Space)"));
     PauseBtn->setHint(QStringLiteral("Pause (Space)"));
     BeginBtn->setHint(QStringLiteral("to the Begin (Home)"));
@@ -40,6 +54,14 @@ void TMainFrm::InstallKeyFilter() {
     OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
                                         "[ and ]: start and end of the range here"));
+}
+
+bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {
+    // Space presses the button (or follows the link) that has the focus.
+    const auto* button = qobject_cast<const QAbstractButton*>(watched);
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return button && button->window()->focusWidget() == button && key->key() == Qt::Key_Space &&
+           !(key->modifiers() & ~Qt::KeypadModifier);
 }
 
 bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
@@ -59,7 +81,7 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return false;
     switch (Key) {
     case Qt::Key_Space:
-        // Without a source a focused button keeps its Space.
+        // Nothing to play yet: the key is left to whoever wants it.
         if (FDurationMs <= 0)
             return false;
         if (PauseBtn->isEnabled())

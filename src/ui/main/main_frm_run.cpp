@@ -14,6 +14,7 @@
 #include "ui/main/run_input.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/skin_panel.h"
+#include "ui/skin/speed_button.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -69,6 +70,17 @@ void TMainFrm::ExtractBtnClick() {
     QString output = NormaliseOutputPath(outputFileEdit->text());
     outputFileEdit->setText(output);
 
+    // The rip would be renamed over the file it reads; no answer to a question makes
+    // that right.
+    if (SameFile(output, sourceFileEdit->text())) {
+        ShowMessageBox(0,
+                       QStringLiteral("The output file would replace the source file:\n ") +
+                           output + QStringLiteral("\nChoose another output file."),
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        outputFileEdit->setFocus();
+        return;
+    }
+
     if (QFileInfo(output).isFile()) {
         const int answer = ShowMessageBox(
             2, FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?"),
@@ -105,6 +117,7 @@ void TMainFrm::ExtractBtnClick() {
     }
 
     MP3Out->FileName = output;
+    FRunOutput = output;
     if (FolderPart(output) != FolderPart(sourceFileEdit->text()))
         AppSettings.OutputFileDir = FolderPart(output);
 
@@ -112,7 +125,9 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
     ProgressBar->setCaption(QString());
-    AudioTrackBox->setEnabled(false); // the run reads the chosen track
+    // The run reads the chosen track and writes the named file: neither changes now.
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
+        w->setEnabled(false);
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
@@ -172,7 +187,8 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::ReturnToIdle() {
     Timer2->stop();
     ProgressPanel->hide();
-    AudioTrackBox->setEnabled(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
+        w->setEnabled(true);
 }
 
 void TMainFrm::MP3OutDone() {
@@ -180,11 +196,11 @@ void TMainFrm::MP3OutDone() {
     ReturnToIdle();
     if (MP3Out && MP3Out->LastRunAborted())
         return;
-    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") +
-                 QFileInfo(outputFileEdit->text()).fileName());
+    const QString written = FRunOutput;
+    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") + QFileInfo(written).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [written] {
         Guarded([&] {
             const int answer = ShowMessageBox(
                 1,
@@ -192,7 +208,7 @@ void TMainFrm::MP3OutDone() {
                                "the MP3 now?"),
                 QStringLiteral("&Yes"), QStringLiteral("&No"));
             if (answer == 1)
-                shell::OpenUrl(QUrl::fromLocalFile(outputFileEdit->text()));
+                shell::OpenUrl(QUrl::fromLocalFile(written));
         });
     });
 }

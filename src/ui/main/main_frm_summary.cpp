@@ -73,15 +73,15 @@ void TMainFrm::BuildSummaryArea() {
     MP3SettingsPanel = MakeRow(skinPanel1, QStringLiteral("Settings:"), 74, 54);
     MP3SettingsText1 = MakeValue(MP3SettingsPanel, 3);
     MP3SettingsText2 = MakeValue(MP3SettingsPanel, 19);
-    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change Settings..."), MP3SettingsPanel);
-    MP3SettingsEdit->setGeometry(ValueLeft, 35, 120, 16);
+    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change &Settings..."), MP3SettingsPanel);
+    MP3SettingsEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     MP3SettingsEdit->hide();
 
     ID3TagPanel = MakeRow(skinPanel1, QStringLiteral("ID3 Tag:"), 132, 54);
     Id3TagText1 = MakeValue(ID3TagPanel, 3);
     Id3TagText2 = MakeValue(ID3TagPanel, 19);
-    Id3TagEdit = new TLinkLabel(QStringLiteral("Edit ID3..."), ID3TagPanel);
-    Id3TagEdit->setGeometry(ValueLeft, 35, 120, 16);
+    Id3TagEdit = new TLinkLabel(QStringLiteral("&Edit ID3..."), ID3TagPanel);
+    Id3TagEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     Id3TagEdit->hide();
 
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);

@@ -311,6 +311,8 @@ void TLameLibrary::LookUp(void* Library) {
     Bind(Library, "lame_get_lametag_frame", e.lame_get_lametag_frame);
     Bind(Library, "id3tag_set_textinfo_utf16", e.id3tag_set_textinfo_utf16);
     Bind(Library, "id3tag_set_comment_utf16", e.id3tag_set_comment_utf16);
+    Bind(Library, "lame_get_id3v1_tag", e.lame_get_id3v1_tag);
+    Bind(Library, "lame_get_id3v2_tag", e.lame_get_id3v2_tag);
     gFound = found;
 }
 

@@ -162,6 +162,9 @@ struct TLameEntryPoints {
     decltype(&::lame_get_lametag_frame) lame_get_lametag_frame = nullptr;
     decltype(&::id3tag_set_textinfo_utf16) id3tag_set_textinfo_utf16 = nullptr;
     decltype(&::id3tag_set_comment_utf16) id3tag_set_comment_utf16 = nullptr;
+    // Optional (a run in parts needs them; without them it runs on one encoder).
+    decltype(&::lame_get_id3v1_tag) lame_get_id3v1_tag = nullptr;
+    decltype(&::lame_get_id3v2_tag) lame_get_id3v2_tag = nullptr;
 };
 
 class TLameLibrary {

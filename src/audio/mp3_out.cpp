@@ -3,6 +3,7 @@
 #include "audio/audio_exception.h"
 #include "audio/audio_input.h"
 #include "audio/lame.h"
+#include "audio/mp3_parallel_encoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,6 +93,7 @@ void TMP3Out::PrepareRun() {
                     .arg(rate));
         ConfigureEncoder(rate);
         FMp3Buffer = std::make_unique<unsigned char[]>(Mp3BufferSize);
+        StartParallel(rate);
     } catch (...) {
         Discard();
         throw;
@@ -203,6 +205,8 @@ void TMP3Out::SetTags() {
 bool TMP3Out::WriteStep(bool Abort) {
     if (!CanOutput)
         return true;
+    if (FParallel)
+        return ParallelStep(Abort);
     if (Abort)
         return false;
     unsigned char* block = reinterpret_cast<unsigned char*>(FPcm.data());
@@ -302,12 +306,14 @@ void TMP3Out::FinishRun() {
     }
     if (!FEncoder) // finished already
         return;
-    const int count = L().lame_encode_flush(FEncoder.get(), FMp3Buffer.get(), Mp3BufferSize);
-    if (count < 0)
-        throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
-    Write(FMp3Buffer.get(), count);
-    if (L().lame_get_bWriteVbrTag(FEncoder.get()) > 0)
-        WriteInfoTag();
+    if (!FParallelDone) {
+        const int count = L().lame_encode_flush(FEncoder.get(), FMp3Buffer.get(), Mp3BufferSize);
+        if (count < 0)
+            throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
+        Write(FMp3Buffer.get(), count);
+        if (L().lame_get_bWriteVbrTag(FEncoder.get()) > 0)
+            WriteInfoTag();
+    }
     FEncoder.reset();
     FMp3Buffer.reset();
     if (!StreamAssigned)
@@ -360,6 +366,8 @@ void TMP3Out::Commit() {
 }
 
 void TMP3Out::Discard() noexcept {
+    // The pool stops before the encoder library or the input can go.
+    FParallel.reset();
     FEncoder.reset();
     FMp3Buffer.reset();
     FFile.Close();

@@ -46,10 +46,16 @@ void TMp3SegmentEncoder::Take(int Count) {
             QStringLiteral("The MP3 encoder wrote %1.").arg(QString::fromStdString(FReader.Error)));
 }
 
-void TMp3SegmentEncoder::EncodeInterleaved(const int16_t* Pcm, int Frames) {
+void TMp3SegmentEncoder::Encode(const void* Pcm, int Frames, int Channels, int BitsPerSample) {
+    if (BitsPerSample != 16 || Channels < 1 || Channels > 2)
+        throw EAudioException(QStringLiteral("The segment encoder takes 16-bit PCM only."));
     FBuffer.resize(size_t(Frames) * 5 / 4 + 7200);
-    const int count = L().lame_encode_buffer_interleaved(
-        FEncoder.get(), const_cast<short*>(Pcm), Frames, FBuffer.data(), int(FBuffer.size()));
+    auto* pcm = static_cast<short*>(const_cast<void*>(Pcm));
+    const int count = Channels == 2
+                          ? L().lame_encode_buffer_interleaved(FEncoder.get(), pcm, Frames,
+                                                               FBuffer.data(), int(FBuffer.size()))
+                          : L().lame_encode_buffer(FEncoder.get(), pcm, pcm, Frames, FBuffer.data(),
+                                                   int(FBuffer.size()));
     Take(count);
 }
 

@@ -30,8 +30,9 @@ public:
                        int64_t KeepUntil);
     ~TMp3SegmentEncoder();
 
-    // Interleaved stereo samples; raises EAudioException when the encoder fails.
-    void EncodeInterleaved(const int16_t* Pcm, int Frames);
+    // Frames of interleaved PCM, 1 or 2 channels of 16-bit samples; raises
+    // EAudioException when the encoder fails.
+    void Encode(const void* Pcm, int Frames, int Channels, int BitsPerSample);
     TMp3SegmentJoiner::TSegment Finish();
 
     // Samples per frame, and the information frame this encoder would have written for its

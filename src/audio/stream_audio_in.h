@@ -3,6 +3,7 @@
 #include "audio/audio_file_in.h"
 #include "audio/audio_file_reader.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -42,6 +43,11 @@ public:
     void EndRead() override;
     // Raises "The Stream is not opened" outside BeginRead/EndRead.
     int ReadData(void* Buffer, int BufferSize) override;
+    // The range in frames (-1 when its end is unknown), and readers of parts of it, each
+    // with its own reader of the source (made on the calling thread).
+    int64_t RunFrames() override;
+    std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override;
+    void NotePartsDone(int64_t Frames, int FrameBytes) override;
 
     // Range of the read, 100-ns units; the source must be open (EAudioException otherwise).
     void SetStartTime(int64_t Time);
@@ -49,18 +55,26 @@ public:
 
     // The reader while the source is open, else null.
     TAudioFileReader* Reader() const { return FReader.get(); }
-    // The reader's position, 100-ns units; 0 when the source is closed.
-    int64_t CurrentTime() const { return FReader ? FReader->CurrentTime.load() : 0; }
+    // The reader's position, 100-ns units; 0 when the source is closed. A run read in parts
+    // is as far as the frames its output has done.
+    int64_t CurrentTime() const;
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 
 private:
     int Refill();
     TAudioFileReader& OpenReader() const;
+    int64_t RangeFirstSample() const;
 
     std::unique_ptr<TAudioFileReader> FReader;
+    // Frames done by a run read in parts; -1 while the run reads through ReadData.
+    std::atomic<int64_t> FPartsDone{-1};
     std::vector<uint8_t> FReadBuffer;
 };
+
+// Decodes Reader's next block into Buffer (Capacity bytes) and expands it in place to the
+// PCM the reader reports; answers its bytes, 0 at the end of the range.
+int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity);
 
 // In-place expansions of a block (from its end towards its start, so no byte is
 // overwritten before it is read). Count is the number of source bytes.

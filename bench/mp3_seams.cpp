@@ -12,6 +12,7 @@
 //        (the figures of a real rip, for bench/parallel_rip.sh)
 
 #include "audio/lame.h"
+#include "audio/mp3_encoder.h"
 #include "audio/mp3_info_tag.h"
 #include "audio/mp3_parallel_encoder.h"
 #include "audio/mp3_segment_encoder.h"
@@ -41,10 +42,6 @@ namespace {
 
 constexpr int Rate = 44100; // of the generated sounds
 constexpr int Spf = 1152;
-
-const TLameEntryPoints& L() {
-    return TLameLibrary::Api();
-}
 
 // ---- sounds -------------------------------------------------------------------------
 
@@ -163,41 +160,34 @@ struct TSetting {
     int Kbps;
 };
 
-void Configure(lame_t E, const TSetting& S) {
-    L().lame_set_in_samplerate(E, Rate);
-    L().lame_set_num_channels(E, 2);
-    L().lame_set_out_samplerate(E, Rate);
-    L().lame_set_mode(E, JOINT_STEREO);
-    if (S.Vbr) {
-        L().lame_set_VBR(E, vbr_rh);
-        L().lame_set_bWriteVbrTag(E, 1);
-        L().lame_set_VBR_q(E, 2);
-        L().lame_set_VBR_min_bitrate_kbps(E, 32);
-        L().lame_set_VBR_max_bitrate_kbps(E, 320);
-    } else {
-        L().lame_set_brate(E, S.Kbps);
-        L().lame_set_quality(E, 2);
-    }
+TMp3EncoderSettings Settings(const TSetting& S) {
+    TMp3EncoderSettings e;
+    e.InputSampleRate = e.OutputSampleRate = Rate;
+    e.Mode = 1; // joint stereo
+    e.EnableVBR = S.Vbr;
+    e.VBRMode2 = true;
+    e.VBRQuality = 2;
+    e.VBRMinBitrate = 32;
+    e.VBRMaxBitrate = 320;
+    e.BitRate = S.Kbps;
+    e.Quality = 2;
+    return e;
 }
 
 std::vector<uint8_t> EncodeSerial(const std::vector<int16_t>& Pcm, const TSetting& S) {
-    lame_t e = L().lame_init();
-    Configure(e, S);
-    L().lame_init_params(e);
+    TMp3Encoder e(4096);
+    e.Open(Settings(S));
     const int64_t n = int64_t(Pcm.size() / 2);
-    std::vector<uint8_t> out(size_t(n) * 2 + 20000);
-    size_t at = 0;
+    std::vector<uint8_t> out;
     for (int64_t i = 0; i < n; i += 4096) {
-        const int c = int(std::min<int64_t>(4096, n - i));
-        at += size_t(L().lame_encode_buffer_interleaved(e, const_cast<short*>(&Pcm[size_t(2 * i)]),
-                                                        c, &out[at], int(out.size() - at)));
+        const int c = e.Encode(&Pcm[size_t(2 * i)], int(std::min<int64_t>(4096, n - i)), 2, 16);
+        out.insert(out.end(), e.Data(), e.Data() + c);
     }
-    at += size_t(L().lame_encode_flush(e, &out[at], int(out.size() - at)));
-    out.resize(at);
+    const int c = e.Flush();
+    out.insert(out.end(), e.Data(), e.Data() + c);
     unsigned char tag[2048];
-    const size_t t = L().lame_get_lametag_frame(e, tag, sizeof tag);
-    std::memcpy(out.data(), tag, t);
-    L().lame_close(e);
+    const size_t t = e.InfoTagFrame(tag, sizeof tag);
+    std::memcpy(out.data(), tag, std::min(t, out.size()));
     return out;
 }
 
@@ -228,7 +218,7 @@ TParallel EncodeParallel(const std::vector<int16_t>& Pcm, const TSetting& S, dou
             const int64_t end = last ? INT64_MAX / 4 : starts[s + 1];
             const int64_t first = s == 0 ? 0 : start - Preroll;
             const int64_t keep = last ? INT64_MAX / 4 : end + Overlap;
-            TMp3SegmentEncoder enc([&](lame_t e) { Configure(e, S); }, first, start, end, keep);
+            TMp3SegmentEncoder enc(Settings(S), first, start, end, keep);
             const int64_t from = first * Spf;
             const int64_t to = last ? n : std::min(n, (keep + 3) * Spf);
             for (int64_t i = from; i < to; i += 4096)
@@ -403,9 +393,9 @@ struct TFigures {
 // after the first seam (how far two encodings of the same sound differ anyway). Clicks:
 // the largest sample error in the seam windows, elsewhere, and the single encoder's in the
 // seam windows.
-TFigures Measure(const std::vector<int16_t>& Pcm, int SampleRate, const std::vector<uint8_t>& Serial,
-                 const TParallel& Par, const std::string& SerialPath,
-                 const std::string& ParallelPath, bool Vbr) {
+TFigures Measure(const std::vector<int16_t>& Pcm, int SampleRate,
+                 const std::vector<uint8_t>& Serial, const TParallel& Par,
+                 const std::string& SerialPath, const std::string& ParallelPath, bool Vbr) {
     TFigures f;
     const int64_t n = int64_t(Pcm.size() / 2);
     const TDecoded ds = Decode(SerialPath), dp = Decode(ParallelPath);
@@ -533,8 +523,8 @@ int MeasureFiles(char** Args) {
     const TFigures f = Measure(pcm, rate, serial, par, serialPath, parallelPath, vbr);
     std::printf("%5zu %4d %5s %5s %+7.2f %+7.2f %+7.2f %+7.2f %6.0f %6.0f %6.0f %+7.3f %s\n",
                 par.Seams.size(), f.Complaints, f.LengthOk ? "exact" : "WRONG",
-                f.TagOk ? "ok" : "WRONG", f.Overall, f.SeamsTogether, f.WorstSeam,
-                f.WorstElsewhere, f.ClickSeam, f.ClickElsewhere, f.ClickSerial, f.BytesPercent,
+                f.TagOk ? "ok" : "WRONG", f.Overall, f.SeamsTogether, f.WorstSeam, f.WorstElsewhere,
+                f.ClickSeam, f.ClickElsewhere, f.ClickSerial, f.BytesPercent,
                 f.Ok ? "" : "  <-- FAILS");
     return f.Ok ? 0 : 1;
 }

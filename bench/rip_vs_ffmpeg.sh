@@ -1,31 +1,57 @@
 #!/bin/sh
-# Rip speed and memory of `sonavel --rip` against the ffmpeg command line doing the same
-# job: a 120 s DVD-like source (MPEG-2 video, AC-3 48 kHz stereo 192k in DVD packs) to
-# CBR 192 kbit/s, quality 2, 44.1 kHz joint stereo. Runs alternate; medians of 5.
+# Rip speed of `sonavel --rip` against the ffmpeg command line doing the same job, on two
+# 120 s DVD-like sources (MPEG-2 video, AC-3 48 kHz stereo 192k in DVD packs):
+#   tonal  a quiet sine sweep on the left, quiet tones with silent gaps on the right
+#   noisy  two tones under white noise (half their level)
+# Both encoders make CBR 192 kbit/s, quality 2, 44.1 kHz joint stereo with the same
+# libmp3lame. Runs alternate between the two programs; medians of RUNS (default 5).
+# Also: how closely each MP3 matches the source (SDR against FFmpeg's decode of it,
+# resampled as both programs resample; dB, higher is better) and the rip's peak memory for
+# 30 s and 120 s ripped. With COUNT=1, the instructions each program executes for the
+# first 30 s of each source (valgrind's callgrind, minutes per count): a figure the
+# machine's load does not move.
 #
-# Usage: bench/rip_vs_ffmpeg.sh [BUILD_DIR]   (default: build)
-# Needs the ffmpeg command line (to make the source and to compare) and /usr/bin/time.
+# Usage: bench/rip_vs_ffmpeg.sh [BUILD_DIR [OTHER_BUILD_DIR]]   (default: build)
+# OTHER_BUILD_DIR (an earlier build, say) is timed in the same alternation for comparison.
+# RUNS=n changes the count.
+# Needs the ffmpeg command line (to make the sources and to compare), /usr/bin/time, and
+# valgrind for COUNT=1.
 set -eu
 
 BUILD=${1:-build}
 SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
-RUNS=5
+OTHER=
+if [ $# -ge 2 ]; then OTHER=$(cd "$2/bin" && pwd)/sonavel; fi
+RUNS=${RUNS:-5}
 WORK=${TMPDIR:-/tmp}/sonavel_bench_rip
 mkdir -p "$WORK"
-SRC=$WORK/dvd_120s.vob
+# The rip reads and writes settings: a hive, home and data folders of its own.
+export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
 export SONAVEL_REGISTRY="$WORK/bench.reg"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 : >"$SONAVEL_REGISTRY"
 
-if [ ! -s "$SRC" ]; then
-    echo "making the 120 s source (once)..." >&2
-    ffmpeg -v error -y \
-        -f lavfi -i "testsrc2=size=720x576:rate=25:duration=120" \
-        -f lavfi -i "aevalsrc=0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1):s=48000:d=120" \
-        -c:v mpeg2video -b:v 4M -g 12 -bf 2 -c:a ac3 -b:a 192k -ac 2 -f dvd "$SRC"
-fi
+# Tonal, at the levels of film sound rather than of mastered music: quiet tonal sound is
+# where the noise of a 16-bit copy costs LAME the most. Left: an exponential sweep 100 Hz to 8 kHz
+# every 10 s at -26 dBFS. Right: a semitone scale at -34 dBFS, 1.5 s of tone (10 ms fades)
+# and 0.5 s of silence every 2 s.
+TONAL="0.05*sin(2*PI*100*10/log(80)*(pow(80,mod(t,10)/10)-1))|0.02*max(0,min(1,min(mod(t,2),1.5-mod(t,2))*100))*sin(2*PI*220*pow(2,floor(mod(t/2,24))/12)*t)"
+NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
 
-# Wall seconds, peak resident kB and CPU seconds of one command: "SECONDS KB CPU".
-# CPU time is printed too: on a shared machine it is the steadier figure.
+make_source() { # NAME EXPRESSION
+    src=$WORK/$1_120s.vob
+    if [ ! -s "$src" ] || [ "$(cat "$src.sound" 2>/dev/null)" != "$2" ]; then
+        echo "making the 120 s $1 source (once)..." >&2
+        ffmpeg -v error -y \
+            -f lavfi -i "testsrc2=size=720x576:rate=25:duration=120" \
+            -f lavfi -i "aevalsrc='$2':s=48000:d=120" \
+            -c:v mpeg2video -b:v 4M -g 12 -bf 2 -c:a ac3 -b:a 192k -ac 2 -f dvd "$src"
+        echo "$2" >"$src.sound"
+    fi
+}
+
+# Wall seconds, peak resident kB and CPU seconds (user + system) of one command. CPU time
+# is the steadier figure on a shared machine.
 measure() {
     /usr/bin/time -f "%e %M %U %S" -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || {
         echo "failed: $*" >&2
@@ -35,69 +61,91 @@ measure() {
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'; }
 
-rip_sonavel() { # OUTPUT [extra args]
-    out=$1
-    shift
-    measure "$SONAVEL" --rip "$SRC" -o "$out" --force --quiet --bitrate 192 --samplerate 44100 \
+rip_with() { # PROGRAM SOURCE OUTPUT [extra args]
+    program=$1 src=$2 out=$3
+    shift 3
+    measure "$program" --rip "$src" -o "$out" --force --quiet --bitrate 192 --samplerate 44100 \
         --mode joint "$@"
 }
-rip_ffmpeg() {
-    measure ffmpeg -v error -y -i "$SRC" -vn -c:a libmp3lame -b:a 192k -ar 44100 \
-        -compression_level 2 -joint_stereo 1 "$WORK/ffmpeg.mp3"
+rip_sonavel() { rip_with "$SONAVEL" "$@"; }
+rip_ffmpeg() { # SOURCE OUTPUT
+    measure ffmpeg -v error -y -i "$1" -vn -c:a libmp3lame -b:a 192k -ar 44100 \
+        -compression_level 2 -joint_stereo 1 "$2"
 }
 
-: >"$WORK/sonavel.t"
-: >"$WORK/lame_rs.t"
-: >"$WORK/ffmpeg.t"
-: >"$WORK/sonavel.m"
-: >"$WORK/sonavel.c"
-: >"$WORK/lame_rs.c"
-: >"$WORK/ffmpeg.c"
-i=0
-while [ $i -lt $RUNS ]; do
-    rip_sonavel "$WORK/sonavel.mp3" >"$WORK/one"
-    cut -d' ' -f1 "$WORK/one" >>"$WORK/sonavel.t"
-    cut -d' ' -f2 "$WORK/one" >>"$WORK/sonavel.m"
-    cut -d' ' -f3 "$WORK/one" >>"$WORK/sonavel.c"
-    rip_ffmpeg >"$WORK/one"
-    cut -d' ' -f1 "$WORK/one" >>"$WORK/ffmpeg.t"
-    cut -d' ' -f3 "$WORK/one" >>"$WORK/ffmpeg.c"
-    SONAVEL_LAME_RESAMPLE=1 rip_sonavel "$WORK/lame_rs.mp3" >"$WORK/one"
-    cut -d' ' -f1 "$WORK/one" >>"$WORK/lame_rs.t"
-    cut -d' ' -f3 "$WORK/one" >>"$WORK/lame_rs.c"
-    i=$((i + 1))
+# Signal-to-distortion ratio of an MP3 against the reference (dB, channel 0 and 1).
+sdr() { # REFERENCE MP3
+    ffmpeg -v info -i "$1" -i "$2" -filter_complex "[0:a][1:a]asdr" -f null - 2>&1 |
+        sed -n 's/.*SDR ch[01]: \([-0-9.]*\).*/\1/p' | tail -2 | tr '\n' ' ' | sed 's/ $//'
+}
+
+# Instructions one command executes (valgrind's callgrind).
+count() {
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+}
+
+echo "sonavel: $SONAVEL"
+[ -z "$OTHER" ] || echo "other:   $OTHER"
+echo "load before: $(uptime | sed 's/.*load average: //')"
+for name in tonal noisy; do
+    if [ $name = tonal ]; then make_source $name "$TONAL"; else make_source $name "$NOISY"; fi
+    src=$WORK/${name}_120s.vob
+    for f in s.t s.c s.m f.t f.c o.t o.c; do : >"$WORK/$name.$f"; done
+    i=0
+    while [ $i -lt "$RUNS" ]; do
+        rip_sonavel "$src" "$WORK/$name.sonavel.mp3" >"$WORK/one"
+        read -r t m c <"$WORK/one"
+        echo "$t" >>"$WORK/$name.s.t"
+        echo "$c" >>"$WORK/$name.s.c"
+        echo "$m" >>"$WORK/$name.s.m"
+        rip_ffmpeg "$src" "$WORK/$name.ffmpeg.mp3" >"$WORK/one"
+        read -r t m c <"$WORK/one"
+        echo "$t" >>"$WORK/$name.f.t"
+        echo "$c" >>"$WORK/$name.f.c"
+        if [ -n "$OTHER" ]; then
+            rip_with "$OTHER" "$src" "$WORK/$name.other.mp3" >"$WORK/one"
+            read -r t m c <"$WORK/one"
+            echo "$t" >>"$WORK/$name.o.t"
+            echo "$c" >>"$WORK/$name.o.c"
+        fi
+        i=$((i + 1))
+    done
+    S=$(median <"$WORK/$name.s.t")
+    SC=$(median <"$WORK/$name.s.c")
+    F=$(median <"$WORK/$name.f.t")
+    FC=$(median <"$WORK/$name.f.c")
+    ffmpeg -v error -y -i "$src" -vn -ar 44100 -c:a pcm_f32le "$WORK/$name.ref.wav"
+    M30=$(rip_sonavel "$src" "$WORK/$name.m30.mp3" --end 30 | cut -d' ' -f2)
+    echo
+    echo "$name source, median of $RUNS alternating runs (wall / CPU seconds):"
+    printf "  sonavel --rip  %6.2f / %6.2f\n" "$S" "$SC"
+    printf "  ffmpeg         %6.2f / %6.2f\n" "$F" "$FC"
+    echo "  ratio sonavel / ffmpeg: wall $(ratio "$S" "$F"), CPU $(ratio "$SC" "$FC") (target <= 1.0)"
+    if [ -n "$OTHER" ]; then
+        O=$(median <"$WORK/$name.o.t")
+        OC=$(median <"$WORK/$name.o.c")
+        printf "  other build    %6.2f / %6.2f\n" "$O" "$OC"
+        echo "  ratio other / ffmpeg: wall $(ratio "$O" "$F"), CPU $(ratio "$OC" "$FC")"
+        echo "  SDR of the other build's MP3: $(sdr "$WORK/$name.ref.wav" "$WORK/$name.other.mp3")"
+    fi
+    echo "  SDR against the source (dB, left right): sonavel $(sdr "$WORK/$name.ref.wav" \
+        "$WORK/$name.sonavel.mp3"), ffmpeg $(sdr "$WORK/$name.ref.wav" "$WORK/$name.ffmpeg.mp3")"
+    echo "  peak memory of the rip: 30 s $M30 kB, 120 s $(median <"$WORK/$name.s.m") kB"
+    if [ "${COUNT:-0}" = 1 ]; then
+        SI=$(count "$SONAVEL" --rip "$src" -o "$WORK/$name.c.mp3" --force --quiet \
+            --bitrate 192 --samplerate 44100 --mode joint --end 30)
+        FI=$(count ffmpeg -v error -y -i "$src" -vn -t 30 -c:a libmp3lame -b:a 192k -ar 44100 \
+            -compression_level 2 -joint_stereo 1 "$WORK/$name.c.mp3")
+        echo "  instructions for 30 s: sonavel $SI, ffmpeg $FI, ratio $(ratio "$SI" "$FI")"
+        if [ -n "$OTHER" ]; then
+            OI=$(count "$OTHER" --rip "$src" -o "$WORK/$name.c.mp3" --force --quiet \
+                --bitrate 192 --samplerate 44100 --mode joint --end 30)
+            echo "  instructions for 30 s, other build: $OI, ratio $(ratio "$OI" "$FI")"
+        fi
+    fi
 done
-
-S=$(median <"$WORK/sonavel.t")
-F=$(median <"$WORK/ffmpeg.t")
-L=$(median <"$WORK/lame_rs.t")
-SC=$(median <"$WORK/sonavel.c")
-FC=$(median <"$WORK/ffmpeg.c")
-LC=$(median <"$WORK/lame_rs.c")
-echo "source: 120 s DVD-like (AC-3 48 kHz stereo) -> MP3 CBR 192k q2 44.1 kHz joint stereo"
-echo "median of $RUNS, alternating (wall / CPU seconds):"
-printf "  sonavel --rip (48k->44.1k by swresample in the input): %6.2f / %6.2f\n" "$S" "$SC"
-printf "  sonavel --rip (48k->44.1k by LAME's resampler):        %6.2f / %6.2f\n" "$L" "$LC"
-printf "  ffmpeg -c:a libmp3lame:                                %6.2f / %6.2f\n" "$F" "$FC"
-ratio() { echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'; }
-echo "  ratio sonavel / ffmpeg: wall $(ratio "$S" "$F"), CPU $(ratio "$SC" "$FC") (target <= 1.0)"
-echo "  ratio LAME resampler / swresample: wall $(ratio "$L" "$S"), CPU $(ratio "$LC" "$SC")"
-
-# Sound of both resampling roads against a reference made with the soxr resampler from
-# the same decoded source (signal-to-distortion ratio, dB; higher is better).
-ffmpeg -v error -y -i "$SRC" -vn -af "aresample=44100:resampler=soxr:precision=28" \
-    -c:a pcm_s16le "$WORK/ref.wav"
-sdr() {
-    ffmpeg -v info -i "$WORK/ref.wav" -i "$1" -filter_complex "[0:a][1:a]asdr" -f null - 2>&1 |
-        sed -n 's/.*SDR ch0: \([-0-9.]*\).*/\1/p' | tail -1
-}
-echo "sound against a soxr reference (SDR, dB, channel 0):"
-echo "  swresample in the input: $(sdr "$WORK/sonavel.mp3")"
-echo "  LAME's resampler:        $(sdr "$WORK/lame_rs.mp3")"
-echo "  ffmpeg:                  $(sdr "$WORK/ffmpeg.mp3")"
-
-# Peak memory must not grow with the length ripped.
-M30=$(rip_sonavel "$WORK/m30.mp3" --end 30 | cut -d' ' -f2)
-M120=$(median <"$WORK/sonavel.m")
-echo "peak resident memory: 30 s ripped ${M30} kB, 120 s ripped ${M120} kB"
+echo
+echo "load after: $(uptime | sed 's/.*load average: //')"

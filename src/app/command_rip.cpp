@@ -74,9 +74,7 @@ private:
 
 } // namespace
 
-TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {
-    ResampleInInput = qEnvironmentVariableIntValue("SONAVEL_LAME_RESAMPLE") == 0;
-}
+TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {}
 
 int TCommandRip::Fail(const QString& Why) const {
     std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
@@ -138,10 +136,12 @@ int TCommandRip::Execute() {
     in.FileName = sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
-        // Only the rate is asked for: width and channels stay the stream's, and a stream
-        // already at that rate passes unconverted.
-        if (ResampleInInput)
-            in.FormatOverride = int64_t(OutputSampleRate()) << 32;
+        // The rate and float samples are asked for: channels stay the stream's, the
+        // decoder's resampler is cheaper than the encoder's, and the encoder takes the
+        // decoder's precision without a 16-bit requantisation (whose noise floor it
+        // would spend time coding).
+        in.FormatOverride =
+            TStreamAudioIn::MakeFormatOverride(OutputSampleRate(), TAudioInput::FloatBits);
         in.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

@@ -22,11 +22,6 @@ public:
     // with no output file left behind.
     int Execute();
 
-    // Deliver PCM to the encoder already at the output's sample rate (converted while
-    // decoding) rather than letting LAME resample. On by default; SONAVEL_LAME_RESAMPLE=1
-    // switches it off so the benchmark can compare both.
-    bool ResampleInInput = true;
-
 private:
     int Fail(const QString& Why) const;
     void Configure(TMP3Out& Out) const;

@@ -12,18 +12,19 @@
 // [StartTime, StartTime + LengthTime) in 100-ns units on the player's timeline. Blocks are
 // cut to the range's first and last sample exactly, so a rip starts and ends where asked.
 //
-// Format is what the reader reports to the pipeline: 16 bits and two channels whatever
-// the stream holds; MonoToStereo and Widen8To16 tell the caller to expand the data in
-// place (the data themselves keep StreamFormat).
+// Format is what the reader reports to the pipeline: two channels whatever the stream
+// holds, 32-bit float when the override asks for 32 bits, else 16 bits; MonoToStereo and
+// Widen8To16 tell the caller to expand the data in place (the data themselves keep
+// StreamFormat).
 //
 // Threads: created and ranged on the main thread, then read by the output's worker; one
 // thread at a time. CurrentTime may be read from any thread at any moment.
 class TAudioFileReader {
 public:
     // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
-    // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample,
-    // 32-63 sample rate; a field left 0 keeps the stream's) converts the decoded data to
-    // that format. Raises EAudioReadError.
+    // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample
+    // with 32 = float, 32-63 sample rate; a field left 0 keeps the stream's) converts the
+    // decoded data to that format. Raises EAudioReadError.
     TAudioFileReader(const QString& FileName, int64_t FormatOverride = 0, int AudioTrack = 0);
 
     // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
@@ -37,7 +38,7 @@ public:
     // 0 = to the end; other values are held between 10 ms and 10^8 s.
     void SetLength(int64_t Time);
 
-    // As reported to the pipeline (16-bit stereo) and as decoded.
+    // As reported to the pipeline (stereo) and as decoded.
     TPcmFormat Format;
     TPcmFormat StreamFormat;
     // Length of the stream, 100-ns units and samples (0 when unknown).

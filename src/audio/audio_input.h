@@ -8,9 +8,11 @@
 
 class TAudioPartReader;
 
-// A source of PCM that an output pulls from: interleaved little-endian samples, frame
-// after frame, described by bits per sample, channels and sample rate. All byte counts
-// (Position, Size) are bytes of that PCM, in 64 bits so that films of many hours fit.
+// A source of PCM that an output pulls from: interleaved samples, frame after frame,
+// described by bits per sample, channels and sample rate. 8 bits are unsigned, 16 bits
+// signed little-endian, 32 bits (FloatBits) IEEE floats in the machine's byte order with
+// full scale at +-1.0. All byte counts (Position, Size) are bytes of that PCM, in 64 bits
+// so that films of many hours fit.
 //
 // Threads: created, configured and destroyed on the main thread. During a run the
 // output's worker calls ReadData (and EndRead at the normal end); BeginRead and the
@@ -24,6 +26,9 @@ class TAudioInput : public QObject {
 public:
     explicit TAudioInput(QObject* AOwner = nullptr);
     ~TAudioInput() override;
+
+    // The bits per sample of float PCM.
+    static constexpr int FloatBits = 32;
 
     // Bytes delivered by ReadData since the last BeginRead.
     std::atomic<int64_t> Position{0};

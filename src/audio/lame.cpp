@@ -173,6 +173,9 @@ const char* MissingFunction() {
         {"lame_get_lametag_frame", e.lame_get_lametag_frame != nullptr},
         {"id3tag_set_textinfo_utf16", e.id3tag_set_textinfo_utf16 != nullptr},
         {"id3tag_set_comment_utf16", e.id3tag_set_comment_utf16 != nullptr},
+        {"lame_encode_buffer_ieee_float", e.lame_encode_buffer_ieee_float != nullptr},
+        {"lame_encode_buffer_interleaved_ieee_float",
+         e.lame_encode_buffer_interleaved_ieee_float != nullptr},
     };
     for (const auto& [name, present] : needed)
         if (!present)
@@ -311,6 +314,9 @@ void TLameLibrary::LookUp(void* Library) {
     Bind(Library, "lame_get_lametag_frame", e.lame_get_lametag_frame);
     Bind(Library, "id3tag_set_textinfo_utf16", e.id3tag_set_textinfo_utf16);
     Bind(Library, "id3tag_set_comment_utf16", e.id3tag_set_comment_utf16);
+    Bind(Library, "lame_encode_buffer_ieee_float", e.lame_encode_buffer_ieee_float);
+    Bind(Library, "lame_encode_buffer_interleaved_ieee_float",
+         e.lame_encode_buffer_interleaved_ieee_float);
     Bind(Library, "lame_get_id3v1_tag", e.lame_get_id3v1_tag);
     Bind(Library, "lame_get_id3v2_tag", e.lame_get_id3v2_tag);
     gFound = found;

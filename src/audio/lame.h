@@ -158,10 +158,14 @@ struct TLameEntryPoints {
     beWriteVbrHeaderFunc beWriteVbrHeader = nullptr;
     beWriteInfoTagFunc beWriteInfoTag = nullptr;
 
-    // Looked up after those: the information tag frame and the UTF-16 tag texts.
+    // Looked up after those: the information tag frame, the UTF-16 tag texts, and float
+    // samples at full scale +-1.0 (lame_encode_buffer_float wants +-32768).
     decltype(&::lame_get_lametag_frame) lame_get_lametag_frame = nullptr;
     decltype(&::id3tag_set_textinfo_utf16) id3tag_set_textinfo_utf16 = nullptr;
     decltype(&::id3tag_set_comment_utf16) id3tag_set_comment_utf16 = nullptr;
+    decltype(&::lame_encode_buffer_ieee_float) lame_encode_buffer_ieee_float = nullptr;
+    decltype(&::lame_encode_buffer_interleaved_ieee_float)
+        lame_encode_buffer_interleaved_ieee_float = nullptr;
     // Optional (a run in parts needs them; without them it runs on one encoder).
     decltype(&::lame_get_id3v1_tag) lame_get_id3v1_tag = nullptr;
     decltype(&::lame_get_id3v2_tag) lame_get_id3v2_tag = nullptr;

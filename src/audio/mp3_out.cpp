@@ -13,27 +13,12 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#include <utility>
 
 namespace {
 
-const TLameEntryPoints& L() {
-    return TLameLibrary::Api();
-}
-
 QString SystemText(int Error) {
     return QString::fromLocal8Bit(std::strerror(Error));
-}
-
-// Text for LAME's UTF-16 setters: byte order mark first, NUL at the end.
-std::vector<unsigned short> Utf16Text(const QString& Text) {
-    std::vector<unsigned short> out;
-    out.reserve(Text.size() + 2);
-    out.push_back(0xFEFF);
-    for (QChar c : Text)
-        out.push_back(c.unicode());
-    out.push_back(0);
-    return out;
 }
 
 } // namespace
@@ -53,12 +38,7 @@ int SampleRateHz(TMP3SampleRate Value) {
     return hz[Value];
 }
 
-void TMP3Out::TEncoderCloser::operator()(lame_global_struct* Handle) const noexcept {
-    if (Handle && L().lame_close)
-        L().lame_close(Handle);
-}
-
-TMP3Out::TMP3Out(QObject* AOwner) : TAudioFileOut(AOwner) {
+TMP3Out::TMP3Out(QObject* AOwner) : TAudioFileOut(AOwner), FEncoder(PcmBlockSamples) {
     TLameLibrary::Acquire();
     FLibraryHeld = true;
 }
@@ -84,7 +64,8 @@ void TMP3Out::PrepareRun() {
         NoteInputFormat();
         const int rate = input->GetSampleRate();
         const int channels = InputChannels(), bits = InputBitsPerSample();
-        if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate <= 0)
+        if (channels < 1 || channels > 2 ||
+            (bits != 8 && bits != 16 && bits != TAudioInput::FloatBits) || rate <= 0)
             throw EAudioException(
                 QStringLiteral("The input's audio format is not supported (%1 channels, %2 bits "
                                "per sample, %3 Hz).")
@@ -92,7 +73,6 @@ void TMP3Out::PrepareRun() {
                     .arg(bits)
                     .arg(rate));
         ConfigureEncoder(rate);
-        FMp3Buffer = std::make_unique<unsigned char[]>(Mp3BufferSize);
         StartParallel(rate);
     } catch (...) {
         Discard();
@@ -135,71 +115,34 @@ void TMP3Out::ConfigureEncoder(int InputSampleRate) {
     if (unsigned(Mode) > unsigned(TMP3Mode::MONO) || unsigned(Quality) > unsigned(ql9) ||
         unsigned(VBRQuality) > unsigned(ql9))
         throw EAudioException(QStringLiteral("Invalid MP3 channel mode or quality."));
-    FEncoder.reset(L().lame_init());
-    if (!FEncoder)
-        throw EAudioException(QStringLiteral("The MP3 encoder could not be started."));
-    lame_t e = FEncoder.get();
-    L().lame_set_in_samplerate(e, InputSampleRate);
-    L().lame_set_num_channels(e, 2);
-    L().lame_set_out_samplerate(e, SampleRateHz(SampleRate));
-    L().lame_set_mode(e, MPEG_mode(int(Mode)));
-    L().lame_set_copyright(e, Copyright ? 1 : 0);
-    L().lame_set_original(e, Original ? 1 : 0);
-    L().lame_set_error_protection(e, CRC ? 1 : 0);
+    TMp3EncoderSettings settings;
+    settings.InputSampleRate = InputSampleRate;
+    settings.OutputSampleRate = SampleRateHz(SampleRate);
+    settings.Mode = int(Mode);
+    settings.Copyright = Copyright;
+    settings.Original = Original;
+    settings.CRC = CRC;
+    settings.EnableVBR = EnableVBR;
     if (EnableVBR) {
-        if (WriteVBRHeader)
-            L().lame_set_VBR(e, vbr_mode(2));
-        L().lame_set_bWriteVbrTag(e, 1);
-        L().lame_set_VBR_q(e, int(VBRQuality));
+        settings.VBRMode2 = WriteVBRHeader;
+        settings.VBRQuality = int(VBRQuality);
         if (VBRMaxBitrate < VBRMinBitrate)
             std::swap(VBRMinBitrate, VBRMaxBitrate);
-        L().lame_set_VBR_min_bitrate_kbps(e, VBRMinBitrate);
-        L().lame_set_VBR_max_bitrate_kbps(e, VBRMaxBitrate);
+        settings.VBRMinBitrate = VBRMinBitrate;
+        settings.VBRMaxBitrate = VBRMaxBitrate;
     } else {
-        L().lame_set_brate(e, BitRateKbps(BitRate));
-        L().lame_set_quality(e, int(Quality));
+        settings.BitRate = BitRateKbps(BitRate);
+        settings.Quality = int(Quality);
     }
-    // Tags set before the parameters are fixed go into an ID3v2 tag at the start of the
-    // stream (the whole text, in UTF-16); after the audio only ID3v1 would be possible.
-    SetTags();
-    const int rc = L().lame_init_params(e);
-    if (rc < 0)
-        throw EAudioException(
-            QStringLiteral("The MP3 encoder rejected its settings (error %1).").arg(rc));
-}
-
-void TMP3Out::SetTags() {
-    lame_t e = FEncoder.get();
-    L().id3tag_init(e);
-    // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.
-    auto latin1 = [](const QString& s) { return s.toLatin1(); };
-    L().id3tag_set_title(e, latin1(Id3TagTitle).constData());
-    L().id3tag_set_artist(e, latin1(Id3TagArtist).constData());
-    L().id3tag_set_album(e, latin1(Id3TagAlbum).constData());
-    L().id3tag_set_year(e, latin1(Id3TagYear).constData());
-    L().id3tag_set_track(e, latin1(Id3TagTrack).constData());
-    L().id3tag_set_comment(e, latin1(Id3TagComment).constData());
-    L().id3tag_set_genre(e, latin1(Id3TagGenre).constData());
-
-    // The UTF-16 texts replace the Latin-1 frames of the ID3v2 tag.
-    const std::pair<const char*, const QString*> frames[] = {
-        {"TIT2", &Id3TagTitle}, {"TPE1", &Id3TagArtist}, {"TALB", &Id3TagAlbum},
-        {"TYER", &Id3TagYear},  {"TCON", &Id3TagGenre},
-    };
-    bool any = !Id3TagTrack.isEmpty();
-    for (const auto& [id, text] : frames) {
-        if (text->isEmpty())
-            continue;
-        any = true;
-        L().id3tag_set_textinfo_utf16(e, id, Utf16Text(*text).data());
-    }
-    if (!Id3TagComment.isEmpty()) {
-        any = true;
-        L().id3tag_set_comment_utf16(e, "eng", Utf16Text(QString()).data(),
-                                     Utf16Text(Id3TagComment).data());
-    }
-    if (any)
-        L().id3tag_add_v2(e);
+    settings.Title = Id3TagTitle;
+    settings.Artist = Id3TagArtist;
+    settings.Album = Id3TagAlbum;
+    settings.Year = Id3TagYear;
+    settings.Track = Id3TagTrack;
+    settings.Comment = Id3TagComment;
+    settings.Genre = Id3TagGenre;
+    FEncoder.Open(settings);
+    FRunSettings = settings;
 }
 
 bool TMP3Out::WriteStep(bool Abort) {
@@ -209,7 +152,7 @@ bool TMP3Out::WriteStep(bool Abort) {
         return ParallelStep(Abort);
     if (Abort)
         return false;
-    unsigned char* block = reinterpret_cast<unsigned char*>(FPcm.data());
+    unsigned char* block = FPcm.data();
     int got, channels, bits;
     {
         TInputLockGuard lock(InputLock);
@@ -218,9 +161,10 @@ bool TMP3Out::WriteStep(bool Abort) {
             throw EAudioException(QStringLiteral("Input is not assigned"));
         channels = InputChannels();
         bits = InputBitsPerSample();
-        // 8-bit samples are read into the upper half and widened in place.
-        got = bits == 8 ? input->ReadData(block + PcmBlockSize / 2, PcmBlockSize / 2)
-                        : input->ReadData(block, PcmBlockSize);
+        // A step takes the same number of samples whatever their width; 8-bit ones are
+        // read into the upper half and widened in place.
+        got = bits == 8 ? input->ReadData(block + PcmBlockSamples, PcmBlockSamples)
+                        : input->ReadData(block, PcmBlockSamples * (bits / 8));
     }
     if (got < 0)
         throw EAudioException(QStringLiteral("The audio input failed to deliver data."));
@@ -228,21 +172,16 @@ bool TMP3Out::WriteStep(bool Abort) {
         return false;
     int bytes = got;
     if (bits == 8) {
-        const unsigned char* src = block + PcmBlockSize / 2;
+        const unsigned char* src = block + PcmBlockSamples;
+        auto* wide = reinterpret_cast<int16_t*>(block);
         for (int i = 0; i < got; ++i)
-            FPcm[i] = int16_t((int(src[i]) - 128) * 256);
+            wide[i] = int16_t((int(src[i]) - 128) * 256);
         bytes = got * 2;
+        bits = 16;
     }
-    int count;
-    if (channels == 2)
-        count = L().lame_encode_buffer_interleaved(FEncoder.get(), FPcm.data(), bytes / 4,
-                                                   FMp3Buffer.get(), Mp3BufferSize);
-    else
-        count = L().lame_encode_buffer(FEncoder.get(), FPcm.data(), FPcm.data(), bytes / 2,
-                                       FMp3Buffer.get(), Mp3BufferSize);
-    if (count < 0)
-        throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
-    Write(FMp3Buffer.get(), count);
+    const int frames = bytes / (channels * (bits / 8));
+    const int count = FEncoder.Encode(block, frames, channels, bits);
+    Write(FEncoder.Data(), count);
     return true;
 }
 
@@ -304,18 +243,15 @@ void TMP3Out::FinishRun() {
         Discard();
         return;
     }
-    if (!FEncoder) // finished already
+    if (!FEncoder.IsOpen()) // finished already
         return;
     if (!FParallelDone) {
-        const int count = L().lame_encode_flush(FEncoder.get(), FMp3Buffer.get(), Mp3BufferSize);
-        if (count < 0)
-            throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(count));
-        Write(FMp3Buffer.get(), count);
-        if (L().lame_get_bWriteVbrTag(FEncoder.get()) > 0)
+        const int count = FEncoder.Flush();
+        Write(FEncoder.Data(), count);
+        if (FEncoder.WritesInfoTag())
             WriteInfoTag();
     }
-    FEncoder.reset();
-    FMp3Buffer.reset();
+    FEncoder.Close();
     if (!StreamAssigned)
         Commit();
     if (FReading) {
@@ -329,7 +265,7 @@ void TMP3Out::WriteInfoTag() {
     // The encoder reserved the first frame of the stream, right after the ID3v2 tag, for
     // this frame; now it knows the frame count, the delay and the padding.
     unsigned char frame[4096];
-    const size_t size = L().lame_get_lametag_frame(FEncoder.get(), frame, sizeof frame);
+    const size_t size = FEncoder.InfoTagFrame(frame, sizeof frame);
     if (size == 0 || (FFile.Fd < 0 && (!Stream || Stream->isSequential())))
         return;
     auto fail = [this](const QString& Why) {
@@ -368,8 +304,7 @@ void TMP3Out::Commit() {
 void TMP3Out::Discard() noexcept {
     // The pool stops before the encoder library or the input can go.
     FParallel.reset();
-    FEncoder.reset();
-    FMp3Buffer.reset();
+    FEncoder.Close();
     FFile.Close();
     if (!FTempName.isEmpty()) {
         ::unlink(QFile::encodeName(FTempName).constData());

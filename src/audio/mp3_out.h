@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/audio_file_out.h"
+#include "audio/mp3_encoder.h"
 
 #include <QString>
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-struct lame_global_struct;
 class TMp3ParallelEncoder;
 
 // Constant bit rates, kbit/s in the names (ordinal 0 to 17, the order of BitrateTable).
@@ -46,10 +46,11 @@ enum TMP3Quality : int { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
 int BitRateKbps(TMP3BitRate Value);
 int SampleRateHz(TMP3SampleRate Value);
 
-// The MP3 output: on its worker it pulls 16-bit PCM (8-bit is widened) from Input,
-// encodes it with LAME and writes an MP3 file that starts with an ID3v2.3 tag (UTF-16
-// texts), ends with an ID3v1 tag, and carries the encoder's information frame ("Info"
-// for constant, "Xing" for variable bit rate) so players know the exact length.
+// The MP3 output: on its worker it pulls PCM from Input (32-bit float, encoded as it
+// comes; 16-bit; 8-bit, which is widened), encodes it with LAME (TMp3Encoder) and writes
+// an MP3 file that starts with an ID3v2.3 tag (UTF-16 texts), ends with an ID3v1 tag, and
+// carries the encoder's information frame ("Info" for constant, "Xing" for variable bit
+// rate) so players know the exact length.
 //
 // Usage (main thread): set FileName, the encoding properties and the Id3Tag texts, assign
 // Input and OnDone (and OnThreadException to hear of failures), then Run. Run returns at
@@ -58,7 +59,8 @@ int SampleRateHz(TMP3SampleRate Value);
 // over FileName only when complete: a failed or aborted run leaves no partial file and
 // leaves a file that was there before untouched (a replaced file keeps its access rights,
 // a new one gets 0644; a symbolic link is written through). Failures (file not creatable,
-// disk full, encoder errors, an input format other than 1 or 2 channels of 8 or 16 bits)
+// disk full, encoder errors, an input format other than 1 or 2 channels of 8, 16 or 32
+// bits)
 // reach OnThreadException with the system's text, and OnDone does not follow.
 // OnThreadException runs inside Run for failures while preparing and on the worker thread
 // for failures during the run: a GUI handler must post what it shows to the main thread.
@@ -112,9 +114,10 @@ public:
     // joined into the same kind of file.
     int Jobs = 0;
 
-    // Size of one PCM block and of the MP3 buffer of a run (1.25 x 8192 + 7200).
-    static constexpr int PcmBlockSize = 16384;
-    static constexpr int Mp3BufferSize = 17440;
+    // Samples one step reads, whatever their width, and the MP3 buffer they need
+    // (1.25 x 8192 + 7200).
+    static constexpr int PcmBlockSamples = 8192;
+    static constexpr int Mp3BufferSize = TMp3Encoder::BufferSizeFor(PcmBlockSamples);
 
 protected:
     void PrepareRun() override;
@@ -122,9 +125,6 @@ protected:
     void FinishRun() override;
 
 private:
-    struct TEncoderCloser {
-        void operator()(lame_global_struct* Handle) const noexcept;
-    };
     // The run's own file descriptor (written directly, so that errors keep errno).
     class TFileHandle {
     public:
@@ -135,7 +135,6 @@ private:
 
     void OpenTarget();
     void ConfigureEncoder(int InputSampleRate);
-    void SetTags();
     void Write(const unsigned char* Data, int Count);
     bool ReadAt(int64_t Offset, unsigned char* Data, int Count);
     bool WriteAt(int64_t Offset, const unsigned char* Data, int Count);
@@ -153,15 +152,15 @@ private:
     QString WriteErrorText(int Error) const;
     QString OutputName() const;
 
-    std::array<int16_t, PcmBlockSize / 2> FPcm{};
-    std::unique_ptr<lame_global_struct, TEncoderCloser> FEncoder;
-    std::unique_ptr<unsigned char[]> FMp3Buffer;
+    alignas(float) std::array<unsigned char, PcmBlockSamples * sizeof(float)> FPcm{};
+    TMp3Encoder FEncoder;
     TFileHandle FFile;
     QString FTargetName;
     QString FTempName;
     bool FReading = false;
     bool FLibraryHeld = false;
     // The run in parts while it goes; FParallelDone once its file is complete.
+    TMp3EncoderSettings FRunSettings;
     std::unique_ptr<TMp3ParallelEncoder> FParallel;
     bool FParallelStarted = false;
     bool FParallelDone = false;

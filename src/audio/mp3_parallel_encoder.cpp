@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int64_t Unbounded = INT64_MAX / 4;
-constexpr int ReadFrames = 4096;
+constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
 
 } // namespace
 
@@ -20,7 +20,7 @@ bool TMp3ParallelEncoder::Worthwhile(int64_t Frames, int Rate, int Jobs) {
 TMp3ParallelEncoder::TMp3ParallelEncoder(TSettings Settings)
     : FSettings(std::move(Settings)), FJoiner(FSettings.ConstantBitRate) {
     if (!Worthwhile(FSettings.Frames, FSettings.SampleRate, FSettings.Jobs) ||
-        FSettings.FrameSamples <= 0 || !FSettings.OpenPart || !FSettings.Configure)
+        FSettings.FrameSamples <= 0 || !FSettings.OpenPart)
         throw EAudioException(QStringLiteral("The run cannot be encoded in parts."));
     Plan();
     FSlots.resize(FPlan.size());
@@ -102,8 +102,7 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
         FSettings.OpenPart(part.FeedFrom, part.FeedTo - part.FeedFrom);
     if (!reader)
         throw EAudioException(QStringLiteral("The input cannot be read in parts."));
-    TMp3SegmentEncoder encoder(FSettings.Configure, part.First, part.Start, part.End,
-                               part.KeepUntil);
+    TMp3SegmentEncoder encoder(FSettings.Encoder, part.First, part.Start, part.End, part.KeepUntil);
     // What this segment stands for, in PCM frames, counted as progress.
     const int64_t countFrom = part.Start * spf;
     const int64_t countTo =

@@ -33,8 +33,8 @@ public:
     using TOpenPart =
         std::function<std::unique_ptr<TAudioPartReader>(int64_t First, int64_t Frames)>;
     struct TSettings {
-        // Sets an encoder up as the whole run's (without tags: the caller writes those).
-        TMp3SegmentEncoder::TConfigure Configure;
+        // The whole run's encoder settings, without tags (the caller writes those).
+        TMp3EncoderSettings Encoder;
         TOpenPart OpenPart;
         // PCM frames of the run as far as the container tells; the last part reads to the
         // true end.

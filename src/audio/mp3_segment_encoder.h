@@ -1,14 +1,11 @@
 #pragma once
 
 #include "audio/layer3_frame_reader.h"
+#include "audio/mp3_encoder.h"
 #include "audio/mp3_segment_joiner.h"
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <vector>
-
-struct lame_global_struct;
 
 // One encoder instance for one segment of a parallel encode. The caller feeds the
 // segment's sound from FirstFrame x the frame length on (the pre-roll first) through its
@@ -19,36 +16,30 @@ struct lame_global_struct;
 // Threads: one thread at a time (a pool's worker); the library must stay held.
 class TMp3SegmentEncoder {
 public:
-    // Sets an encoder up as the whole run's encoder is set up (before lame_init_params,
-    // which the segment encoder calls).
-    using TConfigure = std::function<void(lame_global_struct*)>;
+    // Blocks fed at once are at most this many frames.
+    static constexpr int MaxBlockFrames = 4096;
 
+    // Settings: the whole run's, without tags (the segments' streams are never files).
     // FirstFrame: frame number of the first sample fed. Start, End: the frames the segment
     // stands for. KeepUntil: frames from there on are dropped. Raises EAudioException when
     // the encoder cannot be made.
-    TMp3SegmentEncoder(const TConfigure& Configure, int64_t FirstFrame, int64_t Start, int64_t End,
-                       int64_t KeepUntil);
-    ~TMp3SegmentEncoder();
+    TMp3SegmentEncoder(const TMp3EncoderSettings& Settings, int64_t FirstFrame, int64_t Start,
+                       int64_t End, int64_t KeepUntil);
 
-    // Frames of interleaved PCM, 1 or 2 channels of 16-bit samples; raises
-    // EAudioException when the encoder fails.
+    // Frames of interleaved PCM as TMp3Encoder takes them; raises EAudioException when the
+    // encoder fails.
     void Encode(const void* Pcm, int Frames, int Channels, int BitsPerSample);
     TMp3SegmentJoiner::TSegment Finish();
 
-    // Samples per frame, and the information frame this encoder would have written for its
-    // own stream (after Finish): the template of the joined stream's tag.
-    int FrameSamples() const;
-    int EncoderDelay() const;
+    int EncoderDelay() const { return FEncoder.EncoderDelay(); }
+    // The information frame this encoder would have written for its own stream (after
+    // Finish): the template of the joined stream's.
     std::vector<uint8_t> InfoFrame() const;
 
 private:
-    struct TCloser {
-        void operator()(lame_global_struct* Handle) const noexcept;
-    };
     void Take(int Count);
 
-    std::unique_ptr<lame_global_struct, TCloser> FEncoder;
-    std::vector<uint8_t> FBuffer;
+    TMp3Encoder FEncoder;
     TLayer3FrameReader FReader;
     TMp3SegmentJoiner::TSegment FSegment;
     int64_t FKeepUntil;

@@ -14,11 +14,15 @@ void Widen8To16InPlace(uint8_t* Data, int Count) {
     }
 }
 
-void MonoToStereoInPlace(uint8_t* Data, int Count) {
-    for (int m = Count / 2 - 1; m >= 0; --m) {
-        const uint8_t lo = Data[2 * m], hi = Data[2 * m + 1];
-        Data[4 * m] = Data[4 * m + 2] = lo;
-        Data[4 * m + 1] = Data[4 * m + 3] = hi;
+void MonoToStereoInPlace(uint8_t* Data, int Count, int SampleBytes) {
+    uint8_t sample[8];
+    if (SampleBytes <= 0 || SampleBytes > int(sizeof sample))
+        return;
+    const size_t size = size_t(SampleBytes);
+    for (int m = Count / SampleBytes - 1; m >= 0; --m) {
+        std::memcpy(sample, Data + size_t(m) * size, size);
+        std::memcpy(Data + 2 * size_t(m) * size, sample, size);
+        std::memcpy(Data + (2 * size_t(m) + 1) * size, sample, size);
     }
 }
 
@@ -93,7 +97,7 @@ int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity) {
         got *= 2;
     }
     if (Reader.MonoToStereo) {
-        MonoToStereoInPlace(Buffer, got);
+        MonoToStereoInPlace(Buffer, got, Reader.Format.bitsPerSample / 8);
         got *= 2;
     }
     return got;

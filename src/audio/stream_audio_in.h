@@ -9,10 +9,13 @@
 #include <vector>
 
 // The pipeline input that decodes a source's sound track: opens a TAudioFileReader for
-// FileName, reports 16-bit stereo PCM whatever the source holds (8-bit sound is widened,
-// mono duplicated, in place in its block buffer) and serves the decoded data in pieces of
-// whatever size the output asks for. The range is set on the open source in 100-ns units
-// (SetStartTime, SetLength); Size is the whole source's length in bytes of that PCM.
+// FileName, reports stereo PCM whatever the source holds (mono is duplicated in place in
+// its block buffer) and serves the decoded data in pieces of whatever size the output
+// asks for. The samples are 32-bit float (full scale +-1.0) when FormatOverride asks for
+// 32 bits, which any source is converted to once while decoding; otherwise 16-bit (8-bit
+// sound is widened in place). The range is set on the open source in 100-ns units
+// (SetStartTime, SetLength); Size is the whole source's length in bytes of the PCM
+// delivered.
 //
 // Threads: created, opened and ranged on the main thread; ReadData and the run's EndRead
 // on the output's worker. CurrentTime() may be polled from the main thread while a run
@@ -24,9 +27,13 @@ public:
     ~TStreamAudioIn() override;
 
     // Format the decoded data are converted to, 0 = the stream's own: bits 0-15 channels,
-    // bits 16-31 bits per sample, bits 32-63 sample rate (a field left 0 keeps the
-    // stream's). Read when the source opens.
+    // bits 16-31 bits per sample (32: float), bits 32-63 sample rate (a field left 0 keeps
+    // the stream's). Read when the source opens.
     int64_t FormatOverride = 0;
+    static int64_t MakeFormatOverride(int SampleRate, int BitsPerSample, int Channels = 0) {
+        return int64_t(SampleRate) << 32 | int64_t(BitsPerSample & 0xFFFF) << 16 |
+               (Channels & 0xFFFF);
+    }
     // Audio track to decode, 1-based in stream order (as --list-tracks numbers them);
     // 0 = the source's primary track. Read when the source opens.
     int AudioTrack = 0;
@@ -80,5 +87,6 @@ int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity);
 // overwritten before it is read). Count is the number of source bytes.
 // Unsigned 8-bit samples to signed 16-bit ones (128, the silent middle, becomes 0).
 void Widen8To16InPlace(uint8_t* Data, int Count);
-// 16-bit mono samples to stereo frames with the same sample left and right.
-void MonoToStereoInPlace(uint8_t* Data, int Count);
+// Mono samples of SampleBytes bytes each to stereo frames with the same sample left and
+// right.
+void MonoToStereoInPlace(uint8_t* Data, int Count, int SampleBytes = 2);

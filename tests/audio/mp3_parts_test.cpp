@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -52,6 +53,7 @@ struct TCase {
     const char* Name;
     int Channels;
     int Rate;
+    int Bits; // 16, or 32 for float
     std::function<void(TMP3Out&)> Setup;
 };
 
@@ -64,7 +66,7 @@ struct TCase {
 // variable one), and an error against the input within 0.3 dB of one encoder's.
 TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
     const TCase cases[] = {
-        {"joint-cbr192", 2, 44100,
+        {"joint-cbr192", 2, 44100, 16,
          [](TMP3Out& o) {
              o.BitRate = br192;
              o.Quality = ql2;
@@ -73,7 +75,7 @@ TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
              o.Id3TagArtist = QStringLiteral("Sonavel");
              o.Id3TagGenre = QStringLiteral("Jazz");
          }},
-        {"vbr", 2, 48000,
+        {"vbr-float", 2, 48000, 32,
          [](TMP3Out& o) {
              o.EnableVBR = o.WriteVBRHeader = true;
              o.VBRQuality = ql2;
@@ -81,7 +83,7 @@ TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
              o.VBRMaxBitrate = 256;
              o.Id3TagComment = QStringLiteral("parts");
          }},
-        {"mono-crc-cbr128", 1, 32000,
+        {"mono-crc-cbr128", 1, 32000, 16,
          [](TMP3Out& o) {
              o.BitRate = br128;
              o.CRC = true;
@@ -93,8 +95,16 @@ TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
         const QString dir = FreshDir(QStringLiteral("parts"));
         const int64_t frames = 12 * c.Rate + 321;
         const std::vector<int16_t> pcm = TestSignal(frames, c.Channels, c.Rate);
+        std::vector<uint8_t> input = TPcmInput::FromSamples(pcm);
+        if (c.Bits == 32) {
+            std::vector<float> floats(pcm.size());
+            for (size_t i = 0; i < pcm.size(); ++i)
+                floats[i] = float(pcm[i]) / 32768.0f;
+            input.resize(floats.size() * sizeof(float));
+            std::memcpy(input.data(), floats.data(), input.size());
+        }
         auto encode = [&](int Jobs, const QString& Path) {
-            TPcmInput in(TPcmInput::FromSamples(pcm), c.Channels, c.Rate);
+            TPcmInput in(input, c.Channels, c.Rate, c.Bits);
             in.Parts = true;
             TMP3Out out;
             out.SampleRate = c.Rate == 32000 ? sr32kHz : c.Rate == 44100 ? sr41kHz : sr48kHz;

@@ -114,6 +114,98 @@ TEST(RipCommand, ResampledRangeLandsWithinAFewSamples) {
     ExpectRangeLands({"dvd_ac3_stereo.vob", 44100, "2.3", "5.6", 2.3, 5.6}, 4);
 }
 
+// A WAVE file of 32-bit float samples (WAVE_FORMAT_EXTENSIBLE, 5.1 with back surrounds),
+// interleaved frames of `channels` samples.
+QByteArray FloatWave(const std::vector<float>& samples, int channels, int rate) {
+    auto u16 = [](QByteArray& b, uint16_t v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto u32 = [&u16](QByteArray& b, uint32_t v) {
+        u16(b, uint16_t(v & 0xFFFF));
+        u16(b, uint16_t(v >> 16));
+    };
+    const uint32_t dataBytes = uint32_t(samples.size() * sizeof(float));
+    QByteArray b("RIFF");
+    u32(b, 4 + 8 + 40 + 8 + dataBytes);
+    b.append("WAVEfmt ");
+    u32(b, 40);
+    u16(b, 0xFFFE); // extensible
+    u16(b, uint16_t(channels));
+    u32(b, uint32_t(rate));
+    u32(b, uint32_t(rate * channels * 4));
+    u16(b, uint16_t(channels * 4));
+    u16(b, 32);
+    u16(b, 22);
+    u16(b, 32);
+    u32(b, 0x3F); // FL FR FC LFE BL BR
+    // The IEEE float subformat.
+    b.append(QByteArray::fromHex("0300000000001000800000aa00389b71"));
+    b.append("data");
+    u32(b, dataBytes);
+    b.append(reinterpret_cast<const char*>(samples.data()), qsizetype(dataBytes));
+    return b;
+}
+
+// Amplitude of the `hz` tone in channel `channel` of `frames` frames from `first`, and the
+// level of everything else relative to it (dB): a clipped or badly folded tone has
+// harmonics and other tones left over.
+void FitTone(const DecodedAudio& audio, int channel, int64_t first, int64_t frames, double hz,
+             double& amplitude, double& restDb) {
+    double a = 0, b = 0;
+    const double w = 2 * M_PI * hz / audio.sampleRate;
+    auto at = [&](int64_t i) { return double(audio.floats[size_t(i * audio.channels + channel)]); };
+    for (int64_t i = first; i < first + frames; ++i) {
+        a += at(i) * std::sin(w * double(i));
+        b += at(i) * std::cos(w * double(i));
+    }
+    a *= 2.0 / double(frames);
+    b *= 2.0 / double(frames);
+    double rest = 0;
+    for (int64_t i = first; i < first + frames; ++i) {
+        const double r = at(i) - a * std::sin(w * double(i)) - b * std::cos(w * double(i));
+        rest += r * r;
+    }
+    amplitude = std::hypot(a, b);
+    restDb = 10 * std::log10(rest / double(frames) / (amplitude * amplitude / 2) + 1e-30);
+}
+
+// Every full-range channel of a float 5.1 source carries the same tone in phase, first at
+// full scale, then 2 dB beyond it (float sources may go there); the LFE carries a low
+// tone. A plain sum would be 2.4 times as loud. The fold to stereo is normalised, and
+// nothing between decoder and encoder clips: the MP3, decoded by FFmpeg in float, holds
+// the one tone at both levels, without harmonics and without the LFE's tone.
+TEST(RipCommand, FullScaleSurroundIsFoldedWithoutClipping) {
+    const QString dir = FreshDir(QStringLiteral("loud51"));
+    constexpr int kRate = 48000, kChannels = 6;
+    constexpr double kHz = 375; // 128 samples a period
+    const double levels[] = {1.0, 1.2589};
+    std::vector<float> samples;
+    for (int64_t i = 0; i < 2 * kRate; ++i) {
+        const double tone = levels[i / kRate] * std::sin(2 * M_PI * kHz * double(i) / kRate);
+        for (int c = 0; c < kChannels; ++c)
+            samples.push_back(float(c == 3 ? std::sin(2 * M_PI * 50 * double(i) / kRate) : tone));
+    }
+    const QString source = dir + QStringLiteral("/loud51.wav");
+    ASSERT_TRUE(WriteFile(source, FloatWave(samples, kChannels, kRate)));
+    const QString out = dir + QStringLiteral("/loud51.mp3");
+    const TProgramRun run = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"), out,
+                                        QStringLiteral("--samplerate"), QStringLiteral("48000"),
+                                        QStringLiteral("--bitrate"), QStringLiteral("320"),
+                                        QStringLiteral("--mode"), QStringLiteral("stereo")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio mp3 = DecodeAudioFile(out, -1, true);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    ASSERT_EQ(mp3.channels, 2);
+    ASSERT_EQ(mp3.frames(), 2 * kRate);
+    for (int second = 0; second < 2; ++second) {
+        for (int channel = 0; channel < 2; ++channel) {
+            SCOPED_TRACE(testing::Message() << "second " << second << ", channel " << channel);
+            double amplitude = 0, restDb = 0;
+            FitTone(mp3, channel, second * kRate + kRate / 4, 128 * 150, kHz, amplitude, restDb);
+            EXPECT_NEAR(20 * std::log10(amplitude / levels[second]), 0.0, 0.1);
+            EXPECT_LT(restDb, -40);
+        }
+    }
+}
+
 TEST(RipCommand, WholeSourceDefaultsBesideTheSourceAndShortSourcesRip) {
     const QString dir = FreshDir(QStringLiteral("short"));
     const QString source = dir + QStringLiteral("/clip.mpg");

@@ -81,7 +81,7 @@ TEST(StreamAudioIn, RangeClamps) {
     EXPECT_THROW(in.SetStartTime(0), EAudioException);
 }
 
-TEST(StreamAudioIn, MonoEightBitIsWidenedAndDuplicated) {
+TEST(StreamAudioIn, MonoEightBitIsWidenedOrMadeFloatAndDuplicated) {
     TStreamAudioIn in;
     in.FileName = FixturePath("mono_u8.avi");
     EXPECT_EQ(in.GetChannels(), 2);
@@ -105,6 +105,22 @@ TEST(StreamAudioIn, MonoEightBitIsWidenedAndDuplicated) {
     for (size_t i = size_t(0.8 * 22050); i < size_t(0.95 * 22050); ++i)
         ASSERT_LE(std::abs(int(s[2 * i])), 256) << i;
     EXPECT_GT(peak, 0.5 * 32768);
+
+    // Asked for float, the same sound arrives as floats at full scale +-1.0: converted
+    // once from the 8-bit bytes, so every sample is exactly the 16-bit one / 32768.
+    TStreamAudioIn floating;
+    floating.FileName = FixturePath("mono_u8.avi");
+    floating.FormatOverride = TStreamAudioIn::MakeFormatOverride(0, TAudioInput::FloatBits);
+    EXPECT_EQ(floating.GetBitsPerSample(), 32);
+    EXPECT_EQ(floating.GetChannels(), 2);
+    floating.OpenSource();
+    EXPECT_EQ(floating.Size, floating.Reader()->DurationSamples * 8);
+    const std::vector<uint8_t> floatData = ReadAllData(floating, 1000);
+    floating.CloseSource();
+    ASSERT_EQ(floatData.size(), frames * 8);
+    const auto* f = reinterpret_cast<const float*>(floatData.data());
+    for (size_t i = 0; i < frames * 2; ++i)
+        ASSERT_EQ(f[i] * 32768.0f, float(s[i])) << i;
 }
 
 TEST(StreamAudioIn, InPlaceExpansions) {
@@ -116,6 +132,10 @@ TEST(StreamAudioIn, InPlaceExpansions) {
     MonoToStereoInPlace(reinterpret_cast<uint8_t*>(mono), 6);
     const int16_t stereo[6] = {1, 1, -2, -2, 300, 300};
     EXPECT_EQ(std::memcmp(mono, stereo, sizeof stereo), 0);
+    float monoFloat[6] = {0.5f, -1.25f, 1e-7f};
+    MonoToStereoInPlace(reinterpret_cast<uint8_t*>(monoFloat), 12, 4);
+    const float stereoFloat[6] = {0.5f, 0.5f, -1.25f, -1.25f, 1e-7f, 1e-7f};
+    EXPECT_EQ(std::memcmp(monoFloat, stereoFloat, sizeof stereoFloat), 0);
 }
 
 TEST(StreamAudioIn, SizeComesFromTheExactLength) {

@@ -9,6 +9,7 @@ extern "C" {
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -26,7 +27,7 @@ void CountComplaint(void*, int level, const char*, va_list) {
 
 } // namespace
 
-DecodedAudio DecodeAudioFile(const QString& path, int streamIndex) {
+DecodedAudio DecodeAudioFile(const QString& path, int streamIndex, bool asFloat) {
     DecodedAudio out;
     static std::once_flag hooked;
     std::call_once(hooked, [] {
@@ -62,6 +63,9 @@ DecodedAudio DecodeAudioFile(const QString& path, int streamIndex) {
         return out;
     }
     AVStream* st = fmt->streams[index];
+    if (asFloat && st->codecpar->codec_id == AV_CODEC_ID_MP3)
+        if (const AVCodec* floating = avcodec_find_decoder_by_name("mp3float"))
+            codec = floating;
     ffmpeg::CodecContextPtr dec(avcodec_alloc_context3(codec));
     avcodec_parameters_to_context(dec.get(), st->codecpar);
     dec->pkt_timebase = st->time_base;
@@ -82,24 +86,28 @@ DecodedAudio DecodeAudioFile(const QString& path, int streamIndex) {
         while ((rc = avcodec_receive_frame(dec.get(), frame.get())) >= 0) {
             if (!swr) {
                 SwrContext* s = nullptr;
-                swr_alloc_set_opts2(&s, &frame->ch_layout, AV_SAMPLE_FMT_S16, frame->sample_rate,
-                                    &frame->ch_layout, AVSampleFormat(frame->format),
-                                    frame->sample_rate, 0, nullptr);
+                swr_alloc_set_opts2(&s, &frame->ch_layout,
+                                    asFloat ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16,
+                                    frame->sample_rate, &frame->ch_layout,
+                                    AVSampleFormat(frame->format), frame->sample_rate, 0, nullptr);
                 swr.reset(s);
                 if (!s || swr_init(s) < 0)
                     return false;
                 out.sampleRate = frame->sample_rate;
                 out.channels = frame->ch_layout.nb_channels;
             }
-            const size_t at = out.samples.size();
-            out.samples.resize(at + size_t(frame->nb_samples) * out.channels);
-            uint8_t* dst = reinterpret_cast<uint8_t*>(out.samples.data() + at);
-            int got =
-                swr_convert(swr.get(), &dst, frame->nb_samples,
-                            const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-            if (got < 0)
+            auto convert = [&](auto& samples) {
+                const size_t at = samples.size();
+                samples.resize(at + size_t(frame->nb_samples) * out.channels);
+                uint8_t* dst = reinterpret_cast<uint8_t*>(samples.data() + at);
+                const int got = swr_convert(swr.get(), &dst, frame->nb_samples,
+                                            const_cast<const uint8_t**>(frame->extended_data),
+                                            frame->nb_samples);
+                samples.resize(at + size_t(std::max(got, 0)) * out.channels);
+                return got >= 0;
+            };
+            if (!(asFloat ? convert(out.floats) : convert(out.samples)))
                 return false;
-            out.samples.resize(at + size_t(got) * out.channels);
             av_frame_unref(frame.get());
         }
         return rc == AVERROR(EAGAIN) || rc == AVERROR_EOF;

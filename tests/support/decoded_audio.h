@@ -13,17 +13,22 @@ struct DecodedAudio {
     bool ok = false;
     QString error;
     int sampleRate = 0;
-    int channels = 0;             // channels of the decoded stream (not downmixed)
-    std::vector<int16_t> samples; // interleaved, as decoded, converted to s16
-    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3)
+    int channels = 0;              // channels of the decoded stream (not downmixed)
+    std::vector<int16_t> samples;  // interleaved, as decoded, converted to s16
+    std::vector<float> floats;     // instead of samples when decoded as float (unclipped)
+    QMap<QString, QString> tags;   // container metadata (ID3v2 texts for MP3)
     QString codecName;
-    int64_t bitRate = 0; // stream's declared bit rate, bit/s
-    int complaints = 0;  // warnings and errors FFmpeg logged while decoding
-    int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
+    int64_t bitRate = 0;           // stream's declared bit rate, bit/s
+    int complaints = 0;            // warnings and errors FFmpeg logged while decoding
+    int64_t frames() const {
+        return channels ? int64_t(floats.empty() ? samples.size() : floats.size()) / channels : 0;
+    }
 };
 
-// Decodes audio stream `streamIndex` (or FFmpeg's best audio stream when -1).
-DecodedAudio DecodeAudioFile(const QString& path, int streamIndex = -1);
+// Decodes audio stream `streamIndex` (or FFmpeg's best audio stream when -1). asFloat
+// keeps the samples as float (MPEG audio by FFmpeg's float decoder), so that what lies
+// beyond full scale is seen rather than clipped.
+DecodedAudio DecodeAudioFile(const QString& path, int streamIndex = -1, bool asFloat = false);
 
 // Bit rate in kbit/s of every MPEG audio frame header in an MP3 file (after any ID3v2
 // tag), and the sample rate and channel mode bits of the first frame.

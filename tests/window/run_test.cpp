@@ -2,6 +2,7 @@
 #include "window_fixture.h"
 
 #include "app/common.h"
+#include "audio/audio_input.h"
 #include "audio/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
@@ -158,6 +159,9 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
     EXPECT_EQ(done.Text, QStringLiteral("The MP3 has been extracted successfully.\nDo you want "
                                         "to play the MP3 now?"));
     EXPECT_TRUE(Urls.empty()); // "&No"
+    // The encoder was given the decoder's floats, not a 16-bit copy of them.
+    ASSERT_NE(Frm->RunInput(), nullptr);
+    EXPECT_EQ(Frm->RunInput()->Input()->GetBitsPerSample(), TAudioInput::FloatBits);
 
     const DecodedAudio mp3 = DecodeAudioFile(output);
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();

@@ -76,6 +76,17 @@ bool IsEightBit(int format) {
     return format == AV_SAMPLE_FMT_U8 || format == AV_SAMPLE_FMT_U8P;
 }
 
+AVSampleFormat SampleFormatOfWidth(int bitsPerSample) {
+    switch (bitsPerSample) {
+    case 8:
+        return AV_SAMPLE_FMT_U8;
+    case 32:
+        return AV_SAMPLE_FMT_FLT;
+    default:
+        return AV_SAMPLE_FMT_S16;
+    }
+}
+
 } // namespace
 
 TMediaAudioStream::TMediaAudioStream() = default;
@@ -324,12 +335,12 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
         FFormat.sampleRate = FWanted.sampleRate > 0 ? FWanted.sampleRate : frame->sample_rate;
         FFormat.channels = FWanted.channels > 0 ? std::min(FWanted.channels, 2)
                                                 : (frame->ch_layout.nb_channels >= 2 ? 2 : 1);
-        FFormat.bitsPerSample = FWanted.bitsPerSample == 8 || FWanted.bitsPerSample == 16
-                                    ? FWanted.bitsPerSample
+        const int wantedBits = FWanted.bitsPerSample;
+        FFormat.bitsPerSample = wantedBits == 8 || wantedBits == 16 || wantedBits == 32
+                                    ? wantedBits
                                     : (IsEightBit(frame->format) ? 8 : 16);
         FConverter = std::make_unique<TPcmConverter>(
-            FFormat.channels, FFormat.bitsPerSample == 8 ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16,
-            FFormat.sampleRate);
+            FFormat.channels, SampleFormatOfWidth(FFormat.bitsPerSample), FFormat.sampleRate);
     }
     if (FAnchored)
         return ConvertFrame(frame);

@@ -9,6 +9,8 @@
 //   more than two channels become stereo (AC-3 by its own bitstream downmix, the rest by
 //   the ITU downmix, normalised so it cannot clip). A caller may ask for another rate,
 //   channel count or width (SetOutputFormat): the data are converted, never relabelled.
+//   32 bits means float samples (full scale +-1.0): the decoder's own precision, and
+//   nothing is clipped on the way.
 // - Samples (at the delivered rate) are numbered from time 0 = the container's start
 //   time, the instant a player's time display shows as 0; times are in 100-ns units.
 //   Numbers come from the first timestamps after opening or seeking and then from
@@ -37,7 +39,8 @@ class TPcmConverter;
 struct TPcmFormat {
     int sampleRate = 0;
     int channels = 0;      // 1 or 2
-    int bitsPerSample = 0; // 8 (unsigned) or 16 (signed)
+    // 8 (unsigned), 16 (signed) or 32 (float, full scale +-1.0, native byte order)
+    int bitsPerSample = 0;
     int BlockAlign() const { return channels * bitsPerSample / 8; }
 };
 
@@ -71,7 +74,7 @@ public:
     static media::TMediaResult ListAudioTracks(const QString& path,
                                                std::vector<TMediaTrackInfo>& tracks);
 
-    // Asks for PCM in another format than the source's (1 or 2 channels, 8 or 16 bits),
+    // Asks for PCM in another format than the source's (1 or 2 channels, 8, 16 or 32 bits),
     // before Open: a field left 0 keeps the source's value. Another rate is resampled,
     // another channel count remixed, another width converted; the data are always what
     // the format says.

@@ -1,11 +1,11 @@
 #pragma once
 
-// Turns decoded audio frames into the interleaved PCM the program reads: 16-bit (or
-// unsigned 8-bit for 8-bit sources), mono or stereo, at one fixed rate. More channels are
-// folded to stereo with the ITU downmix (centre and surrounds at -3 dB, LFE dropped),
-// scaled so that no input can clip. A frame whose layout, format or rate differs from the
-// one before (joined VOB parts) reconfigures the converter; the output never changes.
-// Owned by one TMediaAudioStream; the thread that reads it.
+// Turns decoded audio frames into the interleaved PCM the program reads: 16-bit, unsigned
+// 8-bit or float (full scale +-1.0, where nothing is clipped), mono or stereo, at one fixed
+// rate. More channels are folded to stereo with the ITU downmix (centre and surrounds at
+// -3 dB, LFE dropped), scaled so that no input can clip. A frame whose layout, format or
+// rate differs from the one before (joined VOB parts) reconfigures the converter; the
+// output never changes. Owned by one TMediaAudioStream; the thread that reads it.
 
 #include "platform/media/ffmpeg_ptr.h"
 
@@ -14,7 +14,7 @@
 
 class TPcmConverter {
 public:
-    // outFormat: AV_SAMPLE_FMT_S16 or AV_SAMPLE_FMT_U8; outChannels: 1 or 2.
+    // outFormat: AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_U8 or AV_SAMPLE_FMT_FLT; outChannels: 1 or 2.
     TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate);
     ~TPcmConverter();
     TPcmConverter(const TPcmConverter&) = delete;

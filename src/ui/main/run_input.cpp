@@ -16,9 +16,14 @@ TAudioInput* TRunInput::Input() const {
 
 void TRunInput::SetFormatOverride(int32_t low, int32_t high, int32_t outputRate) {
     // Without a format of the source's own, the decoder delivers the output's rate: its
-    // resampler is cheaper than the encoder's and sounds the same.
-    FInput->FormatOverride =
+    // resampler is cheaper than the encoder's and sounds the same. Samples stay float
+    // unless a width is given: the encoder takes them as they are, without requantising
+    // them to 16 bits (and spends less time on what would otherwise be added noise).
+    int64_t format =
         (low || high) ? (int64_t(uint32_t(high)) << 32) | uint32_t(low) : int64_t(outputRate) << 32;
+    if (((format >> 16) & 0xFFFF) == 0)
+        format |= int64_t(TAudioInput::FloatBits) << 16;
+    FInput->FormatOverride = format;
 }
 
 void TRunInput::SetFileName(const QString& fileName) {

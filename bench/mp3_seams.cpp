@@ -279,9 +279,10 @@ TParallel EncodeParallel(const std::vector<int16_t>& Pcm, const TSetting& S, dou
 // ---- decoding -------------------------------------------------------------------------
 
 std::atomic<int> DecoderComplaints{0};
+std::atomic<bool> Decoding{false}; // only the MP3s' decoding counts
 
 void CountComplaints(void*, int Level, const char* Format, va_list Args) {
-    if (Level <= AV_LOG_WARNING) {
+    if (Level <= AV_LOG_WARNING && Decoding) {
         ++DecoderComplaints;
         if (DecoderComplaints < 5) {
             std::fprintf(stderr, "  ffmpeg: ");
@@ -298,10 +299,14 @@ struct TDecoded {
 
 TDecoded Decode(const std::string& Path) {
     TDecoded d;
+    Decoding = true;
     const int before = DecoderComplaints;
     AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, Path.c_str(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&fmt, Path.c_str(), nullptr, nullptr) < 0) {
+        Decoding = false;
+        d.Complaints = 1;
         return d;
+    }
     avformat_find_stream_info(fmt, nullptr);
     const int si = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     const AVCodec* codec = avcodec_find_decoder(fmt->streams[si]->codecpar->codec_id);
@@ -338,6 +343,7 @@ TDecoded Decode(const std::string& Path) {
     avcodec_free_context(&ctx);
     avformat_close_input(&fmt);
     d.Complaints = DecoderComplaints - before;
+    Decoding = false;
     return d;
 }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -12,6 +14,29 @@ constexpr int64_t Unbounded = INT64_MAX / 4;
 constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
 
 } // namespace
+
+bool TMp3ParallelEncoder::SameSound(const std::vector<uint8_t>& A,
+                                    const std::vector<uint8_t>& B) const {
+    if (A.size() != B.size() || A.empty())
+        return false;
+    // Decoders that land exactly give the same samples; a source whose timestamps disagree
+    // with its samples numbers them differently after each seek, and the sound is shifted.
+    // A hair of tolerance for decoders that round differently after a seek.
+    if (FSettings.BitsPerSample == 32) {
+        const auto* a = reinterpret_cast<const float*>(A.data());
+        const auto* b = reinterpret_cast<const float*>(B.data());
+        for (size_t i = 0; i < A.size() / sizeof(float); ++i)
+            if (std::fabs(a[i] - b[i]) > 1.0f / 4096)
+                return false;
+        return true;
+    }
+    const auto* a = reinterpret_cast<const int16_t*>(A.data());
+    const auto* b = reinterpret_cast<const int16_t*>(B.data());
+    for (size_t i = 0; i < A.size() / sizeof(int16_t); ++i)
+        if (std::abs(int(a[i]) - int(b[i])) > 8)
+            return false;
+    return true;
+}
 
 bool TMp3ParallelEncoder::Worthwhile(int64_t Frames, int Rate, int Jobs) {
     return Jobs > 1 && Rate > 0 && Frames >= 2 * int64_t(MinSegmentSeconds) * Rate;
@@ -109,6 +134,16 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
         std::min(FSettings.Frames, part.End == Unbounded ? FSettings.Frames : part.End * spf);
     const size_t frameBytes = size_t(FSettings.Channels * FSettings.BitsPerSample / 8);
     std::vector<uint8_t> buffer(ReadFrames * frameBytes);
+    // The sound just before the segment's start and just before its end: the neighbours
+    // decoded the same frames, and must have found the same sound there.
+    std::vector<uint8_t> head, tail;
+    auto keep = [&](std::vector<uint8_t>& Into, int64_t From, int64_t To, int64_t At, int Got) {
+        const int64_t a = std::max(From, At), b = std::min(To, At + Got);
+        if (b > a)
+            Into.insert(Into.end(), buffer.data() + (a - At) * int64_t(frameBytes),
+                        buffer.data() + (b - At) * int64_t(frameBytes));
+    };
+    const int64_t startFrame = part.Start * spf, endFrame = part.End * spf;
     int64_t at = part.FeedFrom;
     while (at < part.FeedTo) {
         {
@@ -121,6 +156,10 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
         if (got <= 0)
             break;
         encoder.Encode(buffer.data(), got, FSettings.Channels, FSettings.BitsPerSample);
+        if (Index > 0)
+            keep(head, startFrame - CheckFrames, startFrame, at, got);
+        if (Index + 1 < FPlan.size())
+            keep(tail, endFrame - CheckFrames, endFrame, at, got);
         const int64_t counted = std::min(at + got, countTo) - std::max(at, countFrom);
         if (counted > 0)
             FDone += counted;
@@ -136,6 +175,8 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
         FEncoderDelay = encoder.EncoderDelay();
     }
     FSlots[Index].Segment = std::move(segment);
+    FSlots[Index].Head = std::move(head);
+    FSlots[Index].Tail = std::move(tail);
     FSlots[Index].Done = true;
 }
 
@@ -152,9 +193,10 @@ TMp3ParallelEncoder::TStepResult TMp3ParallelEncoder::Step(std::vector<uint8_t>&
             std::rethrow_exception(FFailure);
         if (!FSlots[index].Done)
             return psWorking;
-        if (FSlots[index].Short)
+        if (FSlots[index].Short || (index > 0 && !SameSound(FTail, FSlots[index].Head)))
             return psSeamFailed;
         segment = std::move(FSlots[index].Segment);
+        FTail = std::move(FSlots[index].Tail);
         FSlots[index] = TSlot();
         ++FJoined;
     }

@@ -21,9 +21,12 @@
 // (TMp3SegmentJoiner) and hands its bytes on. The stream starts with a placeholder for
 // the information frame; InfoFrame gives the real one for the whole stream at the end.
 //
-// When a seam cannot be joined (no cut in the overlap fits), Step answers psSeamFailed and
-// the caller encodes the run again with one encoder; measured on many sounds and settings
-// this does not happen, but a valid file matters more than the time.
+// Where two parts meet, both decoded the same stretch (the later one's pre-roll, the
+// earlier one's overlap); the sound there must agree, or the source cannot be read in
+// parts (its timestamps disagree with its samples, so each seek numbers them differently).
+// Then, and when a seam cannot be joined (no cut in the overlap fits), Step answers
+// psSeamFailed and the caller encodes the run again with one encoder: a valid file matters
+// more than the time.
 //
 // Threads: made, stepped and destroyed by one thread (the output's worker); the pool's
 // threads live from the constructor to Stop or the destructor. DoneFrames may be read from
@@ -51,6 +54,8 @@ public:
     static constexpr int PrerollFrames = 16;
     static constexpr int OverlapFrames = 16;
     static constexpr int GuardFrames = 3;
+    // PCM frames compared where neighbouring parts meet.
+    static constexpr int CheckFrames = 1024;
     // Segments last at least this long, at most the longer one; a run shorter than two of
     // the shortest is not split.
     static constexpr int MinSegmentSeconds = 3;
@@ -89,9 +94,12 @@ private:
         bool Done = false;
         // The source ended inside the part (its length was less than the container said).
         bool Short = false;
+        // The sound of the CheckFrames before the segment's start and before its end.
+        std::vector<uint8_t> Head, Tail;
         TMp3SegmentJoiner::TSegment Segment;
     };
     void Plan();
+    bool SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const;
     void Work();
     void EncodePart(size_t Index);
 
@@ -114,7 +122,7 @@ private:
 
     // The coordinator's own.
     TMp3SegmentJoiner FJoiner;
-    bool FPlaceholderWritten = false;
+    std::vector<uint8_t> FTail; // of the part joined last
     uint32_t FAudioBytes = 0;
     uint16_t FMusicCrc = 0;
 };

@@ -95,13 +95,15 @@ public:
     }
 
     // With Parts, the input can be read in parts (each a view of the same bytes); the part
-    // not starting at frame 0 raise when read with FailLaterParts.
+    // not starting at frame 0 raise when read with FailLaterParts, and start that many
+    // frames late with ShiftLaterParts (a source whose seeks land beside the sample asked).
     int64_t RunFrames() override { return Parts ? int64_t(FBytes.size()) / FrameBytes() : -1; }
     std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override {
         if (!Parts)
             return nullptr;
         ++PartsOpened;
-        return std::make_unique<TPart>(*this, First, Frames, FailLaterParts && First > 0);
+        const int64_t shift = First > 0 ? ShiftLaterParts : 0;
+        return std::make_unique<TPart>(*this, First + shift, Frames, FailLaterParts && First > 0);
     }
 
     int ChunkBytes = 1 << 30;
@@ -109,6 +111,7 @@ public:
     int FailAtRead = -1;
     bool Parts = false;
     bool FailLaterParts = false;
+    int ShiftLaterParts = 0;
     std::atomic<int> PartsOpened{0};
     const int64_t* SizeOverride = nullptr;
     std::atomic<int> Reads{0}, BeginReads{0}, EndReads{0};

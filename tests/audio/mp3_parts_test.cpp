@@ -224,3 +224,30 @@ TEST(MP3OutParts, FailuresAbortsAndDestructionLeaveNothing) {
         expectUntouched();
     }
 }
+
+// A source whose parts do not hear the same sound where they meet (its seeks land beside
+// the sample asked for) cannot be joined: the run falls back to one encoder and writes
+// exactly the file one encoder writes, never a file with a jump at every seam.
+TEST(MP3OutParts, PartsThatHearOtherSoundFallBackToOneEncoder) {
+    const QString dir = FreshDir(QStringLiteral("partsshift"));
+    const int64_t frames = 20 * 44100 + 77;
+    auto encode = [&](int Jobs, int Shift, const QString& Path) {
+        auto in = SignalInput(frames, 2, 44100);
+        in->Parts = true;
+        in->ShiftLaterParts = Shift;
+        TMP3Out out;
+        out.Jobs = Jobs;
+        EncodeOk(out, *in, Path);
+        return in->PartsOpened.load();
+    };
+    const QString onePath = dir + QStringLiteral("/one.mp3"),
+                  partsPath = dir + QStringLiteral("/parts.mp3");
+    EXPECT_EQ(encode(1, 0, onePath), 0);
+    EXPECT_GE(encode(3, 5, partsPath), 2);
+    EXPECT_EQ(ReadFile(partsPath), ReadFile(onePath));
+    const DecodedAudio parts = DecodeAudioFile(partsPath);
+    ASSERT_TRUE(parts.ok) << parts.error.toStdString();
+    EXPECT_EQ(parts.complaints, 0);
+    EXPECT_EQ(parts.frames(), frames);
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}

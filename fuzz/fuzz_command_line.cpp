@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the time parser and, split at NULs, to the command-line parser.
-#include "app/command_line.h"
 #include "app/globals.h"
+#include "program/command_line.h"
 
 #include <cstdlib>
 

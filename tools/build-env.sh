@@ -8,6 +8,8 @@ SONAVEL_PACKAGES=(
   libmp3lame-dev libmp3lame0
   libgtest-dev
   xvfb xauth
+  # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
+  shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
 )
 
 # Installs only what dpkg does not already have, with a single apt-get update.

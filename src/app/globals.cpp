@@ -1,5 +1,7 @@
 #include "app/globals.h"
 
+#include "audio/mp3_out.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -13,12 +15,18 @@ QString RegistryKey = QStringLiteral("Software\\Vemra\\Sonavel");
 QString SupportEmail;
 QString MailSubject;
 int32_t TipsIndex = 0;
-std::array<int32_t, 18> BitrateTable{};
+std::array<int32_t, 18> BitrateTable = MP3BitRates;
 TAppSettings AppSettings;
 TCurrentTag CurrentTag;
 
 void FillBitrateTable() {
-    BitrateTable = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+    BitrateTable = MP3BitRates;
+}
+
+QString ChannelModeCaption(int32_t index) {
+    if (index < 0 || index >= int32_t(ChannelModeCaptions.size()))
+        return QString();
+    return QString::fromLatin1(ChannelModeCaptions[size_t(index)]);
 }
 
 void SetProgramConstants() {
@@ -31,7 +39,7 @@ void SetProgramConstants() {
     HelpFileName = QStringLiteral("sonavel.html");
     TipsFileName = QStringLiteral("tips.txt");
     RegistryKey = QStringLiteral("Software\\Vemra\\Sonavel");
-    SupportEmail = QStringLiteral("support@sonavel.example.org");
+    SupportEmail = QStringLiteral(SONAVEL_SUPPORT_EMAIL);
     MailSubject = QStringLiteral("?subject=About%20Free%20Sonavel");
 }
 

@@ -42,9 +42,17 @@ extern std::array<int32_t, 18> BitrateTable;
 extern TAppSettings AppSettings;
 extern TCurrentTag CurrentTag;
 
+// The MP3 bit rates, kbit/s, in the encoder's order (set before start-up too).
 void FillBitrateTable();
 
-// Sets the constants of start-up step 6 (title, filter, file names, addresses).
+// The channel modes' captions by AudioChannels, as the settings dialog lists them and the
+// summary shows them; the spelling is the one users know from earlier versions.
+inline constexpr std::array<const char*, 4> ChannelModeCaptions = {"Dual Channels", "Stero",
+                                                                   "Joint Stero", "Mono"};
+// The caption of an AudioChannels value; empty for one outside the table.
+QString ChannelModeCaption(int32_t index);
+
+// Sets the program's constants: title, open dialog filter, file names, addresses.
 void SetProgramConstants();
 
 // Folder of read-only data (tips, help): ProgramDir in a build tree, share/sonavel

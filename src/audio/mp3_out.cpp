@@ -24,11 +24,9 @@ QString SystemText(int Error) {
 } // namespace
 
 int BitRateKbps(TMP3BitRate Value) {
-    static const int kbps[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
-                               96, 112, 128, 144, 160, 192, 224, 256, 320};
     if (unsigned(Value) > unsigned(br320))
         throw EAudioException(QStringLiteral("Invalid MP3 bit rate (%1).").arg(int(Value)));
-    return kbps[Value];
+    return MP3BitRates[Value];
 }
 
 int SampleRateHz(TMP3SampleRate Value) {

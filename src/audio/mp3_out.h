@@ -12,7 +12,7 @@
 
 class TMp3ParallelEncoder;
 
-// Constant bit rates, kbit/s in the names (ordinal 0 to 17, the order of BitrateTable).
+// Constant bit rates, kbit/s in the names (ordinal 0 to 17).
 enum TMP3BitRate : int {
     br8,
     br16,
@@ -33,6 +33,9 @@ enum TMP3BitRate : int {
     br256,
     br320
 };
+// kbit/s of each TMP3BitRate, in its order: the program's one list of MP3 bit rates.
+inline constexpr std::array<int32_t, 18> MP3BitRates = {8,  16,  24,  32,  40,  48,  56,  64,  80,
+                                                        96, 112, 128, 144, 160, 192, 224, 256, 320};
 // Output sample rate; srDefault lets the encoder choose.
 enum TMP3SampleRate : int { srDefault, sr32kHz, sr41kHz, sr48kHz };
 // Channel mode, named and numbered as the encoder's own (scoped: <lame/lame.h> declares

@@ -1,9 +1,10 @@
-#include "app/command_line.h"
+#include "program/command_line.h"
 
 #include "app/globals.h"
 #include "platform/registry.h"
 #include "support/test_env.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -84,31 +85,56 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         EXPECT_THROW(ParseCommandLine(args), EUsageError) << args.join(u' ').toStdString();
 }
 
-TEST(ProgramBinary, VersionWorksWithoutADisplayAndLeavesTheTenDefaults) {
-    const QString hive = FreshDir(QStringLiteral("bin")) + QStringLiteral("/new/registry.reg");
+TEST(ProgramBinary, HelpVersionAndListTracksNeitherCreateNorTouchTheSettings) {
+    const QString dir = FreshDir(QStringLiteral("bin"));
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("SONAVEL_REGISTRY"), hive);
-    p.setProcessEnvironment(env);
-    p.start(BinDir() + QStringLiteral("/sonavel"), {QStringLiteral("--version")});
-    ASSERT_TRUE(p.waitForFinished(20000));
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_EQ(p.readAllStandardOutput(), QByteArray("sonavel " SONAVEL_VERSION "\n"));
-    TRegistry reg(hive);
-    ASSERT_TRUE(reg.OpenKey(RegistryKey, false));
-    EXPECT_EQ(reg.GetValueNames().size(), 10);
+    auto run = [&](const QString& hive, const QStringList& args) {
+        env.insert(QStringLiteral("SONAVEL_REGISTRY"), hive);
+        p.setProcessEnvironment(env);
+        p.start(BinDir() + QStringLiteral("/sonavel"), args);
+        EXPECT_TRUE(p.waitForFinished(20000)) << args.join(u' ').toStdString();
+        return p.exitCode();
+    };
+    const QList<QStringList> commands = {
+        {QStringLiteral("--version")},
+        {QStringLiteral("--help")},
+        {QStringLiteral("--list-tracks"), FixturePath(QStringLiteral("demo.mpg"))}};
 
-    p.start(BinDir() + QStringLiteral("/sonavel"),
-            {QStringLiteral("--bitrate"), QStringLiteral("7")});
-    ASSERT_TRUE(p.waitForFinished(20000));
-    EXPECT_EQ(p.exitCode(), 2);
+    // No hive yet: none is made, nor its folder.
+    const QString missing = dir + QStringLiteral("/new/registry.reg");
+    for (const QStringList& args : commands) {
+        EXPECT_EQ(run(missing, args), 0) << args.join(u' ').toStdString();
+        const QByteArray out = p.readAllStandardOutput();
+        if (args[0] == QStringLiteral("--version"))
+            EXPECT_EQ(out, QByteArray("sonavel " SONAVEL_VERSION "\n"));
+        else if (args[0] == QStringLiteral("--help"))
+            EXPECT_TRUE(out.contains("--list-tracks SOURCE"));
+        else
+            EXPECT_TRUE(out.startsWith("1  ")) << out.constData();
+        EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/new"))) << args[0].toStdString();
+    }
+
+    // A hive with a single value, which loading the settings would fill up: left as it is.
+    const QString sparse = dir + QStringLiteral("/registry.reg");
+    {
+        TRegistry reg(sparse);
+        ASSERT_TRUE(reg.OpenKey(RegistryKey, true));
+        reg.WriteInteger(QStringLiteral("AudioBitrate"), 320);
+    }
+    const QByteArray before = ReadFile(sparse);
+    ASSERT_FALSE(before.isEmpty());
+    for (const QStringList& args : commands) {
+        EXPECT_EQ(run(sparse, args), 0) << args.join(u' ').toStdString();
+        EXPECT_EQ(ReadFile(sparse), before) << args[0].toStdString();
+    }
+    // The window and --rip do read it: the check above would see a write.
+    EXPECT_EQ(run(sparse, {QStringLiteral("--rip"), QStringLiteral("/nonexistent.vob")}), 1);
+    EXPECT_NE(ReadFile(sparse), before);
+
+    EXPECT_EQ(run(sparse, {QStringLiteral("--bitrate"), QStringLiteral("7")}), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("Try 'sonavel --help'"));
-
-    p.start(BinDir() + QStringLiteral("/sonavel"), {QStringLiteral("--help")});
-    ASSERT_TRUE(p.waitForFinished(20000));
-    EXPECT_EQ(p.exitCode(), 0);
-    EXPECT_TRUE(p.readAllStandardOutput().contains("--list-tracks SOURCE"));
 }

@@ -6,7 +6,7 @@
 #include "platform/media/audio_track_label.h"
 #include "platform/notify.h"
 #include "support/test_env.h"
-#include "ui/skin/loudness_painter.h"
+#include "ui/main/loudness_painter.h"
 
 #include <QElapsedTimer>
 #include <QImage>

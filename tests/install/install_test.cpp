@@ -5,8 +5,13 @@
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -61,17 +66,164 @@ protected:
 
 } // namespace
 
-TEST_F(InstalledCopy, LaysOutProgramDataDesktopEntryIconMetainfoAndManual) {
+TEST_F(InstalledCopy, LaysOutProgramDataDesktopEntryIconsMimeMetainfoAndManual) {
     ASSERT_TRUE(installed);
     for (const char* path :
          {"bin/sonavel", "share/sonavel/tips.txt", "share/sonavel/sonavel.html",
           "share/applications/sonavel.desktop", "share/icons/hicolor/scalable/apps/sonavel.svg",
-          "share/metainfo/org.sonavel.Sonavel.metainfo.xml", "share/man/man1/sonavel.1.gz"}) {
+          "share/mime/packages/sonavel.xml", "share/metainfo/org.sonavel.Sonavel.metainfo.xml",
+          "share/man/man1/sonavel.1.gz", "share/doc/sonavel/copyright",
+          "share/doc/sonavel/changelog.gz"}) {
         EXPECT_TRUE(QFileInfo::exists(*prefix + u'/' + QString::fromLatin1(path))) << path;
+    }
+    // Every size of the theme, drawn: opaque in the middle, transparent in the corner.
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const QString path =
+            *prefix + QStringLiteral("/share/icons/hicolor/%1x%1/apps/sonavel.png").arg(size);
+        const QImage icon(path);
+        ASSERT_FALSE(icon.isNull()) << path.toStdString();
+        EXPECT_EQ(icon.size(), QSize(size, size)) << size;
+        EXPECT_EQ(qAlpha(icon.pixel(size / 2, size / 2)), 255) << size;
+        EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << size;
     }
     // History lists belong to the user, not to the installation.
     EXPECT_FALSE(QFileInfo::exists(*prefix + QStringLiteral("/share/sonavel/album.lst")));
     EXPECT_FALSE(QFileInfo::exists(*prefix + QStringLiteral("/bin/tips.txt")));
+}
+
+// The desktop's own lookup (xdg-mime, through the shared MIME database the package adds to)
+// finds a Video CD's .dat by its header and offers Sonavel for it and for MPEG files.
+TEST_F(InstalledCopy, DesktopKnowsEveryOpenedTypeAndOffersSonavel) {
+    ASSERT_TRUE(installed);
+    const QString share = *prefix + QStringLiteral("/share");
+    const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
+    ASSERT_EQ(
+        Exec(QStringLiteral("update-mime-database"), {share + QStringLiteral("/mime")}, system)
+            .exitCode,
+        0);
+    ASSERT_EQ(Exec(QStringLiteral("update-desktop-database"),
+                   {share + QStringLiteral("/applications")}, system)
+                  .exitCode,
+              0);
+    QProcessEnvironment env = system;
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), share + QStringLiteral(":/usr/share"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), FreshDir(QStringLiteral("data-home")));
+    for (const char* name :
+         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+        env.remove(QString::fromLatin1(name));
+    auto fileType = [&](const QString& path) {
+        return Exec(QStringLiteral("xdg-mime"),
+                    {QStringLiteral("query"), QStringLiteral("filetype"), path}, env)
+            .out.trimmed();
+    };
+
+    // The header decides, never the ".dat" alone.
+    const QString dir = FreshDir(QStringLiteral("mime"));
+    const QString plain = dir + QStringLiteral("/notes.dat");
+    const QString avi = dir + QStringLiteral("/movie.dat");
+    const QString program = dir + QStringLiteral("/AVSEQ01.dat");
+    ASSERT_TRUE(WriteFile(plain, "numbers 1 2 3\n"));
+    ASSERT_TRUE(QFile::copy(FixturePath(QStringLiteral("mono_u8.avi")), avi));
+    ASSERT_TRUE(QFile::copy(FixturePath(QStringLiteral("vcd_mp2.mpg")), program));
+    EXPECT_EQ(fileType(FixturePath(QStringLiteral("vcd_mp2.dat"))), "video/x-vcd");
+    EXPECT_EQ(fileType(FixturePath(QStringLiteral("dvd_ac3_stereo.vob"))), "video/mpeg");
+    EXPECT_EQ(fileType(FixturePath(QStringLiteral("demo.mpg"))), "video/mpeg");
+    EXPECT_EQ(fileType(program), "video/mpeg");
+    EXPECT_NE(fileType(avi), "video/x-vcd");
+    EXPECT_NE(fileType(plain), "video/x-vcd");
+
+    // Every type the desktop entry and the metainfo name is a real one (not an alias, not
+    // made up), and the desktop offers Sonavel for it.
+    QSet<QString> known;
+    for (const QString& types :
+         {share + QStringLiteral("/mime/types"), QStringLiteral("/usr/share/mime/types")})
+        for (const QByteArray& line : ReadFile(types).split('\n'))
+            known.insert(QString::fromLatin1(line.trimmed()));
+    const QString entry =
+        QString::fromUtf8(ReadFile(share + QStringLiteral("/applications/sonavel.desktop")));
+    const QRegularExpressionMatch mimeLine =
+        QRegularExpression(QStringLiteral("^MimeType=(.*)$"), QRegularExpression::MultilineOption)
+            .match(entry);
+    ASSERT_TRUE(mimeLine.hasMatch());
+    QStringList listed = mimeLine.captured(1).split(u';', Qt::SkipEmptyParts);
+    EXPECT_TRUE(listed.contains(QStringLiteral("video/x-vcd")));
+    const QString metainfo = QString::fromUtf8(
+        ReadFile(share + QStringLiteral("/metainfo/org.sonavel.Sonavel.metainfo.xml")));
+    QRegularExpressionMatchIterator media =
+        QRegularExpression(QStringLiteral("<mediatype>([^<]*)</mediatype>")).globalMatch(metainfo);
+    while (media.hasNext()) {
+        const QString type = media.next().captured(1);
+        EXPECT_TRUE(listed.contains(type)) << type.toStdString();
+    }
+    for (const QString& type : listed) {
+        EXPECT_TRUE(known.contains(type)) << type.toStdString();
+        EXPECT_EQ(Exec(QStringLiteral("xdg-mime"),
+                       {QStringLiteral("query"), QStringLiteral("default"), type}, env)
+                      .out.trimmed(),
+                  "sonavel.desktop")
+            << type.toStdString();
+    }
+}
+
+// The home page, support address and maintainer come from the build's settings alone, and
+// the LICENSE of the source tree says what the package's copyright file says.
+TEST_F(InstalledCopy, AddressesComeFromOnePlaceAndTheLicenseMatches) {
+    ASSERT_TRUE(installed);
+    const QString share = *prefix + QStringLiteral("/share");
+    const QByteArray manual =
+        Exec(QStringLiteral("gzip"),
+             {QStringLiteral("-dc"), share + QStringLiteral("/man/man1/sonavel.1.gz")},
+             QProcessEnvironment::systemEnvironment())
+            .out;
+    const QByteArray changelog =
+        Exec(QStringLiteral("gzip"),
+             {QStringLiteral("-dc"), share + QStringLiteral("/doc/sonavel/changelog.gz")},
+             QProcessEnvironment::systemEnvironment())
+            .out;
+    const QByteArray metainfo =
+        ReadFile(share + QStringLiteral("/metainfo/org.sonavel.Sonavel.metainfo.xml"));
+    const QByteArray copyright = ReadFile(share + QStringLiteral("/doc/sonavel/copyright"));
+    const QRegularExpression placeholder(QStringLiteral("@[A-Z_]+@"));
+    for (const QByteArray& text : {manual, changelog, metainfo, copyright}) {
+        EXPECT_FALSE(text.isEmpty());
+        EXPECT_FALSE(placeholder.match(QString::fromUtf8(text)).hasMatch()) << text.constData();
+    }
+    EXPECT_TRUE(manual.contains(SONAVEL_SUPPORT_EMAIL) && manual.contains(SONAVEL_HOMEPAGE) &&
+                manual.contains("Sonavel " SONAVEL_VERSION));
+    EXPECT_TRUE(changelog.startsWith("sonavel (" SONAVEL_VERSION ")") &&
+                changelog.contains("<" SONAVEL_SUPPORT_EMAIL ">"));
+    EXPECT_TRUE(metainfo.contains(SONAVEL_HOMEPAGE) && metainfo.contains(SONAVEL_SUPPORT_EMAIL) &&
+                metainfo.contains("version=\"" SONAVEL_VERSION "\""));
+    EXPECT_TRUE(copyright.contains("Source: " SONAVEL_HOMEPAGE));
+
+    // Nowhere else in the sources: a packager changes them once, in CMakeLists.txt.
+    const QString tree = QStringLiteral(SONAVEL_TEST_SOURCE_DIR);
+    for (const QString& folder :
+         {QStringLiteral("src"), QStringLiteral("resources"), QStringLiteral("packaging")}) {
+        QDirIterator files(tree + u'/' + folder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            const QByteArray text = ReadFile(path);
+            EXPECT_FALSE(text.contains(SONAVEL_HOMEPAGE) || text.contains(SONAVEL_SUPPORT_EMAIL))
+                << path.toStdString();
+        }
+    }
+
+    // LICENSE carries the copyright file's licence paragraph word for word, then the GPL.
+    const QByteArray license = ReadFile(tree + QStringLiteral("/LICENSE"));
+    ASSERT_TRUE(copyright.contains("License: GPL-2+\n"));
+    QByteArray notice;
+    const qsizetype start = copyright.indexOf("License: GPL-2+\n") + 16;
+    for (const QByteArray& line : copyright.mid(start).split('\n')) {
+        const QByteArray text = line.startsWith(' ') ? line.mid(1) : line;
+        notice += (text == "." ? QByteArray() : text) + '\n';
+    }
+    EXPECT_TRUE(license.contains(notice.trimmed())) << notice.constData();
+    EXPECT_TRUE(metainfo.contains("<project_license>GPL-2.0-or-later</project_license>"));
+    const QByteArray gpl = ReadFile(QStringLiteral("/usr/share/common-licenses/GPL-2"));
+    if (!gpl.isEmpty()) {
+        EXPECT_TRUE(license.contains(gpl));
+    }
 }
 
 TEST_F(InstalledCopy, DesktopEntryAndMetainfoValidate) {

@@ -2,12 +2,12 @@
 
 #include "rip_test_util.h"
 
-#include "app/command_rip.h"
-#include "app/output_settings.h"
 #include "app/globals.h"
+#include "app/output_settings.h"
 #include "audio/audio_exception.h"
 #include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
+#include "program/command_rip.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>

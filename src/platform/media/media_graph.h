@@ -27,6 +27,8 @@
 #include <mutex>
 #include <vector>
 
+struct AVStream;
+
 namespace media {
 
 class TSourceFilter;
@@ -104,10 +106,19 @@ private:
     };
 
     void Log(const QString& line);
+    static QString Hex(HRESULT hr);            // "0x80040265", for the log
+    static QString TimeText(REFERENCE_TIME t); // "h:mm:ss.mmm", for the log
     HRESULT AddFilterLocked(const std::shared_ptr<IBaseFilter>& filter, QString name);
     bool AskSelected(const QUuid& clsid, const QString& name);
     bool AskCreated(IBaseFilter* filter);
     void TellUnableToRender(IPin* pin);
+    // A decoder for the stream, asked of the site, opened and named; null (logged) when the
+    // site refuses it or it cannot decode the stream.
+    std::shared_ptr<TDecoderFilter> OpenDecoder(TSourceFilter& source, AVStream* stream,
+                                                const QUuid& clsid, QString& name);
+    // Connects the source's "Video" or "Audio" pin through the decoder to the renderer.
+    void ConnectChain(TSourceFilter& source, const QString& kind, TDecoderFilter& decoder,
+                      TMediaFilter& renderer);
     bool RenderVideo(const std::shared_ptr<TSourceFilter>& source);
     bool RenderAudio(const std::shared_ptr<TSourceFilter>& source);
     std::shared_ptr<TVideoRendererFilter> FreeVideoRenderer();

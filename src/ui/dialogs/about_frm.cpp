@@ -3,6 +3,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "platform/shell.h"
+#include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 #include "ui/skin/link_label.h"
 
@@ -13,7 +14,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-const QString HomePageUrl = QStringLiteral("https://sonavel.example.org/");
+const QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Vemra");
 
 namespace {
@@ -176,19 +177,8 @@ void TaboutFrm::support_EmailClick() {
     shell::OpenUrl(QUrl(QStringLiteral("mailto:") + SupportEmail + MailSubject));
 }
 
-static TaboutFrm* gAboutFrm = nullptr;
-
-static void FreeAboutBoxForm() {
-    delete gAboutFrm;
-    gAboutFrm = nullptr;
-}
-
 TaboutFrm& AboutBoxForm() {
-    if (!gAboutFrm) {
-        gAboutFrm = new TaboutFrm;
-        qAddPostRoutine(FreeAboutBoxForm);
-    }
-    return *gAboutFrm;
+    return SingleForm<TaboutFrm>();
 }
 
 void ShowAboutBox() {

@@ -1,6 +1,7 @@
 #include "ui/dialogs/msg_frm.h"
 
 #include "app/common.h"
+#include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 
 #include <QCoreApplication>
@@ -97,19 +98,8 @@ void TmsgFrm::reject() {
     done(2);
 }
 
-static TmsgFrm* gMsgFrm = nullptr;
-
-static void FreeMessageBoxForm() {
-    delete gMsgFrm;
-    gMsgFrm = nullptr;
-}
-
 TmsgFrm& MessageBoxForm() {
-    if (!gMsgFrm) {
-        gMsgFrm = new TmsgFrm;
-        qAddPostRoutine(FreeMessageBoxForm);
-    }
-    return *gMsgFrm;
+    return SingleForm<TmsgFrm>();
 }
 
 static TMessageBoxHook& Hook() {

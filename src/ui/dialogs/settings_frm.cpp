@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/reports.h"
+#include "ui/dialogs/single_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -123,8 +124,6 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(10);
 
-    if (BitrateTable.front() == 0) // the dialog may be made before start-up fills it
-        FillBitrateTable();
     QStringList bitrates;
     for (int32_t rate : BitrateTable)
         bitrates.append(QStringLiteral("%1 kbps").arg(rate));
@@ -171,9 +170,8 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* modeGroup = new QGroupBox(QStringLiteral("Channel Mode"), page);
     auto* modeBox = new QVBoxLayout(modeGroup);
     ChannelModeSel = PickList(modeGroup);
-    // The captions are stored and shown elsewhere exactly as they stand.
-    ChannelModeSel->addItems({QStringLiteral("Dual Channels"), QStringLiteral("Stero"),
-                              QStringLiteral("Joint Stero"), QStringLiteral("Mono")});
+    for (const char* caption : ChannelModeCaptions)
+        ChannelModeSel->addItem(QString::fromLatin1(caption));
     modeBox->addWidget(ChannelModeSel);
 
     box->addWidget(bitrateGroup);
@@ -365,17 +363,6 @@ void TsettingsFrm::ReadTagPage(TCurrentTag& tag) const {
     tag.Year = YearEdit->currentText().left(TagTextMax);
 }
 
-static TsettingsFrm* gSettingsFrm = nullptr;
-
-static void FreeSettingsForm() {
-    delete gSettingsFrm;
-    gSettingsFrm = nullptr;
-}
-
 TsettingsFrm& SettingsForm() {
-    if (!gSettingsFrm) {
-        gSettingsFrm = new TsettingsFrm;
-        qAddPostRoutine(FreeSettingsForm);
-    }
-    return *gSettingsFrm;
+    return SingleForm<TsettingsFrm>();
 }

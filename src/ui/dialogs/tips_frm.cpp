@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "platform/exception.h"
 #include "ui/dialogs/reports.h"
+#include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 #include "ui/skin/skin_style.h"
 
@@ -126,17 +127,6 @@ void TTipsFrm::done(int result) {
     QDialog::done(result);
 }
 
-static TTipsFrm* gTipsFrm = nullptr;
-
-static void FreeTipsForm() {
-    delete gTipsFrm;
-    gTipsFrm = nullptr;
-}
-
 TTipsFrm& TipsForm() {
-    if (!gTipsFrm) {
-        gTipsFrm = new TTipsFrm;
-        qAddPostRoutine(FreeTipsForm);
-    }
-    return *gTipsFrm;
+    return SingleForm<TTipsFrm>();
 }

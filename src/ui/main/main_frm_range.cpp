@@ -2,8 +2,8 @@
 #include "ui/main/main_frm.h"
 
 #include "audio/loudness_envelope.h"
+#include "ui/main/loudness_painter.h"
 #include "ui/skin/image.h"
-#include "ui/skin/loudness_painter.h"
 #include "ui/skin/track_bar.h"
 
 #include <QPainter>

@@ -43,22 +43,6 @@ QLabel* MakeValue(QWidget* row, int top, int height = 16) {
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
     return l;
 }
-
-// Channel mode names by AudioChannels; other values have no name.
-QString ChannelModeName(int32_t index) {
-    switch (index) {
-    case 0:
-        return QStringLiteral("Dual Channels");
-    case 1:
-        return QStringLiteral("Stero");
-    case 2:
-        return QStringLiteral("Joint Stero");
-    case 3:
-        return QStringLiteral("Mono");
-    default:
-        return QString();
-    }
-}
 } // namespace
 
 void TMainFrm::BuildSummaryArea() {
@@ -139,7 +123,7 @@ void TMainFrm::ShowMp3Settings() {
                                    .arg(AppSettings.AudioVbrMaxBitrate)
                              : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
     MP3SettingsText1->setText(rate + QStringLiteral(", ") +
-                              ChannelModeName(AppSettings.AudioChannels));
+                              ChannelModeCaption(AppSettings.AudioChannels));
     MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();

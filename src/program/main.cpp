@@ -1,11 +1,11 @@
-// Program body: start-up in the documented order, then the event loop or a command.
-#include "app/command_line.h"
-#include "app/command_list_tracks.h"
-#include "app/command_rip.h"
+// Program body: start-up, then the event loop or a command.
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/exception.h"
 #include "platform/termination_signals.h"
+#include "program/command_line.h"
+#include "program/command_list_tracks.h"
+#include "program/command_rip.h"
 
 #include "playback/filter_graph.h"
 #include "ui/dialogs/about_frm.h"
@@ -26,11 +26,14 @@
 
 namespace {
 
-// Start-up steps 2 to 6, after the application object exists.
-void InitialiseProgram() {
+// After the application object exists: the program's folder, the bit-rate table, the
+// stored settings (only for what uses them: the window and --rip; reading them creates the
+// hive and fills in missing values), then the title, file names and addresses.
+void InitialiseProgram(bool withSettings) {
     ProgramDir = QCoreApplication::applicationDirPath() + u'/';
     FillBitrateTable();
-    LoadSettings();
+    if (withSettings)
+        LoadSettings();
     SetProgramConstants();
     QCoreApplication::setApplicationName(AppTitle);
     QCoreApplication::setApplicationVersion(QStringLiteral(SONAVEL_VERSION));
@@ -55,19 +58,17 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (options.Mode == TCommandMode::cmHelp) {
+        std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options.Mode == TCommandMode::cmVersion) {
+        std::printf("sonavel %s\n", SONAVEL_VERSION);
+        return 0;
+    }
     if (options.Mode != TCommandMode::cmWindow) {
         QCoreApplication app(argc, argv);
-        InitialiseProgram();
-        switch (options.Mode) {
-        case TCommandMode::cmHelp:
-            std::fputs(UsageText().toLocal8Bit().constData(), stdout);
-            return 0;
-        case TCommandMode::cmVersion:
-            std::printf("sonavel %s\n", SONAVEL_VERSION);
-            return 0;
-        default:
-            break;
-        }
+        InitialiseProgram(options.Mode == TCommandMode::cmRip);
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
         try {
@@ -85,11 +86,12 @@ int main(int argc, char** argv) {
     // From here on, logging out or Ctrl+C ends the program as the close button does; a
     // signal that comes before the window exists waits in the notifier's pipe.
     TTerminationSignals endSignals;
-    InitialiseProgram();
+    InitialiseProgram(true);
     TFilterGraph::SetExceptionReporter([](const std::exception& e) { ReportException(e); });
 
-    // Step 7: the windows in their order; the main window is the first. A failure here
-    // (the encoder library missing) is shown and ends the program.
+    // The windows in their order: the main window, then the message box, the settings
+    // dialog, the about box and the tips, each made once. A failure here (the encoder
+    // library missing) is shown and ends the program.
     std::unique_ptr<TMainFrm> mainFrm;
     try {
         mainFrm = std::make_unique<TMainFrm>();

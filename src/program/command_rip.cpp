@@ -1,4 +1,4 @@
-#include "app/command_rip.h"
+#include "program/command_rip.h"
 
 #include "app/output_settings.h"
 

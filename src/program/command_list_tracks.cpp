@@ -1,4 +1,4 @@
-#include "app/command_list_tracks.h"
+#include "program/command_list_tracks.h"
 
 #include "app/common.h"
 #include "audio/audio_read_error.h"

@@ -1,4 +1,4 @@
-#include "ui/skin/loudness_painter.h"
+#include "ui/main/loudness_painter.h"
 
 #include <QPainter>
 

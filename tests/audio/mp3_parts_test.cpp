@@ -176,16 +176,19 @@ TEST(MP3OutParts, FailuresAbortsAndDestructionLeaveNothing) {
         in->Parts = true;
         return in;
     };
+    auto start = [&](TMP3Out& Out, TPcmInput& In, TOutcome& Outcome) {
+        Out.Jobs = 3;
+        Outcome.Attach(Out);
+        Out.FileName = path;
+        Out.SetInput(&In);
+        Out.Run();
+    };
     {
         auto in = input();
         in->FailLaterParts = true;
         TMP3Out out;
-        out.Jobs = 3;
         TOutcome outcome;
-        outcome.Attach(out);
-        out.FileName = path;
-        out.SetInput(in.get());
-        out.Run();
+        start(out, *in, outcome);
         ASSERT_TRUE(outcome.Wait());
         EXPECT_EQ(outcome.failed, 1);
         EXPECT_EQ(outcome.Error(), QStringLiteral("test part failed"));
@@ -196,12 +199,8 @@ TEST(MP3OutParts, FailuresAbortsAndDestructionLeaveNothing) {
         auto in = input();
         in->DelayMs = 5;
         TMP3Out out;
-        out.Jobs = 3;
         TOutcome outcome;
-        outcome.Attach(out);
-        out.FileName = path;
-        out.SetInput(in.get());
-        out.Run();
+        start(out, *in, outcome);
         ASSERT_TRUE(WaitUntil([&] { return out.GetProgress() > 0; }));
         out.Abort();
         ASSERT_TRUE(outcome.Wait());

@@ -14,12 +14,14 @@
 # default (one thread per core) against ffmpeg's own MP3 encoding, median of 5,
 # alternating, with the machine's load before and after.
 #
-# Usage: bench/parallel_rip.sh [BUILD_DIR] [SECONDS]   (defaults: build, 600)
+# Usage: bench/parallel_rip.sh [BUILD_DIR] [SECONDS] [all|files|speed]
+#        (defaults: build, 600, all; files: validity, quality and size only)
 # Needs the ffmpeg command line (to make the sources and to compare) and /usr/bin/time.
 set -eu
 
 BUILD=${1:-build}
 SECONDS_LONG=${2:-600}
+WHAT=${3:-all}
 SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
 SEAMS=$(cd "$BUILD/bench" && pwd)/bench_mp3_seams
 RUNS=5
@@ -62,32 +64,35 @@ make_source music_lpcm 720x576 pcm_s16be "$MUSIC"
 
 START=3.21
 END=$(awk -v d="$D" 'BEGIN { printf "%.2f", d - 6.79 }')
-echo "range $START s to $END s of each source; one encoder (--jobs 1) against the default"
-echo "(one thread per core: $(nproc)); dB figures: the joined file's error over one encoder's"
-printf "%-11s %-7s %5s %4s %5s %5s %7s %7s %7s %7s %6s %6s %6s %7s\n" source mode seams warn \
-    len tag overall seams worst else clickS clickO clickR "bytes%"
-failures=0
-for src in tonal noisy speech music music_lpcm; do
-    for mode in cbr128 cbr192 cbr320 vbr; do
-        case $mode in
-        vbr) rate="--vbr 96-320" kind=vbr ;;
-        *) rate="--bitrate ${mode#cbr}" kind=cbr ;;
-        esac
-        one=$WORK/${src}_${mode}_one.mp3
-        parts=$WORK/${src}_${mode}_parts.mp3
-        # shellcheck disable=SC2086
-        "$SONAVEL" --rip "$WORK/$src.vob" -o "$one" --force --quiet --start $START --end "$END" \
-            $rate --samplerate 48000 --mode joint --jobs 1
-        # shellcheck disable=SC2086
-        SONAVEL_SEAM_LOG=$WORK/seams.txt "$SONAVEL" --rip "$WORK/$src.vob" -o "$parts" --force \
-            --quiet --start $START --end "$END" $rate --samplerate 48000 --mode joint
-        printf "%-11s %-7s " "$src" "$mode"
-        "$SEAMS" --files "$WORK/$src.vob" $START "$END" "$one" "$parts" "$WORK/seams.txt" \
-            $kind || failures=$((failures + 1))
+if [ "$WHAT" != speed ]; then
+    echo "range $START s to $END s of each source; one encoder (--jobs 1) against the default"
+    echo "(one thread per core: $(nproc)); dB figures: the joined file's error over one encoder's"
+    printf "%-11s %-7s %5s %4s %5s %5s %7s %7s %7s %7s %6s %6s %6s %7s\n" source mode seams warn \
+        len tag overall seams worst else clickS clickO clickR "bytes%"
+    failures=0
+    for src in tonal noisy speech music music_lpcm; do
+        for mode in cbr128 cbr192 cbr320 vbr; do
+            case $mode in
+            vbr) rate="--vbr 96-320" kind=vbr ;;
+            *) rate="--bitrate ${mode#cbr}" kind=cbr ;;
+            esac
+            one=$WORK/${src}_${mode}_one.mp3
+            parts=$WORK/${src}_${mode}_parts.mp3
+            # shellcheck disable=SC2086
+            "$SONAVEL" --rip "$WORK/$src.vob" -o "$one" --force --quiet --start $START --end "$END" \
+                $rate --samplerate 48000 --mode joint --jobs 1
+            # shellcheck disable=SC2086
+            SONAVEL_SEAM_LOG=$WORK/seams.txt "$SONAVEL" --rip "$WORK/$src.vob" -o "$parts" --force \
+                --quiet --start $START --end "$END" $rate --samplerate 48000 --mode joint
+            printf "%-11s %-7s " "$src" "$mode"
+            "$SEAMS" --files "$WORK/$src.vob" $START "$END" "$one" "$parts" "$WORK/seams.txt" \
+                $kind || failures=$((failures + 1))
+        done
     done
-done
-[ $failures -eq 0 ] && echo "validity, quality and size: all figures hold" ||
-    echo "validity, quality and size: $failures rows FAIL"
+    [ $failures -eq 0 ] && echo "validity, quality and size: all figures hold" ||
+        echo "validity, quality and size: $failures rows FAIL"
+fi
+[ "$WHAT" = files ] && exit 0
 
 # Wall seconds and CPU seconds of one command: "WALL CPU".
 measure() {

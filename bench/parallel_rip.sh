@@ -16,6 +16,7 @@
 #
 # Usage: bench/parallel_rip.sh [BUILD_DIR] [SECONDS] [all|files|speed]
 #        (defaults: build, 600, all; files: validity, quality and size only)
+#        SOURCES="tonal ..." and MODES="cbr128 ..." choose rows of the file figures.
 # Needs the ffmpeg command line (to make the sources and to compare) and /usr/bin/time.
 set -eu
 
@@ -70,8 +71,8 @@ if [ "$WHAT" != speed ]; then
     printf "%-11s %-7s %5s %4s %5s %5s %7s %7s %7s %7s %6s %6s %6s %7s\n" source mode seams warn \
         len tag overall seams worst else clickS clickO clickR "bytes%"
     failures=0
-    for src in tonal noisy speech music music_lpcm; do
-        for mode in cbr128 cbr192 cbr320 vbr; do
+    for src in ${SOURCES:-tonal noisy speech music music_lpcm}; do
+        for mode in ${MODES:-cbr128 cbr192 cbr320 vbr}; do
             case $mode in
             vbr) rate="--vbr 96-320" kind=vbr ;;
             *) rate="--bitrate ${mode#cbr}" kind=cbr ;;

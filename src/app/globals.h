@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text_cut.h"
+
 #include <QString>
 
 #include <array>
@@ -21,12 +23,12 @@ struct TAppSettings {
     int32_t AudioVbrMaxBitrate = 256;
 };
 
-// The ID3 texts of the next rip, each at most TagTextMax characters.
+// The ID3 texts of the next rip, each at most TagTextMax characters (code points).
 struct TCurrentTag {
     QString Title, Artist, Album, Year, Comment, Genre;
 };
 
-inline constexpr int TagTextMax = 255;
+inline constexpr int TagTextMax = kTagTextMax;
 inline constexpr int32_t TipsOff = 10000;
 
 extern QString ProgramDir; // folder of the executable, ends in "/"

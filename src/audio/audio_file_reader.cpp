@@ -47,6 +47,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, int64_t FormatOverri
         wanted.sampleRate = int(FormatOverride >> 32);
         FStream.SetOutputFormat(wanted);
     }
+    FStream.SetInterruptFlag(&FInterrupt);
     CheckStreamResult(FStream.Open(FileName, streamIndex));
     StreamFormat = FStream.Format();
     Duration = std::max<int64_t>(FStream.Duration(), 0);
@@ -66,6 +67,11 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
     const int align = StreamFormat.BlockAlign();
     if (Size <= 0 || Size < align)
         CheckStreamResult(E_INVALIDBUFFERSIZE);
+    if (Seeking) {
+        const TMediaResult sought = FStream.Seek(FSeekTo);
+        Seeking = false;
+        CheckStreamResult(sought);
+    }
     const int64_t rangeEnd = LengthTime != 0 ? StartTime + LengthTime : 0;
     if (LengthTime != 0 && rangeEnd <= CurrentTime)
         return 0;
@@ -108,14 +114,10 @@ void TAudioFileReader::SetPosition(int64_t Time) {
         Time = Duration;
     else if (LengthTime != 0 && Time > StartTime + LengthTime)
         Time = StartTime + LengthTime;
-    if (FStream.Seek(Time) == S_OK) {
-        CurrentTime = Time;
-        LastSeekOk = true;
-        return;
-    }
-    CurrentTime = 0;
-    FStream.Seek(0);
-    LastSeekOk = false;
+    // Only noted: the thread that reads seeks, so a long seek never holds the window.
+    FSeekTo = Time;
+    CurrentTime = Time;
+    Seeking = true;
 }
 
 void TAudioFileReader::SetStartTime(int64_t Time) {

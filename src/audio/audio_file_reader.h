@@ -18,7 +18,8 @@
 // StreamFormat).
 //
 // Threads: created and ranged on the main thread, then read by the output's worker; one
-// thread at a time. CurrentTime may be read from any thread at any moment.
+// thread at a time. CurrentTime, Seeking and Interrupt may be used from any thread at any
+// moment.
 class TAudioFileReader {
 public:
     // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
@@ -31,8 +32,9 @@ public:
     // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.
     // Raises EAudioReadError ("Invalid buffer size." for a size under one frame).
     int Read(void* Buffer, int Size);
-    // Seeks, clamped to the range and the stream. A failed seek falls back to 0 and clears
-    // LastSeekOk.
+    // Seeks, clamped to the range and the stream. The seek itself (which may decode a
+    // while, or count through the file) is made by the next Read, on the thread that
+    // reads; a seek that fails makes that Read raise.
     void SetPosition(int64_t Time);
     void SetStartTime(int64_t Time);
     // 0 = to the end; other values are held between 10 ms and 10^8 s.
@@ -50,11 +52,20 @@ public:
     int64_t LengthTime = 0;
     bool MonoToStereo = false;
     bool Widen8To16 = false;
-    bool LastSeekOk = true;
+    // From SetPosition (or SetStartTime, SetLength) until the next Read has made the
+    // seek. Any thread may read it.
+    std::atomic<bool> Seeking{false};
+
+    // Makes a Read in progress on another thread give up soon (raising EAudioReadError);
+    // Resume lets Reads go on again. Any thread.
+    void Interrupt() { FInterrupt = true; }
+    void Resume() { FInterrupt = false; }
 
     int64_t SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
     int64_t TimeToSample(int64_t Time) const { return FStream.TimeToSample(Time); }
 
 private:
     TMediaAudioStream FStream;
+    std::atomic<bool> FInterrupt{false};
+    int64_t FSeekTo = 0;
 };

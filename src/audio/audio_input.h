@@ -50,6 +50,10 @@ public:
     virtual int ReadData(void* Buffer, int BufferSize) = 0;
     // Ends a read whatever state it is in (EndRead's errors are swallowed).
     virtual void ResetInput();
+    // Asks a ReadData in progress on the worker to give up soon (it then raises); the
+    // output calls it on Abort and when it is destroyed mid-run. The next BeginRead reads
+    // normally again. Main thread; an input without long reads ignores it.
+    virtual void Interrupt() {}
     virtual void BeginRead() = 0;
     virtual void EndRead() = 0;
 

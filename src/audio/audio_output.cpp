@@ -3,6 +3,7 @@
 #include "audio/audio_converter.h"
 #include "audio/audio_exception.h"
 #include "audio/audio_input.h"
+#include "audio/event_carrier.h"
 #include "audio/output_thread.h"
 
 #include <thread>
@@ -28,8 +29,11 @@ TAudioOutput::~TAudioOutput() {
 }
 
 void TAudioOutput::StopWorker() {
-    if (Thread)
-        Thread->Stop();
+    if (!Thread)
+        return;
+    if (TAudioInput* input = FInput; input && FBusy)
+        input->Interrupt(); // a long read (a seek) must not hold the destruction
+    Thread->Stop();
 }
 
 bool TAudioOutput::Stopping() const {
@@ -101,8 +105,9 @@ void TAudioOutput::Run() {
     if (!FInput)
         throw EAudioException(QStringLiteral("Input is not assigned"));
     InputLock.clear();
+    ++FRunNumber;
     try {
-        FLastRunAborted = false;
+        FRunAborted = false;
         PrepareRun();
         FBusy = true;
         Thread->AbortRequest = false;
@@ -116,8 +121,11 @@ void TAudioOutput::Run() {
 }
 
 void TAudioOutput::Abort() {
-    if (FBusy)
-        Thread->AbortRequest = true;
+    if (!FBusy)
+        return;
+    Thread->AbortRequest = true;
+    if (TAudioInput* input = FInput)
+        input->Interrupt();
 }
 
 int TAudioOutput::GetProgress() const {
@@ -167,8 +175,10 @@ void TAudioOutput::HandleThreadException(const std::exception& E) {
         }
         FRunFailed = false;
     }
+    // The number is taken while the output is still busy: once it is idle, the main
+    // thread may start the next run before this report reaches it.
+    const uint64_t run = FRunNumber;
     CanOutput = false;
     FBusy = false;
-    if (OnThreadException)
-        OnThreadException(this, E);
+    TEventCarrier::DeliverFailure(this, run, E);
 }

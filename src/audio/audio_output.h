@@ -24,10 +24,14 @@ using TThreadExceptionEvent = std::function<void(QObject* Sender, const std::exc
 //
 // Threads: created, configured, run (Run, PrepareRun) and destroyed on the main thread.
 // WriteStep, the input's ReadData and, at the normal end, FinishRun run on the worker
-// (TOutputThread). OnDone and OnProgress reach the main thread by synchronous calls
-// (the worker waits for the handler). OnThreadException runs on the thread where the
-// failure surfaced: the worker, or the caller of Run when PrepareRun fails; assign it
-// before Run.
+// (TOutputThread). OnDone, OnProgress and OnThreadException reach the main thread by
+// synchronous calls (the worker waits for the handler; a failure inside Run is reported
+// at once); the handlers are read there, so the main thread may change or clear them at
+// any moment.
+//
+// Runs are numbered. Each event belongs to the run that raised it (EventRun while it is
+// handled): an event of a run that was cancelled, or that was still on its way when the
+// next run began, can be told apart and dropped.
 //
 // Handlers must not destroy their own output (the worker is waiting for them). A
 // subclass must call StopWorker() first thing in its destructor, since the worker calls
@@ -55,18 +59,23 @@ public:
     TOutputDoneEvent OnDone;
     // The progress percentage has changed (see GetProgress). Main thread.
     TOutputProgressEvent OnProgress;
-    // A run has ended with an exception; OnDone does not follow.
+    // A run has ended with an exception; OnDone does not follow. Main thread.
     TThreadExceptionEvent OnThreadException;
 
-    // Starts a run. Raises EAudioException "Component is Busy" or "Input is not
-    // assigned" (state unchanged). Any exception of PrepareRun goes to OnThreadException
-    // and Run returns normally with the output idle.
+    // Starts a run, numbered RunNumber(). Raises EAudioException "Component is Busy" or
+    // "Input is not assigned" (state unchanged). Any exception of PrepareRun goes to
+    // OnThreadException before Run returns, and the output is idle again.
     void Run();
     // Asks the running run to end early; the worker ends it at its next step and OnDone
-    // follows with LastRunAborted() true. Does nothing while idle.
+    // follows with LastRunAborted() true. Does nothing while idle (a run that has just
+    // ended by itself stays ended: its OnDone says it was not aborted).
     void Abort();
-    // The last run that reached OnDone ended because of Abort.
+    // The last run whose OnDone was delivered ended because of Abort.
     bool LastRunAborted() const { return FLastRunAborted; }
+    // Number of the latest run Run started (1, 2, ...; 0 before the first).
+    uint64_t RunNumber() const { return FRunNumber; }
+    // While a handler runs: the number of the run whose event it handles. Main thread.
+    uint64_t EventRun() const { return FEventRun; }
 
     // -1 when the input's Size is unknown (-1); 0 without input or with Size 0; else
     // Position / Size * 100 rounded to nearest, ties to even.
@@ -93,6 +102,8 @@ protected:
     bool Stopping() const;
     // True while FinishRun runs on the error path.
     bool RunFailed() const { return FRunFailed; }
+    // True while FinishRun ends a run that Abort cut short. Worker.
+    bool RunAborted() const { return FRunAborted; }
 
     // The input's format, taken on the main thread when a run starts and on a hot
     // exchange, so that the worker never asks the input (its queries may open files).
@@ -129,8 +140,12 @@ private:
     std::atomic<TAudioInput*> FInput{nullptr};
     QMetaObject::Connection FInputWatch;
     std::atomic<bool> FBusy{false};
-    std::atomic<bool> FLastRunAborted{false};
+    std::atomic<bool> FRunAborted{false};
     std::atomic<bool> FRunFailed{false};
+    std::atomic<uint64_t> FRunNumber{0};
+    // Main thread only: set as events are delivered.
+    bool FLastRunAborted = false;
+    uint64_t FEventRun = 0;
     std::atomic<int> FInputChannels{0};
     std::atomic<int> FInputBits{0};
 };

@@ -4,6 +4,7 @@
 #include "audio/audio_input.h"
 #include "audio/lame.h"
 #include "audio/mp3_parallel_encoder.h"
+#include "platform/text_cut.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -99,9 +100,12 @@ void TMP3Out::OpenTarget() {
         if (::access(targetPath.constData(), W_OK) != 0)
             throw cannotCreate(errno);
     }
-    QByteArray pattern = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") +
-                                           target.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(pattern.data());
+    // A short name of its own, whatever the length of the target's: in the target's
+    // folder, so the final rename stays on one file system, and telling what it is to
+    // whoever finds one left by a run that was killed.
+    QByteArray pattern =
+        QFile::encodeName(target.absolutePath() + QStringLiteral("/.sonavel-XXXXXX.part"));
+    const int fd = ::mkstemps(pattern.data(), 5);
     if (fd < 0)
         throw cannotCreate(errno);
     FTempName = QFile::decodeName(pattern);
@@ -132,13 +136,14 @@ void TMP3Out::ConfigureEncoder(int InputSampleRate) {
         settings.BitRate = BitRateKbps(BitRate);
         settings.Quality = int(Quality);
     }
-    settings.Title = Id3TagTitle;
-    settings.Artist = Id3TagArtist;
-    settings.Album = Id3TagAlbum;
-    settings.Year = Id3TagYear;
-    settings.Track = Id3TagTrack;
-    settings.Comment = Id3TagComment;
-    settings.Genre = Id3TagGenre;
+    // Every text is cut to whole characters here, whoever set it.
+    settings.Title = LeftCodePoints(Id3TagTitle, kTagTextMax);
+    settings.Artist = LeftCodePoints(Id3TagArtist, kTagTextMax);
+    settings.Album = LeftCodePoints(Id3TagAlbum, kTagTextMax);
+    settings.Year = LeftCodePoints(Id3TagYear, kTagTextMax);
+    settings.Track = LeftCodePoints(Id3TagTrack, kTagTextMax);
+    settings.Comment = LeftCodePoints(Id3TagComment, kTagTextMax);
+    settings.Genre = LeftCodePoints(Id3TagGenre, kTagTextMax);
     FEncoder.Open(settings);
     FRunSettings = settings;
 }
@@ -237,7 +242,7 @@ int TMP3Out::TFileHandle::Close() noexcept {
 }
 
 void TMP3Out::FinishRun() {
-    if (RunFailed() || LastRunAborted()) {
+    if (RunFailed() || RunAborted()) {
         Discard();
         return;
     }

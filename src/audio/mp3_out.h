@@ -58,15 +58,15 @@ int SampleRateHz(TMP3SampleRate Value);
 // Usage (main thread): set FileName, the encoding properties and the Id3Tag texts, assign
 // Input and OnDone (and OnThreadException to hear of failures), then Run. Run returns at
 // once; OnDone arrives on the main thread when the file is complete, or after Abort with
-// LastRunAborted() true. The run writes a temporary file beside FileName and renames it
-// over FileName only when complete: a failed or aborted run leaves no partial file and
-// leaves a file that was there before untouched (a replaced file keeps its access rights,
-// a new one gets 0644; a symbolic link is written through). Failures (file not creatable,
-// disk full, encoder errors, an input format other than 1 or 2 channels of 8, 16 or 32
-// bits)
-// reach OnThreadException with the system's text, and OnDone does not follow.
-// OnThreadException runs inside Run for failures while preparing and on the worker thread
-// for failures during the run: a GUI handler must post what it shows to the main thread.
+// LastRunAborted() true. The run writes a temporary file beside FileName
+// (".sonavel-XXXXXX.part", short whatever the target's name) and renames it over
+// FileName only when complete: a failed or aborted run leaves no partial file and leaves a
+// file that was there before untouched (a replaced file keeps its access rights, a new one
+// gets 0644; a symbolic link is written through). Failures (file not creatable, disk
+// full, encoder errors, an input format other than 1 or 2 channels of 8, 16 or 32 bits)
+// reach OnThreadException on the main thread with the system's text, and OnDone does not
+// follow. The worker waits for the handlers: one that asks the user something posts its
+// question rather than holding the worker.
 //
 // Progress: GetProgress() (0..100 from the input's Position and Size) may be polled by a
 // timer; OnProgress fires on the main thread when the rounded percentage changes.
@@ -87,9 +87,10 @@ public:
     // Constant bit rate, used when EnableVBR is false.
     TMP3BitRate BitRate = br128;
     // Tag texts (UTF-8 in the program, written as UTF-16 in ID3v2 and as Latin-1, cut by
-    // the format, in ID3v1). Empty texts are left out of ID3v2. Genre is a name or a
+    // the format, in ID3v1), each cut to its first 255 characters (code points, so no
+    // surrogate pair is split). Empty texts are left out of ID3v2. Genre is a name or a
     // number: a listed name or number also sets the ID3v1 genre, any other text is kept
-    // whole in ID3v2. Track is a number ("n" or "n/m").
+    // in ID3v2. Track is a number ("n" or "n/m").
     QString Id3TagTitle;
     QString Id3TagArtist;
     QString Id3TagAlbum;

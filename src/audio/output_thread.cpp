@@ -80,19 +80,29 @@ void TOutputThread::Pass() {
         EndOfRun();
     };
     try {
+        const uint64_t run = out.FRunNumber;
         const int progress = out.GetProgress();
         if (progress != out.LastProgress) {
             out.LastProgress = progress;
-            TEventCarrier(&out, &TAudioOutput::OnProgress).Deliver();
+            TEventCarrier(&out, &TAudioOutput::OnProgress, run).Deliver();
         }
-        const bool abort = AbortRequest;
-        const bool more = out.WriteStep(abort);
+        bool abort = AbortRequest;
+        bool more = false;
+        try {
+            more = out.WriteStep(abort);
+        } catch (...) {
+            // Abort interrupts a long read of the input, which then raises: the run ends
+            // as aborted, not as failed.
+            if (!AbortRequest)
+                throw;
+            abort = true;
+        }
         if (abort || !more) {
-            out.FLastRunAborted = abort;
+            out.FRunAborted = abort;
             AbortRequest = false;
             MarkEnding();
             out.CompleteRun();
-            TEventCarrier(&out, &TAudioOutput::OnDone).Deliver();
+            TEventCarrier(&out, &TAudioOutput::OnDone, run, abort).Deliver();
             EndOfRun();
         }
     } catch (const std::exception& e) {

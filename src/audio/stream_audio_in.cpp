@@ -63,7 +63,14 @@ void TStreamAudioIn::SeekFrame(int64_t Frame) {
 void TStreamAudioIn::BeginRead() {
     TAudioFileIn::BeginRead();
     FPartsDone = -1;
+    if (FReader)
+        FReader->Resume();
     FReadBuffer.assign(ReadBufferSize, 0);
+}
+
+void TStreamAudioIn::Interrupt() {
+    if (FReader)
+        FReader->Interrupt();
 }
 
 void TStreamAudioIn::EndRead() {

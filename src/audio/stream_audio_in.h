@@ -48,6 +48,7 @@ public:
     void SeekFrame(int64_t Frame) override;
     void BeginRead() override;
     void EndRead() override;
+    void Interrupt() override;
     // Raises "The Stream is not opened" outside BeginRead/EndRead.
     int ReadData(void* Buffer, int BufferSize) override;
     // The range in frames (-1 when its end is unknown), and readers of parts of it, each
@@ -65,6 +66,9 @@ public:
     // The reader's position, 100-ns units; 0 when the source is closed. A run read in parts
     // is as far as the frames its output has done.
     int64_t CurrentTime() const;
+    // The reader has yet to reach the start of the range (or another position asked for);
+    // a run read in parts does not use it.
+    bool Seeking() const { return FReader && FReader->Seeking && FPartsDone < 0; }
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 

@@ -66,7 +66,9 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
                 throw EUsageError(QStringLiteral("%1 needs a value").arg(a));
             return args[++i];
         };
-        auto text = [&](std::optional<QString>& field) { field = value(); };
+        auto text = [&](std::optional<QString>& field) {
+            field = LeftCodePoints(value(), TagTextMax);
+        };
         if (a == QStringLiteral("--")) {
             onlyFiles = true;
         } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {

@@ -55,6 +55,14 @@ TEST(CommandLine, ParsesAFullRip) {
     EXPECT_FALSE(o.Artist);
     EXPECT_EQ(o.AudioTrack, 2);
     EXPECT_TRUE(o.Force && o.Quiet);
+
+    // Tag texts are cut to 255 characters, never inside a surrogate pair.
+    const QString note = QStringLiteral("\U0001F3B5");
+    const TCommandLineOptions cut =
+        ParseCommandLine({"--rip", "a.vob", "--artist", QString(254, u'a') + note + "tail",
+                          "--album", note.repeated(256)});
+    EXPECT_EQ(*cut.Artist, QString(254, u'a') + note);
+    EXPECT_EQ(*cut.Album, note.repeated(255));
 }
 
 TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {

@@ -109,7 +109,7 @@ TEST(AudioOutput, StepFailureEndsTheRunWithoutOnDone) {
     out.Run();
     ASSERT_TRUE(WaitUntil([&] { return ev.failed == 1; }));
     EXPECT_EQ(ev.error, QStringLiteral("test input failed"));
-    EXPECT_FALSE(ev.errorOnMainThread);
+    EXPECT_TRUE(ev.errorOnMainThread); // handed over, like OnDone
     ASSERT_TRUE(WaitUntil([&] { return out.GetStatus() == tosIdle; }));
     EXPECT_EQ(out.FailedFinishes, 1);
     // Give a wrongly delivered OnDone the chance to arrive.
@@ -121,6 +121,29 @@ TEST(AudioOutput, StepFailureEndsTheRunWithoutOnDone) {
     out.Run();
     ASSERT_TRUE(WaitUntil([&] { return ev.done == 1; }));
     EXPECT_EQ(out.Received.size(), 100000u);
+}
+
+TEST(AudioOutput, HandlersClearedWhileTheWorkerFailsAreNeverRaced) {
+    // What closing the window does during a failing run: the main thread clears the
+    // handlers and destroys the output while the worker is ending the run with an error.
+    auto out = std::make_unique<TRecordingOutput>();
+    TPcmInput in(Bytes(1000));
+    out->SetInput(&in);
+    out->StepResult = [](int) { return -1; };
+    std::atomic<bool> finishing{false};
+    out->OnFinish = [&] {
+        finishing = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    };
+    std::atomic<int> reports{0};
+    out->OnThreadException = [&](QObject*, const std::exception&) { ++reports; };
+    out->Run();
+    while (!finishing)
+        std::this_thread::yield();
+    out->OnThreadException = nullptr;
+    out->OnDone = nullptr;
+    out.reset();
+    EXPECT_EQ(reports, 0);
 }
 
 TEST(AudioOutput, WriteStepEndingAtOnceStillFinishesAndReportsOnce) {
@@ -283,15 +306,20 @@ TEST(AudioOutput, AbortEndsTheRunAndSaysSo) {
     out.SetInput(&in);
     std::atomic<int> done{0};
     bool aborted = false;
+    uint64_t run = 0;
     out.OnDone = [&](QObject*) {
         aborted = out.LastRunAborted();
+        run = out.EventRun();
         ++done;
     };
     out.Run();
+    EXPECT_EQ(out.RunNumber(), 1u);
     ASSERT_TRUE(WaitUntil([&] { return out.Steps > 5; }));
     out.Abort();
     ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
     EXPECT_TRUE(aborted);
+    EXPECT_EQ(run, 1u);
+    EXPECT_EQ(out.EventRun(), 0u); // only while a handler runs
     EXPECT_EQ(out.Finishes, 1);
     EXPECT_EQ(in.EndReads, 1);
 
@@ -300,6 +328,7 @@ TEST(AudioOutput, AbortEndsTheRunAndSaysSo) {
     out.Run();
     ASSERT_TRUE(WaitUntil([&] { return done == 2; }));
     EXPECT_FALSE(aborted);
+    EXPECT_EQ(run, 2u);
     // Abort while idle does nothing to the next run.
     out.Abort();
     out.Run();

@@ -156,6 +156,7 @@ public:
     using TAudioOutput::InputLock;
 
     std::function<void()> OnPrepare;         // may raise
+    std::function<void()> OnFinish;          // inside FinishRun, on its thread
     std::function<int(int Step)> StepResult; // -1 raise, 0 end, 1 go on; empty = read input
     int StepDelayMs = 0;
     int BlockBytes = 256;
@@ -198,6 +199,8 @@ protected:
         return got > 0;
     }
     void FinishRun() override {
+        if (OnFinish)
+            OnFinish();
         ++Finishes;
         if (RunFailed())
             ++FailedFinishes;

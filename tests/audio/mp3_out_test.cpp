@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -286,6 +287,18 @@ TEST(MP3Out, TagsKeepWholeTextsInAnyScriptAndAnId3v1Copy) {
         EXPECT_EQ(DecodeAudioFile(path).tags.value(QStringLiteral("genre")), expected.first);
         EXPECT_EQ(uint8_t(Id3v1(path)[127]), expected.second);
     }
+
+    // Longer texts are cut to 255 characters, and a character beyond 16 bits is never
+    // split into half a surrogate pair (a malformed frame).
+    const QString note = QStringLiteral("\U0001F3B5");
+    auto in3 = SignalInput(5000, 2, 44100);
+    TMP3Out out3;
+    out3.Id3TagTitle = note.repeated(300);
+    out3.Id3TagArtist = QString(254, u'a') + note + QStringLiteral("tail");
+    EncodeOk(out3, *in3, path);
+    const DecodedAudio cut = DecodeAudioFile(path);
+    EXPECT_EQ(cut.tags.value(QStringLiteral("title")), note.repeated(255));
+    EXPECT_EQ(cut.tags.value(QStringLiteral("artist")), QString(254, u'a') + note);
 }
 
 TEST(MP3Out, AnInputWithNothingStillGivesACompleteTaggedFile) {
@@ -318,7 +331,13 @@ TEST(MP3Out, TheTargetIsReplacedOnlyWhenTheFileIsComplete) {
     out.Run();
     ASSERT_TRUE(WaitUntil([&] { return in->Reads > 3; }));
     EXPECT_EQ(ReadFile(path), QByteArray("earlier file"));
-    EXPECT_EQ(DirEntries(dir).size(), 2); // the target and the run's temporary file
+    // The target and the run's temporary file, named so that a leftover tells what it is.
+    const QStringList during = DirEntries(dir);
+    ASSERT_EQ(during.size(), 2);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\.sonavel-\\w{6}\\.part$"))
+                    .match(during[0])
+                    .hasMatch())
+        << during[0].toStdString();
     ASSERT_TRUE(outcome.Wait());
     ASSERT_EQ(outcome.done, 1);
     EXPECT_EQ(DirEntries(dir), QStringList{QStringLiteral("song.mp3")});
@@ -336,6 +355,16 @@ TEST(MP3Out, TheTargetIsReplacedOnlyWhenTheFileIsComplete) {
     EXPECT_EQ(QFileInfo(path).permissions() & 0x7777,
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     EXPECT_EQ(DirEntries(dir).size(), 2);
+
+    // A target whose name takes all the 255 bytes a file system allows.
+    const QString longName = QString(251, u'n') + QStringLiteral(".mp3");
+    ASSERT_EQ(QFile::encodeName(longName).size(), 255);
+    out.FileName = dir + u'/' + longName;
+    out.Run();
+    ASSERT_TRUE(WaitUntil([&] { return outcome.done + outcome.failed == 3; }));
+    ASSERT_EQ(outcome.failed, 0) << outcome.Error().toStdString();
+    EXPECT_EQ(DecodeAudioFile(dir + u'/' + longName).frames(), 44100);
+    EXPECT_EQ(DirEntries(dir).size(), 3);
 }
 
 TEST(MP3Out, AnAbortedRunLeavesTheEarlierFile) {

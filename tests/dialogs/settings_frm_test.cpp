@@ -278,9 +278,15 @@ TEST_F(SettingsDialog, TagTextsAreCutTo255Characters) {
     TCurrentTag tag;
     tag.Title = QString(300, u'x');
     tag.Comment = QString(256, u'c');
+    // Characters beyond 16 bits are two UTF-16 units: the cut keeps or drops them whole.
+    const QString note = QStringLiteral("\U0001F3B5");
+    tag.Artist = QString(254, u'a') + note + QStringLiteral("tail");
+    tag.Album = note.repeated(300);
     dlg.FillTagPage(tag);
     TCurrentTag out;
     dlg.ReadTagPage(out);
     EXPECT_EQ(out.Title.size(), 255);
     EXPECT_EQ(out.Comment.size(), 255);
+    EXPECT_EQ(out.Artist, QString(254, u'a') + note);
+    EXPECT_EQ(out.Album, note.repeated(255));
 }

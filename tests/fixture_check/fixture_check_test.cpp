@@ -39,6 +39,10 @@ const TAudioCase kAudioCases[] = {
     {"two_tracks.mkv", 1, fs::kTrackEng, fs::kDvdRate, 256, "ac3"},
     {"two_tracks.mkv", 2, fs::kTrackFra, fs::kDvdRate, 256, "ac3"},
     {"short.mpg", -1, fs::kShort, fs::kDvdRate, 481, "mp2"},
+    {"dvd_lpcm16.vob", -1, fs::kLpcm16, fs::kDvdRate, 0, "pcm_dvd"},
+    {"dvd_lpcm24_mono.vob", -1, fs::kLpcm24Mono, fs::kDvdRate, 0, "pcm_dvd"},
+    {"dvd_lpcm20_51.vob", -1, fs::kLpcm20Surround, fs::kDvdRate, 0, "pcm_dvd"},
+    {"dvd_lpcm24.vob", -1, fs::kLpcm24, fs::kDvdRate, 0, "pcm_dvd"},
 };
 
 double Rms(const std::vector<int16_t>& s, int channels, int64_t first, int64_t count) {
@@ -149,12 +153,21 @@ TEST(FixtureCheck, ContainersAndTimestamps) {
         double minStart, maxStart;
     };
     const TExpect cases[] = {
-        {"dvd_ac3_stereo.vob", "mpeg", 1, 0.4, 0.7}, {"dvd_ac3_51.vob", "mpeg", 1, 0.4, 0.7},
-        {"vcd_mp2.mpg", "mpeg", 1, 0.3, 0.7},        {"vcd_mp2.dat", "mpeg", 1, 0.3, 0.7},
-        {"mono_u8.avi", "avi", 1, 0.0, 0.0},         {"offset_ts.mpg", "mpeg", 1, 9.9, 10.7},
-        {"two_tracks.vob", "mpeg", 2, 0.4, 0.7},     {"two_tracks.mkv", "matroska,webm", 2, 0, 0},
-        {"short.mpg", "mpeg", 1, 0.4, 0.7},          {"no_audio.mpg", "mpeg", 0, 0.4, 0.7},
+        {"dvd_ac3_stereo.vob", "mpeg", 1, 0.4, 0.7},
+        {"dvd_ac3_51.vob", "mpeg", 1, 0.4, 0.7},
+        {"vcd_mp2.mpg", "mpeg", 1, 0.3, 0.7},
+        {"vcd_mp2.dat", "mpeg", 1, 0.3, 0.7},
+        {"mono_u8.avi", "avi", 1, 0.0, 0.0},
+        {"offset_ts.mpg", "mpeg", 1, 9.9, 10.7},
+        {"two_tracks.vob", "mpeg", 2, 0.4, 0.7},
+        {"two_tracks.mkv", "matroska,webm", 2, 0, 0},
+        {"short.mpg", "mpeg", 1, 0.4, 0.7},
+        {"no_audio.mpg", "mpeg", 0, 0.4, 0.7},
         {"demo.mpg", "mpeg", 1, 0.4, 0.7},
+        {"dvd_lpcm16.vob", "mpeg", 1, 0.4, 0.7},
+        {"dvd_lpcm24_mono.vob", "mpeg", 1, 0.4, 0.7},
+        {"dvd_lpcm20_51.vob", "mpeg", 1, 0.4, 0.7},
+        {"dvd_lpcm24.vob", "mpeg", 1, 0.4, 0.7},
     };
     for (const TExpect& e : cases) {
         SCOPED_TRACE(e.file);
@@ -193,7 +206,8 @@ TEST(FixtureCheck, EveryPictureCarriesItsFrameIndex) {
     };
     const TExpect cases[] = {{"dvd_ac3_stereo.vob", 250}, {"vcd_mp2.dat", 250},
                              {"mono_u8.avi", 150},        {"offset_ts.mpg", 150},
-                             {"short.mpg", 15},           {"no_audio.mpg", 75}};
+                             {"short.mpg", 15},           {"no_audio.mpg", 75},
+                             {"dvd_lpcm20_51.vob", 250}};
     for (const TExpect& e : cases) {
         SCOPED_TRACE(e.file);
         std::vector<int> indices = ReadFrameIndices(FixturePath(e.file));

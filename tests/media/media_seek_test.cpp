@@ -17,8 +17,10 @@ using namespace media;
 namespace {
 
 const char* const kSeekableFixtures[] = {
-    "dvd_ac3_stereo.vob", "dvd_ac3_51.vob", "vcd_mp2.mpg",    "vcd_mp2.dat", "mono_u8.avi",
-    "offset_ts.mpg",      "two_tracks.vob", "two_tracks.mkv", "short.mpg",   "demo.mpg",
+    "dvd_ac3_stereo.vob", "dvd_ac3_51.vob", "vcd_mp2.mpg",    "vcd_mp2.dat",
+    "mono_u8.avi",        "offset_ts.mpg",  "two_tracks.vob", "two_tracks.mkv",
+    "short.mpg",          "demo.mpg",       "dvd_lpcm16.vob", "dvd_lpcm24_mono.vob",
+    "dvd_lpcm20_51.vob",  "dvd_lpcm24.vob",
 };
 
 } // namespace
@@ -38,7 +40,8 @@ TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
 
         TMediaAudioStream seeker;
         ASSERT_EQ(seeker.Open(FixturePath(file)), S_OK);
-        // Forwards, backwards, into the first frame, into a silent gap, close to the end.
+        // Forwards, backwards, into the first frame, into a silent gap, close to the end,
+        // and where LPCM ranges were found to start early.
         const int64_t targets[] = {total / 2 + 7,
                                    rate / 10 + 3,
                                    total - 300,
@@ -46,7 +49,9 @@ TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
                                    all.firstSample,
                                    1,
                                    int64_t(0.8 * rate) + 11,
-                                   total * 2 / 3};
+                                   total * 2 / 3,
+                                   int64_t(7.31 * rate),
+                                   3 * int64_t(rate)};
         for (int64_t target : targets) {
             if (target >= all.firstSample + total)
                 continue;

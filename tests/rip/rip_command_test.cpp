@@ -4,6 +4,7 @@
 #include "rip_test_util.h"
 
 #include "support/decoded_audio.h"
+#include "support/read_fault.h"
 #include "support/test_env.h"
 
 #include <QFile>
@@ -105,6 +106,10 @@ TEST(RipCommand, RangeStartsAndEndsOnTheAskedSample) {
         // Long enough to be encoded in parts on three threads.
         {"dvd_ac3_stereo.vob", 48000, "0.7", "9.35", 0.7, 9.35, "3"},
         {"vcd_mp2.dat", 44100, "0.45", "0:00:09.1", 0.45, 9.1, "3"},
+        // DVD LPCM as FFmpeg's muxer packs it and as DVD authoring does.
+        {"dvd_lpcm16.vob", 48000, "7.31", "8.5", 7.31, 8.5},
+        {"dvd_lpcm24_mono.vob", 48000, "3", "4.6", 3.0, 4.6},
+        {"dvd_lpcm20_51.vob", 48000, "5.31", "8.6", 5.31, 8.6},
     };
     for (const TRangeCase& c : cases)
         ExpectRangeLands(c);
@@ -262,18 +267,20 @@ TEST(RipCommand, ListTracksNamesEveryAudioStream) {
 }
 
 // One bad input: exit 1, one line "sonavel: ...", nothing left in the output folder.
-void ExpectCleanFailure(const QStringList& args, const QString& outDir,
-                        const QStringList& keep = {}, const QStringList& prefix = {}) {
+TProgramRun ExpectCleanFailure(const QStringList& args, const QString& outDir,
+                               const QStringList& keep = {}, const QStringList& prefix = {}) {
     SCOPED_TRACE(args.join(u' ').toStdString());
     const TProgramRun run = RunSonavel(args, prefix, 30000);
-    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
     const QStringList lines = run.err.trimmed().split(u'\n');
     EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
     EXPECT_LT(run.ms, 10000);
-    if (!outDir.isEmpty())
+    if (!outDir.isEmpty()) {
         EXPECT_EQ(FilesIn(outDir), keep);
+    }
+    return run;
 }
 
 TEST(RipCommand, EveryBadInputFailsCleanly) {
@@ -311,6 +318,17 @@ TEST(RipCommand, EveryBadInputFailsCleanly) {
     // An existing output stays untouched without --force.
     ASSERT_TRUE(WriteFile(mp3, "old"));
     ExpectCleanFailure({rip, good, o, mp3}, out, {QStringLiteral("x.mp3")});
+    EXPECT_EQ(ReadFile(mp3), QByteArray("old"));
+    // A read error in the middle of the source (a scratch, a dropped mount) is a failure
+    // with the system's reason, not a shorter file; the existing file stays.
+    const qint64 half = QFileInfo(good).size() / 2;
+    const TProgramRun damaged = ExpectCleanFailure(
+        {rip, good, o, mp3, QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--end"),
+         QStringLiteral("9"), QStringLiteral("--force")},
+        out, {QStringLiteral("x.mp3")},
+        QStringList{QStringLiteral("env")} + ReadFaultEnvironment(good, half, half + 65536));
+    EXPECT_TRUE(damaged.err.contains(QStringLiteral("Input/output error")))
+        << damaged.err.toStdString();
     EXPECT_EQ(ReadFile(mp3), QByteArray("old"));
 }
 

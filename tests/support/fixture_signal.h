@@ -80,6 +80,12 @@ inline constexpr TSignal kOffsetTs{41, 2, 0.5, -1};
 inline constexpr TSignal kTrackEng{51, 2, 0.5, -1};
 inline constexpr TSignal kTrackFra{52, 2, 0.5, -1};
 inline constexpr TSignal kShort{61, 2, 0.5, -1};
+// DVD LPCM: 16-bit stereo and 24-bit mono packed by FFmpeg's muxer, 20-bit 5.1 and 24-bit
+// stereo packed as DVD authoring packs them.
+inline constexpr TSignal kLpcm16{71, 2, 0.5, -1};
+inline constexpr TSignal kLpcm24Mono{72, 1, 0.5, -1};
+inline constexpr TSignal kLpcm20Surround{73, 6, 0.7, 3};
+inline constexpr TSignal kLpcm24{74, 2, 0.5, -1};
 
 inline constexpr double kDvdSeconds = 10.0;    // dvd_ac3_stereo, dvd_ac3_51, two_tracks
 inline constexpr double kVcdSeconds = 10.0;    // vcd_mp2.mpg / .dat

@@ -4,6 +4,7 @@
 
 #include "audio/audio_exception.h"
 #include "support/decoded_audio.h"
+#include "support/read_fault.h"
 #include "ui/skin/skin_panel.h"
 
 #include <QDir>
@@ -109,11 +110,12 @@ TEST_F(WindowTest, EmptySilentAndShortSources) {
     EXPECT_GT(mp3.frames(), 0);
 }
 
-// The user sees the run's failure box when the disk fills up while replacing a file, and
-// the old file keeps its content with nothing left beside it; closing the window during a
-// replacing run keeps the old file too.
-TEST_F(WindowTest, FullDiskOrClosingMidRunKeepsTheReplacedFile) {
-    Open(FixturePath(QStringLiteral("demo.mpg")));
+// The user sees the run's failure box when the disk fills up while replacing a file or
+// the source cannot be read part-way, and the old file keeps its content with nothing
+// left beside it; closing the window during a replacing run keeps the old file too.
+TEST_F(WindowTest, FullDiskReadErrorOrClosingMidRunKeepsTheReplacedFile) {
+    const QString source = FixturePath(QStringLiteral("demo.mpg"));
+    Open(source);
     const QString dir = FreshDir(QStringLiteral("full"));
     const QString output = dir + QStringLiteral("/old.mp3");
     ASSERT_TRUE(WriteFile(output, "earlier rip"));
@@ -126,6 +128,22 @@ TEST_F(WindowTest, FullDiskOrClosingMidRunKeepsTheReplacedFile) {
     }
     EXPECT_EQ(Boxes.back().Icon, 0);
     EXPECT_FALSE(Boxes.back().Text.isEmpty());
+    EXPECT_FALSE(HasDoneBox(Boxes));
+    EXPECT_EQ(ReadFile(output), QByteArray("earlier rip"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("old.mp3")});
+
+    Boxes.clear();
+    Answers = {1};
+    const qint64 half = QFileInfo(source).size() / 2;
+    ArmReadFault(source, half, half + 65536);
+    Frm->ExtractBtnClick();
+    const bool ended = WaitFor([&] { return Boxes.size() >= 2 && Frm->IsIdle(); }, 60000);
+    DisarmReadFault();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(Boxes.back().Icon, 0);
+    EXPECT_TRUE(Boxes.back().Text.contains(QStringLiteral("Input/output error")))
+        << Boxes.back().Text.toStdString();
     EXPECT_FALSE(HasDoneBox(Boxes));
     EXPECT_EQ(ReadFile(output), QByteArray("earlier rip"));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),

@@ -124,6 +124,62 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     EXPECT_FALSE(HasDoneBox(Boxes));
 }
 
+// The output's events name their run. A click served just before a run's OnDone (the
+// user's, as the run ends) is put there by wrapping the window's own handler.
+TEST_F(WindowTest, EventsOfAFinishedOrCancelledRunNeverMisleadTheWindow) {
+    Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
+    ASSERT_GT(Frm->DurationMs(), 9000);
+    const QString dir = FreshDir(QStringLiteral("race"));
+    const TOutputDoneEvent windowDone = Frm->MP3Out->OnDone;
+    std::function<void()> beforeDone, afterDone;
+    Frm->MP3Out->OnDone = [&](QObject* sender) {
+        if (auto step = std::exchange(beforeDone, nullptr))
+            step();
+        windowDone(sender);
+        if (auto step = std::exchange(afterDone, nullptr))
+            step();
+    };
+
+    // Cancel pressed as the run ends by itself: the finished file stays, and the window
+    // says so instead of "extracted successfully".
+    const QString finished = dir + QStringLiteral("/finished.mp3");
+    Frm->outputFileEdit->setText(finished);
+    beforeDone = [&] { Frm->CancelBtnClick(); };
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return !Boxes.empty() && !Frm->MP3Out->Busy(); }));
+    Pump(50);
+    EXPECT_FALSE(HasDoneBox(Boxes));
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_TRUE(Boxes[0].Text.contains(QStringLiteral("already finished")) &&
+                Boxes[0].Text.contains(finished))
+        << Boxes[0].Text.toStdString();
+    EXPECT_TRUE(Frm->IsIdle());
+    EXPECT_NEAR(DecodeAudioFile(finished).frames() / 44100.0, Frm->DurationMs() / 1000.0, 0.1);
+
+    // A cancelled run's OnDone arriving after the next run has begun neither ends that
+    // run in the window nor passes for its success.
+    Boxes.clear();
+    const QString cancelled = dir + QStringLiteral("/cancelled.mp3");
+    const QString next = dir + QStringLiteral("/next.mp3");
+    Frm->outputFileEdit->setText(cancelled);
+    bool runningAfterStaleDone = false;
+    beforeDone = [&] {
+        Frm->outputFileEdit->setText(next);
+        Frm->ExtractBtnClick();
+    };
+    afterDone = [&] { runningAfterStaleDone = Frm->Running(); };
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(Frm->Running());
+    Frm->CancelBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes) && Frm->IsIdle(); }, 60000));
+    EXPECT_TRUE(runningAfterStaleDone);
+    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(cancelled));
+    EXPECT_NEAR(DecodeAudioFile(next).frames() / 44100.0, Frm->DurationMs() / 1000.0, 0.1);
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("finished.mp3"), QStringLiteral("next.mp3")}));
+}
+
 TEST_F(WindowTest, ChosenSecondTrackIsPreviewedAndRipped) {
     TNotified notified;
     AppSettings.AudioSampleRate = 48000;

@@ -6,6 +6,7 @@
 #include "audio/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
+#include "support/read_fault.h"
 #include "ui/dialogs/settings_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
@@ -185,6 +186,37 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
                        expectedFirst + rangeFrames - probe + 4800, &score);
     EXPECT_GT(score, 0.9);
     EXPECT_NEAR(double(tailAt + probe), double(expectedFirst + rangeFrames), 48.0);
+}
+
+// The run's worker seeks to the start of the range before its first read: the window is
+// not held meanwhile, and its progress caption says what is going on.
+TEST_F(WindowTest, TheWorkerSeeksWhileTheWindowSaysSo) {
+    AppSettings.AudioSampleRate = 48000;
+    const QString source = FixturePath(QStringLiteral("dvd_lpcm20_51.vob"));
+    Open(source);
+    ASSERT_GT(Frm->DurationMs(), 9000);
+    Frm->startPointUpBtnMouseDown();
+    for (int i = 0; i < 75; ++i)
+        Frm->Timer3Timer();
+    Frm->startPointUpBtnMouseUp();
+    ASSERT_EQ(Frm->StartMs(), 7500);
+    const QString output = FreshDir(QStringLiteral("seek")) + QStringLiteral("/seek.mp3");
+    Frm->outputFileEdit->setText(output);
+    // A slow drive, as the workers see it: their reads past the first seconds of the
+    // source wait until let go (the window's own, opening the source, do not).
+    const qint64 size = QFileInfo(source).size();
+    HoldReads(source, size * 3 / 10, size);
+    Frm->ExtractBtnClick();
+    Frm->Timer2Timer();
+    const QString caption = Frm->ProgressBar->caption();
+    const bool running = Frm->Running();
+    DisarmReadFault();
+    EXPECT_TRUE(running);
+    EXPECT_EQ(caption, QStringLiteral("Seeking..."));
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes) && Frm->IsIdle(); }));
+    const DecodedAudio mp3 = DecodeAudioFile(output);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    EXPECT_NEAR(double(mp3.frames()), double((Frm->EndMs() - 7500) * 48), 48.0);
 }
 
 TEST_F(WindowTest, ExistingFileNoStartsNothingAndYesPlays) {

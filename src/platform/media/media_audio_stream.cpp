@@ -1,5 +1,6 @@
 #include "platform/media/media_audio_stream.h"
 
+#include "platform/media/packet_length.h"
 #include "platform/media/pcm_converter.h"
 
 extern "C" {
@@ -11,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <numeric>
 
 using namespace media;
@@ -25,17 +27,26 @@ constexpr int kMaxDecodeErrorsInRow = 200;
 constexpr int kMaxStalledReads = 1000;
 constexpr int kMaxFramesPerPacket = 4096;
 
-// Decoding starts at least this long before a seek target, so that every decoder's
-// state (overlapping transforms, bit reservoirs) has settled when the target comes.
-constexpr double kSeekPrerollSeconds = 0.5;
-constexpr int kSeekAttempts = 5;
 constexpr size_t kAnchorVotes = 3;
 
-AVFormatContext* OpenFormat(const QString& path, int& result) {
+int Interrupted(void* flag) {
+    return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
+}
+
+AVFormatContext* OpenFormat(const QString& path, int& result,
+                            const std::atomic<bool>* interrupt = nullptr) {
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* raw = nullptr;
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        av_dict_free(&options);
+        result = AVERROR(ENOMEM);
+        return nullptr;
+    }
+    // Every read of the file asks it, so a long seek gives up soon after it is set.
+    raw->interrupt_callback.callback = Interrupted;
+    raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(interrupt);
     QByteArray url = "file:" + path.toUtf8();
     result = avformat_open_input(&raw, url.constData(), nullptr, &options);
     av_dict_free(&options);
@@ -122,6 +133,8 @@ void TMediaAudioStream::Close() {
     FSourceRate = 0;
     FCodecFrameSize = 0;
     FFirstFrameSamples = 0;
+    FLpcm = false;
+    FTimestampsDoubtful = false;
     ResetDecoding();
 }
 
@@ -140,6 +153,14 @@ void TMediaAudioStream::ResetDecoding() {
     FEnded = false;
     FDropBefore = 0;
     FDropActive = false;
+    FAnchorDoubtful = false;
+    FLpcmUntrusted = false;
+    FForcedAnchor.reset();
+    FKeptPacket.reset();
+    FSentLeadPos = -1;
+    FSentLead = -1;
+    FSentBefore = 0;
+    FSentFrames = 0;
     if (FConverter)
         FConverter->Reset();
 }
@@ -167,7 +188,7 @@ TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
 
 TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) {
     int result = 0;
-    FInput.reset(OpenFormat(path, result));
+    FInput.reset(OpenFormat(path, result, FInterrupt));
     if (!FInput)
         return result;
     FPath = path;
@@ -192,6 +213,7 @@ TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) 
         if (int(i) != streamIndex)
             FInput->streams[i]->discard = AVDISCARD_ALL;
     FTimeBase = stream->time_base;
+    FLpcm = stream->codecpar->codec_id == AV_CODEC_ID_PCM_DVD;
     const int64_t start = FInput->start_time != AV_NOPTS_VALUE ? FInput->start_time : 0;
     FStartTs = av_rescale_q(start, AV_TIME_BASE_Q, FTimeBase);
     FDuration = FInput->duration != AV_NOPTS_VALUE && FInput->duration > 0
@@ -234,6 +256,20 @@ TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) 
     if (!FPacket || !FFrame)
         return AVERROR(ENOMEM);
     return S_OK;
+}
+
+// The next packet of any stream: 0, AVERROR_EOF at the end of the file, or a failure.
+int TMediaAudioStream::ReadPacket() {
+    const int result = av_read_frame(FInput.get(), FPacket.get());
+    if (result >= 0 || result == AVERROR(EAGAIN))
+        return result;
+    // FFmpeg marks its input as ended on a read error too (a scratched disc, a dropped
+    // mount): only the error it keeps tells that from the true end of the file.
+    if (FInput->pb && FInput->pb->error < 0 && FInput->pb->error != AVERROR_EOF)
+        return FInput->pb->error;
+    if (result == AVERROR_EOF || (FInput->pb && avio_feof(FInput->pb)))
+        return AVERROR_EOF;
+    return result;
 }
 
 // Decodes until at least one converted sample is pending (S_OK), the stream ends
@@ -289,8 +325,14 @@ TMediaResult TMediaAudioStream::DecodeMore() {
             return MS_S_ENDOFSTREAM;
         }
 
-        result = av_read_frame(FInput.get(), FPacket.get());
-        if (result == AVERROR_EOF || (result < 0 && FInput->pb && avio_feof(FInput->pb))) {
+        if (FKeptPacket) { // the packet a count from the start stopped at
+            av_packet_move_ref(FPacket.get(), FKeptPacket.get());
+            FKeptPacket.reset();
+            result = 0;
+        } else {
+            result = ReadPacket();
+        }
+        if (result == AVERROR_EOF) {
             FDraining = true;
             avcodec_send_packet(FDecoder.get(), nullptr);
             continue;
@@ -314,6 +356,13 @@ TMediaResult TMediaAudioStream::DecodeMore() {
             continue;
         }
         framesFromPacket = 0;
+        if (FLpcm && !FAnchored) {
+            FSentLeadPos = FPacket->pos;
+            FSentLead = LpcmLeadFrames(FInput->pb, FPacket->pos, FPacket.get());
+            FSentBefore = FSentFrames;
+            FSentFrames += std::max<int64_t>(
+                PacketFrames(FInput->streams[FStreamIndex]->codecpar, FPacket.get()), 0);
+        }
         result = avcodec_send_packet(FDecoder.get(), FPacket.get());
 
         av_packet_unref(FPacket.get());
@@ -348,8 +397,18 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
     // Only timestamps the container wrote vote (their packets know their file position);
     // the parser's interpolated ones inherit any mistake before them.
     const int64_t ts = frame->best_effort_timestamp;
-    if (ts != AV_NOPTS_VALUE) {
-        const int64_t vote = TimestampToSample(ts) - FHeldSamples;
+    if (ts != AV_NOPTS_VALUE && !FForcedAnchor) {
+        int64_t vote = TimestampToSample(ts) - FHeldSamples;
+        if (FLpcm) {
+            // An LPCM packet's timestamp belongs to the first access unit that starts in
+            // it, which its header points at; the samples in front belong to the one
+            // before. The decoder may keep the end of a sample group back for the next
+            // packet, so where a packet starts is counted in its bytes, not in frames.
+            if (frame->pkt_pos == FSentLeadPos && FSentLead >= 0)
+                vote = TimestampToSample(ts) - FSentLead - FSentBefore;
+            else
+                FLpcmUntrusted = true;
+        }
         (frame->pkt_pos >= 0 ? FAnchorVotes : FWeakVotes).push_back(vote);
     }
     if (!FHaveOrigin && FFirstFrameSamples == 0)
@@ -360,8 +419,8 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
     FHeldFrames.push_back(std::move(held));
     FHeldSamples += frame->nb_samples;
     // Enough votes, or waited long enough (a stream whose packets never carry their own
-    // timestamps must not pile up frames).
-    if (FAnchorVotes.size() >= kAnchorVotes || FHeldSamples >= FSourceRate)
+    // timestamps must not pile up frames); a count from the start needs none.
+    if (FForcedAnchor || FAnchorVotes.size() >= kAnchorVotes || FHeldSamples >= FSourceRate)
         return Anchor();
     return S_OK;
 }
@@ -382,10 +441,23 @@ TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
 TMediaResult TMediaAudioStream::Anchor() {
     if (FAnchorVotes.empty())
         FAnchorVotes.swap(FWeakVotes);
-    FAnchorGuessed = FAnchorVotes.empty();
+    FAnchorGuessed = FAnchorVotes.empty() && !FForcedAnchor;
+    // After a seek, LPCM packets are placed only when their headers say where their access
+    // units start and every packet agrees; otherwise the count from the start places them.
+    FAnchorDoubtful = FLpcm && FHaveOrigin && !FForcedAnchor &&
+                      (FLpcmUntrusted || FAnchorVotes.size() < 2 ||
+                       std::adjacent_find(FAnchorVotes.begin(), FAnchorVotes.end(),
+                                          std::not_equal_to<>()) != FAnchorVotes.end());
     int64_t anchor = 0; // source-rate number of the first held sample
-    if (FAnchorGuessed) {
+    if (FForcedAnchor) {
+        anchor = *FForcedAnchor;
+        FForcedAnchor.reset();
+    } else if (FAnchorGuessed) {
         anchor = FHaveOrigin ? FOriginSample : 0;
+    } else if (FLpcm && !FHaveOrigin) {
+        // LPCM has no parser to mislabel a first frame, and a stream's first packet starts
+        // with an access unit whatever its header says: its timestamp is the one to trust.
+        anchor = FAnchorVotes.front();
     } else {
         // The number most frames agree on; with no agreement, the latest frame's.
         anchor = FAnchorVotes.back();
@@ -525,63 +597,6 @@ TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadI
 int64_t TMediaAudioStream::NextSample() const {
     const int64_t next = PendingFrames() > 0 ? FPendingSample : FCounted;
     return FDropActive ? std::max(next, FDropBefore) : next;
-}
-
-TMediaResult TMediaAudioStream::Rewind() {
-    const QString path = FPath;
-    const int stream = FStreamIndex;
-    return Open(path, stream);
-}
-
-TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
-    if (!IsOpen())
-        return MS_E_NOTINIT;
-    target = std::max<int64_t>(target, 0);
-    const int rate = FFormat.sampleRate;
-    const int64_t preroll =
-        std::max<int64_t>(int64_t(kSeekPrerollSeconds * rate), 4 * int64_t(FFirstFrameSamples));
-    for (int attempt = 0; attempt <= kSeekAttempts; ++attempt) {
-        const int64_t from = target - (preroll << attempt);
-        bool atStart = from <= FOriginOut || attempt == kSeekAttempts;
-        TMediaResult result = S_OK;
-        if (!atStart) {
-            const int64_t ts = FStartTs + av_rescale_q(from, AVRational{1, rate}, FTimeBase);
-            if (av_seek_frame(FInput.get(), FStreamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0) {
-                atStart = true;
-            } else {
-                avcodec_flush_buffers(FDecoder.get());
-                ResetDecoding();
-                result = DecodeMore();
-            }
-        }
-        if (atStart) {
-            // From the very beginning the decode is the same as after opening.
-            result = Rewind();
-        }
-        if (result == MS_S_ENDOFSTREAM) {
-            // No sound after the point the demuxer found, which lies before the target:
-            // the target is past the end.
-            FDropBefore = target;
-            FDropActive = true;
-            return S_OK;
-        }
-        if (Failed(result))
-            return result;
-        const bool settled =
-            atStart || (!FAnchorGuessed && FPendingSample + 2 * FFirstFrameSamples <= target);
-        if (!settled)
-            continue; // the demuxer landed too late or without a timestamp: go further back
-        FDropBefore = target;
-        FDropActive = true;
-        return S_OK;
-    }
-    return E_ABORT; // not reached: the last attempt starts from the beginning
-}
-
-TMediaResult TMediaAudioStream::Seek(int64_t time) {
-    if (!IsOpen())
-        return MS_E_NOTINIT;
-    return SeekSample(TimeToSample(std::max<int64_t>(time, 0)));
 }
 
 int64_t TMediaAudioStream::SampleToTime(int64_t sample) const {

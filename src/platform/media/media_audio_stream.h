@@ -17,7 +17,12 @@
 //   counting samples, so timestamps that jump (joined VOB parts) never make time run
 //   backwards.
 // - A seek lands exactly: decoding starts early enough for the decoder to settle, and
-//   samples before the one asked for are dropped by number.
+//   samples before the one asked for are dropped by number. Where the container's
+//   timestamps cannot place the packets found (they jump, or an LPCM packet's header does
+//   not say where its access units start), the packets from the start of the file up to
+//   the target are counted, not decoded; only codecs whose packets tell their length are
+//   counted, the others are decoded from the start.
+// - A read error of the file fails; only its true end is the end of the stream.
 // - Failures answer media result codes (media_result.h), never exceptions; the end of
 //   the stream is MS_S_ENDOFSTREAM, not an error.
 //
@@ -29,8 +34,10 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TPcmConverter;
@@ -80,6 +87,11 @@ public:
     // the format says.
     void SetOutputFormat(const TPcmFormat& wanted) { FWanted = wanted; }
 
+    // Once `flag` turns true, a call in progress (Read, a seek) gives up at its next read
+    // of the file, answering AVERROR_EXIT. Set before Open; the flag outlives the stream;
+    // null: never.
+    void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
+
     // Opens `path` and its audio stream `streamIndex` (FFmpeg's index), or the primary
     // audio stream when -1, and decodes up to its first sound. MS_E_NOSTREAM when there
     // is no such audio stream.
@@ -114,7 +126,10 @@ public:
 private:
     media::TMediaResult OpenInput(const QString& path, int streamIndex);
     media::TMediaResult Rewind();
+    media::TMediaResult FromStart(int64_t from);
+    media::TMediaResult CountFromStart(int64_t from);
     void ResetDecoding();
+    int ReadPacket();
     media::TMediaResult DecodeMore();
     media::TMediaResult AcceptFrame(AVFrame* frame);
     media::TMediaResult Anchor();
@@ -157,6 +172,21 @@ private:
     bool FEnded = false;
     int64_t FDropBefore = 0; // samples numbered below this are not delivered
     bool FDropActive = false;
+    // Where a count from the start stopped: the source-rate number of the first sample of
+    // FKeptPacket, the packet decoding goes on with.
+    std::optional<int64_t> FForcedAnchor;
+    ffmpeg::PacketPtr FKeptPacket;
+    // LPCM: the timestamps after a seek could not place the packets (FAnchorDoubtful), and
+    // so they are not used for seeking this stream any more (FTimestampsDoubtful).
+    bool FLpcm = false;
+    bool FLpcmUntrusted = false; // a packet without a usable access unit pointer
+    bool FAnchorDoubtful = false;
+    bool FTimestampsDoubtful = false;
+    int64_t FSentLeadPos = -1; // file position of the last LPCM packet decoded
+    int64_t FSentLead = -1;    // its frames before its first access unit, -1 unknown
+    int64_t FSentBefore = 0;   // frames of the packets decoded before it
+    int64_t FSentFrames = 0;   // frames of all LPCM packets decoded since the last reset
+    const std::atomic<bool>* FInterrupt = nullptr;
 
     TPcmFormat FWanted;
     int FSourceRate = 0; // rate of the first frame, what timestamps are counted in

@@ -355,12 +355,12 @@ void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {
 }
 
 void TsettingsFrm::ReadTagPage(TCurrentTag& tag) const {
-    tag.Title = titleEdit->text().left(TagTextMax);
-    tag.Album = albumEdit->currentText().left(TagTextMax);
-    tag.Genre = GenreEdit->currentText().left(TagTextMax);
-    tag.Comment = copyrightEdit->currentText().left(TagTextMax);
-    tag.Artist = authorEdit->currentText().left(TagTextMax);
-    tag.Year = YearEdit->currentText().left(TagTextMax);
+    tag.Title = LeftCodePoints(titleEdit->text(), TagTextMax);
+    tag.Album = LeftCodePoints(albumEdit->currentText(), TagTextMax);
+    tag.Genre = LeftCodePoints(GenreEdit->currentText(), TagTextMax);
+    tag.Comment = LeftCodePoints(copyrightEdit->currentText(), TagTextMax);
+    tag.Artist = LeftCodePoints(authorEdit->currentText(), TagTextMax);
+    tag.Year = LeftCodePoints(YearEdit->currentText(), TagTextMax);
 }
 
 TsettingsFrm& SettingsForm() {

@@ -271,11 +271,13 @@ void TMainFrm::ConnectHandlers() {
     }
 
     MP3Out->OnDone = [this](QObject*) { Guarded([&] { MP3OutDone(); }); };
-    // Arrives on the worker (or inside Run): carry the reason over to the GUI thread.
+    // The worker waits for this handler (or Run does, for a failure while preparing): the
+    // box comes on a later turn of the event loop, with the number of the failed run.
     MP3Out->OnThreadException = [this](QObject*, const std::exception& e) {
         const QString message = ExceptionMessage(e);
+        const uint64_t run = MP3Out->EventRun();
         QMetaObject::invokeMethod(
-            this, [this, message] { Guarded([&] { MP3OutThreadException(message); }); },
+            this, [this, run, message] { Guarded([&] { MP3OutThreadException(run, message); }); },
             Qt::QueuedConnection);
     };
 }

@@ -159,7 +159,7 @@ public:
     void ExtractBtnClick();
     void Timer2Timer();
     void MP3OutDone();
-    void MP3OutThreadException(const QString& Message);
+    void MP3OutThreadException(uint64_t Run, const QString& Message);
     void SaveFileBtnClick();
     void CancelBtnClick();
     void AudioTrackBoxChange(int Index);
@@ -255,6 +255,7 @@ private:
     void StopRunForClose();
     QString SourceAsMp3() const;
     void ShowRunFailure(const QString& reason);
+    void ShowKeptAfterCancel(const QString& file);
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
     void StartEnvelope();
@@ -299,6 +300,12 @@ private:
     int FAudioTrack = 0;
     QElapsedTimer FRunClock;                  // wall time of the current run
     QString FRunOutput;                       // the file the current or last run writes
+    // The output's run the progress panel shows (0: none), and the run last cancelled
+    // with the file it was writing: the output's events name their run, and only these
+    // two are listened to.
+    uint64_t FActiveRun = 0;
+    uint64_t FCancelledRun = 0;
+    QString FCancelledFile;
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     std::unique_ptr<QThread> FOpenThread;
     bool FCloseRequested = false; // the window was asked to close while a source opened

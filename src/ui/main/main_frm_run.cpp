@@ -147,21 +147,31 @@ void TMainFrm::ExtractBtnClick() {
         FRunInput->SetFileName(sourceFileEdit->text());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
+        // Noted only: the output's worker seeks before its first read.
         FRunInput->SetStartTime(FStartMs * 10000);
         FRunInput->SetLength((FEndMs - FStartMs) * 10000);
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
         FRunClock.start();
         MP3Out->Run();
+        FActiveRun = MP3Out->RunNumber();
     } catch (const std::exception& e) {
         ShowRunFailure(ExceptionMessage(e));
         return;
     }
     Timer2->start();
+    Timer2Timer();
 }
 
 void TMainFrm::Timer2Timer() {
     if (!FRunInput)
         return;
+    if (FRunInput->Seeking()) {
+        // The worker finds the start of the range first; in a long film that can take a
+        // while, and the bar would otherwise stand still without a word.
+        ProgressBar->setCaption(QStringLiteral("Seeking..."));
+        FRunClock.start(); // the speed is the reading's, from where the range starts
+        return;
+    }
     const int64_t p = FRunInput->CurrentTime() / 10000;
     if (p >= ProgressBar->minimum())
         ProgressBar->setValue(int(std::min<int64_t>(p, ProgressBar->maximum())));
@@ -174,8 +184,12 @@ void TMainFrm::CancelBtnClick() {
     if (!Running() || !MP3Out)
         return;
     // The worker ends the run at its next step and removes its unfinished file; the
-    // window need not wait for that.
+    // window need not wait for that. The run may have ended by itself a moment ago: its
+    // OnDone, still on its way, then tells what became of the file.
     MP3Out->Abort();
+    FCancelledRun = FActiveRun;
+    FCancelledFile = FRunOutput;
+    FActiveRun = 0;
     ReturnToIdle();
 }
 
@@ -192,9 +206,19 @@ void TMainFrm::ReturnToIdle() {
 }
 
 void TMainFrm::MP3OutDone() {
+    const uint64_t run = MP3Out->EventRun();
+    if (run == FCancelledRun) {
+        FCancelledRun = 0;
+        if (!MP3Out->LastRunAborted())
+            ShowKeptAfterCancel(FCancelledFile);
+        return;
+    }
+    if (run != FActiveRun)
+        return; // an earlier run's, late
+    FActiveRun = 0;
     ProgressBar->setValue(ProgressBar->maximum()); // the run has read the whole range
     ReturnToIdle();
-    if (MP3Out && MP3Out->LastRunAborted())
+    if (MP3Out->LastRunAborted())
         return;
     const QString written = FRunOutput;
     NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") + QFileInfo(written).fileName());
@@ -213,9 +237,27 @@ void TMainFrm::MP3OutDone() {
     });
 }
 
-void TMainFrm::MP3OutThreadException(const QString& Message) {
+void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
+    if (Run == FCancelledRun)
+        FCancelledRun = 0; // cancelled: nothing was written, nothing to tell
+    if (Run != FActiveRun)
+        return;
+    FActiveRun = 0;
     NotifyRunEnd(QStringLiteral("The rip failed: ") + Message);
     ShowRunFailure(Message);
+}
+
+void TMainFrm::ShowKeptAfterCancel(const QString& file) {
+    // As with a finished run, the worker is let go before the box comes up.
+    QTimer::singleShot(0, this, [file] {
+        Guarded([&] {
+            ShowMessageBox(1,
+                           QStringLiteral("The rip had already finished when it was cancelled.\n"
+                                          "The MP3 file was kept:\n ") +
+                               file,
+                           QStringLiteral("&Close"), QStringLiteral("&Help"));
+        });
+    });
 }
 
 void TMainFrm::ShowRunFailure(const QString& reason) {
@@ -226,7 +268,9 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 void TMainFrm::StopRunForClose() {
     if (!MP3Out || !MP3Out->Busy())
         return;
-    // Destroying the output stops its worker and discards the unfinished file.
+    // Destroying the output stops its worker and discards the unfinished file; whatever
+    // it was reporting is dropped with it.
+    FActiveRun = FCancelledRun = 0;
     MP3Out->OnDone = nullptr;
     MP3Out->OnThreadException = nullptr;
     delete MP3Out;

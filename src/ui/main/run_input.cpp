@@ -49,3 +49,7 @@ void TRunInput::SetLength(int64_t time) {
 int64_t TRunInput::CurrentTime() const {
     return FInput->CurrentTime();
 }
+
+bool TRunInput::Seeking() const {
+    return FInput->Seeking();
+}

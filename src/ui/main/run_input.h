@@ -36,6 +36,8 @@ public:
     void SetLength(int64_t time);
     // The reader's position, 100-ns units.
     int64_t CurrentTime() const;
+    // The run's worker is still seeking to the start of the range.
+    bool Seeking() const;
 
 private:
     TStreamAudioIn* FInput;

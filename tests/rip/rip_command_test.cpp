@@ -110,6 +110,9 @@ TEST(RipCommand, RangeStartsAndEndsOnTheAskedSample) {
         {"dvd_lpcm16.vob", 48000, "7.31", "8.5", 7.31, 8.5},
         {"dvd_lpcm24_mono.vob", 48000, "3", "4.6", 3.0, 4.6},
         {"dvd_lpcm20_51.vob", 48000, "5.31", "8.6", 5.31, 8.6},
+        // Both LPCM packings in parts: each part's seek lands on its sample too.
+        {"dvd_lpcm16.vob", 48000, "0.31", "9.5", 0.31, 9.5, "3"},
+        {"dvd_lpcm20_51.vob", 48000, "0.2", "9.41", 0.2, 9.41, "3"},
     };
     for (const TRangeCase& c : cases)
         ExpectRangeLands(c);

@@ -49,11 +49,13 @@ void ExpectRangeLands(const TRangeCase& c, int slack = 0) {
     SCOPED_TRACE(c.fixture);
     const QString dir = FreshDir(QStringLiteral("range"));
     const QString out = dir + QStringLiteral("/out.mp3");
-    QStringList args{QStringLiteral("--rip"), FixturePath(c.fixture), QStringLiteral("-o"), out,
-                     QStringLiteral("--start"), c.start, QStringLiteral("--end"), c.end,
+    QStringList args{QStringLiteral("--rip"),        FixturePath(c.fixture),
+                     QStringLiteral("-o"),           out,
+                     QStringLiteral("--start"),      c.start,
+                     QStringLiteral("--end"),        c.end,
                      QStringLiteral("--samplerate"), QString::number(c.rate),
-                     QStringLiteral("--bitrate"), QStringLiteral("320"), QStringLiteral("--mode"),
-                     QStringLiteral("stereo")};
+                     QStringLiteral("--bitrate"),    QStringLiteral("320"),
+                     QStringLiteral("--mode"),       QStringLiteral("stereo")};
     const QString seams = dir + QStringLiteral("/seams.txt");
     if (c.jobs) {
         args << QStringLiteral("--jobs") << QString::fromLatin1(c.jobs);

@@ -1,10 +1,13 @@
 // bench_loudness_envelope FILE...: how long TLoudnessEnvelope takes to make a source's
 // overview. For each file: sound duration, wall and CPU time, speed (x realtime), the
 // time a two-hour film would take at that speed, how soon the first buckets were
-// published and how many progress notices reached the GUI thread.
+// published and how many progress notices reached the GUI thread. Then, per file, how
+// long TLoudnessDetail takes to deliver the fine buckets of one 10 s chunk when a zoomed
+// view lands at 10 %, 50 % and 90 % of the source (a seek and a decode each).
 // bench/loudness_envelope.sh generates long sources and runs this on them.
 
 #include "audio/loudness_envelope.h"
+#include "audio/loudness_detail.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -71,6 +74,43 @@ int main(int argc, char** argv) {
                     qPrintable(path.section(u'/', -1).left(24)), sound, wallS, cpuS, speed,
                     7200.0 / speed, 7200.0 * cpuS / sound, static_cast<long long>(firstMs),
                     notices);
+    }
+    std::printf("\n%-24s %16s %16s %16s   (wall/cpu ms to the chunk)\n", "file", "detail at 10 %",
+                "detail at 50 %", "detail at 90 %");
+    for (int i = 1; i < argc; ++i) {
+        const QString path = QString::fromLocal8Bit(argv[i]);
+        TLoudnessEnvelope overview; // only for the duration
+        QEventLoop done;
+        QObject::connect(&overview, &TLoudnessEnvelope::finished, &done, &QEventLoop::quit);
+        overview.Start(path);
+        done.exec();
+        const double duration =
+            double(overview.Snapshot()->buckets.size()) * overview.Snapshot()->bucketSeconds;
+        std::printf("%-24s", qPrintable(path.section(u'/', -1).left(24)));
+        for (double at : {0.1, 0.5, 0.9}) {
+            // A fresh object each time: no chunk is reused, the decoder opens and seeks.
+            TLoudnessDetail detail;
+            detail.SetSource(path);
+            const double t = at * duration;
+            QEventLoop loop;
+            QObject::connect(&detail, &TLoudnessDetail::ready, [&] {
+                if (detail.ChunkAt(t))
+                    loop.quit();
+            });
+            QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+            QElapsedTimer wall;
+            const double cpu0 = CpuSeconds();
+            wall.start();
+            detail.Request(t, t);
+            loop.exec();
+            const auto chunk = detail.ChunkAt(t);
+            if (chunk && !chunk->buckets.empty())
+                std::printf("   %5lld/%4.0f ms", static_cast<long long>(wall.elapsed()),
+                            (CpuSeconds() - cpu0) * 1000);
+            else
+                std::printf(" %16s", "failed");
+        }
+        std::printf("\n");
     }
     return failures == 0 ? 0 : 1;
 }

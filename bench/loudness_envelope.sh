@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Generates long sources with the ffmpeg command-line tool and measures how fast the
-# loudness overview is made of them (bench_loudness_envelope). Usage:
+# loudness overview is made of them, and how soon a zoomed view gets its finer loudness
+# (bench_loudness_envelope), beside ffmpeg decoding the same stretch. Usage:
 #   bench/loudness_envelope.sh [BUILD_DIR] [MINUTES]
 # Sources (kept in BUILD_DIR/bench/long/ for reruns):
 #   dvd_ac3_51_tiny.vob  MINUTES of AC-3 5.1 448k 48 kHz with tiny MPEG-2 pictures
@@ -37,3 +38,17 @@ ls -l "$out"
 cmake --build "$build" --target bench_loudness_envelope >/dev/null
 "$build/bench/bench_loudness_envelope" "$out"/dvd_ac3_51_tiny.vob "$out"/vcd_mp2_tiny.mpg \
   "$out"/dvd_full_rate.vob
+# The peer for the detail: the ffmpeg tool seeking to the middle and decoding the same
+# 10 s of sound, mono, to nothing (a process start included, which the window has not).
+echo
+echo "ffmpeg -ss (middle) -t 10, sound only, mono, to null:"
+for f in dvd_ac3_51_tiny.vob vcd_mp2_tiny.mpg dvd_full_rate.vob; do
+  d=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$out/$f")
+  mid=$(awk -v d="$d" 'BEGIN { printf "%.1f", d / 2 }')
+  TIMEFORMAT="%R %U %S"
+  t=$( { time ffmpeg -hide_banner -loglevel fatal -ss "$mid" -t 10 -i "$out/$f" -vn -ac 1 \
+         -f null - ; } 2>&1 )
+  read -r real user sys <<<"$t"
+  awk -v f="$f" -v r="$real" -v u="$user" -v s="$sys" \
+    'BEGIN { printf "%-24s   %5d/%4d ms (wall/cpu)\n", f, r * 1000, (u + s) * 1000 }'
+done

@@ -6,7 +6,8 @@ SONAVEL_PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libmp3lame-dev libmp3lame0
-  libgtest-dev
+  libdvdread-dev
+  libgtest-dev dvdauthor genisoimage lsdvd
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl

@@ -31,7 +31,8 @@ QString ChannelModeCaption(int32_t index) {
 
 void SetProgramConstants() {
     AppTitle = QStringLiteral("Free Sonavel");
-    FileFilter = QStringLiteral("All available Files (*.vob *.dat *.mpeg *.mpg);;"
+    FileFilter = QStringLiteral("All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;"
+                                "DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;"
                                 "DVD Movie Files (*.vob);;"
                                 "VCD/SVCD Movie Files (*.dat);;"
                                 "MPEG Files (*.mpeg *.mpg);;"

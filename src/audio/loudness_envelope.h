@@ -37,8 +37,9 @@ struct TEnvelopeBucket {
 struct TEnvelopeData {
     enum class TState { esEmpty, esRunning, esFinished, esFailed, esStopped };
     TState state = TState::esEmpty;
-    std::vector<TEnvelopeBucket> buckets; // from time 0 onwards, without gaps
+    std::vector<TEnvelopeBucket> buckets; // from startSeconds onwards, without gaps
     double bucketSeconds = 0.1;
+    double startSeconds = 0; // stream time of the first bucket (0 for a whole overview)
     int expectedBuckets = 0; // from the stream's duration; 0 when unknown
     QString error;           // why it failed (esFailed)
     bool Done() const { return state == TState::esFinished || state == TState::esFailed; }

@@ -83,6 +83,26 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         } else if (a == QStringLiteral("--list-tracks")) {
             o.Mode = TCommandMode::cmListTracks;
             o.Source = value();
+        } else if (a == QStringLiteral("--list-titles")) {
+            o.Mode = TCommandMode::cmListTitles;
+            o.Source = value();
+        } else if (a == QStringLiteral("--dvd-title")) {
+            const QString v = value();
+            o.DvdTitle = ParseCount(a, v);
+            if (o.DvdTitle < 1)
+                throw EUsageError(QStringLiteral("--dvd-title counts from 1"));
+        } else if (a == QStringLiteral("--chapter")) {
+            const QString v = value();
+            const QStringList parts = v.split(u'-');
+            if (parts.size() > 2)
+                throw EUsageError(QStringLiteral("--chapter needs A or A-B, like 6 or 6-8"));
+            o.ChapterFirst = ParseCount(a, parts.first());
+            o.ChapterLast = parts.size() == 2 ? ParseCount(a, parts.last()) : o.ChapterFirst;
+            if (o.ChapterFirst < 1)
+                throw EUsageError(QStringLiteral("--chapter counts from 1"));
+            if (o.ChapterLast < o.ChapterFirst)
+                throw EUsageError(
+                    QStringLiteral("--chapter %1: the last chapter comes before the first").arg(v));
         } else if (a == QStringLiteral("-o") || a == QStringLiteral("--output")) {
             o.Output = value();
         } else if (a == QStringLiteral("--start") || a == QStringLiteral("--end")) {
@@ -153,6 +173,10 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     }
     if (o.Bitrate && o.VbrMin)
         throw EUsageError(QStringLiteral("--bitrate and --vbr exclude each other"));
+    if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
+        throw EUsageError(QStringLiteral("--list-titles lists every title"));
+    if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
+        throw EUsageError(QStringLiteral("--chapter goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(QStringLiteral("--start must come before --end"));
     if (o.Mode == TCommandMode::cmWindow) {
@@ -176,17 +200,26 @@ QString UsageText() {
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
         "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
-        "       sonavel --list-tracks SOURCE\n"
+        "               [--dvd-title N] [--chapter A[-B]]\n"
+        "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
+        "       sonavel --list-titles DVD\n"
         "       sonavel --help | --version\n"
         "\n"
         "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
-        "Without options, opens the window (with FILE, opens that file).\n"
+        "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
+        "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
+        "Without options, opens the window (with FILE, opens that file or DVD).\n"
         "\n"
         "  --rip SOURCE         rip SOURCE's sound without a window\n"
-        "  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it)\n"
+        "  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a\n"
+        "                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)\n"
         "  --start TIME         start of the range (default: the beginning)\n"
         "  --end TIME           end of the range, not included (default: the end)\n"
-        "                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4)\n"
+        "                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a\n"
+        "                       DVD, on the title's time line\n"
+        "  --dvd-title N        the DVD's title N (default: the longest)\n"
+        "  --chapter A[-B]      from chapter A's start to chapter B's end (B = A when\n"
+        "                       left out); --start and --end, when given, override\n"
         "  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
         "                       144 160 192 224 256 320\n"
         "  --vbr MIN-MAX        variable bit rate between two of those rates\n"
@@ -199,7 +232,9 @@ QString UsageText() {
         "                       encoder, as fast as one core allows)\n"
         "  --force              replace an existing OUTPUT\n"
         "  -q, --quiet          print nothing but errors\n"
-        "  --list-tracks SOURCE list SOURCE's audio streams\n"
+        "  --list-tracks SOURCE list SOURCE's audio streams (a DVD title's, with their\n"
+        "                       languages)\n"
+        "  --list-titles DVD    list the DVD's titles: length, chapters, audio streams\n"
         "  --help               show this text\n"
         "  --version            show the version\n"
         "\n"
@@ -210,6 +245,8 @@ QString UsageText() {
         "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
         "  sonavel --list-tracks VTS_02_1.VOB\n"
         "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
+        "  sonavel --list-titles /dev/sr0\n"
+        "  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2\n"
         "\n"
         "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
 }

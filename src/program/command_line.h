@@ -16,7 +16,7 @@ public:
     using Exception::Exception;
 };
 
-enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks };
+enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks, cmListTitles };
 
 struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
@@ -30,6 +30,8 @@ struct TCommandLineOptions {
     std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
     int AudioTrack = 0; // 1-based in --list-tracks order; 0 = the source's primary track
     int Jobs = 0;       // encoder threads; 0 = one per core
+    int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
+    int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool Force = false;
     bool Quiet = false;
 };

@@ -1,6 +1,7 @@
 #include "program/command_list_tracks.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 #include "audio/audio_read_error.h"
 #include "platform/media/media_audio_stream.h"
 
@@ -17,10 +18,18 @@ int TCommandListTracks::Execute() {
     const QFileInfo source(FSource);
     if (!source.exists())
         return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
-    if (source.isDir())
+    TDvdChoice dvd;
+    try {
+        if (!ChooseDvdTitle(FSource, FDvdTitle, dvd) && FDvdTitle > 0)
+            return fail(QStringLiteral("\"%1\" is not a DVD; --dvd-title needs one").arg(FSource));
+    } catch (const EDvdError& e) {
+        return fail(QStringLiteral("cannot read the DVD \"%1\": %2").arg(FSource, e.Message()));
+    }
+    if (dvd.locator.isEmpty() && source.isDir())
         return fail(QStringLiteral("cannot open \"%1\": it is a folder").arg(FSource));
     std::vector<TMediaTrackInfo> tracks;
-    const media::TMediaResult result = TMediaAudioStream::ListAudioTracks(FSource, tracks);
+    const media::TMediaResult result =
+        TMediaAudioStream::ListAudioTracks(dvd.locator.isEmpty() ? FSource : dvd.locator, tracks);
     if (result != media::S_OK)
         return fail(
             QStringLiteral("cannot read \"%1\": %2").arg(FSource, media::ResultText(result)));

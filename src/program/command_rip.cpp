@@ -3,7 +3,9 @@
 #include "app/output_settings.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 #include "app/globals.h"
+#include "app/settings.h"
 #include "audio/audio_read_error.h"
 #include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
@@ -19,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <unistd.h>
 
@@ -128,12 +131,28 @@ int TCommandRip::Execute() {
     if (!source.exists())
         return Fail(QStringLiteral("cannot open %1: No such file or directory")
                         .arg(Quoted(FOptions.Source)));
-    if (source.isDir())
-        return Fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source)));
     const QString sourcePath = source.absoluteFilePath();
+    TDvdChoice dvd;
+    try {
+        if (!ChooseDvdTitle(sourcePath, FOptions.DvdTitle, dvd) &&
+            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0))
+            return Fail(QStringLiteral("%1 is not a DVD; --dvd-title and --chapter need one")
+                            .arg(Quoted(sourcePath)));
+    } catch (const EDvdError& e) {
+        return Fail(
+            QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(sourcePath), e.Message()));
+    }
+    const bool isDvd = !dvd.locator.isEmpty();
+    if (!isDvd && source.isDir())
+        return Fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source)));
+    if (FOptions.ChapterLast > dvd.Chapters())
+        return Fail(QStringLiteral("title %1 of %2 has %3 chapters, not %4")
+                        .arg(QString::number(dvd.title), Quoted(sourcePath),
+                             QString::number(dvd.Chapters()),
+                             QString::number(FOptions.ChapterLast)));
 
     TStreamAudioIn in;
-    in.FileName = sourcePath;
+    in.FileName = isDvd ? dvd.locator : sourcePath;
     in.AudioTrack = FOptions.AudioTrack;
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
@@ -156,10 +175,24 @@ int TCommandRip::Execute() {
                         .arg(Quoted(sourcePath), ExceptionMessage(e)));
     }
 
-    // The range, [start, end) on the player's timeline.
+    // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
+    // it exactly, --start and --end override.
     const int64_t duration = in.Reader()->Duration;
-    const int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
-    int64_t end = FOptions.EndMs ? *FOptions.EndMs * kTicksPerMs : duration;
+    int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
+    std::optional<int64_t> endTime;
+    if (FOptions.EndMs)
+        endTime = *FOptions.EndMs * kTicksPerMs;
+    if (FOptions.ChapterFirst > 0) {
+        if (!FOptions.StartMs)
+            start = dvd.ChapterStart(FOptions.ChapterFirst);
+        if (!FOptions.EndMs)
+            endTime = dvd.ChapterEnd(FOptions.ChapterLast);
+        if (endTime && *endTime <= start)
+            return Fail(QStringLiteral("the range from %1 to %2 is empty")
+                            .arg(FormatTimeText(start / kTicksPerMs),
+                                 FormatTimeText(*endTime / kTicksPerMs)));
+    }
+    int64_t end = endTime.value_or(duration);
     if (duration > 0 && start >= duration)
         return Fail(
             QStringLiteral("the range starts at %1, after the end of the source (%2)")
@@ -171,16 +204,25 @@ int TCommandRip::Execute() {
                 .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
     end = duration > 0 ? std::min(end, duration) : end;
     in.SetStartTime(start);
-    if (FOptions.EndMs || duration > 0)
+    if (endTime || duration > 0)
         in.SetLength(end - start);
 
-    // The output: beside the source by default; never over the source or, without
-    // --force, over an existing file; a missing folder is made.
+    // The output: beside the source by default (a DVD's rip in the output folder, named
+    // after the disc, title and chapters); never over the source or, without --force,
+    // over an existing file; a missing folder is made.
+    QString defaultOutput;
+    if (isDvd) {
+        QString folder = AppSettings.OutputFileDir;
+        if (folder.isEmpty())
+            GetDocumentsFolder(folder);
+        defaultOutput = QDir(folder).filePath(
+            DvdOutputName(dvd.volume, dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
+    } else {
+        defaultOutput =
+            source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
+    }
     const QString output =
-        QFileInfo(FOptions.Output.isEmpty() ? source.absolutePath() + u'/' +
-                                                  source.completeBaseName() + QStringLiteral(".mp3")
-                                            : FOptions.Output)
-            .absoluteFilePath();
+        QFileInfo(FOptions.Output.isEmpty() ? defaultOutput : FOptions.Output).absoluteFilePath();
     const QFileInfo outputInfo(output);
     if (SameFile(output, sourcePath))
         return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
@@ -220,7 +262,7 @@ int TCommandRip::Execute() {
     };
 
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
-    const int64_t total = (FOptions.EndMs || duration > 0) ? end - start : 0;
+    const int64_t total = (endTime || duration > 0) ? end - start : 0;
     TProgressLine progress(in, start, total);
     QTimer ticker;
     int ticks = 0;

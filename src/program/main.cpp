@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "platform/termination_signals.h"
 #include "program/command_line.h"
+#include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
 #include "program/command_rip.h"
 
@@ -75,7 +76,9 @@ int main(int argc, char** argv) {
             if (options.Mode == TCommandMode::cmRip)
                 return TCommandRip(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)
-                return TCommandListTracks(options.Source).Execute();
+                return TCommandListTracks(options.Source, options.DvdTitle).Execute();
+            if (options.Mode == TCommandMode::cmListTitles)
+                return TCommandListTitles(options.Source).Execute();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sonavel: %s\n", ExceptionMessage(e).toLocal8Bit().constData());
         }
@@ -110,9 +113,10 @@ int main(int argc, char** argv) {
     if (!options.Source.isEmpty()) {
         // As if chosen in the open dialog, once the window is up.
         const QString source = options.Source;
-        QTimer::singleShot(0, mainFrm.get(), [&mainFrm, source] {
+        const int title = options.DvdTitle;
+        QTimer::singleShot(0, mainFrm.get(), [&mainFrm, source, title] {
             try {
-                mainFrm->OpenSourceFile(source);
+                mainFrm->OpenSourceFile(source, title);
             } catch (const std::exception& e) {
                 ReportException(e);
             }

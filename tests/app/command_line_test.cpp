@@ -65,6 +65,20 @@ TEST(CommandLine, ParsesAFullRip) {
     EXPECT_EQ(*cut.Album, note.repeated(255));
 }
 
+TEST(CommandLine, DvdTitlesAndChapters) {
+    const TCommandLineOptions one =
+        ParseCommandLine({"--rip", "/dev/sr0", "--dvd-title", "3", "--chapter", "6"});
+    EXPECT_EQ(one.DvdTitle, 3);
+    EXPECT_EQ(one.ChapterFirst, 6);
+    EXPECT_EQ(one.ChapterLast, 6);
+    const TCommandLineOptions span = ParseCommandLine({"--rip", "a.iso", "--chapter", "6-8"});
+    EXPECT_EQ(span.DvdTitle, 0);
+    EXPECT_EQ(span.ChapterFirst, 6);
+    EXPECT_EQ(span.ChapterLast, 8);
+    EXPECT_EQ(ParseCommandLine({"--list-titles", "a.iso"}).Mode, TCommandMode::cmListTitles);
+    EXPECT_EQ(ParseCommandLine({"--dvd-title", "2", "VIDEO_TS"}).DvdTitle, 2); // the window's
+}
+
 TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
     const TCommandLineOptions o = ParseCommandLine({"--", "-odd name.mpg"});
     EXPECT_EQ(o.Mode, TCommandMode::cmWindow);
@@ -86,6 +100,12 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         {"--rip", "a", "--start", "soon"},
         {"--rip", "a", "--audio-track", "0"},
         {"--rip", "a", "extra"},
+        {"--rip", "a", "--dvd-title", "0"},
+        {"--rip", "a", "--chapter", "8-6"},
+        {"--rip", "a", "--chapter", "0"},
+        {"--rip", "a", "--chapter", "1-2-3"},
+        {"--list-tracks", "a", "--chapter", "2"},
+        {"--list-titles", "a", "--dvd-title", "2"},
         {"--frobnicate"},
         {"one.vob", "two.vob"},
     };

@@ -271,23 +271,6 @@ TEST(RipCommand, ListTracksNamesEveryAudioStream) {
     EXPECT_EQ(none.exitCode, 1);
 }
 
-// One bad input: exit 1, one line "sonavel: ...", nothing left in the output folder.
-TProgramRun ExpectCleanFailure(const QStringList& args, const QString& outDir,
-                               const QStringList& keep = {}, const QStringList& prefix = {}) {
-    SCOPED_TRACE(args.join(u' ').toStdString());
-    const TProgramRun run = RunSonavel(args, prefix, 30000);
-    EXPECT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1);
-    const QStringList lines = run.err.trimmed().split(u'\n');
-    EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
-    EXPECT_LT(run.ms, 10000);
-    if (!outDir.isEmpty()) {
-        EXPECT_EQ(FilesIn(outDir), keep);
-    }
-    return run;
-}
-
 TEST(RipCommand, EveryBadInputFailsCleanly) {
     const QString dir = FreshDir(QStringLiteral("bad"));
     const QString out = FreshDir(QStringLiteral("badout"));
@@ -327,13 +310,12 @@ TEST(RipCommand, EveryBadInputFailsCleanly) {
     // A read error in the middle of the source (a scratch, a dropped mount) is a failure
     // with the system's reason, not a shorter file; the existing file stays.
     const qint64 half = QFileInfo(good).size() / 2;
-    const TProgramRun damaged = ExpectCleanFailure(
+    const QString damaged = ExpectCleanFailure(
         {rip, good, o, mp3, QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--end"),
          QStringLiteral("9"), QStringLiteral("--force")},
         out, {QStringLiteral("x.mp3")},
         QStringList{QStringLiteral("env")} + ReadFaultEnvironment(good, half, half + 65536));
-    EXPECT_TRUE(damaged.err.contains(QStringLiteral("Input/output error")))
-        << damaged.err.toStdString();
+    EXPECT_TRUE(damaged.contains(QStringLiteral("Input/output error"))) << damaged.toStdString();
     EXPECT_EQ(ReadFile(mp3), QByteArray("old"));
 }
 

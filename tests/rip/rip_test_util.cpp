@@ -3,6 +3,8 @@
 #include "platform/media/media_audio_stream.h"
 #include "support/test_env.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -75,4 +77,20 @@ std::vector<int16_t> FirstChannel(const std::vector<int16_t>& samples, int chann
 
 QStringList FilesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QString ExpectCleanFailure(const QStringList& args, const QString& outDir, const QStringList& keep,
+                           const QStringList& prefix) {
+    SCOPED_TRACE(args.join(u' ').toStdString());
+    const TProgramRun run = RunSonavel(args, prefix, 30000);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList lines = run.err.trimmed().split(u'\n');
+    EXPECT_EQ(lines.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("sonavel: "))) << run.err.toStdString();
+    EXPECT_LT(run.ms, 10000);
+    if (!outDir.isEmpty()) {
+        EXPECT_EQ(FilesIn(outDir), keep);
+    }
+    return lines[0];
 }

@@ -39,3 +39,8 @@ std::vector<int16_t> FirstChannel(const std::vector<int16_t>& samples, int chann
 
 // Files left in a folder (hidden ones too).
 QStringList FilesIn(const QString& dir);
+
+// One bad input: exit 1 within 10 s, one line "sonavel: ...", nothing but `keep` left in
+// the output folder (when given). Answers the line.
+QString ExpectCleanFailure(const QStringList& args, const QString& outDir,
+                           const QStringList& keep = {}, const QStringList& prefix = {});

@@ -86,15 +86,24 @@ inline constexpr TSignal kLpcm16{71, 2, 0.5, -1};
 inline constexpr TSignal kLpcm24Mono{72, 1, 0.5, -1};
 inline constexpr TSignal kLpcm20Surround{73, 6, 0.7, 3};
 inline constexpr TSignal kLpcm24{74, 2, 0.5, -1};
+// The sources the DVD tests author discs from (dvd_title_*.mpg).
+inline constexpr TSignal kTitleAEng{81, 2, 0.5, -1};
+inline constexpr TSignal kTitleAFra{82, 2, 0.5, -1};
+inline constexpr TSignal kTitleBEng{83, 2, 0.5, -1};
+inline constexpr TSignal kTitleBFra{84, 2, 0.5, -1};
+inline constexpr TSignal kTitleLpcm{85, 2, 0.5, -1};
 
-inline constexpr double kDvdSeconds = 10.0;    // dvd_ac3_stereo, dvd_ac3_51, two_tracks
-inline constexpr double kVcdSeconds = 10.0;    // vcd_mp2.mpg / .dat
-inline constexpr double kMonoSeconds = 6.0;    // mono_u8.avi
-inline constexpr double kOffsetSeconds = 6.0;  // offset_ts.mpg
-inline constexpr double kOffsetStart = 10.0;   // its timestamps start about here
-inline constexpr double kShortSeconds = 0.6;   // short.mpg
-inline constexpr double kNoAudioSeconds = 3.0; // no_audio.mpg
-inline constexpr double kDemoSeconds = 15.0;   // demo.mpg
+inline constexpr double kDvdSeconds = 10.0;      // dvd_ac3_stereo, dvd_ac3_51, two_tracks
+inline constexpr double kVcdSeconds = 10.0;      // vcd_mp2.mpg / .dat
+inline constexpr double kMonoSeconds = 6.0;      // mono_u8.avi
+inline constexpr double kOffsetSeconds = 6.0;    // offset_ts.mpg
+inline constexpr double kOffsetStart = 10.0;     // its timestamps start about here
+inline constexpr double kShortSeconds = 0.6;     // short.mpg
+inline constexpr double kNoAudioSeconds = 3.0;   // no_audio.mpg
+inline constexpr double kDemoSeconds = 15.0;     // demo.mpg
+inline constexpr double kTitleASeconds = 6.4;    // dvd_title_a.mpg
+inline constexpr double kTitleBSeconds = 4.0;    // dvd_title_b.mpg
+inline constexpr double kTitleLpcmSeconds = 3.2; // dvd_title_lpcm.mpg
 inline constexpr int kMonoRate = 22050;
 inline constexpr int kVcdRate = 44100;
 inline constexpr int kDvdRate = 48000;

@@ -1,15 +1,22 @@
 // Pictures of the window for a person to look at: with a source open, during a rip and
-// after it. Runs only when SONAVEL_SCREENSHOT_DIR names a folder (tools/window_shots.sh).
+// after it, smallest and maximised. Runs only when SONAVEL_SCREENSHOT_DIR names a folder
+// (tools/window_shots.sh).
 #include "window_fixture.h"
 
+#include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
+#include "support/dvd_authoring.h"
 #include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/track_bar.h"
 
 #include <QComboBox>
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
 
 TEST_F(WindowTest, Screenshots) {
     const QString dir = qEnvironmentVariable("SONAVEL_SCREENSHOT_DIR");
@@ -64,4 +71,66 @@ TEST_F(WindowTest, ScreenshotsAudioChoice) {
     Frm->SetMarkerAtPosition(1);
     Pump(150);
     EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/4-audio-choice.png")));
+}
+
+TEST_F(WindowTest, ScreenshotsDvd) {
+    const QString dir = qEnvironmentVariable("SONAVEL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "SONAVEL_SCREENSHOT_DIR not set";
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    QDir().mkpath(dir);
+    Open(root);
+    WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
+    Frm->SelectChapters(3, 4);
+    Frm->TrackBar->setPosition(7000);
+    Pump(150);
+    EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/9-dvd-chapters.png")));
+}
+
+// The window at its smallest and maximised, with a zoomed time line, chapter-like ticks
+// and a range; with a window manager (tools/window_shots.sh) also the whole screen.
+// SONAVEL_SCREENSHOT_TAG names the scale the pictures were taken at.
+TEST_F(WindowTest, ScreenshotsResizable) {
+    const QString dir = qEnvironmentVariable("SONAVEL_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "SONAVEL_SCREENSHOT_DIR not set";
+    QDir().mkpath(dir);
+    const QString tag = qEnvironmentVariable("SONAVEL_SCREENSHOT_TAG", QStringLiteral("x1"));
+    auto shoot = [&](const QString& name) {
+        Pump(300);
+        EXPECT_TRUE(Frm->grab().save(dir + u'/' + name + u'-' + tag + QStringLiteral(".png")));
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            QProcess::execute(
+                QStringLiteral("import"),
+                {QStringLiteral("-window"), QStringLiteral("root"),
+                 dir + u'/' + name + QStringLiteral("-screen-") + tag + QStringLiteral(".png")});
+    };
+    auto key = [&](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, k, mods);
+        QApplication::sendEvent(Frm->ExtractBtn, &press);
+    };
+    Open(FixturePath(QStringLiteral("demo.mpg")));
+    WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
+    Frm->TrackBar->setTickTimes({3000, 6000, 9000, 12000});
+    Frm->TrackBar->setPosition(2000);
+    key(Qt::Key_BracketLeft);
+    Frm->TrackBar->setPosition(11000);
+    key(Qt::Key_BracketRight);
+    Frm->TrackBar->setPosition(6000);
+    shoot(QStringLiteral("5-smallest"));
+
+    Frm->showMaximized();
+    Pump(500);
+    shoot(QStringLiteral("6-maximised"));
+    for (int i = 0; i < 5; ++i)
+        key(Qt::Key_Plus, Qt::ControlModifier);
+    WaitFor([&] { return Frm->Detail->ChunkAt(6.0) != nullptr; });
+    shoot(QStringLiteral("7-maximised-zoomed"));
+    Frm->showNormal();
+    Pump(300);
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Plus, Qt::ControlModifier);
+    WaitFor([&] { return Frm->Detail->ChunkAt(6.0) != nullptr; });
+    shoot(QStringLiteral("8-smallest-zoomed"));
 }

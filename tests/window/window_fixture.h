@@ -73,6 +73,11 @@ inline bool HasDoneBox(const std::vector<TBox>& boxes) {
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A settings hive of the test's own: what one window saves (its place and size
+        // too) never reaches the next test's window.
+        FHiveBefore = qgetenv("SONAVEL_REGISTRY");
+        qputenv("SONAVEL_REGISTRY",
+                (FreshDir(QStringLiteral("hive")) + QStringLiteral("/registry.reg")).toUtf8());
         AppSettings = TAppSettings{};
         AppSettings.InputFileDir = TestRoot() + QStringLiteral("/");
         CurrentTag = TCurrentTag{};
@@ -105,6 +110,7 @@ protected:
         SetShowMessageHook({});
         SetReportExceptionHook({});
         shell::SetOpenUrlHook({});
+        qputenv("SONAVEL_REGISTRY", FHiveBefore);
     }
 
     // Runs the event loop until `done` or the time is up; answers whether `done` held.
@@ -135,4 +141,5 @@ protected:
     std::vector<TBox> Boxes;
     std::vector<QString> Messages, Errors;
     std::vector<QUrl> Urls;
+    QByteArray FHiveBefore;
 };

@@ -18,8 +18,28 @@ extern "C" {
 
 namespace ffmpeg {
 
+// What feeds a custom AVIOContext (a DVD title read through libdvdread): the context's
+// opaque points to one, and the context, its buffer and the feeder go together.
+class TCustomIo {
+public:
+    virtual ~TCustomIo() = default;
+};
+
+inline void FreeCustomIo(AVIOContext* pb) noexcept {
+    if (!pb)
+        return;
+    delete static_cast<TCustomIo*>(pb->opaque);
+    av_freep(&pb->buffer);
+    avio_context_free(&pb);
+}
+
 struct FormatInputDeleter {
-    void operator()(AVFormatContext* p) const noexcept { avformat_close_input(&p); }
+    void operator()(AVFormatContext* p) const noexcept {
+        // FFmpeg leaves a caller's own I/O context to the caller.
+        AVIOContext* custom = p && (p->flags & AVFMT_FLAG_CUSTOM_IO) ? p->pb : nullptr;
+        avformat_close_input(&p);
+        FreeCustomIo(custom);
+    }
 };
 struct FormatOutputDeleter {
     void operator()(AVFormatContext* p) const noexcept {

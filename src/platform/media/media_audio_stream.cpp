@@ -1,5 +1,7 @@
 #include "platform/media/media_audio_stream.h"
 
+#include "platform/media/dvd_title_audio.h"
+#include "platform/media/media_input.h"
 #include "platform/media/packet_length.h"
 #include "platform/media/pcm_converter.h"
 
@@ -31,28 +33,6 @@ constexpr size_t kAnchorVotes = 3;
 
 int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
-}
-
-AVFormatContext* OpenFormat(const QString& path, int& result,
-                            const std::atomic<bool>* interrupt = nullptr) {
-    // Only plain files: a name like "http://..." or "concat:..." must not reach out.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw) {
-        av_dict_free(&options);
-        result = AVERROR(ENOMEM);
-        return nullptr;
-    }
-    // Every read of the file asks it, so a long seek gives up soon after it is set.
-    raw->interrupt_callback.callback = Interrupted;
-    raw->interrupt_callback.opaque = const_cast<std::atomic<bool>*>(interrupt);
-    QByteArray url = "file:" + path.toUtf8();
-    result = avformat_open_input(&raw, url.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (result < 0)
-        return nullptr;
-    return raw;
 }
 
 int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
@@ -106,18 +86,16 @@ TMediaAudioStream::~TMediaAudioStream() = default;
 TMediaResult TMediaAudioStream::ListAudioTracks(const QString& path,
                                                 std::vector<TMediaTrackInfo>& tracks) {
     tracks.clear();
-    int result = 0;
-    ffmpeg::InputFormatPtr input(OpenFormat(path, result));
-    if (!input)
+    TMediaInput input;
+    const TMediaResult result = OpenMediaInput(path, input);
+    if (Failed(result))
         return result;
-    result = avformat_find_stream_info(input.get(), nullptr);
-    if (result < 0)
-        return result;
-    tracks = CollectTracks(input.get());
+    tracks = input.dvd ? TDvdTitleAudio::ListTracks(input) : CollectTracks(input.format.get());
     return S_OK;
 }
 
 void TMediaAudioStream::Close() {
+    FTitle.reset();
     FConverter.reset();
     FDecoder.reset();
     FInput.reset();
@@ -167,6 +145,21 @@ void TMediaAudioStream::ResetDecoding() {
 
 TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
     Close();
+    if (IsDvdTitleSource(path)) {
+        FTitle = std::make_unique<TDvdTitleAudio>(FWanted);
+        FTitle->SetInterruptFlag(FInterrupt);
+        const TMediaResult result = FTitle->Open(path, streamIndex);
+        if (Failed(result)) {
+            Close();
+            return result;
+        }
+        FPath = path;
+        FTracks = FTitle->Tracks();
+        FStreamIndex = FTitle->StreamId();
+        FFormat = FTitle->Format();
+        FDuration = FTitle->Duration();
+        return S_OK;
+    }
     TMediaResult result = OpenInput(path, streamIndex);
     if (Failed(result)) {
         Close();
@@ -187,15 +180,22 @@ TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
 }
 
 TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) {
-    int result = 0;
-    FInput.reset(OpenFormat(path, result, FInterrupt));
-    if (!FInput)
+    // Every read of the file asks the flag, so a long seek gives up soon after it is set.
+    const AVIOInterruptCB interrupt{Interrupted, const_cast<std::atomic<bool>*>(FInterrupt)};
+    TMediaInput input;
+    int result = OpenMediaInput(path, input, FInterrupt ? &interrupt : nullptr);
+    if (Failed(result))
         return result;
     FPath = path;
-    result = avformat_find_stream_info(FInput.get(), nullptr);
-    if (result < 0)
-        return result;
-    FTracks = CollectTracks(FInput.get());
+    FStreamSelector = streamIndex;
+    if (input.dvd) {
+        FTracks = TDvdTitleAudio::ListTracks(input);
+        if (streamIndex >= 0 && (streamIndex = FindStream(input, streamIndex)) < 0)
+            return MS_E_NOSTREAM;
+    } else {
+        FTracks = CollectTracks(input.format.get());
+    }
+    FInput = std::move(input.format);
 
     if (streamIndex < 0) {
         streamIndex = av_find_best_stream(FInput.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
@@ -550,6 +550,8 @@ void TMediaAudioStream::DropPending(int64_t frames) {
 }
 
 TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {
+    if (FTitle)
+        return FTitle->Read(buffer, size, info);
     info = {};
     if (!IsOpen())
         return MS_E_NOTINIT;
@@ -595,6 +597,8 @@ TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadI
 }
 
 int64_t TMediaAudioStream::NextSample() const {
+    if (FTitle)
+        return FTitle->NextSample();
     const int64_t next = PendingFrames() > 0 ? FPendingSample : FCounted;
     return FDropActive ? std::max(next, FDropBefore) : next;
 }
@@ -611,7 +615,15 @@ int64_t TMediaAudioStream::TimeToSample(int64_t time) const {
     return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);
 }
 
+int64_t TMediaAudioStream::StartTime() const {
+    if (!FInput || FInput->start_time == AV_NOPTS_VALUE)
+        return 0;
+    return FInput->start_time * (kTicksPerSecond / AV_TIME_BASE);
+}
+
 int64_t TMediaAudioStream::DurationSamples() const {
+    if (FTitle)
+        return FTitle->DurationSamples();
     if (FFormat.sampleRate <= 0)
         return 0;
     return av_rescale_rnd(FDuration, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_NEAR_INF);

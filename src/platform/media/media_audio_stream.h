@@ -26,6 +26,9 @@
 // - Failures answer media result codes (media_result.h), never exceptions; the end of
 //   the stream is MS_S_ENDOFSTREAM, not an error.
 //
+// - A DVD title (a locator, dvd_path.h) is one stream too, on the title's time line:
+//   TDvdTitleAudio joins its segments, and the numbering of its streams is the IFO's.
+//
 // Threads: not safe for concurrent calls. The thread that opens it may hand it over to
 // another (the output's worker reads it); only one thread uses it at a time.
 
@@ -40,6 +43,7 @@
 #include <optional>
 #include <vector>
 
+class TDvdTitleAudio;
 class TPcmConverter;
 
 // The PCM a stream delivers.
@@ -53,7 +57,7 @@ struct TPcmFormat {
 
 // One audio stream of a file, as listed for the user.
 struct TMediaTrackInfo {
-    int streamIndex = -1; // FFmpeg's stream index, what Open takes
+    int streamIndex = -1; // what Open takes: FFmpeg's stream index, a DVD stream's MPEG id
     QString codec;        // FFmpeg's short codec name ("ac3", "mp2", "pcm_u8")
     QString language;     // as the container records it ("eng"), else empty
     int channels = 0;     // of the source (6 for 5.1), before any downmix
@@ -77,7 +81,7 @@ public:
     TMediaAudioStream(const TMediaAudioStream&) = delete;
     TMediaAudioStream& operator=(const TMediaAudioStream&) = delete;
 
-    // Lists the audio streams of a file in stream order.
+    // Lists the audio streams of a file in stream order (a DVD title's in the IFO's).
     static media::TMediaResult ListAudioTracks(const QString& path,
                                                std::vector<TMediaTrackInfo>& tracks);
 
@@ -97,7 +101,7 @@ public:
     // is no such audio stream.
     media::TMediaResult Open(const QString& path, int streamIndex = -1);
     void Close();
-    bool IsOpen() const { return FInput != nullptr; }
+    bool IsOpen() const { return FInput != nullptr || FTitle != nullptr; }
 
     int StreamIndex() const { return FStreamIndex; }
     const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
@@ -105,6 +109,8 @@ public:
     // Length of the presentation (100-ns units, 0 when unknown) and the same in samples.
     int64_t Duration() const { return FDuration; }
     int64_t DurationSamples() const;
+    // The container's start time, the timestamp sample 0 stands for (100-ns units).
+    int64_t StartTime() const;
 
     // Decodes whole sample frames into `buffer` until `size` bytes are filled or the
     // stream ends. S_OK with at least one frame; MS_S_ENDOFSTREAM with none.
@@ -139,6 +145,8 @@ private:
     void DropPending(int64_t frames);
 
     QString FPath;
+    int FStreamSelector = -1; // what Open was given, for opening again
+    std::unique_ptr<TDvdTitleAudio> FTitle;
     ffmpeg::InputFormatPtr FInput;
     ffmpeg::CodecContextPtr FDecoder;
     ffmpeg::PacketPtr FPacket;

@@ -2,6 +2,7 @@
 // and by counting packets from the start of the file where they cannot.
 #include "platform/media/media_audio_stream.h"
 
+#include "platform/media/dvd_title_audio.h"
 #include "platform/media/packet_length.h"
 
 extern "C" {
@@ -24,7 +25,7 @@ constexpr int kMaxStalledReads = 1000;
 
 TMediaResult TMediaAudioStream::Rewind() {
     const QString path = FPath;
-    const int stream = FStreamIndex;
+    const int stream = FStreamSelector;
     const bool doubtful = FTimestampsDoubtful; // learnt about the file, not the decode
     const TMediaResult result = Open(path, stream);
     FTimestampsDoubtful = doubtful;
@@ -46,7 +47,7 @@ TMediaResult TMediaAudioStream::CountFromStart(int64_t from) {
     const int64_t stopAt =
         FOriginSample + av_rescale(from - FOriginOut, FSourceRate, FFormat.sampleRate);
     const int64_t origin = FOriginSample;
-    TMediaResult result = OpenInput(FPath, FStreamIndex); // the demuxer back at the start
+    TMediaResult result = OpenInput(FPath, FStreamSelector); // the demuxer back at the start
     if (Failed(result)) {
         Close();
         return result;
@@ -97,6 +98,8 @@ TMediaResult TMediaAudioStream::CountFromStart(int64_t from) {
 }
 
 TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
+    if (FTitle)
+        return FTitle->SeekSample(target);
     if (!IsOpen())
         return MS_E_NOTINIT;
     target = std::max<int64_t>(target, 0);

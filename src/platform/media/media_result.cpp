@@ -37,6 +37,16 @@ const TResultEntry kResultTable[] = {
     {MS_E_INVALIDSTREAMTYPE, "The stream type is not valid for this operation."},
     {MS_E_NOTRUNNING, "The IMultiMediaStream object is not in running state."},
     {E_INVALIDARG, "One of the parameters is invalid."},
+    {MS_E_DVD_NOTDVD, "This is not a DVD-Video: there is no VIDEO_TS folder with a "
+                      "VIDEO_TS.IFO file."},
+    {MS_E_DVD_DAMAGED, "The DVD's IFO files are damaged: the title's tables cannot be read."},
+    {MS_E_DVD_SHORT, "The DVD title points past the end of its VOB files: a VTS_nn_k.VOB part "
+                     "is missing or cut short."},
+    {MS_E_DVD_ENCRYPTED,
+     "The DVD is encrypted (CSS) and cannot be read without libdvdcss. Install libdvdcss2 (on "
+     "Debian through the libdvd-pkg package) and open the disc again."},
+    {MS_E_DVD_NOTITLE, "The DVD has no such title."},
+    {MS_E_DVD_READ, "A sector of the DVD cannot be read."},
 };
 
 } // namespace

@@ -35,6 +35,13 @@ inline constexpr TMediaResult MS_E_SOURCEALREADYDEFINED = int32_t(0x80040408);
 inline constexpr TMediaResult MS_E_INVALIDSTREAMTYPE = int32_t(0x80040409);
 inline constexpr TMediaResult MS_E_NOTRUNNING = int32_t(0x8004040A);
 inline constexpr TMediaResult E_INVALIDARG = int32_t(0x80070057);
+// DVD titles read through libdvdread (the program's own).
+inline constexpr TMediaResult MS_E_DVD_NOTDVD = int32_t(0x80040420);
+inline constexpr TMediaResult MS_E_DVD_DAMAGED = int32_t(0x80040421);
+inline constexpr TMediaResult MS_E_DVD_SHORT = int32_t(0x80040422);
+inline constexpr TMediaResult MS_E_DVD_ENCRYPTED = int32_t(0x80040423);
+inline constexpr TMediaResult MS_E_DVD_NOTITLE = int32_t(0x80040424);
+inline constexpr TMediaResult MS_E_DVD_READ = int32_t(0x80040425);
 
 inline bool Succeeded(TMediaResult code) {
     return code >= 0;

@@ -1,5 +1,7 @@
 #include "platform/media/source_filter.h"
 
+#include "platform/media/media_input.h"
+
 #include <QFileInfo>
 
 namespace media {
@@ -36,26 +38,23 @@ static bool Usable(const AVStream* s) {
 }
 
 HRESULT TSourceFilter::Open(const QString& path, QString& error) {
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
-        error = QStringLiteral("the file does not exist");
-        return E_FILE_NOT_FOUND;
+    if (!IsDvdTitleSource(path)) {
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isFile()) {
+            error = QStringLiteral("the file does not exist");
+            return E_FILE_NOT_FOUND;
+        }
     }
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
-        return E_OUTOFMEMORY;
-    raw->interrupt_callback = {&TSourceFilter::Interrupt, this};
-    int err = avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr);
-    if (err < 0) { // avformat_open_input frees the context on failure
-        error = ffmpeg::ErrorText(err);
-        return err == AVERROR(EACCES) ? E_ACCESSDENIED : VFW_E_UNKNOWN_FILE_TYPE;
+    const AVIOInterruptCB interrupt{&TSourceFilter::Interrupt, this};
+    TMediaInput input;
+    const TMediaResult opened = OpenMediaInput(path, input, &interrupt);
+    if (opened < 0) {
+        error = ResultText(opened);
+        return opened == AVERROR(EACCES) ? E_ACCESSDENIED : VFW_E_UNKNOWN_FILE_TYPE;
     }
-    FFormat.reset(raw);
-    err = avformat_find_stream_info(raw, nullptr);
-    if (err < 0) {
-        error = ffmpeg::ErrorText(err);
-        return VFW_E_INVALID_FILE_FORMAT;
-    }
+    const int wanted = FindStream(input, FWantedAudioIndex);
+    FFormat = std::move(input.format);
+    AVFormatContext* raw = FFormat.get();
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         AVStream* s = raw->streams[i];
         s->discard = AVDISCARD_ALL;
@@ -67,10 +66,10 @@ HRESULT TSourceFilter::Open(const QString& path, QString& error) {
         else if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && FAudioIndex < 0)
             FAudioIndex = static_cast<int>(i);
     }
-    if (FWantedAudioIndex >= 0 && FWantedAudioIndex < int(raw->nb_streams)) {
-        AVStream* s = raw->streams[FWantedAudioIndex];
+    if (wanted >= 0) {
+        AVStream* s = raw->streams[wanted];
         if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && Usable(s))
-            FAudioIndex = FWantedAudioIndex;
+            FAudioIndex = wanted;
     }
     if (FVideoIndex < 0 && FAudioIndex < 0) {
         error = QStringLiteral("no video or audio stream that can be decoded");

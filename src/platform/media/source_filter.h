@@ -1,10 +1,10 @@
 #pragma once
 
-// The file source: opens a file with libavformat, offers one output pin per stream it
-// can play (the first video and the first audio stream), and runs the demux thread
-// that fills one packet queue per pin. Made and driven by the graph; Open, Start, Seek
-// and StopThread may be called from any thread, never concurrently with each other
-// (the graph serialises them).
+// The file source: opens a file (or a DVD title, media_input.h) with libavformat, offers one output
+// pin per stream it can play (the first video and the first audio stream), and runs the demux
+// thread that fills one packet queue per pin. Made and driven by the graph; Open, Start, Seek and
+// StopThread may be called from any thread, never concurrently with each other (the graph
+// serialises them).
 
 #include "platform/media/media_clock.h"
 #include "platform/media/media_filter.h"
@@ -23,7 +23,8 @@ public:
 
     void CreatePins() override;
 
-    // The audio stream Open offers (FFmpeg's stream index), -1 for the first usable one.
+    // The audio stream Open offers (FFmpeg's stream index; a DVD stream's MPEG id), -1 for
+    // the first usable one.
     // A stream that is not audio or cannot be decoded falls back to the first. Before Open.
     void SetAudioStreamIndex(int index) { FWantedAudioIndex = index; }
 

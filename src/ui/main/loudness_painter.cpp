@@ -1,5 +1,6 @@
 #include "ui/main/loudness_painter.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
@@ -16,6 +17,10 @@ bool EnvelopeLevelsAt(const TEnvelopeData& data, double fromSeconds, double toSe
                       TEnvelopeBucket& levels) {
     const auto available = int64_t(data.buckets.size());
     if (available == 0 || !(data.bucketSeconds > 0) || !(toSeconds > fromSeconds))
+        return false;
+    fromSeconds -= data.startSeconds;
+    toSeconds -= data.startSeconds;
+    if (toSeconds <= 0)
         return false;
     const int64_t first = int64_t(std::floor(std::max(0.0, fromSeconds) / data.bucketSeconds));
     // A column narrower than a bucket shows the bucket it starts in.
@@ -37,8 +42,25 @@ bool EnvelopeLevelsAt(const TEnvelopeData& data, double fromSeconds, double toSe
 void PaintLoudnessEnvelope(QPainter& painter, const QRectF& rect, const TEnvelopeData& data,
                            double fromSeconds, double toSeconds, const QColor& peakColor,
                            const QColor& rmsColor) {
-    const int columns = int(std::floor(rect.width()));
-    if (columns <= 0 || rect.height() <= 0 || !(toSeconds > fromSeconds) || data.buckets.empty())
+    if (data.buckets.empty())
+        return;
+    PaintLoudnessLevels(
+        painter, rect,
+        [&data](double from, double to, TEnvelopeBucket& levels) {
+            return EnvelopeLevelsAt(data, from, to, levels);
+        },
+        fromSeconds, toSeconds, peakColor, rmsColor);
+}
+
+void PaintLoudnessLevels(QPainter& painter, const QRectF& rect, const TEnvelopeLevels& levelsAt,
+                         double fromSeconds, double toSeconds, const QColor& peakColor,
+                         const QColor& rmsColor) {
+    // One column per device pixel, so a high-density screen shows the finer detail.
+    const double dpr =
+        painter.device() ? std::max(1.0, painter.device()->devicePixelRatioF()) : 1.0;
+    const double columnWidth = 1.0 / dpr;
+    const int columns = int(std::floor(rect.width() * dpr + 1e-9));
+    if (columns <= 0 || rect.height() <= 0 || !(toSeconds > fromSeconds))
         return;
     const double secondsPerColumn = (toSeconds - fromSeconds) / columns;
     const double middle = rect.top() + rect.height() / 2.0;
@@ -48,15 +70,15 @@ void PaintLoudnessEnvelope(QPainter& painter, const QRectF& rect, const TEnvelop
     for (int x = 0; x < columns; ++x) {
         const double t0 = fromSeconds + x * secondsPerColumn;
         TEnvelopeBucket levels;
-        if (!EnvelopeLevelsAt(data, t0, t0 + secondsPerColumn, levels))
+        if (!levelsAt(t0, t0 + secondsPerColumn, levels))
             continue;
-        const double left = rect.left() + x;
+        const double left = rect.left() + x * columnWidth;
         const double peak = EnvelopeDisplayLevel(levels.peak) * half;
         if (peak > 0)
-            painter.fillRect(QRectF(left, middle - peak, 1.0, 2 * peak), peakColor);
+            painter.fillRect(QRectF(left, middle - peak, columnWidth, 2 * peak), peakColor);
         const double rms = EnvelopeDisplayLevel(levels.rms) * half;
         if (rmsColor.isValid() && rms > 0)
-            painter.fillRect(QRectF(left, middle - rms, 1.0, 2 * rms), rmsColor);
+            painter.fillRect(QRectF(left, middle - rms, columnWidth, 2 * rms), rmsColor);
     }
     painter.restore();
 }

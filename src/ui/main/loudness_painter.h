@@ -12,6 +12,8 @@
 #include <QColor>
 #include <QRectF>
 
+#include <functional>
+
 class QPainter;
 
 inline constexpr double kEnvelopeFloorDb = -60.0;
@@ -24,6 +26,16 @@ double EnvelopeDisplayLevel(double amplitude);
 void PaintLoudnessEnvelope(QPainter& painter, const QRectF& rect, const TEnvelopeData& data,
                            double fromSeconds, double toSeconds, const QColor& peakColor,
                            const QColor& rmsColor);
+
+// Where levels come from: the merged levels of [fromSeconds, toSeconds), false when
+// nothing is known there yet.
+using TEnvelopeLevels =
+    std::function<bool(double fromSeconds, double toSeconds, TEnvelopeBucket& levels)>;
+
+// The same from any source of levels (several envelopes of different resolutions).
+void PaintLoudnessLevels(QPainter& painter, const QRectF& rect, const TEnvelopeLevels& levelsAt,
+                         double fromSeconds, double toSeconds, const QColor& peakColor,
+                         const QColor& rmsColor);
 
 // The levels one column shows: the buckets overlapping [fromSeconds, toSeconds) merged
 // (highest peak, RMS of the RMS values). False when none of them is computed yet.

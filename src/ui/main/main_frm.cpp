@@ -4,6 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
+#include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
 #include "audio/mp3_out.h"
 #include "platform/exception.h"
@@ -21,16 +22,15 @@
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/skin_style.h"
 #include "ui/skin/speed_button.h"
+#include "ui/skin/time_overview.h"
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -55,7 +55,9 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const QRect& r,
 TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QStringLiteral("Vemra Sonavel"));
-    setFixedSize(ClientWidth, ClientHeight);
+    // The designed size is the smallest; the preview and the time line take what is more.
+    setMinimumSize(ClientWidth, ClientHeight);
+    resize(ClientWidth, ClientHeight);
     setAutoFillBackground(true);
 
     FilterGraph = new TFilterGraph(this);
@@ -79,11 +81,11 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     for (QTimer* t : {Timer1, Timer2, Timer3})
         t->setInterval(100);
     Envelope = new TLoudnessEnvelope(this);
+    Detail = new TLoudnessDetail(this);
     setAcceptDrops(true);
 
     Splitter1 = new QFrame(this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setGeometry(0, 0, ClientWidth, 3);
     Splitter1->setStyleSheet(QStringLiteral("background: #5F7FED;"));
 
     BuildPreviewArea();
@@ -91,11 +93,11 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     BuildSummaryArea();
     BuildOverlays();
     ConnectHandlers();
+    ConnectTimeLine();
     InstallKeyFilter();
     FormCreate();
-
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    LayoutControls();
+    RestorePlacement();
 }
 
 TMainFrm::~TMainFrm() {
@@ -108,15 +110,15 @@ TMainFrm::~TMainFrm() {
     FRunInput.reset();
 }
 
+// The Build functions make the controls at their sizes; LayoutControls places them (and
+// sizes those that grow with the window).
 void TMainFrm::BuildPreviewArea() {
     VideoWin = new TVideoWindow(this);
     VideoWin->setObjectName(QStringLiteral("VideoWin"));
-    VideoWin->setGeometry(24, 14, 233, 162);
     VideoWin->SetColor(PreviewColor());
     VideoWin->SetFilterGraph(FilterGraph);
 
     TimePanel = new TSkinPanel(this);
-    TimePanel->setGeometry(24, 176, 233, 18);
     TimePanel->setColor(PreviewColor());
     TimeLabel = MakeLabel(FormatTimeText(0), TimePanel, QRect(4, 0, 110, 18));
     TimeLabel->setStyleSheet(QStringLiteral("color: white;"));
@@ -125,65 +127,58 @@ void TMainFrm::BuildPreviewArea() {
     TotalTimeLabel->setStyleSheet(QStringLiteral("color: #DDE6FF;"));
 
     TrackBar = new TTrackBar(this);
-    TrackBar->setGeometry(16, 198, 250, 24);
     TrackBar->setThumbLength(12);
     TrackBar->setTicksVisible(false);
     TrackBar->setChannelHeight(12); // room for the loudness overview
     TrackBar->setRange(0, 0);
+    TimeStrip = new TTimeOverview(this);
+    TimeStrip->setObjectName(QStringLiteral("TimeStrip"));
+    TimeStrip->setTrackBar(TrackBar);
 
     StartPointBtn = new TImage(QStringLiteral("marker_start"), this);
-    StartPointBtn->move(TrackBar->x() + FTrackMargin, 222);
     StartPointBtn->setCursor(Qt::SizeHorCursor);
     StartPointBtn->hide();
     EndPointBtn = new TImage(QStringLiteral("marker_end"), this);
-    EndPointBtn->move(TrackBar->geometry().right() - 8 - EndPointBtn->width(), 222);
     EndPointBtn->setCursor(Qt::SizeHorCursor);
     EndPointBtn->hide();
 
-    const int y = 238;
     PlayBtn = new TImageButton(QStringLiteral("play"), QStringLiteral("Play"), this);
     PauseBtn = new TImageButton(QStringLiteral("pause"), QStringLiteral("Pause"), this);
     BeginBtn = new TImageButton(QStringLiteral("begin"), QStringLiteral("to the Begin"), this);
     EndBtn = new TImageButton(QStringLiteral("end"), QStringLiteral("to the End"), this);
     OpenBtn = new TImageButton(QStringLiteral("open"), QStringLiteral("Open File"), this);
     modifyBtn = new TImageButton(QStringLiteral("modify"), QStringLiteral("Modify"), this);
-    int x = 40;
-    for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn}) {
-        b->setGeometry(x, y, 28, 28);
-        x += 42;
-    }
-    modifyBtn->setGeometry(x, y, 28, 28);
+    for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn, modifyBtn})
+        b->resize(28, 28);
     modifyBtn->hide();
     PlayBtn->setEnabled(false);
     PauseBtn->setEnabled(false);
 }
 
 void TMainFrm::BuildFileArea() {
-    MakeLabel(QStringLiteral("Source File:"), this, QRect(16, 274, 120, 16));
+    sourceFileLabel = MakeLabel(QStringLiteral("Source File:"), this, QRect(0, 0, 120, 16));
     sourceFileEdit = new QLineEdit(this);
     sourceFileEdit->setObjectName(QStringLiteral("sourceFileEdit"));
-    sourceFileEdit->setGeometry(16, 291, 224, 23);
     sourceFileEdit->setReadOnly(true);
     sourceFileEdit->installEventFilter(this);
     OpenFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
-    OpenFileBtn->setGeometry(243, 291, 23, 23);
+    OpenFileBtn->resize(23, 23);
     OpenFileBtn->setToolTip(QStringLiteral("Open File"));
 
-    MakeLabel(QStringLiteral("Output File:"), this, QRect(16, 320, 120, 16));
+    outputFileLabel = MakeLabel(QStringLiteral("Output File:"), this, QRect(0, 0, 120, 16));
     outputFileEdit = new QLineEdit(this);
     outputFileEdit->setObjectName(QStringLiteral("outputFileEdit"));
-    outputFileEdit->setGeometry(16, 337, 224, 23);
     SaveFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
-    SaveFileBtn->setGeometry(243, 337, 23, 23);
+    SaveFileBtn->resize(23, 23);
     SaveFileBtn->setToolTip(QStringLiteral("Save Output MP3 File..."));
 
     skinButton1 = new QPushButton(QStringLiteral("&About"), this);
-    skinButton1->setGeometry(288, 360, 70, 26);
+    skinButton1->resize(70, 26);
     skinButton2 = new QPushButton(QStringLiteral("&Help"), this);
-    skinButton2->setGeometry(364, 360, 70, 26);
+    skinButton2->resize(70, 26);
     ExtractBtn = new QPushButton(QStringLiteral("&Rip!"), this);
     ExtractBtn->setObjectName(QStringLiteral("ExtractBtn"));
-    ExtractBtn->setGeometry(470, 356, 88, 32);
+    ExtractBtn->resize(88, 32);
     QFont f = ExtractBtn->font();
     f.setBold(true);
     ExtractBtn->setFont(f);
@@ -193,7 +188,7 @@ void TMainFrm::BuildFileArea() {
 void TMainFrm::BuildOverlays() {
     ProgressPanel = new TSkinPanel(this);
     ProgressPanel->setObjectName(QStringLiteral("ProgressPanel"));
-    ProgressPanel->setGeometry(282, 302, 276, 50);
+    ProgressPanel->resize(276, 50);
     ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
     ProgressPanel->setFrameShape(QFrame::Box);
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
@@ -209,7 +204,7 @@ void TMainFrm::BuildOverlays() {
 
     HintPanel = new TSkinPanel(this);
     HintPanel->setObjectName(QStringLiteral("HintPanel"));
-    HintPanel->setGeometry(124, 172, 320, 50);
+    HintPanel->resize(320, 50);
     HintPanel->setColor(QColor(0xFF, 0xFF, 0xE8));
     HintPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #5F7FED; }"));
     HintLabel = MakeLabel(QStringLiteral("Opening the source file, please have a wait...."),
@@ -237,12 +232,14 @@ void TMainFrm::ConnectHandlers() {
                                      QPainter& canvas, bool& defaultDraw) {
         Guarded([&] { TrackBarCustomDraw(sender, item, r, canvas, defaultDraw); });
     });
-    connect(StartPointBtn, &TImage::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
-        Guarded([&] { StartPointBtnMouseMove(b, x, y); });
-    });
-    connect(EndPointBtn, &TImage::mouseMoved, this, [this](int x, int y, Qt::MouseButtons b) {
-        Guarded([&] { EndPointBtnMouseMove(b, x, y); });
-    });
+    connect(StartPointBtn, &TImage::mouseMoved, this,
+            [this](int x, int y, Qt::MouseButtons b, Qt::KeyboardModifiers k) {
+                Guarded([&] { StartPointBtnMouseMove(b, x, y, k); });
+            });
+    connect(EndPointBtn, &TImage::mouseMoved, this,
+            [this](int x, int y, Qt::MouseButtons b, Qt::KeyboardModifiers k) {
+                Guarded([&] { EndPointBtnMouseMove(b, x, y, k); });
+            });
     connect(startPointUpBtn, &TImageButton::mouseDown, this,
             on(&TMainFrm::startPointUpBtnMouseDown));
     connect(startPointDownBtn, &TImageButton::mouseDown, this,
@@ -257,6 +254,12 @@ void TMainFrm::ConnectHandlers() {
     connect(CancelBtn, &QPushButton::clicked, this, on(&TMainFrm::CancelBtnClick));
     connect(AudioTrackBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
+    connect(TitleBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { TitleBoxChange(index); }); });
+    connect(ChapterBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { ChapterBoxChange(index); }); });
+    connect(TrackBar, &TTrackBar::doubleClicked, this,
+            [this](int position) { Guarded([&] { TrackBarDblClick(position); }); });
     // The overview is drawn as it grows; the track bar repaints only its own area.
     connect(Envelope, &TLoudnessEnvelope::progressed, TrackBar, qOverload<>(&QWidget::update));
     connect(Envelope, &TLoudnessEnvelope::finished, TrackBar, qOverload<>(&QWidget::update));
@@ -265,7 +268,7 @@ void TMainFrm::ConnectHandlers() {
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel}) {
+                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel}) {
         connect(row, &TSkinPanel::mouseMoved, this,
                 [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
     }
@@ -333,6 +336,13 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sourceFileEdit) {
         if (event->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(event);
+            // The time line's Ctrl keys come first: the edit's rule is about typing.
+            if (k->modifiers() & Qt::ControlModifier) {
+                bool zoomed = false;
+                Guarded([&] { zoomed = HandleTimeLineKey(k->key(), k->modifiers()); });
+                if (zoomed)
+                    return true;
+            }
             // The edit is read-only: the window's keys work there too, unless the edit's
             // own rule (a letter or digit opens the dialog) takes the key.
             const int code = WindowsKeyCode(k->key(), k->modifiers());

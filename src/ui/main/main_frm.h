@@ -9,7 +9,10 @@
 // the channel drawing), main_frm_run.cpp (the rip, its cancelling and progress),
 // main_frm_summary.cpp (the summary rows), main_frm_links.cpp (settings and tag links,
 // About, Help), main_frm_tracks.cpp (the audio stream choice and the loudness overview),
-// main_frm_keys.cpp (keyboard, drag and drop).
+// main_frm_keys.cpp (keyboard, drag and drop), main_frm_layout.cpp (placing the controls
+// in a window of any size, remembering the window's place), main_frm_timeline.cpp
+// (zooming the time line, snapping a marker to silence), main_frm_dvd.cpp (a DVD's titles
+// and chapters).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -17,6 +20,7 @@
 // after seeing OpenState leave 0 (acquire); the MP3 output's worker reads the run's input
 // and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
 
+#include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "platform/exception.h"
 #include "platform/media/media_audio_stream.h"
@@ -49,14 +53,17 @@ class TFilterGraph;
 class TImage;
 class TImageButton;
 class TLinkLabel;
+class TLoudnessDetail;
 class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
 class TSkinPanel;
 class TSpeedButton;
+class TTimeOverview;
 class TTrackBar;
 class TVideoWindow;
 class QGroupBox;
+struct TEnvelopeBucket;
 
 // Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
 extern std::atomic<int32_t> OpenState;
@@ -67,6 +74,7 @@ public:
     explicit TMainFrm(QWidget* parent = nullptr);
     ~TMainFrm() override;
 
+    // The designed size of the window's client area, also its smallest.
     static constexpr int ClientWidth = 568;
     static constexpr int ClientHeight = 394;
 
@@ -77,6 +85,7 @@ public:
     QLabel* TimeLabel;
     QLabel* TotalTimeLabel;
     TTrackBar* TrackBar;
+    TTimeOverview* TimeStrip; // the whole time line above the track bar, with its view
     TImage* StartPointBtn;
     TImage* EndPointBtn;
     TImageButton* PlayBtn;
@@ -85,8 +94,10 @@ public:
     TImageButton* EndBtn;
     TImageButton* OpenBtn;
     TImageButton* modifyBtn;
+    QLabel* sourceFileLabel;
     QLineEdit* sourceFileEdit;
     TSpeedButton* OpenFileBtn;
+    QLabel* outputFileLabel;
     QLineEdit* outputFileEdit;
     TSpeedButton* SaveFileBtn;
     QPushButton* ExtractBtn;
@@ -119,6 +130,10 @@ public:
     QLabel* FileSizeText;
     TSkinPanel* AudioTrackPanel; // shown for sources with more than one audio stream
     QComboBox* AudioTrackBox;
+    TSkinPanel* TitlePanel; // shown for a DVD: its titles
+    QComboBox* TitleBox;
+    TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
+    QComboBox* ChapterBox;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
@@ -129,6 +144,7 @@ public:
     QTimer* Timer2;              // run progress
     QTimer* Timer3;              // fine-adjust repeat
     TLoudnessEnvelope* Envelope; // the source's loudness overview, made in the background
+    TLoudnessDetail* Detail;     // finer loudness of the part of a zoomed time line in view
 
     // ---- Event handlers ---------------------------------------------------------------
     void FormCreate();
@@ -147,8 +163,11 @@ public:
 
     void TrackBarCustomDraw(TTrackBar& Sender, TTrackBarItem Item, const QRect& ARect,
                             QPainter& Canvas, bool& DefaultDraw);
-    void StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
-    void EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y);
+    // With Alt held the marker snaps to the quietest point near the pointer.
+    void StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y,
+                                Qt::KeyboardModifiers Keys = Qt::NoModifier);
+    void EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int Y,
+                              Qt::KeyboardModifiers Keys = Qt::NoModifier);
     void startPointUpBtnMouseDown();
     void startPointDownBtnMouseDown();
     void endPointUpBtnMouseDown();
@@ -163,6 +182,11 @@ public:
     void SaveFileBtnClick();
     void CancelBtnClick();
     void AudioTrackBoxChange(int Index);
+    void TitleBoxChange(int Index);
+    void ChapterBoxChange(int Index);
+    void TrackBarDblClick(int Position);
+    void TrackBarViewChange();
+    void TrackBarContextPopup(const QPoint& Pos);
 
     void outputFilePanelMouseMove(TSkinPanel* Sender);
 
@@ -190,12 +214,37 @@ public:
     void SeekBy(int64_t deltaMs);
     // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(int marker);
+    // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
+    // start (0) or end (1) marker to the chapter boundary nearest the position; the range
+    // to chapters first..last (1-based), exactly.
+    void StepChapter(int direction);
+    void SetMarkerAtChapterBoundary(int marker);
+    void SelectChapters(int first, int last);
+
+    // The time line: Ctrl+wheel, Ctrl+Plus/Minus (around the position), Ctrl+R (the
+    // range), Ctrl+0 (all), S (snap the marker last moved to silence), F11 (full screen).
+    bool HandleTimeLineKey(int Key, Qt::KeyboardModifiers Shift);
+    void ZoomBy(double factor);
+    void ZoomToRange();
+    void ZoomAll();
+    // Moves the start (0) or end (1) marker to the quietest point within half a second,
+    // keeping the range's rules; false when nothing is known of the sound there.
+    bool SnapMarkerToSilence(int marker);
+    // The quietest time in [t - 500, t + 500] ∩ [lo, hi] (the middle of the quietest
+    // stretch nearest to t), from the finest loudness known; t when none is known.
+    int64_t QuietestTimeNear(int64_t t, int64_t lo, int64_t hi) const;
+    // Loudness of the stream times [from, to) seconds from the finest data made so far.
+    bool LoudnessAt(double from, double to, TEnvelopeBucket& levels) const;
+    void ToggleFullScreen();
+    // Places every control for the window's present size.
+    void LayoutControls();
 
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
-    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE).
-    void OpenSourceFile(const QString& path);
+    // Opens `path` as if it had been chosen in the open dialog (the command line's FILE);
+    // of a DVD, title `dvdTitle` (0: the longest).
+    void OpenSourceFile(const QString& path, int dvdTitle = 0);
 
     // The desktop or the terminal asked the program to end (SIGTERM, SIGINT, SIGHUP):
     // closes any open dialog, then the window as its close button does (a run is
@@ -215,6 +264,14 @@ public:
     const std::vector<TMediaTrackInfo>& AudioTracks() const { return FAudioTracks; }
     // True while a run is going (the progress panel is up).
     bool Running() const;
+    // The DVD title open (an empty locator for a plain file).
+    const TDvdChoice& Dvd() const { return FDvd; }
+    // What the preview, the overview and the rip read: the file, or the DVD title.
+    QString MediaSource() const;
+    // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
+    // set to chapters, else the range's milliseconds.
+    int64_t RunStart() const;
+    int64_t RunEnd() const;
 
 protected:
     // The open and save dialogs and the opening thread, replaceable by tests. The dialogs
@@ -226,6 +283,7 @@ protected:
     virtual bool StartOpenWorker(std::function<void()> work);
 
     void showEvent(QShowEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -258,11 +316,27 @@ private:
     void ShowKeptAfterCancel(const QString& file);
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
+    void ShowDvd();
+    void LayoutSummaryRows();
+    void ShowChapterOfRange();
+    void SetExactRange(int64_t start, int64_t end);
+    QString DvdOutputDefault(int firstChapter, int lastChapter) const;
     void StartEnvelope();
     void RenderPreviewAgain();
     void InstallKeyFilter();
     // Tells the user, once per run, that the settings cannot be kept.
     void TellSettingsProblem();
+    void PlaceMarker(int marker);
+    // A dragged marker (0 start, 1 end) at time t, its edge at window x newLeft.
+    void MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped);
+    // Scrolls a zoomed view to show `t`: just enough (a marker dragged past the edge), or
+    // a page on (the position while playing).
+    void RevealTime(int64_t t, bool justEnough);
+    void TrackBarPositionFollow();
+    QString RangeTimeText(int64_t ms) const;
+    void ConnectTimeLine();
+    void RestorePlacement();
+    void SavePlacement();
 
     // Runs a handler so that no exception leaves it: one that escapes goes to the
     // default error report.
@@ -298,6 +372,14 @@ private:
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
+    int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
+    TDvdChoice FOpenedDvd;   // written by the opening worker
+    QString FOpenedDvdError; // why the opening worker could not use the DVD
+    TDvdChoice FDvd;
+    // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
+    // the range are still those of it.
+    int64_t FExactStart = -1;
+    int64_t FExactEnd = -1;
     QElapsedTimer FRunClock;                  // wall time of the current run
     QString FRunOutput;                       // the file the current or last run writes
     // The output's run the progress panel shows (0: none), and the run last cancelled
@@ -312,4 +394,7 @@ private:
     bool FClosed = false;
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;
+    bool FMarkersOn = false;    // a source was opened: markers show where they are in view
+    bool FWasMaximized = false; // before full screen
+    bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)
 };

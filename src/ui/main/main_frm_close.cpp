@@ -3,6 +3,7 @@
 #include "ui/main/main_frm.h"
 
 #include "app/settings.h"
+#include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
 #include "playback/filter_graph.h"
 #include "ui/dialogs/reports.h"
@@ -30,6 +31,7 @@ void TMainFrm::FormClose() {
     // A run still going is stopped first; its output discards the unfinished file.
     StopRunForClose();
     Envelope->Stop();
+    Detail->SetSource(QString());
     if (FilterGraph->Active()) {
         try {
             FilterGraph->ClearGraph();
@@ -39,8 +41,12 @@ void TMainFrm::FormClose() {
     }
     if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
         AppSettings.OutputFileDir.clear();
+    // The window's place goes beside the settings once they could be kept; should that
+    // fail, the next start only finds the place saved before.
     if (!SaveSettings())
         TellSettingsProblem();
+    else
+        SavePlacement();
 }
 
 void TMainFrm::TellSettingsProblem() {

@@ -2,6 +2,7 @@
 // on the window.
 #include "ui/main/main_frm.h"
 
+#include "platform/dvd/dvd_path.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/skin/image_button.h"
@@ -20,7 +21,7 @@
 #include <QUrl>
 
 namespace {
-// The one local file a drag carries, else an empty text.
+// The one local file (or DVD folder) a drag carries, else an empty text.
 QString DraggedFile(const QMimeData* mime) {
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
         return QString();
@@ -28,7 +29,8 @@ QString DraggedFile(const QMimeData* mime) {
     if (!url.isLocalFile())
         return QString();
     const QString path = url.toLocalFile();
-    return QFileInfo(path).isFile() ? path : QString();
+    const QFileInfo info(path);
+    return info.isFile() || (info.isDir() && !dvd::DvdRootFor(path).isEmpty()) ? path : QString();
 }
 } // namespace
 
@@ -53,7 +55,11 @@ void TMainFrm::InstallKeyFilter() {
     EndBtn->setHint(QStringLiteral("to the End (End)"));
     OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
     TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here"));
+                                        "[ and ]: start and end of the range here; "
+                                        "Ctrl+wheel: zoom (right button: more)\n"
+                                        "DVD: PageUp/PageDown: previous/next chapter; "
+                                        "Ctrl+[ and Ctrl+]: start and end at the nearest "
+                                        "chapter mark; double-click: that chapter"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {
@@ -77,6 +83,13 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         OpenFileBtnClick();
         return true;
     }
+    if ((Key == Qt::Key_BracketLeft || Key == Qt::Key_BracketRight) &&
+        mods == Qt::ControlModifier && !FDvd.locator.isEmpty()) {
+        SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? 0 : 1);
+        return true;
+    }
+    if (HandleTimeLineKey(Key, mods))
+        return true;
     if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (Key) {
@@ -106,6 +119,12 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return true;
     case Qt::Key_BracketRight:
         SetMarkerAtPosition(1);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (FDvd.locator.isEmpty() || mods != Qt::NoModifier)
+            return false;
+        StepChapter(Key == Qt::Key_PageUp ? -1 : 1);
         return true;
     default:
         return false;

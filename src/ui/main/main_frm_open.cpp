@@ -9,6 +9,7 @@
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
+#include "ui/dialogs/source_file_dialog.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
@@ -30,7 +31,8 @@
 #include <thread>
 
 QString TMainFrm::ChooseSourceFile() {
-    return QFileDialog::getOpenFileName(this, QString(), AppSettings.InputFileDir, FileFilter);
+    TSourceFileDialog dialog(this, AppSettings.InputFileDir, FileFilter);
+    return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : QString();
 }
 
 bool TMainFrm::StartOpenWorker(std::function<void()> work) {
@@ -52,14 +54,16 @@ void TMainFrm::OpenFileBtnClick() {
     const QString chosen = ChooseSourceFile();
     if (chosen.isEmpty())
         return;
+    FOpenTitle = 0;
     OpenChosenFile(chosen);
 }
 
-void TMainFrm::OpenSourceFile(const QString& path) {
+void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle) {
     if (!IsIdle() || path.isEmpty())
         return;
     if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
         AppSettings.OutputFileDir.clear();
+    FOpenTitle = dvdTitle;
     OpenChosenFile(QFileInfo(path).absoluteFilePath());
 }
 
@@ -119,6 +123,12 @@ void TMainFrm::OpenInBackground(const QString& path) {
     }
     HintPanel->hide();
 
+    if (OpenState.load(std::memory_order_acquire) == 2 && !FOpenedDvdError.isEmpty()) {
+        ShowMessageBox(1, QStringLiteral("The DVD can NOT be opened: ") + FOpenedDvdError,
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        FinishDeferredClose();
+        return;
+    }
     if (OpenState.load(std::memory_order_acquire) == 2) {
         ShowMessageBox(1,
                        QStringLiteral("The source file can NOT be opened. Normally you need only "
@@ -133,6 +143,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     FFormatLow = FOpenedFormatLow;
     FFormatHigh = FOpenedFormatHigh;
     FAudioTracks = FOpenedTracks;
+    FDvd = FOpenedDvd;
 
     FDurationRef = 0;
     if (FMediaSeeking) {
@@ -157,8 +168,10 @@ void TMainFrm::OpenInBackground(const QString& path) {
     PauseBtn->setEnabled(false);
     StartPointBtn->show();
     EndPointBtn->show();
+    FMarkersOn = true;
 
     FActiveMarker = 2;
+    LayoutControls(); // the preview takes the picture's shape
     PlaceMarkers();
     TrackBar->update();
 
@@ -169,14 +182,17 @@ void TMainFrm::OpenInBackground(const QString& path) {
         AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
     }
     outputFileEdit->setText(
-        AppSettings.OutputFileDir +
-        ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3")));
+        FDvd.locator.isEmpty()
+            ? AppSettings.OutputFileDir +
+                  ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"))
+            : DvdOutputDefault(0, 0));
 
     ShowMp3Settings();
     ShowRangeInfo();
     ShowId3Tag();
     ShowOutputFile();
     ShowAudioTracks();
+    ShowDvd();
     StartEnvelope();
     FinishDeferredClose();
 }
@@ -204,9 +220,26 @@ void TMainFrm::FinishDeferredClose() {
 
 void TMainFrm::OpenSourceWorker(const QString& fileName) {
     try {
+        // A DVD opens as one of its titles: the preview, the overview and the rip read the
+        // title, and its streams are the IFO's.
+        FOpenedDvd = TDvdChoice();
+        FOpenedDvdError.clear();
+        try {
+            ChooseDvdTitle(fileName, FOpenTitle, FOpenedDvd);
+        } catch (const EDvdError& e) {
+            FOpenedDvdError = e.Message();
+            OpenState.store(2, std::memory_order_release);
+            return;
+        }
+        const QString source = FOpenedDvd.locator.isEmpty() ? fileName : FOpenedDvd.locator;
+        FOpenedTracks.clear();
+        if (TMediaAudioStream::ListAudioTracks(source, FOpenedTracks) != media::S_OK)
+            FOpenedTracks.clear(); // no choice offered; the primary track is used
+        if (!FOpenedDvd.locator.isEmpty() && !FOpenedTracks.empty())
+            FilterGraph->SetAudioStreamIndex(FOpenedTracks.front().streamIndex);
         media::HRESULT hr = 0;
         try {
-            hr = FilterGraph->RenderFile(fileName);
+            hr = FilterGraph->RenderFile(source);
         } catch (...) {
             OpenState.store(2, std::memory_order_release);
             return;
@@ -227,9 +260,6 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
             TCurrentTag{tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre};
         FOpenedFormatLow = tag.FormatLow;
         FOpenedFormatHigh = tag.FormatHigh;
-        FOpenedTracks.clear();
-        if (TMediaAudioStream::ListAudioTracks(fileName, FOpenedTracks) != media::S_OK)
-            FOpenedTracks.clear(); // no choice offered; the primary track is used
         OpenState.store(1, std::memory_order_release);
     } catch (...) {
         OpenState.store(2, std::memory_order_release);

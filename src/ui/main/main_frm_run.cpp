@@ -125,8 +125,9 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(FEndMs));
     ProgressBar->setValue(int(FStartMs));
     ProgressBar->setCaption(QString());
-    // The run reads the chosen track and writes the named file: neither changes now.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
+    // The run reads the chosen title and track and writes the named file: none changes now.
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+                                                      outputFileEdit, SaveFileBtn})
         w->setEnabled(false);
     ProgressPanel->show();
     ProgressPanel->raise();
@@ -144,12 +145,12 @@ void TMainFrm::ExtractBtnClick() {
         MP3Out->SetInput(FRunInput->Input());
         FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
                                      SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate)));
-        FRunInput->SetFileName(sourceFileEdit->text());
+        FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
         // Noted only: the output's worker seeks before its first read.
-        FRunInput->SetStartTime(FStartMs * 10000);
-        FRunInput->SetLength((FEndMs - FStartMs) * 10000);
+        FRunInput->SetStartTime(RunStart());
+        FRunInput->SetLength(RunEnd() - RunStart());
         ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
         FRunClock.start();
         MP3Out->Run();
@@ -201,7 +202,8 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::ReturnToIdle() {
     Timer2->stop();
     ProgressPanel->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, outputFileEdit, SaveFileBtn})
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+                                                      outputFileEdit, SaveFileBtn})
         w->setEnabled(true);
 }
 

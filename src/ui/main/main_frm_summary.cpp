@@ -19,6 +19,7 @@ constexpr int RowWidth = 260;
 constexpr int CaptionWidth = 78;
 constexpr int ValueLeft = CaptionWidth + 6;
 constexpr int ValueWidth = RowWidth - ValueLeft - 4;
+constexpr int EditWidth = 96; // a range time edit with its step buttons
 
 TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height) {
     auto* row = new TSkinPanel(group);
@@ -33,6 +34,19 @@ TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height)
     label->setFont(f);
     label->setStyleSheet(QStringLiteral("color: #2F4FB8;"));
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return row;
+}
+
+// A row with a choice; hidden until there is something to choose. LayoutSummaryRows places
+// the rows under "File Size:" that are shown.
+TSkinPanel* MakeChoiceRow(QWidget* group, const QString& caption, QComboBox*& box,
+                          const QString& name, const QString& tip) {
+    TSkinPanel* row = MakeRow(group, caption, 0, 22);
+    box = new QComboBox(row);
+    box->setObjectName(name);
+    box->setGeometry(ValueLeft, 1, ValueWidth, 20);
+    box->setToolTip(tip);
+    row->hide();
     return row;
 }
 
@@ -71,23 +85,29 @@ void TMainFrm::BuildSummaryArea() {
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
     selPointPanel = new QWidget(DurationPanel);
-    selPointPanel->setGeometry(RowWidth - 197, 21, 195, 24);
+    selPointPanel->setGeometry(RowWidth - 221, 21, 219, 24);
     BuildRangeEdits(selPointPanel);
     selPointPanel->hide();
 
     FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
     FileSizeText = MakeValue(FileSizePanel, 3);
 
-    AudioTrackPanel = MakeRow(skinPanel1, QStringLiteral("Audio:"), 270, 22);
-    AudioTrackBox = new QComboBox(AudioTrackPanel);
-    AudioTrackBox->setObjectName(QStringLiteral("AudioTrackBox"));
-    AudioTrackBox->setGeometry(ValueLeft, 1, ValueWidth, 20);
-    AudioTrackBox->setToolTip(QStringLiteral("The sound track to preview and rip"));
-    AudioTrackPanel->hide();
+    AudioTrackPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Audio:"), AudioTrackBox,
+                                    QStringLiteral("AudioTrackBox"),
+                                    QStringLiteral("The sound track to preview and rip"));
+    TitlePanel =
+        MakeChoiceRow(skinPanel1, QStringLiteral("Title:"), TitleBox, QStringLiteral("TitleBox"),
+                      QStringLiteral("The DVD's title to preview and rip"));
+    ChapterPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Chapter:"), ChapterBox,
+                                 QStringLiteral("ChapterBox"),
+                                 QStringLiteral("Sets the range to a chapter (PageUp/PageDown "
+                                                "move by chapters; double-click between two "
+                                                "marks)"));
 }
 
 void TMainFrm::BuildRangeEdits(QWidget* parent) {
-    // "(" start "-" end ")", each edit with its up and down buttons at the right end.
+    // "(" start "-" end ")", each edit with its up and down buttons at the right end, wide
+    // enough for a time to the millisecond.
     auto text = [parent](const QString& t, int x, int w) {
         auto* l = new QLabel(t, parent);
         l->setGeometry(x, 3, w, 18);
@@ -96,20 +116,20 @@ void TMainFrm::BuildRangeEdits(QWidget* parent) {
     auto edit = [parent](int x, QLineEdit*& e, TImageButton*& up, TImageButton*& down) {
         e = new QLineEdit(QStringLiteral("0:00:00.0"), parent);
         e->setReadOnly(true);
-        e->setGeometry(x, 1, 84, 22);
+        e->setGeometry(x, 1, EditWidth, 22);
         e->setTextMargins(0, 0, 12, 0);
         up = new TImageButton(QStringLiteral("up"), QString(), parent);
-        up->setGeometry(x + 84 - 15, 3, 13, 9);
+        up->setGeometry(x + EditWidth - 15, 3, 13, 9);
         down = new TImageButton(QStringLiteral("down"), QString(), parent);
-        down->setGeometry(x + 84 - 15, 12, 13, 9);
+        down->setGeometry(x + EditWidth - 15, 12, 13, 9);
         up->raise();
         down->raise();
     };
     text(QStringLiteral("("), 0, 8);
     edit(8, startPointEdit, startPointUpBtn, startPointDownBtn);
-    text(QStringLiteral("-"), 92, 9);
-    edit(101, endPointEdit, endPointUpBtn, endPointDownBtn);
-    text(QStringLiteral(")"), 185, 8);
+    text(QStringLiteral("-"), 8 + EditWidth, 9);
+    edit(17 + EditWidth, endPointEdit, endPointUpBtn, endPointDownBtn);
+    text(QStringLiteral(")"), 17 + 2 * EditWidth, 8);
 }
 
 void TMainFrm::ShowOutputFile() {
@@ -140,22 +160,23 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    DurationText->setText(FormatTimeText(FEndMs - FStartMs));
+    DurationText->setText(RangeTimeText(FEndMs - FStartMs));
     if (selPointPanel->isHidden())
         selPointPanel->show();
-    startPointEdit->setText(FormatTimeText(FStartMs));
-    endPointEdit->setText(FormatTimeText(FEndMs));
+    startPointEdit->setText(RangeTimeText(FStartMs));
+    endPointEdit->setText(RangeTimeText(FEndMs));
     const int64_t d = FEndMs - FStartMs;
     const int64_t estimate =
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
             : d * int64_t(AppSettings.AudioBitrate) / 8;
     FileSizeText->setText(QStringLiteral("about ") + FormatSizeText(estimate));
+    ShowChapterOfRange();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

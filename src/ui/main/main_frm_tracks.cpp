@@ -2,6 +2,7 @@
 // overview drawn in the track bar's channel.
 #include "ui/main/main_frm.h"
 
+#include "audio/loudness_detail.h"
 #include "audio/loudness_envelope.h"
 #include "platform/media/audio_track_label.h"
 #include "playback/filter_graph.h"
@@ -29,17 +30,21 @@ void TMainFrm::ShowAudioTracks() {
     } else {
         AudioTrackPanel->hide();
     }
+    LayoutSummaryRows();
 }
 
 void TMainFrm::StartEnvelope() {
     if (FDurationMs <= 0 || sourceFileEdit->text().isEmpty()) {
         Envelope->Clear();
+        Detail->SetSource(QString());
         return;
     }
     const int stream = FAudioTrack > 0 && FAudioTrack <= int(FAudioTracks.size())
                            ? FAudioTracks[size_t(FAudioTrack - 1)].streamIndex
                            : -1;
-    Envelope->Start(sourceFileEdit->text(), stream);
+    Envelope->Start(MediaSource(), stream);
+    Detail->SetSource(MediaSource(), stream);
+    TrackBarViewChange(); // a zoomed view asks for its detail again
     TrackBar->update();
 }
 
@@ -71,7 +76,7 @@ void TMainFrm::RenderPreviewAgain() {
     VideoWin->SetFilterGraph(FilterGraph);
     FilterGraph->SetActive(true);
     FilterGraph->SetAudioStreamIndex(FAudioTracks[size_t(FAudioTrack - 1)].streamIndex);
-    if (FilterGraph->RenderFile(sourceFileEdit->text()) < 0)
+    if (FilterGraph->RenderFile(MediaSource()) < 0)
         return;
     FMediaSeeking = FilterGraph->Query<media::IMediaSeeking>();
     FMediaControl = FilterGraph->Query<media::IMediaControl>();

@@ -34,7 +34,7 @@ void TImage::paintEvent(QPaintEvent*) {
 
 void TImage::mouseMoveEvent(QMouseEvent* e) {
     const QPoint pos = e->position().toPoint();
-    emit mouseMoved(pos.x(), pos.y(), e->buttons());
+    emit mouseMoved(pos.x(), pos.y(), e->buttons(), e->modifiers());
 }
 
 void TImage::mousePressEvent(QMouseEvent* e) {

@@ -20,8 +20,8 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // x, y relative to the control; buttons held during the move.
-    void mouseMoved(int x, int y, Qt::MouseButtons buttons);
+    // x, y relative to the control; buttons and modifier keys held during the move.
+    void mouseMoved(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers keys);
     void mousePressed(int x, int y, Qt::MouseButton button);
 
 protected:

@@ -5,12 +5,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int ThumbWidth = 11;
-constexpr int ChannelInset = 8; // room for half a thumb at either end of the channel
+constexpr int ChannelInset = 8;       // room for half a thumb at either end of the channel
+constexpr double WheelZoomStep = 1.5; // per notch of the wheel
+constexpr int WheelScrollParts = 8;   // a notch scrolls this part of the view
 } // namespace
 
 TTrackBar::TTrackBar(QWidget* parent) : QWidget(parent) {
@@ -27,11 +31,18 @@ void TTrackBar::setMaximum(int value) {
 }
 
 void TTrackBar::setRange(int minimum, int maximum) {
+    const bool rangeMoved = minimum != FMin || std::max(minimum, maximum) != FMax;
     FMin = minimum;
     FMax = std::max(minimum, maximum);
     FSelStart = std::clamp(FSelStart, FMin, FMax);
     FSelEnd = std::clamp(FSelEnd, FMin, FMax);
-    update();
+    if (rangeMoved) {
+        // Another range (another source) starts with all of it in view.
+        FViewFrom = FMin;
+        FViewTo = FMax;
+        emit viewChanged();
+    }
+    Changed();
     setPosition(FPosition); // clamps, and reports a moved thumb
 }
 
@@ -40,18 +51,88 @@ void TTrackBar::setPosition(int value) {
     if (value == FPosition)
         return;
     FPosition = value;
-    update();
+    Changed();
     emit changed();
 }
 
 void TTrackBar::setSelStart(int value) {
     FSelStart = std::clamp(value, FMin, FMax);
-    update();
+    Changed();
 }
 
 void TTrackBar::setSelEnd(int value) {
     FSelEnd = std::clamp(value, FMin, FMax);
+    Changed();
+}
+
+void TTrackBar::Changed() {
     update();
+    emit displayChanged();
+}
+
+int64_t TTrackBar::MinimumSpan() const {
+    const int64_t full = int64_t(FMax) - FMin;
+    return std::min(full, std::max<int64_t>(1, int64_t(FMinUnitsPerPixel) * channelRect().width()));
+}
+
+void TTrackBar::setView(int from, int to) {
+    const int64_t full = int64_t(FMax) - FMin;
+    int64_t a = from, b = std::max(from, to);
+    int64_t span = std::clamp(b - a, MinimumSpan(), full);
+    if (span != b - a) {
+        const int64_t middle = a + (b - a) / 2;
+        a = middle - span / 2;
+    }
+    a = std::clamp<int64_t>(a, FMin, int64_t(FMax) - span);
+    b = a + span;
+    if (a == FViewFrom && b == FViewTo)
+        return;
+    FViewFrom = int(a);
+    FViewTo = int(b);
+    Changed();
+    emit viewChanged();
+}
+
+void TTrackBar::zoomAround(int x, double factor) {
+    const QRect ch = channelRect();
+    if (ch.width() <= 0 || !(factor > 0))
+        return;
+    const int64_t full = int64_t(FMax) - FMin;
+    const int64_t span = int64_t(FViewTo) - FViewFrom;
+    int offset = x - ch.left();
+    if (offset < 0 || offset > ch.width())
+        offset = ch.width() / 2;
+    // The position under the pointer, unrounded, stays under it.
+    const double anchor = FViewFrom + double(offset) * double(span) / ch.width();
+    const int64_t newSpan =
+        std::clamp<int64_t>(std::llround(double(span) * factor), MinimumSpan(), full);
+    const int64_t from =
+        std::clamp<int64_t>(std::llround(anchor - double(offset) * double(newSpan) / ch.width()),
+                            FMin, int64_t(FMax) - newSpan);
+    setView(int(from), int(from + newSpan));
+}
+
+void TTrackBar::scrollView(int delta) {
+    const int64_t span = int64_t(FViewTo) - FViewFrom;
+    const int64_t from =
+        std::clamp<int64_t>(int64_t(FViewFrom) + delta, FMin, int64_t(FMax) - span);
+    setView(int(from), int(from + span));
+}
+
+void TTrackBar::setMinimumUnitsPerPixel(int units) {
+    FMinUnitsPerPixel = std::max(1, units);
+    setView(FViewFrom, FViewTo);
+}
+
+double TTrackBar::unitsPerPixel() const {
+    const int w = channelRect().width();
+    return w > 0 ? double(int64_t(FViewTo) - FViewFrom) / w : 0.0;
+}
+
+void TTrackBar::setTickTimes(std::vector<int> times) {
+    std::sort(times.begin(), times.end());
+    FTickTimes = std::move(times);
+    Changed();
 }
 
 void TTrackBar::setThumbLength(int pixels) {
@@ -86,20 +167,20 @@ QRect TTrackBar::channelRect() const {
 
 int TTrackBar::xOf(int position) const {
     const QRect ch = channelRect();
-    const qint64 range = qint64(FMax) - FMin;
+    const qint64 range = qint64(FViewTo) - FViewFrom;
     if (range <= 0)
         return ch.left();
-    return ch.left() + int((qint64(position) - FMin) * ch.width() / range);
+    return ch.left() + int((qint64(position) - FViewFrom) * ch.width() / range);
 }
 
 int TTrackBar::positionAt(int x) const {
     const QRect ch = channelRect();
     if (ch.width() <= 0)
-        return FMin;
-    const qint64 range = qint64(FMax) - FMin;
+        return FViewFrom;
+    const qint64 range = qint64(FViewTo) - FViewFrom;
     const qint64 offset = std::clamp(x - ch.left(), 0, ch.width());
     // Rounded to the nearest position so a click lands where the pointer is.
-    return FMin + int((offset * range + ch.width() / 2) / ch.width());
+    return FViewFrom + int((offset * range + ch.width() / 2) / ch.width());
 }
 
 QRect TTrackBar::thumbRect() const {
@@ -109,8 +190,7 @@ QRect TTrackBar::thumbRect() const {
 
 QRect TTrackBar::ticsRect() const {
     const QRect ch = channelRect();
-    const QRect th = thumbRect();
-    return QRect(ch.left(), th.bottom() + 1, ch.width(), std::max(0, height() - th.bottom() - 1));
+    return QRect(ch.left(), ch.bottom() + 1, ch.width(), std::max(0, height() - ch.bottom() - 1));
 }
 
 void TTrackBar::PaintPart(QPainter& p, TTrackBarItem item, const QRect& r) {
@@ -129,7 +209,28 @@ void TTrackBar::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     PaintPart(p, tbiTics, ticsRect());
     PaintPart(p, tbiChannel, channelRect());
-    PaintPart(p, tbiThumb, thumbRect());
+    PaintTickTimes(p);
+    if (FPosition >= FViewFrom && FPosition <= FViewTo)
+        PaintPart(p, tbiThumb, thumbRect());
+}
+
+void TTrackBar::PaintTickTimes(QPainter& p) {
+    if (FTickTimes.empty())
+        return;
+    // A short stroke from the channel's lower half down to the bottom edge, dark enough
+    // to stand out on white, on the selection's blue and on a loudness drawing.
+    const QRect ch = channelRect();
+    const int top = ch.top() + ch.height() / 2;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(QColor(0xD0, 0x60, 0x00), 1));
+    for (int t : FTickTimes) {
+        if (t < FViewFrom || t > FViewTo)
+            continue;
+        const int x = xOf(t);
+        p.drawLine(x, top, x, height() - 1);
+    }
+    p.restore();
 }
 
 void TTrackBar::DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r) {
@@ -184,7 +285,8 @@ void TTrackBar::mousePressEvent(QMouseEvent* e) {
         return QWidget::mousePressEvent(e);
     const int x = e->position().toPoint().x();
     const QRect th = thumbRect();
-    if (th.adjusted(-2, -2, 2, 2).contains(e->position().toPoint())) {
+    const bool thumbShown = FPosition >= FViewFrom && FPosition <= FViewTo;
+    if (thumbShown && th.adjusted(-2, -2, 2, 2).contains(e->position().toPoint())) {
         FDragOffset = x - (th.left() + ThumbWidth / 2);
     } else {
         // A click elsewhere jumps there and goes on dragging from the pointer.
@@ -201,9 +303,39 @@ void TTrackBar::mouseMoveEvent(QMouseEvent* e) {
     setPosition(positionAt(e->position().toPoint().x() - FDragOffset));
 }
 
+void TTrackBar::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !isEnabled())
+        return QWidget::mouseDoubleClickEvent(e);
+    emit doubleClicked(positionAt(e->position().toPoint().x()));
+}
+
 void TTrackBar::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !FDragging)
         return QWidget::mouseReleaseEvent(e);
     FDragging = false;
     update();
+}
+
+void TTrackBar::wheelEvent(QWheelEvent* e) {
+    const QPoint angle = e->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    if (delta == 0 || FMax <= FMin)
+        return QWidget::wheelEvent(e);
+    const double notches = delta / 120.0;
+    if (e->modifiers() & Qt::ControlModifier) {
+        zoomAround(int(e->position().x()), std::pow(WheelZoomStep, -notches));
+    } else if (zoomed()) {
+        // Forwards (up, or left on a tilting wheel) goes back in time.
+        const double span = double(FViewTo) - FViewFrom;
+        scrollView(int(std::lround(-notches * span / WheelScrollParts)));
+    } else {
+        return QWidget::wheelEvent(e); // nothing to scroll
+    }
+    e->accept();
+}
+
+void TTrackBar::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // A wider channel must not show finer than the finest zoom.
+    setView(FViewFrom, FViewTo);
 }

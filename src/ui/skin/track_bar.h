@@ -2,12 +2,19 @@
 
 // A horizontal track bar over an integer range (the main window uses milliseconds):
 // minimum, maximum, position, a selection start and end, a change signal, dragging and
-// clicking, and a custom-draw hook asked before each part (tics, channel, thumb) is painted.
+// clicking (a double click reports its position), and a custom-draw hook asked before each part (tics, channel, thumb) is painted.
+//
+// The channel shows a view of the range, the whole of it unless zoomed: Ctrl+wheel zooms
+// around the pointer, the wheel scrolls a zoomed view, and the owner may set the view
+// (setView, zoomAround, scrollView, showAll). A view never shows less than
+// minimumUnitsPerPixel per pixel of the channel. Tick times (chapters) are drawn below
+// the channel wherever they fall in the view, whatever the custom drawing does.
 // GUI thread only.
 
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 enum TTrackBarItem { tbiTics, tbiChannel, tbiThumb };
 
@@ -50,6 +57,7 @@ public:
 
     void setOnCustomDraw(TTrackBarCustomDraw hook) { FOnCustomDraw = std::move(hook); }
 
+
     // Geometry of the parts (widget coordinates). The channel's left edge is the inset of
     // position `minimum` from the widget's left edge.
     QRect channelRect() const;
@@ -60,21 +68,56 @@ public:
     // x coordinate of a position on the channel.
     int xOf(int position) const;
 
+    // The visible part of the range: [viewFrom, viewTo], the whole range unless zoomed.
+    int viewFrom() const { return FViewFrom; }
+    int viewTo() const { return FViewTo; }
+    bool zoomed() const { return FViewFrom > FMin || FViewTo < FMax; }
+    // Shows [from, to] as far as the range and the finest zoom allow (kept inside the
+    // range, widened around its middle when too narrow); viewChanged() when it moved.
+    void setView(int from, int to);
+    // Zooms by `factor` (< 1 in, > 1 out) keeping the position under channel x `x` where it
+    // is; a pointer outside the channel zooms around the view's middle.
+    void zoomAround(int x, double factor);
+    void scrollView(int delta);
+    void showAll() { setView(FMin, FMax); }
+    // Range units per channel pixel at the finest zoom (10 by default: 10 ms).
+    void setMinimumUnitsPerPixel(int units);
+    int minimumUnitsPerPixel() const { return FMinUnitsPerPixel; }
+    // Range units one channel pixel stands for in the view.
+    double unitsPerPixel() const;
+
+    // Positions marked with a tick below the channel (chapters), drawn at every zoom.
+    void setTickTimes(std::vector<int> times);
+    const std::vector<int>& tickTimes() const { return FTickTimes; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
     void changed();
+    // A double click with the left button, at this position.
+    void doubleClicked(int position);
+    // The view was zoomed or scrolled (also when a new range resets it).
+    void viewChanged();
+    // Anything shown changed: range, position, selection, view or ticks (for a widget
+    // that mirrors this one).
+    void displayChanged();
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r);
     void PaintPart(QPainter& p, TTrackBarItem item, const QRect& r);
+    void PaintTickTimes(QPainter& p);
+    void Changed();
+    int64_t MinimumSpan() const;
 
     int FMin = 0;
     int FMax = 10;
@@ -86,5 +129,9 @@ private:
     int FChannelHeight = 6;
     bool FDragging = false;
     int FDragOffset = 0; // pointer x minus thumb centre when the drag began
+    int FViewFrom = 0;
+    int FViewTo = 10;
+    int FMinUnitsPerPixel = 10;
+    std::vector<int> FTickTimes;
     TTrackBarCustomDraw FOnCustomDraw;
 };

@@ -1,0 +1,124 @@
+#include "app/dvd_choice.h"
+
+#include "app/common.h"
+#include "platform/dvd/dvd_path.h"
+#include "platform/dvd/dvd_sector.h"
+
+namespace {
+
+TDvdFault FaultOf(media::TMediaResult code) {
+    switch (code) {
+    case media::MS_E_DVD_NOTDVD:
+        return TDvdFault::dfNotDvd;
+    case media::MS_E_DVD_DAMAGED:
+        return TDvdFault::dfDamaged;
+    case media::MS_E_DVD_SHORT:
+        return TDvdFault::dfShort;
+    case media::MS_E_DVD_ENCRYPTED:
+        return TDvdFault::dfEncrypted;
+    case media::MS_E_DVD_NOTITLE:
+        return TDvdFault::dfNoTitle;
+    default:
+        return TDvdFault::dfRead;
+    }
+}
+
+QString ChapterCount(int chapters) {
+    return chapters == 1 ? QStringLiteral("1 chapter")
+                         : QStringLiteral("%1 chapters").arg(chapters);
+}
+
+int64_t TitleMs(const TDvdTitle& title) {
+    return title.Duration() * 1000 / dvd::kClockRate;
+}
+
+} // namespace
+
+int64_t TDvdChoice::ChapterStart(int chapter) const {
+    return media::DvdClockTo100ns(info.timeline.ChapterStart(chapter - 1));
+}
+
+int64_t TDvdChoice::ChapterEnd(int chapter) const {
+    return media::DvdClockTo100ns(info.timeline.ChapterEnd(chapter - 1));
+}
+
+int64_t TDvdChoice::Duration() const {
+    return media::DvdClockTo100ns(info.timeline.Duration());
+}
+
+int TDvdChoice::ChapterAt(int64_t time) const {
+    int chapter = 1;
+    for (int c = 2; c <= Chapters(); ++c)
+        if (ChapterStart(c) <= time)
+            chapter = c;
+    return chapter;
+}
+
+bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {
+    const QString root = dvd::DvdRootFor(path);
+    if (root.isEmpty())
+        return false;
+    TDvdChoice made;
+    {
+        const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
+        made.root = root;
+        made.volume = disc->VolumeName();
+        made.titles = disc->Titles();
+        made.title = title > 0 ? title : disc->LongestTitle();
+        if (made.title == 0)
+            throw EDvdError(TDvdFault::dfDamaged,
+                            QStringLiteral("no title of the DVD can be played (title 1: %1)")
+                                .arg(made.titles.empty() ? QString() : made.titles.front().fault));
+        disc->Title(made.title); // raises what keeps it from playing
+    }
+    made.locator = dvd::TitleLocator(root, made.title);
+    const media::TMediaResult result = media::ReadDvdTitleInfo(made.locator, made.info);
+    if (media::Failed(result))
+        throw EDvdError(FaultOf(result), media::ResultText(result));
+    choice = std::move(made);
+    return true;
+}
+
+QString DvdOutputName(const QString& volume, int title, int firstChapter, int lastChapter) {
+    QString name = volume.trimmed();
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c.unicode() < 32 || c.unicode() == 127)
+            c = u'_';
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        name = QStringLiteral("DVD");
+    name += QStringLiteral("_t%1").arg(title, 2, 10, QChar(u'0'));
+    if (firstChapter > 0) {
+        name += QStringLiteral("_c%1").arg(firstChapter, 2, 10, QChar(u'0'));
+        if (lastChapter > firstChapter)
+            name += QStringLiteral("-c%1").arg(lastChapter, 2, 10, QChar(u'0'));
+    }
+    return name + QStringLiteral(".mp3");
+}
+
+QString DvdTitleLabel(const TDvdTitleEntry& entry) {
+    if (!entry.fault.isEmpty())
+        return QStringLiteral("%1: cannot be played").arg(entry.title.number);
+    // h:mm:ss: the tenths add nothing to a choice between titles.
+    const QString time = FormatTimeText(TitleMs(entry.title)).section(u'.', 0, 0);
+    return QStringLiteral("%1: %2, %3")
+        .arg(QString::number(entry.title.number), time, ChapterCount(entry.title.Chapters()));
+}
+
+QString DvdTitleLine(const TDvdTitleEntry& entry) {
+    const QString number = QString::number(entry.title.number).rightJustified(2);
+    if (!entry.fault.isEmpty())
+        return QStringLiteral("%1  cannot be played: %2").arg(number, entry.fault);
+    QStringList audio;
+    for (const TDvdAudioStream& a : entry.title.audio) {
+        // The disc's own text only as single multi-argument fills: a "%1" in it stays.
+        audio << QStringLiteral("%1: %2%3 %4ch")
+                     .arg(QString::number(a.number),
+                          a.language.isEmpty() ? QString() : a.language + u' ', a.codec,
+                          QString::number(a.channels));
+    }
+    return QStringLiteral("%1  %2  %3  %4")
+        .arg(number, FormatTimeText(TitleMs(entry.title)),
+             ChapterCount(entry.title.Chapters()).leftJustified(11),
+             audio.isEmpty() ? QStringLiteral("no audio") : audio.join(QStringLiteral(", ")))
+        .trimmed();
+}

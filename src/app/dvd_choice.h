@@ -1,0 +1,51 @@
+#pragma once
+
+// A source as a person names it, resolved for the media layer: a plain file stays what
+// it is; a DVD (any path dvd::DvdRootFor accepts: its folder, a file in VIDEO_TS, an
+// image, a device) becomes one of its titles, with the title's time line, chapters and
+// audio streams. The window and the command line choose through the same functions.
+// Any thread (the window resolves on its opening worker).
+
+#include "platform/dvd/dvd_disc.h"
+#include "platform/media/media_input.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct TDvdChoice {
+    QString root;                       // the DVD opened
+    QString volume;                     // its volume (or folder) name
+    std::vector<TDvdTitleEntry> titles; // every title of the disc
+    int title = 0;                      // the one chosen, 1-based
+    QString locator;                    // what the media layer reads for it
+    media::TDvdTitleInfo info;          // its cells, chapters, audio and time line
+
+    int Chapters() const { return info.timeline.Chapters(); }
+    // Where chapter `chapter` (1-based) begins and ends on the title's line, and the
+    // title's length, in 100-ns units: exact, so a range set with them holds the
+    // chapter's samples and no other.
+    int64_t ChapterStart(int chapter) const;
+    int64_t ChapterEnd(int chapter) const;
+    int64_t Duration() const;
+    // The chapter (1-based) playing at `time` (100-ns units).
+    int ChapterAt(int64_t time) const;
+};
+
+// False for a plain file (`choice` untouched). For a DVD, opens it and chooses title
+// `title` (0: the longest that can be played); raises EDvdError with the reason in
+// words when the disc or the title cannot be read.
+bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice);
+
+// The default name of a rip: "CONCERT_t01_c06.mp3" for chapter 6 of title 1,
+// "CONCERT_t01_c06-c08.mp3" for chapters 6 to 8, "CONCERT_t01.mp3" for the whole title
+// (firstChapter 0). Characters a file name cannot hold become "_".
+QString DvdOutputName(const QString& volume, int title, int firstChapter, int lastChapter);
+
+// "3: 1:42:07, 24 chapters": a title as the window offers it.
+QString DvdTitleLabel(const TDvdTitleEntry& entry);
+
+// "1  0:16:40.0  7 chapters  1: eng ac3 2ch, 2: fra ac3 6ch": a title as --list-titles
+// prints it (or why it cannot be played).
+QString DvdTitleLine(const TDvdTitleEntry& entry);

@@ -1,0 +1,139 @@
+// TMainFrm: the controls placed for the window's present size, full screen, and the
+// window's place remembered from one session to the next.
+//
+// The designed layout (ClientWidth × ClientHeight) is the smallest. What the window has
+// more goes to the preview, whose box keeps the picture's shape, and to the time line
+// (the strip, the track bar and its channel, the file edits) in width; the summary on the
+// right keeps its width and moves with the right edge; the buttons stay at the bottom.
+#include "ui/main/main_frm.h"
+
+#include "app/window_placement.h"
+#include "platform/media/video_renderer_widget.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
+#include "ui/skin/image.h"
+#include "ui/skin/image_button.h"
+#include "ui/skin/skin_panel.h"
+#include "ui/skin/speed_button.h"
+#include "ui/skin/time_overview.h"
+#include "ui/skin/track_bar.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// The preview's designed box: the smallest it gets, and its shape before a picture shows.
+constexpr int PreviewLeft = 24;
+constexpr int PreviewTop = 14;
+constexpr int PreviewWidth = 233;
+constexpr int PreviewHeight = 162;
+constexpr int TimePanelHeight = 18;
+constexpr int SummaryLeft = 282; // at the designed width
+} // namespace
+
+void TMainFrm::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    LayoutControls();
+}
+
+void TMainFrm::LayoutControls() {
+    const int dx = std::max(0, width() - ClientWidth);
+    const int dy = std::max(0, height() - ClientHeight);
+    Splitter1->setGeometry(0, 0, width(), 3);
+
+    // The picture's shape once one is shown, else the designed box's.
+    double aspect = double(PreviewWidth) / PreviewHeight;
+    if (auto* renderer = qobject_cast<media::TVideoRendererWidget*>(VideoWin->VideoHandle()))
+        if (renderer->HasFrame() && renderer->DisplayAspect() > 0)
+            aspect = renderer->DisplayAspect();
+    const int areaWidth = PreviewWidth + dx, areaHeight = PreviewHeight + dy;
+    int boxWidth = std::min(areaWidth, int(std::lround(areaHeight * aspect)));
+    int boxHeight = std::min(areaHeight, int(std::lround(boxWidth / aspect)));
+    // Never under the designed box: a picture of another shape is letter-boxed in it.
+    boxWidth = std::max(boxWidth, PreviewWidth);
+    boxHeight = std::max(boxHeight, PreviewHeight);
+    const int boxLeft = PreviewLeft + (areaWidth - boxWidth) / 2;
+    const int boxTop = PreviewTop + (areaHeight - boxHeight) / 2;
+    VideoWin->setGeometry(boxLeft, boxTop, boxWidth, boxHeight);
+    TimePanel->setGeometry(boxLeft, boxTop + boxHeight, boxWidth, TimePanelHeight);
+    TotalTimeLabel->setGeometry(boxWidth - 123, 0, 119, TimePanelHeight);
+
+    // The time line and the transport under the preview.
+    TimeStrip->setGeometry(16, 197 + dy, 250 + dx, 8);
+    TrackBar->setGeometry(16, 206 + dy, 250 + dx, 24);
+    const int markerTop = TrackBar->geometry().bottom() + 1;
+    StartPointBtn->move(StartPointBtn->x(), markerTop);
+    EndPointBtn->move(EndPointBtn->x(), markerTop);
+    int x = 40;
+    for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn, modifyBtn}) {
+        b->move(x, 245 + dy);
+        x += 42;
+    }
+
+    // The file edits take the width of the time line.
+    sourceFileLabel->move(16, 280 + dy);
+    sourceFileEdit->setGeometry(16, 297 + dy, 224 + dx, 23);
+    OpenFileBtn->move(243 + dx, 297 + dy);
+    outputFileLabel->move(16, 324 + dy);
+    outputFileEdit->setGeometry(16, 341 + dy, 224 + dx, 23);
+    SaveFileBtn->move(243 + dx, 341 + dy);
+
+    // The summary keeps its size at the right; the rip's controls stay at the bottom.
+    skinPanel1->move(SummaryLeft + dx, 6);
+    ProgressPanel->move(SummaryLeft + dx, 302 + dy);
+    skinButton1->move(288 + dx, 360 + dy);
+    skinButton2->move(364 + dx, 360 + dy);
+    ExtractBtn->move(470 + dx, 356 + dy);
+    HintPanel->move((width() - HintPanel->width()) / 2, (height() - HintPanel->height()) / 2);
+
+    const int active = FActiveMarker;
+    FActiveMarker = 2;
+    PlaceMarkers();
+    FActiveMarker = active;
+}
+
+void TMainFrm::ToggleFullScreen() {
+    if (isFullScreen()) {
+        setWindowState(FWasMaximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    } else {
+        FWasMaximized = isMaximized();
+        setWindowState(Qt::WindowFullScreen);
+    }
+}
+
+void TMainFrm::RestorePlacement() {
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.push_back(screen->availableGeometry());
+    const TWindowPlacement stored = LoadWindowPlacement();
+    // Where no screen shows the stored place: its size (as far as it fits) in the middle
+    // of the main screen.
+    QRect fallback(QPoint(0, 0), stored.valid ? stored.normal.size() : size());
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect area = primary->availableGeometry();
+        fallback.setSize(fallback.size().boundedTo(area.size()).expandedTo(minimumSize()));
+        fallback.moveCenter(area.center());
+    }
+    setGeometry(ChooseWindowRect(stored, screens, minimumSize(), fallback));
+    if (stored.valid && stored.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TMainFrm::SavePlacement() {
+    TWindowPlacement placement;
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    placement.normal = normal || normalGeometry().isEmpty() ? geometry() : normalGeometry();
+    placement.maximized = (windowState() & Qt::WindowFullScreen)
+                              ? FWasMaximized
+                              : bool(windowState() & Qt::WindowMaximized);
+    placement.valid = placement.normal.isValid();
+    SaveWindowPlacement(placement);
+}

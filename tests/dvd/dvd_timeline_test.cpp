@@ -1,0 +1,85 @@
+// The join of a title's cells into one time line: segments where timestamps restart,
+// chapter starts, the offsets that put every segment on the first one's clock, the
+// 2^33 wrap of the MPEG clock.
+
+#include "platform/dvd/dvd_sector.h"
+#include "platform/dvd/dvd_timeline.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int64_t kSecond = 90000;
+
+TDvdCell Cell(double seconds, bool restart) {
+    TDvdCell cell;
+    cell.duration = int64_t(seconds * kSecond + 0.5);
+    cell.restart = restart;
+    return cell;
+}
+
+// Three cells of one VOB, then two of another whose clock starts afresh near the wrap.
+TDvdTitle ConcertTitle() {
+    TDvdTitle title;
+    title.cells = {Cell(2.32, true), Cell(0.96, false), Cell(3.12, false), Cell(2.0, true),
+                   Cell(2.0, false)};
+    title.chapterCells = {0, 2, 3};
+    return title;
+}
+
+} // namespace
+
+TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
+    const int64_t lead = 480; // the sound starts 5.3 ms before the first picture
+    const int64_t firstPicture = 48600;
+    const int64_t secondClock = dvd::kTimestampMask - 30000; // wraps 1/3 s into the segment
+    const TDvdTimeline line(ConcertTitle(), {firstPicture, secondClock}, firstPicture - lead);
+
+    ASSERT_EQ(TDvdTimeline::SegmentCells(ConcertTitle()).size(), 2u);
+    ASSERT_EQ(line.Segments().size(), 2u);
+    const TDvdSegment& a = line.Segments()[0];
+    const TDvdSegment& b = line.Segments()[1];
+    EXPECT_EQ(a.firstCell, 0);
+    EXPECT_EQ(a.endCell, 3);
+    EXPECT_EQ(a.start, 0);
+    EXPECT_EQ(a.anchor, lead);
+    EXPECT_EQ(a.end, lead + int64_t(6.4 * kSecond));
+    EXPECT_EQ(b.start, a.end); // no gap, no overlap
+    EXPECT_EQ(b.anchor, b.start);
+    EXPECT_EQ(b.end, b.start + 4 * kSecond);
+    EXPECT_EQ(line.Duration(), b.end);
+
+    // Chapter 1 starts at 0 (with the sound), the others with their first cell's picture.
+    ASSERT_EQ(line.Chapters(), 3);
+    EXPECT_EQ(line.ChapterStart(0), 0);
+    EXPECT_EQ(line.ChapterStart(1), lead + int64_t(3.28 * kSecond));
+    EXPECT_EQ(line.ChapterStart(2), b.start);
+    EXPECT_EQ(line.ChapterEnd(0), line.ChapterStart(1));
+    EXPECT_EQ(line.ChapterEnd(2), line.Duration());
+    EXPECT_EQ(line.ChapterAt(b.start - 1), 1);
+    EXPECT_EQ(line.ChapterAt(b.start), 2);
+    EXPECT_EQ(line.ChapterAt(line.Duration() + kSecond), 2);
+    EXPECT_EQ(line.SegmentAt(b.start - 1), 0);
+    EXPECT_EQ(line.SegmentAt(b.start), 1);
+
+    // The first segment keeps its timestamps; the second continues its clock, across the
+    // wrap of its own.
+    EXPECT_EQ(line.TimestampOffset(0), 0);
+    const int64_t moved = (secondClock + line.TimestampOffset(1)) & dvd::kTimestampMask;
+    EXPECT_EQ(moved, line.Earliest() + b.start);
+    const int64_t afterWrap = (secondClock + kSecond) & dvd::kTimestampMask;
+    EXPECT_EQ(line.TitleTime(1, afterWrap), b.start + kSecond);
+    EXPECT_EQ(line.TitleTime(0, firstPicture - lead), 0);
+}
+
+TEST(DvdTimeline, AnImplausibleLeadIsIgnored) {
+    // Sound stamped after the picture, or seconds ahead of it: the line is the cells'
+    // length, and the first segment keeps its own clock with time 0 at its earliest stamp.
+    for (const int64_t earliest : {int64_t(90000 + 900), int64_t(90000 - 5 * kSecond)}) {
+        const TDvdTimeline line(ConcertTitle(), {90000, 1000}, earliest);
+        EXPECT_EQ(line.Segments()[0].anchor, 0);
+        EXPECT_EQ(line.Duration(), int64_t(10.4 * kSecond));
+        EXPECT_EQ(line.TimestampOffset(0), 0);
+        EXPECT_EQ(line.TitleTime(0, earliest), 0);
+    }
+}

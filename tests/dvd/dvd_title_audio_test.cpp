@@ -1,0 +1,155 @@
+// A DVD title decoded as one sound on its time line: each source's sound at the sample
+// the line puts it, joined without gap or overlap where the timestamps restart, the
+// IFO's languages and numbering, exact seeks anywhere, the same samples from the folder,
+// its image and (for the first part) the VOB opened as a plain file.
+
+#include "platform/dvd/dvd_path.h"
+#include "platform/media/media_audio_stream.h"
+#include "support/decoded_audio.h"
+#include "support/dvd_authoring.h"
+#include "support/fixture_signal.h"
+#include "support/test_env.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace fs = fixture_signal;
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int64_t kLead = 256; // AC-3's padding: the sound starts that far ahead of the picture
+constexpr int64_t kTitleA = int64_t(fs::kTitleASeconds * kRate);
+constexpr int64_t kNeedle = 4096;
+
+struct TSound {
+    std::vector<int16_t> samples; // stereo
+    int64_t frames() const { return int64_t(samples.size()) / 2; }
+};
+
+TSound ReadAll(TMediaAudioStream& stream, int64_t limit = INT64_MAX) {
+    TSound sound;
+    std::vector<uint8_t> block(16384);
+    TMediaReadInfo info;
+    while (sound.frames() < limit &&
+           stream.Read(block.data(), uint32_t(block.size()), info) == media::S_OK) {
+        const auto* s = reinterpret_cast<const int16_t*>(block.data());
+        sound.samples.insert(sound.samples.end(), s, s + info.bytes / 2);
+    }
+    if (sound.frames() > limit)
+        sound.samples.resize(size_t(limit * 2));
+    return sound;
+}
+
+TSound ReadSource(const QString& source, int track = 0) {
+    TMediaAudioStream stream;
+    stream.SetOutputFormat(TPcmFormat{kRate, 2, 16});
+    int index = -1;
+    if (track > 0) {
+        std::vector<TMediaTrackInfo> tracks;
+        EXPECT_EQ(TMediaAudioStream::ListAudioTracks(source, tracks), media::S_OK);
+        index = tracks.at(size_t(track - 1)).streamIndex;
+    }
+    EXPECT_EQ(stream.Open(source, index), media::S_OK) << source.toStdString();
+    return ReadAll(stream);
+}
+
+// Source sample `from` of `signal` lies at frame `expected` of `sound`.
+void ExpectSignalAt(const TSound& sound, const fs::TSignal& signal, int64_t from,
+                    int64_t expected) {
+    double score = 0;
+    const int64_t found = FindBestOffset(sound.samples, fs::SourceS16(signal, kRate, from, kNeedle),
+                                         2, expected - 300, expected + 300, &score, kNeedle);
+    EXPECT_EQ(found, expected) << "source sample " << from;
+    EXPECT_GT(score, 0.9) << "source sample " << from;
+}
+
+std::vector<int16_t> Frames(const TSound& sound, int64_t first, int64_t count) {
+    return {sound.samples.begin() + first * 2, sound.samples.begin() + (first + count) * 2};
+}
+
+} // namespace
+
+TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    const QString title1 = dvd::TitleLocator(root, 1);
+
+    std::vector<TMediaTrackInfo> tracks;
+    ASSERT_EQ(TMediaAudioStream::ListAudioTracks(title1, tracks), media::S_OK);
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(tracks[0].language, QStringLiteral("eng"));
+    EXPECT_EQ(tracks[1].language, QStringLiteral("fra"));
+    EXPECT_EQ(tracks[1].codec, QStringLiteral("ac3"));
+    EXPECT_EQ(tracks[1].channels, 2);
+
+    // Title 1: the first source from time 0 (after its sound's lead), the second where
+    // the first one's cells end, with its own lead cut away.
+    const TSound eng = ReadSource(title1, 1);
+    const int64_t join = kLead + kTitleA;
+    ASSERT_EQ(eng.frames(), join + int64_t(fs::kTitleBSeconds * kRate));
+    ExpectSignalAt(eng, fs::kTitleAEng, 0, kLead);
+    ExpectSignalAt(eng, fs::kTitleAEng, 4 * kRate + 123, kLead + 4 * kRate + 123);
+    ExpectSignalAt(eng, fs::kTitleAEng, kTitleA - 256 - kNeedle, join - 256 - kNeedle);
+    ExpectSignalAt(eng, fs::kTitleBEng, 0, join);
+    ExpectSignalAt(eng, fs::kTitleBEng, 3 * kRate + 7, join + 3 * kRate + 7);
+    // Across the join the sound goes straight from one source into the other.
+    TSound across;
+    across.samples = fs::SourceS16(fs::kTitleAEng, kRate, kTitleA - kNeedle / 2, kNeedle / 2);
+    const std::vector<int16_t> next = fs::SourceS16(fs::kTitleBEng, kRate, 0, kNeedle / 2);
+    across.samples.insert(across.samples.end(), next.begin(), next.end());
+    double score = 0;
+    EXPECT_EQ(FindBestOffset(eng.samples, across.samples, 2, join - kNeedle, join, &score, kNeedle),
+              join - kNeedle / 2);
+    EXPECT_GT(score, 0.9);
+
+    const TSound fra = ReadSource(title1, 2);
+    ExpectSignalAt(fra, fs::kTitleAFra, kRate, kLead + kRate);
+    ExpectSignalAt(fra, fs::kTitleBFra, kRate, join + kRate);
+
+    // Title 2 holds the second source alone; title 3 its LPCM, which has no lead.
+    ExpectSignalAt(ReadSource(dvd::TitleLocator(root, 2)), fs::kTitleBEng, kRate, kLead + kRate);
+    const TSound lpcm = ReadSource(dvd::TitleLocator(root, 3));
+    EXPECT_EQ(lpcm.frames(), int64_t(fs::kTitleLpcmSeconds * kRate));
+    ExpectSignalAt(lpcm, fs::kTitleLpcm, 0, 0);
+    ExpectSignalAt(lpcm, fs::kTitleLpcm, 2 * kRate + 11, 2 * kRate + 11);
+
+    // The disc's image gives the very same samples.
+    const QString image = MakeDvdImage(root, QStringLiteral("SONAVEL_TEST"));
+    ASSERT_FALSE(image.isEmpty());
+    EXPECT_EQ(ReadSource(dvd::TitleLocator(image, 1), 1).samples, eng.samples);
+
+    // The first VOB part opened as a plain file numbers its first source as the title
+    // does (up to the first source's last frame, which the authoring left out: the title
+    // keeps its place silent, the plain file runs on into the next source).
+    const QString plain = FreshDir(QStringLiteral("plainvob")) + QStringLiteral("/part.vob");
+    ASSERT_TRUE(QFile::copy(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), plain));
+    const TSound part = ReadSource(plain);
+    ASSERT_GE(part.frames(), kTitleA);
+    EXPECT_EQ(Frames(part, 0, kTitleA), Frames(eng, 0, kTitleA));
+}
+
+TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
+    const QString title1 = dvd::TitleLocator(TestDvdRoot(), 1);
+    const TSound straight = ReadSource(title1);
+    ASSERT_GT(straight.frames(), 0);
+    TMediaAudioStream stream;
+    stream.SetOutputFormat(TPcmFormat{kRate, 2, 16});
+    ASSERT_EQ(stream.Open(title1), media::S_OK);
+    EXPECT_EQ(stream.DurationSamples(), straight.frames());
+    const int64_t join = kLead + kTitleA;
+    for (const int64_t target : std::initializer_list<int64_t>{
+             join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77, straight.frames() - 500}) {
+        SCOPED_TRACE(target);
+        ASSERT_EQ(stream.SeekSample(target), media::S_OK);
+        EXPECT_EQ(stream.NextSample(), target);
+        const int64_t count = std::min<int64_t>(6000, straight.frames() - target);
+        const TSound got = ReadAll(stream, count);
+        EXPECT_EQ(got.samples, Frames(straight, target, count));
+    }
+    ASSERT_EQ(stream.SeekSample(straight.frames() + 10), media::S_OK);
+    TMediaReadInfo info;
+    uint8_t block[4096];
+    EXPECT_EQ(stream.Read(block, sizeof block, info), media::MS_S_ENDOFSTREAM);
+}

@@ -1,0 +1,192 @@
+// DVDs on the command line, run as the built program: the title list, chapter and
+// time ranges on a title's line decoded back from the MP3 with FFmpeg and found at the
+// expected sample of each source, the default name, and every bad disc ending cleanly.
+
+#include "rip_test_util.h"
+
+#include "support/decoded_audio.h"
+#include "support/dvd_authoring.h"
+#include "support/fixture_signal.h"
+#include "support/test_env.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace fs = fixture_signal;
+
+namespace {
+
+constexpr int kRate = 48000;
+constexpr int64_t kLead = 256;
+constexpr int64_t kJoin = kLead + int64_t(fs::kTitleASeconds * kRate); // the second source
+constexpr int64_t kNeedle = 4096;
+
+// Rips with `args` (at 48 kHz, 320 kbit/s stereo) and decodes the MP3 with FFmpeg.
+DecodedAudio Rip(const QStringList& args, const QString& output) {
+    const TProgramRun run =
+        RunSonavel(args + QStringList{QStringLiteral("-o"), output, QStringLiteral("--samplerate"),
+                                      QStringLiteral("48000"), QStringLiteral("--bitrate"),
+                                      QStringLiteral("320"), QStringLiteral("--mode"),
+                                      QStringLiteral("stereo")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    DecodedAudio mp3 = DecodeAudioFile(output);
+    EXPECT_TRUE(mp3.ok) << mp3.error.toStdString();
+    return mp3;
+}
+
+// Source sample `from` of `signal` is at frame `at` of the MP3.
+void ExpectSignalAt(const DecodedAudio& mp3, const fs::TSignal& signal, int64_t from, int64_t at) {
+    double score = 0;
+    const int64_t found =
+        FindBestOffset(mp3.samples, fs::SourceS16(signal, kRate, from, kNeedle), 2,
+                       std::max<int64_t>(0, at - 300), at + 300, &score, kNeedle);
+    EXPECT_EQ(found, at) << "source sample " << from;
+    EXPECT_GT(score, 0.9) << "source sample " << from;
+}
+
+// Marks every audio and video packet of a VOB scrambled, as CSS leaves them when
+// nothing descrambles them (navigation packs stay clear).
+void Scramble(const QString& vob) {
+    QFile file(vob);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray data = file.readAll();
+    for (qsizetype sector = 0; sector + 2048 <= data.size(); sector += 2048) {
+        const uchar id = uchar(data[sector + 17]);
+        if ((id == 0xBD || id == 0xE0 || id == 0xC0) && (uchar(data[sector + 20]) & 0xC0) == 0x80)
+            data[sector + 20] = char(data[sector + 20] | 0x10);
+    }
+    file.seek(0);
+    file.write(data);
+}
+
+} // namespace
+
+TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    const TProgramRun titles = RunSonavel({QStringLiteral("--list-titles"), root});
+    ASSERT_EQ(titles.exitCode, 0) << titles.err.toStdString();
+    EXPECT_EQ(titles.out,
+              QStringLiteral("1  0:00:10.4  5 chapters   1: eng ac3 2ch, 2: fra ac3 2ch\n"
+                             "2  0:00:04.0  1 chapter    1: eng ac3 2ch, 2: fra ac3 2ch\n"
+                             "3  0:00:03.2  1 chapter    1: pcm_dvd 2ch\n"));
+    const TProgramRun tracks = RunSonavel({QStringLiteral("--list-tracks"),
+                                           root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"),
+                                           QStringLiteral("--dvd-title"), QStringLiteral("1")});
+    ASSERT_EQ(tracks.exitCode, 0) << tracks.err.toStdString();
+    const QStringList lines = tracks.out.trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1  ac3       eng")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2  ac3       fra")));
+}
+
+TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    const QString image = MakeDvdImage(root, QStringLiteral("SONAVEL_TEST"));
+    ASSERT_FALSE(image.isEmpty());
+    const QString dir = FreshDir(QStringLiteral("dvdrip"));
+
+    // Chapters 4 and 5, the second source, in French: from its first sample to the end.
+    const DecodedAudio last =
+        Rip({QStringLiteral("--rip"), image, QStringLiteral("--chapter"), QStringLiteral("4-5"),
+             QStringLiteral("--audio-track"), QStringLiteral("2")},
+            dir + QStringLiteral("/c45.mp3"));
+    EXPECT_EQ(last.frames(), int64_t(fs::kTitleBSeconds * kRate));
+    ExpectSignalAt(last, fs::kTitleBFra, 0, 0);
+    ExpectSignalAt(last, fs::kTitleBFra, 3 * kRate, 3 * kRate);
+
+    // Chapter 2 of the first source: its cell to the sample (2.32 s in, 2.4 s long).
+    const DecodedAudio second =
+        Rip({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
+             QStringLiteral("--chapter"), QStringLiteral("2")},
+            dir + QStringLiteral("/c2.mp3"));
+    const int64_t chapter2 = std::llround(2.32 * kRate);
+    EXPECT_EQ(second.frames(), std::llround(2.4 * kRate));
+    ExpectSignalAt(second, fs::kTitleAEng, chapter2, 0);
+    ExpectSignalAt(second, fs::kTitleAEng, chapter2 + second.frames() - kNeedle,
+                   second.frames() - kNeedle);
+
+    // A time range across the point where the timestamps restart.
+    const DecodedAudio across =
+        Rip({QStringLiteral("--rip"), root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"),
+             QStringLiteral("--start"), QStringLiteral("5"), QStringLiteral("--end"),
+             QStringLiteral("0:00:08.5")},
+            dir + QStringLiteral("/across.mp3"));
+    EXPECT_EQ(across.frames(), std::llround(3.5 * kRate));
+    ExpectSignalAt(across, fs::kTitleAEng, 5 * kRate - kLead, 0);
+    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - 5 * kRate);
+    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - 5 * kRate + 2 * kRate);
+
+    // The LPCM title, resampled: the sound is there, its length within a few samples.
+    const TProgramRun lpcm =
+        RunSonavel({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"),
+                    QStringLiteral("3"), QStringLiteral("--samplerate"), QStringLiteral("44100"),
+                    QStringLiteral("-o"), dir + QStringLiteral("/lpcm.mp3")});
+    ASSERT_EQ(lpcm.exitCode, 0) << lpcm.err.toStdString();
+    const DecodedAudio pcm = DecodeAudioFile(dir + QStringLiteral("/lpcm.mp3"));
+    EXPECT_NEAR(double(pcm.frames()), fs::kTitleLpcmSeconds * 44100, 2);
+
+    // Without -o: the disc's name, title and chapter, in the output folder.
+    const TProgramRun named =
+        RunSonavel({QStringLiteral("--rip"), image, QStringLiteral("--chapter"),
+                    QStringLiteral("3"), QStringLiteral("--quiet")});
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    const QString expected = TestRoot() + QStringLiteral("/Documents/SONAVEL_TEST_t01_c03.mp3");
+    EXPECT_TRUE(QFileInfo::exists(expected))
+        << FilesIn(TestRoot() + "/Documents").join(u' ').toStdString();
+    QFile::remove(expected);
+}
+
+TEST(DvdRipCommand, BadDiscsFailCleanly) {
+    const QString out = FreshDir(QStringLiteral("dvdbad"));
+    const QString mp3 = out + QStringLiteral("/x.mp3");
+    const QString rip = QStringLiteral("--rip"), o = QStringLiteral("-o");
+    const QString root = TestDvdRoot();
+
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, root, o, mp3, QStringLiteral("--dvd-title"), QStringLiteral("4")}, out)
+                    .contains(QStringLiteral("no title 4")));
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, root, o, mp3, QStringLiteral("--chapter"), QStringLiteral("6")}, out)
+                    .contains(QStringLiteral("5 chapters")));
+    EXPECT_TRUE(ExpectCleanFailure({rip, FixturePath("dvd_ac3_stereo.vob"), o, mp3,
+                                    QStringLiteral("--chapter"), QStringLiteral("1")},
+                                   out)
+                    .contains(QStringLiteral("not a DVD")));
+
+    const QString encrypted = CopyOfTestDvd(QStringLiteral("css"));
+    Scramble(encrypted + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
+    const QString css = ExpectCleanFailure({rip, encrypted, o, mp3}, out);
+    EXPECT_TRUE(css.contains(QStringLiteral("encrypted")) &&
+                css.contains(QStringLiteral("libdvdcss")))
+        << css.toStdString();
+
+    const QString cut = CopyOfTestDvd(QStringLiteral("cutvob"));
+    QFile vob(cut + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
+    ASSERT_TRUE(vob.resize(vob.size() / 3));
+    EXPECT_TRUE(ExpectCleanFailure(
+                    {rip, cut, o, mp3, QStringLiteral("--dvd-title"), QStringLiteral("1")}, out)
+                    .contains(QStringLiteral("VTS_01_")));
+    // The title set that is whole still rips.
+    EXPECT_EQ(
+        RunSonavel({rip, cut, QStringLiteral("--dvd-title"), QStringLiteral("3"), o, mp3}).exitCode,
+        0);
+    QFile::remove(mp3);
+
+    const QString damaged = CopyOfTestDvd(QStringLiteral("ifo"));
+    for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"})
+        ASSERT_TRUE(WriteFile(damaged + QString::fromLatin1(name), QByteArray(6144, char(0xA5))));
+    EXPECT_TRUE(ExpectCleanFailure({rip, damaged, o, mp3}, out).contains(QStringLiteral("IFO")));
+    ExpectCleanFailure({QStringLiteral("--list-titles"), damaged}, out);
+
+    const QString plain = FreshDir(QStringLiteral("data"));
+    ASSERT_TRUE(QFile::copy(FixturePath("short.mpg"), plain + QStringLiteral("/clip.mpg")));
+    const QString image = MakeDvdImage(plain, QStringLiteral("DATA"));
+    EXPECT_TRUE(ExpectCleanFailure({rip, image, o, mp3}, out).contains(QStringLiteral("DVD")));
+    ExpectCleanFailure({QStringLiteral("--list-titles"), FixturePath("demo.mpg")}, out);
+}

@@ -1,0 +1,113 @@
+#include "support/dvd_authoring.h"
+
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace {
+
+QString AuthoringXml(const QString& out) {
+    const auto source = [](const char* name) { return FixturePath(QString::fromLatin1(name)); };
+    return QStringLiteral(R"(<dvdauthor dest="%1">
+  <vmgm/>
+  <titleset>
+    <titles>
+      <audio lang="en"/>
+      <audio lang="fr"/>
+      <pgc>
+        <vob file="%2" chapters="0,2.4,4.8"/>
+        <vob file="%3" chapters="0,2.0"/>
+      </pgc>
+      <pgc>
+        <vob file="%3"/>
+      </pgc>
+    </titles>
+  </titleset>
+  <titleset>
+    <titles>
+      <audio format="pcm"/>
+      <pgc>
+        <vob file="%4"/>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+)")
+        .arg(out, source("dvd_title_a.mpg"), source("dvd_title_b.mpg"),
+             source("dvd_title_lpcm.mpg"));
+}
+
+} // namespace
+
+int RunTool(const QString& program, const QStringList& args, QString* output) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    if (!process.waitForStarted()) {
+        if (output)
+            *output = program + QStringLiteral(" cannot be started");
+        return -1;
+    }
+    const bool finished = process.waitForFinished(60000);
+    if (!finished)
+        process.kill(), process.waitForFinished();
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QString TestDvdRoot(QString* error) {
+    static QString root;
+    static QString failure;
+    if (root.isEmpty() && failure.isEmpty()) {
+        const QString dir = FreshDir(QStringLiteral("dvd"));
+        const QString xml = dir + QStringLiteral("/disc.xml");
+        WriteFile(xml, AuthoringXml(dir + QStringLiteral("/TEST_DISC")).toUtf8());
+        QString output;
+        if (RunTool(QStringLiteral("dvdauthor"), {QStringLiteral("-x"), xml}, &output) == 0)
+            root = dir + QStringLiteral("/TEST_DISC");
+        else
+            failure = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+    }
+    if (error)
+        *error = failure;
+    return root;
+}
+
+QString CopyOfTestDvd(const QString& hint) {
+    const QString root = TestDvdRoot();
+    if (root.isEmpty())
+        return QString();
+    const QString copy = FreshDir(hint) + QStringLiteral("/DISC");
+    QDir().mkpath(copy + QStringLiteral("/VIDEO_TS"));
+    QDirIterator files(root + QStringLiteral("/VIDEO_TS"), QDir::Files);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        QFile::copy(file, copy + QStringLiteral("/VIDEO_TS/") + files.fileName());
+    }
+    return copy;
+}
+
+QString MakeDvdImage(const QString& root, const QString& volume, QString* error) {
+    const QString iso =
+        FreshDir(QStringLiteral("iso")) + u'/' + volume.toLower() + QStringLiteral(".iso");
+    QStringList args{
+        QStringLiteral("-quiet"), QStringLiteral("-V"), volume, QStringLiteral("-o"), iso, root};
+    if (QDir(root).exists(QStringLiteral("VIDEO_TS")))
+        args.prepend(QStringLiteral("-dvd-video"));
+    QString output;
+    const int code = RunTool(QStringLiteral("genisoimage"), args, &output);
+    if (code != 0) {
+        if (error)
+            *error = QStringLiteral("genisoimage failed: ") + output;
+        return QString();
+    }
+    return iso;
+}

@@ -158,6 +158,11 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             o.AudioTrack = ParseCount(a, v);
             if (o.AudioTrack < 1)
                 throw EUsageError(QStringLiteral("--audio-track counts from 1"));
+        } else if (a == QStringLiteral("--jobs") || a == QStringLiteral("-j")) {
+            const QString v = value();
+            o.Jobs = ParseCount(a, v);
+            if (o.Jobs < 1 || o.Jobs > 256)
+                throw EUsageError(QStringLiteral("%1 %2: give 1 to 256 threads").arg(a, v));
         } else if (a == QStringLiteral("--force")) {
             o.Force = true;
         } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
@@ -194,7 +199,7 @@ QString UsageText() {
         "               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]\n"
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
-        "               [--audio-track N] [--force] [--quiet]\n"
+        "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
         "               [--dvd-title N] [--chapter A[-B]]\n"
         "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
         "       sonavel --list-titles DVD\n"
@@ -223,6 +228,8 @@ QString UsageText() {
         "  --title, --artist, --album, --year, --comment, --genre TEXT\n"
         "                       ID3 tag texts (255 characters at most each)\n"
         "  --audio-track N      the N-th audio stream, as --list-tracks numbers them\n"
+        "  -j, --jobs N         encode on N threads (default: one per core; 1: one\n"
+        "                       encoder, as fast as one core allows)\n"
         "  --force              replace an existing OUTPUT\n"
         "  -q, --quiet          print nothing but errors\n"
         "  --list-tracks SOURCE list SOURCE's audio streams (a DVD title's, with their\n"

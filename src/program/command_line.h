@@ -29,6 +29,7 @@ struct TCommandLineOptions {
     std::optional<int32_t> ChannelMode; // AudioChannels index: 0 dual, 1 stereo, 2 joint, 3 mono
     std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
     int AudioTrack = 0; // 1-based in --list-tracks order; 0 = the source's primary track
+    int Jobs = 0;       // encoder threads; 0 = one per core
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool Force = false;

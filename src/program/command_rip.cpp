@@ -116,6 +116,7 @@ void TCommandRip::Configure(TMP3Out& Out) const {
     if (FOptions.ChannelMode)
         Out.Mode = ChannelModeFor(*FOptions.ChannelMode);
     Out.SampleRate = SampleRateFor(OutputSampleRate());
+    Out.Jobs = FOptions.Jobs;
 }
 
 int TCommandRip::Execute() {

@@ -1,5 +1,7 @@
 #include "audio/audio_input.h"
 
+#include "audio/audio_part_reader.h"
+
 TAudioInput::TAudioInput(QObject* AOwner) : QObject(AOwner) {}
 
 TAudioInput::~TAudioInput() = default;
@@ -15,4 +17,8 @@ void TAudioInput::ResetInput() {
         // A reset must succeed even when the source is already in a bad state.
     }
     Busy = false;
+}
+
+std::unique_ptr<TAudioPartReader> TAudioInput::OpenPart(int64_t, int64_t) {
+    return nullptr;
 }

@@ -4,6 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+class TAudioPartReader;
 
 // A source of PCM that an output pulls from: interleaved samples, frame after frame,
 // described by bits per sample, channels and sample rate. 8 bits are unsigned, 16 bits
@@ -53,4 +56,14 @@ public:
     virtual void Interrupt() {}
     virtual void BeginRead() = 0;
     virtual void EndRead() = 0;
+
+    // For an output that reads a run in parts on several threads (between BeginRead and
+    // EndRead): the frames ReadData would deliver in this run (-1 when unknown or when the
+    // input cannot be read in parts), and a reader of frames [First, First + Frames) of
+    // them, usable on another thread. The default: no parts.
+    virtual int64_t RunFrames() { return -1; }
+    virtual std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames);
+    // The output reading in parts tells how many of the run's frames it has done, so that
+    // Position (and an input's own progress figures) move as they do with ReadData.
+    virtual void NotePartsDone(int64_t Frames, int FrameBytes) { Position = Frames * FrameBytes; }
 };

@@ -317,6 +317,8 @@ void TLameLibrary::LookUp(void* Library) {
     Bind(Library, "lame_encode_buffer_ieee_float", e.lame_encode_buffer_ieee_float);
     Bind(Library, "lame_encode_buffer_interleaved_ieee_float",
          e.lame_encode_buffer_interleaved_ieee_float);
+    Bind(Library, "lame_get_id3v1_tag", e.lame_get_id3v1_tag);
+    Bind(Library, "lame_get_id3v2_tag", e.lame_get_id3v2_tag);
     gFound = found;
 }
 

@@ -166,6 +166,9 @@ struct TLameEntryPoints {
     decltype(&::lame_encode_buffer_ieee_float) lame_encode_buffer_ieee_float = nullptr;
     decltype(&::lame_encode_buffer_interleaved_ieee_float)
         lame_encode_buffer_interleaved_ieee_float = nullptr;
+    // Optional (a run in parts needs them; without them it runs on one encoder).
+    decltype(&::lame_get_id3v1_tag) lame_get_id3v1_tag = nullptr;
+    decltype(&::lame_get_id3v2_tag) lame_get_id3v2_tag = nullptr;
 };
 
 class TLameLibrary {

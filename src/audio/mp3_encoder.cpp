@@ -149,3 +149,37 @@ bool TMp3Encoder::WritesInfoTag() const {
 size_t TMp3Encoder::InfoTagFrame(unsigned char* Frame, size_t Size) const {
     return L().lame_get_lametag_frame(FHandle.get(), Frame, Size);
 }
+
+int TMp3Encoder::OutputSampleRate() const {
+    return L().lame_get_out_samplerate(FHandle.get());
+}
+
+int TMp3Encoder::FrameSamples() const {
+    return L().lame_get_framesize(FHandle.get());
+}
+
+int TMp3Encoder::EncoderDelay() const {
+    return L().lame_get_encoder_delay(FHandle.get());
+}
+
+std::vector<unsigned char> TMp3Encoder::Id3v2Tag() const {
+    std::vector<unsigned char> tag(4096);
+    if (!L().lame_get_id3v2_tag)
+        return {};
+    size_t size = L().lame_get_id3v2_tag(FHandle.get(), tag.data(), tag.size());
+    if (size > tag.size()) {
+        tag.resize(size);
+        size = L().lame_get_id3v2_tag(FHandle.get(), tag.data(), tag.size());
+    }
+    tag.resize(size <= tag.size() ? size : 0);
+    return tag;
+}
+
+std::vector<unsigned char> TMp3Encoder::Id3v1Tag() const {
+    std::vector<unsigned char> tag(128);
+    if (!L().lame_get_id3v1_tag)
+        return {};
+    const size_t size = L().lame_get_id3v1_tag(FHandle.get(), tag.data(), tag.size());
+    tag.resize(size <= tag.size() ? size : 0);
+    return tag;
+}

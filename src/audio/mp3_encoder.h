@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 struct lame_global_struct;
 
@@ -60,6 +61,16 @@ public:
     // Frame is too small for it.
     bool WritesInfoTag() const;
     size_t InfoTagFrame(unsigned char* Frame, size_t Size) const;
+
+    // What the open encoder settled on: the MP3's sample rate, samples per frame, and the
+    // encoder's delay (samples before the sound's first).
+    int OutputSampleRate() const;
+    int FrameSamples() const;
+    int EncoderDelay() const;
+    // The tags this encoder writes around its stream on its own (empty when none): for a
+    // caller that writes the stream some other way.
+    std::vector<unsigned char> Id3v2Tag() const;
+    std::vector<unsigned char> Id3v1Tag() const;
 
     // LAME's sizing rule for the MP3 bytes of Frames frames (1.25 x Frames + 7200).
     static constexpr int BufferSizeFor(int Frames) { return Frames + Frames / 4 + 7200; }

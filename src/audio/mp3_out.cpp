@@ -3,6 +3,7 @@
 #include "audio/audio_exception.h"
 #include "audio/audio_input.h"
 #include "audio/lame.h"
+#include "audio/mp3_parallel_encoder.h"
 #include "platform/text_cut.h"
 
 #include <QFile>
@@ -71,6 +72,7 @@ void TMP3Out::PrepareRun() {
                     .arg(bits)
                     .arg(rate));
         ConfigureEncoder(rate);
+        StartParallel(rate);
     } catch (...) {
         Discard();
         throw;
@@ -143,11 +145,14 @@ void TMP3Out::ConfigureEncoder(int InputSampleRate) {
     settings.Comment = LeftCodePoints(Id3TagComment, kTagTextMax);
     settings.Genre = LeftCodePoints(Id3TagGenre, kTagTextMax);
     FEncoder.Open(settings);
+    FRunSettings = settings;
 }
 
 bool TMP3Out::WriteStep(bool Abort) {
     if (!CanOutput)
         return true;
+    if (FParallel)
+        return ParallelStep(Abort);
     if (Abort)
         return false;
     unsigned char* block = FPcm.data();
@@ -243,10 +248,12 @@ void TMP3Out::FinishRun() {
     }
     if (!FEncoder.IsOpen()) // finished already
         return;
-    const int count = FEncoder.Flush();
-    Write(FEncoder.Data(), count);
-    if (FEncoder.WritesInfoTag())
-        WriteInfoTag();
+    if (!FParallelDone) {
+        const int count = FEncoder.Flush();
+        Write(FEncoder.Data(), count);
+        if (FEncoder.WritesInfoTag())
+            WriteInfoTag();
+    }
     FEncoder.Close();
     if (!StreamAssigned)
         Commit();
@@ -298,6 +305,8 @@ void TMP3Out::Commit() {
 }
 
 void TMP3Out::Discard() noexcept {
+    // The pool stops before the encoder library or the input can go.
+    FParallel.reset();
     FEncoder.Close();
     FFile.Close();
     if (!FTempName.isEmpty()) {

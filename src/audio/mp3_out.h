@@ -8,6 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+class TMp3ParallelEncoder;
 
 // Constant bit rates, kbit/s in the names (ordinal 0 to 17).
 enum TMP3BitRate : int {
@@ -109,6 +112,11 @@ public:
     // Limits of variable bit rate, kbit/s; a run exchanges them when max < min.
     int32_t VBRMinBitrate = 128;
     int32_t VBRMaxBitrate = 192;
+    // Encoder threads: 0 one per core, 1 a single encoder. With more than one, a run long
+    // enough (TMp3ParallelEncoder::Worthwhile) from an input that can be read in parts,
+    // already at the MP3's sample rate, is encoded in segments on that many threads and
+    // joined into the same kind of file.
+    int Jobs = 0;
 
     // Samples one step reads, whatever their width, and the MP3 buffer they need
     // (1.25 x 8192 + 7200).
@@ -136,6 +144,13 @@ private:
     bool WriteAt(int64_t Offset, const unsigned char* Data, int Count);
     void WriteInfoTag();
     void Commit();
+    // The run in parts (mp3_out_parallel.cpp): decides and starts it in PrepareRun, steps it
+    // on the worker, and falls back to one encoder when a seam cannot be joined.
+    void StartParallel(int InputSampleRate);
+    bool ParallelStep(bool Abort);
+    void FinishParallel();
+    void FallBackToSerial();
+    int JobCount() const;
     // Releases everything a run holds and removes its temporary file.
     void Discard() noexcept;
     QString WriteErrorText(int Error) const;
@@ -148,4 +163,11 @@ private:
     QString FTempName;
     bool FReading = false;
     bool FLibraryHeld = false;
+    // The run in parts while it goes; FParallelDone once its file is complete.
+    TMp3EncoderSettings FRunSettings;
+    std::unique_ptr<TMp3ParallelEncoder> FParallel;
+    bool FParallelStarted = false;
+    bool FParallelDone = false;
+    int64_t FInfoAt = 0;
+    std::vector<uint8_t> FParallelBytes;
 };

@@ -1,6 +1,7 @@
 #include "audio/stream_audio_in.h"
 
 #include "audio/audio_exception.h"
+#include "audio/audio_part_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -61,6 +62,7 @@ void TStreamAudioIn::SeekFrame(int64_t Frame) {
 
 void TStreamAudioIn::BeginRead() {
     TAudioFileIn::BeginRead();
+    FPartsDone = -1;
     if (FReader)
         FReader->Resume();
     FReadBuffer.assign(ReadBufferSize, 0);
@@ -90,23 +92,26 @@ void TStreamAudioIn::SetLength(int64_t Time) {
     OpenReader().SetLength(Time);
 }
 
-int TStreamAudioIn::Refill() {
-    TAudioFileReader& reader = OpenReader();
-    int chunk = ReadBufferSize;
-    if (reader.MonoToStereo)
+int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity) {
+    int chunk = Capacity;
+    if (Reader.MonoToStereo)
         chunk /= 2;
-    if (reader.Widen8To16)
+    if (Reader.Widen8To16)
         chunk /= 2;
-    int got = reader.Read(FReadBuffer.data(), chunk);
-    if (reader.Widen8To16) {
-        Widen8To16InPlace(FReadBuffer.data(), got);
+    int got = Reader.Read(Buffer, chunk);
+    if (Reader.Widen8To16) {
+        Widen8To16InPlace(Buffer, got);
         got *= 2;
     }
-    if (reader.MonoToStereo) {
-        MonoToStereoInPlace(FReadBuffer.data(), got, reader.Format.bitsPerSample / 8);
+    if (Reader.MonoToStereo) {
+        MonoToStereoInPlace(Buffer, got, Reader.Format.bitsPerSample / 8);
         got *= 2;
     }
     return got;
+}
+
+int TStreamAudioIn::Refill() {
+    return ReadExpanded(OpenReader(), FReadBuffer.data(), ReadBufferSize);
 }
 
 int TStreamAudioIn::ReadData(void* Buffer, int BufferSize) {
@@ -138,4 +143,88 @@ int TStreamAudioIn::ReadData(void* Buffer, int BufferSize) {
     BufStart += n;
     Position += n;
     return n;
+}
+
+namespace {
+
+// One part of the range through a reader of its own: the same decoding, exact seek and
+// expansion as the input's, cut to the part's frames.
+class TStreamPart : public TAudioPartReader {
+public:
+    TStreamPart(std::unique_ptr<TAudioFileReader> Reader, int64_t Frames)
+        : FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()), FLeft(Frames),
+          FBlock(TStreamAudioIn::ReadBufferSize) {}
+
+    int Read(void* Buffer, int Frames) override {
+        auto* out = static_cast<uint8_t*>(Buffer);
+        int done = 0;
+        while (done < Frames && FLeft > 0) {
+            if (FAt == FEnd) {
+                FAt = 0;
+                FEnd = ReadExpanded(*FReader, FBlock.data(), int(FBlock.size()));
+                if (FEnd <= 0) {
+                    FEnd = 0;
+                    break;
+                }
+            }
+            const int n =
+                int(std::min<int64_t>({(FEnd - FAt) / FFrameBytes, Frames - done, FLeft}));
+            std::memcpy(out + size_t(done) * size_t(FFrameBytes), FBlock.data() + FAt,
+                        size_t(n) * size_t(FFrameBytes));
+            FAt += n * FFrameBytes;
+            done += n;
+            FLeft -= n;
+        }
+        return done;
+    }
+
+private:
+    std::unique_ptr<TAudioFileReader> FReader;
+    int FFrameBytes;
+    int64_t FLeft;
+    std::vector<uint8_t> FBlock;
+    int FAt = 0, FEnd = 0;
+};
+
+} // namespace
+
+int64_t TStreamAudioIn::RangeFirstSample() const {
+    const TAudioFileReader& reader = OpenReader();
+    return reader.TimeToSample(reader.StartTime);
+}
+
+int64_t TStreamAudioIn::RunFrames() {
+    if (!FReader)
+        return -1;
+    const TAudioFileReader& reader = *FReader;
+    const int64_t first = RangeFirstSample();
+    int64_t end = reader.DurationSamples;
+    if (reader.LengthTime != 0) {
+        const int64_t rangeEnd = reader.TimeToSample(reader.StartTime + reader.LengthTime);
+        end = end > 0 ? std::min(end, rangeEnd) : rangeEnd;
+    }
+    return end > first ? end - first : -1;
+}
+
+std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_t Frames) {
+    const int64_t first = RangeFirstSample() + First;
+    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
+    // Times round down and samples up, so the part starts and ends on exactly these samples.
+    reader->SetStartTime(reader->SampleToTime(first));
+    reader->SetLength(reader->SampleToTime(first + Frames) - reader->SampleToTime(first));
+    return std::make_unique<TStreamPart>(std::move(reader), Frames);
+}
+
+void TStreamAudioIn::NotePartsDone(int64_t Frames, int FrameBytes) {
+    TAudioFileIn::NotePartsDone(Frames, FrameBytes);
+    FPartsDone = Frames;
+}
+
+int64_t TStreamAudioIn::CurrentTime() const {
+    if (!FReader)
+        return 0;
+    const int64_t parts = FPartsDone;
+    if (parts < 0)
+        return FReader->CurrentTime.load();
+    return FReader->SampleToTime(RangeFirstSample() + parts);
 }

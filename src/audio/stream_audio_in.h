@@ -3,6 +3,7 @@
 #include "audio/audio_file_in.h"
 #include "audio/audio_file_reader.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -50,6 +51,11 @@ public:
     void Interrupt() override;
     // Raises "The Stream is not opened" outside BeginRead/EndRead.
     int ReadData(void* Buffer, int BufferSize) override;
+    // The range in frames (-1 when its end is unknown), and readers of parts of it, each
+    // with its own reader of the source (made on the calling thread).
+    int64_t RunFrames() override;
+    std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override;
+    void NotePartsDone(int64_t Frames, int FrameBytes) override;
 
     // Range of the read, 100-ns units; the source must be open (EAudioException otherwise).
     void SetStartTime(int64_t Time);
@@ -57,20 +63,29 @@ public:
 
     // The reader while the source is open, else null.
     TAudioFileReader* Reader() const { return FReader.get(); }
-    // The reader's position, 100-ns units; 0 when the source is closed.
-    int64_t CurrentTime() const { return FReader ? FReader->CurrentTime.load() : 0; }
-    // The reader has yet to reach the start of the range (or another position asked for).
-    bool Seeking() const { return FReader && FReader->Seeking; }
+    // The reader's position, 100-ns units; 0 when the source is closed. A run read in parts
+    // is as far as the frames its output has done.
+    int64_t CurrentTime() const;
+    // The reader has yet to reach the start of the range (or another position asked for);
+    // a run read in parts does not use it.
+    bool Seeking() const { return FReader && FReader->Seeking && FPartsDone < 0; }
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 
 private:
     int Refill();
     TAudioFileReader& OpenReader() const;
+    int64_t RangeFirstSample() const;
 
     std::unique_ptr<TAudioFileReader> FReader;
+    // Frames done by a run read in parts; -1 while the run reads through ReadData.
+    std::atomic<int64_t> FPartsDone{-1};
     std::vector<uint8_t> FReadBuffer;
 };
+
+// Decodes Reader's next block into Buffer (Capacity bytes) and expands it in place to the
+// PCM the reader reports; answers its bytes, 0 at the end of the range.
+int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity);
 
 // In-place expansions of a block (from its end towards its start, so no byte is
 // overwritten before it is read). Count is the number of source bytes.

@@ -141,6 +141,11 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             o.TrackList = value();
         } else if (a == QStringLiteral("--split-chapters")) {
             o.SplitChapters = true;
+        } else if (a == QStringLiteral("--jobs") || a == QStringLiteral("-j")) {
+            const QString v = value();
+            o.Jobs = ParseCount(a, v);
+            if (o.Jobs < 1 || o.Jobs > 256)
+                throw EUsageError(QStringLiteral("%1 %2: give 1 to 256 threads").arg(a, v));
         } else if (a == QStringLiteral("--force")) {
             o.Force = true;
         } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
@@ -193,7 +198,7 @@ QString UsageText() {
         "               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]\n"
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
-        "               [--audio-track N] [--force] [--quiet]\n"
+        "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
         "               [--dvd-title N] [--chapter A[-B]]\n"
         "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
         "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
@@ -234,6 +239,8 @@ QString UsageText() {
         "                       in a folder VOLUME_tNN in the output folder)\n"
         "  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of\n"
         "                       those chapters), named and tagged as with --tracks\n"
+        "  -j, --jobs N         encode on N threads (default: one per core; 1: one\n"
+        "                       encoder, as fast as one core allows)\n"
         "  --force              replace an existing OUTPUT\n"
         "  -q, --quiet          print nothing but errors\n"
         "  --list-tracks SOURCE list SOURCE's audio streams (a DVD title's, with their\n"

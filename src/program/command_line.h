@@ -31,6 +31,7 @@ struct TCommandLineOptions {
     std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
     int AudioTrack = 0; // 1-based in --list-tracks order; 0 = the source's primary track
     QString TrackList;  // --tracks: a cue sheet or a list of times; Output is then a pattern
+    int Jobs = 0;       // encoder threads; 0 = one per core
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern

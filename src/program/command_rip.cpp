@@ -73,6 +73,7 @@ void TCommandRip::Configure(TMP3Out& Out) const {
     if (FOptions.ChannelMode)
         Out.Mode = ChannelModeFor(*FOptions.ChannelMode);
     Out.SampleRate = SampleRateFor(OutputSampleRate());
+    Out.Jobs = FOptions.Jobs;
 }
 
 QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {

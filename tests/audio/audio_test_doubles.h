@@ -6,6 +6,7 @@
 #include "audio/audio_file_in.h"
 #include "audio/audio_input.h"
 #include "audio/audio_output.h"
+#include "audio/audio_part_reader.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -93,13 +94,54 @@ public:
         Busy = false;
     }
 
+    // With Parts, the input can be read in parts (each a view of the same bytes); the part
+    // not starting at frame 0 raise when read with FailLaterParts, and start that many
+    // frames late with ShiftLaterParts (a source whose seeks land beside the sample asked).
+    int64_t RunFrames() override { return Parts ? int64_t(FBytes.size()) / FrameBytes() : -1; }
+    std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override {
+        if (!Parts)
+            return nullptr;
+        ++PartsOpened;
+        const int64_t shift = First > 0 ? ShiftLaterParts : 0;
+        return std::make_unique<TPart>(*this, First + shift, Frames, FailLaterParts && First > 0);
+    }
+
     int ChunkBytes = 1 << 30;
     int DelayMs = 0;
     int FailAtRead = -1;
+    bool Parts = false;
+    bool FailLaterParts = false;
+    int ShiftLaterParts = 0;
+    std::atomic<int> PartsOpened{0};
     const int64_t* SizeOverride = nullptr;
     std::atomic<int> Reads{0}, BeginReads{0}, EndReads{0};
 
 private:
+    int FrameBytes() const { return FChannels * FBits / 8; }
+    class TPart : public TAudioPartReader {
+    public:
+        TPart(const TPcmInput& In, int64_t First, int64_t Frames, bool Fail)
+            : FIn(In), FAt(First),
+              FEnd(std::min(First + Frames, int64_t(In.FBytes.size()) / In.FrameBytes())),
+              FFail(Fail) {}
+        int Read(void* Buffer, int Frames) override {
+            if (FFail)
+                throw EAudioException(QStringLiteral("test part failed"));
+            if (FIn.DelayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(FIn.DelayMs));
+            const int n = int(std::max<int64_t>(0, std::min<int64_t>(Frames, FEnd - FAt)));
+            std::memcpy(Buffer, FIn.FBytes.data() + FAt * FIn.FrameBytes(),
+                        size_t(n) * size_t(FIn.FrameBytes()));
+            FAt += n;
+            return n;
+        }
+
+    private:
+        const TPcmInput& FIn;
+        int64_t FAt, FEnd;
+        bool FFail;
+    };
+
     std::vector<uint8_t> FBytes;
     int64_t FAt = 0;
     int FChannels, FRate, FBits;

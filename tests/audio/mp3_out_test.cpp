@@ -2,6 +2,7 @@
 // and what the file system holds after complete, aborted and failed runs.
 
 #include "audio_test_doubles.h"
+#include "mp3_out_outcome.h"
 
 #include "audio/lame.h"
 #include "audio/mp3_out.h"
@@ -22,49 +23,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-struct TOutcome {
-    std::atomic<int> done{0}, failed{0};
-    std::mutex lock;
-    QString error;
-    bool aborted = false;
-
-    void Attach(TMP3Out& out) {
-        out.OnDone = [this, &out](QObject*) {
-            aborted = out.LastRunAborted();
-            ++done;
-        };
-        out.OnThreadException = [this](QObject*, const std::exception& e) {
-            std::lock_guard l(lock);
-            error = ExceptionMessage(e);
-            ++failed;
-        };
-    }
-    bool Wait() {
-        return WaitUntil([this] { return done + failed > 0; }, 60000);
-    }
-    QString Error() {
-        std::lock_guard l(lock);
-        return error;
-    }
-};
-
-std::unique_ptr<TPcmInput> SignalInput(int64_t Frames, int Channels, int Rate) {
-    return std::make_unique<TPcmInput>(TPcmInput::FromSamples(TestSignal(Frames, Channels, Rate)),
-                                       Channels, Rate);
-}
-
-// Encodes In to Path with Setup applied; expects a complete run.
-void EncodeOk(TMP3Out& Out, TAudioInput& In, const QString& Path) {
-    TOutcome outcome;
-    outcome.Attach(Out);
-    Out.FileName = Path;
-    Out.SetInput(&In);
-    Out.Run();
-    ASSERT_TRUE(outcome.Wait());
-    ASSERT_EQ(outcome.failed, 0) << outcome.Error().toStdString();
-    ASSERT_EQ(outcome.done, 1);
-}
 
 // The decoded signal is the input itself, frame for frame: same length, no shift.
 void ExpectSameTimeline(const DecodedAudio& Decoded, const std::vector<int16_t>& Input,

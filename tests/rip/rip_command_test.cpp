@@ -25,6 +25,9 @@ struct TRangeCase {
     const char* start;
     const char* end;
     double startSeconds, endSeconds;
+    // Encoder threads (--jobs), none given: the default. With a number, the run must have
+    // been encoded in parts.
+    const char* jobs = nullptr;
 };
 
 // Offset (in frames of the reference) where `needle` sits, searching +-300 around
@@ -44,13 +47,26 @@ std::vector<int16_t> Slice(const std::vector<int16_t>& s, int channels, int64_t 
 // in the source's decoded sound: exact to the sample, `slack` samples off at most.
 void ExpectRangeLands(const TRangeCase& c, int slack = 0) {
     SCOPED_TRACE(c.fixture);
-    const QString out = FreshDir(QStringLiteral("range")) + QStringLiteral("/out.mp3");
-    const TProgramRun run = RunSonavel(
-        {QStringLiteral("--rip"), FixturePath(c.fixture), QStringLiteral("-o"), out,
-         QStringLiteral("--start"), c.start, QStringLiteral("--end"), c.end,
-         QStringLiteral("--samplerate"), QString::number(c.rate), QStringLiteral("--bitrate"),
-         QStringLiteral("320"), QStringLiteral("--mode"), QStringLiteral("stereo")});
+    const QString dir = FreshDir(QStringLiteral("range"));
+    const QString out = dir + QStringLiteral("/out.mp3");
+    QStringList args{QStringLiteral("--rip"),        FixturePath(c.fixture),
+                     QStringLiteral("-o"),           out,
+                     QStringLiteral("--start"),      c.start,
+                     QStringLiteral("--end"),        c.end,
+                     QStringLiteral("--samplerate"), QString::number(c.rate),
+                     QStringLiteral("--bitrate"),    QStringLiteral("320"),
+                     QStringLiteral("--mode"),       QStringLiteral("stereo")};
+    const QString seams = dir + QStringLiteral("/seams.txt");
+    if (c.jobs) {
+        args << QStringLiteral("--jobs") << QString::fromLatin1(c.jobs);
+        qputenv("SONAVEL_SEAM_LOG", QFile::encodeName(seams));
+    }
+    const TProgramRun run = RunSonavel(args);
+    qunsetenv("SONAVEL_SEAM_LOG");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    if (c.jobs) {
+        EXPECT_FALSE(ReadFile(seams).isEmpty()) << "not encoded in parts";
+    }
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString(); // not a terminal: no progress
     const DecodedAudio mp3 = DecodeAudioFile(out);
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
@@ -89,10 +105,16 @@ TEST(RipCommand, RangeStartsAndEndsOnTheAskedSample) {
         {"offset_ts.mpg", 48000, "1.2", "4.3", 1.2, 4.3},
         // 22050 Hz mono 8-bit, delivered at 44100 by the same converter as the reference.
         {"mono_u8.avi", 44100, "1.1", "3.65", 1.1, 3.65},
+        // Long enough to be encoded in parts on three threads.
+        {"dvd_ac3_stereo.vob", 48000, "0.7", "9.35", 0.7, 9.35, "3"},
+        {"vcd_mp2.dat", 44100, "0.45", "0:00:09.1", 0.45, 9.1, "3"},
         // DVD LPCM as FFmpeg's muxer packs it and as DVD authoring does.
         {"dvd_lpcm16.vob", 48000, "7.31", "8.5", 7.31, 8.5},
         {"dvd_lpcm24_mono.vob", 48000, "3", "4.6", 3.0, 4.6},
         {"dvd_lpcm20_51.vob", 48000, "5.31", "8.6", 5.31, 8.6},
+        // Both LPCM packings in parts: each part's seek lands on its sample too.
+        {"dvd_lpcm16.vob", 48000, "0.31", "9.5", 0.31, 9.5, "3"},
+        {"dvd_lpcm20_51.vob", 48000, "0.2", "9.41", 0.2, 9.41, "3"},
     };
     for (const TRangeCase& c : cases)
         ExpectRangeLands(c);

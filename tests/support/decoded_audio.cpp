@@ -11,9 +11,35 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+
+namespace {
+
+// FFmpeg's warnings and errors, counted per thread: a decode that complains about the
+// stream (a reservoir pointing nowhere, a damaged frame) is a failed check even when
+// samples come out.
+thread_local int Complaints = 0;
+
+void CountComplaint(void*, int level, const char*, va_list) {
+    if (level <= AV_LOG_WARNING)
+        ++Complaints;
+}
+
+} // namespace
 
 DecodedAudio DecodeAudioFile(const QString& path, int streamIndex, bool asFloat) {
     DecodedAudio out;
+    static std::once_flag hooked;
+    std::call_once(hooked, [] {
+        av_log_set_callback(CountComplaint);
+        av_log_set_level(AV_LOG_WARNING);
+    });
+    const int complaintsBefore = Complaints;
+    struct TCount {
+        DecodedAudio& out;
+        int before;
+        ~TCount() { out.complaints = Complaints - before; }
+    } count{out, complaintsBefore};
     AVFormatContext* raw = nullptr;
     const QByteArray name = path.toUtf8();
     int rc = avformat_open_input(&raw, name.constData(), nullptr, nullptr);
@@ -42,6 +68,7 @@ DecodedAudio DecodeAudioFile(const QString& path, int streamIndex, bool asFloat)
             codec = floating;
     ffmpeg::CodecContextPtr dec(avcodec_alloc_context3(codec));
     avcodec_parameters_to_context(dec.get(), st->codecpar);
+    dec->pkt_timebase = st->time_base;
     if ((rc = avcodec_open2(dec.get(), codec, nullptr)) < 0) {
         out.error = ffmpeg::ErrorText(rc);
         return out;
@@ -119,7 +146,8 @@ Mp3FrameScan ScanMp3Frames(const QString& path) {
         scan.hasId3v2 = true;
         pos = 10 + ((b[6] & 0x7f) << 21 | (b[7] & 0x7f) << 14 | (b[8] & 0x7f) << 7 | (b[9] & 0x7f));
     }
-    static const int kbpsV1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int kbpsV1[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                   112, 128, 160, 192, 224, 256, 320, 0};
     static const int kbpsV2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
     static const int rates[3] = {44100, 48000, 32000};
     bool first = true;

@@ -19,6 +19,7 @@ struct DecodedAudio {
     QMap<QString, QString> tags;   // container metadata (ID3v2 texts for MP3)
     QString codecName;
     int64_t bitRate = 0;           // stream's declared bit rate, bit/s
+    int complaints = 0;            // warnings and errors FFmpeg logged while decoding
     int64_t frames() const {
         return channels ? int64_t(floats.empty() ? samples.size() : floats.size()) / channels : 0;
     }
@@ -37,7 +38,7 @@ struct Mp3FrameScan {
     int modeBits = -1; // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
     bool hasId3v2 = false;
     bool hasId3v1 = false;
-    QString infoTag;   // "Info", "Xing" or empty, from the first frame
+    QString infoTag; // "Info", "Xing" or empty, from the first frame
 };
 Mp3FrameScan ScanMp3Frames(const QString& path);
 

@@ -16,7 +16,7 @@
 namespace {
 constexpr int RowLeft = 8;
 constexpr int RowWidth = 260;
-constexpr int CaptionWidth = 78;
+constexpr int CaptionWidth = 88; // "Output File:" in a bold sans font, with room to spare
 constexpr int ValueLeft = CaptionWidth + 6;
 constexpr int ValueWidth = RowWidth - ValueLeft - 4;
 constexpr int EditWidth = 96; // a range time edit with its step buttons
@@ -27,7 +27,7 @@ TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height)
     row->setColor(SkinRowColor());
     row->setMouseTracking(true);
     auto* label = new QLabel(caption, row);
-    label->setGeometry(2, 3, CaptionWidth, 16);
+    label->setGeometry(1, 3, CaptionWidth, 16);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QFont f = label->font();
     f.setBold(true);

@@ -261,6 +261,9 @@ public:
     // Places every control for the window's present size.
     void LayoutControls();
 
+    // Asks to create a missing output folder and creates it; the folder made, or empty
+    // (with the output edit focused) when the user declines or it cannot be made.
+    QString MakeOutputFolder(const QString& folder);
     // Copies the settings and the tag texts onto an MP3 output, as each run does.
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 

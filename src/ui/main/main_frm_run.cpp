@@ -59,6 +59,27 @@ QString TMainFrm::SourceAsMp3() const {
     return ChangeFileExt(sourceFileEdit->text(), QStringLiteral(".mp3"));
 }
 
+QString TMainFrm::MakeOutputFolder(const QString& folder) {
+    const int answer =
+        ShowMessageBox(2,
+                       QStringLiteral("The specified output folder doesn't exists.\n ") + folder +
+                           QStringLiteral("\nDo you want to create the new folder?"),
+                       QStringLiteral("&Yes"), QStringLiteral("&No"));
+    if (answer != 1) {
+        outputFileEdit->setFocus();
+        return QString();
+    }
+    const QString made = ForceFolderPath(folder, ProgramDir);
+    if (made.isEmpty()) {
+        // Writing the bare name into whatever folder the program runs in would put the
+        // file where nobody looks for it.
+        ShowMessageBox(0, QStringLiteral("The output folder can't be created:\n ") + folder,
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        outputFileEdit->setFocus();
+    }
+    return made;
+}
+
 void TMainFrm::ExtractBtnClick() {
     // A cancelled run's worker may still be letting go of its file.
     if (!IsIdle() || !MP3Out || MP3Out->Busy() || TrackRunBusy())
@@ -99,24 +120,9 @@ void TMainFrm::ExtractBtnClick() {
     const QString folder = FolderPart(output);
     const QString fileName = output.mid(folder.size());
     if (!QDir(folder).exists()) {
-        const int answer =
-            ShowMessageBox(2,
-                           QStringLiteral("The specified output folder doesn't exists.\n ") +
-                               folder + QStringLiteral("\nDo you want to create the new folder?"),
-                           QStringLiteral("&Yes"), QStringLiteral("&No"));
-        if (answer != 1) {
-            outputFileEdit->setFocus();
+        const QString made = MakeOutputFolder(folder);
+        if (made.isEmpty())
             return;
-        }
-        const QString made = ForceFolderPath(folder, ProgramDir);
-        if (made.isEmpty()) {
-            // Writing the bare name into whatever folder the program runs in would put
-            // the file where nobody looks for it.
-            ShowMessageBox(0, QStringLiteral("The output folder can't be created:\n ") + folder,
-                           QStringLiteral("&Close"), QStringLiteral("&Help"));
-            outputFileEdit->setFocus();
-            return;
-        }
         output = made + fileName;
         outputFileEdit->setText(output);
     }

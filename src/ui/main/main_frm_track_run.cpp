@@ -89,20 +89,9 @@ void TMainFrm::ExtractTracks() {
         }
     }
     if (!QDir(folder).exists()) {
-        const int answer =
-            ShowMessageBox(2,
-                           QStringLiteral("The specified output folder doesn't exists.\n ") +
-                               folder + QStringLiteral("\nDo you want to create the new folder?"),
-                           QStringLiteral("&Yes"), QStringLiteral("&No"));
-        if (answer != 1) {
-            outputFileEdit->setFocus();
+        const QString made = MakeOutputFolder(folder);
+        if (made.isEmpty())
             return;
-        }
-        const QString made = ForceFolderPath(folder, ProgramDir);
-        if (made.isEmpty()) {
-            refuse(QStringLiteral("The output folder can't be created:\n ") + folder);
-            return;
-        }
         folder = made;
         paths = TrackFilePaths(folder, pattern, names);
     }

@@ -128,10 +128,12 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
     if (!reader)
         throw EAudioException(QStringLiteral("The input cannot be read in parts."));
     TMp3SegmentEncoder encoder(FSettings.Encoder, part.First, part.Start, part.End, part.KeepUntil);
+    // The last part is unbounded: its end is the run's, never a frame count times spf.
+    const int64_t startFrame = part.Start * spf;
+    const int64_t endFrame = part.End == Unbounded ? FSettings.Frames : part.End * spf;
     // What this segment stands for, in PCM frames, counted as progress.
-    const int64_t countFrom = part.Start * spf;
-    const int64_t countTo =
-        std::min(FSettings.Frames, part.End == Unbounded ? FSettings.Frames : part.End * spf);
+    const int64_t countFrom = startFrame;
+    const int64_t countTo = std::min(FSettings.Frames, endFrame);
     const size_t frameBytes = size_t(FSettings.Channels * FSettings.BitsPerSample / 8);
     std::vector<uint8_t> buffer(ReadFrames * frameBytes);
     // The sound just before the segment's start and just before its end: the neighbours
@@ -143,7 +145,6 @@ void TMp3ParallelEncoder::EncodePart(size_t Index) {
             Into.insert(Into.end(), buffer.data() + (a - At) * int64_t(frameBytes),
                         buffer.data() + (b - At) * int64_t(frameBytes));
     };
-    const int64_t startFrame = part.Start * spf, endFrame = part.End * spf;
     int64_t at = part.FeedFrom;
     while (at < part.FeedTo) {
         {

@@ -169,3 +169,21 @@ void TTrackRun::End() {
     FOut->SetInput(nullptr);
     FInput.reset();
 }
+
+void MakeTrackJobs(const TTrackList& List, const TCurrentTag& Common, bool PerformerAsArtist,
+                   std::vector<TTrackJob>& Jobs, std::vector<TTrackNameFields>& Names) {
+    const int count = int(List.Tracks.size());
+    for (int k = 0; k < count; ++k) {
+        const TTrackEntry& entry = List.Tracks[size_t(k)];
+        TTrackJob job;
+        job.Start = entry.Start;
+        job.End = entry.End;
+        job.Tag = Common;
+        job.Tag.Title = entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
+        if (PerformerAsArtist && !entry.Performer.isEmpty())
+            job.Tag.Artist = entry.Performer;
+        job.Track = QStringLiteral("%1/%2").arg(k + 1).arg(count);
+        Names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
+        Jobs.push_back(job);
+    }
+}

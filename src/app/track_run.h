@@ -20,6 +20,8 @@
 // thread. Destroying the run mid-track stops the worker and discards the unfinished file.
 
 #include "app/globals.h"
+#include "app/track_list.h"
+#include "app/track_names.h"
 
 #include <QObject>
 #include <QString>
@@ -38,6 +40,13 @@ struct TTrackJob {
     TCurrentTag Tag;            // its texts, its own title among them
     QString Track;              // the tag's track number, "3/12"
 };
+
+// One job a track of `List`, numbered "n/N", with the common texts and the track's title
+// (a default one when it has none); a cue sheet's performer becomes the artist when
+// `PerformerAsArtist`. The files' names are left to the caller; `Names` gets the fields
+// a name pattern fills.
+void MakeTrackJobs(const TTrackList& List, const TCurrentTag& Common, bool PerformerAsArtist,
+                   std::vector<TTrackJob>& Jobs, std::vector<TTrackNameFields>& Names);
 
 class TTrackRun : public QObject {
     Q_OBJECT

@@ -92,19 +92,7 @@ int TCommandRipTracks::Execute() {
     const int count = int(list.Tracks.size());
     std::vector<TTrackJob> jobs;
     std::vector<TTrackNameFields> names;
-    for (int k = 0; k < count; ++k) {
-        const TTrackEntry& entry = list.Tracks[size_t(k)];
-        TTrackJob job;
-        job.Start = entry.Start;
-        job.End = entry.End;
-        job.Tag = common;
-        job.Tag.Title = entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
-        if (!entry.Performer.isEmpty() && !FOptions.Artist)
-            job.Tag.Artist = entry.Performer;
-        job.Track = QStringLiteral("%1/%2").arg(k + 1).arg(count);
-        jobs.push_back(job);
-        names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
-    }
+    MakeTrackJobs(list, common, !FOptions.Artist, jobs, names);
 
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.

@@ -44,17 +44,7 @@ void TMainFrm::ExtractTracks() {
     const int count = int(FTrackList.Tracks.size());
     std::vector<TTrackJob> jobs;
     std::vector<TTrackNameFields> names;
-    for (int k = 0; k < count; ++k) {
-        const TTrackEntry& entry = FTrackList.Tracks[size_t(k)];
-        TTrackJob job;
-        job.Start = entry.Start;
-        job.End = entry.End;
-        job.Tag = CurrentTag;
-        job.Tag.Title = entry.Title.isEmpty() ? DefaultTrackTitle(k + 1, false) : entry.Title;
-        job.Track = QStringLiteral("%1/%2").arg(k + 1).arg(count);
-        names.push_back({k + 1, count, job.Tag.Title, job.Tag.Artist, job.Tag.Album});
-        jobs.push_back(job);
-    }
+    MakeTrackJobs(FTrackList, CurrentTag, false, jobs, names);
     auto refuse = [this](const QString& text) {
         ShowMessageBox(0, text, QStringLiteral("&Close"), QStringLiteral("&Help"));
         outputFileEdit->setFocus();

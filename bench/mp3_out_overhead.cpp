@@ -93,7 +93,7 @@ TTimes BareLoop(const std::vector<int16_t>& Pcm, const QString& Path) {
     l.lame_set_brate(e, 192);
     l.lame_set_quality(e, 2);
     l.lame_init_params(e);
-    std::vector<unsigned char> mp3(TMP3Out::Mp3BufferSize);
+    std::vector<unsigned char> mp3(TMp3Encoder::BufferSizeFor(TMP3Out::PcmBlockSamples));
     FILE* f = std::fopen(QFile::encodeName(Path).constData(), "w+b");
     const size_t frames = Pcm.size() / 2;
     for (size_t at = 0; at < frames; at += 4096) {

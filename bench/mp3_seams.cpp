@@ -14,9 +14,9 @@
 #include "audio/lame.h"
 #include "audio/mp3_encoder.h"
 #include "audio/mp3_info_tag.h"
-#include "audio/mp3_parallel_encoder.h"
 #include "audio/mp3_segment_encoder.h"
 #include "audio/mp3_segment_joiner.h"
+#include "audio/rip_plan.h"
 #include "audio/stream_audio_in.h"
 
 extern "C" {
@@ -537,7 +537,7 @@ int MeasureFiles(char** Args) {
 
 int main(int argc, char** argv) {
     double seconds = 120, segment = 10;
-    int preroll = TMp3ParallelEncoder::PrerollFrames, overlap = TMp3ParallelEncoder::OverlapFrames;
+    int preroll = TRipGrid::PrerollFrames, overlap = 16;
     std::string keep, only;
     av_log_set_level(AV_LOG_WARNING);
     av_log_set_callback(CountComplaints);

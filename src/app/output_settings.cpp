@@ -49,3 +49,32 @@ void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCu
     out.Id3TagGenre = tag.Genre;
     out.Id3TagComment = tag.Comment;
 }
+
+void ApplyFormValues(TMP3Out& out) {
+    out.BitRate = br192;
+    out.Quality = ql2;
+    out.SampleRate = sr41kHz;
+    out.Original = false;
+    out.VBRQuality = ql2;
+}
+
+int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice) {
+    return SampleRateHz(SampleRateFor(choice.SampleRate.value_or(settings.AudioSampleRate)));
+}
+
+void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncodingChoice& choice) {
+    ApplySettingsToOutput(out, settings, TCurrentTag());
+    if (choice.Bitrate) {
+        BitRateFor(*choice.Bitrate, out.BitRate);
+        out.EnableVBR = out.WriteVBRHeader = false;
+    }
+    if (choice.VbrMin && choice.VbrMax) {
+        out.VBRMinBitrate = *choice.VbrMin;
+        out.VBRMaxBitrate = *choice.VbrMax;
+        out.EnableVBR = out.WriteVBRHeader = true;
+    }
+    if (choice.ChannelMode)
+        out.Mode = ChannelModeFor(*choice.ChannelMode);
+    out.SampleRate = SampleRateFor(RipSampleRate(settings, choice));
+    out.Jobs = choice.Jobs;
+}

@@ -6,6 +6,8 @@
 #include "app/globals.h"
 #include "audio/mp3_out.h"
 
+#include <optional>
+
 // The bit rate of a table entry; false (and `rate` untouched) for a rate not in the table.
 bool BitRateFor(int32_t kbps, TMP3BitRate& rate);
 // Channel-mode index (0 dual, 1 stereo, 2 joint, 3 mono); any other index gives MONO.
@@ -16,3 +18,23 @@ TMP3SampleRate SampleRateFor(int32_t hz);
 // Bit rate (kept when not in the table), VBR limits, mode, VBR flags, sample rate, and the
 // six tag texts (the track is not set).
 void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
+
+// The main window's own values for its output, which no setting changes: 192 kbit/s until
+// the settings name a listed rate, quality 2 for either mode, 44.1 kHz, not "original".
+void ApplyFormValues(TMP3Out& out);
+
+// What a command line asks for over the stored settings; unset fields keep them.
+struct TEncodingChoice {
+    std::optional<int32_t> Bitrate;
+    std::optional<int32_t> VbrMin, VbrMax;
+    std::optional<int32_t> ChannelMode;
+    std::optional<int32_t> SampleRate;
+    int Jobs = 0; // encoder threads; 0 every core
+};
+
+// The one place a rip's encoding is set: the stored settings onto `out` (over what it has,
+// so the window's output keeps its form values), then `choice`, and the threads.
+void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings,
+                        const TEncodingChoice& choice = {});
+// The rate such a rip encodes at, which its input decodes to.
+int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice = {});

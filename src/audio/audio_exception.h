@@ -8,3 +8,9 @@ class EAudioException : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A rip's range holds no sound of the source (it lies past the source's end).
+class ENoSoundError : public EAudioException {
+public:
+    using EAudioException::EAudioException;
+};

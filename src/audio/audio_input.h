@@ -59,11 +59,12 @@ public:
 
     // For an output that reads a run in parts on several threads (between BeginRead and
     // EndRead): the frames ReadData would deliver in this run (-1 when unknown or when the
-    // input cannot be read in parts), and a reader of frames [First, First + Frames) of
-    // them, usable on another thread. The default: no parts.
+    // input cannot be read in parts), and a reader of frames [First, First + Frames) of the
+    // run's time line (Frames -1: to the source's end), usable on another thread. First may
+    // lie before the run's start and First + Frames after its end: the part then holds the
+    // source's sound around the run (silence before the source's start), which an encoder
+    // hears before and after the range. The default: no parts.
+    virtual bool CanReadParts() { return false; }
     virtual int64_t RunFrames() { return -1; }
     virtual std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames);
-    // The output reading in parts tells how many of the run's frames it has done, so that
-    // Position (and an input's own progress figures) move as they do with ReadData.
-    virtual void NotePartsDone(int64_t Frames, int FrameBytes) { Position = Frames * FrameBytes; }
 };

@@ -33,6 +33,8 @@ void TAudioOutput::StopWorker() {
         return;
     if (TAudioInput* input = FInput; input && FBusy)
         input->Interrupt(); // a long read (a seek) must not hold the destruction
+    if (FBusy)
+        InterruptRun();
     Thread->Stop();
 }
 
@@ -126,6 +128,7 @@ void TAudioOutput::Abort() {
     Thread->AbortRequest = true;
     if (TAudioInput* input = FInput)
         input->Interrupt();
+    InterruptRun();
 }
 
 int TAudioOutput::GetProgress() const {

@@ -92,6 +92,9 @@ protected:
     virtual void FinishRun() = 0;
     // Sets the output up before the worker starts. Main thread, inside Run.
     virtual void PrepareRun() = 0;
+    // Asks the run's own threads, if it has any, to give up soon: Abort and destruction
+    // call it (main thread) while the worker may be running.
+    virtual void InterruptRun() {}
 
     // Ends a failed run: releases the input's locks, attempts FinishRun, reports through
     // OnThreadException.

@@ -176,6 +176,12 @@ const char* MissingFunction() {
         {"lame_encode_buffer_ieee_float", e.lame_encode_buffer_ieee_float != nullptr},
         {"lame_encode_buffer_interleaved_ieee_float",
          e.lame_encode_buffer_interleaved_ieee_float != nullptr},
+        {"lame_get_out_samplerate", e.lame_get_out_samplerate != nullptr},
+        {"lame_get_framesize", e.lame_get_framesize != nullptr},
+        {"lame_get_encoder_delay", e.lame_get_encoder_delay != nullptr},
+        {"lame_get_encoder_padding", e.lame_get_encoder_padding != nullptr},
+        {"lame_get_id3v2_tag", e.lame_get_id3v2_tag != nullptr},
+        {"lame_get_id3v1_tag", e.lame_get_id3v1_tag != nullptr},
     };
     for (const auto& [name, present] : needed)
         if (!present)

@@ -146,6 +146,11 @@ bool TMp3Encoder::WritesInfoTag() const {
     return L().lame_get_bWriteVbrTag(FHandle.get()) > 0;
 }
 
+bool TMp3Encoder::ReservesInfoFrame() const {
+    unsigned char probe[1];
+    return WritesInfoTag() && L().lame_get_lametag_frame(FHandle.get(), probe, 0) > 0;
+}
+
 size_t TMp3Encoder::InfoTagFrame(unsigned char* Frame, size_t Size) const {
     return L().lame_get_lametag_frame(FHandle.get(), Frame, Size);
 }
@@ -162,10 +167,12 @@ int TMp3Encoder::EncoderDelay() const {
     return L().lame_get_encoder_delay(FHandle.get());
 }
 
+int TMp3Encoder::EncoderPadding() const {
+    return L().lame_get_encoder_padding(FHandle.get());
+}
+
 std::vector<unsigned char> TMp3Encoder::Id3v2Tag() const {
     std::vector<unsigned char> tag(4096);
-    if (!L().lame_get_id3v2_tag)
-        return {};
     size_t size = L().lame_get_id3v2_tag(FHandle.get(), tag.data(), tag.size());
     if (size > tag.size()) {
         tag.resize(size);
@@ -177,8 +184,6 @@ std::vector<unsigned char> TMp3Encoder::Id3v2Tag() const {
 
 std::vector<unsigned char> TMp3Encoder::Id3v1Tag() const {
     std::vector<unsigned char> tag(128);
-    if (!L().lame_get_id3v1_tag)
-        return {};
     const size_t size = L().lame_get_id3v1_tag(FHandle.get(), tag.data(), tag.size());
     tag.resize(size <= tag.size() ? size : 0);
     return tag;

@@ -60,6 +60,9 @@ public:
     // that frame: its size, 0 when there is none, above Size (nothing written) when
     // Frame is too small for it.
     bool WritesInfoTag() const;
+    // Whether the encoder reserved the first frame of its stream for that frame: known once
+    // it has written its first frame (it reserves none when its frames are too small).
+    bool ReservesInfoFrame() const;
     size_t InfoTagFrame(unsigned char* Frame, size_t Size) const;
 
     // What the open encoder settled on: the MP3's sample rate, samples per frame, and the
@@ -67,6 +70,8 @@ public:
     int OutputSampleRate() const;
     int FrameSamples() const;
     int EncoderDelay() const;
+    // Samples after the sound's last in the flushed stream.
+    int EncoderPadding() const;
     // The tags this encoder writes around its stream on its own (empty when none): for a
     // caller that writes the stream some other way.
     std::vector<unsigned char> Id3v2Tag() const;

@@ -70,6 +70,31 @@ std::optional<TMp3InfoTag> TMp3InfoTag::Parse(const uint8_t* Frame, size_t Size)
     return t;
 }
 
+TMp3InfoTag TMp3InfoTag::Blank(const TMpegFrameHeader& Stream, bool Xing) {
+    TMpegFrameHeader header = Stream;
+    header.Bytes[1] |= 1; // no CRC word: decoders look for the tag right after the side info
+    header.SetPadding(false);
+    const int tagAt = 4 + header.SideInfoBytes();
+    const int need = tagAt + 120 + LameSize;
+    int index = 1;
+    while (index < 14 && header.FrameBytesAt(index, false) < need)
+        ++index;
+    header.SetBitRateIndex(index);
+    std::vector<uint8_t> frame(size_t(std::max(header.FrameBytes(), need)), 0);
+    std::memcpy(frame.data(), header.Bytes, 4);
+    uint8_t* tag = frame.data() + tagAt;
+    std::memcpy(tag, Xing ? "Xing" : "Info", 4);
+    tag[7] = 0x0f; // frames, bytes, seek table, quality
+    uint8_t* lame = tag + 120;
+    std::memcpy(lame, "LAME3.100", 9);
+    lame[9] = Xing ? 4 : 1; // revision 0; method: variable (new) or constant
+    lame[20] = uint8_t(std::min(255, Stream.BitRateKbps()));
+    auto made = Parse(frame.data(), frame.size());
+    if (!made)
+        throw EAudioException(QStringLiteral("The information frame cannot be made."));
+    return *made;
+}
+
 bool TMp3InfoTag::IsXing() const {
     return std::memcmp(FFrame.data() + FTag, "Xing", 4) == 0;
 }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+struct TMpegFrameHeader;
+
 // The information frame at the start of an MP3 stream: a silent frame whose side
 // information is zero and whose slots hold "Xing" (variable bit rate) or "Info" (constant),
 // the frame and byte counts and a 100-entry seek table (TOC), and usually the encoder's
@@ -27,6 +29,12 @@ public:
     // The information frame held in Frame (a whole frame, its header first); empty when
     // the frame carries no "Xing"/"Info" tag.
     static std::optional<TMp3InfoTag> Parse(const uint8_t* Frame, size_t Size);
+
+    // A blank information frame for a stream whose frames have Stream's version, rate and
+    // channels: "Xing" (variable bit rate) or "Info", with frame and byte counts, a seek
+    // table and the extension, at the smallest bit rate that holds them. For streams whose
+    // own frames are too small for the encoder to write one (low constant bit rates).
+    static TMp3InfoTag Blank(const TMpegFrameHeader& Stream, bool Xing);
 
     // Finds the information frame of an MP3 file (after an ID3v2 tag, if any), lets Edit
     // change it and writes it back with a fresh CRC. Raises EAudioException when the file

@@ -2,15 +2,16 @@
 
 #include "audio/audio_file_out.h"
 #include "audio/mp3_encoder.h"
+#include "audio/rip_executor.h"
+#include "audio/rip_plan.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
-
-class TMp3ParallelEncoder;
 
 // Constant bit rates, kbit/s in the names (ordinal 0 to 17).
 enum TMP3BitRate : int {
@@ -49,32 +50,32 @@ enum TMP3Quality : int { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
 int BitRateKbps(TMP3BitRate Value);
 int SampleRateHz(TMP3SampleRate Value);
 
-// The MP3 output: on its worker it pulls PCM from Input (32-bit float, encoded as it
-// comes; 16-bit; 8-bit, which is widened), encodes it with LAME (TMp3Encoder) and writes
-// an MP3 file that starts with an ID3v2.3 tag (UTF-16 texts), ends with an ID3v1 tag, and
-// carries the encoder's information frame ("Info" for constant, "Xing" for variable bit
-// rate) so players know the exact length.
+// The MP3 output: rips a list of jobs (Tracks) from its Input, or, with no list, the whole
+// input into FileName with the Id3Tag texts. Input is PCM of 32-bit float (encoded as it
+// comes), 16-bit or 8-bit (widened). Each file starts with an ID3v2.3 tag (UTF-16 texts),
+// ends with an ID3v1 tag, and carries an information frame ("Info" for constant, "Xing" for
+// variable bit rate) whose delay and padding give players the exact length: a decoder that
+// honours it gives exactly the job's samples, so tracks played one after another give the
+// source's sound without a sample missing or doubled.
 //
-// Usage (main thread): set FileName, the encoding properties and the Id3Tag texts, assign
-// Input and OnDone (and OnThreadException to hear of failures), then Run. Run returns at
-// once; OnDone arrives on the main thread when the file is complete, or after Abort with
-// LastRunAborted() true. The run writes a temporary file beside FileName
-// (".sonavel-XXXXXX.part", short whatever the target's name) and renames it over
-// FileName only when complete: a failed or aborted run leaves no partial file and leaves a
-// file that was there before untouched (a replaced file keeps its access rights, a new one
-// gets 0644; a symbolic link is written through). Failures (file not creatable, disk
-// full, encoder errors, an input format other than 1 or 2 channels of 8, 16 or 32 bits)
-// reach OnThreadException on the main thread with the system's text, and OnDone does not
-// follow. The worker waits for the handlers: one that asks the user something posts its
-// question rather than holding the worker.
+// The work is done by the rip engine (TRipExecutor): an input that can be read in parts
+// is encoded in segments on Jobs threads and joined; one that can only be read in order is
+// encoded on the worker. Each file is written as a temporary file beside its target
+// (".sonavel-XXXXXX.part") and renamed over it only when complete, every patch made: a
+// failed or aborted job leaves no partial file and leaves a file that was there before
+// untouched; jobs finished before stay (JobsWritten). Failures (a file not creatable, disk
+// full, encoder errors, an unsupported input format) reach OnThreadException on the main
+// thread with the system's text (FailedJob() tells whose), and OnDone does not follow.
 //
-// Progress: GetProgress() (0..100 from the input's Position and Size) may be polled by a
-// timer; OnProgress fires on the main thread when the rounded percentage changes.
+// Usage (main thread): set the encoding properties, FileName and the Id3Tag texts or
+// Tracks, assign Input and OnDone (and OnThreadException), then Run. Run returns at once;
+// OnDone arrives on the main thread when every file is complete, or after Abort with
+// LastRunAborted() true. Progress() may be polled while the run goes.
 //
 // Construction loads the encoder library and raises EAudioException "libmp3lame.so.0
 // library could not be loaded." (or a message naming a missing function) when it cannot.
-// Destroying the output mid-run stops the worker, discards the partial file, and only
-// then gives the library back.
+// Destroying the output mid-run stops the worker and the engine, discards the unfinished
+// file, and only then gives the library back.
 //
 // Threads: owned by the main thread; properties are read by PrepareRun (main thread)
 // only, so changing them during a run affects the next run.
@@ -86,11 +87,11 @@ public:
 
     // Constant bit rate, used when EnableVBR is false.
     TMP3BitRate BitRate = br128;
-    // Tag texts (UTF-8 in the program, written as UTF-16 in ID3v2 and as Latin-1, cut by
-    // the format, in ID3v1), each cut to its first 255 characters (code points, so no
-    // surrogate pair is split). Empty texts are left out of ID3v2. Genre is a name or a
-    // number: a listed name or number also sets the ID3v1 genre, any other text is kept
-    // in ID3v2. Track is a number ("n" or "n/m").
+    // Tag texts of a run without Tracks (UTF-8 in the program, written as UTF-16 in ID3v2
+    // and as Latin-1, cut by the format, in ID3v1), each cut to its first 255 characters
+    // (code points, so no surrogate pair is split). Empty texts are left out of ID3v2.
+    // Genre is a name or a number: a listed name or number also sets the ID3v1 genre, any
+    // other text is kept in ID3v2. Track is a number ("n" or "n/m").
     QString Id3TagTitle;
     QString Id3TagArtist;
     QString Id3TagAlbum;
@@ -112,62 +113,56 @@ public:
     // Limits of variable bit rate, kbit/s; a run exchanges them when max < min.
     int32_t VBRMinBitrate = 128;
     int32_t VBRMaxBitrate = 192;
-    // Encoder threads: 0 one per core, 1 a single encoder. With more than one, a run long
-    // enough (TMp3ParallelEncoder::Worthwhile) from an input that can be read in parts,
-    // already at the MP3's sample rate, is encoded in segments on that many threads and
-    // joined into the same kind of file.
+    // Encoder threads: 0 one per core, 1 a single encoder.
     int Jobs = 0;
+    // The files of the run, each a range of the input's time line (see TRipJob); empty:
+    // the whole input into FileName. Tag texts are cut as the Id3Tag texts are.
+    std::vector<TRipJob> Tracks;
+    // How long a job must be before it is cut into segments.
+    TRipTuning Tuning;
 
-    // Samples one step reads, whatever their width, and the MP3 buffer they need
-    // (1.25 x 8192 + 7200).
+    struct TProgress {
+        int64_t DoneFrames = 0;  // of the jobs' ranges, encoded
+        int64_t TotalFrames = 0; // 0 when unknown
+        int JobsWritten = 0;
+        int JobCount = 0;
+        int SampleRate = 0;   // of the frames counted
+        bool Seeking = false; // finding the start of the range; nothing encoded yet
+    };
+    // Any time (main thread): how far the current or last run has come.
+    TProgress Progress() const;
+    // After OnThreadException: the 0-based job that failed (-1 when none was at fault).
+    int FailedJob() const { return FFailedJob; }
+    // After OnDone: what became of each job.
+    const std::vector<TRipJobResult>& LastResults() const { return FResults; }
+
+    // Samples one step of an input read in order takes, whatever their width.
     static constexpr int PcmBlockSamples = 8192;
-    static constexpr int Mp3BufferSize = TMp3Encoder::BufferSizeFor(PcmBlockSamples);
 
 protected:
     void PrepareRun() override;
     bool WriteStep(bool Abort) override;
     void FinishRun() override;
+    void InterruptRun() override;
 
 private:
-    // The run's own file descriptor (written directly, so that errors keep errno).
-    class TFileHandle {
-    public:
-        ~TFileHandle() { Close(); }
-        int Fd = -1;
-        int Close() noexcept;
-    };
-
-    void OpenTarget();
-    void ConfigureEncoder(int InputSampleRate);
-    void Write(const unsigned char* Data, int Count);
-    bool ReadAt(int64_t Offset, unsigned char* Data, int Count);
-    bool WriteAt(int64_t Offset, const unsigned char* Data, int Count);
-    void WriteInfoTag();
-    void Commit();
-    // The run in parts (mp3_out_parallel.cpp): decides and starts it in PrepareRun, steps it
-    // on the worker, and falls back to one encoder when a seam cannot be joined.
-    void StartParallel(int InputSampleRate);
-    bool ParallelStep(bool Abort);
-    void FinishParallel();
-    void FallBackToSerial();
+    TMp3EncoderSettings EncoderSettings(int InputSampleRate);
+    std::vector<TRipJob> RunJobs() const;
+    int ReadNext(void* Buffer, int Frames);
     int JobCount() const;
-    // Releases everything a run holds and removes its temporary file.
+    // Releases everything a run holds; the unfinished file goes.
     void Discard() noexcept;
-    QString WriteErrorText(int Error) const;
-    QString OutputName() const;
+    void EndReading() noexcept;
 
-    alignas(float) std::array<unsigned char, PcmBlockSamples * sizeof(float)> FPcm{};
-    TMp3Encoder FEncoder;
-    TFileHandle FFile;
-    QString FTargetName;
-    QString FTempName;
     bool FReading = false;
     bool FLibraryHeld = false;
-    // The run in parts while it goes; FParallelDone once its file is complete.
-    TMp3EncoderSettings FRunSettings;
-    std::unique_ptr<TMp3ParallelEncoder> FParallel;
-    bool FParallelStarted = false;
-    bool FParallelDone = false;
-    int64_t FInfoAt = 0;
-    std::vector<uint8_t> FParallelBytes;
+    int FInputBits = 0;
+    std::vector<uint8_t> FWide;
+    // The run's engine; the lock keeps it alive for a stop request or a progress query
+    // from the main thread while the worker lets it go.
+    mutable std::mutex FEngineLock;
+    std::unique_ptr<TRipExecutor> FEngine;
+    TProgress FLastProgress;
+    int FFailedJob = -1;
+    std::vector<TRipJobResult> FResults;
 };

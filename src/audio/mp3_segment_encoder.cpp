@@ -8,14 +8,20 @@ TMp3SegmentEncoder::TMp3SegmentEncoder(const TMp3EncoderSettings& Settings, int6
                                        int64_t Start, int64_t End, int64_t KeepUntil)
     : FEncoder(MaxBlockFrames), FKeepUntil(KeepUntil) {
     FEncoder.Open(Settings);
-    // The encoder reserves its stream's first frame for its information tag.
-    FReader.PlaceholderFirst = FEncoder.WritesInfoTag();
     FSegment.FirstFrame = FirstFrame;
     FSegment.Start = Start;
     FSegment.End = End;
 }
 
 void TMp3SegmentEncoder::Take(int Count) {
+    if (Count <= 0)
+        return;
+    if (!FTookAny) {
+        // The encoder has decided by its first frame whether it reserved it for its
+        // information frame (it does not where its frames are too small for one).
+        FTookAny = true;
+        FReader.PlaceholderFirst = FEncoder.ReservesInfoFrame();
+    }
     FReader.Append(FEncoder.Data(), size_t(Count));
     if (!FReader.Error.empty())
         throw EAudioException(

@@ -32,6 +32,8 @@ public:
     TMp3SegmentJoiner::TSegment Finish();
 
     int EncoderDelay() const { return FEncoder.EncoderDelay(); }
+    // After Finish: the samples after the sound's last in the encoder's own stream.
+    int EncoderPadding() const { return FEncoder.EncoderPadding(); }
     // The information frame this encoder would have written for its own stream (after
     // Finish): the template of the joined stream's.
     std::vector<uint8_t> InfoFrame() const;
@@ -43,4 +45,5 @@ private:
     TLayer3FrameReader FReader;
     TMp3SegmentJoiner::TSegment FSegment;
     int64_t FKeepUntil;
+    bool FTookAny = false;
 };

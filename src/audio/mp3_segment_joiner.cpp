@@ -113,6 +113,9 @@ bool TMp3SegmentJoiner::Add(TSegment&& Segment) {
             // Bytes per frame times the rate, exactly; the remainder is what padding makes up.
             FRest = int64_t(h.Mpeg1() ? 144000 : 72000) * h.BitRateKbps() % FRate;
         }
+        FAt.Index = std::max(Segment.FirstFrame, Segment.Start);
+        if (FAt.Index < Segment.EndFrame())
+            StartStream(Segment.Frames[size_t(FAt.Index - Segment.FirstFrame)]);
         FCurrent = std::move(Segment);
         FHaveCurrent = true;
         return true;
@@ -164,6 +167,32 @@ bool TMp3SegmentJoiner::Add(TSegment&& Segment) {
     return true;
 }
 
+void TMp3SegmentJoiner::StartStream(const TLayer3Frame& FirstKept) {
+    const int need = FirstKept.EncodedBegin;
+    if (need <= 0)
+        return;
+    TMpegFrameHeader header = FirstKept.Header;
+    header.SetPadding(false);
+    auto slots = [](const TMpegFrameHeader& H) { return H.FrameBytes() - H.PreludeBytes(); };
+    int count = (need + slots(header) - 1) / slots(header);
+    if (count > FCarrierLimit) {
+        count = 1;
+        while (slots(header) < need && header.BitRateIndex() < 14)
+            header.SetBitRateIndex(header.BitRateIndex() + 1);
+    }
+    TLayer3Frame carrier;
+    carrier.Header = header;
+    carrier.Info.Granules = header.Granules();
+    carrier.Info.Channels = header.Channels();
+    for (int i = 0; i < count; ++i) {
+        if (!FPacker.Append(carrier, header))
+            throw std::logic_error("a carrier frame does not fit");
+        FFrameSizes.push_back(uint32_t(header.FrameBytes()));
+    }
+    FAt.Packer = FPacker.State();
+    FCarriers = count;
+}
+
 bool TMp3SegmentJoiner::SameFrame(const TLayer3Frame& A, const TLayer3Frame& B) {
     return A.MainData == B.MainData &&
            std::memcmp(A.SideInfo, B.SideInfo, size_t(A.Header.SideInfoBytes())) == 0;
@@ -179,9 +208,9 @@ void TMp3SegmentJoiner::Append(const TSegment& Segment, int64_t To) {
     }
 }
 
-void TMp3SegmentJoiner::Finish() {
+void TMp3SegmentJoiner::Finish(int64_t EndFrame) {
     if (FHaveCurrent)
-        Append(FCurrent, FCurrent.EndFrame());
+        Append(FCurrent, std::min(EndFrame, FCurrent.EndFrame()));
     FHaveCurrent = false;
     FPacker.TakeAll(FFinished);
 }

@@ -28,6 +28,13 @@
 // Constant bit rate: each frame's padding bit is set as one encoder running over the whole
 // stream would set it, so the frame and byte counts are those of a single encoder.
 //
+// The first segment may begin with pre-roll too: its encoder heard the sound before the
+// stream's first kept frame, and that frame's main data may reach back into the dropped
+// frames' reservoir. The stream then begins with carrier frames: frames with no sound of
+// their own (zero side information, silent when decoded) whose slots hold the first kept
+// frames' borrowed main data, as many as that needs at the stream's bit rate (or one of a
+// higher bit rate when more would not fit the caller's limit).
+//
 // Threads: one thread at a time.
 class TMp3SegmentJoiner {
 public:
@@ -51,16 +58,20 @@ public:
     // ConstantBitRate: impose the single-encoder padding pattern.
     explicit TMp3SegmentJoiner(bool ConstantBitRate) : FConstant(ConstantBitRate) {}
 
-    // Adds the next segment (in order; the first one starts at frame 0 without pre-roll).
-    // Answers false when no cut lets its frames follow the earlier segment's (nothing
-    // changes then).
+    // Most carrier frames the stream may begin with (default 2).
+    void SetCarrierLimit(int Frames) { FCarrierLimit = Frames; }
+    // Adds the next segment (in order; the first one's frames before its Start are
+    // pre-roll and dropped). Answers false when no cut lets its frames follow the earlier
+    // segment's (nothing changes then).
     bool Add(TSegment&& Segment);
-    // Appends the rest of the last segment.
-    void Finish();
+    // Appends the rest of the last segment, up to frame EndFrame of the grid at most.
+    void Finish(int64_t EndFrame = INT64_MAX);
     // Moves the bytes of finished frames to the end of Out.
     void TakeFinished(std::vector<uint8_t>& Out);
 
     const std::vector<TSeam>& Seams() const { return FSeams; }
+    // Carrier frames at the stream's start (counted in FrameCount and FrameSizes).
+    int Carriers() const { return FCarriers; }
     // Frames appended so far, and the size of each (for the seek table).
     int64_t FrameCount() const { return int64_t(FFrameSizes.size()); }
     const std::vector<uint32_t>& FrameSizes() const { return FFrameSizes; }
@@ -86,6 +97,8 @@ private:
     int Fits(TPlacement At, const TSegment& Later, int64_t Cut, bool Raise) const;
     // Appends the current segment's frames up to To.
     void Append(const TSegment& Segment, int64_t To);
+    // The carrier frames that give the first kept frame the reservoir its encoder gave it.
+    void StartStream(const TLayer3Frame& FirstKept);
 
     bool FConstant;
     int64_t FRate = 1;
@@ -94,6 +107,8 @@ private:
     TPlacement FAt;
     TSegment FCurrent;
     bool FHaveCurrent = false;
+    int FCarrierLimit = 2;
+    int FCarriers = 0;
     std::vector<TSeam> FSeams;
     std::vector<uint32_t> FFrameSizes;
     std::vector<uint8_t> FFinished;

@@ -62,7 +62,6 @@ void TStreamAudioIn::SeekFrame(int64_t Frame) {
 
 void TStreamAudioIn::BeginRead() {
     TAudioFileIn::BeginRead();
-    FPartsDone = -1;
     if (FReader)
         FReader->Resume();
     FReadBuffer.assign(ReadBufferSize, 0);
@@ -147,24 +146,44 @@ int TStreamAudioIn::ReadData(void* Buffer, int BufferSize) {
 
 namespace {
 
-// One part of the range through a reader of its own: the same decoding, exact seek and
-// expansion as the input's, cut to the part's frames.
+// One stretch of the time line through a reader of its own: the same decoding, exact seek
+// and expansion as the input's, cut to the part's frames. Frames before the source's first
+// sample (a stretch asked from before the time line's start, or a stream whose sound starts
+// late) are silence, so the part keeps its place on the time line.
 class TStreamPart : public TAudioPartReader {
 public:
-    TStreamPart(std::unique_ptr<TAudioFileReader> Reader, int64_t Frames)
-        : FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()), FLeft(Frames),
-          FBlock(TStreamAudioIn::ReadBufferSize) {}
+    TStreamPart(std::unique_ptr<TAudioFileReader> Reader, int64_t First, int64_t Frames)
+        : FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()),
+          FAsked(std::max<int64_t>(First, 0)), FLeft(Frames),
+          FSilence(std::max<int64_t>(-First, 0)), FBlock(TStreamAudioIn::ReadBufferSize) {}
 
     int Read(void* Buffer, int Frames) override {
         auto* out = static_cast<uint8_t*>(Buffer);
         int done = 0;
         while (done < Frames && FLeft > 0) {
+            if (FSilence > 0) {
+                const int n = int(std::min<int64_t>({FSilence, Frames - done, FLeft}));
+                std::memset(out + size_t(done) * size_t(FFrameBytes), 0,
+                            size_t(n) * size_t(FFrameBytes));
+                FSilence -= n;
+                FLeft -= n;
+                done += n;
+                continue;
+            }
             if (FAt == FEnd) {
                 FAt = 0;
                 FEnd = ReadExpanded(*FReader, FBlock.data(), int(FBlock.size()));
                 if (FEnd <= 0) {
                     FEnd = 0;
                     break;
+                }
+                if (!FPlaced) {
+                    // The sound may begin after the first sample asked for.
+                    FPlaced = true;
+                    if (FReader->FirstSampleRead > FAsked) {
+                        FSilence = FReader->FirstSampleRead - FAsked;
+                        continue;
+                    }
                 }
             }
             const int n =
@@ -177,11 +196,15 @@ public:
         }
         return done;
     }
+    void Interrupt() override { FReader->Interrupt(); }
 
 private:
     std::unique_ptr<TAudioFileReader> FReader;
     int FFrameBytes;
+    int64_t FAsked;
     int64_t FLeft;
+    int64_t FSilence;
+    bool FPlaced = false;
     std::vector<uint8_t> FBlock;
     int FAt = 0, FEnd = 0;
 };
@@ -210,21 +233,16 @@ std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_
     const int64_t first = RangeFirstSample() + First;
     auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
     // Times round down and samples up, so the part starts and ends on exactly these samples.
-    reader->SetStartTime(reader->SampleToTime(first));
-    reader->SetLength(reader->SampleToTime(first + Frames) - reader->SampleToTime(first));
-    return std::make_unique<TStreamPart>(std::move(reader), Frames);
-}
-
-void TStreamAudioIn::NotePartsDone(int64_t Frames, int FrameBytes) {
-    TAudioFileIn::NotePartsDone(Frames, FrameBytes);
-    FPartsDone = Frames;
+    const int64_t from = std::max<int64_t>(first, 0);
+    reader->SetStartTime(reader->SampleToTime(from));
+    if (Frames >= 0) {
+        const int64_t to = std::max(first + Frames, from + 1);
+        reader->SetLength(reader->SampleToTime(to) - reader->SampleToTime(from));
+    }
+    return std::make_unique<TStreamPart>(std::move(reader), first,
+                                         Frames >= 0 ? Frames : INT64_MAX);
 }
 
 int64_t TStreamAudioIn::CurrentTime() const {
-    if (!FReader)
-        return 0;
-    const int64_t parts = FPartsDone;
-    if (parts < 0)
-        return FReader->CurrentTime.load();
-    return FReader->SampleToTime(RangeFirstSample() + parts);
+    return FReader ? FReader->CurrentTime.load() : 0;
 }

@@ -51,11 +51,12 @@ public:
     void Interrupt() override;
     // Raises "The Stream is not opened" outside BeginRead/EndRead.
     int ReadData(void* Buffer, int BufferSize) override;
-    // The range in frames (-1 when its end is unknown), and readers of parts of it, each
-    // with its own reader of the source (made on the calling thread).
+    // The range in frames (-1 when its end is unknown), and readers of stretches of the
+    // source's time line around it, each with its own reader of the source (made on the
+    // calling thread).
+    bool CanReadParts() override { return FReader != nullptr; }
     int64_t RunFrames() override;
     std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override;
-    void NotePartsDone(int64_t Frames, int FrameBytes) override;
 
     // Range of the read, 100-ns units; the source must be open (EAudioException otherwise).
     void SetStartTime(int64_t Time);
@@ -63,12 +64,10 @@ public:
 
     // The reader while the source is open, else null.
     TAudioFileReader* Reader() const { return FReader.get(); }
-    // The reader's position, 100-ns units; 0 when the source is closed. A run read in parts
-    // is as far as the frames its output has done.
+    // The reader's position, 100-ns units; 0 when the source is closed.
     int64_t CurrentTime() const;
-    // The reader has yet to reach the start of the range (or another position asked for);
-    // a run read in parts does not use it.
-    bool Seeking() const { return FReader && FReader->Seeking && FPartsDone < 0; }
+    // The reader has yet to reach the start of the range (or another position asked for).
+    bool Seeking() const { return FReader && FReader->Seeking; }
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 
@@ -78,8 +77,6 @@ private:
     int64_t RangeFirstSample() const;
 
     std::unique_ptr<TAudioFileReader> FReader;
-    // Frames done by a run read in parts; -1 while the run reads through ReadData.
-    std::atomic<int64_t> FPartsDone{-1};
     std::vector<uint8_t> FReadBuffer;
 };
 

@@ -1,11 +1,15 @@
 #include "program/command_rip.h"
 
-#include "app/output_settings.h"
-
 #include "app/common.h"
 #include "app/dvd_choice.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
+#include "app/output_settings.h"
 #include "app/settings.h"
+#include "app/track_jobs.h"
+#include "app/track_list.h"
+#include "app/track_names.h"
+#include "audio/audio_exception.h"
 #include "audio/audio_read_error.h"
 #include "audio/mp3_out.h"
 #include "audio/stream_audio_in.h"
@@ -32,48 +36,29 @@ QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }
 
+TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
+    TEncodingChoice choice;
+    choice.Bitrate = Options.Bitrate;
+    choice.VbrMin = Options.VbrMin;
+    choice.VbrMax = Options.VbrMax;
+    choice.ChannelMode = Options.ChannelMode;
+    choice.SampleRate = Options.SampleRate;
+    choice.Jobs = Options.Jobs;
+    return choice;
+}
+
 } // namespace
 
-TCommandRip::TCommandRip(const TCommandLineOptions& Options) : FOptions(Options) {}
+TCommandRip::TCommandRip(const TCommandLineOptions& Options)
+    : FOptions(Options), FSourcePath(QFileInfo(Options.Source).absoluteFilePath()) {}
 
 int TCommandRip::Fail(const QString& Why) const {
     std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
     return 1;
 }
 
-int TCommandRip::OutputSampleRate() const {
-    if (FOptions.SampleRate)
-        return *FOptions.SampleRate;
-    return SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate));
-}
-
-void TCommandRip::Configure(TMP3Out& Out) const {
-    // The window's form values, then the stored settings, then what the command line says.
-    Out.Quality = ql2;
-    Out.VBRQuality = ql2;
-    Out.Original = false;
-    Out.BitRate = br192;
-    TCurrentTag tag = CurrentTag;
-    tag.Title = FOptions.Title.value_or(tag.Title);
-    tag.Artist = FOptions.Artist.value_or(tag.Artist);
-    tag.Album = FOptions.Album.value_or(tag.Album);
-    tag.Year = FOptions.Year.value_or(tag.Year);
-    tag.Comment = FOptions.Comment.value_or(tag.Comment);
-    tag.Genre = FOptions.Genre.value_or(tag.Genre);
-    ApplySettingsToOutput(Out, AppSettings, tag);
-    if (FOptions.Bitrate) {
-        BitRateFor(*FOptions.Bitrate, Out.BitRate);
-        Out.EnableVBR = Out.WriteVBRHeader = false;
-    }
-    if (FOptions.VbrMin && FOptions.VbrMax) {
-        Out.VBRMinBitrate = *FOptions.VbrMin;
-        Out.VBRMaxBitrate = *FOptions.VbrMax;
-        Out.EnableVBR = Out.WriteVBRHeader = true;
-    }
-    if (FOptions.ChannelMode)
-        Out.Mode = ChannelModeFor(*FOptions.ChannelMode);
-    Out.SampleRate = SampleRateFor(OutputSampleRate());
-    Out.Jobs = FOptions.Jobs;
+bool TCommandRip::TrackMode() const {
+    return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters;
 }
 
 QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
@@ -81,177 +66,315 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     if (!source.exists())
         return QStringLiteral("cannot open %1: No such file or directory")
             .arg(Quoted(FOptions.Source));
-    const QString sourcePath = source.absoluteFilePath();
     try {
-        if (!ChooseDvdTitle(sourcePath, FOptions.DvdTitle, Dvd) &&
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd) &&
             (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
             return QStringLiteral("%1 is not a DVD; --dvd-title, --chapter and "
                                   "--split-chapters need one")
-                .arg(Quoted(sourcePath));
+                .arg(Quoted(FSourcePath));
     } catch (const EDvdError& e) {
-        return QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(sourcePath), e.Message());
+        return QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(FSourcePath), e.Message());
     }
     const bool isDvd = !Dvd.locator.isEmpty();
     if (!isDvd && source.isDir())
         return QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source));
     if (FOptions.ChapterLast > Dvd.Chapters())
         return QStringLiteral("title %1 of %2 has %3 chapters, not %4")
-            .arg(QString::number(Dvd.title), Quoted(sourcePath), QString::number(Dvd.Chapters()),
+            .arg(QString::number(Dvd.title), Quoted(FSourcePath), QString::number(Dvd.Chapters()),
                  QString::number(FOptions.ChapterLast));
 
-    In.FileName = isDvd ? Dvd.locator : sourcePath;
+    In.FileName = isDvd ? Dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        In.FormatOverride =
-            TStreamAudioIn::MakeFormatOverride(OutputSampleRate(), TAudioInput::FloatBits);
+        In.FormatOverride = TStreamAudioIn::MakeFormatOverride(
+            RipSampleRate(AppSettings, ChoiceOf(FOptions)), TAudioInput::FloatBits);
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
             return FOptions.AudioTrack > 0
                        ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
-                             .arg(Quoted(sourcePath), QString::number(FOptions.AudioTrack))
-                       : QStringLiteral("%1 has no audio stream").arg(Quoted(sourcePath));
+                             .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack))
+                       : QStringLiteral("%1 has no audio stream").arg(Quoted(FSourcePath));
         return QStringLiteral("cannot read the sound of %1: %2")
-            .arg(Quoted(sourcePath), e.Message());
+            .arg(Quoted(FSourcePath), e.Message());
     } catch (const std::exception& e) {
         return QStringLiteral("cannot read the sound of %1: %2")
-            .arg(Quoted(sourcePath), ExceptionMessage(e));
+            .arg(Quoted(FSourcePath), ExceptionMessage(e));
     }
     return {};
 }
 
-int TCommandRip::Execute() {
-    CatchInterrupts();
-
-    const QFileInfo source(FOptions.Source);
-    const QString sourcePath = source.absoluteFilePath();
-    TDvdChoice dvd;
-    TStreamAudioIn in;
-    if (const QString why = OpenSource(dvd, in); !why.isEmpty())
-        return Fail(why);
-    const bool isDvd = !dvd.locator.isEmpty();
-
+QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
+                              std::vector<TTrackJob>& Jobs) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
     // it exactly, --start and --end override.
-    const int64_t duration = in.Reader()->Duration;
     int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
     std::optional<int64_t> endTime;
     if (FOptions.EndMs)
         endTime = *FOptions.EndMs * kTicksPerMs;
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
-            start = dvd.ChapterStart(FOptions.ChapterFirst);
+            start = Dvd.ChapterStart(FOptions.ChapterFirst);
         if (!FOptions.EndMs)
-            endTime = dvd.ChapterEnd(FOptions.ChapterLast);
+            endTime = Dvd.ChapterEnd(FOptions.ChapterLast);
         if (endTime && *endTime <= start)
-            return Fail(QStringLiteral("the range from %1 to %2 is empty")
-                            .arg(FormatTimeText(start / kTicksPerMs),
-                                 FormatTimeText(*endTime / kTicksPerMs)));
+            return QStringLiteral("the range from %1 to %2 is empty")
+                .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(*endTime / kTicksPerMs));
     }
-    int64_t end = endTime.value_or(duration);
-    if (duration > 0 && start >= duration)
-        return Fail(
-            QStringLiteral("the range starts at %1, after the end of the source (%2)")
-                .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
+    int64_t end = endTime.value_or(Duration);
+    if (Duration > 0 && start >= Duration)
+        return QStringLiteral("the range starts at %1, after the end of the source (%2)")
+            .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(Duration / kTicksPerMs));
     // The end may be given as the duration shown to the millisecond.
-    if (duration > 0 && end > duration + kTicksPerMs - 1)
-        return Fail(
-            QStringLiteral("the range ends at %1, after the end of the source (%2)")
-                .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(duration / kTicksPerMs)));
-    end = duration > 0 ? std::min(end, duration) : end;
-    in.SetStartTime(start);
-    if (endTime || duration > 0)
-        in.SetLength(end - start);
+    if (Duration > 0 && end > Duration + kTicksPerMs - 1)
+        return QStringLiteral("the range ends at %1, after the end of the source (%2)")
+            .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(Duration / kTicksPerMs));
+    end = Duration > 0 ? std::min(end, Duration) : end;
+    if (!endTime && Duration <= 0)
+        end = -1; // to the end, wherever that is
 
     // The output: beside the source by default (a DVD's rip in the output folder, named
-    // after the disc, title and chapters); never over the source or, without --force,
-    // over an existing file; a missing folder is made.
+    // after the disc, title and chapters).
     QString defaultOutput;
-    if (isDvd) {
+    if (!Dvd.locator.isEmpty()) {
         QString folder = AppSettings.OutputFileDir;
         if (folder.isEmpty())
             GetDocumentsFolder(folder);
         defaultOutput = QDir(folder).filePath(
-            DvdOutputName(dvd.volume, dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
+            DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
     } else {
+        const QFileInfo source(FSourcePath);
         defaultOutput =
             source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
     }
-    const QString output =
+    TTrackJob job;
+    job.Start = start;
+    job.End = end;
+    job.FileName =
         QFileInfo(FOptions.Output.isEmpty() ? defaultOutput : FOptions.Output).absoluteFilePath();
-    const QFileInfo outputInfo(output);
-    if (SameFile(output, sourcePath))
-        return Fail(QStringLiteral("the output %1 would replace the source").arg(Quoted(output)));
-    if (outputInfo.isDir())
-        return Fail(QStringLiteral("the output %1 is a folder").arg(Quoted(output)));
-    if (outputInfo.exists() && !FOptions.Force)
-        return Fail(
-            QStringLiteral("%1 already exists (use --force to replace it)").arg(Quoted(output)));
-    std::error_code error;
-    std::filesystem::create_directories(QFile::encodeName(outputInfo.absolutePath()).toStdString(),
-                                        error);
-    if (error)
-        return Fail(
-            QStringLiteral("cannot create the folder %1: %2")
-                .arg(Quoted(outputInfo.absolutePath()), QString::fromStdString(error.message())));
+    job.Tag = CurrentTag;
+    job.Tag.Title = FOptions.Title.value_or(job.Tag.Title);
+    job.Tag.Artist = FOptions.Artist.value_or(job.Tag.Artist);
+    job.Tag.Album = FOptions.Album.value_or(job.Tag.Album);
+    job.Tag.Year = FOptions.Year.value_or(job.Tag.Year);
+    job.Tag.Comment = FOptions.Comment.value_or(job.Tag.Comment);
+    job.Tag.Genre = FOptions.Genre.value_or(job.Tag.Genre);
+    Jobs.push_back(job);
+    return {};
+}
 
+QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
+                               std::vector<TTrackJob>& Jobs) const {
+    // The tracks: the chosen chapters of a DVD title, or a list on the title's or the
+    // file's time line.
+    TTrackList list;
+    if (FOptions.SplitChapters) {
+        list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
+                                FOptions.ChapterFirst ? FOptions.ChapterLast : Dvd.Chapters());
+    } else {
+        try {
+            list = ReadTrackListFile(FOptions.TrackList);
+        } catch (const ETrackListError& e) {
+            return e.Message();
+        }
+    }
+    try {
+        ResolveTrackEnds(list, Duration);
+    } catch (const ETrackListError& e) {
+        return FOptions.SplitChapters
+                   ? QStringLiteral("title %1 of %2: %3")
+                         .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())
+                   : QStringLiteral("the track list %1: %2")
+                         .arg(Quoted(FOptions.TrackList), e.Message());
+    }
+
+    // Texts of the whole rip: the options, else what the list says, else the stored tag.
+    TCurrentTag common = CurrentTag;
+    common.Artist =
+        FOptions.Artist.value_or(list.Performer.isEmpty() ? common.Artist : list.Performer);
+    common.Album = FOptions.Album.value_or(list.Album.isEmpty() ? common.Album : list.Album);
+    common.Year = FOptions.Year.value_or(list.Year.isEmpty() ? common.Year : list.Year);
+    common.Genre = FOptions.Genre.value_or(list.Genre.isEmpty() ? common.Genre : list.Genre);
+    common.Comment =
+        FOptions.Comment.value_or(list.Comment.isEmpty() ? common.Comment : list.Comment);
+    std::vector<TTrackNameFields> names;
+    MakeTrackJobs(list, common, !FOptions.Artist, Jobs, names);
+
+    // Where the files go: beside a file, in a folder of its own in the output folder for a
+    // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
+    QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = DefaultTrackPattern;
+    if (!Dvd.locator.isEmpty()) {
+        QString outputFolder = AppSettings.OutputFileDir;
+        if (outputFolder.isEmpty())
+            GetDocumentsFolder(outputFolder);
+        folder =
+            QDir(outputFolder)
+                .filePath(QFileInfo(DvdOutputName(Dvd.volume, Dvd.title, 0, 0)).completeBaseName());
+    }
+    if (!FOptions.Output.isEmpty())
+        SplitTrackOutput(FOptions.Output, folder, pattern);
+    try {
+        const QStringList paths = TrackFilePaths(folder, pattern, names);
+        for (size_t k = 0; k < Jobs.size(); ++k)
+            Jobs[k].FileName = paths[int(k)];
+    } catch (const ETrackListError& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
+    QStringList paths;
+    for (const TTrackJob& job : Jobs)
+        paths << job.FileName;
+    const bool many = TrackMode();
+    auto whose = [&](const TOutputFinding& f) {
+        return many ? QStringLiteral("track %1's output %2")
+                          .arg(QString::number(f.Job + 1), Quoted(f.Path))
+                    : QStringLiteral("the output %1").arg(Quoted(f.Path));
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::vector<TOutputFinding> findings = CheckOutputs(paths, FSourcePath);
+        bool made = false;
+        for (const TOutputFinding& f : findings) {
+            switch (f.Problem) {
+            case TOutputProblem::ReplacesSource:
+                return whose(f) + QStringLiteral(" would replace the source");
+            case TOutputProblem::IsFolder:
+                return whose(f) + QStringLiteral(" is a folder");
+            case TOutputProblem::CannotCreate:
+                return f.Reason;
+            case TOutputProblem::Exists:
+                if (!FOptions.Force)
+                    return QStringLiteral("%1 already exists (use --force to replace it)")
+                        .arg(Quoted(f.Path));
+                break;
+            case TOutputProblem::FolderMissing: {
+                const QString folder = QFileInfo(f.Path).absolutePath();
+                std::error_code error;
+                std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+                if (error)
+                    return QStringLiteral("cannot create the folder %1: %2")
+                        .arg(Quoted(folder), QString::fromStdString(error.message()));
+                made = true;
+                break;
+            }
+            }
+        }
+        if (!made)
+            break;
+    }
+    for (TTrackJob& job : Jobs)
+        job.Replace = FOptions.Force;
+    return {};
+}
+
+int TCommandRip::Execute() {
+    CatchInterrupts();
+    TDvdChoice dvd;
+    TStreamAudioIn in;
+    if (const QString why = OpenSource(dvd, in); !why.isEmpty())
+        return Fail(why);
+    std::vector<TTrackJob> jobs;
+    const int64_t duration = in.Reader()->Duration;
+    QString why = TrackMode() ? TrackJobs(dvd, duration, jobs) : RangeJob(dvd, duration, jobs);
+    if (why.isEmpty())
+        why = CheckOutputFiles(jobs);
+    if (!why.isEmpty())
+        return Fail(why);
+    return Run(in, jobs);
+}
+
+int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     TMP3Out out;
-    Configure(out);
-    out.FileName = output;
-    out.SetInput(&in);
+    ApplyFormValues(out);
+    ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
+    out.Tracks = RipJobs(Jobs, *In.Reader());
+    out.SetInput(&In);
 
     QEventLoop loop;
     QString failure;
+    bool noSound = false;
     out.OnDone = [&](QObject*) { loop.exit(0); };
     out.OnThreadException = [&](QObject*, const std::exception& e) {
         // Worker thread (or inside Run): the message is handed over with the queued call.
         QString why = ExceptionMessage(e);
         if (dynamic_cast<const EAudioReadError*>(&e))
-            why = QStringLiteral("reading %1 failed: %2").arg(Quoted(sourcePath), why);
+            why = QStringLiteral("reading %1 failed: %2").arg(Quoted(FSourcePath), why);
+        const bool empty = dynamic_cast<const ENoSoundError*>(&e) != nullptr;
         QMetaObject::invokeMethod(
             &loop,
-            [&loop, &failure, why] {
+            [&loop, &failure, &noSound, why, empty] {
                 failure = why;
+                noSound = empty;
                 loop.exit(1);
             },
             Qt::QueuedConnection);
     };
 
+    const int count = int(Jobs.size());
+    const bool many = TrackMode();
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
-    const int64_t total = (endTime || duration > 0) ? end - start : 0;
-    TProgressLine progress([&in, start] { return in.CurrentTime() - start; }, total);
+    auto ticks = [&out] {
+        const TMP3Out::TProgress p = out.Progress();
+        return p.SampleRate > 0 ? p.DoneFrames * 10000000 / p.SampleRate : 0;
+    };
+    int64_t total = 0;
+    for (const TTrackJob& job : Jobs)
+        total += job.End > job.Start ? job.End - job.Start : 0;
+    TProgressLine progress(ticks, total);
+    auto prefix = [&] {
+        if (!many)
+            return QString();
+        const TMP3Out::TProgress p = out.Progress();
+        return QStringLiteral("track %1/%2 ").arg(std::min(p.JobsWritten + 1, count)).arg(count);
+    };
     QTimer ticker;
-    int ticks = 0;
+    int tick = 0;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         if (Interrupted())
             out.Abort();
-        if (showProgress && ++ticks % 4 == 0)
-            progress.Show(false);
+        if (showProgress && ++tick % 4 == 0)
+            progress.Show(false, prefix());
     });
     ticker.start(50);
     out.Run();
     const int result = loop.exec();
     ticker.stop();
+    const int written = out.Progress().JobsWritten;
+    if (showProgress && (result != 0 || out.LastRunAborted()))
+        std::fputc('\n', stderr);
+    auto writtenText = [&] {
+        if (written == 0)
+            return QString();
+        return written == 1 ? QStringLiteral("; track 1 was written")
+                            : QStringLiteral("; tracks 1 to %1 were written").arg(written);
+    };
     if (result == 0 && out.LastRunAborted()) {
-        if (showProgress)
-            std::fputc('\n', stderr);
-        return Fail(QStringLiteral("interrupted; %1 was not written").arg(Quoted(output)));
+        if (!many)
+            return Fail(
+                QStringLiteral("interrupted; %1 was not written").arg(Quoted(Jobs[0].FileName)));
+        return Fail(QStringLiteral("interrupted; the unfinished tracks were not written") +
+                    writtenText());
     }
     if (result != 0) {
-        if (showProgress)
-            std::fputc('\n', stderr);
-        return Fail(failure);
-    }
-    if (in.Position == 0) {
-        // Only reachable when the source's length is unknown: nothing in the range.
-        QFile::remove(output);
-        return Fail(QStringLiteral("the range holds no sound of %1").arg(Quoted(sourcePath)));
+        const int failed = std::clamp(out.FailedJob(), 0, count - 1);
+        if (!many) {
+            if (noSound)
+                return Fail(
+                    QStringLiteral("the range holds no sound of %1").arg(Quoted(FSourcePath)));
+            return Fail(failure);
+        }
+        return Fail(QStringLiteral("track %1 of %2 (\"%3\") failed: %4")
+                        .arg(QString::number(failed + 1), QString::number(count),
+                             Jobs[size_t(failed)].Tag.Title, failure) +
+                    writtenText());
     }
     if (showProgress)
-        progress.Show(true);
+        progress.Show(true, many ? QStringLiteral("%1 tracks ").arg(count) : QString());
     return 0;
 }

@@ -5,14 +5,19 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
-class TMP3Out;
 class TStreamAudioIn;
 struct TDvdChoice;
+struct TTrackJob;
 
-// `sonavel --rip`: the window's own pipeline (TStreamAudioIn feeding TMP3Out through Run,
-// OnDone and OnThreadException) driven from the command line. Options left unset take
-// the stored settings (AppSettings, loaded by the caller; never saved here).
+// `sonavel --rip`: a range of a source into one MP3, or a track list (`--tracks`, a cue
+// sheet or a list of times; `--split-chapters`, a DVD title's chapters) into one MP3 per
+// track. Both become a list of jobs for the rip engine, through the window's own output
+// (TMP3Out) and its rules for output files. Every check that can be made before the first
+// sample is encoded is made first (the source, the ranges, every file name); a track that
+// fails ends the run, tracks finished before it stay. Options left unset take the stored
+// settings (AppSettings, loaded by the caller; never saved here).
 //
 // Threads: main thread, under the QCoreApplication the caller made; Execute runs a local
 // event loop until the run has ended.
@@ -20,21 +25,25 @@ class TCommandRip {
 public:
     explicit TCommandRip(const TCommandLineOptions& Options);
 
-    // 0 on success; 1 after printing one line "sonavel: <what failed and why>" on stderr,
-    // with no output file left behind.
+    // 0 when every file is written; 1 after printing one line "sonavel: <what failed and
+    // why>" on stderr, with no unfinished file left behind.
     int Execute();
-
-    // The encoding settings of the options (over the stored ones) onto an output, and the
-    // rate it encodes at; also used for each track of a track list.
-    void Configure(TMP3Out& Out) const;
-    int OutputSampleRate() const;
-    // Opens the options' source on `In` at that rate: a plain file, or a DVD title (chosen
-    // into `Dvd`, whose locator `In` then reads). Empty when its sound can be read, else
-    // why not, as one line for the user.
-    QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
 
 private:
     int Fail(const QString& Why) const;
+    bool TrackMode() const;
+    // Opens the options' source on `In` at the rip's rate: a plain file, or a DVD title
+    // (chosen into `Dvd`, whose locator `In` then reads). Empty when its sound can be
+    // read, else why not, as one line for the user.
+    QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
+    // The job of a range, or the jobs of a track list, with their files; else why not.
+    QString RangeJob(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
+    QString TrackJobs(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
+    // The output rules over the jobs' files: missing folders made, an existing file only
+    // with --force.
+    QString CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
+    int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs);
 
     TCommandLineOptions FOptions;
+    QString FSourcePath;
 };

@@ -7,7 +7,6 @@
 #include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
 #include "program/command_rip.h"
-#include "program/command_rip_tracks.h"
 
 #include "playback/filter_graph.h"
 #include "ui/dialogs/about_frm.h"
@@ -74,9 +73,6 @@ int main(int argc, char** argv) {
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
         try {
-            if (options.Mode == TCommandMode::cmRip &&
-                (!options.TrackList.isEmpty() || options.SplitChapters))
-                return TCommandRipTracks(options).Execute();
             if (options.Mode == TCommandMode::cmRip)
                 return TCommandRip(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)

@@ -97,6 +97,7 @@ public:
     // With Parts, the input can be read in parts (each a view of the same bytes); the part
     // not starting at frame 0 raise when read with FailLaterParts, and start that many
     // frames late with ShiftLaterParts (a source whose seeks land beside the sample asked).
+    bool CanReadParts() override { return Parts; }
     int64_t RunFrames() override { return Parts ? int64_t(FBytes.size()) / FrameBytes() : -1; }
     std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override {
         if (!Parts)
@@ -120,9 +121,10 @@ private:
     int FrameBytes() const { return FChannels * FBits / 8; }
     class TPart : public TAudioPartReader {
     public:
+        // Frames before the first are silence, as a source's time line before its start.
         TPart(const TPcmInput& In, int64_t First, int64_t Frames, bool Fail)
-            : FIn(In), FAt(First),
-              FEnd(std::min(First + Frames, int64_t(In.FBytes.size()) / In.FrameBytes())),
+            : FIn(In), FAt(First), FEnd(std::min(Frames < 0 ? INT64_MAX / 2 : First + Frames,
+                                                 int64_t(In.FBytes.size()) / In.FrameBytes())),
               FFail(Fail) {}
         int Read(void* Buffer, int Frames) override {
             if (FFail)
@@ -130,8 +132,15 @@ private:
             if (FIn.DelayMs > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(FIn.DelayMs));
             const int n = int(std::max<int64_t>(0, std::min<int64_t>(Frames, FEnd - FAt)));
-            std::memcpy(Buffer, FIn.FBytes.data() + FAt * FIn.FrameBytes(),
-                        size_t(n) * size_t(FIn.FrameBytes()));
+            const int64_t bytes = FIn.FrameBytes();
+            auto* out = static_cast<uint8_t*>(Buffer);
+            for (int i = 0; i < n; ++i) {
+                const int64_t at = FAt + i;
+                if (at < 0)
+                    std::memset(out + i * bytes, 0, size_t(bytes));
+                else
+                    std::memcpy(out + i * bytes, FIn.FBytes.data() + at * bytes, size_t(bytes));
+            }
             FAt += n;
             return n;
         }

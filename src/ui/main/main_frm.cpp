@@ -1,6 +1,8 @@
 // TMainFrm: state, creation of the components, showing and closing.
 #include "ui/main/main_frm.h"
 
+#include "app/output_settings.h"
+
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
@@ -15,7 +17,6 @@
 #include "ui/dialogs/tips_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
-#include "app/track_run.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
@@ -70,11 +71,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     MP3Out->setObjectName(QStringLiteral("MP3Out"));
     MP3Out->SetSuspendWhenIdle(true);
     MP3Out->SetFileMode(foRewrite);
-    MP3Out->BitRate = br192;
-    MP3Out->Quality = ql2;
-    MP3Out->SampleRate = sr41kHz;
-    MP3Out->Original = false;
-    MP3Out->VBRQuality = ql2;
+    ApplyFormValues(*MP3Out);
 
     Timer1 = new QTimer(this);
     Timer2 = new QTimer(this);

@@ -12,8 +12,8 @@
 // main_frm_keys.cpp (keyboard, drag and drop), main_frm_layout.cpp (placing the controls
 // in a window of any size, remembering the window's place), main_frm_timeline.cpp
 // (zooming the time line, snapping a marker to silence), main_frm_dvd.cpp (a DVD's titles
-// and chapters), main_frm_track_list.cpp and main_frm_track_run.cpp (the "Tracks" list
-// and its rip).
+// and chapters), main_frm_track_list.cpp (the "Tracks" list, which a rip turns into one
+// MP3 per track).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -32,6 +32,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <atomic>
@@ -60,7 +61,6 @@ class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
 class TSkinPanel;
-class TTrackRun;
 class QTreeWidget;
 class TSpeedButton;
 class TTimeOverview;
@@ -68,6 +68,7 @@ class TTrackBar;
 class TVideoWindow;
 class QGroupBox;
 struct TEnvelopeBucket;
+struct TTrackJob;
 
 // Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
 extern std::atomic<int32_t> OpenState;
@@ -202,8 +203,6 @@ public:
     void TrackUpBtnClick();
     void TrackDownBtnClick();
     void TrackListViewEdited(int Row, const QString& Title);
-    void TrackRunFinished(bool Aborted);
-    void TrackRunFailed(int Number, const QString& Message);
     void TitleBoxChange(int Index);
     void ChapterBoxChange(int Index);
     void TrackBarDblClick(int Position);
@@ -333,9 +332,9 @@ private:
     // The list a source starts with: a DVD title's chapters (more than one), else none.
     void ResetTrackList();
     void EnableRunControls(bool Enabled);
-    void ExtractTracks();
-    void ShowTrackRunProgress();
-    bool TrackRunBusy() const;
+    // The jobs of the next rip with their files, checked by the output rules (asking about
+    // existing files and a missing folder); false when the rip must not start.
+    bool PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder);
     void ConnectHandlers();
     void OpenChosenFile(const QString& path);
     void OpenInBackground(const QString& path);
@@ -415,8 +414,10 @@ private:
     // the range are still those of it.
     int64_t FExactStart = -1;
     int64_t FExactEnd = -1;
-    QElapsedTimer FRunClock;                  // wall time of the current run
-    QString FRunOutput;                       // the file the current or last run writes
+    QElapsedTimer FRunClock; // wall time of the current run
+    QString FRunOutput;      // the file (or folder) the current or last run writes
+    QStringList FRunTitles;  // of its tracks
+    int64_t FRunFromMs = 0;  // where its progress bar starts
     // The output's run the progress panel shows (0: none), and the run last cancelled
     // with the file it was writing: the output's events name their run, and only these
     // two are listened to.
@@ -430,8 +431,6 @@ private:
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;
     TTrackList FTrackList;
-    std::unique_ptr<TTrackRun> FTrackRun;
-    QString FTrackRunFolder;
     bool FMarkersOn = false;    // a source was opened: markers show where they are in view
     bool FWasMaximized = false; // before full screen
     bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)

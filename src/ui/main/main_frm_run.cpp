@@ -1,12 +1,16 @@
-// TMainFrm: the rip: checks of the output path, the run's input and output, progress,
-// completion, failure, and the choice of the output file.
+// TMainFrm: the rip. A range or the Tracks list becomes a list of jobs: every file checked
+// by the output rules before the first sample is encoded (one question for existing files,
+// one for a missing folder), then one run of the MP3 output, one progress bar, one Cancel,
+// one box at the end.
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
 #include "app/output_settings.h"
 #include "app/progress_caption.h"
-#include "app/track_run.h"
+#include "app/track_jobs.h"
+#include "app/track_names.h"
 #include "audio/mp3_out.h"
 #include "platform/notify.h"
 #include "platform/shell.h"
@@ -25,6 +29,10 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QUrl>
+
+namespace {
+constexpr int64_t kTicksPerMs = 10000;
+} // namespace
 
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
     ApplySettingsToOutput(out, settings, tag);
@@ -80,61 +88,131 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
     return made;
 }
 
+bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
+    // The output names the file, or for a track list the folder; a name with fields in it
+    // is the pattern of the tracks' names.
+    const QString output = NormaliseOutputPath(outputFileEdit->text());
+    outputFileEdit->setText(output);
+    folder = FolderPart(output);
+    const QString namePart = output.mid(folder.size());
+    const bool list = !FTrackList.Tracks.empty();
+    auto refuse = [this](const QString& text) {
+        ShowMessageBox(0, text, QStringLiteral("&Close"), QStringLiteral("&Help"));
+        outputFileEdit->setFocus();
+        return false;
+    };
+    std::vector<TTrackNameFields> names;
+    const QString pattern = namePart.contains(u'%') ? namePart : DefaultTrackPattern;
+    if (list) {
+        MakeTrackJobs(FTrackList, CurrentTag, false, jobs, names);
+    } else {
+        TTrackJob job;
+        job.Start = RunStart();
+        job.End = RunEnd();
+        job.Tag = CurrentTag;
+        jobs.push_back(job);
+    }
+    auto name = [&](const QString& into) {
+        if (!list) {
+            jobs[0].FileName = into + namePart;
+            return true;
+        }
+        try {
+            const QStringList paths = TrackFilePaths(into, pattern, names);
+            for (size_t k = 0; k < jobs.size(); ++k)
+                jobs[k].FileName = paths[int(k)];
+        } catch (const ETrackListError& e) {
+            return refuse(e.Message());
+        }
+        return true;
+    };
+    if (!name(folder))
+        return false;
+
+    for (int pass = 0; pass < 2; ++pass) {
+        QStringList paths;
+        for (const TTrackJob& job : jobs)
+            paths << job.FileName;
+        const std::vector<TOutputFinding> findings = CheckOutputs(paths, sourceFileEdit->text());
+        // The rip would be renamed over a file it reads; no answer to a question makes
+        // that right.
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::ReplacesSource))
+            return refuse(list ? QStringLiteral("Track %1's file would replace the source "
+                                                "file:\n ")
+                                         .arg(f->Job + 1) +
+                                     f->Path + QStringLiteral("\nChoose another output folder.")
+                               : QStringLiteral("The output file would replace the source "
+                                                "file:\n ") +
+                                     f->Path + QStringLiteral("\nChoose another output file."));
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::IsFolder))
+            return refuse(QStringLiteral("The output is a folder:\n ") + f->Path +
+                          QStringLiteral("\nChoose a file name."));
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::CannotCreate))
+            return refuse(f->Reason);
+        if (FirstOf(findings, TOutputProblem::FolderMissing)) {
+            const QString made = MakeOutputFolder(folder);
+            if (made.isEmpty())
+                return false;
+            folder = made;
+            if (!name(folder))
+                return false;
+            if (!list)
+                outputFileEdit->setText(jobs[0].FileName);
+            continue;
+        }
+        std::vector<const TOutputFinding*> existing;
+        for (const TOutputFinding& f : findings)
+            if (f.Problem == TOutputProblem::Exists)
+                existing.push_back(&f);
+        if (!existing.empty()) {
+            const QString text =
+                list
+                    ? QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
+                              .arg(existing.size()) +
+                          existing.front()->Path +
+                          QStringLiteral("\nDo you want to overwrite them?")
+                    : FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?");
+            if (ShowMessageBox(2, text, QStringLiteral("&Yes"), QStringLiteral("&No")) != 1) {
+                outputFileEdit->setFocus();
+                return false;
+            }
+            for (const TOutputFinding* f : existing)
+                jobs[size_t(f->Job)].Replace = true;
+        }
+        return true;
+    }
+    return refuse(QStringLiteral("The output folder can't be created:\n ") + folder);
+}
+
 void TMainFrm::ExtractBtnClick() {
     // A cancelled run's worker may still be letting go of its file.
-    if (!IsIdle() || !MP3Out || MP3Out->Busy() || TrackRunBusy())
+    if (!IsIdle() || !MP3Out || MP3Out->Busy())
         return;
     if (FDurationMs == 0)
         OpenFileBtnClick();
     if (outputFileEdit->text().isEmpty())
         return;
-    if (!FTrackList.Tracks.empty()) {
-        ExtractTracks();
+
+    std::vector<TTrackJob> jobs;
+    QString folder;
+    if (!PlanRunFiles(jobs, folder))
         return;
-    }
+    const bool list = !FTrackList.Tracks.empty();
+    FRunOutput = list ? folder : jobs[0].FileName;
+    FRunTitles.clear();
+    for (const TTrackJob& job : jobs)
+        FRunTitles << job.Tag.Title;
+    MP3Out->FileName = jobs[0].FileName;
+    if (folder != FolderPart(sourceFileEdit->text()))
+        AppSettings.OutputFileDir = folder;
 
-    QString output = NormaliseOutputPath(outputFileEdit->text());
-    outputFileEdit->setText(output);
-
-    // The rip would be renamed over the file it reads; no answer to a question makes
-    // that right.
-    if (SameFile(output, sourceFileEdit->text())) {
-        ShowMessageBox(0,
-                       QStringLiteral("The output file would replace the source file:\n ") +
-                           output + QStringLiteral("\nChoose another output file."),
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
-        outputFileEdit->setFocus();
-        return;
-    }
-
-    if (QFileInfo(output).isFile()) {
-        const int answer = ShowMessageBox(
-            2, FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?"),
-            QStringLiteral("&Yes"), QStringLiteral("&No"));
-        if (answer != 1) {
-            outputFileEdit->setFocus();
-            return;
-        }
-    }
-
-    const QString folder = FolderPart(output);
-    const QString fileName = output.mid(folder.size());
-    if (!QDir(folder).exists()) {
-        const QString made = MakeOutputFolder(folder);
-        if (made.isEmpty())
-            return;
-        output = made + fileName;
-        outputFileEdit->setText(output);
-    }
-
-    MP3Out->FileName = output;
-    FRunOutput = output;
-    if (FolderPart(output) != FolderPart(sourceFileEdit->text()))
-        AppSettings.OutputFileDir = FolderPart(output);
-
-    ProgressBar->setMinimum(int(FStartMs));
-    ProgressBar->setMaximum(int(FEndMs));
-    ProgressBar->setValue(int(FStartMs));
+    int64_t total = 0;
+    for (const TTrackJob& job : jobs)
+        total += job.End - job.Start;
+    FRunFromMs = list ? 0 : FStartMs;
+    ProgressBar->setMinimum(int(FRunFromMs));
+    ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FEndMs));
+    ProgressBar->setValue(int(FRunFromMs));
     ProgressBar->setCaption(QString());
     EnableRunControls(false);
     ProgressPanel->show();
@@ -151,15 +229,12 @@ void TMainFrm::ExtractBtnClick() {
     try {
         FRunInput = CreateRunInput();
         MP3Out->SetInput(FRunInput->Input());
-        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh,
-                                     SampleRateHz(SampleRateFor(AppSettings.AudioSampleRate)));
+        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh, RipSampleRate(AppSettings));
         FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
-        // Noted only: the output's worker seeks before its first read.
-        FRunInput->SetStartTime(RunStart());
-        FRunInput->SetLength(RunEnd() - RunStart());
-        ConfigureOutput(*MP3Out, AppSettings, CurrentTag);
+        ConfigureRipOutput(*MP3Out, AppSettings);
+        MP3Out->Tracks = RipJobs(jobs, FRunInput->Reader());
         FRunClock.start();
         MP3Out->Run();
         FActiveRun = MP3Out->RunNumber();
@@ -172,36 +247,35 @@ void TMainFrm::ExtractBtnClick() {
 }
 
 void TMainFrm::Timer2Timer() {
-    if (TrackRunBusy()) {
-        ShowTrackRunProgress();
+    if (!MP3Out || FActiveRun == 0)
         return;
-    }
-    if (!FRunInput)
-        return;
-    if (FRunInput->Seeking()) {
-        // The worker finds the start of the range first; in a long film that can take a
+    const TMP3Out::TProgress p = MP3Out->Progress();
+    const QString track = p.JobCount > 1 ? QStringLiteral("Track %1 of %2 · ")
+                                               .arg(std::min(p.JobsWritten + 1, p.JobCount))
+                                               .arg(p.JobCount)
+                                         : QString();
+    if (p.Seeking) {
+        // The engine finds the start of the range first; in a long film that can take a
         // while, and the bar would otherwise stand still without a word.
-        ProgressBar->setCaption(QStringLiteral("Seeking..."));
+        ProgressBar->setCaption(track + QStringLiteral("Seeking..."));
         FRunClock.start(); // the speed is the reading's, from where the range starts
         return;
     }
-    const int64_t p = FRunInput->CurrentTime() / 10000;
-    if (p >= ProgressBar->minimum())
-        ProgressBar->setValue(int(std::min<int64_t>(p, ProgressBar->maximum())));
-    ProgressBar->setCaption(
-        TProgressCaption(FStartMs, FEndMs, std::max<int64_t>(p, FStartMs), FRunClock.elapsed())
-            .Text());
+    const int64_t doneMs = p.SampleRate > 0 ? p.DoneFrames * 1000 / p.SampleRate : 0;
+    const int64_t at = std::min<int64_t>(FRunFromMs + doneMs, ProgressBar->maximum());
+    ProgressBar->setValue(int(at));
+    ProgressBar->setCaption(track + TProgressCaption(ProgressBar->minimum(), ProgressBar->maximum(),
+                                                     at, FRunClock.elapsed())
+                                        .Text());
 }
 
 void TMainFrm::CancelBtnClick() {
     if (!Running() || !MP3Out)
         return;
-    // The worker ends the run at its next step and removes its unfinished file; the
+    // The worker ends the run at its next step and removes its unfinished files; the
     // window need not wait for that. The run may have ended by itself a moment ago: its
-    // OnDone, still on its way, then tells what became of the file.
+    // OnDone, still on its way, then tells what became of the files.
     MP3Out->Abort();
-    if (FTrackRun)
-        FTrackRun->Abort();
     FCancelledRun = FActiveRun;
     FCancelledFile = FRunOutput;
     FActiveRun = 0;
@@ -243,6 +317,20 @@ void TMainFrm::MP3OutDone() {
     if (MP3Out->LastRunAborted())
         return;
     const QString written = FRunOutput;
+    const int count = int(FRunTitles.size());
+    if (count > 1) {
+        const QString text = QStringLiteral("%1 tracks ripped to\n ").arg(count) + written;
+        NotifyRunEnd(text);
+        QTimer::singleShot(0, this, [text, written] {
+            Guarded([&] {
+                const int answer = ShowMessageBox(1, text + QStringLiteral("\nOpen the folder?"),
+                                                  QStringLiteral("&Yes"), QStringLiteral("&No"));
+                if (answer == 1)
+                    shell::OpenUrl(QUrl::fromLocalFile(written));
+            });
+        });
+        return;
+    }
     NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") + QFileInfo(written).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
@@ -266,7 +354,20 @@ void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
         return;
     FActiveRun = 0;
     NotifyRunEnd(QStringLiteral("The rip failed: ") + Message);
-    ShowRunFailure(Message);
+    const int count = int(FRunTitles.size());
+    if (count <= 1) {
+        ShowRunFailure(Message);
+        return;
+    }
+    const int failed = std::clamp(MP3Out ? MP3Out->FailedJob() : 0, 0, count - 1);
+    const int written = MP3Out ? MP3Out->Progress().JobsWritten : 0;
+    QString text = QStringLiteral("Track %1 of %2 failed: ").arg(failed + 1).arg(count) +
+                   FRunTitles[failed] + QStringLiteral("\n") + Message;
+    if (written == 1)
+        text += QStringLiteral("\nTrack 1 has been ripped.");
+    else if (written > 1)
+        text += QStringLiteral("\nTracks 1 to %1 have been ripped.").arg(written);
+    ShowRunFailure(text);
 }
 
 void TMainFrm::ShowKeptAfterCancel(const QString& file) {
@@ -288,11 +389,6 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 }
 
 void TMainFrm::StopRunForClose() {
-    if (TrackRunBusy()) {
-        // Destroying the run stops its worker and discards the unfinished track.
-        FTrackRun.reset();
-        ReturnToIdle();
-    }
     if (!MP3Out || !MP3Out->Busy())
         return;
     // Destroying the output stops its worker and discards the unfinished file; whatever

@@ -1,5 +1,6 @@
 #include "ui/main/run_input.h"
 
+#include "audio/audio_exception.h"
 #include "audio/stream_audio_in.h"
 
 TRunInput::TRunInput(QObject* owner) : FInput(new TStreamAudioIn(owner)) {}
@@ -38,18 +39,8 @@ void TRunInput::OpenSource() {
     FInput->OpenSource();
 }
 
-void TRunInput::SetStartTime(int64_t time) {
-    FInput->SetStartTime(time);
-}
-
-void TRunInput::SetLength(int64_t time) {
-    FInput->SetLength(time);
-}
-
-int64_t TRunInput::CurrentTime() const {
-    return FInput->CurrentTime();
-}
-
-bool TRunInput::Seeking() const {
-    return FInput->Seeking();
+const TAudioFileReader& TRunInput::Reader() const {
+    if (!FInput->Reader())
+        throw EAudioException(QStringLiteral("The Stream is not opened"));
+    return *FInput->Reader();
 }

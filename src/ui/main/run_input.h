@@ -1,17 +1,18 @@
 #pragma once
 
 // The input of one rip as the main window drives it: made afresh for each run, given the
-// source, opened once (so its reader outlives the run), given its range, connected to the
-// MP3 output, and polled for the reader's position while the run goes.
+// source, opened once (so its reader outlives the run) and connected to the MP3 output,
+// whose jobs name their ranges on the reader's samples.
 //
-// Threads: made, opened and destroyed on the GUI thread; the output's worker reads the
-// input; CurrentTime is an atomic read, safe while the worker advances it.
+// Threads: made, opened and destroyed on the GUI thread; the output's engine reads parts
+// of the source on its own threads.
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 
+class TAudioFileReader;
 class TAudioInput;
 class TStreamAudioIn;
 
@@ -31,13 +32,8 @@ public:
     void SetAudioTrack(int track);
     // Opens the source (the first of the nested openings; the run adds its own).
     void OpenSource();
-    // Range in 100-ns units; the source must be open.
-    void SetStartTime(int64_t time);
-    void SetLength(int64_t time);
-    // The reader's position, 100-ns units.
-    int64_t CurrentTime() const;
-    // The run's worker is still seeking to the start of the range.
-    bool Seeking() const;
+    // The open source's reader: its time line's samples.
+    const TAudioFileReader& Reader() const;
 
 private:
     TStreamAudioIn* FInput;

@@ -1,0 +1,40 @@
+#pragma once
+
+// One rule for every file a rip writes, for the window and the command line alike: never
+// a file the rip reads (a plain source, or any file of a DVD's VIDEO_TS folder or its
+// image, by device and inode), never a folder, nothing the file system cannot name or
+// write; an existing file only when the user agrees (the window asks, the command line
+// needs --force); a missing folder is made (the window asks first).
+// Any thread; the checks read the file system.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+enum class TOutputProblem {
+    ReplacesSource, // would replace a file the rip reads
+    IsFolder,
+    CannotCreate, // the name, the path or the folder's rights; Reason says which
+    FolderMissing,
+    Exists,
+};
+
+struct TOutputFinding {
+    TOutputProblem Problem;
+    int Job = 0; // index into the paths checked
+    QString Path;
+    QString Reason; // CannotCreate: the system's text
+};
+
+// The files a rip of `Source` reads: the file itself; for a DVD (a folder, a file in it, an
+// image, a device) every file of its VIDEO_TS folder, or the image.
+QStringList SourceFiles(const QString& Source);
+
+// The finding for each of the outputs `Paths` of a rip of `Source` that has one (at most
+// one a path: the most serious), in the order of the paths. A path in a missing folder is
+// checked no further: check again once the folder is made.
+std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source);
+
+// The first finding of a kind, or null.
+const TOutputFinding* FirstOf(const std::vector<TOutputFinding>& Findings, TOutputProblem Kind);

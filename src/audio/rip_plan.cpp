@@ -1,0 +1,84 @@
+#include "audio/rip_plan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int OverlapFrames = 16;
+constexpr int GuardFrames = 3;
+
+} // namespace
+
+TRipGrid::TRipGrid(int64_t First, int Samples, int Delay, bool Plain)
+    : FrameSamples(Samples), EncoderDelay(Delay), Plain(Plain),
+      Lead(Plain ? 0 : int64_t(PrerollFrames) * Samples + LeadExtra), Origin(First - Lead) {}
+
+int64_t TRipGrid::LastKept(int64_t Frames) const {
+    return (Lead + Frames + EncoderDelay + DecoderDelay - 1) / FrameSamples;
+}
+
+int TRipGrid::CarrierLimit() const {
+    return std::max(0, (MaxTagSamples - LeadExtra - EncoderDelay) / FrameSamples);
+}
+
+int TRipGrid::Delay(int Carriers) const {
+    return int(Lead + EncoderDelay - (FirstKept() - Carriers) * FrameSamples);
+}
+
+int TRipGrid::Padding(int Carriers, int64_t Frames) const {
+    const int64_t frames = Carriers + LastKept(Frames) - FirstKept() + 1;
+    return int(frames * FrameSamples - Delay(Carriers) - Frames);
+}
+
+std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& JobFrames,
+                                      const std::vector<TRipGrid>& Grids, int Threads, int Rate,
+                                      const TRipTuning& Tuning) {
+    std::vector<TRipSegment> plan;
+    int64_t remaining = 0;
+    for (int64_t n : JobFrames)
+        remaining += std::max<int64_t>(n, 0);
+    // A segment of less than a second would cost more in pre-roll and overlap than it saves.
+    const double minFrames = std::max(0.2, Tuning.MinSegmentSeconds) * Rate;
+    const double maxFrames = std::max(minFrames, Tuning.MaxSegmentSeconds * Rate);
+    for (size_t j = 0; j < JobFrames.size(); ++j) {
+        const TRipGrid& grid = Grids[j];
+        const int spf = grid.FrameSamples;
+        const int64_t n = JobFrames[j];
+        const bool known = n >= 0;
+        int pieces = 1;
+        if (known && !grid.Plain && Threads > 1 && double(n) >= 2 * minFrames) {
+            const double piece =
+                std::clamp(double(remaining) / (2.0 * Threads), minFrames, maxFrames);
+            pieces = int(std::clamp(std::lround(double(n) / piece), 1L, long(n / minFrames)));
+        }
+        remaining -= std::max<int64_t>(n, 0);
+        if (grid.Plain) {
+            // The encoder's stream as it is: fed the range alone, kept whole.
+            TRipSegment s;
+            s.Job = j;
+            s.Last = true;
+            s.End = s.KeepUntil = INT64_MAX / 4;
+            s.FeedTo = known ? n : -1;
+            plan.push_back(s);
+            continue;
+        }
+        const int64_t first = grid.FirstKept();
+        const int64_t end = known ? grid.LastKept(n) + 1 : first + 1;
+        const int64_t kept = end - first;
+        for (int i = 0; i < pieces; ++i) {
+            TRipSegment s;
+            s.Job = j;
+            s.Index = i;
+            s.Last = i + 1 == pieces;
+            s.Start = first + kept * i / pieces;
+            s.End = first + kept * (i + 1) / pieces;
+            s.First = i == 0 ? 0 : s.Start - TRipGrid::PrerollFrames;
+            s.KeepUntil = s.Last ? s.End : s.End + OverlapFrames;
+            s.FeedFrom = s.First * spf;
+            s.FeedTo = known ? (s.KeepUntil + GuardFrames) * spf : -1;
+            plan.push_back(s);
+        }
+    }
+    return plan;
+}

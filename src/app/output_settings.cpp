@@ -76,5 +76,6 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     if (choice.ChannelMode)
         out.Mode = ChannelModeFor(*choice.ChannelMode);
     out.SampleRate = SampleRateFor(RipSampleRate(settings, choice));
-    out.Jobs = choice.Jobs;
+    if (choice.Jobs)
+        out.Jobs = *choice.Jobs;
 }

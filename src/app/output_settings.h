@@ -29,7 +29,7 @@ struct TEncodingChoice {
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int32_t> ChannelMode;
     std::optional<int32_t> SampleRate;
-    int Jobs = 0; // encoder threads; 0 every core
+    std::optional<int> Jobs; // encoder threads (0 every core); unset: the output's own
 };
 
 // The one place a rip's encoding is set: the stored settings onto `out` (over what it has,

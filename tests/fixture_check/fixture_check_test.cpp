@@ -47,6 +47,7 @@ const TAudioCase kAudioCases[] = {
     {"dvd_title_a.mpg", 3, fs::kTitleAFra, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_b.mpg", 3, fs::kTitleBFra, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_lpcm.mpg", 2, fs::kTitleLpcm, fs::kDvdRate, 0, "pcm_dvd"},
+    {"dvd_concert.mpg", 2, fs::kConcert, fs::kDvdRate, 256, "ac3"},
 };
 
 double Rms(const std::vector<int16_t>& s, int channels, int64_t first, int64_t count) {

@@ -3,6 +3,8 @@
 // Helpers shared by the rip tests: running the built program and reading a source's own
 // decoded sound for comparison.
 
+#include "support/source_sound.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,20 +24,6 @@ TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix = {},
                        int timeoutMs = 60000);
 // Runs any program with the same fresh settings hive.
 TProgramRun RunWithHive(const QString& program, const QStringList& args, int timeoutMs = 60000);
-
-// The 16-bit PCM a source's audio track decodes to (the media layer's own reading),
-// at `rate` when given, with the number of its first sample.
-struct TSourceSound {
-    int rate = 0;
-    int channels = 0;
-    int64_t firstSample = 0;
-    std::vector<int16_t> samples;
-    int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
-};
-TSourceSound ReadSourceSound(const QString& path, int rate = 0, int track = 0);
-
-// Only the first channel of interleaved samples.
-std::vector<int16_t> FirstChannel(const std::vector<int16_t>& samples, int channels);
 
 // Files left in a folder (hidden ones too).
 QStringList FilesIn(const QString& dir);

@@ -3,6 +3,7 @@
 // decoded sound, sample for sample across every boundary.
 
 #include "rip_test_util.h"
+#include "support/joined_tracks.h"
 
 #include "app/dvd_choice.h"
 #include "platform/media/media_audio_stream.h"
@@ -30,96 +31,6 @@ int64_t SampleAt(int64_t ticks) {
 // mm:ss:ff of a cue sheet, in 100-ns units.
 int64_t CueTicks(int minutes, int seconds, int frames) {
     return (int64_t(minutes) * 60 + seconds) * 10000000 + int64_t(frames) * 10000000 / 75;
-}
-
-double Correlation(const int16_t* a, const int16_t* b, size_t count) {
-    double ab = 0, aa = 0, bb = 0;
-    for (size_t i = 0; i < count; ++i) {
-        ab += double(a[i]) * b[i];
-        aa += double(a[i]) * a[i];
-        bb += double(b[i]) * b[i];
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0;
-}
-
-struct TJoinedTracks {
-    std::vector<int16_t> samples;    // stereo, the tracks one after the other
-    std::vector<int64_t> boundaries; // frame index in `samples` where each later track starts
-};
-
-// Decodes the tracks and checks what each one must hold: its exact length and its tags.
-TJoinedTracks DecodeTracks(const QStringList& files, const std::vector<int64_t>& lengths,
-                           const QStringList& titles) {
-    TJoinedTracks joined;
-    for (int k = 0; k < files.size(); ++k) {
-        SCOPED_TRACE(files[k].toStdString());
-        const DecodedAudio mp3 = DecodeAudioFile(files[k]);
-        EXPECT_TRUE(mp3.ok) << mp3.error.toStdString();
-        EXPECT_EQ(mp3.sampleRate, kRate);
-        EXPECT_EQ(mp3.channels, 2);
-        EXPECT_EQ(mp3.frames(), lengths[size_t(k)]);
-        EXPECT_EQ(mp3.tags.value(QStringLiteral("track")),
-                  QStringLiteral("%1/%2").arg(k + 1).arg(files.size()));
-        EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), titles[k]);
-        if (k > 0)
-            joined.boundaries.push_back(int64_t(joined.samples.size()) / 2);
-        joined.samples.insert(joined.samples.end(), mp3.samples.begin(), mp3.samples.end());
-    }
-    return joined;
-}
-
-// The joined tracks against the source's sound from `firstSample` on: each boundary sits
-// exactly where it belongs (searched +-300 samples), the sound around it correlates above
-// 0.999 with the source, and the largest error there is no larger than the largest error
-// well inside the tracks (no click).
-void ExpectSeamless(const TJoinedTracks& joined, const TSourceSound& source, int64_t firstSample) {
-    const int64_t at = firstSample - source.firstSample;
-    const int64_t frames = int64_t(joined.samples.size()) / 2;
-    ASSERT_GE(at, 0);
-    ASSERT_LE(at + frames, source.frames());
-    const int16_t* reference = source.samples.data() + at * 2;
-    auto largestError = [&](int64_t from, int64_t to) {
-        int worst = 0;
-        for (int64_t i = from * 2; i < to * 2; ++i)
-            worst = std::max(worst, std::abs(int(joined.samples[size_t(i)]) - reference[i]));
-        return worst;
-    };
-    constexpr int64_t kWindow = 1152;
-    int interior = 0;
-    int64_t previous = 0;
-    for (int64_t b : joined.boundaries) {
-        interior = std::max(interior, largestError(previous + 3 * kWindow, b - 3 * kWindow));
-        previous = b;
-    }
-    interior = std::max(interior, largestError(previous + 3 * kWindow, frames - 3 * kWindow));
-    auto sounding = [&](int64_t from, int64_t to) {
-        for (int64_t i = from * 2; i < to * 2; ++i)
-            if (reference[i] != 0)
-                return true;
-        return false;
-    };
-    for (int64_t b : joined.boundaries) {
-        SCOPED_TRACE(b);
-        // A boundary in one of the source's silent gaps is compared over a window wide
-        // enough to hold sound on both sides, so that it is found and scored all the same.
-        int64_t half = kWindow;
-        while (half < 16 * kWindow && !(sounding(b - half, b) && sounding(b, b + half)))
-            half *= 2;
-        ASSERT_GE(b - half, 0);
-        ASSERT_LE(b + half, frames);
-        const std::vector<int16_t> around(joined.samples.begin() + (b - half) * 2,
-                                          joined.samples.begin() + (b + half) * 2);
-        double score = 0;
-        const int64_t found = FindBestOffset(source.samples, around, 2, at + b - half - 300,
-                                             at + b - half + 300, &score, 2 * half);
-        EXPECT_EQ(found, at + b - half);
-        const double c = Correlation(around.data(), reference + (b - half) * 2, around.size());
-        EXPECT_GT(c, 0.999);
-        EXPECT_LE(largestError(b - kWindow, b + kWindow), interior);
-        std::printf(
-            "boundary at %lld: correlation %.6f over +-%lld, largest error %d (inside %d)\n",
-            (long long)b, c, (long long)half, largestError(b - kWindow, b + kWindow), interior);
-    }
 }
 
 const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
@@ -188,7 +99,7 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
-    const TJoinedTracks joined = DecodeTracks(files, lengths, titles);
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
     EXPECT_EQ(int64_t(joined.samples.size()) / 2, starts.back() - starts.front());
     ExpectSeamless(joined, sound, starts.front());
 
@@ -241,7 +152,7 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
             lengths.push_back(SampleAt(dvd.ChapterEnd(c)) - starts.back());
         }
         ASSERT_EQ(FilesIn(out), names);
-        const TJoinedTracks joined = DecodeTracks(files, lengths, titles);
+        const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
         EXPECT_EQ(int64_t(joined.samples.size()) / 2,
                   SampleAt(dvd.ChapterEnd(last)) - starts.front());
         ExpectSeamless(joined, sound, starts.front());

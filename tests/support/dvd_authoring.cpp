@@ -81,6 +81,49 @@ QString TestDvdRoot(QString* error) {
     return root;
 }
 
+QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& ChapterPlays,
+                       double SplitAt, QString* Error) {
+    const QString dir = FreshDir(Hint);
+    const QString root = dir + QStringLiteral("/CONCERT");
+    QString vobs;
+    for (int k = 0; k < Repeats; ++k)
+        vobs += QStringLiteral("        <vob file=\"%1\"%2/>\n")
+                    .arg(FixturePath(QStringLiteral("dvd_concert.mpg")),
+                         ChapterPlays.contains(k) ? QStringLiteral(" chapters=\"0\"") : QString());
+    const QString xml = QStringLiteral(R"(<dvdauthor dest="%1">
+  <vmgm/>
+  <titleset>
+    <titles>
+      <audio lang="en"/>
+      <pgc>
+%2      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+)")
+                            .arg(root, vobs);
+    WriteFile(dir + QStringLiteral("/disc.xml"), xml.toUtf8());
+    QString output;
+    if (RunTool(QStringLiteral("dvdauthor"),
+                {QStringLiteral("-x"), dir + QStringLiteral("/disc.xml")}, &output) != 0) {
+        if (Error)
+            *Error = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+        return QString();
+    }
+    if (SplitAt > 0) {
+        const QString first = root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB");
+        const QByteArray bytes = ReadFile(first);
+        const qsizetype cut = qsizetype(double(bytes.size()) * SplitAt) / 2048 * 2048;
+        if (!WriteFile(first, bytes.left(cut)) ||
+            !WriteFile(root + QStringLiteral("/VIDEO_TS/VTS_01_2.VOB"), bytes.mid(cut))) {
+            if (Error)
+                *Error = QStringLiteral("the VOB could not be split");
+            return QString();
+        }
+    }
+    return root;
+}
+
 QString CopyOfTestDvd(const QString& hint) {
     const QString root = TestDvdRoot();
     if (root.isEmpty())

@@ -13,11 +13,21 @@
 //   title 3 (title set 2): dvd_title_lpcm.mpg, one LPCM stereo stream (kTitleLpcm).
 // Volume name of its image: SONAVEL_TEST.
 
+#include <QList>
 #include <QString>
 
 // The folder holding VIDEO_TS of the shared test disc, authored on first use; empty when
 // dvdauthor failed (the reason in *error).
 QString TestDvdRoot(QString* error = nullptr);
+
+// A disc of one title made of dvd_concert.mpg (30 s) played `Repeats` times, a chapter
+// starting with each of the plays listed in `ChapterPlays` (0-based; 0 must be among
+// them), each play restarting the disc's clock. With `SplitAt` above 0, VTS_01_1.VOB is
+// cut into two parts at that fraction of it (on a sector boundary), as a disc's 1 GB parts
+// are, so the title is read across a VOB part. Returns the folder holding VIDEO_TS, empty
+// when dvdauthor failed (the reason in *error).
+QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& ChapterPlays,
+                       double SplitAt = 0, QString* Error = nullptr);
 
 // A fresh copy of the test disc's folder, for tests that damage it.
 QString CopyOfTestDvd(const QString& hint);

@@ -92,6 +92,7 @@ inline constexpr TSignal kTitleAFra{82, 2, 0.5, -1};
 inline constexpr TSignal kTitleBEng{83, 2, 0.5, -1};
 inline constexpr TSignal kTitleBFra{84, 2, 0.5, -1};
 inline constexpr TSignal kTitleLpcm{85, 2, 0.5, -1};
+inline constexpr TSignal kConcert{91, 2, 0.5, -1};
 
 inline constexpr double kDvdSeconds = 10.0;      // dvd_ac3_stereo, dvd_ac3_51, two_tracks
 inline constexpr double kVcdSeconds = 10.0;      // vcd_mp2.mpg / .dat
@@ -104,6 +105,7 @@ inline constexpr double kDemoSeconds = 15.0;     // demo.mpg
 inline constexpr double kTitleASeconds = 6.4;    // dvd_title_a.mpg
 inline constexpr double kTitleBSeconds = 4.0;    // dvd_title_b.mpg
 inline constexpr double kTitleLpcmSeconds = 3.2; // dvd_title_lpcm.mpg
+inline constexpr double kConcertSeconds = 30.0;  // dvd_concert.mpg
 inline constexpr int kMonoRate = 22050;
 inline constexpr int kVcdRate = 44100;
 inline constexpr int kDvdRate = 48000;

@@ -1,0 +1,23 @@
+#pragma once
+
+// A source's own decoded sound, as the media layer reads it, for comparing rips with.
+// Test threads.
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// The 16-bit PCM a source's audio track decodes to (the media layer's own reading),
+// at `rate` when given, with the number of its first sample.
+struct TSourceSound {
+    int rate = 0;
+    int channels = 0;
+    int64_t firstSample = 0;
+    std::vector<int16_t> samples;
+    int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
+};
+TSourceSound ReadSourceSound(const QString& path, int rate = 0, int track = 0);
+
+// Only the first channel of interleaved samples.
+std::vector<int16_t> FirstChannel(const std::vector<int16_t>& samples, int channels);

@@ -1,0 +1,200 @@
+// One engine for every rip, as the window runs it: {a plain file, a DVD title read across a
+// VOB part} x {the marked range, the Tracks list} x {one encoder, every core} x {constant,
+// variable bit rate}, every file read back with FFmpeg; and a concert DVD of real size
+// (a 16-minute title of seven chapters of 1:30 to 3:00) ripped with the default settings
+// into seven files that join into the title to the sample.
+
+#include "window_fixture.h"
+
+#include "audio/mp3_out.h"
+#include "support/dvd_authoring.h"
+#include "support/joined_tracks.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList FilesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+struct TSpan {
+    int64_t start, end; // 100-ns units
+    QString name, title;
+};
+
+constexpr int64_t kMs = 10000;
+
+} // namespace
+
+class WindowEngineTest : public WindowTest {
+protected:
+    int64_t SampleAt(int64_t ticks, int rate) const { return (ticks * rate + 9999999) / 10000000; }
+
+    void Mark(int marker, int64_t ms) {
+        Frm->TrackBar->setPosition(int(ms));
+        Frm->SetMarkerAtPosition(marker);
+    }
+
+    void ClearTrackList() {
+        while (Frm->TrackListView->topLevelItemCount() > 0) {
+            Frm->TrackListView->setCurrentItem(Frm->TrackListView->topLevelItem(0));
+            Frm->RemoveTrackBtn->click();
+        }
+    }
+
+    // Rips what the window holds into `out` with one encoder and with two, at both
+    // kinds of bit rate, and checks the files `spans` name against `sound`.
+    void RipEveryWay(const QString& outName, const std::vector<TSpan>& spans,
+                     const TSourceSound& sound) {
+        for (bool vbr : {false, true}) {
+            double serialError = 0;
+            for (int jobs : {1, 2}) {
+                SCOPED_TRACE(
+                    QStringLiteral("%1 jobs %2").arg(vbr ? "vbr" : "cbr").arg(jobs).toStdString());
+                AppSettings.AudioVBR = vbr;
+                Frm->MP3Out->Jobs = jobs;
+                const QString out = FreshDir(QStringLiteral("winmatrix")) + u'/';
+                Frm->outputFileEdit->setText(out + outName);
+                Boxes.clear();
+                Frm->ExtractBtnClick();
+                ASSERT_TRUE(Frm->Running())
+                    << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+                ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 60000));
+                Pump(20);
+                ASSERT_FALSE(Boxes.empty());
+                EXPECT_EQ(Boxes.back().Icon, 1) << Boxes.back().Text.toStdString();
+
+                const std::vector<TRipJobResult>& results = Frm->MP3Out->LastResults();
+                ASSERT_EQ(results.size(), spans.size());
+                int most = 0;
+                for (const TRipJobResult& r : results)
+                    most = std::max(most, r.Segments);
+                if (jobs == 1)
+                    EXPECT_EQ(most, 1);
+                else // the long ones are cut into segments
+                    EXPECT_GT(most, 1);
+
+                QStringList files, names, titles;
+                std::vector<int64_t> lengths;
+                for (const TSpan& s : spans) {
+                    files << out + s.name;
+                    names << s.name;
+                    titles << s.title;
+                    lengths.push_back(SampleAt(s.end, sound.rate) - SampleAt(s.start, sound.rate));
+                }
+                EXPECT_EQ(FilesIn(out), names);
+                const TJoinedTracks joined = DecodeTracks(files, lengths, titles, sound.rate);
+                const int64_t first = SampleAt(spans.front().start, sound.rate);
+                ExpectSeamless(joined, sound, first);
+                const double error = ErrorDb(joined, sound, first);
+                if (jobs == 1)
+                    serialError = error;
+                else
+                    EXPECT_NEAR(error, serialError, 0.3);
+            }
+        }
+    }
+
+    void SetUp() override {
+        WindowTest::SetUp();
+        AppSettings.AudioSampleRate = 48000; // the sources' own
+        AppSettings.AudioBitrate = 192;
+        AppSettings.AudioVbrMinBitrate = 96;
+        AppSettings.AudioVbrMaxBitrate = 256;
+        AppSettings.AudioChannels = 2;
+    }
+};
+
+TEST_F(WindowEngineTest, PlainFileRangeAndTrackList) {
+    const QString source = FixturePath(QStringLiteral("dvd_concert.mpg"));
+    Open(source);
+    ASSERT_GT(Frm->DurationMs(), 29000);
+    const TSourceSound sound = ReadSourceSound(source, 48000);
+    Mark(0, 1500);
+    Mark(1, 28700);
+    RipEveryWay(QStringLiteral("range.mp3"),
+                {{1500 * kMs, 28700 * kMs, QStringLiteral("range.mp3"), {}}}, sound);
+
+    Mark(0, 500);
+    Mark(1, 8300);
+    Frm->AddRangeBtn->click();
+    Mark(1, 29100);
+    Frm->AddRangeBtn->click();
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 2u);
+    RipEveryWay(
+        QStringLiteral("x.mp3"),
+        {{500 * kMs, 8300 * kMs, QStringLiteral("01 - Track 1.mp3"), QStringLiteral("Track 1")},
+         {8300 * kMs, 29100 * kMs, QStringLiteral("02 - Track 2.mp3"), QStringLiteral("Track 2")}},
+        sound);
+}
+
+TEST_F(WindowEngineTest, DvdTitleChaptersAndRangeAcrossAVobPart) {
+    QString error;
+    const QString root = MakeConcertDvd(QStringLiteral("windvd"), 2, {0, 1}, 0.5, &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    Open(root);
+    ASSERT_EQ(Frm->Dvd().Chapters(), 2);
+    const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, 48000);
+    // The chapters are the Tracks list of a title that opens.
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 2u);
+    std::vector<TSpan> chapters;
+    for (int c = 1; c <= 2; ++c)
+        chapters.push_back({Frm->Dvd().ChapterStart(c), Frm->Dvd().ChapterEnd(c),
+                            QStringLiteral("0%1 - Chapter %1.mp3").arg(c),
+                            QStringLiteral("Chapter %1").arg(c)});
+    RipEveryWay(QStringLiteral("x.mp3"), chapters, sound);
+
+    ClearTrackList();
+    Mark(0, 3300);
+    Mark(1, 57100);
+    RipEveryWay(QStringLiteral("title.mp3"),
+                {{3300 * kMs, 57100 * kMs, QStringLiteral("title.mp3"), {}}}, sound);
+}
+
+// A concert as a user has it: a 16-minute title, seven chapters, the window's defaults
+// (every core, 44.1 kHz from the disc's 48 kHz, 192 kbit/s), and the Tracks list as the
+// title opened.
+TEST_F(WindowEngineTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
+    AppSettings = TAppSettings{};
+    AppSettings.InputFileDir = TestRoot() + QStringLiteral("/");
+    const QList<int> chapterPlays = {0, 5, 9, 15, 20, 24, 29}; // 150 120 180 150 120 150 90 s
+    QString error;
+    const QString root = MakeConcertDvd(QStringLiteral("concert"), 32, chapterPlays, 0.37, &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    Open(root);
+    ASSERT_EQ(Frm->Dvd().Chapters(), 7);
+    ASSERT_GT(Frm->DurationMs(), 959000);
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 7u);
+    const QString out = FreshDir(QStringLiteral("concertout")) + u'/';
+    Frm->outputFileEdit->setText(out + QStringLiteral("concert.mp3"));
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(Frm->Running()) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 200000));
+    Pump(20);
+    ASSERT_FALSE(Boxes.empty());
+    EXPECT_EQ(Boxes.back().Text,
+              QStringLiteral("7 tracks ripped to\n ") + out + QStringLiteral("\nOpen the folder?"));
+
+    const int rate = 44100;
+    const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, rate);
+    QStringList files, titles;
+    std::vector<int64_t> lengths;
+    auto sampleAt = [&](int64_t ticks) { return (ticks * rate + 9999999) / 10000000; };
+    for (int c = 1; c <= 7; ++c) {
+        files << out + QStringLiteral("0%1 - Chapter %1.mp3").arg(c);
+        titles << QStringLiteral("Chapter %1").arg(c);
+        lengths.push_back(sampleAt(Frm->Dvd().ChapterEnd(c)) -
+                          sampleAt(Frm->Dvd().ChapterStart(c)));
+        EXPECT_GE(lengths.back(), int64_t(89) * rate);
+    }
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, rate);
+    ExpectSeamless(joined, sound, sampleAt(Frm->Dvd().ChapterStart(1)));
+    int most = 0;
+    for (const TRipJobResult& r : Frm->MP3Out->LastResults())
+        most = std::max(most, r.Segments);
+    EXPECT_GT(most, 1);
+}

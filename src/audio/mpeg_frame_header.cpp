@@ -50,3 +50,16 @@ int TMpegFrameHeader::SideInfoBytes() const {
         return Channels() == 1 ? 17 : 32;
     return Channels() == 1 ? 9 : 17;
 }
+
+std::vector<int> Layer3BitRates(int SampleRate) {
+    bool mpeg1 = false, known = false;
+    for (int rate : Mpeg1Rates) {
+        mpeg1 = mpeg1 || rate == SampleRate;
+        known = known || rate == SampleRate || rate / 2 == SampleRate || rate / 4 == SampleRate;
+    }
+    std::vector<int> rates;
+    if (known)
+        for (int i = 1; i < 15; ++i)
+            rates.push_back(mpeg1 ? Mpeg1Kbps[i] : Mpeg2Kbps[i]);
+    return rates;
+}

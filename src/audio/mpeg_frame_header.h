@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The four-byte header of an MPEG audio Layer III frame: what it says about the frame
 // (version, rate, size, channels, protection) and the two fields a joiner may change
@@ -46,3 +47,7 @@ struct TMpegFrameHeader {
     void SetBitRateIndex(int Index) { Bytes[2] = uint8_t((Bytes[2] & 0x0f) | Index << 4); }
     void SetPadding(bool On) { Bytes[2] = uint8_t((Bytes[2] & ~2) | (On ? 2 : 0)); }
 };
+
+// The constant bit rates (kbit/s) a Layer III stream at SampleRate can carry: 32 to 320 at
+// 32, 44.1 and 48 kHz (MPEG-1), 8 to 160 below (MPEG-2 and 2.5); empty for other rates.
+std::vector<int> Layer3BitRates(int SampleRate);

@@ -2,6 +2,7 @@
 
 #include "audio/audio_exception.h"
 #include "audio/mp3_segment_encoder.h"
+#include "audio/mpeg_frame_header.h"
 #include "audio/output_file.h"
 #include "audio/rip_job_stream.h"
 
@@ -10,6 +11,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include <QStringList>
 
 namespace {
 
@@ -127,6 +130,20 @@ void TRipExecutor::Start() {
     TMp3Encoder probe(ReadFrames);
     probe.Open(FSettings.Encoder);
     FFrameSamples = probe.FrameSamples();
+    if (!FSettings.Encoder.EnableVBR) {
+        // LAME would quietly take another rate; say what the sample rate allows instead.
+        const std::vector<int> rates = Layer3BitRates(probe.OutputSampleRate());
+        if (std::find(rates.begin(), rates.end(), FSettings.Encoder.BitRate) == rates.end()) {
+            QStringList listed;
+            for (int r : rates)
+                listed << QString::number(r);
+            throw EAudioException(
+                QStringLiteral("An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; "
+                               "it can have %3 kbit/s.")
+                    .arg(QString::number(probe.OutputSampleRate()),
+                         QString::number(FSettings.Encoder.BitRate), listed.join(u", ")));
+        }
+    }
     FPlain = probe.OutputSampleRate() != src.SampleRate;
     const int delay = probe.EncoderDelay();
     probe.Close();
@@ -208,7 +225,9 @@ void TRipExecutor::Work() {
             std::unique_lock lock(FLock);
             FChanged.wait(
                 lock, [&] { return FStop || FNext >= FPlan.size() || FNext < FJoined + ahead; });
-            if (FStop || FNext >= FPlan.size())
+            // After a failure only the jobs before the failing one are finished.
+            if (FStop || FNext >= FPlan.size() ||
+                (FFailure && int(FPlan[FNext].Job) >= FFailureJob))
                 return;
             index = FNext++;
         }
@@ -217,11 +236,10 @@ void TRipExecutor::Work() {
             EncodePart(FPlan[index], slot);
         } catch (...) {
             std::lock_guard lock(FLock);
-            if (!FFailure) {
+            if (!FFailure || int(FPlan[index].Job) < FFailureJob) {
                 FFailure = std::current_exception();
                 FFailureJob = int(FPlan[index].Job);
             }
-            FStop = true;
             FChanged.notify_all();
             return;
         }
@@ -231,6 +249,11 @@ void TRipExecutor::Work() {
         }
         FChanged.notify_all();
     }
+}
+
+bool TRipExecutor::FailedAt(size_t Index) const {
+    // Jobs before the failing one are still finished, so that what could be written is.
+    return FFailure && int(FPlan[Index].Job) >= FFailureJob;
 }
 
 void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
@@ -305,8 +328,8 @@ bool TRipExecutor::Step(int WaitMs) {
     {
         std::unique_lock lock(FLock);
         FChanged.wait_for(lock, std::chrono::milliseconds(WaitMs),
-                          [&] { return FFailure || FSlots[index].Done; });
-        if (FFailure) {
+                          [&] { return FailedAt(index) || FSlots[index].Done; });
+        if (FailedAt(index)) {
             FFailedJob = FFailureJob;
             std::rethrow_exception(FFailure);
         }

@@ -40,8 +40,8 @@ struct TRipJobResult {
 // encoder: a valid file matters more than the time. A source that ends before a job's end
 // ends the job there; a job with no sound at all fails, unless it allows that.
 //
-// A failure ends the run: jobs written before stay, the failing one and those after leave
-// no file; FailedJob tells which job failed.
+// A failure ends the run: the jobs before the failing one are finished and stay, the
+// failing one and those after leave no file; FailedJob tells which job failed.
 //
 // Threads: made, stepped and destroyed by one thread (the output's worker; made on the main
 // thread); the pool lives from the constructor to Stop or the destructor. RequestStop and the
@@ -113,6 +113,8 @@ private:
     void Work();
     // Encodes Seg from a part of the source into Out (pool threads, and a job encoded again).
     void EncodePart(const TRipSegment& Seg, TSlot& Out);
+    // A pool thread failed in the job of segment Index or in an earlier one (under FLock).
+    bool FailedAt(size_t Index) const;
     bool SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const;
     void JoinSegment(const TRipSegment& Seg, TSlot&& Slot);
     void StartJob(size_t Job);

@@ -256,3 +256,63 @@ TEST(MP3OutParts, PartsThatHearOtherSoundFallBackToOneEncoder) {
     EXPECT_EQ(parts.frames(), frames);
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
+
+// Every constant bit rate an MP3 at 32, 44.1 and 48 kHz can have, down to the small frames
+// of 32 kbit/s (too small for the encoder's own information frame), on one encoder and in
+// parts: exact length, every audio frame at the rate asked for. A rate the sample rate
+// cannot carry is refused, saying which it can.
+TEST(MP3OutParts, EveryBitRateOfEverySampleRateOnEveryEngine) {
+    const QString dir = FreshDir(QStringLiteral("rates"));
+    for (int rate : {32000, 44100, 48000}) {
+        const int64_t frames = 3 * rate + 123;
+        const std::vector<uint8_t> input = TPcmInput::FromSamples(TestSignal(frames, 2, rate));
+        for (int index = 0; index < int(MP3BitRates.size()); ++index) {
+            const int kbps = MP3BitRates[size_t(index)];
+            const bool carried = kbps >= 32 && kbps != 144;
+            for (int jobs : {1, 3}) {
+                SCOPED_TRACE(QStringLiteral("%1 Hz %2 kbit/s, %3 jobs")
+                                 .arg(rate)
+                                 .arg(kbps)
+                                 .arg(jobs)
+                                 .toStdString());
+                TPcmInput in(input, 2, rate);
+                in.Parts = true;
+                TMP3Out out;
+                out.SampleRate = rate == 32000 ? sr32kHz : rate == 44100 ? sr41kHz : sr48kHz;
+                out.BitRate = TMP3BitRate(index);
+                out.Jobs = jobs;
+                out.Tuning.MinSegmentSeconds = 0.5;
+                const QString path =
+                    dir + QStringLiteral("/%1_%2_%3.mp3").arg(rate).arg(kbps).arg(jobs);
+                TOutcome outcome;
+                outcome.Attach(out);
+                out.FileName = path;
+                out.SetInput(&in);
+                out.Run();
+                ASSERT_TRUE(outcome.Wait());
+                if (!carried) {
+                    EXPECT_EQ(outcome.failed, 1);
+                    EXPECT_TRUE(outcome.Error().contains(QStringLiteral("it can have 32, 40, 48")))
+                        << outcome.Error().toStdString();
+                    EXPECT_FALSE(QFileInfo::exists(path));
+                    continue;
+                }
+                ASSERT_EQ(outcome.failed, 0) << outcome.Error().toStdString();
+                if (jobs > 1)
+                    EXPECT_GT(out.LastResults().at(0).Segments, 1);
+                const DecodedAudio mp3 = DecodeAudioFile(path);
+                ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+                EXPECT_EQ(mp3.complaints, 0);
+                EXPECT_EQ(mp3.frames(), frames);
+                const Mp3FrameScan scan = ScanMp3Frames(path);
+                ASSERT_GT(scan.bitratesKbps.size(), 2u);
+                // After the information frame (at whatever rate holds it), a carrier may
+                // take a larger rate where the stream's frames are too small.
+                int other = 0;
+                for (size_t f = 0; f < scan.bitratesKbps.size(); ++f)
+                    other += scan.bitratesKbps[f] != kbps;
+                EXPECT_LE(other, 1);
+            }
+        }
+    }
+}

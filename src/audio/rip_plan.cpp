@@ -49,7 +49,7 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& JobFrames,
         int pieces = 1;
         if (known && !grid.Plain && Threads > 1 && double(n) >= 2 * minFrames) {
             const double piece =
-                std::clamp(double(remaining) / (2.0 * Threads), minFrames, maxFrames);
+                std::clamp(double(remaining) / Threads, minFrames, maxFrames);
             pieces = int(std::clamp(std::lround(double(n) / piece), 1L, long(n / minFrames)));
         }
         remaining -= std::max<int64_t>(n, 0);

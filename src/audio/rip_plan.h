@@ -83,7 +83,7 @@ struct TRipSegment {
 };
 
 // Cuts jobs into segments: a job shorter than two of the shortest segments stays whole;
-// otherwise pieces shrink as the list nears its end (the remaining length over twice the threads,
+// otherwise pieces shrink as the list nears its end (the remaining length over the threads,
 // within the tuning's bounds), so every thread stays busy until the end and the seams stay
 // few. Jobs whose length is unknown (-1) stay whole and read to the source's end.
 // Threads 1: every job whole.

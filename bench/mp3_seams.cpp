@@ -12,6 +12,7 @@
 //        (the figures of a real rip, for bench/parallel_rip.sh)
 
 #include "audio/lame.h"
+#include "audio/layer3_packer.h"
 #include "audio/mp3_encoder.h"
 #include "audio/mp3_info_tag.h"
 #include "audio/mp3_segment_encoder.h"
@@ -236,7 +237,19 @@ TParallel EncodeParallel(const std::vector<int16_t>& Pcm, const TSetting& S, dou
 
     TParallel p;
     TMp3SegmentJoiner joiner(!S.Vbr);
+    // The joined frames laid out as one stream from its first frame (which, the first
+    // segment having no pre-roll, borrows nothing).
+    TLayer3Packer packer;
     std::vector<uint8_t> audio;
+    std::vector<uint32_t> sizes;
+    std::vector<TMp3SegmentJoiner::TJoinedFrame> joined;
+    auto lay = [&] {
+        for (const auto& f : joined) {
+            packer.Append(f.Frame, f.Frame.Header);
+            sizes.push_back(uint32_t(f.Frame.Header.FrameBytes()));
+        }
+        joined.clear();
+    };
     for (size_t s = 0; s < count; ++s) {
         if (s > 0)
             p.Nominal.push_back(starts[s]);
@@ -244,10 +257,13 @@ TParallel EncodeParallel(const std::vector<int16_t>& Pcm, const TSetting& S, dou
             ++p.Failed;
             std::fprintf(stderr, "  no cut for segment %zu\n", s);
         }
-        joiner.TakeFinished(audio);
+        joiner.TakeFinished(joined);
+        lay();
     }
     joiner.Finish();
-    joiner.TakeFinished(audio);
+    joiner.TakeFinished(joined);
+    lay();
+    packer.TakeAll(audio);
     p.Seams = joiner.Seams();
 
     auto tag = TMp3InfoTag::Parse(infoFrame.data(), infoFrame.size());
@@ -258,18 +274,18 @@ TParallel EncodeParallel(const std::vector<int16_t>& Pcm, const TSetting& S, dou
     const uint32_t infoBytes = uint32_t(infoFrame.size());
     std::vector<uint32_t> offsets;
     uint32_t at = infoBytes;
-    for (uint32_t size : joiner.FrameSizes()) {
+    for (uint32_t size : sizes) {
         offsets.push_back(at);
         at += size;
     }
     const uint32_t total = at;
-    tag->SetFrames(uint32_t(joiner.FrameCount()));
+    tag->SetFrames(uint32_t(sizes.size()));
     tag->SetByteCount(total);
     tag->SetToc(offsets, total);
     tag->SetMusicLength(total);
     tag->SetMusicCrc(TMp3InfoTag::Crc16(audio.data(), audio.size()));
     tag->SetEncoderDelay(delay);
-    tag->SetEncoderPadding(int(joiner.FrameCount() * Spf - delay - n));
+    tag->SetEncoderPadding(int(int64_t(sizes.size()) * Spf - delay - n));
     const std::vector<uint8_t>& head = tag->Bytes();
     p.Bytes.assign(head.begin(), head.end());
     p.Bytes.insert(p.Bytes.end(), audio.begin(), audio.end());

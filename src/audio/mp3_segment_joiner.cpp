@@ -114,8 +114,9 @@ bool TMp3SegmentJoiner::Add(TSegment&& Segment) {
             FRest = int64_t(h.Mpeg1() ? 144000 : 72000) * h.BitRateKbps() % FRate;
         }
         FAt.Index = std::max(Segment.FirstFrame, Segment.Start);
-        if (FAt.Index < Segment.EndFrame())
-            StartStream(Segment.Frames[size_t(FAt.Index - Segment.FirstFrame)]);
+        if (FAt.Index < Segment.EndFrame()) // the reservoir its encoder gave the first frame
+            FAt.Packer.SlotEnd =
+                Segment.Frames[size_t(FAt.Index - Segment.FirstFrame)].EncodedBegin;
         FCurrent = std::move(Segment);
         FHaveCurrent = true;
         return true;
@@ -167,32 +168,6 @@ bool TMp3SegmentJoiner::Add(TSegment&& Segment) {
     return true;
 }
 
-void TMp3SegmentJoiner::StartStream(const TLayer3Frame& FirstKept) {
-    const int need = FirstKept.EncodedBegin;
-    if (need <= 0)
-        return;
-    TMpegFrameHeader header = FirstKept.Header;
-    header.SetPadding(false);
-    auto slots = [](const TMpegFrameHeader& H) { return H.FrameBytes() - H.PreludeBytes(); };
-    int count = (need + slots(header) - 1) / slots(header);
-    if (count > FCarrierLimit) {
-        count = 1;
-        while (slots(header) < need && header.BitRateIndex() < 14)
-            header.SetBitRateIndex(header.BitRateIndex() + 1);
-    }
-    TLayer3Frame carrier;
-    carrier.Header = header;
-    carrier.Info.Granules = header.Granules();
-    carrier.Info.Channels = header.Channels();
-    for (int i = 0; i < count; ++i) {
-        if (!FPacker.Append(carrier, header))
-            throw std::logic_error("a carrier frame does not fit");
-        FFrameSizes.push_back(uint32_t(header.FrameBytes()));
-    }
-    FAt.Packer = FPacker.State();
-    FCarriers = count;
-}
-
 bool TMp3SegmentJoiner::SameFrame(const TLayer3Frame& A, const TLayer3Frame& B) {
     return A.MainData == B.MainData &&
            std::memcmp(A.SideInfo, B.SideInfo, size_t(A.Header.SideInfoBytes())) == 0;
@@ -200,11 +175,14 @@ bool TMp3SegmentJoiner::SameFrame(const TLayer3Frame& A, const TLayer3Frame& B) 
 
 void TMp3SegmentJoiner::Append(const TSegment& Segment, int64_t To) {
     for (int64_t i = FAt.Index; i < To; ++i) {
-        const TLayer3Frame& frame = Segment.Frames[size_t(i - Segment.FirstFrame)];
-        TMpegFrameHeader header;
-        if (!Place(FAt, frame, &header, !FConstant) || !FPacker.Append(frame, header))
+        TJoinedFrame out;
+        out.Index = i;
+        out.Frame = Segment.Frames[size_t(i - Segment.FirstFrame)];
+        out.FreeBefore = int(std::min<int64_t>(out.Frame.Header.MaxMainDataBegin(),
+                                               FAt.Packer.SlotEnd - FAt.Packer.DataEnd));
+        if (!Place(FAt, out.Frame, &out.Frame.Header, !FConstant))
             throw std::logic_error("a joined frame does not fit where it was placed");
-        FFrameSizes.push_back(uint32_t(header.FrameBytes()));
+        FFinished.push_back(std::move(out));
     }
 }
 
@@ -212,11 +190,10 @@ void TMp3SegmentJoiner::Finish(int64_t EndFrame) {
     if (FHaveCurrent)
         Append(FCurrent, std::min(EndFrame, FCurrent.EndFrame()));
     FHaveCurrent = false;
-    FPacker.TakeAll(FFinished);
 }
 
-void TMp3SegmentJoiner::TakeFinished(std::vector<uint8_t>& Out) {
-    FPacker.TakeFinished(FFinished);
-    Out.insert(Out.end(), FFinished.begin(), FFinished.end());
+void TMp3SegmentJoiner::TakeFinished(std::vector<TJoinedFrame>& Out) {
+    for (TJoinedFrame& f : FFinished)
+        Out.push_back(std::move(f));
     FFinished.clear();
 }

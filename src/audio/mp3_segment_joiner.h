@@ -29,11 +29,12 @@
 // stream would set it, so the frame and byte counts are those of a single encoder.
 //
 // The first segment may begin with pre-roll too: its encoder heard the sound before the
-// stream's first kept frame, and that frame's main data may reach back into the dropped
-// frames' reservoir. The stream then begins with carrier frames: frames with no sound of
-// their own (zero side information, silent when decoded) whose slots hold the first kept
-// frames' borrowed main data, as many as that needs at the stream's bit rate (or one of a
-// higher bit rate when more would not fit the caller's limit).
+// stream's first kept frame, whose main data may reach back into the dropped frames'
+// reservoir. The joined layout then starts with as much reservoir as that frame borrowed.
+//
+// The joined frames come out as frames (with the headers they got and the reservoir the
+// joined layout offered before each), not bytes: the files cut out of the stream lay their
+// frames out anew, each from its own first frame (TMp3JobStream).
 //
 // Threads: one thread at a time.
 class TMp3SegmentJoiner {
@@ -48,6 +49,13 @@ public:
         std::vector<TLayer3Frame> Frames;
         int64_t EndFrame() const { return FirstFrame + int64_t(Frames.size()); }
     };
+    // A frame of the joined stream: its number on the grid, its frame with the header the
+    // joiner gave it, and the reservoir the joined layout had free before it.
+    struct TJoinedFrame {
+        int64_t Index = 0;
+        TLayer3Frame Frame;
+        int FreeBefore = 0;
+    };
     struct TSeam {
         int64_t Cut = 0;      // first frame taken from the later segment
         bool Matched = false; // the windows meet at the cut
@@ -58,23 +66,16 @@ public:
     // ConstantBitRate: impose the single-encoder padding pattern.
     explicit TMp3SegmentJoiner(bool ConstantBitRate) : FConstant(ConstantBitRate) {}
 
-    // Most carrier frames the stream may begin with (default 2).
-    void SetCarrierLimit(int Frames) { FCarrierLimit = Frames; }
     // Adds the next segment (in order; the first one's frames before its Start are
     // pre-roll and dropped). Answers false when no cut lets its frames follow the earlier
     // segment's (nothing changes then).
     bool Add(TSegment&& Segment);
     // Appends the rest of the last segment, up to frame EndFrame of the grid at most.
     void Finish(int64_t EndFrame = INT64_MAX);
-    // Moves the bytes of finished frames to the end of Out.
-    void TakeFinished(std::vector<uint8_t>& Out);
+    // Moves the frames that are final to the end of Out.
+    void TakeFinished(std::vector<TJoinedFrame>& Out);
 
     const std::vector<TSeam>& Seams() const { return FSeams; }
-    // Carrier frames at the stream's start (counted in FrameCount and FrameSizes).
-    int Carriers() const { return FCarriers; }
-    // Frames appended so far, and the size of each (for the seek table).
-    int64_t FrameCount() const { return int64_t(FFrameSizes.size()); }
-    const std::vector<uint32_t>& FrameSizes() const { return FFrameSizes; }
 
 private:
     // Where the next frame goes: the packer's layout, the frame's number, padding bytes so
@@ -97,19 +98,13 @@ private:
     int Fits(TPlacement At, const TSegment& Later, int64_t Cut, bool Raise) const;
     // Appends the current segment's frames up to To.
     void Append(const TSegment& Segment, int64_t To);
-    // The carrier frames that give the first kept frame the reservoir its encoder gave it.
-    void StartStream(const TLayer3Frame& FirstKept);
 
     bool FConstant;
     int64_t FRate = 1;
     int64_t FRest = 0;
-    TLayer3Packer FPacker;
     TPlacement FAt;
     TSegment FCurrent;
     bool FHaveCurrent = false;
-    int FCarrierLimit = 2;
-    int FCarriers = 0;
     std::vector<TSeam> FSeams;
-    std::vector<uint32_t> FFrameSizes;
-    std::vector<uint8_t> FFinished;
+    std::vector<TJoinedFrame> FFinished;
 };

@@ -30,11 +30,6 @@ TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Ta
     return Settings;
 }
 
-// The job's range on its grid: [Lead, Lead + frames), to the end when unknown.
-int64_t RangeEnd(const TRipGrid& Grid, int64_t Planned) {
-    return Planned < 0 ? Unbounded : Grid.Lead + Planned;
-}
-
 } // namespace
 
 // One segment's encoder fed in order from the segment's first PCM frame: keeps the sound
@@ -42,14 +37,15 @@ int64_t RangeEnd(const TRipGrid& Grid, int64_t Planned) {
 class TRipExecutor::TSegmentRun {
 public:
     TSegmentRun(TRipExecutor& Owner, const TRipSegment& Seg)
-        : FOwner(Owner), FSeg(Seg), FGrid(Owner.FGrids[Seg.Job]),
+        : FOwner(Owner), FSeg(Seg), FGrid(Owner.FGrids[Seg.Run]),
           FEncoder(Owner.FSettings.Encoder, Seg.First, Seg.Start, Seg.End,
                    Seg.Last ? Unbounded : Seg.KeepUntil),
           FFrameBytes(
               size_t(Owner.FSettings.Source.Channels * Owner.FSettings.Source.BitsPerSample / 8)),
           FAt(Seg.FeedFrom) {
         const int spf = FGrid.FrameSamples;
-        const int64_t end = RangeEnd(FGrid, Owner.FPlanned[Seg.Job]);
+        const int64_t planned = Owner.FRuns[Seg.Run].Planned;
+        const int64_t end = planned < 0 ? Unbounded : FGrid.Lead + planned;
         FCountFrom = std::max(FGrid.Plain ? 0 : Seg.Start * spf, FGrid.Lead);
         FCountTo = Seg.Last ? end : std::min(Seg.End * spf, end);
         if (Seg.Index > 0)
@@ -69,7 +65,7 @@ public:
         const int64_t counted = std::min(FAt + Frames, FCountTo) - std::max(FAt, FCountFrom);
         if (counted > 0) {
             FOwner.FDone += counted;
-            FOwner.FJobDone[FSeg.Job] += counted;
+            FOwner.FRunDone[FSeg.Run] += counted;
         }
         FAt += Frames;
         FDelivered += Frames;
@@ -145,42 +141,20 @@ void TRipExecutor::Start() {
         }
     }
     FPlain = probe.OutputSampleRate() != src.SampleRate;
-    const int delay = probe.EncoderDelay();
+    FDelay = probe.EncoderDelay();
     probe.Close();
-
-    const size_t count = FSettings.Jobs.size();
-    FJobDone = std::make_unique<std::atomic<int64_t>[]>(count);
-    FResults.resize(count);
-    int64_t total = 0;
-    for (const TRipJob& job : FSettings.Jobs) {
-        FGrids.emplace_back(job.First, FFrameSamples, delay, FPlain);
-        int64_t planned = -1;
-        if (job.End >= 0)
-            planned = std::max<int64_t>(0, job.End - job.First);
-        else if (src.RunFrames >= 0)
-            planned = std::max<int64_t>(0, src.RunFrames - job.First);
-        FPlanned.push_back(planned);
-        total += std::max<int64_t>(planned, 0);
-    }
-    FTotal = total;
-    // Segments are sized by the cores, whatever the thread count asked for: more threads
-    // than cores make nothing faster, more segments only cost seams.
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
-    FPlan =
-        PlanSegments(FPlanned, FGrids, std::min(threads, cores), src.SampleRate, FSettings.Tuning);
-    // A job to the source's end reads on until it ends, whatever the input guessed.
-    for (TRipSegment& seg : FPlan)
-        if (seg.Last && FSettings.Jobs[seg.Job].End < 0 && !FGrids[seg.Job].Plain)
-            seg.FeedTo = -1;
+
+    Plan();
     FSlots.resize(FPlan.size());
     const TRipSegment& first = FPlan.front();
-    FFirstSeeks = FGrids[first.Job].Origin + first.FeedFrom > 0;
+    FFirstSeeks = FGrids[first.Run].Origin + first.FeedFrom > 0;
     // The first file is there from the start, so a folder that cannot take it fails now.
+    StartRun(0);
     try {
-        StartJob(first.Job);
+        OpenJob(0);
     } catch (...) {
-        FFailedJob = int(first.Job);
+        FFailedJob = 0;
         throw;
     }
     if (!src.OpenPart) {
@@ -190,6 +164,65 @@ void TRipExecutor::Start() {
     FPoolSize = std::min<int>(threads, int(FPlan.size()));
     for (int i = 0; i < FPoolSize; ++i)
         FPool.emplace_back([this] { Work(); });
+}
+
+void TRipExecutor::Plan() {
+    // Jobs that follow each other without a gap are one run: one stream, cut into files.
+    const TSource& src = FSettings.Source;
+    const std::vector<TRipJob>& jobs = FSettings.Jobs;
+    for (size_t j = 0; j < jobs.size(); ++j) {
+        const bool joins =
+            !FPlain && j > 0 && jobs[j - 1].End >= 0 && jobs[j].First == jobs[j - 1].End;
+        if (!joins)
+            FRuns.push_back({j, j, -1});
+        FRuns.back().EndJob = j + 1;
+    }
+    int64_t total = 0;
+    for (size_t r = 0; r < FRuns.size(); ++r) {
+        TRun& run = FRuns[r];
+        const TRipJob& first = jobs[run.FirstJob];
+        const TRipJob& last = jobs[run.EndJob - 1];
+        FGrids.emplace_back(first.First, FFrameSamples, FDelay, FPlain);
+        const TRipGrid& grid = FGrids.back();
+        if (last.End >= 0)
+            run.Planned = std::max<int64_t>(0, last.End - first.First);
+        else if (src.RunFrames >= 0)
+            run.Planned = std::max<int64_t>(0, src.RunFrames - first.First);
+        total += std::max<int64_t>(run.Planned, 0);
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+            TJobPlace place;
+            place.Run = r;
+            place.Start = grid.At(jobs[j].First);
+            place.End = jobs[j].End >= 0 ? grid.At(jobs[j].End) : -1;
+            place.FirstKept = grid.FirstKept(place.Start);
+            FPlaces.push_back(place);
+        }
+    }
+    FTotal = total;
+    FRunDone = std::make_unique<std::atomic<int64_t>[]>(FRuns.size());
+    FResults.resize(jobs.size());
+    FCommitted.assign(jobs.size(), false);
+
+    // Segments are sized by the cores, whatever the thread count asked for: more threads
+    // than cores make nothing faster, more segments only cost seams.
+    std::vector<int64_t> planned;
+    for (const TRun& run : FRuns)
+        planned.push_back(run.Planned);
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
+    FPlan =
+        PlanSegments(planned, FGrids, std::min(threads, cores), src.SampleRate, FSettings.Tuning);
+    for (TRipSegment& seg : FPlan) {
+        const TRun& run = FRuns[seg.Run];
+        // A run to the source's end reads on until it ends, whatever the input guessed.
+        if (seg.Last && jobs[run.EndJob - 1].End < 0 && !FGrids[seg.Run].Plain)
+            seg.FeedTo = -1;
+        seg.FirstJob = run.FirstJob;
+        const int64_t from = seg.Start * FGrids[seg.Run].FrameSamples;
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+            if (FPlaces[j].Start <= from)
+                seg.FirstJob = j;
+    }
 }
 
 TRipExecutor::~TRipExecutor() {
@@ -211,8 +244,9 @@ void TRipExecutor::Stop() noexcept {
         if (t.joinable())
             t.join();
     FPool.clear();
-    if (FStream)
-        FStream->Discard();
+    for (auto& stream : FStreams)
+        if (stream)
+            stream->Discard();
 }
 
 void TRipExecutor::Work() {
@@ -226,8 +260,7 @@ void TRipExecutor::Work() {
             FChanged.wait(
                 lock, [&] { return FStop || FNext >= FPlan.size() || FNext < FJoined + ahead; });
             // After a failure only the jobs before the failing one are finished.
-            if (FStop || FNext >= FPlan.size() ||
-                (FFailure && int(FPlan[FNext].Job) >= FFailureJob))
+            if (FStop || FNext >= FPlan.size() || FailedAt(FNext))
                 return;
             index = FNext++;
         }
@@ -236,9 +269,9 @@ void TRipExecutor::Work() {
             EncodePart(FPlan[index], slot);
         } catch (...) {
             std::lock_guard lock(FLock);
-            if (!FFailure || int(FPlan[index].Job) < FFailureJob) {
+            if (!FFailure || int(FPlan[index].FirstJob) < FFailureJob) {
                 FFailure = std::current_exception();
-                FFailureJob = int(FPlan[index].Job);
+                FFailureJob = int(FPlan[index].FirstJob);
             }
             FChanged.notify_all();
             return;
@@ -253,11 +286,11 @@ void TRipExecutor::Work() {
 
 bool TRipExecutor::FailedAt(size_t Index) const {
     // Jobs before the failing one are still finished, so that what could be written is.
-    return FFailure && int(FPlan[Index].Job) >= FFailureJob;
+    return FFailure && int(FPlan[Index].FirstJob) >= FFailureJob;
 }
 
 void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
-    const TRipGrid& grid = FGrids[Seg.Job];
+    const TRipGrid& grid = FGrids[Seg.Run];
     const int64_t asked = Seg.FeedTo < 0 ? -1 : Seg.FeedTo - Seg.FeedFrom;
     std::unique_ptr<TAudioPartReader> reader =
         FSettings.Source.OpenPart(grid.Origin + Seg.FeedFrom, asked);
@@ -331,7 +364,10 @@ bool TRipExecutor::Step(int WaitMs) {
                           [&] { return FailedAt(index) || FSlots[index].Done; });
         if (FailedAt(index)) {
             FFailedJob = FFailureJob;
-            std::rethrow_exception(FFailure);
+            const std::exception_ptr failure = FFailure;
+            lock.unlock();
+            SaveWhatWasJoined();
+            std::rethrow_exception(failure);
         }
         if (!FSlots[index].Done)
             return true;
@@ -344,9 +380,10 @@ bool TRipExecutor::Step(int WaitMs) {
     try {
         JoinSegment(seg, std::move(slot));
         if (seg.Last)
-            FinishJob(seg.Job);
+            FinishRun(seg.Run);
     } catch (...) {
-        FFailedJob = int(seg.Job);
+        if (FFailedJob < 0)
+            FFailedJob = int(seg.FirstJob);
         throw;
     }
     return FJoined < FPlan.size();
@@ -377,7 +414,7 @@ bool TRipExecutor::StepSequential() {
         FSequential.reset();
         FJoined = 1;
         JoinSegment(seg, std::move(slot));
-        FinishJob(seg.Job);
+        FinishRun(seg.Run);
     } catch (...) {
         FFailedJob = 0;
         throw;
@@ -385,36 +422,70 @@ bool TRipExecutor::StepSequential() {
     return false;
 }
 
-void TRipExecutor::StartJob(size_t Job) {
-    // The tags the encoder makes for the job's texts: ID3v2 (UTF-16) first, ID3v1 last.
-    TMp3Encoder tagger(ReadFrames);
-    tagger.Open(WithTag(FSettings.Encoder, FSettings.Jobs[Job].Tag));
-    FStream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[Job],
-                                              !FSettings.Encoder.EnableVBR, tagger.Id3v2Tag(),
-                                              tagger.Id3v1Tag());
-    FStreamJob = Job;
+void TRipExecutor::SaveWhatWasJoined() noexcept {
+    // The frames of the segments joined so far are a single encoder's: the jobs they hold
+    // whole are written before the run's failure is told.
+    if (!FJoiner || FJoined == 0 || FRedo)
+        return;
+    const TRipSegment& last = FPlan[FJoined - 1];
+    if (last.Run != FRun || FRunEnd >= 0)
+        return;
+    const int failed = FFailedJob;
+    try {
+        FJoiner->Finish(last.End);
+        Distribute(FRun);
+    } catch (...) {
+        // The run has failed already; its first error is the one told.
+    }
+    FFailedJob = failed;
+}
+
+void TRipExecutor::StartRun(size_t Run) {
+    FRun = Run;
+    FJoiner = std::make_unique<TMp3SegmentJoiner>(!FSettings.Encoder.EnableVBR);
+    FStreams.clear();
+    FStreams.resize(FRuns[Run].EndJob - FRuns[Run].FirstJob);
+    FInfoTemplate.clear();
     FTail.clear();
-    FJobEnd = -1;
+    FRunEnd = -1;
     FRedo = false;
 }
 
-void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
-    if (!FStream || FStreamJob != Seg.Job) {
-        try {
-            StartJob(Seg.Job);
-        } catch (...) {
-            FFailedJob = int(Seg.Job);
-            throw;
-        }
+void TRipExecutor::OpenJob(size_t Job) {
+    // The tags the encoder makes for the job's texts: ID3v2 (UTF-16) first, ID3v1 last.
+    TMp3Encoder tagger(ReadFrames);
+    tagger.Open(WithTag(FSettings.Encoder, FSettings.Jobs[Job].Tag));
+    const TJobPlace& place = FPlaces[Job];
+    auto& stream = FStreams[Job - FRuns[place.Run].FirstJob];
+    try {
+        stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
+                                                 place.Start, !FSettings.Encoder.EnableVBR,
+                                                 tagger.Id3v2Tag(), tagger.Id3v1Tag());
+    } catch (...) {
+        FFailedJob = int(Job);
+        throw;
     }
-    TRipJobResult& result = FResults[Seg.Job];
-    result.Segments = Seg.Index + 1;
+}
+
+int64_t TRipExecutor::JobEnd(size_t Job) const {
+    const int64_t end = FPlaces[Job].End;
+    if (FRunEnd < 0)
+        return end;
+    return end < 0 ? FRunEnd : std::min(end, FRunEnd);
+}
+
+void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
+    if (FRun != Seg.Run)
+        StartRun(Seg.Run);
+    const TRun& run = FRuns[Seg.Run];
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+        FResults[j].Segments = std::max(FResults[j].Segments, 1);
     if (FRedo)
         return; // encoded again as a whole when its last segment comes
     const int64_t end = Seg.FeedFrom + Slot.Delivered;
-    if (FJobEnd >= 0) {
+    if (FRunEnd >= 0) {
         // The source ended in an earlier segment: this one must have found nothing more.
-        if (end > FJobEnd + CheckFrames)
+        if (end > FRunEnd + CheckFrames)
             FRedo = true;
         return;
     }
@@ -424,58 +495,131 @@ void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
     }
     FTail = std::move(Slot.Tail);
     if (Slot.Ended)
-        FJobEnd = end;
+        FRunEnd = end;
     FPlainPadding = Slot.Padding;
-    if (!FStream->Add(std::move(Slot.Segment), Slot.InfoFrame))
+    if (Seg.Index == 0)
+        FInfoTemplate = std::move(Slot.InfoFrame);
+    if (!FJoiner->Add(std::move(Slot.Segment))) {
         FRedo = true;
-    FResults[Seg.Job].Carriers = FStream->Carriers();
+        return;
+    }
+    // Which jobs the segment's frames stood for.
+    const int spf = FGrids[Seg.Run].FrameSamples;
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+        const int64_t jobEnd = FPlaces[j].End < 0 ? INT64_MAX : FPlaces[j].End;
+        if (Seg.Index > 0 && FPlaces[j].Start < Seg.End * spf && jobEnd > Seg.Start * spf)
+            ++FResults[j].Segments;
+    }
+    Distribute(Seg.Run);
+}
+
+void TRipExecutor::Distribute(size_t Run) {
+    FFrames.clear();
+    FJoiner->TakeFinished(FFrames);
+    const TRun& run = FRuns[Run];
+    const TRipGrid& grid = FGrids[Run];
+    for (const TMp3SegmentJoiner::TJoinedFrame& frame : FFrames) {
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+            if (FCommitted[j] || frame.Index < FPlaces[j].FirstKept)
+                continue;
+            const int64_t end = JobEnd(j);
+            if (end >= 0 && frame.Index > grid.LastKept(end))
+                continue;
+            auto& stream = FStreams[j - run.FirstJob];
+            if (!stream)
+                OpenJob(j);
+            try {
+                stream->Add(frame, FInfoTemplate);
+            } catch (...) {
+                FFailedJob = int(j);
+                throw;
+            }
+            // The job's last frame: its file is complete (the source reached its end).
+            if (end >= 0 && frame.Index == grid.LastKept(end) &&
+                (FRunEnd >= 0 || FPlaces[j].End >= 0))
+                FinishJob(j);
+        }
+    }
 }
 
 void TRipExecutor::FinishJob(size_t Job) {
-    if (FRedo)
-        RedoJob(Job);
-    const TRipGrid& grid = FGrids[Job];
-    const TRipJob& job = FSettings.Jobs[Job];
-    TRipJobResult& result = FResults[Job];
-    int64_t frames = FPlanned[Job];
-    if (FJobEnd >= 0)
-        frames = frames < 0 ? FJobEnd - grid.Lead : std::min(frames, FJobEnd - grid.Lead);
+    const TJobPlace& place = FPlaces[Job];
+    const TRun& run = FRuns[place.Run];
+    auto& stream = FStreams[Job - run.FirstJob];
+    int64_t frames = JobEnd(Job) - place.Start;
+    if (FGrids[place.Run].Plain && FRunEnd >= 0)
+        frames = FRunEnd - place.Start;
     if (frames <= 0) {
-        if (!job.AllowEmpty)
+        if (!FSettings.Jobs[Job].AllowEmpty) {
+            FFailedJob = int(Job);
             throw ENoSoundError(QStringLiteral("The source has no sound in this range."));
+        }
         frames = 0;
     }
-    FStream->Finish(frames, grid.EncoderDelay, FPlainPadding);
+    if (!stream)
+        OpenJob(Job);
+    try {
+        stream->Finish(frames, FGrids[place.Run].EncoderDelay, FPlainPadding);
+    } catch (...) {
+        FFailedJob = int(Job);
+        throw;
+    }
+    TRipJobResult& result = FResults[Job];
     result.Frames = frames;
-    for (const auto& seam : FStream->Seams())
-        result.Seams.push_back(seam.Cut);
-    FStream.reset();
+    result.Carriers = stream->Carriers();
+    const int64_t spf = FGrids[place.Run].FrameSamples;
+    for (const auto& seam : FJoiner->Seams())
+        if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
+            result.Seams.push_back(seam.Cut);
+    stream.reset();
+    FCommitted[Job] = true;
     ++FWritten;
 }
 
-void TRipExecutor::RedoJob(size_t Job) {
-    // The parts of this job disagree: one encoder encodes it from the start.
-    FStream->Discard();
-    StartJob(Job);
-    FDone -= FJobDone[Job].exchange(0);
-    TRipSegment whole = FPlan.front();
-    for (const TRipSegment& seg : FPlan)
-        if (seg.Job == Job && seg.Index == 0)
-            whole = seg;
-    whole.Last = true;
+void TRipExecutor::FinishRun(size_t Run) {
+    if (FRedo)
+        RedoRun(Run);
+    const TRun& run = FRuns[Run];
+    const TRipGrid& grid = FGrids[Run];
+    // The last job's frames end with its range (or the source), whatever the flush added.
+    const int64_t end = JobEnd(run.EndJob - 1);
+    FJoiner->Finish(grid.Plain || end < 0 ? INT64_MAX : grid.LastKept(end) + 1);
+    Distribute(Run);
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+        if (!FCommitted[j])
+            FinishJob(j);
+}
+
+void TRipExecutor::RedoRun(size_t Run) {
+    // The parts of this run disagree: one encoder encodes it from the start; the jobs
+    // already written keep their files.
+    for (auto& stream : FStreams)
+        if (stream)
+            stream->Discard();
+    StartRun(Run);
+    FDone -= FRunDone[Run].exchange(0);
+    TRipSegment whole{};
     const TRipSegment* last = nullptr;
-    for (const TRipSegment& seg : FPlan)
-        if (seg.Job == Job && seg.Last)
+    for (const TRipSegment& seg : FPlan) {
+        if (seg.Run != Run)
+            continue;
+        if (seg.Index == 0)
+            whole = seg;
+        if (seg.Last)
             last = &seg;
+    }
+    whole.Last = true;
     whole.End = whole.KeepUntil = last->KeepUntil;
     whole.FeedTo = last->FeedTo;
     TSlot slot;
     EncodePart(whole, slot);
     if (FStopRequested)
         throw EAudioException(QStringLiteral("The run was stopped."));
-    FRedo = false;
-    FResults[Job].Redone = true;
-    FResults[Job].Segments = 1;
+    const TRun& run = FRuns[Run];
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+        FResults[j].Redone = true;
+        FResults[j].Segments = 0;
+    }
     JoinSegment(whole, std::move(slot));
     if (FRedo)
         throw EAudioException(QStringLiteral("The input cannot be read in parts."));

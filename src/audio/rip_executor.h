@@ -110,25 +110,45 @@ private:
         TMp3SegmentJoiner::TSegment Segment;
     };
     class TSegmentRun;
+    // A run: jobs [FirstJob, EndJob) on one grid, and what becomes of each of them.
+    struct TRun {
+        size_t FirstJob = 0, EndJob = 0;
+        int64_t Planned = -1; // PCM of the run, -1 unknown
+    };
+    struct TJobPlace {
+        size_t Run = 0;
+        int64_t Start = 0, End = -1; // grid PCM; End -1: to the source's end
+        int64_t FirstKept = 0;
+    };
+    void Plan();
     void Work();
-    // Encodes Seg from a part of the source into Out (pool threads, and a job encoded again).
+    // Encodes Seg from a part of the source into Out (pool threads, and a run encoded again).
     void EncodePart(const TRipSegment& Seg, TSlot& Out);
     // A pool thread failed in the job of segment Index or in an earlier one (under FLock).
     bool FailedAt(size_t Index) const;
     bool SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const;
     void JoinSegment(const TRipSegment& Seg, TSlot&& Slot);
-    void StartJob(size_t Job);
+    // Hands the frames the joiner has finished to the jobs that take them.
+    void Distribute(size_t Run);
+    void OpenJob(size_t Job);
     void FinishJob(size_t Job);
-    void RedoJob(size_t Job);
+    // The job's end on its grid as far as the source reaches (-1 while unknown).
+    int64_t JobEnd(size_t Job) const;
+    void FinishRun(size_t Run);
+    void RedoRun(size_t Run);
+    void StartRun(size_t Run);
+    void SaveWhatWasJoined() noexcept;
     bool StepSequential();
 
     TSettings FSettings;
-    std::vector<TRipGrid> FGrids;
-    std::vector<int64_t> FPlanned; // frames of each job's range, -1 unknown
+    std::vector<TRun> FRuns;
+    std::vector<TRipGrid> FGrids; // of each run
+    std::vector<TJobPlace> FPlaces;
     std::vector<TRipSegment> FPlan;
     int FFrameSamples = 1152;
-    bool FFirstSeeks = false;
+    int FDelay = 576;
     bool FPlain = false;
+    bool FFirstSeeks = false;
 
     // Shared with the pool, under FLock.
     std::mutex FLock;
@@ -146,17 +166,21 @@ private:
     std::atomic<int64_t> FTotal{0};
     std::atomic<int> FWritten{0};
     std::atomic<int> FFailedJob{-1};
-    std::unique_ptr<std::atomic<int64_t>[]> FJobDone;
+    std::unique_ptr<std::atomic<int64_t>[]> FRunDone;
     std::vector<std::thread> FPool;
     int FPoolSize = 0;
 
-    // The coordinator's own.
-    std::unique_ptr<TMp3JobStream> FStream;
-    size_t FStreamJob = 0;
-    std::vector<uint8_t> FTail; // of the part of the current job joined last
-    int64_t FJobEnd = -1;       // grid PCM where the source ended in the current job
+    // The coordinator's own, for the run being joined.
+    size_t FRun = SIZE_MAX;
+    std::unique_ptr<TMp3SegmentJoiner> FJoiner;
+    std::vector<std::unique_ptr<TMp3JobStream>> FStreams; // of its jobs
+    std::vector<bool> FCommitted;                         // of every job
+    std::vector<uint8_t> FInfoTemplate;
+    std::vector<uint8_t> FTail; // of the part joined last
+    int64_t FRunEnd = -1;       // grid PCM where the source ended in the run
     bool FRedo = false;
     int FPlainPadding = 0; // of an encoder that resamples, as it counted
+    std::vector<TMp3SegmentJoiner::TJoinedFrame> FFrames;
     std::vector<TRipJobResult> FResults;
     // An input read in order: its one segment, encoded step by step.
     std::unique_ptr<TSegmentRun> FSequential;

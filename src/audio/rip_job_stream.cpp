@@ -5,49 +5,77 @@
 
 #include <algorithm>
 
-TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, bool ConstantBitRate,
-                             std::vector<uint8_t> Id3v2, std::vector<uint8_t> Id3v1)
-    : FJob(Job), FGrid(Grid), FConstant(ConstantBitRate), FId3v2(std::move(Id3v2)),
-      FId3v1(std::move(Id3v1)), FJoiner(ConstantBitRate) {
-    FJoiner.SetCarrierLimit(Grid.CarrierLimit());
+TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
+                             bool ConstantBitRate, std::vector<uint8_t> Id3v2,
+                             std::vector<uint8_t> Id3v1)
+    : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FId3v2(std::move(Id3v2)),
+      FId3v1(std::move(Id3v1)) {
     FFile.Open(FJob.FileName, FJob.Replace);
     FFile.Write(FId3v2.data(), int64_t(FId3v2.size()));
     FInfoAt = FFile.Size();
 }
 
-bool TMp3JobStream::Add(TMp3SegmentJoiner::TSegment&& Segment,
-                        const std::vector<uint8_t>& InfoFrame) {
-    if (!FStarted) {
-        FStarted = true;
-        FInfo = InfoFrame;
-        if (FInfo.empty() || !TMp3InfoTag::Parse(FInfo.data(), FInfo.size())) {
-            const size_t kept =
-                size_t(std::max<int64_t>(0, FGrid.FirstKept() - Segment.FirstFrame));
-            if (kept < Segment.Frames.size())
-                FInfo = TMp3InfoTag::Blank(Segment.Frames[kept].Header, !FConstant).Bytes();
-            else
-                FInfo.clear(); // no frame at all: a stream of tags only
-        }
-        // A placeholder of the frame's size while the stream is written.
-        FFile.Write(FInfo.data(), int64_t(FInfo.size()));
+void TMp3JobStream::Begin(const TMp3SegmentJoiner::TJoinedFrame& First,
+                          const std::vector<uint8_t>& InfoFrame) {
+    FStarted = true;
+    FInfo = InfoFrame;
+    if (FInfo.empty() || !TMp3InfoTag::Parse(FInfo.data(), FInfo.size()))
+        FInfo = TMp3InfoTag::Blank(First.Frame.Header, !FConstant).Bytes();
+    // A placeholder of the frame's size while the stream is written.
+    FFile.Write(FInfo.data(), int64_t(FInfo.size()));
+
+    // Carriers: frames with no sound of their own (zero side information, silent when
+    // decoded) whose slots give the first frame the reservoir the joined stream gave it;
+    // as many as that needs at the stream's bit rate, or one of a higher bit rate when the
+    // tag's delay leaves no room for more.
+    const int need = First.FreeBefore;
+    if (need <= 0)
+        return;
+    TMpegFrameHeader header = First.Frame.Header;
+    header.SetPadding(false);
+    auto slotBytes = [](const TMpegFrameHeader& H) { return H.FrameBytes() - H.PreludeBytes(); };
+    int count = (need + slotBytes(header) - 1) / slotBytes(header);
+    if (count > FGrid.CarrierLimit(FStart)) {
+        count = 1;
+        while (slotBytes(header) < need && header.BitRateIndex() < 14)
+            header.SetBitRateIndex(header.BitRateIndex() + 1);
     }
-    if (!FJoiner.Add(std::move(Segment)))
-        return false;
-    WriteFinished();
-    return true;
+    TLayer3Frame carrier;
+    carrier.Header = header;
+    carrier.Info.Granules = header.Granules();
+    carrier.Info.Channels = header.Channels();
+    for (int i = 0; i < count; ++i)
+        Append(carrier);
+    FCarriers = count;
 }
 
-void TMp3JobStream::WriteFinished() {
+void TMp3JobStream::Append(const TLayer3Frame& Frame) {
+    if (!FPacker.Append(Frame, Frame.Header))
+        throw EAudioException(QStringLiteral("The MP3 encoder wrote a frame that does not fit."));
+    FFrameSizes.push_back(uint32_t(Frame.Header.FrameBytes()));
+}
+
+void TMp3JobStream::Add(const TMp3SegmentJoiner::TJoinedFrame& Frame,
+                        const std::vector<uint8_t>& InfoFrame) {
+    if (!FStarted)
+        Begin(Frame, InfoFrame);
+    Append(Frame.Frame);
+    WriteFinished(false);
+}
+
+void TMp3JobStream::WriteFinished(bool All) {
     FBytes.clear();
-    FJoiner.TakeFinished(FBytes);
+    if (All)
+        FPacker.TakeAll(FBytes);
+    else
+        FPacker.TakeFinished(FBytes);
     FMusicCrc = TMp3InfoTag::Crc16(FBytes.data(), FBytes.size(), FMusicCrc);
     FAudioBytes += uint32_t(FBytes.size());
     FFile.Write(FBytes.data(), int64_t(FBytes.size()));
 }
 
 void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
-    FJoiner.Finish(FGrid.Plain ? INT64_MAX : FGrid.LastKept(Frames) + 1);
-    WriteFinished();
+    WriteFinished(true);
     FFile.Write(FId3v1.data(), int64_t(FId3v1.size()));
     if (!FInfo.empty()) {
         auto tag = TMp3InfoTag::Parse(FInfo.data(), FInfo.size());
@@ -55,17 +83,17 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
             throw EAudioException(QStringLiteral("The information frame cannot be made."));
         const uint32_t head = uint32_t(FInfo.size());
         std::vector<uint32_t> offsets;
-        offsets.reserve(FJoiner.FrameSizes().size());
+        offsets.reserve(FFrameSizes.size());
         uint32_t at = head;
-        for (uint32_t size : FJoiner.FrameSizes()) {
+        for (uint32_t size : FFrameSizes) {
             offsets.push_back(at);
             at += size;
         }
         const uint32_t total = head + FAudioBytes;
-        const int64_t frames = FJoiner.FrameCount();
+        const int64_t frames = int64_t(FFrameSizes.size());
         int delay = PlainDelay, padding = PlainPadding;
         if (!FGrid.Plain) {
-            delay = FGrid.Delay(FJoiner.Carriers());
+            delay = FGrid.Delay(FStart, FCarriers);
             padding = int(frames * FGrid.FrameSamples - delay - Frames);
         }
         tag->SetFrames(uint32_t(frames));

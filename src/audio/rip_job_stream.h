@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/layer3_packer.h"
 #include "audio/mp3_segment_joiner.h"
 #include "audio/output_file.h"
 #include "audio/rip_plan.h"
@@ -7,46 +8,51 @@
 #include <cstdint>
 #include <vector>
 
-// One job's MP3 file, written as its segments are joined: ID3v2 tag, information frame,
-// carrier frames, the joined audio frames from the job's first kept frame to the last its
-// range needs, ID3v1 tag. The information frame is written last, in place, with the frame
-// and byte counts, the seek table, the CRCs and the delay and padding that make a decoder
-// give exactly the range's samples; only then is the file renamed into place.
+// One job's MP3 file, cut out of its run's joined stream as the frames come: ID3v2 tag,
+// information frame, carrier frames, the frames from the first the job's range needs to
+// the last, ID3v1 tag. The frames are laid out anew from the file's own start (carriers
+// give the first one at least the reservoir the joined stream gave it, so every frame fits
+// as it did there); the information frame is written last, in place, with the frame and
+// byte counts, the seek table, the CRCs and the delay and padding that make a decoder give
+// exactly the job's samples; only then is the file renamed into place.
 //
 // Threads: one thread at a time (the rip's coordinator).
 class TMp3JobStream {
 public:
     // Creates the job's temporary file and writes the ID3v2 tag (EAudioException when it
-    // cannot).
-    TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, bool ConstantBitRate,
+    // cannot). Start: the job's first sample on the run's grid.
+    TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start, bool ConstantBitRate,
                   std::vector<uint8_t> Id3v2, std::vector<uint8_t> Id3v1);
 
-    // Adds the next segment; the first brings the information frame its encoder wrote for
-    // its own stream (empty where it wrote none). False when the segment cannot follow the
-    // earlier one (nothing changed then).
-    bool Add(TMp3SegmentJoiner::TSegment&& Segment, const std::vector<uint8_t>& InfoFrame = {});
+    // The next frame of the job; the first brings the information frame the run's first
+    // encoder wrote for its own stream (empty where it wrote none).
+    void Add(const TMp3SegmentJoiner::TJoinedFrame& Frame, const std::vector<uint8_t>& InfoFrame);
     bool Started() const { return FStarted; }
-    // Ends the stream for a range of Frames samples and renames the file into place. A plain
-    // stream takes the encoder's own Delay and Padding instead.
+    // Ends the file for a range of Frames samples and renames it into place. A plain
+    // stream takes the encoder's own delay and padding.
     void Finish(int64_t Frames, int PlainDelay = 0, int PlainPadding = 0);
     // Gives up the file.
     void Discard() noexcept { FFile.Discard(); }
 
-    const std::vector<TMp3SegmentJoiner::TSeam>& Seams() const { return FJoiner.Seams(); }
-    int Carriers() const { return FJoiner.Carriers(); }
+    int Carriers() const { return FCarriers; }
 
 private:
-    void WriteFinished();
+    void Begin(const TMp3SegmentJoiner::TJoinedFrame& First, const std::vector<uint8_t>& InfoFrame);
+    void Append(const TLayer3Frame& Frame);
+    void WriteFinished(bool All);
 
     TRipJob FJob;
     TRipGrid FGrid;
+    int64_t FStart;
     bool FConstant;
     std::vector<uint8_t> FId3v2, FId3v1, FInfo;
-    TMp3SegmentJoiner FJoiner;
     TOutputFile FFile;
+    TLayer3Packer FPacker;
     bool FStarted = false;
+    int FCarriers = 0;
     int64_t FInfoAt = 0;
     uint32_t FAudioBytes = 0;
     uint16_t FMusicCrc = 0;
+    std::vector<uint32_t> FFrameSizes;
     std::vector<uint8_t> FBytes;
 };

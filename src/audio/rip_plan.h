@@ -35,16 +35,21 @@ struct TRipTuning {
     double MaxSegmentSeconds = 120;
 };
 
-// Where a job's samples lie in its MP3 stream. The encoder hears the sound before the range
-// (Lead frames of PCM, silence where the source has none) so that it is warm when the range
-// begins; frames before FirstKept are dropped, a few carrier frames hold the reservoir the
-// first kept frame borrowed, and the information frame's delay and padding tell a decoder
-// exactly which decoded samples are the range's. Frame n of the grid decodes to PCM
-// [n * FrameSamples - DecoderLag, ...) of the grid, PCM 0 being Origin on the run's line.
+// Where a run's samples lie in its MP3 stream. A run is a stretch of the input's time line
+// encoded as one stream: one job, or jobs that follow each other without a gap, which then
+// share the stream's frames (a track list is cut out of one continuous encoding, so its
+// joins are those of a single rip). The encoder hears the sound before the run (Lead frames
+// of PCM, silence where the source has none) so that it is warm when the run begins. Each
+// job's file takes the frames from the first that its range needs (FirstKept) to the last
+// (LastKept); carrier frames before them hold the reservoir the first one borrowed, and the
+// information frame's delay and padding tell a decoder exactly which decoded samples are
+// the job's. Frame n of the grid decodes to grid PCM [n * FrameSamples - lag, ...) where lag
+// is the encoder's and the decoder's delay; grid PCM 0 is Origin on the input's line.
 struct TRipGrid {
     static constexpr int PrerollFrames = 16;
-    // Half a frame beyond the pre-roll, so that what the first kept frame cannot decode
-    // alone (its first granule and the filter bank's start) lies well before the range.
+    // Half a frame more before a range's first sample than its first kept frame needs, so
+    // that what that frame cannot decode alone (its first granule and the filter bank's
+    // start) lies well before the range.
     static constexpr int LeadExtra = 576;
     // LAME's tag says how many samples to skip besides the decoder's own 529.
     static constexpr int DecoderDelay = 529;
@@ -57,36 +62,39 @@ struct TRipGrid {
     int FrameSamples;
     int EncoderDelay;
     bool Plain;
-    int64_t Lead;   // PCM of the grid before the range's first sample
-    int64_t Origin; // run frame of the grid's PCM 0 (negative before the line's start)
+    int64_t Lead;   // PCM of the grid before the run's first sample
+    int64_t Origin; // input frame of the grid's PCM 0 (negative before the line's start)
 
-    int64_t FirstKept() const { return Plain ? 0 : PrerollFrames; }
-    // The last frame a range of Frames samples needs.
-    int64_t LastKept(int64_t Frames) const;
-    // Carrier frames the tag's 12-bit delay leaves room for.
-    int CarrierLimit() const;
-    // The tag's delay and padding for a stream of Carriers + kept frames.
-    int Delay(int Carriers) const;
-    int Padding(int Carriers, int64_t Frames) const;
+    // Grid PCM of an input frame.
+    int64_t At(int64_t InputFrame) const { return InputFrame - Origin; }
+    // The first and the last frame a range of grid PCM [Start, End) needs.
+    int64_t FirstKept(int64_t Start) const;
+    int64_t LastKept(int64_t End) const;
+    // Carrier frames the tag's 12-bit delay leaves room for, for a range from Start.
+    int CarrierLimit(int64_t Start) const;
+    // The tag's delay for a range from Start whose stream begins with Carriers frames.
+    int Delay(int64_t Start, int Carriers) const;
 };
 
-// One piece of work: a stretch of one job's grid encoded by one encoder.
+// One piece of work: a stretch of one run's grid encoded by one encoder.
 struct TRipSegment {
-    size_t Job = 0;
-    int Index = 0;     // within the job
-    bool Last = false; // the job's last
-    // MP3 frames on the job's grid: fed from First, standing for [Start, End), kept until
+    size_t Run = 0;
+    int Index = 0;     // within the run
+    bool Last = false; // the run's last
+    // MP3 frames on the run's grid: fed from First, standing for [Start, End), kept until
     // KeepUntil (the later ones heard the flush).
     int64_t First = 0, Start = 0, End = 0, KeepUntil = 0;
     // PCM frames of the grid fed to the encoder; FeedTo -1: to the source's end.
     int64_t FeedFrom = 0, FeedTo = 0;
+    // The first job whose sound the segment stands for.
+    size_t FirstJob = 0;
 };
 
-// Cuts jobs into segments: a job shorter than two of the shortest segments stays whole;
+// Cuts runs into segments: a run shorter than two of the shortest segments stays whole;
 // otherwise pieces shrink as the list nears its end (the remaining length over the threads,
 // within the tuning's bounds), so every thread stays busy until the end and the seams stay
-// few. Jobs whose length is unknown (-1) stay whole and read to the source's end.
-// Threads 1: every job whole.
-std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& JobFrames,
+// few. Runs whose length is unknown (-1) stay whole and read to the source's end.
+// Threads 1: every run whole.
+std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
                                       const std::vector<TRipGrid>& Grids, int Threads, int Rate,
                                       const TRipTuning& Tuning);

@@ -298,8 +298,9 @@ TEST(MP3OutParts, EveryBitRateOfEverySampleRateOnEveryEngine) {
                     continue;
                 }
                 ASSERT_EQ(outcome.failed, 0) << outcome.Error().toStdString();
-                if (jobs > 1)
+                if (jobs > 1) {
                     EXPECT_GT(out.LastResults().at(0).Segments, 1);
+                }
                 const DecodedAudio mp3 = DecodeAudioFile(path);
                 ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
                 EXPECT_EQ(mp3.complaints, 0);

@@ -8,13 +8,16 @@
 //
 // Usage: bench_mp3_seams [--seconds S] [--segment S] [--preroll FRAMES] [--overlap FRAMES]
 //                        [--keep DIR] [--only NAME]
+//        bench_mp3_seams --rip SOURCE START END OUT.mp3 SEAMS cbrKBPS|vbr JOBS
 //        bench_mp3_seams --files SOURCE START END ONE.mp3 PARTS.mp3 SEAMS cbr|vbr
-//        (the figures of a real rip, for bench/parallel_rip.sh)
+//        (a rip by the engine with its seams, and the figures of it, for
+//        bench/parallel_rip.sh)
 
 #include "audio/lame.h"
 #include "audio/layer3_packer.h"
 #include "audio/mp3_encoder.h"
 #include "audio/mp3_info_tag.h"
+#include "audio/mp3_out.h"
 #include "audio/mp3_segment_encoder.h"
 #include "audio/mp3_segment_joiner.h"
 #include "audio/rip_plan.h"
@@ -26,11 +29,13 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QString>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -196,6 +201,9 @@ struct TParallel {
     std::vector<uint8_t> Bytes;
     std::vector<TMp3SegmentJoiner::TSeam> Seams;
     std::vector<int64_t> Nominal;
+    // Decoded samples before frame 0's sound: the file's delay and the decoder's, and the
+    // pre-roll of a rip that starts its grid before the range.
+    int64_t Lag = 1105;
     int Failed = 0;
 };
 
@@ -452,7 +460,7 @@ TFigures Measure(const std::vector<int16_t>& Pcm, int SampleRate,
     for (size_t k = 0; k < Par.Seams.size(); ++k) {
         const auto& seam = Par.Seams[k];
         // The cut's frame boundary as decoded (the stream's delay and the decoder's).
-        const int64_t centre = seam.Cut * Spf - 1105;
+        const int64_t centre = seam.Cut * Spf - Par.Lag;
         const int64_t a = std::max<int64_t>(0, centre - half), b = std::min(m, centre + half);
         for (int64_t i = a; i < b; ++i) {
             inSeam[size_t(i)] = 1;
@@ -470,10 +478,11 @@ TFigures Measure(const std::vector<int16_t>& Pcm, int SampleRate,
     }
     f.SeamsTogether = Par.Seams.empty() ? 0 : Db(togetherP / togetherS) - f.Overall;
     if (!Par.Seams.empty())
-        for (int64_t a = Par.Seams.front().Cut * Spf; a + 2 * half <= m; a += 2 * half) {
+        for (int64_t a = std::max<int64_t>(0, Par.Seams.front().Cut * Spf - Par.Lag);
+             a + 2 * half <= m; a += 2 * half) {
             bool nearSeam = false;
             for (const auto& seam : Par.Seams)
-                nearSeam = nearSeam || std::llabs(seam.Cut * Spf - 1105 - (a + half)) < 4 * half;
+                nearSeam = nearSeam || std::llabs(seam.Cut * Spf - Par.Lag - (a + half)) < 4 * half;
             if (!nearSeam)
                 f.WorstElsewhere = std::max(f.WorstElsewhere, windowDb(a, a + 2 * half));
         }
@@ -505,7 +514,9 @@ int MeasureFiles(char** Args) {
     TParallel par;
     {
         std::FILE* f = std::fopen(Args[5], "r");
-        long long cut;
+        long long cut, lag;
+        if (f && std::fscanf(f, "%lld", &lag) == 1)
+            par.Lag = lag;
         while (f && std::fscanf(f, "%lld", &cut) == 1)
             par.Seams.push_back({cut, false, false, false});
         if (f)
@@ -551,6 +562,68 @@ int MeasureFiles(char** Args) {
     return f.Ok ? 0 : 1;
 }
 
+// A rip of [START, END) of SOURCE by the engine, in process, at 48 kHz joint stereo and
+// quality 2: OUT.mp3, and SEAMS (the lag of the file's frame 0, then each seam's cut) for
+// --files. MODE: cbrKBPS or vbr (96-320).
+int RipInProcess(char** Args) {
+    const QString source = QString::fromLocal8Bit(Args[0]);
+    const double start = std::atof(Args[1]), end = std::atof(Args[2]);
+    const std::string mode = Args[5];
+    TStreamAudioIn in;
+    in.FileName = source;
+    in.FormatOverride = TStreamAudioIn::MakeFormatOverride(48000, TAudioInput::FloatBits);
+    TMP3Out out;
+    out.Quality = out.VBRQuality = ql2;
+    out.Mode = TMP3Mode::JOINT_STEREO;
+    out.SampleRate = sr48kHz;
+    out.Jobs = std::atoi(Args[6]);
+    if (mode == "vbr") {
+        out.EnableVBR = out.WriteVBRHeader = true;
+        out.VBRMinBitrate = 96;
+        out.VBRMaxBitrate = 320;
+    } else {
+        const int kbps = std::atoi(mode.c_str() + 3);
+        for (size_t i = 0; i < MP3BitRates.size(); ++i)
+            if (MP3BitRates[i] == kbps)
+                out.BitRate = TMP3BitRate(i);
+    }
+    try {
+        in.OpenSource();
+        const TAudioFileReader& reader = *in.Reader();
+        TRipJob job;
+        job.First = reader.TimeToSample(int64_t(std::llround(start * 1e7)));
+        job.End = reader.TimeToSample(int64_t(std::llround(end * 1e7)));
+        job.FileName = QString::fromLocal8Bit(Args[3]);
+        out.Tracks = {job};
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot read %s: %s\n", Args[0], e.what());
+        return 1;
+    }
+    out.SetInput(&in);
+    std::atomic<int> state{0};
+    out.OnDone = [&](QObject*) { state = 1; };
+    out.OnThreadException = [&](QObject*, const std::exception& e) {
+        std::fprintf(stderr, "the rip failed: %s\n", e.what());
+        state = 2;
+    };
+    out.Run();
+    // The output's events come through the main thread's event loop.
+    while (state == 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (state != 1)
+        return 1;
+    std::FILE* f = std::fopen(Args[4], "w");
+    if (!f)
+        return 1;
+    std::fprintf(f, "%lld\n",
+                 (long long)(TRipGrid::PrerollFrames * Spf + TRipGrid::LeadExtra + 576 +
+                             TRipGrid::DecoderDelay));
+    for (int64_t cut : out.LastResults().at(0).Seams)
+        std::fprintf(f, "%lld\n", (long long)cut);
+    std::fclose(f);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     double seconds = 120, segment = 10;
     int preroll = TRipGrid::PrerollFrames, overlap = 16;
@@ -559,6 +632,10 @@ int main(int argc, char** argv) {
     av_log_set_callback(CountComplaints);
     if (argc == 9 && std::string(argv[1]) == "--files")
         return MeasureFiles(argv + 2);
+    if (argc == 9 && std::string(argv[1]) == "--rip") {
+        QCoreApplication app(argc, argv);
+        return RipInProcess(argv + 2);
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
         if (a == "--seconds")

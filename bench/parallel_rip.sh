@@ -82,13 +82,10 @@ if [ "$WHAT" != speed ]; then
             # shellcheck disable=SC2086
             "$SONAVEL" --rip "$WORK/$src.vob" -o "$one" --force --quiet --start $START --end "$END" \
                 $rate --samplerate 48000 --mode joint --jobs 1
-            rm -f "$WORK/seams.txt" # written only by a run that was joined
-            # shellcheck disable=SC2086
-            SONAVEL_SEAM_LOG=$WORK/seams.txt "$SONAVEL" --rip "$WORK/$src.vob" -o "$parts" --force \
-                --quiet --start $START --end "$END" $rate --samplerate 48000 --mode joint
+            "$SEAMS" --rip "$WORK/$src.vob" $START "$END" "$parts" "$WORK/seams.txt" "$mode" 0
             printf "%-11s %-7s " "$src" "$mode"
-            if [ ! -f "$WORK/seams.txt" ]; then
-                echo "fell back to one encoder (the parts did not agree where they meet)"
+            if [ "$(wc -l <"$WORK/seams.txt")" -le 1 ]; then
+                echo "no seams (one encoder: too short, or the parts did not agree where they meet)"
                 continue
             fi
             "$SEAMS" --files "$WORK/$src.vob" $START "$END" "$one" "$parts" "$WORK/seams.txt" \

@@ -76,7 +76,8 @@ void TMp3Encoder::Close() noexcept {
     FBuffer.reset();
 }
 
-void TMp3Encoder::SetTags(const TMp3EncoderSettings& S) {
+void TMp3Encoder::SetTags(const TMp3EncoderSettings& Settings) {
+    const TMp3TagTexts& S = Settings.Tag;
     lame_t e = FHandle.get();
     L().id3tag_init(e);
     // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/mp3_tag_texts.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -24,7 +26,7 @@ struct TMp3EncoderSettings {
     int BitRate = 128; // kbit/s, constant bit rate
     int Quality = 5;
     // Written as an ID3v2 tag at the start (UTF-16) and an ID3v1 tag at the end (Latin-1).
-    QString Title, Artist, Album, Year, Track, Comment, Genre;
+    TMp3TagTexts Tag;
 };
 
 // One LAME encoder instance: opened with its settings, fed blocks of interleaved PCM, then

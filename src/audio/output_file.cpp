@@ -100,30 +100,29 @@ QString TOutputFile::WriteError(int Error) const {
     return QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, SystemText(Error));
 }
 
-void TOutputFile::Write(const uint8_t* Data, int64_t Count) {
+void TOutputFile::Put(int64_t Offset, const uint8_t* Data, int64_t Count) {
     while (Count > 0) {
-        const ssize_t n = ::write(FFd, Data, size_t(Count));
+        const ssize_t n = Offset < 0 ? ::write(FFd, Data, size_t(Count))
+                                     : ::pwrite(FFd, Data, size_t(Count), off_t(Offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             throw EAudioException(WriteError(n < 0 ? errno : ENOSPC));
         Data += n;
         Count -= n;
-        FSize += n;
+        if (Offset < 0)
+            FSize += n;
+        else
+            Offset += n;
     }
 }
 
+void TOutputFile::Write(const uint8_t* Data, int64_t Count) {
+    Put(-1, Data, Count);
+}
+
 void TOutputFile::WriteAt(int64_t Offset, const uint8_t* Data, int64_t Count) {
-    while (Count > 0) {
-        const ssize_t n = ::pwrite(FFd, Data, size_t(Count), off_t(Offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw EAudioException(WriteError(n < 0 ? errno : ENOSPC));
-        Data += n;
-        Count -= n;
-        Offset += n;
-    }
+    Put(Offset, Data, Count);
 }
 
 void TOutputFile::Commit() {

@@ -41,6 +41,8 @@ public:
 
 private:
     QString WriteError(int Error) const;
+    // Writes all of Data at Offset, or appends it (Offset -1).
+    void Put(int64_t Offset, const uint8_t* Data, int64_t Count);
 
     QString FTarget;
     QString FTemp;

@@ -20,13 +20,7 @@ constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
 constexpr int64_t Unbounded = INT64_MAX / 4;
 
 TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Tag) {
-    Settings.Title = Tag.Title;
-    Settings.Artist = Tag.Artist;
-    Settings.Album = Tag.Album;
-    Settings.Year = Tag.Year;
-    Settings.Track = Tag.Track;
-    Settings.Comment = Tag.Comment;
-    Settings.Genre = Tag.Genre;
+    Settings.Tag = Tag;
     return Settings;
 }
 

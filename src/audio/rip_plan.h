@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/mp3_tag_texts.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -9,10 +11,6 @@
 // a file and the tag texts of that file. A single range is a list of one.
 //
 // Threads: plain values; any thread.
-
-struct TMp3TagTexts {
-    QString Title, Artist, Album, Year, Track, Comment, Genre;
-};
 
 struct TRipJob {
     // [First, End) in frames of the run's time line (the input's samples at the MP3's rate,

@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "platform/shell.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -177,11 +178,17 @@ void SaveListFile(const QString& fileName, const QStringList& list) {
         throw EInOutError(FileErrorText(file));
 }
 
-void ShowHelp(const QString& topic) {
+bool ShowHelp(const QString& topic) {
     QUrl url = QUrl::fromLocalFile(DataDir() + HelpFileName);
     if (!topic.isEmpty())
         url.setFragment(topic);
-    shell::OpenUrl(url);
+    return shell::OpenUrl(url);
+}
+
+QString HelpProblem() {
+    return QCoreApplication::translate("Help", "The help cannot be shown: no web browser could "
+                                               "be started. Open %1 in a browser to read it.")
+        .arg(QDir::toNativeSeparators(DataDir() + HelpFileName));
 }
 
 SourceTagInfo ReadSourceTag(const QString&) {
@@ -206,5 +213,28 @@ bool ParseTimeText(const QString& text, int64_t& ms) {
     if (total < 0 || total > int64_t(1) << 50)
         return false;
     ms = total;
+    return true;
+}
+
+QString ReadOnceSourceReason(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    const char* what = S_ISFIFO(info.st_mode)   ? QT_TRANSLATE_NOOP("Source", "a pipe")
+                       : S_ISSOCK(info.st_mode) ? QT_TRANSLATE_NOOP("Source", "a socket")
+                       : S_ISCHR(info.st_mode)  ? QT_TRANSLATE_NOOP("Source", "a character device")
+                                                : nullptr;
+    if (!what)
+        return QString();
+    return QCoreApplication::translate("Source", "it is %1, which can be read only once; "
+                                                 "save it to a file and rip that")
+        .arg(QCoreApplication::translate("Source", what));
+}
+
+bool TimeMsToTicks(int64_t ms, int64_t& ticks) {
+    constexpr int64_t ticksPerMs = 10000;
+    if (ms < 0 || ms > std::numeric_limits<int64_t>::max() / ticksPerMs)
+        return false;
+    ticks = ms * ticksPerMs;
     return true;
 }

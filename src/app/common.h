@@ -35,6 +35,11 @@ QString FormatTimeText(int64_t ms);
 // millisecond). Returns false for anything else, negative values included.
 bool ParseTimeText(const QString& text, int64_t& ms);
 
+// A time of ParseTimeText in 100-ns units; false when that count would not fit in 64 bits
+// (a time past 29 000 years, after the end of any source), so ranges are checked in
+// milliseconds before they are converted.
+bool TimeMsToTicks(int64_t ms, int64_t& ticks);
+
 // "%.2f M bytes" of whole kibibytes / 1024, rounded half away from zero, locale separator.
 QString FormatSizeText(int64_t bytes);
 
@@ -42,6 +47,12 @@ QString FormatSizeText(int64_t bytes);
 // when a folder cannot be created (folders made before stay). "~/" is the home folder; a
 // relative path is placed in the home folder; an empty path yields `defaultFolder`.
 QString ForceFolderPath(const QString& path, const QString& defaultFolder);
+
+// Why the existing `path` cannot be a source: a pipe, a socket or a character device gives
+// its bytes once, and a source is read again after it is opened (and in parts at once);
+// waiting on a pipe's writer would also hang the opening. Empty for a file, a folder or a
+// disc's block device.
+QString ReadOnceSourceReason(const QString& path);
 
 // Whether both paths name one existing file, under any name (a link, "..", a hard link).
 bool SameFile(const QString& a, const QString& b);
@@ -53,8 +64,11 @@ void LoadListFile(const QString& fileName, QStringList& list);
 void SaveListFile(const QString& fileName, const QStringList& list);
 
 // Opens the program's HTML help in the user's browser without waiting; a non-empty topic
-// becomes the page anchor.
-void ShowHelp(const QString& topic = QString());
+// becomes the page anchor. False when no browser could be started (the caller says so:
+// HelpProblem).
+bool ShowHelp(const QString& topic = QString());
+// What to tell the user when ShowHelp answered false.
+QString HelpProblem();
 
 // Tag information of a source. The program reads nothing from the file: every opened
 // source starts with an empty tag and no format override.

@@ -1,5 +1,7 @@
 #include "app/output_settings.h"
 
+#include "audio/mpeg_frame_header.h"
+
 #include <algorithm>
 
 bool BitRateFor(int32_t kbps, TMP3BitRate& rate) {
@@ -78,4 +80,17 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     out.SampleRate = SampleRateFor(RipSampleRate(settings, choice));
     if (choice.Jobs)
         out.Jobs = *choice.Jobs;
+}
+
+bool CbrRateCarried(int32_t kbps, int32_t hz) {
+    return Layer3BitRateRefusal(hz, kbps).isEmpty();
+}
+
+QString RipBitRateRefusal(const TAppSettings& settings, const TEncodingChoice& choice) {
+    if (!choice.Bitrate && (settings.AudioVBR || (choice.VbrMin && choice.VbrMax)))
+        return QString();
+    // As ConfigureRipOutput sets it: a stored rate off the table leaves the form's 192.
+    TMP3BitRate rate = br192;
+    BitRateFor(choice.Bitrate.value_or(settings.AudioBitrate), rate);
+    return Layer3BitRateRefusal(RipSampleRate(settings, choice), BitrateTable[size_t(rate)]);
 }

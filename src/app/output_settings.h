@@ -38,3 +38,10 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings,
                         const TEncodingChoice& choice = {});
 // The rate such a rip encodes at, which its input decodes to.
 int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice = {});
+
+// Whether an MP3 at `hz` can have the constant bit rate `kbps` (the settings dialog greys
+// out the others).
+bool CbrRateCarried(int32_t kbps, int32_t hz);
+// Why the constant bit rate such a rip would use cannot be had at its sample rate, naming
+// the rates that can; empty for a variable bit rate or a rate that fits.
+QString RipBitRateRefusal(const TAppSettings& settings, const TEncodingChoice& choice = {});

@@ -3,6 +3,7 @@
 #include "app/common.h"
 #include "app/dvd_choice.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -79,10 +80,34 @@ void AddTrack(TTrackList& List, const TTrackEntry& Track, int Line) {
     List.Tracks.push_back(Track);
 }
 
+// One rule for every list: the tracks come in the order they play, each starting after
+// the one before it starts and not before it ends (a gap between them is left out).
+// `LineOf` is where each track is given.
+void CheckTrackOrder(const TTrackList& List, const std::vector<int>& LineOf) {
+    for (size_t k = 1; k < List.Tracks.size(); ++k) {
+        const TTrackEntry &before = List.Tracks[k - 1], &track = List.Tracks[k];
+        if (track.Start <= before.Start)
+            throw ETrackListError(LineError(
+                LineOf[k], QCoreApplication::translate(
+                               "TrackList", "the track starts at %1, not after the track before "
+                                            "it (%2): list the tracks in the order they play")
+                               .arg(FormatTimeText(track.Start / kTicksPerMs),
+                                    FormatTimeText(before.Start / kTicksPerMs))));
+        if (before.End > track.Start)
+            throw ETrackListError(LineError(
+                LineOf[k], QCoreApplication::translate(
+                               "TrackList", "the track starts at %1, before the track before it "
+                                            "ends (%2): tracks may not overlap")
+                               .arg(FormatTimeText(track.Start / kTicksPerMs),
+                                    FormatTimeText(before.End / kTicksPerMs))));
+    }
+}
+
 TTrackList ParseCueSheet(const QStringList& Lines) {
     TTrackList list;
+    std::vector<int> lineOf; // each track's INDEX 01
     bool inTrack = false, haveIndex = false;
-    int files = 0, trackLine = 0;
+    int files = 0, trackLine = 0, indexLine = 0;
     TTrackEntry track;
     auto closeTrack = [&](int Line) {
         if (!inTrack)
@@ -91,6 +116,7 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
             throw ETrackListError(
                 LineError(trackLine, QStringLiteral("the track has no INDEX 01")));
         AddTrack(list, track, Line);
+        lineOf.push_back(indexLine);
     };
     for (int i = 0; i < Lines.size(); ++i) {
         const int line = i + 1;
@@ -124,6 +150,7 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
             if (number.toInt() == 1) {
                 track.Start = ticks;
                 haveIndex = true;
+                indexLine = line;
             }
         } else if (keyword == QStringLiteral("REM") && !inTrack) {
             const auto [field, value] = FirstWord(rest);
@@ -138,15 +165,37 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
         // Everything else (FLAGS, ISRC, PREGAP, CATALOG, ...) says nothing about ranges.
     }
     closeTrack(int(Lines.size()));
-    for (size_t k = 0; k < list.Tracks.size(); ++k) {
-        const bool last = k + 1 == list.Tracks.size();
-        if (!last && list.Tracks[k + 1].Start <= list.Tracks[k].Start)
-            throw ETrackListError(QStringLiteral("track %1 starts before track %2 ends")
-                                      .arg(int(k + 2))
-                                      .arg(int(k + 1)));
-        list.Tracks[k].End = last ? 0 : list.Tracks[k + 1].Start;
-    }
+    CheckTrackOrder(list, lineOf);
+    for (size_t k = 0; k < list.Tracks.size(); ++k)
+        list.Tracks[k].End = k + 1 == list.Tracks.size() ? 0 : list.Tracks[k + 1].Start;
     return list;
+}
+
+// A word a list line gives as a time when it is one: digits with ':' and '.', also as a
+// program would print a number (an exponent, inf, nan), so that a mistyped end is refused
+// rather than read as the start of a title.
+bool LooksLikeTime(const QString& Word) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^[+-]?(?:[\d.:]*\d[\d.:]*(?:[eE][+-]?\d+)?|inf|infinity|nan)$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return form.match(Word).hasMatch();
+}
+
+// A time of a list line in 100-ns units; ETrackListError for a word that is no time or
+// a time past the end of any source.
+int64_t ListTime(const QString& Word, int Line) {
+    int64_t ms = 0, ticks = 0;
+    if (!ParseTimeText(Word, ms))
+        throw ETrackListError(LineError(
+            Line, QCoreApplication::translate(
+                      "TrackList", "'%1' is not a time (seconds like 12.5, or h:mm:ss.t; a title "
+                                   "that begins with a number goes in quotes)")
+                      .arg(Word)));
+    if (!TimeMsToTicks(ms, ticks))
+        throw ETrackListError(LineError(
+            Line, QCoreApplication::translate("TrackList", "%1 lies after the end of any source")
+                      .arg(FormatTimeText(ms))));
+    return ticks;
 }
 
 TTrackList ParseTimeList(const QStringList& Lines) {
@@ -160,17 +209,12 @@ TTrackList ParseTimeList(const QStringList& Lines) {
             continue;
         auto [first, rest] = FirstWord(text);
         TTrackEntry track;
-        int64_t ms = 0;
-        if (!ParseTimeText(first, ms))
-            throw ETrackListError(LineError(
-                line,
-                QStringLiteral("'%1' is not a time (seconds like 12.5, or h:mm:ss.t)").arg(first)));
-        track.Start = ms * kTicksPerMs;
+        track.Start = ListTime(first, line);
         // A second time is the end; anything else begins the title.
         const auto [second, title] = FirstWord(rest);
         bool open = true;
-        if (!second.isEmpty() && ParseTimeText(second, ms)) {
-            track.End = ms * kTicksPerMs;
+        if (!second.isEmpty() && LooksLikeTime(second)) {
+            track.End = ListTime(second, line);
             open = false;
             rest = title;
             if (track.End <= track.Start)
@@ -182,16 +226,10 @@ TTrackList ParseTimeList(const QStringList& Lines) {
         openEnd.push_back(open);
         lineOf.push_back(line);
     }
-    for (size_t k = 0; k < list.Tracks.size(); ++k) {
-        if (!openEnd[k])
-            continue;
-        if (k + 1 == list.Tracks.size())
-            break; // to the end of the source
-        if (list.Tracks[k + 1].Start <= list.Tracks[k].Start)
-            throw ETrackListError(LineError(
-                lineOf[k], QStringLiteral("without an end, the next track must start later")));
-        list.Tracks[k].End = list.Tracks[k + 1].Start;
-    }
+    CheckTrackOrder(list, lineOf);
+    for (size_t k = 0; k + 1 < list.Tracks.size(); ++k)
+        if (openEnd[k])
+            list.Tracks[k].End = list.Tracks[k + 1].Start;
     return list;
 }
 

@@ -1,10 +1,14 @@
 #include "app/track_names.h"
 
 #include "app/track_list.h"
+#include "platform/text_cut.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,21 +27,8 @@ QString Safe(QString Text) {
     return Text;
 }
 
-// Cuts `Text` at whole characters (never inside a surrogate pair) until its UTF-8 form
-// fits in `Bytes`.
-QString CutToBytes(QString Text, int Bytes) {
-    while (!Text.isEmpty() && Text.toUtf8().size() > Bytes) {
-        Text.chop(1);
-        if (!Text.isEmpty() && Text.back().isHighSurrogate())
-            Text.chop(1);
-    }
-    return Text;
-}
-
-} // namespace
-
-QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
-    const int digits = std::max(2, int(QString::number(std::max(Fields.Count, 1)).size()));
+// The pattern's fields filled in; what a file system refuses in a name becomes "_".
+QString ExpandFields(const QString& Pattern, const TTrackNameFields& Fields, int Digits) {
     QString name;
     for (qsizetype i = 0; i < Pattern.size(); ++i) {
         const QChar c = Pattern[i];
@@ -47,16 +38,16 @@ QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
         }
         switch (Pattern[++i].unicode()) {
         case 'n':
-            name += QStringLiteral("%1").arg(Fields.Number, digits, 10, QChar(u'0'));
+            name += QStringLiteral("%1").arg(Fields.Number, Digits, 10, QChar(u'0'));
             break;
         case 't':
-            name += Safe(Fields.Title);
+            name += Fields.Title;
             break;
         case 'a':
-            name += Safe(Fields.Artist);
+            name += Fields.Artist;
             break;
         case 'A':
-            name += Safe(Fields.Album);
+            name += Fields.Album;
             break;
         case '%':
             name += u'%';
@@ -66,35 +57,69 @@ QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
             name += Pattern[i];
         }
     }
-    name = Safe(name).trimmed();
-    QString extension = QStringLiteral(".mp3");
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot >= 0 && name.size() - dot >= 2 && name.size() - dot <= 5) {
-        extension = name.mid(dot);
-        name.truncate(dot);
-    }
-    name = CutToBytes(name, kMaxNameBytes - int(extension.toUtf8().size())).trimmed();
-    while (name.startsWith(u'.'))
-        name[0] = u'_';
-    if (name.isEmpty())
-        name = QStringLiteral("%1").arg(Fields.Number, digits, 10, QChar(u'0'));
-    return name + extension;
+    return Safe(name).trimmed();
+}
+
+int NumberDigits(const TTrackNameFields& Fields) {
+    return std::max(2, int(QString::number(std::max(Fields.Count, 1)).size()));
+}
+
+// A name cut to what file systems take, never hidden, never empty.
+QString NamePart(QString Name, int Bytes, const QString& Empty) {
+    Name = LeftUtf8Bytes(Name, Bytes).trimmed();
+    while (Name.startsWith(u'.'))
+        Name[0] = u'_';
+    return Name.isEmpty() ? Empty : Name;
+}
+
+bool HasField(const QString& Part) {
+    static const QRegularExpression field(QStringLiteral("%[ntaA%]"));
+    return Part.contains(field);
+}
+
+} // namespace
+
+QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
+    const int digits = NumberDigits(Fields);
+    // The extension is the pattern's own ".mp3" or one added: a dot in a title ("Vol. 2")
+    // is no extension.
+    const bool own = Pattern.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
+    const QString extension = own ? Pattern.right(4) : QStringLiteral(".mp3");
+    const QString name = ExpandFields(own ? Pattern.chopped(4) : Pattern, Fields, digits);
+    return NamePart(name, kMaxNameBytes - 4,
+                    QStringLiteral("%1").arg(Fields.Number, digits, 10, QChar(u'0'))) +
+           extension;
 }
 
 QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
                            const std::vector<TTrackNameFields>& Tracks) {
+    // Folders may be named by fields too ("%a/%A/%n - %t.mp3"): from the first part that
+    // holds one, every part is filled in as a name is, so no field leads out of it.
+    QStringList parts =
+        (Folder.endsWith(u'/') ? Folder : Folder + u'/').split(u'/') + Pattern.split(u'/');
+    parts.removeAll(QString());
+    const QString namePattern = parts.takeLast();
+    qsizetype fixed = 0;
+    while (fixed < parts.size() && !HasField(parts[fixed]))
+        ++fixed;
+    const QDir base((Folder.startsWith(u'/') ? QStringLiteral("/") : QString()) +
+                    parts.mid(0, fixed).join(u'/'));
     QStringList paths;
     QSet<QString> seen;
-    const QDir folder(Folder);
     for (const TTrackNameFields& track : Tracks) {
-        const QString name = TrackFileName(Pattern, track);
+        QStringList relative;
+        for (qsizetype i = fixed; i < parts.size(); ++i)
+            relative << NamePart(ExpandFields(parts[i], track, NumberDigits(track)), kMaxNameBytes,
+                                 QStringLiteral("_"));
+        relative << TrackFileName(namePattern, track);
+        const QString name = relative.join(u'/');
         if (seen.contains(name.toCaseFolded()))
             throw ETrackListError(
                 QStringLiteral("the name pattern \"%1\" gives track %2 the name \"%3\" of an "
                                "earlier track (put %n in it)")
                     .arg(Pattern, QString::number(track.Number), name));
         seen.insert(name.toCaseFolded());
-        paths << folder.filePath(name);
+        paths << base.filePath(name);
     }
     return paths;
 }

@@ -18,14 +18,15 @@ struct TTrackNameFields {
 
 // The name `Pattern` gives a track: %n the number, zero-padded to the digits of the count
 // (two at least), %t the title, %a the artist, %A the album, %% a percent sign; ".mp3" is
-// added when the pattern has no extension. Whatever a file system refuses in a name
+// added when the pattern does not end in it. Whatever a file system refuses in a name
 // ("/", "\", ":", "*", "?", '"', "<", ">", "|", control characters) becomes "_", and so
 // does a leading "." (no hidden files, no "." or ".."), so a name never leaves its folder.
 // Long names are cut (at whole characters) to stay within what file systems allow.
 QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields);
 
-// `Folder` + the name of every track, in order. Raises ETrackListError when two tracks
-// would get the same name (compared without regard to case, as some file systems do).
+// `Folder` + the name of every track, in order; `Pattern` (or `Folder`) may name folders by
+// fields too ("%a/%A/%n - %t.mp3"), each filled in as a name is. Raises ETrackListError when two
+// tracks would get the same name (compared without regard to case, as some file systems do).
 QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
                            const std::vector<TTrackNameFields>& Tracks);
 

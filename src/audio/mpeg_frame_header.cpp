@@ -1,5 +1,10 @@
 #include "audio/mpeg_frame_header.h"
 
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+
 namespace {
 
 const int Mpeg1Kbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
@@ -41,8 +46,8 @@ int TMpegFrameHeader::SampleRate() const {
 }
 
 int TMpegFrameHeader::FrameBytesAt(int Index, bool Pad) const {
-    const int slots = Mpeg1() ? 144000 : 72000;
-    return slots * KbpsOf(Index) / SampleRate() + (Pad ? 1 : 0);
+    const int slotFactor = Mpeg1() ? 144000 : 72000;
+    return slotFactor * KbpsOf(Index) / SampleRate() + (Pad ? 1 : 0);
 }
 
 int TMpegFrameHeader::SideInfoBytes() const {
@@ -62,4 +67,16 @@ std::vector<int> Layer3BitRates(int SampleRate) {
         for (int i = 1; i < 15; ++i)
             rates.push_back(mpeg1 ? Mpeg1Kbps[i] : Mpeg2Kbps[i]);
     return rates;
+}
+
+QString Layer3BitRateRefusal(int SampleRate, int Kbps) {
+    const std::vector<int> rates = Layer3BitRates(SampleRate);
+    if (std::find(rates.begin(), rates.end(), Kbps) != rates.end())
+        return QString();
+    QStringList listed;
+    for (int r : rates)
+        listed << QString::number(r);
+    return QCoreApplication::translate("Mp3", "An MP3 at %1 Hz cannot have a constant bit rate "
+                                              "of %2 kbit/s; it can have %3 kbit/s.")
+        .arg(QString::number(SampleRate), QString::number(Kbps), listed.join(u", "));
 }

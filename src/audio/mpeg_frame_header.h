@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+class QString; // kept out: its keywords (slots) would clash with the frame code
+
 // The four-byte header of an MPEG audio Layer III frame: what it says about the frame
 // (version, rate, size, channels, protection) and the two fields a joiner may change
 // (the bit-rate index and the padding bit).
@@ -51,3 +53,7 @@ struct TMpegFrameHeader {
 // The constant bit rates (kbit/s) a Layer III stream at SampleRate can carry: 32 to 320 at
 // 32, 44.1 and 48 kHz (MPEG-1), 8 to 160 below (MPEG-2 and 2.5); empty for other rates.
 std::vector<int> Layer3BitRates(int SampleRate);
+
+// Why an MP3 at SampleRate cannot have the constant bit rate Kbps, naming the rates it can
+// have; empty when it can. One text for the engine, the command line and the window.
+QString Layer3BitRateRefusal(int SampleRate, int Kbps);

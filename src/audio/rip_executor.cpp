@@ -122,17 +122,10 @@ void TRipExecutor::Start() {
     FFrameSamples = probe.FrameSamples();
     if (!FSettings.Encoder.EnableVBR) {
         // LAME would quietly take another rate; say what the sample rate allows instead.
-        const std::vector<int> rates = Layer3BitRates(probe.OutputSampleRate());
-        if (std::find(rates.begin(), rates.end(), FSettings.Encoder.BitRate) == rates.end()) {
-            QStringList listed;
-            for (int r : rates)
-                listed << QString::number(r);
-            throw EAudioException(
-                QStringLiteral("An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; "
-                               "it can have %3 kbit/s.")
-                    .arg(QString::number(probe.OutputSampleRate()),
-                         QString::number(FSettings.Encoder.BitRate), listed.join(u", ")));
-        }
+        const QString refusal =
+            Layer3BitRateRefusal(probe.OutputSampleRate(), FSettings.Encoder.BitRate);
+        if (!refusal.isEmpty())
+            throw EAudioException(refusal);
     }
     FPlain = probe.OutputSampleRate() != src.SampleRate;
     FDelay = probe.EncoderDelay();

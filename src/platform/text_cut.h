@@ -12,3 +12,8 @@ inline constexpr int kTagTextMax = 255;
 
 // The first `count` code points of `text`; a surrogate pair is kept or dropped whole.
 QString LeftCodePoints(const QString& text, int count);
+
+// The longest start of `text` whose UTF-8 form fits in `bytes`, cut at a whole code point,
+// in one pass (a name cut from a title of a million characters takes no longer than
+// reading it).
+QString LeftUtf8Bytes(const QString& text, qsizetype bytes);

@@ -3,6 +3,7 @@
 #include "app/dvd_choice.h"
 #include "platform/dvd/dvd_path.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -20,8 +21,16 @@ int TCommandListTitles::Execute() {
             QStringLiteral("\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)").arg(FSource));
     try {
         const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
-        for (const TDvdTitleEntry& entry : disc->Titles())
+        bool playable = false;
+        for (const TDvdTitleEntry& entry : disc->Titles()) {
             std::printf("%s\n", DvdTitleLine(entry).toLocal8Bit().constData());
+            playable = playable || entry.fault.isEmpty();
+        }
+        // The reasons are listed above; a script must not take the disc for a good one.
+        if (!playable)
+            return fail(
+                QCoreApplication::translate("CommandListTitles", "no title of \"%1\" can be played")
+                    .arg(FSource));
     } catch (const EDvdError& e) {
         return fail(QStringLiteral("cannot read the DVD \"%1\": %2").arg(FSource, e.Message()));
     }

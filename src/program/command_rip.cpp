@@ -16,6 +16,7 @@
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -66,6 +67,9 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     if (!source.exists())
         return QStringLiteral("cannot open %1: No such file or directory")
             .arg(Quoted(FOptions.Source));
+    if (const QString why = ReadOnceSourceReason(FSourcePath); !why.isEmpty())
+        return QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
+            .arg(Quoted(FOptions.Source), why);
     try {
         if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd) &&
             (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
@@ -111,11 +115,24 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
 QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
                               std::vector<TTrackJob>& Jobs) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
-    // it exactly, --start and --end override.
-    int64_t start = FOptions.StartMs.value_or(0) * kTicksPerMs;
+    // it exactly, --start and --end override. Typed times are checked in milliseconds
+    // first: a time past what 100-ns units can count lies after the end of any source.
+    const QString sourceEnd =
+        Duration > 0 ? QCoreApplication::translate("CommandRip", "the end of the source (%1)")
+                           .arg(FormatTimeText(Duration / kTicksPerMs))
+                     : QCoreApplication::translate("CommandRip", "the end of any source");
+    int64_t start = 0;
+    if (FOptions.StartMs && !TimeMsToTicks(*FOptions.StartMs, start))
+        return QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
+            .arg(FormatTimeText(*FOptions.StartMs), sourceEnd);
     std::optional<int64_t> endTime;
-    if (FOptions.EndMs)
-        endTime = *FOptions.EndMs * kTicksPerMs;
+    if (FOptions.EndMs) {
+        int64_t ticks = 0;
+        if (!TimeMsToTicks(*FOptions.EndMs, ticks))
+            return QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
+                .arg(FormatTimeText(*FOptions.EndMs), sourceEnd);
+        endTime = ticks;
+    }
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
             start = Dvd.ChapterStart(FOptions.ChapterFirst);
@@ -127,12 +144,12 @@ QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
     }
     int64_t end = endTime.value_or(Duration);
     if (Duration > 0 && start >= Duration)
-        return QStringLiteral("the range starts at %1, after the end of the source (%2)")
-            .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(Duration / kTicksPerMs));
+        return QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
+            .arg(FormatTimeText(start / kTicksPerMs), sourceEnd);
     // The end may be given as the duration shown to the millisecond.
     if (Duration > 0 && end > Duration + kTicksPerMs - 1)
-        return QStringLiteral("the range ends at %1, after the end of the source (%2)")
-            .arg(FormatTimeText(end / kTicksPerMs), FormatTimeText(Duration / kTicksPerMs));
+        return QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
+            .arg(FormatTimeText(end / kTicksPerMs), sourceEnd);
     end = Duration > 0 ? std::min(end, Duration) : end;
     if (!endTime && Duration <= 0)
         end = -1; // to the end, wherever that is
@@ -275,6 +292,13 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
 
 int TCommandRip::Execute() {
     CatchInterrupts();
+    // Before anything is opened: a rate the sample rate cannot carry is never changed.
+    if (const QString why = RipBitRateRefusal(AppSettings, ChoiceOf(FOptions)); !why.isEmpty()) {
+        Fail(FOptions.Bitrate
+                 ? QStringLiteral("--bitrate %1: %2").arg(QString::number(*FOptions.Bitrate), why)
+                 : why);
+        return FOptions.Bitrate ? 2 : 1; // a usage error when the command line asked for it
+    }
     TDvdChoice dvd;
     TStreamAudioIn in;
     if (const QString why = OpenSource(dvd, in); !why.isEmpty())
@@ -342,6 +366,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
             progress.Show(false, prefix());
     });
     ticker.start(50);
+    DeferInterrupts(); // the run makes a temporary file, which an interrupt removes
     out.Run();
     const int result = loop.exec();
     ticker.stop();

@@ -46,6 +46,36 @@ TEST(TrackNames, NoTitleLeavesTheFolderOrHidesTheFile) {
     EXPECT_LE(name.toUtf8().size(), 200);
     EXPECT_TRUE(name.endsWith(QStringLiteral(".mp3")));
     EXPECT_FALSE(name.toUtf8().contains(QByteArray("\xEF\xBF\xBD"))); // no broken character
+    // Titles of a million characters, of every UTF-8 width, are cut in one pass to the
+    // longest whole-character start that fits.
+    const QString wide = QString::fromUtf8("a\xC3\xA9\xE6\xBC\xA2\xF0\x9F\x8E\xB8");
+    for (int shift = 0; shift < 4; ++shift) {
+        QString huge;
+        for (int i = 0; huge.size() < 1000000; ++i)
+            huge +=
+                wide.mid((i + shift) % 4 == 3 ? 3 : (i + shift) % 4, (i + shift) % 4 == 3 ? 2 : 1);
+        const QString cut = TrackFileName(QStringLiteral("%t.mp3"), Fields(1, huge));
+        const QString stem = cut.chopped(4);
+        EXPECT_TRUE(huge.startsWith(stem));
+        EXPECT_LE(cut.toUtf8().size(), 200);
+        EXPECT_GT(huge.left(stem.size() + 2).toUtf8().size() + 4, 200); // nothing more fits
+        EXPECT_FALSE(cut.toUtf8().contains(QByteArray("\xEF\xBF\xBD")));
+    }
+    // ".mp3" is added unless the pattern ends in it: a title's dot is no extension.
+    EXPECT_EQ(TrackFileName(QStringLiteral("%n %t"), Fields(1, QStringLiteral("Vol. 2"))),
+              QStringLiteral("01 Vol. 2.mp3"));
+    EXPECT_EQ(TrackFileName(QStringLiteral("%t.MP3"), Fields(1, QStringLiteral("a.b"))),
+              QStringLiteral("a.b.MP3"));
+    // Fields in folders are filled in as names are, and lead nowhere else.
+    EXPECT_EQ(
+        TrackFilePaths(QStringLiteral("/music/%a"), QStringLiteral("%n.mp3"),
+                       {Fields(1, QStringLiteral("x")), Fields(2, QStringLiteral("y"))}),
+        (QStringList{QStringLiteral("/music/Art/01.mp3"), QStringLiteral("/music/Art/02.mp3")}));
+    TTrackNameFields hostileArtist = Fields(3, QStringLiteral("t"));
+    hostileArtist.Artist = QStringLiteral("../..");
+    EXPECT_EQ(TrackFilePaths(QStringLiteral("/music/100%"), QStringLiteral("%a/%A/%n %t"),
+                             {hostileArtist}),
+              QStringList{QStringLiteral("/music/100%/_._../Alb/03 t.mp3")});
     // An empty name falls back to the number.
     EXPECT_EQ(TrackFileName(QStringLiteral("%A.mp3"), {2, 3, {}, {}, {}}),
               QStringLiteral("02.mp3"));
@@ -99,7 +129,8 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
         return QString();
     };
     EXPECT_EQ(error("TRACK 01 AUDIO\nINDEX 01 00:10:00\nTRACK 02 AUDIO\nINDEX 01 00:05:00\n"),
-              QStringLiteral("track 2 starts before track 1 ends"));
+              QStringLiteral("line 4: the track starts at 0:00:05.0, not after the track "
+                             "before it (0:00:10.0): list the tracks in the order they play"));
     EXPECT_EQ(error("FILE a WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nFILE b WAVE\n"),
               QStringLiteral("line 4: a cue sheet of more than one FILE cannot be split from "
                              "one source"));
@@ -107,7 +138,8 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
               QStringLiteral("line 2: '00:61:00' is not a time of the form mm:ss:ff"));
     EXPECT_EQ(error("5 3 Backwards\n"), QStringLiteral("line 1: the end is not after the start"));
     EXPECT_EQ(error("10 Ten\n5 Five\n"),
-              QStringLiteral("line 1: without an end, the next track must start later"));
+              QStringLiteral("line 2: the track starts at 0:00:05.0, not after the track "
+                             "before it (0:00:10.0): list the tracks in the order they play"));
     EXPECT_EQ(error("10 70 Long\n"),
               QStringLiteral("track 1: it ends at 0:01:10.0, after the end of the source "
                              "(0:01:00.0)"));

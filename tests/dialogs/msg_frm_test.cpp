@@ -1,7 +1,9 @@
 #include "dialog_test_util.h"
 
 #include "platform/exception.h"
+#include "platform/shell.h"
 #include "support/test_env.h"
+#include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/image.h"
@@ -66,6 +68,37 @@ TEST(MessageBox, HelpOpensTheHelpAndLeavesTheBoxOpen) {
     EXPECT_EQ(urls.Urls[0].fragment(), QStringLiteral("problems"));
     EXPECT_TRUE(QString::fromUtf8(ReadFile(urls.Urls[0].toLocalFile()))
                     .contains(QStringLiteral("<section id=\"problems\">")));
+}
+
+TEST(MessageBox, HelpWhoseBrowserCannotStartSaysSoAndWhereTheHelpIs) {
+    // A desktop without a browser: the desktop refuses every address.
+    int asked = 0;
+    shell::SetOpenUrlHook([&](const QUrl&) {
+        ++asked;
+        return false;
+    });
+    TReportRecorder reports;
+    TmsgFrm& box = MessageBoxForm();
+    Later([&] {
+        box.helpBtn->click();
+        box.okBtn->click();
+    });
+    EXPECT_EQ(ShowMessageBox(1, SourceFailed, QStringLiteral("&Close"), QStringLiteral("&Help")),
+              1);
+    TaboutFrm about;
+    Later([&] {
+        about.helpBtn->click();
+        about.okBtn->click();
+    });
+    EXPECT_EQ(about.exec(), 1);
+    shell::SetOpenUrlHook({});
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(reports.Messages.size(), 2u);
+    for (const QString& text : reports.Messages) {
+        EXPECT_TRUE(text.contains(QStringLiteral("no web browser could be started")))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("/sonavel.html"))) << text.toStdString();
+    }
 }
 
 TEST(MessageBox, ShowsTitleTextCaptionsAndTheLatestIcon) {

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,37 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Joint Stero"));
     EXPECT_FALSE(dlg.VBRCheck->isChecked());
     EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 0);
+}
+
+TEST_F(SettingsDialog, ConstantRatesTheSampleRateCannotCarryAreGreyedOut) {
+    TsettingsFrm dlg;
+    auto* items = qobject_cast<QStandardItemModel*>(dlg.bitRateSel->model());
+    ASSERT_NE(items, nullptr);
+    auto greyed = [&] {
+        QStringList off;
+        for (int i = 0; i < dlg.bitRateSel->count(); ++i)
+            if (!items->item(i)->isEnabled())
+                off << dlg.bitRateSel->itemText(i);
+        return off;
+    };
+    // A rate stored by an older version: shown as the nearest one the file can have.
+    TAppSettings stored;
+    stored.AudioBitrate = 144;
+    dlg.FillMp3Page(stored);
+    const QStringList small{"8 kbps", "16 kbps", "24 kbps", "144 kbps"};
+    EXPECT_EQ(greyed(), small);
+    EXPECT_EQ(dlg.bitRateSel->currentText(), QStringLiteral("128 kbps"));
+    EXPECT_TRUE(dlg.bitRateSel->toolTip().contains(
+        QStringLiteral("44100 Hz can have a constant bit rate of 32, 40, 48")))
+        << dlg.bitRateSel->toolTip().toStdString();
+    for (const char* rate : {"32000 Hz", "48000 Hz"}) {
+        dlg.samplerateSel->setCurrentIndex(dlg.samplerateSel->findText(QLatin1String(rate)));
+        EXPECT_EQ(greyed(), small);
+        EXPECT_TRUE(dlg.bitRateSel->toolTip().contains(QLatin1String(rate)));
+    }
+    TAppSettings out;
+    dlg.ReadMp3Page(out);
+    EXPECT_EQ(out.AudioBitrate, 128);
 }
 
 TEST_F(SettingsDialog, OkAnswersOneCancelAndCloseTwoAndMp3ModeNeverTouchesHistory) {

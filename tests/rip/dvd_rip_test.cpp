@@ -9,6 +9,7 @@
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -177,6 +178,23 @@ TEST(DvdRipCommand, BadDiscsFailCleanly) {
         RunSonavel({rip, cut, QStringLiteral("--dvd-title"), QStringLiteral("3"), o, mp3}).exitCode,
         0);
     QFile::remove(mp3);
+
+    // No title can be played: each says why, and the listing fails.
+    const QString allCut = CopyOfTestDvd(QStringLiteral("allcut"));
+    for (const QString& name : QDir(allCut + QStringLiteral("/VIDEO_TS"))
+                                   .entryList({QStringLiteral("VTS_*_*.VOB")}, QDir::Files)) {
+        QFile part(allCut + QStringLiteral("/VIDEO_TS/") + name);
+        if (!name.endsWith(QStringLiteral("_0.VOB")))
+            ASSERT_TRUE(part.resize(part.size() / 3));
+    }
+    const TProgramRun listing = RunSonavel({QStringLiteral("--list-titles"), allCut});
+    EXPECT_EQ(listing.exitCode, 1);
+    const QStringList lines = listing.out.trimmed().split(u'\n');
+    EXPECT_EQ(lines.size(), 3) << listing.out.toStdString();
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(QStringLiteral("cannot be played"))) << line.toStdString();
+    EXPECT_EQ(listing.err.trimmed(),
+              QStringLiteral("sonavel: no title of \"%1\" can be played").arg(allCut));
 
     const QString damaged = CopyOfTestDvd(QStringLiteral("ifo"));
     for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"})

@@ -9,11 +9,16 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -354,3 +359,52 @@ TEST(RipCommand, ProgressLineOnATerminalOnly) {
 }
 
 } // namespace
+
+// Sources and lists that can be read only once: a pipe as the source is refused at once
+// with the reason (it used to hang rewinding it), and Ctrl+C or kill end a program that
+// waits for a list's writer, before any rip began. A bit rate the sample rate cannot
+// carry is refused before anything is read, never changed.
+TEST(RipCommand, PipesInterruptsAndUncarriedRatesEndAtOnce) {
+    const QString dir = FreshDir(QStringLiteral("pipes"));
+    const QString out = FreshDir(QStringLiteral("pipesout"));
+    const QString fifo = dir + QStringLiteral("/fifo.mpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString rip = QStringLiteral("--rip"), o = QStringLiteral("-o");
+    const QString mp3 = out + QStringLiteral("/x.mp3");
+    const QString why =
+        ExpectCleanFailure({rip, fifo, o, mp3, QStringLiteral("--start"), QStringLiteral("1"),
+                            QStringLiteral("--end"), QStringLiteral("2")},
+                           out);
+    EXPECT_TRUE(why.contains(QStringLiteral("it is a pipe, which can be read only once")))
+        << why.toStdString();
+
+    for (int signalNumber : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signalNumber);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SONAVEL_REGISTRY"), dir + QStringLiteral("/hive.reg"));
+        program.setProcessEnvironment(env);
+        program.start(BinDir() + QStringLiteral("/sonavel"),
+                      {rip, FixturePath("dvd_ac3_stereo.vob"), QStringLiteral("--tracks"), fifo, o,
+                       out + u'/'});
+        ASSERT_TRUE(program.waitForStarted());
+        program.waitForFinished(1500); // it waits for the list's writer
+        ASSERT_EQ(program.state(), QProcess::Running);
+        ASSERT_EQ(::kill(pid_t(program.processId()), signalNumber), 0);
+        EXPECT_TRUE(program.waitForFinished(5000));
+        if (program.state() != QProcess::NotRunning)
+            program.kill(), program.waitForFinished();
+        EXPECT_EQ(program.exitStatus(), QProcess::CrashExit); // ended by the signal
+        EXPECT_EQ(FilesIn(out), QStringList());
+    }
+
+    const TProgramRun low =
+        RunSonavel({rip, FixturePath("dvd_ac3_stereo.vob"), o, mp3, QStringLiteral("--bitrate"),
+                    QStringLiteral("8"), QStringLiteral("--samplerate"), QStringLiteral("44100")});
+    EXPECT_EQ(low.exitCode, 2);
+    EXPECT_EQ(low.err.trimmed(),
+              QStringLiteral("sonavel: --bitrate 8: An MP3 at 44100 Hz cannot have a constant "
+                             "bit rate of 8 kbit/s; it can have 32, 40, 48, 56, 64, 80, 96, "
+                             "112, 128, 160, 192, 224, 256, 320 kbit/s."));
+    EXPECT_EQ(FilesIn(out), QStringList());
+}

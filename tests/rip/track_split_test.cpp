@@ -231,3 +231,69 @@ TEST(TrackSplit, AFailingTrackStopsTheRunAndBadListsWriteNothing) {
                        {QStringLiteral("02 - B.mp3")});
     EXPECT_EQ(ReadFile(bad + QStringLiteral("/02 - B.mp3")), QByteArray("mine"));
 }
+
+// Names and times as people type them: a pattern without ".mp3" whose title has a dot,
+// fields naming folders, and times that overflow, are mistyped or overlap, in a list and
+// on the command line alike.
+TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
+    const QString dir = FreshDir(QStringLiteral("typed"));
+    const QString out = FreshDir(QStringLiteral("typedout"));
+    const QString list = dir + QStringLiteral("/list.txt");
+    ASSERT_TRUE(WriteFile(list, "0.5 1.5 Vol. 2\n1.5 2.5 B\n"));
+    const QString source = FixturePath("dvd_ac3_stereo.vob");
+    const QString rip = QStringLiteral("--rip"), o = QStringLiteral("-o");
+    const TProgramRun run =
+        RunSonavel(QStringList{rip, source, QStringLiteral("--tracks"), list, o,
+                               out + QStringLiteral("/%a/%n %t"), QStringLiteral("--artist"),
+                               QStringLiteral("AC/DC")} +
+                   kEncoding);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("AC_DC")});
+    EXPECT_EQ(FilesIn(out + QStringLiteral("/AC_DC")),
+              (QStringList{QStringLiteral("01 Vol. 2.mp3"), QStringLiteral("02 B.mp3")}));
+    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/AC_DC/01 Vol. 2.mp3")).frames(), kRate);
+
+    const QString bad = FreshDir(QStringLiteral("typedbad"));
+    auto listed = [&](const QByteArray& text) {
+        static int n = 0;
+        const QString path = dir + QStringLiteral("/bad%1.txt").arg(++n);
+        EXPECT_TRUE(WriteFile(path, text));
+        return ExpectCleanFailure(
+            QStringList{rip, source, QStringLiteral("--tracks"), path, o, bad + "/"}, bad);
+    };
+    // An end that is no time is refused as a bad start is, not read as "to the end".
+    for (const char* end : {"9223372036854775807", "1e300", "inf", "99999999999:00:00"}) {
+        const QString why = listed(QByteArray("0 ") + end + " X\n");
+        EXPECT_TRUE(why.contains(QStringLiteral("line 1: '%1' is not a time").arg(end)))
+            << why.toStdString();
+    }
+    // Past what 100-ns units can count, and past the source's end.
+    EXPECT_TRUE(listed("999999999999 X\n").contains(QStringLiteral("after the end of any source")));
+    EXPECT_TRUE(listed("99999999999 X\n")
+                    .contains(QStringLiteral("track 1: it starts at 27777777:46:39.0, after the "
+                                             "end of the source (0:00:09.9)")));
+    // One rule for a text list and a cue sheet: in playing order, no overlap.
+    EXPECT_TRUE(listed("1 5 A\n3 8 B\n")
+                    .contains(QStringLiteral("line 2: the track starts at 0:00:03.0, before the "
+                                             "track before it ends (0:00:05.0)")));
+    EXPECT_TRUE(listed("5 6 A\n1 2 B\n")
+                    .contains(QStringLiteral("line 2: the track starts at 0:00:01.0, not after "
+                                             "the track before it (0:00:05.0)")));
+    EXPECT_TRUE(listed("TRACK 01 AUDIO\nINDEX 01 00:01:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n")
+                    .contains(QStringLiteral("line 4: the track starts at 0:00:01.0, not after "
+                                             "the track before it (0:00:01.0)")));
+
+    // The command line's own range, checked before it is converted.
+    const QString mp3 = bad + QStringLiteral("/x.mp3");
+    EXPECT_TRUE(
+        ExpectCleanFailure(
+            {rip, source, o, mp3, QStringLiteral("--start"), QStringLiteral("999999999999")}, bad)
+            .contains(QStringLiteral("the range starts at 277777777:46:39.0, after the end of "
+                                     "the source (0:00:09.9)")));
+    EXPECT_TRUE(
+        ExpectCleanFailure(
+            {rip, source, o, mp3, QStringLiteral("--end"), QStringLiteral("999999999999")}, bad)
+            .contains(QStringLiteral("the range ends at 277777777:46:39.0, after the end of the "
+                                     "source (0:00:09.9)")));
+}

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 QString Documents() {
     QString docs;
@@ -175,6 +177,23 @@ TEST_F(WindowTest, FailedOpenShowsTheBoxAndKeepsTheOldValues) {
     t.restart();
     Open(cut);
     EXPECT_LT(t.elapsed(), 20000);
+    EXPECT_TRUE(Frm->IsIdle());
+
+    // A pipe would keep the opening waiting for its writer for ever: refused before the
+    // opening starts, with the reason, the open source kept.
+    Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
+    const QString fifo = dir + QStringLiteral("/fifo.mpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Boxes.clear();
+    t.restart();
+    Open(fifo);
+    EXPECT_LT(t.elapsed(), 5000);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("The source file can NOT be opened: it is a pipe, "
+                                            "which can be read only once; save it to a file "
+                                            "and rip that."));
+    EXPECT_EQ(Frm->DurationMs(), duration);
+    EXPECT_EQ(Frm->sourceFileEdit->text(), FixturePath(QStringLiteral("vcd_mp2.mpg")));
     EXPECT_TRUE(Frm->IsIdle());
 }
 

@@ -3,6 +3,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "platform/shell.h"
+#include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 #include "ui/skin/link_label.h"
@@ -166,7 +167,7 @@ void TaboutFrm::reject() {
 }
 
 void TaboutFrm::helpBtnClick() {
-    ShowHelp();
+    OpenHelp();
 }
 
 void TaboutFrm::homePageUrlLabelClick() {

@@ -1,6 +1,7 @@
 #include "ui/dialogs/msg_frm.h"
 
 #include "app/common.h"
+#include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 
@@ -88,7 +89,7 @@ void TmsgFrm::okBtnClick() {
 void TmsgFrm::helpBtnClick() {
     if (helpBtn->text() == HelpCaption) {
         // Every box with a Help button reports a problem: the help opens at that topic.
-        ShowHelp(QStringLiteral("problems")); // the box stays: the user answers after reading
+        OpenHelp(QStringLiteral("problems")); // the box stays: the user answers after reading
         return;
     }
     done(2);

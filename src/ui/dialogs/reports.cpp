@@ -1,5 +1,6 @@
 #include "ui/dialogs/reports.h"
 
+#include "app/common.h"
 #include "app/globals.h"
 #include "platform/exception.h"
 
@@ -24,6 +25,11 @@ void ShowMessage(const QString& text) {
     if (MessageHook())
         return MessageHook()(text);
     QMessageBox::information(QApplication::activeWindow(), ReportTitle(), text);
+}
+
+void OpenHelp(const QString& topic) {
+    if (!ShowHelp(topic))
+        ShowMessage(HelpProblem());
 }
 
 void ReportException(const std::exception& e) {

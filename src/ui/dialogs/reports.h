@@ -12,6 +12,9 @@
 // The platform's plain message dialog with the text and an OK button.
 void ShowMessage(const QString& text);
 
+// The help at `topic` in the user's browser, or a notice saying why it cannot be shown.
+void OpenHelp(const QString& topic = QString());
+
 // The application's default error report: the exception's own message in an error box;
 // the program goes on running.
 void ReportException(const std::exception& e);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/settings_frm.h"
 
 #include "app/common.h"
+#include "app/output_settings.h"
 #include "platform/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/reports.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -166,6 +168,8 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     samplerateSel->addItems(
         {QStringLiteral("32000 Hz"), QStringLiteral("44100 Hz"), QStringLiteral("48000 Hz")});
     rateBox->addWidget(samplerateSel);
+    connect(samplerateSel, &QComboBox::currentIndexChanged, this,
+            [this] { SamplerateSelChange(); });
 
     auto* modeGroup = new QGroupBox(QStringLiteral("Channel Mode"), page);
     auto* modeBox = new QVBoxLayout(modeGroup);
@@ -322,6 +326,32 @@ void TsettingsFrm::SelectNumber(QComboBox* list, int value, const QString& suffi
         list->setCurrentIndex(best);
 }
 
+void TsettingsFrm::SamplerateSelChange() {
+    auto* items = qobject_cast<QStandardItemModel*>(bitRateSel->model());
+    if (!items || samplerateSel->currentIndex() < 0)
+        return;
+    const int hz = LeadingNumber(samplerateSel->currentText());
+    QStringList carried;
+    for (int i = 0; i < bitRateSel->count() && i < int(BitrateTable.size()); ++i) {
+        const bool can = CbrRateCarried(BitrateTable[size_t(i)], hz);
+        items->item(i)->setEnabled(can);
+        if (can)
+            carried << QString::number(BitrateTable[size_t(i)]);
+    }
+    bitRateSel->setToolTip(tr("An MP3 at %1 Hz can have a constant bit rate of %2 kbit/s.")
+                               .arg(QString::number(hz), carried.join(QStringLiteral(", "))));
+    const int chosen = bitRateSel->currentIndex();
+    if (chosen < 0 || items->item(chosen)->isEnabled())
+        return;
+    int best = -1;
+    for (int i = 0; i < bitRateSel->count(); ++i)
+        if (items->item(i)->isEnabled() &&
+            (best < 0 || std::abs(i - chosen) < std::abs(best - chosen)))
+            best = i;
+    if (best >= 0)
+        bitRateSel->setCurrentIndex(best);
+}
+
 void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     PageControl1->setCurrentWidget(settingsPage);
     setWindowTitle(QStringLiteral("MP3 Settings ..."));
@@ -329,6 +359,7 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
     SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
     SelectNumber(samplerateSel, settings.AudioSampleRate, QStringLiteral(" Hz"));
+    SamplerateSelChange(); // also when the rate stays, for the stored bit rate
     ChannelModeSel->setCurrentIndex(std::clamp(settings.AudioChannels, 0, 3));
     VBRCheck->setChecked(settings.AudioVBR);
     BitrateSettingsPage->setCurrentIndex(settings.AudioVBR ? 1 : 0);

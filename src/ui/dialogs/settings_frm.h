@@ -48,6 +48,9 @@ public:
     QPushButton* skinButton1; // "&Cancel"
 
     void VBRCheckClick();
+    // Greys out the constant bit rates the chosen sample rate cannot carry (the tip names
+    // those it can) and moves the choice off such a rate to the nearest one it can.
+    void SamplerateSelChange();
     void FormActivate();
     void skinButton2Click();
     void skinButton1Click();

@@ -4,6 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "ui/dialogs/about_frm.h"
+#include "ui/dialogs/reports.h"
 #include "ui/dialogs/settings_frm.h"
 
 void TMainFrm::MP3SettingsEditClick() {
@@ -37,5 +38,5 @@ void TMainFrm::skinButton1Click() {
 }
 
 void TMainFrm::skinButton2Click() {
-    ShowHelp(QString());
+    OpenHelp();
 }

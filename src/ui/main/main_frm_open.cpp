@@ -68,6 +68,13 @@ void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle) {
 }
 
 void TMainFrm::OpenChosenFile(const QString& path) {
+    // The opening worker would wait for a pipe's writer for ever: refused before it starts,
+    // the open source stays.
+    if (const QString why = ReadOnceSourceReason(path); !why.isEmpty()) {
+        ShowMessageBox(1, tr("The source file can NOT be opened: %1.").arg(why),
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        return;
+    }
     sourceFileEdit->setText(path);
     HintPanel->show();
     HintPanel->raise();

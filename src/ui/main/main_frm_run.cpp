@@ -149,6 +149,19 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                           QStringLiteral("\nChoose a file name."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::CannotCreate))
             return refuse(f->Reason);
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::FolderMissing);
+            f && list &&
+            QDir::cleanPath(QFileInfo(f->Path).absolutePath()) != QDir::cleanPath(folder)) {
+            // Fields name the folders: those of the tracks' files are made, asked once.
+            if (MakeOutputFolder(QFileInfo(f->Path).absolutePath()).isEmpty())
+                return false;
+            for (const TOutputFinding& g : findings)
+                if (g.Problem == TOutputProblem::FolderMissing &&
+                    ForceFolderPath(QFileInfo(g.Path).absolutePath(), ProgramDir).isEmpty())
+                    return refuse(QStringLiteral("The output folder can't be created:\n ") +
+                                  QFileInfo(g.Path).absolutePath());
+            continue;
+        }
         if (FirstOf(findings, TOutputProblem::FolderMissing)) {
             const QString made = MakeOutputFolder(folder);
             if (made.isEmpty())

@@ -11,6 +11,8 @@
 // the channel wherever they fall in the view, whatever the custom drawing does.
 // GUI thread only.
 
+#include "ui/skin/time_ruler.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -90,6 +92,13 @@ public:
     void setTickTimes(std::vector<int> times);
     const std::vector<int>& tickTimes() const { return FTickTimes; }
 
+    // A ruler of labelled times under the channel (the range in milliseconds), at every
+    // zoom; the bar needs room for it below the channel.
+    void setTimeRuler(bool on);
+    bool timeRuler() const { return FTimeRuler; }
+    // What the ruler shows for the present view (empty without one).
+    std::vector<TRulerMark> rulerMarks() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -111,11 +120,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     void DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r);
     void PaintPart(QPainter& p, TTrackBarItem item, const QRect& r);
     void PaintTickTimes(QPainter& p);
+    void PaintRuler(QPainter& p);
+    QFont RulerFont() const;
     void Changed();
     int64_t MinimumSpan() const;
 
@@ -134,4 +147,5 @@ private:
     int FMinUnitsPerPixel = 10;
     std::vector<int> FTickTimes;
     TTrackBarCustomDraw FOnCustomDraw;
+    bool FTimeRuler = false;
 };

@@ -1,7 +1,7 @@
 #include "app/recent_sources.h"
 
 #include "app/globals.h"
-#include "platform/registry.h"
+#include "base/registry.h"
 
 namespace {
 QString ValueName(int k) {

@@ -130,7 +130,8 @@ TEST_F(WindowUserTest, OutputAsTypedAndTheFolderRememberedOnlyAfterARip) {
     Click(Frm->ExtractBtn);
     ASSERT_TRUE(RipEnded());
     ASSERT_TRUE(HasDoneBox(Boxes)) << Boxes.back().Text.toStdString();
-    EXPECT_TRUE(Boxes.back().Text.contains(QStringLiteral("\nsong.mp3\nin ") + remembered.chopped(1)))
+    EXPECT_TRUE(
+        Boxes.back().Text.contains(QStringLiteral("\nsong.mp3\nin ") + remembered.chopped(1)))
         << Boxes.back().Text.toStdString();
     EXPECT_NEAR(SecondsOf(remembered + QStringLiteral("song.mp3")), seconds, 0.2);
     EXPECT_EQ(Frm->outputFileEdit->text(), remembered + QStringLiteral("song.mp3"));
@@ -230,8 +231,7 @@ TEST_F(WindowUserTest, TypedTimesTheTracksSummaryAndClear) {
     EXPECT_EQ(Frm->outputFileText->text(),
               QStringLiteral("2 tracks into ") + output.left(output.lastIndexOf(u'/') + 1));
     EXPECT_EQ(Frm->DurationText->text(), QStringLiteral("0:00:06.0 in 2 tracks"));
-    EXPECT_EQ(Frm->FileSizeText->text(),
-              QStringLiteral("about ") + FormatSizeText(6000 * 128 / 8));
+    EXPECT_EQ(Frm->FileSizeText->text(), QStringLiteral("about ") + FormatSizeText(6000 * 128 / 8));
 
     Click(Frm->ClearTracksBtn);
     EXPECT_TRUE(Frm->TrackList().Tracks.empty());
@@ -257,8 +257,7 @@ TEST_F(WindowUserTest, TheTimeRulerLabelsEveryZoom) {
             if (k > 0) {
                 EXPECT_EQ(marks[k].time - marks[k - 1].time, step);
                 EXPECT_GT(marks[k].x - marks[k - 1].x,
-                          QFontMetrics(Frm->TrackBar->font()).horizontalAdvance(marks[k].text) /
-                              2);
+                          QFontMetrics(Frm->TrackBar->font()).horizontalAdvance(marks[k].text) / 2);
             }
         }
         // Something is drawn under the channel at a label.
@@ -297,22 +296,23 @@ TEST_F(WindowUserTest, TabFollowsTheLayoutAndEnterPressesTheFocusedButton) {
     const QImage plain = Frm->BeginBtn->grab().toImage();
     Frm->VideoWin->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected{
-        Frm->TrackBar,      Frm->PlayBtn,         Frm->BeginBtn,       Frm->EndBtn,
-        Frm->OpenBtn,       Frm->sourceFileEdit,  Frm->OpenFileBtn,    Frm->outputFileEdit,
-        Frm->SaveFileBtn,   Frm->MP3SettingsEdit, Frm->Id3TagEdit,     Frm->startPointEdit,
-        Frm->endPointEdit,  Frm->skinButton1,     Frm->skinButton2,    Frm->ExtractBtn,
-        Frm->TrackListView, Frm->TrackUpBtn,      Frm->TrackDownBtn,   Frm->AddRangeBtn,
+        Frm->TrackBar,       Frm->PlayBtn,         Frm->BeginBtn,     Frm->EndBtn,
+        Frm->OpenBtn,        Frm->sourceFileEdit,  Frm->OpenFileBtn,  Frm->outputFileEdit,
+        Frm->SaveFileBtn,    Frm->MP3SettingsEdit, Frm->Id3TagEdit,   Frm->startPointEdit,
+        Frm->endPointEdit,   Frm->skinButton1,     Frm->skinButton2,  Frm->ExtractBtn,
+        Frm->TrackListView,  Frm->TrackUpBtn,      Frm->TrackDownBtn, Frm->AddRangeBtn,
         Frm->RenameTrackBtn, Frm->RemoveTrackBtn};
     std::vector<QWidget*> seen;
     for (size_t k = 0; k < expected.size(); ++k) {
         QTest::keyClick(Window(), Qt::Key_Tab);
         seen.push_back(Frm->focusWidget());
-        if (seen.back() == Frm->BeginBtn)
+        if (seen.back() == Frm->BeginBtn) {
             EXPECT_NE(Frm->BeginBtn->grab().toImage(), plain); // the focus frame
+        }
     }
     for (size_t k = 0; k < expected.size(); ++k)
-        EXPECT_EQ(seen[k], expected[k]) << "Tab " << k + 1 << ": "
-                                        << (seen[k] ? seen[k]->metaObject()->className() : "none");
+        EXPECT_EQ(seen[k], expected[k])
+            << "Tab " << k + 1 << ": " << (seen[k] ? seen[k]->metaObject()->className() : "none");
 
     // Enter on the focused "to the Begin" and on Play, then Space pauses from Pause.
     Frm->TrackBar->setPosition(3000);
@@ -345,8 +345,10 @@ TEST_F(WindowUserTest, QuitKeyRecentSourcesAndADroppedDvd) {
     ASSERT_GE(actions.size(), 3);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("mono_u8.avi"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("vcd_mp2.mpg"));
-    const QString hive = QString::fromUtf8(ReadFile(QString::fromUtf8(qgetenv("SONAVEL_REGISTRY"))));
-    EXPECT_TRUE(hive.contains(QStringLiteral("\"RecentSource1\"=\"") + second)) << hive.toStdString();
+    const QString hive =
+        QString::fromUtf8(ReadFile(QString::fromUtf8(qgetenv("SONAVEL_REGISTRY"))));
+    EXPECT_TRUE(hive.contains(QStringLiteral("\"RecentSource1\"=\"") + second))
+        << hive.toStdString();
     actions[1]->trigger();
     ASSERT_TRUE(WaitFor([&] { return Frm->sourceFileEdit->text() == first && Frm->IsIdle(); }));
     EXPECT_GT(Frm->DurationMs(), 9000);

@@ -2,6 +2,7 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "desktop/help.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 

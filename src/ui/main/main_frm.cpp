@@ -6,10 +6,10 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
-#include "audio/mp3_out.h"
-#include "platform/exception.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "audio/mp3/mp3_out.h"
+#include "base/exception.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/about_frm.h"
@@ -35,8 +35,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QThread>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 std::atomic<int32_t> OpenState{0};

@@ -2,7 +2,7 @@
 // on the window.
 #include "ui/main/main_frm.h"
 
-#include "platform/dvd/dvd_path.h"
+#include "media/dvd/dvd_path.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/skin/image_button.h"
@@ -50,17 +50,17 @@ void TMainFrm::InstallKeyFilter() {
     // summary, the rip's buttons at its foot, then the tracks list. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
     const QList<QWidget*> order{
-        VideoWin,       TrackBar,        PlayBtn,        PauseBtn,       BeginBtn,
-        EndBtn,         OpenBtn,         sourceFileEdit, OpenFileBtn,    outputFileEdit,
-        SaveFileBtn,    MP3SettingsEdit, Id3TagEdit,     startPointEdit, endPointEdit,
-        AudioTrackBox,  TitleBox,        ChapterBox,     CancelBtn,      skinButton1,
-        skinButton2,    ExtractBtn,      TrackListView,  TrackUpBtn,     TrackDownBtn,
-        AddRangeBtn,    RenameTrackBtn,  RemoveTrackBtn, ClearTracksBtn};
+        VideoWin,      TrackBar,        PlayBtn,        PauseBtn,       BeginBtn,
+        EndBtn,        OpenBtn,         sourceFileEdit, OpenFileBtn,    outputFileEdit,
+        SaveFileBtn,   MP3SettingsEdit, Id3TagEdit,     startPointEdit, endPointEdit,
+        AudioTrackBox, TitleBox,        ChapterBox,     CancelBtn,      skinButton1,
+        skinButton2,   ExtractBtn,      TrackListView,  TrackUpBtn,     TrackDownBtn,
+        AddRangeBtn,   RenameTrackBtn,  RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ExtractBtn, CancelBtn, skinButton1, skinButton2, TrackBar, PlayBtn, PauseBtn,
-             BeginBtn, EndBtn, OpenBtn, OpenFileBtn, SaveFileBtn})
+             ExtractBtn, CancelBtn, skinButton1, skinButton2, TrackBar, PlayBtn, PauseBtn, BeginBtn,
+             EndBtn, OpenBtn, OpenFileBtn, SaveFileBtn})
         w->setFocusPolicy(Qt::TabFocus);
     PlayBtn->setHint(QStringLiteral("Play (Space)"));
     PauseBtn->setHint(QStringLiteral("Pause (Space)"));

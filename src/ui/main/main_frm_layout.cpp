@@ -8,10 +8,10 @@
 // stay at the bottom.
 #include "ui/main/main_frm.h"
 
-#include "app/window_placement.h"
-#include "platform/media/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
+#include "preview/video_renderer_widget.h"
+#include "ui/main/window_placement.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/skin_panel.h"
@@ -39,7 +39,7 @@ constexpr int PreviewWidth = 233;
 constexpr int PreviewHeight = 162;
 constexpr int TimePanelHeight = 18;
 constexpr int SummaryLeft = 282; // at the designed width
-constexpr int RulerHeight = 11;   // the track bar's time labels, what the left column moves down
+constexpr int RulerHeight = 11;  // the track bar's time labels, what the left column moves down
 } // namespace
 
 void TMainFrm::resizeEvent(QResizeEvent* e) {

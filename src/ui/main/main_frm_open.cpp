@@ -5,8 +5,8 @@
 #include "app/globals.h"
 #include "app/recent_sources.h"
 #include "app/settings.h"
-#include "audio/loudness_envelope.h"
-#include "platform/media/media_input.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "media/media_input.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
@@ -150,9 +150,8 @@ void TMainFrm::OpenInBackground(const QString& path) {
         return;
     }
 
-    CurrentTag = FOpenedTag;
-    FFormatLow = FOpenedFormatLow;
-    FFormatHigh = FOpenedFormatHigh;
+    // Nothing is read from the source's own tags: every source starts with empty texts.
+    CurrentTag = TCurrentTag();
     FAudioTracks = FOpenedTracks;
     FDvd = FOpenedDvd;
 
@@ -221,7 +220,6 @@ void TMainFrm::ResetToNoSource() {
     FAudioTracks.clear();
     FDvd = TDvdChoice();
     CurrentTag = TCurrentTag{};
-    FFormatLow = FFormatHigh = 0;
     TrackBar->setMaximum(0);
     TrackBar->setPosition(0);
     TrackBar->setSelStart(0);
@@ -320,11 +318,6 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         FilterGraph->Pause();
 
-        const SourceTagInfo tag = ReadSourceTag(fileName);
-        FOpenedTag =
-            TCurrentTag{tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre};
-        FOpenedFormatLow = tag.FormatLow;
-        FOpenedFormatHigh = tag.FormatHigh;
         OpenState.store(1, std::memory_order_release);
     } catch (...) {
         OpenState.store(2, std::memory_order_release);

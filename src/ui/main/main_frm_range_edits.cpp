@@ -17,9 +17,8 @@ void TMainFrm::SetupRangeEdits() {
         edit->setReadOnly(false);
         edit->setValidator(new QRegularExpressionValidator(typed, edit));
         edit->setToolTip(tr("Type a time: h:mm:ss.t, m:ss or seconds; Enter sets it"));
-        connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
-            Guarded([&] { RangeEditDone(edit == startPointEdit ? 0 : 1); });
-        });
+        connect(edit, &QLineEdit::editingFinished, this,
+                [this, edit] { Guarded([&] { RangeEditDone(edit == startPointEdit ? 0 : 1); }); });
     }
 }
 
@@ -34,11 +33,10 @@ void TMainFrm::RangeEditDone(int marker) {
     const bool fits = marker == 0 ? t < FEndMs : t > FStartMs && t <= FDurationMs;
     if (!IsIdle() || FDurationMs <= 0 || !parsed || !fits) {
         const QString why =
-            !parsed ? tr("Not a time: write h:mm:ss.t, m:ss or seconds.")
-            : marker == 0
-                ? tr("The start must lie before the end, %1.").arg(RangeTimeText(FEndMs))
-                : tr("The end must lie after the start, %1, and within %2.")
-                      .arg(RangeTimeText(FStartMs), RangeTimeText(FDurationMs));
+            !parsed       ? tr("Not a time: write h:mm:ss.t, m:ss or seconds.")
+            : marker == 0 ? tr("The start must lie before the end, %1.").arg(RangeTimeText(FEndMs))
+                          : tr("The end must lie after the start, %1, and within %2.")
+                                .arg(RangeTimeText(FStartMs), RangeTimeText(FDurationMs));
         edit->setText(RangeTimeText(shown));
         if (FDurationMs > 0 && IsIdle())
             QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), why, edit);

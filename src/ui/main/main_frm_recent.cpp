@@ -23,8 +23,8 @@ void TMainFrm::BuildRecentMenu() {
     // Ctrl+Q quits and Ctrl+W closes the only window, which is the same here; close()
     // asks about a running rip, and waits for an opening to end. F1 is the help.
     // Spelled out: a desktop without a theme of its own has no standard Quit key.
-    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Q),
-                                    QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
         auto* quit = new QShortcut(key, this);
         quit->setContext(Qt::WindowShortcut);
         connect(quit, &QShortcut::activated, this, [this] { close(); });

@@ -11,9 +11,9 @@
 #include "app/progress_caption.h"
 #include "app/track_jobs.h"
 #include "app/track_names.h"
-#include "audio/mp3_out.h"
-#include "platform/notify.h"
-#include "platform/shell.h"
+#include "audio/mp3/mp3_out.h"
+#include "desktop/notify.h"
+#include "desktop/shell.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
@@ -181,13 +181,12 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                 existing.push_back(&f);
         if (!existing.empty()) {
             const QString text =
-                list
-                    ? QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
-                              .arg(existing.size()) +
-                          existing.front()->Path +
-                          QStringLiteral("\nDo you want to overwrite them?")
-                    : FileExistsText() + QStringLiteral(":\n ") + existing.front()->Path +
-                          QStringLiteral("\nDo you want to overwrite the old file?");
+                list ? QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
+                               .arg(existing.size()) +
+                           existing.front()->Path +
+                           QStringLiteral("\nDo you want to overwrite them?")
+                     : FileExistsText() + QStringLiteral(":\n ") + existing.front()->Path +
+                           QStringLiteral("\nDo you want to overwrite the old file?");
             if (ShowMessageBox(2, text, QStringLiteral("&Yes"), QStringLiteral("&No")) != 1) {
                 outputFileEdit->setFocus();
                 return false;
@@ -247,7 +246,7 @@ void TMainFrm::ExtractBtnClick() {
     try {
         FRunInput = CreateRunInput();
         MP3Out->SetInput(FRunInput->Input());
-        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh, RipSampleRate(AppSettings));
+        FRunInput->SetOutputRate(RipSampleRate(AppSettings));
         FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
@@ -363,9 +362,8 @@ void TMainFrm::MP3OutDone() {
                          QStringLiteral("\nDo you want to play the MP3 now?");
     QTimer::singleShot(0, this, [written, text] {
         Guarded([&] {
-            const int answer = ShowMessageBox(
-                1, text,
-                QStringLiteral("&Yes"), QStringLiteral("&No"));
+            const int answer =
+                ShowMessageBox(1, text, QStringLiteral("&Yes"), QStringLiteral("&No"));
             if (answer == 1)
                 shell::OpenUrl(QUrl::fromLocalFile(written));
         });

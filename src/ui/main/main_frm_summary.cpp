@@ -143,11 +143,10 @@ void TMainFrm::ShowOutputFile() {
             ? typed
             : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
     const int tracks = int(FTrackList.Tracks.size());
-    outputFileText->setText(tracks == 0 || output.isEmpty()
-                                ? output
-                                : tracks == 1
-                                    ? tr("1 track into %1").arg(FolderPart(output))
-                                    : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
+    outputFileText->setText(tracks == 0 || output.isEmpty() ? output
+                            : tracks == 1
+                                ? tr("1 track into %1").arg(FolderPart(output))
+                                : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
 }
 
 void TMainFrm::ShowMp3Settings() {

@@ -5,8 +5,8 @@
 namespace {
 // Round spacings, finest first: 1-2-5 below a second, then clock-like ones.
 constexpr std::array<int64_t, 25> kSteps{
-    1,      2,      5,       10,      20,      50,      100,     200,     500,
-    1000,   2000,   5000,    10000,   15000,   30000,   60000,   120000,  300000,
+    1,      2,      5,       10,      20,      50,       100,     200,    500,
+    1000,   2000,   5000,    10000,   15000,   30000,    60000,   120000, 300000,
     600000, 900000, 1800000, 3600000, 7200000, 18000000, 36000000};
 
 int Decimals(int64_t step) {
@@ -17,13 +17,13 @@ int Decimals(int64_t step) {
 QString RulerText(int64_t ms, int64_t step, int64_t to) {
     const int decimals = Decimals(step);
     const int64_t seconds = ms / 1000;
-    QString text = to >= 3600000
-                       ? QStringLiteral("%1:%2:%3")
-                             .arg(seconds / 3600)
-                             .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                             .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-                       : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10,
-                                                                        QLatin1Char('0'));
+    QString text =
+        to >= 3600000
+            ? QStringLiteral("%1:%2:%3")
+                  .arg(seconds / 3600)
+                  .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                  .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
     if (decimals > 0) {
         int64_t fraction = ms % 1000;
         for (int d = decimals; d < 3; ++d)

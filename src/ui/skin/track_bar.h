@@ -2,7 +2,8 @@
 
 // A horizontal track bar over an integer range (the main window uses milliseconds):
 // minimum, maximum, position, a selection start and end, a change signal, dragging and
-// clicking (a double click reports its position), and a custom-draw hook asked before each part (tics, channel, thumb) is painted.
+// clicking (a double click reports its position), and a custom-draw hook asked before each part
+// (tics, channel, thumb) is painted.
 //
 // The channel shows a view of the range, the whole of it unless zoomed: Ctrl+wheel zooms
 // around the pointer, the wheel scrolls a zoomed view, and the owner may set the view
@@ -58,7 +59,6 @@ public:
     int channelHeight() const { return FChannelHeight; }
 
     void setOnCustomDraw(TTrackBarCustomDraw hook) { FOnCustomDraw = std::move(hook); }
-
 
     // Geometry of the parts (widget coordinates). The channel's left edge is the inset of
     // position `minimum` from the widget's left edge.

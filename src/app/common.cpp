@@ -1,8 +1,7 @@
 #include "app/common.h"
 
 #include "app/globals.h"
-#include "platform/exception.h"
-#include "platform/shell.h"
+#include "base/exception.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -176,23 +175,6 @@ void SaveListFile(const QString& fileName, const QStringList& list) {
     }
     if (!file.commit())
         throw EInOutError(FileErrorText(file));
-}
-
-bool ShowHelp(const QString& topic) {
-    QUrl url = QUrl::fromLocalFile(DataDir() + HelpFileName);
-    if (!topic.isEmpty())
-        url.setFragment(topic);
-    return shell::OpenUrl(url);
-}
-
-QString HelpProblem() {
-    return QCoreApplication::translate("Help", "The help cannot be shown: no web browser could "
-                                               "be started. Open %1 in a browser to read it.")
-        .arg(QDir::toNativeSeparators(DataDir() + HelpFileName));
-}
-
-SourceTagInfo ReadSourceTag(const QString&) {
-    return {};
 }
 
 bool ParseTimeText(const QString& text, int64_t& ms) {

@@ -1,14 +1,14 @@
 #include "app/output_settings.h"
 
-#include "audio/mpeg_frame_header.h"
+#include "audio/layer3/mpeg_frame_header.h"
 
 #include <algorithm>
 
 bool BitRateFor(int32_t kbps, TMP3BitRate& rate) {
-    const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), kbps);
-    if (it == BitrateTable.end())
+    const auto it = std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps);
+    if (it == MP3BitRates.end())
         return false;
-    rate = TMP3BitRate(it - BitrateTable.begin());
+    rate = TMP3BitRate(it - MP3BitRates.begin());
     return true;
 }
 
@@ -92,5 +92,5 @@ QString RipBitRateRefusal(const TAppSettings& settings, const TEncodingChoice& c
     // As ConfigureRipOutput sets it: a stored rate off the table leaves the form's 192.
     TMP3BitRate rate = br192;
     BitRateFor(choice.Bitrate.value_or(settings.AudioBitrate), rate);
-    return Layer3BitRateRefusal(RipSampleRate(settings, choice), BitrateTable[size_t(rate)]);
+    return Layer3BitRateRefusal(RipSampleRate(settings, choice), MP3BitRates[size_t(rate)]);
 }

@@ -1,7 +1,7 @@
 #include "app/track_names.h"
 
 #include "app/track_list.h"
-#include "platform/text_cut.h"
+#include "base/text_cut.h"
 
 #include <QDir>
 #include <QFileInfo>

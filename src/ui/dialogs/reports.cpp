@@ -2,7 +2,8 @@
 
 #include "app/common.h"
 #include "app/globals.h"
-#include "platform/exception.h"
+#include "base/exception.h"
+#include "desktop/help.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,7 +2,8 @@
 
 #include "app/common.h"
 #include "app/output_settings.h"
-#include "platform/exception.h"
+#include "audio/mp3/mp3_out.h"
+#include "base/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
@@ -127,7 +128,7 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->setSpacing(10);
 
     QStringList bitrates;
-    for (int32_t rate : BitrateTable)
+    for (int32_t rate : MP3BitRates)
         bitrates.append(QStringLiteral("%1 kbps").arg(rate));
 
     auto* bitrateGroup = new QGroupBox(QStringLiteral("MP3 Bitrate "), page);
@@ -332,11 +333,11 @@ void TsettingsFrm::SamplerateSelChange() {
         return;
     const int hz = LeadingNumber(samplerateSel->currentText());
     QStringList carried;
-    for (int i = 0; i < bitRateSel->count() && i < int(BitrateTable.size()); ++i) {
-        const bool can = CbrRateCarried(BitrateTable[size_t(i)], hz);
+    for (int i = 0; i < bitRateSel->count() && i < int(MP3BitRates.size()); ++i) {
+        const bool can = CbrRateCarried(MP3BitRates[size_t(i)], hz);
         items->item(i)->setEnabled(can);
         if (can)
-            carried << QString::number(BitrateTable[size_t(i)]);
+            carried << QString::number(MP3BitRates[size_t(i)]);
     }
     bitRateSel->setToolTip(tr("An MP3 at %1 Hz can have a constant bit rate of %2 kbit/s.")
                                .arg(QString::number(hz), carried.join(QStringLiteral(", "))));

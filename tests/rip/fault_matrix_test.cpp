@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -219,3 +220,50 @@ TEST(RipFaults, TrackLanguageTagIsPrintedAsItIs) {
 }
 
 } // namespace
+
+// A stretch of the source that no longer decodes (zeroed on a damaged disc or copy) keeps
+// its time as silence: every second after it is where the intact file has it, the whole rip
+// is as long as the listing says, and the user is told how much was filled.
+TEST(RipFaults, DamagedStretchKeepsTheTimeLine) {
+    const QString dir = FreshDir(QStringLiteral("hole"));
+    const QString damaged = dir + QStringLiteral("/damaged.vob");
+    QByteArray bytes = ReadFile(FixturePath("dvd_ac3_stereo.vob"));
+    const qsizetype at = bytes.size() * 2 / 5 / 2048 * 2048;
+    bytes.replace(at, 600 * 1024, QByteArray(600 * 1024, '\0'));
+    ASSERT_TRUE(WriteFile(damaged, bytes));
+    const auto rip = [&](const QString& source, const QString& name, const QStringList& range) {
+        const QString mp3 = dir + u'/' + name;
+        const TProgramRun run =
+            RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("-o"), mp3,
+                                   QStringLiteral("--samplerate"), QStringLiteral("48000")} +
+                       range);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        DecodedAudio audio = DecodeAudioFile(mp3);
+        EXPECT_TRUE(audio.ok) << audio.error.toStdString();
+        return std::make_pair(run, audio);
+    };
+    const QStringList late{QStringLiteral("--start"), QStringLiteral("7"), QStringLiteral("--end"),
+                           QStringLiteral("9")};
+    const auto [intactRun, intact] = rip(FixturePath("dvd_ac3_stereo.vob"), "intact.mp3", late);
+    const auto [lateRun, after] = rip(damaged, "late.mp3", late);
+    ASSERT_GT(intact.frames(), 48000);
+    ASSERT_EQ(after.frames(), intact.frames());
+    const std::vector<int16_t> needle(intact.samples.begin() + 2 * 24000,
+                                      intact.samples.begin() + 2 * (24000 + 4096));
+    double score = 0;
+    EXPECT_EQ(FindBestOffset(after.samples, needle, 2, 24000 - 3000, 24000 + 3000, &score, 4096),
+              24000);
+    EXPECT_GT(score, 0.9);
+    EXPECT_FALSE(intactRun.err.contains(QStringLiteral("warning")));
+
+    // The whole file: as long as it lists, the hole told (about 1.1 s of a 4.4 Mbit/s file).
+    const auto [wholeRun, whole] = rip(damaged, "whole.mp3", {});
+    const TProgramRun listed = RunSonavel({QStringLiteral("--list-tracks"), damaged});
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("0:00:10.0"))) << listed.out.toStdString();
+    EXPECT_NEAR(double(whole.frames()) / 48000, 10.0, 0.05);
+    const QRegularExpression told(QStringLiteral(R"(warning: ([\d.]+) s of .* no sound)"));
+    const QRegularExpressionMatch m = told.match(wholeRun.err);
+    ASSERT_TRUE(m.hasMatch()) << wholeRun.err.toStdString();
+    EXPECT_GT(m.captured(1).toDouble(), 0.5);
+    EXPECT_LT(m.captured(1).toDouble(), 2.0);
+}

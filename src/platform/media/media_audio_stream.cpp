@@ -37,12 +37,21 @@ int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
 }
 
+// Where the stream's sound ends, counted from the container's start (100-ns units, 0 when
+// unknown): what a rip of the whole source delivers. A file cut short, or a stream that
+// stops before the pictures do, ends before the container's length says.
 int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        return av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
-    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
-        return input->duration * (kTicksPerSecond / AV_TIME_BASE);
-    return 0;
+    const int64_t container = input->duration != AV_NOPTS_VALUE && input->duration > 0
+                                  ? input->duration * (kTicksPerSecond / AV_TIME_BASE)
+                                  : 0;
+    if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
+        return container;
+    int64_t end = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
+    if (stream->start_time != AV_NOPTS_VALUE && input->start_time != AV_NOPTS_VALUE)
+        end += av_rescale_q(stream->start_time, stream->time_base,
+                            AVRational{1, kTicksPerSecond}) -
+               input->start_time * (kTicksPerSecond / AV_TIME_BASE);
+    return container > 0 ? std::min(container, end) : end;
 }
 
 std::vector<TMediaTrackInfo> CollectTracks(const AVFormatContext* input) {
@@ -233,9 +242,7 @@ TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) 
     FLpcm = stream->codecpar->codec_id == AV_CODEC_ID_PCM_DVD;
     const int64_t start = FInput->start_time != AV_NOPTS_VALUE ? FInput->start_time : 0;
     FStartTs = av_rescale_q(start, AV_TIME_BASE_Q, FTimeBase);
-    FDuration = FInput->duration != AV_NOPTS_VALUE && FInput->duration > 0
-                    ? FInput->duration * (kTicksPerSecond / AV_TIME_BASE)
-                    : StreamDuration(FInput.get(), stream);
+    FDuration = StreamDuration(FInput.get(), stream);
     FCodecFrameSize = stream->codecpar->frame_size;
 
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);

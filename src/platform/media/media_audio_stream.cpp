@@ -472,8 +472,9 @@ TMediaResult TMediaAudioStream::FillHole(const AVFrame* frame) {
     if (ts == AV_NOPTS_VALUE || frame->pkt_pos < 0 || FLpcm || FTimestampsDoubtful)
         return S_OK;
     const int64_t hole = TimestampToSample(ts) - FSourceCount;
-    // Less than half a frame is the container's rounding, not missing sound.
-    if (hole < std::max<int64_t>(frame->nb_samples / 2, FSourceRate / 100))
+    // Up to a frame and a half is the container's rounding, or the parser labelling a frame
+    // torn by a seek with its neighbour's time, not missing sound.
+    if (hole < std::max<int64_t>(frame->nb_samples * 3 / 2, FSourceRate / 100))
         return S_OK;
     // A clock that leaps beyond the stream's own length is a restart, not a hole.
     const int64_t end = FDuration > 0 ? av_rescale(FDuration, FSourceRate, kTicksPerSecond)

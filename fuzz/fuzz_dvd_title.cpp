@@ -11,13 +11,13 @@
 // the last byte's bit 1 is set the fuzzed
 // bytes become the backup VTS_01_0.BUP while the IFO gets them with its program-chain count
 // made large, so the way to the backup is taken too.
-#include "platform/dvd/dvd_disc.h"
-#include "platform/dvd/dvd_ifo_check.h"
-#include "platform/dvd/dvd_path.h"
-#include "platform/dvd/dvd_sector.h"
-#include "platform/dvd/dvd_timeline.h"
-#include "platform/media/dvd_title_io.h"
-#include "platform/media/media_audio_stream.h"
+#include "media/dvd/dvd_disc.h"
+#include "media/dvd/dvd_ifo_check.h"
+#include "media/dvd/dvd_path.h"
+#include "media/dvd/dvd_sector.h"
+#include "media/dvd/dvd_timeline.h"
+#include "media/dvd_title_io.h"
+#include "media/media_audio_stream.h"
 
 #include <QDir>
 #include <QFile>

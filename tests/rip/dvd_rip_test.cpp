@@ -4,7 +4,7 @@
 
 #include "rip_test_util.h"
 
-#include "platform/dvd/dvd_sector.h"
+#include "media/dvd/dvd_sector.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"

@@ -5,7 +5,14 @@
 // stream, and half the inputs (an odd last byte) decode the title's sound too. Nothing crashes,
 // hangs or reads out of bounds. Seed: fuzz/corpus/dvd_title/ (the test disc's tables, its cells
 // moved onto the first two units of its VOB, which is all the seed keeps).
+//
+// The title set's tables are where damage did crash libdvdread (a program-chain count read as
+// is), so they get more: the check that guards them also runs on the bare bytes, and when
+// the last byte's bit 1 is set the fuzzed
+// bytes become the backup VTS_01_0.BUP while the IFO gets them with its program-chain count
+// made large, so the way to the backup is taken too.
 #include "media/dvd/dvd_disc.h"
+#include "media/dvd/dvd_ifo_check.h"
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd/dvd_timeline.h"
@@ -17,6 +24,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -130,9 +138,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t vmg = TakeLength(data, size);
     Write(root + QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO"), data, vmg);
     data += vmg, size -= vmg;
+    const bool backup = size > 0 && (data[size - 1] & 2);
     const uint32_t vts = TakeLength(data, size);
-    Write(root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"), data, vts);
+    const std::vector<uint8_t> tables(data, data + vts);
+    std::vector<uint8_t> ifo = tables;
+    QFile::remove(root + QStringLiteral("/VIDEO_TS/VTS_01_0.BUP"));
+    if (backup) {
+        Write(root + QStringLiteral("/VIDEO_TS/VTS_01_0.BUP"), tables.data(), tables.size());
+        if (ifo.size() >= 0xD0) {
+            const size_t chains = size_t((uint32_t(ifo[0xCC]) << 24 | uint32_t(ifo[0xCD]) << 16 |
+                                          uint32_t(ifo[0xCE]) << 8 | ifo[0xCF])) *
+                                  2048;
+            if (chains + 1 < ifo.size())
+                ifo[chains + 1] = 0xFF;
+        }
+    }
+    Write(root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"), ifo.data(), ifo.size());
     data += vts, size -= vts;
+    (void)dvd::IfoTablesFault(tables, true);
     Write(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), data, size);
 
     try {

@@ -110,6 +110,10 @@ QString DvdTitleLine(const TDvdTitleEntry& entry) {
         return QStringLiteral("%1  cannot be played: %2").arg(number, entry.fault);
     QStringList audio;
     for (const TDvdAudioStream& a : entry.title.audio) {
+        if (!a.available) {
+            audio << QStringLiteral("%1: unavailable").arg(a.number);
+            continue;
+        }
         // The disc's own text only as single multi-argument fills: a "%1" in it stays.
         audio << QStringLiteral("%1: %2%3 %4ch")
                      .arg(QString::number(a.number),

@@ -59,6 +59,8 @@ QString AudioTrackLabel(int number, const TMediaTrackInfo& track) {
     const QString layout = ChannelLayoutText(track.channels);
     if (!layout.isEmpty())
         text += u' ' + layout;
+    if (!track.unavailable.isEmpty())
+        text += QStringLiteral(" (unavailable)");
     return text;
 }
 

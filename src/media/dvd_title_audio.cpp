@@ -27,13 +27,22 @@ std::vector<TMediaTrackInfo> TDvdTitleAudio::ListTracks(const TMediaInput& input
         return tracks;
     const int64_t duration = input.format->duration > 0 ? input.format->duration * 10 : 0;
     for (const TDvdAudioStream& audio : input.dvd->title.audio) {
-        const int index = FindStream(input, audio.streamId);
-        if (index < 0)
-            continue; // listed by the IFO, absent from the stream
-        const AVCodecParameters* par = input.format->streams[index]->codecpar;
-        if (par->codec_type != AVMEDIA_TYPE_AUDIO)
-            continue;
+        // A stream that cannot be played keeps its place: the list is numbered as the disc.
         TMediaTrackInfo track;
+        track.language = audio.language;
+        track.codec = audio.codec;
+        track.channels = audio.channels;
+        track.sampleRate = audio.sampleRate;
+        const int index = audio.available ? FindStream(input, audio.streamId) : -1;
+        const AVCodecParameters* par = index >= 0 ? input.format->streams[index]->codecpar : nullptr;
+        if (!par || par->codec_type != AVMEDIA_TYPE_AUDIO) {
+            track.streamIndex = -2; // opens nothing
+            track.unavailable = audio.available
+                                    ? QStringLiteral("the title's sound does not carry it")
+                                    : QStringLiteral("the disc marks it unavailable");
+            tracks.push_back(track);
+            continue;
+        }
         track.streamIndex = audio.streamId;
         track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
         track.language = audio.language;
@@ -57,7 +66,7 @@ TMediaResult TDvdTitleAudio::Open(const QString& locator, int streamId) {
     FTracks = ListTracks(input);
     input.format.reset();
     const auto chosen = std::find_if(FTracks.begin(), FTracks.end(), [&](const TMediaTrackInfo& t) {
-        return streamId < 0 || t.streamIndex == streamId;
+        return t.unavailable.isEmpty() && (streamId < 0 || t.streamIndex == streamId);
     });
     if (chosen == FTracks.end())
         return MS_E_NOSTREAM;
@@ -191,6 +200,7 @@ TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo
         }
         if (Failed(result))
             return result;
+        KeepHoles();
         if (local > next)
             continue; // dropped
         got += part.frames;
@@ -207,6 +217,17 @@ TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo
     info.startTime = SamplesToTicks(first);
     info.endTime = SamplesToTicks(first + got);
     return S_OK;
+}
+
+void TDvdTitleAudio::KeepHoles() {
+    const TSegmentSpan& span = FSpans[size_t(FSegment)];
+    for (const auto& [first, end] : FStream->Holes()) {
+        const int64_t from = std::max(first + span.origin, span.first);
+        const int64_t to = std::min(end + span.origin, span.end);
+        if (from < to && std::none_of(FHoles.begin(), FHoles.end(),
+                                      [&](const auto& h) { return h.first == from; }))
+            FHoles.emplace_back(from, to);
+    }
 }
 
 TMediaResult TDvdTitleAudio::SeekSample(int64_t sample) {

@@ -16,8 +16,9 @@
 #include "media/media_audio_stream.h"
 #include "media/media_input.h"
 
-#include <memory>
 #include <atomic>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class TDvdTitleAudio {
@@ -46,6 +47,8 @@ public:
     media::TMediaResult Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info);
     media::TMediaResult SeekSample(int64_t sample);
     int64_t NextSample() const { return FNext; }
+    // As TMediaAudioStream::Holes, on the title's samples.
+    const std::vector<std::pair<int64_t, int64_t>>& Holes() const { return FHoles; }
 
 private:
     struct TSegmentSpan {
@@ -59,6 +62,7 @@ private:
     int64_t TicksToSamples(int64_t ticks) const;  // 90 kHz ticks
     int64_t SamplesToTicks(int64_t sample) const; // to 100-ns units, as TMediaAudioStream
     int SegmentOf(int64_t sample) const;
+    void KeepHoles();
 
     TPcmFormat FWanted;
     TPcmFormat FFormat;
@@ -72,5 +76,6 @@ private:
     int FSegment = -1;
     bool FStreamEnded = false;
     int64_t FNext = 0; // title sample the next Read delivers first
+    std::vector<std::pair<int64_t, int64_t>> FHoles; // filled stretches, title samples
     const std::atomic<bool>* FInterrupt = nullptr;
 };

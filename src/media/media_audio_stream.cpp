@@ -30,17 +30,28 @@ constexpr int kMaxStalledReads = 1000;
 constexpr int kMaxFramesPerPacket = 4096;
 
 constexpr size_t kAnchorVotes = 3;
+// The longest stretch filled with silence where a stream of unknown length has no sound.
+constexpr int64_t kMaxHoleSeconds = 600;
 
 int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
 }
 
+// Where the stream's sound ends, counted from the container's start (100-ns units, 0 when
+// unknown): what a rip of the whole source delivers. A file cut short, or a stream that
+// stops before the pictures do, ends before the container's length says.
 int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
-        return av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
-    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
-        return input->duration * (kTicksPerSecond / AV_TIME_BASE);
-    return 0;
+    const int64_t container = input->duration != AV_NOPTS_VALUE && input->duration > 0
+                                  ? input->duration * (kTicksPerSecond / AV_TIME_BASE)
+                                  : 0;
+    if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
+        return container;
+    int64_t end = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
+    if (stream->start_time != AV_NOPTS_VALUE && input->start_time != AV_NOPTS_VALUE)
+        end += av_rescale_q(stream->start_time, stream->time_base,
+                            AVRational{1, kTicksPerSecond}) -
+               input->start_time * (kTicksPerSecond / AV_TIME_BASE);
+    return container > 0 ? std::min(container, end) : end;
 }
 
 std::vector<TMediaTrackInfo> CollectTracks(const AVFormatContext* input) {
@@ -78,6 +89,20 @@ AVSampleFormat SampleFormatOfWidth(int bitsPerSample) {
     }
 }
 
+// `samples` of silence in the format of `like`; null when it cannot be made.
+ffmpeg::FramePtr SilenceLike(const AVFrame* like, int64_t samples) {
+    ffmpeg::FramePtr silence = ffmpeg::MakeFrame();
+    silence->format = like->format;
+    silence->sample_rate = like->sample_rate;
+    silence->nb_samples = int(samples);
+    if (av_channel_layout_copy(&silence->ch_layout, &like->ch_layout) < 0 ||
+        av_frame_get_buffer(silence.get(), 0) < 0 ||
+        av_samples_set_silence(silence->extended_data, 0, int(samples),
+                               silence->ch_layout.nb_channels, AVSampleFormat(silence->format)) < 0)
+        return nullptr;
+    return silence;
+}
+
 } // namespace
 
 TMediaAudioStream::TMediaAudioStream() = default;
@@ -105,6 +130,7 @@ void TMediaAudioStream::Close() {
     FStreamIndex = -1;
     FFormat = {};
     FDuration = 0;
+    FHoles.clear();
     FHaveOrigin = false;
     FOriginSample = 0;
     FOriginOut = 0;
@@ -216,9 +242,7 @@ TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) 
     FLpcm = stream->codecpar->codec_id == AV_CODEC_ID_PCM_DVD;
     const int64_t start = FInput->start_time != AV_NOPTS_VALUE ? FInput->start_time : 0;
     FStartTs = av_rescale_q(start, AV_TIME_BASE_Q, FTimeBase);
-    FDuration = FInput->duration != AV_NOPTS_VALUE && FInput->duration > 0
-                    ? FInput->duration * (kTicksPerSecond / AV_TIME_BASE)
-                    : StreamDuration(FInput.get(), stream);
+    FDuration = StreamDuration(FInput.get(), stream);
     FCodecFrameSize = stream->codecpar->frame_size;
 
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -391,8 +415,11 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
         FConverter = std::make_unique<TPcmConverter>(
             FFormat.channels, SampleFormatOfWidth(FFormat.bitsPerSample), FFormat.sampleRate);
     }
-    if (FAnchored)
+    if (FAnchored) {
+        if (TMediaResult filled = FillHole(frame); Failed(filled))
+            return filled;
         return ConvertFrame(frame);
+    }
 
     // Only timestamps the container wrote vote (their packets know their file position);
     // the parser's interpolated ones inherit any mistake before them.
@@ -435,7 +462,44 @@ TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
     if (made < 0)
         return made;
     FCounted += made;
+    FSourceCount += frame->nb_samples;
     return S_OK;
+}
+
+TMediaResult TMediaAudioStream::FillHole(const AVFrame* frame) {
+    // Only a timestamp the container wrote places a frame; LPCM's are placed otherwise.
+    const int64_t ts = frame->best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE || frame->pkt_pos < 0 || FLpcm || FTimestampsDoubtful)
+        return S_OK;
+    const int64_t hole = TimestampToSample(ts) - FSourceCount;
+    // Up to a frame and a half is the container's rounding, or the parser labelling a frame
+    // torn by a seek with its neighbour's time, not missing sound.
+    if (hole < std::max<int64_t>(frame->nb_samples * 3 / 2, FSourceRate / 100))
+        return S_OK;
+    // A clock that leaps beyond the stream's own length is a restart, not a hole.
+    const int64_t end = FDuration > 0 ? av_rescale(FDuration, FSourceRate, kTicksPerSecond)
+                                      : FSourceCount + kMaxHoleSeconds * int64_t(FSourceRate);
+    if (FSourceCount + hole > end + FSourceRate)
+        return S_OK;
+    for (int64_t left = hole; left > 0;) {
+        const int64_t n = std::min<int64_t>(left, FSourceRate);
+        const ffmpeg::FramePtr silence = SilenceLike(frame, n);
+        if (!silence)
+            return AVERROR(ENOMEM);
+        if (TMediaResult converted = ConvertFrame(silence.get()); Failed(converted))
+            return converted;
+        left -= n;
+    }
+    const int64_t from = av_rescale(TimestampToSample(ts) - hole, FFormat.sampleRate, FSourceRate);
+    const int64_t to = av_rescale(TimestampToSample(ts), FFormat.sampleRate, FSourceRate);
+    if (std::none_of(FHoles.begin(), FHoles.end(),
+                     [&](const std::pair<int64_t, int64_t>& h) { return h.first == from; }))
+        FHoles.emplace_back(from, to);
+    return S_OK;
+}
+
+const std::vector<std::pair<int64_t, int64_t>>& TMediaAudioStream::Holes() const {
+    return FTitle ? FTitle->Holes() : FHoles;
 }
 
 TMediaResult TMediaAudioStream::Anchor() {
@@ -487,22 +551,12 @@ TMediaResult TMediaAudioStream::Anchor() {
     FPendingPos = 0;
     FPendingSample = FCounted;
     FAnchored = true;
+    FSourceCount = start;
     if (lead > 0 && !FHeldFrames.empty()) {
-        const AVFrame* first = FHeldFrames.front().get();
-        ffmpeg::FramePtr silence = ffmpeg::MakeFrame();
-        silence->format = first->format;
-        silence->sample_rate = first->sample_rate;
-        silence->nb_samples = int(lead);
-        int result = av_channel_layout_copy(&silence->ch_layout, &first->ch_layout);
-        if (result >= 0)
-            result = av_frame_get_buffer(silence.get(), 0);
-        if (result >= 0)
-            result = av_samples_set_silence(silence->extended_data, 0, int(lead),
-                                            silence->ch_layout.nb_channels,
-                                            AVSampleFormat(silence->format));
-        if (result < 0)
-            return result;
         // Delivered as the (at most a few milliseconds of) silence before the first sound.
+        const ffmpeg::FramePtr silence = SilenceLike(FHeldFrames.front().get(), lead);
+        if (!silence)
+            return AVERROR(ENOMEM);
         if (TMediaResult converted = ConvertFrame(silence.get()); Failed(converted))
             return converted;
     }

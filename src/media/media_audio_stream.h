@@ -63,6 +63,10 @@ struct TMediaTrackInfo {
     int channels = 0;     // of the source (6 for 5.1), before any downmix
     int sampleRate = 0;
     int64_t duration = 0; // 100-ns units, 0 when unknown
+    // Why the stream cannot be played (a DVD stream the disc marks unavailable, or one
+    // its title's sound does not carry); empty when it can. Such a stream keeps its place
+    // in the list, so the others keep the numbers the disc gives them.
+    QString unavailable;
 };
 
 // What one Read delivered.
@@ -129,6 +133,11 @@ public:
     int64_t SampleToTime(int64_t sample) const;
     int64_t TimeToSample(int64_t time) const;
 
+    // Stretches [first, end) of delivered samples that were silence put where the stream
+    // has no sound at the times it gives (a damaged stretch that does not decode, a hole
+    // in a DVD's audio packets), as far as it has been decoded.
+    const std::vector<std::pair<int64_t, int64_t>>& Holes() const;
+
 private:
     media::TMediaResult OpenInput(const QString& path, int streamIndex);
     media::TMediaResult Rewind();
@@ -140,6 +149,7 @@ private:
     media::TMediaResult AcceptFrame(AVFrame* frame);
     media::TMediaResult Anchor();
     media::TMediaResult ConvertFrame(const AVFrame* frame);
+    media::TMediaResult FillHole(const AVFrame* frame);
     int64_t TimestampToSample(int64_t timestamp) const;
     int64_t PendingFrames() const;
     void DropPending(int64_t frames);
@@ -165,6 +175,8 @@ private:
     size_t FPendingPos = 0;
     int64_t FPendingSample = 0;
     int64_t FCounted = 0;
+    int64_t FSourceCount = 0; // source-rate number of the next sample given to the converter
+    std::vector<std::pair<int64_t, int64_t>> FHoles; // filled stretches, delivered samples
     // Numbering starts from the timestamps of the first few frames after opening or
     // seeking: right after a seek into an MPEG program stream the parser gives the torn
     // frame in front the container's timestamp and shifts the next ones by a frame, so

@@ -401,5 +401,17 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     }
     if (showProgress)
         progress.Show(true, many ? QStringLiteral("%1 tracks ").arg(count) : QString());
+    // Sound the source lacks (a damaged stretch, a hole in a disc's audio) kept its time
+    // as silence: the files are whole, but the user should know.
+    int64_t filled = 0;
+    for (const TRipJob& job : out.Tracks)
+        filled += In.FilledFrames(job.First, job.End >= 0 ? job.End - job.First : INT64_MAX / 4);
+    const int rate = In.Reader()->Format.sampleRate;
+    if (filled > 0 && rate > 0)
+        std::fprintf(stderr,
+                     "sonavel: warning: %s s of %s had no sound that could be decoded; the MP3 "
+                     "holds silence there\n",
+                     QString::number(double(filled) / rate, 'f', 3).toLocal8Bit().constData(),
+                     Quoted(FSourcePath).toLocal8Bit().constData());
     return 0;
 }

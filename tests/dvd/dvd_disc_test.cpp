@@ -5,6 +5,7 @@
 #include "media/dvd/dvd_disc.h"
 #include "media/dvd/dvd_path.h"
 #include "support/dvd_authoring.h"
+#include "support/fixture_signal.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QtEndian>
 
 #include <gtest/gtest.h>
+
+namespace fs = fixture_signal;
 
 namespace {
 
@@ -101,6 +104,43 @@ TEST(DvdDisc, TitlesChaptersAndLanguagesAsAnotherReaderSeesThem) {
     EXPECT_EQ(disc->Title(3).audio.front().streamId, 0xA0);
 }
 
+TEST(DvdDisc, ChaptersRunThroughCellsThatAreProgramsButNotChapters) {
+    // Title 1: a program inside the first chapter and one at the title's end; title 2 is
+    // the first source alone, shorter than title 1 but longer than title 1's chapter cells.
+    const QString a = FixturePath("dvd_title_a.mpg"), b = FixturePath("dvd_title_b.mpg");
+    QString error;
+    const QString root = AuthorDvd(QStringLiteral("programs"), QStringLiteral(R"(
+      <pgc>
+        <vob file="%1">
+          <cell start="0" end="2.4" chapter="1"/>
+          <cell start="2.4" end="4.8" program="1"/>
+          <cell start="4.8" chapter="1"/>
+        </vob>
+        <vob file="%2">
+          <cell start="0" end="2.0" chapter="1"/>
+          <cell start="2.0" program="1"/>
+        </vob>
+      </pgc>
+      <pgc><vob file="%1"/></pgc>
+)")
+                                                             .arg(a, b),
+                                   &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    const std::vector<TListedTitle> expected = ListWithLsdvd(root);
+    ASSERT_EQ(expected.size(), 2u);
+    const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
+    for (const TListedTitle& listed : expected) {
+        SCOPED_TRACE(listed.number);
+        // lsdvd counts programs as chapters; the lengths must agree.
+        EXPECT_NEAR(disc->Title(listed.number).Duration() / 90000.0, listed.seconds, 0.001);
+    }
+    EXPECT_EQ(disc->LongestTitle(), 1);
+    const TDvdTitle& title = disc->Title(1);
+    ASSERT_EQ(title.cells.size(), 5u);
+    EXPECT_EQ(title.chapterCells, (std::vector<int>{0, 2, 3}));
+    EXPECT_NEAR(title.Duration() / 90000.0, fs::kTitleASeconds + fs::kTitleBSeconds, 0.05);
+}
+
 TEST(DvdDisc, PathsThatAreNoDvdOpenAsPlainFiles) {
     const QString dir = FreshDir(QStringLiteral("plain"));
     const QString vob = dir + QStringLiteral("/VTS_01_1.VOB");
@@ -151,6 +191,38 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
     }
     EXPECT_EQ(faultOf(badPtt, 1), TDvdFault::dfDamaged);
     EXPECT_NO_THROW(TDvdDisc::Open(badPtt)->Title(3));
+
+    // A program-chain count changed from 1 (libdvdread would read chains that are not there
+    // and crash): with the backup whole the title set is read from it, chapters and all;
+    // with the backup damaged too, the message names the file.
+    for (const int count : {64, 100, 127, 255}) {
+        SCOPED_TRACE(count);
+        const QString chains = CopyOfTestDvd(QStringLiteral("pgcit"));
+        const auto damage = [&](const char* name) {
+            const QString file = chains + QString::fromLatin1(name);
+            QByteArray ifo = ReadFile(file);
+            const qsizetype table = qFromBigEndian<quint32>(ifo.constData() + 0xCC) * 2048;
+            ASSERT_LT(table + 8, ifo.size());
+            ASSERT_EQ(ifo[table + 1], 2); // the set's two titles' chains
+            ifo[table + 1] = char(count);
+            ASSERT_TRUE(WriteFile(file, ifo));
+        };
+        damage("/VIDEO_TS/VTS_01_0.IFO");
+        const std::unique_ptr<TDvdDisc> fromBackup = TDvdDisc::Open(chains);
+        EXPECT_EQ(fromBackup->Title(1).Chapters(), 5);
+        EXPECT_EQ(fromBackup->Title(1).Duration(), TDvdDisc::Open(TestDvdRoot())->Title(1).Duration());
+        damage("/VIDEO_TS/VTS_01_0.BUP");
+        EXPECT_EQ(faultOf(chains, 1), TDvdFault::dfDamaged);
+        EXPECT_EQ(faultOf(chains, 2), TDvdFault::dfDamaged);
+        EXPECT_NO_THROW(TDvdDisc::Open(chains)->Title(3));
+        try {
+            TDvdDisc::Open(chains)->Title(1);
+        } catch (const EDvdError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("VTS_01_0.IFO is damaged")) &&
+                        e.Message().contains(QStringLiteral("program-chain table")))
+                << e.what();
+        }
+    }
 
     // A first-play program chain that makes libdvdread free a block twice (found by
     // fuzz_dvd_title; lsdvd dies on it): that chain is never read, the titles play.
@@ -207,6 +279,19 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
         TDvdDisc::Open(gone)->Title(3);
     } catch (const EDvdError& e) {
         EXPECT_TRUE(e.Message().contains(QStringLiteral("VTS_02_1.VOB"))) << e.what();
+    }
+
+    // An image cut short (an interrupted copy): its files are listed at full size, so the
+    // cut is found from the image's own length, and named.
+    const QString whole = MakeDvdImage(TestDvdRoot(), QStringLiteral("CUT"));
+    ASSERT_FALSE(whole.isEmpty());
+    QFile cutImage(whole);
+    ASSERT_TRUE(cutImage.resize(cutImage.size() * 2 / 5 / 2048 * 2048));
+    EXPECT_EQ(faultOf(whole, 1), TDvdFault::dfShort);
+    try {
+        TDvdDisc::Open(whole)->Title(1);
+    } catch (const EDvdError& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("image file is cut short"))) << e.what();
     }
 
     EXPECT_EQ(faultOf(TestDvdRoot(), 4), TDvdFault::dfNoTitle);

@@ -4,6 +4,7 @@
 
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd/dvd_timeline.h"
+#include "media/dvd/dvd_title_table.h"
 
 #include <gtest/gtest.h>
 
@@ -82,4 +83,16 @@ TEST(DvdTimeline, AnImplausibleLeadIsIgnored) {
         EXPECT_EQ(line.TimestampOffset(0), 0);
         EXPECT_EQ(line.TitleTime(0, earliest), 0);
     }
+}
+
+TEST(DvdTimeline, CellTimesCountFramesAtTheRealRate) {
+    // 2:30 and 12 frames: PAL frames are 1/25 s; an NTSC time counts frames, 30 to its
+    // second, each 1001/30000 s, so 150 of its "seconds" last 150.15 s.
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x02, 0x30, 0x40 | 0x12), 150 * kSecond + 12 * 3600);
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x02, 0x30, 0xC0 | 0x12), (150 * 30 + 12) * 3003);
+    EXPECT_EQ(DvdTimeTicks(0x01, 0x00, 0x00, 0xC0), int64_t(3600) * 30 * 3003);
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x00, 0x05, 0xC0 | 0x30), -1); // no 30th frame
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x00, 0x05, 0x40 | 0x25), -1);
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x00, 0x05, 0x00), 5 * kSecond);
+    EXPECT_EQ(DvdTimeTicks(0x00, 0x6A, 0x00, 0x40), -1); // not BCD
 }

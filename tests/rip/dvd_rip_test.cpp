@@ -4,6 +4,7 @@
 
 #include "rip_test_util.h"
 
+#include "media/dvd/dvd_sector.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
@@ -12,10 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 namespace fs = fixture_signal;
 
@@ -64,7 +67,69 @@ void Scramble(const QString& vob) {
     file.write(data);
 }
 
+// Turns the audio packets (private stream 1) of the first source's video object units that
+// start between `from` and `to` seconds into padding: a hole in the title's sound while its
+// pictures go on.
+void RemoveSoundBetween(const QString& vob, double from, double to) {
+    QFile file(vob);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray data = file.readAll();
+    std::optional<int64_t> first;
+    int64_t previous = -1;
+    bool inside = false;
+    int removed = 0;
+    for (qsizetype sector = 0; sector + 2048 <= data.size(); sector += 2048) {
+        auto* bytes = reinterpret_cast<uint8_t*>(data.data() + sector);
+        if (const auto nav = dvd::ReadNavTimes(bytes)) {
+            if (nav->start < previous)
+                break; // the second source's clock
+            previous = nav->start;
+            if (!first)
+                first = nav->start;
+            const double at = double(nav->start - *first) / 90000;
+            inside = at >= from && at < to;
+        }
+        if (inside && bytes[14] == 0 && bytes[15] == 0 && bytes[16] == 1 && bytes[17] == 0xBD) {
+            bytes[17] = 0xBE;
+            ++removed;
+        }
+    }
+    ASSERT_GT(removed, 10);
+    file.seek(0);
+    file.write(data);
+}
+
 } // namespace
+
+TEST(DvdRipCommand, AHoleInTheTitlesSoundIsSilenceOnItsLine) {
+    const QString disc = CopyOfTestDvd(QStringLiteral("soundhole"));
+    ASSERT_FALSE(disc.isEmpty());
+    RemoveSoundBetween(disc + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), 2.0, 3.0);
+    const QString dir = FreshDir(QStringLiteral("dvdhole"));
+    // After the hole, and in the second source, the sound is where the intact title has it.
+    const TProgramRun run = RunSonavel(
+        {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1"), QStringLiteral("-o"),
+         dir + QStringLiteral("/title.mp3"), QStringLiteral("--samplerate"),
+         QStringLiteral("48000"), QStringLiteral("--bitrate"), QStringLiteral("320"),
+         QStringLiteral("--mode"), QStringLiteral("stereo")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio title = DecodeAudioFile(dir + QStringLiteral("/title.mp3"));
+    ASSERT_TRUE(title.ok);
+    EXPECT_EQ(title.frames(), kJoin + int64_t(fs::kTitleBSeconds * kRate));
+    ExpectSignalAt(title, fs::kTitleAEng, kRate, kRate + kLead);
+    ExpectSignalAt(title, fs::kTitleAEng, 4 * kRate, 4 * kRate + kLead);
+    ExpectSignalAt(title, fs::kTitleBEng, kRate, kJoin + kRate);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("warning:"))) << run.err.toStdString();
+    // The hole itself is silence (where the disc muxed that sound, ahead of its pictures).
+    int64_t quietRun = 0, longest = 0;
+    for (int64_t i = kRate / 2; i < 4 * kRate; ++i) {
+        const bool quiet = std::abs(int(title.samples[size_t(2 * i)])) < 50 &&
+                           std::abs(int(title.samples[size_t(2 * i + 1)])) < 50;
+        quietRun = quiet ? quietRun + 1 : 0;
+        longest = std::max(longest, quietRun);
+    }
+    EXPECT_GT(longest, kRate / 2);
+}
 
 TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {
     const QString root = TestDvdRoot();
@@ -83,6 +148,55 @@ TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1  ac3       eng")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2  ac3       fra")));
+}
+
+TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
+    // Title 1's program chain marks its first stream (English) unavailable.
+    const QString disc = CopyOfTestDvd(QStringLiteral("nostream"));
+    ASSERT_FALSE(disc.isEmpty());
+    for (const char* name : {"/VIDEO_TS/VTS_01_0.IFO", "/VIDEO_TS/VTS_01_0.BUP"}) {
+        const QString file = disc + QString::fromLatin1(name);
+        QByteArray ifo = ReadFile(file);
+        const qsizetype table = qFromBigEndian<quint32>(ifo.constData() + 0xCC) * 2048;
+        const qsizetype chain = table + qFromBigEndian<quint32>(ifo.constData() + table + 12);
+        ASSERT_LT(chain + 0x10, ifo.size());
+        ASSERT_TRUE(uchar(ifo[chain + 0x0C]) & 0x80);
+        ifo[chain + 0x0C] = char(uchar(ifo[chain + 0x0C]) & 0x7F);
+        ASSERT_TRUE(WriteFile(file, ifo));
+    }
+    const TProgramRun titles = RunSonavel({QStringLiteral("--list-titles"), disc});
+    ASSERT_EQ(titles.exitCode, 0) << titles.err.toStdString();
+    EXPECT_TRUE(titles.out.startsWith(
+        QStringLiteral("1  0:00:10.4  5 chapters   1: unavailable, 2: fra ac3 2ch\n")))
+        << titles.out.toStdString();
+    const TProgramRun tracks = RunSonavel(
+        {QStringLiteral("--list-tracks"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")});
+    ASSERT_EQ(tracks.exitCode, 0) << tracks.err.toStdString();
+    const QStringList lines = tracks.out.trimmed().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << tracks.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("1  ")) &&
+                lines[0].contains(QStringLiteral("unavailable")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2  ac3       fra"))) << lines[1].toStdString();
+
+    const QString dir = FreshDir(QStringLiteral("dvdstreams"));
+    EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
+                                    QStringLiteral("1"), QStringLiteral("--audio-track"),
+                                    QStringLiteral("1"), QStringLiteral("-o"),
+                                    dir + QStringLiteral("/x.mp3")},
+                                   dir)
+                    .startsWith(QStringLiteral("sonavel: ")));
+    // Stream 2 by its number, and by default as the first that plays.
+    for (const QStringList& choice :
+         {QStringList{QStringLiteral("--audio-track"), QStringLiteral("2")}, QStringList{}}) {
+        const DecodedAudio french =
+            Rip(QStringList{QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
+                            QStringLiteral("1"), QStringLiteral("--start"), QStringLiteral("1"),
+                            QStringLiteral("--end"), QStringLiteral("2")} +
+                    choice,
+                dir + QStringLiteral("/fra%1.mp3").arg(choice.size()));
+        ExpectSignalAt(french, fs::kTitleAFra, kRate - kLead, 0);
+    }
 }
 
 TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -219,3 +220,87 @@ TEST(RipFaults, TrackLanguageTagIsPrintedAsItIs) {
 }
 
 } // namespace
+
+// A stretch of the source that no longer decodes (zeroed on a damaged disc or copy) keeps
+// its time as silence: every second after it is where the intact file has it, the whole rip
+// is as long as the listing says, and the user is told how much was filled.
+TEST(RipFaults, DamagedStretchKeepsTheTimeLine) {
+    const QString dir = FreshDir(QStringLiteral("hole"));
+    const QString damaged = dir + QStringLiteral("/damaged.vob");
+    QByteArray bytes = ReadFile(FixturePath("dvd_ac3_stereo.vob"));
+    const qsizetype at = bytes.size() * 2 / 5 / 2048 * 2048;
+    bytes.replace(at, 200 * 1024, QByteArray(200 * 1024, '\0'));
+    ASSERT_TRUE(WriteFile(damaged, bytes));
+    const auto rip = [&](const QString& source, const QString& name, const QStringList& range) {
+        const QString mp3 = dir + u'/' + name;
+        const TProgramRun run =
+            RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("-o"), mp3,
+                                   QStringLiteral("--samplerate"), QStringLiteral("48000")} +
+                       range);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        DecodedAudio audio = DecodeAudioFile(mp3);
+        EXPECT_TRUE(audio.ok) << audio.error.toStdString();
+        return std::make_pair(run, audio);
+    };
+    const QStringList late{QStringLiteral("--start"), QStringLiteral("7"), QStringLiteral("--end"),
+                           QStringLiteral("9")};
+    const auto [intactRun, intact] = rip(FixturePath("dvd_ac3_stereo.vob"), "intact.mp3", late);
+    const auto [lateRun, after] = rip(damaged, "late.mp3", late);
+    ASSERT_GT(intact.frames(), 48000);
+    ASSERT_EQ(after.frames(), intact.frames());
+    const std::vector<int16_t> needle(intact.samples.begin() + 2 * 24000,
+                                      intact.samples.begin() + 2 * (24000 + 4096));
+    double score = 0;
+    EXPECT_EQ(FindBestOffset(after.samples, needle, 2, 24000 - 3000, 24000 + 3000, &score, 4096),
+              24000);
+    EXPECT_GT(score, 0.9);
+    EXPECT_FALSE(intactRun.err.contains(QStringLiteral("warning")));
+
+    // The whole file: as long as the intact one and as it lists, the hole told (200 KB of
+    // a 1.1 Mbit/s file: about 1.5 s, and the frames torn at its edges).
+    const auto [wholeRun, whole] = rip(damaged, "whole.mp3", {});
+    const auto [intactWholeRun, intactWhole] =
+        rip(FixturePath("dvd_ac3_stereo.vob"), "intact_whole.mp3", {});
+    EXPECT_EQ(whole.frames(), intactWhole.frames());
+    const TProgramRun listed = RunSonavel({QStringLiteral("--list-tracks"), damaged});
+    const TProgramRun listedIntact =
+        RunSonavel({QStringLiteral("--list-tracks"), FixturePath("dvd_ac3_stereo.vob")});
+    EXPECT_EQ(listed.out, listedIntact.out);
+    const QRegularExpression told(QStringLiteral(R"(warning: ([\d.]+) s of .* no sound)"));
+    const QRegularExpressionMatch m = told.match(wholeRun.err);
+    ASSERT_TRUE(m.hasMatch()) << wholeRun.err.toStdString();
+    EXPECT_GT(m.captured(1).toDouble(), 1.0);
+    EXPECT_LT(m.captured(1).toDouble(), 2.5);
+}
+
+// A file cut short (an interrupted download) has one length: the one its sound has, which is
+// what the listing shows, what a range is held to and what a whole rip delivers.
+TEST(RipFaults, ATruncatedFileHasOneLength) {
+    const QString dir = FreshDir(QStringLiteral("cut"));
+    const QString cut = dir + QStringLiteral("/cut.vob");
+    const QByteArray bytes = ReadFile(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_TRUE(WriteFile(cut, bytes.left(bytes.size() * 87 / 100 / 2048 * 2048)));
+    const TProgramRun listed = RunSonavel({QStringLiteral("--list-tracks"), cut});
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral(R"((\d+):(\d\d):(\d\d)\.(\d))")).match(listed.out);
+    ASSERT_TRUE(m.hasMatch()) << listed.out.toStdString();
+    const double seconds = m.captured(2).toInt() * 60 + m.captured(3).toInt() +
+                           m.captured(4).toInt() / 10.0;
+    ASSERT_LT(seconds, 9.5);
+    const QString mp3 = dir + QStringLiteral("/whole.mp3");
+    const TProgramRun whole = RunSonavel(
+        {QStringLiteral("--rip"), cut, QStringLiteral("-o"), mp3, QStringLiteral("--samplerate"),
+         QStringLiteral("48000")});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+    const DecodedAudio audio = DecodeAudioFile(mp3);
+    ASSERT_TRUE(audio.ok);
+    EXPECT_NEAR(double(audio.frames()) / 48000, seconds, 0.1);
+    // A range past the sound's end is refused, quoting that same length.
+    const QString past = QString::number(seconds + 0.3, 'f', 1);
+    const QString refusal =
+        ExpectCleanFailure({QStringLiteral("--rip"), cut, QStringLiteral("-o"),
+                            dir + QStringLiteral("/past.mp3"), QStringLiteral("--end"), past},
+                           QString());
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/past.mp3")));
+    EXPECT_TRUE(refusal.contains(m.captured(0))) << refusal.toStdString();
+}

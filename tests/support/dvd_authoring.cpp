@@ -124,6 +124,24 @@ QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& Chapt
     return root;
 }
 
+QString AuthorDvd(const QString& Hint, const QString& Titles, QString* Error) {
+    const QString dir = FreshDir(Hint);
+    const QString root = dir + QStringLiteral("/DISC");
+    const QString xml = QStringLiteral("<dvdauthor dest=\"%1\">\n  <vmgm/>\n  <titleset>\n"
+                                       "    <titles>\n%2    </titles>\n  </titleset>\n"
+                                       "</dvdauthor>\n")
+                            .arg(root, Titles);
+    WriteFile(dir + QStringLiteral("/disc.xml"), xml.toUtf8());
+    QString output;
+    if (RunTool(QStringLiteral("dvdauthor"),
+                {QStringLiteral("-x"), dir + QStringLiteral("/disc.xml")}, &output) != 0) {
+        if (Error)
+            *Error = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+        return QString();
+    }
+    return root;
+}
+
 QString CopyOfTestDvd(const QString& hint) {
     const QString root = TestDvdRoot();
     if (root.isEmpty())

@@ -29,6 +29,11 @@ QString TestDvdRoot(QString* error = nullptr);
 QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& ChapterPlays,
                        double SplitAt = 0, QString* Error = nullptr);
 
+// A disc authored from `Titles`, the inside of one <titles> element of dvdauthor's XML
+// (sources named by FixturePath), as one title set. Returns the folder holding VIDEO_TS,
+// empty when dvdauthor failed (the reason in *Error).
+QString AuthorDvd(const QString& Hint, const QString& Titles, QString* Error = nullptr);
+
 // A fresh copy of the test disc's folder, for tests that damage it.
 QString CopyOfTestDvd(const QString& hint);
 

@@ -38,7 +38,12 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
         CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks));
         if (AudioTrack > int(tracks.size()))
             CheckStreamResult(MS_E_NOSTREAM);
-        streamIndex = tracks[size_t(AudioTrack - 1)].streamIndex;
+        const TMediaTrackInfo& track = tracks[size_t(AudioTrack - 1)];
+        if (!track.unavailable.isEmpty())
+            throw EAudioReadError(QStringLiteral("Audio stream %1 cannot be played: %2.")
+                                      .arg(QString::number(AudioTrack), track.unavailable),
+                                  MS_E_NOSTREAM);
+        streamIndex = track.streamIndex;
     }
     if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
         FStream.SetOutputFormat(FormatOverride);

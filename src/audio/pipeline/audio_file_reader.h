@@ -64,6 +64,10 @@ public:
     void Interrupt() { FInterrupt = true; }
     void Resume() { FInterrupt = false; }
 
+    // Stretches [first, end) of the stream's samples delivered as silence because the
+    // source has no sound there (TMediaAudioStream::Holes).
+    const std::vector<std::pair<int64_t, int64_t>>& Holes() const { return FStream.Holes(); }
+
     int64_t SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
     int64_t TimeToSample(int64_t Time) const { return FStream.TimeToSample(Time); }
 

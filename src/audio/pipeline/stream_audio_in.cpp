@@ -110,7 +110,39 @@ int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity) {
 }
 
 int TStreamAudioIn::Refill() {
-    return ReadExpanded(OpenReader(), FReadBuffer.data(), ReadBufferSize);
+    TAudioFileReader& reader = OpenReader();
+    const int got = ReadExpanded(reader, FReadBuffer.data(), ReadBufferSize);
+    NoteHoles(reader);
+    return got;
+}
+
+void TStreamAudioIn::NoteHoles(const TAudioFileReader& Reader) {
+    const auto& holes = Reader.Holes();
+    if (holes.empty())
+        return;
+    std::lock_guard lock(FHolesLock);
+    for (const auto& hole : holes)
+        if (std::find(FHoles.begin(), FHoles.end(), hole) == FHoles.end())
+            FHoles.push_back(hole);
+}
+
+int64_t TStreamAudioIn::FilledFrames(int64_t First, int64_t Frames) const {
+    if (!FReader)
+        return 0;
+    const int64_t from = RangeFirstSample() + First, to = from + Frames;
+    std::lock_guard lock(FHolesLock);
+    // Parts decode around their stretches: the same hole may be noted from both sides.
+    std::vector<std::pair<int64_t, int64_t>> holes = FHoles;
+    std::sort(holes.begin(), holes.end());
+    int64_t filled = 0, covered = from;
+    for (const auto& [first, end] : holes) {
+        const int64_t a = std::max(first, covered), b = std::min(end, to);
+        if (b > a) {
+            filled += b - a;
+            covered = b;
+        }
+    }
+    return filled;
 }
 
 int TStreamAudioIn::ReadData(void* Buffer, int BufferSize) {
@@ -148,8 +180,9 @@ namespace {
 // late) are silence, so the part keeps its place on the time line.
 class TStreamPart : public TAudioPartReader {
 public:
-    TStreamPart(std::unique_ptr<TAudioFileReader> Reader, int64_t First, int64_t Frames)
-        : FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()),
+    TStreamPart(TStreamAudioIn& Input, std::unique_ptr<TAudioFileReader> Reader, int64_t First,
+                int64_t Frames)
+        : FInput(Input), FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()),
           FAsked(std::max<int64_t>(First, 0)), FLeft(Frames),
           FSilence(std::max<int64_t>(-First, 0)), FBlock(TStreamAudioIn::ReadBufferSize) {}
 
@@ -169,6 +202,7 @@ public:
             if (FAt == FEnd) {
                 FAt = 0;
                 FEnd = ReadExpanded(*FReader, FBlock.data(), int(FBlock.size()));
+                FInput.NoteHoles(*FReader);
                 if (FEnd <= 0) {
                     FEnd = 0;
                     break;
@@ -195,6 +229,7 @@ public:
     void Interrupt() override { FReader->Interrupt(); }
 
 private:
+    TStreamAudioIn& FInput; // outlives its parts: a run's parts end before the run
     std::unique_ptr<TAudioFileReader> FReader;
     int FFrameBytes;
     int64_t FAsked;
@@ -235,7 +270,7 @@ std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_
         const int64_t to = std::max(first + Frames, from + 1);
         reader->SetLength(reader->SampleToTime(to) - reader->SampleToTime(from));
     }
-    return std::make_unique<TStreamPart>(std::move(reader), first,
+    return std::make_unique<TStreamPart>(*this, std::move(reader), first,
                                          Frames >= 0 ? Frames : INT64_MAX);
 }
 

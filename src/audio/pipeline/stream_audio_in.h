@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 // The pipeline input that decodes a source's sound track: opens a TAudioFileReader for
@@ -66,6 +68,14 @@ public:
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).
     int64_t TicksPerByte = 0;
 
+    // Frames of the range's [First, First + Frames) (frames of the delivered PCM, from the
+    // range's start) that the source had no sound for at the times it gives and that were
+    // delivered as silence, as far as any reader (this input's or a part's) has decoded.
+    // Any thread.
+    int64_t FilledFrames(int64_t First, int64_t Frames) const;
+    // Takes note of what `Reader` filled; its readers call it as they read. Any thread.
+    void NoteHoles(const TAudioFileReader& Reader);
+
 private:
     int Refill();
     TAudioFileReader& OpenReader() const;
@@ -73,6 +83,8 @@ private:
 
     std::unique_ptr<TAudioFileReader> FReader;
     std::vector<uint8_t> FReadBuffer;
+    mutable std::mutex FHolesLock;
+    std::vector<std::pair<int64_t, int64_t>> FHoles; // source samples, guarded by FHolesLock
 };
 
 // Decodes Reader's next block into Buffer (Capacity bytes) and expands it in place to the

@@ -1,18 +1,22 @@
 #include "media/dvd/dvd_disc.h"
 
+#include "media/dvd/dvd_ifo_check.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd/dvd_title_table.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <dvdread/dvd_reader.h>
+#include <dvdread/dvd_udf.h>
 #include <dvdread/ifo_read.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,33 +36,60 @@ struct TIfoCloser {
 };
 using TIfoPtr = std::unique_ptr<ifo_handle_t, TIfoCloser>;
 
-// Whether the table that starts at `sector` of a title set's IFO lies inside the file, as
-// its own header (a count, then the offset of its last byte) says. libdvdread allocates and
-// reads whatever that header claims; a claim near 4 GB overruns its own buffers. The file
-// checked is the one libdvdread will read: the IFO when its identifier is right, else the
-// backup.
-bool TableFits(dvd_reader_t* reader, int titleSet, uint32_t sector) {
-    const char* identifier = titleSet == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
-    for (const dvd_read_domain_t domain : {DVD_READ_INFO_FILE, DVD_READ_INFO_BACKUP_FILE}) {
-        dvd_file_t* file = DVDOpenFile(reader, titleSet, domain);
-        if (!file)
-            continue;
-        unsigned char head[12];
-        const bool ours = DVDReadBytes(file, head, sizeof head) == ssize_t(sizeof head) &&
-                          std::memcmp(head, identifier, sizeof head) == 0;
-        const int64_t size = int64_t(std::max<ssize_t>(DVDFileSize(file), 0)) * 2048;
-        bool fits = false;
-        if (ours && int64_t(sector) * 2048 + 8 <= size &&
-            DVDFileSeek(file, int32_t(sector * 2048)) >= 0 && DVDReadBytes(file, head, 8) == 8) {
-            const int64_t last =
-                (int64_t(head[4]) << 24) | (head[5] << 16) | (head[6] << 8) | head[7];
-            fits = last >= 7 && int64_t(sector) * 2048 + last + 1 <= size;
-        }
-        DVDCloseFile(file);
-        if (ours)
-            return fits;
+QString TwoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
+}
+
+struct TReaderCloser {
+    void operator()(dvd_reader_t* reader) const { DVDClose(reader); }
+};
+using TReaderPtr = std::unique_ptr<dvd_reader_t, TReaderCloser>;
+
+// An IFO (or its backup) as libdvdread parses it. When it is parsed from a copy, the copy's
+// folder and reader live as long as the tables do: members close in reverse order.
+struct TIfoTables {
+    std::unique_ptr<QTemporaryDir> copy;
+    TReaderPtr reader;
+    TIfoPtr ifo;
+    QString fault; // why there are no tables, naming the file
+};
+
+QString IfoBaseName(int titleSet) {
+    return titleSet == 0 ? QStringLiteral("VIDEO_TS")
+                         : QStringLiteral("VTS_%1_0").arg(TwoDigits(titleSet));
+}
+
+// The bytes of an IFO or BUP file (empty when it cannot be read), and what is wrong with
+// the tables the title list needs (empty when nothing is).
+struct TIfoBytes {
+    std::vector<uint8_t> bytes;
+    QString fault;
+};
+
+TIfoBytes ReadIfoBytes(dvd_reader_t* reader, int titleSet, dvd_read_domain_t domain) {
+    // Far more than any IFO holds; a larger one is damaged, not read into memory.
+    constexpr ssize_t kMaxSectors = 8192;
+    TIfoBytes result;
+    dvd_file_t* file = DVDOpenFile(reader, titleSet, domain);
+    const ssize_t sectors = file ? DVDFileSize(file) : -1;
+    if (!file || sectors <= 0 || sectors > kMaxSectors) {
+        result.fault = file ? QStringLiteral("its size makes no sense")
+                            : QStringLiteral("it cannot be read");
+    } else {
+        result.bytes.resize(size_t(sectors) * 2048);
+        if (DVDReadBytes(file, result.bytes.data(), result.bytes.size()) !=
+            ssize_t(result.bytes.size()))
+            result.fault = QStringLiteral("it cannot be read");
     }
-    return false;
+    if (file)
+        DVDCloseFile(file);
+    const char* identifier = titleSet == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
+    if (result.fault.isEmpty() &&
+        (result.bytes.size() < 12 || std::memcmp(result.bytes.data(), identifier, 12) != 0))
+        result.fault = QStringLiteral("it holds no DVD-Video tables");
+    if (result.fault.isEmpty())
+        result.fault = dvd::IfoTablesFault(result.bytes, titleSet != 0);
+    return result;
 }
 
 // Only the tables a title needs are read: every other table of an IFO is parsed by code
@@ -72,26 +103,53 @@ template <class T> bool ReadTable(ifo_handle_t* ifo, int (*read)(ifo_handle_t*),
     return false;
 }
 
-TIfoPtr OpenVmg(dvd_reader_t* reader) {
-    TIfoPtr ifo(ifoOpenVMGI(reader));
-    if (!ifo || !ifo->vmgi_mat || !TableFits(reader, 0, ifo->vmgi_mat->tt_srpt) ||
-        !ReadTable(ifo.get(), ifoRead_TT_SRPT, ifo->tt_srpt))
-        return nullptr;
-    return ifo;
+bool ReadTables(ifo_handle_t* ifo, int titleSet) {
+    if (titleSet == 0)
+        return ifo->vmgi_mat && ReadTable(ifo, ifoRead_TT_SRPT, ifo->tt_srpt);
+    return ifo->vtsi_mat && ReadTable(ifo, ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) &&
+           ReadTable(ifo, ifoRead_PGCIT, ifo->vts_pgcit);
 }
 
-TIfoPtr OpenVts(dvd_reader_t* reader, int titleSet) {
-    TIfoPtr ifo(ifoOpenVTSI(reader, titleSet));
-    if (!ifo || !ifo->vtsi_mat || !TableFits(reader, titleSet, ifo->vtsi_mat->vts_ptt_srpt) ||
-        !TableFits(reader, titleSet, ifo->vtsi_mat->vts_pgcit) ||
-        !ReadTable(ifo.get(), ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) ||
-        !ReadTable(ifo.get(), ifoRead_PGCIT, ifo->vts_pgcit))
-        return nullptr;
-    return ifo;
+ifo_handle_t* OpenIfo(dvd_reader_t* reader, int titleSet) {
+    return titleSet == 0 ? ifoOpenVMGI(reader) : ifoOpenVTSI(reader, titleSet);
 }
 
-QString TwoDigits(int n) {
-    return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0'));
+// The tables of the VMG (`titleSet` 0) or of a title set, from bytes that were checked
+// first. libdvdread reads the IFO and turns to the backup on its own when it dislikes the
+// IFO, so it is given the disc's files only when every copy it may read is sound; else a
+// sound copy alone, in a folder of its own.
+TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
+    TIfoTables tables;
+    const QString name = IfoBaseName(titleSet);
+    const TIfoBytes ifo = ReadIfoBytes(reader, titleSet, DVD_READ_INFO_FILE);
+    const TIfoBytes backup = ReadIfoBytes(reader, titleSet, DVD_READ_INFO_BACKUP_FILE);
+    const TIfoBytes* sound = ifo.fault.isEmpty() ? &ifo : backup.fault.isEmpty() ? &backup : nullptr;
+    if (!sound) {
+        tables.fault = QStringLiteral("%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)")
+                           .arg(name, ifo.fault, backup.fault);
+        return tables;
+    }
+    if (sound == &ifo && (backup.fault.isEmpty() || backup.bytes.empty())) {
+        tables.ifo.reset(OpenIfo(reader, titleSet));
+    } else {
+        tables.copy = std::make_unique<QTemporaryDir>();
+        QFile file(tables.copy->filePath(QStringLiteral("VIDEO_TS/%1.IFO").arg(name)));
+        if (tables.copy->isValid() && QDir(tables.copy->path()).mkdir(QStringLiteral("VIDEO_TS")) &&
+            file.open(QIODevice::WriteOnly) &&
+            file.write(reinterpret_cast<const char*>(sound->bytes.data()),
+                       qint64(sound->bytes.size())) == qint64(sound->bytes.size())) {
+            file.close();
+            tables.reader.reset(DVDOpen(QFile::encodeName(tables.copy->path()).constData()));
+            if (tables.reader)
+                tables.ifo.reset(OpenIfo(tables.reader.get(), titleSet));
+        }
+    }
+    if (!tables.ifo || !ReadTables(tables.ifo.get(), titleSet)) {
+        tables.ifo.reset();
+        tables.fault = QStringLiteral("%1.%2 cannot be read")
+                           .arg(name, sound == &ifo ? QStringLiteral("IFO") : QStringLiteral("BUP"));
+    }
+    return tables;
 }
 
 } // namespace
@@ -124,12 +182,15 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
         DVDFileStat(FReader, 0, DVD_READ_INFO_BACKUP_FILE, &stat) != 0)
         throw EDvdError(TDvdFault::dfNotDvd,
                         QStringLiteral("\"%1\" holds no DVD-Video (no VIDEO_TS.IFO)").arg(FRoot));
-    TIfoPtr vmg = OpenVmg(FReader);
+    const TIfoTables manager = OpenTables(FReader, 0);
+    const ifo_handle_t* vmg = manager.ifo.get();
     if (!vmg || !vmg->vmgi_mat || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0)
         throw EDvdError(TDvdFault::dfDamaged,
-                        QStringLiteral("the DVD's VIDEO_TS.IFO and its backup VIDEO_TS.BUP are "
-                                       "damaged or unreadable"));
-    std::map<int, TIfoPtr> sets;
+                        QStringLiteral("the DVD's table of contents cannot be read: %1")
+                            .arg(manager.fault.isEmpty()
+                                     ? QStringLiteral("VIDEO_TS.IFO lists no titles")
+                                     : manager.fault));
+    std::map<int, TIfoTables> sets;
     for (int number = 1; number <= vmg->tt_srpt->nr_of_srpts; ++number) {
         if (onlyTitle > 0 && number != onlyTitle) {
             TDvdTitleEntry skipped;
@@ -141,11 +202,13 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
         }
         const int set = vmg->tt_srpt->title[number - 1].title_set_nr;
         if (set >= 1 && set <= vmg->vmgi_mat->vmg_nr_of_title_sets && !sets.count(set))
-            sets[set] = OpenVts(FReader, set);
+            sets[set] = OpenTables(FReader, set);
         const auto found = sets.find(set);
         TDvdTitleEntry entry;
         entry.fault = BuildDvdTitle(
-            *vmg, number, found != sets.end() ? found->second.get() : nullptr, entry.title);
+            *vmg, number, found != sets.end() ? found->second.ifo.get() : nullptr, entry.title);
+        if (found != sets.end() && !found->second.fault.isEmpty())
+            entry.fault = found->second.fault;
         if (entry.fault.isEmpty()) {
             // The cells must lie inside the title set's VOB files.
             uint32_t last = 0;
@@ -207,13 +270,40 @@ dvd_file_s* TDvdDisc::TitleSetFile(int titleSet) {
 }
 
 uint32_t TDvdDisc::TitleSetSectors(int titleSet) {
+    if (const auto known = FSectors.find(titleSet); known != FSectors.end())
+        return known->second;
     dvd_file_t* file = TitleSetFile(titleSet);
     const ssize_t blocks = file ? DVDFileSize(file) : -1;
-    return blocks > 0 ? uint32_t(blocks) : 0;
+    uint32_t sectors = blocks > 0 ? uint32_t(blocks) : 0;
+    // An image cut short still lists its files at their full size.
+    if (const std::optional<TImageSpan> image = ImageSpan(titleSet); image && sectors > 0)
+        sectors = uint32_t(std::min<int64_t>(sectors, image->held));
+    FSectors[titleSet] = sectors;
+    return sectors;
+}
+
+std::optional<TDvdDisc::TImageSpan> TDvdDisc::ImageSpan(int titleSet) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(FRoot).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    uint32_t size = 0;
+    const QByteArray name = QStringLiteral("/VIDEO_TS/VTS_%1_1.VOB").arg(TwoDigits(titleSet)).toLatin1();
+    const uint32_t first = UDFFindFile(FReader, name.constData(), &size);
+    if (first == 0)
+        return std::nullopt;
+    return TImageSpan{first, std::max<int64_t>(0, int64_t(st.st_size) / 2048 - first)};
 }
 
 QString TDvdDisc::MissingPartText(int titleSet, uint32_t sector) {
     const QString set = TwoDigits(titleSet);
+    if (const std::optional<TImageSpan> image = ImageSpan(titleSet);
+        image && sector >= image->held) {
+        return QStringLiteral("the image file is cut short: it ends at sector %1 of the disc, "
+                              "but title set %2 needs sector %3 (%4 MB are missing)")
+            .arg(QString::number(image->first + image->held), QString::number(titleSet),
+                 QString::number(image->first + sector),
+                 QString::number((int64_t(sector) + 1 - image->held) * 2048 / 1000000.0, 'f', 1));
+    }
     dvd_stat_t stat;
     const uint32_t have = TitleSetSectors(titleSet);
     if (have == 0 || DVDFileStat(FReader, titleSet, DVD_READ_TITLE_VOBS, &stat) != 0)

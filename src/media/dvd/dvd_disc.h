@@ -74,10 +74,18 @@ private:
     void ReadTitleTable(int onlyTitle);
     dvd_file_s* TitleSetFile(int titleSet);
     QString MissingPartText(int titleSet, uint32_t sector);
+    // Where a title set's VOB space begins in an image file and how many of its sectors
+    // the file holds; none when the DVD is no image (a folder, a device).
+    struct TImageSpan {
+        uint32_t first = 0;
+        int64_t held = 0;
+    };
+    std::optional<TImageSpan> ImageSpan(int titleSet);
 
     QString FRoot;
     dvd_reader_s* FReader = nullptr;
     std::map<int, dvd_file_s*> FFiles; // opened title-set VOB spaces
+    std::map<int, uint32_t> FSectors;  // their lengths, as far as the disc holds them
     std::vector<TDvdTitleEntry> FTitles;
     std::shared_ptr<QStringList> FMessages; // what the library logged, newest last
 };

@@ -45,7 +45,11 @@ struct TProgramCells {
     int end = 0;
 };
 
-QString ChapterCells(const ifo_handle_t& vts, const ptt_info_t& ptt, TProgramCells& cells) {
+// A chapter plays from the first cell of its program through every cell up to the next
+// chapter's program, or to its program chain's end: programs between two chapters (cells
+// a disc marks as programs but not as chapters) belong to the chapter before them.
+QString ChapterCells(const ifo_handle_t& vts, const ptt_info_t& ptt, const ptt_info_t* next,
+                     TProgramCells& cells) {
     const pgcit_t* pgcit = vts.vts_pgcit;
     if (!pgcit || !pgcit->pgci_srp || ptt.pgcn < 1 || ptt.pgcn > pgcit->nr_of_pgci_srp)
         return QStringLiteral("a chapter names a program chain that does not exist");
@@ -54,11 +58,12 @@ QString ChapterCells(const ifo_handle_t& vts, const ptt_info_t& ptt, TProgramCel
         ptt.pgn > pgc->nr_of_programs)
         return QStringLiteral("a chapter names a program that does not exist");
     const int first = pgc->program_map[ptt.pgn - 1];
-    const int next =
-        ptt.pgn < pgc->nr_of_programs ? pgc->program_map[ptt.pgn] : pgc->nr_of_cells + 1;
-    if (first < 1 || first > pgc->nr_of_cells || next <= first || next > pgc->nr_of_cells + 1)
+    int end = pgc->nr_of_cells + 1;
+    if (next && next->pgcn == ptt.pgcn && next->pgn >= 1 && next->pgn <= pgc->nr_of_programs)
+        end = pgc->program_map[next->pgn - 1];
+    if (first < 1 || first > pgc->nr_of_cells || end <= first || end > pgc->nr_of_cells + 1)
         return QStringLiteral("a program's cells are out of order");
-    cells = {pgc, first - 1, next - 1};
+    cells = {pgc, first - 1, end - 1};
     return QString();
 }
 
@@ -68,23 +73,18 @@ int64_t DvdTimeTicks(uint8_t hour, uint8_t minute, uint8_t second, uint8_t frame
     const int h = Bcd(hour), m = Bcd(minute), s = Bcd(second), f = Bcd(frames & 0x3F);
     if (h < 0 || m < 0 || s < 0 || f < 0 || m > 59 || s > 59)
         return -1;
-    int64_t frameTicks = 0;
+    const int64_t seconds = int64_t(h) * 3600 + m * 60 + s;
     switch (frames >> 6) {
     case 1: // 25 frames a second
-        frameTicks = 3600;
-        if (f >= 25)
-            return -1;
-        break;
-    case 3: // 30000/1001 frames a second, counted as 30
-        frameTicks = 3003;
-        if (f >= 30)
-            return -1;
-        break;
+        return f >= 25 ? -1 : seconds * dvd::kClockRate + f * 3600;
+    case 3:
+        // 30000/1001 frames a second. The time counts 30 frames to its second, so it is a
+        // frame count: read as clock seconds it would be 0.1 % short.
+        return f >= 30 ? -1 : (seconds * 30 + f) * 3003;
     default:
-        if (f != 0) // a still or an unknown rate: whole seconds only
-            return -1;
+        // a still or an unknown rate: whole seconds only
+        return f != 0 ? -1 : seconds * dvd::kClockRate;
     }
-    return (int64_t(h) * 3600 + m * 60 + s) * dvd::kClockRate + f * frameTicks;
 }
 
 QString DvdLanguageCode(char first, char second) {
@@ -123,7 +123,8 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
     const pgc_t* firstPgc = nullptr;
     for (int c = 0; c < chapters; ++c) {
         TProgramCells cells;
-        const QString fault = ChapterCells(*vts, unit.ptt[c], cells);
+        const QString fault =
+            ChapterCells(*vts, unit.ptt[c], c + 1 < chapters ? &unit.ptt[c + 1] : nullptr, cells);
         if (!fault.isEmpty())
             return QStringLiteral("%1: %2").arg(ifoName, fault);
         if (!firstPgc)
@@ -159,13 +160,16 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
     const int streams = std::min<int>(mat.nr_of_vts_audio_streams, 8);
     for (int i = 0; i < streams; ++i) {
         const uint16_t control = firstPgc->audio_control[i];
-        if (!(control & 0x8000))
-            continue; // not in this title's program chain
         const audio_attr_t& attr = mat.vts_audio_attr[i];
         TDvdAudioStream stream;
-        if (!AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId, stream.codec))
-            continue; // a format nothing here decodes (SDDS)
-        stream.number = int(title.audio.size()) + 1;
+        stream.number = i + 1;
+        // Not in this title's program chain, or a format nothing here decodes (SDDS): it
+        // keeps its number, so the streams after it keep theirs.
+        stream.available = (control & 0x8000) &&
+                           AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId,
+                                         stream.codec);
+        if (!stream.available)
+            stream.streamId = 0;
         if (attr.lang_type == 1)
             stream.language = DvdLanguageCode(char(attr.lang_code >> 8), char(attr.lang_code));
         stream.channels = attr.channels + 1;

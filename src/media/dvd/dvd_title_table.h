@@ -22,5 +22,6 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
 QString DvdLanguageCode(char first, char second);
 
 // Length in 90 kHz ticks of a DVD playback time (BCD hours, minutes, seconds, frames and
-// the frame rate in the top bits of the frames byte); -1 when it is no valid time.
+// the frame rate in the top bits of the frames byte); -1 when it is no valid time. An NTSC
+// time counts frames (30 to its second), each 3003 ticks long.
 int64_t DvdTimeTicks(uint8_t hour, uint8_t minute, uint8_t second, uint8_t frames);

@@ -14,18 +14,29 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 void TMainFrm::ShowAudioTracks() {
-    // The first stream stays the default; a single stream needs no choice.
-    FAudioTrack = FAudioTracks.size() > 1 ? 1 : 0;
+    // The first stream that plays stays the default; a single stream needs no choice. A
+    // disc's unavailable streams are shown in their places, greyed.
+    const auto playable = std::find_if(FAudioTracks.begin(), FAudioTracks.end(),
+                                       [](const TMediaTrackInfo& t) { return t.unavailable.isEmpty(); });
+    FAudioTrack = FAudioTracks.size() > 1 && playable != FAudioTracks.end()
+                      ? int(playable - FAudioTracks.begin()) + 1
+                      : 0;
     const QSignalBlocker block(AudioTrackBox);
     AudioTrackBox->clear();
     if (FAudioTracks.size() > 1) {
         AudioTrackBox->addItems(AudioTrackLabels(FAudioTracks));
-        AudioTrackBox->setCurrentIndex(0);
+        if (auto* model = qobject_cast<QStandardItemModel*>(AudioTrackBox->model()))
+            for (size_t i = 0; i < FAudioTracks.size(); ++i)
+                if (!FAudioTracks[i].unavailable.isEmpty())
+                    model->item(int(i))->setEnabled(false);
+        AudioTrackBox->setCurrentIndex(std::max(0, FAudioTrack - 1));
         AudioTrackPanel->show();
     } else {
         AudioTrackPanel->hide();
@@ -51,7 +62,7 @@ void TMainFrm::StartEnvelope() {
 void TMainFrm::AudioTrackBoxChange(int Index) {
     if (Index < 0 || Index >= int(FAudioTracks.size()) || Index + 1 == FAudioTrack)
         return;
-    if (!IsIdle() || FDurationMs <= 0) {
+    if (!IsIdle() || FDurationMs <= 0 || !FAudioTracks[size_t(Index)].unavailable.isEmpty()) {
         // Not while a run reads the source: the shown choice is the one in use.
         const QSignalBlocker block(AudioTrackBox);
         AudioTrackBox->setCurrentIndex(std::max(0, FAudioTrack - 1));

@@ -30,6 +30,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -323,6 +324,14 @@ void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TrackBar &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease)) {
+        bool handled = false;
+        Guarded([&] { handled = TrackBarBoundaryMouse(static_cast<QMouseEvent*>(event)); });
+        if (handled)
+            return true;
+    }
     if (event->type() == QEvent::KeyPress && watched != sourceFileEdit &&
         watched != outputFileEdit && !KeyForFocusedButton(watched, event)) {
         // The track bar would take the arrows for itself.

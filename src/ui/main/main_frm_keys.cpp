@@ -47,7 +47,7 @@ void TMainFrm::InstallKeyFilter() {
     // button the focus, so Space stays play/pause for mouse users.
     const QList<QWidget*> order{VideoWin,      sourceFileEdit, outputFileEdit, MP3SettingsEdit,
                                 Id3TagEdit,    startPointEdit, endPointEdit,   AudioTrackBox,
-                                TrackListView, AddRangeBtn,    RenameTrackBtn, RemoveTrackBtn,
+                                TrackListView, FindSongsBtn,   AddRangeBtn,    RenameTrackBtn, RemoveTrackBtn,
                                 TrackUpBtn,    TrackDownBtn,   ExtractBtn,     CancelBtn,
                                 skinButton1,   skinButton2};
     for (qsizetype i = 1; i < order.size(); ++i)

@@ -25,7 +25,7 @@ void TMainFrm::BuildTrackListArea() {
 
     TrackListView = new QTreeWidget(TrackListGroup);
     TrackListView->setObjectName(QStringLiteral("TrackListView"));
-    TrackListView->setGeometry(8, 22, TrackListWidth - 16, 318);
+    TrackListView->setGeometry(8, 22, TrackListWidth - 16, 288);
     TrackListView->setColumnCount(4);
     TrackListView->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Title"),
                                     QStringLiteral("Start"), QStringLiteral("Length")});
@@ -58,7 +58,13 @@ void TMainFrm::BuildTrackListArea() {
     TrackDownBtn = new QPushButton(QStringLiteral("\u25BC"), TrackListGroup);
     TrackDownBtn->setGeometry(220, top, 22, height);
     TrackDownBtn->setToolTip(QStringLiteral("Move the chosen track down"));
-    for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, TrackUpBtn, TrackDownBtn})
+    FindSongsBtn = new QPushButton(tr("&Find songs"), TrackListGroup);
+    FindSongsBtn->setObjectName(QStringLiteral("FindSongsBtn"));
+    FindSongsBtn->setGeometry(8, top - 30, TrackListWidth - 16, height);
+    FindSongsBtn->setToolTip(tr("Fill the list with the songs found in the pauses of the sound; "
+                                "drag a track's boundary on the time line to move it"));
+    for (QPushButton* b :
+         {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, TrackUpBtn, TrackDownBtn, FindSongsBtn})
         b->setFocusPolicy(Qt::TabFocus);
 
     auto on = [this](auto member) {
@@ -69,6 +75,7 @@ void TMainFrm::BuildTrackListArea() {
     connect(RemoveTrackBtn, &QPushButton::clicked, this, on(&TMainFrm::RemoveTrackBtnClick));
     connect(TrackUpBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackUpBtnClick));
     connect(TrackDownBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackDownBtnClick));
+    connect(FindSongsBtn, &QPushButton::clicked, this, on(&TMainFrm::FindSongsBtnClick));
     auto* remove = new QShortcut(QKeySequence::Delete, TrackListView);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, on(&TMainFrm::RemoveTrackBtnClick));
@@ -100,6 +107,7 @@ void TMainFrm::ShowTrackList() {
     }
     if (current >= 0 && current < TrackListView->topLevelItemCount())
         TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
+    TrackBar->update(); // the boundaries on the time line
     TrackListGroup->setTitle(FTrackList.Tracks.empty()
                                  ? QStringLiteral("Tracks")
                                  : QStringLiteral("Tracks (%1)").arg(FTrackList.Tracks.size()));

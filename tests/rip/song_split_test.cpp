@@ -98,17 +98,17 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     EXPECT_EQ(int64_t(joined.samples.size()) / 2, starts.back() - starts.front());
     ExpectSeamless(joined, sound, std::max(starts.front(), sound.firstSample));
 
-    // Stricter options: pauses of 2 s or more leave the first (1.5 s) in song 1's track;
-    // a minimum track of 60 s joins the short ones with a neighbour.
+    // Stricter options: pauses of 1.8 s or more leave the first (1.5 s) in song 1's track;
+    // a minimum track of 50 s joins the short ones with a neighbour.
     const TProgramRun longer = RunSonavel({QStringLiteral("--list-pauses"), source,
-                                           QStringLiteral("--min-pause"), QStringLiteral("2")});
+                                           QStringLiteral("--min-pause"), QStringLiteral("1.8")});
     ASSERT_EQ(longer.exitCode, 0) << longer.err.toStdString();
     const TTrackList fewer = ParseTrackList(longer.out.toUtf8());
     ASSERT_EQ(fewer.Tracks.size(), 4u);
     EXPECT_GT(fewer.Tracks[1].Start, StreamTicks(fs::kSongEnd[1]));
     EXPECT_LT(fewer.Tracks[1].Start, StreamTicks(fs::kSongStart[2]));
     const TProgramRun merged = RunSonavel({QStringLiteral("--list-pauses"), source,
-                                           QStringLiteral("--min-track"), QStringLiteral("60")});
+                                           QStringLiteral("--min-track"), QStringLiteral("50")});
     ASSERT_EQ(merged.exitCode, 0) << merged.err.toStdString();
     const TTrackList joinedSongs = ParseTrackList(merged.out.toUtf8());
     ASSERT_EQ(joinedSongs.Tracks.size(), 2u) << merged.out.toStdString();

@@ -13,7 +13,7 @@
 // neighbour across the shorter of its pauses.
 
 #include "app/track_list.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 
 #include <cstdint>
 #include <vector>

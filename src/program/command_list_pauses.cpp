@@ -1,8 +1,8 @@
 #include "program/command_list_pauses.h"
 
 #include "app/dvd_choice.h"
-#include "audio/loudness_envelope.h"
-#include "platform/media/media_audio_stream.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "media/media_audio_stream.h"
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
 

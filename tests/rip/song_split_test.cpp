@@ -6,7 +6,7 @@
 #include "support/joined_tracks.h"
 
 #include "app/track_list.h"
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 

@@ -4,7 +4,7 @@
 
 #include "window_fixture.h"
 
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
 #include "ui/skin/track_bar.h"

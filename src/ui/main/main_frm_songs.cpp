@@ -4,7 +4,7 @@
 #include "ui/main/main_frm.h"
 
 #include "app/song_finder.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/skin/track_bar.h"
 

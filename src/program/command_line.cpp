@@ -17,6 +17,16 @@ int32_t ParseCount(const QString& option, const QString& value) {
     return n;
 }
 
+double ParseSeconds(const QString& option, const QString& value, double least, double most) {
+    bool ok = false;
+    const double v = value.toDouble(&ok);
+    if (!ok || !(v >= least && v <= most))
+        throw EUsageError(
+            QStringLiteral("%1 needs a number from %2 to %3, not '%4'")
+                .arg(option, QString::number(least), QString::number(most), value));
+    return v;
+}
+
 int32_t ParseBitrate(const QString& option, const QString& value) {
     const int32_t kbps = ParseCount(option, value);
     if (std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps) == MP3BitRates.end()) {
@@ -35,6 +45,7 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     TCommandLineOptions o;
     QStringList positional;
     bool onlyFiles = false;
+    QString pauseOption; // the last of --min-pause, --pause-db, --min-track given
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (onlyFiles || !a.startsWith(u'-') || a == u'-') {
@@ -63,6 +74,20 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         } else if (a == QStringLiteral("--list-tracks")) {
             o.Mode = TCommandMode::cmListTracks;
             o.Source = value();
+        } else if (a == QStringLiteral("--list-pauses")) {
+            o.Mode = TCommandMode::cmListPauses;
+            o.Source = value();
+        } else if (a == QStringLiteral("--split-pauses")) {
+            o.SplitPauses = true;
+        } else if (a == QStringLiteral("--min-pause")) {
+            o.Pauses.MinPauseSeconds = ParseSeconds(a, value(), 0.1, 600);
+            pauseOption = a;
+        } else if (a == QStringLiteral("--pause-db")) {
+            o.Pauses.PauseDb = ParseSeconds(a, value(), 1, 100);
+            pauseOption = a;
+        } else if (a == QStringLiteral("--min-track")) {
+            o.Pauses.MinTrackSeconds = ParseSeconds(a, value(), 0, 36000);
+            pauseOption = a;
         } else if (a == QStringLiteral("--list-titles")) {
             o.Mode = TCommandMode::cmListTitles;
             o.Source = value();
@@ -163,15 +188,20 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         throw EUsageError(QStringLiteral("--chapter goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(QStringLiteral("--start must come before --end"));
-    if (!o.TrackList.isEmpty() || o.SplitChapters) {
-        const QString option =
-            o.SplitChapters ? QStringLiteral("--split-chapters") : QStringLiteral("--tracks");
+    if (!pauseOption.isEmpty() && !o.SplitPauses && o.Mode != TCommandMode::cmListPauses)
+        throw EUsageError(
+            QStringLiteral("%1 goes with --split-pauses or --list-pauses").arg(pauseOption));
+    if (!o.TrackList.isEmpty() || o.SplitChapters || o.SplitPauses) {
+        const QString option = o.SplitChapters ? QStringLiteral("--split-chapters")
+                               : o.SplitPauses ? QStringLiteral("--split-pauses")
+                                               : QStringLiteral("--tracks");
         if (o.Mode != TCommandMode::cmRip)
             throw EUsageError(QStringLiteral("%1 goes with --rip").arg(option));
-        if (o.SplitChapters && !o.TrackList.isEmpty())
-            throw EUsageError(QStringLiteral("--split-chapters and --tracks exclude each other"));
+        if (int(o.SplitChapters) + int(o.SplitPauses) + int(!o.TrackList.isEmpty()) > 1)
+            throw EUsageError(
+                QStringLiteral("--split-chapters, --split-pauses and --tracks exclude each other"));
         if (!o.SplitChapters && o.ChapterFirst)
-            throw EUsageError(QStringLiteral("--tracks gives the ranges: leave out --chapter"));
+            throw EUsageError(QStringLiteral("%1 gives the ranges: leave out --chapter").arg(option));
         // Each track's range and title come from the list or the chapters.
         if (o.StartMs || o.EndMs)
             throw EUsageError(
@@ -204,6 +234,10 @@ QString UsageText() {
         "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
         "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
         "               [-o FOLDER/ | -o PATTERN] [options]\n"
+        "       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]\n"
+        "               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]\n"
+        "       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]\n"
+        "               [--min-track S] [--dvd-title N] [--audio-track N]\n"
         "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
         "       sonavel --list-titles DVD\n"
         "       sonavel --help | --version\n"
@@ -240,6 +274,16 @@ QString UsageText() {
         "                       in a folder VOLUME_tNN in the output folder)\n"
         "  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of\n"
         "                       those chapters), named and tagged as with --tracks\n"
+        "  --split-pauses       one MP3 per song: the sound is cut in its pauses (at the\n"
+        "                       quietest point of each), named and tagged as with --tracks\n"
+        "  --min-pause S        a pause lasts S seconds at least (default 1)\n"
+        "  --pause-db DB        and lies DB decibels below the median loudness of the\n"
+        "                       sound (default 30): hiss and hum are a pause, applause\n"
+        "                       is not\n"
+        "  --min-track S        a track shorter than S seconds joins its neighbour\n"
+        "                       (default 20)\n"
+        "  --list-pauses SOURCE print the songs --split-pauses would rip, as a list\n"
+        "                       --tracks reads (edit it, then rip with --tracks)\n"
         "  -j, --jobs N         encode on N threads (default: one per core; 1: one\n"
         "                       encoder, as fast as one core allows)\n"
         "  --force              replace an existing OUTPUT\n"
@@ -258,6 +302,8 @@ QString UsageText() {
         "  sonavel --list-tracks VTS_02_1.VOB\n"
         "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
         "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"
+        "  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/\n"
+        "  sonavel --list-pauses lecture.mpg --min-pause 3 > talks.txt\n"
         "  sonavel --list-titles /dev/sr0\n"
         "  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2\n"
         "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"

@@ -3,6 +3,7 @@
 // Parsing of the program's command line. Pure functions: no I/O, any thread.
 
 #include "app/common.h" // ParseTimeText, the times of --start and --end
+#include "app/song_finder.h"
 #include "base/exception.h"
 
 #include <QString>
@@ -17,7 +18,8 @@ public:
     using Exception::Exception;
 };
 
-enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks, cmListTitles };
+enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks, cmListTitles,
+                          cmListPauses };
 
 struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
@@ -35,6 +37,8 @@ struct TCommandLineOptions {
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
+    bool SplitPauses = false;              // one MP3 per song found; Output is then a pattern
+    TSongFinderOptions Pauses;             // --min-pause, --pause-db, --min-track
     bool Force = false;
     bool Quiet = false;
 };

@@ -14,6 +14,7 @@
 #include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/stream_audio_in.h"
 #include "program/command_interrupt.h"
+#include "program/command_list_pauses.h"
 #include "program/command_progress.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,7 @@ int TCommandRip::Fail(const QString& Why) const {
 }
 
 bool TCommandRip::TrackMode() const {
-    return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters;
+    return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters || FOptions.SplitPauses;
 }
 
 QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
@@ -186,10 +187,18 @@ QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
 
 QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
                                std::vector<TTrackJob>& Jobs) const {
-    // The tracks: the chosen chapters of a DVD title, or a list on the title's or the
-    // file's time line.
+    // The tracks: the chosen chapters of a DVD title, the songs found in the sound, or a
+    // list on the title's or the file's time line.
     TTrackList list;
-    if (FOptions.SplitChapters) {
+    if (FOptions.SplitPauses) {
+        TSongProposal songs;
+        if (const QString why = FindSourceSongs(
+                Dvd.locator.isEmpty() ? FSourcePath : Dvd.locator, FOptions.AudioTrack, Duration,
+                FOptions.Pauses, !FOptions.Quiet && ::isatty(STDERR_FILENO), songs);
+            !why.isEmpty())
+            return why;
+        list = songs.Tracks;
+    } else if (FOptions.SplitChapters) {
         list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
                                 FOptions.ChapterFirst ? FOptions.ChapterLast : Dvd.Chapters());
     } else {
@@ -202,6 +211,8 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
     try {
         ResolveTrackEnds(list, Duration);
     } catch (const ETrackListError& e) {
+        if (FOptions.SplitPauses)
+            return QStringLiteral("the songs of %1: %2").arg(Quoted(FSourcePath), e.Message());
         return FOptions.SplitChapters
                    ? QStringLiteral("title %1 of %2: %3")
                          .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())

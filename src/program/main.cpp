@@ -4,6 +4,7 @@
 #include "base/exception.h"
 #include "base/termination_signals.h"
 #include "program/command_line.h"
+#include "program/command_list_pauses.h"
 #include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
 #include "program/command_rip.h"
@@ -75,6 +76,10 @@ int main(int argc, char** argv) {
                 return TCommandRip(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)
                 return TCommandListTracks(options.Source, options.DvdTitle).Execute();
+            if (options.Mode == TCommandMode::cmListPauses)
+                return TCommandListPauses(options.Source, options.DvdTitle, options.AudioTrack,
+                                          options.Pauses, options.Quiet)
+                    .Execute();
             if (options.Mode == TCommandMode::cmListTitles)
                 return TCommandListTitles(options.Source).Execute();
         } catch (const std::exception& e) {

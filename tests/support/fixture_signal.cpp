@@ -64,6 +64,23 @@ std::vector<int16_t> SourceS16(const TSignal& signal, int rate, int64_t first, i
     return out;
 }
 
+double SongsSampleAt(int channel, int64_t frame) {
+    const double t = double(frame) / kSongsRate;
+    // Hiss about 53 dB and mains hum about 63 dB below full scale (the loudest songs'
+    // short-term loudness is about -12 dB).
+    double sample = 0.008 * Noise(101, channel, frame) + 0.001 * std::sin(2 * kPi * 50.0 * t);
+    if (t >= kSongDipStart && t < kSongDipEnd)
+        return sample;
+    for (int k = 0; k < kSongCount; ++k) {
+        if (t >= kSongStart[k] && t < kSongEnd[k]) {
+            const TSignal song{uint32_t(111 + k), 2, 0.8, -1};
+            const int64_t first = std::llround(kSongStart[k] * kSongsRate);
+            sample += kSongGain[k] * SampleAt(song, channel, frame - first, kSongsRate);
+        }
+    }
+    return sample;
+}
+
 bool IsSilentAt(double seconds, double margin) {
     double within = seconds - std::floor(seconds);
     return within >= kSoundSeconds + margin && within <= 1.0 - margin;

@@ -94,6 +94,23 @@ inline constexpr TSignal kTitleBFra{84, 2, 0.5, -1};
 inline constexpr TSignal kTitleLpcm{85, 2, 0.5, -1};
 inline constexpr TSignal kConcert{91, 2, 0.5, -1};
 
+// ---- Songs with pauses (songs_pauses.mpg) -------------------------------------------
+// A concert recording without chapters: five songs, each the segment sound above at its
+// own level (one 12 dB quieter than the rest), one after the other with pauses of 1.5 to
+// 3 s between them. Hiss and hum lie under everything, so a pause, a song's own 0.25 s
+// gaps and a 0.4 s dip inside song 3 (right after one of its gaps: 0.65 s quiet in all)
+// all sound alike; only their length tells a pause. A second of hiss ends the sound.
+// Times in seconds of the sound (its first sample is 0).
+inline constexpr int kSongCount = 5;
+inline constexpr double kSongStart[kSongCount] = {0.0, 26.25, 59.0, 84.75, 114.0};
+inline constexpr double kSongEnd[kSongCount] = {24.75, 57.0, 81.75, 111.5, 139.75};
+inline constexpr double kSongGain[kSongCount] = {1.0, 0.5, 1.0, 0.25, 0.8};
+inline constexpr double kSongDipStart = 69.0, kSongDipEnd = 69.4; // inside song 3
+inline constexpr double kSongsSeconds = 140.75;
+inline constexpr int kSongsRate = 48000;
+// Sample (-1..1) of the songs' channel `channel` (stereo) at frame `frame` (kSongsRate).
+double SongsSampleAt(int channel, int64_t frame);
+
 inline constexpr double kDvdSeconds = 10.0;      // dvd_ac3_stereo, dvd_ac3_51, two_tracks
 inline constexpr double kVcdSeconds = 10.0;      // vcd_mp2.mpg / .dat
 inline constexpr double kMonoSeconds = 6.0;      // mono_u8.avi

@@ -31,6 +31,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -348,6 +349,14 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
                 Guarded([&] { handled = HandleWindowKey(k->key(), k->modifiers()); });
             return handled || QWidget::eventFilter(watched, event);
         }
+    }
+    if (watched == TrackBar &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease)) {
+        bool handled = false;
+        Guarded([&] { handled = TrackBarBoundaryMouse(static_cast<QMouseEvent*>(event)); });
+        if (handled)
+            return true;
     }
     if (event->type() == QEvent::KeyPress && watched != sourceFileEdit &&
         watched != outputFileEdit && !KeyForFocusedButton(watched, event)) {

@@ -13,7 +13,8 @@
 // in a window of any size, remembering the window's place), main_frm_timeline.cpp
 // (zooming the time line, snapping a marker to silence), main_frm_dvd.cpp (a DVD's titles
 // and chapters), main_frm_track_list.cpp (the "Tracks" list, which a rip turns into one
-// MP3 per track).
+// MP3 per track), main_frm_songs.cpp (the songs found in the sound's pauses, the tracks'
+// boundaries on the time line).
 //
 // Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
 // it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
@@ -47,6 +48,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMouseEvent;
 class QPainter;
 class QPushButton;
 class QThread;
@@ -151,6 +153,7 @@ public:
     QPushButton* ClearTracksBtn;
     QPushButton* TrackUpBtn;
     QPushButton* TrackDownBtn;
+    QPushButton* FindSongsBtn; // the songs found in the sound's pauses fill the list
     TSkinPanel* TitlePanel; // shown for a DVD: its titles
     QComboBox* TitleBox;
     TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
@@ -210,6 +213,7 @@ public:
     void TrackUpBtnClick();
     void TrackDownBtnClick();
     void TrackListViewEdited(int Row, const QString& Title);
+    void FindSongsBtnClick();
     void TitleBoxChange(int Index);
     void ChapterBoxChange(int Index);
     void TrackBarDblClick(int Position);
@@ -344,6 +348,13 @@ private:
     void BuildRecentMenu();
     void ShowRecentMenu();
     void ShowTrackList();
+    // The times where the listed tracks start or end, each once, in order (100-ns units).
+    std::vector<int64_t> TrackBoundaries() const;
+    // Draws them over the channel `Channel` of the track bar.
+    void PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel);
+    // A press near a boundary on the channel takes it; moves drag it (the tracks on both
+    // sides follow), the release lets it go. True when the event was the boundary's.
+    bool TrackBarBoundaryMouse(QMouseEvent* Event);
     // The list a source starts with: a DVD title's chapters (more than one), else none.
     void ResetTrackList();
     void EnableRunControls(bool Enabled);
@@ -452,6 +463,7 @@ private:
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;
     TTrackList FTrackList;
+    int64_t FDraggedBoundary = -1; // the track boundary being dragged (100-ns units)
     bool FMarkersOn = false;    // a source was opened: markers show where they are in view
     bool FWasMaximized = false; // before full screen
     bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)

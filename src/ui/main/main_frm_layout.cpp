@@ -96,7 +96,8 @@ void TMainFrm::LayoutControls() {
     // The tracks list beside it keeps its width and takes the height.
     TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10 + dx, 6, TrackListWidth,
                                 382 + dy);
-    TrackListView->resize(TrackListView->width(), 318 + dy);
+    TrackListView->resize(TrackListView->width(), 288 + dy);
+    FindSongsBtn->move(FindSongsBtn->x(), 316 + dy);
     for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn})
         b->move(b->x(), 346 + dy);
     ProgressPanel->move(SummaryLeft + dx, 302 + dy);

@@ -88,6 +88,7 @@ void TMainFrm::TrackBarCustomDraw(TTrackBar&, TTrackBarItem Item, const QRect& A
                                 QColor(0xA8, 0xB8, 0xFF));
             Canvas.restore();
         }
+        PaintTrackBoundaries(Canvas, ARect.adjusted(1, 0, -2, 0));
     }
     // Sunken edge: dark above and left, light below and right.
     const QRect r = ARect.adjusted(0, 0, -1, -1);

@@ -26,7 +26,7 @@ void TMainFrm::BuildTrackListArea() {
 
     TrackListView = new QTreeWidget(TrackListGroup);
     TrackListView->setObjectName(QStringLiteral("TrackListView"));
-    TrackListView->setGeometry(8, 22, TrackListWidth - 16 - ListButtonRoom, 318);
+    TrackListView->setGeometry(8, 22, TrackListWidth - 16 - ListButtonRoom, 288);
     TrackListView->setColumnCount(4);
     TrackListView->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Title"),
                                     QStringLiteral("Start"), QStringLiteral("Length")});
@@ -66,8 +66,13 @@ void TMainFrm::BuildTrackListArea() {
     TrackDownBtn = new QPushButton(QStringLiteral("\u25BC"), TrackListGroup);
     TrackDownBtn->setGeometry(side, 22 + height + 4, 22, height);
     TrackDownBtn->setToolTip(QStringLiteral("Move the chosen track down"));
-    for (QPushButton* b :
-         {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn, TrackUpBtn, TrackDownBtn}) {
+    FindSongsBtn = new QPushButton(tr("&Find songs"), TrackListGroup);
+    FindSongsBtn->setObjectName(QStringLiteral("FindSongsBtn"));
+    FindSongsBtn->setGeometry(8, top - 30, TrackListWidth - 16, height);
+    FindSongsBtn->setToolTip(tr("Fill the list with the songs found in the pauses of the sound; "
+                                "drag a track's boundary on the time line to move it"));
+    for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn, TrackUpBtn,
+                           TrackDownBtn, FindSongsBtn}) {
         b->setFocusPolicy(Qt::TabFocus);
         // Four captions share the list's width: little padding, so none is cut.
         b->setStyleSheet(QStringLiteral("QPushButton { padding-left: 1px; padding-right: 1px; }"));
@@ -85,6 +90,7 @@ void TMainFrm::BuildTrackListArea() {
     connect(ClearTracksBtn, &QPushButton::clicked, this, on(&TMainFrm::ClearTracksBtnClick));
     connect(TrackUpBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackUpBtnClick));
     connect(TrackDownBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackDownBtnClick));
+    connect(FindSongsBtn, &QPushButton::clicked, this, on(&TMainFrm::FindSongsBtnClick));
     auto* remove = new QShortcut(QKeySequence::Delete, TrackListView);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, on(&TMainFrm::RemoveTrackBtnClick));
@@ -116,6 +122,7 @@ void TMainFrm::ShowTrackList() {
     }
     if (current >= 0 && current < TrackListView->topLevelItemCount())
         TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
+    TrackBar->update(); // the boundaries on the time line
     TrackListGroup->setTitle(FTrackList.Tracks.empty()
                                  ? QStringLiteral("Tracks")
                                  : QStringLiteral("Tracks (%1)").arg(FTrackList.Tracks.size()));

@@ -2,6 +2,7 @@
 // overview drawn in the track bar's channel.
 #include "ui/main/main_frm.h"
 
+#include "app/song_finder.h"
 #include "audio/loudness/loudness_detail.h"
 #include "audio/loudness/loudness_envelope.h"
 #include "media/audio_track_label.h"
@@ -53,7 +54,8 @@ void TMainFrm::StartEnvelope() {
     const int stream = FAudioTrack > 0 && FAudioTrack <= int(FAudioTracks.size())
                            ? FAudioTracks[size_t(FAudioTrack - 1)].streamIndex
                            : -1;
-    Envelope->Start(MediaSource(), stream);
+    // Fine enough for the songs' cuts to 50 ms (Find songs reads it).
+    Envelope->Start(MediaSource(), stream, kSongFinderBucketSeconds);
     Detail->SetSource(MediaSource(), stream);
     TrackBarViewChange(); // a zoomed view asks for its detail again
     TrackBar->update();

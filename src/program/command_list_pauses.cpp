@@ -1,0 +1,121 @@
+#include "program/command_list_pauses.h"
+
+#include "app/dvd_choice.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "media/media_audio_stream.h"
+#include "program/command_interrupt.h"
+#include "program/command_progress.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+QString Quoted(const QString& Path) {
+    return u'"' + QDir::toNativeSeparators(Path) + u'"';
+}
+
+} // namespace
+
+QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
+                        const TSongFinderOptions& Options, bool ShowProgress,
+                        TSongProposal& Proposal) {
+    int stream = -1;
+    if (AudioTrack > 0) {
+        std::vector<TMediaTrackInfo> tracks;
+        TMediaAudioStream::ListAudioTracks(Path, tracks);
+        if (AudioTrack > int(tracks.size()))
+            return QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
+                .arg(Quoted(Path), QString::number(AudioTrack));
+        stream = tracks[size_t(AudioTrack - 1)].streamIndex;
+    }
+    TLoudnessEnvelope envelope;
+    QEventLoop loop;
+    QObject::connect(&envelope, &TLoudnessEnvelope::finished, &loop,
+                     [&loop](bool) { loop.exit(0); });
+    auto done = [&envelope] {
+        const auto data = envelope.Snapshot();
+        return int64_t(double(data->buckets.size()) * data->bucketSeconds * 10'000'000);
+    };
+    TProgressLine progress(done, Duration);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (Interrupted()) {
+            envelope.Stop();
+            loop.exit(1);
+        } else if (ShowProgress) {
+            progress.Show(false, QStringLiteral("finding the songs "));
+        }
+    });
+    ticker.start(200);
+    envelope.Start(Path, stream, kSongFinderBucketSeconds);
+    const int result = loop.exec();
+    ticker.stop();
+    if (ShowProgress)
+        std::fputc('\n', stderr);
+    if (result != 0)
+        return QStringLiteral("interrupted");
+    const auto data = envelope.Snapshot();
+    if (data->state != TEnvelopeData::TState::esFinished)
+        return QStringLiteral("cannot read the sound of %1: %2").arg(Quoted(Path), data->error);
+    if (data->buckets.empty())
+        return QStringLiteral("%1 holds no sound").arg(Quoted(Path));
+    Proposal = FindSongs(*data, Duration, Options);
+    return {};
+}
+
+int TCommandListPauses::Execute() {
+    auto fail = [](const QString& why) {
+        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
+        return 1;
+    };
+    CatchInterrupts();
+    const QFileInfo source(FSource);
+    if (!source.exists())
+        return fail(
+            QStringLiteral("cannot open %1: No such file or directory").arg(Quoted(FSource)));
+    TDvdChoice dvd;
+    try {
+        if (!ChooseDvdTitle(source.absoluteFilePath(), FDvdTitle, dvd) && FDvdTitle > 0)
+            return fail(QStringLiteral("%1 is not a DVD; --dvd-title needs one").arg(Quoted(FSource)));
+    } catch (const EDvdError& e) {
+        return fail(QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(FSource), e.Message()));
+    }
+    if (dvd.locator.isEmpty() && source.isDir())
+        return fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FSource)));
+    const QString path = dvd.locator.isEmpty() ? source.absoluteFilePath() : dvd.locator;
+    std::vector<TMediaTrackInfo> tracks;
+    const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
+    if (media::Failed(listed))
+        return fail(QStringLiteral("cannot read %1: %2")
+                        .arg(Quoted(FSource), media::ResultText(listed)));
+    if (tracks.empty())
+        return fail(QStringLiteral("%1 has no audio stream").arg(Quoted(FSource)));
+    const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
+    int64_t duration = dvd.locator.isEmpty() ? 0 : dvd.Duration();
+    if (duration <= 0 && track < tracks.size())
+        duration = tracks[track].duration;
+
+    TSongProposal proposal;
+    if (const QString why =
+            FindSourceSongs(path, FAudioTrack, duration, FOptions,
+                            !FQuiet && ::isatty(STDERR_FILENO), proposal);
+        !why.isEmpty())
+        return fail(why);
+    const QString header =
+        QStringLiteral("# %1: %2 tracks; pauses of %3 s or more, %4 dB below the median "
+                       "loudness (%5 dBFS)\n"
+                       "# a line per track: START [END] [TITLE] (sonavel --rip SOURCE "
+                       "--tracks THIS-FILE)\n")
+            .arg(QDir::toNativeSeparators(FSource), QString::number(proposal.Tracks.Tracks.size()),
+                 QString::number(FOptions.MinPauseSeconds), QString::number(FOptions.PauseDb),
+                 QString::number(proposal.MedianDb, 'f', 1));
+    std::fputs(SongListText(proposal, header).toUtf8().constData(), stdout);
+    return 0;
+}

@@ -1,0 +1,147 @@
+// TMainFrm: "Find songs" fills the Tracks list with the songs found in the pauses of the
+// sound (from the loudness overview the time line already draws), and the boundaries of
+// the listed tracks are drawn on the time line, where they are dragged as the markers are.
+#include "ui/main/main_frm.h"
+
+#include "app/song_finder.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "ui/dialogs/msg_frm.h"
+#include "ui/skin/track_bar.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+constexpr int64_t kTicksPerMs = 10000;
+// A track keeps at least this much when a boundary is dragged against its other end.
+constexpr int64_t kShortestTrack = 100 * kTicksPerMs;
+// How near the pointer must come to a boundary to take it, in pixels.
+constexpr int kGrip = 3;
+} // namespace
+
+void TMainFrm::FindSongsBtnClick() {
+    if (!IsIdle() || FDurationMs <= 0)
+        return;
+    const auto data = Envelope->Snapshot();
+    if (data->state == TEnvelopeData::TState::esFailed) {
+        ShowMessageBox(0, tr("The sound can't be read to find the songs:\n %1").arg(data->error),
+                       tr("&Close"), tr("&Help"));
+        return;
+    }
+    if (data->state != TEnvelopeData::TState::esFinished) {
+        const int percent = data->expectedBuckets > 0
+                                ? int(int64_t(data->buckets.size()) * 100 / data->expectedBuckets)
+                                : 0;
+        ShowMessageBox(1,
+                       tr("The sound is still being read for the time line (%1 %).\nFind the "
+                          "songs again when the time line is complete.")
+                           .arg(percent),
+                       tr("&Close"), tr("&Help"));
+        return;
+    }
+    const int64_t duration = FDvd.locator.isEmpty() ? FDurationMs * kTicksPerMs : FDvd.Duration();
+    const TSongProposal songs = FindSongs(*data, duration);
+    bool replace = true;
+    if (!FTrackList.Tracks.empty()) {
+        const int answer = ShowMessageBox(
+            2,
+            tr("The Tracks list holds %1 tracks.\nReplace them with the %2 songs found, or add "
+               "the songs after them?")
+                .arg(FTrackList.Tracks.size())
+                .arg(songs.Tracks.Tracks.size()),
+            tr("&Replace"), tr("&Add"));
+        replace = answer == 1;
+    }
+    if (replace)
+        FTrackList = TTrackList();
+    FTrackList.Tracks.insert(FTrackList.Tracks.end(), songs.Tracks.Tracks.begin(),
+                             songs.Tracks.Tracks.end());
+    ShowTrackList();
+    TrackBar->update();
+}
+
+std::vector<int64_t> TMainFrm::TrackBoundaries() const {
+    std::vector<int64_t> times;
+    for (const TTrackEntry& t : FTrackList.Tracks)
+        times.insert(times.end(), {t.Start, t.End});
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    return times;
+}
+
+void TMainFrm::PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel) {
+    const int64_t from = TrackBar->viewFrom(), to = TrackBar->viewTo();
+    if (to <= from)
+        return;
+    Canvas.save();
+    Canvas.setPen(QPen(QColor(0xFF, 0x80, 0x00), 2));
+    for (const int64_t b : TrackBoundaries()) {
+        const int64_t ms = b / kTicksPerMs;
+        if (ms <= from || ms >= to)
+            continue;
+        const int x = Channel.left() + int(int64_t(Channel.width()) * (ms - from) / (to - from));
+        Canvas.drawLine(x, Channel.top() + 1, x, Channel.bottom() - 1);
+    }
+    Canvas.restore();
+}
+
+bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
+    const QPoint at = Event->position().toPoint();
+    if (Event->type() == QEvent::MouseButtonPress) {
+        FDraggedBoundary = -1;
+        if (Event->button() != Qt::LeftButton || !IsIdle() || FDurationMs <= 0)
+            return false;
+        if (!TrackBar->channelRect().adjusted(0, -kGrip, 0, kGrip).contains(at))
+            return false;
+        int best = kGrip + 1;
+        for (const int64_t b : TrackBoundaries()) {
+            const int64_t ms = b / kTicksPerMs;
+            if (ms < TrackBar->viewFrom() || ms > TrackBar->viewTo())
+                continue;
+            const int distance = std::abs(TrackBar->xOf(int(ms)) - at.x());
+            if (distance < best) {
+                best = distance;
+                FDraggedBoundary = b;
+            }
+        }
+        if (FDraggedBoundary < 0)
+            return false;
+        TrackBar->setCursor(Qt::SizeHorCursor);
+        return true;
+    }
+    if (FDraggedBoundary < 0)
+        return false;
+    if (Event->type() == QEvent::MouseButtonRelease) {
+        FDraggedBoundary = -1;
+        TrackBar->unsetCursor();
+        ShowTrackList();
+        return true;
+    }
+    if (Event->type() != QEvent::MouseMove || !IsIdle())
+        return true;
+    // Every track that starts or ends at the boundary follows it, within its other end.
+    int64_t lo = 0, hi = FDurationMs * kTicksPerMs;
+    for (const TTrackEntry& t : FTrackList.Tracks) {
+        if (t.Start == FDraggedBoundary)
+            hi = std::min(hi, t.End - kShortestTrack);
+        if (t.End == FDraggedBoundary)
+            lo = std::max(lo, t.Start + kShortestTrack);
+    }
+    const int64_t wanted = int64_t(TrackBar->positionAt(at.x())) * kTicksPerMs;
+    if (lo > hi)
+        return true;
+    const int64_t moved = std::clamp(wanted, lo, hi);
+    for (TTrackEntry& t : FTrackList.Tracks) {
+        if (t.Start == FDraggedBoundary)
+            t.Start = moved;
+        if (t.End == FDraggedBoundary)
+            t.End = moved;
+    }
+    FDraggedBoundary = moved;
+    TrackBar->setPosition(int(moved / kTicksPerMs));
+    TrackBar->update();
+    return true;
+}

@@ -1,0 +1,109 @@
+// "Find songs" in the window: the songs of a recording without chapters fill the Tracks
+// list from the loudness overview, a boundary dragged on the time line moves both tracks
+// beside it, and the list rips into files FFmpeg reads back at those lengths.
+
+#include "window_fixture.h"
+
+#include "audio/loudness/loudness_envelope.h"
+#include "support/decoded_audio.h"
+#include "support/fixture_signal.h"
+#include "ui/skin/track_bar.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace fs = fixture_signal;
+
+namespace {
+// MP2's encoder delay: the window's time 0 is the first decoded sample.
+constexpr int64_t kLeadTicks = 481 * 10000000LL / fs::kSongsRate;
+
+int64_t StreamTicks(double seconds) {
+    return int64_t(std::llround(seconds * 1e7)) + kLeadTicks;
+}
+} // namespace
+
+TEST_F(WindowTest, FindSongsFillsTheTracksWhoseDraggedBoundaryRipsAsShown) {
+    AppSettings.AudioSampleRate = 48000; // the source's own rate: lengths are exact
+    AppSettings.AudioBitrate = 128;
+    AppSettings.AudioChannels = 2;
+    Open(FixturePath(QStringLiteral("songs_pauses.mpg")));
+    ASSERT_GT(Frm->DurationMs(), 140000);
+
+    // Before the overview is complete the window says so and leaves the list alone.
+    if (Frm->Envelope->IsRunning()) {
+        Frm->FindSongsBtn->click();
+        ASSERT_EQ(Boxes.size(), 1u);
+        EXPECT_TRUE(Boxes[0].Text.startsWith(QStringLiteral("The sound is still being read")));
+        EXPECT_TRUE(Frm->TrackList().Tracks.empty());
+        Boxes.clear();
+    }
+    ASSERT_TRUE(WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); }, 60000));
+    Frm->FindSongsBtn->click();
+    EXPECT_TRUE(Boxes.empty()); // an empty list is filled without asking
+    const std::vector<TTrackEntry> found = Frm->TrackList().Tracks;
+    ASSERT_EQ(found.size(), size_t(fs::kSongCount));
+    for (int k = 1; k < fs::kSongCount; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(found[size_t(k)].Start, found[size_t(k - 1)].End);
+        EXPECT_GT(found[size_t(k)].Start, StreamTicks(fs::kSongEnd[k - 1]));
+        EXPECT_LT(found[size_t(k)].Start, StreamTicks(fs::kSongStart[k]));
+    }
+    EXPECT_EQ(Frm->TrackListView->topLevelItemCount(), fs::kSongCount);
+
+    // Again over a full list: the box asks; "Add" appends, "Replace" starts over.
+    Answers = {2};
+    Frm->FindSongsBtn->click();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Left, QStringLiteral("&Replace"));
+    EXPECT_EQ(Frm->TrackList().Tracks.size(), size_t(2 * fs::kSongCount));
+    Answers = {1};
+    Frm->FindSongsBtn->click();
+    EXPECT_EQ(Frm->TrackList().Tracks.size(), size_t(fs::kSongCount));
+
+    // The boundary between songs 2 and 3, dragged 40 px to the left on the time line:
+    // song 2 ends and song 3 starts where it was let go.
+    TTrackBar* bar = Frm->TrackBar;
+    const int y = bar->channelRect().center().y();
+    const int64_t boundary = found[2].Start;
+    const int x = bar->xOf(int(boundary / 10000));
+    QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(x + 1, y));
+    QTest::mouseEvent(QTest::MouseMove, bar, Qt::NoButton, Qt::NoModifier, QPoint(x - 20, y));
+    QTest::mouseEvent(QTest::MouseMove, bar, Qt::NoButton, Qt::NoModifier, QPoint(x - 40, y));
+    QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(x - 40, y));
+    const std::vector<TTrackEntry> dragged = Frm->TrackList().Tracks;
+    ASSERT_EQ(dragged.size(), size_t(fs::kSongCount));
+    const int64_t moved = dragged[2].Start;
+    EXPECT_EQ(dragged[1].End, moved);
+    EXPECT_EQ(moved, int64_t(bar->positionAt(x - 40)) * 10000);
+    EXPECT_LT(moved, boundary - 1000 * 10000); // 40 px of 140 s is about 7 s
+    EXPECT_EQ(dragged[3].Start, found[3].Start);
+    // A press away from every boundary is the track bar's own: the list stays.
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->xOf(10000), y));
+    EXPECT_EQ(Frm->TrackList().Tracks[2].Start, moved);
+
+    // The list rips: one file per song, at the lengths the list shows.
+    Boxes.clear();
+    const QString folder = FreshDir(QStringLiteral("songs")) + u'/';
+    Frm->outputFileEdit->setText(folder + QStringLiteral("%n.mp3"));
+    Answers = {2}; // do not open the folder at the end
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 120000));
+    Pump(50);
+    ASSERT_FALSE(Boxes.empty());
+    EXPECT_TRUE(Boxes.back().Text.startsWith(QStringLiteral("5 tracks ripped to")))
+        << Boxes.back().Text.toStdString();
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    ASSERT_EQ(names.size(), fs::kSongCount);
+    for (int k = 0; k < fs::kSongCount; ++k) {
+        SCOPED_TRACE(k);
+        const DecodedAudio mp3 = DecodeAudioFile(folder + names[k]);
+        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        auto sample = [](int64_t ticks) { return (ticks * 48000 + 9999999) / 10000000; };
+        EXPECT_EQ(mp3.frames(), sample(dragged[size_t(k)].End) - sample(dragged[size_t(k)].Start));
+        EXPECT_EQ(mp3.tags.value(QStringLiteral("track")), QStringLiteral("%1/5").arg(k + 1));
+    }
+}

@@ -42,12 +42,16 @@ void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCu
     out.EnableVBR = settings.AudioVBR;
     out.WriteVBRHeader = settings.AudioVBR;
     out.SampleRate = SampleRateFor(settings.AudioSampleRate);
+    if (settings.AudioVbrQuality >= ql0 && settings.AudioVbrQuality <= ql9)
+        out.VBRQuality = TMP3Quality(settings.AudioVbrQuality);
+    out.ReplayGain = settings.ReplayGain;
     out.Id3TagTitle = tag.Title;
     out.Id3TagArtist = tag.Artist;
     out.Id3TagAlbum = tag.Album;
     out.Id3TagYear = tag.Year;
     out.Id3TagGenre = tag.Genre;
     out.Id3TagComment = tag.Comment;
+    out.Cover.assign(tag.Cover.begin(), tag.Cover.end());
 }
 
 void ApplyFormValues(TMP3Out& out) {
@@ -55,7 +59,6 @@ void ApplyFormValues(TMP3Out& out) {
     out.Quality = ql2;
     out.SampleRate = sr41kHz;
     out.Original = false;
-    out.VBRQuality = ql2;
 }
 
 int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice) {
@@ -78,4 +81,10 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     out.SampleRate = SampleRateFor(RipSampleRate(settings, choice));
     if (choice.Jobs)
         out.Jobs = *choice.Jobs;
+    if (choice.VbrQuality) {
+        out.VBRQuality = TMP3Quality(*choice.VbrQuality);
+        out.EnableVBR = out.WriteVBRHeader = true;
+    }
+    if (choice.ReplayGain)
+        out.ReplayGain = *choice.ReplayGain;
 }

@@ -51,7 +51,6 @@ void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCu
     out.Id3TagYear = tag.Year;
     out.Id3TagGenre = tag.Genre;
     out.Id3TagComment = tag.Comment;
-    out.Cover.assign(tag.Cover.begin(), tag.Cover.end());
 }
 
 void ApplyFormValues(TMP3Out& out) {

@@ -16,7 +16,7 @@ TMP3Mode ChannelModeFor(int32_t index);
 TMP3SampleRate SampleRateFor(int32_t hz);
 
 // Bit rate (kept when not in the table), VBR limits and quality, mode, VBR flags, sample
-// rate, ReplayGain, the six tag texts (the track is not set) and the cover.
+// rate, ReplayGain and the six tag texts (the track is not set; the cover is the run's).
 void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
 // The main window's own values for its output, which no setting changes: 192 kbit/s until

@@ -101,50 +101,6 @@ double PeakOfSound(const DecodedAudio& File) {
     return peak;
 }
 
-// The front cover FFmpeg finds in an MP3 (an attached picture), decoded.
-struct TCover {
-    bool found = false;
-    AVCodecID codec = AV_CODEC_ID_NONE;
-    int width = 0, height = 0;
-    QString error;
-};
-
-TCover ReadCover(const QString& Path) {
-    TCover cover;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0) {
-        cover.error = QStringLiteral("cannot open");
-        return cover;
-    }
-    ffmpeg::InputFormatPtr format(raw);
-    avformat_find_stream_info(format.get(), nullptr);
-    for (unsigned i = 0; i < format->nb_streams; ++i) {
-        AVStream* stream = format->streams[i];
-        if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
-            continue;
-        cover.found = true;
-        cover.codec = stream->codecpar->codec_id;
-        const AVCodec* codec = avcodec_find_decoder(cover.codec);
-        ffmpeg::CodecContextPtr decoder(avcodec_alloc_context3(codec));
-        ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
-        bool decoded = codec &&
-                       avcodec_parameters_to_context(decoder.get(), stream->codecpar) >= 0 &&
-                       avcodec_open2(decoder.get(), codec, nullptr) >= 0 &&
-                       avcodec_send_packet(decoder.get(), &stream->attached_pic) >= 0;
-        if (decoded) {
-            avcodec_send_packet(decoder.get(), nullptr);
-            decoded = avcodec_receive_frame(decoder.get(), frame.get()) >= 0;
-        }
-        if (!decoded) {
-            cover.error = QStringLiteral("the picture does not decode");
-            return cover;
-        }
-        cover.width = frame->width;
-        cover.height = frame->height;
-    }
-    return cover;
-}
-
 TProgramRun RipWithCover(const QString& Source, const QString& Cover, const QString& Out) {
     return RunSonavel({QStringLiteral("--rip"), Source, QStringLiteral("--start"),
                        QStringLiteral("1"), QStringLiteral("--end"), QStringLiteral("3"),
@@ -202,10 +158,10 @@ TEST(CoverTags, VideoFrameAtATimeAndPictureFilesBecomeTheFrontCover) {
     {
         const TProgramRun run = RipWithCover(pal, QStringLiteral("2.5"), dir + "/frame.mp3");
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const TCover cover = ReadCover(dir + "/frame.mp3");
+        const DecodedPicture cover = DecodeAttachedPicture(dir + "/frame.mp3");
         ASSERT_TRUE(cover.found) << "no attached picture";
         EXPECT_TRUE(cover.error.isEmpty()) << cover.error.toStdString();
-        EXPECT_EQ(cover.codec, AV_CODEC_ID_MJPEG);
+        EXPECT_EQ(cover.codec, int(AV_CODEC_ID_MJPEG));
         EXPECT_EQ(cover.width, 768);
         EXPECT_EQ(cover.height, 576);
         // The sound is untouched by the picture before it.
@@ -219,9 +175,9 @@ TEST(CoverTags, VideoFrameAtATimeAndPictureFilesBecomeTheFrontCover) {
         ASSERT_TRUE(picture.save(dir + "/art.png", "PNG"));
         const TProgramRun run = RipWithCover(pal, dir + "/art.png", dir + "/png.mp3");
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const TCover cover = ReadCover(dir + "/png.mp3");
+        const DecodedPicture cover = DecodeAttachedPicture(dir + "/png.mp3");
         ASSERT_TRUE(cover.found) << "no attached picture";
-        EXPECT_EQ(cover.codec, AV_CODEC_ID_MJPEG);
+        EXPECT_EQ(cover.codec, int(AV_CODEC_ID_MJPEG));
         EXPECT_EQ(cover.width, 64);
         EXPECT_EQ(cover.height, 48);
     }

@@ -5,8 +5,6 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool ready = (FillBitrateTable(), true);
-    (void)ready;
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     int64_t ms = -1;
     if (ParseTimeText(QString::fromUtf8(bytes), ms) && ms < 0)

@@ -1,11 +1,12 @@
 #include "app/settings.h"
 
 #include "app/globals.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "base/registry.h"
+
+#include <QStandardPaths>
 
 void GetDocumentsFolder(QString& path) {
-    const QString docs = shell::DocumentsFolder();
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!docs.isEmpty())
         path = docs;
 }

@@ -1,7 +1,7 @@
 #include "program/command_rip.h"
 
 #include "app/common.h"
-#include "app/cover_art.h"
+#include "preview/cover_art.h"
 #include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "app/output_policy.h"
@@ -10,11 +10,11 @@
 #include "app/track_jobs.h"
 #include "app/track_list.h"
 #include "app/track_names.h"
-#include "audio/audio_exception.h"
-#include "audio/audio_read_error.h"
-#include "audio/mp3_out.h"
-#include "audio/stream_audio_in.h"
-#include "platform/media/video_frame_grab.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/pipeline/audio_read_error.h"
+#include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/stream_audio_in.h"
+#include "preview/video_frame_grab.h"
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
 
@@ -94,8 +94,8 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        In.FormatOverride = TStreamAudioIn::MakeFormatOverride(
-            RipSampleRate(AppSettings, ChoiceOf(FOptions)), TAudioInput::FloatBits);
+        In.FormatOverride = {RipSampleRate(AppSettings, ChoiceOf(FOptions)), 0,
+                             TAudioInput::FloatBits};
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

@@ -1,8 +1,8 @@
 // Program body: start-up, then the event loop or a command.
 #include "app/globals.h"
 #include "app/settings.h"
-#include "platform/exception.h"
-#include "platform/termination_signals.h"
+#include "base/exception.h"
+#include "base/termination_signals.h"
 #include "program/command_line.h"
 #include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
@@ -27,12 +27,11 @@
 
 namespace {
 
-// After the application object exists: the program's folder, the bit-rate table, the
+// After the application object exists: the program's folder, the
 // stored settings (only for what uses them: the window and --rip; reading them creates the
 // hive and fills in missing values), then the title, file names and addresses.
 void InitialiseProgram(bool withSettings) {
     ProgramDir = QCoreApplication::applicationDirPath() + u'/';
-    FillBitrateTable();
     if (withSettings)
         LoadSettings();
     SetProgramConstants();
@@ -50,7 +49,6 @@ QStringList Arguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    FillBitrateTable(); // the parser validates bit rates against the table
     TCommandLineOptions options;
     try {
         options = ParseCommandLine(Arguments(argc, argv));

@@ -3,7 +3,7 @@
 
 #include "window_fixture.h"
 
-#include "platform/media/video_renderer_widget.h"
+#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "support/decoded_audio.h"

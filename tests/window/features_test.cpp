@@ -2,9 +2,9 @@
 // loudness overview, the keyboard, dropped files, the progress caption, notifications.
 #include "window_fixture.h"
 
-#include "audio/loudness_envelope.h"
-#include "audio/mp3_out.h"
-#include "platform/notify.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "audio/mp3/mp3_out.h"
+#include "desktop/notify.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "support/decoded_audio.h"
@@ -366,8 +366,8 @@ TEST_F(WindowTest, KeyboardReachesTheLinksAndSpacePressesTheFocusedButton) {
     QWindow* window = Frm->windowHandle(); // keys as the platform delivers them
     std::vector<QString> opened;           // titles of the dialogs the keys opened
 
-    // Tab from the output edit reaches both links in turn, each framed while focused.
-    Frm->outputFileEdit->setFocus(Qt::TabFocusReason);
+    // Tab from the output's "..." reaches both links in turn, each framed while focused.
+    Frm->SaveFileBtn->setFocus(Qt::TabFocusReason);
     const QImage unfocused = Frm->MP3SettingsEdit->grab().toImage();
     QTest::keyClick(window, Qt::Key_Tab);
     ASSERT_EQ(Frm->focusWidget(), Frm->MP3SettingsEdit);

@@ -1,8 +1,10 @@
 #include "ui/dialogs/settings_frm.h"
 
 #include "app/common.h"
-#include "app/cover_art.h"
-#include "platform/exception.h"
+#include "preview/cover_art.h"
+#include "base/exception.h"
+#include "audio/mp3/mp3_out.h"
+#include "base/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
@@ -129,7 +131,7 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->setSpacing(10);
 
     QStringList bitrates;
-    for (int32_t rate : BitrateTable)
+    for (int32_t rate : MP3BitRates)
         bitrates.append(QStringLiteral("%1 kbps").arg(rate));
 
     auto* bitrateGroup = new QGroupBox(QStringLiteral("MP3 Bitrate "), page);

@@ -2,9 +2,10 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
-#include "app/cover_art.h"
+#include "preview/cover_art.h"
+#include "desktop/help.h"
 #include "app/globals.h"
-#include "platform/media/video_renderer_widget.h"
+#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/about_frm.h"

@@ -3,6 +3,8 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
+#include "ui/main/main_frm_util.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
@@ -94,6 +96,7 @@ void TMainFrm::BuildSummaryArea() {
     selPointPanel = new QWidget(DurationPanel);
     selPointPanel->setGeometry(RowWidth - 221, 21, 219, 24);
     BuildRangeEdits(selPointPanel);
+    SetupRangeEdits();
     selPointPanel->hide();
 
     FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
@@ -140,7 +143,17 @@ void TMainFrm::BuildRangeEdits(QWidget* parent) {
 }
 
 void TMainFrm::ShowOutputFile() {
-    outputFileText->setText(outputFileEdit->text());
+    // What Rip! writes, as it will read the edit: a list of tracks goes into the folder.
+    const QString typed = outputFileEdit->text();
+    const QString output =
+        typed.isEmpty() || sourceFileEdit->text().isEmpty()
+            ? typed
+            : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
+    const int tracks = int(FTrackList.Tracks.size());
+    outputFileText->setText(tracks == 0 || output.isEmpty() ? output
+                            : tracks == 1
+                                ? tr("1 track into %1").arg(FolderPart(output))
+                                : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
 }
 
 void TMainFrm::ShowMp3Settings() {
@@ -171,12 +184,25 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    DurationText->setText(RangeTimeText(FEndMs - FStartMs));
+    // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
+    // are theirs; the boxes keep the marked range, the next one to add.
+    const int tracks = int(FTrackList.Tracks.size());
+    int64_t d = FEndMs - FStartMs;
+    if (tracks > 0) {
+        int64_t total = 0;
+        for (const TTrackEntry& t : FTrackList.Tracks)
+            total += t.End - t.Start;
+        d = total / 10000;
+        DurationText->setText(tracks == 1
+                                  ? tr("%1 in 1 track").arg(FormatTimeText(d))
+                                  : tr("%1 in %2 tracks").arg(FormatTimeText(d)).arg(tracks));
+    } else {
+        DurationText->setText(RangeTimeText(d));
+    }
     if (selPointPanel->isHidden())
         selPointPanel->show();
     startPointEdit->setText(RangeTimeText(FStartMs));
     endPointEdit->setText(RangeTimeText(FEndMs));
-    const int64_t d = FEndMs - FStartMs;
     const int64_t estimate =
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16

@@ -21,7 +21,7 @@ set(SONAVEL_LAYERS
   "preview:    preview media base"
   "playback:   playback preview media base"
   "ui/skin:    ui/skin base"
-  "ui/dialogs: ui/dialogs ui/skin desktop app audio media base"
+  "ui/dialogs: ui/dialogs ui/skin desktop preview app audio media base"
   "ui/main:    ui desktop playback preview app audio media base"
   "program:    program ui desktop playback preview app audio media base")
 

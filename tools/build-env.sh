@@ -7,6 +7,7 @@ SONAVEL_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libmp3lame-dev libmp3lame0
   libdvdread-dev
+  libebur128-dev libtag1-dev
   libgtest-dev dvdauthor genisoimage lsdvd
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.

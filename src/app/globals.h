@@ -2,6 +2,7 @@
 
 #include "base/text_cut.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -21,11 +22,14 @@ struct TAppSettings {
     bool AudioVBR = false;
     int32_t AudioVbrMinBitrate = 128;
     int32_t AudioVbrMaxBitrate = 256;
+    int32_t AudioVbrQuality = 2; // the encoder's -V: 0 best and largest, 9 smallest
+    bool ReplayGain = true;      // loudness values in every file
 };
 
 // The ID3 texts of the next rip, each at most TagTextMax characters (code points).
 struct TCurrentTag {
     QString Title, Artist, Album, Year, Comment, Genre;
+    QByteArray Cover; // the front cover (JPEG) of the next rip; empty for none
 };
 
 inline constexpr int TagTextMax = kTagTextMax;

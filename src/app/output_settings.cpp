@@ -44,6 +44,9 @@ void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCu
     out.EnableVBR = settings.AudioVBR;
     out.WriteVBRHeader = settings.AudioVBR;
     out.SampleRate = SampleRateFor(settings.AudioSampleRate);
+    if (settings.AudioVbrQuality >= ql0 && settings.AudioVbrQuality <= ql9)
+        out.VBRQuality = TMP3Quality(settings.AudioVbrQuality);
+    out.ReplayGain = settings.ReplayGain;
     out.Id3TagTitle = tag.Title;
     out.Id3TagArtist = tag.Artist;
     out.Id3TagAlbum = tag.Album;
@@ -57,7 +60,6 @@ void ApplyFormValues(TMP3Out& out) {
     out.Quality = ql2;
     out.SampleRate = sr41kHz;
     out.Original = false;
-    out.VBRQuality = ql2;
 }
 
 int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice) {
@@ -80,6 +82,12 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     out.SampleRate = SampleRateFor(RipSampleRate(settings, choice));
     if (choice.Jobs)
         out.Jobs = *choice.Jobs;
+    if (choice.VbrQuality) {
+        out.VBRQuality = TMP3Quality(*choice.VbrQuality);
+        out.EnableVBR = out.WriteVBRHeader = true;
+    }
+    if (choice.ReplayGain)
+        out.ReplayGain = *choice.ReplayGain;
 }
 
 bool CbrRateCarried(int32_t kbps, int32_t hz) {

@@ -15,12 +15,12 @@ TMP3Mode ChannelModeFor(int32_t index);
 // 32000 and 48000 as they are; any other rate gives 44100.
 TMP3SampleRate SampleRateFor(int32_t hz);
 
-// Bit rate (kept when not in the table), VBR limits, mode, VBR flags, sample rate, and the
-// six tag texts (the track is not set).
+// Bit rate (kept when not in the table), VBR limits and quality, mode, VBR flags, sample
+// rate, ReplayGain and the six tag texts (the track is not set; the cover is the run's).
 void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
 // The main window's own values for its output, which no setting changes: 192 kbit/s until
-// the settings name a listed rate, quality 2 for either mode, 44.1 kHz, not "original".
+// the settings name a listed rate, quality 2 for a constant rate, 44.1 kHz, not "original".
 void ApplyFormValues(TMP3Out& out);
 
 // What a command line asks for over the stored settings; unset fields keep them.
@@ -30,6 +30,8 @@ struct TEncodingChoice {
     std::optional<int32_t> ChannelMode;
     std::optional<int32_t> SampleRate;
     std::optional<int> Jobs; // encoder threads (0 every core); unset: the output's own
+    std::optional<int> VbrQuality; // 0..9
+    std::optional<bool> ReplayGain;
 };
 
 // The one place a rip's encoding is set: the stored settings onto `out` (over what it has,

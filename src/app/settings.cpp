@@ -62,6 +62,13 @@ void LoadFromOpenKey(TRegistry& reg) {
                   def.AudioVbrMinBitrate);
     ReadOrDefault(reg, QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate,
                   def.AudioVbrMaxBitrate);
+    ReadOrDefault(reg, QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality,
+                  def.AudioVbrQuality);
+    if (AppSettings.AudioVbrQuality < 0 || AppSettings.AudioVbrQuality > 9)
+        AppSettings.AudioVbrQuality = def.AudioVbrQuality;
+    int32_t gain = 0;
+    ReadOrDefault(reg, QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
+    AppSettings.ReplayGain = gain != 0;
     ReadOrDefault(reg, QStringLiteral("tips"), TipsIndex, 0);
 }
 
@@ -87,6 +94,10 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), def.AudioVbrMinBitrate);
     AppSettings.AudioVbrMaxBitrate = def.AudioVbrMaxBitrate;
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), def.AudioVbrMaxBitrate);
+    AppSettings.AudioVbrQuality = def.AudioVbrQuality;
+    reg.WriteInteger(QStringLiteral("AudioVbrQuality"), def.AudioVbrQuality);
+    AppSettings.ReplayGain = def.ReplayGain;
+    reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
     TipsIndex = 0;
     reg.WriteInteger(QStringLiteral("tips"), 0);
 }
@@ -101,6 +112,8 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVBR"), AppSettings.AudioVBR ? 1 : 0);
     reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate);
+    reg.WriteInteger(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality);
+    reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
 }
 

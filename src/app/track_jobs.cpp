@@ -20,6 +20,20 @@ void MakeTrackJobs(const TTrackList& List, const TCurrentTag& Common, bool Perfo
     }
 }
 
+TTrackJob OneFileJob(const std::vector<TTrackJob>& Tracks) {
+    TTrackJob one;
+    if (Tracks.empty())
+        return one;
+    one.Start = Tracks.front().Start;
+    one.End = Tracks.back().End;
+    one.Tag = Tracks.front().Tag;
+    // The file is the album; each track keeps its title in its chapter.
+    one.Tag.Title = one.Tag.Album;
+    for (const TTrackJob& track : Tracks)
+        one.Chapters.push_back({track.Start, track.End, track.Tag.Title});
+    return one;
+}
+
 std::vector<TRipJob> RipJobs(const std::vector<TTrackJob>& Jobs, const TAudioFileReader& Reader) {
     std::vector<TRipJob> jobs;
     const int64_t origin = Reader.TimeToSample(Reader.StartTime);
@@ -31,6 +45,9 @@ std::vector<TRipJob> RipJobs(const std::vector<TTrackJob>& Jobs, const TAudioFil
         job.Tag = {track.Tag.Title, track.Tag.Artist,  track.Tag.Album, track.Tag.Year,
                    track.Track,     track.Tag.Comment, track.Tag.Genre};
         job.Replace = track.Replace;
+        for (const TTrackJob::TChapter& c : track.Chapters)
+            job.Chapters.push_back({Reader.TimeToSample(c.Start) - origin,
+                                    Reader.TimeToSample(c.End) - origin, c.Title});
         jobs.push_back(job);
     }
     return jobs;

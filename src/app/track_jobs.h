@@ -22,6 +22,12 @@ struct TTrackJob {
     TCurrentTag Tag;            // its texts, its own title among them
     QString Track;              // the tag's track number, "3/12"
     bool Replace = false;       // an existing file of that name may be replaced
+    // Chapter marks inside the file, on the same time line, with their titles.
+    struct TChapter {
+        int64_t Start = 0, End = 0;
+        QString Title;
+    };
+    std::vector<TChapter> Chapters;
 };
 
 // One job a track of `List`, numbered "n/N", with the common texts and the track's title
@@ -34,4 +40,7 @@ void MakeTrackJobs(const TTrackList& List, const TCurrentTag& Common, bool Perfo
 // The jobs on the samples of `Reader` (the run's input, ranged over its whole source): each
 // job's first and end sample are those its times name, so neighbouring tracks share their
 // boundary and no sample is lost or doubled.
+// The tracks as one file from the first's start to the last's end, each a chapter of it.
+TTrackJob OneFileJob(const std::vector<TTrackJob>& Tracks);
+
 std::vector<TRipJob> RipJobs(const std::vector<TTrackJob>& Jobs, const TAudioFileReader& Reader);

@@ -130,6 +130,20 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             if (*o.VbrMin > *o.VbrMax)
                 throw EUsageError(
                     QStringLiteral("--vbr %1: the minimum is above the maximum").arg(v));
+        } else if (a == QStringLiteral("--vbr-quality")) {
+            const QString v = value();
+            bool ok = false;
+            const int q = v.toInt(&ok);
+            if (!ok || q < 0 || q > 9)
+                throw EUsageError(
+                    QStringLiteral("--vbr-quality %1: give 0 (best) to 9 (smallest)").arg(v));
+            o.VbrQuality = q;
+        } else if (a == QStringLiteral("--cover")) {
+            o.Cover = value();
+            if (o.Cover.isEmpty())
+                throw EUsageError(QStringLiteral("--cover needs a time or a picture file"));
+        } else if (a == QStringLiteral("--no-replaygain")) {
+            o.ReplayGain = false;
         } else if (a == QStringLiteral("--samplerate")) {
             const QString v = value();
             const int32_t hz = ParseCount(a, v);
@@ -167,6 +181,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             o.TrackList = value();
         } else if (a == QStringLiteral("--split-chapters")) {
             o.SplitChapters = true;
+        } else if (a == QStringLiteral("--one-file")) {
+            o.OneFile = true;
         } else if (a == QStringLiteral("--jobs") || a == QStringLiteral("-j")) {
             const QString v = value();
             o.Jobs = ParseCount(a, v);
@@ -182,6 +198,10 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     }
     if (o.Bitrate && o.VbrMin)
         throw EUsageError(QStringLiteral("--bitrate and --vbr exclude each other"));
+    if (o.Bitrate && o.VbrQuality)
+        throw EUsageError(QStringLiteral("--bitrate and --vbr-quality exclude each other"));
+    if (o.OneFile && o.TrackList.isEmpty() && !o.SplitChapters)
+        throw EUsageError(QStringLiteral("--one-file goes with --tracks or --split-chapters"));
     if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
         throw EUsageError(QStringLiteral("--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
@@ -226,7 +246,8 @@ QString UsageText() {
     return QStringLiteral(
         "Usage: sonavel [FILE]\n"
         "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
-        "               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]\n"
+        "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
+        "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
         "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
@@ -238,6 +259,8 @@ QString UsageText() {
         "               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]\n"
         "       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]\n"
         "               [--min-track S] [--dvd-title N] [--audio-track N]\n"
+        "       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file\n"
+        "               [-o OUTPUT] [options]\n"
         "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
         "       sonavel --list-titles DVD\n"
         "       sonavel --help | --version\n"
@@ -260,6 +283,15 @@ QString UsageText() {
         "  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
         "                       144 160 192 224 256 320\n"
         "  --vbr MIN-MAX        variable bit rate between two of those rates\n"
+        "  --vbr-quality N      variable bit rate of quality N, as the encoder's -V:\n"
+        "                       0 best and largest, 9 smallest (default: 2, or the\n"
+        "                       window's setting); with --vbr's limits or the stored ones\n"
+        "  --cover TIME|FILE    the front cover: the video's picture at TIME of the\n"
+        "                       source (scaled to square pixels), or a JPEG or PNG file;\n"
+        "                       every track of a list gets it\n"
+        "  --no-replaygain      leave out the ReplayGain values (the loudness measured\n"
+        "                       while ripping: track gain, and album gain over the\n"
+        "                       tracks of a list, to -18 LUFS, and the sample peak)\n"
         "  --samplerate HZ      32000, 44100 or 48000\n"
         "  --mode MODE          dual, stereo, joint or mono\n"
         "  --title, --artist, --album, --year, --comment, --genre TEXT\n"
@@ -284,6 +316,8 @@ QString UsageText() {
         "                       (default 20)\n"
         "  --list-pauses SOURCE print the songs --split-pauses would rip, as a list\n"
         "                       --tracks reads (edit it, then rip with --tracks)\n"
+        "  --one-file           the tracks or chapters as one MP3 (-o names it) whose\n"
+        "                       chapter marks let players jump between them\n"
         "  -j, --jobs N         encode on N threads (default: one per core; 1: one\n"
         "                       encoder, as fast as one core allows)\n"
         "  --force              replace an existing OUTPUT\n"

@@ -28,6 +28,9 @@ struct TCommandLineOptions {
     std::optional<int64_t> StartMs, EndMs;
     std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates
     std::optional<int32_t> VbrMin, VbrMax;
+    std::optional<int> VbrQuality;      // 0..9; variable bit rate
+    std::optional<bool> ReplayGain;     // --no-replaygain: false
+    QString Cover;                      // --cover: a time of the source, or a picture file
     std::optional<int32_t> SampleRate;  // 32000, 44100 or 48000
     std::optional<int32_t> ChannelMode; // AudioChannels index: 0 dual, 1 stereo, 2 joint, 3 mono
     std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
@@ -39,6 +42,7 @@ struct TCommandLineOptions {
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
     bool SplitPauses = false;              // one MP3 per song found; Output is then a pattern
     TSongFinderOptions Pauses;             // --min-pause, --pause-db, --min-track
+    bool OneFile = false; // the tracks or chapters as one MP3 with chapter marks
     bool Force = false;
     bool Quiet = false;
 };

@@ -1,6 +1,7 @@
 #include "program/command_rip.h"
 
 #include "app/common.h"
+#include "preview/cover_art.h"
 #include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "app/output_policy.h"
@@ -13,6 +14,7 @@
 #include "audio/pipeline/audio_read_error.h"
 #include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "preview/video_frame_grab.h"
 #include "program/command_interrupt.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
@@ -46,6 +48,8 @@ TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     choice.ChannelMode = Options.ChannelMode;
     choice.SampleRate = Options.SampleRate;
     choice.Jobs = Options.Jobs;
+    choice.VbrQuality = Options.VbrQuality;
+    choice.ReplayGain = Options.ReplayGain;
     return choice;
 }
 
@@ -113,6 +117,22 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     return {};
 }
 
+QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
+    if (!FOptions.Output.isEmpty())
+        return QFileInfo(FOptions.Output).absoluteFilePath();
+    // Beside the source by default (a DVD's rip in the output folder, named after the disc,
+    // title and chapters).
+    if (!Dvd.locator.isEmpty()) {
+        QString folder = AppSettings.OutputFileDir;
+        if (folder.isEmpty())
+            GetDocumentsFolder(folder);
+        return QDir(folder).filePath(
+            DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
+    }
+    const QFileInfo source(FSourcePath);
+    return source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
+}
+
 QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
                               std::vector<TTrackJob>& Jobs) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
@@ -155,25 +175,19 @@ QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
     if (!endTime && Duration <= 0)
         end = -1; // to the end, wherever that is
 
-    // The output: beside the source by default (a DVD's rip in the output folder, named
-    // after the disc, title and chapters).
-    QString defaultOutput;
-    if (!Dvd.locator.isEmpty()) {
-        QString folder = AppSettings.OutputFileDir;
-        if (folder.isEmpty())
-            GetDocumentsFolder(folder);
-        defaultOutput = QDir(folder).filePath(
-            DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
-    } else {
-        const QFileInfo source(FSourcePath);
-        defaultOutput =
-            source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
-    }
     TTrackJob job;
     job.Start = start;
     job.End = end;
-    job.FileName =
-        QFileInfo(FOptions.Output.isEmpty() ? defaultOutput : FOptions.Output).absoluteFilePath();
+    job.FileName = OutputFile(Dvd);
+    // The chapters of a DVD title that the range holds become marks in the file.
+    for (int c = 1; c <= Dvd.Chapters() && !Dvd.locator.isEmpty(); ++c) {
+        const int64_t from = std::max(start, Dvd.ChapterStart(c));
+        const int64_t to = end < 0 ? Dvd.ChapterEnd(c) : std::min(end, Dvd.ChapterEnd(c));
+        if (to > from)
+            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c)});
+    }
+    if (job.Chapters.size() < 2)
+        job.Chapters.clear();
     job.Tag = CurrentTag;
     job.Tag.Title = FOptions.Title.value_or(job.Tag.Title);
     job.Tag.Artist = FOptions.Artist.value_or(job.Tag.Artist);
@@ -231,6 +245,12 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
         FOptions.Comment.value_or(list.Comment.isEmpty() ? common.Comment : list.Comment);
     std::vector<TTrackNameFields> names;
     MakeTrackJobs(list, common, !FOptions.Artist, Jobs, names);
+    if (FOptions.OneFile) {
+        TTrackJob one = OneFileJob(Jobs);
+        one.FileName = OutputFile(Dvd);
+        Jobs = {one};
+        return {};
+    }
 
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
@@ -259,7 +279,7 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
     QStringList paths;
     for (const TTrackJob& job : Jobs)
         paths << job.FileName;
-    const bool many = TrackMode();
+    const bool many = TrackMode() && !FOptions.OneFile;
     auto whose = [&](const TOutputFinding& f) {
         return many ? QStringLiteral("track %1's output %2")
                           .arg(QString::number(f.Job + 1), Quoted(f.Path))
@@ -317,6 +337,8 @@ int TCommandRip::Execute() {
     std::vector<TTrackJob> jobs;
     const int64_t duration = in.Reader()->Duration;
     QString why = TrackMode() ? TrackJobs(dvd, duration, jobs) : RangeJob(dvd, duration, jobs);
+    if (why.isEmpty() && !FOptions.Cover.isEmpty())
+        why = LoadCover(in.FileName, duration);
     if (why.isEmpty())
         why = CheckOutputFiles(jobs);
     if (!why.isEmpty())
@@ -324,11 +346,33 @@ int TCommandRip::Execute() {
     return Run(in, jobs);
 }
 
+QString TCommandRip::LoadCover(const QString& Source, int64_t Duration) {
+    const QString& v = FOptions.Cover;
+    QString error;
+    int64_t ms = 0;
+    // A file of that name wins over a time, as the shell would have it.
+    if (!QFileInfo(v).isFile() && ParseTimeText(v, ms)) {
+        if (Duration > 0 && ms * kTicksPerMs >= Duration)
+            return QStringLiteral("--cover %1: the source ends at %2")
+                .arg(v, FormatTimeText(Duration / kTicksPerMs));
+        FCover = CoverFromImage(media::GrabVideoFrame(Source, ms * kTicksPerMs, error));
+        if (FCover.empty())
+            return QStringLiteral("--cover %1: %2")
+                .arg(v, error.isEmpty() ? QStringLiteral("the picture cannot be made") : error);
+        return {};
+    }
+    if (!QFileInfo::exists(v))
+        return QStringLiteral("--cover %1: neither a time nor a picture file").arg(v);
+    FCover = CoverFromFile(v, error);
+    return FCover.empty() ? QStringLiteral("--cover: ") + error : QString();
+}
+
 int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     TMP3Out out;
     ApplyFormValues(out);
     ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
     out.Tracks = RipJobs(Jobs, *In.Reader());
+    out.Cover = FCover;
     out.SetInput(&In);
 
     QEventLoop loop;
@@ -352,7 +396,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     };
 
     const int count = int(Jobs.size());
-    const bool many = TrackMode();
+    const bool many = TrackMode() && !FOptions.OneFile;
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
     auto ticks = [&out] {
         const TMP3Out::TProgress p = out.Progress();

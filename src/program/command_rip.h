@@ -36,14 +36,19 @@ private:
     // (chosen into `Dvd`, whose locator `In` then reads). Empty when its sound can be
     // read, else why not, as one line for the user.
     QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
+    // -o, else the default name of a single file.
+    QString OutputFile(const TDvdChoice& Dvd) const;
     // The job of a range, or the jobs of a track list, with their files; else why not.
     QString RangeJob(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
     QString TrackJobs(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
     // The output rules over the jobs' files: missing folders made, an existing file only
     // with --force.
     QString CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
+    // --cover: a picture of the source's video at a time, or a picture file; else why not.
+    QString LoadCover(const QString& Source, int64_t Duration);
     int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs);
 
     TCommandLineOptions FOptions;
     QString FSourcePath;
+    std::vector<uint8_t> FCover;
 };

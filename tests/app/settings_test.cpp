@@ -55,13 +55,15 @@ int Mode(const QString& path) {
 
 } // namespace
 
-TEST_F(SettingsStore, FirstStartWritesExactlyTheTenDefaults) {
+TEST_F(SettingsStore, FirstStartWritesExactlyTheTwelveDefaults) {
     LoadSettings();
     TRegistry reg = Open();
     EXPECT_EQ(reg.GetValueNames(),
               (QStringList{"InputFileDir", "OutputFileDir", "AudioBitrate", "AudioSampleRate",
                            "AudioChannels", "AudioBitsPerSample", "AudioVBR", "AudioVbrMinBitrate",
-                           "AudioVbrMaxBitrate", "tips"}));
+                           "AudioVbrMaxBitrate", "AudioVbrQuality", "ReplayGain", "tips"}));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("AudioVbrQuality")), 2);
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("ReplayGain")), 1);
     EXPECT_EQ(reg.ReadString(QStringLiteral("InputFileDir")), Docs());
     EXPECT_EQ(reg.GetDataType(QStringLiteral("OutputFileDir")), TRegDataType::rdString);
     EXPECT_EQ(reg.ReadString(QStringLiteral("OutputFileDir")), QString());

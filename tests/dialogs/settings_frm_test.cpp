@@ -3,12 +3,15 @@
 #include "app/globals.h"
 #include "base/exception.h"
 #include "support/test_env.h"
+#include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/settings_frm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -77,7 +80,11 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     in.AudioSampleRate = 22050;
     in.AudioChannels = 5;
     in.AudioVBR = true;
+    in.AudioVbrQuality = 0;
+    in.ReplayGain = false;
     dlg.FillMp3Page(in);
+    EXPECT_FALSE(dlg.ReplayGainCheck->isChecked());
+    EXPECT_TRUE(dlg.vbrQualitySel->currentText().startsWith(QStringLiteral("V0:")));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("MP3 Settings ..."));
     EXPECT_EQ(dlg.PageControl1->currentWidget(), dlg.settingsPage);
     EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 1);
@@ -101,6 +108,8 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     EXPECT_EQ(out.AudioSampleRate, 32000);
     EXPECT_EQ(out.AudioChannels, 3);
     EXPECT_TRUE(out.AudioVBR);
+    EXPECT_EQ(out.AudioVbrQuality, 0);
+    EXPECT_FALSE(out.ReplayGain);
 
     TAppSettings exact; // defaults: 192 CBR, 44100, joint stereo
     dlg.FillMp3Page(exact);
@@ -109,6 +118,10 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Joint Stero"));
     EXPECT_FALSE(dlg.VBRCheck->isChecked());
     EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 0);
+    // The encoder's quality is a choice of the variable rate only; loudness is on by default.
+    EXPECT_TRUE(dlg.vbrQualityRow->isHidden());
+    EXPECT_TRUE(dlg.ReplayGainCheck->isChecked());
+    EXPECT_TRUE(dlg.vbrQualitySel->currentText().startsWith(QStringLiteral("V2:")));
 }
 
 TEST_F(SettingsDialog, ConstantRatesTheSampleRateCannotCarryAreGreyedOut) {
@@ -321,4 +334,51 @@ TEST_F(SettingsDialog, TagTextsAreCutTo255Characters) {
     EXPECT_EQ(out.Comment.size(), 255);
     EXPECT_EQ(out.Artist, QString(254, u'a') + note);
     EXPECT_EQ(out.Album, note.repeated(255));
+}
+
+// The tag page's cover: none at first, a PNG taken as a JPEG of its size and handed back
+// with the tag, cleared again; a file that is no picture is refused with a message and the
+// cover stays as it was.
+TEST_F(SettingsDialog, TagPageCoverFromAFileClearedAndRefused) {
+    TsettingsFrm dlg;
+    OpenTagPage(dlg);
+    EXPECT_EQ(dlg.coverView->text(), QStringLiteral("None"));
+    EXPECT_FALSE(dlg.coverClearBtn->isEnabled());
+
+    const QString dir = FreshDir(QStringLiteral("coverpage"));
+    QImage picture(120, 90, QImage::Format_RGB32);
+    picture.fill(Qt::darkRed);
+    ASSERT_TRUE(picture.save(dir + "/art.png", "PNG"));
+    ASSERT_TRUE(dlg.SetCoverFile(dir + "/art.png"));
+    TCurrentTag tag;
+    dlg.ReadTagPage(tag);
+    const QImage cover = QImage::fromData(tag.Cover, "JPG");
+    ASSERT_FALSE(cover.isNull()) << "the cover is no JPEG";
+    EXPECT_EQ(cover.size(), QSize(120, 90));
+    EXPECT_TRUE(dlg.coverClearBtn->isEnabled());
+
+    QStringList shown;
+    SetMessageBoxHook([&](int, const QString& text, const QString&, const QString&) {
+        shown << text;
+        return 1;
+    });
+    ASSERT_TRUE(WriteFile(dir + "/notes.png", "not a picture"));
+    EXPECT_FALSE(dlg.SetCoverFile(dir + "/notes.png"));
+    SetMessageBoxHook({});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("is not a JPEG or PNG picture")))
+        << shown[0].toStdString();
+    TCurrentTag kept;
+    dlg.ReadTagPage(kept);
+    EXPECT_EQ(kept.Cover, tag.Cover);
+
+    dlg.ClearCover();
+    TCurrentTag cleared;
+    cleared.Cover = "x";
+    dlg.ReadTagPage(cleared);
+    EXPECT_TRUE(cleared.Cover.isEmpty());
+    // A tag that comes with a cover shows it.
+    OpenTagPage(dlg, tag);
+    EXPECT_TRUE(dlg.coverView->text().isEmpty());
+    EXPECT_TRUE(dlg.coverClearBtn->isEnabled());
 }

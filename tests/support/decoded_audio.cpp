@@ -225,3 +225,39 @@ int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<i
         *score = bestScore;
     return best;
 }
+
+DecodedPicture DecodeAttachedPicture(const QString& Path) {
+    DecodedPicture cover;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0) {
+        cover.error = QStringLiteral("cannot open");
+        return cover;
+    }
+    ffmpeg::InputFormatPtr format(raw);
+    avformat_find_stream_info(format.get(), nullptr);
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        AVStream* stream = format->streams[i];
+        if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        cover.found = true;
+        cover.codec = stream->codecpar->codec_id;
+        const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+        ffmpeg::CodecContextPtr decoder(avcodec_alloc_context3(codec));
+        ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
+        bool decoded = codec &&
+                       avcodec_parameters_to_context(decoder.get(), stream->codecpar) >= 0 &&
+                       avcodec_open2(decoder.get(), codec, nullptr) >= 0 &&
+                       avcodec_send_packet(decoder.get(), &stream->attached_pic) >= 0;
+        if (decoded) {
+            avcodec_send_packet(decoder.get(), nullptr);
+            decoded = avcodec_receive_frame(decoder.get(), frame.get()) >= 0;
+        }
+        if (!decoded) {
+            cover.error = QStringLiteral("the picture does not decode");
+            return cover;
+        }
+        cover.width = frame->width;
+        cover.height = frame->height;
+    }
+    return cover;
+}

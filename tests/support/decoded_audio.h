@@ -48,3 +48,12 @@ Mp3FrameScan ScanMp3Frames(const QString& path);
 int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<int16_t>& needle,
                        int channels, int64_t from, int64_t to, double* score = nullptr,
                        int64_t needleFrames = 0);
+
+// The front cover FFmpeg finds in a file (an attached picture), decoded with libavcodec.
+struct DecodedPicture {
+    bool found = false;
+    int codec = 0; // AVCodecID
+    int width = 0, height = 0;
+    QString error;
+};
+DecodedPicture DecodeAttachedPicture(const QString& path);

@@ -95,6 +95,7 @@ void TMP3Out::PrepareRun() {
     std::vector<TRipJob> jobs = RunJobs();
     FFailedJob = -1;
     FResults.clear();
+    FAlbum = TLoudness();
     try {
         TAudioInput* input = Input();
         input->BeginRead();
@@ -116,6 +117,8 @@ void TMP3Out::PrepareRun() {
         settings.Jobs = std::move(jobs);
         settings.Threads = JobCount();
         settings.Tuning = Tuning;
+        settings.ReplayGain = ReplayGain;
+        settings.Cover = Cover;
         TRipExecutor::TSource& source = settings.Source;
         source.Channels = channels;
         source.BitsPerSample = bits == 8 ? 16 : bits;
@@ -220,6 +223,7 @@ void TMP3Out::FinishRun() {
     if (!FEngine) // finished already
         return;
     FResults = FEngine->Results();
+    FAlbum = FEngine->AlbumLoudness();
     Discard();
 }
 

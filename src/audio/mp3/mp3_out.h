@@ -113,6 +113,10 @@ public:
     // Limits of variable bit rate, kbit/s; a run exchanges them when max < min.
     int32_t VBRMinBitrate = 128;
     int32_t VBRMaxBitrate = 192;
+    // The front cover of every file (JPEG), empty for none.
+    std::vector<uint8_t> Cover;
+    // ReplayGain values (track, and album for a list) measured while encoding.
+    bool ReplayGain = false;
     // Encoder threads: 0 one per core, 1 a single encoder.
     int Jobs = 0;
     // The files of the run, each a range of the input's time line (see TRipJob); empty:
@@ -135,6 +139,7 @@ public:
     int FailedJob() const { return FFailedJob; }
     // After OnDone: what became of each job.
     const std::vector<TRipJobResult>& LastResults() const { return FResults; }
+    const TLoudness& LastAlbumLoudness() const { return FAlbum; }
 
     // Samples one step of an input read in order takes, whatever their width.
     static constexpr int PcmBlockSamples = 8192;
@@ -165,4 +170,5 @@ private:
     TProgress FLastProgress;
     int FFailedJob = -1;
     std::vector<TRipJobResult> FResults;
+    TLoudness FAlbum;
 };

@@ -4,6 +4,7 @@
 #include "audio/mp3/mp3_segment_encoder.h"
 #include "audio/layer3/mpeg_frame_header.h"
 #include "audio/rip/output_file.h"
+#include "audio/mp3/mp3_tag_writer.h"
 #include "audio/rip/rip_job_stream.h"
 
 #include <algorithm>
@@ -18,6 +19,24 @@ namespace {
 
 constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
 constexpr int64_t Unbounded = INT64_MAX / 4;
+
+// A file's chapters in its own milliseconds: 0 is the job's first sample, the first a
+// decoder gives, the information frame's delay and padding accounted for.
+std::vector<TMp3TagWriter::TChapter> ChapterMarks(const TRipJob& Job, int Rate) {
+    std::vector<TMp3TagWriter::TChapter> marks;
+    const int64_t end = Job.End;
+    for (const TRipJob::TChapter& c : Job.Chapters) {
+        const int64_t first = std::max(c.First, Job.First);
+        const int64_t last = end < 0 ? c.End : std::min(c.End, end);
+        if (last <= first)
+            continue;
+        auto ms = [&](int64_t Sample) {
+            return uint32_t(((Sample - Job.First) * 1000 + Rate / 2) / Rate);
+        };
+        marks.push_back({ms(first), ms(last), c.Title});
+    }
+    return marks;
+}
 
 TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Tag) {
     Settings.Tag = Tag;
@@ -61,6 +80,7 @@ public:
             FOwner.FDone += counted;
             FOwner.FRunDone[FSeg.Run] += counted;
         }
+        Measure(Pcm, Frames);
         FAt += Frames;
         FDelivered += Frames;
     }
@@ -74,10 +94,35 @@ public:
         if (FSeg.Index == 0)
             Out.InfoFrame = FEncoder.InfoFrame();
         Out.Padding = FEncoder.EncoderPadding();
+        Out.Meters = std::move(FMeters);
         Out.Done = true;
     }
 
 private:
+    // Each job's share of the counted samples goes to that job's meter.
+    void Measure(const uint8_t* Pcm, int Frames) {
+        if (!FOwner.FSettings.ReplayGain)
+            return;
+        const int64_t from = std::max(FAt, FCountFrom), to = std::min(FAt + Frames, FCountTo);
+        const TRun& run = FOwner.FRuns[FSeg.Run];
+        for (size_t j = FSeg.FirstJob; j < run.EndJob && from < to; ++j) {
+            const TJobPlace& place = FOwner.FPlaces[j];
+            const int64_t a = std::max(from, place.Start);
+            const int64_t b = std::min(to, place.End < 0 ? Unbounded : place.End);
+            if (b > a)
+                Meter(j).Add(Pcm + (a - FAt) * int64_t(FFrameBytes), b - a);
+        }
+    }
+
+    TLoudnessMeter& Meter(size_t Job) {
+        if (FMeters.empty() || FMeters.back().first != Job) {
+            const TSource& src = FOwner.FSettings.Source;
+            FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(
+                                          src.Channels, src.SampleRate, src.BitsPerSample));
+        }
+        return *FMeters.back().second;
+    }
+
     void Keep(std::vector<uint8_t>& Into, int64_t From, const uint8_t* Pcm, int Frames) const {
         if (From == INT64_MIN)
             return;
@@ -97,6 +142,7 @@ private:
     int64_t FCountFrom = 0, FCountTo = 0;
     int64_t FHeadFrom = INT64_MIN, FTailFrom = INT64_MIN;
     std::vector<uint8_t> FHead, FTail;
+    std::vector<std::pair<size_t, std::unique_ptr<TLoudnessMeter>>> FMeters;
 };
 
 TRipExecutor::TRipExecutor(TSettings Settings) : FSettings(std::move(Settings)) {}
@@ -189,6 +235,7 @@ void TRipExecutor::Plan() {
     FRunDone = std::make_unique<std::atomic<int64_t>[]>(FRuns.size());
     FResults.resize(jobs.size());
     FCommitted.assign(jobs.size(), false);
+    FJobMeters.resize(jobs.size());
 
     // Segments are sized by the cores, whatever the thread count asked for: more threads
     // than cores make nothing faster, more segments only cost seams.
@@ -234,6 +281,7 @@ void TRipExecutor::Stop() noexcept {
     for (auto& stream : FStreams)
         if (stream)
             stream->Discard();
+    KeepFinished();
 }
 
 void TRipExecutor::Work() {
@@ -339,8 +387,18 @@ bool TRipExecutor::SameSound(const std::vector<uint8_t>& A, const std::vector<ui
 }
 
 bool TRipExecutor::Step(int WaitMs) {
-    if (FSequential)
-        return StepSequential();
+    try {
+        const bool more = FSequential ? StepSequential() : StepJoin(WaitMs);
+        if (!more)
+            CommitFinished(true);
+        return more;
+    } catch (...) {
+        KeepFinished();
+        throw;
+    }
+}
+
+bool TRipExecutor::StepJoin(int WaitMs) {
     if (FJoined >= FPlan.size())
         return false;
     TSlot slot;
@@ -445,9 +503,13 @@ void TRipExecutor::OpenJob(size_t Job) {
     const TJobPlace& place = FPlaces[Job];
     auto& stream = FStreams[Job - FRuns[place.Run].FirstJob];
     try {
+        TMp3TagWriter tag(tagger.Id3v2Tag());
+        tag.ReserveGains(FSettings.ReplayGain, FSettings.ReplayGain && FSettings.Jobs.size() > 1);
+        tag.SetCover(FSettings.Cover);
+        tag.SetChapters(ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate));
         stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
                                                  place.Start, !FSettings.Encoder.EnableVBR,
-                                                 tagger.Id3v2Tag(), tagger.Id3v1Tag());
+                                                 std::move(tag), tagger.Id3v1Tag());
     } catch (...) {
         FFailedJob = int(Job);
         throw;
@@ -490,6 +552,9 @@ void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
         FRedo = true;
         return;
     }
+    for (auto& [job, meter] : Slot.Meters)
+        if (!FCommitted[job])
+            FJobMeters[job].push_back(std::move(meter));
     // Which jobs the segment's frames stood for.
     const int spf = FGrids[Seg.Run].FrameSamples;
     for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
@@ -554,13 +619,58 @@ void TRipExecutor::FinishJob(size_t Job) {
     TRipJobResult& result = FResults[Job];
     result.Frames = frames;
     result.Carriers = stream->Carriers();
+    if (FSettings.ReplayGain) {
+        std::vector<const TLoudnessMeter*> meters;
+        for (const auto& meter : FJobMeters[Job])
+            meters.push_back(meter.get());
+        result.Loudness = TLoudnessMeter::Combine(meters);
+        stream->Tag().SetTrackGain(result.Loudness);
+    }
     const int64_t spf = FGrids[place.Run].FrameSamples;
     for (const auto& seam : FJoiner->Seams())
         if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
             result.Seams.push_back(seam.Cut);
-    stream.reset();
+    FFinished.emplace_back(Job, std::move(stream));
     FCommitted[Job] = true;
     ++FWritten;
+}
+
+void TRipExecutor::CommitFinished(bool ListDone) {
+    if (ListDone && FSettings.ReplayGain && FSettings.Jobs.size() > 1) {
+        std::vector<const TLoudnessMeter*> meters;
+        for (const auto& job : FJobMeters)
+            for (const auto& meter : job)
+                meters.push_back(meter.get());
+        FAlbum = TLoudnessMeter::Combine(meters);
+    }
+    for (size_t i = 0; i < FFinished.size(); ++i) {
+        auto& [job, stream] = FFinished[i];
+        try {
+            if (FAlbum.Measured)
+                stream->Tag().SetAlbumGain(FAlbum);
+            stream->Commit();
+        } catch (...) {
+            // The jobs after the failing one leave no file, as when the encode fails.
+            FFailedJob = int(job);
+            FWritten -= int(FFinished.size() - i);
+            for (size_t k = i; k < FFinished.size(); ++k)
+                FFinished[k].second->Discard();
+            FFinished.clear();
+            throw;
+        }
+    }
+    FFinished.clear();
+}
+
+void TRipExecutor::KeepFinished() noexcept {
+    const int failed = FFailedJob;
+    try {
+        CommitFinished(false);
+    } catch (...) {
+        // The run has failed or was stopped already; that is what is told.
+    }
+    if (failed >= 0)
+        FFailedJob = failed;
 }
 
 void TRipExecutor::FinishRun(size_t Run) {
@@ -579,10 +689,13 @@ void TRipExecutor::FinishRun(size_t Run) {
 
 void TRipExecutor::RedoRun(size_t Run) {
     // The parts of this run disagree: one encoder encodes it from the start; the jobs
-    // already written keep their files.
+    // already written keep their files (and their loudness).
     for (auto& stream : FStreams)
         if (stream)
             stream->Discard();
+    for (size_t j = FRuns[Run].FirstJob; j < FRuns[Run].EndJob; ++j)
+        if (!FCommitted[j])
+            FJobMeters[j].clear();
     StartRun(Run);
     FDone -= FRunDone[Run].exchange(0);
     TRipSegment whole{};

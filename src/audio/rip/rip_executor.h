@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/pipeline/audio_part_reader.h"
+#include "audio/loudness/loudness_meter.h"
 #include "audio/mp3/mp3_encoder.h"
 #include "audio/layer3/mp3_segment_joiner.h"
 #include "audio/rip/rip_plan.h"
@@ -25,6 +26,7 @@ struct TRipJobResult {
     std::vector<int64_t> Seams; // first frame taken from each later encoder
     bool Redone = false;        // parts disagreed; encoded again by one encoder
     int Carriers = 0;
+    TLoudness Loudness;         // of the range, when measured
 };
 
 // The rip engine: runs a list of jobs over one input, every job a file. Jobs are cut into
@@ -42,6 +44,12 @@ struct TRipJobResult {
 //
 // A failure ends the run: the jobs before the failing one are finished and stay, the
 // failing one and those after leave no file; FailedJob tells which job failed.
+//
+// With ReplayGain, each segment measures the loudness of the samples it stands for, job by
+// job (not its pre-roll nor its overlap); a job's loudness combines its segments' meters,
+// the album's every job's. Files are renamed into place when the whole list is done, with
+// the album's values in each; a list that fails or is stopped keeps its finished files,
+// with their own values only.
 //
 // Threads: made, stepped and destroyed by one thread (the output's worker; made on the main
 // thread); the pool lives from the constructor to Stop or the destructor. RequestStop and the
@@ -66,6 +74,8 @@ public:
         TSource Source;
         int Threads = 1;
         TRipTuning Tuning;
+        bool ReplayGain = true;
+        std::vector<uint8_t> Cover; // JPEG of every file's front cover
     };
 
     explicit TRipExecutor(TSettings Settings);
@@ -95,6 +105,8 @@ public:
     int Threads() const { return FPoolSize; }
     // After the last Step: what became of each job.
     const std::vector<TRipJobResult>& Results() const { return FResults; }
+    // After the last Step: the loudness of the whole list, when measured.
+    const TLoudness& AlbumLoudness() const { return FAlbum; }
 
     // PCM frames compared where neighbouring parts meet.
     static constexpr int CheckFrames = 1024;
@@ -108,6 +120,8 @@ private:
         std::vector<uint8_t> InfoFrame;
         int Padding = 0;
         TMp3SegmentJoiner::TSegment Segment;
+        // Loudness of the samples of each job the part stands for.
+        std::vector<std::pair<size_t, std::unique_ptr<TLoudnessMeter>>> Meters;
     };
     class TSegmentRun;
     // A run: jobs [FirstJob, EndJob) on one grid, and what becomes of each of them.
@@ -138,7 +152,12 @@ private:
     void RedoRun(size_t Run);
     void StartRun(size_t Run);
     void SaveWhatWasJoined() noexcept;
+    // Renames the finished files into place, with the album's values when the list is done.
+    void CommitFinished(bool ListDone);
+    // After a failure or a stop: what was finished stays, with its own values.
+    void KeepFinished() noexcept;
     bool StepSequential();
+    bool StepJoin(int WaitMs);
 
     TSettings FSettings;
     std::vector<TRun> FRuns;
@@ -182,6 +201,9 @@ private:
     int FPlainPadding = 0; // of an encoder that resamples, as it counted
     std::vector<TMp3SegmentJoiner::TJoinedFrame> FFrames;
     std::vector<TRipJobResult> FResults;
+    std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FJobMeters; // of every job
+    std::vector<std::pair<size_t, std::unique_ptr<TMp3JobStream>>> FFinished; // not renamed yet
+    TLoudness FAlbum;
     // An input read in order: its one segment, encoded step by step.
     std::unique_ptr<TSegmentRun> FSequential;
     std::vector<uint8_t> FBlock;

@@ -6,12 +6,13 @@
 #include <algorithm>
 
 TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
-                             bool ConstantBitRate, std::vector<uint8_t> Id3v2,
+                             bool ConstantBitRate, TMp3TagWriter Id3v2,
                              std::vector<uint8_t> Id3v1)
     : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FId3v2(std::move(Id3v2)),
       FId3v1(std::move(Id3v1)) {
     FFile.Open(FJob.FileName, FJob.Replace);
-    FFile.Write(FId3v2.data(), int64_t(FId3v2.size()));
+    const std::vector<uint8_t> tag = FId3v2.Render();
+    FFile.Write(tag.data(), int64_t(tag.size()));
     FInfoAt = FFile.Size();
 }
 
@@ -108,5 +109,10 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
         const std::vector<uint8_t>& bytes = tag->Bytes();
         FFile.WriteAt(FInfoAt, bytes.data(), int64_t(bytes.size()));
     }
+}
+
+void TMp3JobStream::Commit() {
+    const std::vector<uint8_t> tag = FId3v2.Render();
+    FFile.WriteAt(0, tag.data(), int64_t(tag.size()));
     FFile.Commit();
 }

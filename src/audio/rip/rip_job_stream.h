@@ -2,6 +2,7 @@
 
 #include "audio/layer3/layer3_packer.h"
 #include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/mp3/mp3_tag_writer.h"
 #include "audio/rip/output_file.h"
 #include "audio/rip/rip_plan.h"
 
@@ -14,7 +15,9 @@
 // give the first one at least the reservoir the joined stream gave it, so every frame fits
 // as it did there); the information frame is written last, in place, with the frame and
 // byte counts, the seek table, the CRCs and the delay and padding that make a decoder give
-// exactly the job's samples; only then is the file renamed into place.
+// exactly the job's samples. The ID3v2 tag keeps room for the loudness values, written
+// over it at Commit (a list's album values are known only when its last job is done);
+// only then is the file renamed into place.
 //
 // Threads: one thread at a time (the rip's coordinator).
 class TMp3JobStream {
@@ -22,15 +25,18 @@ public:
     // Creates the job's temporary file and writes the ID3v2 tag (EAudioException when it
     // cannot). Start: the job's first sample on the run's grid.
     TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start, bool ConstantBitRate,
-                  std::vector<uint8_t> Id3v2, std::vector<uint8_t> Id3v1);
+                  TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1);
 
     // The next frame of the job; the first brings the information frame the run's first
     // encoder wrote for its own stream (empty where it wrote none).
     void Add(const TMp3SegmentJoiner::TJoinedFrame& Frame, const std::vector<uint8_t>& InfoFrame);
     bool Started() const { return FStarted; }
-    // Ends the file for a range of Frames samples and renames it into place. A plain
-    // stream takes the encoder's own delay and padding.
+    // Ends the file for a range of Frames samples. A plain stream takes the encoder's own
+    // delay and padding.
     void Finish(int64_t Frames, int PlainDelay = 0, int PlainPadding = 0);
+    // Writes the tag anew with what the writer now holds and renames the file into place.
+    void Commit();
+    TMp3TagWriter& Tag() { return FId3v2; }
     // Gives up the file.
     void Discard() noexcept { FFile.Discard(); }
 
@@ -45,7 +51,8 @@ private:
     TRipGrid FGrid;
     int64_t FStart;
     bool FConstant;
-    std::vector<uint8_t> FId3v2, FId3v1, FInfo;
+    TMp3TagWriter FId3v2;
+    std::vector<uint8_t> FId3v1, FInfo;
     TOutputFile FFile;
     TLayer3Packer FPacker;
     bool FStarted = false;

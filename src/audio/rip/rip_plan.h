@@ -24,6 +24,13 @@ struct TRipJob {
     bool Replace = true;
     // A range that holds no sound still gives a (silent) file, rather than failing.
     bool AllowEmpty = false;
+    // Chapter marks inside the file: [First, End) on the same time line as the job's, and
+    // a title each.
+    struct TChapter {
+        int64_t First = 0, End = 0;
+        QString Title;
+    };
+    std::vector<TChapter> Chapters;
 };
 
 // How far a run is cut into segments that encode on separate threads. Tests lower the

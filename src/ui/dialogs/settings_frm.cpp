@@ -2,9 +2,12 @@
 
 #include "app/common.h"
 #include "app/output_settings.h"
+#include "preview/cover_art.h"
+#include "base/exception.h"
 #include "audio/mp3/mp3_out.h"
 #include "base/exception.h"
 #include "ui/dialogs/genre_list.h"
+#include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
 
@@ -13,12 +16,14 @@
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -161,6 +166,27 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     BitrateSettingsPage->addWidget(vbrPage);
     BitrateSettingsPage->setFixedHeight(bitRateSel->sizeHint().height() + 2);
     bitrateBox->addWidget(BitrateSettingsPage);
+    // What each step trades, as the encoder's users know it: the typical average rate.
+    vbrQualityRow = new QWidget(bitrateGroup);
+    auto* qualityBox = new QHBoxLayout(vbrQualityRow);
+    qualityBox->setContentsMargins(0, 0, 0, 0);
+    vbrQualitySel = PickList(vbrQualityRow);
+    static constexpr int averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
+    for (int q = 0; q <= 9; ++q) {
+        QString text = tr("V%1: about %2 kbps").arg(q).arg(averages[q]);
+        if (q == 0)
+            text += tr(", best sound");
+        else if (q == 2)
+            text += tr(", transparent");
+        else if (q == 9)
+            text += tr(", smallest files");
+        vbrQualitySel->addItem(text);
+    }
+    vbrQualitySel->setToolTip(tr("Lower numbers sound better and make larger files; the "
+                                 "minimum and maximum bit rates still bound every frame."));
+    qualityBox->addWidget(new QLabel(tr("Quality:"), vbrQualityRow));
+    qualityBox->addWidget(vbrQualitySel, 1);
+    bitrateBox->addWidget(vbrQualityRow);
     connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
 
     auto* rateGroup = new QGroupBox(QStringLiteral(" Sample Rate "), page);
@@ -182,6 +208,11 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->addWidget(bitrateGroup);
     box->addWidget(rateGroup);
     box->addWidget(modeGroup);
+    ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
+    ReplayGainCheck->setToolTip(
+        tr("Measures the loudness while ripping, so that players can play every track "
+           "(and a track list as an album) equally loud."));
+    box->addWidget(ReplayGainCheck);
     box->addStretch(1);
     return page;
 }
@@ -194,7 +225,7 @@ QWidget* TsettingsFrm::BuildId3Page() {
     auto* group = new QGroupBox(QStringLiteral("ID3 Tag"), page);
     auto* form = new QFormLayout(group);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    form->setVerticalSpacing(12);
+    form->setVerticalSpacing(8);
     form->setContentsMargins(10, 16, 10, 10);
 
     titleEdit = new QLineEdit(group);
@@ -212,6 +243,27 @@ QWidget* TsettingsFrm::BuildId3Page() {
     form->addRow(QStringLiteral("Genre:"), GenreEdit);
     form->addRow(QStringLiteral("Year:"), YearEdit);
     form->addRow(QStringLiteral("Comment:"), copyrightEdit);
+    auto* coverRow = new QWidget(group);
+    auto* coverBox = new QHBoxLayout(coverRow);
+    coverBox->setContentsMargins(0, 0, 0, 0);
+    coverView = new QLabel(coverRow);
+    coverView->setObjectName(QStringLiteral("coverView"));
+    coverView->setFixedHeight(24);
+    coverPickBtn = new QPushButton(tr("&Picture..."), coverRow);
+    coverClearBtn = new QPushButton(tr("C&lear"), coverRow);
+    coverPickBtn->setAutoDefault(false);
+    coverClearBtn->setAutoDefault(false);
+    coverBox->addWidget(coverView, 1);
+    coverBox->addWidget(coverPickBtn);
+    coverBox->addWidget(coverClearBtn);
+    form->addRow(tr("Cover:"), coverRow);
+    connect(coverPickBtn, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(
+            this, tr("Cover picture"), QString(), tr("Pictures (*.jpg *.jpeg *.png)"));
+        if (!path.isEmpty())
+            SetCoverFile(path);
+    });
+    connect(coverClearBtn, &QPushButton::clicked, this, [this] { ClearCover(); });
     QWidget::setTabOrder(titleEdit, albumEdit);
     QWidget::setTabOrder(albumEdit, authorEdit);
     QWidget::setTabOrder(authorEdit, GenreEdit);
@@ -224,6 +276,7 @@ QWidget* TsettingsFrm::BuildId3Page() {
 
 void TsettingsFrm::VBRCheckClick() {
     BitrateSettingsPage->setCurrentIndex(VBRCheck->isChecked() ? 1 : 0);
+    vbrQualityRow->setVisible(VBRCheck->isChecked());
 }
 
 bool TsettingsFrm::event(QEvent* e) {
@@ -364,6 +417,9 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     ChannelModeSel->setCurrentIndex(std::clamp(settings.AudioChannels, 0, 3));
     VBRCheck->setChecked(settings.AudioVBR);
     BitrateSettingsPage->setCurrentIndex(settings.AudioVBR ? 1 : 0);
+    vbrQualityRow->setVisible(settings.AudioVBR);
+    vbrQualitySel->setCurrentIndex(std::clamp(settings.AudioVbrQuality, 0, 9));
+    ReplayGainCheck->setChecked(settings.ReplayGain);
 }
 
 void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
@@ -373,6 +429,8 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioSampleRate = LeadingNumber(samplerateSel->currentText());
     settings.AudioChannels = ChannelModeSel->currentIndex();
     settings.AudioVBR = VBRCheck->isChecked();
+    settings.AudioVbrQuality = vbrQualitySel->currentIndex();
+    settings.ReplayGain = ReplayGainCheck->isChecked();
 }
 
 void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {
@@ -384,9 +442,44 @@ void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {
     copyrightEdit->setEditText(tag.Comment);
     authorEdit->setEditText(tag.Artist);
     YearEdit->setEditText(tag.Year);
+    FCover = tag.Cover;
+    ShowCover();
+}
+
+bool TsettingsFrm::SetCoverFile(const QString& path) {
+    QString error;
+    const std::vector<uint8_t> jpeg = CoverFromFile(path, error);
+    if (jpeg.empty()) {
+        ShowMessageBox(0, tr("The cover cannot be used: ") + error, QStringLiteral("&Close"),
+                       QStringLiteral("&Help"));
+        return false;
+    }
+    FCover = QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));
+    ShowCover();
+    return true;
+}
+
+void TsettingsFrm::ClearCover() {
+    FCover.clear();
+    ShowCover();
+}
+
+void TsettingsFrm::ShowCover() {
+    const QImage picture = QImage::fromData(FCover, "JPG");
+    coverClearBtn->setEnabled(!picture.isNull());
+    if (picture.isNull()) {
+        coverView->setPixmap(QPixmap());
+        coverView->setText(tr("None"));
+        return;
+    }
+    coverView->setText(QString());
+    coverView->setPixmap(QPixmap::fromImage(
+        picture.scaled(48, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    coverView->setToolTip(tr("%1 x %2 pixels").arg(picture.width()).arg(picture.height()));
 }
 
 void TsettingsFrm::ReadTagPage(TCurrentTag& tag) const {
+    tag.Cover = FCover;
     tag.Title = LeftCodePoints(titleEdit->text(), TagTextMax);
     tag.Album = LeftCodePoints(albumEdit->currentText(), TagTextMax);
     tag.Genre = LeftCodePoints(GenreEdit->currentText(), TagTextMax);

@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -34,6 +35,9 @@ public:
     QComboBox* bitRateSel;
     QComboBox* minBitrateSel;
     QComboBox* maxBitrateSel;
+    QWidget* vbrQualityRow; // shown with the VBR box
+    QComboBox* vbrQualitySel; // the encoder's -V 0..9, in that order
+    QCheckBox* ReplayGainCheck;
     QComboBox* samplerateSel;
     QComboBox* ChannelModeSel;
 
@@ -43,6 +47,9 @@ public:
     QComboBox* GenreEdit;
     QComboBox* YearEdit;
     QComboBox* copyrightEdit;
+    QLabel* coverView;          // the cover, small, or "None"
+    QPushButton* coverPickBtn;  // "Picture...": a JPEG or PNG file
+    QPushButton* coverClearBtn; // no cover
 
     QPushButton* skinButton2; // "&OK"
     QPushButton* skinButton1; // "&Cancel"
@@ -65,6 +72,10 @@ public:
     void FillMp3Page(const TAppSettings& settings);
     void ReadMp3Page(TAppSettings& settings) const; // raises EConvertError for an empty list
     void FillTagPage(const TCurrentTag& tag);
+    // The tag page's cover from a picture file; false (the cover kept) with a message box
+    // for a file that is no picture.
+    bool SetCoverFile(const QString& path);
+    void ClearCover();
     void ReadTagPage(TCurrentTag& tag) const; // each text cut to TagTextMax
 
 protected:
@@ -74,6 +85,8 @@ protected:
 private:
     QWidget* BuildSettingsPage();
     QWidget* BuildId3Page();
+    void ShowCover();
+    QByteArray FCover; // the tag page's cover, JPEG
 
     // The four remembered fields and their list files in HistoryDir().
     struct THistoryField {

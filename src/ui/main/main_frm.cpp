@@ -271,6 +271,7 @@ void TMainFrm::ConnectHandlers() {
     connect(Envelope, &TLoudnessEnvelope::finished, TrackBar, qOverload<>(&QWidget::update));
     connect(MP3SettingsEdit, &TLinkLabel::clicked, this, on(&TMainFrm::MP3SettingsEditClick));
     connect(Id3TagEdit, &TLinkLabel::clicked, this, on(&TMainFrm::Id3TagEditClick));
+    connect(UseAsCoverLink, &TLinkLabel::clicked, this, on(&TMainFrm::UseAsCoverClick));
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,

@@ -131,6 +131,7 @@ public:
     QLabel* Id3TagText1;
     QLabel* Id3TagText2;
     TLinkLabel* Id3TagEdit;
+    TLinkLabel* UseAsCoverLink; // the preview's picture becomes the next rip's cover
     TSkinPanel* DurationPanel;
     QLabel* DurationText;
     QWidget* selPointPanel;
@@ -224,6 +225,7 @@ public:
 
     void MP3SettingsEditClick();
     void Id3TagEditClick();
+    void UseAsCoverClick();
     void skinButton1Click();
     void skinButton2Click();
 

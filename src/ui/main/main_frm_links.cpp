@@ -2,10 +2,15 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
+#include "preview/cover_art.h"
 #include "desktop/help.h"
 #include "app/globals.h"
+#include "preview/video_renderer_widget.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
 #include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/reports.h"
+#include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/settings_frm.h"
 
 void TMainFrm::MP3SettingsEditClick() {
@@ -31,6 +36,26 @@ void TMainFrm::Id3TagEditClick() {
     dialog.FillTagPage(CurrentTag);
     if (dialog.exec() == 1)
         dialog.ReadTagPage(CurrentTag);
+    ShowId3Tag();
+}
+
+void TMainFrm::UseAsCoverClick() {
+    if (!IsIdle())
+        return;
+    auto* renderer = qobject_cast<media::TVideoRendererWidget*>(VideoWin->VideoHandle());
+    if (!renderer || !renderer->HasFrame()) {
+        ShowMessageBox(0, tr("There is no picture in the preview to use as the cover."),
+                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        return;
+    }
+    // The frame as decoded, in full, its pixels made square by the shown aspect.
+    const QImage frame = renderer->Frame();
+    const double aspect = renderer->DisplayAspect();
+    const int width =
+        aspect > 0 ? std::max(2, int(std::lround(frame.height() * aspect))) : frame.width();
+    const std::vector<uint8_t> jpeg = CoverFromImage(
+        frame.scaled(width, frame.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    CurrentTag.Cover = QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));
     ShowId3Tag();
 }
 

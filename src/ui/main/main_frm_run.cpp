@@ -264,6 +264,7 @@ void TMainFrm::ExtractBtnClick() {
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();
         ConfigureRipOutput(*MP3Out, AppSettings);
+        MP3Out->Cover.assign(CurrentTag.Cover.begin(), CurrentTag.Cover.end());
         MP3Out->Tracks = RipJobs(jobs, FRunInput->Reader());
         FRunClock.start();
         MP3Out->Run();

@@ -83,6 +83,13 @@ void TMainFrm::BuildSummaryArea() {
     Id3TagEdit = new TLinkLabel(QStringLiteral("&Edit ID3..."), ID3TagPanel);
     Id3TagEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     Id3TagEdit->hide();
+    // Beside the tag it belongs to: the preview itself has no room to spare.
+    UseAsCoverLink = new TLinkLabel(tr("Use as &cover"), ID3TagPanel);
+    UseAsCoverLink->setObjectName(QStringLiteral("UseAsCoverLink"));
+    UseAsCoverLink->setGeometry(ValueLeft + 84, 34, 100, 19);
+    UseAsCoverLink->setToolTip(tr("The picture in the preview becomes the front cover of the "
+                                  "MP3 (the tracks of a list share it)"));
+    UseAsCoverLink->hide();
 
     DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
@@ -165,11 +172,15 @@ void TMainFrm::ShowMp3Settings() {
 void TMainFrm::ShowId3Tag() {
     Id3TagText1->setText(CurrentTag.Title.isEmpty() ? QStringLiteral("Title: No Title")
                                                     : QStringLiteral("Title: ") + CurrentTag.Title);
-    Id3TagText2->setText(CurrentTag.Artist.isEmpty()
-                             ? QStringLiteral("Artist: None")
-                             : QStringLiteral("Artist: ") + CurrentTag.Artist);
+    QString artist = CurrentTag.Artist.isEmpty() ? QStringLiteral("Artist: None")
+                                                 : QStringLiteral("Artist: ") + CurrentTag.Artist;
+    if (!CurrentTag.Cover.isEmpty())
+        artist += tr(", cover");
+    Id3TagText2->setText(artist);
     if (Id3TagEdit->isHidden())
         Id3TagEdit->show();
+    if (UseAsCoverLink->isHidden())
+        UseAsCoverLink->show();
 }
 
 void TMainFrm::ShowRangeInfo() {

@@ -1,0 +1,71 @@
+#include "audio/loudness/loudness_meter.h"
+
+#include "audio/pipeline/audio_exception.h"
+
+#include <ebur128.h>
+
+#include <algorithm>
+
+double TLoudness::Gain() const {
+    constexpr double Reference = -18;
+    constexpr double Limit = 64;
+    if (!std::isfinite(Lufs))
+        return Limit;
+    return std::clamp(Reference - Lufs, -Limit, Limit);
+}
+
+struct TLoudnessMeter::TState {
+    ebur128_state* S;
+    ~TState() { ebur128_destroy(&S); }
+};
+
+TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample)
+    : FChannels(Channels), FBits(BitsPerSample) {
+    ebur128_state* state =
+        ebur128_init(unsigned(Channels), static_cast<unsigned long>(SampleRate),
+                     EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM);
+    if (state)
+        FState.reset(new TState{state});
+    if (!FState || (BitsPerSample != 16 && BitsPerSample != 32))
+        throw EAudioException(QStringLiteral("The loudness of %1 channels at %2 Hz cannot be measured.")
+                                  .arg(Channels)
+                                  .arg(SampleRate));
+}
+
+TLoudnessMeter::~TLoudnessMeter() = default;
+
+void TLoudnessMeter::Add(const uint8_t* Pcm, int64_t Frames) {
+    if (Frames <= 0)
+        return;
+    FHeard = true;
+    const int result =
+        FBits == 32 ? ebur128_add_frames_float(FState->S, reinterpret_cast<const float*>(Pcm),
+                                               size_t(Frames))
+                    : ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(Pcm),
+                                               size_t(Frames));
+    if (result != EBUR128_SUCCESS)
+        throw EAudioException(QStringLiteral("The loudness measurement ran out of memory."));
+}
+
+TLoudness TLoudnessMeter::Combine(const std::vector<const TLoudnessMeter*>& Meters) {
+    TLoudness out;
+    std::vector<ebur128_state*> states;
+    for (const TLoudnessMeter* meter : Meters) {
+        if (!meter || !meter->FHeard)
+            continue;
+        states.push_back(meter->FState->S);
+        for (int c = 0; c < meter->FChannels; ++c) {
+            double peak = 0;
+            if (ebur128_sample_peak(meter->FState->S, unsigned(c), &peak) == EBUR128_SUCCESS)
+                out.Peak = std::max(out.Peak, peak);
+        }
+    }
+    if (states.empty())
+        return out;
+    double lufs = -INFINITY;
+    if (ebur128_loudness_global_multiple(states.data(), states.size(), &lufs) == EBUR128_SUCCESS) {
+        out.Lufs = lufs;
+        out.Measured = true;
+    }
+    return out;
+}

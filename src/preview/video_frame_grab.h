@@ -1,0 +1,20 @@
+#pragma once
+
+// One picture of a source's video: the frame shown at a time, as decoded, at full
+// resolution and scaled to square pixels by its aspect ratio (a 720x576 frame of a 16:9
+// DVD becomes 1024x576), for a cover. Plain files and DVD titles (media_input.h).
+//
+// Threads: any; no state.
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+
+namespace media {
+
+// The frame on screen at `Ticks` (100-ns units from the source's start); a null image and
+// the reason in `Error` when the source has no video or no frame there.
+QImage GrabVideoFrame(const QString& Source, int64_t Ticks, QString& Error);
+
+} // namespace media

@@ -48,9 +48,9 @@ extern TCurrentTag CurrentTag;
 void FillBitrateTable();
 
 // The channel modes' captions by AudioChannels, as the settings dialog lists them and the
-// summary shows them; the spelling is the one users know from earlier versions.
-inline constexpr std::array<const char*, 4> ChannelModeCaptions = {"Dual Channels", "Stero",
-                                                                   "Joint Stero", "Mono"};
+// summary shows them.
+inline constexpr std::array<const char*, 4> ChannelModeCaptions = {"Dual Channels", "Stereo",
+                                                                   "Joint Stereo", "Mono"};
 // The caption of an AudioChannels value; empty for one outside the table.
 QString ChannelModeCaption(int32_t index);
 

@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-const QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
+QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Vemra");
 
 namespace {
@@ -146,9 +146,14 @@ void TaboutFrm::FormShow() {
     homePageBtn->setText(QStringLiteral("Home &Page"));
     okBtn->setText(QStringLiteral("&OK"));
     homePageUrlLabel->setText(HomePageUrl);
+    // Without a configured home page there is no address to credit, so none is shown.
+    for (QWidget* w : {static_cast<QWidget*>(HomepageLabel), static_cast<QWidget*>(homePageUrlLabel),
+                       static_cast<QWidget*>(homePageBtn)})
+        w->setVisible(!HomePageUrl.isEmpty());
     support_Email->setText(SupportEmail);
     copyLabel1->setText(CopyrightNotice);
-    copyLabel2->setText(QStringLiteral("All Rights Reserved"));
+    copyLabel2->setText(QStringLiteral("Free software under the GNU General Public License,\n"
+                                       "version 2 or later"));
 
     const TVersionDisplay shown = VersionDisplay(FFileVersion);
     versionLabel2->setText(shown.Version);

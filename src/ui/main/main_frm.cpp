@@ -288,8 +288,8 @@ void TMainFrm::FormCreate() {
     FDurationMs = 0;
     FDurationRef = 0;
     FTrackMargin = 4;
-    setWindowTitle(AppTitle + QStringLiteral("   (") + QUrl(HomePageUrl).host() +
-                   QStringLiteral(")"));
+    const QString host = QUrl(HomePageUrl).host();
+    setWindowTitle(host.isEmpty() ? AppTitle : AppTitle + QStringLiteral("   (") + host + u')');
     FTipsShown = false;
 }
 

@@ -70,7 +70,7 @@ QString TMainFrm::SourceAsMp3() const {
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
     const int answer =
         ShowMessageBox(2,
-                       QStringLiteral("The specified output folder doesn't exists.\n ") + folder +
+                       QStringLiteral("The specified output folder doesn't exist.\n ") + folder +
                            QStringLiteral("\nDo you want to create the new folder?"),
                        QStringLiteral("&Yes"), QStringLiteral("&No"));
     if (answer != 1) {
@@ -167,10 +167,13 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
         if (!existing.empty()) {
             const QString text =
                 list
-                    ? QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
-                              .arg(existing.size()) +
+                    ? (existing.size() == 1
+                           ? QStringLiteral("One of the tracks' files exists already:\n ")
+                           : QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
+                                 .arg(existing.size())) +
                           existing.front()->Path +
-                          QStringLiteral("\nDo you want to overwrite them?")
+                          (existing.size() == 1 ? QStringLiteral("\nDo you want to overwrite it?")
+                                                : QStringLiteral("\nDo you want to overwrite them?"))
                     : FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?");
             if (ShowMessageBox(2, text, QStringLiteral("&Yes"), QStringLiteral("&No")) != 1) {
                 outputFileEdit->setFocus();

@@ -3,6 +3,7 @@
 #include "app/common.h"
 #include "app/dvd_choice.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -27,7 +28,7 @@ QString DecodeText(const QByteArray& Bytes) {
 }
 
 QString LineError(int Line, const QString& Why) {
-    return QStringLiteral("line %1: %2").arg(QString::number(Line), Why);
+    return QCoreApplication::translate("TrackList", "line %1: %2").arg(QString::number(Line), Why);
 }
 
 // The first word of a line and the rest, blanks trimmed.
@@ -74,8 +75,9 @@ bool IsCueSheet(const QStringList& Lines) {
 
 void AddTrack(TTrackList& List, const TTrackEntry& Track, int Line) {
     if (List.Tracks.size() >= kMaxTracks)
-        throw ETrackListError(
-            LineError(Line, QStringLiteral("more than %1 tracks").arg(int(kMaxTracks))));
+        throw ETrackListError(LineError(
+            Line,
+            QCoreApplication::translate("TrackList", "more than %1 tracks").arg(int(kMaxTracks))));
     List.Tracks.push_back(Track);
 }
 
@@ -88,8 +90,8 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
         if (!inTrack)
             return;
         if (!haveIndex)
-            throw ETrackListError(
-                LineError(trackLine, QStringLiteral("the track has no INDEX 01")));
+            throw ETrackListError(LineError(
+                trackLine, QCoreApplication::translate("TrackList", "the track has no INDEX 01")));
         AddTrack(list, track, Line);
     };
     for (int i = 0; i < Lines.size(); ++i) {
@@ -100,8 +102,9 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
             // Times count from the start of each FILE; one source has one time line.
             if (++files > 1)
                 throw ETrackListError(LineError(
-                    line, QStringLiteral("a cue sheet of more than one FILE cannot be split "
-                                         "from one source")));
+                    line, QCoreApplication::translate(
+                              "TrackList", "a cue sheet of more than one FILE cannot be split "
+                                           "from one source")));
         } else if (keyword == QStringLiteral("TRACK")) {
             closeTrack(line);
             inTrack = true;
@@ -115,11 +118,14 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
         } else if (keyword == QStringLiteral("INDEX")) {
             const auto [number, time] = FirstWord(rest);
             if (!inTrack)
-                throw ETrackListError(LineError(line, QStringLiteral("INDEX before any TRACK")));
+                throw ETrackListError(LineError(
+                    line, QCoreApplication::translate("TrackList", "INDEX before any TRACK")));
             int64_t ticks = 0;
             if (!ParseCueTime(time, ticks))
-                throw ETrackListError(LineError(
-                    line, QStringLiteral("'%1' is not a time of the form mm:ss:ff").arg(time)));
+                throw ETrackListError(
+                    LineError(line, QCoreApplication::translate(
+                                        "TrackList", "'%1' is not a time of the form mm:ss:ff")
+                                        .arg(time)));
             // INDEX 00 marks a pregap, which plays as the end of the track before.
             if (number.toInt() == 1) {
                 track.Start = ticks;
@@ -141,9 +147,10 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
     for (size_t k = 0; k < list.Tracks.size(); ++k) {
         const bool last = k + 1 == list.Tracks.size();
         if (!last && list.Tracks[k + 1].Start <= list.Tracks[k].Start)
-            throw ETrackListError(QStringLiteral("track %1 starts before track %2 ends")
-                                      .arg(int(k + 2))
-                                      .arg(int(k + 1)));
+            throw ETrackListError(
+                QCoreApplication::translate("TrackList", "track %1 starts before track %2 ends")
+                    .arg(int(k + 2))
+                    .arg(int(k + 1)));
         list.Tracks[k].End = last ? 0 : list.Tracks[k + 1].Start;
     }
     return list;
@@ -163,8 +170,9 @@ TTrackList ParseTimeList(const QStringList& Lines) {
         int64_t ms = 0;
         if (!ParseTimeText(first, ms))
             throw ETrackListError(LineError(
-                line,
-                QStringLiteral("'%1' is not a time (seconds like 12.5, or h:mm:ss.t)").arg(first)));
+                line, QCoreApplication::translate(
+                          "TrackList", "'%1' is not a time (seconds like 12.5, or h:mm:ss.t)")
+                          .arg(first)));
         track.Start = ms * kTicksPerMs;
         // A second time is the end; anything else begins the title.
         const auto [second, title] = FirstWord(rest);
@@ -175,7 +183,8 @@ TTrackList ParseTimeList(const QStringList& Lines) {
             rest = title;
             if (track.End <= track.Start)
                 throw ETrackListError(
-                    LineError(line, QStringLiteral("the end is not after the start")));
+                    LineError(line, QCoreApplication::translate("TrackList",
+                                                                "the end is not after the start")));
         }
         track.Title = CueValue(rest);
         AddTrack(list, track, line);
@@ -189,7 +198,8 @@ TTrackList ParseTimeList(const QStringList& Lines) {
             break; // to the end of the source
         if (list.Tracks[k + 1].Start <= list.Tracks[k].Start)
             throw ETrackListError(LineError(
-                lineOf[k], QStringLiteral("without an end, the next track must start later")));
+                lineOf[k], QCoreApplication::translate(
+                               "TrackList", "without an end, the next track must start later")));
         list.Tracks[k].End = list.Tracks[k + 1].Start;
     }
     return list;
@@ -202,24 +212,26 @@ TTrackList ParseTrackList(const QByteArray& Text) {
         DecodeText(Text).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     TTrackList list = IsCueSheet(lines) ? ParseCueSheet(lines) : ParseTimeList(lines);
     if (list.Tracks.empty())
-        throw ETrackListError(QStringLiteral("it lists no tracks"));
+        throw ETrackListError(QCoreApplication::translate("TrackList", "it lists no tracks"));
     return list;
 }
 
 TTrackList ReadTrackListFile(const QString& FileName) {
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ETrackListError(QStringLiteral("cannot read the track list \"%1\": %2")
-                                  .arg(FileName, file.errorString()));
+        throw ETrackListError(
+            QCoreApplication::translate("TrackList", "cannot read the track list \"%1\": %2")
+                .arg(FileName, file.errorString()));
     if (file.size() > kMaxListBytes)
         throw ETrackListError(
-            QStringLiteral("the track list \"%1\" is too large to be one").arg(FileName));
+            QCoreApplication::translate("TrackList", "the track list \"%1\" is too large to be one")
+                .arg(FileName));
     const QByteArray bytes = file.read(kMaxListBytes + 1);
     try {
         return ParseTrackList(bytes);
     } catch (const ETrackListError& e) {
-        throw ETrackListError(
-            QStringLiteral("the track list \"%1\": %2").arg(FileName, e.Message()));
+        throw ETrackListError(QCoreApplication::translate("TrackList", "the track list \"%1\": %2")
+                                  .arg(FileName, e.Message()));
     }
 }
 
@@ -227,27 +239,31 @@ void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
     for (size_t k = 0; k < List.Tracks.size(); ++k) {
         TTrackEntry& t = List.Tracks[k];
         auto fail = [k](const QString& Why) {
-            return ETrackListError(QStringLiteral("track %1: %2").arg(QString::number(k + 1), Why));
+            return ETrackListError(QCoreApplication::translate("TrackList", "track %1: %2")
+                                       .arg(QString::number(k + 1), Why));
         };
         if (t.End == 0) {
             if (Duration <= 0)
-                throw fail(QStringLiteral("the source's length is unknown, so the track needs "
-                                          "an end"));
+                throw fail(QCoreApplication::translate(
+                    "TrackList", "the source's length is unknown, so the track needs "
+                                 "an end"));
             t.End = Duration;
         }
         if (Duration > 0 && t.Start >= Duration)
-            throw fail(QStringLiteral("it starts at %1, after the end of the source (%2)")
+            throw fail(QCoreApplication::translate(
+                           "TrackList", "it starts at %1, after the end of the source (%2)")
                            .arg(FormatTimeText(t.Start / kTicksPerMs),
                                 FormatTimeText(Duration / kTicksPerMs)));
         // The end may be given as the length shown, to the millisecond.
         if (Duration > 0 && t.End > Duration + kTicksPerMs - 1)
-            throw fail(QStringLiteral("it ends at %1, after the end of the source (%2)")
+            throw fail(QCoreApplication::translate(
+                           "TrackList", "it ends at %1, after the end of the source (%2)")
                            .arg(FormatTimeText(t.End / kTicksPerMs),
                                 FormatTimeText(Duration / kTicksPerMs)));
         if (Duration > 0)
             t.End = std::min(t.End, Duration);
         if (t.End <= t.Start)
-            throw fail(QStringLiteral("it is empty"));
+            throw fail(QCoreApplication::translate("TrackList", "it is empty"));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/dvd_choice.h"
 #include "platform/dvd/dvd_path.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -13,17 +14,21 @@ int TCommandListTitles::Execute() {
         return 1;
     };
     if (!QFileInfo::exists(FSource))
-        return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
+        return fail(QCoreApplication::translate("CommandLine",
+                                                "cannot open \"%1\": No such file or directory")
+                        .arg(FSource));
     const QString root = dvd::DvdRootFor(FSource);
     if (root.isEmpty())
-        return fail(
-            QStringLiteral("\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)").arg(FSource));
+        return fail(QCoreApplication::translate(
+                        "CommandLine", "\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)")
+                        .arg(FSource));
     try {
         const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
         for (const TDvdTitleEntry& entry : disc->Titles())
             std::printf("%s\n", DvdTitleLine(entry).toLocal8Bit().constData());
     } catch (const EDvdError& e) {
-        return fail(QStringLiteral("cannot read the DVD \"%1\": %2").arg(FSource, e.Message()));
+        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
+                        .arg(FSource, e.Message()));
     }
     return 0;
 }

@@ -257,6 +257,12 @@ TEST_F(InstalledCopy, PrintsItsVersionAndRipsTheDemoHeadless) {
     const TRunResult version = Exec(program, {QStringLiteral("--version")}, Env());
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, QByteArray("sonavel " SONAVEL_VERSION "\n"));
+    // The installed catalogue, found from share/sonavel by the locale.
+    QProcessEnvironment german = Env();
+    german.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+    const TRunResult help = Exec(program, {QStringLiteral("--help")}, german);
+    EXPECT_TRUE(QFileInfo::exists(*prefix + QStringLiteral("/share/sonavel/translations/sonavel_de.qm")));
+    EXPECT_TRUE(help.out.startsWith("Aufruf: sonavel")) << help.out.left(100).constData();
 
     const QString out =
         FreshDir(QStringLiteral("installed-rip")) + QStringLiteral("/demo part.mp3");

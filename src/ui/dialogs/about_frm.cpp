@@ -24,7 +24,7 @@ constexpr int ClientHeight = 380;
 
 TVersionDisplay VersionDisplay(const QString& fileVersion) {
     if (fileVersion.isEmpty())
-        return {QStringLiteral("No info"), QString()};
+        return {QCoreApplication::translate("TaboutFrm", "No info"), QString()};
     QStringList pieces;
     SplitText(fileVersion, QStringLiteral("."), pieces);
     if (pieces.size() < 3)
@@ -135,16 +135,16 @@ void TaboutFrm::showEvent(QShowEvent* e) {
 }
 
 void TaboutFrm::FormShow() {
-    setWindowTitle(QStringLiteral("About") + u' ' + AppTitle);
+    setWindowTitle(tr("About") + u' ' + AppTitle);
     titleLabel->setText(AppTitle);
-    versionLabel->setText(QStringLiteral("Version") + u':');
-    HomepageLabel->setText(QStringLiteral("Home Page") + u':');
+    versionLabel->setText(tr("Version") + u':');
+    HomepageLabel->setText(tr("Home Page") + u':');
     // Alt+E reaches the address; the home page has its button's Alt+P.
-    supportEmailLabel->setText(QStringLiteral("Support &Email") + u':');
+    supportEmailLabel->setText(tr("Support &Email") + u':');
     supportEmailLabel->setBuddy(support_Email);
-    helpBtn->setText(QStringLiteral("&Help"));
-    homePageBtn->setText(QStringLiteral("Home &Page"));
-    okBtn->setText(QStringLiteral("&OK"));
+    helpBtn->setText(tr("&Help"));
+    homePageBtn->setText(tr("Home &Page"));
+    okBtn->setText(tr("&OK"));
     homePageUrlLabel->setText(HomePageUrl);
     // Without a configured home page there is no address to credit, so none is shown.
     for (QWidget* w : {static_cast<QWidget*>(HomepageLabel), static_cast<QWidget*>(homePageUrlLabel),
@@ -152,8 +152,8 @@ void TaboutFrm::FormShow() {
         w->setVisible(!HomePageUrl.isEmpty());
     support_Email->setText(SupportEmail);
     copyLabel1->setText(CopyrightNotice);
-    copyLabel2->setText(QStringLiteral("Free software under the GNU General Public License,\n"
-                                       "version 2 or later"));
+    copyLabel2->setText(tr("Free software under the GNU General Public License,\n"
+                           "version 2 or later"));
 
     const TVersionDisplay shown = VersionDisplay(FFileVersion);
     versionLabel2->setText(shown.Version);

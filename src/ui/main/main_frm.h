@@ -325,9 +325,12 @@ private:
     void BuildPreviewArea();
     void BuildFileArea();
     void BuildSummaryArea();
-    void BuildRangeEdits(QWidget* parent);
+    int BuildRangeEdits(QWidget* parent); // answers the width the edits take
     void BuildOverlays();
     void BuildTrackListArea();
+    void NameControls(); // accessible names of controls without a readable caption
+    void PlaceTrackButtons();
+    QColor DefaultTitleColor() const;
     void ShowTrackList();
     // The list a source starts with: a DVD title's chapters (more than one), else none.
     void ResetTrackList();
@@ -380,7 +383,7 @@ private:
         } catch (const std::exception& e) {
             ReportException(e);
         } catch (...) {
-            ReportException(Exception(QStringLiteral("Unknown error.")));
+            ReportException(Exception(tr("Unknown error.")));
         }
     }
 

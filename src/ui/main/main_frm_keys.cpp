@@ -54,17 +54,17 @@ void TMainFrm::InstallKeyFilter() {
         setTabOrder(order[i - 1], order[i]);
     for (QPushButton* b : {ExtractBtn, CancelBtn, skinButton1, skinButton2})
         b->setFocusPolicy(Qt::TabFocus);
-    PlayBtn->setHint(QStringLiteral("Play (Space)"));
-    PauseBtn->setHint(QStringLiteral("Pause (Space)"));
-    BeginBtn->setHint(QStringLiteral("to the Begin (Home)"));
-    EndBtn->setHint(QStringLiteral("to the End (End)"));
-    OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
-    TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here; "
-                                        "Ctrl+wheel: zoom (right button: more)\n"
-                                        "DVD: PageUp/PageDown: previous/next chapter; "
-                                        "Ctrl+[ and Ctrl+]: start and end at the nearest "
-                                        "chapter mark; double-click: that chapter"));
+    PlayBtn->setHint(tr("Play (Space)"));
+    PauseBtn->setHint(tr("Pause (Space)"));
+    BeginBtn->setHint(tr("to the Begin (Home)"));
+    EndBtn->setHint(tr("to the End (End)"));
+    OpenBtn->setHint(tr("Open File (Ctrl+O)"));
+    TrackBar->setToolTip(tr("Left/Right: 1 s back/on (Shift: 10 s); "
+                            "[ and ]: start and end of the range here; "
+                            "Ctrl+wheel: zoom (right button: more)\n"
+                            "DVD: PageUp/PageDown: previous/next chapter; "
+                            "Ctrl+[ and Ctrl+]: start and end at the nearest "
+                            "chapter mark; double-click: that chapter"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {

@@ -107,7 +107,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
         FOpenThread.reset();
     }
     if (!StartOpenWorker([this] { OpenSourceWorker(FOpenFileName); })) {
-        ShowMessage(QStringLiteral("Thread can't be created while opening the source file!"));
+        ShowMessage(tr("Thread can't be created while opening the source file!"));
         HintPanel->hide();
         FinishDeferredClose();
         return; // a failed open: the previous values stay
@@ -124,17 +124,17 @@ void TMainFrm::OpenInBackground(const QString& path) {
     HintPanel->hide();
 
     if (OpenState.load(std::memory_order_acquire) == 2 && !FOpenedDvdError.isEmpty()) {
-        ShowMessageBox(1, QStringLiteral("The DVD can NOT be opened: ") + FOpenedDvdError,
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        ShowMessageBox(1, tr("The DVD can NOT be opened: ") + FOpenedDvdError, tr("&Close"),
+                       tr("&Help"));
         FinishDeferredClose();
         return;
     }
     if (OpenState.load(std::memory_order_acquire) == 2) {
         ShowMessageBox(1,
-                       QStringLiteral("The source file can NOT be opened. Normally you need only "
-                                      "install the needed codecs to solve the problem. Click "
-                                      "the Help button to get more helps."),
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+                       tr("The source file can NOT be opened. Normally you need only "
+                          "install the needed codecs to solve the problem. Click "
+                          "the Help button to get more helps."),
+                       tr("&Close"), tr("&Help"));
         FinishDeferredClose();
         return;
     }
@@ -159,7 +159,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     TrackBar->setSelStart(0);
     TrackBar->setSelEnd(int(FDurationMs));
     if (FDurationMs == 0)
-        ShowMessage(QStringLiteral("   The source file is invalid!   "));
+        ShowMessage(tr("   The source file is invalid!   "));
 
     TimeLabel->setText(QStringLiteral("0:00:00.0"));
     TotalTimeLabel->setText(FormatTimeText(FDurationMs));
@@ -277,7 +277,7 @@ void TMainFrm::PlayBtnClick() {
 
 void TMainFrm::StartPlayback() {
     if (FDurationMs == 0) {
-        ShowMessage(QStringLiteral("Please open a video file at first!"));
+        ShowMessage(tr("Please open a video file at first!"));
         return;
     }
     if (!MediaReady())

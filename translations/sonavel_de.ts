@@ -1022,6 +1022,10 @@ Die MP3-Datei wurde behalten:
         <source>Duration</source>
         <translation>Dauer</translation>
     </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
 </context>
 <context>
     <name>TTipsFrm</name>
@@ -1055,6 +1059,13 @@ Die MP3-Datei wurde behalten:
     <message>
         <source>Start %1, end %2</source>
         <translation>Anfang %1, Ende %2</translation>
+    </message>
+</context>
+<context>
+    <name>TVideoRendererWidget</name>
+    <message>
+        <source>Video</source>
+        <translation>Video</translation>
     </message>
 </context>
 <context>

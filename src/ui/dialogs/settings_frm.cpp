@@ -207,6 +207,15 @@ QWidget* TsettingsFrm::BuildId3Page() {
     form->addRow(tr("Genre:"), GenreEdit);
     form->addRow(tr("Year:"), YearEdit);
     form->addRow(tr("Comment:"), copyrightEdit);
+    // A screen reader names each field, and the edit inside a history list, by its caption.
+    for (int row = 0; row < form->rowCount(); ++row) {
+        auto* caption = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget());
+        QWidget* field = form->itemAt(row, QFormLayout::FieldRole)->widget();
+        const QString name = QString(caption->text()).remove(u'&').remove(u':');
+        field->setAccessibleName(name);
+        if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+            combo->lineEdit()->setAccessibleName(name);
+    }
     QWidget::setTabOrder(titleEdit, albumEdit);
     QWidget::setTabOrder(albumEdit, authorEdit);
     QWidget::setTabOrder(authorEdit, GenreEdit);

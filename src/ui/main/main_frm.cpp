@@ -194,10 +194,10 @@ void TMainFrm::BuildOverlays() {
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
     ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
-    ProgressBar->setGeometry(8, 22, 186, 22);
+    ProgressBar->setGeometry(8, 22, 178, 22);
     CancelBtn = new QPushButton(tr("&Cancel"), ProgressPanel);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(200, 20, 68, 26);
+    CancelBtn->setGeometry(192, 20, 76, 26); // "&Abbrechen" too
     CancelBtn->setToolTip(tr("Stop the rip (Esc)"));
     ProgressPanel->hide();
 

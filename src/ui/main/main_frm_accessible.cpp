@@ -3,6 +3,8 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/speed_button.h"
 #include "ui/skin/time_overview.h"
@@ -20,6 +22,7 @@ void TMainFrm::NameControls() {
         if (!description.isEmpty())
             w->setAccessibleDescription(description);
     };
+    name(VideoWin, tr("Preview"));
     name(PlayBtn, tr("Play"));
     name(PauseBtn, tr("Pause"));
     name(BeginBtn, tr("to the Begin"));

@@ -540,7 +540,7 @@ Changes last only until Sonavel ends.</source>
     </message>
     <message>
         <source>Output File:</source>
-        <translation>Ausgabedatei:</translation>
+        <translation>Ausgabe:</translation>
     </message>
     <message>
         <source>Save Output MP3 File...</source>
@@ -792,11 +792,11 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Settings:</source>
-        <translation>Einstellungen:</translation>
+        <translation>Kodierung:</translation>
     </message>
     <message>
         <source>Change &amp;Settings...</source>
-        <translation>&amp;Einstellungen ändern...</translation>
+        <translation>&amp;Einstellungen...</translation>
     </message>
     <message>
         <source>ID3 Tag:</source>

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     // its own (no display is needed for a command or a usage error).
     auto core = std::make_unique<QCoreApplication>(argc, argv);
     ProgramDir = QCoreApplication::applicationDirPath() + u'/';
+    SetProgramConstants(); // the data folder (and its catalogues) is found by its file names
     LoadTranslations();
     TCommandLineOptions options;
     try {

@@ -124,6 +124,12 @@ QStringList CutTexts(TMainFrm& frm) {
         if (!text.isEmpty() && b->fontMetrics().horizontalAdvance(text) + 8 > b->width())
             cut << text;
     }
+    // The summary's captions and one-line values.
+    for (QLabel* l : frm.skinPanel1->findChildren<QLabel*>()) {
+        if (!l->wordWrap() && l->isVisibleTo(&frm) &&
+            QFontMetrics(l->font()).horizontalAdvance(l->text()) > l->width())
+            cut << l->text();
+    }
     for (QLineEdit* e : {frm.startPointEdit, frm.endPointEdit}) {
         const QMargins m = e->textMargins();
         if (e->fontMetrics().horizontalAdvance(QStringLiteral("0:00:35.661")) + m.left() +

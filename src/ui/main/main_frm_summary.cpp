@@ -149,6 +149,15 @@ void TMainFrm::ShowMp3Settings() {
                              : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
     MP3SettingsText1->setText(rate + QStringLiteral(", ") +
                               ChannelModeCaption(AppSettings.AudioChannels));
+    // "320 Kbps, CBR, Joint Stereo" is wider than the row at some fonts: a smaller font
+    // rather than a cut word.
+    QFont f = MP3SettingsPanel->font();
+    for (int step = 0;
+         step < 5 && f.pointSizeF() > 0 &&
+         QFontMetrics(f).horizontalAdvance(MP3SettingsText1->text()) > MP3SettingsText1->width();
+         ++step)
+        f.setPointSizeF(f.pointSizeF() * 0.95);
+    MP3SettingsText1->setFont(f);
     MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();

@@ -6,7 +6,8 @@ source tools/build-env.sh
 sonavel_ensure_packages "${SONAVEL_PACKAGES[@]}"
 
 # --sanitize: AddressSanitizer + UndefinedBehaviorSanitizer over the whole suite.
-# --tsan: ThreadSanitizer over the threaded tests (pipeline, playback, windows).
+# --tsan: ThreadSanitizer over the tests labelled threaded (pipeline, engine, windows).
+# --slow: the tests of real-size sources alone.
 case "${1:-}" in
   --sanitize)
     sonavel_build build-asan -DSONAVEL_SANITIZE=ON
@@ -14,7 +15,7 @@ case "${1:-}" in
     # glibc answers them; the sanitizer's allocator answers the same.
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:allocator_may_return_null=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    exec ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600 ;;
+    exec ctest --test-dir build-asan --output-on-failure -j "$(nproc)" --timeout 600 -LE slow ;;
   --tsan)
     sonavel_build build-tsan -DSONAVEL_TSAN=ON
     export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp"
@@ -22,11 +23,14 @@ case "${1:-}" in
     # run, and ThreadSanitizer refuses a fork in a threaded process; the DVD reading they
     # rely on is covered here by the rip and media tests.
     exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
-      -R "${SONAVEL_TSAN_TESTS:-Output|Pipeline|Mp3|Graph|Playback|Window|Reader|Stream|Envelope}" \
-      -E "WindowTest\.(Dvd|ScreenshotsDvd)" ;;
+      -L threaded -E "WindowTest\.(Dvd|ScreenshotsDvd)|WindowEngineTest\.Dvd" ;;
+  --slow)
+    # Sources of real size alone (they run in the plain suite too).
+    sonavel_build build
+    exec ctest --test-dir build --output-on-failure -j "$(nproc)" -L slow ;;
   "") ;;
-  *) echo "usage: $0 [--sanitize|--tsan]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--sanitize|--tsan|--slow]" >&2; exit 2 ;;
 esac
 
-sonavel_build build
+sonavel_build build -DSONAVEL_WERROR="${SONAVEL_WERROR:-OFF}"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300

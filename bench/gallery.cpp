@@ -207,7 +207,6 @@ int main(int argc, char** argv) {
     QDir().mkpath(gOut);
     ProgramDir =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin")) + u'/';
-    FillBitrateTable();
     SetProgramConstants();
     ApplySkin(app);
 

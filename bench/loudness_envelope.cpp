@@ -6,8 +6,8 @@
 // view lands at 10 %, 50 % and 90 % of the source (a seek and a decode each).
 // bench/loudness_envelope.sh generates long sources and runs this on them.
 
-#include "audio/loudness_envelope.h"
-#include "audio/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "audio/loudness/loudness_detail.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 // an exact seek plus its first read, and the peak resident memory of the process.
 // Without arguments it measures the generated fixtures of the build it sits in.
 
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 
 #include <sys/resource.h>
 

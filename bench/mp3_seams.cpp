@@ -13,15 +13,15 @@
 //        (a rip by the engine with its seams, and the figures of it, for
 //        bench/parallel_rip.sh)
 
-#include "audio/lame.h"
-#include "audio/layer3_packer.h"
-#include "audio/mp3_encoder.h"
-#include "audio/mp3_info_tag.h"
-#include "audio/mp3_out.h"
-#include "audio/mp3_segment_encoder.h"
-#include "audio/mp3_segment_joiner.h"
-#include "audio/rip_plan.h"
-#include "audio/stream_audio_in.h"
+#include "audio/mp3/lame.h"
+#include "audio/layer3/layer3_packer.h"
+#include "audio/mp3/mp3_encoder.h"
+#include "audio/mp3/mp3_info_tag.h"
+#include "audio/mp3/mp3_out.h"
+#include "audio/mp3/mp3_segment_encoder.h"
+#include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/rip/rip_plan.h"
+#include "audio/pipeline/stream_audio_in.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -541,7 +541,7 @@ int MeasureFiles(char** Args) {
             rate = h->SampleRate();
     std::vector<int16_t> pcm;
     try {
-        TAudioFileReader reader(source, int64_t(rate) << 32);
+        TAudioFileReader reader(source, TPcmFormat{rate, 0, 0});
         reader.SetStartTime(int64_t(std::llround(start * 1000)) * 10000);
         reader.SetLength(int64_t(std::llround((end - start) * 1000)) * 10000);
         std::vector<uint8_t> block(65536);
@@ -571,7 +571,7 @@ int RipInProcess(char** Args) {
     const std::string mode = Args[5];
     TStreamAudioIn in;
     in.FileName = source;
-    in.FormatOverride = TStreamAudioIn::MakeFormatOverride(48000, TAudioInput::FloatBits);
+    in.FormatOverride = TPcmFormat{48000, 0, TAudioInput::FloatBits};
     TMP3Out out;
     out.Quality = out.VBRQuality = ql2;
     out.Mode = TMP3Mode::JOINT_STEREO;

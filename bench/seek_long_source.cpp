@@ -16,9 +16,9 @@
 // that every figure sees the same page cache.
 // Wall time and CPU time (user + system) of this process; the machine's load is printed.
 
-#include "audio/audio_file_reader.h"
-#include "platform/media/ffmpeg_ptr.h"
-#include "platform/media/media_audio_stream.h"
+#include "audio/pipeline/audio_file_reader.h"
+#include "media/ffmpeg_ptr.h"
+#include "media/media_audio_stream.h"
 
 #include <sys/resource.h>
 

@@ -18,10 +18,10 @@
 
 #include "app/globals.h"
 #include "app/output_settings.h"
-#include "audio/mp3_out.h"
-#include "audio/stream_audio_in.h"
-#include "platform/media/ffmpeg_ptr.h"
-#include "platform/media/media_audio_stream.h"
+#include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/stream_audio_in.h"
+#include "media/ffmpeg_ptr.h"
+#include "media/media_audio_stream.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -227,7 +227,7 @@ bool Rip(const QString& source, const std::vector<std::pair<int64_t, int64_t>>& 
          const QStringList& files, const TSetting& setting, int threads) {
     TStreamAudioIn in;
     in.FileName = source;
-    in.FormatOverride = TStreamAudioIn::MakeFormatOverride(kRate, TAudioInput::FloatBits);
+    in.FormatOverride = TPcmFormat{kRate, 0, TAudioInput::FloatBits};
     in.OpenSource();
     TMP3Out out;
     out.Quality = ql2;
@@ -344,7 +344,6 @@ TSeamFigures Measure(const QString& source, const std::vector<int64_t>& bounds,
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    FillBitrateTable();
     QTemporaryDir dir;
     QStringList paths, names;
     for (int i = 1; i < argc; ++i) {

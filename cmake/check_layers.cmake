@@ -1,12 +1,48 @@
-# Holds every include of the sources to the layer table in src/layers.cmake:
+# Holds every include of the sources to the layers' order:
 #   cmake -DSRC_DIR=<src> -P check_layers.cmake
 # Lists each include that reaches a folder its own folder may not include, each source in a
 # folder the table does not cover, and each include that climbs out of its folder with "..",
-# then fails if there was any.
+# then fails if there was any. The libraries' links (each folder's CMakeLists.txt) follow the
+# same order; this catches an include that compiles only because a header needs no linking.
 if(NOT SRC_DIR)
   message(FATAL_ERROR "usage: cmake -DSRC_DIR=<src> -P check_layers.cmake")
 endif()
-include(${SRC_DIR}/layers.cmake)
+
+# A file follows the row of the longest folder listed that contains it. From the bottom up:
+# the base (exceptions, settings hive); media (demux, decode, DVD); the audio pipeline and rip
+# engine; the core of the program; the desktop's services; the preview's media graph and its
+# control; the windows (their skin is plain widgets); the program body and command runners.
+set(SONAVEL_LAYERS
+  "base:       base"
+  "media:      media base"
+  "audio:      audio media base"
+  "app:        app audio media base"
+  "desktop:    desktop app base"
+  "preview:    preview media base"
+  "playback:   playback preview media base"
+  "ui/skin:    ui/skin base"
+  "ui/dialogs: ui/dialogs ui/skin desktop app audio media base"
+  "ui/main:    ui desktop playback preview app audio media base"
+  "program:    program ui desktop playback preview app audio media base")
+
+# sonavel_layer_rule(FOLDER OUT_KEY OUT_ALLOWED): the listed folder that governs FOLDER (a
+# path relative to src/) and the folders it may include; OUT_KEY is empty when none does.
+function(sonavel_layer_rule folder out_key out_allowed)
+  set(best "")
+  set(best_allowed "")
+  foreach(rule IN LISTS SONAVEL_LAYERS)
+    string(REGEX REPLACE ":.*" "" key "${rule}")
+    string(REGEX REPLACE "^[^:]*:[ ]*" "" allowed "${rule}")
+    string(LENGTH "${key}" key_length)
+    string(LENGTH "${best}" best_length)
+    if((folder STREQUAL key OR folder MATCHES "^${key}/") AND key_length GREATER best_length)
+      set(best "${key}")
+      string(REGEX REPLACE "[ ]+" ";" best_allowed "${allowed}")
+    endif()
+  endforeach()
+  set(${out_key} "${best}" PARENT_SCOPE)
+  set(${out_allowed} "${best_allowed}" PARENT_SCOPE)
+endfunction()
 
 file(GLOB_RECURSE sources RELATIVE ${SRC_DIR} ${SRC_DIR}/*.h ${SRC_DIR}/*.hpp ${SRC_DIR}/*.cpp)
 list(SORT sources)
@@ -16,7 +52,7 @@ foreach(source IN LISTS sources)
   get_filename_component(folder ${source} DIRECTORY)
   sonavel_layer_rule("${folder}" key allowed)
   if(key STREQUAL "")
-    list(APPEND faults "${source}: the folder '${folder}' has no row in src/layers.cmake")
+    list(APPEND faults "${source}: the folder '${folder}' has no row in cmake/check_layers.cmake")
     continue()
   endif()
   file(STRINGS ${SRC_DIR}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")

@@ -5,12 +5,12 @@
 // stream, and half the inputs (an odd last byte) decode the title's sound too. Nothing crashes,
 // hangs or reads out of bounds. Seed: fuzz/corpus/dvd_title/ (the test disc's tables, its cells
 // moved onto the first two units of its VOB, which is all the seed keeps).
-#include "platform/dvd/dvd_disc.h"
-#include "platform/dvd/dvd_path.h"
-#include "platform/dvd/dvd_sector.h"
-#include "platform/dvd/dvd_timeline.h"
-#include "platform/media/dvd_title_io.h"
-#include "platform/media/media_audio_stream.h"
+#include "media/dvd/dvd_disc.h"
+#include "media/dvd/dvd_path.h"
+#include "media/dvd/dvd_sector.h"
+#include "media/dvd/dvd_timeline.h"
+#include "media/dvd_title_io.h"
+#include "media/media_audio_stream.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the history list loader and checks a save/load round trip.
 #include "app/common.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 
 #include <QFile>
 

@@ -2,7 +2,7 @@
 // Whatever the bytes, every call answers a result code, reads stay whole frames and
 // numbered in order, and nothing crashes or spins. Seed it with cut-down fixtures
 // (build/fixtures/*) in build-fuzz/corpus/media_stream/.
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 
 #include <QFile>
 

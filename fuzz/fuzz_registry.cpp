@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the settings hive reader, then reads and rewrites every value.
-#include "platform/registry.h"
+#include "base/registry.h"
 
 #include <QByteArray>
 #include <QFile>

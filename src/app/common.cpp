@@ -1,8 +1,7 @@
 #include "app/common.h"
 
 #include "app/globals.h"
-#include "platform/exception.h"
-#include "platform/shell.h"
+#include "base/exception.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -178,17 +177,6 @@ void SaveListFile(const QString& fileName, const QStringList& list) {
     }
     if (!file.commit())
         throw EInOutError(FileErrorText(file));
-}
-
-void ShowHelp(const QString& topic) {
-    QUrl url = QUrl::fromLocalFile(DataDir() + HelpFileName);
-    if (!topic.isEmpty())
-        url.setFragment(topic);
-    shell::OpenUrl(url);
-}
-
-SourceTagInfo ReadSourceTag(const QString&) {
-    return {};
 }
 
 bool ParseTimeText(const QString& text, int64_t& ms) {

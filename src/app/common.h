@@ -8,13 +8,6 @@
 
 #include <cstdint>
 
-// Six tag texts and two stream-format numbers found for a newly opened source.
-struct SourceTagInfo {
-    QString Title, Artist, Album, Year, Comment, Genre;
-    int32_t FormatLow = 0;  // channels (bits 0-15) and bits per sample (bits 16-31)
-    int32_t FormatHigh = 0; // sample rate
-};
-
 // The text without characters of code 0 to 32 at either end.
 QString TrimBlanks(const QString& text);
 
@@ -52,10 +45,3 @@ bool SameFile(const QString& a, const QString& b);
 void LoadListFile(const QString& fileName, QStringList& list);
 void SaveListFile(const QString& fileName, const QStringList& list);
 
-// Opens the program's HTML help in the user's browser without waiting; a non-empty topic
-// becomes the page anchor.
-void ShowHelp(const QString& topic = QString());
-
-// Tag information of a source. The program reads nothing from the file: every opened
-// source starts with an empty tag and no format override.
-SourceTagInfo ReadSourceTag(const QString& fileName);

@@ -1,8 +1,8 @@
 #include "app/dvd_choice.h"
 
 #include "app/common.h"
-#include "platform/dvd/dvd_path.h"
-#include "platform/dvd/dvd_sector.h"
+#include "media/dvd/dvd_path.h"
+#include "media/dvd/dvd_sector.h"
 
 #include <QCoreApplication>
 

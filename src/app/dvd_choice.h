@@ -6,8 +6,8 @@
 // audio streams. The window and the command line choose through the same functions.
 // Any thread (the window resolves on its opening worker).
 
-#include "platform/dvd/dvd_disc.h"
-#include "platform/media/media_input.h"
+#include "media/dvd/dvd_disc.h"
+#include "media/media_input.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "app/globals.h"
 
-#include "audio/mp3_out.h"
+#include "audio/mp3/mp3_out.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,13 +16,8 @@ QString RegistryKey = QStringLiteral("Software\\Vemra\\Sonavel");
 QString SupportEmail;
 QString MailSubject;
 int32_t TipsIndex = 0;
-std::array<int32_t, 18> BitrateTable = MP3BitRates;
 TAppSettings AppSettings;
 TCurrentTag CurrentTag;
-
-void FillBitrateTable() {
-    BitrateTable = MP3BitRates;
-}
 
 QString ChannelModeCaption(int32_t index) {
     if (index < 0 || index >= int32_t(ChannelModeCaptions.size()))

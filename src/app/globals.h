@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/text_cut.h"
+#include "base/text_cut.h"
 
 #include <QString>
 
@@ -40,12 +40,8 @@ extern QString RegistryKey;
 extern QString SupportEmail;
 extern QString MailSubject;
 extern int32_t TipsIndex;
-extern std::array<int32_t, 18> BitrateTable;
 extern TAppSettings AppSettings;
 extern TCurrentTag CurrentTag;
-
-// The MP3 bit rates, kbit/s, in the encoder's order (set before start-up too).
-void FillBitrateTable();
 
 // The channel modes' captions by AudioChannels, as the settings dialog lists them and the
 // summary shows them.

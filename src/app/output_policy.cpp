@@ -1,9 +1,9 @@
 #include "app/output_policy.h"
 
 #include "app/common.h"
-#include "audio/audio_exception.h"
-#include "audio/output_file.h"
-#include "platform/dvd/dvd_path.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/rip/output_file.h"
+#include "media/dvd/dvd_path.h"
 
 #include <QDir>
 #include <QFileInfo>

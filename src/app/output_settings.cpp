@@ -3,10 +3,10 @@
 #include <algorithm>
 
 bool BitRateFor(int32_t kbps, TMP3BitRate& rate) {
-    const auto it = std::find(BitrateTable.begin(), BitrateTable.end(), kbps);
-    if (it == BitrateTable.end())
+    const auto it = std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps);
+    if (it == MP3BitRates.end())
         return false;
-    rate = TMP3BitRate(it - BitrateTable.begin());
+    rate = TMP3BitRate(it - MP3BitRates.begin());
     return true;
 }
 

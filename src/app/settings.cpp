@@ -1,13 +1,14 @@
 #include "app/settings.h"
 
 #include "app/globals.h"
-#include "platform/registry.h"
-#include "platform/shell.h"
+#include "base/registry.h"
+
+#include <QStandardPaths>
 
 #include <QCoreApplication>
 
 void GetDocumentsFolder(QString& path) {
-    const QString docs = shell::DocumentsFolder();
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!docs.isEmpty())
         path = docs;
 }

@@ -1,6 +1,6 @@
 #include "app/track_jobs.h"
 
-#include "audio/audio_file_reader.h"
+#include "audio/pipeline/audio_file_reader.h"
 
 void MakeTrackJobs(const TTrackList& List, const TCurrentTag& Common, bool PerformerAsArtist,
                    std::vector<TTrackJob>& Jobs, std::vector<TTrackNameFields>& Names) {

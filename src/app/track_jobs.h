@@ -7,7 +7,7 @@
 #include "app/globals.h"
 #include "app/track_list.h"
 #include "app/track_names.h"
-#include "audio/rip_plan.h"
+#include "audio/rip/rip_plan.h"
 
 #include <QString>
 

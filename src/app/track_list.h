@@ -4,7 +4,7 @@
 // name them. Made from a DVD title's chapters, from ranges marked in the window, or read
 // from a cue sheet or a plain list of times. Plain values and pure functions: any thread.
 
-#include "platform/exception.h"
+#include "base/exception.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "playback/filter_graph.h"
 
-#include "platform/media/media_graph.h"
+#include "preview/media_graph.h"
 
 #include "playback/filter_list.h"
 #include "playback/media_util.h"
 #include "playback/pin_list.h"
 
-#include "platform/media/class_registry.h"
-#include "platform/media/media_notify_event.h"
-#include "platform/media/running_object_table.h"
+#include "preview/class_registry.h"
+#include "preview/media_notify_event.h"
+#include "preview/running_object_table.h"
 
 #include <QCoreApplication>
 #include <QDebug>

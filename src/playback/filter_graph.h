@@ -18,7 +18,7 @@
 
 #include "playback/graph_member.h"
 
-#include "platform/media/media_interfaces.h"
+#include "preview/media_interfaces.h"
 
 #include <QFile>
 #include <QObject>

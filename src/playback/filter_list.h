@@ -3,7 +3,7 @@
 // The filters of a graph, enumerated when the list is made. Owned by its maker; one
 // thread.
 
-#include "platform/media/media_interfaces.h"
+#include "preview/media_interfaces.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // control step. Calls arrive on the thread that drives the graph (the main thread,
 // and the opening worker for RenderFile / Play / Pause).
 
-#include "platform/media/media_interfaces.h"
+#include "preview/media_interfaces.h"
 
 enum TMemberOperation { moAdding = 0, moAdded = 1, moRemoving = 2, moRemoved = 3 };
 

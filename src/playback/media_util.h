@@ -4,8 +4,8 @@
 // CheckMediaResult turns a failing code into one. MediaErrorText gives the text of a
 // code. Any thread.
 
-#include "platform/exception.h"
-#include "platform/media/media_types.h"
+#include "base/exception.h"
+#include "preview/media_types.h"
 
 class EDirectShowException : public Exception {
 public:

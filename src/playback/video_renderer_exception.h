@@ -3,8 +3,8 @@
 // Raised by the renderless set-up of the mixing renderer; carries the failing code.
 // Any thread.
 
-#include "platform/exception.h"
-#include "platform/media/media_types.h"
+#include "base/exception.h"
+#include "preview/media_types.h"
 
 class EVideoRendererException : public Exception {
 public:

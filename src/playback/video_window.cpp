@@ -5,8 +5,8 @@
 #include "playback/pin_list.h"
 #include "playback/video_renderer_exception.h"
 
-#include "platform/media/class_registry.h"
-#include "platform/media/gui_call.h"
+#include "preview/class_registry.h"
+#include "preview/gui_call.h"
 
 #include <QContextMenuEvent>
 #include <QCursor>

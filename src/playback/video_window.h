@@ -16,7 +16,7 @@
 #include "playback/graph_member.h"
 #include "playback/vmr_options.h"
 
-#include "platform/media/media_interfaces.h"
+#include "preview/media_interfaces.h"
 
 #include <QColor>
 #include <QMenu>

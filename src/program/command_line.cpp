@@ -1,6 +1,7 @@
 #include "program/command_line.h"
 
 #include "app/globals.h"
+#include "audio/mp3/mp3_out.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -21,9 +22,9 @@ int32_t ParseCount(const QString& option, const QString& value) {
 
 int32_t ParseBitrate(const QString& option, const QString& value) {
     const int32_t kbps = ParseCount(option, value);
-    if (std::find(BitrateTable.begin(), BitrateTable.end(), kbps) == BitrateTable.end()) {
+    if (std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps) == MP3BitRates.end()) {
         QStringList rates;
-        for (int32_t r : BitrateTable)
+        for (int32_t r : MP3BitRates)
             rates << QString::number(r);
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "%1 %2 is not an MP3 bit rate (one of %3)")

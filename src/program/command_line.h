@@ -3,7 +3,7 @@
 // Parsing of the program's command line. Pure functions: no I/O, any thread.
 
 #include "app/common.h" // ParseTimeText, the times of --start and --end
-#include "platform/exception.h"
+#include "base/exception.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +24,7 @@ struct TCommandLineOptions {
     QString Source; // the file to rip, list or open in the window
     QString Output;
     std::optional<int64_t> StartMs, EndMs;
-    std::optional<int32_t> Bitrate; // kbit/s, one of BitrateTable
+    std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int32_t> SampleRate;  // 32000, 44100 or 48000
     std::optional<int32_t> ChannelMode; // AudioChannels index: 0 dual, 1 stereo, 2 joint, 3 mono

@@ -1,7 +1,7 @@
 #include "program/command_list_titles.h"
 
 #include "app/dvd_choice.h"
-#include "platform/dvd/dvd_path.h"
+#include "media/dvd/dvd_path.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 
 #include "app/common.h"
 #include "app/dvd_choice.h"
-#include "audio/audio_read_error.h"
-#include "platform/media/media_audio_stream.h"
+#include "audio/pipeline/audio_read_error.h"
+#include "media/media_audio_stream.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

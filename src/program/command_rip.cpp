@@ -9,10 +9,10 @@
 #include "app/track_jobs.h"
 #include "app/track_list.h"
 #include "app/track_names.h"
-#include "audio/audio_exception.h"
-#include "audio/audio_read_error.h"
-#include "audio/mp3_out.h"
-#include "audio/stream_audio_in.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/pipeline/audio_read_error.h"
+#include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/stream_audio_in.h"
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
 
@@ -95,8 +95,8 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        In.FormatOverride = TStreamAudioIn::MakeFormatOverride(
-            RipSampleRate(AppSettings, ChoiceOf(FOptions)), TAudioInput::FloatBits);
+        In.FormatOverride = {RipSampleRate(AppSettings, ChoiceOf(FOptions)), 0,
+                             TAudioInput::FloatBits};
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)

@@ -2,8 +2,8 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "app/translations.h"
-#include "platform/exception.h"
-#include "platform/termination_signals.h"
+#include "base/exception.h"
+#include "base/termination_signals.h"
 #include "program/command_line.h"
 #include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
@@ -28,12 +28,11 @@
 
 namespace {
 
-// After the application object exists: the program's folder, the bit-rate table, the
+// After the application object exists: the program's folder, the
 // stored settings (only for what uses them: the window and --rip; reading them creates the
 // hive and fills in missing values), then the title, file names and addresses.
 void InitialiseProgram(bool withSettings) {
     ProgramDir = QCoreApplication::applicationDirPath() + u'/';
-    FillBitrateTable();
     if (withSettings)
         LoadSettings();
     SetProgramConstants();
@@ -51,7 +50,6 @@ QStringList Arguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    FillBitrateTable(); // the parser validates bit rates against the table
     // The command line's messages are in the user's language too, so translations load
     // before parsing; that needs an application object, which the window replaces with
     // its own (no display is needed for a command or a usage error).

@@ -1,7 +1,7 @@
 #include "program/command_line.h"
 
 #include "app/globals.h"
-#include "platform/registry.h"
+#include "base/registry.h"
 #include "support/test_env.h"
 
 #include <QFileInfo>
@@ -35,7 +35,6 @@ TEST(TimeParsing, RejectsEverythingElse) {
 }
 
 TEST(CommandLine, ParsesAFullRip) {
-    FillBitrateTable();
     const TCommandLineOptions o =
         ParseCommandLine({"--rip",        "a b.vob",       "-o",     "out.mp3", "--start",
                           "1:00",         "--end",         "90",     "--vbr",   "128-256",
@@ -87,7 +86,6 @@ TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
 }
 
 TEST(CommandLine, RefusesWhatCannotBeMeant) {
-    FillBitrateTable();
     const QList<QStringList> bad{
         {"--rip"},
         {"--rip", "a", "--bitrate", "100"},

@@ -1,8 +1,9 @@
 #include "app/common.h"
+#include "desktop/help.h"
 
 #include "app/globals.h"
-#include "platform/exception.h"
-#include "platform/shell.h"
+#include "base/exception.h"
+#include "desktop/shell.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -196,13 +197,6 @@ TEST(Help, OpensTheHtmlHelpBesideTheProgramWithTheTopicAsAnchor) {
     EXPECT_EQ(opened[0].toLocalFile(), DataDir() + HelpFileName);
     EXPECT_FALSE(opened[0].hasFragment());
     EXPECT_EQ(opened[1].fragment(), QStringLiteral("markers"));
-}
-
-TEST(SourceTag, StartsEmptyForEverySource) {
-    const SourceTagInfo info = ReadSourceTag(QStringLiteral("/any/file.vob"));
-    EXPECT_TRUE(info.Title.isEmpty() && info.Artist.isEmpty() && info.Genre.isEmpty());
-    EXPECT_EQ(info.FormatLow, 0);
-    EXPECT_EQ(info.FormatHigh, 0);
 }
 
 TEST_F(ListFiles, ACarriageReturnInsideAnEntrySurvivesASaveAndLoad) {

@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
 #include "app/globals.h"
-#include "platform/registry.h"
+#include "base/registry.h"
 #include "support/test_env.h"
 
 #include <QFile>

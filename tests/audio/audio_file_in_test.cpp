@@ -3,7 +3,6 @@
 
 #include "audio_test_doubles.h"
 
-#include "audio/audio_converter.h"
 
 #include <gtest/gtest.h>
 
@@ -126,45 +125,3 @@ TEST(AudioFileIn, QueriesOpenAroundThemselvesAndNest) {
     EXPECT_EQ(in.OpenCount, 0);
 }
 
-namespace {
-class TPassConverter : public TAudioConverter {
-public:
-    int GetBitsPerSample() override { return 16; }
-    int GetChannels() override { return 2; }
-    int GetSampleRate() override { return 44100; }
-    int ReadData(void*, int) override { return 0; }
-    void BeginRead() override { Busy = true; }
-    void EndRead() override { Busy = false; }
-};
-} // namespace
-
-TEST(AudioConverter, InputHandlingAndUnlockingDownTheChain) {
-    TPassConverter a, b;
-    a.SetInput(&a);
-    EXPECT_EQ(a.Input(), nullptr);
-    a.SetInput(&b);
-    EXPECT_EQ(a.Input(), &b);
-
-    EXPECT_FALSE(a.InputLock.test_and_set());
-    EXPECT_FALSE(b.InputLock.test_and_set());
-    a.UnlockInput();
-    EXPECT_FALSE(a.InputLock.test_and_set());
-    EXPECT_FALSE(b.InputLock.test_and_set());
-    a.UnlockInput();
-
-    // Busy: the new input is prepared, the old one ended.
-    TPcmInput first(std::vector<uint8_t>(8)), second(std::vector<uint8_t>(8));
-    a.SetInput(&first);
-    a.BeginRead();
-    first.BeginRead();
-    a.SetInput(&second);
-    EXPECT_EQ(second.BeginReads, 1);
-    EXPECT_EQ(first.EndReads, 1);
-
-    {
-        TPcmInput dying(std::vector<uint8_t>(8));
-        a.EndRead();
-        a.SetInput(&dying);
-    }
-    EXPECT_EQ(a.Input(), nullptr);
-}

@@ -2,11 +2,11 @@
 
 // Inputs and outputs with known behaviour for the pipeline's tests.
 
-#include "audio/audio_exception.h"
-#include "audio/audio_file_in.h"
-#include "audio/audio_input.h"
-#include "audio/audio_output.h"
-#include "audio/audio_part_reader.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/pipeline/audio_file_in.h"
+#include "audio/pipeline/audio_input.h"
+#include "audio/pipeline/audio_output.h"
+#include "audio/pipeline/audio_part_reader.h"
 
 #include <QCoreApplication>
 #include <QString>

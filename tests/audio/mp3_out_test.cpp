@@ -4,8 +4,8 @@
 #include "audio_test_doubles.h"
 #include "mp3_out_outcome.h"
 
-#include "audio/lame.h"
-#include "audio/mp3_out.h"
+#include "audio/mp3/lame.h"
+#include "audio/mp3/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 
@@ -398,8 +398,6 @@ TEST(MP3Out, DestroyingTheOutputMidRunDiscardsTheRun) {
     in->ChunkBytes = 16384;
     in->DelayMs = 5;
     auto out = std::make_unique<TMP3Out>();
-    std::atomic<int> progress{0};
-    out->OnProgress = [&](QObject*) { ++progress; };
     out->FileName = path;
     out->SetInput(in.get());
     out->Run();

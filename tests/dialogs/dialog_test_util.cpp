@@ -1,6 +1,6 @@
 #include "dialog_test_util.h"
 
-#include "platform/shell.h"
+#include "desktop/shell.h"
 #include "ui/dialogs/reports.h"
 
 TUrlRecorder::TUrlRecorder() {

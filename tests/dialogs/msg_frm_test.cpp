@@ -1,6 +1,6 @@
 #include "dialog_test_util.h"
 
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "support/test_env.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"

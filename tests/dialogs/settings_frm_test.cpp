@@ -1,7 +1,7 @@
 #include "dialog_test_util.h"
 
 #include "app/globals.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "support/test_env.h"
 #include "ui/dialogs/settings_frm.h"
 

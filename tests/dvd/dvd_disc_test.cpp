@@ -2,8 +2,8 @@
 // against what lsdvd (an independent reader) says of the same disc; and the faults of
 // damaged discs, each with its own message, nothing read out of bounds.
 
-#include "platform/dvd/dvd_disc.h"
-#include "platform/dvd/dvd_path.h"
+#include "media/dvd/dvd_disc.h"
+#include "media/dvd/dvd_path.h"
 #include "support/dvd_authoring.h"
 #include "support/test_env.h"
 

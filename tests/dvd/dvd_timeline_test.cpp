@@ -2,8 +2,8 @@
 // chapter starts, the offsets that put every segment on the first one's clock, the
 // 2^33 wrap of the MPEG clock.
 
-#include "platform/dvd/dvd_sector.h"
-#include "platform/dvd/dvd_timeline.h"
+#include "media/dvd/dvd_sector.h"
+#include "media/dvd/dvd_timeline.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // IFO's languages and numbering, exact seeks anywhere, the same samples from the folder,
 // its image and (for the first part) the VOB opened as a plain file.
 
-#include "platform/dvd/dvd_path.h"
-#include "platform/media/media_audio_stream.h"
+#include "media/dvd/dvd_path.h"
+#include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"

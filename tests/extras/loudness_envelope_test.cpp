@@ -1,7 +1,7 @@
 // The loudness envelope against the fixtures' known sound: loud and silent parts where
 // the clip has them, progressive publishing, prompt stopping, and sources without sound.
 
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 

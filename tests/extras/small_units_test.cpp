@@ -2,9 +2,9 @@
 // painter, and the desktop notification through its hook.
 
 #include "app/progress_caption.h"
-#include "audio/loudness_envelope.h"
-#include "platform/media/audio_track_label.h"
-#include "platform/notify.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "media/audio_track_label.h"
+#include "desktop/notify.h"
 #include "support/test_env.h"
 #include "ui/main/loudness_painter.h"
 

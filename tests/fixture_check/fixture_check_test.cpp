@@ -6,7 +6,7 @@
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 
-#include "platform/media/ffmpeg_ptr.h"
+#include "media/ffmpeg_ptr.h"
 
 #include <gtest/gtest.h>
 

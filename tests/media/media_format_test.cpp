@@ -3,7 +3,7 @@
 
 #include "media_test_util.h"
 
-#include "platform/media/pcm_converter.h"
+#include "media/pcm_converter.h"
 
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"

@@ -2,7 +2,7 @@
 
 // Helpers shared by the media layer's tests.
 
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 
 #include <QString>
 

@@ -4,11 +4,11 @@
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 
-#include "platform/dvd/dvd_path.h"
-#include "platform/media/class_registry.h"
-#include "platform/media/media_graph.h"
-#include "platform/media/video_renderer.h"
-#include "platform/media/video_renderer_widget.h"
+#include "media/dvd/dvd_path.h"
+#include "preview/class_registry.h"
+#include "preview/media_graph.h"
+#include "preview/video_renderer.h"
+#include "preview/video_renderer_widget.h"
 
 #include <gtest/gtest.h>
 

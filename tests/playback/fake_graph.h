@@ -4,10 +4,10 @@
 // shared log and answers what the test sets. Registered in place of the real classes
 // for the life of a ScopedClass.
 
-#include "platform/media/class_registry.h"
-#include "platform/media/list_enumerator.h"
-#include "platform/media/media_interfaces.h"
-#include "platform/media/media_notify_event.h"
+#include "preview/class_registry.h"
+#include "preview/list_enumerator.h"
+#include "preview/media_interfaces.h"
+#include "preview/media_notify_event.h"
 
 #include <QCoreApplication>
 #include <QPointer>

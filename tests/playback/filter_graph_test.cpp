@@ -4,7 +4,7 @@
 #include "playback_helpers.h"
 #include "support/test_env.h"
 
-#include "platform/media/running_object_table.h"
+#include "preview/running_object_table.h"
 #include "playback/filter_graph.h"
 #include "playback/media_util.h"
 

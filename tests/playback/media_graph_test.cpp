@@ -4,12 +4,12 @@
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 
-#include "platform/media/class_registry.h"
-#include "platform/media/media_graph.h"
-#include "platform/media/media_notify_event.h"
-#include "platform/media/source_filter.h"
-#include "platform/media/video_renderer.h"
-#include "platform/media/video_renderer_widget.h"
+#include "preview/class_registry.h"
+#include "preview/media_graph.h"
+#include "preview/media_notify_event.h"
+#include "preview/source_filter.h"
+#include "preview/video_renderer.h"
+#include "preview/video_renderer_widget.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -4,9 +4,9 @@
 #include "playback_helpers.h"
 #include "support/test_env.h"
 
-#include "platform/media/audio_renderer.h"
-#include "platform/media/video_renderer.h"
-#include "platform/media/video_renderer_widget.h"
+#include "preview/audio_renderer.h"
+#include "preview/video_renderer.h"
+#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/filter_list.h"
 #include "playback/media_util.h"

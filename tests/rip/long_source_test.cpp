@@ -5,7 +5,7 @@
 
 #include "rip_test_util.h"
 
-#include "platform/media/ffmpeg_ptr.h"
+#include "media/ffmpeg_ptr.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

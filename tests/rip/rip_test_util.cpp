@@ -1,6 +1,6 @@
 #include "rip_test_util.h"
 
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>

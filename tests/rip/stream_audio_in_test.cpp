@@ -4,9 +4,9 @@
 
 #include "app/globals.h"
 #include "app/output_settings.h"
-#include "audio/audio_exception.h"
-#include "audio/mp3_out.h"
-#include "audio/stream_audio_in.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/stream_audio_in.h"
 #include "program/command_rip.h"
 #include "support/test_env.h"
 
@@ -113,7 +113,7 @@ TEST(StreamAudioIn, MonoEightBitIsWidenedOrMadeFloatAndDuplicated) {
     // once from the 8-bit bytes, so every sample is exactly the 16-bit one / 32768.
     TStreamAudioIn floating;
     floating.FileName = FixturePath("mono_u8.avi");
-    floating.FormatOverride = TStreamAudioIn::MakeFormatOverride(0, TAudioInput::FloatBits);
+    floating.FormatOverride = TPcmFormat{0, 0, TAudioInput::FloatBits};
     EXPECT_EQ(floating.GetBitsPerSample(), 32);
     EXPECT_EQ(floating.GetChannels(), 2);
     floating.OpenSource();
@@ -216,7 +216,6 @@ TEST(StreamAudioIn, CurrentTimeOnlyMovesForwardWhilePolled) {
 namespace {
 
 TEST(RipSettings, StoredSettingsMapAsTheWindowDoes) {
-    FillBitrateTable();
     const TAppSettings saved = AppSettings;
     TMP3Out out;
     out.BitRate = br192;

@@ -6,7 +6,7 @@
 #include "support/joined_tracks.h"
 
 #include "app/dvd_choice.h"
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "support/test_env.h"

@@ -1,6 +1,6 @@
 #include "support/decoded_audio.h"
 
-#include "platform/media/ffmpeg_ptr.h"
+#include "media/ffmpeg_ptr.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>

@@ -36,8 +36,9 @@ TJoinedTracks DecodeTracks(const QStringList& Files, const std::vector<int64_t>&
         if (Files.size() > 1) {
             EXPECT_EQ(mp3.tags.value(QStringLiteral("track")),
                       QStringLiteral("%1/%2").arg(k + 1).arg(Files.size()));
-            if (k < Titles.size())
+            if (k < Titles.size()) {
                 EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), Titles[k]);
+            }
         }
         if (k > 0)
             joined.boundaries.push_back(int64_t(joined.samples.size()) / 2);

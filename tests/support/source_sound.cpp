@@ -1,6 +1,6 @@
 #include "support/source_sound.h"
 
-#include "platform/media/media_audio_stream.h"
+#include "media/media_audio_stream.h"
 
 TSourceSound ReadSourceSound(const QString& path, int rate, int track) {
     TSourceSound sound;

@@ -4,7 +4,7 @@
 // be read, and a DVD folder chosen in the open dialog or dropped on the window.
 #include "window_fixture.h"
 
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"

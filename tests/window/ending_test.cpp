@@ -3,8 +3,8 @@
 #include "window_fixture.h"
 
 #include "app/settings.h"
-#include "platform/registry.h"
-#include "platform/termination_signals.h"
+#include "base/registry.h"
+#include "base/termination_signals.h"
 #include "ui/main/main_frm_util.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // sees and checks that no file is lost.
 #include "window_fixture.h"
 
-#include "audio/audio_exception.h"
+#include "audio/pipeline/audio_exception.h"
 #include "support/decoded_audio.h"
 #include "support/read_fault.h"
 #include "ui/skin/skin_panel.h"

@@ -2,9 +2,9 @@
 // loudness overview, the keyboard, dropped files, the progress caption, notifications.
 #include "window_fixture.h"
 
-#include "audio/loudness_envelope.h"
-#include "audio/mp3_out.h"
-#include "platform/notify.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "audio/mp3/mp3_out.h"
+#include "desktop/notify.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "support/decoded_audio.h"

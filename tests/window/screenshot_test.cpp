@@ -3,8 +3,8 @@
 // (tools/window_shots.sh).
 #include "window_fixture.h"
 
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "support/dvd_authoring.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/track_bar.h"

@@ -5,7 +5,7 @@
 // recorded instead of shown.
 
 #include "app/globals.h"
-#include "platform/shell.h"
+#include "desktop/shell.h"
 #include "support/test_env.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"

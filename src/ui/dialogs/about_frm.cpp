@@ -1,8 +1,9 @@
 #include "ui/dialogs/about_frm.h"
 
 #include "app/common.h"
+#include "desktop/help.h"
 #include "app/globals.h"
-#include "platform/shell.h"
+#include "desktop/shell.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 #include "ui/skin/link_label.h"

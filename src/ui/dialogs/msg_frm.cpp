@@ -1,6 +1,7 @@
 #include "ui/dialogs/msg_frm.h"
 
 #include "app/common.h"
+#include "desktop/help.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
 

@@ -1,7 +1,7 @@
 #include "ui/dialogs/reports.h"
 
 #include "app/globals.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,8 @@
 #include "ui/dialogs/settings_frm.h"
 
 #include "app/common.h"
-#include "platform/exception.h"
+#include "audio/mp3/mp3_out.h"
+#include "base/exception.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
@@ -125,7 +126,7 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->setSpacing(10);
 
     QStringList bitrates;
-    for (int32_t rate : BitrateTable)
+    for (int32_t rate : MP3BitRates)
         bitrates.append(tr("%1 kbps").arg(rate));
 
     auto* bitrateGroup = new QGroupBox(tr("MP3 Bitrate "), page);

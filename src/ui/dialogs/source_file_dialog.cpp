@@ -1,6 +1,6 @@
 #include "ui/dialogs/source_file_dialog.h"
 
-#include "platform/dvd/dvd_path.h"
+#include "media/dvd/dvd_path.h"
 
 #include <QFileInfo>
 

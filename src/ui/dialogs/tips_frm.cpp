@@ -2,7 +2,7 @@
 
 #include "app/common.h"
 #include "app/globals.h"
-#include "platform/exception.h"
+#include "base/exception.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"

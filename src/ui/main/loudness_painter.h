@@ -7,7 +7,7 @@
 // channel a few pixels high and pauses stand out as gaps. Columns not computed yet stay
 // unpainted. GUI thread (any QPainter's thread).
 
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 
 #include <QColor>
 #include <QRectF>

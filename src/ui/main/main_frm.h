@@ -24,9 +24,9 @@
 #include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "app/track_list.h"
-#include "platform/exception.h"
-#include "platform/media/media_audio_stream.h"
-#include "platform/media/media_interfaces.h"
+#include "base/exception.h"
+#include "media/media_audio_stream.h"
+#include "preview/media_interfaces.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/track_bar.h"
 
@@ -401,11 +401,6 @@ private:
     int64_t FEndMs = 0;
 
     QString FOpenFileName;   // the path the opening worker renders
-    int32_t FFormatLow = 0;  // stream-format numbers of the opened source, for
-    int32_t FFormatHigh = 0; // the next run's input (both 0: no override)
-    TCurrentTag FOpenedTag;  // written by the opening worker before OpenState
-    int32_t FOpenedFormatLow = 0;
-    int32_t FOpenedFormatHigh = 0;
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;

@@ -3,8 +3,8 @@
 #include "ui/main/main_frm.h"
 
 #include "app/settings.h"
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "playback/filter_graph.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/skin_panel.h"

@@ -2,7 +2,7 @@
 // on the window.
 #include "ui/main/main_frm.h"
 
-#include "platform/dvd/dvd_path.h"
+#include "media/dvd/dvd_path.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/skin/image_button.h"

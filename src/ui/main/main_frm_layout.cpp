@@ -8,8 +8,8 @@
 // stay at the bottom.
 #include "ui/main/main_frm.h"
 
-#include "app/window_placement.h"
-#include "platform/media/video_renderer_widget.h"
+#include "ui/main/window_placement.h"
+#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/skin/image.h"

@@ -2,6 +2,7 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
+#include "desktop/help.h"
 #include "app/globals.h"
 #include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/settings_frm.h"

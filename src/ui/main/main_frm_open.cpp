@@ -4,7 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
@@ -139,9 +139,8 @@ void TMainFrm::OpenInBackground(const QString& path) {
         return;
     }
 
-    CurrentTag = FOpenedTag;
-    FFormatLow = FOpenedFormatLow;
-    FFormatHigh = FOpenedFormatHigh;
+    // Nothing is read from the source's own tags: every source starts with empty texts.
+    CurrentTag = TCurrentTag();
     FAudioTracks = FOpenedTracks;
     FDvd = FOpenedDvd;
 
@@ -256,11 +255,6 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         FilterGraph->Pause();
 
-        const SourceTagInfo tag = ReadSourceTag(fileName);
-        FOpenedTag =
-            TCurrentTag{tag.Title, tag.Artist, tag.Album, tag.Year, tag.Comment, tag.Genre};
-        FOpenedFormatLow = tag.FormatLow;
-        FOpenedFormatHigh = tag.FormatHigh;
         OpenState.store(1, std::memory_order_release);
     } catch (...) {
         OpenState.store(2, std::memory_order_release);

@@ -4,8 +4,8 @@
 // part in view, a marker outside it is hidden, and dragging one past the edge scrolls.
 #include "ui/main/main_frm.h"
 
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "ui/main/loudness_painter.h"
 #include "ui/skin/image.h"
 #include "ui/skin/track_bar.h"

@@ -11,9 +11,9 @@
 #include "app/progress_caption.h"
 #include "app/track_jobs.h"
 #include "app/track_names.h"
-#include "audio/mp3_out.h"
-#include "platform/notify.h"
-#include "platform/shell.h"
+#include "audio/mp3/mp3_out.h"
+#include "desktop/notify.h"
+#include "desktop/shell.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
@@ -228,7 +228,7 @@ void TMainFrm::ExtractBtnClick() {
     try {
         FRunInput = CreateRunInput();
         MP3Out->SetInput(FRunInput->Input());
-        FRunInput->SetFormatOverride(FFormatLow, FFormatHigh, RipSampleRate(AppSettings));
+        FRunInput->SetOutputRate(RipSampleRate(AppSettings));
         FRunInput->SetFileName(MediaSource());
         FRunInput->SetAudioTrack(FAudioTrack);
         FRunInput->OpenSource();

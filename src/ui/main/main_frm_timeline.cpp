@@ -3,8 +3,8 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
 #include "ui/skin/image.h"
 #include "ui/main/loudness_painter.h"
 #include "ui/skin/time_overview.h"

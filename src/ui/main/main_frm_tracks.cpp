@@ -2,9 +2,9 @@
 // overview drawn in the track bar's channel.
 #include "ui/main/main_frm.h"
 
-#include "audio/loudness_detail.h"
-#include "audio/loudness_envelope.h"
-#include "platform/media/audio_track_label.h"
+#include "audio/loudness/loudness_detail.h"
+#include "audio/loudness/loudness_envelope.h"
+#include "media/audio_track_label.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/skin/image_button.h"

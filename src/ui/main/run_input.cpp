@@ -1,7 +1,7 @@
 #include "ui/main/run_input.h"
 
-#include "audio/audio_exception.h"
-#include "audio/stream_audio_in.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/pipeline/stream_audio_in.h"
 
 #include <QCoreApplication>
 
@@ -17,16 +17,11 @@ TAudioInput* TRunInput::Input() const {
     return FInput;
 }
 
-void TRunInput::SetFormatOverride(int32_t low, int32_t high, int32_t outputRate) {
-    // Without a format of the source's own, the decoder delivers the output's rate: its
-    // resampler is cheaper than the encoder's and sounds the same. Samples stay float
-    // unless a width is given: the encoder takes them as they are, without requantising
-    // them to 16 bits (and spends less time on what would otherwise be added noise).
-    int64_t format =
-        (low || high) ? (int64_t(uint32_t(high)) << 32) | uint32_t(low) : int64_t(outputRate) << 32;
-    if (((format >> 16) & 0xFFFF) == 0)
-        format |= int64_t(TAudioInput::FloatBits) << 16;
-    FInput->FormatOverride = format;
+void TRunInput::SetOutputRate(int32_t outputRate) {
+    // The decoder delivers the output's rate: its resampler is cheaper than the encoder's
+    // and sounds the same. Samples stay float: the encoder takes them as they are, without
+    // requantising them to 16 bits (and spends less time on what would be added noise).
+    FInput->FormatOverride = {outputRate, 0, TAudioInput::FloatBits};
 }
 
 void TRunInput::SetFileName(const QString& fileName) {

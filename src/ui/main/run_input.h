@@ -24,9 +24,8 @@ public:
     TRunInput& operator=(const TRunInput&) = delete;
 
     TAudioInput* Input() const;
-    // The format override from the two stream-format numbers of the opened source; when
-    // both are 0, the rate the output encodes at. Float samples unless they name a width.
-    void SetFormatOverride(int32_t low, int32_t high, int32_t outputRate);
+    // Decode at the rate the output encodes at, in float samples.
+    void SetOutputRate(int32_t outputRate);
     void SetFileName(const QString& fileName);
     // 1-based in stream order, 0 = the primary track; before OpenSource.
     void SetAudioTrack(int track);

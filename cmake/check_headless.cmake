@@ -1,0 +1,16 @@
+# Fails when BINARY needs a Qt library above Qt Core:
+#   cmake -DBINARY=<file> -P check_headless.cmake
+execute_process(COMMAND readelf -d ${BINARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE code)
+if(NOT code EQUAL 0)
+  message(FATAL_ERROR "readelf could not read ${BINARY}")
+endif()
+string(REGEX MATCHALL "\\[libQt6[A-Za-z]+\\.so[.0-9]*\\]" needed "${dynamic}")
+if(NOT needed MATCHES "libQt6Core")
+  message(FATAL_ERROR "${BINARY} does not need Qt Core: not the binary meant")
+endif()
+set(above ${needed})
+list(FILTER above EXCLUDE REGEX "libQt6Core")
+if(above)
+  message(FATAL_ERROR "${BINARY} needs more of Qt than Core: ${above}")
+endif()
+message(STATUS "${BINARY}: ${needed}")

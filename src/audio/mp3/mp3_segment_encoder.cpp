@@ -1,0 +1,54 @@
+#include "audio/mp3/mp3_segment_encoder.h"
+
+#include "audio/pipeline/audio_exception.h"
+
+#include <algorithm>
+
+TMp3SegmentEncoder::TMp3SegmentEncoder(const TMp3EncoderSettings& Settings, int64_t FirstFrame,
+                                       int64_t Start, int64_t End, int64_t KeepUntil)
+    : FEncoder(MaxBlockFrames), FKeepUntil(KeepUntil) {
+    FEncoder.Open(Settings);
+    FSegment.FirstFrame = FirstFrame;
+    FSegment.Start = Start;
+    FSegment.End = End;
+}
+
+void TMp3SegmentEncoder::Take(int Count) {
+    if (Count <= 0)
+        return;
+    if (!FTookAny) {
+        // The encoder has decided by its first frame whether it reserved it for its
+        // information frame (it does not where its frames are too small for one).
+        FTookAny = true;
+        FReader.PlaceholderFirst = FEncoder.ReservesInfoFrame();
+    }
+    FReader.Append(FEncoder.Data(), size_t(Count));
+    if (!FReader.Error.empty())
+        throw EAudioException(
+            QStringLiteral("The MP3 encoder wrote %1.").arg(QString::fromStdString(FReader.Error)));
+}
+
+void TMp3SegmentEncoder::Encode(const void* Pcm, int Frames, int Channels, int BitsPerSample) {
+    Take(FEncoder.Encode(Pcm, Frames, Channels, BitsPerSample));
+}
+
+TMp3SegmentJoiner::TSegment TMp3SegmentEncoder::Finish() {
+    Take(FEncoder.Flush());
+    FReader.Finish();
+    if (!FReader.Error.empty())
+        throw EAudioException(
+            QStringLiteral("The MP3 encoder wrote %1.").arg(QString::fromStdString(FReader.Error)));
+    std::vector<TLayer3Frame>& frames = FReader.Frames;
+    const int64_t keep = std::max<int64_t>(0, FKeepUntil - FSegment.FirstFrame);
+    if (int64_t(frames.size()) > keep)
+        frames.resize(size_t(keep));
+    FSegment.Frames = std::move(frames);
+    return std::move(FSegment);
+}
+
+std::vector<uint8_t> TMp3SegmentEncoder::InfoFrame() const {
+    std::vector<uint8_t> frame(2048);
+    const size_t size = FEncoder.InfoTagFrame(frame.data(), frame.size());
+    frame.resize(size <= frame.size() ? size : 0);
+    return frame;
+}

@@ -1,0 +1,142 @@
+#include "audio/pipeline/audio_file_reader.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+using namespace media;
+
+namespace {
+
+constexpr int64_t kMinLength = 100000;           // 10 ms
+constexpr int64_t kMaxLength = 1000000000000000; // 10^8 s
+
+// FFmpeg's own messages would interleave with the program's on stderr; every failure
+// reaches the user through the program's exceptions instead.
+const bool FFmpegQuiet = [] {
+    av_log_set_level(AV_LOG_QUIET);
+    return true;
+}();
+
+} // namespace
+
+void CheckStreamResult(TMediaResult code) {
+    if (code != S_OK)
+        throw EAudioReadError(ResultText(code), code);
+}
+
+TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
+                                   int AudioTrack) {
+    int streamIndex = -1;
+    if (AudioTrack > 0) {
+        std::vector<TMediaTrackInfo> tracks;
+        CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks));
+        if (AudioTrack > int(tracks.size()))
+            CheckStreamResult(MS_E_NOSTREAM);
+        streamIndex = tracks[size_t(AudioTrack - 1)].streamIndex;
+    }
+    if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
+        FStream.SetOutputFormat(FormatOverride);
+    FStream.SetInterruptFlag(&FInterrupt);
+    CheckStreamResult(FStream.Open(FileName, streamIndex));
+    StreamFormat = FStream.Format();
+    Duration = std::max<int64_t>(FStream.Duration(), 0);
+    DurationSamples = std::max<int64_t>(FStream.DurationSamples(), 0);
+    Format = StreamFormat;
+    if (Format.channels == 1) {
+        Format.channels = 2;
+        MonoToStereo = true;
+    }
+    if (Format.bitsPerSample == 8) {
+        Format.bitsPerSample = 16;
+        Widen8To16 = true;
+    }
+}
+
+int TAudioFileReader::Read(void* Buffer, int Size) {
+    const int align = StreamFormat.BlockAlign();
+    if (Size <= 0 || Size < align)
+        CheckStreamResult(E_INVALIDBUFFERSIZE);
+    if (Seeking) {
+        const TMediaResult sought = FStream.Seek(FSeekTo);
+        Seeking = false;
+        CheckStreamResult(sought);
+    }
+    const int64_t rangeEnd = LengthTime != 0 ? StartTime + LengthTime : 0;
+    if (LengthTime != 0 && rangeEnd <= CurrentTime)
+        return 0;
+    const int64_t firstWanted = TimeToSample(StartTime);
+    const int64_t endWanted =
+        LengthTime != 0 ? TimeToSample(rangeEnd) : std::numeric_limits<int64_t>::max();
+    auto* bytes = static_cast<uint8_t*>(Buffer);
+    for (;;) {
+        TMediaReadInfo info;
+        const TMediaResult result = FStream.Read(bytes, uint32_t(Size), info);
+        if (result == MS_S_ENDOFSTREAM || result == MS_E_NOSTREAM)
+            return 0;
+        CheckStreamResult(result);
+        const int64_t first = info.firstSample, last = first + info.frames;
+        if (last <= firstWanted) {
+            // Wholly before the range: dropped.
+            CurrentTime = std::max<int64_t>(CurrentTime, info.endTime);
+            continue;
+        }
+        if (first >= endWanted) {
+            CurrentTime = rangeEnd;
+            return 0;
+        }
+        const int64_t head = std::max<int64_t>(firstWanted - first, 0);
+        const int64_t tail = std::max<int64_t>(last - endWanted, 0);
+        const int64_t frames = info.frames - head - tail;
+        if (head > 0)
+            std::memmove(bytes, bytes + head * align, size_t(frames * align));
+        if (FirstSampleRead < 0 && frames > 0)
+            FirstSampleRead = first + head;
+        CurrentTime = last >= endWanted ? rangeEnd : info.endTime;
+        return int(frames * align);
+    }
+}
+
+void TAudioFileReader::SetPosition(int64_t Time) {
+    FirstSampleRead = -1;
+    if (Time == CurrentTime)
+        return;
+    if (Time < StartTime)
+        Time = StartTime;
+    else if (Duration > 0 && Time > Duration)
+        Time = Duration;
+    else if (LengthTime != 0 && Time > StartTime + LengthTime)
+        Time = StartTime + LengthTime;
+    // Only noted: the thread that reads seeks, so a long seek never holds the window.
+    FSeekTo = Time;
+    CurrentTime = Time;
+    Seeking = true;
+}
+
+void TAudioFileReader::SetStartTime(int64_t Time) {
+    if (Time == StartTime)
+        return;
+    if (Time < 0)
+        Time = 0;
+    StartTime = Time;
+    // Also backwards: the range must begin where it is set, whatever was read before.
+    if (CurrentTime != Time)
+        SetPosition(Time);
+}
+
+void TAudioFileReader::SetLength(int64_t Time) {
+    if (Time == LengthTime)
+        return;
+    if (Time != 0 && Time < kMinLength)
+        Time = kMinLength;
+    else if (Time > kMaxLength)
+        Time = kMaxLength;
+    if (Time != 0 && StartTime + Time < CurrentTime)
+        SetPosition(StartTime);
+    LengthTime = Time;
+}

@@ -1,0 +1,3 @@
+#include "audio/pipeline/streamed_input.h"
+
+TStreamedInput::TStreamedInput(QObject* AOwner) : TAudioInput(AOwner) {}

@@ -1,0 +1,3 @@
+#include "audio/pipeline/streamed_output.h"
+
+TStreamedOutput::TStreamedOutput(QObject* AOwner) : TAudioOutput(AOwner) {}

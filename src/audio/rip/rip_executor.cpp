@@ -1,0 +1,620 @@
+#include "audio/rip/rip_executor.h"
+
+#include "audio/pipeline/audio_exception.h"
+#include "audio/mp3/mp3_segment_encoder.h"
+#include "audio/layer3/mpeg_frame_header.h"
+#include "audio/rip/output_file.h"
+#include "audio/rip/rip_job_stream.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include <QStringList>
+
+namespace {
+
+constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
+constexpr int64_t Unbounded = INT64_MAX / 4;
+
+TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Tag) {
+    Settings.Tag = Tag;
+    return Settings;
+}
+
+} // namespace
+
+// One segment's encoder fed in order from the segment's first PCM frame: keeps the sound
+// its neighbours must agree on, and counts the frames of the range it stands for.
+class TRipExecutor::TSegmentRun {
+public:
+    TSegmentRun(TRipExecutor& Owner, const TRipSegment& Seg)
+        : FOwner(Owner), FSeg(Seg), FGrid(Owner.FGrids[Seg.Run]),
+          FEncoder(Owner.FSettings.Encoder, Seg.First, Seg.Start, Seg.End,
+                   Seg.Last ? Unbounded : Seg.KeepUntil),
+          FFrameBytes(
+              size_t(Owner.FSettings.Source.Channels * Owner.FSettings.Source.BitsPerSample / 8)),
+          FAt(Seg.FeedFrom) {
+        const int spf = FGrid.FrameSamples;
+        const int64_t planned = Owner.FRuns[Seg.Run].Planned;
+        const int64_t end = planned < 0 ? Unbounded : FGrid.Lead + planned;
+        FCountFrom = std::max(FGrid.Plain ? 0 : Seg.Start * spf, FGrid.Lead);
+        FCountTo = Seg.Last ? end : std::min(Seg.End * spf, end);
+        if (Seg.Index > 0)
+            FHeadFrom = Seg.Start * spf - CheckFrames;
+        if (!Seg.Last)
+            FTailFrom = Seg.End * spf - CheckFrames;
+    }
+
+    // PCM frames still wanted, Unbounded when the part reads to the source's end.
+    int64_t Wanted() const { return FSeg.FeedTo < 0 ? Unbounded : FSeg.FeedTo - FAt; }
+
+    void Feed(const uint8_t* Pcm, int Frames) {
+        const TSource& src = FOwner.FSettings.Source;
+        FEncoder.Encode(Pcm, Frames, src.Channels, src.BitsPerSample);
+        Keep(FHead, FHeadFrom, Pcm, Frames);
+        Keep(FTail, FTailFrom, Pcm, Frames);
+        const int64_t counted = std::min(FAt + Frames, FCountTo) - std::max(FAt, FCountFrom);
+        if (counted > 0) {
+            FOwner.FDone += counted;
+            FOwner.FRunDone[FSeg.Run] += counted;
+        }
+        FAt += Frames;
+        FDelivered += Frames;
+    }
+
+    void Finish(bool Ended, TSlot& Out) {
+        Out.Segment = FEncoder.Finish();
+        Out.Delivered = FDelivered;
+        Out.Ended = Ended;
+        Out.Head = std::move(FHead);
+        Out.Tail = std::move(FTail);
+        if (FSeg.Index == 0)
+            Out.InfoFrame = FEncoder.InfoFrame();
+        Out.Padding = FEncoder.EncoderPadding();
+        Out.Done = true;
+    }
+
+private:
+    void Keep(std::vector<uint8_t>& Into, int64_t From, const uint8_t* Pcm, int Frames) const {
+        if (From == INT64_MIN)
+            return;
+        const int64_t a = std::max(From, FAt), b = std::min(From + CheckFrames, FAt + Frames);
+        if (b > a)
+            Into.insert(Into.end(), Pcm + (a - FAt) * int64_t(FFrameBytes),
+                        Pcm + (b - FAt) * int64_t(FFrameBytes));
+    }
+
+    TRipExecutor& FOwner;
+    TRipSegment FSeg;
+    const TRipGrid& FGrid;
+    TMp3SegmentEncoder FEncoder;
+    size_t FFrameBytes;
+    int64_t FAt;
+    int64_t FDelivered = 0;
+    int64_t FCountFrom = 0, FCountTo = 0;
+    int64_t FHeadFrom = INT64_MIN, FTailFrom = INT64_MIN;
+    std::vector<uint8_t> FHead, FTail;
+};
+
+TRipExecutor::TRipExecutor(TSettings Settings) : FSettings(std::move(Settings)) {}
+
+void TRipExecutor::Start() {
+    const TSource& src = FSettings.Source;
+    if (FSettings.Jobs.empty())
+        throw EAudioException(QStringLiteral("There is nothing to rip."));
+    if (!src.OpenPart && FSettings.Jobs.size() > 1)
+        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+    for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
+        try {
+            TOutputFile::Check(FSettings.Jobs[j].FileName);
+        } catch (...) {
+            FFailedJob = int(j);
+            throw;
+        }
+    }
+    // What the encoder makes of the settings: its frame length and delay, and whether it
+    // resamples (then its frames do not lie on the input's samples).
+    TMp3Encoder probe(ReadFrames);
+    probe.Open(FSettings.Encoder);
+    FFrameSamples = probe.FrameSamples();
+    if (!FSettings.Encoder.EnableVBR) {
+        // LAME would quietly take another rate; say what the sample rate allows instead.
+        const std::vector<int> rates = Layer3BitRates(probe.OutputSampleRate());
+        if (std::find(rates.begin(), rates.end(), FSettings.Encoder.BitRate) == rates.end()) {
+            QStringList listed;
+            for (int r : rates)
+                listed << QString::number(r);
+            throw EAudioException(
+                QStringLiteral("An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; "
+                               "it can have %3 kbit/s.")
+                    .arg(QString::number(probe.OutputSampleRate()),
+                         QString::number(FSettings.Encoder.BitRate), listed.join(u", ")));
+        }
+    }
+    FPlain = probe.OutputSampleRate() != src.SampleRate;
+    FDelay = probe.EncoderDelay();
+    probe.Close();
+    const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
+
+    Plan();
+    FSlots.resize(FPlan.size());
+    const TRipSegment& first = FPlan.front();
+    FFirstSeeks = FGrids[first.Run].Origin + first.FeedFrom > 0;
+    // The first file is there from the start, so a folder that cannot take it fails now.
+    StartRun(0);
+    try {
+        OpenJob(0);
+    } catch (...) {
+        FFailedJob = 0;
+        throw;
+    }
+    if (!src.OpenPart) {
+        FSequential = std::make_unique<TSegmentRun>(*this, FPlan.front());
+        return;
+    }
+    FPoolSize = std::min<int>(threads, int(FPlan.size()));
+    for (int i = 0; i < FPoolSize; ++i)
+        FPool.emplace_back([this] { Work(); });
+}
+
+void TRipExecutor::Plan() {
+    // Jobs that follow each other without a gap are one run: one stream, cut into files.
+    const TSource& src = FSettings.Source;
+    const std::vector<TRipJob>& jobs = FSettings.Jobs;
+    for (size_t j = 0; j < jobs.size(); ++j) {
+        const bool joins =
+            !FPlain && j > 0 && jobs[j - 1].End >= 0 && jobs[j].First == jobs[j - 1].End;
+        if (!joins)
+            FRuns.push_back({j, j, -1});
+        FRuns.back().EndJob = j + 1;
+    }
+    int64_t total = 0;
+    for (size_t r = 0; r < FRuns.size(); ++r) {
+        TRun& run = FRuns[r];
+        const TRipJob& first = jobs[run.FirstJob];
+        const TRipJob& last = jobs[run.EndJob - 1];
+        FGrids.emplace_back(first.First, FFrameSamples, FDelay, FPlain);
+        const TRipGrid& grid = FGrids.back();
+        if (last.End >= 0)
+            run.Planned = std::max<int64_t>(0, last.End - first.First);
+        else if (src.RunFrames >= 0)
+            run.Planned = std::max<int64_t>(0, src.RunFrames - first.First);
+        total += std::max<int64_t>(run.Planned, 0);
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+            TJobPlace place;
+            place.Run = r;
+            place.Start = grid.At(jobs[j].First);
+            place.End = jobs[j].End >= 0 ? grid.At(jobs[j].End) : -1;
+            place.FirstKept = grid.FirstKept(place.Start);
+            FPlaces.push_back(place);
+        }
+    }
+    FTotal = total;
+    FRunDone = std::make_unique<std::atomic<int64_t>[]>(FRuns.size());
+    FResults.resize(jobs.size());
+    FCommitted.assign(jobs.size(), false);
+
+    // Segments are sized by the cores, whatever the thread count asked for: more threads
+    // than cores make nothing faster, more segments only cost seams.
+    std::vector<int64_t> planned;
+    for (const TRun& run : FRuns)
+        planned.push_back(run.Planned);
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
+    FPlan =
+        PlanSegments(planned, FGrids, std::min(threads, cores), src.SampleRate, FSettings.Tuning);
+    for (TRipSegment& seg : FPlan) {
+        const TRun& run = FRuns[seg.Run];
+        // A run to the source's end reads on until it ends, whatever the input guessed.
+        if (seg.Last && jobs[run.EndJob - 1].End < 0 && !FGrids[seg.Run].Plain)
+            seg.FeedTo = -1;
+        seg.FirstJob = run.FirstJob;
+        const int64_t from = seg.Start * FGrids[seg.Run].FrameSamples;
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+            if (FPlaces[j].Start <= from)
+                seg.FirstJob = j;
+    }
+}
+
+TRipExecutor::~TRipExecutor() {
+    Stop();
+}
+
+void TRipExecutor::RequestStop() noexcept {
+    FStopRequested = true;
+    std::lock_guard lock(FLock);
+    FStop = true;
+    for (TAudioPartReader* reader : FReaders)
+        reader->Interrupt();
+    FChanged.notify_all();
+}
+
+void TRipExecutor::Stop() noexcept {
+    RequestStop();
+    for (std::thread& t : FPool)
+        if (t.joinable())
+            t.join();
+    FPool.clear();
+    for (auto& stream : FStreams)
+        if (stream)
+            stream->Discard();
+}
+
+void TRipExecutor::Work() {
+    // Threads take segments in order, no further ahead of the coordinator than a few per
+    // thread, so that memory stays bounded however long the run.
+    const size_t ahead = 2 * size_t(FPoolSize) + 1;
+    for (;;) {
+        size_t index;
+        {
+            std::unique_lock lock(FLock);
+            FChanged.wait(
+                lock, [&] { return FStop || FNext >= FPlan.size() || FNext < FJoined + ahead; });
+            // After a failure only the jobs before the failing one are finished.
+            if (FStop || FNext >= FPlan.size() || FailedAt(FNext))
+                return;
+            index = FNext++;
+        }
+        TSlot slot;
+        try {
+            EncodePart(FPlan[index], slot);
+        } catch (...) {
+            std::lock_guard lock(FLock);
+            if (!FFailure || int(FPlan[index].FirstJob) < FFailureJob) {
+                FFailure = std::current_exception();
+                FFailureJob = int(FPlan[index].FirstJob);
+            }
+            FChanged.notify_all();
+            return;
+        }
+        {
+            std::lock_guard lock(FLock);
+            FSlots[index] = std::move(slot);
+        }
+        FChanged.notify_all();
+    }
+}
+
+bool TRipExecutor::FailedAt(size_t Index) const {
+    // Jobs before the failing one are still finished, so that what could be written is.
+    return FFailure && int(FPlan[Index].FirstJob) >= FFailureJob;
+}
+
+void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
+    const TRipGrid& grid = FGrids[Seg.Run];
+    const int64_t asked = Seg.FeedTo < 0 ? -1 : Seg.FeedTo - Seg.FeedFrom;
+    std::unique_ptr<TAudioPartReader> reader =
+        FSettings.Source.OpenPart(grid.Origin + Seg.FeedFrom, asked);
+    if (!reader)
+        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+    {
+        std::lock_guard lock(FLock);
+        if (FStop)
+            return;
+        FReaders.insert(reader.get());
+    }
+    struct TUnlist {
+        TRipExecutor& Owner;
+        TAudioPartReader* Reader;
+        ~TUnlist() {
+            std::lock_guard lock(Owner.FLock);
+            Owner.FReaders.erase(Reader);
+        }
+    } unlist{*this, reader.get()};
+    TSegmentRun run(*this, Seg);
+    const size_t frameBytes =
+        size_t(FSettings.Source.Channels * FSettings.Source.BitsPerSample / 8);
+    std::vector<uint8_t> buffer(size_t(ReadFrames) * frameBytes);
+    bool ended = Seg.FeedTo < 0;
+    while (run.Wanted() > 0) {
+        if (FStopRequested)
+            return;
+        const int want = int(std::min<int64_t>(ReadFrames, run.Wanted()));
+        const int got = reader->Read(buffer.data(), want);
+        if (got <= 0) {
+            ended = true;
+            break;
+        }
+        run.Feed(buffer.data(), got);
+    }
+    run.Finish(ended, Out);
+}
+
+bool TRipExecutor::SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const {
+    if (A.size() != B.size() || A.empty())
+        return false;
+    // Decoders that land exactly give the same samples; a source whose timestamps disagree
+    // with its samples numbers them differently after each seek, and the sound is shifted.
+    // A hair of tolerance for decoders that round differently after a seek.
+    if (FSettings.Source.BitsPerSample == 32) {
+        const auto* a = reinterpret_cast<const float*>(A.data());
+        const auto* b = reinterpret_cast<const float*>(B.data());
+        for (size_t i = 0; i < A.size() / sizeof(float); ++i)
+            if (std::fabs(a[i] - b[i]) > 1.0f / 4096)
+                return false;
+        return true;
+    }
+    const auto* a = reinterpret_cast<const int16_t*>(A.data());
+    const auto* b = reinterpret_cast<const int16_t*>(B.data());
+    for (size_t i = 0; i < A.size() / sizeof(int16_t); ++i)
+        if (std::abs(int(a[i]) - int(b[i])) > 8)
+            return false;
+    return true;
+}
+
+bool TRipExecutor::Step(int WaitMs) {
+    if (FSequential)
+        return StepSequential();
+    if (FJoined >= FPlan.size())
+        return false;
+    TSlot slot;
+    const size_t index = FJoined;
+    {
+        std::unique_lock lock(FLock);
+        FChanged.wait_for(lock, std::chrono::milliseconds(WaitMs),
+                          [&] { return FailedAt(index) || FSlots[index].Done; });
+        if (FailedAt(index)) {
+            FFailedJob = FFailureJob;
+            const std::exception_ptr failure = FFailure;
+            lock.unlock();
+            SaveWhatWasJoined();
+            std::rethrow_exception(failure);
+        }
+        if (!FSlots[index].Done)
+            return true;
+        slot = std::move(FSlots[index]);
+        FSlots[index] = TSlot();
+        ++FJoined;
+    }
+    FChanged.notify_all();
+    const TRipSegment& seg = FPlan[index];
+    try {
+        JoinSegment(seg, std::move(slot));
+        if (seg.Last)
+            FinishRun(seg.Run);
+    } catch (...) {
+        if (FFailedJob < 0)
+            FFailedJob = int(seg.FirstJob);
+        throw;
+    }
+    return FJoined < FPlan.size();
+}
+
+bool TRipExecutor::StepSequential() {
+    const TRipSegment& seg = FPlan.front();
+    const TSource& src = FSettings.Source;
+    const size_t frameBytes = size_t(src.Channels * src.BitsPerSample / 8);
+    if (FBlock.empty()) {
+        FBlock.assign(size_t(ReadFrames) * frameBytes, 0);
+        // The input starts with the range: silence stands for the sound before it.
+        for (int64_t left = FGrids.front().Lead; left > 0;) {
+            const int n = int(std::min<int64_t>(left, ReadFrames));
+            FSequential->Feed(FBlock.data(), n);
+            left -= n;
+        }
+    }
+    try {
+        const int want = int(std::min<int64_t>(ReadFrames, FSequential->Wanted()));
+        const int got = want > 0 ? src.ReadNext(FBlock.data(), want) : 0;
+        if (got > 0) {
+            FSequential->Feed(FBlock.data(), got);
+            return true;
+        }
+        TSlot slot;
+        FSequential->Finish(true, slot);
+        FSequential.reset();
+        FJoined = 1;
+        JoinSegment(seg, std::move(slot));
+        FinishRun(seg.Run);
+    } catch (...) {
+        FFailedJob = 0;
+        throw;
+    }
+    return false;
+}
+
+void TRipExecutor::SaveWhatWasJoined() noexcept {
+    // The frames of the segments joined so far are a single encoder's: the jobs they hold
+    // whole are written before the run's failure is told.
+    if (!FJoiner || FJoined == 0 || FRedo)
+        return;
+    const TRipSegment& last = FPlan[FJoined - 1];
+    if (last.Run != FRun || FRunEnd >= 0)
+        return;
+    const int failed = FFailedJob;
+    try {
+        FJoiner->Finish(last.End);
+        Distribute(FRun);
+    } catch (...) {
+        // The run has failed already; its first error is the one told.
+    }
+    FFailedJob = failed;
+}
+
+void TRipExecutor::StartRun(size_t Run) {
+    FRun = Run;
+    FJoiner = std::make_unique<TMp3SegmentJoiner>(!FSettings.Encoder.EnableVBR);
+    FStreams.clear();
+    FStreams.resize(FRuns[Run].EndJob - FRuns[Run].FirstJob);
+    FInfoTemplate.clear();
+    FTail.clear();
+    FRunEnd = -1;
+    FRedo = false;
+}
+
+void TRipExecutor::OpenJob(size_t Job) {
+    // The tags the encoder makes for the job's texts: ID3v2 (UTF-16) first, ID3v1 last.
+    TMp3Encoder tagger(ReadFrames);
+    tagger.Open(WithTag(FSettings.Encoder, FSettings.Jobs[Job].Tag));
+    const TJobPlace& place = FPlaces[Job];
+    auto& stream = FStreams[Job - FRuns[place.Run].FirstJob];
+    try {
+        stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
+                                                 place.Start, !FSettings.Encoder.EnableVBR,
+                                                 tagger.Id3v2Tag(), tagger.Id3v1Tag());
+    } catch (...) {
+        FFailedJob = int(Job);
+        throw;
+    }
+}
+
+int64_t TRipExecutor::JobEnd(size_t Job) const {
+    const int64_t end = FPlaces[Job].End;
+    if (FRunEnd < 0)
+        return end;
+    return end < 0 ? FRunEnd : std::min(end, FRunEnd);
+}
+
+void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
+    if (FRun != Seg.Run)
+        StartRun(Seg.Run);
+    const TRun& run = FRuns[Seg.Run];
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+        FResults[j].Segments = std::max(FResults[j].Segments, 1);
+    if (FRedo)
+        return; // encoded again as a whole when its last segment comes
+    const int64_t end = Seg.FeedFrom + Slot.Delivered;
+    if (FRunEnd >= 0) {
+        // The source ended in an earlier segment: this one must have found nothing more.
+        if (end > FRunEnd + CheckFrames)
+            FRedo = true;
+        return;
+    }
+    if (Seg.Index > 0 && !SameSound(FTail, Slot.Head)) {
+        FRedo = true;
+        return;
+    }
+    FTail = std::move(Slot.Tail);
+    if (Slot.Ended)
+        FRunEnd = end;
+    FPlainPadding = Slot.Padding;
+    if (Seg.Index == 0)
+        FInfoTemplate = std::move(Slot.InfoFrame);
+    if (!FJoiner->Add(std::move(Slot.Segment))) {
+        FRedo = true;
+        return;
+    }
+    // Which jobs the segment's frames stood for.
+    const int spf = FGrids[Seg.Run].FrameSamples;
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+        const int64_t jobEnd = FPlaces[j].End < 0 ? INT64_MAX : FPlaces[j].End;
+        if (Seg.Index > 0 && FPlaces[j].Start < Seg.End * spf && jobEnd > Seg.Start * spf)
+            ++FResults[j].Segments;
+    }
+    Distribute(Seg.Run);
+}
+
+void TRipExecutor::Distribute(size_t Run) {
+    FFrames.clear();
+    FJoiner->TakeFinished(FFrames);
+    const TRun& run = FRuns[Run];
+    const TRipGrid& grid = FGrids[Run];
+    for (const TMp3SegmentJoiner::TJoinedFrame& frame : FFrames) {
+        for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+            if (FCommitted[j] || frame.Index < FPlaces[j].FirstKept)
+                continue;
+            const int64_t end = JobEnd(j);
+            if (end >= 0 && frame.Index > grid.LastKept(end))
+                continue;
+            auto& stream = FStreams[j - run.FirstJob];
+            if (!stream)
+                OpenJob(j);
+            try {
+                stream->Add(frame, FInfoTemplate);
+            } catch (...) {
+                FFailedJob = int(j);
+                throw;
+            }
+            // The job's last frame: its file is complete (the source reached its end).
+            if (end >= 0 && frame.Index == grid.LastKept(end) &&
+                (FRunEnd >= 0 || FPlaces[j].End >= 0))
+                FinishJob(j);
+        }
+    }
+}
+
+void TRipExecutor::FinishJob(size_t Job) {
+    const TJobPlace& place = FPlaces[Job];
+    const TRun& run = FRuns[place.Run];
+    auto& stream = FStreams[Job - run.FirstJob];
+    int64_t frames = JobEnd(Job) - place.Start;
+    if (FGrids[place.Run].Plain && FRunEnd >= 0)
+        frames = FRunEnd - place.Start;
+    if (frames <= 0) {
+        if (!FSettings.Jobs[Job].AllowEmpty) {
+            FFailedJob = int(Job);
+            throw ENoSoundError(QStringLiteral("The source has no sound in this range."));
+        }
+        frames = 0;
+    }
+    if (!stream)
+        OpenJob(Job);
+    try {
+        stream->Finish(frames, FGrids[place.Run].EncoderDelay, FPlainPadding);
+    } catch (...) {
+        FFailedJob = int(Job);
+        throw;
+    }
+    TRipJobResult& result = FResults[Job];
+    result.Frames = frames;
+    result.Carriers = stream->Carriers();
+    const int64_t spf = FGrids[place.Run].FrameSamples;
+    for (const auto& seam : FJoiner->Seams())
+        if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
+            result.Seams.push_back(seam.Cut);
+    stream.reset();
+    FCommitted[Job] = true;
+    ++FWritten;
+}
+
+void TRipExecutor::FinishRun(size_t Run) {
+    if (FRedo)
+        RedoRun(Run);
+    const TRun& run = FRuns[Run];
+    const TRipGrid& grid = FGrids[Run];
+    // The last job's frames end with its range (or the source), whatever the flush added.
+    const int64_t end = JobEnd(run.EndJob - 1);
+    FJoiner->Finish(grid.Plain || end < 0 ? INT64_MAX : grid.LastKept(end) + 1);
+    Distribute(Run);
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j)
+        if (!FCommitted[j])
+            FinishJob(j);
+}
+
+void TRipExecutor::RedoRun(size_t Run) {
+    // The parts of this run disagree: one encoder encodes it from the start; the jobs
+    // already written keep their files.
+    for (auto& stream : FStreams)
+        if (stream)
+            stream->Discard();
+    StartRun(Run);
+    FDone -= FRunDone[Run].exchange(0);
+    TRipSegment whole{};
+    const TRipSegment* last = nullptr;
+    for (const TRipSegment& seg : FPlan) {
+        if (seg.Run != Run)
+            continue;
+        if (seg.Index == 0)
+            whole = seg;
+        if (seg.Last)
+            last = &seg;
+    }
+    whole.Last = true;
+    whole.End = whole.KeepUntil = last->KeepUntil;
+    whole.FeedTo = last->FeedTo;
+    TSlot slot;
+    EncodePart(whole, slot);
+    if (FStopRequested)
+        throw EAudioException(QStringLiteral("The run was stopped."));
+    const TRun& run = FRuns[Run];
+    for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
+        FResults[j].Redone = true;
+        FResults[j].Segments = 0;
+    }
+    JoinSegment(whole, std::move(slot));
+    if (FRedo)
+        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "audio/layer3/layer3_packer.h"
+#include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/rip/output_file.h"
+#include "audio/rip/rip_plan.h"
+
+#include <cstdint>
+#include <vector>
+
+// One job's MP3 file, cut out of its run's joined stream as the frames come: ID3v2 tag,
+// information frame, carrier frames, the frames from the first the job's range needs to
+// the last, ID3v1 tag. The frames are laid out anew from the file's own start (carriers
+// give the first one at least the reservoir the joined stream gave it, so every frame fits
+// as it did there); the information frame is written last, in place, with the frame and
+// byte counts, the seek table, the CRCs and the delay and padding that make a decoder give
+// exactly the job's samples; only then is the file renamed into place.
+//
+// Threads: one thread at a time (the rip's coordinator).
+class TMp3JobStream {
+public:
+    // Creates the job's temporary file and writes the ID3v2 tag (EAudioException when it
+    // cannot). Start: the job's first sample on the run's grid.
+    TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start, bool ConstantBitRate,
+                  std::vector<uint8_t> Id3v2, std::vector<uint8_t> Id3v1);
+
+    // The next frame of the job; the first brings the information frame the run's first
+    // encoder wrote for its own stream (empty where it wrote none).
+    void Add(const TMp3SegmentJoiner::TJoinedFrame& Frame, const std::vector<uint8_t>& InfoFrame);
+    bool Started() const { return FStarted; }
+    // Ends the file for a range of Frames samples and renames it into place. A plain
+    // stream takes the encoder's own delay and padding.
+    void Finish(int64_t Frames, int PlainDelay = 0, int PlainPadding = 0);
+    // Gives up the file.
+    void Discard() noexcept { FFile.Discard(); }
+
+    int Carriers() const { return FCarriers; }
+
+private:
+    void Begin(const TMp3SegmentJoiner::TJoinedFrame& First, const std::vector<uint8_t>& InfoFrame);
+    void Append(const TLayer3Frame& Frame);
+    void WriteFinished(bool All);
+
+    TRipJob FJob;
+    TRipGrid FGrid;
+    int64_t FStart;
+    bool FConstant;
+    std::vector<uint8_t> FId3v2, FId3v1, FInfo;
+    TOutputFile FFile;
+    TLayer3Packer FPacker;
+    bool FStarted = false;
+    int FCarriers = 0;
+    int64_t FInfoAt = 0;
+    uint32_t FAudioBytes = 0;
+    uint16_t FMusicCrc = 0;
+    std::vector<uint32_t> FFrameSizes;
+    std::vector<uint8_t> FBytes;
+};

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "audio/mp3/mp3_tag_texts.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// What a rip is: a list of jobs over one input's time line, each a range of its samples,
+// a file and the tag texts of that file. A single range is a list of one.
+//
+// Threads: plain values; any thread.
+
+struct TRipJob {
+    // [First, End) in frames of the run's time line (the input's samples at the MP3's rate,
+    // counted from the input's range start); End -1: to the end of the source.
+    int64_t First = 0;
+    int64_t End = -1;
+    QString FileName;
+    TMp3TagTexts Tag;
+    // An existing file of that name may be replaced (the user said so); otherwise the last
+    // step refuses to replace one, even one that appeared while the rip ran.
+    bool Replace = true;
+    // A range that holds no sound still gives a (silent) file, rather than failing.
+    bool AllowEmpty = false;
+};
+
+// How far a run is cut into segments that encode on separate threads. Tests lower the
+// lengths so that short sources take the same path as long ones.
+struct TRipTuning {
+    double MinSegmentSeconds = 10;
+    double MaxSegmentSeconds = 120;
+};
+
+// Where a run's samples lie in its MP3 stream. A run is a stretch of the input's time line
+// encoded as one stream: one job, or jobs that follow each other without a gap, which then
+// share the stream's frames (a track list is cut out of one continuous encoding, so its
+// joins are those of a single rip). The encoder hears the sound before the run (Lead frames
+// of PCM, silence where the source has none) so that it is warm when the run begins. Each
+// job's file takes the frames from the first that its range needs (FirstKept) to the last
+// (LastKept); carrier frames before them hold the reservoir the first one borrowed, and the
+// information frame's delay and padding tell a decoder exactly which decoded samples are
+// the job's. Frame n of the grid decodes to grid PCM [n * FrameSamples - lag, ...) where lag
+// is the encoder's and the decoder's delay; grid PCM 0 is Origin on the input's line.
+struct TRipGrid {
+    static constexpr int PrerollFrames = 16;
+    // Half a frame more before a range's first sample than its first kept frame needs, so
+    // that what that frame cannot decode alone (its first granule and the filter bank's
+    // start) lies well before the range.
+    static constexpr int LeadExtra = 576;
+    // LAME's tag says how many samples to skip besides the decoder's own 529.
+    static constexpr int DecoderDelay = 529;
+    static constexpr int MaxTagSamples = 4095;
+
+    // Plain: for an encoder that resamples, whose frames do not lie on the input's samples;
+    // its stream is kept whole from its first frame, with its own delay and padding.
+    TRipGrid(int64_t First, int FrameSamples, int EncoderDelay, bool Plain = false);
+
+    int FrameSamples;
+    int EncoderDelay;
+    bool Plain;
+    int64_t Lead;   // PCM of the grid before the run's first sample
+    int64_t Origin; // input frame of the grid's PCM 0 (negative before the line's start)
+
+    // Grid PCM of an input frame.
+    int64_t At(int64_t InputFrame) const { return InputFrame - Origin; }
+    // The first and the last frame a range of grid PCM [Start, End) needs.
+    int64_t FirstKept(int64_t Start) const;
+    int64_t LastKept(int64_t End) const;
+    // Carrier frames the tag's 12-bit delay leaves room for, for a range from Start.
+    int CarrierLimit(int64_t Start) const;
+    // The tag's delay for a range from Start whose stream begins with Carriers frames.
+    int Delay(int64_t Start, int Carriers) const;
+};
+
+// One piece of work: a stretch of one run's grid encoded by one encoder.
+struct TRipSegment {
+    size_t Run = 0;
+    int Index = 0;     // within the run
+    bool Last = false; // the run's last
+    // MP3 frames on the run's grid: fed from First, standing for [Start, End), kept until
+    // KeepUntil (the later ones heard the flush).
+    int64_t First = 0, Start = 0, End = 0, KeepUntil = 0;
+    // PCM frames of the grid fed to the encoder; FeedTo -1: to the source's end.
+    int64_t FeedFrom = 0, FeedTo = 0;
+    // The first job whose sound the segment stands for.
+    size_t FirstJob = 0;
+};
+
+// Cuts runs into segments: a run shorter than two of the shortest segments stays whole;
+// otherwise pieces shrink as the list nears its end (the remaining length over the threads,
+// within the tuning's bounds), so every thread stays busy until the end and the seams stay
+// few. Runs whose length is unknown (-1) stay whole and read to the source's end.
+// Threads 1: every run whole.
+std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
+                                      const std::vector<TRipGrid>& Grids, int Threads, int Rate,
+                                      const TRipTuning& Tuning);

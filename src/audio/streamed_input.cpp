@@ -1,3 +1,0 @@
-#include "audio/streamed_input.h"
-
-TStreamedInput::TStreamedInput(QObject* AOwner) : TAudioInput(AOwner) {}

@@ -1,3 +1,0 @@
-#include "audio/streamed_output.h"
-
-TStreamedOutput::TStreamedOutput(QObject* AOwner) : TAudioOutput(AOwner) {}

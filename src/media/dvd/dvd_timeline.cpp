@@ -1,0 +1,113 @@
+#include "media/dvd/dvd_timeline.h"
+
+#include "media/dvd/dvd_sector.h"
+
+#include <algorithm>
+
+namespace {
+
+// More sound than this ahead of the first picture is not a lead but a damaged stamp.
+constexpr int64_t kMaxLead = dvd::kClockRate;
+
+} // namespace
+
+int64_t TDvdTimeline::ClockDifference(int64_t a, int64_t b) {
+    const int64_t half = int64_t(1) << 32;
+    return ((a - b + half) & dvd::kTimestampMask) - half;
+}
+
+std::vector<std::pair<int, int>> TDvdTimeline::SegmentCells(const TDvdTitle& title) {
+    std::vector<std::pair<int, int>> ranges;
+    const int cells = int(title.cells.size());
+    for (int c = 0; c < cells; ++c) {
+        if (c == 0 || title.cells[size_t(c)].restart)
+            ranges.emplace_back(c, c + 1);
+        else
+            ranges.back().second = c + 1;
+    }
+    return ranges;
+}
+
+TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts,
+                           int64_t earliest)
+    : FChapterCells(title.chapterCells), FEarliest(earliest & dvd::kTimestampMask) {
+    const auto ranges = SegmentCells(title);
+    int64_t position = 0;
+    FCellStarts.assign(title.cells.size(), 0);
+    for (size_t s = 0; s < ranges.size(); ++s) {
+        TDvdSegment segment;
+        segment.firstCell = ranges[s].first;
+        segment.endCell = ranges[s].second;
+        segment.videoStart =
+            (s < videoStarts.size() ? videoStarts[s] : FEarliest) & dvd::kTimestampMask;
+        // The first segment starts at its earliest timestamp; its pictures follow after
+        // the sound's lead. Later segments start with their first picture.
+        int64_t lead = s == 0 ? ClockDifference(segment.videoStart, FEarliest) : 0;
+        if (lead < 0 || lead > kMaxLead)
+            lead = 0;
+        segment.start = position;
+        segment.anchor = position + lead;
+        int64_t cellStart = segment.anchor;
+        for (int c = segment.firstCell; c < segment.endCell; ++c) {
+            FCellStarts[size_t(c)] = c == 0 ? 0 : cellStart;
+            cellStart += title.cells[size_t(c)].duration;
+        }
+        segment.end = cellStart;
+        position = segment.end;
+        FSegments.push_back(segment);
+    }
+}
+
+int64_t TDvdTimeline::CellStart(int cell) const {
+    if (cell <= 0 || FCellStarts.empty())
+        return 0;
+    if (cell >= int(FCellStarts.size()))
+        return Duration();
+    return FCellStarts[size_t(cell)];
+}
+
+int64_t TDvdTimeline::ChapterStart(int chapter) const {
+    if (chapter <= 0 || FChapterCells.empty())
+        return 0;
+    if (chapter >= int(FChapterCells.size()))
+        return Duration();
+    return CellStart(FChapterCells[size_t(chapter)]);
+}
+
+int64_t TDvdTimeline::ChapterEnd(int chapter) const {
+    return chapter + 1 >= int(FChapterCells.size()) ? Duration() : ChapterStart(chapter + 1);
+}
+
+int TDvdTimeline::ChapterAt(int64_t time) const {
+    int chapter = 0;
+    for (int c = 1; c < int(FChapterCells.size()); ++c)
+        if (ChapterStart(c) <= time)
+            chapter = c;
+    return chapter;
+}
+
+int TDvdTimeline::SegmentAt(int64_t time) const {
+    int segment = 0;
+    for (int s = 1; s < int(FSegments.size()); ++s)
+        if (FSegments[size_t(s)].start <= time)
+            segment = s;
+    return segment;
+}
+
+int64_t TDvdTimeline::TimestampOffset(int segment) const {
+    if (segment < 0 || segment >= int(FSegments.size()))
+        return 0;
+    if (segment == 0)
+        return 0; // the clock every other segment is put on
+    const TDvdSegment& s = FSegments[size_t(segment)];
+    return ClockDifference(FEarliest + s.anchor, s.videoStart);
+}
+
+int64_t TDvdTimeline::TitleTime(int segment, int64_t ts) const {
+    if (segment < 0 || segment >= int(FSegments.size()))
+        return 0;
+    if (segment == 0)
+        return ClockDifference(ts, FEarliest);
+    const TDvdSegment& s = FSegments[size_t(segment)];
+    return s.anchor + ClockDifference(ts, s.videoStart);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// The one time line of a DVD title. A title plays its cells in order, but their
+// timestamps need not continue from cell to cell: a new VOB, or a marked discontinuity,
+// starts its clock afresh. Cells whose timestamps do continue form a segment, decoded as
+// one stream; segments are laid end to end by the cells' playback times, so the line has
+// neither gaps nor overlaps.
+//
+// Time 0 is where it is for a plain file holding the first cell: the first segment's
+// earliest timestamp (its sound usually starts a few milliseconds before its first
+// picture). Every later segment begins where the one before ends, and its first
+// picture is placed there.
+//
+// Times are 90 kHz ticks; timestamps wrap at 2^33 as the MPEG clock does. A value,
+// any thread.
+
+#include "media/dvd/dvd_title.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+struct TDvdSegment {
+    int firstCell = 0; // cells [firstCell, endCell) of the title
+    int endCell = 0;
+    int64_t videoStart = 0; // timestamp of the segment's first picture
+    int64_t start = 0;      // [start, end) on the title's line
+    int64_t end = 0;
+    int64_t anchor = 0; // where videoStart lies on the title's line
+};
+
+class TDvdTimeline {
+public:
+    TDvdTimeline() = default;
+    // `videoStarts`: the first picture's timestamp of each segment (SegmentCells order);
+    // `earliest`: the first segment's earliest timestamp.
+    TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts, int64_t earliest);
+
+    // The cell ranges [first, end) that form segments, in order.
+    static std::vector<std::pair<int, int>> SegmentCells(const TDvdTitle& title);
+    // a - b for two timestamps, as the shortest way round the 2^33 clock.
+    static int64_t ClockDifference(int64_t a, int64_t b);
+
+    const std::vector<TDvdSegment>& Segments() const { return FSegments; }
+    int64_t Duration() const { return FSegments.empty() ? 0 : FSegments.back().end; }
+    int64_t Earliest() const { return FEarliest; }
+
+    // Where cell `cell` and chapter `chapter` (0-based) begin; the first one begins at 0.
+    int64_t CellStart(int cell) const;
+    int64_t ChapterStart(int chapter) const;
+    // Where chapter `chapter` ends: the next one's start, or the title's end.
+    int64_t ChapterEnd(int chapter) const;
+    int Chapters() const { return int(FChapterCells.size()); }
+    // The chapter playing at `time` (0-based; the last one past the end).
+    int ChapterAt(int64_t time) const;
+
+    // The segment playing at `time` (the last one past the end).
+    int SegmentAt(int64_t time) const;
+    // What to add to a timestamp of segment `segment` so that it counts on the first
+    // segment's clock, continuing it: title time + Earliest().
+    int64_t TimestampOffset(int segment) const;
+    // Title time of timestamp `ts` of segment `segment`.
+    int64_t TitleTime(int segment, int64_t ts) const;
+
+private:
+    std::vector<TDvdSegment> FSegments;
+    std::vector<int64_t> FCellStarts;
+    std::vector<int> FChapterCells;
+    int64_t FEarliest = 0;
+};

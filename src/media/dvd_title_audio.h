@@ -1,0 +1,76 @@
+#pragma once
+
+// One audio stream of a DVD title as one continuous sound, numbered from the title's
+// time 0 (TDvdTimeline). Each segment of the title (cells whose timestamps continue) is
+// decoded as a stream of its own, exactly as a plain file holding it would be, and the
+// segments are joined by the time line: a segment's sound fills its stretch of the line
+// from its first picture on, is cut where the next segment begins, and silence fills what
+// it lacks. So the join has neither gaps nor overlaps and every sample of the title has
+// one place.
+//
+// TMediaAudioStream hands a whole-title locator to this class; the caller sees the same
+// stream interface either way.
+//
+// Threads: as TMediaAudioStream, one thread at a time.
+
+#include "media/media_audio_stream.h"
+#include "media/media_input.h"
+
+#include <memory>
+#include <atomic>
+#include <vector>
+
+class TDvdTitleAudio {
+public:
+    explicit TDvdTitleAudio(const TPcmFormat& wanted);
+    ~TDvdTitleAudio();
+
+    // The title's audio streams present in its program stream, in the title's order, with
+    // the IFO's languages; streamIndex is the stream's MPEG id.
+    static std::vector<TMediaTrackInfo> ListTracks(const media::TMediaInput& input);
+
+    // Opens the title `locator` names and its stream `streamId` (-1: the title's first),
+    // and decodes up to its first sound.
+    media::TMediaResult Open(const QString& locator, int streamId);
+
+    // Passed on to every segment's stream (see TMediaAudioStream::SetInterruptFlag).
+    void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
+
+    int StreamId() const { return FStreamId; }
+    const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
+    const TPcmFormat& Format() const { return FFormat; }
+    int64_t Duration() const; // 100-ns units
+    int64_t DurationSamples() const { return FEndSample; }
+    const TDvdTimeline& Timeline() const { return FInfo->timeline; }
+
+    media::TMediaResult Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info);
+    media::TMediaResult SeekSample(int64_t sample);
+    int64_t NextSample() const { return FNext; }
+
+private:
+    struct TSegmentSpan {
+        int64_t first = 0; // title samples [first, end) belong to the segment
+        int64_t end = 0;
+        int64_t origin = 0;  // title sample of the segment stream's sample 0
+        bool silent = false; // the stream is not in this segment
+    };
+
+    media::TMediaResult OpenSegment(int segment);
+    int64_t TicksToSamples(int64_t ticks) const;  // 90 kHz ticks
+    int64_t SamplesToTicks(int64_t sample) const; // to 100-ns units, as TMediaAudioStream
+    int SegmentOf(int64_t sample) const;
+
+    TPcmFormat FWanted;
+    TPcmFormat FFormat;
+    std::shared_ptr<const media::TDvdTitleInfo> FInfo;
+    std::vector<TMediaTrackInfo> FTracks;
+    int FStreamId = -1;
+    std::vector<TSegmentSpan> FSpans;
+    int64_t FEndSample = 0;
+
+    std::unique_ptr<TMediaAudioStream> FStream; // the segment being read
+    int FSegment = -1;
+    bool FStreamEnded = false;
+    int64_t FNext = 0; // title sample the next Read delivers first
+    const std::atomic<bool>* FInterrupt = nullptr;
+};

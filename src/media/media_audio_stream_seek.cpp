@@ -1,0 +1,155 @@
+// TMediaAudioStream: exact seeks, by the container's timestamps where they can be trusted
+// and by counting packets from the start of the file where they cannot.
+#include "media/media_audio_stream.h"
+
+#include "media/dvd_title_audio.h"
+#include "media/packet_length.h"
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+
+using namespace media;
+
+namespace {
+
+// Decoding starts at least this long before a seek target, so that every decoder's
+// state (overlapping transforms, bit reservoirs) has settled when the target comes.
+constexpr double kSeekPrerollSeconds = 0.5;
+constexpr int kSeekAttempts = 5;
+constexpr int kMaxStalledReads = 1000;
+
+} // namespace
+
+TMediaResult TMediaAudioStream::Rewind() {
+    const QString path = FPath;
+    const int stream = FStreamSelector;
+    const bool doubtful = FTimestampsDoubtful; // learnt about the file, not the decode
+    const TMediaResult result = Open(path, stream);
+    FTimestampsDoubtful = doubtful;
+    return result;
+}
+
+TMediaResult TMediaAudioStream::FromStart(int64_t from) {
+    // From the very beginning the decode is the same as after opening.
+    if (from <= FOriginOut)
+        return Rewind();
+    return CountFromStart(from);
+}
+
+// Reads the packets from the start of the file without decoding them, counting their
+// samples, up to the one that holds sample `from` (delivered numbering); decoding goes on
+// from there, numbered by the count. Where a packet's length cannot be told without
+// decoding it, everything is decoded from the start instead.
+TMediaResult TMediaAudioStream::CountFromStart(int64_t from) {
+    const int64_t stopAt =
+        FOriginSample + av_rescale(from - FOriginOut, FSourceRate, FFormat.sampleRate);
+    const int64_t origin = FOriginSample;
+    TMediaResult result = OpenInput(FPath, FStreamSelector); // the demuxer back at the start
+    if (Failed(result)) {
+        Close();
+        return result;
+    }
+    ResetDecoding();
+    const AVCodecParameters* par = FInput->streams[FStreamIndex]->codecpar;
+    int64_t counted = origin;
+    int64_t bytes = 0; // of the payload before the packet, for LPCM's sample groups
+    int stalledReads = 0;
+    for (;;) {
+        const int read = ReadPacket();
+        if (read == AVERROR(EAGAIN)) {
+            if (++stalledReads > kMaxStalledReads)
+                return AVERROR_INVALIDDATA;
+            continue;
+        }
+        if (read == AVERROR_EOF) {
+            FEnded = true; // the target lies past the end
+            return MS_S_ENDOFSTREAM;
+        }
+        if (read < 0)
+            return read;
+        stalledReads = 0;
+        if (FPacket->stream_index != FStreamIndex) {
+            av_packet_unref(FPacket.get());
+            continue;
+        }
+        const int64_t frames = PacketFrames(par, FPacket.get());
+        if (frames < 0) {
+            av_packet_unref(FPacket.get());
+            return Rewind();
+        }
+        if (counted + frames > stopAt) {
+            const int64_t dropped = DropToSampleGroup(par, FPacket.get(), bytes);
+            if (dropped >= 0) {
+                FKeptPacket = ffmpeg::MakePacket();
+                if (!FKeptPacket)
+                    return AVERROR(ENOMEM);
+                av_packet_move_ref(FKeptPacket.get(), FPacket.get());
+                FForcedAnchor = counted + dropped;
+                return DecodeMore();
+            }
+        }
+        counted += frames;
+        bytes += LpcmPayloadBytes(par, FPacket.get());
+        av_packet_unref(FPacket.get());
+    }
+}
+
+TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
+    if (FTitle)
+        return FTitle->SeekSample(target);
+    if (!IsOpen())
+        return MS_E_NOTINIT;
+    target = std::max<int64_t>(target, 0);
+    const int rate = FFormat.sampleRate;
+    const int64_t preroll =
+        std::max<int64_t>(int64_t(kSeekPrerollSeconds * rate), 4 * int64_t(FFirstFrameSamples));
+    for (int attempt = 0; attempt <= kSeekAttempts; ++attempt) {
+        const int64_t from = target - (preroll << attempt);
+        bool atStart = from <= FOriginOut || attempt == kSeekAttempts || FTimestampsDoubtful;
+        TMediaResult result = S_OK;
+        if (!atStart) {
+            const int64_t ts = FStartTs + av_rescale_q(from, AVRational{1, rate}, FTimeBase);
+            if (av_seek_frame(FInput.get(), FStreamIndex, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+                atStart = true;
+            } else {
+                avcodec_flush_buffers(FDecoder.get());
+                ResetDecoding();
+                result = DecodeMore();
+            }
+        }
+        if (atStart)
+            result = FromStart(target - preroll);
+        if (result == MS_S_ENDOFSTREAM) {
+            // No sound after the point the demuxer found, which lies before the target:
+            // the target is past the end.
+            FDropBefore = target;
+            FDropActive = true;
+            return S_OK;
+        }
+        if (Failed(result))
+            return result;
+        if (FAnchorDoubtful) {
+            // These timestamps cannot place a packet to the sample; count instead, now and
+            // for every later seek of this file.
+            FTimestampsDoubtful = true;
+            continue;
+        }
+        const bool settled =
+            atStart || (!FAnchorGuessed && FPendingSample + 2 * FFirstFrameSamples <= target);
+        if (!settled)
+            continue; // the demuxer landed too late or without a timestamp: go further back
+        FDropBefore = target;
+        FDropActive = true;
+        return S_OK;
+    }
+    return E_ABORT; // not reached: the last attempt starts from the beginning
+}
+
+TMediaResult TMediaAudioStream::Seek(int64_t time) {
+    if (!IsOpen())
+        return MS_E_NOTINIT;
+    return SeekSample(TimeToSample(std::max<int64_t>(time, 0)));
+}

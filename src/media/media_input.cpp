@@ -1,0 +1,217 @@
+#include "media/media_input.h"
+
+#include "media/dvd/dvd_path.h"
+#include "media/dvd/dvd_sector.h"
+#include "media/dvd_title_io.h"
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+#include <optional>
+
+namespace media {
+
+namespace {
+
+// Sectors looked at for scrambling, and for a first picture where a segment has no
+// navigation pack.
+constexpr int kProbeSectors = 64;
+
+bool ParseLocator(const QString& source, QString& root, int& title, int& segment) {
+    segment = -1;
+    if (!source.startsWith(QStringLiteral("dvd:")))
+        return false;
+    QString text = source;
+    const int colon = text.indexOf(u':', 4);
+    const int comma = text.indexOf(u',', 4);
+    if (comma > 4 && colon > comma) {
+        bool ok = false;
+        segment = text.mid(comma + 1, colon - comma - 1).toInt(&ok);
+        if (!ok || segment < 0)
+            return false;
+        text.remove(comma, colon - comma);
+    }
+    return dvd::ParseTitleLocator(text, root, title);
+}
+
+TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
+                      ffmpeg::InputFormatPtr& format) {
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw)
+        return AVERROR(ENOMEM);
+    if (interrupt)
+        raw->interrupt_callback = *interrupt;
+    // Only plain files: a name like "http://..." or "concat:..." must not reach out.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const QByteArray url = "file:" + path.toUtf8();
+    const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (result < 0) // the context is freed on failure
+        return result;
+    format.reset(raw);
+    return S_OK;
+}
+
+// The timestamp of the cell's first picture: its navigation pack's, else (a damaged
+// pack) the earliest video timestamp of its first sectors.
+int64_t VideoStart(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& cell) {
+    std::vector<uint8_t> sectors(size_t(kProbeSectors) * dvd::kSectorBytes);
+    disc.ReadSectors(title.titleSet, cell.firstSector, 1, sectors.data());
+    if (const auto nav = dvd::ReadNavTimes(sectors.data()))
+        return nav->start;
+    const int count =
+        int(std::min<int64_t>(kProbeSectors, int64_t(cell.lastSector) - cell.firstSector + 1));
+    disc.ReadSectors(title.titleSet, cell.firstSector, count, sectors.data());
+    std::optional<int64_t> earliest;
+    for (int i = 0; i < count; ++i)
+        if (const auto ts =
+                dvd::SectorVideoTimestamp(sectors.data() + size_t(i) * dvd::kSectorBytes))
+            if (!earliest || TDvdTimeline::ClockDifference(*ts, *earliest) < 0)
+                earliest = ts;
+    return earliest.value_or(0);
+}
+
+// Fails for scrambled sectors at the start of the cells read.
+void CheckNotScrambled(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& cell) {
+    std::vector<uint8_t> sectors(size_t(kProbeSectors) * dvd::kSectorBytes);
+    const int count =
+        int(std::min<int64_t>(kProbeSectors, int64_t(cell.lastSector) - cell.firstSector + 1));
+    disc.ReadSectors(title.titleSet, cell.firstSector, count, sectors.data());
+    for (int i = 0; i < count; ++i)
+        if (dvd::SectorScrambled(sectors.data() + size_t(i) * dvd::kSectorBytes))
+            throw EDvdError(TDvdFault::dfEncrypted, QStringLiteral("the DVD is encrypted"));
+}
+
+TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInterruptCB* interrupt,
+                     TMediaInput& input) {
+    auto info = std::make_shared<TDvdTitleInfo>();
+    info->root = root;
+    info->segment = segment;
+    std::vector<TDvdTitleIo::TPiece> pieces;
+    std::vector<int64_t> videoStarts;
+    std::unique_ptr<TDvdDisc> disc;
+    try {
+        disc = TDvdDisc::Open(root, number);
+        info->title = disc->Title(number);
+        info->volumeName = disc->VolumeName();
+        const TDvdTitle& title = info->title;
+        const auto ranges = TDvdTimeline::SegmentCells(title);
+        if (segment >= int(ranges.size()))
+            return MS_E_DVD_NOTITLE;
+        if (segment >= 0) {
+            for (int c = ranges[size_t(segment)].first; c < ranges[size_t(segment)].second; ++c)
+                pieces.push_back(
+                    {title.cells[size_t(c)].firstSector, title.cells[size_t(c)].lastSector, 0});
+        } else {
+            for (const auto& range : ranges)
+                videoStarts.push_back(VideoStart(*disc, title, title.cells[size_t(range.first)]));
+            // Offsets do not depend on where time 0 lies: any earliest timestamp will do.
+            const TDvdTimeline clock(title, videoStarts, videoStarts.front());
+            for (size_t s = 0; s < ranges.size(); ++s)
+                for (int c = ranges[s].first; c < ranges[s].second; ++c)
+                    pieces.push_back({title.cells[size_t(c)].firstSector,
+                                      title.cells[size_t(c)].lastSector,
+                                      clock.TimestampOffset(int(s))});
+        }
+        const TDvdCell& first =
+            title.cells[size_t(segment >= 0 ? ranges[size_t(segment)].first : 0)];
+        CheckNotScrambled(*disc, title, first);
+    } catch (const EDvdError& e) {
+        return DvdFaultResult(e.Fault);
+    }
+
+    const int titleSet = info->title.titleSet;
+    AVIOContext* pb =
+        TDvdTitleIo::MakeContext(std::make_unique<TDvdTitleIo>(std::move(disc), titleSet, pieces));
+    if (!pb)
+        return AVERROR(ENOMEM);
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw) {
+        ffmpeg::FreeCustomIo(pb);
+        return AVERROR(ENOMEM);
+    }
+    raw->pb = pb;
+    raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    if (interrupt)
+        raw->interrupt_callback = *interrupt;
+    // A DVD holds MPEG program streams; nothing to guess.
+    const int result = avformat_open_input(&raw, "", av_find_input_format("mpeg"), nullptr);
+    if (result < 0) { // the context is freed, the caller's I/O is not
+        ffmpeg::FreeCustomIo(pb);
+        return result;
+    }
+    input.format.reset(raw);
+    const int found = avformat_find_stream_info(raw, nullptr);
+    if (found < 0) {
+        input.format.reset();
+        return found;
+    }
+    if (segment < 0) {
+        const int64_t start = raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0;
+        const int64_t earliest = av_rescale(start, dvd::kClockRate, AV_TIME_BASE);
+        info->timeline = TDvdTimeline(info->title, videoStarts, earliest);
+        raw->duration = av_rescale(info->timeline.Duration(), AV_TIME_BASE, dvd::kClockRate);
+    }
+    input.dvd = std::move(info);
+    return S_OK;
+}
+
+} // namespace
+
+QString DvdSegmentLocator(const QString& root, int title, int segment) {
+    QString text = dvd::TitleLocator(root, title);
+    return text.insert(text.indexOf(u':', 4), u',' + QString::number(segment));
+}
+
+bool IsDvdTitleSource(const QString& source) {
+    QString root;
+    int title = 0, segment = -1;
+    return ParseLocator(source, root, title, segment) && segment < 0;
+}
+
+TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
+                            const AVIOInterruptCB* interrupt) {
+    input = TMediaInput();
+    QString root;
+    int title = 0, segment = -1;
+    if (ParseLocator(source, root, title, segment))
+        return OpenDvd(root, title, segment, interrupt, input);
+    TMediaResult result = OpenFile(source, interrupt, input.format);
+    if (Failed(result))
+        return result;
+    result = avformat_find_stream_info(input.format.get(), nullptr);
+    if (result < 0)
+        input.format.reset();
+    return result < 0 ? result : S_OK;
+}
+
+int64_t DvdClockTo100ns(int64_t ticks) {
+    return av_rescale_rnd(ticks, 10'000'000, dvd::kClockRate, AV_ROUND_NEAR_INF);
+}
+
+int FindStream(const TMediaInput& input, int selector) {
+    const AVFormatContext* format = input.format.get();
+    if (!format || selector < 0)
+        return -1;
+    if (!input.dvd)
+        return unsigned(selector) < format->nb_streams ? selector : -1;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        if (format->streams[i]->id == selector)
+            return int(i);
+    return -1;
+}
+
+TMediaResult ReadDvdTitleInfo(const QString& locator, TDvdTitleInfo& info) {
+    if (!IsDvdTitleSource(locator))
+        return MS_E_DVD_NOTDVD;
+    TMediaInput input;
+    const TMediaResult result = OpenMediaInput(locator, input);
+    if (Failed(result))
+        return result;
+    info = *input.dvd;
+    return S_OK;
+}
+
+} // namespace media

@@ -1,0 +1,55 @@
+// A concert DVD of real size, as the window rips it: a 16-minute title of seven chapters of
+// 1:30 to 3:00, ripped with the default settings into seven files that join into the title
+// to the sample. Labelled slow: the sanitizer runs leave it out.
+
+#include "window/window_fixture.h"
+
+#include "audio/mp3/mp3_out.h"
+#include "support/dvd_authoring.h"
+#include "support/joined_tracks.h"
+
+#include <QLineEdit>
+
+// A concert as a user has it: a 16-minute title, seven chapters, the window's defaults
+// (every core, 44.1 kHz from the disc's 48 kHz, 192 kbit/s), and the Tracks list as the
+// title opened.
+TEST_F(WindowTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
+    AppSettings = TAppSettings{};
+    AppSettings.InputFileDir = TestRoot() + QStringLiteral("/");
+    const QList<int> chapterPlays = {0, 5, 9, 15, 20, 24, 29}; // 150 120 180 150 120 150 90 s
+    QString error;
+    const QString root = MakeConcertDvd(QStringLiteral("concert"), 32, chapterPlays, 0.37, &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    Open(root);
+    ASSERT_EQ(Frm->Dvd().Chapters(), 7);
+    ASSERT_GT(Frm->DurationMs(), 959000);
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 7u);
+    const QString out = FreshDir(QStringLiteral("concertout")) + u'/';
+    Frm->outputFileEdit->setText(out + QStringLiteral("concert.mp3"));
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(Frm->Running()) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 200000));
+    Pump(20);
+    ASSERT_FALSE(Boxes.empty());
+    EXPECT_EQ(Boxes.back().Text,
+              QStringLiteral("7 tracks ripped to\n ") + out + QStringLiteral("\nOpen the folder?"));
+
+    const int rate = 44100;
+    const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, rate);
+    QStringList files, titles;
+    std::vector<int64_t> lengths;
+    auto sampleAt = [&](int64_t ticks) { return (ticks * rate + 9999999) / 10000000; };
+    for (int c = 1; c <= 7; ++c) {
+        files << out + QStringLiteral("0%1 - Chapter %1.mp3").arg(c);
+        titles << QStringLiteral("Chapter %1").arg(c);
+        lengths.push_back(sampleAt(Frm->Dvd().ChapterEnd(c)) -
+                          sampleAt(Frm->Dvd().ChapterStart(c)));
+        EXPECT_GE(lengths.back(), int64_t(89) * rate);
+    }
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, rate);
+    ExpectSeamless(joined, sound, sampleAt(Frm->Dvd().ChapterStart(1)));
+    int most = 0;
+    for (const TRipJobResult& r : Frm->MP3Out->LastResults())
+        most = std::max(most, r.Segments);
+    EXPECT_GT(most, 1);
+}

@@ -67,6 +67,27 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
     return findings;
 }
 
+QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,
+                           const QString& DefaultName) {
+    QString path = ReplaceAllText(Typed.trimmed(), QStringLiteral("\\"), QStringLiteral("/"));
+    if (path.isEmpty())
+        return path;
+    if (path == u'~' || path.startsWith(QStringLiteral("~/"))) {
+        path = QDir::homePath() + path.mid(1);
+    } else if (!path.startsWith(u'/')) {
+        const QString folder = OutputFolder.isEmpty() ? QDir::homePath() : OutputFolder;
+        path = folder + (folder.endsWith(u'/') ? QString() : QStringLiteral("/")) + path;
+    }
+    if (path.endsWith(u'/') || QFileInfo(path).isDir())
+        return path + (path.endsWith(u'/') ? QString() : QStringLiteral("/")) + DefaultName;
+    // A name with an ending of its own keeps it: the user chose it (and the rules below
+    // still refuse the source's own name).
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (!name.contains(u'%') && name.lastIndexOf(u'.') <= 0)
+        path += QStringLiteral(".mp3");
+    return path;
+}
+
 const TOutputFinding* FirstOf(const std::vector<TOutputFinding>& Findings, TOutputProblem Kind) {
     for (const TOutputFinding& f : Findings)
         if (f.Problem == Kind)

@@ -36,5 +36,13 @@ QStringList SourceFiles(const QString& Source);
 // checked no further: check again once the folder is made.
 std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source);
 
+// The output as a user typed it, made the path a rip writes: "\\" reads as "/", "~" is the
+// home folder, a relative path lies in `OutputFolder` (the home folder when that is
+// empty); an existing folder, or a path ending in "/", gets `DefaultName` inside it; a
+// file name without an extension gets ".mp3", unless it is a pattern of track names
+// ("%" fields).
+QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,
+                           const QString& DefaultName);
+
 // The first finding of a kind, or null.
 const TOutputFinding* FirstOf(const std::vector<TOutputFinding>& Findings, TOutputProblem Kind);

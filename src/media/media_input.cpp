@@ -187,6 +187,31 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
     return result < 0 ? result : S_OK;
 }
 
+TMediaContent MediaContent(const TMediaInput& input) {
+    const AVFormatContext* format = input.format.get();
+    if (!format)
+        return TMediaContent::Nothing;
+    bool pictures = false;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVStream* stream = format->streams[i];
+        const AVCodecParameters* codec = stream->codecpar;
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->codec_id != AV_CODEC_ID_NONE)
+            return TMediaContent::Sound;
+        if (codec->codec_type != AVMEDIA_TYPE_VIDEO || codec->codec_id == AV_CODEC_ID_NONE)
+            continue;
+        switch (codec->codec_id) {
+        case AV_CODEC_ID_ANSI: // text and text-mode art, drawn as pictures by FFmpeg
+        case AV_CODEC_ID_BINTEXT:
+        case AV_CODEC_ID_XBIN:
+        case AV_CODEC_ID_IDF:
+            break;
+        default:
+            pictures = true;
+        }
+    }
+    return pictures ? TMediaContent::PicturesOnly : TMediaContent::Nothing;
+}
+
 int64_t DvdClockTo100ns(int64_t ticks) {
     return av_rescale_rnd(ticks, 10'000'000, dvd::kClockRate, AV_ROUND_NEAR_INF);
 }

@@ -46,6 +46,12 @@ bool IsDvdTitleSource(const QString& source);
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
                             const AVIOInterruptCB* interrupt = nullptr);
 
+// What an opened source holds, as a ripper sees it: a sound track; pictures without one
+// (a silent video, a still); or neither, such as a text file FFmpeg shows as a picture of
+// its characters.
+enum class TMediaContent { Nothing, PicturesOnly, Sound };
+TMediaContent MediaContent(const TMediaInput& input);
+
 // A time of the DVD's 90 kHz clock in the media layer's 100-ns units, to the nearest; a
 // range given in these units at a chapter boundary starts on the boundary's sample.
 int64_t DvdClockTo100ns(int64_t ticks);

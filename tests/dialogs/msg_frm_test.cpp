@@ -1,5 +1,6 @@
 #include "dialog_test_util.h"
 
+#include "app/globals.h"
 #include "base/exception.h"
 #include "support/test_env.h"
 #include "ui/dialogs/msg_frm.h"
@@ -79,8 +80,9 @@ TEST(MessageBox, ShowsTitleTextCaptionsAndTheLatestIcon) {
         picture = box.icon->picture();
         box.okBtn->click();
     });
+    SetProgramConstants();
     ShowMessageBox(2, QStringLiteral("A\nB"), QStringLiteral("&Yes"), QStringLiteral("&No"));
-    EXPECT_EQ(title, QStringLiteral("   Message ..."));
+    EXPECT_EQ(title, QStringLiteral("Free Sonavel")); // the program's name, not "Message"
     EXPECT_EQ(text, QStringLiteral("A\nB"));
     EXPECT_EQ(left, QStringLiteral("&Yes"));
     EXPECT_EQ(right, QStringLiteral("&No"));

@@ -366,8 +366,8 @@ TEST_F(WindowTest, KeyboardReachesTheLinksAndSpacePressesTheFocusedButton) {
     QWindow* window = Frm->windowHandle(); // keys as the platform delivers them
     std::vector<QString> opened;           // titles of the dialogs the keys opened
 
-    // Tab from the output edit reaches both links in turn, each framed while focused.
-    Frm->outputFileEdit->setFocus(Qt::TabFocusReason);
+    // Tab from the output's "..." reaches both links in turn, each framed while focused.
+    Frm->SaveFileBtn->setFocus(Qt::TabFocusReason);
     const QImage unfocused = Frm->MP3SettingsEdit->grab().toImage();
     QTest::keyClick(window, Qt::Key_Tab);
     ASSERT_EQ(Frm->focusWidget(), Frm->MP3SettingsEdit);

@@ -1,6 +1,8 @@
 // Opening a source, the preview transport, the summary rows and closing.
 #include "window_fixture.h"
 
+#include "app/output_policy.h"
+
 #include "app/common.h"
 #include "app/settings.h"
 #include "playback/filter_graph.h"
@@ -109,11 +111,11 @@ TEST_F(WindowTest, CommandLineFileOpensWithoutTheDialog) {
     EXPECT_EQ(Frm->sourceFileEdit->text(), FixturePath(QStringLiteral("vcd_mp2.dat")));
     EXPECT_TRUE(Frm->outputFileEdit->text().endsWith(QStringLiteral("/vcd_mp2.mp3")));
 
-    // A file that is not there fails like any other source.
+    // A file that is not there fails like any other source, and the window starts over.
     Frm->OpenSourceFile(TestRoot() + QStringLiteral("/missing.vob"));
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Icon, 1);
-    EXPECT_NEAR(double(Frm->DurationMs()), 10000.0, 700.0);
+    EXPECT_EQ(Frm->DurationMs(), 0);
 }
 
 TEST_F(WindowTest, RememberedFolderAndItsClearingBesideTheSource) {
@@ -137,7 +139,7 @@ TEST_F(WindowTest, RememberedFolderAndItsClearingBesideTheSource) {
     EXPECT_EQ(Frm->outputFileEdit->text(), Documents() + QStringLiteral("/mono_u8.mp3"));
 }
 
-TEST_F(WindowTest, FailedOpenShowsTheBoxAndKeepsTheOldValues) {
+TEST_F(WindowTest, FailedOpenShowsTheBoxAndStartsOver) {
     Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
     const int64_t duration = Frm->DurationMs();
     const QString output = Frm->outputFileEdit->text();
@@ -162,10 +164,16 @@ TEST_F(WindowTest, FailedOpenShowsTheBoxAndKeepsTheOldValues) {
                              "get more helps."));
     EXPECT_EQ(Boxes[0].Left, QStringLiteral("&Close"));
     EXPECT_EQ(Boxes[0].Right, QStringLiteral("&Help"));
-    EXPECT_EQ(Frm->sourceFileEdit->text(), garbage);
-    EXPECT_EQ(Frm->DurationMs(), duration);
-    EXPECT_EQ(Frm->outputFileEdit->text(), output);
-    EXPECT_EQ(Frm->FileSizeText->text(), sizeText);
+    // Nothing of the old source is left to be ripped from the new one.
+    EXPECT_GT(duration, 0);
+    EXPECT_FALSE(output.isEmpty());
+    EXPECT_FALSE(sizeText.isEmpty());
+    EXPECT_TRUE(Frm->sourceFileEdit->text().isEmpty());
+    EXPECT_EQ(Frm->DurationMs(), 0);
+    EXPECT_TRUE(Frm->outputFileEdit->text().isEmpty());
+    EXPECT_TRUE(Frm->FileSizeText->text().isEmpty());
+    EXPECT_EQ(Frm->TotalTimeLabel->text(), QStringLiteral("No Video File  "));
+    EXPECT_FALSE(Frm->PlayBtn->isEnabled());
     EXPECT_TRUE(Frm->IsIdle());
 
     // A truncated source never hangs the opening: it opens or fails, in either case soon.
@@ -187,7 +195,8 @@ TEST_F(WindowTest, RefusedThreadEndsTheOpeningAsFailed) {
     EXPECT_EQ(Messages[0],
               QStringLiteral("Thread can't be created while opening the source file!"));
     EXPECT_TRUE(Frm->IsIdle());
-    EXPECT_EQ(Frm->DurationMs(), duration);
+    EXPECT_GT(duration, 0);
+    EXPECT_EQ(Frm->DurationMs(), 0); // the old graph was gone already
     Frm->RefuseThread = false;
     Open(FixturePath(QStringLiteral("mono_u8.avi")));
     EXPECT_NEAR(double(Frm->DurationMs()), 6000.0, 300.0);
@@ -297,12 +306,26 @@ TEST(WindowRules, PathAndKeyRules) {
               QStringLiteral("/a.b/c.d.mp3"));
     EXPECT_EQ(ChangeFileExt(QStringLiteral("/a.b/c"), QStringLiteral(".mp3")),
               QStringLiteral("/a.b/c.mp3"));
-    EXPECT_EQ(NormaliseOutputPath(QStringLiteral("\\tmp\\x\\y.mp3")),
+    const QString out = QStringLiteral("/nowhere/rips/");
+    const QString name = QStringLiteral("film.mp3");
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("\\tmp\\x\\y.mp3"), out, name),
               QStringLiteral("/tmp/x/y.mp3"));
-    EXPECT_EQ(NormaliseOutputPath(QStringLiteral("rips/y.mp3")),
-              QDir::homePath() + QStringLiteral("/rips/y.mp3"));
-    EXPECT_EQ(NormaliseOutputPath(QStringLiteral("~/y.mp3")),
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("sub/y.MP3"), out, name),
+              QStringLiteral("/nowhere/rips/sub/y.MP3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("song"), out, name),
+              QStringLiteral("/nowhere/rips/song.mp3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("live.ogg"), QString(), name),
+              QDir::homePath() + QStringLiteral("/live.ogg"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral(".hidden"), out, name),
+              QStringLiteral("/nowhere/rips/.hidden.mp3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("~/y"), out, name),
               QDir::homePath() + QStringLiteral("/y.mp3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("~"), out, name),
+              QDir::homePath() + QStringLiteral("/film.mp3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("/new/folder/"), out, name),
+              QStringLiteral("/new/folder/film.mp3"));
+    EXPECT_EQ(ResolveTypedOutput(QStringLiteral("%n - %t"), out, name),
+              QStringLiteral("/nowhere/rips/%n - %t"));
     const QString exists = FileExistsText();
     EXPECT_FALSE(exists.isEmpty());
     EXPECT_FALSE(exists.endsWith(u'.'));

@@ -2,8 +2,8 @@
 #include "window_fixture.h"
 
 #include "app/common.h"
-#include "audio/pipeline/audio_input.h"
 #include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/audio_input.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
 #include "support/read_fault.h"
@@ -133,7 +133,9 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
                                  QStringLiteral("/a/b/c/\nDo you want to create the new folder?"));
     EXPECT_EQ(Frm->outputFileEdit->text(), output);
     EXPECT_TRUE(QFileInfo(root + QStringLiteral("/a/b/c")).isDir());
-    EXPECT_EQ(AppSettings.OutputFileDir, root + QStringLiteral("/a/b/c/"));
+    // Remembered once the rip has written its file, not before.
+    const QString before = AppSettings.OutputFileDir;
+    EXPECT_NE(before, root + QStringLiteral("/a/b/c/"));
 
     EXPECT_FALSE(Frm->IsIdle());
     EXPECT_TRUE(Frm->ProgressPanel->isVisible());
@@ -156,10 +158,13 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
     EXPECT_LE(seen.back(), endMs);
     EXPECT_GT(*std::max_element(seen.begin(), seen.end() - 1), startMs); // it moved
     EXPECT_EQ(Frm->ProgressBar->value(), endMs);
+    EXPECT_EQ(AppSettings.OutputFileDir, root + QStringLiteral("/a/b/c/"));
     const TBox& done = Boxes.back();
     EXPECT_EQ(done.Icon, 1);
-    EXPECT_EQ(done.Text, QStringLiteral("The MP3 has been extracted successfully.\nDo you want "
-                                        "to play the MP3 now?"));
+    EXPECT_EQ(done.Text, QStringLiteral("The MP3 has been extracted successfully.\n") +
+                             QFileInfo(output).fileName() + QStringLiteral("\nin ") +
+                             QFileInfo(output).absolutePath() +
+                             QStringLiteral("\nDo you want to play the MP3 now?"));
     EXPECT_TRUE(Urls.empty()); // "&No"
     // The encoder was given the decoder's floats, not a 16-bit copy of them.
     ASSERT_NE(Frm->RunInput(), nullptr);
@@ -233,8 +238,8 @@ TEST_F(WindowTest, ExistingFileNoStartsNothingAndYesPlays) {
     Frm->ExtractBtnClick();
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Icon, 2);
-    EXPECT_EQ(Boxes[0].Text,
-              FileExistsText() + QStringLiteral("\nDo you want to overwrite the old file?"));
+    EXPECT_EQ(Boxes[0].Text, FileExistsText() + QStringLiteral(":\n ") + output +
+                                 QStringLiteral("\nDo you want to overwrite the old file?"));
     EXPECT_EQ(Boxes[0].Left, QStringLiteral("&Yes"));
     EXPECT_EQ(Boxes[0].Right, QStringLiteral("&No"));
     EXPECT_TRUE(Frm->IsIdle());
@@ -266,14 +271,16 @@ TEST_F(WindowTest, FailedRunsAreReportedAndLeaveTheWindowIdle) {
     Open(copy);
     ASSERT_GT(Frm->DurationMs(), 0);
 
-    // An output that names a folder: the run cannot put its file there.
+    // An output that names a folder whose default file is a folder too: no file can go
+    // there (a folder alone takes the default name inside it).
     const QString folderOut = dir + QStringLiteral("/taken.mp3");
-    ASSERT_TRUE(QDir().mkpath(folderOut));
+    ASSERT_TRUE(QDir().mkpath(folderOut + QStringLiteral("/source.mp3")));
     Frm->outputFileEdit->setText(folderOut);
     Frm->ExtractBtnClick();
     ASSERT_TRUE(WaitFor([&] { return !Boxes.empty() && Frm->IsIdle(); }));
     EXPECT_EQ(Boxes.back().Icon, 0);
-    EXPECT_FALSE(Boxes.back().Text.isEmpty());
+    EXPECT_EQ(Boxes.back().Text, QStringLiteral("The output is a folder:\n ") + folderOut +
+                                     QStringLiteral("/source.mp3\nChoose a file name."));
     EXPECT_TRUE(QFileInfo(folderOut).isDir());
     EXPECT_FALSE(Frm->Timer2->isActive());
     EXPECT_TRUE(Errors.empty());
@@ -308,6 +315,7 @@ TEST_F(WindowTest, ClosingDuringARunStopsItWithoutAFile) {
     Frm->ExtractBtnClick();
     ASSERT_TRUE(Frm->ProgressPanel->isVisible());
     Pump(30);
+    Answers = {1}; // stop the rip and close
     Frm->close();
     EXPECT_FALSE(Frm->isVisible());
     Frm.reset();

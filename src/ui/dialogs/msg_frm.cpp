@@ -1,6 +1,7 @@
 #include "ui/dialogs/msg_frm.h"
 
 #include "app/common.h"
+#include "app/globals.h"
 #include "desktop/help.h"
 #include "ui/dialogs/single_form.h"
 #include "ui/skin/image.h"
@@ -25,7 +26,7 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("   Message ..."));
+    setWindowTitle(AppTitle);
 
     // Message on white above, buttons on a light band below.
     auto* body = new QFrame(this);
@@ -78,7 +79,9 @@ void TmsgFrm::showEvent(QShowEvent* e) {
 }
 
 void TmsgFrm::FormShow() {
-    setWindowTitle(QStringLiteral("   Message ..."));
+    // Named after the program, so the desktop's task list and a screen reader say whose
+    // question it is.
+    setWindowTitle(AppTitle.isEmpty() ? QCoreApplication::applicationName() : AppTitle);
     icon->setPicture(IconPicture(FIconIndex), false);
     okBtn->setFocus();
 }

@@ -27,6 +27,7 @@
 #include "ui/skin/time_overview.h"
 #include "ui/skin/track_bar.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -35,6 +36,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 std::atomic<int32_t> OpenState{0};
@@ -95,6 +97,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     ConnectHandlers();
     ConnectTimeLine();
     InstallKeyFilter();
+    BuildRecentMenu(); // after the key filter: the menu keeps its own keys
     FormCreate();
     LayoutControls();
     RestorePlacement();
@@ -130,6 +133,7 @@ void TMainFrm::BuildPreviewArea() {
     TrackBar->setThumbLength(12);
     TrackBar->setTicksVisible(false);
     TrackBar->setChannelHeight(12); // room for the loudness overview
+    TrackBar->setTimeRuler(true);
     TrackBar->setRange(0, 0);
     TimeStrip = new TTimeOverview(this);
     TimeStrip->setObjectName(QStringLiteral("TimeStrip"));
@@ -162,7 +166,7 @@ void TMainFrm::BuildFileArea() {
     sourceFileEdit->setReadOnly(true);
     sourceFileEdit->installEventFilter(this);
     OpenFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
-    OpenFileBtn->resize(23, 23);
+    OpenFileBtn->resize(36, 23); // with the arrow of its menu
     OpenFileBtn->setToolTip(tr("Open File"));
 
     outputFileLabel = MakeLabel(tr("Output File:"), this, QRect(0, 0, 120, 16));
@@ -250,6 +254,8 @@ void TMainFrm::ConnectHandlers() {
         connect(b, &TImageButton::mouseUp, this, on(&TMainFrm::startPointUpBtnMouseUp));
     connect(ExtractBtn, &QPushButton::clicked, this, on(&TMainFrm::ExtractBtnClick));
     connect(SaveFileBtn, &QAbstractButton::clicked, this, on(&TMainFrm::SaveFileBtnClick));
+    // The summary's output row says, while the user types, what Rip! will write.
+    connect(outputFileEdit, &QLineEdit::textChanged, this, on(&TMainFrm::ShowOutputFile));
     connect(CancelBtn, &QPushButton::clicked, this, on(&TMainFrm::CancelBtnClick));
     connect(AudioTrackBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
@@ -323,6 +329,26 @@ void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(event);
+        const bool plain = !(k->modifiers() & ~Qt::KeypadModifier);
+        // Enter presses the focused button as Space does (the desktop's own rule for
+        // buttons outside dialogs varies).
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button && plain && focusWidget() == button &&
+            (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+            if (button->isEnabled())
+                Guarded([&] { button->click(); });
+            return true;
+        }
+        if (watched == TrackListView) {
+            // The list keeps its keys (arrows choose, typing searches) but the range's.
+            bool handled = false;
+            if (k->key() == Qt::Key_BracketLeft || k->key() == Qt::Key_BracketRight)
+                Guarded([&] { handled = HandleWindowKey(k->key(), k->modifiers()); });
+            return handled || QWidget::eventFilter(watched, event);
+        }
+    }
     if (event->type() == QEvent::KeyPress && watched != sourceFileEdit &&
         watched != outputFileEdit && !KeyForFocusedButton(watched, event)) {
         // The track bar would take the arrows for itself.

@@ -46,6 +46,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPainter;
 class QPushButton;
 class QThread;
@@ -68,6 +69,9 @@ class TTrackBar;
 class TVideoWindow;
 class QGroupBox;
 struct TEnvelopeBucket;
+namespace media {
+enum class TMediaContent;
+}
 struct TTrackJob;
 
 // Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
@@ -103,7 +107,8 @@ public:
     TImageButton* modifyBtn;
     QLabel* sourceFileLabel;
     QLineEdit* sourceFileEdit;
-    TSpeedButton* OpenFileBtn;
+    TSpeedButton* OpenFileBtn; // its menu: the sources opened last
+    QMenu* RecentMenu;
     QLabel* outputFileLabel;
     QLineEdit* outputFileEdit;
     TSpeedButton* SaveFileBtn;
@@ -143,6 +148,7 @@ public:
     QPushButton* AddRangeBtn;
     QPushButton* RenameTrackBtn;
     QPushButton* RemoveTrackBtn;
+    QPushButton* ClearTracksBtn;
     QPushButton* TrackUpBtn;
     QPushButton* TrackDownBtn;
     TSkinPanel* TitlePanel; // shown for a DVD: its titles
@@ -200,6 +206,7 @@ public:
     void AddRangeBtnClick();
     void RenameTrackBtnClick();
     void RemoveTrackBtnClick();
+    void ClearTracksBtnClick();
     void TrackUpBtnClick();
     void TrackDownBtnClick();
     void TrackListViewEdited(int Row, const QString& Title);
@@ -276,6 +283,8 @@ public:
     void CloseForSignal();
 
     // ---- State (read by tests) ---------------------------------------------------------
+    // Why the last time typed into a range box was refused (empty: it was taken).
+    const QString& RangeEditRefusal() const { return FRangeEditRefusal; }
     int64_t DurationMs() const { return FDurationMs; }
     int64_t StartMs() const { return FStartMs; }
     int64_t EndMs() const { return FEndMs; }
@@ -326,8 +335,14 @@ private:
     void BuildFileArea();
     void BuildSummaryArea();
     int BuildRangeEdits(QWidget* parent); // answers the width the edits take
+    void SetupRangeEdits();
+    // A time typed into the start (0) or end (1) box: set when it keeps the range's
+    // rules, else the box shows the marker's time again and says why.
+    void RangeEditDone(int marker);
     void BuildOverlays();
     void BuildTrackListArea();
+    void BuildRecentMenu();
+    void ShowRecentMenu();
     void NameControls(); // accessible names of controls without a readable caption
     void PlaceTrackButtons();
     QColor DefaultTitleColor() const;
@@ -343,12 +358,21 @@ private:
     void OpenInBackground(const QString& path);
     void OpenSourceWorker(const QString& fileName);
     void WaitForOpening();
+    // Back to the state of a window with no source (after a failed open).
+    void ResetToNoSource();
     void FinishDeferredClose();
     bool MediaReady() const;
     void ReleaseRunInput();
     void ReturnToIdle();
     void StopRunForClose();
+    // Asks whether to stop a running rip for closing; true to close.
+    bool ConfirmCloseDuringRun();
+    // Moves the keyboard focus off a control about to be disabled (or a link that Space
+    // would follow) to the preview, where Space plays.
+    void FocusNeutralPlace();
     QString SourceAsMp3() const;
+    // The output's name for the open source, as opening it proposes.
+    QString DefaultOutputName() const;
     void ShowRunFailure(const QString& reason);
     void ShowKeptAfterCancel(const QString& file);
     void NotifyRunEnd(const QString& body);
@@ -400,13 +424,14 @@ private:
     int64_t FStartMs = 0;
     int64_t FEndMs = 0;
 
-    QString FOpenFileName;   // the path the opening worker renders
+    QString FOpenFileName;                      // the path the opening worker renders
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
     int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
     TDvdChoice FOpenedDvd;   // written by the opening worker
     QString FOpenedDvdError; // why the opening worker could not use the DVD
+    media::TMediaContent FOpenedContent{}; // what the file holds, likewise
     TDvdChoice FDvd;
     // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
     // the range are still those of it.
@@ -414,6 +439,7 @@ private:
     int64_t FExactEnd = -1;
     QElapsedTimer FRunClock; // wall time of the current run
     QString FRunOutput;      // the file (or folder) the current or last run writes
+    QString FRunFolder;      // its folder, to remember once written (empty: beside the source)
     QStringList FRunTitles;  // of its tracks
     int64_t FRunFromMs = 0;  // where its progress bar starts
     // The output's run the progress panel shows (0: none), and the run last cancelled
@@ -432,4 +458,5 @@ private:
     bool FMarkersOn = false;    // a source was opened: markers show where they are in view
     bool FWasMaximized = false; // before full screen
     bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)
+    QString FRangeEditRefusal;
 };

@@ -6,6 +6,7 @@
 #include "audio/loudness/loudness_detail.h"
 #include "audio/loudness/loudness_envelope.h"
 #include "playback/filter_graph.h"
+#include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/skin_panel.h"
 
@@ -22,9 +23,24 @@ void TMainFrm::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    if (!ConfirmCloseDuringRun()) {
+        e->ignore();
+        return;
+    }
     Guarded([&] { FormClose(); });
     FClosed = true;
     e->accept();
+}
+
+bool TMainFrm::ConfirmCloseDuringRun() {
+    // A signal's close has nobody to ask; the desktop wants the program gone.
+    if (!Running() || FQuietClose)
+        return true;
+    const int answer = ShowMessageBox(
+        2, tr("A rip is running. Stop it and close?\nThe file it is writing is removed."),
+        tr("&Yes"), tr("&No"));
+    // The run may have ended while the question was up: closing then loses nothing.
+    return answer == 1 || !Running();
 }
 
 void TMainFrm::FormClose() {

@@ -7,6 +7,7 @@
 #include "playback/video_window.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
+#include "ui/skin/speed_button.h"
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
@@ -39,32 +40,39 @@ void TMainFrm::InstallKeyFilter() {
     // The track bar takes the arrows for itself: the window sees the keys first. The
     // output edit keeps every key for typing (its unused ones still reach the window).
     // The tracks list keeps its keys too (arrows choose, typing renames).
+    // The range's time boxes keep their keys for typing, as the output edit does.
     for (QWidget* w : findChildren<QWidget*>())
         if (w != outputFileEdit && w != sourceFileEdit && // the source edit is filtered already
-            w != TrackListView && !TrackListView->isAncestorOf(w))
+            w != startPointEdit && w != endPointEdit && w != TrackListView &&
+            !TrackListView->isAncestorOf(w))
             w->installEventFilter(this);
-    // Keyboard users go through the window in reading order. A click does not give a
+    // Keyboard users go through the window as it reads: the preview column top down, the
+    // summary, the rip's buttons at its foot, then the tracks list. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
-    const QList<QWidget*> order{VideoWin,      sourceFileEdit, outputFileEdit, MP3SettingsEdit,
-                                Id3TagEdit,    startPointEdit, endPointEdit,   AudioTrackBox,
-                                TrackListView, AddRangeBtn,    RenameTrackBtn, RemoveTrackBtn,
-                                TrackUpBtn,    TrackDownBtn,   ExtractBtn,     CancelBtn,
-                                skinButton1,   skinButton2};
+    const QList<QWidget*> order{
+        VideoWin,      TrackBar,        PlayBtn,        PauseBtn,       BeginBtn,
+        EndBtn,        OpenBtn,         sourceFileEdit, OpenFileBtn,    outputFileEdit,
+        SaveFileBtn,   MP3SettingsEdit, Id3TagEdit,     startPointEdit, endPointEdit,
+        AudioTrackBox, TitleBox,        ChapterBox,     CancelBtn,      skinButton1,
+        skinButton2,   ExtractBtn,      TrackListView,  TrackUpBtn,     TrackDownBtn,
+        AddRangeBtn,   RenameTrackBtn,  RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
-    for (QPushButton* b : {ExtractBtn, CancelBtn, skinButton1, skinButton2})
-        b->setFocusPolicy(Qt::TabFocus);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ExtractBtn, CancelBtn, skinButton1, skinButton2, TrackBar, PlayBtn, PauseBtn, BeginBtn,
+             EndBtn, OpenBtn, OpenFileBtn, SaveFileBtn})
+        w->setFocusPolicy(Qt::TabFocus);
     PlayBtn->setHint(tr("Play (Space)"));
     PauseBtn->setHint(tr("Pause (Space)"));
     BeginBtn->setHint(tr("to the Begin (Home)"));
     EndBtn->setHint(tr("to the End (End)"));
     OpenBtn->setHint(tr("Open File (Ctrl+O)"));
     TrackBar->setToolTip(tr("Left/Right: 1 s back/on (Shift: 10 s); "
-                            "[ and ]: start and end of the range here; "
-                            "Ctrl+wheel: zoom (right button: more)\n"
-                            "DVD: PageUp/PageDown: previous/next chapter; "
-                            "Ctrl+[ and Ctrl+]: start and end at the nearest "
-                            "chapter mark; double-click: that chapter"));
+                                        "[ and ]: start and end of the range here; "
+                                        "Ctrl+wheel: zoom (right button: more)\n"
+                                        "DVD: PageUp/PageDown: previous/next chapter; "
+                                        "Ctrl+[ and Ctrl+]: start and end at the nearest "
+                                        "chapter mark; double-click: that chapter"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {

@@ -8,10 +8,10 @@
 // stay at the bottom.
 #include "ui/main/main_frm.h"
 
-#include "ui/main/window_placement.h"
-#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
+#include "preview/video_renderer_widget.h"
+#include "ui/main/window_placement.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/skin_panel.h"
@@ -39,6 +39,7 @@ constexpr int PreviewWidth = 233;
 constexpr int PreviewHeight = 162;
 constexpr int TimePanelHeight = 18;
 constexpr int SummaryLeft = 282; // at the designed width
+constexpr int RulerHeight = 11;  // the track bar's time labels, what the left column moves down
 } // namespace
 
 void TMainFrm::resizeEvent(QResizeEvent* e) {
@@ -70,23 +71,25 @@ void TMainFrm::LayoutControls() {
 
     // The time line and the transport under the preview.
     TimeStrip->setGeometry(16, 197 + dy, 250 + dx, 8);
-    TrackBar->setGeometry(16, 206 + dy, 250 + dx, 24);
+    // The bar is taller than the designed one: its ruler of times sits under the channel.
+    TrackBar->setGeometry(16, 206 + dy, 250 + dx, 24 + RulerHeight);
     const int markerTop = TrackBar->geometry().bottom() + 1;
     StartPointBtn->move(StartPointBtn->x(), markerTop);
     EndPointBtn->move(EndPointBtn->x(), markerTop);
     int x = 40;
     for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn, modifyBtn}) {
-        b->move(x, 245 + dy);
+        b->move(x, 245 + RulerHeight + dy);
         x += 42;
     }
 
     // The file edits take the width of the time line.
-    sourceFileLabel->move(16, 280 + dy);
-    sourceFileEdit->setGeometry(16, 297 + dy, 224 + dx, 23);
-    OpenFileBtn->move(243 + dx, 297 + dy);
-    outputFileLabel->move(16, 324 + dy);
-    outputFileEdit->setGeometry(16, 341 + dy, 224 + dx, 23);
-    SaveFileBtn->move(243 + dx, 341 + dy);
+    const int fy = dy + RulerHeight;
+    sourceFileLabel->move(16, 280 + fy);
+    sourceFileEdit->setGeometry(16, 297 + fy, 211 + dx, 23);
+    OpenFileBtn->move(230 + dx, 297 + fy); // its right edge under the "..." of the output
+    outputFileLabel->move(16, 324 + fy);
+    outputFileEdit->setGeometry(16, 341 + fy, 224 + dx, 23);
+    SaveFileBtn->move(243 + dx, 341 + fy);
 
     // The summary keeps its size at the right; the rip's controls stay at the bottom.
     skinPanel1->move(SummaryLeft + dx, 6);

@@ -3,8 +3,10 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/recent_sources.h"
 #include "app/settings.h"
 #include "audio/loudness/loudness_envelope.h"
+#include "media/media_input.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
@@ -14,6 +16,7 @@
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/skin_panel.h"
+#include "ui/skin/skin_style.h"
 #include "ui/skin/track_bar.h"
 
 #include <QCoreApplication>
@@ -109,8 +112,9 @@ void TMainFrm::OpenInBackground(const QString& path) {
     if (!StartOpenWorker([this] { OpenSourceWorker(FOpenFileName); })) {
         ShowMessage(tr("Thread can't be created while opening the source file!"));
         HintPanel->hide();
+        ResetToNoSource(); // the old graph is gone: nothing of the old source works now
         FinishDeferredClose();
-        return; // a failed open: the previous values stay
+        return;
     }
 
     VideoWin->SetColor(Qt::black);
@@ -123,18 +127,25 @@ void TMainFrm::OpenInBackground(const QString& path) {
     }
     HintPanel->hide();
 
-    if (OpenState.load(std::memory_order_acquire) == 2 && !FOpenedDvdError.isEmpty()) {
-        ShowMessageBox(1, tr("The DVD can NOT be opened: ") + FOpenedDvdError, tr("&Close"),
-                       tr("&Help"));
-        FinishDeferredClose();
-        return;
-    }
     if (OpenState.load(std::memory_order_acquire) == 2) {
-        ShowMessageBox(1,
-                       tr("The source file can NOT be opened. Normally you need only "
-                          "install the needed codecs to solve the problem. Click "
-                          "the Help button to get more helps."),
-                       tr("&Close"), tr("&Help"));
+        // The old graph is gone, and nothing of the old source may seem to be ripped
+        // from the new one: the window starts over, as with no source.
+        ResetToNoSource();
+        QString text;
+        if (!FOpenedDvdError.isEmpty())
+            text = tr("The DVD can NOT be opened: ") + FOpenedDvdError;
+        else if (FOpenedContent == media::TMediaContent::Nothing)
+            text = tr("This is not a video or sound file:\n %1\nOpen a DVD, a VCD, an MPEG "
+                      "file or another file with a sound track.")
+                       .arg(QFileInfo(path).fileName());
+        else if (FOpenedContent == media::TMediaContent::PicturesOnly)
+            text = tr("The file has no sound track, so there is nothing to rip:\n %1")
+                       .arg(QFileInfo(path).fileName());
+        else
+            text = tr("The source file can NOT be opened. Normally you need only "
+                      "install the needed codecs to solve the problem. Click "
+                      "the Help button to get more helps.");
+        ShowMessageBox(1, text, tr("&Close"), tr("&Help"));
         FinishDeferredClose();
         return;
     }
@@ -186,6 +197,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
                   ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"))
             : DvdOutputDefault(0, 0));
 
+    AddRecentSource(path);
     ShowMp3Settings();
     ShowRangeInfo();
     ShowId3Tag();
@@ -195,6 +207,45 @@ void TMainFrm::OpenInBackground(const QString& path) {
     ResetTrackList(); // the ranges were the previous source's
     StartEnvelope();
     FinishDeferredClose();
+}
+
+void TMainFrm::ResetToNoSource() {
+    Timer1->stop();
+    Envelope->Clear();
+    StartEnvelope(); // with no source: the detail lets go of the old one too
+    FMediaSeeking.reset();
+    FMediaControl.reset();
+    FDurationRef = FDurationMs = FStartMs = FEndMs = 0;
+    FExactStart = FExactEnd = -1;
+    FAudioTracks.clear();
+    FDvd = TDvdChoice();
+    CurrentTag = TCurrentTag{};
+    TrackBar->setMaximum(0);
+    TrackBar->setPosition(0);
+    TrackBar->setSelStart(0);
+    TrackBar->setSelEnd(0);
+    TrackBar->showAll();
+    TrackBar->setTickTimes({});
+    TimeLabel->setText(FormatTimeText(0));
+    TotalTimeLabel->setText(QStringLiteral("No Video File  "));
+    VideoWin->SetColor(SkinMainColor());
+    TimePanel->setColor(SkinMainColor());
+    PlayBtn->setEnabled(false);
+    PauseBtn->setEnabled(false);
+    StartPointBtn->hide();
+    EndPointBtn->hide();
+    FMarkersOn = false;
+    sourceFileEdit->clear();
+    outputFileEdit->clear();
+    ShowOutputFile();
+    for (QLabel* value : {DurationText, FileSizeText})
+        value->clear();
+    selPointPanel->hide();
+    ShowId3Tag();
+    ShowAudioTracks();
+    ShowDvd();
+    ResetTrackList();
+    TrackBar->update();
 }
 
 void TMainFrm::WaitForOpening() {
@@ -224,6 +275,7 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
         // title, and its streams are the IFO's.
         FOpenedDvd = TDvdChoice();
         FOpenedDvdError.clear();
+        FOpenedContent = media::TMediaContent::Sound;
         try {
             ChooseDvdTitle(fileName, FOpenTitle, FOpenedDvd);
         } catch (const EDvdError& e) {
@@ -232,6 +284,17 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
             return;
         }
         const QString source = FOpenedDvd.locator.isEmpty() ? fileName : FOpenedDvd.locator;
+        // FFmpeg shows nearly anything, a text file too, as a "video": a ripper wants a
+        // sound track, and says at once when there is none.
+        {
+            media::TMediaInput probe;
+            if (!media::Failed(media::OpenMediaInput(source, probe)))
+                FOpenedContent = media::MediaContent(probe);
+        }
+        if (FOpenedContent != media::TMediaContent::Sound) {
+            OpenState.store(2, std::memory_order_release);
+            return;
+        }
         FOpenedTracks.clear();
         if (TMediaAudioStream::ListAudioTracks(source, FOpenedTracks) != media::S_OK)
             FOpenedTracks.clear(); // no choice offered; the primary track is used
@@ -277,8 +340,11 @@ void TMainFrm::StartPlayback() {
     if (!MediaReady())
         return;
     FilterGraph->Play();
-    PlayBtn->setEnabled(false);
+    // A keyboard user who pressed Play finds Pause under the focus, not the next button.
     PauseBtn->setEnabled(true);
+    if (PlayBtn->hasFocus())
+        PauseBtn->setFocus(Qt::OtherFocusReason);
+    PlayBtn->setEnabled(false);
     Timer1->start();
 }
 
@@ -291,6 +357,8 @@ void TMainFrm::PausePlayback() {
         FMediaControl->Pause();
     Timer1->stop();
     PlayBtn->setEnabled(true);
+    if (PauseBtn->hasFocus())
+        PlayBtn->setFocus(Qt::OtherFocusReason);
     PauseBtn->setEnabled(false);
 }
 

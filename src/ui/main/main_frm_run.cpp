@@ -14,10 +14,13 @@
 #include "audio/mp3/mp3_out.h"
 #include "desktop/notify.h"
 #include "desktop/shell.h"
+#include "playback/filter_graph.h"
+#include "playback/video_window.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
 #include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/speed_button.h"
 
@@ -27,6 +30,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -86,11 +90,22 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
     return made;
 }
 
+QString TMainFrm::DefaultOutputName() const {
+    if (!FDvd.locator.isEmpty())
+        return DvdOutputName(FDvd.volume, FDvd.title, 0, 0);
+    const QString source = sourceFileEdit->text();
+    return ChangeFileExt(source.mid(source.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"));
+}
+
 bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     // The output names the file, or for a track list the folder; a name with fields in it
     // is the pattern of the tracks' names.
-    const QString output = NormaliseOutputPath(outputFileEdit->text());
-    outputFileEdit->setText(output);
+    const QString output =
+        ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir, DefaultOutputName());
+    if (output != outputFileEdit->text()) {
+        outputFileEdit->setText(output);
+        ShowOutputFile();
+    }
     folder = FolderPart(output);
     const QString namePart = output.mid(folder.size());
     const bool list = !FTrackList.Tracks.empty();
@@ -170,7 +185,8 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                            existing.front()->Path +
                            (existing.size() == 1 ? tr("\nDo you want to overwrite it?")
                                                  : tr("\nDo you want to overwrite them?"))
-                     : FileExistsText() + tr("\nDo you want to overwrite the old file?");
+                     : FileExistsText() + QStringLiteral(":\n ") + existing.front()->Path +
+                           tr("\nDo you want to overwrite the old file?");
             if (ShowMessageBox(2, text, tr("&Yes"), tr("&No")) != 1) {
                 outputFileEdit->setFocus();
                 return false;
@@ -202,8 +218,9 @@ void TMainFrm::ExtractBtnClick() {
     for (const TTrackJob& job : jobs)
         FRunTitles << job.Tag.Title;
     MP3Out->FileName = jobs[0].FileName;
-    if (folder != FolderPart(sourceFileEdit->text()))
-        AppSettings.OutputFileDir = folder;
+    // Remembered once the rip has written its files: a cancelled or failed one leaves the
+    // next default where it was.
+    FRunFolder = folder != FolderPart(sourceFileEdit->text()) ? folder : QString();
 
     int64_t total = 0;
     for (const TTrackJob& job : jobs)
@@ -213,6 +230,7 @@ void TMainFrm::ExtractBtnClick() {
     ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FEndMs));
     ProgressBar->setValue(int(FRunFromMs));
     ProgressBar->setCaption(QString());
+    FocusNeutralPlace();
     EnableRunControls(false);
     ProgressPanel->show();
     ProgressPanel->raise();
@@ -295,6 +313,9 @@ void TMainFrm::EnableRunControls(bool Enabled) {
 }
 
 void TMainFrm::ReturnToIdle() {
+    // The Cancel button goes with the panel; Qt would hand its focus on to whatever
+    // comes next, a link or a button that Space then presses instead of playing.
+    FocusNeutralPlace();
     Timer2->stop();
     ProgressPanel->hide();
     EnableRunControls(true);
@@ -315,6 +336,8 @@ void TMainFrm::MP3OutDone() {
     ReturnToIdle();
     if (MP3Out->LastRunAborted())
         return;
+    if (!FRunFolder.isEmpty())
+        AppSettings.OutputFileDir = FRunFolder;
     const QString written = FRunOutput;
     const int count = int(FRunTitles.size());
     if (count > 1) {
@@ -333,13 +356,14 @@ void TMainFrm::MP3OutDone() {
     NotifyRunEnd(tr("The MP3 has been extracted: ") + QFileInfo(written).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
-    QTimer::singleShot(0, this, [written] {
+    const QFileInfo file(written);
+    const QString text = tr("The MP3 has been extracted successfully.\n%1\nin %2\nDo you want "
+                            "to play the MP3 now?")
+                             .arg(file.fileName(), file.absolutePath());
+    QTimer::singleShot(0, this, [written, text] {
         Guarded([&] {
             const int answer =
-                ShowMessageBox(1,
-                               tr("The MP3 has been extracted successfully.\nDo you want to play "
-                                  "the MP3 now?"),
-                               tr("&Yes"), tr("&No"));
+                ShowMessageBox(1, text, tr("&Yes"), tr("&No"));
             if (answer == 1)
                 shell::OpenUrl(QUrl::fromLocalFile(written));
         });
@@ -385,6 +409,15 @@ void TMainFrm::ShowKeptAfterCancel(const QString& file) {
 void TMainFrm::ShowRunFailure(const QString& reason) {
     ReturnToIdle();
     ShowMessageBox(0, reason, tr("&Close"), tr("&Help"));
+}
+
+void TMainFrm::FocusNeutralPlace() {
+    QWidget* focused = focusWidget();
+    if (!focused || focused == outputFileEdit || focused == SaveFileBtn ||
+        focused == AudioTrackBox || focused == TitleBox || focused == ChapterBox ||
+        focused == MP3SettingsEdit || focused == Id3TagEdit || focused == CancelBtn ||
+        focused == ExtractBtn)
+        VideoWin->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainFrm::StopRunForClose() {

@@ -3,6 +3,8 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
+#include "ui/main/main_frm_util.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
@@ -88,6 +90,7 @@ void TMainFrm::BuildSummaryArea() {
     // under the caption leaves room to the left.
     const int editsWidth = BuildRangeEdits(selPointPanel);
     selPointPanel->setGeometry(RowWidth - 2 - editsWidth, 21, editsWidth, 24);
+    SetupRangeEdits();
     selPointPanel->hide();
 
     FileSizePanel = MakeRow(skinPanel1, tr("File Size:"), 244, 24);
@@ -138,7 +141,17 @@ int TMainFrm::BuildRangeEdits(QWidget* parent) {
 }
 
 void TMainFrm::ShowOutputFile() {
-    outputFileText->setText(outputFileEdit->text());
+    // What Rip! writes, as it will read the edit: a list of tracks goes into the folder.
+    const QString typed = outputFileEdit->text();
+    const QString output =
+        typed.isEmpty() || sourceFileEdit->text().isEmpty()
+            ? typed
+            : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
+    const int tracks = int(FTrackList.Tracks.size());
+    outputFileText->setText(tracks == 0 || output.isEmpty() ? output
+                            : tracks == 1
+                                ? tr("1 track into %1").arg(FolderPart(output))
+                                : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
 }
 
 void TMainFrm::ShowMp3Settings() {
@@ -173,12 +186,25 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    DurationText->setText(RangeTimeText(FEndMs - FStartMs));
+    // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
+    // are theirs; the boxes keep the marked range, the next one to add.
+    const int tracks = int(FTrackList.Tracks.size());
+    int64_t d = FEndMs - FStartMs;
+    if (tracks > 0) {
+        int64_t total = 0;
+        for (const TTrackEntry& t : FTrackList.Tracks)
+            total += t.End - t.Start;
+        d = total / 10000;
+        DurationText->setText(tracks == 1
+                                  ? tr("%1 in 1 track").arg(FormatTimeText(d))
+                                  : tr("%1 in %2 tracks").arg(FormatTimeText(d)).arg(tracks));
+    } else {
+        DurationText->setText(RangeTimeText(d));
+    }
     if (selPointPanel->isHidden())
         selPointPanel->show();
     startPointEdit->setText(RangeTimeText(FStartMs));
     endPointEdit->setText(RangeTimeText(FEndMs));
-    const int64_t d = FEndMs - FStartMs;
     const int64_t estimate =
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16

@@ -13,6 +13,7 @@
 namespace {
 constexpr int64_t kTicksPerMs = 10000;
 enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
+constexpr int ListButtonRoom = 26; // the up and down buttons beside the list
 } // namespace
 
 // Grey enough to tell a default title from a given one, dark enough to read (over 4.5:1
@@ -36,11 +37,11 @@ void TMainFrm::PlaceTrackButtons() {
     fit(AddRangeBtn, 70);
     fit(RenameTrackBtn, 54);
     fit(RemoveTrackBtn, 54);
-    TrackUpBtn->resize(22, height);
-    TrackDownBtn->resize(22, height);
+    fit(ClearTracksBtn, 49);
+    // The arrows stand beside the list; the other buttons share the rows under it.
     using TUnit = std::vector<QPushButton*>;
     const std::vector<TUnit> units = {
-        {AddRangeBtn}, {RenameTrackBtn}, {RemoveTrackBtn}, {TrackUpBtn, TrackDownBtn}};
+        {AddRangeBtn}, {RenameTrackBtn}, {RemoveTrackBtn}, {ClearTracksBtn}};
     std::vector<std::vector<QPushButton*>> rows(1);
     int used = 0;
     for (const TUnit& unit : units) {
@@ -77,7 +78,7 @@ void TMainFrm::BuildTrackListArea() {
 
     TrackListView = new QTreeWidget(TrackListGroup);
     TrackListView->setObjectName(QStringLiteral("TrackListView"));
-    TrackListView->setGeometry(8, 22, TrackListWidth - 16, 318);
+    TrackListView->setGeometry(8, 22, TrackListWidth - 16 - ListButtonRoom, 318);
     TrackListView->setColumnCount(4);
     TrackListView->setHeaderLabels({QStringLiteral("#"), tr("Title"), tr("Start"), tr("Length")});
     TrackListView->setRootIsDecorated(false);
@@ -91,6 +92,7 @@ void TMainFrm::BuildTrackListArea() {
     for (int column : {tcNumber, tcStart, tcLength})
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
 
+    // The buttons that act on the whole list below it, moving one track beside it.
     const int top = 346, height = 26;
     AddRangeBtn = new QPushButton(tr("Add ran&ge"), TrackListGroup);
     AddRangeBtn->setObjectName(QStringLiteral("AddRangeBtn"));
@@ -103,14 +105,27 @@ void TMainFrm::BuildTrackListArea() {
     RemoveTrackBtn = new QPushButton(tr("Remo&ve"), TrackListGroup);
     RemoveTrackBtn->setGeometry(138, top, 54, height);
     RemoveTrackBtn->setToolTip(tr("Remove the chosen tracks (Delete)"));
+    ClearTracksBtn = new QPushButton(tr("C&lear"), TrackListGroup);
+    ClearTracksBtn->setObjectName(QStringLiteral("ClearTracksBtn"));
+    ClearTracksBtn->setGeometry(195, top, 49, height);
+    ClearTracksBtn->setToolTip(tr("Remove every track: Rip! then rips the marked range"));
+    ClearTracksBtn->setEnabled(false); // nothing to clear yet
+    const int side = TrackListWidth - 8 - ListButtonRoom + 4;
     TrackUpBtn = new QPushButton(QStringLiteral("\u25B2"), TrackListGroup);
-    TrackUpBtn->setGeometry(196, top, 22, height);
+    TrackUpBtn->setGeometry(side, 22, 22, height);
     TrackUpBtn->setToolTip(tr("Move the chosen track up"));
     TrackDownBtn = new QPushButton(QStringLiteral("\u25BC"), TrackListGroup);
-    TrackDownBtn->setGeometry(220, top, 22, height);
+    TrackDownBtn->setGeometry(side, 22 + height + 4, 22, height);
     TrackDownBtn->setToolTip(tr("Move the chosen track down"));
-    for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, TrackUpBtn, TrackDownBtn})
+    for (QPushButton* b :
+         {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn, TrackUpBtn, TrackDownBtn}) {
         b->setFocusPolicy(Qt::TabFocus);
+        // Four captions share the list's width: little padding, so none is cut.
+        b->setStyleSheet(QStringLiteral("QPushButton { padding-left: 1px; padding-right: 1px; }"));
+    }
+    // The list's type-ahead would take "[" and "]" for a search: they set the range here
+    // as everywhere in the window.
+    TrackListView->installEventFilter(this);
 
     auto on = [this](auto member) {
         return [this, member] { Guarded([&] { (this->*member)(); }); };
@@ -118,6 +133,7 @@ void TMainFrm::BuildTrackListArea() {
     connect(AddRangeBtn, &QPushButton::clicked, this, on(&TMainFrm::AddRangeBtnClick));
     connect(RenameTrackBtn, &QPushButton::clicked, this, on(&TMainFrm::RenameTrackBtnClick));
     connect(RemoveTrackBtn, &QPushButton::clicked, this, on(&TMainFrm::RemoveTrackBtnClick));
+    connect(ClearTracksBtn, &QPushButton::clicked, this, on(&TMainFrm::ClearTracksBtnClick));
     connect(TrackUpBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackUpBtnClick));
     connect(TrackDownBtn, &QPushButton::clicked, this, on(&TMainFrm::TrackDownBtnClick));
     auto* remove = new QShortcut(QKeySequence::Delete, TrackListView);
@@ -151,8 +167,22 @@ void TMainFrm::ShowTrackList() {
     }
     if (current >= 0 && current < TrackListView->topLevelItemCount())
         TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
-    TrackListGroup->setTitle(
-        FTrackList.Tracks.empty() ? tr("Tracks") : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
+    TrackListGroup->setTitle(FTrackList.Tracks.empty()
+                                 ? tr("Tracks")
+                                 : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
+    ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
+    // The summary says what Rip! writes, which the list decides.
+    if (FDurationMs > 0) {
+        ShowRangeInfo();
+        ShowOutputFile();
+    }
+}
+
+void TMainFrm::ClearTracksBtnClick() {
+    if (!IsIdle() || FTrackList.Tracks.empty())
+        return;
+    FTrackList.Tracks.clear();
+    ShowTrackList();
 }
 
 void TMainFrm::ResetTrackList() {

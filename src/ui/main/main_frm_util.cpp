@@ -56,17 +56,6 @@ int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
     }
 }
 
-QString NormaliseOutputPath(const QString& typed) {
-    QString path = ReplaceAllText(typed, QStringLiteral("\\"), QStringLiteral("/"));
-    if (path.isEmpty())
-        return path;
-    if (path == u'~' || path.startsWith(QStringLiteral("~/")))
-        path = QDir::homePath() + path.mid(1);
-    else if (!path.startsWith(u'/'))
-        path = QDir::homePath() + u'/' + path;
-    return path;
-}
-
 QString FileExistsText() {
     QString text = QString::fromLocal8Bit(std::strerror(EEXIST));
     while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))

@@ -18,10 +18,6 @@ QString ChangeFileExt(const QString& path, const QString& ext);
 // other key answers 0.
 int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 
-// The output path as typed, made usable: "\" becomes "/", "~/"
-// is the home folder and a relative path is placed in the home folder.
-QString NormaliseOutputPath(const QString& typed);
-
 // The system's text for "file exists" without trailing blanks, control characters and
 // full stops.
 QString FileExistsText();

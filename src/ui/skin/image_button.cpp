@@ -1,5 +1,7 @@
 #include "ui/skin/image_button.h"
 
+#include "ui/skin/skin_style.h"
+
 #include "ui/skin/skin_pictures.h"
 
 #include <QMouseEvent>
@@ -42,6 +44,8 @@ void TImageButton::paintEvent(QPaintEvent*) {
         const qreal radius = qMin(r.width(), r.height()) / 5.0;
         p.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     }
+    if (hasFocus())
+        PaintFocusFrame(p, rect());
 }
 
 void TImageButton::mousePressEvent(QMouseEvent* e) {

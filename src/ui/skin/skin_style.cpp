@@ -1,5 +1,8 @@
 #include "ui/skin/skin_style.h"
 
+#include <QPainter>
+#include <QPen>
+
 #include "ui/skin/skin_pictures.h"
 
 #include <QApplication>
@@ -59,4 +62,13 @@ void ApplySkin(QApplication& app) {
     app.setPalette(pal);
     app.setStyleSheet(SkinStyleSheet());
     app.setWindowIcon(SkinIcon(QStringLiteral("sonavel")));
+}
+
+void PaintFocusFrame(QPainter& p, const QRect& r) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0x1D, 0x2A, 0x52), 1, Qt::DotLine));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.restore();
 }

@@ -7,6 +7,8 @@
 #include <QString>
 
 class QApplication;
+class QPainter;
+class QRect;
 
 // The main colour of the program's frames and panels (RGB 95, 127, 237).
 inline QColor SkinMainColor() {
@@ -23,6 +25,10 @@ inline QColor SkinRowHighlight() {
 inline QColor SkinLinkColor() {
     return QColor(0, 0, 255);
 }
+
+// The dotted frame a control of the skin draws around itself while it has the keyboard
+// focus, inside `r`.
+void PaintFocusFrame(QPainter& p, const QRect& r);
 
 // The stylesheet shared by every window.
 QString SkinStyleSheet();

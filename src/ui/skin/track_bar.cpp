@@ -226,9 +226,61 @@ void TTrackBar::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     PaintPart(p, tbiTics, ticsRect());
     PaintPart(p, tbiChannel, channelRect());
+    PaintRuler(p);
     PaintTickTimes(p);
     if (FPosition >= FViewFrom && FPosition <= FViewTo)
         PaintPart(p, tbiThumb, thumbRect());
+    if (hasFocus())
+        PaintFocusFrame(p, rect());
+}
+
+void TTrackBar::setTimeRuler(bool on) {
+    FTimeRuler = on;
+    update();
+}
+
+QFont TTrackBar::RulerFont() const {
+    QFont f = font();
+    f.setPointSizeF(f.pointSizeF() > 0 ? f.pointSizeF() * 0.8 : 7);
+    return f;
+}
+
+std::vector<TRulerMark> TTrackBar::rulerMarks() const {
+    if (!FTimeRuler)
+        return {};
+    const QRect ch = channelRect();
+    return RulerMarks(FViewFrom, FViewTo, ch.left(), ch.width(), QFontMetrics(RulerFont()));
+}
+
+void TTrackBar::PaintRuler(QPainter& p) {
+    const std::vector<TRulerMark> marks = rulerMarks();
+    if (marks.empty())
+        return;
+    const QRect ch = channelRect();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setFont(RulerFont());
+    p.setPen(palette().color(QPalette::WindowText));
+    const QFontMetrics fm(p.font());
+    const int textTop = ch.bottom() + 4;
+    for (const TRulerMark& m : marks) {
+        p.drawLine(m.x, ch.bottom() + 1, m.x, ch.bottom() + 3);
+        // Centred on its time, kept inside the bar at both ends.
+        const int w = fm.horizontalAdvance(m.text);
+        const int x = std::clamp(m.x - w / 2, 0, std::max(0, width() - w));
+        p.drawText(QRect(x, textTop, w, fm.height()), Qt::AlignLeft | Qt::AlignTop, m.text);
+    }
+    p.restore();
+}
+
+void TTrackBar::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    update();
+}
+
+void TTrackBar::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    update();
 }
 
 void TTrackBar::PaintTickTimes(QPainter& p) {

@@ -2,7 +2,8 @@
 
 // A horizontal track bar over an integer range (the main window uses milliseconds):
 // minimum, maximum, position, a selection start and end, a change signal, dragging and
-// clicking (a double click reports its position), and a custom-draw hook asked before each part (tics, channel, thumb) is painted.
+// clicking (a double click reports its position), and a custom-draw hook asked before each part
+// (tics, channel, thumb) is painted.
 //
 // The channel shows a view of the range, the whole of it unless zoomed: Ctrl+wheel zooms
 // around the pointer, the wheel scrolls a zoomed view, and the owner may set the view
@@ -10,6 +11,8 @@
 // minimumUnitsPerPixel per pixel of the channel. Tick times (chapters) are drawn below
 // the channel wherever they fall in the view, whatever the custom drawing does.
 // GUI thread only.
+
+#include "ui/skin/time_ruler.h"
 
 #include <QWidget>
 
@@ -94,6 +97,13 @@ public:
     void setTickTimes(std::vector<int> times);
     const std::vector<int>& tickTimes() const { return FTickTimes; }
 
+    // A ruler of labelled times under the channel (the range in milliseconds), at every
+    // zoom; the bar needs room for it below the channel.
+    void setTimeRuler(bool on);
+    bool timeRuler() const { return FTimeRuler; }
+    // What the ruler shows for the present view (empty without one).
+    std::vector<TRulerMark> rulerMarks() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -115,11 +125,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     void DefaultDraw(QPainter& p, TTrackBarItem item, const QRect& r);
     void PaintPart(QPainter& p, TTrackBarItem item, const QRect& r);
     void PaintTickTimes(QPainter& p);
+    void PaintRuler(QPainter& p);
+    QFont RulerFont() const;
     void Changed();
     void AnnounceRange(); // the selection's ends, to a screen reader
     int64_t MinimumSpan() const;
@@ -140,4 +154,5 @@ private:
     std::vector<int> FTickTimes;
     TTrackBarCustomDraw FOnCustomDraw;
     std::function<QString(int)> FValueText;
+    bool FTimeRuler = false;
 };

@@ -4,6 +4,8 @@
 SONAVEL_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins
+  # The catalogues: lupdate and lrelease with their CMake functions; Qt's own texts.
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libmp3lame-dev libmp3lame0
   libdvdread-dev

@@ -38,7 +38,8 @@ int32_t LeadingNumber(const QString& text) {
     bool ok = false;
     const qlonglong value = run.toLongLong(&ok);
     if (!ok || value > std::numeric_limits<int32_t>::max())
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(run));
+        throw EConvertError(
+            QCoreApplication::translate("Common", "'%1' is not a valid integer value").arg(run));
     return int32_t(value);
 }
 
@@ -74,7 +75,7 @@ QString FormatSizeText(int64_t bytes) {
     const int64_t mag = k < 0 ? -k : k;
     const int64_t hundredths = (mag * 100 + 512) / 1024;
     const QLocale locale;
-    return QStringLiteral("%1%2%3%4 M bytes")
+    return QCoreApplication::translate("Common", "%1%2%3%4 M bytes")
         .arg(k < 0 && hundredths ? QStringLiteral("-") : QString())
         .arg(hundredths / 100)
         .arg(locale.decimalPoint())
@@ -119,11 +120,11 @@ bool SameFile(const QString& a, const QString& b) {
 static QString IoErrorText(int err) {
     switch (err) {
     case ENOENT:
-        return QStringLiteral("File not found");
+        return QCoreApplication::translate("Common", "File not found");
     case EACCES:
     case EPERM:
     case EROFS:
-        return QStringLiteral("File access denied");
+        return QCoreApplication::translate("Common", "File access denied");
     default:
         return QString::fromLocal8Bit(std::strerror(err));
     }
@@ -134,8 +135,9 @@ static QString FileErrorText(const QFileDevice& file) {
     case QFileDevice::PermissionsError:
         return IoErrorText(EACCES);
     default:
-        return file.errorString().isEmpty() ? QStringLiteral("Input/output error")
-                                            : file.errorString();
+        return file.errorString().isEmpty()
+                   ? QCoreApplication::translate("Common", "Input/output error")
+                   : file.errorString();
     }
 }
 

@@ -4,6 +4,8 @@
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 TDvdFault FaultOf(media::TMediaResult code) {
@@ -24,8 +26,8 @@ TDvdFault FaultOf(media::TMediaResult code) {
 }
 
 QString ChapterCount(int chapters) {
-    return chapters == 1 ? QStringLiteral("1 chapter")
-                         : QStringLiteral("%1 chapters").arg(chapters);
+    return chapters == 1 ? QCoreApplication::translate("DvdChoice", "1 chapter")
+                         : QCoreApplication::translate("DvdChoice", "%1 chapters").arg(chapters);
 }
 
 int64_t TitleMs(const TDvdTitle& title) {
@@ -67,7 +69,8 @@ bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {
         made.title = title > 0 ? title : disc->LongestTitle();
         if (made.title == 0)
             throw EDvdError(TDvdFault::dfDamaged,
-                            QStringLiteral("no title of the DVD can be played (title 1: %1)")
+                            QCoreApplication::translate(
+                                "DvdChoice", "no title of the DVD can be played (title 1: %1)")
                                 .arg(made.titles.empty() ? QString() : made.titles.front().fault));
         disc->Title(made.title); // raises what keeps it from playing
     }
@@ -97,7 +100,8 @@ QString DvdOutputName(const QString& volume, int title, int firstChapter, int la
 
 QString DvdTitleLabel(const TDvdTitleEntry& entry) {
     if (!entry.fault.isEmpty())
-        return QStringLiteral("%1: cannot be played").arg(entry.title.number);
+        return QCoreApplication::translate("DvdChoice", "%1: cannot be played")
+            .arg(entry.title.number);
     // h:mm:ss: the tenths add nothing to a choice between titles.
     const QString time = FormatTimeText(TitleMs(entry.title)).section(u'.', 0, 0);
     return QStringLiteral("%1: %2, %3")
@@ -107,7 +111,8 @@ QString DvdTitleLabel(const TDvdTitleEntry& entry) {
 QString DvdTitleLine(const TDvdTitleEntry& entry) {
     const QString number = QString::number(entry.title.number).rightJustified(2);
     if (!entry.fault.isEmpty())
-        return QStringLiteral("%1  cannot be played: %2").arg(number, entry.fault);
+        return QCoreApplication::translate("DvdChoice", "%1  cannot be played: %2")
+            .arg(number, entry.fault);
     QStringList audio;
     for (const TDvdAudioStream& a : entry.title.audio) {
         if (!a.available) {
@@ -123,6 +128,7 @@ QString DvdTitleLine(const TDvdTitleEntry& entry) {
     return QStringLiteral("%1  %2  %3  %4")
         .arg(number, FormatTimeText(TitleMs(entry.title)),
              ChapterCount(entry.title.Chapters()).leftJustified(11),
-             audio.isEmpty() ? QStringLiteral("no audio") : audio.join(QStringLiteral(", ")))
+             audio.isEmpty() ? QCoreApplication::translate("DvdChoice", "no audio")
+                             : audio.join(QStringLiteral(", ")))
         .trimmed();
 }

@@ -2,6 +2,7 @@
 
 #include "audio/mp3/mp3_out.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -21,17 +22,18 @@ TCurrentTag CurrentTag;
 QString ChannelModeCaption(int32_t index) {
     if (index < 0 || index >= int32_t(ChannelModeCaptions.size()))
         return QString();
-    return QString::fromLatin1(ChannelModeCaptions[size_t(index)]);
+    return QCoreApplication::translate("Globals", ChannelModeCaptions[size_t(index)]);
 }
 
 void SetProgramConstants() {
     AppTitle = QStringLiteral("Free Sonavel");
-    FileFilter = QStringLiteral("All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;"
-                                "DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;"
-                                "DVD Movie Files (*.vob);;"
-                                "VCD/SVCD Movie Files (*.dat);;"
-                                "MPEG Files (*.mpeg *.mpg);;"
-                                "All files (*)");
+    FileFilter = QCoreApplication::translate(
+        "Globals", "All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;"
+                   "DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;"
+                   "DVD Movie Files (*.vob);;"
+                   "VCD/SVCD Movie Files (*.dat);;"
+                   "MPEG Files (*.mpeg *.mpg);;"
+                   "All files (*)");
     HelpFileName = QStringLiteral("sonavel.html");
     TipsFileName = QStringLiteral("tips.txt");
     RegistryKey = QStringLiteral("Software\\Vemra\\Sonavel");

@@ -48,10 +48,11 @@ extern TAppSettings AppSettings;
 extern TCurrentTag CurrentTag;
 
 // The channel modes' captions by AudioChannels, as the settings dialog lists them and the
-// summary shows them; the spelling is the one users know from earlier versions.
-inline constexpr std::array<const char*, 4> ChannelModeCaptions = {"Dual Channels", "Stero",
-                                                                   "Joint Stero", "Mono"};
-// The caption of an AudioChannels value; empty for one outside the table.
+// summary shows them.
+inline constexpr std::array<const char*, 4> ChannelModeCaptions = {
+    QT_TRANSLATE_NOOP("Globals", "Dual Channels"), QT_TRANSLATE_NOOP("Globals", "Stereo"),
+    QT_TRANSLATE_NOOP("Globals", "Joint Stereo"), QT_TRANSLATE_NOOP("Globals", "Mono")};
+// The caption of an AudioChannels value in the user's language; empty for one outside the table.
 QString ChannelModeCaption(int32_t index);
 
 // Sets the program's constants: title, open dialog filter, file names, addresses.

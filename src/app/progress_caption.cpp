@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QCoreApplication>
+#include <QLocale>
+
 TProgressCaption::TProgressCaption(int64_t rangeStartMs, int64_t rangeEndMs, int64_t positionMs,
                                    int64_t elapsedMs) {
     const int64_t length = rangeEndMs - rangeStartMs;
@@ -33,7 +36,7 @@ TProgressCaption::TProgressCaption(int64_t rangeStartMs, int64_t rangeEndMs, int
 QString TProgressCaption::SpeedText(double speed) {
     if (speed >= 9.95)
         return QStringLiteral("%1×").arg(qint64(std::llround(speed)));
-    return QStringLiteral("%1×").arg(speed, 0, 'f', 1);
+    return QStringLiteral("%1×").arg(QLocale().toString(speed, 'f', 1));
 }
 
 QString TProgressCaption::DurationText(int64_t seconds) {
@@ -53,6 +56,7 @@ QString TProgressCaption::Text() const {
         return text;
     text += QStringLiteral(" · ") + SpeedText(FSpeed);
     if (!Done() && FSecondsLeft >= 0)
-        text += QStringLiteral(" · ") + DurationText(FSecondsLeft) + QStringLiteral(" left");
+        text += QStringLiteral(" · ") + QCoreApplication::translate("ProgressCaption", "%1 left")
+                                            .arg(DurationText(FSecondsLeft));
     return text;
 }

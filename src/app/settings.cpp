@@ -5,6 +5,8 @@
 
 #include <QStandardPaths>
 
+#include <QCoreApplication>
+
 void GetDocumentsFolder(QString& path) {
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!docs.isEmpty())
@@ -19,8 +21,9 @@ QString gProblem; // of the last load or save
 void KeepProblem(const TRegistry& reg) {
     gProblem = reg.LastError().isEmpty()
                    ? QString()
-                   : QStringLiteral("The settings can't be saved in\n%1\n(%2).\nChanges last "
-                                    "only until Sonavel ends.")
+                   : QCoreApplication::translate(
+                         "Settings", "The settings can't be saved in\n%1\n(%2).\nChanges last "
+                                     "only until Sonavel ends.")
                          .arg(reg.HivePath(), reg.LastError());
 }
 
@@ -75,7 +78,8 @@ void LoadFromOpenKey(TRegistry& reg) {
 void CreateWithDefaults(TRegistry& reg) {
     const TAppSettings def = Defaults();
     if (!reg.OpenKey(RegistryKey, true))
-        throw ERegistryException(QStringLiteral("Failed to create key %1").arg(RegistryKey));
+        throw ERegistryException(
+            QCoreApplication::translate("Settings", "Failed to create key %1").arg(RegistryKey));
     GetDocumentsFolder(AppSettings.InputFileDir);
     reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
     AppSettings.OutputFileDir.clear();

@@ -28,7 +28,7 @@ QString DecodeText(const QByteArray& Bytes) {
 }
 
 QString LineError(int Line, const QString& Why) {
-    return QStringLiteral("line %1: %2").arg(QString::number(Line), Why);
+    return QCoreApplication::translate("TrackList", "line %1: %2").arg(QString::number(Line), Why);
 }
 
 // The first word of a line and the rest, blanks trimmed.
@@ -75,8 +75,9 @@ bool IsCueSheet(const QStringList& Lines) {
 
 void AddTrack(TTrackList& List, const TTrackEntry& Track, int Line) {
     if (List.Tracks.size() >= kMaxTracks)
-        throw ETrackListError(
-            LineError(Line, QStringLiteral("more than %1 tracks").arg(int(kMaxTracks))));
+        throw ETrackListError(LineError(
+            Line,
+            QCoreApplication::translate("TrackList", "more than %1 tracks").arg(int(kMaxTracks))));
     List.Tracks.push_back(Track);
 }
 
@@ -113,8 +114,8 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
         if (!inTrack)
             return;
         if (!haveIndex)
-            throw ETrackListError(
-                LineError(trackLine, QStringLiteral("the track has no INDEX 01")));
+            throw ETrackListError(LineError(
+                trackLine, QCoreApplication::translate("TrackList", "the track has no INDEX 01")));
         AddTrack(list, track, Line);
         lineOf.push_back(indexLine);
     };
@@ -126,8 +127,9 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
             // Times count from the start of each FILE; one source has one time line.
             if (++files > 1)
                 throw ETrackListError(LineError(
-                    line, QStringLiteral("a cue sheet of more than one FILE cannot be split "
-                                         "from one source")));
+                    line, QCoreApplication::translate(
+                              "TrackList", "a cue sheet of more than one FILE cannot be split "
+                                           "from one source")));
         } else if (keyword == QStringLiteral("TRACK")) {
             closeTrack(line);
             inTrack = true;
@@ -141,11 +143,14 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
         } else if (keyword == QStringLiteral("INDEX")) {
             const auto [number, time] = FirstWord(rest);
             if (!inTrack)
-                throw ETrackListError(LineError(line, QStringLiteral("INDEX before any TRACK")));
+                throw ETrackListError(LineError(
+                    line, QCoreApplication::translate("TrackList", "INDEX before any TRACK")));
             int64_t ticks = 0;
             if (!ParseCueTime(time, ticks))
-                throw ETrackListError(LineError(
-                    line, QStringLiteral("'%1' is not a time of the form mm:ss:ff").arg(time)));
+                throw ETrackListError(
+                    LineError(line, QCoreApplication::translate(
+                                        "TrackList", "'%1' is not a time of the form mm:ss:ff")
+                                        .arg(time)));
             // INDEX 00 marks a pregap, which plays as the end of the track before.
             if (number.toInt() == 1) {
                 track.Start = ticks;
@@ -219,7 +224,8 @@ TTrackList ParseTimeList(const QStringList& Lines) {
             rest = title;
             if (track.End <= track.Start)
                 throw ETrackListError(
-                    LineError(line, QStringLiteral("the end is not after the start")));
+                    LineError(line, QCoreApplication::translate("TrackList",
+                                                                "the end is not after the start")));
         }
         track.Title = CueValue(rest);
         AddTrack(list, track, line);
@@ -240,24 +246,26 @@ TTrackList ParseTrackList(const QByteArray& Text) {
         DecodeText(Text).split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
     TTrackList list = IsCueSheet(lines) ? ParseCueSheet(lines) : ParseTimeList(lines);
     if (list.Tracks.empty())
-        throw ETrackListError(QStringLiteral("it lists no tracks"));
+        throw ETrackListError(QCoreApplication::translate("TrackList", "it lists no tracks"));
     return list;
 }
 
 TTrackList ReadTrackListFile(const QString& FileName) {
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ETrackListError(QStringLiteral("cannot read the track list \"%1\": %2")
-                                  .arg(FileName, file.errorString()));
+        throw ETrackListError(
+            QCoreApplication::translate("TrackList", "cannot read the track list \"%1\": %2")
+                .arg(FileName, file.errorString()));
     if (file.size() > kMaxListBytes)
         throw ETrackListError(
-            QStringLiteral("the track list \"%1\" is too large to be one").arg(FileName));
+            QCoreApplication::translate("TrackList", "the track list \"%1\" is too large to be one")
+                .arg(FileName));
     const QByteArray bytes = file.read(kMaxListBytes + 1);
     try {
         return ParseTrackList(bytes);
     } catch (const ETrackListError& e) {
-        throw ETrackListError(
-            QStringLiteral("the track list \"%1\": %2").arg(FileName, e.Message()));
+        throw ETrackListError(QCoreApplication::translate("TrackList", "the track list \"%1\": %2")
+                                  .arg(FileName, e.Message()));
     }
 }
 
@@ -265,27 +273,31 @@ void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
     for (size_t k = 0; k < List.Tracks.size(); ++k) {
         TTrackEntry& t = List.Tracks[k];
         auto fail = [k](const QString& Why) {
-            return ETrackListError(QStringLiteral("track %1: %2").arg(QString::number(k + 1), Why));
+            return ETrackListError(QCoreApplication::translate("TrackList", "track %1: %2")
+                                       .arg(QString::number(k + 1), Why));
         };
         if (t.End == 0) {
             if (Duration <= 0)
-                throw fail(QStringLiteral("the source's length is unknown, so the track needs "
-                                          "an end"));
+                throw fail(QCoreApplication::translate(
+                    "TrackList", "the source's length is unknown, so the track needs "
+                                 "an end"));
             t.End = Duration;
         }
         if (Duration > 0 && t.Start >= Duration)
-            throw fail(QStringLiteral("it starts at %1, after the end of the source (%2)")
+            throw fail(QCoreApplication::translate(
+                           "TrackList", "it starts at %1, after the end of the source (%2)")
                            .arg(FormatTimeText(t.Start / kTicksPerMs),
                                 FormatTimeText(Duration / kTicksPerMs)));
         // The end may be given as the length shown, to the millisecond.
         if (Duration > 0 && t.End > Duration + kTicksPerMs - 1)
-            throw fail(QStringLiteral("it ends at %1, after the end of the source (%2)")
+            throw fail(QCoreApplication::translate(
+                           "TrackList", "it ends at %1, after the end of the source (%2)")
                            .arg(FormatTimeText(t.End / kTicksPerMs),
                                 FormatTimeText(Duration / kTicksPerMs)));
         if (Duration > 0)
             t.End = std::min(t.End, Duration);
         if (t.End <= t.Start)
-            throw fail(QStringLiteral("it is empty"));
+            throw fail(QCoreApplication::translate("TrackList", "it is empty"));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/track_list.h"
 #include "base/text_cut.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -115,8 +116,9 @@ QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
         const QString name = relative.join(u'/');
         if (seen.contains(name.toCaseFolded()))
             throw ETrackListError(
-                QStringLiteral("the name pattern \"%1\" gives track %2 the name \"%3\" of an "
-                               "earlier track (put %n in it)")
+                QCoreApplication::translate(
+                    "TrackNames", "the name pattern \"%1\" gives track %2 the name \"%3\" of an "
+                                  "earlier track (put %n in it)")
                     .arg(Pattern, QString::number(track.Number), name));
         seen.insert(name.toCaseFolded());
         paths << base.filePath(name);

@@ -16,6 +16,7 @@ TVideoRendererWidget::TVideoRendererWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
+    setAccessibleName(QCoreApplication::translate("TVideoRendererWidget", "Video"));
     resize(240, 180);
 }
 

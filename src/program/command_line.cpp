@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "audio/mp3/mp3_out.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -13,7 +14,9 @@ int32_t ParseCount(const QString& option, const QString& value) {
     bool ok = false;
     const int n = value.toInt(&ok);
     if (!ok || n < 0)
-        throw EUsageError(QStringLiteral("%1 needs a whole number, not '%2'").arg(option, value));
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine", "%1 needs a whole number, not '%2'")
+                .arg(option, value));
     return n;
 }
 
@@ -33,8 +36,9 @@ int32_t ParseBitrate(const QString& option, const QString& value) {
         QStringList rates;
         for (int32_t r : MP3BitRates)
             rates << QString::number(r);
-        throw EUsageError(QStringLiteral("%1 %2 is not an MP3 bit rate (one of %3)")
-                              .arg(option, value, rates.join(u' ')));
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine", "%1 %2 is not an MP3 bit rate (one of %3)")
+                .arg(option, value, rates.join(u' ')));
     }
     return kbps;
 }
@@ -54,7 +58,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         }
         auto value = [&]() -> QString {
             if (i + 1 >= args.size())
-                throw EUsageError(QStringLiteral("%1 needs a value").arg(a));
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "%1 needs a value").arg(a));
             return args[++i];
         };
         auto text = [&](std::optional<QString>& field) {
@@ -95,19 +100,24 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const QString v = value();
             o.DvdTitle = ParseCount(a, v);
             if (o.DvdTitle < 1)
-                throw EUsageError(QStringLiteral("--dvd-title counts from 1"));
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "--dvd-title counts from 1"));
         } else if (a == QStringLiteral("--chapter")) {
             const QString v = value();
             const QStringList parts = v.split(u'-');
             if (parts.size() > 2)
-                throw EUsageError(QStringLiteral("--chapter needs A or A-B, like 6 or 6-8"));
+                throw EUsageError(QCoreApplication::translate(
+                    "CommandLine", "--chapter needs A or A-B, like 6 or 6-8"));
             o.ChapterFirst = ParseCount(a, parts.first());
             o.ChapterLast = parts.size() == 2 ? ParseCount(a, parts.last()) : o.ChapterFirst;
             if (o.ChapterFirst < 1)
-                throw EUsageError(QStringLiteral("--chapter counts from 1"));
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "--chapter counts from 1"));
             if (o.ChapterLast < o.ChapterFirst)
                 throw EUsageError(
-                    QStringLiteral("--chapter %1: the last chapter comes before the first").arg(v));
+                    QCoreApplication::translate(
+                        "CommandLine", "--chapter %1: the last chapter comes before the first")
+                        .arg(v));
         } else if (a == QStringLiteral("-o") || a == QStringLiteral("--output")) {
             o.Output = value();
         } else if (a == QStringLiteral("--start") || a == QStringLiteral("--end")) {
@@ -115,7 +125,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             int64_t ms = 0;
             if (!ParseTimeText(v, ms))
                 throw EUsageError(
-                    QStringLiteral("%1 '%2' is not a time (seconds like 12.5, or h:mm:ss.t)")
+                    QCoreApplication::translate(
+                        "CommandLine", "%1 '%2' is not a time (seconds like 12.5, or h:mm:ss.t)")
                         .arg(a, v));
             (a == QStringLiteral("--start") ? o.StartMs : o.EndMs) = ms;
         } else if (a == QStringLiteral("--bitrate")) {
@@ -124,24 +135,25 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const QString v = value();
             const QStringList parts = v.split(u'-');
             if (parts.size() != 2)
-                throw EUsageError(QStringLiteral("--vbr needs MIN-MAX, like 128-256"));
+                throw EUsageError(QCoreApplication::translate("CommandLine",
+                                                              "--vbr needs MIN-MAX, like 128-256"));
             o.VbrMin = ParseBitrate(a, parts[0]);
             o.VbrMax = ParseBitrate(a, parts[1]);
             if (*o.VbrMin > *o.VbrMax)
                 throw EUsageError(
-                    QStringLiteral("--vbr %1: the minimum is above the maximum").arg(v));
+                    QCoreApplication::translate("CommandLine", "--vbr %1: the minimum is above the maximum").arg(v));
         } else if (a == QStringLiteral("--vbr-quality")) {
             const QString v = value();
             bool ok = false;
             const int q = v.toInt(&ok);
             if (!ok || q < 0 || q > 9)
                 throw EUsageError(
-                    QStringLiteral("--vbr-quality %1: give 0 (best) to 9 (smallest)").arg(v));
+                    QCoreApplication::translate("CommandLine", "--vbr-quality %1: give 0 (best) to 9 (smallest)").arg(v));
             o.VbrQuality = q;
         } else if (a == QStringLiteral("--cover")) {
             o.Cover = value();
             if (o.Cover.isEmpty())
-                throw EUsageError(QStringLiteral("--cover needs a time or a picture file"));
+                throw EUsageError(QCoreApplication::translate("CommandLine", "--cover needs a time or a picture file"));
         } else if (a == QStringLiteral("--no-replaygain")) {
             o.ReplayGain = false;
         } else if (a == QStringLiteral("--samplerate")) {
@@ -158,7 +170,9 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const qsizetype index = modes.indexOf(v.toLower());
             if (index < 0)
                 throw EUsageError(
-                    QStringLiteral("--mode %1: choose dual, stereo, joint or mono").arg(v));
+                    QCoreApplication::translate("CommandLine",
+                                                "--mode %1: choose dual, stereo, joint or mono")
+                        .arg(v));
             o.ChannelMode = int32_t(index);
         } else if (a == QStringLiteral("--title")) {
             text(o.Title);
@@ -176,7 +190,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const QString v = value();
             o.AudioTrack = ParseCount(a, v);
             if (o.AudioTrack < 1)
-                throw EUsageError(QStringLiteral("--audio-track counts from 1"));
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "--audio-track counts from 1"));
         } else if (a == QStringLiteral("--tracks")) {
             o.TrackList = value();
         } else if (a == QStringLiteral("--split-chapters")) {
@@ -187,63 +202,73 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const QString v = value();
             o.Jobs = ParseCount(a, v);
             if (o.Jobs < 1 || o.Jobs > 256)
-                throw EUsageError(QStringLiteral("%1 %2: give 1 to 256 threads").arg(a, v));
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "%1 %2: give 1 to 256 threads")
+                        .arg(a, v));
         } else if (a == QStringLiteral("--force")) {
             o.Force = true;
         } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
             o.Quiet = true;
         } else {
-            throw EUsageError(QStringLiteral("unknown option '%1'").arg(a));
+            throw EUsageError(
+                QCoreApplication::translate("CommandLine", "unknown option '%1'").arg(a));
         }
     }
     if (o.Bitrate && o.VbrMin)
-        throw EUsageError(QStringLiteral("--bitrate and --vbr exclude each other"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
     if (o.Bitrate && o.VbrQuality)
-        throw EUsageError(QStringLiteral("--bitrate and --vbr-quality exclude each other"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--bitrate and --vbr-quality exclude each other"));
     if (o.OneFile && o.TrackList.isEmpty() && !o.SplitChapters)
-        throw EUsageError(QStringLiteral("--one-file goes with --tracks or --split-chapters"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--one-file goes with --tracks or --split-chapters"));
     if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
-        throw EUsageError(QStringLiteral("--list-titles lists every title"));
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
-        throw EUsageError(QStringLiteral("--chapter goes with --rip"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--chapter goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
-        throw EUsageError(QStringLiteral("--start must come before --end"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--start must come before --end"));
     if (!pauseOption.isEmpty() && !o.SplitPauses && o.Mode != TCommandMode::cmListPauses)
         throw EUsageError(
-            QStringLiteral("%1 goes with --split-pauses or --list-pauses").arg(pauseOption));
+            QCoreApplication::translate("CommandLine", "%1 goes with --split-pauses or --list-pauses").arg(pauseOption));
     if (!o.TrackList.isEmpty() || o.SplitChapters || o.SplitPauses) {
         const QString option = o.SplitChapters ? QStringLiteral("--split-chapters")
                                : o.SplitPauses ? QStringLiteral("--split-pauses")
                                                : QStringLiteral("--tracks");
         if (o.Mode != TCommandMode::cmRip)
-            throw EUsageError(QStringLiteral("%1 goes with --rip").arg(option));
+            throw EUsageError(QCoreApplication::translate("CommandLine", "%1 goes with --rip").arg(option));
         if (int(o.SplitChapters) + int(o.SplitPauses) + int(!o.TrackList.isEmpty()) > 1)
             throw EUsageError(
-                QStringLiteral("--split-chapters, --split-pauses and --tracks exclude each other"));
+                QCoreApplication::translate("CommandLine", "--split-chapters, --split-pauses and --tracks exclude each other"));
         if (!o.SplitChapters && o.ChapterFirst)
-            throw EUsageError(QStringLiteral("%1 gives the ranges: leave out --chapter").arg(option));
+            throw EUsageError(QCoreApplication::translate("CommandLine", "%1 gives the ranges: leave out --chapter").arg(option));
         // Each track's range and title come from the list or the chapters.
         if (o.StartMs || o.EndMs)
-            throw EUsageError(
-                QStringLiteral("%1 gives the ranges: leave out --start and --end").arg(option));
+            throw EUsageError(QCoreApplication::translate(
+                                  "CommandLine", "%1 gives the ranges: leave out --start and --end")
+                                  .arg(option));
         if (o.Title)
-            throw EUsageError(QStringLiteral("%1 gives the titles: leave out --title").arg(option));
+            throw EUsageError(
+                QCoreApplication::translate("CommandLine", "%1 gives the titles: leave out --title")
+                    .arg(option));
     }
     if (o.Mode == TCommandMode::cmWindow) {
         if (positional.size() > 1)
-            throw EUsageError(QStringLiteral("the window opens one file at a time"));
+            throw EUsageError(
+                QCoreApplication::translate("CommandLine", "the window opens one file at a time"));
         if (!positional.isEmpty())
             o.Source = positional.first();
     } else if (!positional.isEmpty()) {
-        throw EUsageError(QStringLiteral("unexpected argument '%1'").arg(positional.first()));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "unexpected argument '%1'")
+                              .arg(positional.first()));
     }
     if (o.Source.isEmpty() && o.Mode != TCommandMode::cmWindow)
-        throw EUsageError(QStringLiteral("no source file given"));
+        throw EUsageError(QCoreApplication::translate("CommandLine", "no source file given"));
     return o;
 }
 
 QString UsageText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Usage: sonavel [FILE]\n"
         "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
         "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"

@@ -14,11 +14,14 @@ int TCommandListTitles::Execute() {
         return 1;
     };
     if (!QFileInfo::exists(FSource))
-        return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
+        return fail(QCoreApplication::translate("CommandLine",
+                                                "cannot open \"%1\": No such file or directory")
+                        .arg(FSource));
     const QString root = dvd::DvdRootFor(FSource);
     if (root.isEmpty())
-        return fail(
-            QStringLiteral("\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)").arg(FSource));
+        return fail(QCoreApplication::translate(
+                        "CommandLine", "\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)")
+                        .arg(FSource));
     try {
         const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
         bool playable = false;
@@ -32,7 +35,8 @@ int TCommandListTitles::Execute() {
                 QCoreApplication::translate("CommandListTitles", "no title of \"%1\" can be played")
                     .arg(FSource));
     } catch (const EDvdError& e) {
-        return fail(QStringLiteral("cannot read the DVD \"%1\": %2").arg(FSource, e.Message()));
+        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
+                        .arg(FSource, e.Message()));
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "audio/pipeline/audio_read_error.h"
 #include "media/media_audio_stream.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -17,24 +18,31 @@ int TCommandListTracks::Execute() {
     };
     const QFileInfo source(FSource);
     if (!source.exists())
-        return fail(QStringLiteral("cannot open \"%1\": No such file or directory").arg(FSource));
+        return fail(QCoreApplication::translate("CommandLine",
+                                                "cannot open \"%1\": No such file or directory")
+                        .arg(FSource));
     TDvdChoice dvd;
     try {
         if (!ChooseDvdTitle(FSource, FDvdTitle, dvd) && FDvdTitle > 0)
-            return fail(QStringLiteral("\"%1\" is not a DVD; --dvd-title needs one").arg(FSource));
+            return fail(QCoreApplication::translate("CommandLine",
+                                                    "\"%1\" is not a DVD; --dvd-title needs one")
+                            .arg(FSource));
     } catch (const EDvdError& e) {
-        return fail(QStringLiteral("cannot read the DVD \"%1\": %2").arg(FSource, e.Message()));
+        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
+                        .arg(FSource, e.Message()));
     }
     if (dvd.locator.isEmpty() && source.isDir())
-        return fail(QStringLiteral("cannot open \"%1\": it is a folder").arg(FSource));
+        return fail(QCoreApplication::translate("CommandLine", "cannot open \"%1\": it is a folder")
+                        .arg(FSource));
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult result =
         TMediaAudioStream::ListAudioTracks(dvd.locator.isEmpty() ? FSource : dvd.locator, tracks);
     if (result != media::S_OK)
-        return fail(
-            QStringLiteral("cannot read \"%1\": %2").arg(FSource, media::ResultText(result)));
+        return fail(QCoreApplication::translate("CommandLine", "cannot read \"%1\": %2")
+                        .arg(FSource, media::ResultText(result)));
     if (tracks.empty())
-        return fail(QStringLiteral("\"%1\" has no audio stream").arg(FSource));
+        return fail(
+            QCoreApplication::translate("CommandLine", "\"%1\" has no audio stream").arg(FSource));
     for (size_t i = 0; i < tracks.size(); ++i) {
         const TMediaTrackInfo& t = tracks[i];
         // One multi-argument call: a "%1" in a track's language tag (the file's own

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <QCoreApplication>
+#include <QLocale>
+
 TProgressLine::TProgressLine(std::function<int64_t()> Done, int64_t Length)
     : FDone(std::move(Done)), FLength(Length) {
     FClock.start();
@@ -19,12 +22,14 @@ void TProgressLine::Show(bool Final, const QString& Prefix) {
     QString bar = QString(filled, u'#') + QString(width - filled, u'.');
     QString left = speed > 0 ? FormatTimeText(int64_t((FLength - done) / 1e4 / speed))
                              : QStringLiteral("-:--:--.-");
-    const QString text = QStringLiteral("\r%1%2% [%3] %4x realtime, %5 left ")
-                             .arg(Prefix)
-                             .arg(int(fraction * 100), 3)
-                             .arg(bar)
-                             .arg(speed, 0, 'f', 1)
-                             .arg(left);
+    const QString text =
+        QStringLiteral("\r") +
+        QCoreApplication::translate("CommandLine", "%1%2% [%3] %4x realtime, %5 left ")
+            .arg(Prefix)
+            .arg(int(fraction * 100), 3)
+            .arg(bar)
+            .arg(QLocale().toString(speed, 'f', 1))
+            .arg(left);
     std::fputs(text.toLocal8Bit().constData(), stderr);
     if (Final)
         std::fputc('\n', stderr);

@@ -70,7 +70,8 @@ bool TCommandRip::TrackMode() const {
 QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
-        return QStringLiteral("cannot open %1: No such file or directory")
+        return QCoreApplication::translate("CommandLine",
+                                           "cannot open %1: No such file or directory")
             .arg(Quoted(FOptions.Source));
     if (const QString why = ReadOnceSourceReason(FSourcePath); !why.isEmpty())
         return QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
@@ -78,17 +79,20 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     try {
         if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd) &&
             (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
-            return QStringLiteral("%1 is not a DVD; --dvd-title, --chapter and "
-                                  "--split-chapters need one")
+            return QCoreApplication::translate("CommandLine",
+                                               "%1 is not a DVD; --dvd-title, --chapter and "
+                                               "--split-chapters need one")
                 .arg(Quoted(FSourcePath));
     } catch (const EDvdError& e) {
-        return QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(FSourcePath), e.Message());
+        return QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
+            .arg(Quoted(FSourcePath), e.Message());
     }
     const bool isDvd = !Dvd.locator.isEmpty();
     if (!isDvd && source.isDir())
-        return QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FOptions.Source));
+        return QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
+            .arg(Quoted(FOptions.Source));
     if (FOptions.ChapterLast > Dvd.Chapters())
-        return QStringLiteral("title %1 of %2 has %3 chapters, not %4")
+        return QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
             .arg(QString::number(Dvd.title), Quoted(FSourcePath), QString::number(Dvd.Chapters()),
                  QString::number(FOptions.ChapterLast));
 
@@ -105,13 +109,15 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
             return FOptions.AudioTrack > 0
-                       ? QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
+                       ? QCoreApplication::translate("CommandLine",
+                                                     "%1 has no audio track %2 (see --list-tracks)")
                              .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack))
-                       : QStringLiteral("%1 has no audio stream").arg(Quoted(FSourcePath));
-        return QStringLiteral("cannot read the sound of %1: %2")
+                       : QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                             .arg(Quoted(FSourcePath));
+        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
             .arg(Quoted(FSourcePath), e.Message());
     } catch (const std::exception& e) {
-        return QStringLiteral("cannot read the sound of %1: %2")
+        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
             .arg(Quoted(FSourcePath), ExceptionMessage(e));
     }
     return {};
@@ -160,7 +166,7 @@ QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
         if (!FOptions.EndMs)
             endTime = Dvd.ChapterEnd(FOptions.ChapterLast);
         if (endTime && *endTime <= start)
-            return QStringLiteral("the range from %1 to %2 is empty")
+            return QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
                 .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(*endTime / kTicksPerMs));
     }
     int64_t end = endTime.value_or(Duration);
@@ -230,7 +236,7 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
         return FOptions.SplitChapters
                    ? QStringLiteral("title %1 of %2: %3")
                          .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())
-                   : QStringLiteral("the track list %1: %2")
+                   : QCoreApplication::translate("CommandLine", "the track list %1: %2")
                          .arg(Quoted(FOptions.TrackList), e.Message());
     }
 
@@ -281,9 +287,10 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
         paths << job.FileName;
     const bool many = TrackMode() && !FOptions.OneFile;
     auto whose = [&](const TOutputFinding& f) {
-        return many ? QStringLiteral("track %1's output %2")
+        return many ? QCoreApplication::translate("CommandLine", "track %1's output %2")
                           .arg(QString::number(f.Job + 1), Quoted(f.Path))
-                    : QStringLiteral("the output %1").arg(Quoted(f.Path));
+                    : QCoreApplication::translate("CommandLine", "the output %1")
+                          .arg(Quoted(f.Path));
     };
     for (int pass = 0; pass < 2; ++pass) {
         const std::vector<TOutputFinding> findings = CheckOutputs(paths, FSourcePath);
@@ -291,14 +298,16 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
         for (const TOutputFinding& f : findings) {
             switch (f.Problem) {
             case TOutputProblem::ReplacesSource:
-                return whose(f) + QStringLiteral(" would replace the source");
+                return whose(f) +
+                       QCoreApplication::translate("CommandLine", " would replace the source");
             case TOutputProblem::IsFolder:
-                return whose(f) + QStringLiteral(" is a folder");
+                return whose(f) + QCoreApplication::translate("CommandLine", " is a folder");
             case TOutputProblem::CannotCreate:
                 return f.Reason;
             case TOutputProblem::Exists:
                 if (!FOptions.Force)
-                    return QStringLiteral("%1 already exists (use --force to replace it)")
+                    return QCoreApplication::translate(
+                               "CommandLine", "%1 already exists (use --force to replace it)")
                         .arg(Quoted(f.Path));
                 break;
             case TOutputProblem::FolderMissing: {
@@ -306,7 +315,8 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
                 std::error_code error;
                 std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
                 if (error)
-                    return QStringLiteral("cannot create the folder %1: %2")
+                    return QCoreApplication::translate("CommandLine",
+                                                       "cannot create the folder %1: %2")
                         .arg(Quoted(folder), QString::fromStdString(error.message()));
                 made = true;
                 break;
@@ -383,7 +393,8 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
         // Worker thread (or inside Run): the message is handed over with the queued call.
         QString why = ExceptionMessage(e);
         if (dynamic_cast<const EAudioReadError*>(&e))
-            why = QStringLiteral("reading %1 failed: %2").arg(Quoted(FSourcePath), why);
+            why = QCoreApplication::translate("CommandLine", "reading %1 failed: %2")
+                      .arg(Quoted(FSourcePath), why);
         const bool empty = dynamic_cast<const ENoSoundError*>(&e) != nullptr;
         QMetaObject::invokeMethod(
             &loop,
@@ -410,7 +421,9 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
         if (!many)
             return QString();
         const TMP3Out::TProgress p = out.Progress();
-        return QStringLiteral("track %1/%2 ").arg(std::min(p.JobsWritten + 1, count)).arg(count);
+        return QCoreApplication::translate("CommandLine", "track %1/%2 ")
+            .arg(std::min(p.JobsWritten + 1, count))
+            .arg(count);
     };
     QTimer ticker;
     int tick = 0;
@@ -431,14 +444,18 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     auto writtenText = [&] {
         if (written == 0)
             return QString();
-        return written == 1 ? QStringLiteral("; track 1 was written")
-                            : QStringLiteral("; tracks 1 to %1 were written").arg(written);
+        return written == 1
+                   ? QCoreApplication::translate("CommandLine", "; track 1 was written")
+                   : QCoreApplication::translate("CommandLine", "; tracks 1 to %1 were written")
+                         .arg(written);
     };
     if (result == 0 && out.LastRunAborted()) {
         if (!many)
             return Fail(
-                QStringLiteral("interrupted; %1 was not written").arg(Quoted(Jobs[0].FileName)));
-        return Fail(QStringLiteral("interrupted; the unfinished tracks were not written") +
+                QCoreApplication::translate("CommandLine", "interrupted; %1 was not written")
+                    .arg(Quoted(Jobs[0].FileName)));
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "interrupted; the unfinished tracks were not written") +
                     writtenText());
     }
     if (result != 0) {
@@ -446,27 +463,32 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
         if (!many) {
             if (noSound)
                 return Fail(
-                    QStringLiteral("the range holds no sound of %1").arg(Quoted(FSourcePath)));
+                    QCoreApplication::translate("CommandLine", "the range holds no sound of %1")
+                        .arg(Quoted(FSourcePath)));
             return Fail(failure);
         }
-        return Fail(QStringLiteral("track %1 of %2 (\"%3\") failed: %4")
+        return Fail(QCoreApplication::translate("CommandLine", "track %1 of %2 (\"%3\") failed: %4")
                         .arg(QString::number(failed + 1), QString::number(count),
                              Jobs[size_t(failed)].Tag.Title, failure) +
                     writtenText());
     }
     if (showProgress)
-        progress.Show(true, many ? QStringLiteral("%1 tracks ").arg(count) : QString());
+        progress.Show(true,
+                      many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
+                           : QString());
     // Sound the source lacks (a damaged stretch, a hole in a disc's audio) kept its time
     // as silence: the files are whole, but the user should know.
     int64_t filled = 0;
     for (const TRipJob& job : out.Tracks)
         filled += In.FilledFrames(job.First, job.End >= 0 ? job.End - job.First : INT64_MAX / 4);
     const int rate = In.Reader()->Format.sampleRate;
-    if (filled > 0 && rate > 0)
-        std::fprintf(stderr,
-                     "sonavel: warning: %s s of %s had no sound that could be decoded; the MP3 "
-                     "holds silence there\n",
-                     QString::number(double(filled) / rate, 'f', 3).toLocal8Bit().constData(),
-                     Quoted(FSourcePath).toLocal8Bit().constData());
+    if (filled > 0 && rate > 0) {
+        const QString warning =
+            QCoreApplication::translate("CommandLine",
+                                        "sonavel: warning: %1 s of %2 had no sound that could be "
+                                        "decoded; the MP3 holds silence there")
+                .arg(QString::number(double(filled) / rate, 'f', 3), Quoted(FSourcePath));
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    }
     return 0;
 }

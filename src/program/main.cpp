@@ -1,6 +1,7 @@
 // Program body: start-up, then the event loop or a command.
 #include "app/globals.h"
 #include "app/settings.h"
+#include "app/translations.h"
 #include "base/exception.h"
 #include "base/termination_signals.h"
 #include "program/command_line.h"
@@ -50,11 +51,23 @@ QStringList Arguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The command line's messages are in the user's language too, so translations load
+    // before parsing; that needs an application object, which the window replaces with
+    // its own (no display is needed for a command or a usage error).
+    auto core = std::make_unique<QCoreApplication>(argc, argv);
+    ProgramDir = QCoreApplication::applicationDirPath() + u'/';
+    SetProgramConstants(); // the data folder (and its catalogues) is found by its file names
+    LoadTranslations();
     TCommandLineOptions options;
     try {
         options = ParseCommandLine(Arguments(argc, argv));
     } catch (const EUsageError& e) {
-        std::fprintf(stderr, "sonavel: %s\nTry 'sonavel --help' for more information.\n", e.what());
+        std::fputs((QStringLiteral("sonavel: ") + ExceptionMessage(e) + u'\n' +
+                    QCoreApplication::translate("CommandLine",
+                                                "Try 'sonavel --help' for more information.\n"))
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
         return 2;
     }
 
@@ -67,7 +80,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.Mode != TCommandMode::cmWindow) {
-        QCoreApplication app(argc, argv);
         InitialiseProgram(options.Mode == TCommandMode::cmRip);
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
@@ -88,7 +100,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    core.reset();
     QApplication app(argc, argv);
+    LoadTranslations();
     // From here on, logging out or Ctrl+C ends the program as the close button does; a
     // signal that comes before the window exists waits in the notifier's pipe.
     TTerminationSignals endSignals;

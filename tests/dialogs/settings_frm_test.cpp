@@ -60,7 +60,7 @@ TEST_F(SettingsDialog, ListsHoldTheFixedItemsVerbatim) {
     EXPECT_EQ(ItemsOf(dlg.maxBitrateSel), bitrates);
     EXPECT_EQ(ItemsOf(dlg.samplerateSel), QStringList({"32000 Hz", "44100 Hz", "48000 Hz"}));
     EXPECT_EQ(ItemsOf(dlg.ChannelModeSel),
-              QStringList({"Dual Channels", "Stero", "Joint Stero", "Mono"}));
+              QStringList({"Dual Channels", "Stereo", "Joint Stereo", "Mono"}));
     const QStringList genres = ItemsOf(dlg.GenreEdit);
     ASSERT_EQ(genres.size(), 164);
     EXPECT_EQ(genres[0], QStringLiteral("Blues"));
@@ -115,7 +115,7 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     dlg.FillMp3Page(exact);
     EXPECT_EQ(dlg.bitRateSel->currentText(), QStringLiteral("192 kbps"));
     EXPECT_EQ(dlg.samplerateSel->currentText(), QStringLiteral("44100 Hz"));
-    EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Joint Stero"));
+    EXPECT_EQ(dlg.ChannelModeSel->currentText(), QStringLiteral("Joint Stereo"));
     EXPECT_FALSE(dlg.VBRCheck->isChecked());
     EXPECT_EQ(dlg.BitrateSettingsPage->currentIndex(), 0);
     // The encoder's quality is a choice of the variable rate only; loudness is on by default.

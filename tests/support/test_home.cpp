@@ -24,6 +24,11 @@ void SetUpTestHome(QTemporaryDir& root) {
     setenv("SONAVEL_REGISTRY", (r + "/config/sonavel/registry.reg").constData(), 1);
     setenv("SONAVEL_DATA_DIR", (r + "/history").constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // English texts and number formats, in process and in the programs tests start,
+    // whatever the developer's desktop speaks; a test that wants another language says so.
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_NUMERIC"})
+        unsetenv(name);
+    setenv("LANG", "C.UTF-8", 1);
     QDir().mkpath(root.path() + QStringLiteral("/Documents"));
     QDir().mkpath(root.path() + QStringLiteral("/history"));
     QDir().mkpath(root.path() + QStringLiteral("/runtime"));

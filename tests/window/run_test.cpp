@@ -128,7 +128,7 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
     Frm->ExtractBtnClick();
     ASSERT_GE(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Icon, 2);
-    EXPECT_EQ(Boxes[0].Text, QStringLiteral("The specified output folder doesn't exists.\n ") +
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("The specified output folder doesn't exist.\n ") +
                                  root +
                                  QStringLiteral("/a/b/c/\nDo you want to create the new folder?"));
     EXPECT_EQ(Frm->outputFileEdit->text(), output);

@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QUrl>
 
-const QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
+QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Vemra");
 
 namespace {
@@ -26,7 +26,7 @@ constexpr int ClientHeight = 380;
 
 TVersionDisplay VersionDisplay(const QString& fileVersion) {
     if (fileVersion.isEmpty())
-        return {QStringLiteral("No info"), QString()};
+        return {QCoreApplication::translate("TaboutFrm", "No info"), QString()};
     QStringList pieces;
     SplitText(fileVersion, QStringLiteral("."), pieces);
     if (pieces.size() < 3)
@@ -137,20 +137,25 @@ void TaboutFrm::showEvent(QShowEvent* e) {
 }
 
 void TaboutFrm::FormShow() {
-    setWindowTitle(QStringLiteral("About") + u' ' + AppTitle);
+    setWindowTitle(tr("About") + u' ' + AppTitle);
     titleLabel->setText(AppTitle);
-    versionLabel->setText(QStringLiteral("Version") + u':');
-    HomepageLabel->setText(QStringLiteral("Home Page") + u':');
+    versionLabel->setText(tr("Version") + u':');
+    HomepageLabel->setText(tr("Home Page") + u':');
     // Alt+E reaches the address; the home page has its button's Alt+P.
-    supportEmailLabel->setText(QStringLiteral("Support &Email") + u':');
+    supportEmailLabel->setText(tr("Support &Email") + u':');
     supportEmailLabel->setBuddy(support_Email);
-    helpBtn->setText(QStringLiteral("&Help"));
-    homePageBtn->setText(QStringLiteral("Home &Page"));
-    okBtn->setText(QStringLiteral("&OK"));
+    helpBtn->setText(tr("&Help"));
+    homePageBtn->setText(tr("Home &Page"));
+    okBtn->setText(tr("&OK"));
     homePageUrlLabel->setText(HomePageUrl);
+    // Without a configured home page there is no address to credit, so none is shown.
+    for (QWidget* w : {static_cast<QWidget*>(HomepageLabel), static_cast<QWidget*>(homePageUrlLabel),
+                       static_cast<QWidget*>(homePageBtn)})
+        w->setVisible(!HomePageUrl.isEmpty());
     support_Email->setText(SupportEmail);
     copyLabel1->setText(CopyrightNotice);
-    copyLabel2->setText(QStringLiteral("All Rights Reserved"));
+    copyLabel2->setText(tr("Free software under the GNU General Public License,\n"
+                           "version 2 or later"));
 
     const TVersionDisplay shown = VersionDisplay(FFileVersion);
     versionLabel2->setText(shown.Version);

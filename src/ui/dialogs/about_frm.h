@@ -10,8 +10,8 @@ class QLabel;
 class QPushButton;
 class TLinkLabel;
 
-// The maker's home page and copyright notice.
-extern const QString HomePageUrl;
+// The maker's home page (empty when the build names none) and copyright notice.
+extern QString HomePageUrl;
 extern const QString CopyrightNotice;
 
 // Display rule of a file version "a.b.c.d": the version text is every piece but the last

@@ -15,7 +15,7 @@
 #include <memory>
 
 namespace {
-const QString HelpCaption = QStringLiteral("&Help");
+const char* const HelpCaption = QT_TRANSLATE_NOOP("TmsgFrm", "&Help");
 constexpr int ClientWidth = 326;
 constexpr int ClientHeight = 215;
 constexpr int ButtonBandTop = 158;
@@ -53,14 +53,15 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     msgLabel->setGeometry(84, 30, 217, 97);
     msgLabel->setStyleSheet(QStringLiteral("color: #1D2A52;"));
 
-    okBtn = new QPushButton(QStringLiteral("&OK"), band);
+    okBtn = new QPushButton(tr("&OK"), band);
     okBtn->setObjectName(QStringLiteral("okBtn"));
-    helpBtn = new QPushButton(HelpCaption, band);
+    helpBtn = new QPushButton(tr(HelpCaption), band);
     helpBtn->setObjectName(QStringLiteral("helpBtn"));
     const int bandHeight = ClientHeight - ButtonBandTop;
     const int y = (bandHeight - 27) / 2;
-    okBtn->setGeometry(ClientWidth / 2 - 65 - 5, y, 65, 27);
-    helpBtn->setGeometry(ClientWidth / 2 + 5, y, 65, 27);
+    // Wide enough for the captions callers give in every language ("&Schließen").
+    okBtn->setGeometry(ClientWidth / 2 - 84 - 5, y, 84, 27);
+    helpBtn->setGeometry(ClientWidth / 2 + 5, y, 84, 27);
     okBtn->setDefault(true);
     connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
     connect(helpBtn, &QPushButton::clicked, this, [this] { helpBtnClick(); });
@@ -91,7 +92,7 @@ void TmsgFrm::okBtnClick() {
 }
 
 void TmsgFrm::helpBtnClick() {
-    if (helpBtn->text() == HelpCaption) {
+    if (helpBtn->text() == tr(HelpCaption)) {
         // Every box with a Help button reports a problem: the help opens at that topic.
         OpenHelp(QStringLiteral("problems")); // the box stays: the user answers after reading
         return;

@@ -112,8 +112,8 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
     PageControl1->addWidget(settingsPage);
     PageControl1->addWidget(id3Page);
 
-    skinButton2 = new QPushButton(QStringLiteral("&OK"), this);
-    skinButton1 = new QPushButton(QStringLiteral("&Cancel"), this);
+    skinButton2 = new QPushButton(tr("&OK"), this);
+    skinButton1 = new QPushButton(tr("&Cancel"), this);
     const int w = 84, y = ClientHeight - 12 - 27;
     skinButton2->setGeometry(ClientWidth - 12 - 2 * w - 8, y, w, 27);
     skinButton1->setGeometry(ClientWidth - 12 - w, y, w, 27);
@@ -133,18 +133,18 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
 
     QStringList bitrates;
     for (int32_t rate : MP3BitRates)
-        bitrates.append(QStringLiteral("%1 kbps").arg(rate));
+        bitrates.append(tr("%1 kbps").arg(rate));
 
-    auto* bitrateGroup = new QGroupBox(QStringLiteral("MP3 Bitrate "), page);
+    auto* bitrateGroup = new QGroupBox(tr("MP3 Bitrate "), page);
     auto* bitrateBox = new QVBoxLayout(bitrateGroup);
     bitrateBox->setSpacing(8);
-    VBRCheck = new QCheckBox(QStringLiteral(" Use &Variable Bitrate Mode"), bitrateGroup);
+    VBRCheck = new QCheckBox(tr(" Use &Variable Bitrate Mode"), bitrateGroup);
     bitrateBox->addWidget(VBRCheck);
     BitrateSettingsPage = new QStackedWidget(bitrateGroup);
     auto* cbrPage = new QWidget;
     auto* cbrBox = new QHBoxLayout(cbrPage);
     cbrBox->setContentsMargins(0, 0, 0, 0);
-    auto* bitrateLabel = new QLabel(QStringLiteral("Bitrate:"), cbrPage);
+    auto* bitrateLabel = new QLabel(tr("Bitrate:"), cbrPage);
     bitRateSel = PickList(cbrPage);
     bitRateSel->addItems(bitrates);
     cbrBox->addWidget(bitrateLabel);
@@ -156,10 +156,10 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     maxBitrateSel = PickList(vbrPage);
     minBitrateSel->addItems(bitrates);
     maxBitrateSel->addItems(bitrates);
-    vbrBox->addWidget(new QLabel(QStringLiteral("Min:"), vbrPage));
+    vbrBox->addWidget(new QLabel(tr("Min:"), vbrPage));
     vbrBox->addWidget(minBitrateSel, 1);
     vbrBox->addSpacing(6);
-    vbrBox->addWidget(new QLabel(QStringLiteral("Max:"), vbrPage));
+    vbrBox->addWidget(new QLabel(tr("Max:"), vbrPage));
     vbrBox->addWidget(maxBitrateSel, 1);
     BitrateSettingsPage->addWidget(cbrPage);
     BitrateSettingsPage->addWidget(vbrPage);
@@ -188,7 +188,7 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     bitrateBox->addWidget(vbrQualityRow);
     connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
 
-    auto* rateGroup = new QGroupBox(QStringLiteral(" Sample Rate "), page);
+    auto* rateGroup = new QGroupBox(tr(" Sample Rate "), page);
     auto* rateBox = new QVBoxLayout(rateGroup);
     samplerateSel = PickList(rateGroup);
     samplerateSel->addItems(
@@ -197,11 +197,11 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     connect(samplerateSel, &QComboBox::currentIndexChanged, this,
             [this] { SamplerateSelChange(); });
 
-    auto* modeGroup = new QGroupBox(QStringLiteral("Channel Mode"), page);
+    auto* modeGroup = new QGroupBox(tr("Channel Mode"), page);
     auto* modeBox = new QVBoxLayout(modeGroup);
     ChannelModeSel = PickList(modeGroup);
-    for (const char* caption : ChannelModeCaptions)
-        ChannelModeSel->addItem(QString::fromLatin1(caption));
+    for (int32_t mode = 0; mode < int32_t(ChannelModeCaptions.size()); ++mode)
+        ChannelModeSel->addItem(ChannelModeCaption(mode));
     modeBox->addWidget(ChannelModeSel);
 
     box->addWidget(bitrateGroup);
@@ -221,7 +221,7 @@ QWidget* TsettingsFrm::BuildId3Page() {
     page->setObjectName(QStringLiteral("id3Page"));
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* group = new QGroupBox(QStringLiteral("ID3 Tag"), page);
+    auto* group = new QGroupBox(tr("ID3 Tag"), page);
     auto* form = new QFormLayout(group);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setVerticalSpacing(8);
@@ -236,12 +236,12 @@ QWidget* TsettingsFrm::BuildId3Page() {
     YearEdit = HistoryCombo(group);
     copyrightEdit = HistoryCombo(group);
     titleEdit->setMaxLength(32767);
-    form->addRow(QStringLiteral("Title:"), titleEdit);
-    form->addRow(QStringLiteral("Album:"), albumEdit);
-    form->addRow(QStringLiteral("Artist:"), authorEdit);
-    form->addRow(QStringLiteral("Genre:"), GenreEdit);
-    form->addRow(QStringLiteral("Year:"), YearEdit);
-    form->addRow(QStringLiteral("Comment:"), copyrightEdit);
+    form->addRow(tr("Title:"), titleEdit);
+    form->addRow(tr("Album:"), albumEdit);
+    form->addRow(tr("Artist:"), authorEdit);
+    form->addRow(tr("Genre:"), GenreEdit);
+    form->addRow(tr("Year:"), YearEdit);
+    form->addRow(tr("Comment:"), copyrightEdit);
     auto* coverRow = new QWidget(group);
     auto* coverBox = new QHBoxLayout(coverRow);
     coverBox->setContentsMargins(0, 0, 0, 0);
@@ -263,6 +263,15 @@ QWidget* TsettingsFrm::BuildId3Page() {
             SetCoverFile(path);
     });
     connect(coverClearBtn, &QPushButton::clicked, this, [this] { ClearCover(); });
+    // A screen reader names each field, and the edit inside a history list, by its caption.
+    for (int row = 0; row < form->rowCount(); ++row) {
+        auto* caption = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget());
+        QWidget* field = form->itemAt(row, QFormLayout::FieldRole)->widget();
+        const QString name = QString(caption->text()).remove(u'&').remove(u':');
+        field->setAccessibleName(name);
+        if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
+            combo->lineEdit()->setAccessibleName(name);
+    }
     QWidget::setTabOrder(titleEdit, albumEdit);
     QWidget::setTabOrder(albumEdit, authorEdit);
     QWidget::setTabOrder(authorEdit, GenreEdit);
@@ -311,8 +320,8 @@ void TsettingsFrm::FormActivate() {
     // or the two would chase each other for ever.
     if (!failures.isEmpty() && !FLoadErrorReported) {
         FLoadErrorReported = true;
-        ReportException(EInOutError(QStringLiteral("A history list can't be read; it is left "
-                                                   "as it is:\n") +
+        ReportException(EInOutError(tr("A history list can't be read; it is left "
+                                       "as it is:\n") +
                                     failures.join(u'\n')));
     }
 }
@@ -336,9 +345,8 @@ void TsettingsFrm::skinButton2Click() {
                 // The entry stays listed and the dialog open: nothing typed is lost. The
                 // next OK saves this list again, then goes on with the fields after it.
                 FUnsavedLists.insert(f.combo);
-                ReportException(
-                    EInOutError(QStringLiteral("The history list can't be saved:\n%1: %2")
-                                    .arg(fileName, e.Message())));
+                ReportException(EInOutError(
+                    tr("The history list can't be saved:\n%1: %2").arg(fileName, e.Message())));
                 return;
             }
         }
@@ -407,7 +415,7 @@ void TsettingsFrm::SamplerateSelChange() {
 
 void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     PageControl1->setCurrentWidget(settingsPage);
-    setWindowTitle(QStringLiteral("MP3 Settings ..."));
+    setWindowTitle(tr("MP3 Settings ..."));
     SelectNumber(bitRateSel, settings.AudioBitrate, QStringLiteral(" kbps"));
     SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
     SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
@@ -434,7 +442,7 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
 
 void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {
     PageControl1->setCurrentWidget(id3Page);
-    setWindowTitle(QStringLiteral("ID3 Tag Editor"));
+    setWindowTitle(tr("ID3 Tag Editor"));
     titleEdit->setText(tag.Title);
     albumEdit->setEditText(tag.Album);
     GenreEdit->setEditText(tag.Genre);

@@ -18,7 +18,7 @@
 namespace {
 constexpr int ClientWidth = 452;
 constexpr int ClientHeight = 303;
-const QString NoTips = QStringLiteral("No tips found!");
+const char* const NoTips = QT_TRANSLATE_NOOP("TTipsFrm", "No tips found!");
 } // namespace
 
 TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
@@ -27,7 +27,7 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("Tip of the Day"));
+    setWindowTitle(tr("Tip of the Day"));
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("tipsPanel"));
@@ -45,7 +45,7 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     auto* bulb = new TImage(QStringLiteral("tips"), strip);
     bulb->move((64 - bulb->width()) / 2, 14);
 
-    auto* heading = new QLabel(QStringLiteral("Did you know?"), panel);
+    auto* heading = new QLabel(tr("Did you know?"), panel);
     QFont hf(QStringLiteral("serif"));
     hf.setStyleHint(QFont::Serif);
     hf.setBold(true);
@@ -66,14 +66,15 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     TipLabel->setGeometry(80, 62, 334, 160);
     TipLabel->setStyleSheet(QStringLiteral("color: #1D2A52;"));
 
-    ifShowTips = new QCheckBox(QStringLiteral("Show &Tips on Startup"), this);
+    ifShowTips = new QCheckBox(tr("Show &Tips on Startup"), this);
     ifShowTips->setChecked(true);
     ifShowTips->setGeometry(12, 262, 200, 24);
 
-    skinButton1 = new QPushButton(QStringLiteral("&Next Tip"), this);
-    skinButton2 = new QPushButton(QStringLiteral("&OK"), this);
-    skinButton1->setGeometry(ClientWidth - 10 - 2 * 82 - 8, 259, 82, 27);
-    skinButton2->setGeometry(ClientWidth - 10 - 82, 259, 82, 27);
+    skinButton1 = new QPushButton(tr("&Next Tip"), this);
+    skinButton2 = new QPushButton(tr("&OK"), this);
+    // Room for the captions in other languages too ("&Nächster Tipp").
+    skinButton1->setGeometry(ClientWidth - 10 - 2 * 104 - 8, 259, 104, 27);
+    skinButton2->setGeometry(ClientWidth - 10 - 104, 259, 104, 27);
     skinButton2->setDefault(true);
     connect(skinButton1, &QPushButton::clicked, this, [this] { skinButton1Click(); });
     connect(skinButton2, &QPushButton::clicked, this, [this] { skinButton2Click(); });
@@ -92,7 +93,7 @@ void TTipsFrm::FormCreate(const QString& fileName) {
     }
     // A missing, empty or unreadable file leaves nothing to show but this.
     if (FTips.isEmpty())
-        FTips.append(NoTips);
+        FTips.append(tr(NoTips));
     ShowNextTip();
 }
 

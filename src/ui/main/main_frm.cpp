@@ -94,6 +94,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     BuildSummaryArea();
     BuildTrackListArea();
     BuildOverlays();
+    NameControls();
     ConnectHandlers();
     ConnectTimeLine();
     InstallKeyFilter();
@@ -125,7 +126,7 @@ void TMainFrm::BuildPreviewArea() {
     TimePanel->setColor(PreviewColor());
     TimeLabel = MakeLabel(FormatTimeText(0), TimePanel, QRect(4, 0, 110, 18));
     TimeLabel->setStyleSheet(QStringLiteral("color: white;"));
-    TotalTimeLabel = MakeLabel(QStringLiteral("No Video File  "), TimePanel, QRect(110, 0, 119, 18),
+    TotalTimeLabel = MakeLabel(tr("No Video File  "), TimePanel, QRect(110, 0, 119, 18),
                                Qt::AlignRight | Qt::AlignVCenter);
     TotalTimeLabel->setStyleSheet(QStringLiteral("color: #DDE6FF;"));
 
@@ -146,12 +147,12 @@ void TMainFrm::BuildPreviewArea() {
     EndPointBtn->setCursor(Qt::SizeHorCursor);
     EndPointBtn->hide();
 
-    PlayBtn = new TImageButton(QStringLiteral("play"), QStringLiteral("Play"), this);
-    PauseBtn = new TImageButton(QStringLiteral("pause"), QStringLiteral("Pause"), this);
-    BeginBtn = new TImageButton(QStringLiteral("begin"), QStringLiteral("to the Begin"), this);
-    EndBtn = new TImageButton(QStringLiteral("end"), QStringLiteral("to the End"), this);
-    OpenBtn = new TImageButton(QStringLiteral("open"), QStringLiteral("Open File"), this);
-    modifyBtn = new TImageButton(QStringLiteral("modify"), QStringLiteral("Modify"), this);
+    PlayBtn = new TImageButton(QStringLiteral("play"), tr("Play"), this);
+    PauseBtn = new TImageButton(QStringLiteral("pause"), tr("Pause"), this);
+    BeginBtn = new TImageButton(QStringLiteral("begin"), tr("to the Begin"), this);
+    EndBtn = new TImageButton(QStringLiteral("end"), tr("to the End"), this);
+    OpenBtn = new TImageButton(QStringLiteral("open"), tr("Open File"), this);
+    modifyBtn = new TImageButton(QStringLiteral("modify"), tr("Modify"), this);
     for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn, modifyBtn})
         b->resize(28, 28);
     modifyBtn->hide();
@@ -160,27 +161,27 @@ void TMainFrm::BuildPreviewArea() {
 }
 
 void TMainFrm::BuildFileArea() {
-    sourceFileLabel = MakeLabel(QStringLiteral("Source File:"), this, QRect(0, 0, 120, 16));
+    sourceFileLabel = MakeLabel(tr("Source File:"), this, QRect(0, 0, 120, 16));
     sourceFileEdit = new QLineEdit(this);
     sourceFileEdit->setObjectName(QStringLiteral("sourceFileEdit"));
     sourceFileEdit->setReadOnly(true);
     sourceFileEdit->installEventFilter(this);
     OpenFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
     OpenFileBtn->resize(36, 23); // with the arrow of its menu
-    OpenFileBtn->setToolTip(QStringLiteral("Open File"));
+    OpenFileBtn->setToolTip(tr("Open File"));
 
-    outputFileLabel = MakeLabel(QStringLiteral("Output File:"), this, QRect(0, 0, 120, 16));
+    outputFileLabel = MakeLabel(tr("Output File:"), this, QRect(0, 0, 120, 16));
     outputFileEdit = new QLineEdit(this);
     outputFileEdit->setObjectName(QStringLiteral("outputFileEdit"));
     SaveFileBtn = new TSpeedButton(QStringLiteral("..."), QString(), this);
     SaveFileBtn->resize(23, 23);
-    SaveFileBtn->setToolTip(QStringLiteral("Save Output MP3 File..."));
+    SaveFileBtn->setToolTip(tr("Save Output MP3 File..."));
 
-    skinButton1 = new QPushButton(QStringLiteral("&About"), this);
+    skinButton1 = new QPushButton(tr("&About"), this);
     skinButton1->resize(70, 26);
-    skinButton2 = new QPushButton(QStringLiteral("&Help"), this);
+    skinButton2 = new QPushButton(tr("&Help"), this);
     skinButton2->resize(70, 26);
-    ExtractBtn = new QPushButton(QStringLiteral("&Rip!"), this);
+    ExtractBtn = new QPushButton(tr("&Rip!"), this);
     ExtractBtn->setObjectName(QStringLiteral("ExtractBtn"));
     ExtractBtn->resize(88, 32);
     QFont f = ExtractBtn->font();
@@ -196,14 +197,13 @@ void TMainFrm::BuildOverlays() {
     ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
     ProgressPanel->setFrameShape(QFrame::Box);
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
-    ProgressLabel =
-        MakeLabel(QStringLiteral("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
+    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
-    ProgressBar->setGeometry(8, 22, 186, 22);
-    CancelBtn = new QPushButton(QStringLiteral("&Cancel"), ProgressPanel);
+    ProgressBar->setGeometry(8, 22, 178, 22);
+    CancelBtn = new QPushButton(tr("&Cancel"), ProgressPanel);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(200, 20, 68, 26);
-    CancelBtn->setToolTip(QStringLiteral("Stop the rip (Esc)"));
+    CancelBtn->setGeometry(192, 20, 76, 26); // "&Abbrechen" too
+    CancelBtn->setToolTip(tr("Stop the rip (Esc)"));
     ProgressPanel->hide();
 
     HintPanel = new TSkinPanel(this);
@@ -211,8 +211,8 @@ void TMainFrm::BuildOverlays() {
     HintPanel->resize(320, 50);
     HintPanel->setColor(QColor(0xFF, 0xFF, 0xE8));
     HintPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #5F7FED; }"));
-    HintLabel = MakeLabel(QStringLiteral("Opening the source file, please have a wait...."),
-                          HintPanel, QRect(0, 0, 320, 50), Qt::AlignCenter);
+    HintLabel = MakeLabel(tr("Opening the source file, please have a wait...."), HintPanel,
+                          QRect(0, 0, 320, 50), Qt::AlignCenter);
     HintPanel->hide();
 }
 
@@ -296,8 +296,8 @@ void TMainFrm::FormCreate() {
     FDurationMs = 0;
     FDurationRef = 0;
     FTrackMargin = 4;
-    setWindowTitle(AppTitle + QStringLiteral("   (") + QUrl(HomePageUrl).host() +
-                   QStringLiteral(")"));
+    const QString host = QUrl(HomePageUrl).host();
+    setWindowTitle(host.isEmpty() ? AppTitle : AppTitle + QStringLiteral("   (") + host + u')');
     FTipsShown = false;
 }
 

@@ -340,7 +340,7 @@ private:
     void BuildPreviewArea();
     void BuildFileArea();
     void BuildSummaryArea();
-    void BuildRangeEdits(QWidget* parent);
+    int BuildRangeEdits(QWidget* parent); // answers the width the edits take
     void SetupRangeEdits();
     // A time typed into the start (0) or end (1) box: set when it keeps the range's
     // rules, else the box shows the marker's time again and says why.
@@ -349,6 +349,9 @@ private:
     void BuildTrackListArea();
     void BuildRecentMenu();
     void ShowRecentMenu();
+    void NameControls(); // accessible names of controls without a readable caption
+    void PlaceTrackButtons();
+    QColor DefaultTitleColor() const;
     void ShowTrackList();
     // The times where the listed tracks start or end, each once, in order (100-ns units).
     std::vector<int64_t> TrackBoundaries() const;
@@ -417,7 +420,7 @@ private:
         } catch (const std::exception& e) {
             ReportException(e);
         } catch (...) {
-            ReportException(Exception(QStringLiteral("Unknown error.")));
+            ReportException(Exception(tr("Unknown error.")));
         }
     }
 

@@ -65,7 +65,7 @@ void TMainFrm::ShowDvd() {
             for (const TDvdTitleEntry& entry : FDvd.titles)
                 TitleBox->addItem(DvdTitleLabel(entry));
             TitleBox->setCurrentIndex(FDvd.title - 1);
-            ChapterBox->addItem(QStringLiteral("All %1 chapters").arg(FDvd.Chapters()));
+            ChapterBox->addItem(tr("All %1 chapters").arg(FDvd.Chapters()));
             for (int c = 1; c <= FDvd.Chapters(); ++c) {
                 ChapterBox->addItem(
                     QStringLiteral("%1: %2").arg(c).arg(FormatTimeText(Ms(FDvd.ChapterStart(c)))));
@@ -161,7 +161,7 @@ void TMainFrm::ShowChapterOfRange() {
     }
     const bool chapters = first > 0 && last >= first;
     const QSignalBlocker block(ChapterBox);
-    ChapterBox->setPlaceholderText(chapters ? QStringLiteral("Chapters %1-%2").arg(first).arg(last)
+    ChapterBox->setPlaceholderText(chapters ? tr("Chapters %1-%2").arg(first).arg(last)
                                             : QString());
     if (chapters && first == 1 && last == FDvd.Chapters())
         ChapterBox->setCurrentIndex(0);

@@ -62,12 +62,12 @@ void TMainFrm::InstallKeyFilter() {
              ExtractBtn, CancelBtn, skinButton1, skinButton2, TrackBar, PlayBtn, PauseBtn, BeginBtn,
              EndBtn, OpenBtn, OpenFileBtn, SaveFileBtn})
         w->setFocusPolicy(Qt::TabFocus);
-    PlayBtn->setHint(QStringLiteral("Play (Space)"));
-    PauseBtn->setHint(QStringLiteral("Pause (Space)"));
-    BeginBtn->setHint(QStringLiteral("to the Begin (Home)"));
-    EndBtn->setHint(QStringLiteral("to the End (End)"));
-    OpenBtn->setHint(QStringLiteral("Open File (Ctrl+O)"));
-    TrackBar->setToolTip(QStringLiteral("Left/Right: 1 s back/on (Shift: 10 s); "
+    PlayBtn->setHint(tr("Play (Space)"));
+    PauseBtn->setHint(tr("Pause (Space)"));
+    BeginBtn->setHint(tr("to the Begin (Home)"));
+    EndBtn->setHint(tr("to the End (End)"));
+    OpenBtn->setHint(tr("Open File (Ctrl+O)"));
+    TrackBar->setToolTip(tr("Left/Right: 1 s back/on (Shift: 10 s); "
                                         "[ and ]: start and end of the range here; "
                                         "Ctrl+wheel: zoom (right button: more)\n"
                                         "DVD: PageUp/PageDown: previous/next chapter; "

@@ -96,10 +96,7 @@ void TMainFrm::LayoutControls() {
     // The tracks list beside it keeps its width and takes the height.
     TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10 + dx, 6, TrackListWidth,
                                 382 + dy);
-    TrackListView->resize(TrackListView->width(), 288 + dy);
-    FindSongsBtn->move(FindSongsBtn->x(), 316 + dy);
-    for (QPushButton* b : {AddRangeBtn, RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn})
-        b->move(b->x(), 346 + dy);
+    PlaceTrackButtons();
     ProgressPanel->move(SummaryLeft + dx, 302 + dy);
     skinButton1->move(288 + dx, 360 + dy);
     skinButton2->move(364 + dx, 360 + dy);

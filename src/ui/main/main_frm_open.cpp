@@ -117,7 +117,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
         FOpenThread.reset();
     }
     if (!StartOpenWorker([this] { OpenSourceWorker(FOpenFileName); })) {
-        ShowMessage(QStringLiteral("Thread can't be created while opening the source file!"));
+        ShowMessage(tr("Thread can't be created while opening the source file!"));
         HintPanel->hide();
         ResetToNoSource(); // the old graph is gone: nothing of the old source works now
         FinishDeferredClose();
@@ -140,7 +140,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
         ResetToNoSource();
         QString text;
         if (!FOpenedDvdError.isEmpty())
-            text = QStringLiteral("The DVD can NOT be opened: ") + FOpenedDvdError;
+            text = tr("The DVD can NOT be opened: ") + FOpenedDvdError;
         else if (FOpenedContent == media::TMediaContent::Nothing)
             text = tr("This is not a video or sound file:\n %1\nOpen a DVD, a VCD, an MPEG "
                       "file or another file with a sound track.")
@@ -149,10 +149,10 @@ void TMainFrm::OpenInBackground(const QString& path) {
             text = tr("The file has no sound track, so there is nothing to rip:\n %1")
                        .arg(QFileInfo(path).fileName());
         else
-            text = QStringLiteral("The source file can NOT be opened. Normally you need only "
-                                  "install the needed codecs to solve the problem. Click "
-                                  "the Help button to get more helps.");
-        ShowMessageBox(1, text, QStringLiteral("&Close"), QStringLiteral("&Help"));
+            text = tr("The source file can NOT be opened. Normally you need only "
+                      "install the needed codecs to solve the problem. Click "
+                      "the Help button to get more helps.");
+        ShowMessageBox(1, text, tr("&Close"), tr("&Help"));
         FinishDeferredClose();
         return;
     }
@@ -176,7 +176,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
     TrackBar->setSelStart(0);
     TrackBar->setSelEnd(int(FDurationMs));
     if (FDurationMs == 0)
-        ShowMessage(QStringLiteral("   The source file is invalid!   "));
+        ShowMessage(tr("   The source file is invalid!   "));
 
     TimeLabel->setText(QStringLiteral("0:00:00.0"));
     TotalTimeLabel->setText(FormatTimeText(FDurationMs));
@@ -341,7 +341,7 @@ void TMainFrm::PlayBtnClick() {
 
 void TMainFrm::StartPlayback() {
     if (FDurationMs == 0) {
-        ShowMessage(QStringLiteral("Please open a video file at first!"));
+        ShowMessage(tr("Please open a video file at first!"));
         return;
     }
     if (!MediaReady())

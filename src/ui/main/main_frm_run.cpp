@@ -47,8 +47,7 @@ std::unique_ptr<TRunInput> TMainFrm::CreateRunInput() {
 }
 
 QString TMainFrm::ChooseOutputFile(const QString& preset) {
-    QFileDialog dialog(this, QStringLiteral("Save Output MP3 File..."), preset,
-                       QStringLiteral("MP3 files (*.mp3)"));
+    QFileDialog dialog(this, tr("Save Output MP3 File..."), preset, tr("MP3 files (*.mp3)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("mp3"));
     dialog.selectFile(preset);
@@ -72,11 +71,10 @@ QString TMainFrm::SourceAsMp3() const {
 }
 
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
-    const int answer =
-        ShowMessageBox(2,
-                       QStringLiteral("The specified output folder doesn't exists.\n ") + folder +
-                           QStringLiteral("\nDo you want to create the new folder?"),
-                       QStringLiteral("&Yes"), QStringLiteral("&No"));
+    const int answer = ShowMessageBox(2,
+                                      tr("The specified output folder doesn't exist.\n ") + folder +
+                                          tr("\nDo you want to create the new folder?"),
+                                      tr("&Yes"), tr("&No"));
     if (answer != 1) {
         outputFileEdit->setFocus();
         return QString();
@@ -85,8 +83,8 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
     if (made.isEmpty()) {
         // Writing the bare name into whatever folder the program runs in would put the
         // file where nobody looks for it.
-        ShowMessageBox(0, QStringLiteral("The output folder can't be created:\n ") + folder,
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        ShowMessageBox(0, tr("The output folder can't be created:\n ") + folder, tr("&Close"),
+                       tr("&Help"));
         outputFileEdit->setFocus();
     }
     return made;
@@ -112,7 +110,7 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     const QString namePart = output.mid(folder.size());
     const bool list = !FTrackList.Tracks.empty();
     auto refuse = [this](const QString& text) {
-        ShowMessageBox(0, text, QStringLiteral("&Close"), QStringLiteral("&Help"));
+        ShowMessageBox(0, text, tr("&Close"), tr("&Help"));
         outputFileEdit->setFocus();
         return false;
     };
@@ -152,16 +150,15 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
         // The rip would be renamed over a file it reads; no answer to a question makes
         // that right.
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::ReplacesSource))
-            return refuse(list ? QStringLiteral("Track %1's file would replace the source "
-                                                "file:\n ")
+            return refuse(list ? tr("Track %1's file would replace the source "
+                                    "file:\n ")
                                          .arg(f->Job + 1) +
-                                     f->Path + QStringLiteral("\nChoose another output folder.")
-                               : QStringLiteral("The output file would replace the source "
-                                                "file:\n ") +
-                                     f->Path + QStringLiteral("\nChoose another output file."));
+                                     f->Path + tr("\nChoose another output folder.")
+                               : tr("The output file would replace the source "
+                                    "file:\n ") +
+                                     f->Path + tr("\nChoose another output file."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::IsFolder))
-            return refuse(QStringLiteral("The output is a folder:\n ") + f->Path +
-                          QStringLiteral("\nChoose a file name."));
+            return refuse(tr("The output is a folder:\n ") + f->Path + tr("\nChoose a file name."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::CannotCreate))
             return refuse(f->Reason);
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::FolderMissing);
@@ -194,13 +191,16 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                 existing.push_back(&f);
         if (!existing.empty()) {
             const QString text =
-                list ? QStringLiteral("%1 of the tracks' files exist already, the first:\n ")
-                               .arg(existing.size()) +
+                list ? (existing.size() == 1
+                            ? tr("One of the tracks' files exists already:\n ")
+                            : tr("%1 of the tracks' files exist already, the first:\n ")
+                                  .arg(existing.size())) +
                            existing.front()->Path +
-                           QStringLiteral("\nDo you want to overwrite them?")
+                           (existing.size() == 1 ? tr("\nDo you want to overwrite it?")
+                                                 : tr("\nDo you want to overwrite them?"))
                      : FileExistsText() + QStringLiteral(":\n ") + existing.front()->Path +
-                           QStringLiteral("\nDo you want to overwrite the old file?");
-            if (ShowMessageBox(2, text, QStringLiteral("&Yes"), QStringLiteral("&No")) != 1) {
+                           tr("\nDo you want to overwrite the old file?");
+            if (ShowMessageBox(2, text, tr("&Yes"), tr("&No")) != 1) {
                 outputFileEdit->setFocus();
                 return false;
             }
@@ -209,7 +209,7 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
         }
         return true;
     }
-    return refuse(QStringLiteral("The output folder can't be created:\n ") + folder);
+    return refuse(tr("The output folder can't be created:\n ") + folder);
 }
 
 void TMainFrm::ExtractBtnClick() {
@@ -281,14 +281,14 @@ void TMainFrm::Timer2Timer() {
     if (!MP3Out || FActiveRun == 0)
         return;
     const TMP3Out::TProgress p = MP3Out->Progress();
-    const QString track = p.JobCount > 1 ? QStringLiteral("Track %1 of %2 · ")
-                                               .arg(std::min(p.JobsWritten + 1, p.JobCount))
-                                               .arg(p.JobCount)
-                                         : QString();
+    const QString track =
+        p.JobCount > 1
+            ? tr("Track %1 of %2 · ").arg(std::min(p.JobsWritten + 1, p.JobCount)).arg(p.JobCount)
+            : QString();
     if (p.Seeking) {
         // The engine finds the start of the range first; in a long film that can take a
         // while, and the bar would otherwise stand still without a word.
-        ProgressBar->setCaption(track + QStringLiteral("Seeking..."));
+        ProgressBar->setCaption(track + tr("Seeking..."));
         FRunClock.start(); // the speed is the reading's, from where the range starts
         return;
     }
@@ -355,29 +355,29 @@ void TMainFrm::MP3OutDone() {
     const QString written = FRunOutput;
     const int count = int(FRunTitles.size());
     if (count > 1) {
-        const QString text = QStringLiteral("%1 tracks ripped to\n ").arg(count) + written;
+        const QString text = tr("%1 tracks ripped to\n ").arg(count) + written;
         NotifyRunEnd(text);
         QTimer::singleShot(0, this, [text, written] {
             Guarded([&] {
-                const int answer = ShowMessageBox(1, text + QStringLiteral("\nOpen the folder?"),
-                                                  QStringLiteral("&Yes"), QStringLiteral("&No"));
+                const int answer =
+                    ShowMessageBox(1, text + tr("\nOpen the folder?"), tr("&Yes"), tr("&No"));
                 if (answer == 1)
                     shell::OpenUrl(QUrl::fromLocalFile(written));
             });
         });
         return;
     }
-    NotifyRunEnd(QStringLiteral("The MP3 has been extracted: ") + QFileInfo(written).fileName());
+    NotifyRunEnd(tr("The MP3 has been extracted: ") + QFileInfo(written).fileName());
     // The output's worker waits for this handler: ask once it has been let go, so that
     // closing the window while the question is up cannot wait on a waiting worker.
     const QFileInfo file(written);
-    const QString text = QStringLiteral("The MP3 has been extracted successfully.\n") +
-                         file.fileName() + QStringLiteral("\nin ") + file.absolutePath() +
-                         QStringLiteral("\nDo you want to play the MP3 now?");
+    const QString text = tr("The MP3 has been extracted successfully.\n%1\nin %2\nDo you want "
+                            "to play the MP3 now?")
+                             .arg(file.fileName(), file.absolutePath());
     QTimer::singleShot(0, this, [written, text] {
         Guarded([&] {
             const int answer =
-                ShowMessageBox(1, text, QStringLiteral("&Yes"), QStringLiteral("&No"));
+                ShowMessageBox(1, text, tr("&Yes"), tr("&No"));
             if (answer == 1)
                 shell::OpenUrl(QUrl::fromLocalFile(written));
         });
@@ -390,7 +390,7 @@ void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
     if (Run != FActiveRun)
         return;
     FActiveRun = 0;
-    NotifyRunEnd(QStringLiteral("The rip failed: ") + Message);
+    NotifyRunEnd(tr("The rip failed: ") + Message);
     const int count = int(FRunTitles.size());
     if (count <= 1) {
         ShowRunFailure(Message);
@@ -398,12 +398,12 @@ void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
     }
     const int failed = std::clamp(MP3Out ? MP3Out->FailedJob() : 0, 0, count - 1);
     const int written = MP3Out ? MP3Out->Progress().JobsWritten : 0;
-    QString text = QStringLiteral("Track %1 of %2 failed: ").arg(failed + 1).arg(count) +
-                   FRunTitles[failed] + QStringLiteral("\n") + Message;
+    QString text = tr("Track %1 of %2 failed: ").arg(failed + 1).arg(count) + FRunTitles[failed] +
+                   QStringLiteral("\n") + Message;
     if (written == 1)
-        text += QStringLiteral("\nTrack 1 has been ripped.");
+        text += tr("\nTrack 1 has been ripped.");
     else if (written > 1)
-        text += QStringLiteral("\nTracks 1 to %1 have been ripped.").arg(written);
+        text += tr("\nTracks 1 to %1 have been ripped.").arg(written);
     ShowRunFailure(text);
 }
 
@@ -412,17 +412,17 @@ void TMainFrm::ShowKeptAfterCancel(const QString& file) {
     QTimer::singleShot(0, this, [file] {
         Guarded([&] {
             ShowMessageBox(1,
-                           QStringLiteral("The rip had already finished when it was cancelled.\n"
-                                          "The MP3 file was kept:\n ") +
+                           tr("The rip had already finished when it was cancelled.\n"
+                              "The MP3 file was kept:\n ") +
                                file,
-                           QStringLiteral("&Close"), QStringLiteral("&Help"));
+                           tr("&Close"), tr("&Help"));
         });
     });
 }
 
 void TMainFrm::ShowRunFailure(const QString& reason) {
     ReturnToIdle();
-    ShowMessageBox(0, reason, QStringLiteral("&Close"), QStringLiteral("&Help"));
+    ShowMessageBox(0, reason, tr("&Close"), tr("&Help"));
 }
 
 void TMainFrm::FocusNeutralPlace() {

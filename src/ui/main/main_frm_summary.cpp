@@ -21,7 +21,6 @@ constexpr int RowWidth = 260;
 constexpr int CaptionWidth = 88; // "Output File:" in a bold sans font, with room to spare
 constexpr int ValueLeft = CaptionWidth + 6;
 constexpr int ValueWidth = RowWidth - ValueLeft - 4;
-constexpr int EditWidth = 96; // a range time edit with its step buttons
 
 TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height) {
     auto* row = new TSkinPanel(group);
@@ -62,25 +61,25 @@ QLabel* MakeValue(QWidget* row, int top, int height = 16) {
 } // namespace
 
 void TMainFrm::BuildSummaryArea() {
-    skinPanel1 = new QGroupBox(QStringLiteral("Output MP3 Information"), this);
+    skinPanel1 = new QGroupBox(tr("Output MP3 Information"), this);
     skinPanel1->setGeometry(282, 6, 276, 294);
 
-    outputFilePanel = MakeRow(skinPanel1, QStringLiteral("Output File:"), 24, 46);
+    outputFilePanel = MakeRow(skinPanel1, tr("Output File:"), 24, 46);
     outputFileText = MakeValue(outputFilePanel, 3, 40);
     outputFileText->setWordWrap(true);
     outputFileText->setTextFormat(Qt::PlainText);
 
-    MP3SettingsPanel = MakeRow(skinPanel1, QStringLiteral("Settings:"), 74, 54);
+    MP3SettingsPanel = MakeRow(skinPanel1, tr("Settings:"), 74, 54);
     MP3SettingsText1 = MakeValue(MP3SettingsPanel, 3);
     MP3SettingsText2 = MakeValue(MP3SettingsPanel, 19);
-    MP3SettingsEdit = new TLinkLabel(QStringLiteral("Change &Settings..."), MP3SettingsPanel);
+    MP3SettingsEdit = new TLinkLabel(tr("Change &Settings..."), MP3SettingsPanel);
     MP3SettingsEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     MP3SettingsEdit->hide();
 
-    ID3TagPanel = MakeRow(skinPanel1, QStringLiteral("ID3 Tag:"), 132, 54);
+    ID3TagPanel = MakeRow(skinPanel1, tr("ID3 Tag:"), 132, 54);
     Id3TagText1 = MakeValue(ID3TagPanel, 3);
     Id3TagText2 = MakeValue(ID3TagPanel, 19);
-    Id3TagEdit = new TLinkLabel(QStringLiteral("&Edit ID3..."), ID3TagPanel);
+    Id3TagEdit = new TLinkLabel(tr("&Edit ID3..."), ID3TagPanel);
     Id3TagEdit->setGeometry(ValueLeft - 2, 34, 124, 19);
     Id3TagEdit->hide();
     // Beside the tag it belongs to: the preview itself has no room to spare.
@@ -91,31 +90,32 @@ void TMainFrm::BuildSummaryArea() {
                                   "MP3 (the tracks of a list share it)"));
     UseAsCoverLink->hide();
 
-    DurationPanel = MakeRow(skinPanel1, QStringLiteral("Duration:"), 190, 50);
+    DurationPanel = MakeRow(skinPanel1, tr("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
     selPointPanel = new QWidget(DurationPanel);
-    selPointPanel->setGeometry(RowWidth - 221, 21, 219, 24);
-    BuildRangeEdits(selPointPanel);
+    // At the right end of the row, as wide as a time to the millisecond needs; the line
+    // under the caption leaves room to the left.
+    const int editsWidth = BuildRangeEdits(selPointPanel);
+    selPointPanel->setGeometry(RowWidth - 2 - editsWidth, 21, editsWidth, 24);
     SetupRangeEdits();
     selPointPanel->hide();
 
-    FileSizePanel = MakeRow(skinPanel1, QStringLiteral("File Size:"), 244, 24);
+    FileSizePanel = MakeRow(skinPanel1, tr("File Size:"), 244, 24);
     FileSizeText = MakeValue(FileSizePanel, 3);
 
-    AudioTrackPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Audio:"), AudioTrackBox,
-                                    QStringLiteral("AudioTrackBox"),
-                                    QStringLiteral("The sound track to preview and rip"));
-    TitlePanel =
-        MakeChoiceRow(skinPanel1, QStringLiteral("Title:"), TitleBox, QStringLiteral("TitleBox"),
-                      QStringLiteral("The DVD's title to preview and rip"));
-    ChapterPanel = MakeChoiceRow(skinPanel1, QStringLiteral("Chapter:"), ChapterBox,
-                                 QStringLiteral("ChapterBox"),
-                                 QStringLiteral("Sets the range to a chapter (PageUp/PageDown "
-                                                "move by chapters; double-click between two "
-                                                "marks)"));
+    AudioTrackPanel =
+        MakeChoiceRow(skinPanel1, tr("Audio:"), AudioTrackBox, QStringLiteral("AudioTrackBox"),
+                      tr("The sound track to preview and rip"));
+    TitlePanel = MakeChoiceRow(skinPanel1, tr("Title:"), TitleBox, QStringLiteral("TitleBox"),
+                               tr("The DVD's title to preview and rip"));
+    ChapterPanel =
+        MakeChoiceRow(skinPanel1, tr("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
+                      tr("Sets the range to a chapter (PageUp/PageDown "
+                         "move by chapters; double-click between two "
+                         "marks)"));
 }
 
-void TMainFrm::BuildRangeEdits(QWidget* parent) {
+int TMainFrm::BuildRangeEdits(QWidget* parent) {
     // "(" start "-" end ")", each edit with its up and down buttons at the right end, wide
     // enough for a time to the millisecond.
     auto text = [parent](const QString& t, int x, int w) {
@@ -123,7 +123,11 @@ void TMainFrm::BuildRangeEdits(QWidget* parent) {
         l->setGeometry(x, 3, w, 18);
         l->setAlignment(Qt::AlignCenter);
     };
-    auto edit = [parent](int x, QLineEdit*& e, TImageButton*& up, TImageButton*& down) {
+    // Frame, margins and the step buttons around the text.
+    const int EditWidth =
+        std::max(96, QFontMetrics(parent->font()).horizontalAdvance(QStringLiteral("0:00:00.000")) +
+                         12 + 12);
+    auto edit = [parent, EditWidth](int x, QLineEdit*& e, TImageButton*& up, TImageButton*& down) {
         e = new QLineEdit(QStringLiteral("0:00:00.0"), parent);
         e->setReadOnly(true);
         e->setGeometry(x, 1, EditWidth, 22);
@@ -140,6 +144,7 @@ void TMainFrm::BuildRangeEdits(QWidget* parent) {
     text(QStringLiteral("-"), 8 + EditWidth, 9);
     edit(17 + EditWidth, endPointEdit, endPointUpBtn, endPointDownBtn);
     text(QStringLiteral(")"), 17 + 2 * EditWidth, 8);
+    return 25 + 2 * EditWidth;
 }
 
 void TMainFrm::ShowOutputFile() {
@@ -164,16 +169,25 @@ void TMainFrm::ShowMp3Settings() {
                              : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
     MP3SettingsText1->setText(rate + QStringLiteral(", ") +
                               ChannelModeCaption(AppSettings.AudioChannels));
+    // "320 Kbps, CBR, Joint Stereo" is wider than the row at some fonts: a smaller font
+    // rather than a cut word.
+    QFont f = MP3SettingsPanel->font();
+    for (int step = 0;
+         step < 5 && f.pointSizeF() > 0 &&
+         QFontMetrics(f).horizontalAdvance(MP3SettingsText1->text()) > MP3SettingsText1->width();
+         ++step)
+        f.setPointSizeF(f.pointSizeF() * 0.95);
+    MP3SettingsText1->setFont(f);
     MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();
 }
 
 void TMainFrm::ShowId3Tag() {
-    Id3TagText1->setText(CurrentTag.Title.isEmpty() ? QStringLiteral("Title: No Title")
-                                                    : QStringLiteral("Title: ") + CurrentTag.Title);
-    QString artist = CurrentTag.Artist.isEmpty() ? QStringLiteral("Artist: None")
-                                                 : QStringLiteral("Artist: ") + CurrentTag.Artist;
+    Id3TagText1->setText(CurrentTag.Title.isEmpty() ? tr("Title: No Title")
+                                                    : tr("Title: ") + CurrentTag.Title);
+    QString artist =
+        CurrentTag.Artist.isEmpty() ? tr("Artist: None") : tr("Artist: ") + CurrentTag.Artist;
     if (!CurrentTag.Cover.isEmpty())
         artist += tr(", cover");
     Id3TagText2->setText(artist);
@@ -207,7 +221,7 @@ void TMainFrm::ShowRangeInfo() {
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
             : d * int64_t(AppSettings.AudioBitrate) / 8;
-    FileSizeText->setText(QStringLiteral("about ") + FormatSizeText(estimate));
+    FileSizeText->setText(tr("about %1").arg(FormatSizeText(estimate)));
     ShowChapterOfRange();
 }
 

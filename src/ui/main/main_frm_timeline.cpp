@@ -39,8 +39,8 @@ void TMainFrm::ConnectTimeLine() {
             Guarded([&] { TrackBarContextPopup(w->mapToGlobal(p)); });
         });
     }
-    TimeStrip->setToolTip(QStringLiteral("The whole source: drag the frame or use the wheel to "
-                                         "scroll; Ctrl+wheel zooms"));
+    TimeStrip->setToolTip(tr("The whole source: drag the frame or use the wheel to "
+                             "scroll; Ctrl+wheel zooms"));
 }
 
 bool TMainFrm::HandleTimeLineKey(int Key, Qt::KeyboardModifiers Shift) {
@@ -141,16 +141,14 @@ void TMainFrm::TrackBarContextPopup(const QPoint& Pos) {
     if (FDurationMs <= 0)
         return;
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Zoom &In\tCtrl++"), this,
+    menu.addAction(tr("Zoom &In\tCtrl++"), this,
                    [this] { Guarded([&] { ZoomBy(1 / KeyZoomStep); }); });
-    menu.addAction(QStringLiteral("Zoom &Out\tCtrl+-"), this,
+    menu.addAction(tr("Zoom &Out\tCtrl+-"), this,
                    [this] { Guarded([&] { ZoomBy(KeyZoomStep); }); });
-    menu.addAction(QStringLiteral("Zoom to &Range\tCtrl+R"), this,
-                   [this] { Guarded([&] { ZoomToRange(); }); });
-    menu.addAction(QStringLiteral("Show &All\tCtrl+0"), this,
-                   [this] { Guarded([&] { ZoomAll(); }); });
+    menu.addAction(tr("Zoom to &Range\tCtrl+R"), this, [this] { Guarded([&] { ZoomToRange(); }); });
+    menu.addAction(tr("Show &All\tCtrl+0"), this, [this] { Guarded([&] { ZoomAll(); }); });
     menu.addSeparator();
-    QAction* snap = menu.addAction(QStringLiteral("&Snap Marker to Silence\tS"), this, [this] {
+    QAction* snap = menu.addAction(tr("&Snap Marker to Silence\tS"), this, [this] {
         Guarded([&] { SnapMarkerToSilence(FActiveMarker); });
     });
     snap->setEnabled(IsIdle() && (FActiveMarker == 0 || FActiveMarker == 1));

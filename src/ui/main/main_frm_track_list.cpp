@@ -16,20 +16,72 @@ enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
 constexpr int ListButtonRoom = 26; // the up and down buttons beside the list
 } // namespace
 
+// Grey enough to tell a default title from a given one, dark enough to read (over 4.5:1
+// against the list's background): three fifths of the text colour.
+QColor TMainFrm::DefaultTitleColor() const {
+    const QColor text = palette().color(QPalette::Text), base = palette().color(QPalette::Base);
+    auto mix = [](int t, int b) { return (t * 3 + b * 2) / 5; };
+    return QColor(mix(text.red(), base.red()), mix(text.green(), base.green()),
+                  mix(text.blue(), base.blue()));
+}
+
+// The buttons under the list take the width their captions need (another language, a
+// larger font); what does not fit in a row goes on a row below, the two arrows together.
+// The list takes the rest of the height.
+void TMainFrm::PlaceTrackButtons() {
+    const int inner = TrackListGroup->width() - 16, height = 26, gap = 3;
+    auto fit = [](QPushButton* b, int designed) {
+        const int text = b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&'));
+        b->resize(std::max(designed, text + 14), height);
+    };
+    fit(AddRangeBtn, 70);
+    fit(RenameTrackBtn, 54);
+    fit(RemoveTrackBtn, 54);
+    fit(ClearTracksBtn, 49);
+    FindSongsBtn->resize(inner, height); // a row of its own
+    // The arrows stand beside the list; the other buttons share the rows under it.
+    using TUnit = std::vector<QPushButton*>;
+    const std::vector<TUnit> units = {
+        {FindSongsBtn}, {AddRangeBtn}, {RenameTrackBtn}, {RemoveTrackBtn}, {ClearTracksBtn}};
+    std::vector<std::vector<QPushButton*>> rows(1);
+    int used = 0;
+    for (const TUnit& unit : units) {
+        int w = -gap;
+        for (QPushButton* b : unit)
+            w += gap + std::min(b->width(), inner);
+        if (used > 0 && used + gap + w > inner) {
+            rows.emplace_back();
+            used = 0;
+        }
+        used += (used > 0 ? gap : 0) + w;
+        for (QPushButton* b : unit)
+            rows.back().push_back(b);
+    }
+    int top = TrackListGroup->height() - 10 - int(rows.size()) * (height + gap) + gap;
+    TrackListView->resize(TrackListView->width(), top - 4 - TrackListView->y());
+    for (const auto& row : rows) {
+        int x = 8;
+        for (QPushButton* b : row) {
+            b->setGeometry(x, top, std::min(b->width(), inner), height);
+            x += b->width() + gap;
+        }
+        top += height + gap;
+    }
+}
+
 void TMainFrm::BuildTrackListArea() {
-    TrackListGroup = new QGroupBox(QStringLiteral("Tracks"), this);
+    TrackListGroup = new QGroupBox(tr("Tracks"), this);
     TrackListGroup->setObjectName(QStringLiteral("TrackListGroup"));
     TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10, 6, TrackListWidth, 382);
     TrackListGroup->setToolTip(
-        QStringLiteral("With tracks, Rip! writes one MP3 for each, numbered and tagged, into "
-                       "the output file's folder"));
+        tr("With tracks, Rip! writes one MP3 for each, numbered and tagged, into "
+           "the output file's folder"));
 
     TrackListView = new QTreeWidget(TrackListGroup);
     TrackListView->setObjectName(QStringLiteral("TrackListView"));
     TrackListView->setGeometry(8, 22, TrackListWidth - 16 - ListButtonRoom, 288);
     TrackListView->setColumnCount(4);
-    TrackListView->setHeaderLabels({QStringLiteral("#"), QStringLiteral("Title"),
-                                    QStringLiteral("Start"), QStringLiteral("Length")});
+    TrackListView->setHeaderLabels({QStringLiteral("#"), tr("Title"), tr("Start"), tr("Length")});
     TrackListView->setRootIsDecorated(false);
     TrackListView->setUniformRowHeights(true);
     TrackListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -43,17 +95,17 @@ void TMainFrm::BuildTrackListArea() {
 
     // The buttons that act on the whole list below it, moving one track beside it.
     const int top = 346, height = 26;
-    AddRangeBtn = new QPushButton(QStringLiteral("Add ran&ge"), TrackListGroup);
+    AddRangeBtn = new QPushButton(tr("Add ran&ge"), TrackListGroup);
     AddRangeBtn->setObjectName(QStringLiteral("AddRangeBtn"));
     AddRangeBtn->setGeometry(8, top, 70, height);
-    AddRangeBtn->setToolTip(QStringLiteral("Add the range from the start to the end marker as "
-                                           "a track"));
-    RenameTrackBtn = new QPushButton(QStringLiteral("Rena&me"), TrackListGroup);
+    AddRangeBtn->setToolTip(tr("Add the range from the start to the end marker as "
+                               "a track"));
+    RenameTrackBtn = new QPushButton(tr("Rena&me"), TrackListGroup);
     RenameTrackBtn->setGeometry(81, top, 54, height);
-    RenameTrackBtn->setToolTip(QStringLiteral("Rename the chosen track (or double-click it)"));
-    RemoveTrackBtn = new QPushButton(QStringLiteral("Remo&ve"), TrackListGroup);
+    RenameTrackBtn->setToolTip(tr("Rename the chosen track (or double-click it)"));
+    RemoveTrackBtn = new QPushButton(tr("Remo&ve"), TrackListGroup);
     RemoveTrackBtn->setGeometry(138, top, 54, height);
-    RemoveTrackBtn->setToolTip(QStringLiteral("Remove the chosen tracks (Delete)"));
+    RemoveTrackBtn->setToolTip(tr("Remove the chosen tracks (Delete)"));
     ClearTracksBtn = new QPushButton(tr("C&lear"), TrackListGroup);
     ClearTracksBtn->setObjectName(QStringLiteral("ClearTracksBtn"));
     ClearTracksBtn->setGeometry(195, top, 49, height);
@@ -62,10 +114,10 @@ void TMainFrm::BuildTrackListArea() {
     const int side = TrackListWidth - 8 - ListButtonRoom + 4;
     TrackUpBtn = new QPushButton(QStringLiteral("\u25B2"), TrackListGroup);
     TrackUpBtn->setGeometry(side, 22, 22, height);
-    TrackUpBtn->setToolTip(QStringLiteral("Move the chosen track up"));
+    TrackUpBtn->setToolTip(tr("Move the chosen track up"));
     TrackDownBtn = new QPushButton(QStringLiteral("\u25BC"), TrackListGroup);
     TrackDownBtn->setGeometry(side, 22 + height + 4, 22, height);
-    TrackDownBtn->setToolTip(QStringLiteral("Move the chosen track down"));
+    TrackDownBtn->setToolTip(tr("Move the chosen track down"));
     FindSongsBtn = new QPushButton(tr("&Find songs"), TrackListGroup);
     FindSongsBtn->setObjectName(QStringLiteral("FindSongsBtn"));
     FindSongsBtn->setGeometry(8, top - 30, TrackListWidth - 16, height);
@@ -114,7 +166,7 @@ void TMainFrm::ShowTrackList() {
         item->setText(tcNumber, QString::number(k + 1));
         item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false) : t.Title);
         if (t.Title.isEmpty())
-            item->setForeground(tcTitle, palette().color(QPalette::Disabled, QPalette::Text));
+            item->setForeground(tcTitle, DefaultTitleColor());
         item->setText(tcStart, FormatTimeText(t.Start / kTicksPerMs));
         item->setText(tcLength, FormatTimeText((t.End - t.Start) / kTicksPerMs));
         item->setToolTip(tcTitle, item->text(tcTitle));
@@ -124,8 +176,8 @@ void TMainFrm::ShowTrackList() {
         TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
     TrackBar->update(); // the boundaries on the time line
     TrackListGroup->setTitle(FTrackList.Tracks.empty()
-                                 ? QStringLiteral("Tracks")
-                                 : QStringLiteral("Tracks (%1)").arg(FTrackList.Tracks.size()));
+                                 ? tr("Tracks")
+                                 : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
     // The summary says what Rip! writes, which the list decides.
     if (FDurationMs > 0) {

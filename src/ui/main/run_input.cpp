@@ -3,6 +3,8 @@
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/stream_audio_in.h"
 
+#include <QCoreApplication>
+
 TRunInput::TRunInput(QObject* owner) : FInput(new TStreamAudioIn(owner)) {}
 
 TRunInput::~TRunInput() {
@@ -36,6 +38,6 @@ void TRunInput::OpenSource() {
 
 const TAudioFileReader& TRunInput::Reader() const {
     if (!FInput->Reader())
-        throw EAudioException(QStringLiteral("The Stream is not opened"));
+        throw EAudioException(QCoreApplication::translate("RunInput", "The Stream is not opened"));
     return *FInput->Reader();
 }

@@ -1,8 +1,11 @@
 #include "ui/skin/caption_progress_bar.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
+
+#include <algorithm>
 
 TCaptionProgressBar::TCaptionProgressBar(QWidget* parent) : QProgressBar(parent) {
     setTextVisible(false); // painted here instead, in two colours
@@ -33,8 +36,17 @@ void TCaptionProgressBar::paintEvent(QPaintEvent* e) {
     const int filled = range > 0 ? int((qint64(value()) - minimum()) * r.width() / range) : 0;
     QFont f = font();
     f.setBold(true);
+    // A long caption (a track list's, another language's) gets a smaller font rather than
+    // losing both ends; past the smallest readable one it loses its end, with an ellipsis.
+    QString text = shownText();
+    const int room = r.width() - 6;
+    for (int step = 0; step < 8 && QFontMetrics(f).horizontalAdvance(text) > room; ++step)
+        if (f.pointSizeF() > 0)
+            f.setPointSizeF(f.pointSizeF() * 0.93);
+        else
+            f.setPixelSize(std::max(6, f.pixelSize() * 93 / 100));
+    text = QFontMetrics(f).elidedText(text, Qt::ElideRight, room);
     p.setFont(f);
-    const QString text = shownText();
     p.setClipRect(QRect(r.left(), r.top(), filled, r.height()));
     p.setPen(Qt::white);
     p.drawText(r, Qt::AlignCenter, text);

@@ -1,6 +1,9 @@
 #include "ui/skin/track_bar.h"
 
 #include "ui/skin/skin_style.h"
+#include "ui/skin/track_bar_accessible.h"
+
+#include <QAccessible>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +23,11 @@ constexpr int WheelScrollParts = 8;   // a notch scrolls this part of the view
 TTrackBar::TTrackBar(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus); // the owner handles the keyboard
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    TTrackBarAccessible::Install();
+}
+
+QString TTrackBar::valueText(int position) const {
+    return FValueText ? FValueText(position) : QString::number(position);
 }
 
 void TTrackBar::setMinimum(int value) {
@@ -52,17 +60,26 @@ void TTrackBar::setPosition(int value) {
         return;
     FPosition = value;
     Changed();
+    QAccessibleValueChangeEvent moved(this, FPosition); // a screen reader tells the position
+    QAccessible::updateAccessibility(&moved);
     emit changed();
 }
 
 void TTrackBar::setSelStart(int value) {
     FSelStart = std::clamp(value, FMin, FMax);
     Changed();
+    AnnounceRange();
 }
 
 void TTrackBar::setSelEnd(int value) {
     FSelEnd = std::clamp(value, FMin, FMax);
     Changed();
+    AnnounceRange();
+}
+
+void TTrackBar::AnnounceRange() {
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TTrackBar::Changed() {

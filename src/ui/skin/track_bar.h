@@ -60,6 +60,11 @@ public:
 
     void setOnCustomDraw(TTrackBarCustomDraw hook) { FOnCustomDraw = std::move(hook); }
 
+    // How a position reads aloud and in the accessible value (the owner's time text);
+    // the number itself by default.
+    void setValueText(std::function<QString(int)> text) { FValueText = std::move(text); }
+    QString valueText(int position) const;
+
     // Geometry of the parts (widget coordinates). The channel's left edge is the inset of
     // position `minimum` from the widget's left edge.
     QRect channelRect() const;
@@ -130,6 +135,7 @@ private:
     void PaintRuler(QPainter& p);
     QFont RulerFont() const;
     void Changed();
+    void AnnounceRange(); // the selection's ends, to a screen reader
     int64_t MinimumSpan() const;
 
     int FMin = 0;
@@ -147,5 +153,6 @@ private:
     int FMinUnitsPerPixel = 10;
     std::vector<int> FTickTimes;
     TTrackBarCustomDraw FOnCustomDraw;
+    std::function<QString(int)> FValueText;
     bool FTimeRuler = false;
 };

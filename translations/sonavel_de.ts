@@ -1,0 +1,1300 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>%1 needs a whole number, not &apos;%2&apos;</source>
+        <translation>%1 braucht eine ganze Zahl, nicht „%2“</translation>
+    </message>
+    <message>
+        <source>%1 %2 is not an MP3 bit rate (one of %3)</source>
+        <translation>%1 %2 ist keine MP3-Bitrate (eine von %3)</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>--dvd-title counts from 1</source>
+        <translation>--dvd-title zählt ab 1</translation>
+    </message>
+    <message>
+        <source>--chapter needs A or A-B, like 6 or 6-8</source>
+        <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8</translation>
+    </message>
+    <message>
+        <source>--chapter counts from 1</source>
+        <translation>--chapter zählt ab 1</translation>
+    </message>
+    <message>
+        <source>--chapter %1: the last chapter comes before the first</source>
+        <translation>--chapter %1: das letzte Kapitel liegt vor dem ersten</translation>
+    </message>
+    <message>
+        <source>%1 &apos;%2&apos; is not a time (seconds like 12.5, or h:mm:ss.t)</source>
+        <translation>%1 „%2“ ist keine Zeit (Sekunden wie 12.5 oder h:mm:ss.t)</translation>
+    </message>
+    <message>
+        <source>--vbr needs MIN-MAX, like 128-256</source>
+        <translation>--vbr braucht MIN-MAX, etwa 128-256</translation>
+    </message>
+    <message>
+        <source>--vbr %1: the minimum is above the maximum</source>
+        <translation>--vbr %1: das Minimum liegt über dem Maximum</translation>
+    </message>
+    <message>
+        <source>--mode %1: choose dual, stereo, joint or mono</source>
+        <translation>--mode %1: wählen Sie dual, stereo, joint oder mono</translation>
+    </message>
+    <message>
+        <source>--audio-track counts from 1</source>
+        <translation>--audio-track zählt ab 1</translation>
+    </message>
+    <message>
+        <source>%1 %2: give 1 to 256 threads</source>
+        <translation>%1 %2: geben Sie 1 bis 256 Threads an</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>--bitrate and --vbr exclude each other</source>
+        <translation>--bitrate und --vbr schließen einander aus</translation>
+    </message>
+    <message>
+        <source>--list-titles lists every title</source>
+        <translation>--list-titles listet jeden Titel auf</translation>
+    </message>
+    <message>
+        <source>--chapter goes with --rip</source>
+        <translation>--chapter gehört zu --rip</translation>
+    </message>
+    <message>
+        <source>--start must come before --end</source>
+        <translation>--start muss vor --end liegen</translation>
+    </message>
+    <message>
+        <source>%1 goes with --rip</source>
+        <translation>%1 gehört zu --rip</translation>
+    </message>
+    <message>
+        <source>--split-chapters and --tracks exclude each other</source>
+        <translation>--split-chapters und --tracks schließen einander aus</translation>
+    </message>
+    <message>
+        <source>--tracks gives the ranges: leave out --chapter</source>
+        <translation>--tracks gibt die Bereiche vor: lassen Sie --chapter weg</translation>
+    </message>
+    <message>
+        <source>%1 gives the ranges: leave out --start and --end</source>
+        <translation>%1 gibt die Bereiche vor: lassen Sie --start und --end weg</translation>
+    </message>
+    <message>
+        <source>%1 gives the titles: leave out --title</source>
+        <translation>%1 gibt die Titel vor: lassen Sie --title weg</translation>
+    </message>
+    <message>
+        <source>the window opens one file at a time</source>
+        <translation>das Fenster öffnet eine Datei auf einmal</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>unerwartetes Argument „%1“</translation>
+    </message>
+    <message>
+        <source>no source file given</source>
+        <translation>keine Quelldatei angegeben</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+  --rip SOURCE         rip SOURCE&apos;s sound without a window
+  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a
+                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)
+  --start TIME         start of the range (default: the beginning)
+  --end TIME           end of the range, not included (default: the end)
+                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
+                       DVD, on the title&apos;s time line
+  --dvd-title N        the DVD&apos;s title N (default: the longest)
+  --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
+                       left out); --start and --end, when given, override
+  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
+                       144 160 192 224 256 320
+  --vbr MIN-MAX        variable bit rate between two of those rates
+  --samplerate HZ      32000, 44100 or 48000
+  --mode MODE          dual, stereo, joint or mono
+  --title, --artist, --album, --year, --comment, --genre TEXT
+                       ID3 tag texts (255 characters at most each)
+  --audio-track N      the N-th audio stream, as --list-tracks numbers them
+  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
+                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
+                       the tracks play back one after the other without a gap
+                       -o is then a folder (ending in /) or a name pattern:
+                       %n number, %t title, %a artist, %A album
+                       (default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
+                       in a folder VOLUME_tNN in the output folder)
+  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of
+                       those chapters), named and tagged as with --tracks
+  -j, --jobs N         encode on N threads (default: one per core; 1: one
+                       encoder, as fast as one core allows)
+  --force              replace an existing OUTPUT
+  -q, --quiet          print nothing but errors
+  --list-tracks SOURCE list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
+                       languages)
+  --list-titles DVD    list the DVD&apos;s titles: length, chapters, audio streams
+  --help               show this text
+  --version            show the version
+
+Options not given take the settings last used in the window.
+
+Examples:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
+  sonavel --list-titles /dev/sr0
+  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+
+Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+  --rip QUELLE         den Ton von QUELLE ohne Fenster rippen
+  -o, --output AUSGABE die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
+                       einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)
+  --start ZEIT         Anfang des Bereichs (Vorgabe: der Anfang)
+  --end ZEIT           Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
+                       ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
+                       einer DVD auf der Zeitleiste des Titels
+  --dvd-title N        Titel N der DVD (Vorgabe: der längste)
+  --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
+                       (ohne B: B = A); --start und --end gehen vor
+  --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
+                       144 160 192 224 256 320
+  --vbr MIN-MAX        variable Bitrate zwischen zwei dieser Raten
+  --samplerate HZ      32000, 44100 oder 48000
+  --mode MODUS         dual, stereo, joint oder mono
+  --title, --artist, --album, --year, --comment, --genre TEXT
+                       Texte des ID3-Tags (je höchstens 255 Zeichen)
+  --audio-track N      die N-te Tonspur, wie --list-tracks sie zählt
+  --tracks LISTE       eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
+                       PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
+                       ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
+                       nacheinander
+                       -o ist dann ein Ordner (mit / am Ende) oder ein
+                       Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
+                       (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
+                       in einem Ordner VOLUME_tNN im Ausgabeordner)
+  --split-chapters     eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
+                       Kapitel davon), benannt und getaggt wie bei --tracks
+  -j, --jobs N         auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
+                       Kodierer, so schnell ein Kern es erlaubt)
+  --force              eine vorhandene AUSGABE ersetzen
+  -q, --quiet          nur Fehler ausgeben
+  --list-tracks QUELLE die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
+                       mit ihren Sprachen)
+  --list-titles DVD    die Titel der DVD auflisten: Länge, Kapitel, Tonspuren
+  --help               diesen Text zeigen
+  --version            die Version zeigen
+
+Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
+Einstellungen.
+
+Beispiele:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
+  sonavel --list-titles /dev/sr0
+  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
+2 Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>cannot open &quot;%1&quot;: No such file or directory</source>
+        <translation>„%1“ kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a DVD (no VIDEO_TS folder with IFO files)</source>
+        <translation>„%1“ ist keine DVD (kein VIDEO_TS-Ordner mit IFO-Dateien)</translation>
+    </message>
+    <message>
+        <source>cannot read the DVD &quot;%1&quot;: %2</source>
+        <translation>die DVD „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a DVD; --dvd-title needs one</source>
+        <translation>„%1“ ist keine DVD; --dvd-title braucht eine</translation>
+    </message>
+    <message>
+        <source>cannot open &quot;%1&quot;: it is a folder</source>
+        <translation>„%1“ kann nicht geöffnet werden: es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>cannot read &quot;%1&quot;: %2</source>
+        <translation>„%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no audio stream</source>
+        <translation>„%1“ hat keine Tonspur</translation>
+    </message>
+    <message>
+        <source>cannot open %1: No such file or directory</source>
+        <translation>%1 kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title, --chapter and --split-chapters need one</source>
+        <translation>%1 ist keine DVD; --dvd-title, --chapter und --split-chapters brauchen eine</translation>
+    </message>
+    <message>
+        <source>cannot read the DVD %1: %2</source>
+        <translation>die DVD %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot open %1: it is a folder</source>
+        <translation>%1 kann nicht geöffnet werden: es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>title %1 of %2 has %3 chapters, not %4</source>
+        <translation>Titel %1 von %2 hat %3 Kapitel, nicht %4</translation>
+    </message>
+    <message>
+        <source>%1 has no audio track %2 (see --list-tracks)</source>
+        <translation>%1 hat keine Tonspur %2 (siehe --list-tracks)</translation>
+    </message>
+    <message>
+        <source>%1 has no audio stream</source>
+        <translation>%1 hat keine Tonspur</translation>
+    </message>
+    <message>
+        <source>cannot read the sound of %1: %2</source>
+        <translation>der Ton von %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the range from %1 to %2 is empty</source>
+        <translation>der Bereich von %1 bis %2 ist leer</translation>
+    </message>
+    <message>
+        <source>the range starts at %1, after the end of the source (%2)</source>
+        <translation>der Bereich beginnt bei %1, nach dem Ende der Quelle (%2)</translation>
+    </message>
+    <message>
+        <source>the range ends at %1, after the end of the source (%2)</source>
+        <translation>der Bereich endet bei %1, nach dem Ende der Quelle (%2)</translation>
+    </message>
+    <message>
+        <source>the track list %1: %2</source>
+        <translation>die Titelliste %1: %2</translation>
+    </message>
+    <message>
+        <source>track %1&apos;s output %2</source>
+        <translation>die Ausgabe %2 von Titel %1</translation>
+    </message>
+    <message>
+        <source>the output %1</source>
+        <translation>die Ausgabe %1</translation>
+    </message>
+    <message>
+        <source> would replace the source</source>
+        <translation> würde die Quelle ersetzen</translation>
+    </message>
+    <message>
+        <source> is a folder</source>
+        <translation> ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>%1 already exists (use --force to replace it)</source>
+        <translation>%1 existiert bereits (mit --force wird sie ersetzt)</translation>
+    </message>
+    <message>
+        <source>cannot create the folder %1: %2</source>
+        <translation>der Ordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>reading %1 failed: %2</source>
+        <translation>das Lesen von %1 ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>track %1/%2 </source>
+        <translation>Titel %1/%2 </translation>
+    </message>
+    <message>
+        <source>; track 1 was written</source>
+        <translation>; Titel 1 wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>; tracks 1 to %1 were written</source>
+        <translation>; die Titel 1 bis %1 wurden geschrieben</translation>
+    </message>
+    <message>
+        <source>interrupted; %1 was not written</source>
+        <translation>abgebrochen; %1 wurde nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>interrupted; the unfinished tracks were not written</source>
+        <translation>abgebrochen; die unfertigen Titel wurden nicht geschrieben</translation>
+    </message>
+    <message>
+        <source>the range holds no sound of %1</source>
+        <translation>der Bereich enthält keinen Ton von %1</translation>
+    </message>
+    <message>
+        <source>track %1 of %2 (&quot;%3&quot;) failed: %4</source>
+        <translation>Titel %1 von %2 („%3“) ist fehlgeschlagen: %4</translation>
+    </message>
+    <message>
+        <source>%1 tracks </source>
+        <translation>%1 Titel </translation>
+    </message>
+    <message>
+        <source>Try &apos;sonavel --help&apos; for more information.
+</source>
+        <translation>„sonavel --help“ zeigt mehr Informationen.
+</translation>
+    </message>
+    <message>
+        <source>%1%2% [%3] %4x realtime, %5 left </source>
+        <translation>%1%2% [%3] %4x Echtzeit, noch %5 </translation>
+    </message>
+</context>
+<context>
+    <name>Common</name>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>„%1“ ist keine gültige ganze Zahl</translation>
+    </message>
+    <message>
+        <source>%1%2%3%4 M bytes</source>
+        <translation>%1%2%3%4 MByte</translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>File access denied</source>
+        <translation>Zugriff auf die Datei verweigert</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>Ein-/Ausgabefehler</translation>
+    </message>
+</context>
+<context>
+    <name>DvdChoice</name>
+    <message>
+        <source>1 chapter</source>
+        <translation>1 Kapitel</translation>
+    </message>
+    <message>
+        <source>%1 chapters</source>
+        <translation>%1 Kapitel</translation>
+    </message>
+    <message>
+        <source>no title of the DVD can be played (title 1: %1)</source>
+        <translation>kein Titel der DVD kann abgespielt werden (Titel 1: %1)</translation>
+    </message>
+    <message>
+        <source>%1: cannot be played</source>
+        <translation>%1: kann nicht abgespielt werden</translation>
+    </message>
+    <message>
+        <source>%1  cannot be played: %2</source>
+        <translation>%1  kann nicht abgespielt werden: %2</translation>
+    </message>
+    <message>
+        <source>no audio</source>
+        <translation>kein Ton</translation>
+    </message>
+</context>
+<context>
+    <name>Globals</name>
+    <message>
+        <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;All files (*)</source>
+        <translation>Alle unterstützten Dateien (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, Abbild oder Ordner (VIDEO_TS.IFO *.iso *.vob);;DVD-Filmdateien (*.vob);;VCD/SVCD-Filmdateien (*.dat);;MPEG-Dateien (*.mpeg *.mpg);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Dual Channels</source>
+        <translation>Zwei Kanäle</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>Joint Stereo</source>
+        <translation>Joint Stereo</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>Mono</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressCaption</name>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunInput</name>
+    <message>
+        <source>The Stream is not opened</source>
+        <translation>Der Datenstrom ist nicht geöffnet</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>The settings can&apos;t be saved in
+%1
+(%2).
+Changes last only until Sonavel ends.</source>
+        <translation>Die Einstellungen können nicht gespeichert werden in
+%1
+(%2).
+Änderungen gelten nur, bis Sonavel endet.</translation>
+    </message>
+    <message>
+        <source>Failed to create key %1</source>
+        <translation>Der Schlüssel %1 konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>TMainFrm</name>
+    <message>
+        <source>No Video File  </source>
+        <translation>Keine Videodatei  </translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>to the Begin</source>
+        <translation>zum Anfang</translation>
+    </message>
+    <message>
+        <source>to the End</source>
+        <translation>zum Ende</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Modify</source>
+        <translation>Ändern</translation>
+    </message>
+    <message>
+        <source>Source File:</source>
+        <translation>Quelldatei:</translation>
+    </message>
+    <message>
+        <source>Output File:</source>
+        <translation>Ausgabe:</translation>
+    </message>
+    <message>
+        <source>Save Output MP3 File...</source>
+        <translation>MP3-Ausgabedatei speichern...</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>Ü&amp;ber</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Rip!</source>
+        <translation>&amp;Rippen!</translation>
+    </message>
+    <message>
+        <source>Extracting MP3...</source>
+        <translation>MP3 wird erstellt...</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>Stop the rip (Esc)</source>
+        <translation>Das Rippen anhalten (Esc)</translation>
+    </message>
+    <message>
+        <source>Opening the source file, please have a wait....</source>
+        <translation>Die Quelldatei wird geöffnet, bitte warten....</translation>
+    </message>
+    <message>
+        <source>Unknown error.</source>
+        <translation>Unbekannter Fehler.</translation>
+    </message>
+    <message>
+        <source>All %1 chapters</source>
+        <translation>Alle %1 Kapitel</translation>
+    </message>
+    <message>
+        <source>Play (Space)</source>
+        <translation>Abspielen (Leertaste)</translation>
+    </message>
+    <message>
+        <source>Pause (Space)</source>
+        <translation>Pause (Leertaste)</translation>
+    </message>
+    <message>
+        <source>to the Begin (Home)</source>
+        <translation>zum Anfang (Pos1)</translation>
+    </message>
+    <message>
+        <source>to the End (End)</source>
+        <translation>zum Ende (Ende)</translation>
+    </message>
+    <message>
+        <source>Open File (Ctrl+O)</source>
+        <translation>Datei öffnen (Strg+O)</translation>
+    </message>
+    <message>
+        <source>Left/Right: 1 s back/on (Shift: 10 s); [ and ]: start and end of the range here; Ctrl+wheel: zoom (right button: more)
+DVD: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and end at the nearest chapter mark; double-click: that chapter</source>
+        <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
+DVD: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
+    </message>
+    <message>
+        <source>Thread can&apos;t be created while opening the source file!</source>
+        <translation>Beim Öffnen der Quelldatei kann kein Thread erzeugt werden!</translation>
+    </message>
+    <message>
+        <source>The DVD can NOT be opened: </source>
+        <translation>Die DVD kann NICHT geöffnet werden: </translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>The source file can NOT be opened. Normally you need only install the needed codecs to solve the problem. Click the Help button to get more helps.</source>
+        <translation>Die Quelldatei kann NICHT geöffnet werden. Meist genügt es, die nötigen Codecs zu installieren. Die Hilfe-Schaltfläche zeigt mehr dazu.</translation>
+    </message>
+    <message>
+        <source>   The source file is invalid!   </source>
+        <translation>   Die Quelldatei ist ungültig!   </translation>
+    </message>
+    <message>
+        <source>Please open a video file at first!</source>
+        <translation>Bitte öffnen Sie zuerst eine Videodatei!</translation>
+    </message>
+    <message>
+        <source>MP3 files (*.mp3)</source>
+        <translation>MP3-Dateien (*.mp3)</translation>
+    </message>
+    <message>
+        <source>The specified output folder doesn&apos;t exist.
+ </source>
+        <translation>Der angegebene Ausgabeordner existiert nicht.
+ </translation>
+    </message>
+    <message>
+        <source>
+Do you want to create the new folder?</source>
+        <translation>
+Soll der neue Ordner angelegt werden?</translation>
+    </message>
+    <message>
+        <source>&amp;Yes</source>
+        <translation>&amp;Ja</translation>
+    </message>
+    <message>
+        <source>&amp;No</source>
+        <translation>&amp;Nein</translation>
+    </message>
+    <message>
+        <source>The output folder can&apos;t be created:
+ </source>
+        <translation>Der Ausgabeordner kann nicht angelegt werden:
+ </translation>
+    </message>
+    <message>
+        <source>Track %1&apos;s file would replace the source file:
+ </source>
+        <translation>Die Datei von Titel %1 würde die Quelldatei ersetzen:
+ </translation>
+    </message>
+    <message>
+        <source>
+Choose another output folder.</source>
+        <translation>
+Wählen Sie einen anderen Ausgabeordner.</translation>
+    </message>
+    <message>
+        <source>The output file would replace the source file:
+ </source>
+        <translation>Die Ausgabedatei würde die Quelldatei ersetzen:
+ </translation>
+    </message>
+    <message>
+        <source>
+Choose another output file.</source>
+        <translation>
+Wählen Sie eine andere Ausgabedatei.</translation>
+    </message>
+    <message>
+        <source>The output is a folder:
+ </source>
+        <translation>Die Ausgabe ist ein Ordner:
+ </translation>
+    </message>
+    <message>
+        <source>
+Choose a file name.</source>
+        <translation>
+Wählen Sie einen Dateinamen.</translation>
+    </message>
+    <message>
+        <source>One of the tracks&apos; files exists already:
+ </source>
+        <translation>Eine der Dateien der Titel existiert bereits:
+ </translation>
+    </message>
+    <message>
+        <source>%1 of the tracks&apos; files exist already, the first:
+ </source>
+        <translation>%1 der Dateien der Titel existieren bereits, die erste:
+ </translation>
+    </message>
+    <message>
+        <source>
+Do you want to overwrite it?</source>
+        <translation>
+Soll sie überschrieben werden?</translation>
+    </message>
+    <message>
+        <source>
+Do you want to overwrite them?</source>
+        <translation>
+Sollen sie überschrieben werden?</translation>
+    </message>
+    <message>
+        <source>
+Do you want to overwrite the old file?</source>
+        <translation>
+Soll die alte Datei überschrieben werden?</translation>
+    </message>
+    <message>
+        <source>Track %1 of %2 · </source>
+        <translation>Titel %1 von %2 · </translation>
+    </message>
+    <message>
+        <source>Seeking...</source>
+        <translation>Suche...</translation>
+    </message>
+    <message>
+        <source>%1 tracks ripped to
+ </source>
+        <translation>%1 Titel gerippt nach
+ </translation>
+    </message>
+    <message>
+        <source>
+Open the folder?</source>
+        <translation>
+Den Ordner öffnen?</translation>
+    </message>
+    <message>
+        <source>The MP3 has been extracted: </source>
+        <translation>Die MP3 wurde erstellt: </translation>
+    </message>
+    <message>
+        <source>The MP3 has been extracted successfully.
+Do you want to play the MP3 now?</source>
+        <translation>Die MP3 wurde erfolgreich erstellt.
+Soll die MP3 jetzt abgespielt werden?</translation>
+    </message>
+    <message>
+        <source>The rip failed: </source>
+        <translation>Das Rippen ist fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>Track %1 of %2 failed: </source>
+        <translation>Titel %1 von %2 ist fehlgeschlagen: </translation>
+    </message>
+    <message>
+        <source>
+Track 1 has been ripped.</source>
+        <translation>
+Titel 1 wurde gerippt.</translation>
+    </message>
+    <message>
+        <source>
+Tracks 1 to %1 have been ripped.</source>
+        <translation>
+Die Titel 1 bis %1 wurden gerippt.</translation>
+    </message>
+    <message>
+        <source>The rip had already finished when it was cancelled.
+The MP3 file was kept:
+ </source>
+        <translation>Das Rippen war schon fertig, als es abgebrochen wurde.
+Die MP3-Datei wurde behalten:
+ </translation>
+    </message>
+    <message>
+        <source>Output MP3 Information</source>
+        <translation>Angaben zur MP3-Ausgabe</translation>
+    </message>
+    <message>
+        <source>Settings:</source>
+        <translation>Kodierung:</translation>
+    </message>
+    <message>
+        <source>Change &amp;Settings...</source>
+        <translation>&amp;Einstellungen...</translation>
+    </message>
+    <message>
+        <source>ID3 Tag:</source>
+        <translation>ID3-Tag:</translation>
+    </message>
+    <message>
+        <source>&amp;Edit ID3...</source>
+        <translation>&amp;ID3 bearbeiten...</translation>
+    </message>
+    <message>
+        <source>Duration:</source>
+        <translation>Dauer:</translation>
+    </message>
+    <message>
+        <source>File Size:</source>
+        <translation>Dateigröße:</translation>
+    </message>
+    <message>
+        <source>Audio:</source>
+        <translation>Ton:</translation>
+    </message>
+    <message>
+        <source>The sound track to preview and rip</source>
+        <translation>Die Tonspur für Vorschau und Rippen</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>Titel:</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s title to preview and rip</source>
+        <translation>Der Titel der DVD für Vorschau und Rippen</translation>
+    </message>
+    <message>
+        <source>Chapter:</source>
+        <translation>Kapitel:</translation>
+    </message>
+    <message>
+        <source>Sets the range to a chapter (PageUp/PageDown move by chapters; double-click between two marks)</source>
+        <translation>Setzt den Bereich auf ein Kapitel (Bild auf/Bild ab gehen kapitelweise; Doppelklick zwischen zwei Marken)</translation>
+    </message>
+    <message>
+        <source>Title: No Title</source>
+        <translation>Titel: Kein Titel</translation>
+    </message>
+    <message>
+        <source>Title: </source>
+        <translation>Titel: </translation>
+    </message>
+    <message>
+        <source>Artist: </source>
+        <translation>Interpret: </translation>
+    </message>
+    <message>
+        <source>about %1</source>
+        <translation>etwa %1</translation>
+    </message>
+    <message>
+        <source>The whole source: drag the frame or use the wheel to scroll; Ctrl+wheel zooms</source>
+        <translation>Die ganze Quelle: den Rahmen ziehen oder mit dem Rad blättern; Strg+Rad zoomt</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In	Ctrl++</source>
+        <translation>&amp;Vergrößern	Strg++</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out	Ctrl+-</source>
+        <translation>Ver&amp;kleinern	Strg+-</translation>
+    </message>
+    <message>
+        <source>Zoom to &amp;Range	Ctrl+R</source>
+        <translation>Auf den &amp;Bereich zoomen	Strg+R</translation>
+    </message>
+    <message>
+        <source>Show &amp;All	Ctrl+0</source>
+        <translation>&amp;Alles zeigen	Strg+0</translation>
+    </message>
+    <message>
+        <source>&amp;Snap Marker to Silence	S</source>
+        <translation>Marke an &amp;Stille ausrichten	S</translation>
+    </message>
+    <message>
+        <source>Tracks</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>With tracks, Rip! writes one MP3 for each, numbered and tagged, into the output file&apos;s folder</source>
+        <translation>Mit Titeln schreibt Rippen! für jeden eine MP3, nummeriert und getaggt, in den Ordner der Ausgabedatei</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Anfang</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Add ran&amp;ge</source>
+        <translation>Bereich hin&amp;zufügen</translation>
+    </message>
+    <message>
+        <source>Add the range from the start to the end marker as a track</source>
+        <translation>Den Bereich von der Anfangs- bis zur Endmarke als Titel hinzufügen</translation>
+    </message>
+    <message>
+        <source>Rena&amp;me</source>
+        <translation>&amp;Umbenennen</translation>
+    </message>
+    <message>
+        <source>Rename the chosen track (or double-click it)</source>
+        <translation>Den gewählten Titel umbenennen (oder doppelklicken)</translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve</source>
+        <translation>Ent&amp;fernen</translation>
+    </message>
+    <message>
+        <source>Remove the chosen tracks (Delete)</source>
+        <translation>Die gewählten Titel entfernen (Entf)</translation>
+    </message>
+    <message>
+        <source>Move the chosen track up</source>
+        <translation>Den gewählten Titel nach oben schieben</translation>
+    </message>
+    <message>
+        <source>Move the chosen track down</source>
+        <translation>Den gewählten Titel nach unten schieben</translation>
+    </message>
+    <message>
+        <source>Tracks (%1)</source>
+        <translation>Titel (%1)</translation>
+    </message>
+    <message>
+        <source>Chapters %1-%2</source>
+        <translation>Kapitel %1-%2</translation>
+    </message>
+    <message>
+        <source>Artist: None</source>
+        <translation>Interpret: Keiner</translation>
+    </message>
+    <message>
+        <source>Source File</source>
+        <translation>Quelldatei</translation>
+    </message>
+    <message>
+        <source>Output File</source>
+        <translation>Ausgabedatei</translation>
+    </message>
+    <message>
+        <source>Start of the range</source>
+        <translation>Anfang des Bereichs</translation>
+    </message>
+    <message>
+        <source>The time the rip starts at, h:mm:ss.t; the arrows move it by 100 ms</source>
+        <translation>Die Zeit, bei der das Rippen beginnt, h:mm:ss.t; die Pfeile verschieben sie um 100 ms</translation>
+    </message>
+    <message>
+        <source>End of the range</source>
+        <translation>Ende des Bereichs</translation>
+    </message>
+    <message>
+        <source>The time the rip ends at, h:mm:ss.t; the arrows move it by 100 ms</source>
+        <translation>Die Zeit, bei der das Rippen endet, h:mm:ss.t; die Pfeile verschieben sie um 100 ms</translation>
+    </message>
+    <message>
+        <source>Start later</source>
+        <translation>Anfang später</translation>
+    </message>
+    <message>
+        <source>Moves the start of the range 100 ms later</source>
+        <translation>Verschiebt den Anfang des Bereichs um 100 ms nach später</translation>
+    </message>
+    <message>
+        <source>Start earlier</source>
+        <translation>Anfang früher</translation>
+    </message>
+    <message>
+        <source>Moves the start of the range 100 ms earlier</source>
+        <translation>Verschiebt den Anfang des Bereichs um 100 ms nach früher</translation>
+    </message>
+    <message>
+        <source>End later</source>
+        <translation>Ende später</translation>
+    </message>
+    <message>
+        <source>Moves the end of the range 100 ms later</source>
+        <translation>Verschiebt das Ende des Bereichs um 100 ms nach später</translation>
+    </message>
+    <message>
+        <source>End earlier</source>
+        <translation>Ende früher</translation>
+    </message>
+    <message>
+        <source>Moves the end of the range 100 ms earlier</source>
+        <translation>Verschiebt das Ende des Bereichs um 100 ms nach früher</translation>
+    </message>
+    <message>
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>The preview&apos;s position in the source</source>
+        <translation>Die Position der Vorschau in der Quelle</translation>
+    </message>
+    <message>
+        <source>Time line</source>
+        <translation>Zeitleiste</translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation>Ton</translation>
+    </message>
+    <message>
+        <source>Chapter</source>
+        <translation>Kapitel</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+</context>
+<context>
+    <name>TTipsFrm</name>
+    <message>
+        <source>No tips found!</source>
+        <translation>Keine Tipps gefunden!</translation>
+    </message>
+    <message>
+        <source>Tip of the Day</source>
+        <translation>Tipp des Tages</translation>
+    </message>
+    <message>
+        <source>Did you know?</source>
+        <translation>Wussten Sie schon?</translation>
+    </message>
+    <message>
+        <source>Show &amp;Tips on Startup</source>
+        <translation>&amp;Tipps beim Start zeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Next Tip</source>
+        <translation>&amp;Nächster Tipp</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>TTrackBar</name>
+    <message>
+        <source>Start %1, end %2</source>
+        <translation>Anfang %1, Ende %2</translation>
+    </message>
+</context>
+<context>
+    <name>TVideoRendererWidget</name>
+    <message>
+        <source>Video</source>
+        <translation>Video</translation>
+    </message>
+</context>
+<context>
+    <name>TaboutFrm</name>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>Home Page</source>
+        <translation>Webseite</translation>
+    </message>
+    <message>
+        <source>Support &amp;Email</source>
+        <translation>Support-&amp;E-Mail</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Home &amp;Page</source>
+        <translation>&amp;Webseite</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>Free software under the GNU General Public License,
+version 2 or later</source>
+        <translation>Freie Software unter der GNU General Public License,
+Version 2 oder später</translation>
+    </message>
+    <message>
+        <source>No info</source>
+        <translation>Keine Angabe</translation>
+    </message>
+</context>
+<context>
+    <name>TmsgFrm</name>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>TrackList</name>
+    <message>
+        <source>line %1: %2</source>
+        <translation>Zeile %1: %2</translation>
+    </message>
+    <message>
+        <source>more than %1 tracks</source>
+        <translation>mehr als %1 Titel</translation>
+    </message>
+    <message>
+        <source>the track has no INDEX 01</source>
+        <translation>der Titel hat kein INDEX 01</translation>
+    </message>
+    <message>
+        <source>a cue sheet of more than one FILE cannot be split from one source</source>
+        <translation>ein Cue-Sheet mit mehr als einer FILE-Angabe kann nicht aus einer Quelle geteilt werden</translation>
+    </message>
+    <message>
+        <source>INDEX before any TRACK</source>
+        <translation>INDEX vor dem ersten TRACK</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a time of the form mm:ss:ff</source>
+        <translation>„%1“ ist keine Zeit der Form mm:ss:ff</translation>
+    </message>
+    <message>
+        <source>track %1 starts before track %2 ends</source>
+        <translation>Titel %1 beginnt, bevor Titel %2 endet</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a time (seconds like 12.5, or h:mm:ss.t)</source>
+        <translation>„%1“ ist keine Zeit (Sekunden wie 12.5 oder h:mm:ss.t)</translation>
+    </message>
+    <message>
+        <source>the end is not after the start</source>
+        <translation>das Ende liegt nicht nach dem Anfang</translation>
+    </message>
+    <message>
+        <source>without an end, the next track must start later</source>
+        <translation>ohne Ende muss der nächste Titel später beginnen</translation>
+    </message>
+    <message>
+        <source>it lists no tracks</source>
+        <translation>sie enthält keine Titel</translation>
+    </message>
+    <message>
+        <source>cannot read the track list &quot;%1&quot;: %2</source>
+        <translation>die Titelliste „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>the track list &quot;%1&quot; is too large to be one</source>
+        <translation>die Titelliste „%1“ ist zu groß für eine Titelliste</translation>
+    </message>
+    <message>
+        <source>the track list &quot;%1&quot;: %2</source>
+        <translation>die Titelliste „%1“: %2</translation>
+    </message>
+    <message>
+        <source>track %1: %2</source>
+        <translation>Titel %1: %2</translation>
+    </message>
+    <message>
+        <source>the source&apos;s length is unknown, so the track needs an end</source>
+        <translation>die Länge der Quelle ist unbekannt, daher braucht der Titel ein Ende</translation>
+    </message>
+    <message>
+        <source>it starts at %1, after the end of the source (%2)</source>
+        <translation>er beginnt bei %1, nach dem Ende der Quelle (%2)</translation>
+    </message>
+    <message>
+        <source>it ends at %1, after the end of the source (%2)</source>
+        <translation>er endet bei %1, nach dem Ende der Quelle (%2)</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>er ist leer</translation>
+    </message>
+</context>
+<context>
+    <name>TrackNames</name>
+    <message>
+        <source>the name pattern &quot;%1&quot; gives track %2 the name &quot;%3&quot; of an earlier track (put %n in it)</source>
+        <translation>das Namensmuster „%1“ gibt Titel %2 den Namen „%3“ eines früheren Titels (fügen Sie %n ein)</translation>
+    </message>
+</context>
+<context>
+    <name>TsettingsFrm</name>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1 kbps</source>
+        <translation>%1 kbps</translation>
+    </message>
+    <message>
+        <source>MP3 Bitrate </source>
+        <translation>MP3-Bitrate </translation>
+    </message>
+    <message>
+        <source> Use &amp;Variable Bitrate Mode</source>
+        <translation> &amp;Variable Bitrate verwenden</translation>
+    </message>
+    <message>
+        <source>Bitrate:</source>
+        <translation>Bitrate:</translation>
+    </message>
+    <message>
+        <source>Min:</source>
+        <translation>Min.:</translation>
+    </message>
+    <message>
+        <source>Max:</source>
+        <translation>Max.:</translation>
+    </message>
+    <message>
+        <source> Sample Rate </source>
+        <translation> Abtastrate </translation>
+    </message>
+    <message>
+        <source>Channel Mode</source>
+        <translation>Kanalmodus</translation>
+    </message>
+    <message>
+        <source>ID3 Tag</source>
+        <translation>ID3-Tag</translation>
+    </message>
+    <message>
+        <source>Title:</source>
+        <translation>Titel:</translation>
+    </message>
+    <message>
+        <source>Album:</source>
+        <translation>Album:</translation>
+    </message>
+    <message>
+        <source>Artist:</source>
+        <translation>Interpret:</translation>
+    </message>
+    <message>
+        <source>Genre:</source>
+        <translation>Genre:</translation>
+    </message>
+    <message>
+        <source>Year:</source>
+        <translation>Jahr:</translation>
+    </message>
+    <message>
+        <source>Comment:</source>
+        <translation>Kommentar:</translation>
+    </message>
+    <message>
+        <source>A history list can&apos;t be read; it is left as it is:
+</source>
+        <translation>Eine Verlaufsliste kann nicht gelesen werden; sie bleibt, wie sie ist:
+</translation>
+    </message>
+    <message>
+        <source>The history list can&apos;t be saved:
+%1: %2</source>
+        <translation>Die Verlaufsliste kann nicht gespeichert werden:
+%1: %2</translation>
+    </message>
+    <message>
+        <source>MP3 Settings ...</source>
+        <translation>MP3-Einstellungen ...</translation>
+    </message>
+    <message>
+        <source>ID3 Tag Editor</source>
+        <translation>ID3-Tag-Editor</translation>
+    </message>
+</context>
+</TS>

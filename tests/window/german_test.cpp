@@ -143,11 +143,16 @@ QStringList CutTexts(TMainFrm& frm) {
 
 TEST_F(GermanWindowTest, NoCaptionIsCutInGermanNorAtTheSmallestSize) {
     EXPECT_EQ(CutTexts(*Frm).join(u'\n').toStdString(), "");
-    // The buttons under the tracks list stay inside it and the list above them.
-    for (QPushButton* b : {Frm->AddRangeBtn, Frm->RenameTrackBtn, Frm->RemoveTrackBtn,
-                           Frm->TrackUpBtn, Frm->TrackDownBtn}) {
+    // The buttons under the tracks list stay inside it and the list above them; the arrows
+    // stand beside it.
+    for (QPushButton* b : {Frm->FindSongsBtn, Frm->AddRangeBtn, Frm->RenameTrackBtn,
+                           Frm->RemoveTrackBtn, Frm->ClearTracksBtn}) {
         EXPECT_TRUE(Frm->TrackListGroup->rect().contains(b->geometry())) << b->text().toStdString();
         EXPECT_GE(b->y(), Frm->TrackListView->geometry().bottom());
+    }
+    for (QPushButton* b : {Frm->TrackUpBtn, Frm->TrackDownBtn}) {
+        EXPECT_TRUE(Frm->TrackListGroup->rect().contains(b->geometry()));
+        EXPECT_GE(b->x(), Frm->TrackListView->geometry().right());
     }
     Frm->showMaximized();
     Pump(100);

@@ -276,12 +276,12 @@ TEST_F(WindowTimeLineTest, ZoomedDetailTicksAndMarkersToTheMillisecondReachTheRi
     EXPECT_FALSE(Frm->StartPointBtn->isVisible()); // 0 ms is out of view
 
     // The channel draws the finer loudness of the view: a column where the overview's
-    // 100 ms bucket still holds sound but the sound has stopped is empty once the detail
-    // is there.
+    // bucket still holds sound but the sound has stopped is empty once the detail is there.
     ASSERT_TRUE(WaitFor([&] { return Frm->Detail->ChunkAt(3.7) != nullptr; }));
     Pump(50);
     const auto coarse = Frm->Envelope->Snapshot();
-    ASSERT_GT(coarse->buckets.at(37).peak, 0.05f); // 3.7 s to 3.8 s: sound until 3.755
+    // The bucket that holds 3.78 s starts before the sound stops (3.755 s).
+    ASSERT_GT(coarse->buckets.at(size_t(3.78 / coarse->bucketSeconds)).peak, 0.05f);
     ASSERT_TRUE(SilentAtWindowTime(3780));
     ASSERT_FALSE(SilentAtWindowTime(3700));
     const QImage shot = Bar->grab().toImage();

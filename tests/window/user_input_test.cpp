@@ -300,7 +300,8 @@ TEST_F(WindowUserTest, TabFollowsTheLayoutAndEnterPressesTheFocusedButton) {
         Frm->OpenBtn,        Frm->sourceFileEdit,  Frm->OpenFileBtn,  Frm->outputFileEdit,
         Frm->SaveFileBtn,    Frm->MP3SettingsEdit, Frm->Id3TagEdit,   Frm->startPointEdit,
         Frm->endPointEdit,   Frm->skinButton1,     Frm->skinButton2,  Frm->ExtractBtn,
-        Frm->TrackListView,  Frm->TrackUpBtn,      Frm->TrackDownBtn, Frm->AddRangeBtn,
+        Frm->TrackListView,  Frm->TrackUpBtn,      Frm->TrackDownBtn, Frm->FindSongsBtn,
+        Frm->AddRangeBtn,
         Frm->RenameTrackBtn, Frm->RemoveTrackBtn};
     std::vector<QWidget*> seen;
     for (size_t k = 0; k < expected.size(); ++k) {

@@ -54,7 +54,7 @@ void TMainFrm::InstallKeyFilter() {
         EndBtn,        OpenBtn,         sourceFileEdit, OpenFileBtn,    outputFileEdit,
         SaveFileBtn,   MP3SettingsEdit, Id3TagEdit,     startPointEdit, endPointEdit,
         AudioTrackBox, TitleBox,        ChapterBox,     CancelBtn,      skinButton1,
-        skinButton2,   ExtractBtn,      TrackListView,  FindSongsBtn,  TrackUpBtn,     TrackDownBtn,
+        skinButton2,   ExtractBtn,      TrackListView,  TrackUpBtn,     TrackDownBtn,  FindSongsBtn,
         AddRangeBtn,   RenameTrackBtn,  RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -301,8 +301,9 @@ TEST(DvdRipCommand, BadDiscsFailCleanly) {
     for (const QString& name : QDir(allCut + QStringLiteral("/VIDEO_TS"))
                                    .entryList({QStringLiteral("VTS_*_*.VOB")}, QDir::Files)) {
         QFile part(allCut + QStringLiteral("/VIDEO_TS/") + name);
-        if (!name.endsWith(QStringLiteral("_0.VOB")))
+        if (!name.endsWith(QStringLiteral("_0.VOB"))) {
             ASSERT_TRUE(part.resize(part.size() / 3));
+        }
     }
     const TProgramRun listing = RunSonavel({QStringLiteral("--list-titles"), allCut});
     EXPECT_EQ(listing.exitCode, 1);

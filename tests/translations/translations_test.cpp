@@ -104,7 +104,7 @@ TEST(Translations, NoUserVisibleLiteralIsLeftUnmarked) {
         QStringLiteral("== QStringLiteral|setObjectName|setStyleSheet|qEnvironmentVariable|QDir|"
                        "QFile\\(|QFile |QUrl\\(|Registry|\"Software"));
     QStringList unmarked;
-    for (const QString folder :
+    for (const QString& folder :
          {QStringLiteral("ui"), QStringLiteral("app"), QStringLiteral("program")}) {
         QDirIterator files(SourceDir + QStringLiteral("/src/") + folder,
                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,

@@ -41,6 +41,19 @@ QString AuthoringXml(const QString& out) {
              source("dvd_title_lpcm.mpg"));
 }
 
+// Authors the disc that `Xml` describes from `Dir`/disc.xml; false with dvdauthor's own
+// words in `Error` when it fails.
+bool RunDvdauthor(const QString& Dir, const QString& Xml, QString* Error) {
+    WriteFile(Dir + QStringLiteral("/disc.xml"), Xml.toUtf8());
+    QString output;
+    if (RunTool(QStringLiteral("dvdauthor"),
+                {QStringLiteral("-x"), Dir + QStringLiteral("/disc.xml")}, &output) == 0)
+        return true;
+    if (Error)
+        *Error = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+    return false;
+}
+
 } // namespace
 
 int RunTool(const QString& program, const QStringList& args, QString* output) {
@@ -102,14 +115,8 @@ QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& Chapt
 </dvdauthor>
 )")
                             .arg(root, vobs);
-    WriteFile(dir + QStringLiteral("/disc.xml"), xml.toUtf8());
-    QString output;
-    if (RunTool(QStringLiteral("dvdauthor"),
-                {QStringLiteral("-x"), dir + QStringLiteral("/disc.xml")}, &output) != 0) {
-        if (Error)
-            *Error = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+    if (!RunDvdauthor(dir, xml, Error))
         return QString();
-    }
     if (SplitAt > 0) {
         const QString first = root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB");
         const QByteArray bytes = ReadFile(first);
@@ -131,14 +138,8 @@ QString AuthorDvd(const QString& Hint, const QString& Titles, QString* Error) {
                                        "    <titles>\n%2    </titles>\n  </titleset>\n"
                                        "</dvdauthor>\n")
                             .arg(root, Titles);
-    WriteFile(dir + QStringLiteral("/disc.xml"), xml.toUtf8());
-    QString output;
-    if (RunTool(QStringLiteral("dvdauthor"),
-                {QStringLiteral("-x"), dir + QStringLiteral("/disc.xml")}, &output) != 0) {
-        if (Error)
-            *Error = QStringLiteral("dvdauthor failed: ") + output.right(2000);
+    if (!RunDvdauthor(dir, xml, Error))
         return QString();
-    }
     return root;
 }
 

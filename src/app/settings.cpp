@@ -3,14 +3,38 @@
 #include "app/globals.h"
 #include "base/registry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <QCoreApplication>
 
+namespace {
+
+// The first of the locations that names a folder that exists; empty when none does.
+QString ExistingLocation(std::initializer_list<QStandardPaths::StandardLocation> where) {
+    for (const auto location : where) {
+        const QString path = QStandardPaths::writableLocation(location);
+        if (!path.isEmpty() && QFileInfo(path).isDir())
+            return path;
+    }
+    return QString();
+}
+
+} // namespace
+
 void GetDocumentsFolder(QString& path) {
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!docs.isEmpty())
-        path = docs;
+    const QString found =
+        ExistingLocation({QStandardPaths::DocumentsLocation, QStandardPaths::HomeLocation});
+    if (!found.isEmpty())
+        path = found;
+}
+
+QString DefaultOutputFolder() {
+    const QString found =
+        ExistingLocation({QStandardPaths::MusicLocation, QStandardPaths::DocumentsLocation,
+                          QStandardPaths::HomeLocation});
+    return found.isEmpty() ? QDir::homePath() : found;
 }
 
 namespace {

@@ -4,8 +4,12 @@
 
 #include <QString>
 
-// The user's documents folder; `path` is left unchanged when the system cannot tell.
+// The user's documents folder where it exists, else the home folder; `path` is left
+// unchanged when the system cannot tell.
 void GetDocumentsFolder(QString& path);
+// Where MP3s go until the user picks a folder: the music folder, else the documents folder,
+// whichever exists first, else the home folder. Never a folder that is not there.
+QString DefaultOutputFolder();
 
 // Fills AppSettings and TipsIndex, creating the store, the key and missing values. Never
 // raises: a store that cannot be written yields the defaults with ProgramDir as

@@ -131,7 +131,7 @@ QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
     if (!Dvd.locator.isEmpty()) {
         QString folder = AppSettings.OutputFileDir;
         if (folder.isEmpty())
-            GetDocumentsFolder(folder);
+            folder = DefaultOutputFolder();
         return QDir(folder).filePath(
             DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
     }
@@ -264,7 +264,7 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
     if (!Dvd.locator.isEmpty()) {
         QString outputFolder = AppSettings.OutputFileDir;
         if (outputFolder.isEmpty())
-            GetDocumentsFolder(outputFolder);
+            outputFolder = DefaultOutputFolder();
         folder =
             QDir(outputFolder)
                 .filePath(QFileInfo(DvdOutputName(Dvd.volume, Dvd.title, 0, 0)).completeBaseName());

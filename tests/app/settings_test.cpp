@@ -4,6 +4,7 @@
 #include "base/registry.h"
 #include "support/test_env.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -197,4 +198,23 @@ TEST(Registry, KeepsValueTypesAndOtherKeysThroughARewrite) {
     ASSERT_TRUE(again.OpenKey(QStringLiteral("Other"), false));
     EXPECT_EQ(again.GetDataType(QStringLiteral("Keep")), TRegDataType::rdOther);
     EXPECT_EQ(again.ReadString(QString()), QStringLiteral("default"));
+}
+
+// A first start never offers a folder that is not there: music, documents, then home.
+TEST(DefaultFolders, OnlyFoldersThatExist) {
+    const QString home = QDir::homePath();
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir(home).rmpath(music) || !QFileInfo::exists(music));
+    ASSERT_TRUE(QFileInfo(docs).isDir()); // the test home has one
+    EXPECT_EQ(DefaultOutputFolder(), docs);
+    ASSERT_TRUE(QDir().mkpath(music));
+    EXPECT_EQ(DefaultOutputFolder(), music);
+    ASSERT_TRUE(QDir(music).removeRecursively());
+    ASSERT_TRUE(QDir(docs).rename(docs, docs + QStringLiteral(".away")));
+    QString input = QStringLiteral("unchanged");
+    GetDocumentsFolder(input);
+    EXPECT_EQ(input, home);
+    EXPECT_EQ(DefaultOutputFolder(), home);
+    ASSERT_TRUE(QDir(home).rename(docs + QStringLiteral(".away"), docs));
 }

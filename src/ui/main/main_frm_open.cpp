@@ -194,8 +194,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
 
     AppSettings.InputFileDir = FolderPart(path);
     if (AppSettings.OutputFileDir.isEmpty()) {
-        QString docs = QDir::homePath();
-        GetDocumentsFolder(docs);
+        const QString docs = DefaultOutputFolder();
         AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
     }
     outputFileEdit->setText(

@@ -22,7 +22,7 @@ export SONAVEL_REGISTRY="$WORK/bench.reg"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 : >"$SONAVEL_REGISTRY"
 
-TONAL="0.2*sin(2*PI*220*pow(2,floor(mod(t/2,24))/12)*t)|0.2*sin(2*PI*330*t)*sin(2*PI*0.3*t)"
+TONAL="0.2*sin(2*PI*220*pow(2\,floor(mod(t/2\,24))/12)*t)|0.2*sin(2*PI*330*t)*sin(2*PI*0.3*t)"
 NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
 
 make_source() { # NAME EXPRESSION CODEC

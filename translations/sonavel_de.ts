@@ -80,14 +80,6 @@
         <translation>%1 gehört zu --rip</translation>
     </message>
     <message>
-        <source>--split-chapters and --tracks exclude each other</source>
-        <translation>--split-chapters und --tracks schließen einander aus</translation>
-    </message>
-    <message>
-        <source>--tracks gives the ranges: leave out --chapter</source>
-        <translation>--tracks gibt die Bereiche vor: lassen Sie --chapter weg</translation>
-    </message>
-    <message>
         <source>%1 gives the ranges: leave out --start and --end</source>
         <translation>%1 gibt die Bereiche vor: lassen Sie --start und --end weg</translation>
     </message>
@@ -106,152 +98,6 @@
     <message>
         <source>no source file given</source>
         <translation>keine Quelldatei angegeben</translation>
-    </message>
-    <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-  --rip SOURCE         rip SOURCE&apos;s sound without a window
-  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a
-                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)
-  --start TIME         start of the range (default: the beginning)
-  --end TIME           end of the range, not included (default: the end)
-                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
-                       DVD, on the title&apos;s time line
-  --dvd-title N        the DVD&apos;s title N (default: the longest)
-  --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
-                       left out); --start and --end, when given, override
-  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable bit rate between two of those rates
-  --samplerate HZ      32000, 44100 or 48000
-  --mode MODE          dual, stereo, joint or mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       ID3 tag texts (255 characters at most each)
-  --audio-track N      the N-th audio stream, as --list-tracks numbers them
-  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
-                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
-                       the tracks play back one after the other without a gap
-                       -o is then a folder (ending in /) or a name pattern:
-                       %n number, %t title, %a artist, %A album
-                       (default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
-                       in a folder VOLUME_tNN in the output folder)
-  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of
-                       those chapters), named and tagged as with --tracks
-  -j, --jobs N         encode on N threads (default: one per core; 1: one
-                       encoder, as fast as one core allows)
-  --force              replace an existing OUTPUT
-  -q, --quiet          print nothing but errors
-  --list-tracks SOURCE list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
-                       languages)
-  --list-titles DVD    list the DVD&apos;s titles: length, chapters, audio streams
-  --help               show this text
-  --version            show the version
-
-Options not given take the settings last used in the window.
-
-Examples:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
-  sonavel --list-titles /dev/sr0
-  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
-
-Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--bitrate KBPS | --vbr MIN-MAX] [--samplerate HZ]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-  --rip QUELLE         den Ton von QUELLE ohne Fenster rippen
-  -o, --output AUSGABE die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
-                       einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)
-  --start ZEIT         Anfang des Bereichs (Vorgabe: der Anfang)
-  --end ZEIT           Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
-                       ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
-                       einer DVD auf der Zeitleiste des Titels
-  --dvd-title N        Titel N der DVD (Vorgabe: der längste)
-  --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
-                       (ohne B: B = A); --start und --end gehen vor
-  --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable Bitrate zwischen zwei dieser Raten
-  --samplerate HZ      32000, 44100 oder 48000
-  --mode MODUS         dual, stereo, joint oder mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       Texte des ID3-Tags (je höchstens 255 Zeichen)
-  --audio-track N      die N-te Tonspur, wie --list-tracks sie zählt
-  --tracks LISTE       eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
-                       PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
-                       ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
-                       nacheinander
-                       -o ist dann ein Ordner (mit / am Ende) oder ein
-                       Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
-                       (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
-                       in einem Ordner VOLUME_tNN im Ausgabeordner)
-  --split-chapters     eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
-                       Kapitel davon), benannt und getaggt wie bei --tracks
-  -j, --jobs N         auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
-                       Kodierer, so schnell ein Kern es erlaubt)
-  --force              eine vorhandene AUSGABE ersetzen
-  -q, --quiet          nur Fehler ausgeben
-  --list-tracks QUELLE die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
-                       mit ihren Sprachen)
-  --list-titles DVD    die Titel der DVD auflisten: Länge, Kapitel, Tonspuren
-  --help               diesen Text zeigen
-  --version            die Version zeigen
-
-Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
-Einstellungen.
-
-Beispiele:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
-  sonavel --list-titles /dev/sr0
-  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
-
-Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
-2 Aufruffehler.
-</translation>
     </message>
     <message>
         <source>cannot open &quot;%1&quot;: No such file or directory</source>
@@ -316,14 +162,6 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>the range from %1 to %2 is empty</source>
         <translation>der Bereich von %1 bis %2 ist leer</translation>
-    </message>
-    <message>
-        <source>the range starts at %1, after the end of the source (%2)</source>
-        <translation>der Bereich beginnt bei %1, nach dem Ende der Quelle (%2)</translation>
-    </message>
-    <message>
-        <source>the range ends at %1, after the end of the source (%2)</source>
-        <translation>der Bereich endet bei %1, nach dem Ende der Quelle (%2)</translation>
     </message>
     <message>
         <source>the track list %1: %2</source>
@@ -398,6 +236,321 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>%1%2% [%3] %4x realtime, %5 left </source>
         <translation>%1%2% [%3] %4x Echtzeit, noch %5 </translation>
+    </message>
+    <message>
+        <source>%1 needs a number from %2 to %3, not &apos;%4&apos;</source>
+        <translation>%1 braucht eine Zahl von %2 bis %3, nicht „%4“</translation>
+    </message>
+    <message>
+        <source>--vbr-quality %1: give 0 (best) to 9 (smallest)</source>
+        <translation>--vbr-quality %1: 0 (am besten) bis 9 (am kleinsten) angeben</translation>
+    </message>
+    <message>
+        <source>--cover needs a time or a picture file</source>
+        <translation>--cover braucht eine Zeit oder eine Bilddatei</translation>
+    </message>
+    <message>
+        <source>--bitrate and --vbr-quality exclude each other</source>
+        <translation>--bitrate und --vbr-quality schließen einander aus</translation>
+    </message>
+    <message>
+        <source>--one-file goes with --tracks or --split-chapters</source>
+        <translation>--one-file gehört zu --tracks oder --split-chapters</translation>
+    </message>
+    <message>
+        <source>%1 goes with --split-pauses or --list-pauses</source>
+        <translation>%1 gehört zu --split-pauses oder --list-pauses</translation>
+    </message>
+    <message>
+        <source>--split-chapters, --split-pauses and --tracks exclude each other</source>
+        <translation>--split-chapters, --split-pauses und --tracks schließen einander aus</translation>
+    </message>
+    <message>
+        <source>%1 gives the ranges: leave out --chapter</source>
+        <translation>%1 gibt die Bereiche vor: --chapter weglassen</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+  --rip SOURCE         rip SOURCE&apos;s sound without a window
+  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a
+                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)
+  --start TIME         start of the range (default: the beginning)
+  --end TIME           end of the range, not included (default: the end)
+                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
+                       DVD, on the title&apos;s time line
+  --dvd-title N        the DVD&apos;s title N (default: the longest)
+  --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
+                       left out); --start and --end, when given, override
+  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
+                       144 160 192 224 256 320
+  --vbr MIN-MAX        variable bit rate between two of those rates
+  --vbr-quality N      variable bit rate of quality N, as the encoder&apos;s -V:
+                       0 best and largest, 9 smallest (default: 2, or the
+                       window&apos;s setting); with --vbr&apos;s limits or the stored ones
+  --cover TIME|FILE    the front cover: the video&apos;s picture at TIME of the
+                       source (scaled to square pixels), or a JPEG or PNG file;
+                       every track of a list gets it
+  --no-replaygain      leave out the ReplayGain values (the loudness measured
+                       while ripping: track gain, and album gain over the
+                       tracks of a list, to -18 LUFS, and the sample peak)
+  --samplerate HZ      32000, 44100 or 48000
+  --mode MODE          dual, stereo, joint or mono
+  --title, --artist, --album, --year, --comment, --genre TEXT
+                       ID3 tag texts (255 characters at most each)
+  --audio-track N      the N-th audio stream, as --list-tracks numbers them
+  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
+                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
+                       the tracks play back one after the other without a gap
+                       -o is then a folder (ending in /) or a name pattern:
+                       %n number, %t title, %a artist, %A album
+                       (default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
+                       in a folder VOLUME_tNN in the output folder)
+  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of
+                       those chapters), named and tagged as with --tracks
+  --split-pauses       one MP3 per song: the sound is cut in its pauses (at the
+                       quietest point of each), named and tagged as with --tracks
+  --min-pause S        a pause lasts S seconds at least (default 1)
+  --pause-db DB        and lies DB decibels below the median loudness of the
+                       sound (default 30): hiss and hum are a pause, applause
+                       is not
+  --min-track S        a track shorter than S seconds joins its neighbour
+                       (default 20)
+  --list-pauses SOURCE print the songs --split-pauses would rip, as a list
+                       --tracks reads (edit it, then rip with --tracks)
+  --one-file           the tracks or chapters as one MP3 (-o names it) whose
+                       chapter marks let players jump between them
+  -j, --jobs N         encode on N threads (default: one per core; 1: one
+                       encoder, as fast as one core allows)
+  --force              replace an existing OUTPUT
+  -q, --quiet          print nothing but errors
+  --list-tracks SOURCE list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
+                       languages)
+  --list-titles DVD    list the DVD&apos;s titles: length, chapters, audio streams
+  --help               show this text
+  --version            show the version
+
+Options not given take the settings last used in the window.
+
+Examples:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
+  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/
+  sonavel --list-pauses lecture.mpg --min-pause 3 &gt; talks.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+
+Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+  --rip QUELLE         den Ton von QUELLE ohne Fenster rippen
+  -o, --output AUSGABE die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
+                       einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)
+  --start ZEIT         Anfang des Bereichs (Vorgabe: der Anfang)
+  --end ZEIT           Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
+                       ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
+                       einer DVD auf der Zeitleiste des Titels
+  --dvd-title N        Titel N der DVD (Vorgabe: der längste)
+  --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
+                       (ohne B: B = A); --start und --end gehen vor
+  --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
+                       144 160 192 224 256 320
+  --vbr MIN-MAX        variable Bitrate zwischen zwei dieser Raten
+  --vbr-quality N      variable Bitrate der Qualität N, wie -V des Kodierers:
+                       0 am besten und größten, 9 am kleinsten (Vorgabe: 2
+                       oder die Einstellung des Fensters); mit den Grenzen von
+                       --vbr oder den gespeicherten
+  --cover ZEIT|DATEI   das Titelbild: das Bild des Videos bei ZEIT der Quelle
+                       (auf quadratische Pixel skaliert) oder eine JPEG- oder
+                       PNG-Datei; jeder Titel einer Liste bekommt es
+  --no-replaygain      die ReplayGain-Werte weglassen (die beim Rippen
+                       gemessene Lautheit: Titel-Gain und Album-Gain über die
+                       Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)
+  --samplerate HZ      32000, 44100 oder 48000
+  --mode MODUS         dual, stereo, joint oder mono
+  --title, --artist, --album, --year, --comment, --genre TEXT
+                       Texte des ID3-Tags (je höchstens 255 Zeichen)
+  --audio-track N      die N-te Tonspur, wie --list-tracks sie zählt
+  --tracks LISTE       eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
+                       PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
+                       ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
+                       nacheinander
+                       -o ist dann ein Ordner (mit / am Ende) oder ein
+                       Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
+                       (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
+                       in einem Ordner VOLUME_tNN im Ausgabeordner)
+  --split-chapters     eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
+                       Kapitel davon), benannt und getaggt wie bei --tracks
+  --split-pauses       eine MP3 je Lied: der Ton wird in seinen Pausen
+                       geschnitten (an der leisesten Stelle jeder Pause),
+                       benannt und getaggt wie bei --tracks
+  --min-pause S        eine Pause dauert mindestens S Sekunden (Vorgabe 1)
+  --pause-db DB        und liegt DB Dezibel unter der mittleren Lautheit
+                       (Median) des Tons (Vorgabe 30): Rauschen und Brummen
+                       sind eine Pause, Beifall nicht
+  --min-track S        ein Titel kürzer als S Sekunden wird mit seinem
+                       Nachbarn verbunden (Vorgabe 20)
+  --list-pauses QUELLE die Lieder ausgeben, die --split-pauses rippen würde,
+                       als Liste, wie --tracks sie liest (bearbeiten, dann mit
+                       --tracks rippen)
+  --one-file           die Titel oder Kapitel als eine MP3 (-o benennt sie),
+                       deren Kapitelmarken Playern das Springen erlauben
+  -j, --jobs N         auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
+                       Kodierer, so schnell ein Kern es erlaubt)
+  --force              eine vorhandene AUSGABE ersetzen
+  -q, --quiet          nur Fehler ausgeben
+  --list-tracks QUELLE die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
+                       mit ihren Sprachen)
+  --list-titles DVD    die Titel der DVD auflisten: Länge, Kapitel, Tonspuren
+  --help               diesen Text zeigen
+  --version            die Version zeigen
+
+Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
+Einstellungen.
+
+Beispiele:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
+  sonavel --rip konzert.mpg --split-pauses -o ~/Musik/Live/
+  sonavel --list-pauses vortrag.mpg --min-pause 3 &gt; vortraege.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
+2 Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>finding the songs </source>
+        <translation>die Lieder werden gesucht </translation>
+    </message>
+    <message>
+        <source>%1 holds no sound</source>
+        <translation>%1 enthält keinen Ton</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title needs one</source>
+        <translation>%1 ist keine DVD; --dvd-title braucht eine</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>unavailable: </source>
+        <translation>nicht verfügbar: </translation>
+    </message>
+    <message>
+        <source>the songs of %1: %2</source>
+        <translation>die Lieder von %1: %2</translation>
+    </message>
+    <message>
+        <source>--cover %1: the source ends at %2</source>
+        <translation>--cover %1: die Quelle endet bei %2</translation>
+    </message>
+    <message>
+        <source>the picture cannot be made</source>
+        <translation>das Bild kann nicht erzeugt werden</translation>
+    </message>
+    <message>
+        <source>--cover %1: neither a time nor a picture file</source>
+        <translation>--cover %1: weder eine Zeit noch eine Bilddatei</translation>
+    </message>
+    <message>
+        <source>--cover: </source>
+        <translation>--cover: </translation>
+    </message>
+    <message>
+        <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the MP3 holds silence there</source>
+        <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
+    </message>
+</context>
+<context>
+    <name>CommandListTitles</name>
+    <message>
+        <source>no title of &quot;%1&quot; can be played</source>
+        <translation>kein Titel von &quot;%1&quot; kann abgespielt werden</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRip</name>
+    <message>
+        <source>cannot rip %1: %2</source>
+        <translation>%1 kann nicht gerippt werden: %2</translation>
+    </message>
+    <message>
+        <source>the end of the source (%1)</source>
+        <translation>dem Ende der Quelle (%1)</translation>
+    </message>
+    <message>
+        <source>the end of any source</source>
+        <translation>dem Ende jeder Quelle</translation>
+    </message>
+    <message>
+        <source>the range starts at %1, after %2</source>
+        <translation>der Bereich beginnt bei %1, nach %2</translation>
+    </message>
+    <message>
+        <source>the range ends at %1, after %2</source>
+        <translation>der Bereich endet bei %1, nach %2</translation>
     </message>
 </context>
 <context>
@@ -474,6 +627,20 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     </message>
 </context>
 <context>
+    <name>Help</name>
+    <message>
+        <source>The help cannot be shown: no web browser could be started. Open %1 in a browser to read it.</source>
+        <translation>Die Hilfe kann nicht gezeigt werden: kein Webbrowser konnte gestartet werden. Öffnen Sie %1 in einem Browser, um sie zu lesen.</translation>
+    </message>
+</context>
+<context>
+    <name>Mp3</name>
+    <message>
+        <source>An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; it can have %3 kbit/s.</source>
+        <translation>Eine MP3 mit %1 Hz kann keine konstante Bitrate von %2 kbit/s haben; möglich sind %3 kbit/s.</translation>
+    </message>
+</context>
+<context>
     <name>ProgressCaption</name>
     <message>
         <source>%1 left</source>
@@ -502,6 +669,25 @@ Changes last only until Sonavel ends.</source>
     <message>
         <source>Failed to create key %1</source>
         <translation>Der Schlüssel %1 konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>Source</name>
+    <message>
+        <source>a pipe</source>
+        <translation>eine Pipe</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>a character device</source>
+        <translation>ein zeichenorientiertes Gerät</translation>
+    </message>
+    <message>
+        <source>it is %1, which can be read only once; save it to a file and rip that</source>
+        <translation>es ist %1, das nur einmal gelesen werden kann; speichern Sie es in eine Datei und rippen Sie diese</translation>
     </message>
 </context>
 <context>
@@ -751,12 +937,6 @@ Den Ordner öffnen?</translation>
     <message>
         <source>The MP3 has been extracted: </source>
         <translation>Die MP3 wurde erstellt: </translation>
-    </message>
-    <message>
-        <source>The MP3 has been extracted successfully.
-Do you want to play the MP3 now?</source>
-        <translation>Die MP3 wurde erfolgreich erstellt.
-Soll die MP3 jetzt abgespielt werden?</translation>
     </message>
     <message>
         <source>The rip failed: </source>
@@ -1026,6 +1206,142 @@ Die MP3-Datei wurde behalten:
         <source>Preview</source>
         <translation>Vorschau</translation>
     </message>
+    <message>
+        <source>A rip is running. Stop it and close?
+The file it is writing is removed.</source>
+        <translation>Ein Rippen läuft. Anhalten und schließen?
+Die Datei, die es schreibt, wird entfernt.</translation>
+    </message>
+    <message>
+        <source>There is no picture in the preview to use as the cover.</source>
+        <translation>In der Vorschau ist kein Bild, das als Cover dienen könnte.</translation>
+    </message>
+    <message>
+        <source>The source file can NOT be opened: %1.</source>
+        <translation>Die Quelldatei kann NICHT geöffnet werden: %1.</translation>
+    </message>
+    <message>
+        <source>This is not a video or sound file:
+ %1
+Open a DVD, a VCD, an MPEG file or another file with a sound track.</source>
+        <translation>Dies ist keine Video- oder Tondatei:
+ %1
+Öffnen Sie eine DVD, eine VCD, eine MPEG-Datei oder eine andere Datei mit Tonspur.</translation>
+    </message>
+    <message>
+        <source>The file has no sound track, so there is nothing to rip:
+ %1</source>
+        <translation>Die Datei hat keine Tonspur, es gibt also nichts zu rippen:
+ %1</translation>
+    </message>
+    <message>
+        <source>Type a time: h:mm:ss.t, m:ss or seconds; Enter sets it</source>
+        <translation>Eine Zeit eingeben: h:mm:ss.t, m:ss oder Sekunden; Eingabe setzt sie</translation>
+    </message>
+    <message>
+        <source>Not a time: write h:mm:ss.t, m:ss or seconds.</source>
+        <translation>Keine Zeit: h:mm:ss.t, m:ss oder Sekunden schreiben.</translation>
+    </message>
+    <message>
+        <source>The start must lie before the end, %1.</source>
+        <translation>Der Anfang muss vor dem Ende liegen, %1.</translation>
+    </message>
+    <message>
+        <source>The end must lie after the start, %1, and within %2.</source>
+        <translation>Das Ende muss nach dem Anfang, %1, und innerhalb von %2 liegen.</translation>
+    </message>
+    <message>
+        <source>Open File (Ctrl+O); the arrow: the files opened last</source>
+        <translation>Datei öffnen (Strg+O); der Pfeil: die zuletzt geöffneten Dateien</translation>
+    </message>
+    <message>
+        <source>No files opened yet</source>
+        <translation>Noch keine Dateien geöffnet</translation>
+    </message>
+    <message>
+        <source>&amp;Clear the list</source>
+        <translation>Liste &amp;leeren</translation>
+    </message>
+    <message>
+        <source>The MP3 has been extracted successfully.
+%1
+in %2
+Do you want to play the MP3 now?</source>
+        <translation>Die MP3 wurde erfolgreich erstellt.
+%1
+in %2
+Soll die MP3 jetzt abgespielt werden?</translation>
+    </message>
+    <message>
+        <source>The sound can&apos;t be read to find the songs:
+ %1</source>
+        <translation>Der Ton kann zum Finden der Lieder nicht gelesen werden:
+ %1</translation>
+    </message>
+    <message>
+        <source>The sound is still being read for the time line (%1 %).
+Find the songs again when the time line is complete.</source>
+        <translation>Der Ton wird noch für die Zeitleiste gelesen (%1 %).
+Suchen Sie die Lieder erneut, wenn die Zeitleiste vollständig ist.</translation>
+    </message>
+    <message>
+        <source>The Tracks list holds %1 tracks.
+Replace them with the %2 songs found, or add the songs after them?</source>
+        <translation>Die Titelliste enthält %1 Titel.
+Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Anfügen</translation>
+    </message>
+    <message>
+        <source>Use as &amp;cover</source>
+        <translation>Als &amp;Cover verwenden</translation>
+    </message>
+    <message>
+        <source>The picture in the preview becomes the front cover of the MP3 (the tracks of a list share it)</source>
+        <translation>Das Bild der Vorschau wird das Titelbild der MP3 (die Titel einer Liste teilen es)</translation>
+    </message>
+    <message>
+        <source>1 track into %1</source>
+        <translation>1 Titel nach %1</translation>
+    </message>
+    <message>
+        <source>%1 tracks into %2</source>
+        <translation>%1 Titel nach %2</translation>
+    </message>
+    <message>
+        <source>, cover</source>
+        <translation>, Cover</translation>
+    </message>
+    <message>
+        <source>%1 in 1 track</source>
+        <translation>%1 in 1 Titel</translation>
+    </message>
+    <message>
+        <source>%1 in %2 tracks</source>
+        <translation>%1 in %2 Titeln</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>&amp;Leeren</translation>
+    </message>
+    <message>
+        <source>Remove every track: Rip! then rips the marked range</source>
+        <translation>Alle Titel entfernen: Rippen! rippt dann den markierten Bereich</translation>
+    </message>
+    <message>
+        <source>&amp;Find songs</source>
+        <translation>Lie&amp;der finden</translation>
+    </message>
+    <message>
+        <source>Fill the list with the songs found in the pauses of the sound; drag a track&apos;s boundary on the time line to move it</source>
+        <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
+    </message>
 </context>
 <context>
     <name>TTipsFrm</name>
@@ -1147,20 +1463,8 @@ Version 2 oder später</translation>
         <translation>„%1“ ist keine Zeit der Form mm:ss:ff</translation>
     </message>
     <message>
-        <source>track %1 starts before track %2 ends</source>
-        <translation>Titel %1 beginnt, bevor Titel %2 endet</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; is not a time (seconds like 12.5, or h:mm:ss.t)</source>
-        <translation>„%1“ ist keine Zeit (Sekunden wie 12.5 oder h:mm:ss.t)</translation>
-    </message>
-    <message>
         <source>the end is not after the start</source>
         <translation>das Ende liegt nicht nach dem Anfang</translation>
-    </message>
-    <message>
-        <source>without an end, the next track must start later</source>
-        <translation>ohne Ende muss der nächste Titel später beginnen</translation>
     </message>
     <message>
         <source>it lists no tracks</source>
@@ -1197,6 +1501,26 @@ Version 2 oder später</translation>
     <message>
         <source>it is empty</source>
         <translation>er ist leer</translation>
+    </message>
+    <message>
+        <source>, not cut: a track too short</source>
+        <translation>, nicht geschnitten: ein Titel zu kurz</translation>
+    </message>
+    <message>
+        <source>the track starts at %1, not after the track before it (%2): list the tracks in the order they play</source>
+        <translation>der Titel beginnt bei %1, nicht nach dem Titel davor (%2): die Titel in der Reihenfolge auflisten, in der sie spielen</translation>
+    </message>
+    <message>
+        <source>the track starts at %1, before the track before it ends (%2): tracks may not overlap</source>
+        <translation>der Titel beginnt bei %1, bevor der Titel davor endet (%2): Titel dürfen sich nicht überlappen</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a time (seconds like 12.5, or h:mm:ss.t; a title that begins with a number goes in quotes)</source>
+        <translation>&apos;%1&apos; ist keine Zeit (Sekunden wie 12.5 oder h:mm:ss.t; ein Titel, der mit einer Zahl beginnt, kommt in Anführungszeichen)</translation>
+    </message>
+    <message>
+        <source>%1 lies after the end of any source</source>
+        <translation>%1 liegt nach dem Ende jeder Quelle</translation>
     </message>
 </context>
 <context>
@@ -1295,6 +1619,82 @@ Version 2 oder später</translation>
     <message>
         <source>ID3 Tag Editor</source>
         <translation>ID3-Tag-Editor</translation>
+    </message>
+    <message>
+        <source>V%1: about %2 kbps</source>
+        <translation>V%1: etwa %2 kbps</translation>
+    </message>
+    <message>
+        <source>, best sound</source>
+        <translation>, bester Klang</translation>
+    </message>
+    <message>
+        <source>, transparent</source>
+        <translation>, transparent</translation>
+    </message>
+    <message>
+        <source>, smallest files</source>
+        <translation>, kleinste Dateien</translation>
+    </message>
+    <message>
+        <source>Lower numbers sound better and make larger files; the minimum and maximum bit rates still bound every frame.</source>
+        <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; die minimale und maximale Bitrate begrenzen weiterhin jeden Frame.</translation>
+    </message>
+    <message>
+        <source>Quality:</source>
+        <translation>Qualität:</translation>
+    </message>
+    <message>
+        <source> Write &amp;ReplayGain loudness values</source>
+        <translation> &amp;ReplayGain-Lautheitswerte schreiben</translation>
+    </message>
+    <message>
+        <source>Measures the loudness while ripping, so that players can play every track (and a track list as an album) equally loud.</source>
+        <translation>Misst die Lautheit beim Rippen, damit Player jeden Titel (und eine Titelliste als Album) gleich laut abspielen können.</translation>
+    </message>
+    <message>
+        <source>&amp;Picture...</source>
+        <translation>&amp;Bild...</translation>
+    </message>
+    <message>
+        <source>C&amp;lear</source>
+        <translation>&amp;Leeren</translation>
+    </message>
+    <message>
+        <source>Cover:</source>
+        <translation>Cover:</translation>
+    </message>
+    <message>
+        <source>Cover picture</source>
+        <translation>Coverbild</translation>
+    </message>
+    <message>
+        <source>Pictures (*.jpg *.jpeg *.png)</source>
+        <translation>Bilder (*.jpg *.jpeg *.png)</translation>
+    </message>
+    <message>
+        <source>An MP3 at %1 Hz can have a constant bit rate of %2 kbit/s.</source>
+        <translation>Eine MP3 mit %1 Hz kann eine konstante Bitrate von %2 kbit/s haben.</translation>
+    </message>
+    <message>
+        <source>The cover cannot be used: </source>
+        <translation>Das Cover kann nicht verwendet werden: </translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Keines</translation>
+    </message>
+    <message>
+        <source>%1 x %2 pixels</source>
+        <translation>%1 x %2 Pixel</translation>
     </message>
 </context>
 </TS>

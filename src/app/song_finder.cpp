@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr double kShortTermSeconds = 3.0;
@@ -170,7 +172,9 @@ QString SongListText(const TSongProposal& Proposal, const QString& Header) {
             text += QStringLiteral("# pause %1 - %2 (%3 s)%4\n")
                         .arg(MsTimeText(p.Start), MsTimeText(p.End),
                              QString::number(double(p.End - p.Start) / kTicksPerSecond, 'f', 2),
-                             p.Used ? QString() : QStringLiteral(", not cut: a track too short"));
+                             p.Used ? QString()
+                                    : QCoreApplication::translate("TrackList",
+                                                                  ", not cut: a track too short"));
         }
         text += MsTimeText(track.Start) + u'\n';
     }

@@ -25,7 +25,7 @@ double ParseSeconds(const QString& option, const QString& value, double least, d
     const double v = value.toDouble(&ok);
     if (!ok || !(v >= least && v <= most))
         throw EUsageError(
-            QStringLiteral("%1 needs a number from %2 to %3, not '%4'")
+            QCoreApplication::translate("CommandLine", "%1 needs a number from %2 to %3, not '%4'")
                 .arg(option, QString::number(least), QString::number(most), value));
     return v;
 }

@@ -6,6 +6,7 @@
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -31,7 +32,8 @@ QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
         std::vector<TMediaTrackInfo> tracks;
         TMediaAudioStream::ListAudioTracks(Path, tracks);
         if (AudioTrack > int(tracks.size()))
-            return QStringLiteral("%1 has no audio track %2 (see --list-tracks)")
+            return QCoreApplication::translate("CommandLine",
+                                               "%1 has no audio track %2 (see --list-tracks)")
                 .arg(Quoted(Path), QString::number(AudioTrack));
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
@@ -50,7 +52,7 @@ QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
             envelope.Stop();
             loop.exit(1);
         } else if (ShowProgress) {
-            progress.Show(false, QStringLiteral("finding the songs "));
+            progress.Show(false, QCoreApplication::translate("CommandLine", "finding the songs "));
         }
     });
     ticker.start(200);
@@ -63,9 +65,10 @@ QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
         return QStringLiteral("interrupted");
     const auto data = envelope.Snapshot();
     if (data->state != TEnvelopeData::TState::esFinished)
-        return QStringLiteral("cannot read the sound of %1: %2").arg(Quoted(Path), data->error);
+        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
+            .arg(Quoted(Path), data->error);
     if (data->buckets.empty())
-        return QStringLiteral("%1 holds no sound").arg(Quoted(Path));
+        return QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path));
     Proposal = FindSongs(*data, Duration, Options);
     return {};
 }
@@ -79,24 +82,30 @@ int TCommandListPauses::Execute() {
     const QFileInfo source(FSource);
     if (!source.exists())
         return fail(
-            QStringLiteral("cannot open %1: No such file or directory").arg(Quoted(FSource)));
+            QCoreApplication::translate("CommandLine", "cannot open %1: No such file or directory")
+                .arg(Quoted(FSource)));
     TDvdChoice dvd;
     try {
         if (!ChooseDvdTitle(source.absoluteFilePath(), FDvdTitle, dvd) && FDvdTitle > 0)
-            return fail(QStringLiteral("%1 is not a DVD; --dvd-title needs one").arg(Quoted(FSource)));
+            return fail(
+                QCoreApplication::translate("CommandLine", "%1 is not a DVD; --dvd-title needs one")
+                    .arg(Quoted(FSource)));
     } catch (const EDvdError& e) {
-        return fail(QStringLiteral("cannot read the DVD %1: %2").arg(Quoted(FSource), e.Message()));
+        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
+                        .arg(Quoted(FSource), e.Message()));
     }
     if (dvd.locator.isEmpty() && source.isDir())
-        return fail(QStringLiteral("cannot open %1: it is a folder").arg(Quoted(FSource)));
+        return fail(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
+                        .arg(Quoted(FSource)));
     const QString path = dvd.locator.isEmpty() ? source.absoluteFilePath() : dvd.locator;
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
     if (media::Failed(listed))
-        return fail(QStringLiteral("cannot read %1: %2")
+        return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
                         .arg(Quoted(FSource), media::ResultText(listed)));
     if (tracks.empty())
-        return fail(QStringLiteral("%1 has no audio stream").arg(Quoted(FSource)));
+        return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                        .arg(Quoted(FSource)));
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     int64_t duration = dvd.locator.isEmpty() ? 0 : dvd.Duration();
     if (duration <= 0 && track < tracks.size())

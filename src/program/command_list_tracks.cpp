@@ -52,9 +52,11 @@ int TCommandListTracks::Execute() {
                 .arg(QString::number(i + 1), t.codec.leftJustified(8),
                      (t.language.isEmpty() ? QStringLiteral("-") : t.language).leftJustified(4),
                      QString::number(t.channels), QString::number(t.sampleRate),
-                     !t.unavailable.isEmpty() ? QStringLiteral("unavailable: ") + t.unavailable
-                     : t.duration > 0        ? FormatTimeText(t.duration / 10000)
-                                             : QStringLiteral("unknown"));
+                     !t.unavailable.isEmpty()
+                         ? QCoreApplication::translate("CommandLine", "unavailable: ") +
+                               t.unavailable
+                     : t.duration > 0 ? FormatTimeText(t.duration / 10000)
+                                      : QStringLiteral("unknown"));
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }
     return 0;

@@ -232,7 +232,8 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
         ResolveTrackEnds(list, Duration);
     } catch (const ETrackListError& e) {
         if (FOptions.SplitPauses)
-            return QStringLiteral("the songs of %1: %2").arg(Quoted(FSourcePath), e.Message());
+            return QCoreApplication::translate("CommandLine", "the songs of %1: %2")
+                .arg(Quoted(FSourcePath), e.Message());
         return FOptions.SplitChapters
                    ? QStringLiteral("title %1 of %2: %3")
                          .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())
@@ -363,18 +364,23 @@ QString TCommandRip::LoadCover(const QString& Source, int64_t Duration) {
     // A file of that name wins over a time, as the shell would have it.
     if (!QFileInfo(v).isFile() && ParseTimeText(v, ms)) {
         if (Duration > 0 && ms * kTicksPerMs >= Duration)
-            return QStringLiteral("--cover %1: the source ends at %2")
+            return QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
                 .arg(v, FormatTimeText(Duration / kTicksPerMs));
         FCover = CoverFromImage(media::GrabVideoFrame(Source, ms * kTicksPerMs, error));
         if (FCover.empty())
             return QStringLiteral("--cover %1: %2")
-                .arg(v, error.isEmpty() ? QStringLiteral("the picture cannot be made") : error);
+                .arg(v, error.isEmpty() ? QCoreApplication::translate("CommandLine",
+                                                                      "the picture cannot be made")
+                                        : error);
         return {};
     }
     if (!QFileInfo::exists(v))
-        return QStringLiteral("--cover %1: neither a time nor a picture file").arg(v);
+        return QCoreApplication::translate("CommandLine",
+                                           "--cover %1: neither a time nor a picture file")
+            .arg(v);
     FCover = CoverFromFile(v, error);
-    return FCover.empty() ? QStringLiteral("--cover: ") + error : QString();
+    return FCover.empty() ? QCoreApplication::translate("CommandLine", "--cover: ") + error
+                          : QString();
 }
 
 int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {

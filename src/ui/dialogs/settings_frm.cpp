@@ -457,8 +457,7 @@ bool TsettingsFrm::SetCoverFile(const QString& path) {
     QString error;
     const std::vector<uint8_t> jpeg = CoverFromFile(path, error);
     if (jpeg.empty()) {
-        ShowMessageBox(0, tr("The cover cannot be used: ") + error, QStringLiteral("&Close"),
-                       QStringLiteral("&Help"));
+        ShowMessageBox(0, tr("The cover cannot be used: ") + error, tr("&Close"), tr("&Help"));
         return false;
     }
     FCover = QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));

@@ -45,7 +45,7 @@ void TMainFrm::UseAsCoverClick() {
     auto* renderer = qobject_cast<media::TVideoRendererWidget*>(VideoWin->VideoHandle());
     if (!renderer || !renderer->HasFrame()) {
         ShowMessageBox(0, tr("There is no picture in the preview to use as the cover."),
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+                       tr("&Close"), tr("&Help"));
         return;
     }
     // The frame as decoded, in full, its pixels made square by the shown aspect.

@@ -74,8 +74,8 @@ void TMainFrm::OpenChosenFile(const QString& path) {
     // The opening worker would wait for a pipe's writer for ever: refused before it starts,
     // the open source stays.
     if (const QString why = ReadOnceSourceReason(path); !why.isEmpty()) {
-        ShowMessageBox(1, tr("The source file can NOT be opened: %1.").arg(why),
-                       QStringLiteral("&Close"), QStringLiteral("&Help"));
+        ShowMessageBox(1, tr("The source file can NOT be opened: %1.").arg(why), tr("&Close"),
+                       tr("&Help"));
         return;
     }
     sourceFileEdit->setText(path);
@@ -233,7 +233,7 @@ void TMainFrm::ResetToNoSource() {
     TrackBar->showAll();
     TrackBar->setTickTimes({});
     TimeLabel->setText(FormatTimeText(0));
-    TotalTimeLabel->setText(QStringLiteral("No Video File  "));
+    TotalTimeLabel->setText(tr("No Video File  "));
     VideoWin->SetColor(SkinMainColor());
     TimePanel->setColor(SkinMainColor());
     PlayBtn->setEnabled(false);

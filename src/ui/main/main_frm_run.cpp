@@ -170,7 +170,7 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
             for (const TOutputFinding& g : findings)
                 if (g.Problem == TOutputProblem::FolderMissing &&
                     ForceFolderPath(QFileInfo(g.Path).absolutePath(), ProgramDir).isEmpty())
-                    return refuse(QStringLiteral("The output folder can't be created:\n ") +
+                    return refuse(tr("The output folder can't be created:\n ") +
                                   QFileInfo(g.Path).absolutePath());
             continue;
         }

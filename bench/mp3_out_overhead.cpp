@@ -7,9 +7,9 @@
 // Prints each round, the best wall and CPU time of each over the rounds, and the ratios
 // (CPU time is the steadier figure on a shared machine).
 
-#include "audio/pipeline/audio_input.h"
 #include "audio/mp3/lame.h"
 #include "audio/mp3/mp3_out.h"
+#include "audio/pipeline/audio_input.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

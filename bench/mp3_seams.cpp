@@ -13,15 +13,15 @@
 //        (a rip by the engine with its seams, and the figures of it, for
 //        bench/parallel_rip.sh)
 
-#include "audio/mp3/lame.h"
 #include "audio/layer3/layer3_packer.h"
+#include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/mp3/lame.h"
 #include "audio/mp3/mp3_encoder.h"
 #include "audio/mp3/mp3_info_tag.h"
 #include "audio/mp3/mp3_out.h"
 #include "audio/mp3/mp3_segment_encoder.h"
-#include "audio/layer3/mp3_segment_joiner.h"
-#include "audio/rip/rip_plan.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "audio/rip/rip_plan.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

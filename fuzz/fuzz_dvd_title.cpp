@@ -24,8 +24,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 

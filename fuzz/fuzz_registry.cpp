@@ -7,8 +7,7 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const QString path =
-        QStringLiteral("/dev/shm/sonavel-fuzz-hive-%1.reg").arg(getpid());
+    static const QString path = QStringLiteral("/dev/shm/sonavel-fuzz-hive-%1.reg").arg(getpid());
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))

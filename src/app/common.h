@@ -55,4 +55,3 @@ bool SameFile(const QString& a, const QString& b);
 // ("File not found", "File access denied", ...).
 void LoadListFile(const QString& fileName, QStringList& list);
 void SaveListFile(const QString& fileName, const QStringList& list);
-

@@ -29,7 +29,7 @@ struct TEncodingChoice {
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int32_t> ChannelMode;
     std::optional<int32_t> SampleRate;
-    std::optional<int> Jobs; // encoder threads (0 every core); unset: the output's own
+    std::optional<int> Jobs;       // encoder threads (0 every core); unset: the output's own
     std::optional<int> VbrQuality; // 0..9
     std::optional<bool> ReplayGain;
 };

@@ -71,7 +71,8 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
     auto quiet = [&](size_t k) {
         return PowerDb(double(Data.buckets[k].rms) * Data.buckets[k].rms) < proposal.ThresholdDb;
     };
-    const size_t minPause = size_t(std::max(1.0, std::ceil(Options.MinPauseSeconds / bucket - 1e-9)));
+    const size_t minPause =
+        size_t(std::max(1.0, std::ceil(Options.MinPauseSeconds / bucket - 1e-9)));
     const size_t half = size_t(std::max(0.0, std::round(kCutWindowSeconds / bucket / 2)));
     for (size_t k = 0; k < n;) {
         if (!quiet(k)) {

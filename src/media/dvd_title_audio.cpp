@@ -34,7 +34,8 @@ std::vector<TMediaTrackInfo> TDvdTitleAudio::ListTracks(const TMediaInput& input
         track.channels = audio.channels;
         track.sampleRate = audio.sampleRate;
         const int index = audio.available ? FindStream(input, audio.streamId) : -1;
-        const AVCodecParameters* par = index >= 0 ? input.format->streams[index]->codecpar : nullptr;
+        const AVCodecParameters* par =
+            index >= 0 ? input.format->streams[index]->codecpar : nullptr;
         if (!par || par->codec_type != AVMEDIA_TYPE_AUDIO) {
             track.streamIndex = -2; // opens nothing
             track.unavailable = audio.available

@@ -75,7 +75,7 @@ private:
     std::unique_ptr<TMediaAudioStream> FStream; // the segment being read
     int FSegment = -1;
     bool FStreamEnded = false;
-    int64_t FNext = 0; // title sample the next Read delivers first
+    int64_t FNext = 0;                               // title sample the next Read delivers first
     std::vector<std::pair<int64_t, int64_t>> FHoles; // filled stretches, title samples
     const std::atomic<bool>* FInterrupt = nullptr;
 };

@@ -48,8 +48,7 @@ int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
         return container;
     int64_t end = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
     if (stream->start_time != AV_NOPTS_VALUE && input->start_time != AV_NOPTS_VALUE)
-        end += av_rescale_q(stream->start_time, stream->time_base,
-                            AVRational{1, kTicksPerSecond}) -
+        end += av_rescale_q(stream->start_time, stream->time_base, AVRational{1, kTicksPerSecond}) -
                input->start_time * (kTicksPerSecond / AV_TIME_BASE);
     return container > 0 ? std::min(container, end) : end;
 }

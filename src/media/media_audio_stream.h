@@ -49,7 +49,7 @@ class TPcmConverter;
 // The PCM a stream delivers.
 struct TPcmFormat {
     int sampleRate = 0;
-    int channels = 0;      // 1 or 2
+    int channels = 0; // 1 or 2
     // 8 (unsigned), 16 (signed) or 32 (float, full scale +-1.0, native byte order)
     int bitsPerSample = 0;
     int BlockAlign() const { return channels * bitsPerSample / 8; }

@@ -19,7 +19,8 @@ std::vector<uint8_t> CoverFromImage(const QImage& Picture) {
 std::vector<uint8_t> CoverFromFile(const QString& Path, QString& Error) {
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Error = QStringLiteral("the picture \"%1\" cannot be read: %2").arg(Path, file.errorString());
+        Error =
+            QStringLiteral("the picture \"%1\" cannot be read: %2").arg(Path, file.errorString());
         return {};
     }
     const QByteArray bytes = file.readAll();

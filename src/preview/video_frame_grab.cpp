@@ -20,8 +20,8 @@ QImage ToSquarePixels(const AVFrame& Frame, AVRational Aspect) {
     width = std::max(2, width & ~1);
     QImage image(width, Frame.height, QImage::Format_RGB32);
     ffmpeg::SwsPtr scale(sws_getContext(Frame.width, Frame.height, AVPixelFormat(Frame.format),
-                                        width, Frame.height, AV_PIX_FMT_BGRA, SWS_BICUBIC,
-                                        nullptr, nullptr, nullptr));
+                                        width, Frame.height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr,
+                                        nullptr, nullptr));
     if (!scale || image.isNull())
         return {};
     uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
@@ -79,8 +79,8 @@ QImage GrabVideoFrame(const QString& Source, int64_t Ticks, QString& Error) {
             const int64_t pts = frame->best_effort_timestamp;
             // The last frame that starts at or before the time is the one on screen.
             if (have && pts != AV_NOPTS_VALUE && pts > wanted)
-                return ToSquarePixels(*shown, av_guess_sample_aspect_ratio(format, stream,
-                                                                           shown.get()));
+                return ToSquarePixels(*shown,
+                                      av_guess_sample_aspect_ratio(format, stream, shown.get()));
             av_frame_unref(shown.get());
             av_frame_move_ref(shown.get(), frame.get());
             have = true;

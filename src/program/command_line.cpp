@@ -140,20 +140,24 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             o.VbrMin = ParseBitrate(a, parts[0]);
             o.VbrMax = ParseBitrate(a, parts[1]);
             if (*o.VbrMin > *o.VbrMax)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--vbr %1: the minimum is above the maximum").arg(v));
+                throw EUsageError(QCoreApplication::translate(
+                                      "CommandLine", "--vbr %1: the minimum is above the maximum")
+                                      .arg(v));
         } else if (a == QStringLiteral("--vbr-quality")) {
             const QString v = value();
             bool ok = false;
             const int q = v.toInt(&ok);
             if (!ok || q < 0 || q > 9)
                 throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--vbr-quality %1: give 0 (best) to 9 (smallest)").arg(v));
+                    QCoreApplication::translate("CommandLine",
+                                                "--vbr-quality %1: give 0 (best) to 9 (smallest)")
+                        .arg(v));
             o.VbrQuality = q;
         } else if (a == QStringLiteral("--cover")) {
             o.Cover = value();
             if (o.Cover.isEmpty())
-                throw EUsageError(QCoreApplication::translate("CommandLine", "--cover needs a time or a picture file"));
+                throw EUsageError(QCoreApplication::translate(
+                    "CommandLine", "--cover needs a time or a picture file"));
         } else if (a == QStringLiteral("--no-replaygain")) {
             o.ReplayGain = false;
         } else if (a == QStringLiteral("--samplerate")) {
@@ -215,32 +219,40 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
         }
     }
     if (o.Bitrate && o.VbrMin)
-        throw EUsageError(QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
     if (o.Bitrate && o.VbrQuality)
-        throw EUsageError(QCoreApplication::translate("CommandLine", "--bitrate and --vbr-quality exclude each other"));
+        throw EUsageError(QCoreApplication::translate(
+            "CommandLine", "--bitrate and --vbr-quality exclude each other"));
     if (o.OneFile && o.TrackList.isEmpty() && !o.SplitChapters)
-        throw EUsageError(QCoreApplication::translate("CommandLine", "--one-file goes with --tracks or --split-chapters"));
+        throw EUsageError(QCoreApplication::translate(
+            "CommandLine", "--one-file goes with --tracks or --split-chapters"));
     if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
         throw EUsageError(QCoreApplication::translate("CommandLine", "--chapter goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
-        throw EUsageError(QCoreApplication::translate("CommandLine", "--start must come before --end"));
-    if (!pauseOption.isEmpty() && !o.SplitPauses && o.Mode != TCommandMode::cmListPauses)
         throw EUsageError(
-            QCoreApplication::translate("CommandLine", "%1 goes with --split-pauses or --list-pauses").arg(pauseOption));
+            QCoreApplication::translate("CommandLine", "--start must come before --end"));
+    if (!pauseOption.isEmpty() && !o.SplitPauses && o.Mode != TCommandMode::cmListPauses)
+        throw EUsageError(QCoreApplication::translate(
+                              "CommandLine", "%1 goes with --split-pauses or --list-pauses")
+                              .arg(pauseOption));
     if (!o.TrackList.isEmpty() || o.SplitChapters || o.SplitPauses) {
         const QString option = o.SplitChapters ? QStringLiteral("--split-chapters")
                                : o.SplitPauses ? QStringLiteral("--split-pauses")
                                                : QStringLiteral("--tracks");
         if (o.Mode != TCommandMode::cmRip)
-            throw EUsageError(QCoreApplication::translate("CommandLine", "%1 goes with --rip").arg(option));
-        if (int(o.SplitChapters) + int(o.SplitPauses) + int(!o.TrackList.isEmpty()) > 1)
             throw EUsageError(
-                QCoreApplication::translate("CommandLine", "--split-chapters, --split-pauses and --tracks exclude each other"));
+                QCoreApplication::translate("CommandLine", "%1 goes with --rip").arg(option));
+        if (int(o.SplitChapters) + int(o.SplitPauses) + int(!o.TrackList.isEmpty()) > 1)
+            throw EUsageError(QCoreApplication::translate(
+                "CommandLine", "--split-chapters, --split-pauses and --tracks exclude each other"));
         if (!o.SplitChapters && o.ChapterFirst)
-            throw EUsageError(QCoreApplication::translate("CommandLine", "%1 gives the ranges: leave out --chapter").arg(option));
+            throw EUsageError(QCoreApplication::translate(
+                                  "CommandLine", "%1 gives the ranges: leave out --chapter")
+                                  .arg(option));
         // Each track's range and title come from the list or the chapters.
         if (o.StartMs || o.EndMs)
             throw EUsageError(QCoreApplication::translate(

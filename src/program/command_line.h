@@ -18,8 +18,15 @@ public:
     using Exception::Exception;
 };
 
-enum class TCommandMode { cmWindow, cmHelp, cmVersion, cmRip, cmListTracks, cmListTitles,
-                          cmListPauses };
+enum class TCommandMode {
+    cmWindow,
+    cmHelp,
+    cmVersion,
+    cmRip,
+    cmListTracks,
+    cmListTitles,
+    cmListPauses
+};
 
 struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
@@ -42,7 +49,7 @@ struct TCommandLineOptions {
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
     bool SplitPauses = false;              // one MP3 per song found; Output is then a pattern
     TSongFinderOptions Pauses;             // --min-pause, --pause-db, --min-track
-    bool OneFile = false; // the tracks or chapters as one MP3 with chapter marks
+    bool OneFile = false;                  // the tracks or chapters as one MP3 with chapter marks
     bool Force = false;
     bool Quiet = false;
 };

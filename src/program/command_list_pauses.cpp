@@ -112,9 +112,8 @@ int TCommandListPauses::Execute() {
         duration = tracks[track].duration;
 
     TSongProposal proposal;
-    if (const QString why =
-            FindSourceSongs(path, FAudioTrack, duration, FOptions,
-                            !FQuiet && ::isatty(STDERR_FILENO), proposal);
+    if (const QString why = FindSourceSongs(path, FAudioTrack, duration, FOptions,
+                                            !FQuiet && ::isatty(STDERR_FILENO), proposal);
         !why.isEmpty())
         return fail(why);
     const QString header =

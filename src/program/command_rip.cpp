@@ -1,7 +1,6 @@
 #include "program/command_rip.h"
 
 #include "app/common.h"
-#include "preview/cover_art.h"
 #include "app/dvd_choice.h"
 #include "app/globals.h"
 #include "app/output_policy.h"
@@ -10,10 +9,11 @@
 #include "app/track_jobs.h"
 #include "app/track_list.h"
 #include "app/track_names.h"
+#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_read_error.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "preview/cover_art.h"
 #include "preview/video_frame_grab.h"
 #include "program/command_interrupt.h"
 #include "program/command_list_pauses.h"
@@ -212,9 +212,9 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
     TTrackList list;
     if (FOptions.SplitPauses) {
         TSongProposal songs;
-        if (const QString why = FindSourceSongs(
-                Dvd.locator.isEmpty() ? FSourcePath : Dvd.locator, FOptions.AudioTrack, Duration,
-                FOptions.Pauses, !FOptions.Quiet && ::isatty(STDERR_FILENO), songs);
+        if (const QString why = FindSourceSongs(Dvd.locator.isEmpty() ? FSourcePath : Dvd.locator,
+                                                FOptions.AudioTrack, Duration, FOptions.Pauses,
+                                                !FOptions.Quiet && ::isatty(STDERR_FILENO), songs);
             !why.isEmpty())
             return why;
         list = songs.Tracks;

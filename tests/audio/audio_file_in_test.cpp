@@ -3,7 +3,6 @@
 
 #include "audio_test_doubles.h"
 
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,4 +123,3 @@ TEST(AudioFileIn, QueriesOpenAroundThemselvesAndNest) {
     EXPECT_EQ(in.GetLengthSeconds(), 3600 * 11);
     EXPECT_EQ(in.OpenCount, 0);
 }
-

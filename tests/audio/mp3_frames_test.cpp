@@ -3,11 +3,11 @@
 // stream is cut and its first frames pointed into the part cut away; the information tag
 // reads what LAME wrote and patches delay and padding so that players trim accordingly.
 
-#include "audio/pipeline/audio_exception.h"
-#include "audio/mp3/lame.h"
 #include "audio/layer3/layer3_frame_reader.h"
 #include "audio/layer3/layer3_packer.h"
+#include "audio/mp3/lame.h"
 #include "audio/mp3/mp3_info_tag.h"
+#include "audio/pipeline/audio_exception.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

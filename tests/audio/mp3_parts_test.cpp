@@ -6,9 +6,9 @@
 #include "audio_test_doubles.h"
 #include "mp3_out_outcome.h"
 
+#include "audio/layer3/mpeg_frame_header.h"
 #include "audio/mp3/mp3_info_tag.h"
 #include "audio/mp3/mp3_out.h"
-#include "audio/layer3/mpeg_frame_header.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

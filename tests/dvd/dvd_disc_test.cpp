@@ -109,7 +109,8 @@ TEST(DvdDisc, ChaptersRunThroughCellsThatAreProgramsButNotChapters) {
     // the first source alone, shorter than title 1 but longer than title 1's chapter cells.
     const QString a = FixturePath("dvd_title_a.mpg"), b = FixturePath("dvd_title_b.mpg");
     QString error;
-    const QString root = AuthorDvd(QStringLiteral("programs"), QStringLiteral(R"(
+    const QString root = AuthorDvd(QStringLiteral("programs"),
+                                   QStringLiteral(R"(
       <pgc>
         <vob file="%1">
           <cell start="0" end="2.4" chapter="1"/>
@@ -123,7 +124,7 @@ TEST(DvdDisc, ChaptersRunThroughCellsThatAreProgramsButNotChapters) {
       </pgc>
       <pgc><vob file="%1"/></pgc>
 )")
-                                                             .arg(a, b),
+                                       .arg(a, b),
                                    &error);
     ASSERT_FALSE(root.isEmpty()) << error.toStdString();
     const std::vector<TListedTitle> expected = ListWithLsdvd(root);
@@ -210,7 +211,8 @@ TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {
         damage("/VIDEO_TS/VTS_01_0.IFO");
         const std::unique_ptr<TDvdDisc> fromBackup = TDvdDisc::Open(chains);
         EXPECT_EQ(fromBackup->Title(1).Chapters(), 5);
-        EXPECT_EQ(fromBackup->Title(1).Duration(), TDvdDisc::Open(TestDvdRoot())->Title(1).Duration());
+        EXPECT_EQ(fromBackup->Title(1).Duration(),
+                  TDvdDisc::Open(TestDvdRoot())->Title(1).Duration());
         damage("/VIDEO_TS/VTS_01_0.BUP");
         EXPECT_EQ(faultOf(chains, 1), TDvdFault::dfDamaged);
         EXPECT_EQ(faultOf(chains, 2), TDvdFault::dfDamaged);

@@ -3,8 +3,8 @@
 
 #include "app/progress_caption.h"
 #include "audio/loudness/loudness_envelope.h"
-#include "media/audio_track_label.h"
 #include "desktop/notify.h"
+#include "media/audio_track_label.h"
 #include "support/test_env.h"
 #include "ui/main/loudness_painter.h"
 

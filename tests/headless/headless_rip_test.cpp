@@ -50,7 +50,8 @@ TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
     out.OnDone = [&](QObject*) { loop.exit(0); };
     out.OnThreadException = [&](QObject*, const std::exception& e) {
         failure = QString::fromUtf8(e.what());
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.exit(1); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.exit(1); }, Qt::QueuedConnection);
     };
     QTimer::singleShot(120000, &loop, [&loop] { loop.exit(2); });
     out.Run();

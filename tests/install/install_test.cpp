@@ -261,7 +261,8 @@ TEST_F(InstalledCopy, PrintsItsVersionAndRipsTheDemoHeadless) {
     QProcessEnvironment german = Env();
     german.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
     const TRunResult help = Exec(program, {QStringLiteral("--help")}, german);
-    EXPECT_TRUE(QFileInfo::exists(*prefix + QStringLiteral("/share/sonavel/translations/sonavel_de.qm")));
+    EXPECT_TRUE(
+        QFileInfo::exists(*prefix + QStringLiteral("/share/sonavel/translations/sonavel_de.qm")));
     EXPECT_TRUE(help.out.startsWith("Aufruf: sonavel")) << help.out.left(100).constData();
 
     const QString out =

@@ -4,9 +4,9 @@
 #include "playback_helpers.h"
 #include "support/test_env.h"
 
-#include "preview/running_object_table.h"
 #include "playback/filter_graph.h"
 #include "playback/media_util.h"
+#include "preview/running_object_table.h"
 
 #include <gtest/gtest.h>
 

@@ -4,14 +4,14 @@
 #include "playback_helpers.h"
 #include "support/test_env.h"
 
-#include "preview/audio_renderer.h"
-#include "preview/video_renderer.h"
-#include "preview/video_renderer_widget.h"
 #include "playback/filter_graph.h"
 #include "playback/filter_list.h"
 #include "playback/media_util.h"
 #include "playback/pin_list.h"
 #include "playback/video_window.h"
+#include "preview/audio_renderer.h"
+#include "preview/video_renderer.h"
+#include "preview/video_renderer_widget.h"
 
 #include <QFile>
 #include <QMouseEvent>

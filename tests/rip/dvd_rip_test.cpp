@@ -111,8 +111,8 @@ TEST(DvdRipCommand, DISABLED_AHoleInTheTitlesSoundIsSilenceOnItsLine) {
     const QString dir = FreshDir(QStringLiteral("dvdhole"));
     // After the hole, and in the second source, the sound is where the intact title has it.
     const TProgramRun run = RunSonavel(
-        {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1"), QStringLiteral("-o"),
-         dir + QStringLiteral("/title.mp3"), QStringLiteral("--samplerate"),
+        {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1"),
+         QStringLiteral("-o"), dir + QStringLiteral("/title.mp3"), QStringLiteral("--samplerate"),
          QStringLiteral("48000"), QStringLiteral("--bitrate"), QStringLiteral("320"),
          QStringLiteral("--mode"), QStringLiteral("stereo")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -172,8 +172,8 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
     EXPECT_TRUE(titles.out.startsWith(
         QStringLiteral("1  0:00:10.4  5 chapters   1: unavailable, 2: fra ac3 2ch\n")))
         << titles.out.toStdString();
-    const TProgramRun tracks = RunSonavel(
-        {QStringLiteral("--list-tracks"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")});
+    const TProgramRun tracks = RunSonavel({QStringLiteral("--list-tracks"), disc,
+                                           QStringLiteral("--dvd-title"), QStringLiteral("1")});
     ASSERT_EQ(tracks.exitCode, 0) << tracks.err.toStdString();
     const QStringList lines = tracks.out.trimmed().split(u'\n');
     ASSERT_EQ(lines.size(), 2) << tracks.out.toStdString();

@@ -284,13 +284,12 @@ TEST(RipFaults, ATruncatedFileHasOneLength) {
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral(R"((\d+):(\d\d):(\d\d)\.(\d))")).match(listed.out);
     ASSERT_TRUE(m.hasMatch()) << listed.out.toStdString();
-    const double seconds = m.captured(2).toInt() * 60 + m.captured(3).toInt() +
-                           m.captured(4).toInt() / 10.0;
+    const double seconds =
+        m.captured(2).toInt() * 60 + m.captured(3).toInt() + m.captured(4).toInt() / 10.0;
     ASSERT_LT(seconds, 9.5);
     const QString mp3 = dir + QStringLiteral("/whole.mp3");
-    const TProgramRun whole = RunSonavel(
-        {QStringLiteral("--rip"), cut, QStringLiteral("-o"), mp3, QStringLiteral("--samplerate"),
-         QStringLiteral("48000")});
+    const TProgramRun whole = RunSonavel({QStringLiteral("--rip"), cut, QStringLiteral("-o"), mp3,
+                                          QStringLiteral("--samplerate"), QStringLiteral("48000")});
     ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
     const DecodedAudio audio = DecodeAudioFile(mp3);
     ASSERT_TRUE(audio.ok);

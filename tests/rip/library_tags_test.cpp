@@ -127,8 +127,8 @@ TEST(LoudnessTags, TrackListGetsTrackAndAlbumValuesOnOneCoreAndOnTwo) {
         }
         ASSERT_FALSE(std::isnan(rip.values[0].albumGain));
         EXPECT_NEAR(rip.values[0].albumGain, -18 - Lufs({&rip.files[0], &rip.files[1]}), 0.3);
-        EXPECT_EQ(rip.values[0].albumPeak, std::max(rip.values[0].trackPeak,
-                                                    rip.values[1].trackPeak));
+        EXPECT_EQ(rip.values[0].albumPeak,
+                  std::max(rip.values[0].trackPeak, rip.values[1].trackPeak));
         if (serial.empty()) {
             serial = rip.values;
             continue;
@@ -224,12 +224,13 @@ std::vector<TChapterMark> ReadChapters(const QString& Path) {
 TEST(ChapterTags, TrackListAsOneFileMarksEachTrack) {
     const QString source = FixturePath(QStringLiteral("dvd_concert.mpg"));
     const QString dir = FreshDir(QStringLiteral("onefile"));
-    ASSERT_TRUE(WriteFile(dir + "/list.txt", "0.5 8.3 Opening\n8.3 20 Middle\n20 29.1 Last Song\n"));
-    const TProgramRun run = RunSonavel(
-        {QStringLiteral("--rip"), source, QStringLiteral("--tracks"), dir + "/list.txt",
-         QStringLiteral("--one-file"), QStringLiteral("--album"), QStringLiteral("Live"),
-         QStringLiteral("-o"), dir + "/live.mp3", QStringLiteral("--samplerate"),
-         QString::number(kRate), QStringLiteral("--quiet")});
+    ASSERT_TRUE(
+        WriteFile(dir + "/list.txt", "0.5 8.3 Opening\n8.3 20 Middle\n20 29.1 Last Song\n"));
+    const TProgramRun run =
+        RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("--tracks"), dir + "/list.txt",
+                    QStringLiteral("--one-file"), QStringLiteral("--album"), QStringLiteral("Live"),
+                    QStringLiteral("-o"), dir + "/live.mp3", QStringLiteral("--samplerate"),
+                    QString::number(kRate), QStringLiteral("--quiet")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(FilesIn(dir), (QStringList{QStringLiteral("list.txt"), QStringLiteral("live.mp3")}));
     const DecodedAudio audio = DecodeAudioFile(dir + "/live.mp3");
@@ -276,9 +277,9 @@ TEST(EncoderChoices, VbrQualityTradesSizeForSound) {
         EXPECT_EQ(audio.frames(), 10 * audio.sampleRate);
     }
     EXPECT_GT(average[0], 1.5 * average[1]) << average[0] << " against " << average[1];
-    const TProgramRun both = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("--bitrate"),
-                                         QStringLiteral("192"), QStringLiteral("--vbr-quality"),
-                                         QStringLiteral("2")});
+    const TProgramRun both =
+        RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("--bitrate"),
+                    QStringLiteral("192"), QStringLiteral("--vbr-quality"), QStringLiteral("2")});
     EXPECT_EQ(both.exitCode, 2);
     EXPECT_TRUE(both.err.contains(QStringLiteral("--bitrate and --vbr-quality exclude each other")))
         << both.err.toStdString();

@@ -69,11 +69,11 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
 
     // The rip of the songs: the same cuts, numbered tracks that join into the whole sound.
     const QString out = dir + QStringLiteral("/songs/");
-    const TProgramRun run = RunSonavel(
-        QStringList{QStringLiteral("--rip"), source, QStringLiteral("--split-pauses"),
-                    QStringLiteral("--artist"), QStringLiteral("The Band"), QStringLiteral("-o"),
-                    out} +
-        kEncoding);
+    const TProgramRun run =
+        RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--split-pauses"),
+                               QStringLiteral("--artist"), QStringLiteral("The Band"),
+                               QStringLiteral("-o"), out} +
+                   kEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QStringList names, files, titles;
     for (int k = 1; k <= fs::kSongCount; ++k) {
@@ -147,11 +147,11 @@ TEST(SongSplit, BadOptionsAndSourcesAreRefusedWithTheirReason) {
     EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--list-pauses"), FixturePath("no_audio.mpg")},
                                    QString())
                     .contains(QStringLiteral("has no audio stream")));
-    EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--rip"), FixturePath("no_audio.mpg"),
-                                    QStringLiteral("--split-pauses"), QStringLiteral("-o"),
-                                    dir + u'/'},
-                                   dir)
-                    .contains(QStringLiteral("has no audio stream")));
+    EXPECT_TRUE(
+        ExpectCleanFailure({QStringLiteral("--rip"), FixturePath("no_audio.mpg"),
+                            QStringLiteral("--split-pauses"), QStringLiteral("-o"), dir + u'/'},
+                           dir)
+            .contains(QStringLiteral("has no audio stream")));
     EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--list-pauses"), source,
                                     QStringLiteral("--audio-track"), QStringLiteral("3")},
                                    QString())

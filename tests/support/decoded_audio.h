@@ -13,13 +13,13 @@ struct DecodedAudio {
     bool ok = false;
     QString error;
     int sampleRate = 0;
-    int channels = 0;              // channels of the decoded stream (not downmixed)
-    std::vector<int16_t> samples;  // interleaved, as decoded, converted to s16
-    std::vector<float> floats;     // instead of samples when decoded as float (unclipped)
-    QMap<QString, QString> tags;   // container metadata (ID3v2 texts for MP3)
+    int channels = 0;             // channels of the decoded stream (not downmixed)
+    std::vector<int16_t> samples; // interleaved, as decoded, converted to s16
+    std::vector<float> floats;    // instead of samples when decoded as float (unclipped)
+    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3)
     QString codecName;
-    int64_t bitRate = 0;           // stream's declared bit rate, bit/s
-    int complaints = 0;            // warnings and errors FFmpeg logged while decoding
+    int64_t bitRate = 0; // stream's declared bit rate, bit/s
+    int complaints = 0;  // warnings and errors FFmpeg logged while decoding
     int64_t frames() const {
         return channels ? int64_t(floats.empty() ? samples.size() : floats.size()) / channels : 0;
     }

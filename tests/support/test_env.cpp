@@ -10,7 +10,9 @@ QString FixturePath(const QString& name) {
     return QStringLiteral(SONAVEL_TEST_FIXTURE_DIR "/") + name;
 }
 
-QString BinDir() { return QStringLiteral(SONAVEL_TEST_BIN_DIR); }
+QString BinDir() {
+    return QStringLiteral(SONAVEL_TEST_BIN_DIR);
+}
 
 QString FreshDir(const QString& hint) {
     static std::atomic<int> counter{0};

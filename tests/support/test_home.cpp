@@ -11,7 +11,9 @@
 
 static QTemporaryDir* gRoot = nullptr;
 
-QString TestRoot() { return gRoot->path(); }
+QString TestRoot() {
+    return gRoot->path();
+}
 
 void SetUpTestHome(QTemporaryDir& root) {
     gRoot = &root;
@@ -34,7 +36,6 @@ void SetUpTestHome(QTemporaryDir& root) {
     QDir().mkpath(root.path() + QStringLiteral("/runtime"));
     QFile::setPermissions(root.path() + QStringLiteral("/runtime"),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-
 }
 
 void SetUpProgramGlobals() {

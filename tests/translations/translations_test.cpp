@@ -135,7 +135,7 @@ TEST(Translations, NoUserVisibleLiteralIsLeftUnmarked) {
         }
     }
     EXPECT_TRUE(unmarked.isEmpty()) << "wrap these in tr() or QCoreApplication::translate():\n"
-                                       << unmarked.join(u'\n').toStdString();
+                                    << unmarked.join(u'\n').toStdString();
 }
 
 TEST(Translations, TheCommandLineSpeaksTheLocalesLanguageAndEnglishOtherwise) {

@@ -296,13 +296,12 @@ TEST_F(WindowUserTest, TabFollowsTheLayoutAndEnterPressesTheFocusedButton) {
     const QImage plain = Frm->BeginBtn->grab().toImage();
     Frm->VideoWin->setFocus(Qt::TabFocusReason);
     const std::vector<QWidget*> expected{
-        Frm->TrackBar,       Frm->PlayBtn,         Frm->BeginBtn,     Frm->EndBtn,
-        Frm->OpenBtn,        Frm->sourceFileEdit,  Frm->OpenFileBtn,  Frm->outputFileEdit,
-        Frm->SaveFileBtn,    Frm->MP3SettingsEdit, Frm->Id3TagEdit,   Frm->startPointEdit,
-        Frm->endPointEdit,   Frm->skinButton1,     Frm->skinButton2,  Frm->ExtractBtn,
-        Frm->TrackListView,  Frm->TrackUpBtn,      Frm->TrackDownBtn, Frm->FindSongsBtn,
-        Frm->AddRangeBtn,
-        Frm->RenameTrackBtn, Frm->RemoveTrackBtn};
+        Frm->TrackBar,      Frm->PlayBtn,         Frm->BeginBtn,      Frm->EndBtn,
+        Frm->OpenBtn,       Frm->sourceFileEdit,  Frm->OpenFileBtn,   Frm->outputFileEdit,
+        Frm->SaveFileBtn,   Frm->MP3SettingsEdit, Frm->Id3TagEdit,    Frm->startPointEdit,
+        Frm->endPointEdit,  Frm->skinButton1,     Frm->skinButton2,   Frm->ExtractBtn,
+        Frm->TrackListView, Frm->TrackUpBtn,      Frm->TrackDownBtn,  Frm->FindSongsBtn,
+        Frm->AddRangeBtn,   Frm->RenameTrackBtn,  Frm->RemoveTrackBtn};
     std::vector<QWidget*> seen;
     for (size_t k = 0; k < expected.size(); ++k) {
         QTest::keyClick(Window(), Qt::Key_Tab);

@@ -27,9 +27,10 @@ TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample)
     if (state)
         FState.reset(new TState{state});
     if (!FState || (BitsPerSample != 16 && BitsPerSample != 32))
-        throw EAudioException(QStringLiteral("The loudness of %1 channels at %2 Hz cannot be measured.")
-                                  .arg(Channels)
-                                  .arg(SampleRate));
+        throw EAudioException(
+            QStringLiteral("The loudness of %1 channels at %2 Hz cannot be measured.")
+                .arg(Channels)
+                .arg(SampleRate));
 }
 
 TLoudnessMeter::~TLoudnessMeter() = default;

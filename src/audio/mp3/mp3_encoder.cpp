@@ -1,7 +1,7 @@
 #include "audio/mp3/mp3_encoder.h"
 
-#include "audio/pipeline/audio_exception.h"
 #include "audio/mp3/lame.h"
+#include "audio/pipeline/audio_exception.h"
 
 #include <utility>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "audio/mp3/mp3_info_tag.h"
 
-#include "audio/pipeline/audio_exception.h"
 #include "audio/layer3/mpeg_frame_header.h"
+#include "audio/pipeline/audio_exception.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 #include "audio/mp3/mp3_out.h"
 
+#include "audio/mp3/lame.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_input.h"
 #include "audio/pipeline/audio_part_reader.h"
-#include "audio/mp3/lame.h"
 #include "base/text_cut.h"
 
 #include <thread>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "audio/pipeline/audio_file_out.h"
 #include "audio/mp3/mp3_encoder.h"
+#include "audio/pipeline/audio_file_out.h"
 #include "audio/rip/rip_executor.h"
 #include "audio/rip/rip_plan.h"
 

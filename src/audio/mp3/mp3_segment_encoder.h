@@ -1,8 +1,8 @@
 #pragma once
 
 #include "audio/layer3/layer3_frame_reader.h"
-#include "audio/mp3/mp3_encoder.h"
 #include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/mp3/mp3_encoder.h"
 
 #include <cstdint>
 #include <vector>

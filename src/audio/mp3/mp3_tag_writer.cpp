@@ -120,9 +120,9 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
     std::vector<uint8_t> out = FEncoderFrames;
     if (!tag.frameList().isEmpty()) {
         const TagLib::ByteVector bytes = tag.render(TagLib::ID3v2::v3);
-        const std::vector<uint8_t> added = FramesOf(std::vector<uint8_t>(
-            reinterpret_cast<const uint8_t*>(bytes.data()),
-            reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size()));
+        const std::vector<uint8_t> added = FramesOf(
+            std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()),
+                                 reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size()));
         out.insert(out.end(), added.begin(), added.end());
     }
     return out;

@@ -26,7 +26,8 @@ public:
     // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample
     // with 32 = float, 32-63 sample rate; a field left 0 keeps the stream's) converts the
     // decoded data to that format. Raises EAudioReadError.
-    TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride = {}, int AudioTrack = 0);
+    TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride = {},
+                     int AudioTrack = 0);
 
     // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
     // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.

@@ -1,10 +1,10 @@
 #include "audio/rip/rip_executor.h"
 
-#include "audio/pipeline/audio_exception.h"
-#include "audio/mp3/mp3_segment_encoder.h"
 #include "audio/layer3/mpeg_frame_header.h"
-#include "audio/rip/output_file.h"
+#include "audio/mp3/mp3_segment_encoder.h"
 #include "audio/mp3/mp3_tag_writer.h"
+#include "audio/pipeline/audio_exception.h"
+#include "audio/rip/output_file.h"
 #include "audio/rip/rip_job_stream.h"
 
 #include <algorithm>
@@ -117,8 +117,8 @@ private:
     TLoudnessMeter& Meter(size_t Job) {
         if (FMeters.empty() || FMeters.back().first != Job) {
             const TSource& src = FOwner.FSettings.Source;
-            FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(
-                                          src.Channels, src.SampleRate, src.BitsPerSample));
+            FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(src.Channels, src.SampleRate,
+                                                                       src.BitsPerSample));
         }
         return *FMeters.back().second;
     }

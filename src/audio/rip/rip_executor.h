@@ -1,9 +1,9 @@
 #pragma once
 
-#include "audio/pipeline/audio_part_reader.h"
+#include "audio/layer3/mp3_segment_joiner.h"
 #include "audio/loudness/loudness_meter.h"
 #include "audio/mp3/mp3_encoder.h"
-#include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/pipeline/audio_part_reader.h"
 #include "audio/rip/rip_plan.h"
 
 #include <atomic>
@@ -26,7 +26,7 @@ struct TRipJobResult {
     std::vector<int64_t> Seams; // first frame taken from each later encoder
     bool Redone = false;        // parts disagreed; encoded again by one encoder
     int Carriers = 0;
-    TLoudness Loudness;         // of the range, when measured
+    TLoudness Loudness; // of the range, when measured
 };
 
 // The rip engine: runs a list of jobs over one input, every job a file. Jobs are cut into
@@ -201,7 +201,7 @@ private:
     int FPlainPadding = 0; // of an encoder that resamples, as it counted
     std::vector<TMp3SegmentJoiner::TJoinedFrame> FFrames;
     std::vector<TRipJobResult> FResults;
-    std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FJobMeters; // of every job
+    std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FJobMeters;     // of every job
     std::vector<std::pair<size_t, std::unique_ptr<TMp3JobStream>>> FFinished; // not renamed yet
     TLoudness FAlbum;
     // An input read in order: its one segment, encoded step by step.

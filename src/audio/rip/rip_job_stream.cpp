@@ -1,13 +1,12 @@
 #include "audio/rip/rip_job_stream.h"
 
-#include "audio/pipeline/audio_exception.h"
 #include "audio/mp3/mp3_info_tag.h"
+#include "audio/pipeline/audio_exception.h"
 
 #include <algorithm>
 
 TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
-                             bool ConstantBitRate, TMp3TagWriter Id3v2,
-                             std::vector<uint8_t> Id3v1)
+                             bool ConstantBitRate, TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1)
     : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FId3v2(std::move(Id3v2)),
       FId3v1(std::move(Id3v1)) {
     FFile.Open(FJob.FileName, FJob.Replace);

@@ -73,8 +73,8 @@ TIfoBytes ReadIfoBytes(dvd_reader_t* reader, int titleSet, dvd_read_domain_t dom
     dvd_file_t* file = DVDOpenFile(reader, titleSet, domain);
     const ssize_t sectors = file ? DVDFileSize(file) : -1;
     if (!file || sectors <= 0 || sectors > kMaxSectors) {
-        result.fault = file ? QStringLiteral("its size makes no sense")
-                            : QStringLiteral("it cannot be read");
+        result.fault =
+            file ? QStringLiteral("its size makes no sense") : QStringLiteral("it cannot be read");
     } else {
         result.bytes.resize(size_t(sectors) * 2048);
         if (DVDReadBytes(file, result.bytes.data(), result.bytes.size()) !=
@@ -123,7 +123,9 @@ TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
     const QString name = IfoBaseName(titleSet);
     const TIfoBytes ifo = ReadIfoBytes(reader, titleSet, DVD_READ_INFO_FILE);
     const TIfoBytes backup = ReadIfoBytes(reader, titleSet, DVD_READ_INFO_BACKUP_FILE);
-    const TIfoBytes* sound = ifo.fault.isEmpty() ? &ifo : backup.fault.isEmpty() ? &backup : nullptr;
+    const TIfoBytes* sound = ifo.fault.isEmpty()      ? &ifo
+                             : backup.fault.isEmpty() ? &backup
+                                                      : nullptr;
     if (!sound) {
         tables.fault = QStringLiteral("%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)")
                            .arg(name, ifo.fault, backup.fault);
@@ -146,8 +148,9 @@ TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
     }
     if (!tables.ifo || !ReadTables(tables.ifo.get(), titleSet)) {
         tables.ifo.reset();
-        tables.fault = QStringLiteral("%1.%2 cannot be read")
-                           .arg(name, sound == &ifo ? QStringLiteral("IFO") : QStringLiteral("BUP"));
+        tables.fault =
+            QStringLiteral("%1.%2 cannot be read")
+                .arg(name, sound == &ifo ? QStringLiteral("IFO") : QStringLiteral("BUP"));
     }
     return tables;
 }
@@ -287,7 +290,8 @@ std::optional<TDvdDisc::TImageSpan> TDvdDisc::ImageSpan(int titleSet) {
     if (::stat(QFile::encodeName(FRoot).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     uint32_t size = 0;
-    const QByteArray name = QStringLiteral("/VIDEO_TS/VTS_%1_1.VOB").arg(TwoDigits(titleSet)).toLatin1();
+    const QByteArray name =
+        QStringLiteral("/VIDEO_TS/VTS_%1_1.VOB").arg(TwoDigits(titleSet)).toLatin1();
     const uint32_t first = UDFFindFile(FReader, name.constData(), &size);
     if (first == 0)
         return std::nullopt;

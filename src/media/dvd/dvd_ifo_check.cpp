@@ -85,8 +85,7 @@ bool ProgramChainFits(const TTable& table, int64_t at) {
         const int64_t count = int64_t(table.U16(at + commands)) + table.U16(at + commands + 2) +
                               table.U16(at + commands + 4);
         const int64_t bytes = PGC_COMMAND_TBL_SIZE + count * COMMAND_DATA_SIZE;
-        if (bytes > int64_t(table.U16(at + commands + 6)) + 1 ||
-            !table.Holds(at + commands, bytes))
+        if (bytes > int64_t(table.U16(at + commands + 6)) + 1 || !table.Holds(at + commands, bytes))
             return false;
     }
     if (programs > 0 && (map == 0 || !table.Holds(at + map, programs)))

@@ -12,11 +12,11 @@
 #include <vector>
 
 struct TDvdAudioStream {
-    int number = 0;   // 1-based, as the disc numbers it (a player's audio button): --audio-track
+    int number = 0; // 1-based, as the disc numbers it (a player's audio button): --audio-track
     bool available = true; // false: the title's program chain marks it unavailable
-    int streamId = 0; // its MPEG id as FFmpeg's demuxer reports it (AVStream::id)
-    QString codec;    // FFmpeg's codec name: "ac3", "dts", "pcm_dvd", "mp2"
-    QString language; // ISO 639-2 ("fra"), empty when the disc records none
+    int streamId = 0;      // its MPEG id as FFmpeg's demuxer reports it (AVStream::id)
+    QString codec;         // FFmpeg's codec name: "ac3", "dts", "pcm_dvd", "mp2"
+    QString language;      // ISO 639-2 ("fra"), empty when the disc records none
     int channels = 0;
     int sampleRate = 0;
 };

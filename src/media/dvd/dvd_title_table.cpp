@@ -165,9 +165,9 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
         stream.number = i + 1;
         // Not in this title's program chain, or a format nothing here decodes (SDDS): it
         // keeps its number, so the streams after it keep theirs.
-        stream.available = (control & 0x8000) &&
-                           AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId,
-                                         stream.codec);
+        stream.available =
+            (control & 0x8000) &&
+            AudioIdentity(attr.audio_format, (control >> 8) & 0x07, stream.streamId, stream.codec);
         if (!stream.available)
             stream.streamId = 0;
         if (attr.lang_type == 1)

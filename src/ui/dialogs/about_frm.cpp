@@ -1,8 +1,8 @@
 #include "ui/dialogs/about_frm.h"
 
 #include "app/common.h"
-#include "desktop/help.h"
 #include "app/globals.h"
+#include "desktop/help.h"
 #include "desktop/shell.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/single_form.h"
@@ -149,8 +149,8 @@ void TaboutFrm::FormShow() {
     okBtn->setText(tr("&OK"));
     homePageUrlLabel->setText(HomePageUrl);
     // Without a configured home page there is no address to credit, so none is shown.
-    for (QWidget* w : {static_cast<QWidget*>(HomepageLabel), static_cast<QWidget*>(homePageUrlLabel),
-                       static_cast<QWidget*>(homePageBtn)})
+    for (QWidget* w : {static_cast<QWidget*>(HomepageLabel),
+                       static_cast<QWidget*>(homePageUrlLabel), static_cast<QWidget*>(homePageBtn)})
         w->setVisible(!HomePageUrl.isEmpty());
     support_Email->setText(SupportEmail);
     copyLabel1->setText(CopyrightNotice);

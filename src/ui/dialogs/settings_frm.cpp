@@ -257,8 +257,8 @@ QWidget* TsettingsFrm::BuildId3Page() {
     coverBox->addWidget(coverClearBtn);
     form->addRow(tr("Cover:"), coverRow);
     connect(coverPickBtn, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(
-            this, tr("Cover picture"), QString(), tr("Pictures (*.jpg *.jpeg *.png)"));
+        const QString path = QFileDialog::getOpenFileName(this, tr("Cover picture"), QString(),
+                                                          tr("Pictures (*.jpg *.jpeg *.png)"));
         if (!path.isEmpty())
             SetCoverFile(path);
     });
@@ -479,8 +479,8 @@ void TsettingsFrm::ShowCover() {
         return;
     }
     coverView->setText(QString());
-    coverView->setPixmap(QPixmap::fromImage(
-        picture.scaled(48, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    coverView->setPixmap(
+        QPixmap::fromImage(picture.scaled(48, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     coverView->setToolTip(tr("%1 x %2 pixels").arg(picture.width()).arg(picture.height()));
 }
 

@@ -35,7 +35,7 @@ public:
     QComboBox* bitRateSel;
     QComboBox* minBitrateSel;
     QComboBox* maxBitrateSel;
-    QWidget* vbrQualityRow; // shown with the VBR box
+    QWidget* vbrQualityRow;   // shown with the VBR box
     QComboBox* vbrQualitySel; // the encoder's -V 0..9, in that order
     QCheckBox* ReplayGainCheck;
     QComboBox* samplerateSel;

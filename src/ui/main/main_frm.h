@@ -155,7 +155,7 @@ public:
     QPushButton* TrackUpBtn;
     QPushButton* TrackDownBtn;
     QPushButton* FindSongsBtn; // the songs found in the sound's pauses fill the list
-    TSkinPanel* TitlePanel; // shown for a DVD: its titles
+    TSkinPanel* TitlePanel;    // shown for a DVD: its titles
     QComboBox* TitleBox;
     TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
     QComboBox* ChapterBox;
@@ -469,8 +469,8 @@ private:
     bool FSettingsProblemTold = false;
     TTrackList FTrackList;
     int64_t FDraggedBoundary = -1; // the track boundary being dragged (100-ns units)
-    bool FMarkersOn = false;    // a source was opened: markers show where they are in view
-    bool FWasMaximized = false; // before full screen
-    bool FFineTimes = false;    // range times shown to the millisecond (zoomed in closely)
+    bool FMarkersOn = false;       // a source was opened: markers show where they are in view
+    bool FWasMaximized = false;    // before full screen
+    bool FFineTimes = false;       // range times shown to the millisecond (zoomed in closely)
     QString FRangeEditRefusal;
 };

@@ -50,12 +50,11 @@ void TMainFrm::InstallKeyFilter() {
     // summary, the rip's buttons at its foot, then the tracks list. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
     const QList<QWidget*> order{
-        VideoWin,      TrackBar,        PlayBtn,        PauseBtn,       BeginBtn,
-        EndBtn,        OpenBtn,         sourceFileEdit, OpenFileBtn,    outputFileEdit,
-        SaveFileBtn,   MP3SettingsEdit, Id3TagEdit,     startPointEdit, endPointEdit,
-        AudioTrackBox, TitleBox,        ChapterBox,     CancelBtn,      skinButton1,
-        skinButton2,   ExtractBtn,      TrackListView,  TrackUpBtn,     TrackDownBtn,  FindSongsBtn,
-        AddRangeBtn,   RenameTrackBtn,  RemoveTrackBtn, ClearTracksBtn};
+        VideoWin,     TrackBar,       PlayBtn,      PauseBtn,       BeginBtn,       EndBtn,
+        OpenBtn,      sourceFileEdit, OpenFileBtn,  outputFileEdit, SaveFileBtn,    MP3SettingsEdit,
+        Id3TagEdit,   startPointEdit, endPointEdit, AudioTrackBox,  TitleBox,       ChapterBox,
+        CancelBtn,    skinButton1,    skinButton2,  ExtractBtn,     TrackListView,  TrackUpBtn,
+        TrackDownBtn, FindSongsBtn,   AddRangeBtn,  RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -68,11 +67,11 @@ void TMainFrm::InstallKeyFilter() {
     EndBtn->setHint(tr("to the End (End)"));
     OpenBtn->setHint(tr("Open File (Ctrl+O)"));
     TrackBar->setToolTip(tr("Left/Right: 1 s back/on (Shift: 10 s); "
-                                        "[ and ]: start and end of the range here; "
-                                        "Ctrl+wheel: zoom (right button: more)\n"
-                                        "DVD: PageUp/PageDown: previous/next chapter; "
-                                        "Ctrl+[ and Ctrl+]: start and end at the nearest "
-                                        "chapter mark; double-click: that chapter"));
+                            "[ and ]: start and end of the range here; "
+                            "Ctrl+wheel: zoom (right button: more)\n"
+                            "DVD: PageUp/PageDown: previous/next chapter; "
+                            "Ctrl+[ and Ctrl+]: start and end at the nearest "
+                            "chapter mark; double-click: that chapter"));
 }
 
 bool TMainFrm::KeyForFocusedButton(QObject* watched, QEvent* event) const {

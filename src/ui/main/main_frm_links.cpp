@@ -2,15 +2,15 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
-#include "preview/cover_art.h"
-#include "desktop/help.h"
 #include "app/globals.h"
-#include "preview/video_renderer_widget.h"
+#include "desktop/help.h"
 #include "playback/filter_graph.h"
 #include "playback/video_window.h"
+#include "preview/cover_art.h"
+#include "preview/video_renderer_widget.h"
 #include "ui/dialogs/about_frm.h"
-#include "ui/dialogs/reports.h"
 #include "ui/dialogs/msg_frm.h"
+#include "ui/dialogs/reports.h"
 #include "ui/dialogs/settings_frm.h"
 
 void TMainFrm::MP3SettingsEditClick() {
@@ -55,7 +55,8 @@ void TMainFrm::UseAsCoverClick() {
         aspect > 0 ? std::max(2, int(std::lround(frame.height() * aspect))) : frame.width();
     const std::vector<uint8_t> jpeg = CoverFromImage(
         frame.scaled(width, frame.height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    CurrentTag.Cover = QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));
+    CurrentTag.Cover =
+        QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));
     ShowId3Tag();
 }
 

@@ -376,8 +376,7 @@ void TMainFrm::MP3OutDone() {
                              .arg(file.fileName(), file.absolutePath());
     QTimer::singleShot(0, this, [written, text] {
         Guarded([&] {
-            const int answer =
-                ShowMessageBox(1, text, tr("&Yes"), tr("&No"));
+            const int answer = ShowMessageBox(1, text, tr("&Yes"), tr("&No"));
             if (answer == 1)
                 shell::OpenUrl(QUrl::fromLocalFile(written));
         });

@@ -5,8 +5,8 @@
 #include "app/common.h"
 #include "audio/loudness/loudness_detail.h"
 #include "audio/loudness/loudness_envelope.h"
-#include "ui/skin/image.h"
 #include "ui/main/loudness_painter.h"
+#include "ui/skin/image.h"
 #include "ui/skin/time_overview.h"
 #include "ui/skin/track_bar.h"
 

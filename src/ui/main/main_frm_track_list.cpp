@@ -175,9 +175,8 @@ void TMainFrm::ShowTrackList() {
     if (current >= 0 && current < TrackListView->topLevelItemCount())
         TrackListView->setCurrentItem(TrackListView->topLevelItem(current));
     TrackBar->update(); // the boundaries on the time line
-    TrackListGroup->setTitle(FTrackList.Tracks.empty()
-                                 ? tr("Tracks")
-                                 : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
+    TrackListGroup->setTitle(
+        FTrackList.Tracks.empty() ? tr("Tracks") : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
     // The summary says what Rip! writes, which the list decides.
     if (FDurationMs > 0) {

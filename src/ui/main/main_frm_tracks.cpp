@@ -24,8 +24,9 @@
 void TMainFrm::ShowAudioTracks() {
     // The first stream that plays stays the default; a single stream needs no choice. A
     // disc's unavailable streams are shown in their places, greyed.
-    const auto playable = std::find_if(FAudioTracks.begin(), FAudioTracks.end(),
-                                       [](const TMediaTrackInfo& t) { return t.unavailable.isEmpty(); });
+    const auto playable =
+        std::find_if(FAudioTracks.begin(), FAudioTracks.end(),
+                     [](const TMediaTrackInfo& t) { return t.unavailable.isEmpty(); });
     FAudioTrack = FAudioTracks.size() > 1 && playable != FAudioTracks.end()
                       ? int(playable - FAudioTracks.begin()) + 1
                       : 0;

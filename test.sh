@@ -35,5 +35,5 @@ esac
 # Without debug information (same optimisation): it costs compile and link time that a CI
 # run on two cores does not have; the sanitizer builds above keep it.
 sonavel_build build -DSONAVEL_WERROR="${SONAVEL_WERROR:-OFF}" \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
+  -DSONAVEL_BUILD_BENCH="${SONAVEL_BENCH:-ON}" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300

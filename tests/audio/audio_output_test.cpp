@@ -281,6 +281,9 @@ TEST(AudioOutput, HotExchangeOfInputWhileBusy) {
     TPcmInput first(std::vector<uint8_t>(1000 * 1000, 1));
     first.ChunkBytes = 16;
     TPcmInput second(std::vector<uint8_t>(4096, 2));
+    // Slow enough that the first input cannot run out before the exchange, however long
+    // a loaded machine keeps this thread waiting.
+    out.StepDelayMs = 1;
     out.SetInput(&first);
     std::atomic<int> done{0};
     out.OnDone = [&](QObject*) { ++done; };

@@ -68,13 +68,13 @@ bool TLayer3FrameReader::TakeFrame() {
     frame.EncodedBegin = info->MainDataBegin;
     const size_t dataBytes = size_t(info->MainDataBits() + 7) / 8;
     const size_t back = size_t(info->MainDataBegin);
-    const size_t slots = frameBytes - size_t(prelude);
-    if (back > FSlots.size() || dataBytes > back + slots) {
+    const size_t slotBytes = frameBytes - size_t(prelude);
+    if (back > FSlots.size() || dataBytes > back + slotBytes) {
         Error = "a frame whose main data lies outside the stream";
         return false;
     }
     FSlots.insert(FSlots.end(), at + prelude, at + frameBytes);
-    const size_t begin = FSlots.size() - slots - back;
+    const size_t begin = FSlots.size() - slotBytes - back;
     frame.MainData.assign(FSlots.begin() + ptrdiff_t(begin),
                           FSlots.begin() + ptrdiff_t(begin + dataBytes));
     if (FSlots.size() > 4 * SlotHistory)

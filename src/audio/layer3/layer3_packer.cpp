@@ -14,17 +14,17 @@ int TLayer3Packer::FreeReservoir(int MaxBegin) const {
 
 bool TLayer3Packer::Append(const TLayer3Frame& Frame, const TMpegFrameHeader& Header) {
     const int prelude = Header.PreludeBytes();
-    const int slots = Header.FrameBytes() - prelude;
+    const int slotBytes = Header.FrameBytes() - prelude;
     const int maxBegin = Header.MaxMainDataBegin();
     const int dataBytes = int(Frame.MainData.size());
-    const int64_t start = Place(FState, slots, dataBytes, maxBegin);
+    const int64_t start = Place(FState, slotBytes, dataBytes, maxBegin);
     if (start < 0)
         return false;
     FMaxBegin = maxBegin;
 
     TPendingFrame f;
     f.SlotStart = FState.SlotEnd;
-    f.SlotBytes = slots;
+    f.SlotBytes = slotBytes;
     f.Bytes.assign(size_t(Header.FrameBytes()), 0);
     std::memcpy(f.Bytes.data(), Header.Bytes, 4);
     uint8_t* side = f.Bytes.data() + prelude - Header.SideInfoBytes();
@@ -38,7 +38,7 @@ bool TLayer3Packer::Append(const TLayer3Frame& Frame, const TMpegFrameHeader& He
     FPending.push_back(std::move(f));
     WriteMainData(start, Frame.MainData);
     FState.DataEnd = start + dataBytes;
-    FState.SlotEnd += slots;
+    FState.SlotEnd += slotBytes;
     return true;
 }
 

@@ -56,10 +56,11 @@ bool TMp3SegmentJoiner::Place(TPlacement& At, const TLayer3Frame& Frame, TMpegFr
     }
     if (!ok)
         return false;
-    const int slots = header.FrameBytes() - header.PreludeBytes();
-    const int64_t start = TLayer3Packer::Place(At.Packer, slots, data, header.MaxMainDataBegin());
+    const int slotBytes = header.FrameBytes() - header.PreludeBytes();
+    const int64_t start =
+        TLayer3Packer::Place(At.Packer, slotBytes, data, header.MaxMainDataBegin());
     At.Packer.DataEnd = start + data;
-    At.Packer.SlotEnd += slots;
+    At.Packer.SlotEnd += slotBytes;
     At.Padded += header.Padding() ? 1 : 0;
     ++At.Index;
     if (Out)

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
+#include <algorithm>
 #include <optional>
 
 namespace media {
@@ -17,6 +18,10 @@ namespace {
 // Sectors looked at for scrambling, and for a first picture where a segment has no
 // navigation pack.
 constexpr int kProbeSectors = 64;
+// How far a segment reads on into the rest of its last cell's VOB ID for the sound of its
+// last pictures (a mux keeps sound behind its pictures by well under a second; this is
+// over a second at a DVD's highest rate).
+constexpr uint32_t kReadOnSectors = 1024;
 
 bool ParseLocator(const QString& source, QString& root, int& title, int& segment) {
     segment = -1;
@@ -104,6 +109,13 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
             for (int c = ranges[size_t(segment)].first; c < ranges[size_t(segment)].second; ++c)
                 pieces.push_back(
                     {title.cells[size_t(c)].firstSector, title.cells[size_t(c)].lastSector, 0});
+            // Its sound is cut where the segment ends on the title's line, so what is read on
+            // adds only the sound muxed behind its last pictures.
+            const TDvdCell& last = title.cells[size_t(ranges[size_t(segment)].second - 1)];
+            const uint32_t sectors = disc->TitleSetSectors(title.titleSet);
+            pieces.back().lastSector = std::max(
+                last.lastSector, std::min({last.vobLastSector, last.lastSector + kReadOnSectors,
+                                           sectors > 0 ? sectors - 1 : last.lastSector}));
         } else {
             for (const auto& range : ranges)
                 videoStarts.push_back(VideoStart(*disc, title, title.cells[size_t(range.first)]));

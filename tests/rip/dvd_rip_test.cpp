@@ -4,6 +4,7 @@
 
 #include "rip_test_util.h"
 
+#include "media/dvd/dvd_disc.h"
 #include "media/dvd/dvd_sector.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
@@ -132,6 +133,38 @@ TEST(DvdRipCommand, DISABLED_AHoleInTheTitlesSoundIsSilenceOnItsLine) {
         longest = std::max(longest, quietRun);
     }
     EXPECT_GT(longest, kRate / 2);
+}
+
+TEST(DvdRipCommand, SoundMuxedAfterACellsLastPictureIsKept) {
+    // Both sources end their cells before their VOB IDs end (the title plays only a part of
+    // each), once inside the title and once at its end: the sound of the last pictures lies
+    // in the sectors that follow.
+    QString error;
+    const QString disc =
+        AuthorDvd(QStringLiteral("vobtail"),
+                  QStringLiteral(R"(
+      <pgc>
+        <vob file="%1"><cell start="0" end="4.8" chapter="1"/></vob>
+        <vob file="%2"><cell start="0" end="2.0" chapter="1"/></vob>
+      </pgc>
+)")
+                      .arg(FixturePath("dvd_title_a.mpg"), FixturePath("dvd_title_b.mpg")),
+                  &error);
+    ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
+    const TDvdTitle title = TDvdDisc::Open(disc)->Title(1);
+    ASSERT_EQ(title.cells.size(), 2u);
+    const auto samples = [](int64_t ticks) { return ticks * kRate / 90000; };
+    const int64_t first = samples(title.cells[0].duration),
+                  second = samples(title.cells[1].duration);
+    ASSERT_LT(first, int64_t((fs::kTitleASeconds - 1) * kRate)); // the cut is inside the source
+    const DecodedAudio mp3 =
+        Rip({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
+            FreshDir(QStringLiteral("vobtailout")) + QStringLiteral("/t.mp3"));
+    ASSERT_EQ(mp3.frames(), kLead + first + second);
+    // The last 10 ms before each cut are the source's sound, not silence.
+    const int64_t back = kNeedle + kRate / 100;
+    ExpectSignalAt(mp3, fs::kTitleAEng, first - back, kLead + first - back);
+    ExpectSignalAt(mp3, fs::kTitleBEng, second - back, kLead + first + second - back);
 }
 
 TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {

@@ -103,11 +103,16 @@ template <class T> bool ReadTable(ifo_handle_t* ifo, int (*read)(ifo_handle_t*),
     return false;
 }
 
-bool ReadTables(ifo_handle_t* ifo, int titleSet) {
+// `cellAddresses`: the cell address table was checked and may be read too.
+bool ReadTables(ifo_handle_t* ifo, int titleSet, bool cellAddresses) {
     if (titleSet == 0)
         return ifo->vmgi_mat && ReadTable(ifo, ifoRead_TT_SRPT, ifo->tt_srpt);
-    return ifo->vtsi_mat && ReadTable(ifo, ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) &&
-           ReadTable(ifo, ifoRead_PGCIT, ifo->vts_pgcit);
+    if (!ifo->vtsi_mat || !ReadTable(ifo, ifoRead_VTS_PTT_SRPT, ifo->vts_ptt_srpt) ||
+        !ReadTable(ifo, ifoRead_PGCIT, ifo->vts_pgcit))
+        return false;
+    if (cellAddresses)
+        ReadTable(ifo, ifoRead_TITLE_C_ADT, ifo->vts_c_adt); // without it titles still play
+    return true;
 }
 
 ifo_handle_t* OpenIfo(dvd_reader_t* reader, int titleSet) {
@@ -146,7 +151,11 @@ TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
                 tables.ifo.reset(OpenIfo(tables.reader.get(), titleSet));
         }
     }
-    if (!tables.ifo || !ReadTables(tables.ifo.get(), titleSet)) {
+    // The reader may turn to the backup by itself: both copies it may read must be sound.
+    const bool cellAddresses =
+        titleSet != 0 && dvd::CellAddressTableFits(sound->bytes) &&
+        (tables.copy || backup.bytes.empty() || dvd::CellAddressTableFits(backup.bytes));
+    if (!tables.ifo || !ReadTables(tables.ifo.get(), titleSet, cellAddresses)) {
         tables.ifo.reset();
         tables.fault =
             QStringLiteral("%1.%2 cannot be read")

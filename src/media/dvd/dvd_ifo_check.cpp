@@ -129,4 +129,12 @@ QString IfoTablesFault(const std::vector<uint8_t>& file, bool titleSet) {
     return QString();
 }
 
+bool CellAddressTableFits(const std::vector<uint8_t>& file) {
+    constexpr size_t kCellAddressTable = 0xE0;
+    constexpr int64_t kCellAddressBytes = 12;
+    TTable table(file, TableStart(file, kCellAddressTable));
+    return TableStart(file, kCellAddressTable) > 0 && table.Fits() &&
+           (table.Size() - C_ADT_SIZE) % kCellAddressBytes == 0;
+}
+
 } // namespace dvd

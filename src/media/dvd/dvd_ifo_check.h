@@ -19,4 +19,9 @@ namespace dvd {
 // wrong, in words ("its program-chain table ...").
 QString IfoTablesFault(const std::vector<uint8_t>& file, bool titleSet);
 
+// Whether a title set's cell address table (where each VOB ID's cells lie) lies inside
+// `file` and inside itself. Titles play without it; it only says where a cell's VOB ID
+// goes on.
+bool CellAddressTableFits(const std::vector<uint8_t>& file);
+
 } // namespace dvd

@@ -26,6 +26,10 @@ struct TDvdCell {
     uint32_t lastSector = 0;
     int64_t duration = 0; // the cell's playback time
     int vobId = 0;
+    // The last sector of the cells of its VOB ID that follow it on the disc (lastSector when
+    // none do): a title may end inside a VOB ID, and the sound of its last pictures is muxed
+    // after its last cell's sectors.
+    uint32_t vobLastSector = 0;
     // The cell's timestamps do not continue the previous cell's (another VOB, a marked
     // discontinuity, or sectors that do not follow on), so the decoders start afresh.
     bool restart = false;

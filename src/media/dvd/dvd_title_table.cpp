@@ -99,6 +99,27 @@ QString DvdLanguageCode(char first, char second) {
     return three.isEmpty() ? two.toLower() : three;
 }
 
+namespace {
+
+// Where the run of the cell's VOB ID that starts with it ends, from the cell address table
+// (which lists a VOB ID's cells in the order they lie on the disc).
+uint32_t VobLastSector(const ifo_handle_t& vts, const TDvdCell& cell) {
+    uint32_t last = cell.lastSector;
+    const c_adt_t* table = vts.vts_c_adt;
+    if (!table || !table->cell_adr_table || table->last_byte + 1 < C_ADT_SIZE)
+        return last;
+    const size_t entries = (table->last_byte + 1 - C_ADT_SIZE) / sizeof(cell_adr_t);
+    for (size_t i = 0; i < entries; ++i) {
+        const cell_adr_t& entry = table->cell_adr_table[i];
+        if (entry.vob_id == cell.vobId && entry.start_sector == last + 1 &&
+            entry.last_sector > last)
+            last = entry.last_sector;
+    }
+    return last;
+}
+
+} // namespace
+
 QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* vts,
                       TDvdTitle& title) {
     title = TDvdTitle();
@@ -148,6 +169,7 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
             cell.restart = !previous || playback.stc_discontinuity ||
                            cell.vobId != previous->vobId ||
                            cell.firstSector != previous->lastSector + 1;
+            cell.vobLastSector = VobLastSector(*vts, cell);
             title.cells.push_back(cell);
         }
         if (int(title.cells.size()) == title.chapterCells.back()) // nothing but other angles

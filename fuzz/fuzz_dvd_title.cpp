@@ -156,6 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Write(root + QStringLiteral("/VIDEO_TS/VTS_01_0.IFO"), ifo.data(), ifo.size());
     data += vts, size -= vts;
     (void)dvd::IfoTablesFault(tables, true);
+    (void)dvd::CellAddressTableFits(tables);
     Write(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), data, size);
 
     try {

@@ -32,6 +32,8 @@ constexpr int kMaxFramesPerPacket = 4096;
 constexpr size_t kAnchorVotes = 3;
 // The longest stretch filled with silence where a stream of unknown length has no sound.
 constexpr int64_t kMaxHoleSeconds = 600;
+// Frames without a timestamp of their own held while a one-frame gap is in doubt.
+constexpr size_t kMaxDoubtFrames = 16;
 
 int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
@@ -152,6 +154,8 @@ void TMediaAudioStream::ResetDecoding() {
     FWeakVotes.clear();
     FHeldFrames.clear();
     FHeldSamples = 0;
+    FDoubtFrames.clear();
+    FDoubtSamples = 0;
     FDraining = false;
     FEnded = false;
     FDropBefore = 0;
@@ -328,6 +332,8 @@ TMediaResult TMediaAudioStream::DecodeMore() {
             }
             if (FConverter && FAnchored) {
                 const int64_t before = PendingFrames();
+                if (TMediaResult settled = SettleDoubt(false); Failed(settled))
+                    return settled;
                 int flushed = FConverter->Flush(FPending);
                 if (flushed > 0)
                     FCounted += flushed;
@@ -414,11 +420,8 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
         FConverter = std::make_unique<TPcmConverter>(
             FFormat.channels, SampleFormatOfWidth(FFormat.bitsPerSample), FFormat.sampleRate);
     }
-    if (FAnchored) {
-        if (TMediaResult filled = FillHole(frame); Failed(filled))
-            return filled;
-        return ConvertFrame(frame);
-    }
+    if (FAnchored)
+        return PlaceFrame(frame);
 
     // Only timestamps the container wrote vote (their packets know their file position);
     // the parser's interpolated ones inherit any mistake before them.
@@ -465,32 +468,79 @@ TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
     return S_OK;
 }
 
-TMediaResult TMediaAudioStream::FillHole(const AVFrame* frame) {
+std::optional<int64_t> TMediaAudioStream::StampedHole(const AVFrame* frame) const {
     // Only a timestamp the container wrote places a frame; LPCM's are placed otherwise.
     const int64_t ts = frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE || frame->pkt_pos < 0 || FLpcm || FTimestampsDoubtful)
-        return S_OK;
-    const int64_t hole = TimestampToSample(ts) - FSourceCount;
-    // Up to a frame and a half is the container's rounding, or the parser labelling a frame
-    // torn by a seek with its neighbour's time, not missing sound.
-    if (hole < std::max<int64_t>(frame->nb_samples * 3 / 2, FSourceRate / 100))
-        return S_OK;
+        return std::nullopt;
+    return TimestampToSample(ts) - FSourceCount - FDoubtSamples;
+}
+
+TMediaResult TMediaAudioStream::PlaceFrame(const AVFrame* frame) {
+    const std::optional<int64_t> hole = StampedHole(frame);
+    if (!FDoubtFrames.empty()) {
+        // Held behind a gap of about one frame, which the next frame with a timestamp of its
+        // own settles: a lost frame leaves its gap in every later timestamp, while a frame
+        // the parser labelled with its neighbour's time leaves none behind it.
+        if (!hole && FDoubtFrames.size() < kMaxDoubtFrames)
+            return HoldFrame(frame);
+        if (TMediaResult settled = SettleDoubt(hole && *hole >= FDoubtHole / 2); Failed(settled))
+            return settled;
+        return PlaceFrame(frame);
+    }
+    // Less than half a frame (and 10 ms) is the container's rounding, not missing sound.
+    if (!hole || *hole < std::max<int64_t>(frame->nb_samples / 2, FSourceRate / 100))
+        return ConvertFrame(frame);
     // A clock that leaps beyond the stream's own length is a restart, not a hole.
     const int64_t end = FDuration > 0 ? av_rescale(FDuration, FSourceRate, kTicksPerSecond)
                                       : FSourceCount + kMaxHoleSeconds * int64_t(FSourceRate);
-    if (FSourceCount + hole > end + FSourceRate)
+    if (FSourceCount + *hole > end + FSourceRate)
+        return ConvertFrame(frame);
+    if (*hole < frame->nb_samples * 3 / 2) {
+        FDoubtHole = *hole;
+        return HoldFrame(frame);
+    }
+    if (TMediaResult filled = FillSilence(frame, *hole); Failed(filled))
+        return filled;
+    return ConvertFrame(frame);
+}
+
+TMediaResult TMediaAudioStream::HoldFrame(const AVFrame* frame) {
+    ffmpeg::FramePtr held(av_frame_clone(frame));
+    if (!held)
+        return AVERROR(ENOMEM);
+    FDoubtSamples += frame->nb_samples;
+    FDoubtFrames.push_back(std::move(held));
+    return S_OK;
+}
+
+TMediaResult TMediaAudioStream::SettleDoubt(bool lost) {
+    std::vector<ffmpeg::FramePtr> held;
+    held.swap(FDoubtFrames);
+    FDoubtSamples = 0;
+    if (held.empty())
         return S_OK;
-    for (int64_t left = hole; left > 0;) {
+    if (lost)
+        if (TMediaResult filled = FillSilence(held.front().get(), FDoubtHole); Failed(filled))
+            return filled;
+    for (const ffmpeg::FramePtr& frame : held)
+        if (TMediaResult converted = ConvertFrame(frame.get()); Failed(converted))
+            return converted;
+    return S_OK;
+}
+
+TMediaResult TMediaAudioStream::FillSilence(const AVFrame* like, int64_t samples) {
+    const int64_t from = av_rescale(FSourceCount, FFormat.sampleRate, FSourceRate);
+    for (int64_t left = samples; left > 0;) {
         const int64_t n = std::min<int64_t>(left, FSourceRate);
-        const ffmpeg::FramePtr silence = SilenceLike(frame, n);
+        const ffmpeg::FramePtr silence = SilenceLike(like, n);
         if (!silence)
             return AVERROR(ENOMEM);
         if (TMediaResult converted = ConvertFrame(silence.get()); Failed(converted))
             return converted;
         left -= n;
     }
-    const int64_t from = av_rescale(TimestampToSample(ts) - hole, FFormat.sampleRate, FSourceRate);
-    const int64_t to = av_rescale(TimestampToSample(ts), FFormat.sampleRate, FSourceRate);
+    const int64_t to = av_rescale(FSourceCount, FFormat.sampleRate, FSourceRate);
     if (std::none_of(FHoles.begin(), FHoles.end(),
                      [&](const std::pair<int64_t, int64_t>& h) { return h.first == from; }))
         FHoles.emplace_back(from, to);

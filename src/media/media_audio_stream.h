@@ -149,7 +149,13 @@ private:
     media::TMediaResult AcceptFrame(AVFrame* frame);
     media::TMediaResult Anchor();
     media::TMediaResult ConvertFrame(const AVFrame* frame);
-    media::TMediaResult FillHole(const AVFrame* frame);
+    // Once anchored: where a frame goes, with silence in front where sound is missing.
+    media::TMediaResult PlaceFrame(const AVFrame* frame);
+    // Samples missing in front of `frame` by its own timestamp; none when it has none.
+    std::optional<int64_t> StampedHole(const AVFrame* frame) const;
+    media::TMediaResult HoldFrame(const AVFrame* frame);
+    media::TMediaResult SettleDoubt(bool lost);
+    media::TMediaResult FillSilence(const AVFrame* like, int64_t samples);
     int64_t TimestampToSample(int64_t timestamp) const;
     int64_t PendingFrames() const;
     void DropPending(int64_t frames);
@@ -177,6 +183,11 @@ private:
     int64_t FCounted = 0;
     int64_t FSourceCount = 0; // source-rate number of the next sample given to the converter
     std::vector<std::pair<int64_t, int64_t>> FHoles; // filled stretches, delivered samples
+    // Frames held behind a gap of about one frame (FDoubtHole source samples) until a later
+    // timestamp tells a lost frame from a mislabelled one.
+    std::vector<ffmpeg::FramePtr> FDoubtFrames;
+    int64_t FDoubtSamples = 0;
+    int64_t FDoubtHole = 0;
     // Numbering starts from the timestamps of the first few frames after opening or
     // seeking: right after a seek into an MPEG program stream the parser gives the torn
     // frame in front the container's timestamp and shifts the next ones by a frame, so

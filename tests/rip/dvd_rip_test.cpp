@@ -2,7 +2,7 @@
 // time ranges on a title's line decoded back from the MP3 with FFmpeg and found at the
 // expected sample of each source, the default name, and every bad disc ending cleanly.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "media/dvd/dvd_disc.h"
 #include "media/dvd/dvd_sector.h"

@@ -5,7 +5,7 @@
 // length, its place in the source's own sound, clean joins, and as close to the source on
 // every core as on one.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "app/dvd_choice.h"
 #include "support/dvd_authoring.h"

@@ -2,7 +2,7 @@
 // hive, a missing encoder library, a full disk over an existing file. Each case says what
 // the user sees and checks that no file is lost.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "media/ffmpeg_ptr.h"
 #include "support/decoded_audio.h"

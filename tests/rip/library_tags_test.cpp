@@ -2,7 +2,7 @@
 // FFmpeg: the loudness values, checked against a loudness measurement of what FFmpeg
 // decodes (not of what the encoder heard), and the front cover, decoded as a picture.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "media/ffmpeg_ptr.h"
 #include "support/decoded_audio.h"

@@ -3,7 +3,7 @@
 // its end rips exactly like the same sound near the start of a short file, and the rip's
 // memory stays flat.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "media/ffmpeg_ptr.h"
 #include "support/decoded_audio.h"

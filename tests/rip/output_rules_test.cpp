@@ -3,7 +3,7 @@
 // reads is never an output, no-clobber holds up to the last step, the umask is honoured,
 // and a name the file system refuses fails before any sound is encoded.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"

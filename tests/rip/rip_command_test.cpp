@@ -1,7 +1,7 @@
 // The command line's rip, run as the built program: where the ripped sound sits in the
 // source's own decoded sound, and what every bad input ends with.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "support/decoded_audio.h"
 #include "support/read_fault.h"

@@ -2,8 +2,8 @@
 // the list it prints, read back as a track list, and the rip of the songs read back with
 // FFmpeg and joined end to end against the source's own sound.
 
-#include "rip_test_util.h"
 #include "support/joined_tracks.h"
+#include "support/program_run.h"
 
 #include "app/track_list.h"
 #include "media/media_audio_stream.h"

@@ -1,6 +1,6 @@
 // TStreamAudioIn and its reader on the generated sources: range, clamps, conversions.
 
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "app/globals.h"
 #include "app/output_settings.h"

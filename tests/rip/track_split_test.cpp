@@ -2,8 +2,8 @@
 // read back with FFmpeg, and the tracks joined end to end compared with the source's own
 // decoded sound, sample for sample across every boundary.
 
-#include "rip_test_util.h"
 #include "support/joined_tracks.h"
+#include "support/program_run.h"
 
 #include "app/dvd_choice.h"
 #include "media/media_audio_stream.h"

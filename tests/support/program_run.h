@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers shared by the rip tests: running the built program and reading a source's own
-// decoded sound for comparison.
+// Running the built program as a user would, with a fresh settings hive, and checking how
+// it ends. Test threads.
 
 #include "support/source_sound.h"
 

@@ -1,4 +1,4 @@
-#include "rip_test_util.h"
+#include "support/program_run.h"
 
 #include "media/media_audio_stream.h"
 #include "support/test_env.h"

@@ -522,6 +522,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the MP3 holds silence there</source>
         <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
     </message>
+    <message>
+        <source>--samplerate %1: choose 32000, 44100 or 48000</source>
+        <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
+    </message>
 </context>
 <context>
     <name>CommandListTitles</name>

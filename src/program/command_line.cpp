@@ -165,7 +165,9 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             const int32_t hz = ParseCount(a, v);
             if (hz != 32000 && hz != 44100 && hz != 48000)
                 throw EUsageError(
-                    QStringLiteral("--samplerate %1: choose 32000, 44100 or 48000").arg(v));
+                    QCoreApplication::translate("CommandLine",
+                                                "--samplerate %1: choose 32000, 44100 or 48000")
+                        .arg(v));
             o.SampleRate = hz;
         } else if (a == QStringLiteral("--mode")) {
             const QString v = value();

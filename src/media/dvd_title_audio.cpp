@@ -87,15 +87,21 @@ TMediaResult TDvdTitleAudio::Open(const QString& locator, int streamId) {
     if (opened < 0)
         return MS_E_NOSTREAM;
     FFormat = FStream->Format();
+    const int64_t start =
+        av_rescale_rnd(FStream->StartTime(), dvd::kClockRate, kTicksPerSecond, AV_ROUND_NEAR_INF);
+    if (opened == 0) {
+        // More sound than a second ahead of the picture is a damaged stamp, not a lead.
+        const int64_t lead = av_rescale_rnd(-FInfo->timeline.TitleTime(0, start),
+                                            FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF);
+        FLead = lead > 0 && lead <= FFormat.sampleRate ? lead : 0;
+    }
     for (size_t s = 0; s < segments.size(); ++s)
         FSpans[s].first = s == 0 ? 0 : TicksToSamples(segments[s].start);
     FEndSample = TicksToSamples(FInfo->timeline.Duration());
     for (size_t s = 0; s < segments.size(); ++s)
         FSpans[s].end = s + 1 < segments.size() ? FSpans[s + 1].first : FEndSample;
     // Its origin, now that the rate is known.
-    const int64_t start =
-        av_rescale_rnd(FStream->StartTime(), dvd::kClockRate, kTicksPerSecond, AV_ROUND_NEAR_INF);
-    FSpans[size_t(opened)].origin = TicksToSamples(FInfo->timeline.TitleTime(opened, start));
+    FSpans[size_t(opened)].origin = Origin(opened, start);
     return SeekSample(0);
 }
 
@@ -122,7 +128,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
     if (FFormat.sampleRate > 0) {
         const int64_t start = av_rescale_rnd(stream->StartTime(), dvd::kClockRate, kTicksPerSecond,
                                              AV_ROUND_NEAR_INF);
-        span.origin = TicksToSamples(FInfo->timeline.TitleTime(segment, start));
+        span.origin = Origin(segment, start);
     }
     FStream = std::move(stream);
     return S_OK;
@@ -132,11 +138,32 @@ int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
     // Through the 100-ns time a caller would give for the same point (the nearest one),
     // and on to its sample as TimeToSample finds it, so a range set at a chapter's start
     // begins on the very sample where the segment does.
-    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);
+    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond,
+                          AV_ROUND_UP) +
+           FLead;
+}
+
+int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
+    // Where the sound is, to the nearest sample (a typed time is rounded up instead; the two
+    // meet where the disc's times are whole samples, as its pictures' are).
+    const int64_t time = FInfo->timeline.TitleTime(segment, startTicks);
+    return av_rescale_rnd(time, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF) + FLead;
 }
 
 int64_t TDvdTitleAudio::SamplesToTicks(int64_t sample) const {
-    return av_rescale_rnd(sample, kTicksPerSecond, FFormat.sampleRate, AV_ROUND_DOWN);
+    return SampleToTime(sample);
+}
+
+int64_t TDvdTitleAudio::TimeToSample(int64_t time) const {
+    if (FFormat.sampleRate <= 0 || time <= 0)
+        return 0;
+    return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP) + FLead;
+}
+
+int64_t TDvdTitleAudio::SampleToTime(int64_t sample) const {
+    if (FFormat.sampleRate <= 0 || sample <= FLead)
+        return 0;
+    return av_rescale_rnd(sample - FLead, kTicksPerSecond, FFormat.sampleRate, AV_ROUND_DOWN);
 }
 
 int TDvdTitleAudio::SegmentOf(int64_t sample) const {

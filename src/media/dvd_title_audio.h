@@ -1,11 +1,14 @@
 #pragma once
 
-// One audio stream of a DVD title as one continuous sound, numbered from the title's
-// time 0 (TDvdTimeline). Each segment of the title (cells whose timestamps continue) is
-// decoded as a stream of its own, exactly as a plain file holding it would be, and the
-// segments are joined by the time line: a segment's sound fills its stretch of the line
-// from its first picture on, is cut where the next segment begins, and silence fills what
-// it lacks. So the join has neither gaps nor overlaps and every sample of the title has
+// One audio stream of a DVD title as one continuous sound. Times are the title's
+// (TDvdTimeline: 0 is its first picture); samples count from the title's first sound, which
+// is usually a few milliseconds earlier (LeadSamples). Time 0 stands for that first sound,
+// so a rip of the whole title, or of its first chapter, keeps all of it, and any later time
+// (a chapter's start as the disc gives it) is the sample at that picture. Each segment of the title
+// (cells whose timestamps continue) is decoded as a stream of its own, exactly as a plain file
+// holding it would be, and the segments are joined by the time line: a segment's sound fills its
+// stretch of the line from its first picture on, is cut where the next segment begins, and silence
+// fills what it lacks. So the join has neither gaps nor overlaps and every sample of the title has
 // one place.
 //
 // TMediaAudioStream hands a whole-title locator to this class; the caller sees the same
@@ -42,6 +45,11 @@ public:
     const TPcmFormat& Format() const { return FFormat; }
     int64_t Duration() const; // 100-ns units
     int64_t DurationSamples() const { return FEndSample; }
+    int64_t LeadSamples() const { return FLead; }
+    // 100-ns times of the title and its samples (see above); TimeToSample(SampleToTime(n))
+    // is n from the first picture on.
+    int64_t TimeToSample(int64_t time) const;
+    int64_t SampleToTime(int64_t sample) const;
     const TDvdTimeline& Timeline() const { return FInfo->timeline; }
 
     media::TMediaResult Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info);
@@ -61,6 +69,8 @@ private:
     media::TMediaResult OpenSegment(int segment);
     int64_t TicksToSamples(int64_t ticks) const;  // 90 kHz ticks
     int64_t SamplesToTicks(int64_t sample) const; // to 100-ns units, as TMediaAudioStream
+    // Title sample of a segment stream's sample 0, which plays at `startTicks`.
+    int64_t Origin(int segment, int64_t startTicks) const;
     int SegmentOf(int64_t sample) const;
     void KeepHoles();
 
@@ -71,6 +81,7 @@ private:
     int FStreamId = -1;
     std::vector<TSegmentSpan> FSpans;
     int64_t FEndSample = 0;
+    int64_t FLead = 0; // samples of sound before the first picture
 
     std::unique_ptr<TMediaAudioStream> FStream; // the segment being read
     int FSegment = -1;

@@ -707,12 +707,16 @@ int64_t TMediaAudioStream::NextSample() const {
 }
 
 int64_t TMediaAudioStream::SampleToTime(int64_t sample) const {
+    if (FTitle)
+        return FTitle->SampleToTime(sample);
     if (FFormat.sampleRate <= 0)
         return 0;
     return av_rescale_rnd(sample, kTicksPerSecond, FFormat.sampleRate, AV_ROUND_DOWN);
 }
 
 int64_t TMediaAudioStream::TimeToSample(int64_t time) const {
+    if (FTitle)
+        return FTitle->TimeToSample(time);
     if (FFormat.sampleRate <= 0)
         return 0;
     return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);

@@ -161,9 +161,11 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
         return found;
     }
     if (segment < 0) {
-        const int64_t start = raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0;
-        const int64_t earliest = av_rescale(start, dvd::kClockRate, AV_TIME_BASE);
-        info->timeline = TDvdTimeline(info->title, videoStarts, earliest);
+        // A title's time 0 is its first picture, as players count: chapters begin at the
+        // times the disc gives them, and the preview shows those times. The sound muxed
+        // ahead of that picture lies before 0 (TDvdTitleAudio keeps it).
+        info->timeline = TDvdTimeline(info->title, videoStarts, videoStarts.front());
+        raw->start_time = av_rescale(videoStarts.front(), AV_TIME_BASE, dvd::kClockRate);
         raw->duration = av_rescale(info->timeline.Duration(), AV_TIME_BASE, dvd::kClockRate);
     }
     input.dvd = std::move(info);

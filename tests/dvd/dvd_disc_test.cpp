@@ -4,6 +4,7 @@
 
 #include "media/dvd/dvd_disc.h"
 #include "media/dvd/dvd_path.h"
+#include "media/dvd/dvd_sector.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
@@ -140,6 +141,46 @@ TEST(DvdDisc, ChaptersRunThroughCellsThatAreProgramsButNotChapters) {
     ASSERT_EQ(title.cells.size(), 5u);
     EXPECT_EQ(title.chapterCells, (std::vector<int>{0, 2, 3}));
     EXPECT_NEAR(title.Duration() / 90000.0, fs::kTitleASeconds + fs::kTitleBSeconds, 0.05);
+}
+
+TEST(DvdDisc, NtscChaptersStartWhereTheirPicturesDo) {
+    // At 29.97 pictures a second the IFO's times count 30 frames to a second; read as clock
+    // seconds they drift 1 ms a second from the pictures.
+    QString error;
+    const QString root = AuthorDvd(QStringLiteral("ntsc"),
+                                   QStringLiteral(R"(
+      <video format="ntsc"/>
+      <pgc><vob file="%1" chapters="0,3.0,6.0,9.0"/></pgc>
+)")
+                                       .arg(FixturePath("dvd_title_ntsc.mpg")),
+                                   &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    const TDvdTitle title = TDvdDisc::Open(root)->Title(1);
+    ASSERT_EQ(title.Chapters(), 4);
+    QFile file(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray vob = file.readAll();
+    // When a cell's first picture plays, by the navigation pack that opens it.
+    const auto shown = [&](const TDvdCell& cell) {
+        const qsizetype at = qsizetype(cell.firstSector) * 2048;
+        const auto nav =
+            at + 2048 <= vob.size()
+                ? dvd::ReadNavTimes(reinterpret_cast<const uint8_t*>(vob.constData() + at))
+                : std::nullopt;
+        return nav ? nav->start : int64_t(-1);
+    };
+    const int64_t zero = shown(title.cells[0]);
+    ASSERT_GE(zero, 0);
+    for (int c = 1; c < title.Chapters(); ++c) {
+        SCOPED_TRACE(c);
+        const int first = title.chapterCells[size_t(c)];
+        int64_t start = 0;
+        for (int k = 0; k < first; ++k)
+            start += title.cells[size_t(k)].duration;
+        EXPECT_GT(start, int64_t(c) * 3 * 90000 - 45000);
+        EXPECT_NEAR(double(start), double(shown(title.cells[size_t(first)]) - zero), 90.0);
+    }
+    EXPECT_NEAR(title.Duration() / 90000.0, fs::kTitleNtscSeconds, 1001.0 / 30000);
 }
 
 TEST(DvdDisc, PathsThatAreNoDvdOpenAsPlainFiles) {

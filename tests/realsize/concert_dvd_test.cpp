@@ -38,16 +38,15 @@ TEST_F(WindowTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
     const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, rate);
     QStringList files, titles;
     std::vector<int64_t> lengths;
-    auto sampleAt = [&](int64_t ticks) { return (ticks * rate + 9999999) / 10000000; };
     for (int c = 1; c <= 7; ++c) {
         files << out + QStringLiteral("0%1 - Chapter %1.mp3").arg(c);
         titles << QStringLiteral("Chapter %1").arg(c);
-        lengths.push_back(sampleAt(Frm->Dvd().ChapterEnd(c)) -
-                          sampleAt(Frm->Dvd().ChapterStart(c)));
+        lengths.push_back(sound.SampleAt(Frm->Dvd().ChapterEnd(c)) -
+                          sound.SampleAt(Frm->Dvd().ChapterStart(c)));
         EXPECT_GE(lengths.back(), int64_t(89) * rate);
     }
     const TJoinedTracks joined = DecodeTracks(files, lengths, titles, rate);
-    ExpectSeamless(joined, sound, sampleAt(Frm->Dvd().ChapterStart(1)));
+    ExpectSeamless(joined, sound, sound.SampleAt(Frm->Dvd().ChapterStart(1)));
     int most = 0;
     for (const TRipJobResult& r : Frm->MP3Out->LastResults())
         most = std::max(most, r.Segments);

@@ -39,8 +39,8 @@ TEST(RealSizeCommandLine, TrackListOfAConcertRipsVbrOnTwoThreadsWithLoudness) {
     QStringList files;
     for (int k = 0; k < 3; ++k)
         files << out + QStringLiteral("0%1 - %2.mp3").arg(k + 1).arg(titles[k]);
-    const std::vector<int64_t> lengths = {int64_t(180) * rate, int64_t(360.5 * rate) - 180 * rate,
-                                          total - int64_t(360.5 * rate)};
+    const int64_t second = sound.SampleAt(1'800'000'000), third = sound.SampleAt(3'605'000'000);
+    const std::vector<int64_t> lengths = {second, third - second, total - third};
     const TJoinedTracks joined = DecodeTracks(files, lengths, titles, rate);
     ExpectSeamless(joined, sound, 0);
 

@@ -26,6 +26,9 @@ namespace fs = fixture_signal;
 namespace {
 
 constexpr int kRate = 48000;
+// A title's time 0 is its first picture; its sound starts that many samples earlier (AC-3's
+// padding), and a whole-title rip keeps them. A time typed for a range is a picture's time:
+// the source's sample at that time.
 constexpr int64_t kLead = 256;
 constexpr int64_t kJoin = kLead + int64_t(fs::kTitleASeconds * kRate); // the second source
 constexpr int64_t kNeedle = 4096;
@@ -230,7 +233,7 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
                             QStringLiteral("--end"), QStringLiteral("2")} +
                     choice,
                 dir + QStringLiteral("/fra%1.mp3").arg(choice.size()));
-        ExpectSignalAt(french, fs::kTitleAFra, kRate - kLead, 0);
+        ExpectSignalAt(french, fs::kTitleAFra, kRate, 0);
     }
 }
 
@@ -260,6 +263,13 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
     ExpectSignalAt(second, fs::kTitleAEng, chapter2, 0);
     ExpectSignalAt(second, fs::kTitleAEng, chapter2 + second.frames() - kNeedle,
                    second.frames() - kNeedle);
+    // The same times typed as a range (the disc's, as players show them) are that chapter.
+    const DecodedAudio typed =
+        Rip({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
+             QStringLiteral("--start"), QStringLiteral("2.32"), QStringLiteral("--end"),
+             QStringLiteral("4.72")},
+            dir + QStringLiteral("/typed.mp3"));
+    EXPECT_TRUE(typed.samples == second.samples);
 
     // A time range across the point where the timestamps restart.
     const DecodedAudio across =
@@ -268,9 +278,9 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
              QStringLiteral("0:00:08.5")},
             dir + QStringLiteral("/across.mp3"));
     EXPECT_EQ(across.frames(), std::llround(3.5 * kRate));
-    ExpectSignalAt(across, fs::kTitleAEng, 5 * kRate - kLead, 0);
-    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - 5 * kRate);
-    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - 5 * kRate + 2 * kRate);
+    ExpectSignalAt(across, fs::kTitleAEng, 5 * kRate, 0);
+    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - kLead - 5 * kRate);
+    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - kLead - 5 * kRate + 2 * kRate);
 
     // The LPCM title, resampled: the sound is there, its length within a few samples.
     const TProgramRun lpcm =

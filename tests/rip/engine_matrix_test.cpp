@@ -20,10 +20,6 @@ namespace {
 
 constexpr int kRate = 48000;
 
-int64_t SampleAt(int64_t ticks) {
-    return (ticks * kRate + 9999999) / 10000000;
-}
-
 int64_t Ticks(double seconds) {
     return int64_t(std::llround(seconds * 1e7));
 }
@@ -71,11 +67,11 @@ void RipEveryWay(const QStringList& args, const QString& source,
                 files << out + span.name;
                 names << span.name;
                 titles << span.title;
-                lengths.push_back(SampleAt(span.end) - SampleAt(span.start));
+                lengths.push_back(sound.SampleAt(span.end) - sound.SampleAt(span.start));
             }
             EXPECT_EQ(FilesIn(out), names);
             const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
-            const int64_t first = SampleAt(spans.front().start);
+            const int64_t first = sound.SampleAt(spans.front().start);
             ExpectSeamless(joined, sound, first);
             const double error = ErrorDb(joined, sound, first);
             if (QByteArray(jobs) == "1")

@@ -148,13 +148,13 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
                          .arg(c - first + 1, 2, 10, QLatin1Char('0'))
                          .arg(c);
             files << out + names.back();
-            starts.push_back(SampleAt(dvd.ChapterStart(c)));
-            lengths.push_back(SampleAt(dvd.ChapterEnd(c)) - starts.back());
+            starts.push_back(sound.SampleAt(dvd.ChapterStart(c)));
+            lengths.push_back(sound.SampleAt(dvd.ChapterEnd(c)) - starts.back());
         }
         ASSERT_EQ(FilesIn(out), names);
         const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
         EXPECT_EQ(int64_t(joined.samples.size()) / 2,
-                  SampleAt(dvd.ChapterEnd(last)) - starts.front());
+                  sound.SampleAt(dvd.ChapterEnd(last)) - starts.front());
         ExpectSeamless(joined, sound, starts.front());
     }
     // Without -o: a folder named after the disc and title, in the output folder.

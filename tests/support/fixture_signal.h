@@ -111,18 +111,19 @@ inline constexpr int kSongsRate = 48000;
 // Sample (-1..1) of the songs' channel `channel` (stereo) at frame `frame` (kSongsRate).
 double SongsSampleAt(int channel, int64_t frame);
 
-inline constexpr double kDvdSeconds = 10.0;      // dvd_ac3_stereo, dvd_ac3_51, two_tracks
-inline constexpr double kVcdSeconds = 10.0;      // vcd_mp2.mpg / .dat
-inline constexpr double kMonoSeconds = 6.0;      // mono_u8.avi
-inline constexpr double kOffsetSeconds = 6.0;    // offset_ts.mpg
-inline constexpr double kOffsetStart = 10.0;     // its timestamps start about here
-inline constexpr double kShortSeconds = 0.6;     // short.mpg
-inline constexpr double kNoAudioSeconds = 3.0;   // no_audio.mpg
-inline constexpr double kDemoSeconds = 15.0;     // demo.mpg
-inline constexpr double kTitleASeconds = 6.4;    // dvd_title_a.mpg
-inline constexpr double kTitleBSeconds = 4.0;    // dvd_title_b.mpg
-inline constexpr double kTitleLpcmSeconds = 3.2; // dvd_title_lpcm.mpg
-inline constexpr double kConcertSeconds = 30.0;  // dvd_concert.mpg
+inline constexpr double kDvdSeconds = 10.0;       // dvd_ac3_stereo, dvd_ac3_51, two_tracks
+inline constexpr double kVcdSeconds = 10.0;       // vcd_mp2.mpg / .dat
+inline constexpr double kMonoSeconds = 6.0;       // mono_u8.avi
+inline constexpr double kOffsetSeconds = 6.0;     // offset_ts.mpg
+inline constexpr double kOffsetStart = 10.0;      // its timestamps start about here
+inline constexpr double kShortSeconds = 0.6;      // short.mpg
+inline constexpr double kNoAudioSeconds = 3.0;    // no_audio.mpg
+inline constexpr double kDemoSeconds = 15.0;      // demo.mpg
+inline constexpr double kTitleASeconds = 6.4;     // dvd_title_a.mpg
+inline constexpr double kTitleBSeconds = 4.0;     // dvd_title_b.mpg
+inline constexpr double kTitleLpcmSeconds = 3.2;  // dvd_title_lpcm.mpg
+inline constexpr double kConcertSeconds = 30.0;   // dvd_concert.mpg
+inline constexpr double kTitleNtscSeconds = 10.0; // dvd_title_ntsc.mpg (29.97 pictures a second)
 inline constexpr int kMonoRate = 22050;
 inline constexpr int kVcdRate = 44100;
 inline constexpr int kDvdRate = 48000;

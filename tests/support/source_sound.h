@@ -14,8 +14,15 @@ struct TSourceSound {
     int rate = 0;
     int channels = 0;
     int64_t firstSample = 0;
+    // Samples ahead of time 0: a DVD title's sound before its first picture, which time 0
+    // stands for; a later time t is the sample at the picture shown at t.
+    int64_t lead = 0;
     std::vector<int16_t> samples;
     int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
+    // The sample a range set at `time` (100-ns units) starts at.
+    int64_t SampleAt(int64_t time) const {
+        return time <= 0 ? 0 : (time * rate + 9999999) / 10000000 + lead;
+    }
 };
 TSourceSound ReadSourceSound(const QString& path, int rate = 0, int track = 0);
 

@@ -25,9 +25,9 @@ namespace fs = fixture_signal;
 
 namespace {
 
-// Chapter starts of title 1 in ms: the sound's lead (5.333 ms), then the cells.
-constexpr int kChapterMs[] = {0, 2325, 4725, 6405, 8245};
-constexpr int kTitleMs = 10405;
+// Chapter starts of title 1 in ms, as the disc gives them: time 0 is the first picture.
+constexpr int kChapterMs[] = {0, 2320, 4720, 6400, 8240};
+constexpr int kTitleMs = 10400;
 
 void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QKeyEvent press(QEvent::KeyPress, key, mods);
@@ -54,7 +54,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->ChapterBox->currentIndex(), 0); // the whole title
     EXPECT_EQ(Frm->ChapterBox->itemText(4), QStringLiteral("4: 0:00:06.4"));
     EXPECT_EQ(Frm->AudioTrackBox->itemText(1), QStringLiteral("2: fra, AC-3 stereo"));
-    EXPECT_EQ(Frm->TrackBar->tickTimes(), (std::vector<int>{2325, 4725, 6405, 8245}));
+    EXPECT_EQ(Frm->TrackBar->tickTimes(), (std::vector<int>{2320, 4720, 6400, 8240}));
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t01.mp3");
     // The rows fit in the summary group.
     EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
@@ -77,6 +77,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
         const DecodedAudio mp3 = DecodeAudioFile(
             AppSettings.OutputFileDir + QStringLiteral("0%1 Chapter %2.mp3").arg(c - 3).arg(c));
         ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        // Chapters after the first hold their cells' time to the sample.
         const auto sample = [](int64_t t) { return (t * 48000 + 9999999) / 10000000; };
         EXPECT_EQ(mp3.frames(),
                   sample(Frm->Dvd().ChapterEnd(c)) - sample(Frm->Dvd().ChapterStart(c)));

@@ -31,8 +31,6 @@ constexpr int64_t kMs = 10000;
 
 class WindowEngineTest : public WindowTest {
 protected:
-    int64_t SampleAt(int64_t ticks, int rate) const { return (ticks * rate + 9999999) / 10000000; }
-
     void Mark(int marker, int64_t ms) {
         Frm->TrackBar->setPosition(int(ms));
         Frm->SetMarkerAtPosition(marker);
@@ -83,11 +81,11 @@ protected:
                     files << out + s.name;
                     names << s.name;
                     titles << s.title;
-                    lengths.push_back(SampleAt(s.end, sound.rate) - SampleAt(s.start, sound.rate));
+                    lengths.push_back(sound.SampleAt(s.end) - sound.SampleAt(s.start));
                 }
                 EXPECT_EQ(FilesIn(out), names);
                 const TJoinedTracks joined = DecodeTracks(files, lengths, titles, sound.rate);
-                const int64_t first = SampleAt(spans.front().start, sound.rate);
+                const int64_t first = sound.SampleAt(spans.front().start);
                 ExpectSeamless(joined, sound, first);
                 const double error = ErrorDb(joined, sound, first);
                 if (jobs == 1)

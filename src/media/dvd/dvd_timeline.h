@@ -6,10 +6,9 @@
 // one stream; segments are laid end to end by the cells' playback times, so the line has
 // neither gaps nor overlaps.
 //
-// Time 0 is where it is for a plain file holding the first cell: the first segment's
-// earliest timestamp (its sound usually starts a few milliseconds before its first
-// picture). Every later segment begins where the one before ends, and its first
-// picture is placed there.
+// Time 0 is the `earliest` timestamp it is given; a title's reader gives its first picture
+// (so the sound that starts a few milliseconds before it lies before 0). Every later
+// segment begins where the one before ends, and its first picture is placed there.
 //
 // Times are 90 kHz ticks; timestamps wrap at 2^33 as the MPEG clock does. A value,
 // any thread.

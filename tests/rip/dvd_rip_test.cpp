@@ -169,6 +169,57 @@ TEST(DvdRipCommand, SoundMuxedAfterACellsLastPictureIsKept) {
     ExpectSignalAt(mp3, fs::kTitleBEng, second - back, kLead + first + second - back);
 }
 
+TEST(DvdRipCommand, AnNtscTitleKeepsItsLengthAcrossItsSources) {
+    // Two NTSC sources, the clock restarting between them: read at 30 frames a second, the
+    // second one would land 10 ms early and the title would end 20 ms short.
+    QString error;
+    const QString ntsc = FixturePath("dvd_title_ntsc.mpg");
+    const QString disc = AuthorDvd(QStringLiteral("ntsctwo"),
+                                   QStringLiteral(R"(
+      <video format="ntsc"/>
+      <pgc><vob file="%1"/><vob file="%1"/></pgc>
+)")
+                                       .arg(ntsc),
+                                   &error);
+    ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
+    ASSERT_EQ(TDvdDisc::Open(disc)->Title(1).cells.size(), 2u);
+    // How long the first source plays, by its navigation packs: from the first one's start
+    // to the last one's end, before the clock restarts.
+    QFile file(disc + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray vob = file.readAll();
+    std::optional<dvd::TNavTimes> first, last;
+    for (qsizetype at = 0; at + 2048 <= vob.size(); at += 2048) {
+        const auto nav = dvd::ReadNavTimes(reinterpret_cast<const uint8_t*>(vob.constData() + at));
+        if (!nav)
+            continue;
+        if (last && nav->start < last->start)
+            break;
+        if (!first)
+            first = nav;
+        last = nav;
+    }
+    ASSERT_TRUE(first && last);
+    const double source = double(last->end - first->start) * kRate / 90000;
+    ASSERT_GT(source, (fs::kTitleNtscSeconds - 0.1) * kRate);
+    const DecodedAudio mp3 =
+        Rip({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
+            FreshDir(QStringLiteral("ntscout")) + QStringLiteral("/t.mp3"));
+    // The disc's cell times and its navigation packs agree within a millisecond.
+    constexpr double kMs = kRate / 1000.0;
+    EXPECT_NEAR(double(mp3.frames()), kLead + 2 * source, 2 * kMs);
+    // Each source's sound plays with its pictures: the second from its first one on.
+    for (const int64_t at : {int64_t(0), int64_t(std::llround(source))}) {
+        SCOPED_TRACE(at);
+        double score = 0;
+        const int64_t found =
+            FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleAEng, kRate, kRate, kNeedle), 2,
+                           at + kRate - 1000, at + kRate + 1000, &score, kNeedle);
+        EXPECT_NEAR(double(found), double(kLead + at + kRate), kMs);
+        EXPECT_GT(score, 0.9);
+    }
+}
+
 TEST(DvdRipCommand, ListsTitlesAndTheirTracks) {
     const QString root = TestDvdRoot();
     ASSERT_FALSE(root.isEmpty());

@@ -138,9 +138,7 @@ int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
     // Through the 100-ns time a caller would give for the same point (the nearest one),
     // and on to its sample as TimeToSample finds it, so a range set at a chapter's start
     // begins on the very sample where the segment does.
-    return av_rescale_rnd(DvdClockTo100ns(ticks), FFormat.sampleRate, kTicksPerSecond,
-                          AV_ROUND_UP) +
-           FLead;
+    return TimeToSample(DvdClockTo100ns(ticks));
 }
 
 int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
@@ -148,10 +146,6 @@ int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
     // meet where the disc's times are whole samples, as its pictures' are).
     const int64_t time = FInfo->timeline.TitleTime(segment, startTicks);
     return av_rescale_rnd(time, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF) + FLead;
-}
-
-int64_t TDvdTitleAudio::SamplesToTicks(int64_t sample) const {
-    return SampleToTime(sample);
 }
 
 int64_t TDvdTitleAudio::TimeToSample(int64_t time) const {
@@ -236,14 +230,14 @@ TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo
     }
     if (got == 0) {
         info.firstSample = FNext;
-        info.startTime = info.endTime = SamplesToTicks(FNext);
+        info.startTime = info.endTime = SampleToTime(FNext);
         return MS_S_ENDOFSTREAM;
     }
     info.bytes = uint32_t(got * align);
     info.frames = got;
     info.firstSample = first;
-    info.startTime = SamplesToTicks(first);
-    info.endTime = SamplesToTicks(first + got);
+    info.startTime = SampleToTime(first);
+    info.endTime = SampleToTime(first + got);
     return S_OK;
 }
 

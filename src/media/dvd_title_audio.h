@@ -67,8 +67,7 @@ private:
     };
 
     media::TMediaResult OpenSegment(int segment);
-    int64_t TicksToSamples(int64_t ticks) const;  // 90 kHz ticks
-    int64_t SamplesToTicks(int64_t sample) const; // to 100-ns units, as TMediaAudioStream
+    int64_t TicksToSamples(int64_t ticks) const; // 90 kHz ticks
     // Title sample of a segment stream's sample 0, which plays at `startTicks`.
     int64_t Origin(int segment, int64_t startTicks) const;
     int SegmentOf(int64_t sample) const;

@@ -8,8 +8,8 @@
 // (CPU time is the steadier figure on a shared machine).
 
 #include "audio/mp3/lame.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/audio_input.h"
+#include "audio/rip/mp3_out.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

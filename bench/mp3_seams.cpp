@@ -18,9 +18,9 @@
 #include "audio/mp3/lame.h"
 #include "audio/mp3/mp3_encoder.h"
 #include "audio/mp3/mp3_info_tag.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/mp3/mp3_segment_encoder.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "audio/rip/mp3_out.h"
 #include "audio/rip/rip_plan.h"
 
 extern "C" {

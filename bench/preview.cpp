@@ -2,9 +2,9 @@
 // and dropped pictures while playing, on a DVD-like source (720x576, 25 fps, MPEG-2
 // with AC-3). Usage: bench_preview SOURCE [seconds of play]. bench/preview.sh makes a
 // 40 MB source and runs this.
-#include "preview/media_graph.h"
-#include "preview/video_renderer.h"
-#include "preview/video_renderer_widget.h"
+#include "mediagraph/media_graph.h"
+#include "mediagraph/video_renderer.h"
+#include "mediagraph/video_renderer_widget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

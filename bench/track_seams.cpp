@@ -18,8 +18,8 @@
 
 #include "app/globals.h"
 #include "app/output_settings.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "audio/rip/mp3_out.h"
 #include "media/ffmpeg_ptr.h"
 #include "media/media_audio_stream.h"
 

@@ -9,21 +9,28 @@ if(NOT SRC_DIR)
 endif()
 
 # A file follows the row of the longest folder listed that contains it. From the bottom up:
-# the base (exceptions, settings hive); media (demux, decode, DVD); the audio pipeline and rip
-# engine; the core of the program; the desktop's services; the preview's media graph and its
-# control; the windows (their skin is plain widgets); the program body and command runners.
+# the base (exceptions, settings hive); media (demux, decode, DVD); audio: the pipeline, Layer III
+# frames, loudness, the MP3 encoder and, on top, the rip engine; the core of the program; the
+# desktop's services; pictures (cover art); the media graph and the preview built on it; the
+# windows (their skin is plain widgets); the program body and command runners.
 set(SONAVEL_LAYERS
-  "base:       base"
-  "media:      media base"
-  "audio:      audio media base"
-  "app:        app audio media base"
-  "desktop:    desktop app base"
-  "preview:    preview media base"
-  "playback:   playback preview media base"
-  "ui/skin:    ui/skin base"
-  "ui/dialogs: ui/dialogs ui/skin desktop preview app audio media base"
-  "ui/main:    ui desktop playback preview app audio media base"
-  "program:    program ui desktop playback preview app audio media base")
+  "base:           base"
+  "media:          media base"
+  "audio:          audio media base"
+  "audio/pipeline: audio/pipeline media base"
+  "audio/layer3:   audio/layer3 media base"
+  "audio/loudness: audio/loudness audio/pipeline media base"
+  "audio/mp3:      audio/mp3 audio/layer3 audio/loudness audio/pipeline media base"
+  "audio/rip:      audio/rip audio/mp3 audio/layer3 audio/loudness audio/pipeline media base"
+  "app:            app audio media base"
+  "desktop:        desktop app base"
+  "picture:        picture media base"
+  "mediagraph:     mediagraph media base"
+  "preview:        preview mediagraph media base"
+  "ui/skin:        ui/skin base"
+  "ui/dialogs:     ui/dialogs ui/skin desktop picture app audio media base"
+  "ui/main:        ui desktop preview mediagraph picture app audio media base"
+  "program:        program ui desktop preview mediagraph picture app audio media base")
 
 # sonavel_layer_rule(FOLDER OUT_KEY OUT_ALLOWED): the listed folder that governs FOLDER (a
 # path relative to src/) and the folders it may include; OUT_KEY is empty when none does.

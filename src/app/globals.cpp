@@ -1,6 +1,6 @@
 #include "app/globals.h"
 
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 // mapping for the window's rip and the command line's. GUI (main) thread.
 
 #include "app/globals.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "program/command_line.h"
 
 #include "app/globals.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

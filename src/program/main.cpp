@@ -10,7 +10,7 @@
 #include "program/command_list_tracks.h"
 #include "program/command_rip.h"
 
-#include "playback/filter_graph.h"
+#include "preview/filter_graph.h"
 #include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"

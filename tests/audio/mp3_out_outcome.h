@@ -4,7 +4,7 @@
 
 #include "audio_test_doubles.h"
 
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #include "mp3_out_outcome.h"
 
 #include "audio/mp3/lame.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

@@ -8,7 +8,7 @@
 
 #include "audio/layer3/mpeg_frame_header.h"
 #include "audio/mp3/mp3_info_tag.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

@@ -5,9 +5,9 @@
 #include "app/globals.h"
 #include "app/output_settings.h"
 #include "app/track_jobs.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/audio_file_reader.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "audio/rip/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/test_env.h"
 

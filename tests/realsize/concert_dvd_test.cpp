@@ -4,7 +4,7 @@
 
 #include "window/window_fixture.h"
 
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 #include "support/dvd_authoring.h"
 #include "support/joined_tracks.h"
 

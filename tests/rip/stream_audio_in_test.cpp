@@ -4,9 +4,9 @@
 
 #include "app/globals.h"
 #include "app/output_settings.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/stream_audio_in.h"
+#include "audio/rip/mp3_out.h"
 #include "program/command_rip.h"
 #include "support/test_env.h"
 

@@ -3,9 +3,9 @@
 
 #include "window_fixture.h"
 
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
-#include "preview/video_renderer_widget.h"
+#include "mediagraph/video_renderer_widget.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "support/decoded_audio.h"
 #include "ui/skin/link_label.h"
 

@@ -3,10 +3,10 @@
 #include "window_fixture.h"
 
 #include "audio/loudness/loudness_envelope.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 #include "desktop/notify.h"
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
 #include "ui/dialogs/settings_frm.h"

@@ -5,8 +5,8 @@
 
 #include "app/common.h"
 #include "app/settings.h"
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"

@@ -2,8 +2,8 @@
 #include "window_fixture.h"
 
 #include "app/common.h"
-#include "audio/mp3/mp3_out.h"
 #include "audio/pipeline/audio_input.h"
+#include "audio/rip/mp3_out.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
 #include "support/read_fault.h"

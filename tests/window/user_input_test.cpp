@@ -6,8 +6,8 @@
 
 #include "app/common.h"
 #include "app/globals.h"
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
 #include "ui/skin/image.h"

@@ -2,9 +2,9 @@
 
 #include "app/common.h"
 #include "app/output_settings.h"
-#include "audio/mp3/mp3_out.h"
+#include "audio/rip/mp3_out.h"
 #include "base/exception.h"
-#include "preview/cover_art.h"
+#include "picture/cover_art.h"
 #include "ui/dialogs/genre_list.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"

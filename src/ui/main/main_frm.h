@@ -27,7 +27,7 @@
 #include "app/track_list.h"
 #include "base/exception.h"
 #include "media/media_audio_stream.h"
-#include "preview/media_interfaces.h"
+#include "mediagraph/media_interfaces.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/track_bar.h"
 

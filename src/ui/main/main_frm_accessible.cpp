@@ -3,8 +3,8 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/speed_button.h"
 #include "ui/skin/time_overview.h"

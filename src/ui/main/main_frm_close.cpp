@@ -5,7 +5,7 @@
 #include "app/settings.h"
 #include "audio/loudness/loudness_detail.h"
 #include "audio/loudness/loudness_envelope.h"
-#include "playback/filter_graph.h"
+#include "preview/filter_graph.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/skin/skin_panel.h"

@@ -8,9 +8,9 @@
 // stay at the bottom.
 #include "ui/main/main_frm.h"
 
-#include "playback/filter_graph.h"
-#include "playback/video_window.h"
-#include "preview/video_renderer_widget.h"
+#include "mediagraph/video_renderer_widget.h"
+#include "preview/filter_graph.h"
+#include "preview/video_window.h"
 #include "ui/main/window_placement.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"

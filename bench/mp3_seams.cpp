@@ -542,8 +542,8 @@ int MeasureFiles(char** Args) {
     std::vector<int16_t> pcm;
     try {
         TAudioFileReader reader(source, TPcmFormat{rate, 0, 0});
-        reader.SetStartTime(int64_t(std::llround(start * 1000)) * 10000);
-        reader.SetLength(int64_t(std::llround((end - start) * 1000)) * 10000);
+        reader.SetStartTime(TMediaTime::FromMs(std::llround(start * 1000)));
+        reader.SetLength(TMediaTime::FromMs(std::llround((end - start) * 1000)));
         std::vector<uint8_t> block(65536);
         for (int got; (got = ReadExpanded(reader, block.data(), int(block.size()))) > 0;) {
             const auto* s16 = reinterpret_cast<const int16_t*>(block.data());
@@ -591,8 +591,8 @@ int RipInProcess(char** Args) {
         in.OpenSource();
         const TAudioFileReader& reader = *in.Reader();
         TRipJob job;
-        job.First = reader.TimeToSample(int64_t(std::llround(start * 1e7)));
-        job.End = reader.TimeToSample(int64_t(std::llround(end * 1e7)));
+        job.First = reader.TimeToSample(TMediaTime::FromSeconds(start));
+        job.End = reader.TimeToSample(TMediaTime::FromSeconds(end));
         job.FileName = QString::fromLocal8Bit(Args[3]);
         out.Tracks = {job};
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 // and dropped pictures while playing, on a DVD-like source (720x576, 25 fps, MPEG-2
 // with AC-3). Usage: bench_preview SOURCE [seconds of play]. bench/preview.sh makes a
 // 40 MB source and runs this.
+#include "base/media_time.h"
 #include "mediagraph/media_graph.h"
 #include "mediagraph/video_renderer.h"
 #include "mediagraph/video_renderer_widget.h"
@@ -108,7 +109,8 @@ int main(int argc, char** argv) {
     int misses = 0;
     for (int i = 0; i < 30; ++i) {
         const std::int64_t target =
-            (duration - 10'000'000) * ((i * 37) % 30) / 30 + 1234567 * (i % 3);
+            (duration - TMediaTime::FromSeconds(1).Units()) * ((i * 37) % 30) / 30 +
+            1234567 * (i % 3);
         const qint64 before = p.Widget()->FrameTime();
         if (std::abs(before - target) < 400000)
             continue; // already showing it: no new picture would come
@@ -124,8 +126,9 @@ int main(int argc, char** argv) {
         seek.Add(static_cast<double>(t.nsecsElapsed()) / 1e6);
         if (std::abs(p.Widget()->FrameTime() - target) > 400000) {
             ++misses;
-            std::printf("  seek to %.3f s showed %.3f s\n", static_cast<double>(target) / 1e7,
-                        static_cast<double>(p.Widget()->FrameTime()) / 1e7);
+            std::printf("  seek to %.3f s showed %.3f s\n",
+                        TMediaTime::FromUnits(target).ToSeconds(),
+                        TMediaTime::FromUnits(p.Widget()->FrameTime()).ToSeconds());
         }
     }
     std::printf("paused seek to picture: median %.1f ms, max %.1f ms (%d seeks, %d off by more "
@@ -158,7 +161,7 @@ int main(int argc, char** argv) {
     std::printf("playing %.1f s (position %.2f s): CPU %.1f%% of one core (target < 33%%), %d "
                 "pictures drawn, "
                 "%d shown, %d dropped\n",
-                secs, static_cast<double>(position) / 1e7, 100.0 * cpu / secs, drawn - drawn0,
-                p.Widget()->FramesShown() - shown0, dropped - dropped0);
+                secs, TMediaTime::FromUnits(position).ToSeconds(), 100.0 * cpu / secs,
+                drawn - drawn0, p.Widget()->FramesShown() - shown0, dropped - dropped0);
     return 0;
 }

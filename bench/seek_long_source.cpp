@@ -255,7 +255,7 @@ void StreamUpTo(const std::string& path, double seconds) {
     TMediaAudioStream stream;
     if (stream.Open(QString::fromStdString(path)) != media::S_OK)
         throw std::runtime_error("cannot open " + path);
-    const int64_t wanted = stream.TimeToSample(int64_t(seconds * 1e7));
+    const int64_t wanted = stream.TimeToSample(TMediaTime::FromSeconds(seconds));
     std::vector<uint8_t> block(32768);
     TMediaReadInfo info;
     while (stream.NextSample() < wanted &&
@@ -316,7 +316,7 @@ int main(int argc, char** argv) {
                            reader = new TAudioFileReader(QString::fromStdString(path));
                        }));
                 Report("SetStartTime (calling thread)",
-                       Measure([&] { reader->SetStartTime(int64_t(at * 1e7)); }));
+                       Measure([&] { reader->SetStartTime(TMediaTime::FromSeconds(at)); }));
                 std::vector<uint8_t> block(32768);
                 Report("first Read (worker: the seek)",
                        Measure([&] { reader->Read(block.data(), int(block.size())); }));

@@ -246,8 +246,8 @@ bool Rip(const QString& source, const std::vector<std::pair<int64_t, int64_t>>& 
     const TAudioFileReader& reader = *in.Reader();
     for (size_t k = 0; k < ranges.size(); ++k) {
         TRipJob job;
-        job.First = reader.TimeToSample(ranges[k].first);
-        job.End = reader.TimeToSample(ranges[k].second);
+        job.First = reader.TimeToSample(TMediaTime::FromUnits(ranges[k].first));
+        job.End = reader.TimeToSample(TMediaTime::FromUnits(ranges[k].second));
         job.FileName = files[int(k)];
         out.Tracks.push_back(job);
     }
@@ -293,7 +293,7 @@ TSeamFigures Measure(const QString& source, const std::vector<int64_t>& bounds,
     const std::vector<float> single = DecodeMp3(whole);
     int64_t first = 0;
     const std::vector<float> reference = ReadSource(source, first);
-    auto sampleAt = [](int64_t ticks) { return (ticks * kRate + 9999999) / 10000000; };
+    auto sampleAt = [](int64_t units) { return TMediaTime::FromUnits(units).ToSample(kRate); };
     const int64_t from = sampleAt(bounds.front()) - first, to = sampleAt(bounds.back()) - first;
     fig.exact = int64_t(joined.size()) / 2 == to - from && int64_t(single.size()) / 2 == to - from;
     if (!fig.exact || from < 0 || to * 2 > int64_t(reference.size())) {

@@ -31,21 +31,21 @@ QString ChapterCount(int chapters) {
 }
 
 int64_t TitleMs(const TDvdTitle& title) {
-    return title.Duration() * 1000 / dvd::kClockRate;
+    return TMediaTime::From90kHz(title.Duration()).ToMs();
 }
 
 } // namespace
 
 int64_t TDvdChoice::ChapterStart(int chapter) const {
-    return media::DvdClockTo100ns(info.timeline.ChapterStart(chapter - 1));
+    return TMediaTime::From90kHz(info.timeline.ChapterStart(chapter - 1)).Units();
 }
 
 int64_t TDvdChoice::ChapterEnd(int chapter) const {
-    return media::DvdClockTo100ns(info.timeline.ChapterEnd(chapter - 1));
+    return TMediaTime::From90kHz(info.timeline.ChapterEnd(chapter - 1)).Units();
 }
 
 int64_t TDvdChoice::Duration() const {
-    return media::DvdClockTo100ns(info.timeline.Duration());
+    return TMediaTime::From90kHz(info.timeline.Duration()).Units();
 }
 
 int TDvdChoice::ChapterAt(int64_t time) const {

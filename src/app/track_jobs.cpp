@@ -37,17 +37,20 @@ TTrackJob OneFileJob(const std::vector<TTrackJob>& Tracks) {
 std::vector<TRipJob> RipJobs(const std::vector<TTrackJob>& Jobs, const TAudioFileReader& Reader) {
     std::vector<TRipJob> jobs;
     const int64_t origin = Reader.TimeToSample(Reader.StartTime);
+    // Each time to its sample the one way the reader finds it, so jobs meet to the sample.
+    const auto sample = [&](int64_t time) {
+        return Reader.TimeToSample(TMediaTime::FromUnits(time)) - origin;
+    };
     for (const TTrackJob& track : Jobs) {
         TRipJob job;
-        job.First = Reader.TimeToSample(track.Start) - origin;
-        job.End = track.End < 0 ? -1 : Reader.TimeToSample(track.End) - origin;
+        job.First = sample(track.Start);
+        job.End = track.End < 0 ? -1 : sample(track.End);
         job.FileName = track.FileName;
         job.Tag = {track.Tag.Title, track.Tag.Artist,  track.Tag.Album, track.Tag.Year,
                    track.Track,     track.Tag.Comment, track.Tag.Genre};
         job.Replace = track.Replace;
         for (const TTrackJob::TChapter& c : track.Chapters)
-            job.Chapters.push_back({Reader.TimeToSample(c.Start) - origin,
-                                    Reader.TimeToSample(c.End) - origin, c.Title});
+            job.Chapters.push_back({sample(c.Start), sample(c.End), c.Title});
         jobs.push_back(job);
     }
     return jobs;

@@ -75,6 +75,9 @@ public:
     }
     constexpr TMediaTime operator-() const { return TMediaTime(-FUnits); }
     constexpr TMediaTime operator*(int64_t factor) const { return TMediaTime(FUnits * factor); }
+    friend constexpr TMediaTime operator*(int64_t factor, TMediaTime t) { return t * factor; }
+    // Toward zero, as integers divide.
+    constexpr TMediaTime operator/(int64_t divisor) const { return TMediaTime(FUnits / divisor); }
     constexpr TMediaTime& operator+=(TMediaTime other) {
         FUnits += other.FUnits;
         return *this;
@@ -84,6 +87,11 @@ public:
         return *this;
     }
     constexpr auto operator<=>(const TMediaTime&) const = default;
+    // For logs and test failures; any stream with an operator<< for integers.
+    template <class TStream> friend TStream& operator<<(TStream& out, TMediaTime t) {
+        out << t.FUnits << " x 100 ns";
+        return out;
+    }
 
     enum class TRound { Down, Up, Nearest };
     // a * b / c rounded as asked (Down toward minus infinity, Up toward plus infinity,

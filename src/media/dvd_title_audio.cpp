@@ -11,12 +11,6 @@ extern "C" {
 
 using namespace media;
 
-namespace {
-
-constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
-
-} // namespace
-
 TDvdTitleAudio::TDvdTitleAudio(const TPcmFormat& wanted) : FWanted(wanted) {}
 
 TDvdTitleAudio::~TDvdTitleAudio() = default;
@@ -25,7 +19,9 @@ std::vector<TMediaTrackInfo> TDvdTitleAudio::ListTracks(const TMediaInput& input
     std::vector<TMediaTrackInfo> tracks;
     if (!input.dvd || !input.format)
         return tracks;
-    const int64_t duration = input.format->duration > 0 ? input.format->duration * 10 : 0;
+    const TMediaTime duration = input.format->duration > 0
+                                    ? TMediaTime::FromMicroseconds(input.format->duration)
+                                    : TMediaTime();
     for (const TDvdAudioStream& audio : input.dvd->title.audio) {
         // A stream that cannot be played keeps its place: the list is numbered as the disc.
         TMediaTrackInfo track;
@@ -87,8 +83,7 @@ TMediaResult TDvdTitleAudio::Open(const QString& locator, int streamId) {
     if (opened < 0)
         return MS_E_NOSTREAM;
     FFormat = FStream->Format();
-    const int64_t start =
-        av_rescale_rnd(FStream->StartTime(), dvd::kClockRate, kTicksPerSecond, AV_ROUND_NEAR_INF);
+    const int64_t start = FStream->StartTime().To90kHz();
     if (opened == 0) {
         // More sound than a second ahead of the picture is a damaged stamp, not a lead.
         const int64_t lead = av_rescale_rnd(-FInfo->timeline.TitleTime(0, start),
@@ -126,9 +121,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
         return result;
     }
     if (FFormat.sampleRate > 0) {
-        const int64_t start = av_rescale_rnd(stream->StartTime(), dvd::kClockRate, kTicksPerSecond,
-                                             AV_ROUND_NEAR_INF);
-        span.origin = Origin(segment, start);
+        span.origin = Origin(segment, stream->StartTime().To90kHz());
     }
     FStream = std::move(stream);
     return S_OK;
@@ -138,7 +131,7 @@ int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
     // Through the 100-ns time a caller would give for the same point (the nearest one),
     // and on to its sample as TimeToSample finds it, so a range set at a chapter's start
     // begins on the very sample where the segment does.
-    return TimeToSample(DvdClockTo100ns(ticks));
+    return TimeToSample(TMediaTime::From90kHz(ticks));
 }
 
 int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
@@ -148,16 +141,16 @@ int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
     return av_rescale_rnd(time, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF) + FLead;
 }
 
-int64_t TDvdTitleAudio::TimeToSample(int64_t time) const {
-    if (FFormat.sampleRate <= 0 || time <= 0)
+int64_t TDvdTitleAudio::TimeToSample(TMediaTime time) const {
+    if (FFormat.sampleRate <= 0 || time <= TMediaTime())
         return 0;
-    return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP) + FLead;
+    return time.ToSample(FFormat.sampleRate) + FLead;
 }
 
-int64_t TDvdTitleAudio::SampleToTime(int64_t sample) const {
+TMediaTime TDvdTitleAudio::SampleToTime(int64_t sample) const {
     if (FFormat.sampleRate <= 0 || sample <= FLead)
-        return 0;
-    return av_rescale_rnd(sample - FLead, kTicksPerSecond, FFormat.sampleRate, AV_ROUND_DOWN);
+        return {};
+    return TMediaTime::FromSample(sample - FLead, FFormat.sampleRate);
 }
 
 int TDvdTitleAudio::SegmentOf(int64_t sample) const {
@@ -168,8 +161,8 @@ int TDvdTitleAudio::SegmentOf(int64_t sample) const {
     return segment;
 }
 
-int64_t TDvdTitleAudio::Duration() const {
-    return FInfo ? DvdClockTo100ns(FInfo->timeline.Duration()) : 0;
+TMediaTime TDvdTitleAudio::Duration() const {
+    return FInfo ? TMediaTime::From90kHz(FInfo->timeline.Duration()) : TMediaTime();
 }
 
 TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {

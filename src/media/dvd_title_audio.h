@@ -43,13 +43,13 @@ public:
     int StreamId() const { return FStreamId; }
     const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
     const TPcmFormat& Format() const { return FFormat; }
-    int64_t Duration() const; // 100-ns units
+    TMediaTime Duration() const;
     int64_t DurationSamples() const { return FEndSample; }
     int64_t LeadSamples() const { return FLead; }
-    // 100-ns times of the title and its samples (see above); TimeToSample(SampleToTime(n))
-    // is n from the first picture on.
-    int64_t TimeToSample(int64_t time) const;
-    int64_t SampleToTime(int64_t sample) const;
+    // Times of the title and its samples (see above); TimeToSample(SampleToTime(n)) is n
+    // from the first picture on.
+    int64_t TimeToSample(TMediaTime time) const;
+    TMediaTime SampleToTime(int64_t sample) const;
     const TDvdTimeline& Timeline() const { return FInfo->timeline; }
 
     media::TMediaResult Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info);

@@ -4,6 +4,7 @@
 #include "media/media_input.h"
 #include "media/packet_length.h"
 #include "media/pcm_converter.h"
+#include "media/stream_time.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -21,8 +22,6 @@ using namespace media;
 
 namespace {
 
-constexpr int64_t kTicksPerSecond = 10'000'000; // 100-ns units
-
 // Safety limits against damaged files and misbehaving decoders: a read never spins
 // for ever on input that yields nothing.
 constexpr int kMaxDecodeErrorsInRow = 200;
@@ -39,20 +38,20 @@ int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
 }
 
-// Where the stream's sound ends, counted from the container's start (100-ns units, 0 when
-// unknown): what a rip of the whole source delivers. A file cut short, or a stream that
-// stops before the pictures do, ends before the container's length says.
-int64_t StreamDuration(const AVFormatContext* input, const AVStream* stream) {
-    const int64_t container = input->duration != AV_NOPTS_VALUE && input->duration > 0
-                                  ? input->duration * (kTicksPerSecond / AV_TIME_BASE)
-                                  : 0;
+// Where the stream's sound ends, counted from the container's start (0 when unknown): what
+// a rip of the whole source delivers. A file cut short, or a stream that stops before the
+// pictures do, ends before the container's length says.
+TMediaTime StreamDuration(const AVFormatContext* input, const AVStream* stream) {
+    const TMediaTime container = input->duration != AV_NOPTS_VALUE && input->duration > 0
+                                     ? TMediaTime::FromMicroseconds(input->duration)
+                                     : TMediaTime();
     if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
         return container;
-    int64_t end = av_rescale_q(stream->duration, stream->time_base, AVRational{1, kTicksPerSecond});
+    TMediaTime end = StreamTime(stream->duration, stream->time_base);
     if (stream->start_time != AV_NOPTS_VALUE && input->start_time != AV_NOPTS_VALUE)
-        end += av_rescale_q(stream->start_time, stream->time_base, AVRational{1, kTicksPerSecond}) -
-               input->start_time * (kTicksPerSecond / AV_TIME_BASE);
-    return container > 0 ? std::min(container, end) : end;
+        end += StreamTime(stream->start_time, stream->time_base) -
+               TMediaTime::FromMicroseconds(input->start_time);
+    return container > TMediaTime() ? std::min(container, end) : end;
 }
 
 std::vector<TMediaTrackInfo> CollectTracks(const AVFormatContext* input) {
@@ -130,7 +129,7 @@ void TMediaAudioStream::Close() {
     FTracks.clear();
     FStreamIndex = -1;
     FFormat = {};
-    FDuration = 0;
+    FDuration = {};
     FHoles.clear();
     FHaveOrigin = false;
     FOriginSample = 0;
@@ -492,8 +491,9 @@ TMediaResult TMediaAudioStream::PlaceFrame(const AVFrame* frame) {
     if (!hole || *hole < std::max<int64_t>(frame->nb_samples / 2, FSourceRate / 100))
         return ConvertFrame(frame);
     // A clock that leaps beyond the stream's own length is a restart, not a hole.
-    const int64_t end = FDuration > 0 ? av_rescale(FDuration, FSourceRate, kTicksPerSecond)
-                                      : FSourceCount + kMaxHoleSeconds * int64_t(FSourceRate);
+    const int64_t end = FDuration > TMediaTime()
+                            ? FDuration.ToSampleNearest(FSourceRate)
+                            : FSourceCount + kMaxHoleSeconds * int64_t(FSourceRate);
     if (FSourceCount + *hole > end + FSourceRate)
         return ConvertFrame(frame);
     if (*hole < frame->nb_samples * 3 / 2) {
@@ -706,32 +706,26 @@ int64_t TMediaAudioStream::NextSample() const {
     return FDropActive ? std::max(next, FDropBefore) : next;
 }
 
-int64_t TMediaAudioStream::SampleToTime(int64_t sample) const {
+TMediaTime TMediaAudioStream::SampleToTime(int64_t sample) const {
     if (FTitle)
         return FTitle->SampleToTime(sample);
-    if (FFormat.sampleRate <= 0)
-        return 0;
-    return av_rescale_rnd(sample, kTicksPerSecond, FFormat.sampleRate, AV_ROUND_DOWN);
+    return TMediaTime::FromSample(sample, FFormat.sampleRate);
 }
 
-int64_t TMediaAudioStream::TimeToSample(int64_t time) const {
+int64_t TMediaAudioStream::TimeToSample(TMediaTime time) const {
     if (FTitle)
         return FTitle->TimeToSample(time);
-    if (FFormat.sampleRate <= 0)
-        return 0;
-    return av_rescale_rnd(time, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_UP);
+    return time.ToSample(FFormat.sampleRate);
 }
 
-int64_t TMediaAudioStream::StartTime() const {
+TMediaTime TMediaAudioStream::StartTime() const {
     if (!FInput || FInput->start_time == AV_NOPTS_VALUE)
-        return 0;
-    return FInput->start_time * (kTicksPerSecond / AV_TIME_BASE);
+        return {};
+    return TMediaTime::FromMicroseconds(FInput->start_time);
 }
 
 int64_t TMediaAudioStream::DurationSamples() const {
     if (FTitle)
         return FTitle->DurationSamples();
-    if (FFormat.sampleRate <= 0)
-        return 0;
-    return av_rescale_rnd(FDuration, FFormat.sampleRate, kTicksPerSecond, AV_ROUND_NEAR_INF);
+    return FDuration.ToSampleNearest(FFormat.sampleRate);
 }

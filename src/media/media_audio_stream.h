@@ -12,7 +12,7 @@
 //   32 bits means float samples (full scale +-1.0): the decoder's own precision, and
 //   nothing is clipped on the way.
 // - Samples (at the delivered rate) are numbered from time 0 = the container's start
-//   time, the instant a player's time display shows as 0; times are in 100-ns units.
+//   time, the instant a player's time display shows as 0 (times: TMediaTime).
 //   Numbers come from the first timestamps after opening or seeking and then from
 //   counting samples, so timestamps that jump (joined VOB parts) never make time run
 //   backwards.
@@ -32,6 +32,7 @@
 // Threads: not safe for concurrent calls. The thread that opens it may hand it over to
 // another (the output's worker reads it); only one thread uses it at a time.
 
+#include "base/media_time.h"
 #include "media/ffmpeg_ptr.h"
 #include "media/media_result.h"
 
@@ -62,7 +63,7 @@ struct TMediaTrackInfo {
     QString language;     // as the container records it ("eng"), else empty
     int channels = 0;     // of the source (6 for 5.1), before any downmix
     int sampleRate = 0;
-    int64_t duration = 0; // 100-ns units, 0 when unknown
+    TMediaTime duration; // 0 when unknown
     // Why the stream cannot be played (a DVD stream the disc marks unavailable, or one
     // its title's sound does not carry); empty when it can. Such a stream keeps its place
     // in the list, so the others keep the numbers the disc gives them.
@@ -74,8 +75,8 @@ struct TMediaReadInfo {
     uint32_t bytes = 0;
     int64_t firstSample = 0; // number of the first sample delivered
     int64_t frames = 0;      // sample frames delivered
-    int64_t startTime = 0;   // 100-ns time of the first sample
-    int64_t endTime = 0;     // 100-ns time just after the last sample
+    TMediaTime startTime;    // time of the first sample
+    TMediaTime endTime;      // time just after the last sample
 };
 
 class TMediaAudioStream {
@@ -110,11 +111,11 @@ public:
     int StreamIndex() const { return FStreamIndex; }
     const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
     const TPcmFormat& Format() const { return FFormat; }
-    // Length of the presentation (100-ns units, 0 when unknown) and the same in samples.
-    int64_t Duration() const { return FDuration; }
+    // Length of the presentation (0 when unknown) and the same in samples.
+    TMediaTime Duration() const { return FDuration; }
     int64_t DurationSamples() const;
-    // The container's start time, the timestamp sample 0 stands for (100-ns units).
-    int64_t StartTime() const;
+    // The container's start time, the timestamp sample 0 stands for.
+    TMediaTime StartTime() const;
 
     // Decodes whole sample frames into `buffer` until `size` bytes are filled or the
     // stream ends. S_OK with at least one frame; MS_S_ENDOFSTREAM with none.
@@ -123,15 +124,15 @@ public:
     // The next Read starts exactly at sample `sample` (at the first sample of the stream
     // when that comes later); beyond the end, the next Read answers MS_S_ENDOFSTREAM.
     media::TMediaResult SeekSample(int64_t sample);
-    // Seeks to the first sample at or after `time` (100-ns units; negative means 0).
-    media::TMediaResult Seek(int64_t time);
+    // Seeks to the first sample at or after `time` (negative means 0).
+    media::TMediaResult Seek(TMediaTime time);
     // Number of the sample the next Read delivers first.
     int64_t NextSample() const;
 
-    // Sample numbers and 100-ns times at the delivered rate: a sample's time is rounded
-    // down, a time's sample rounded up, so TimeToSample(SampleToTime(n)) == n.
-    int64_t SampleToTime(int64_t sample) const;
-    int64_t TimeToSample(int64_t time) const;
+    // Sample numbers and times at the delivered rate: a sample's time is rounded down, a
+    // time's sample rounded up, so TimeToSample(SampleToTime(n)) == n (TMediaTime's rules).
+    TMediaTime SampleToTime(int64_t sample) const;
+    int64_t TimeToSample(TMediaTime time) const;
 
     // Stretches [first, end) of delivered samples that were silence put where the stream
     // has no sound at the times it gives (a damaged stretch that does not decode, a hole
@@ -173,7 +174,7 @@ private:
     AVRational FTimeBase{1, 1};
     int64_t FStartTs = 0; // container start in the stream's time base
     TPcmFormat FFormat;
-    int64_t FDuration = 0;
+    TMediaTime FDuration;
 
     // Decoding state. FPending holds converted PCM; its byte FPendingPos is sample number
     // FPendingSample. FCounted is the number of the next sample the decoder will give.

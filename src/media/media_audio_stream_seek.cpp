@@ -148,8 +148,8 @@ TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
     return E_ABORT; // not reached: the last attempt starts from the beginning
 }
 
-TMediaResult TMediaAudioStream::Seek(int64_t time) {
+TMediaResult TMediaAudioStream::Seek(TMediaTime time) {
     if (!IsOpen())
         return MS_E_NOTINIT;
-    return SeekSample(TimeToSample(std::max<int64_t>(time, 0)));
+    return SeekSample(TimeToSample(std::max(time, TMediaTime())));
 }

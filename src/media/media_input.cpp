@@ -226,10 +226,6 @@ TMediaContent MediaContent(const TMediaInput& input) {
     return pictures ? TMediaContent::PicturesOnly : TMediaContent::Nothing;
 }
 
-int64_t DvdClockTo100ns(int64_t ticks) {
-    return av_rescale_rnd(ticks, 10'000'000, dvd::kClockRate, AV_ROUND_NEAR_INF);
-}
-
 int FindStream(const TMediaInput& input, int selector) {
     const AVFormatContext* format = input.format.get();
     if (!format || selector < 0)

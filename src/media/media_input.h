@@ -52,10 +52,6 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
 enum class TMediaContent { Nothing, PicturesOnly, Sound };
 TMediaContent MediaContent(const TMediaInput& input);
 
-// A time of the DVD's 90 kHz clock in the media layer's 100-ns units, to the nearest; a
-// range given in these units at a chapter boundary starts on the boundary's sample.
-int64_t DvdClockTo100ns(int64_t ticks);
-
 // FFmpeg's index of the stream `selector` names in `input` (see above); -1 when none.
 int FindStream(const TMediaInput& input, int selector);
 

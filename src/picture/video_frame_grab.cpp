@@ -32,7 +32,7 @@ QImage ToSquarePixels(const AVFrame& Frame, AVRational Aspect) {
 
 } // namespace
 
-QImage GrabVideoFrame(const QString& Source, int64_t Ticks, QString& Error) {
+QImage GrabVideoFrame(const QString& Source, TMediaTime At, QString& Error) {
     TMediaInput input;
     const TMediaResult opened = OpenMediaInput(Source, input);
     if (opened < 0 || !input.format) {
@@ -55,7 +55,7 @@ QImage GrabVideoFrame(const QString& Source, int64_t Ticks, QString& Error) {
     }
     // The source's time line starts at its first timestamp, as the player shows it.
     const int64_t origin = format->start_time == AV_NOPTS_VALUE ? 0 : format->start_time;
-    const int64_t target = origin + Ticks / 10;
+    const int64_t target = origin + At.ToMicroseconds(); // AV_TIME_BASE
     av_seek_frame(format, -1, target, AVSEEK_FLAG_BACKWARD);
     const int64_t wanted = av_rescale_q(target, AV_TIME_BASE_Q, stream->time_base);
 

@@ -6,15 +6,15 @@
 //
 // Threads: any; no state.
 
+#include "base/media_time.h"
+
 #include <QImage>
 #include <QString>
 
-#include <cstdint>
-
 namespace media {
 
-// The frame on screen at `Ticks` (100-ns units from the source's start); a null image and
-// the reason in `Error` when the source has no video or no frame there.
-QImage GrabVideoFrame(const QString& Source, int64_t Ticks, QString& Error);
+// The frame on screen at `At` (from the source's start); a null image and the reason in
+// `Error` when the source has no video or no frame there.
+QImage GrabVideoFrame(const QString& Source, TMediaTime At, QString& Error);
 
 } // namespace media

@@ -109,7 +109,7 @@ int TCommandListPauses::Execute() {
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     int64_t duration = dvd.locator.isEmpty() ? 0 : dvd.Duration();
     if (duration <= 0 && track < tracks.size())
-        duration = tracks[track].duration;
+        duration = tracks[track].duration.Units();
 
     TSongProposal proposal;
     if (const QString why = FindSourceSongs(path, FAudioTrack, duration, FOptions,

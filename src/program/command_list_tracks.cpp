@@ -55,8 +55,8 @@ int TCommandListTracks::Execute() {
                      !t.unavailable.isEmpty()
                          ? QCoreApplication::translate("CommandLine", "unavailable: ") +
                                t.unavailable
-                     : t.duration > 0 ? FormatTimeText(t.duration / 10000)
-                                      : QStringLiteral("unknown"));
+                     : t.duration.Units() > 0 ? FormatTimeText(t.duration.Units() / 10000)
+                                              : QStringLiteral("unknown"));
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }
     return 0;

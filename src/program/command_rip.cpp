@@ -346,7 +346,7 @@ int TCommandRip::Execute() {
     if (const QString why = OpenSource(dvd, in); !why.isEmpty())
         return Fail(why);
     std::vector<TTrackJob> jobs;
-    const int64_t duration = in.Reader()->Duration;
+    const int64_t duration = in.Reader()->Duration.Units();
     QString why = TrackMode() ? TrackJobs(dvd, duration, jobs) : RangeJob(dvd, duration, jobs);
     if (why.isEmpty() && !FOptions.Cover.isEmpty())
         why = LoadCover(in.FileName, duration);
@@ -366,7 +366,8 @@ QString TCommandRip::LoadCover(const QString& Source, int64_t Duration) {
         if (Duration > 0 && ms * kTicksPerMs >= Duration)
             return QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
                 .arg(v, FormatTimeText(Duration / kTicksPerMs));
-        FCover = CoverFromImage(media::GrabVideoFrame(Source, ms * kTicksPerMs, error));
+        FCover = CoverFromImage(
+            media::GrabVideoFrame(Source, TMediaTime::FromUnits(ms * kTicksPerMs), error));
         if (FCover.empty())
             return QStringLiteral("--cover %1: %2")
                 .arg(v, error.isEmpty() ? QCoreApplication::translate("CommandLine",

@@ -23,13 +23,12 @@ TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
     in.FormatOverride = {44100, 0, TAudioInput::FloatBits};
     ASSERT_NO_THROW(in.OpenSource());
 
-    // 100-ns units; the boundary is not a multiple of an MP3 frame.
-    const int64_t second = 10000000;
+    // The boundary is not a multiple of an MP3 frame.
     std::vector<TTrackJob> jobs(2);
-    jobs[0].Start = 2 * second;
-    jobs[0].End = 13 * second + 3333333;
+    jobs[0].Start = TMediaTime::FromSeconds(2).Units();
+    jobs[0].End = (TMediaTime::FromSeconds(13) + TMediaTime::FromUnits(3'333'333)).Units();
     jobs[1].Start = jobs[0].End;
-    jobs[1].End = 26 * second;
+    jobs[1].End = TMediaTime::FromSeconds(26).Units();
     jobs[0].FileName = dir + QStringLiteral("/1.mp3");
     jobs[1].FileName = dir + QStringLiteral("/2.mp3");
     jobs[0].Tag.Title = QStringLiteral("One");

@@ -42,7 +42,7 @@ TEST(MediaConvert, ResampledSeeksStayExact) {
         ASSERT_TRUE(all.continuous);
         const int align = straight.Format().BlockAlign();
         const int64_t total = int64_t(all.bytes.size()) / align;
-        EXPECT_NEAR(double(total) / c.rate, double(straight.Duration()) / 1e7, 0.1);
+        EXPECT_NEAR(double(total) / c.rate, straight.Duration().ToSeconds(), 0.1);
 
         TMediaAudioStream seeker;
         seeker.SetOutputFormat({c.rate, 0, 0});

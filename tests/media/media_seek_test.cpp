@@ -76,16 +76,16 @@ TEST(MediaSeek, TimesAndSamplesAgree) {
     for (int64_t n : {0LL, 1LL, 44099LL, 44100LL, 123456LL, 441000LL})
         EXPECT_EQ(stream.TimeToSample(stream.SampleToTime(n)), n);
     // 1 s is sample 44100 exactly; a hair later is the next sample.
-    EXPECT_EQ(stream.TimeToSample(10'000'000), 44100);
-    EXPECT_EQ(stream.TimeToSample(10'000'001), 44101);
-    EXPECT_EQ(stream.SampleToTime(44101), 10'000'226);
+    EXPECT_EQ(stream.TimeToSample(TMediaTime::FromSeconds(1)), 44100);
+    EXPECT_EQ(stream.TimeToSample(TMediaTime::FromUnits(10'000'001)), 44101);
+    EXPECT_EQ(stream.SampleToTime(44101), TMediaTime::FromUnits(10'000'226));
 
-    ASSERT_EQ(stream.Seek(25'000'000), S_OK); // 2.5 s
+    ASSERT_EQ(stream.Seek(TMediaTime::FromMs(2500)), S_OK);
     std::vector<uint8_t> buffer(4096);
     TMediaReadInfo info;
     ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
     EXPECT_EQ(info.firstSample, 110250);
-    EXPECT_EQ(info.startTime, 25'000'000);
+    EXPECT_EQ(info.startTime, TMediaTime::FromMs(2500));
     EXPECT_EQ(info.frames, 1024);
     EXPECT_EQ(info.endTime, stream.SampleToTime(110250 + 1024));
 }
@@ -93,13 +93,13 @@ TEST(MediaSeek, TimesAndSamplesAgree) {
 TEST(MediaSeek, PastTheEndAndBeforeTheStartAreCalm) {
     TMediaAudioStream stream;
     ASSERT_EQ(stream.Open(FixturePath("dvd_ac3_stereo.vob")), S_OK);
-    ASSERT_EQ(stream.Seek(stream.Duration() + 50'000'000), S_OK);
+    ASSERT_EQ(stream.Seek(stream.Duration() + TMediaTime::FromSeconds(5)), S_OK);
     std::vector<uint8_t> buffer(4096);
     TMediaReadInfo info;
     EXPECT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), MS_S_ENDOFSTREAM);
     EXPECT_EQ(info.bytes, 0u);
     // And back from there.
-    ASSERT_EQ(stream.Seek(-1000), S_OK);
+    ASSERT_EQ(stream.Seek(TMediaTime::FromUnits(-1000)), S_OK);
     ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
     EXPECT_EQ(info.firstSample, 0);
 }

@@ -89,7 +89,7 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     std::vector<int64_t> starts, lengths;
     for (const TTrackEntry& track : list.Tracks)
         starts.push_back(SampleAt(track.Start));
-    starts.push_back(SampleAt(stream.Duration()));
+    starts.push_back(SampleAt(stream.Duration().Units()));
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
     const TSourceSound sound = ReadSourceSound(source, kRate);

@@ -18,7 +18,11 @@
 
 namespace {
 
-constexpr int64_t kSecond = 10000000;
+constexpr TMediaTime kSecond = TMediaTime::FromSeconds(1);
+
+constexpr TMediaTime Units(int64_t units) {
+    return TMediaTime::FromUnits(units);
+}
 
 // Everything the input delivers from BeginRead to the end, in requests of `request` bytes.
 std::vector<uint8_t> ReadAllData(TStreamAudioIn& in, int request = 16384) {
@@ -40,16 +44,16 @@ TEST(StreamAudioIn, RangeIsCutToItsFirstAndLastSample) {
     in.FileName = FixturePath("dvd_ac3_stereo.vob");
     in.OpenSource();
     TAudioFileReader& reader = *in.Reader();
-    in.SetStartTime(2 * kSecond + 3333);
-    in.SetLength(kSecond / 2 + 77);
+    in.SetStartTime(2 * kSecond + Units(3333));
+    in.SetLength(kSecond / 2 + Units(77));
     // Noted only: the seek is the reading thread's, at its first read.
     EXPECT_TRUE(reader.Seeking);
     const std::vector<uint8_t> data = ReadAllData(in);
     EXPECT_FALSE(reader.Seeking);
-    const int64_t first = reader.TimeToSample(2 * kSecond + 3333);
-    const int64_t end = reader.TimeToSample(2 * kSecond + 3333 + kSecond / 2 + 77);
+    const int64_t first = reader.TimeToSample(2 * kSecond + Units(3333));
+    const int64_t end = reader.TimeToSample(2 * kSecond + Units(3333) + kSecond / 2 + Units(77));
     ASSERT_EQ(int64_t(data.size()), (end - first) * 4);
-    EXPECT_EQ(reader.CurrentTime, 2 * kSecond + 3333 + kSecond / 2 + 77);
+    EXPECT_EQ(reader.CurrentTime.load(), 2 * kSecond + Units(3333) + kSecond / 2 + Units(77));
     // Byte for byte the source's own sound from that sample on: no straddling block.
     const TSourceSound source = ReadSourceSound(FixturePath("dvd_ac3_stereo.vob"));
     const int64_t at = (first - source.firstSample) * 2;
@@ -64,24 +68,24 @@ TEST(StreamAudioIn, RangeClamps) {
     in.FileName = FixturePath("vcd_mp2.mpg");
     in.OpenSource();
     TAudioFileReader& reader = *in.Reader();
-    in.SetStartTime(-1);
-    EXPECT_EQ(reader.StartTime, 0);
-    EXPECT_EQ(reader.CurrentTime, 0);
+    in.SetStartTime(Units(-1));
+    EXPECT_EQ(reader.StartTime, Units(0));
+    EXPECT_EQ(reader.CurrentTime.load(), Units(0));
     EXPECT_FALSE(reader.Seeking);
-    in.SetLength(50000);
-    EXPECT_EQ(reader.LengthTime, 100000);
-    in.SetLength(-5);
-    EXPECT_EQ(reader.LengthTime, 100000);
-    in.SetLength(0);
-    EXPECT_EQ(reader.LengthTime, 0);
-    in.SetLength(3000000000000000);
-    EXPECT_EQ(reader.LengthTime, 1000000000000000);
+    in.SetLength(Units(50000));
+    EXPECT_EQ(reader.LengthTime, Units(100000));
+    in.SetLength(Units(-5));
+    EXPECT_EQ(reader.LengthTime, Units(100000));
+    in.SetLength(Units(0));
+    EXPECT_EQ(reader.LengthTime, Units(0));
+    in.SetLength(Units(3000000000000000));
+    EXPECT_EQ(reader.LengthTime, Units(1000000000000000));
     // A range of 10 ms at 44.1 kHz holds 441 frames.
     in.SetStartTime(kSecond);
-    in.SetLength(1);
+    in.SetLength(Units(1));
     EXPECT_EQ(ReadAllData(in).size(), 441u * 4);
     in.CloseSource();
-    EXPECT_THROW(in.SetStartTime(0), EAudioException);
+    EXPECT_THROW(in.SetStartTime(Units(0)), EAudioException);
 }
 
 TEST(StreamAudioIn, MonoEightBitIsWidenedOrMadeFloatAndDuplicated) {
@@ -196,7 +200,7 @@ TEST(StreamAudioIn, CurrentTimeOnlyMovesForwardWhilePolled) {
     in.SetStartTime(kSecond);
     in.SetLength(5 * kSecond);
     std::atomic<bool> reading{true};
-    std::vector<int64_t> seen;
+    std::vector<TMediaTime> seen;
     std::thread worker([&] {
         ReadAllData(in, 4000);
         reading = false;

@@ -93,9 +93,10 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     TMediaAudioStream stream;
     stream.SetOutputFormat(TPcmFormat{kRate, 0, 16});
     ASSERT_EQ(stream.Open(source), media::S_OK);
-    const std::vector<int64_t> starts = {SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
-                                         SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
-                                         SampleAt(CueTicks(0, 7, 37)), SampleAt(stream.Duration())};
+    const std::vector<int64_t> starts = {
+        SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
+        SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
+        SampleAt(CueTicks(0, 7, 37)), SampleAt(stream.Duration().Units())};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);

@@ -18,7 +18,7 @@ TSourceSound ReadSourceSound(const QString& path, int rate, int track) {
         return sound;
     sound.rate = stream.Format().sampleRate;
     sound.channels = stream.Format().channels;
-    sound.lead = stream.TimeToSample(10'000'000) - sound.rate;
+    sound.lead = stream.TimeToSample(TMediaTime::FromSeconds(1)) - sound.rate;
     std::vector<uint8_t> block(32768);
     bool first = true;
     for (;;) {

@@ -3,6 +3,8 @@
 // A source's own decoded sound, as the media layer reads it, for comparing rips with.
 // Test threads.
 
+#include "base/media_time.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -19,10 +21,12 @@ struct TSourceSound {
     int64_t lead = 0;
     std::vector<int16_t> samples;
     int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
-    // The sample a range set at `time` (100-ns units) starts at.
-    int64_t SampleAt(int64_t time) const {
-        return time <= 0 ? 0 : (time * rate + 9999999) / 10000000 + lead;
+    // The sample a range set at `time` starts at (TMediaTime's rule), also given in 100-ns
+    // units as the window's and the command line's times still are.
+    int64_t SampleAt(TMediaTime time) const {
+        return time <= TMediaTime() ? 0 : time.ToSample(rate) + lead;
     }
+    int64_t SampleAt(int64_t units) const { return SampleAt(TMediaTime::FromUnits(units)); }
 };
 TSourceSound ReadSourceSound(const QString& path, int rate = 0, int track = 0);
 

@@ -13,8 +13,8 @@ using namespace media;
 
 namespace {
 
-constexpr int64_t kMinLength = 100000;           // 10 ms
-constexpr int64_t kMaxLength = 1000000000000000; // 10^8 s
+constexpr TMediaTime kMinLength = TMediaTime::FromMs(10);
+constexpr TMediaTime kMaxLength = TMediaTime::FromSeconds(100'000'000);
 
 // FFmpeg's own messages would interleave with the program's on stderr; every failure
 // reaches the user through the program's exceptions instead.
@@ -50,7 +50,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
     FStream.SetInterruptFlag(&FInterrupt);
     CheckStreamResult(FStream.Open(FileName, streamIndex));
     StreamFormat = FStream.Format();
-    Duration = std::max<int64_t>(FStream.Duration(), 0);
+    Duration = std::max(FStream.Duration(), TMediaTime());
     DurationSamples = std::max<int64_t>(FStream.DurationSamples(), 0);
     Format = StreamFormat;
     if (Format.channels == 1) {
@@ -72,12 +72,13 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
         Seeking = false;
         CheckStreamResult(sought);
     }
-    const int64_t rangeEnd = LengthTime != 0 ? StartTime + LengthTime : 0;
-    if (LengthTime != 0 && rangeEnd <= CurrentTime)
+    const bool bounded = LengthTime != TMediaTime();
+    const TMediaTime rangeEnd = bounded ? StartTime + LengthTime : TMediaTime();
+    if (bounded && rangeEnd <= CurrentTime.load())
         return 0;
     const int64_t firstWanted = TimeToSample(StartTime);
     const int64_t endWanted =
-        LengthTime != 0 ? TimeToSample(rangeEnd) : std::numeric_limits<int64_t>::max();
+        bounded ? TimeToSample(rangeEnd) : std::numeric_limits<int64_t>::max();
     auto* bytes = static_cast<uint8_t*>(Buffer);
     for (;;) {
         TMediaReadInfo info;
@@ -88,7 +89,7 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
         const int64_t first = info.firstSample, last = first + info.frames;
         if (last <= firstWanted) {
             // Wholly before the range: dropped.
-            CurrentTime = std::max<int64_t>(CurrentTime, info.endTime);
+            CurrentTime = std::max(CurrentTime.load(), info.endTime);
             continue;
         }
         if (first >= endWanted) {
@@ -107,15 +108,15 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
     }
 }
 
-void TAudioFileReader::SetPosition(int64_t Time) {
+void TAudioFileReader::SetPosition(TMediaTime Time) {
     FirstSampleRead = -1;
-    if (Time == CurrentTime)
+    if (Time == CurrentTime.load())
         return;
     if (Time < StartTime)
         Time = StartTime;
-    else if (Duration > 0 && Time > Duration)
+    else if (Duration > TMediaTime() && Time > Duration)
         Time = Duration;
-    else if (LengthTime != 0 && Time > StartTime + LengthTime)
+    else if (LengthTime != TMediaTime() && Time > StartTime + LengthTime)
         Time = StartTime + LengthTime;
     // Only noted: the thread that reads seeks, so a long seek never holds the window.
     FSeekTo = Time;
@@ -123,25 +124,25 @@ void TAudioFileReader::SetPosition(int64_t Time) {
     Seeking = true;
 }
 
-void TAudioFileReader::SetStartTime(int64_t Time) {
+void TAudioFileReader::SetStartTime(TMediaTime Time) {
     if (Time == StartTime)
         return;
-    if (Time < 0)
-        Time = 0;
+    if (Time < TMediaTime())
+        Time = TMediaTime();
     StartTime = Time;
     // Also backwards: the range must begin where it is set, whatever was read before.
-    if (CurrentTime != Time)
+    if (CurrentTime.load() != Time)
         SetPosition(Time);
 }
 
-void TAudioFileReader::SetLength(int64_t Time) {
+void TAudioFileReader::SetLength(TMediaTime Time) {
     if (Time == LengthTime)
         return;
-    if (Time != 0 && Time < kMinLength)
+    if (Time != TMediaTime() && Time < kMinLength)
         Time = kMinLength;
     else if (Time > kMaxLength)
         Time = kMaxLength;
-    if (Time != 0 && StartTime + Time < CurrentTime)
+    if (Time != TMediaTime() && StartTime + Time < CurrentTime.load())
         SetPosition(StartTime);
     LengthTime = Time;
 }

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 // Decodes one audio stream of a source file block by block, limited to a range of time
-// [StartTime, StartTime + LengthTime) in 100-ns units on the player's timeline. Blocks are
+// [StartTime, StartTime + LengthTime) on the player's timeline. Blocks are
 // cut to the range's first and last sample exactly, so a rip starts and ends where asked.
 //
 // Format is what the reader reports to the pipeline: two channels whatever the stream
@@ -36,24 +36,24 @@ public:
     // Seeks, clamped to the range and the stream. The seek itself (which may decode a
     // while, or count through the file) is made by the next Read, on the thread that
     // reads; a seek that fails makes that Read raise.
-    void SetPosition(int64_t Time);
-    void SetStartTime(int64_t Time);
+    void SetPosition(TMediaTime Time);
+    void SetStartTime(TMediaTime Time);
     // 0 = to the end; other values are held between 10 ms and 10^8 s.
-    void SetLength(int64_t Time);
+    void SetLength(TMediaTime Time);
 
     // As reported to the pipeline (stereo) and as decoded.
     TPcmFormat Format;
     TPcmFormat StreamFormat;
-    // Length of the stream, 100-ns units and samples (0 when unknown).
-    int64_t Duration = 0;
+    // Length of the stream, as a time and in samples (0 when unknown).
+    TMediaTime Duration;
     int64_t DurationSamples = 0;
     // End of the last block read, or the last position sought.
-    std::atomic<int64_t> CurrentTime{0};
+    std::atomic<TMediaTime> CurrentTime{TMediaTime()};
     // Number of the first sample delivered since the last seek, -1 before any: where the
     // data began when the range starts before the stream's first sample.
     int64_t FirstSampleRead = -1;
-    int64_t StartTime = 0;
-    int64_t LengthTime = 0;
+    TMediaTime StartTime;
+    TMediaTime LengthTime;
     bool MonoToStereo = false;
     bool Widen8To16 = false;
     // From SetPosition (or SetStartTime, SetLength) until the next Read has made the
@@ -69,11 +69,11 @@ public:
     // source has no sound there (TMediaAudioStream::Holes).
     const std::vector<std::pair<int64_t, int64_t>>& Holes() const { return FStream.Holes(); }
 
-    int64_t SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
-    int64_t TimeToSample(int64_t Time) const { return FStream.TimeToSample(Time); }
+    TMediaTime SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
+    int64_t TimeToSample(TMediaTime Time) const { return FStream.TimeToSample(Time); }
 
 private:
     TMediaAudioStream FStream;
     std::atomic<bool> FInterrupt{false};
-    int64_t FSeekTo = 0;
+    TMediaTime FSeekTo;
 };

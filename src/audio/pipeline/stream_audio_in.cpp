@@ -38,7 +38,7 @@ void TStreamAudioIn::OpenSource() {
         // unknown length stays 0 rather than dividing by it.
         const int64_t size = reader->DurationSamples * format.BlockAlign();
         Size = size;
-        TicksPerByte = size > 0 ? reader->Duration / size : 0;
+        TicksPerByte = size > 0 ? reader->Duration.Units() / size : 0;
         SampleRateValue = format.sampleRate;
         BitsPerSampleValue = format.bitsPerSample;
         ChannelsValue = format.channels;
@@ -83,11 +83,11 @@ TAudioFileReader& TStreamAudioIn::OpenReader() const {
     return *FReader;
 }
 
-void TStreamAudioIn::SetStartTime(int64_t Time) {
+void TStreamAudioIn::SetStartTime(TMediaTime Time) {
     OpenReader().SetStartTime(Time);
 }
 
-void TStreamAudioIn::SetLength(int64_t Time) {
+void TStreamAudioIn::SetLength(TMediaTime Time) {
     OpenReader().SetLength(Time);
 }
 
@@ -253,7 +253,7 @@ int64_t TStreamAudioIn::RunFrames() {
     const TAudioFileReader& reader = *FReader;
     const int64_t first = RangeFirstSample();
     int64_t end = reader.DurationSamples;
-    if (reader.LengthTime != 0) {
+    if (reader.LengthTime != TMediaTime()) {
         const int64_t rangeEnd = reader.TimeToSample(reader.StartTime + reader.LengthTime);
         end = end > 0 ? std::min(end, rangeEnd) : rangeEnd;
     }
@@ -274,6 +274,6 @@ std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_
                                          Frames >= 0 ? Frames : INT64_MAX);
 }
 
-int64_t TStreamAudioIn::CurrentTime() const {
-    return FReader ? FReader->CurrentTime.load() : 0;
+TMediaTime TStreamAudioIn::CurrentTime() const {
+    return FReader ? FReader->CurrentTime.load() : TMediaTime();
 }

@@ -15,7 +15,7 @@
 // its block buffer) and serves the decoded data in pieces of whatever size the output
 // asks for. The samples are 32-bit float (full scale +-1.0) when FormatOverride asks for
 // 32 bits, which any source is converted to once while decoding; otherwise 16-bit (8-bit
-// sound is widened in place). The range is set on the open source in 100-ns units
+// sound is widened in place). The range is set on the open source as times
 // (SetStartTime, SetLength); Size is the whole source's length in bytes of the PCM
 // delivered.
 //
@@ -55,14 +55,14 @@ public:
     int64_t RunFrames() override;
     std::unique_ptr<TAudioPartReader> OpenPart(int64_t First, int64_t Frames) override;
 
-    // Range of the read, 100-ns units; the source must be open (EAudioException otherwise).
-    void SetStartTime(int64_t Time);
-    void SetLength(int64_t Time);
+    // Range of the read; the source must be open (EAudioException otherwise).
+    void SetStartTime(TMediaTime Time);
+    void SetLength(TMediaTime Time);
 
     // The reader while the source is open, else null.
     TAudioFileReader* Reader() const { return FReader.get(); }
-    // The reader's position, 100-ns units; 0 when the source is closed.
-    int64_t CurrentTime() const;
+    // The reader's position; 0 when the source is closed.
+    TMediaTime CurrentTime() const;
     // The reader has yet to reach the start of the range (or another position asked for).
     bool Seeking() const { return FReader && FReader->Seeking; }
     // 100-ns units per byte of delivered PCM (0 when the length is unknown).

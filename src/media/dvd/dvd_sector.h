@@ -4,6 +4,8 @@
 // program-stream pack. Pure functions on a buffer, bounded by the sector whatever its
 // bytes say: safe on damaged or hostile data. Any thread.
 
+#include "base/media_time.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -11,7 +13,7 @@ namespace dvd {
 
 inline constexpr int kSectorBytes = 2048;
 // MPEG system timestamps count 33 bits of a 90 kHz clock.
-inline constexpr int64_t kClockRate = 90000;
+inline constexpr int64_t kClockRate = TMediaTime::kMpegClockRate;
 inline constexpr int64_t kTimestampMask = (int64_t(1) << 33) - 1;
 
 // True when a PES packet of the pack is marked scrambled (CSS) - what sectors look like

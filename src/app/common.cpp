@@ -216,9 +216,8 @@ QString ReadOnceSourceReason(const QString& path) {
 }
 
 bool TimeMsToTicks(int64_t ms, int64_t& ticks) {
-    constexpr int64_t ticksPerMs = 10000;
-    if (ms < 0 || ms > std::numeric_limits<int64_t>::max() / ticksPerMs)
+    if (ms < 0 || ms > std::numeric_limits<int64_t>::max() / TMediaTime::kUnitsPerMs)
         return false;
-    ticks = ms * ticksPerMs;
+    ticks = TMediaTime::FromMs(ms).Units();
     return true;
 }

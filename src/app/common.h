@@ -3,6 +3,8 @@
 // Small stateless helpers shared by the main window and the dialogs.
 // All run on the GUI thread; none keeps state between calls.
 
+#include "base/media_time.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,9 @@ void SplitText(const QString& text, const QString& delimiter, QStringList& list)
 
 // h:mm:ss.t, cut (never rounded) to the tenth.
 QString FormatTimeText(int64_t ms);
+inline QString FormatTimeText(TMediaTime time) {
+    return FormatTimeText(time.ToMs());
+}
 
 // Seconds ("12.5") or h:mm:ss.t / m:ss.t, to whole milliseconds (the fraction is cut to the
 // millisecond). Returns false for anything else, negative values included.

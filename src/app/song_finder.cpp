@@ -16,19 +16,13 @@ constexpr double kCutWindowSeconds = 0.25;
 // Points this close to the quietest count as quiet as it: the cut goes to the one nearest
 // the pause's middle, away from both fades.
 constexpr double kCutToleranceDb = 3.0;
-constexpr int64_t kTicksPerSecond = 10'000'000;
-constexpr int64_t kTicksPerMs = 10'000;
 
 double PowerDb(double meanSquare) {
     return meanSquare > 0 ? std::max(kFloorDb, 10.0 * std::log10(meanSquare)) : kFloorDb;
 }
 
-int64_t Ticks(double seconds) {
-    return int64_t(std::llround(seconds * kTicksPerSecond));
-}
-
-QString MsTimeText(int64_t ticks) {
-    const int64_t ms = ticks / kTicksPerMs;
+QString MsTimeText(TMediaTime time) {
+    const int64_t ms = time.ToMs();
     return QStringLiteral("%1:%2:%3.%4")
         .arg(ms / 3'600'000)
         .arg(ms / 60'000 % 60, 2, 10, QLatin1Char('0'))
@@ -45,8 +39,8 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
     const double bucket = Data.bucketSeconds;
     if (n == 0 || !(bucket > 0))
         return proposal;
-    if (Duration <= 0)
-        Duration = Ticks(double(n) * bucket);
+    const TMediaTime soundEnd = Duration > 0 ? TMediaTime::FromUnits(Duration)
+                                             : TMediaTime::FromSeconds(double(n) * bucket);
 
     // Energy sums, so every window's mean is two lookups.
     std::vector<double> sum(n + 1, 0.0);
@@ -85,8 +79,8 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
         // Lead-in and run-out belong to the first and the last track.
         if (end - k >= minPause && k > 0 && end < n) {
             TSoundPause pause;
-            pause.Start = Ticks(double(k) * bucket);
-            pause.End = std::min(Duration, Ticks(double(end) * bucket));
+            pause.Start = TMediaTime::FromSeconds(double(k) * bucket);
+            pause.End = std::min(soundEnd, TMediaTime::FromSeconds(double(end) * bucket));
             double quietest = std::numeric_limits<double>::infinity();
             std::vector<double> level(end - k);
             for (size_t b = k; b < end; ++b) {
@@ -105,16 +99,17 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
                     best = centre;
                 }
             }
-            pause.Cut = Ticks(best * bucket) / kTicksPerMs * kTicksPerMs;
-            pause.Cut = std::clamp(pause.Cut, pause.Start + 1, pause.End - 1);
-            pause.Used = pause.Cut > 0 && pause.Cut < Duration;
+            pause.Cut = TMediaTime::FromMs(TMediaTime::FromSeconds(best * bucket).ToMs());
+            const TMediaTime unit = TMediaTime::FromUnits(1);
+            pause.Cut = std::clamp(pause.Cut, pause.Start + unit, pause.End - unit);
+            pause.Used = pause.Cut > TMediaTime() && pause.Cut < soundEnd;
             proposal.Pauses.push_back(pause);
         }
         k = end;
     }
 
     // Short tracks: the weaker of the pauses around the shortest goes, until none is short.
-    const int64_t minTrack = Ticks(Options.MinTrackSeconds);
+    const TMediaTime minTrack = TMediaTime::FromSeconds(Options.MinTrackSeconds);
     auto length = [](const TSoundPause& p) { return p.End - p.Start; };
     for (;;) {
         std::vector<size_t> used;
@@ -124,10 +119,10 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
         if (used.empty())
             break;
         size_t shortest = 0;
-        int64_t shortestLength = std::numeric_limits<int64_t>::max();
+        TMediaTime shortestLength = TMediaTime::FromUnits(std::numeric_limits<int64_t>::max());
         for (size_t t = 0; t <= used.size(); ++t) {
-            const int64_t from = t == 0 ? 0 : proposal.Pauses[used[t - 1]].Cut;
-            const int64_t to = t == used.size() ? Duration : proposal.Pauses[used[t]].Cut;
+            const TMediaTime from = t == 0 ? TMediaTime() : proposal.Pauses[used[t - 1]].Cut;
+            const TMediaTime to = t == used.size() ? soundEnd : proposal.Pauses[used[t]].Cut;
             if (to - from < shortestLength) {
                 shortestLength = to - from;
                 shortest = t;
@@ -152,11 +147,11 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
     for (const TSoundPause& pause : proposal.Pauses) {
         if (!pause.Used)
             continue;
-        track.End = pause.Cut;
+        track.End = pause.Cut.Units();
         proposal.Tracks.Tracks.push_back(track);
-        track.Start = pause.Cut;
+        track.Start = pause.Cut.Units();
     }
-    track.End = Duration;
+    track.End = soundEnd.Units();
     proposal.Tracks.Tracks.push_back(track);
     return proposal;
 }
@@ -167,23 +162,24 @@ QString SongListText(const TSongProposal& Proposal, const QString& Header) {
     for (const TTrackEntry& track : Proposal.Tracks.Tracks) {
         // The pauses before this track's start: the one it was cut in, and those a short
         // track was joined across (a user may want them back).
-        for (; pause < Proposal.Pauses.size() && Proposal.Pauses[pause].Cut <= track.Start;
+        for (; pause < Proposal.Pauses.size() &&
+               Proposal.Pauses[pause].Cut <= TMediaTime::FromUnits(track.Start);
              ++pause) {
             const TSoundPause& p = Proposal.Pauses[pause];
             text += QStringLiteral("# pause %1 - %2 (%3 s)%4\n")
                         .arg(MsTimeText(p.Start), MsTimeText(p.End),
-                             QString::number(double(p.End - p.Start) / kTicksPerSecond, 'f', 2),
+                             QString::number((p.End - p.Start).ToSeconds(), 'f', 2),
                              p.Used ? QString()
                                     : QCoreApplication::translate("TrackList",
                                                                   ", not cut: a track too short"));
         }
-        text += MsTimeText(track.Start) + u'\n';
+        text += MsTimeText(TMediaTime::FromUnits(track.Start)) + u'\n';
     }
     for (; pause < Proposal.Pauses.size(); ++pause) {
         const TSoundPause& p = Proposal.Pauses[pause];
         text += QStringLiteral("# pause %1 - %2 (%3 s), not cut: a track too short\n")
                     .arg(MsTimeText(p.Start), MsTimeText(p.End),
-                         QString::number(double(p.End - p.Start) / kTicksPerSecond, 'f', 2));
+                         QString::number((p.End - p.Start).ToSeconds(), 'f', 2));
     }
     return text;
 }

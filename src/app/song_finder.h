@@ -14,6 +14,7 @@
 
 #include "app/track_list.h"
 #include "audio/loudness/loudness_envelope.h"
+#include "base/media_time.h"
 
 #include <cstdint>
 #include <vector>
@@ -28,9 +29,9 @@ struct TSongFinderOptions {
 inline constexpr double kSongFinderBucketSeconds = 0.05;
 
 struct TSoundPause {
-    int64_t Start = 0, End = 0; // the quiet stretch, 100-ns units of stream time
-    int64_t Cut = 0;            // its quietest point, to the millisecond
-    bool Used = false;          // a boundary of the proposed tracks
+    TMediaTime Start, End; // the quiet stretch, in stream time
+    TMediaTime Cut;        // its quietest point, to the millisecond
+    bool Used = false;     // a boundary of the proposed tracks
 };
 
 struct TSongProposal {
@@ -41,8 +42,9 @@ struct TSongProposal {
 };
 
 // `Data` covers the sound from stream time 0 (TLoudnessEnvelope's overview); `Duration`
-// is the sound's length in 100-ns units (0: the buckets' end). Without buckets the
-// proposal is empty; a sound without pauses is one track.
+// is the sound's length in 100-ns units (TMediaTime::Units(), as the window and the command
+// line still count; 0: the buckets' end). Without buckets the proposal is empty; a sound
+// without pauses is one track.
 TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
                         const TSongFinderOptions& Options = {});
 

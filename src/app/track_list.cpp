@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int64_t kTicksPerSecond = 10000000;
-constexpr int64_t kTicksPerMs = 10000;
 constexpr qint64 kMaxListBytes = 1 << 20; // a list of 999 tracks is far smaller
 constexpr size_t kMaxTracks = 999;
 
@@ -25,6 +23,11 @@ QString DecodeText(const QByteArray& Bytes) {
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;
+}
+
+// A list's time (100-ns units, as the window keeps its tracks) as the time texts show it.
+QString TimeText(int64_t Units) {
+    return FormatTimeText(TMediaTime::FromUnits(Units));
 }
 
 QString LineError(int Line, const QString& Why) {
@@ -60,7 +63,9 @@ bool ParseCueTime(const QString& Text, int64_t& Ticks) {
     const int64_t seconds = m.captured(2).toLongLong(), frames = m.captured(3).toLongLong();
     if (seconds >= 60 || frames >= 75)
         return false;
-    Ticks = (minutes * 60 + seconds) * kTicksPerSecond + frames * kTicksPerSecond / 75;
+    // A frame is a CD's sector, 75 to the second: a sample at 75 Hz, its time rounded down.
+    Ticks = (TMediaTime::FromSeconds(minutes * 60 + seconds) + TMediaTime::FromSample(frames, 75))
+                .Units();
     return true;
 }
 
@@ -92,15 +97,13 @@ void CheckTrackOrder(const TTrackList& List, const std::vector<int>& LineOf) {
                 LineOf[k], QCoreApplication::translate(
                                "TrackList", "the track starts at %1, not after the track before "
                                             "it (%2): list the tracks in the order they play")
-                               .arg(FormatTimeText(track.Start / kTicksPerMs),
-                                    FormatTimeText(before.Start / kTicksPerMs))));
+                               .arg(TimeText(track.Start), TimeText(before.Start))));
         if (before.End > track.Start)
             throw ETrackListError(LineError(
                 LineOf[k], QCoreApplication::translate(
                                "TrackList", "the track starts at %1, before the track before it "
                                             "ends (%2): tracks may not overlap")
-                               .arg(FormatTimeText(track.Start / kTicksPerMs),
-                                    FormatTimeText(before.End / kTicksPerMs))));
+                               .arg(TimeText(track.Start), TimeText(before.End))));
     }
 }
 
@@ -286,14 +289,12 @@ void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
         if (Duration > 0 && t.Start >= Duration)
             throw fail(QCoreApplication::translate(
                            "TrackList", "it starts at %1, after the end of the source (%2)")
-                           .arg(FormatTimeText(t.Start / kTicksPerMs),
-                                FormatTimeText(Duration / kTicksPerMs)));
+                           .arg(TimeText(t.Start), TimeText(Duration)));
         // The end may be given as the length shown, to the millisecond.
-        if (Duration > 0 && t.End > Duration + kTicksPerMs - 1)
+        if (Duration > 0 && t.End > Duration + TMediaTime::kUnitsPerMs - 1)
             throw fail(QCoreApplication::translate(
                            "TrackList", "it ends at %1, after the end of the source (%2)")
-                           .arg(FormatTimeText(t.End / kTicksPerMs),
-                                FormatTimeText(Duration / kTicksPerMs)));
+                           .arg(TimeText(t.End), TimeText(Duration)));
         if (Duration > 0)
             t.End = std::min(t.End, Duration);
         if (t.End <= t.Start)

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr int64_t kSecond = 10000000;
+// Track lists count in TMediaTime's units.
+constexpr int64_t kSecond = TMediaTime::FromSeconds(1).Units();
 
 // 50 ms buckets: `level` (RMS, full scale 1) over [from, to) seconds.
 struct TRecording {

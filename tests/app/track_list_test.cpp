@@ -3,6 +3,7 @@
 
 #include "app/track_list.h"
 #include "app/track_names.h"
+#include "base/media_time.h"
 
 #include <QDir>
 
@@ -10,7 +11,8 @@
 
 namespace {
 
-constexpr int64_t kSecond = 10000000;
+// Track lists count in TMediaTime's units.
+constexpr int64_t kSecond = TMediaTime::FromSeconds(1).Units();
 
 TTrackNameFields Fields(int number, const QString& title) {
     return {number, 12, title, QStringLiteral("Art"), QStringLiteral("Alb")};
@@ -110,7 +112,7 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
                                                  "  3:00  \n"
                                                  "4:10 Fin \xE2\x80\x93 encore\n"));
     ASSERT_EQ(times.Tracks.size(), 4u);
-    EXPECT_EQ(times.Tracks[0].End, 90500 * int64_t(10000));
+    EXPECT_EQ(times.Tracks[0].End, TMediaTime::FromMs(90500).Units());
     EXPECT_EQ(times.Tracks[1].Title, QStringLiteral("1999"));
     EXPECT_EQ(times.Tracks[2].Title, QString());
     EXPECT_EQ(times.Tracks[2].End, 250 * kSecond);

@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int64_t kSecond = 90000;
+// The time line counts the MPEG clock's ticks.
+constexpr int64_t kSecond = TMediaTime::FromSeconds(1).To90kHz();
 
 TDvdCell Cell(double seconds, bool restart) {
     TDvdCell cell;
@@ -76,8 +77,8 @@ TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
 TEST(DvdTimeline, AnImplausibleLeadIsIgnored) {
     // Sound stamped after the picture, or seconds ahead of it: the line is the cells'
     // length, and the first segment keeps its own clock with time 0 at its earliest stamp.
-    for (const int64_t earliest : {int64_t(90000 + 900), int64_t(90000 - 5 * kSecond)}) {
-        const TDvdTimeline line(ConcertTitle(), {90000, 1000}, earliest);
+    for (const int64_t earliest : {kSecond + 900, kSecond - 5 * kSecond}) {
+        const TDvdTimeline line(ConcertTitle(), {kSecond, 1000}, earliest);
         EXPECT_EQ(line.Segments()[0].anchor, 0);
         EXPECT_EQ(line.Duration(), int64_t(10.4 * kSecond));
         EXPECT_EQ(line.TimestampOffset(0), 0);

@@ -67,12 +67,13 @@ void CheckTitle(TDvdDisc& disc, const TDvdTitle& title) {
         starts.push_back(nav ? nav->start : 0);
     }
     const TDvdTimeline line(title, starts, starts.front() - 100);
-    int64_t last = 0;
-    for (int c = 0; c < line.Chapters(); ++c) {
-        if (line.ChapterStart(c) < last || line.ChapterEnd(c) < line.ChapterStart(c) ||
-            line.ChapterEnd(c) > line.Duration())
+    TMediaTime last;
+    int number = 0;
+    for (const TSourceChapter& c : line.Chapters()) {
+        if (c.number != ++number || c.start < last || c.end < c.start ||
+            c.end > TMediaTime::From90kHz(line.Duration()))
             std::abort();
-        last = line.ChapterStart(c);
+        last = c.start;
     }
     for (size_t s = 0; s < line.Segments().size(); ++s)
         for (int c = line.Segments()[s].firstCell; c < line.Segments()[s].endCell; ++c)

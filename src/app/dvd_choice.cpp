@@ -36,24 +36,20 @@ int64_t TitleMs(const TDvdTitle& title) {
 
 } // namespace
 
+TMediaTime TDvdChoice::Length() const {
+    return TMediaTime::From90kHz(info.timeline.Duration());
+}
+
 int64_t TDvdChoice::ChapterStart(int chapter) const {
-    return TMediaTime::From90kHz(info.timeline.ChapterStart(chapter - 1)).Units();
+    if (chapter < 1 || ChapterList().empty())
+        return 0;
+    return chapter > Chapters() ? Duration() : ChapterList()[size_t(chapter - 1)].start.Units();
 }
 
 int64_t TDvdChoice::ChapterEnd(int chapter) const {
-    return TMediaTime::From90kHz(info.timeline.ChapterEnd(chapter - 1)).Units();
-}
-
-int64_t TDvdChoice::Duration() const {
-    return TMediaTime::From90kHz(info.timeline.Duration()).Units();
-}
-
-int TDvdChoice::ChapterAt(int64_t time) const {
-    int chapter = 1;
-    for (int c = 2; c <= Chapters(); ++c)
-        if (ChapterStart(c) <= time)
-            chapter = c;
-    return chapter;
+    if (chapter >= Chapters())
+        return Duration();
+    return chapter < 1 ? 0 : ChapterList()[size_t(chapter - 1)].end.Units();
 }
 
 bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {

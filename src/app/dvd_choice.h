@@ -22,15 +22,21 @@ struct TDvdChoice {
     QString locator;                    // what the media layer reads for it
     media::TDvdTitleInfo info;          // its cells, chapters, audio and time line
 
-    int Chapters() const { return info.timeline.Chapters(); }
-    // Where chapter `chapter` (1-based) begins and ends on the title's line, and the
-    // title's length, in 100-ns units: exact, so a range set with them holds the
-    // chapter's samples and no other.
+    // The title's chapters (numbered from 1, exact: a range set with a chapter's times holds
+    // its samples and no other) and its length.
+    const std::vector<TSourceChapter>& ChapterList() const { return info.timeline.Chapters(); }
+    TMediaTime Length() const;
+
+    // Shims for the window and the command line, which still count 100-ns units: the count
+    // of chapters, chapter `chapter`'s start and end (the title's start before the first,
+    // its end after the last), the title's length and ChapterAt.
+    int Chapters() const { return int(ChapterList().size()); }
     int64_t ChapterStart(int chapter) const;
     int64_t ChapterEnd(int chapter) const;
-    int64_t Duration() const;
-    // The chapter (1-based) playing at `time` (100-ns units).
-    int ChapterAt(int64_t time) const;
+    int64_t Duration() const { return Length().Units(); }
+    int ChapterAt(int64_t time) const {
+        return ::ChapterAt(ChapterList(), TMediaTime::FromUnits(time));
+    }
 };
 
 // False for a plain file (`choice` untouched). For a DVD, opens it and chooses title

@@ -308,10 +308,11 @@ QString DefaultTrackTitle(int Number, bool Chapters) {
 
 TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last) {
     TTrackList list;
-    First = std::max(First, 1);
-    Last = std::min(Last, Dvd.Chapters());
-    for (int c = First; c <= Last; ++c)
-        list.Tracks.push_back(
-            {Dvd.ChapterStart(c), Dvd.ChapterEnd(c), DefaultTrackTitle(c, true), {}});
+    for (const TSourceChapter& c : Dvd.ChapterList())
+        if (c.number >= First && c.number <= Last)
+            list.Tracks.push_back({c.start.Units(),
+                                   c.end.Units(),
+                                   c.title.isEmpty() ? DefaultTrackTitle(c.number, true) : c.title,
+                                   {}});
     return list;
 }

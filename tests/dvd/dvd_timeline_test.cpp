@@ -51,16 +51,23 @@ TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
     EXPECT_EQ(b.end, b.start + 4 * kSecond);
     EXPECT_EQ(line.Duration(), b.end);
 
-    // Chapter 1 starts at 0 (with the sound), the others with their first cell's picture.
-    ASSERT_EQ(line.Chapters(), 3);
-    EXPECT_EQ(line.ChapterStart(0), 0);
-    EXPECT_EQ(line.ChapterStart(1), lead + int64_t(3.28 * kSecond));
-    EXPECT_EQ(line.ChapterStart(2), b.start);
-    EXPECT_EQ(line.ChapterEnd(0), line.ChapterStart(1));
-    EXPECT_EQ(line.ChapterEnd(2), line.Duration());
-    EXPECT_EQ(line.ChapterAt(b.start - 1), 1);
-    EXPECT_EQ(line.ChapterAt(b.start), 2);
-    EXPECT_EQ(line.ChapterAt(line.Duration() + kSecond), 2);
+    // Chapter 1 starts at 0 (with the sound), the others with their first cell's picture;
+    // numbered as the user counts them, at the nearest 100 ns of their ticks.
+    const auto time = [](int64_t ticks) { return TMediaTime::From90kHz(ticks); };
+    const std::vector<TSourceChapter>& chapters = line.Chapters();
+    ASSERT_EQ(chapters.size(), 3u);
+    EXPECT_EQ(chapters[0].number, 1);
+    EXPECT_EQ(chapters[2].number, 3);
+    EXPECT_EQ(chapters[0].start, TMediaTime());
+    EXPECT_EQ(chapters[1].start, time(lead + int64_t(3.28 * kSecond)));
+    EXPECT_EQ(chapters[2].start, time(b.start));
+    EXPECT_EQ(chapters[0].end, chapters[1].start);
+    EXPECT_EQ(chapters[2].end, time(line.Duration()));
+    EXPECT_EQ(ChapterAt(chapters, time(b.start - 1)), 2);
+    EXPECT_EQ(ChapterAt(chapters, time(b.start)), 3);
+    EXPECT_EQ(ChapterAt(chapters, time(line.Duration() + kSecond)), 3);
+    EXPECT_EQ(ChapterAt(chapters, TMediaTime()), 1);
+    EXPECT_EQ(ChapterAt({}, time(b.start)), 0);
     EXPECT_EQ(line.SegmentAt(b.start - 1), 0);
     EXPECT_EQ(line.SegmentAt(b.start), 1);
 

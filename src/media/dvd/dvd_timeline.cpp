@@ -30,7 +30,7 @@ std::vector<std::pair<int, int>> TDvdTimeline::SegmentCells(const TDvdTitle& tit
 
 TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts,
                            int64_t earliest)
-    : FChapterCells(title.chapterCells), FEarliest(earliest & dvd::kTimestampMask) {
+    : FEarliest(earliest & dvd::kTimestampMask) {
     const auto ranges = SegmentCells(title);
     int64_t position = 0;
     FCellStarts.assign(title.cells.size(), 0);
@@ -56,6 +56,15 @@ TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& v
         position = segment.end;
         FSegments.push_back(segment);
     }
+    const size_t chapters = title.chapterCells.size();
+    for (size_t c = 0; c < chapters; ++c) {
+        TSourceChapter chapter;
+        chapter.number = int(c) + 1;
+        chapter.start = TMediaTime::From90kHz(c == 0 ? 0 : CellStart(title.chapterCells[c]));
+        chapter.end = TMediaTime::From90kHz(c + 1 < chapters ? CellStart(title.chapterCells[c + 1])
+                                                             : Duration());
+        FChapters.push_back(chapter);
+    }
 }
 
 int64_t TDvdTimeline::CellStart(int cell) const {
@@ -64,26 +73,6 @@ int64_t TDvdTimeline::CellStart(int cell) const {
     if (cell >= int(FCellStarts.size()))
         return Duration();
     return FCellStarts[size_t(cell)];
-}
-
-int64_t TDvdTimeline::ChapterStart(int chapter) const {
-    if (chapter <= 0 || FChapterCells.empty())
-        return 0;
-    if (chapter >= int(FChapterCells.size()))
-        return Duration();
-    return CellStart(FChapterCells[size_t(chapter)]);
-}
-
-int64_t TDvdTimeline::ChapterEnd(int chapter) const {
-    return chapter + 1 >= int(FChapterCells.size()) ? Duration() : ChapterStart(chapter + 1);
-}
-
-int TDvdTimeline::ChapterAt(int64_t time) const {
-    int chapter = 0;
-    for (int c = 1; c < int(FChapterCells.size()); ++c)
-        if (ChapterStart(c) <= time)
-            chapter = c;
-    return chapter;
 }
 
 int TDvdTimeline::SegmentAt(int64_t time) const {

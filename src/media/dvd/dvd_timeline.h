@@ -10,10 +10,11 @@
 // (so the sound that starts a few milliseconds before it lies before 0). Every later
 // segment begins where the one before ends, and its first picture is placed there.
 //
-// Times are 90 kHz ticks; timestamps wrap at 2^33 as the MPEG clock does. A value,
-// any thread.
+// Times are 90 kHz ticks; timestamps wrap at 2^33 as the MPEG clock does. The chapters are
+// the user's (TSourceChapter: numbered from 1, in media time). A value, any thread.
 
 #include "media/dvd/dvd_title.h"
+#include "media/source_chapter.h"
 
 #include <cstdint>
 #include <utility>
@@ -44,14 +45,12 @@ public:
     int64_t Duration() const { return FSegments.empty() ? 0 : FSegments.back().end; }
     int64_t Earliest() const { return FEarliest; }
 
-    // Where cell `cell` and chapter `chapter` (0-based) begin; the first one begins at 0.
+    // Where cell `cell` begins; the first one begins at 0.
     int64_t CellStart(int cell) const;
-    int64_t ChapterStart(int chapter) const;
-    // Where chapter `chapter` ends: the next one's start, or the title's end.
-    int64_t ChapterEnd(int chapter) const;
-    int Chapters() const { return int(FChapterCells.size()); }
-    // The chapter playing at `time` (0-based; the last one past the end).
-    int ChapterAt(int64_t time) const;
+    // The title's chapters: each from its first cell's start (the first from 0) to the next
+    // one's start or the title's end, to the nearest 100 ns of the ticks, so a range set
+    // with them starts on the boundary's sample.
+    const std::vector<TSourceChapter>& Chapters() const { return FChapters; }
 
     // The segment playing at `time` (the last one past the end).
     int SegmentAt(int64_t time) const;
@@ -64,6 +63,6 @@ public:
 private:
     std::vector<TDvdSegment> FSegments;
     std::vector<int64_t> FCellStarts;
-    std::vector<int> FChapterCells;
+    std::vector<TSourceChapter> FChapters;
     int64_t FEarliest = 0;
 };

@@ -4,6 +4,7 @@
 // an exact seek plus its first read, and the peak resident memory of the process.
 // Without arguments it measures the generated fixtures of the build it sits in.
 
+#include "media/ffmpeg_ptr.h"
 #include "media/media_audio_stream.h"
 
 #include <sys/resource.h>
@@ -54,9 +55,9 @@ double RawDecodeSeconds(const std::string& path, int64_t& samples) {
 }
 
 void Measure(const std::string& path) {
-    TMediaAudioStream stream;
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(QString::fromStdString(path));
     auto start = Clock::now();
-    media::TMediaResult result = stream.Open(QString::fromStdString(path));
+    media::TMediaResult result = stream->Open();
     const double openSeconds = Seconds(start);
     if (result != media::S_OK) {
         std::printf("%s: %s\n", path.c_str(), media::ResultText(result).toUtf8().constData());
@@ -67,14 +68,14 @@ void Measure(const std::string& path) {
     double best = 1e9;
     int64_t frames = 0;
     for (int round = 0; round < 3; ++round) {
-        stream.SeekSample(0);
+        stream->SeekSample(0);
         frames = 0;
         start = Clock::now();
-        while (stream.Read(buffer.data(), uint32_t(buffer.size()), info) == media::S_OK)
+        while (stream->Read(buffer.data(), uint32_t(buffer.size()), info) == media::S_OK)
             frames += info.frames;
         best = std::min(best, Seconds(start));
     }
-    const double audioSeconds = double(frames) / stream.Format().sampleRate;
+    const double audioSeconds = double(frames) / stream->Format().sampleRate;
 
     int64_t rawSamples = 0;
     double rawBest = 1e9;
@@ -85,8 +86,8 @@ void Measure(const std::string& path) {
     const int seeks = 20;
     start = Clock::now();
     for (int i = 0; i < seeks; ++i) {
-        stream.SeekSample(int64_t(random() % uint64_t(std::max<int64_t>(frames, 1))));
-        stream.Read(buffer.data(), 4096, info);
+        stream->SeekSample(int64_t(random() % uint64_t(std::max<int64_t>(frames, 1))));
+        stream->Read(buffer.data(), 4096, info);
     }
     const double seekMs = Seconds(start) * 1000 / seeks;
 

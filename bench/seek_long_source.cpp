@@ -252,14 +252,14 @@ void DecodeUpTo(const std::string& path, double seconds, bool demuxOnly = false)
 
 // The program's own stream: open and read from the start until `seconds` of sound.
 void StreamUpTo(const std::string& path, double seconds) {
-    TMediaAudioStream stream;
-    if (stream.Open(QString::fromStdString(path)) != media::S_OK)
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(QString::fromStdString(path));
+    if (stream->Open() != media::S_OK)
         throw std::runtime_error("cannot open " + path);
-    const int64_t wanted = stream.TimeToSample(TMediaTime::FromSeconds(seconds));
+    const int64_t wanted = stream->TimeToSample(TMediaTime::FromSeconds(seconds));
     std::vector<uint8_t> block(32768);
     TMediaReadInfo info;
-    while (stream.NextSample() < wanted &&
-           stream.Read(block.data(), uint32_t(block.size()), info) == media::S_OK) {
+    while (stream->NextSample() < wanted &&
+           stream->Read(block.data(), uint32_t(block.size()), info) == media::S_OK) {
     }
 }
 

@@ -126,15 +126,15 @@ void MakeSources(const QString& dir, QStringList& paths, QStringList& names) {
 // Interleaved stereo as the media layer numbers it (sample 0 at the container's start).
 std::vector<float> ReadSource(const QString& path, int64_t& first) {
     std::vector<float> out;
-    TMediaAudioStream stream;
-    stream.SetOutputFormat(TPcmFormat{kRate, 2, 16});
-    if (stream.Open(path) != media::S_OK)
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(path);
+    stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
+    if (stream->Open() != media::S_OK)
         return out;
     std::vector<uint8_t> block(32768);
     bool start = true;
     for (;;) {
         TMediaReadInfo info;
-        if (stream.Read(block.data(), uint32_t(block.size()), info) != media::S_OK)
+        if (stream->Read(block.data(), uint32_t(block.size()), info) != media::S_OK)
             break;
         if (start)
             first = info.firstSample, start = false;

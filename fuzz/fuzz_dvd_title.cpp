@@ -94,23 +94,25 @@ void CheckTitle(TDvdDisc& disc, const TDvdTitle& title) {
 }
 
 void DecodeTitle(const QString& root, int number) {
-    TMediaAudioStream stream;
-    if (stream.Open(dvd::TitleLocator(root, number)) != media::S_OK)
+    const std::unique_ptr<TMediaAudioStream> stream =
+        MakeAudioStream(dvd::TitleLocator(root, number));
+    if (stream->Open() != media::S_OK)
         return;
     static uint8_t buffer[16384];
-    int64_t next = stream.NextSample();
+    int64_t next = stream->NextSample();
     for (int reads = 0; reads < 50; ++reads) {
         TMediaReadInfo info;
-        const media::TMediaResult result = stream.Read(buffer, sizeof buffer, info);
+        const media::TMediaResult result = stream->Read(buffer, sizeof buffer, info);
         if (result != media::S_OK)
             break;
         if (info.frames <= 0 || info.firstSample != next)
             std::abort();
         next += info.frames;
     }
-    if (stream.SeekSample(next / 2) == media::S_OK) {
+    if (stream->SeekSample(next / 2) == media::S_OK) {
         TMediaReadInfo info;
-        if (stream.Read(buffer, sizeof buffer, info) == media::S_OK && info.firstSample != next / 2)
+        if (stream->Read(buffer, sizeof buffer, info) == media::S_OK &&
+            info.firstSample != next / 2)
             std::abort();
     }
 }

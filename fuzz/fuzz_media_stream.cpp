@@ -4,6 +4,10 @@
 // (build/fixtures/*) in build-fuzz/corpus/media_stream/.
 #include "media/media_audio_stream.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <QFile>
 
 #include <cstdlib>
@@ -47,23 +51,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
     (void)quiet;
-    TMediaAudioStream stream;
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(path);
     // Half the inputs also go through the resampler and remixer.
     if (size > 0 && (data[size / 2] & 1))
-        stream.SetOutputFormat({44100, 2, 16});
-    if (stream.Open(path) == media::S_OK) {
-        const TPcmFormat& format = stream.Format();
+        stream->SetOutputFormat({44100, 2, 16});
+    if (stream->Open() == media::S_OK) {
+        const TPcmFormat& format = stream->Format();
         if (format.sampleRate <= 0 || (format.channels != 1 && format.channels != 2) ||
             (format.bitsPerSample != 8 && format.bitsPerSample != 16))
             std::abort();
-        ReadChecked(stream, 200000);
+        ReadChecked(*stream, 200000);
         // Two seeks chosen by the input's last bytes.
         const int64_t a = size > 2 ? data[size - 1] * 997 : 0;
         const int64_t b = size > 2 ? data[size - 2] * 4999 : 0;
         for (int64_t target : {a, b}) {
-            media::TMediaResult result = stream.SeekSample(target);
+            media::TMediaResult result = stream->SeekSample(target);
             if (result == media::S_OK)
-                ReadChecked(stream, 20000);
+                ReadChecked(*stream, 20000);
             else if (!media::Failed(result))
                 std::abort();
         }

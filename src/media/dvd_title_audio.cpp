@@ -1,6 +1,8 @@
 #include "media/dvd_title_audio.h"
 
+#include "media/audio_track_list.h"
 #include "media/dvd/dvd_sector.h"
+#include "media/file_audio_stream.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -11,56 +13,47 @@ extern "C" {
 
 using namespace media;
 
-TDvdTitleAudio::TDvdTitleAudio(const TPcmFormat& wanted) : FWanted(wanted) {}
+TDvdTitleAudio::TDvdTitleAudio(QString locator) : TMediaAudioStream(std::move(locator)) {}
 
 TDvdTitleAudio::~TDvdTitleAudio() = default;
 
-std::vector<TMediaTrackInfo> TDvdTitleAudio::ListTracks(const TMediaInput& input) {
-    std::vector<TMediaTrackInfo> tracks;
-    if (!input.dvd || !input.format)
-        return tracks;
-    const TMediaTime duration = input.format->duration > 0
-                                    ? TMediaTime::FromMicroseconds(input.format->duration)
-                                    : TMediaTime();
-    for (const TDvdAudioStream& audio : input.dvd->title.audio) {
-        // A stream that cannot be played keeps its place: the list is numbered as the disc.
-        TMediaTrackInfo track;
-        track.language = audio.language;
-        track.codec = audio.codec;
-        track.channels = audio.channels;
-        track.sampleRate = audio.sampleRate;
-        const int index = audio.available ? FindStream(input, audio.streamId) : -1;
-        const AVCodecParameters* par =
-            index >= 0 ? input.format->streams[index]->codecpar : nullptr;
-        if (!par || par->codec_type != AVMEDIA_TYPE_AUDIO) {
-            track.streamIndex = -2; // opens nothing
-            track.unavailable = audio.available
-                                    ? QStringLiteral("the title's sound does not carry it")
-                                    : QStringLiteral("the disc marks it unavailable");
-            tracks.push_back(track);
-            continue;
-        }
-        track.streamIndex = audio.streamId;
-        track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        track.language = audio.language;
-        track.channels =
-            par->ch_layout.nb_channels > 0 ? par->ch_layout.nb_channels : audio.channels;
-        track.sampleRate = par->sample_rate > 0 ? par->sample_rate : audio.sampleRate;
-        track.duration = duration;
-        tracks.push_back(track);
-    }
-    return tracks;
+TMediaResult TDvdTitleAudio::Open(int streamId) {
+    Close();
+    const TMediaResult result = OpenTitle(streamId);
+    if (Failed(result))
+        Close();
+    return result;
 }
 
-TMediaResult TDvdTitleAudio::Open(const QString& locator, int streamId) {
+void TDvdTitleAudio::Close() {
+    FStream.reset();
+    FFormat = {};
+    FInfo.reset();
+    FTracks.clear();
+    FStreamId = -1;
+    FSpans.clear();
+    FEndSample = 0;
+    FLead = 0;
+    FSegment = -1;
+    FStreamEnded = false;
+    FNext = 0;
+    FHoles.clear();
+}
+
+const std::vector<TSourceChapter>& TDvdTitleAudio::Chapters() const {
+    static const std::vector<TSourceChapter> none;
+    return FInfo ? FInfo->timeline.Chapters() : none;
+}
+
+TMediaResult TDvdTitleAudio::OpenTitle(int streamId) {
     TMediaInput input;
-    TMediaResult result = OpenMediaInput(locator, input);
+    TMediaResult result = OpenMediaInput(FSource, input);
     if (Failed(result))
         return result;
     if (!input.dvd || input.dvd->segment >= 0)
         return E_INVALIDARG;
     FInfo = input.dvd;
-    FTracks = ListTracks(input);
+    FTracks = ListInputTracks(input);
     input.format.reset();
     const auto chosen = std::find_if(FTracks.begin(), FTracks.end(), [&](const TMediaTrackInfo& t) {
         return t.unavailable.isEmpty() && (streamId < 0 || t.streamIndex == streamId);
@@ -107,11 +100,11 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
     TSegmentSpan& span = FSpans[size_t(segment)];
     if (span.silent)
         return S_OK;
-    auto stream = std::make_unique<TMediaAudioStream>();
+    auto stream = std::make_unique<TFileAudioStream>(
+        DvdSegmentLocator(FInfo->root, FInfo->title.number, segment));
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
     stream->SetInterruptFlag(FInterrupt);
-    const TMediaResult result =
-        stream->Open(DvdSegmentLocator(FInfo->root, FInfo->title.number, segment), FStreamId);
+    const TMediaResult result = stream->Open(FStreamId);
     if (result == MS_E_NOSTREAM) {
         span.silent = true; // this stretch of the title has no such stream: silence
         return S_OK;
@@ -165,19 +158,11 @@ TMediaTime TDvdTitleAudio::Duration() const {
     return FInfo ? TMediaTime::From90kHz(FInfo->timeline.Duration()) : TMediaTime();
 }
 
-TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {
-    info = {};
-    if (!FInfo || FFormat.sampleRate <= 0)
-        return MS_E_NOTINIT;
-    if (!buffer)
-        return E_POINTER;
+TMediaResult TDvdTitleAudio::ReadFrames(uint8_t* buffer, int64_t wanted, int64_t& first,
+                                        int64_t& got) {
     const int align = FFormat.BlockAlign();
-    const int64_t wanted = int64_t(size) / align;
-    if (wanted <= 0)
-        return E_INVALIDBUFFERSIZE;
     const uint8_t silence = FFormat.bitsPerSample == 8 ? 0x80 : 0;
-    const int64_t first = FNext;
-    int64_t got = 0;
+    first = FNext;
     while (got < wanted && FNext < FEndSample) {
         const int segment = SegmentOf(FNext);
         if (segment != FSegment) {
@@ -221,16 +206,6 @@ TMediaResult TDvdTitleAudio::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo
         got += part.frames;
         FNext += part.frames;
     }
-    if (got == 0) {
-        info.firstSample = FNext;
-        info.startTime = info.endTime = SampleToTime(FNext);
-        return MS_S_ENDOFSTREAM;
-    }
-    info.bytes = uint32_t(got * align);
-    info.frames = got;
-    info.firstSample = first;
-    info.startTime = SampleToTime(first);
-    info.endTime = SampleToTime(first + got);
     return S_OK;
 }
 
@@ -246,7 +221,7 @@ void TDvdTitleAudio::KeepHoles() {
 }
 
 TMediaResult TDvdTitleAudio::SeekSample(int64_t sample) {
-    if (!FInfo || FFormat.sampleRate <= 0)
+    if (!IsOpen())
         return MS_E_NOTINIT;
     FNext = std::max<int64_t>(sample, 0);
     if (FNext >= FEndSample)

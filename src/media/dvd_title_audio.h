@@ -11,52 +11,50 @@
 // fills what it lacks. So the join has neither gaps nor overlaps and every sample of the title has
 // one place.
 //
-// TMediaAudioStream hands a whole-title locator to this class; the caller sees the same
-// stream interface either way.
+// MakeAudioStream makes one for a whole-title locator ("dvd:N:/root"); the caller sees the
+// stream interface of any source. Its streams are numbered by their MPEG ids, in the IFO's
+// order (ListAudioTracks).
 //
 // Threads: as TMediaAudioStream, one thread at a time.
 
 #include "media/media_audio_stream.h"
 #include "media/media_input.h"
 
-#include <atomic>
 #include <memory>
-#include <utility>
 #include <vector>
 
-class TDvdTitleAudio {
+class TFileAudioStream;
+
+class TDvdTitleAudio : public TMediaAudioStream {
 public:
-    explicit TDvdTitleAudio(const TPcmFormat& wanted);
-    ~TDvdTitleAudio();
+    explicit TDvdTitleAudio(QString locator);
+    ~TDvdTitleAudio() override;
 
-    // The title's audio streams present in its program stream, in the title's order, with
-    // the IFO's languages; streamIndex is the stream's MPEG id.
-    static std::vector<TMediaTrackInfo> ListTracks(const media::TMediaInput& input);
+    // Opens stream `streamId` (an MPEG id; -1: the title's first that can be played).
+    media::TMediaResult Open(int streamId = -1) override;
+    void Close() override;
+    bool IsOpen() const override { return FInfo && FFormat.sampleRate > 0; }
 
-    // Opens the title `locator` names and its stream `streamId` (-1: the title's first),
-    // and decodes up to its first sound.
-    media::TMediaResult Open(const QString& locator, int streamId);
-
-    // Passed on to every segment's stream (see TMediaAudioStream::SetInterruptFlag).
-    void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
-
-    int StreamId() const { return FStreamId; }
-    const std::vector<TMediaTrackInfo>& Tracks() const { return FTracks; }
-    const TPcmFormat& Format() const { return FFormat; }
-    TMediaTime Duration() const;
-    int64_t DurationSamples() const { return FEndSample; }
+    int StreamIndex() const override { return FStreamId; }
+    const std::vector<TMediaTrackInfo>& Tracks() const override { return FTracks; }
+    const TPcmFormat& Format() const override { return FFormat; }
+    TMediaTime Duration() const override;
+    int64_t DurationSamples() const override { return FEndSample; }
+    const std::vector<TSourceChapter>& Chapters() const override;
     int64_t LeadSamples() const { return FLead; }
+
+    media::TMediaResult SeekSample(int64_t sample) override;
+    int64_t NextSample() const override { return FNext; }
     // Times of the title and its samples (see above); TimeToSample(SampleToTime(n)) is n
     // from the first picture on.
-    int64_t TimeToSample(TMediaTime time) const;
-    TMediaTime SampleToTime(int64_t sample) const;
-    const TDvdTimeline& Timeline() const { return FInfo->timeline; }
+    TMediaTime SampleToTime(int64_t sample) const override;
+    int64_t TimeToSample(TMediaTime time) const override;
+    // On the title's samples.
+    const TSampleStretches& Holes() const override { return FHoles; }
 
-    media::TMediaResult Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info);
-    media::TMediaResult SeekSample(int64_t sample);
-    int64_t NextSample() const { return FNext; }
-    // As TMediaAudioStream::Holes, on the title's samples.
-    const std::vector<std::pair<int64_t, int64_t>>& Holes() const { return FHoles; }
+protected:
+    media::TMediaResult ReadFrames(uint8_t* buffer, int64_t wanted, int64_t& first,
+                                   int64_t& got) override;
 
 private:
     struct TSegmentSpan {
@@ -66,6 +64,7 @@ private:
         bool silent = false; // the stream is not in this segment
     };
 
+    media::TMediaResult OpenTitle(int streamId);
     media::TMediaResult OpenSegment(int segment);
     int64_t TicksToSamples(int64_t ticks) const; // 90 kHz ticks
     // Title sample of a segment stream's sample 0, which plays at `startTicks`.
@@ -73,7 +72,6 @@ private:
     int SegmentOf(int64_t sample) const;
     void KeepHoles();
 
-    TPcmFormat FWanted;
     TPcmFormat FFormat;
     std::shared_ptr<const media::TDvdTitleInfo> FInfo;
     std::vector<TMediaTrackInfo> FTracks;
@@ -82,10 +80,9 @@ private:
     int64_t FEndSample = 0;
     int64_t FLead = 0; // samples of sound before the first picture
 
-    std::unique_ptr<TMediaAudioStream> FStream; // the segment being read
+    std::unique_ptr<TFileAudioStream> FStream; // the segment being read
     int FSegment = -1;
     bool FStreamEnded = false;
-    int64_t FNext = 0;                               // title sample the next Read delivers first
-    std::vector<std::pair<int64_t, int64_t>> FHoles; // filled stretches, title samples
-    const std::atomic<bool>* FInterrupt = nullptr;
+    int64_t FNext = 0;       // title sample the next Read delivers first
+    TSampleStretches FHoles; // filled stretches, title samples
 };

@@ -1,10 +1,9 @@
-#include "media/media_audio_stream.h"
+#include "media/file_audio_stream.h"
 
-#include "media/dvd_title_audio.h"
+#include "media/audio_track_list.h"
 #include "media/media_input.h"
 #include "media/packet_length.h"
 #include "media/pcm_converter.h"
-#include "media/stream_time.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -15,7 +14,6 @@ extern "C" {
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <numeric>
 
 using namespace media;
@@ -28,50 +26,11 @@ constexpr int kMaxDecodeErrorsInRow = 200;
 constexpr int kMaxStalledReads = 1000;
 constexpr int kMaxFramesPerPacket = 4096;
 
+// Timestamps the container wrote that vote on the numbering after opening or seeking.
 constexpr size_t kAnchorVotes = 3;
-// The longest stretch filled with silence where a stream of unknown length has no sound.
-constexpr int64_t kMaxHoleSeconds = 600;
-// Frames without a timestamp of their own held while a one-frame gap is in doubt.
-constexpr size_t kMaxDoubtFrames = 16;
 
 int Interrupted(void* flag) {
     return flag && static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
-}
-
-// Where the stream's sound ends, counted from the container's start (0 when unknown): what
-// a rip of the whole source delivers. A file cut short, or a stream that stops before the
-// pictures do, ends before the container's length says.
-TMediaTime StreamDuration(const AVFormatContext* input, const AVStream* stream) {
-    const TMediaTime container = input->duration != AV_NOPTS_VALUE && input->duration > 0
-                                     ? TMediaTime::FromMicroseconds(input->duration)
-                                     : TMediaTime();
-    if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
-        return container;
-    TMediaTime end = StreamTime(stream->duration, stream->time_base);
-    if (stream->start_time != AV_NOPTS_VALUE && input->start_time != AV_NOPTS_VALUE)
-        end += StreamTime(stream->start_time, stream->time_base) -
-               TMediaTime::FromMicroseconds(input->start_time);
-    return container > TMediaTime() ? std::min(container, end) : end;
-}
-
-std::vector<TMediaTrackInfo> CollectTracks(const AVFormatContext* input) {
-    std::vector<TMediaTrackInfo> tracks;
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVStream* stream = input->streams[i];
-        const AVCodecParameters* par = stream->codecpar;
-        if (par->codec_type != AVMEDIA_TYPE_AUDIO)
-            continue;
-        TMediaTrackInfo track;
-        track.streamIndex = int(i);
-        track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        if (const AVDictionaryEntry* lang = av_dict_get(stream->metadata, "language", nullptr, 0))
-            track.language = QString::fromUtf8(lang->value);
-        track.channels = par->ch_layout.nb_channels;
-        track.sampleRate = par->sample_rate;
-        track.duration = StreamDuration(input, stream);
-        tracks.push_back(track);
-    }
-    return tracks;
 }
 
 bool IsEightBit(int format) {
@@ -89,38 +48,13 @@ AVSampleFormat SampleFormatOfWidth(int bitsPerSample) {
     }
 }
 
-// `samples` of silence in the format of `like`; null when it cannot be made.
-ffmpeg::FramePtr SilenceLike(const AVFrame* like, int64_t samples) {
-    ffmpeg::FramePtr silence = ffmpeg::MakeFrame();
-    silence->format = like->format;
-    silence->sample_rate = like->sample_rate;
-    silence->nb_samples = int(samples);
-    if (av_channel_layout_copy(&silence->ch_layout, &like->ch_layout) < 0 ||
-        av_frame_get_buffer(silence.get(), 0) < 0 ||
-        av_samples_set_silence(silence->extended_data, 0, int(samples),
-                               silence->ch_layout.nb_channels, AVSampleFormat(silence->format)) < 0)
-        return nullptr;
-    return silence;
-}
-
 } // namespace
 
-TMediaAudioStream::TMediaAudioStream() = default;
-TMediaAudioStream::~TMediaAudioStream() = default;
+TFileAudioStream::TFileAudioStream(QString path) : TMediaAudioStream(std::move(path)) {}
 
-TMediaResult TMediaAudioStream::ListAudioTracks(const QString& path,
-                                                std::vector<TMediaTrackInfo>& tracks) {
-    tracks.clear();
-    TMediaInput input;
-    const TMediaResult result = OpenMediaInput(path, input);
-    if (Failed(result))
-        return result;
-    tracks = input.dvd ? TDvdTitleAudio::ListTracks(input) : CollectTracks(input.format.get());
-    return S_OK;
-}
+TFileAudioStream::~TFileAudioStream() = default;
 
-void TMediaAudioStream::Close() {
-    FTitle.reset();
+void TFileAudioStream::Close() {
     FConverter.reset();
     FDecoder.reset();
     FInput.reset();
@@ -142,15 +76,14 @@ void TMediaAudioStream::Close() {
     ResetDecoding();
 }
 
-void TMediaAudioStream::ResetDecoding() {
+void TFileAudioStream::ResetDecoding() {
     FPending.clear();
     FPendingPos = 0;
     FPendingSample = 0;
     FCounted = 0;
     FAnchored = false;
     FAnchorGuessed = false;
-    FAnchorVotes.clear();
-    FWeakVotes.clear();
+    FVotes = {};
     FHeldFrames.clear();
     FHeldSamples = 0;
     FDoubtFrames.clear();
@@ -171,24 +104,9 @@ void TMediaAudioStream::ResetDecoding() {
         FConverter->Reset();
 }
 
-TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
+TMediaResult TFileAudioStream::Open(int streamIndex) {
     Close();
-    if (IsDvdTitleSource(path)) {
-        FTitle = std::make_unique<TDvdTitleAudio>(FWanted);
-        FTitle->SetInterruptFlag(FInterrupt);
-        const TMediaResult result = FTitle->Open(path, streamIndex);
-        if (Failed(result)) {
-            Close();
-            return result;
-        }
-        FPath = path;
-        FTracks = FTitle->Tracks();
-        FStreamIndex = FTitle->StreamId();
-        FFormat = FTitle->Format();
-        FDuration = FTitle->Duration();
-        return S_OK;
-    }
-    TMediaResult result = OpenInput(path, streamIndex);
+    TMediaResult result = OpenInput(streamIndex);
     if (Failed(result)) {
         Close();
         return result;
@@ -207,22 +125,18 @@ TMediaResult TMediaAudioStream::Open(const QString& path, int streamIndex) {
     return S_OK;
 }
 
-TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) {
+TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     // Every read of the file asks the flag, so a long seek gives up soon after it is set.
     const AVIOInterruptCB interrupt{Interrupted, const_cast<std::atomic<bool>*>(FInterrupt)};
     TMediaInput input;
-    int result = OpenMediaInput(path, input, FInterrupt ? &interrupt : nullptr);
+    int result = OpenMediaInput(FSource, input, FInterrupt ? &interrupt : nullptr);
     if (Failed(result))
         return result;
-    FPath = path;
     FStreamSelector = streamIndex;
-    if (input.dvd) {
-        FTracks = TDvdTitleAudio::ListTracks(input);
-        if (streamIndex >= 0 && (streamIndex = FindStream(input, streamIndex)) < 0)
-            return MS_E_NOSTREAM;
-    } else {
-        FTracks = CollectTracks(input.format.get());
-    }
+    FTracks = ListInputTracks(input);
+    // A DVD segment names its streams by MPEG id.
+    if (input.dvd && streamIndex >= 0 && (streamIndex = FindStream(input, streamIndex)) < 0)
+        return MS_E_NOSTREAM;
     FInput = std::move(input.format);
 
     if (streamIndex < 0) {
@@ -285,7 +199,7 @@ TMediaResult TMediaAudioStream::OpenInput(const QString& path, int streamIndex) 
 }
 
 // The next packet of any stream: 0, AVERROR_EOF at the end of the file, or a failure.
-int TMediaAudioStream::ReadPacket() {
+int TFileAudioStream::ReadPacket() {
     const int result = av_read_frame(FInput.get(), FPacket.get());
     if (result >= 0 || result == AVERROR(EAGAIN))
         return result;
@@ -300,7 +214,7 @@ int TMediaAudioStream::ReadPacket() {
 
 // Decodes until at least one converted sample is pending (S_OK), the stream ends
 // (MS_S_ENDOFSTREAM) or a failure.
-TMediaResult TMediaAudioStream::DecodeMore() {
+TMediaResult TFileAudioStream::DecodeMore() {
     if (FEnded)
         return MS_S_ENDOFSTREAM;
     int decodeErrors = 0;
@@ -403,7 +317,7 @@ TMediaResult TMediaAudioStream::DecodeMore() {
     }
 }
 
-TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
+TMediaResult TFileAudioStream::AcceptFrame(AVFrame* frame) {
     if (frame->nb_samples <= 0 || frame->sample_rate <= 0 || frame->ch_layout.nb_channels <= 0)
         return S_OK;
     if (!FConverter) {
@@ -437,7 +351,7 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
             else
                 FLpcmUntrusted = true;
         }
-        (frame->pkt_pos >= 0 ? FAnchorVotes : FWeakVotes).push_back(vote);
+        (frame->pkt_pos >= 0 ? FVotes.stamped : FVotes.interpolated).push_back(vote);
     }
     if (!FHaveOrigin && FFirstFrameSamples == 0)
         FFirstFrameSamples = int(av_rescale(frame->nb_samples, FFormat.sampleRate, FSourceRate));
@@ -448,12 +362,12 @@ TMediaResult TMediaAudioStream::AcceptFrame(AVFrame* frame) {
     FHeldSamples += frame->nb_samples;
     // Enough votes, or waited long enough (a stream whose packets never carry their own
     // timestamps must not pile up frames); a count from the start needs none.
-    if (FForcedAnchor || FAnchorVotes.size() >= kAnchorVotes || FHeldSamples >= FSourceRate)
+    if (FForcedAnchor || FVotes.stamped.size() >= kAnchorVotes || FHeldSamples >= FSourceRate)
         return Anchor();
     return S_OK;
 }
 
-TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
+TMediaResult TFileAudioStream::ConvertFrame(const AVFrame* frame) {
     if (FPendingPos == FPending.size()) {
         FPending.clear();
         FPendingPos = 0;
@@ -467,124 +381,20 @@ TMediaResult TMediaAudioStream::ConvertFrame(const AVFrame* frame) {
     return S_OK;
 }
 
-std::optional<int64_t> TMediaAudioStream::StampedHole(const AVFrame* frame) const {
-    // Only a timestamp the container wrote places a frame; LPCM's are placed otherwise.
-    const int64_t ts = frame->best_effort_timestamp;
-    if (ts == AV_NOPTS_VALUE || frame->pkt_pos < 0 || FLpcm || FTimestampsDoubtful)
-        return std::nullopt;
-    return TimestampToSample(ts) - FSourceCount - FDoubtSamples;
-}
-
-TMediaResult TMediaAudioStream::PlaceFrame(const AVFrame* frame) {
-    const std::optional<int64_t> hole = StampedHole(frame);
-    if (!FDoubtFrames.empty()) {
-        // Held behind a gap of about one frame, which the next frame with a timestamp of its
-        // own settles: a lost frame leaves its gap in every later timestamp, while a frame
-        // the parser labelled with its neighbour's time leaves none behind it.
-        if (!hole && FDoubtFrames.size() < kMaxDoubtFrames)
-            return HoldFrame(frame);
-        if (TMediaResult settled = SettleDoubt(hole && *hole >= FDoubtHole / 2); Failed(settled))
-            return settled;
-        return PlaceFrame(frame);
-    }
-    // Less than half a frame (and 10 ms) is the container's rounding, not missing sound.
-    if (!hole || *hole < std::max<int64_t>(frame->nb_samples / 2, FSourceRate / 100))
-        return ConvertFrame(frame);
-    // A clock that leaps beyond the stream's own length is a restart, not a hole.
-    const int64_t end = FDuration > TMediaTime()
-                            ? FDuration.ToSampleNearest(FSourceRate)
-                            : FSourceCount + kMaxHoleSeconds * int64_t(FSourceRate);
-    if (FSourceCount + *hole > end + FSourceRate)
-        return ConvertFrame(frame);
-    if (*hole < frame->nb_samples * 3 / 2) {
-        FDoubtHole = *hole;
-        return HoldFrame(frame);
-    }
-    if (TMediaResult filled = FillSilence(frame, *hole); Failed(filled))
-        return filled;
-    return ConvertFrame(frame);
-}
-
-TMediaResult TMediaAudioStream::HoldFrame(const AVFrame* frame) {
-    ffmpeg::FramePtr held(av_frame_clone(frame));
-    if (!held)
-        return AVERROR(ENOMEM);
-    FDoubtSamples += frame->nb_samples;
-    FDoubtFrames.push_back(std::move(held));
-    return S_OK;
-}
-
-TMediaResult TMediaAudioStream::SettleDoubt(bool lost) {
-    std::vector<ffmpeg::FramePtr> held;
-    held.swap(FDoubtFrames);
-    FDoubtSamples = 0;
-    if (held.empty())
-        return S_OK;
-    if (lost)
-        if (TMediaResult filled = FillSilence(held.front().get(), FDoubtHole); Failed(filled))
-            return filled;
-    for (const ffmpeg::FramePtr& frame : held)
-        if (TMediaResult converted = ConvertFrame(frame.get()); Failed(converted))
-            return converted;
-    return S_OK;
-}
-
-TMediaResult TMediaAudioStream::FillSilence(const AVFrame* like, int64_t samples) {
-    const int64_t from = av_rescale(FSourceCount, FFormat.sampleRate, FSourceRate);
-    for (int64_t left = samples; left > 0;) {
-        const int64_t n = std::min<int64_t>(left, FSourceRate);
-        const ffmpeg::FramePtr silence = SilenceLike(like, n);
-        if (!silence)
-            return AVERROR(ENOMEM);
-        if (TMediaResult converted = ConvertFrame(silence.get()); Failed(converted))
-            return converted;
-        left -= n;
-    }
-    const int64_t to = av_rescale(FSourceCount, FFormat.sampleRate, FSourceRate);
-    if (std::none_of(FHoles.begin(), FHoles.end(),
-                     [&](const std::pair<int64_t, int64_t>& h) { return h.first == from; }))
-        FHoles.emplace_back(from, to);
-    return S_OK;
-}
-
-const std::vector<std::pair<int64_t, int64_t>>& TMediaAudioStream::Holes() const {
-    return FTitle ? FTitle->Holes() : FHoles;
-}
-
-TMediaResult TMediaAudioStream::Anchor() {
-    if (FAnchorVotes.empty())
-        FAnchorVotes.swap(FWeakVotes);
-    FAnchorGuessed = FAnchorVotes.empty() && !FForcedAnchor;
-    // After a seek, LPCM packets are placed only when their headers say where their access
-    // units start and every packet agrees; otherwise the count from the start places them.
-    FAnchorDoubtful = FLpcm && FHaveOrigin && !FForcedAnchor &&
-                      (FLpcmUntrusted || FAnchorVotes.size() < 2 ||
-                       std::adjacent_find(FAnchorVotes.begin(), FAnchorVotes.end(),
-                                          std::not_equal_to<>()) != FAnchorVotes.end());
-    int64_t anchor = 0; // source-rate number of the first held sample
-    if (FForcedAnchor) {
-        anchor = *FForcedAnchor;
-        FForcedAnchor.reset();
-    } else if (FAnchorGuessed) {
-        anchor = FHaveOrigin ? FOriginSample : 0;
-    } else if (FLpcm && !FHaveOrigin) {
-        // LPCM has no parser to mislabel a first frame, and a stream's first packet starts
-        // with an access unit whatever its header says: its timestamp is the one to trust.
-        anchor = FAnchorVotes.front();
-    } else {
-        // The number most frames agree on; with no agreement, the latest frame's.
-        anchor = FAnchorVotes.back();
-        size_t best = 1;
-        for (int64_t vote : FAnchorVotes) {
-            size_t n = size_t(std::count(FAnchorVotes.begin(), FAnchorVotes.end(), vote));
-            if (n > best) {
-                best = n;
-                anchor = vote;
-            }
-        }
-    }
-    FAnchorVotes.clear();
-    FWeakVotes.clear();
+TMediaResult TFileAudioStream::Anchor() {
+    TAnchorContext context;
+    context.forced = FForcedAnchor;
+    if (FHaveOrigin)
+        context.origin = FOriginSample;
+    context.lpcm = FLpcm;
+    context.lpcmUntrusted = FLpcmUntrusted;
+    const TAnchor vote = VoteAnchor(FVotes, context);
+    FForcedAnchor.reset();
+    FVotes = {};
+    FAnchorGuessed = vote.guessed;
+    // After a seek, doubtful LPCM stamps leave the placing to a count from the start.
+    FAnchorDoubtful = vote.doubtful;
+    const int64_t anchor = vote.sample; // source-rate number of the first held sample
 
     // A resampler keeps its phase from where it starts. Start it where the source and
     // the delivered sample grids meet (every 160 samples from 48 kHz to 44.1 kHz), with
@@ -623,7 +433,7 @@ TMediaResult TMediaAudioStream::Anchor() {
     return S_OK;
 }
 
-int64_t TMediaAudioStream::TimestampToSample(int64_t timestamp) const {
+int64_t TFileAudioStream::TimestampToSample(int64_t timestamp) const {
     const AVRational perSample{1, FSourceRate};
     int64_t sample = av_rescale_q_rnd(timestamp - FStartTs, FTimeBase, perSample,
                                       AVRounding(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
@@ -642,29 +452,19 @@ int64_t TMediaAudioStream::TimestampToSample(int64_t timestamp) const {
     return sample;
 }
 
-int64_t TMediaAudioStream::PendingFrames() const {
+int64_t TFileAudioStream::PendingFrames() const {
     const int align = FFormat.BlockAlign();
     return align > 0 ? int64_t(FPending.size() - FPendingPos) / align : 0;
 }
 
-void TMediaAudioStream::DropPending(int64_t frames) {
+void TFileAudioStream::DropPending(int64_t frames) {
     FPendingPos += size_t(frames) * size_t(FFormat.BlockAlign());
     FPendingSample += frames;
 }
 
-TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadInfo& info) {
-    if (FTitle)
-        return FTitle->Read(buffer, size, info);
-    info = {};
-    if (!IsOpen())
-        return MS_E_NOTINIT;
-    if (!buffer)
-        return E_POINTER;
+TMediaResult TFileAudioStream::ReadFrames(uint8_t* buffer, int64_t wanted, int64_t& first,
+                                          int64_t& got) {
     const int align = FFormat.BlockAlign();
-    const int64_t wanted = int64_t(size) / align;
-    if (wanted <= 0)
-        return E_INVALIDBUFFERSIZE;
-    int64_t got = 0;
     while (got < wanted) {
         int64_t available = PendingFrames();
         if (available == 0) {
@@ -682,50 +482,33 @@ TMediaResult TMediaAudioStream::Read(uint8_t* buffer, uint32_t size, TMediaReadI
         FDropActive = false;
         const int64_t n = std::min(available, wanted - got);
         if (got == 0)
-            info.firstSample = FPendingSample;
+            first = FPendingSample;
         std::memcpy(buffer + got * align, FPending.data() + FPendingPos, size_t(n * align));
         DropPending(n);
         got += n;
     }
-    if (got == 0) {
-        info.firstSample = NextSample();
-        info.startTime = info.endTime = SampleToTime(info.firstSample);
-        return MS_S_ENDOFSTREAM;
-    }
-    info.bytes = uint32_t(got * align);
-    info.frames = got;
-    info.startTime = SampleToTime(info.firstSample);
-    info.endTime = SampleToTime(info.firstSample + got);
     return S_OK;
 }
 
-int64_t TMediaAudioStream::NextSample() const {
-    if (FTitle)
-        return FTitle->NextSample();
+int64_t TFileAudioStream::NextSample() const {
     const int64_t next = PendingFrames() > 0 ? FPendingSample : FCounted;
     return FDropActive ? std::max(next, FDropBefore) : next;
 }
 
-TMediaTime TMediaAudioStream::SampleToTime(int64_t sample) const {
-    if (FTitle)
-        return FTitle->SampleToTime(sample);
+TMediaTime TFileAudioStream::SampleToTime(int64_t sample) const {
     return TMediaTime::FromSample(sample, FFormat.sampleRate);
 }
 
-int64_t TMediaAudioStream::TimeToSample(TMediaTime time) const {
-    if (FTitle)
-        return FTitle->TimeToSample(time);
+int64_t TFileAudioStream::TimeToSample(TMediaTime time) const {
     return time.ToSample(FFormat.sampleRate);
 }
 
-TMediaTime TMediaAudioStream::StartTime() const {
+TMediaTime TFileAudioStream::StartTime() const {
     if (!FInput || FInput->start_time == AV_NOPTS_VALUE)
         return {};
     return TMediaTime::FromMicroseconds(FInput->start_time);
 }
 
-int64_t TMediaAudioStream::DurationSamples() const {
-    if (FTitle)
-        return FTitle->DurationSamples();
+int64_t TFileAudioStream::DurationSamples() const {
     return FDuration.ToSampleNearest(FFormat.sampleRate);
 }

@@ -1,8 +1,7 @@
-// TMediaAudioStream: exact seeks, by the container's timestamps where they can be trusted
+// TFileAudioStream: exact seeks, by the container's timestamps where they can be trusted
 // and by counting packets from the start of the file where they cannot.
-#include "media/media_audio_stream.h"
+#include "media/file_audio_stream.h"
 
-#include "media/dvd_title_audio.h"
 #include "media/packet_length.h"
 
 extern "C" {
@@ -23,16 +22,15 @@ constexpr int kMaxStalledReads = 1000;
 
 } // namespace
 
-TMediaResult TMediaAudioStream::Rewind() {
-    const QString path = FPath;
+TMediaResult TFileAudioStream::Rewind() {
     const int stream = FStreamSelector;
     const bool doubtful = FTimestampsDoubtful; // learnt about the file, not the decode
-    const TMediaResult result = Open(path, stream);
+    const TMediaResult result = Open(stream);
     FTimestampsDoubtful = doubtful;
     return result;
 }
 
-TMediaResult TMediaAudioStream::FromStart(int64_t from) {
+TMediaResult TFileAudioStream::FromStart(int64_t from) {
     // From the very beginning the decode is the same as after opening.
     if (from <= FOriginOut)
         return Rewind();
@@ -43,11 +41,11 @@ TMediaResult TMediaAudioStream::FromStart(int64_t from) {
 // samples, up to the one that holds sample `from` (delivered numbering); decoding goes on
 // from there, numbered by the count. Where a packet's length cannot be told without
 // decoding it, everything is decoded from the start instead.
-TMediaResult TMediaAudioStream::CountFromStart(int64_t from) {
+TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
     const int64_t stopAt =
         FOriginSample + av_rescale(from - FOriginOut, FSourceRate, FFormat.sampleRate);
     const int64_t origin = FOriginSample;
-    TMediaResult result = OpenInput(FPath, FStreamSelector); // the demuxer back at the start
+    TMediaResult result = OpenInput(FStreamSelector); // the demuxer back at the start
     if (Failed(result)) {
         Close();
         return result;
@@ -97,9 +95,7 @@ TMediaResult TMediaAudioStream::CountFromStart(int64_t from) {
     }
 }
 
-TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
-    if (FTitle)
-        return FTitle->SeekSample(target);
+TMediaResult TFileAudioStream::SeekSample(int64_t target) {
     if (!IsOpen())
         return MS_E_NOTINIT;
     target = std::max<int64_t>(target, 0);
@@ -146,10 +142,4 @@ TMediaResult TMediaAudioStream::SeekSample(int64_t target) {
         return S_OK;
     }
     return E_ABORT; // not reached: the last attempt starts from the beginning
-}
-
-TMediaResult TMediaAudioStream::Seek(TMediaTime time) {
-    if (!IsOpen())
-        return MS_E_NOTINIT;
-    return SeekSample(TimeToSample(std::max(time, TMediaTime())));
 }

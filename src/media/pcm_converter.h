@@ -5,7 +5,7 @@
 // rate. More channels are folded to stereo with the ITU downmix (centre and surrounds at
 // -3 dB, LFE dropped), scaled so that no input can clip. A frame whose layout, format or
 // rate differs from the one before (joined VOB parts) reconfigures the converter; the
-// output never changes. Owned by one TMediaAudioStream; the thread that reads it.
+// output never changes. Owned by one TFileAudioStream; the thread that reads it.
 
 #include "media/ffmpeg_ptr.h"
 

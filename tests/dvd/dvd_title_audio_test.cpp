@@ -43,16 +43,16 @@ TSound ReadAll(TMediaAudioStream& stream, int64_t limit = INT64_MAX) {
 }
 
 TSound ReadSource(const QString& source, int track = 0) {
-    TMediaAudioStream stream;
-    stream.SetOutputFormat(TPcmFormat{kRate, 2, 16});
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
+    stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
     int index = -1;
     if (track > 0) {
         std::vector<TMediaTrackInfo> tracks;
         EXPECT_EQ(TMediaAudioStream::ListAudioTracks(source, tracks), media::S_OK);
         index = tracks.at(size_t(track - 1)).streamIndex;
     }
-    EXPECT_EQ(stream.Open(source, index), media::S_OK) << source.toStdString();
-    return ReadAll(stream);
+    EXPECT_EQ(stream->Open(index), media::S_OK) << source.toStdString();
+    return ReadAll(*stream);
 }
 
 // Source sample `from` of `signal` lies at frame `expected` of `sound`.
@@ -134,22 +134,22 @@ TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
     const QString title1 = dvd::TitleLocator(TestDvdRoot(), 1);
     const TSound straight = ReadSource(title1);
     ASSERT_GT(straight.frames(), 0);
-    TMediaAudioStream stream;
-    stream.SetOutputFormat(TPcmFormat{kRate, 2, 16});
-    ASSERT_EQ(stream.Open(title1), media::S_OK);
-    EXPECT_EQ(stream.DurationSamples(), straight.frames());
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(title1);
+    stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
+    ASSERT_EQ(stream->Open(), media::S_OK);
+    EXPECT_EQ(stream->DurationSamples(), straight.frames());
     const int64_t join = kLead + kTitleA;
     for (const int64_t target : std::initializer_list<int64_t>{
              join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77, straight.frames() - 500}) {
         SCOPED_TRACE(target);
-        ASSERT_EQ(stream.SeekSample(target), media::S_OK);
-        EXPECT_EQ(stream.NextSample(), target);
+        ASSERT_EQ(stream->SeekSample(target), media::S_OK);
+        EXPECT_EQ(stream->NextSample(), target);
         const int64_t count = std::min<int64_t>(6000, straight.frames() - target);
-        const TSound got = ReadAll(stream, count);
+        const TSound got = ReadAll(*stream, count);
         EXPECT_EQ(got.samples, Frames(straight, target, count));
     }
-    ASSERT_EQ(stream.SeekSample(straight.frames() + 10), media::S_OK);
+    ASSERT_EQ(stream->SeekSample(straight.frames() + 10), media::S_OK);
     TMediaReadInfo info;
     uint8_t block[4096];
-    EXPECT_EQ(stream.Read(block, sizeof block, info), media::MS_S_ENDOFSTREAM);
+    EXPECT_EQ(stream->Read(block, sizeof block, info), media::MS_S_ENDOFSTREAM);
 }

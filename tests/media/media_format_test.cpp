@@ -49,13 +49,13 @@ TEST(MediaFormat, SampleZeroIsTheContainerStartAndTheSourceSitsBehindTheCodecDel
                            {"mono_u8.avi", fs::kMonoU8, 22050, 0}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.file);
-        TMediaAudioStream stream;
-        ASSERT_EQ(stream.Open(FixturePath(c.file)), S_OK);
-        EXPECT_EQ(stream.Format().sampleRate, c.rate);
-        TDecodedRun run = ReadAll(stream);
+        const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(FixturePath(c.file));
+        ASSERT_EQ(stream->Open(), S_OK);
+        EXPECT_EQ(stream->Format().sampleRate, c.rate);
+        TDecodedRun run = ReadAll(*stream);
         EXPECT_EQ(run.firstSample, 0);
-        const int channels = stream.Format().channels;
-        std::vector<int16_t> pcm = AsS16(run, stream.Format().bitsPerSample);
+        const int channels = stream->Format().channels;
+        std::vector<int16_t> pcm = AsS16(run, stream->Format().bitsPerSample);
         const int64_t at = 3 * c.rate + c.rate / 5;
         std::vector<int16_t> needle = fs::SourceS16(c.signal, c.rate, at, c.rate / 20);
         if (channels != c.signal.channels)
@@ -67,13 +67,13 @@ TEST(MediaFormat, SampleZeroIsTheContainerStartAndTheSourceSitsBehindTheCodecDel
 }
 
 TEST(MediaFormat, OffsetTimestampsCountFromTheContainerStart) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("offset_ts.mpg")), S_OK);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(FixturePath("offset_ts.mpg"));
+    ASSERT_EQ(stream->Open(), S_OK);
     // The file's clock starts near 10 s; its own timeline is 6 s long from 0.
-    EXPECT_GT(stream.Duration(), TMediaTime::FromMs(5900));
-    EXPECT_LT(stream.Duration(), TMediaTime::FromMs(6200));
-    ASSERT_EQ(stream.Seek(TMediaTime::FromSeconds(2)), S_OK);
-    TDecodedRun run = ReadAll(stream, 32768, 4800);
+    EXPECT_GT(stream->Duration(), TMediaTime::FromMs(5900));
+    EXPECT_LT(stream->Duration(), TMediaTime::FromMs(6200));
+    ASSERT_EQ(stream->Seek(TMediaTime::FromSeconds(2)), S_OK);
+    TDecodedRun run = ReadAll(*stream, 32768, 4800);
     EXPECT_EQ(run.firstSample, 96000);
     std::vector<int16_t> pcm = AsS16(run, 16);
     // Source sample 96000 - 481 is the first delivered.
@@ -84,13 +84,14 @@ TEST(MediaFormat, OffsetTimestampsCountFromTheContainerStart) {
 }
 
 TEST(MediaFormat, SurroundAc3IsFoldedToStereoWithoutClipping) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("dvd_ac3_51.vob")), S_OK);
-    EXPECT_EQ(stream.Format().channels, 2);
-    EXPECT_EQ(stream.Format().bitsPerSample, 16);
-    ASSERT_EQ(stream.Tracks().size(), 1u);
-    EXPECT_EQ(stream.Tracks()[0].channels, 6);
-    TDecodedRun run = ReadAll(stream);
+    const std::unique_ptr<TMediaAudioStream> stream =
+        MakeAudioStream(FixturePath("dvd_ac3_51.vob"));
+    ASSERT_EQ(stream->Open(), S_OK);
+    EXPECT_EQ(stream->Format().channels, 2);
+    EXPECT_EQ(stream->Format().bitsPerSample, 16);
+    ASSERT_EQ(stream->Tracks().size(), 1u);
+    EXPECT_EQ(stream->Tracks()[0].channels, 6);
+    TDecodedRun run = ReadAll(*stream);
     std::vector<int16_t> pcm = AsS16(run, 16);
     // The source channels are loud (peak 0.7 each): a plain sum would pass full scale.
     const int peak = PeakOf(pcm);
@@ -159,13 +160,13 @@ TEST(MediaFormat, ItuDownmixWeightsAndCannotClip) {
 }
 
 TEST(MediaFormat, EightBitSourceIsDeliveredAsItsOwnBytes) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("mono_u8.avi")), S_OK);
-    EXPECT_EQ(stream.Format().bitsPerSample, 8);
-    EXPECT_EQ(stream.Format().channels, 1);
-    EXPECT_EQ(stream.Format().sampleRate, fs::kMonoRate);
-    EXPECT_EQ(stream.Format().BlockAlign(), 1);
-    TDecodedRun run = ReadAll(stream, 8192);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(FixturePath("mono_u8.avi"));
+    ASSERT_EQ(stream->Open(), S_OK);
+    EXPECT_EQ(stream->Format().bitsPerSample, 8);
+    EXPECT_EQ(stream->Format().channels, 1);
+    EXPECT_EQ(stream->Format().sampleRate, fs::kMonoRate);
+    EXPECT_EQ(stream->Format().BlockAlign(), 1);
+    TDecodedRun run = ReadAll(*stream, 8192);
     ASSERT_GE(run.bytes.size(), size_t(6 * fs::kMonoRate));
     // PCM is lossless: every byte is the generator's own value.
     int mismatches = 0;
@@ -192,12 +193,12 @@ TEST(MediaFormat, TracksAreListedAndTheNamedOneIsDecoded) {
     ASSERT_EQ(tracks.size(), 2u);
     for (int which = 0; which < 2; ++which) {
         SCOPED_TRACE(which);
-        TMediaAudioStream stream;
-        ASSERT_EQ(stream.Open(FixturePath("two_tracks.vob"), tracks[size_t(which)].streamIndex),
-                  S_OK);
-        EXPECT_EQ(stream.StreamIndex(), tracks[size_t(which)].streamIndex);
-        ASSERT_EQ(stream.SeekSample(3 * 48000), S_OK);
-        std::vector<int16_t> pcm = AsS16(ReadAll(stream, 32768, 48000), 16);
+        const std::unique_ptr<TMediaAudioStream> stream =
+            MakeAudioStream(FixturePath("two_tracks.vob"));
+        ASSERT_EQ(stream->Open(tracks[size_t(which)].streamIndex), S_OK);
+        EXPECT_EQ(stream->StreamIndex(), tracks[size_t(which)].streamIndex);
+        ASSERT_EQ(stream->SeekSample(3 * 48000), S_OK);
+        std::vector<int16_t> pcm = AsS16(ReadAll(*stream, 32768, 48000), 16);
         const int64_t at = 3 * 48000 + 4800 - 256;
         double own = 0, other = 0;
         const fs::TSignal& mine = which == 0 ? fs::kTrackEng : fs::kTrackFra;
@@ -208,23 +209,24 @@ TEST(MediaFormat, TracksAreListedAndTheNamedOneIsDecoded) {
         EXPECT_LT(other, 0.5);
     }
     // The primary stream is one of them; a video stream or a missing index is refused.
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("two_tracks.vob")), S_OK);
-    EXPECT_TRUE(stream.StreamIndex() == tracks[0].streamIndex ||
-                stream.StreamIndex() == tracks[1].streamIndex);
-    EXPECT_EQ(stream.Open(FixturePath("two_tracks.vob"), 1), MS_E_NOSTREAM);
-    EXPECT_EQ(stream.Open(FixturePath("two_tracks.vob"), 99), MS_E_NOSTREAM);
-    EXPECT_FALSE(stream.IsOpen());
+    const std::unique_ptr<TMediaAudioStream> stream =
+        MakeAudioStream(FixturePath("two_tracks.vob"));
+    ASSERT_EQ(stream->Open(), S_OK);
+    EXPECT_TRUE(stream->StreamIndex() == tracks[0].streamIndex ||
+                stream->StreamIndex() == tracks[1].streamIndex);
+    EXPECT_EQ(stream->Open(1), MS_E_NOSTREAM);
+    EXPECT_EQ(stream->Open(99), MS_E_NOSTREAM);
+    EXPECT_FALSE(stream->IsOpen());
 }
 
 TEST(MediaFormat, SourceShorterThanASecond) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("short.mpg")), S_OK);
-    EXPECT_GT(stream.Duration(), TMediaTime::FromMs(500));
-    EXPECT_LT(stream.Duration(), TMediaTime::FromSeconds(1));
-    EXPECT_GT(stream.DurationSamples(), 24000);
-    EXPECT_LT(stream.DurationSamples(), 48000);
-    TDecodedRun run = ReadAll(stream);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(FixturePath("short.mpg"));
+    ASSERT_EQ(stream->Open(), S_OK);
+    EXPECT_GT(stream->Duration(), TMediaTime::FromMs(500));
+    EXPECT_LT(stream->Duration(), TMediaTime::FromSeconds(1));
+    EXPECT_GT(stream->DurationSamples(), 24000);
+    EXPECT_LT(stream->DurationSamples(), 48000);
+    TDecodedRun run = ReadAll(*stream);
     const int64_t frames = int64_t(run.bytes.size()) / 4;
     EXPECT_GE(frames, int64_t(0.6 * 48000));
     EXPECT_LT(frames, 48000);

@@ -28,18 +28,18 @@ const char* const kSeekableFixtures[] = {
 TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
     for (const char* file : kSeekableFixtures) {
         SCOPED_TRACE(file);
-        TMediaAudioStream straight;
-        ASSERT_EQ(straight.Open(FixturePath(file)), S_OK);
-        TDecodedRun all = ReadAll(straight);
+        const std::unique_ptr<TMediaAudioStream> straight = MakeAudioStream(FixturePath(file));
+        ASSERT_EQ(straight->Open(), S_OK);
+        TDecodedRun all = ReadAll(*straight);
         ASSERT_EQ(all.result, MS_S_ENDOFSTREAM);
         ASSERT_TRUE(all.continuous);
-        const int align = straight.Format().BlockAlign();
-        const int rate = straight.Format().sampleRate;
+        const int align = straight->Format().BlockAlign();
+        const int rate = straight->Format().sampleRate;
         const int64_t total = int64_t(all.bytes.size()) / align;
         ASSERT_GT(total, rate / 2);
 
-        TMediaAudioStream seeker;
-        ASSERT_EQ(seeker.Open(FixturePath(file)), S_OK);
+        const std::unique_ptr<TMediaAudioStream> seeker = MakeAudioStream(FixturePath(file));
+        ASSERT_EQ(seeker->Open(), S_OK);
         // Forwards, backwards, into the first frame, into a silent gap, close to the end,
         // and where LPCM ranges were found to start early.
         const int64_t targets[] = {total / 2 + 7,
@@ -56,9 +56,9 @@ TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
             if (target >= all.firstSample + total)
                 continue;
             SCOPED_TRACE(target);
-            ASSERT_EQ(seeker.SeekSample(target), S_OK);
-            EXPECT_EQ(seeker.NextSample(), std::max(target, all.firstSample));
-            TDecodedRun part = ReadAll(seeker, 8192, 4000);
+            ASSERT_EQ(seeker->SeekSample(target), S_OK);
+            EXPECT_EQ(seeker->NextSample(), std::max(target, all.firstSample));
+            TDecodedRun part = ReadAll(*seeker, 8192, 4000);
             ASSERT_FALSE(part.bytes.empty());
             ASSERT_EQ(part.firstSample, std::max(target, all.firstSample));
             const size_t offset = size_t(part.firstSample - all.firstSample) * align;
@@ -71,36 +71,37 @@ TEST(MediaSeek, EverySeekDeliversWhatAStraightDecodeHasAtThatSample) {
 }
 
 TEST(MediaSeek, TimesAndSamplesAgree) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("vcd_mp2.dat")), S_OK);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(FixturePath("vcd_mp2.dat"));
+    ASSERT_EQ(stream->Open(), S_OK);
     for (int64_t n : {0LL, 1LL, 44099LL, 44100LL, 123456LL, 441000LL})
-        EXPECT_EQ(stream.TimeToSample(stream.SampleToTime(n)), n);
+        EXPECT_EQ(stream->TimeToSample(stream->SampleToTime(n)), n);
     // 1 s is sample 44100 exactly; a hair later is the next sample.
-    EXPECT_EQ(stream.TimeToSample(TMediaTime::FromSeconds(1)), 44100);
-    EXPECT_EQ(stream.TimeToSample(TMediaTime::FromUnits(10'000'001)), 44101);
-    EXPECT_EQ(stream.SampleToTime(44101), TMediaTime::FromUnits(10'000'226));
+    EXPECT_EQ(stream->TimeToSample(TMediaTime::FromSeconds(1)), 44100);
+    EXPECT_EQ(stream->TimeToSample(TMediaTime::FromUnits(10'000'001)), 44101);
+    EXPECT_EQ(stream->SampleToTime(44101), TMediaTime::FromUnits(10'000'226));
 
-    ASSERT_EQ(stream.Seek(TMediaTime::FromMs(2500)), S_OK);
+    ASSERT_EQ(stream->Seek(TMediaTime::FromMs(2500)), S_OK);
     std::vector<uint8_t> buffer(4096);
     TMediaReadInfo info;
-    ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
+    ASSERT_EQ(stream->Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
     EXPECT_EQ(info.firstSample, 110250);
     EXPECT_EQ(info.startTime, TMediaTime::FromMs(2500));
     EXPECT_EQ(info.frames, 1024);
-    EXPECT_EQ(info.endTime, stream.SampleToTime(110250 + 1024));
+    EXPECT_EQ(info.endTime, stream->SampleToTime(110250 + 1024));
 }
 
 TEST(MediaSeek, PastTheEndAndBeforeTheStartAreCalm) {
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(FixturePath("dvd_ac3_stereo.vob")), S_OK);
-    ASSERT_EQ(stream.Seek(stream.Duration() + TMediaTime::FromSeconds(5)), S_OK);
+    const std::unique_ptr<TMediaAudioStream> stream =
+        MakeAudioStream(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_EQ(stream->Open(), S_OK);
+    ASSERT_EQ(stream->Seek(stream->Duration() + TMediaTime::FromSeconds(5)), S_OK);
     std::vector<uint8_t> buffer(4096);
     TMediaReadInfo info;
-    EXPECT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), MS_S_ENDOFSTREAM);
+    EXPECT_EQ(stream->Read(buffer.data(), uint32_t(buffer.size()), info), MS_S_ENDOFSTREAM);
     EXPECT_EQ(info.bytes, 0u);
     // And back from there.
-    ASSERT_EQ(stream.Seek(TMediaTime::FromUnits(-1000)), S_OK);
-    ASSERT_EQ(stream.Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
+    ASSERT_EQ(stream->Seek(TMediaTime::FromUnits(-1000)), S_OK);
+    ASSERT_EQ(stream->Read(buffer.data(), uint32_t(buffer.size()), info), S_OK);
     EXPECT_EQ(info.firstSample, 0);
 }
 
@@ -112,18 +113,19 @@ TEST(MediaSeek, JoinedPartsNeverRunTimeBackwards) {
     const QString joined = FreshDir("joined") + "/joined.vob";
     ASSERT_TRUE(WriteFile(joined, vob + vob));
 
-    TMediaAudioStream single;
-    ASSERT_EQ(single.Open(FixturePath("dvd_ac3_stereo.vob")), S_OK);
-    const int64_t once = int64_t(ReadAll(single).bytes.size()) / 4;
+    const std::unique_ptr<TMediaAudioStream> single =
+        MakeAudioStream(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_EQ(single->Open(), S_OK);
+    const int64_t once = int64_t(ReadAll(*single).bytes.size()) / 4;
 
-    TMediaAudioStream stream;
-    ASSERT_EQ(stream.Open(joined), S_OK);
-    TDecodedRun run = ReadAll(stream);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(joined);
+    ASSERT_EQ(stream->Open(), S_OK);
+    TDecodedRun run = ReadAll(*stream);
     EXPECT_EQ(run.result, MS_S_ENDOFSTREAM);
     EXPECT_TRUE(run.continuous) << "a Read started somewhere other than where the last ended";
     EXPECT_EQ(run.firstSample, 0);
     const int64_t frames = int64_t(run.bytes.size()) / 4;
     EXPECT_GE(frames, 2 * once - 2 * 1536);
     EXPECT_LE(frames, 2 * once);
-    EXPECT_EQ(stream.NextSample(), frames);
+    EXPECT_EQ(stream->NextSample(), frames);
 }

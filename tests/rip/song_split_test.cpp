@@ -83,13 +83,13 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     }
     ASSERT_EQ(FilesIn(out), names);
 
-    TMediaAudioStream stream;
-    stream.SetOutputFormat(TPcmFormat{kRate, 0, 16});
-    ASSERT_EQ(stream.Open(source), media::S_OK);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
+    stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
+    ASSERT_EQ(stream->Open(), media::S_OK);
     std::vector<int64_t> starts, lengths;
     for (const TTrackEntry& track : list.Tracks)
         starts.push_back(SampleAt(track.Start));
-    starts.push_back(SampleAt(stream.Duration().Units()));
+    starts.push_back(SampleAt(stream->Duration().Units()));
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
     const TSourceSound sound = ReadSourceSound(source, kRate);

@@ -90,13 +90,13 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     const TSourceSound sound = ReadSourceSound(source, kRate);
     ASSERT_GT(sound.frames(), 0);
     // The last track ends where the source ends, as the media layer gives its length.
-    TMediaAudioStream stream;
-    stream.SetOutputFormat(TPcmFormat{kRate, 0, 16});
-    ASSERT_EQ(stream.Open(source), media::S_OK);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
+    stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
+    ASSERT_EQ(stream->Open(), media::S_OK);
     const std::vector<int64_t> starts = {
         SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
         SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
-        SampleAt(CueTicks(0, 7, 37)), SampleAt(stream.Duration().Units())};
+        SampleAt(CueTicks(0, 7, 37)), SampleAt(stream->Duration().Units())};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);

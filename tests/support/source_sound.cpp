@@ -4,7 +4,7 @@
 
 TSourceSound ReadSourceSound(const QString& path, int rate, int track) {
     TSourceSound sound;
-    TMediaAudioStream stream;
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(path);
     int index = -1;
     if (track > 0) {
         std::vector<TMediaTrackInfo> tracks;
@@ -13,17 +13,17 @@ TSourceSound ReadSourceSound(const QString& path, int rate, int track) {
             return sound;
         index = tracks[size_t(track - 1)].streamIndex;
     }
-    stream.SetOutputFormat(TPcmFormat{rate, 0, 16});
-    if (stream.Open(path, index) != media::S_OK)
+    stream->SetOutputFormat(TPcmFormat{rate, 0, 16});
+    if (stream->Open(index) != media::S_OK)
         return sound;
-    sound.rate = stream.Format().sampleRate;
-    sound.channels = stream.Format().channels;
-    sound.lead = stream.TimeToSample(TMediaTime::FromSeconds(1)) - sound.rate;
+    sound.rate = stream->Format().sampleRate;
+    sound.channels = stream->Format().channels;
+    sound.lead = stream->TimeToSample(TMediaTime::FromSeconds(1)) - sound.rate;
     std::vector<uint8_t> block(32768);
     bool first = true;
     for (;;) {
         TMediaReadInfo info;
-        if (stream.Read(block.data(), uint32_t(block.size()), info) != media::S_OK)
+        if (stream->Read(block.data(), uint32_t(block.size()), info) != media::S_OK)
             break;
         if (first)
             sound.firstSample = info.firstSample, first = false;

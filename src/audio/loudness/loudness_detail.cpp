@@ -99,15 +99,15 @@ void TLoudnessDetail::Run(QString path, int streamIndex, uint64_t generation) {
             },
             Qt::QueuedConnection);
     };
-    TMediaAudioStream stream;
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(path);
     // Mono 16-bit at the source's rate, as the overview reads it.
-    stream.SetOutputFormat(TPcmFormat{0, 1, 16});
-    if (media::Failed(stream.Open(path, streamIndex)) || stream.Format().sampleRate <= 0) {
+    stream->SetOutputFormat(TPcmFormat{0, 1, 16});
+    if (media::Failed(stream->Open(streamIndex)) || stream->Format().sampleRate <= 0) {
         FFailed = true;
         notify();
         return;
     }
-    const int rate = stream.Format().sampleRate;
+    const int rate = stream->Format().sampleRate;
     const int64_t bucketFrames = std::max<int64_t>(1, std::llround(kBucketSeconds * rate));
     const int64_t chunkFrames = std::llround(kChunkSeconds * rate);
     std::vector<int16_t> buffer(8192);
@@ -127,7 +127,8 @@ void TLoudnessDetail::Run(QString path, int streamIndex, uint64_t generation) {
         const int64_t first = chunk * chunkFrames;
         const int64_t end = first + chunkFrames;
         std::vector<TEnvelopeBucket> buckets;
-        bool readable = stream.NextSample() == first || media::Succeeded(stream.SeekSample(first));
+        bool readable =
+            stream->NextSample() == first || media::Succeeded(stream->SeekSample(first));
         int32_t peak = 0;
         int64_t squares = 0, count = 0;
         auto closeBucket = [&] {
@@ -142,14 +143,14 @@ void TLoudnessDetail::Run(QString path, int streamIndex, uint64_t generation) {
             count = 0;
         };
         while (readable && !FStop) {
-            const int64_t next = stream.NextSample();
+            const int64_t next = stream->NextSample();
             if (next >= end)
                 break;
             // Never past the chunk's end, so the next chunk can go on without a seek.
             const int64_t want = std::min<int64_t>(int64_t(buffer.size()), end - next);
             TMediaReadInfo info;
             const media::TMediaResult r =
-                stream.Read(reinterpret_cast<uint8_t*>(buffer.data()), uint32_t(want * 2), info);
+                stream->Read(reinterpret_cast<uint8_t*>(buffer.data()), uint32_t(want * 2), info);
             if (r == media::MS_S_ENDOFSTREAM || media::Failed(r) || info.frames == 0)
                 break;
             for (int64_t f = 0; f < info.frames; ++f) {

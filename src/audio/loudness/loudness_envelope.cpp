@@ -105,10 +105,10 @@ void TLoudnessEnvelope::Run(QString path, int streamIndex, double bucketSeconds,
     using TState = TEnvelopeData::TState;
     using Clock = std::chrono::steady_clock;
 
-    TMediaAudioStream stream;
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(path);
     // Mono at the source's rate: one decode and a cheap mix, no resampling.
-    stream.SetOutputFormat(TPcmFormat{0, 1, 16});
-    const media::TMediaResult opened = stream.Open(path, streamIndex);
+    stream->SetOutputFormat(TPcmFormat{0, 1, 16});
+    const media::TMediaResult opened = stream->Open(streamIndex);
     if (FStopRequested)
         return;
     if (media::Failed(opened)) {
@@ -117,13 +117,13 @@ void TLoudnessEnvelope::Run(QString path, int streamIndex, double bucketSeconds,
         return;
     }
 
-    const TPcmFormat format = stream.Format();
+    const TPcmFormat format = stream->Format();
     const int channels = std::max(1, format.channels);
     const int64_t bucketFrames =
         std::max<int64_t>(1, std::llround(bucketSeconds * format.sampleRate));
     // The exact bucket length in seconds, so times and buckets agree to the sample.
     bucketSeconds = double(bucketFrames) / std::max(1, format.sampleRate);
-    const int64_t durationSamples = stream.DurationSamples();
+    const int64_t durationSamples = stream->DurationSamples();
     const int expected = int(std::min<int64_t>(
         kMaxBuckets,
         durationSamples > 0 ? (durationSamples + bucketFrames - 1) / bucketFrames : 0));
@@ -152,7 +152,7 @@ void TLoudnessEnvelope::Run(QString path, int streamIndex, double bucketSeconds,
     bool ended = false;
     while (!FStopRequested) {
         TMediaReadInfo info;
-        const media::TMediaResult r = stream.Read(buffer.data(), kReadBytes, info);
+        const media::TMediaResult r = stream->Read(buffer.data(), kReadBytes, info);
         if (r == media::MS_S_ENDOFSTREAM || (media::Succeeded(r) && info.frames == 0)) {
             ended = true;
             break;

@@ -31,7 +31,8 @@ void CheckStreamResult(TMediaResult code) {
 }
 
 TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
-                                   int AudioTrack) {
+                                   int AudioTrack)
+    : FStream(MakeAudioStream(FileName)) {
     int streamIndex = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
@@ -46,12 +47,12 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
         streamIndex = track.streamIndex;
     }
     if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
-        FStream.SetOutputFormat(FormatOverride);
-    FStream.SetInterruptFlag(&FInterrupt);
-    CheckStreamResult(FStream.Open(FileName, streamIndex));
-    StreamFormat = FStream.Format();
-    Duration = std::max(FStream.Duration(), TMediaTime());
-    DurationSamples = std::max<int64_t>(FStream.DurationSamples(), 0);
+        FStream->SetOutputFormat(FormatOverride);
+    FStream->SetInterruptFlag(&FInterrupt);
+    CheckStreamResult(FStream->Open(streamIndex));
+    StreamFormat = FStream->Format();
+    Duration = std::max(FStream->Duration(), TMediaTime());
+    DurationSamples = std::max<int64_t>(FStream->DurationSamples(), 0);
     Format = StreamFormat;
     if (Format.channels == 1) {
         Format.channels = 2;
@@ -68,7 +69,7 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
     if (Size <= 0 || Size < align)
         CheckStreamResult(E_INVALIDBUFFERSIZE);
     if (Seeking) {
-        const TMediaResult sought = FStream.Seek(FSeekTo);
+        const TMediaResult sought = FStream->Seek(FSeekTo);
         Seeking = false;
         CheckStreamResult(sought);
     }
@@ -82,7 +83,7 @@ int TAudioFileReader::Read(void* Buffer, int Size) {
     auto* bytes = static_cast<uint8_t*>(Buffer);
     for (;;) {
         TMediaReadInfo info;
-        const TMediaResult result = FStream.Read(bytes, uint32_t(Size), info);
+        const TMediaResult result = FStream->Read(bytes, uint32_t(Size), info);
         if (result == MS_S_ENDOFSTREAM || result == MS_E_NOSTREAM)
             return 0;
         CheckStreamResult(result);

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 // Decodes one audio stream of a source file block by block, limited to a range of time
 // [StartTime, StartTime + LengthTime) on the player's timeline. Blocks are
@@ -67,13 +68,13 @@ public:
 
     // Stretches [first, end) of the stream's samples delivered as silence because the
     // source has no sound there (TMediaAudioStream::Holes).
-    const std::vector<std::pair<int64_t, int64_t>>& Holes() const { return FStream.Holes(); }
+    const TSampleStretches& Holes() const { return FStream->Holes(); }
 
-    TMediaTime SampleToTime(int64_t Sample) const { return FStream.SampleToTime(Sample); }
-    int64_t TimeToSample(TMediaTime Time) const { return FStream.TimeToSample(Time); }
+    TMediaTime SampleToTime(int64_t Sample) const { return FStream->SampleToTime(Sample); }
+    int64_t TimeToSample(TMediaTime Time) const { return FStream->TimeToSample(Time); }
 
 private:
-    TMediaAudioStream FStream;
+    const std::unique_ptr<TMediaAudioStream> FStream;
     std::atomic<bool> FInterrupt{false};
     TMediaTime FSeekTo;
 };

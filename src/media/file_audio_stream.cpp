@@ -20,10 +20,8 @@ using namespace media;
 
 namespace {
 
-// Safety limits against damaged files and misbehaving decoders: a read never spins
-// for ever on input that yields nothing.
+// Safety limits against damaged files and misbehaving decoders (and kMaxStalledReads).
 constexpr int kMaxDecodeErrorsInRow = 200;
-constexpr int kMaxStalledReads = 1000;
 constexpr int kMaxFramesPerPacket = 4096;
 
 // Timestamps the container wrote that vote on the numbering after opening or seeking.

@@ -54,6 +54,10 @@ protected:
                                    int64_t& got) override;
 
 private:
+    // Reads of the demuxer that may bring nothing new before the file counts as damaged, so
+    // a read never spins for ever on input that yields nothing.
+    static constexpr int kMaxStalledReads = 1000;
+
     // Opening and decoding (file_audio_stream.cpp).
     media::TMediaResult OpenInput(int streamIndex);
     void ResetDecoding();

@@ -18,7 +18,6 @@ namespace {
 // state (overlapping transforms, bit reservoirs) has settled when the target comes.
 constexpr double kSeekPrerollSeconds = 0.5;
 constexpr int kSeekAttempts = 5;
-constexpr int kMaxStalledReads = 1000;
 
 } // namespace
 

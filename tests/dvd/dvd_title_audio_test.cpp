@@ -4,6 +4,8 @@
 // its image and (for the first part) the VOB opened as a plain file.
 
 #include "media/dvd/dvd_path.h"
+#include "media/dvd_title_audio.h"
+#include "media/file_audio_stream.h"
 #include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
@@ -152,4 +154,46 @@ TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
     TMediaReadInfo info;
     uint8_t block[4096];
     EXPECT_EQ(stream->Read(block, sizeof block, info), media::MS_S_ENDOFSTREAM);
+}
+
+TEST(DvdTitleAudio, ATitleIsAStreamLikeAnyOtherWithTheDiscsChapters) {
+    const QString title1 = dvd::TitleLocator(TestDvdRoot(), 1);
+    const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(title1);
+    ASSERT_NE(dynamic_cast<TDvdTitleAudio*>(stream.get()), nullptr);
+    uint8_t block[4096];
+    TMediaReadInfo info;
+    EXPECT_EQ(stream->Read(block, sizeof block, info), media::MS_E_NOTINIT);
+    EXPECT_EQ(stream->Seek(TMediaTime()), media::MS_E_NOTINIT);
+    // A stream the title does not have: refused, and nothing is left open.
+    EXPECT_EQ(stream->Open(0x87), media::MS_E_NOSTREAM);
+    EXPECT_FALSE(stream->IsOpen());
+    EXPECT_TRUE(stream->Chapters().empty());
+
+    ASSERT_EQ(stream->Open(), media::S_OK);
+    EXPECT_EQ(stream->Read(block, 3, info), media::E_INVALIDBUFFERSIZE); // under one frame
+    EXPECT_EQ(stream->Read(nullptr, sizeof block, info), media::E_POINTER);
+    ASSERT_EQ(stream->Read(block, sizeof block, info), media::S_OK);
+    EXPECT_EQ(info.firstSample, 0);
+    EXPECT_EQ(info.endTime, stream->SampleToTime(info.frames));
+    // Its chapters are the time line's, numbered from 1 and end to end.
+    media::TDvdTitleInfo title;
+    ASSERT_EQ(media::ReadDvdTitleInfo(title1, title), media::S_OK);
+    const std::vector<TSourceChapter>& chapters = stream->Chapters();
+    ASSERT_EQ(chapters.size(), title.timeline.Chapters().size());
+    ASSERT_FALSE(chapters.empty());
+    for (size_t c = 0; c < chapters.size(); ++c) {
+        EXPECT_EQ(chapters[c].number, int(c) + 1);
+        EXPECT_EQ(chapters[c].start, title.timeline.Chapters()[c].start);
+        EXPECT_EQ(chapters[c].end,
+                  c + 1 < chapters.size() ? chapters[c + 1].start : stream->Duration());
+    }
+    stream->Close();
+    EXPECT_EQ(stream->Read(block, sizeof block, info), media::MS_E_NOTINIT);
+
+    // A plain file is a file's stream, without chapters as yet.
+    const std::unique_ptr<TMediaAudioStream> file =
+        MakeAudioStream(FixturePath("dvd_ac3_stereo.vob"));
+    ASSERT_NE(dynamic_cast<TFileAudioStream*>(file.get()), nullptr);
+    ASSERT_EQ(file->Open(), media::S_OK);
+    EXPECT_TRUE(file->Chapters().empty());
 }

@@ -1,6 +1,8 @@
 // The preview plays a DVD title as one source: one duration, one clock across the point
 // where the title's second source restarts its timestamps, the picture of each time.
 #include "playback_helpers.h"
+
+#include "base/media_time.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 
@@ -16,7 +18,7 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = 10000;
+constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
 constexpr REFERENCE_TIME kFrame = 40 * kMs;
 
 int ShownIndex(TVideoRendererWidget* w) {

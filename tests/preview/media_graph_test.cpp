@@ -1,6 +1,8 @@
 // The media graph on real clips, on the offscreen platform (no sound device: the system
 // clock drives playback).
 #include "playback_helpers.h"
+
+#include "base/media_time.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 
@@ -20,7 +22,7 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = 10000;
+constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
 
 struct Graph {
     std::shared_ptr<TMediaGraph> graph = std::make_shared<TMediaGraph>();

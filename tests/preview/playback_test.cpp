@@ -2,6 +2,8 @@
 // way the main window drives them: activate, render and play on a worker, pause, seek,
 // play to the end, clear for the next source.
 #include "playback_helpers.h"
+
+#include "base/media_time.h"
 #include "support/test_env.h"
 
 #include "mediagraph/audio_renderer.h"
@@ -25,7 +27,7 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = 10000;
+constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
 
 struct Preview : ::testing::Test {
     QWidget form;

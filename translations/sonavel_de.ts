@@ -16,16 +16,8 @@
         <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
-        <source>--dvd-title counts from 1</source>
-        <translation>--dvd-title zählt ab 1</translation>
-    </message>
-    <message>
         <source>--chapter needs A or A-B, like 6 or 6-8</source>
         <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8</translation>
-    </message>
-    <message>
-        <source>--chapter counts from 1</source>
-        <translation>--chapter zählt ab 1</translation>
     </message>
     <message>
         <source>--chapter %1: the last chapter comes before the first</source>
@@ -46,10 +38,6 @@
     <message>
         <source>--mode %1: choose dual, stereo, joint or mono</source>
         <translation>--mode %1: wählen Sie dual, stereo, joint oder mono</translation>
-    </message>
-    <message>
-        <source>--audio-track counts from 1</source>
-        <translation>--audio-track zählt ab 1</translation>
     </message>
     <message>
         <source>%1 %2: give 1 to 256 threads</source>
@@ -270,215 +258,6 @@
         <translation>%1 gibt die Bereiche vor: --chapter weglassen</translation>
     </message>
     <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
-               [-o OUTPUT] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-  --rip SOURCE         rip SOURCE&apos;s sound without a window
-  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a
-                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)
-  --start TIME         start of the range (default: the beginning)
-  --end TIME           end of the range, not included (default: the end)
-                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
-                       DVD, on the title&apos;s time line
-  --dvd-title N        the DVD&apos;s title N (default: the longest)
-  --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
-                       left out); --start and --end, when given, override
-  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable bit rate between two of those rates
-  --vbr-quality N      variable bit rate of quality N, as the encoder&apos;s -V:
-                       0 best and largest, 9 smallest (default: 2, or the
-                       window&apos;s setting); with --vbr&apos;s limits or the stored ones
-  --cover TIME|FILE    the front cover: the video&apos;s picture at TIME of the
-                       source (scaled to square pixels), or a JPEG or PNG file;
-                       every track of a list gets it
-  --no-replaygain      leave out the ReplayGain values (the loudness measured
-                       while ripping: track gain, and album gain over the
-                       tracks of a list, to -18 LUFS, and the sample peak)
-  --samplerate HZ      32000, 44100 or 48000
-  --mode MODE          dual, stereo, joint or mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       ID3 tag texts (255 characters at most each)
-  --audio-track N      the N-th audio stream, as --list-tracks numbers them
-  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
-                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
-                       the tracks play back one after the other without a gap
-                       -o is then a folder (ending in /) or a name pattern:
-                       %n number, %t title, %a artist, %A album
-                       (default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
-                       in a folder VOLUME_tNN in the output folder)
-  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of
-                       those chapters), named and tagged as with --tracks
-  --split-pauses       one MP3 per song: the sound is cut in its pauses (at the
-                       quietest point of each), named and tagged as with --tracks
-  --min-pause S        a pause lasts S seconds at least (default 1)
-  --pause-db DB        and lies DB decibels below the median loudness of the
-                       sound (default 30): hiss and hum are a pause, applause
-                       is not
-  --min-track S        a track shorter than S seconds joins its neighbour
-                       (default 20)
-  --list-pauses SOURCE print the songs --split-pauses would rip, as a list
-                       --tracks reads (edit it, then rip with --tracks)
-  --one-file           the tracks or chapters as one MP3 (-o names it) whose
-                       chapter marks let players jump between them
-  -j, --jobs N         encode on N threads (default: one per core; 1: one
-                       encoder, as fast as one core allows)
-  --force              replace an existing OUTPUT
-  -q, --quiet          print nothing but errors
-  --list-tracks SOURCE list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
-                       languages)
-  --list-titles DVD    list the DVD&apos;s titles: length, chapters, audio streams
-  --help               show this text
-  --version            show the version
-
-Options not given take the settings last used in the window.
-
-Examples:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
-  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/
-  sonavel --list-pauses lecture.mpg --min-pause 3 &gt; talks.txt
-  sonavel --list-titles /dev/sr0
-  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
-
-Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
-               [-o AUSGABE] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-  --rip QUELLE         den Ton von QUELLE ohne Fenster rippen
-  -o, --output AUSGABE die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
-                       einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)
-  --start ZEIT         Anfang des Bereichs (Vorgabe: der Anfang)
-  --end ZEIT           Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
-                       ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
-                       einer DVD auf der Zeitleiste des Titels
-  --dvd-title N        Titel N der DVD (Vorgabe: der längste)
-  --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
-                       (ohne B: B = A); --start und --end gehen vor
-  --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable Bitrate zwischen zwei dieser Raten
-  --vbr-quality N      variable Bitrate der Qualität N, wie -V des Kodierers:
-                       0 am besten und größten, 9 am kleinsten (Vorgabe: 2
-                       oder die Einstellung des Fensters); mit den Grenzen von
-                       --vbr oder den gespeicherten
-  --cover ZEIT|DATEI   das Titelbild: das Bild des Videos bei ZEIT der Quelle
-                       (auf quadratische Pixel skaliert) oder eine JPEG- oder
-                       PNG-Datei; jeder Titel einer Liste bekommt es
-  --no-replaygain      die ReplayGain-Werte weglassen (die beim Rippen
-                       gemessene Lautheit: Titel-Gain und Album-Gain über die
-                       Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)
-  --samplerate HZ      32000, 44100 oder 48000
-  --mode MODUS         dual, stereo, joint oder mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       Texte des ID3-Tags (je höchstens 255 Zeichen)
-  --audio-track N      die N-te Tonspur, wie --list-tracks sie zählt
-  --tracks LISTE       eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
-                       PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
-                       ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
-                       nacheinander
-                       -o ist dann ein Ordner (mit / am Ende) oder ein
-                       Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
-                       (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
-                       in einem Ordner VOLUME_tNN im Ausgabeordner)
-  --split-chapters     eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
-                       Kapitel davon), benannt und getaggt wie bei --tracks
-  --split-pauses       eine MP3 je Lied: der Ton wird in seinen Pausen
-                       geschnitten (an der leisesten Stelle jeder Pause),
-                       benannt und getaggt wie bei --tracks
-  --min-pause S        eine Pause dauert mindestens S Sekunden (Vorgabe 1)
-  --pause-db DB        und liegt DB Dezibel unter der mittleren Lautheit
-                       (Median) des Tons (Vorgabe 30): Rauschen und Brummen
-                       sind eine Pause, Beifall nicht
-  --min-track S        ein Titel kürzer als S Sekunden wird mit seinem
-                       Nachbarn verbunden (Vorgabe 20)
-  --list-pauses QUELLE die Lieder ausgeben, die --split-pauses rippen würde,
-                       als Liste, wie --tracks sie liest (bearbeiten, dann mit
-                       --tracks rippen)
-  --one-file           die Titel oder Kapitel als eine MP3 (-o benennt sie),
-                       deren Kapitelmarken Playern das Springen erlauben
-  -j, --jobs N         auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
-                       Kodierer, so schnell ein Kern es erlaubt)
-  --force              eine vorhandene AUSGABE ersetzen
-  -q, --quiet          nur Fehler ausgeben
-  --list-tracks QUELLE die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
-                       mit ihren Sprachen)
-  --list-titles DVD    die Titel der DVD auflisten: Länge, Kapitel, Tonspuren
-  --help               diesen Text zeigen
-  --version            die Version zeigen
-
-Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
-Einstellungen.
-
-Beispiele:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
-  sonavel --rip konzert.mpg --split-pauses -o ~/Musik/Live/
-  sonavel --list-pauses vortrag.mpg --min-pause 3 &gt; vortraege.txt
-  sonavel --list-titles /dev/sr0
-  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
-
-Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
-2 Aufruffehler.
-</translation>
-    </message>
-    <message>
         <source>finding the songs </source>
         <translation>die Lieder werden gesucht </translation>
     </message>
@@ -525,6 +304,341 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>--samplerate %1: choose 32000, 44100 or 48000</source>
         <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
+    </message>
+    <message>
+        <source>SOURCE</source>
+        <translation>QUELLE</translation>
+    </message>
+    <message>
+        <source>rip SOURCE&apos;s sound without a window</source>
+        <translation>den Ton von QUELLE ohne Fenster rippen</translation>
+    </message>
+    <message>
+        <source>OUTPUT</source>
+        <translation>AUSGABE</translation>
+    </message>
+    <message>
+        <source>the MP3 file (default: SOURCE with .mp3, beside it; for a
+DVD, VOLUME_tNN_cNN.mp3 in the output folder)</source>
+        <translation>die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
+einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>ZEIT</translation>
+    </message>
+    <message>
+        <source>start of the range (default: the beginning)</source>
+        <translation>Anfang des Bereichs (Vorgabe: der Anfang)</translation>
+    </message>
+    <message>
+        <source>end of the range, not included (default: the end)
+TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
+DVD, on the title&apos;s time line</source>
+        <translation>Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
+ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
+einer DVD auf der Zeitleiste des Titels</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s title N (default: the longest)</source>
+        <translation>Titel N der DVD (Vorgabe: der längste)</translation>
+    </message>
+    <message>
+        <source>A[-B]</source>
+        <translation>A[-B]</translation>
+    </message>
+    <message>
+        <source>from chapter A&apos;s start to chapter B&apos;s end (B = A when
+left out); --start and --end, when given, override</source>
+        <translation>vom Anfang von Kapitel A bis zum Ende von Kapitel B
+(ohne B: B = A); --start und --end gehen vor</translation>
+    </message>
+    <message>
+        <source>KBPS</source>
+        <translation>KBPS</translation>
+    </message>
+    <message>
+        <source>constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
+144 160 192 224 256 320</source>
+        <translation>konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
+144 160 192 224 256 320</translation>
+    </message>
+    <message>
+        <source>MIN-MAX</source>
+        <translation>MIN-MAX</translation>
+    </message>
+    <message>
+        <source>variable bit rate between two of those rates</source>
+        <translation>variable Bitrate zwischen zwei dieser Raten</translation>
+    </message>
+    <message>
+        <source>variable bit rate of quality N, as the encoder&apos;s -V:
+0 best and largest, 9 smallest (default: 2, or the
+window&apos;s setting); with --vbr&apos;s limits or the stored ones</source>
+        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
+0 am besten und größten, 9 am kleinsten (Vorgabe: 2
+oder die Einstellung des Fensters); mit den Grenzen von
+--vbr oder den gespeicherten</translation>
+    </message>
+    <message>
+        <source>TIME|FILE</source>
+        <translation>ZEIT|DATEI</translation>
+    </message>
+    <message>
+        <source>the front cover: the video&apos;s picture at TIME of the
+source (scaled to square pixels), or a JPEG or PNG file;
+every track of a list gets it</source>
+        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
+(auf quadratische Pixel skaliert) oder eine JPEG- oder
+PNG-Datei; jeder Titel einer Liste bekommt es</translation>
+    </message>
+    <message>
+        <source>leave out the ReplayGain values (the loudness measured
+while ripping: track gain, and album gain over the
+tracks of a list, to -18 LUFS, and the sample peak)</source>
+        <translation>die ReplayGain-Werte weglassen (die beim Rippen
+gemessene Lautheit: Titel-Gain und Album-Gain über die
+Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)</translation>
+    </message>
+    <message>
+        <source>HZ</source>
+        <translation>HZ</translation>
+    </message>
+    <message>
+        <source>32000, 44100 or 48000</source>
+        <translation>32000, 44100 oder 48000</translation>
+    </message>
+    <message>
+        <source>MODE</source>
+        <translation>MODUS</translation>
+    </message>
+    <message>
+        <source>dual, stereo, joint or mono</source>
+        <translation>dual, stereo, joint oder mono</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>ID3 tag texts (255 characters at most each)</source>
+        <translation>Texte des ID3-Tags (je höchstens 255 Zeichen)</translation>
+    </message>
+    <message>
+        <source>the N-th audio stream, as --list-tracks numbers them</source>
+        <translation>die N-te Tonspur, wie --list-tracks sie zählt</translation>
+    </message>
+    <message>
+        <source>LIST</source>
+        <translation>LISTE</translation>
+    </message>
+    <message>
+        <source>one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
+TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
+the tracks play back one after the other without a gap
+-o is then a folder (ending in /) or a name pattern:
+%n number, %t title, %a artist, %A album
+(default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
+in a folder VOLUME_tNN in the output folder)</source>
+        <translation>eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
+PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
+ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
+nacheinander
+-o ist dann ein Ordner (mit / am Ende) oder ein
+Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
+(Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
+in einem Ordner VOLUME_tNN im Ausgabeordner)</translation>
+    </message>
+    <message>
+        <source>one MP3 per chapter of the DVD title (with --chapter, of
+those chapters), named and tagged as with --tracks</source>
+        <translation>eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
+Kapitel davon), benannt und getaggt wie bei --tracks</translation>
+    </message>
+    <message>
+        <source>one MP3 per song: the sound is cut in its pauses (at the
+quietest point of each), named and tagged as with --tracks</source>
+        <translation>eine MP3 je Lied: der Ton wird in seinen Pausen
+geschnitten (an der leisesten Stelle jeder Pause),
+benannt und getaggt wie bei --tracks</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation>S</translation>
+    </message>
+    <message>
+        <source>a pause lasts S seconds at least (default 1)</source>
+        <translation>eine Pause dauert mindestens S Sekunden (Vorgabe 1)</translation>
+    </message>
+    <message>
+        <source>DB</source>
+        <translation>DB</translation>
+    </message>
+    <message>
+        <source>and lies DB decibels below the median loudness of the
+sound (default 30): hiss and hum are a pause, applause
+is not</source>
+        <translation>und liegt DB Dezibel unter der mittleren Lautheit
+(Median) des Tons (Vorgabe 30): Rauschen und Brummen
+sind eine Pause, Beifall nicht</translation>
+    </message>
+    <message>
+        <source>a track shorter than S seconds joins its neighbour
+(default 20)</source>
+        <translation>ein Titel kürzer als S Sekunden wird mit seinem
+Nachbarn verbunden (Vorgabe 20)</translation>
+    </message>
+    <message>
+        <source>print the songs --split-pauses would rip, as a list
+--tracks reads (edit it, then rip with --tracks)</source>
+        <translation>die Lieder ausgeben, die --split-pauses rippen würde,
+als Liste, wie --tracks sie liest (bearbeiten, dann mit
+--tracks rippen)</translation>
+    </message>
+    <message>
+        <source>the tracks or chapters as one MP3 (-o names it) whose
+chapter marks let players jump between them</source>
+        <translation>die Titel oder Kapitel als eine MP3 (-o benennt sie),
+deren Kapitelmarken Playern das Springen erlauben</translation>
+    </message>
+    <message>
+        <source>encode on N threads (default: one per core; 1: one
+encoder, as fast as one core allows)</source>
+        <translation>auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
+Kodierer, so schnell ein Kern es erlaubt)</translation>
+    </message>
+    <message>
+        <source>replace an existing OUTPUT</source>
+        <translation>eine vorhandene AUSGABE ersetzen</translation>
+    </message>
+    <message>
+        <source>print nothing but errors</source>
+        <translation>nur Fehler ausgeben</translation>
+    </message>
+    <message>
+        <source>list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
+languages)</source>
+        <translation>die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
+mit ihren Sprachen)</translation>
+    </message>
+    <message>
+        <source>DVD</source>
+        <translation>DVD</translation>
+    </message>
+    <message>
+        <source>list the DVD&apos;s titles: length, chapters, audio streams</source>
+        <translation>die Titel der DVD auflisten: Länge, Kapitel, Tonspuren</translation>
+    </message>
+    <message>
+        <source>show this text</source>
+        <translation>diesen Text zeigen</translation>
+    </message>
+    <message>
+        <source>show the version</source>
+        <translation>die Version zeigen</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+</translation>
+    </message>
+    <message>
+        <source>
+Options not given take the settings last used in the window.
+
+Examples:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
+  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/
+  sonavel --list-pauses lecture.mpg --min-pause 3 &gt; talks.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+
+Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+</source>
+        <translation>
+Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
+Einstellungen.
+
+Beispiele:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
+  sonavel --rip konzert.mpg --split-pauses -o ~/Musik/Live/
+  sonavel --list-pauses vortrag.mpg --min-pause 3 &gt; vortraege.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
+2 Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>%1 counts from 1</source>
+        <translation>%1 zählt ab 1</translation>
     </message>
 </context>
 <context>

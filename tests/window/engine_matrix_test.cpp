@@ -16,10 +16,6 @@
 
 namespace {
 
-QStringList FilesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 struct TSpan {
     int64_t start, end; // 100-ns units
     QString name, title;

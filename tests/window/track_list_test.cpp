@@ -13,14 +13,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace {
-
-QStringList FilesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
-
 TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     AppSettings.AudioSampleRate = 48000; // the source's own rate: lengths are exact
     AppSettings.AudioBitrate = 256;

@@ -40,6 +40,11 @@ QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }
 
+// Where a DVD's rip goes: the output folder, else the user's default one.
+QString DvdOutputFolder() {
+    return AppSettings.OutputFileDir.isEmpty() ? DefaultOutputFolder() : AppSettings.OutputFileDir;
+}
+
 TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     TEncodingChoice choice;
     choice.Bitrate = Options.Bitrate;
@@ -128,15 +133,11 @@ QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
         return QFileInfo(FOptions.Output).absoluteFilePath();
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
     // title and chapters).
-    if (!Dvd.locator.isEmpty()) {
-        QString folder = AppSettings.OutputFileDir;
-        if (folder.isEmpty())
-            folder = DefaultOutputFolder();
-        return QDir(folder).filePath(
-            DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
-    }
-    const QFileInfo source(FSourcePath);
-    return source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
+    const QString name =
+        DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    if (Dvd.locator.isEmpty())
+        return QFileInfo(FSourcePath).absolutePath() + u'/' + name;
+    return QDir(DvdOutputFolder()).filePath(name);
 }
 
 QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
@@ -262,14 +263,9 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
     QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = DefaultTrackPattern;
-    if (!Dvd.locator.isEmpty()) {
-        QString outputFolder = AppSettings.OutputFileDir;
-        if (outputFolder.isEmpty())
-            outputFolder = DefaultOutputFolder();
-        folder =
-            QDir(outputFolder)
-                .filePath(QFileInfo(DvdOutputName(Dvd.volume, Dvd.title, 0, 0)).completeBaseName());
-    }
+    if (!Dvd.locator.isEmpty())
+        folder = QDir(DvdOutputFolder())
+                     .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);
     try {

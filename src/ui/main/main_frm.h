@@ -384,8 +384,6 @@ private:
     // would follow) to the preview, where Space plays.
     void FocusNeutralPlace();
     QString SourceAsMp3() const;
-    // The output's name for the open source, as opening it proposes.
-    QString DefaultOutputName() const;
     void ShowRunFailure(const QString& reason);
     void ShowKeptAfterCancel(const QString& file);
     void NotifyRunEnd(const QString& body);

@@ -3,6 +3,7 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
+#include "app/output_policy.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/track_bar.h"
@@ -83,7 +84,7 @@ void TMainFrm::ShowDvd() {
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
     return AppSettings.OutputFileDir +
-           DvdOutputName(FDvd.volume, FDvd.title, firstChapter, lastChapter);
+           DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter, lastChapter);
 }
 
 void TMainFrm::TitleBoxChange(int Index) {

@@ -3,6 +3,7 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
 #include "app/recent_sources.h"
 #include "app/settings.h"
 #include "audio/loudness/loudness_envelope.h"
@@ -197,11 +198,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
         const QString docs = DefaultOutputFolder();
         AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
     }
-    outputFileEdit->setText(
-        FDvd.locator.isEmpty()
-            ? AppSettings.OutputFileDir +
-                  ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"))
-            : DvdOutputDefault(0, 0));
+    outputFileEdit->setText(AppSettings.OutputFileDir + DefaultOutputName(path, FDvd));
 
     AddRecentSource(path);
     ShowMp3Settings();

@@ -67,7 +67,8 @@ void TMainFrm::SaveFileBtnClick() {
 }
 
 QString TMainFrm::SourceAsMp3() const {
-    return ChangeFileExt(sourceFileEdit->text(), QStringLiteral(".mp3"));
+    const QString source = sourceFileEdit->text();
+    return FolderPart(source) + DefaultOutputName(source, TDvdChoice());
 }
 
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
@@ -90,18 +91,11 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
     return made;
 }
 
-QString TMainFrm::DefaultOutputName() const {
-    if (!FDvd.locator.isEmpty())
-        return DvdOutputName(FDvd.volume, FDvd.title, 0, 0);
-    const QString source = sourceFileEdit->text();
-    return ChangeFileExt(source.mid(source.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"));
-}
-
 bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     // The output names the file, or for a track list the folder; a name with fields in it
     // is the pattern of the tracks' names.
-    const QString output =
-        ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir, DefaultOutputName());
+    const QString output = ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir,
+                                              DefaultOutputName(sourceFileEdit->text(), FDvd));
     if (output != outputFileEdit->text()) {
         outputFileEdit->setText(output);
         ShowOutputFile();

@@ -153,7 +153,8 @@ void TMainFrm::ShowOutputFile() {
     const QString output =
         typed.isEmpty() || sourceFileEdit->text().isEmpty()
             ? typed
-            : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
+            : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
+                                 DefaultOutputName(sourceFileEdit->text(), FDvd));
     const int tracks = int(FTrackList.Tracks.size());
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
                             : tracks == 1

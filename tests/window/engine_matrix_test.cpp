@@ -33,7 +33,7 @@ class WindowEngineTest : public WindowTest {
 protected:
     void Mark(int marker, int64_t ms) {
         Frm->TrackBar->setPosition(int(ms));
-        Frm->SetMarkerAtPosition(marker);
+        Frm->SetMarkerAtPosition(marker == 0 ? TMarker::Start : TMarker::End);
     }
 
     void ClearTrackList() {

@@ -293,8 +293,6 @@ void TMainFrm::ConnectHandlers() {
 }
 
 void TMainFrm::FormCreate() {
-    FDurationMs = 0;
-    FDurationRef = 0;
     FTrackMargin = 4;
     const QString host = QUrl(HomePageUrl).host();
     setWindowTitle(host.isEmpty() ? AppTitle : AppTitle + QStringLiteral("   (") + host + u')');

@@ -29,6 +29,7 @@
 #include "media/media_audio_stream.h"
 #include "mediagraph/media_interfaces.h"
 #include "ui/dialogs/reports.h"
+#include "ui/main/range_model.h"
 #include "ui/skin/track_bar.h"
 
 #include <QElapsedTimer>
@@ -246,13 +247,13 @@ public:
     // A key event the focused button `watched` takes itself (Space), not the window.
     bool KeyForFocusedButton(QObject* watched, QEvent* event) const;
     void SeekBy(int64_t deltaMs);
-    // Puts the start (0) or end (1) marker at the current position, by the dragging rules.
-    void SetMarkerAtPosition(int marker);
+    // Puts the start or end marker at the current position, by the dragging rules.
+    void SetMarkerAtPosition(TMarker marker);
     // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
     // start (0) or end (1) marker to the chapter boundary nearest the position; the range
     // to chapters first..last (1-based), exactly.
     void StepChapter(int direction);
-    void SetMarkerAtChapterBoundary(int marker);
+    void SetMarkerAtChapterBoundary(TMarker marker);
     void SelectChapters(int first, int last);
 
     // The time line: Ctrl+wheel, Ctrl+Plus/Minus (around the position), Ctrl+R (the
@@ -261,9 +262,9 @@ public:
     void ZoomBy(double factor);
     void ZoomToRange();
     void ZoomAll();
-    // Moves the start (0) or end (1) marker to the quietest point within half a second,
-    // keeping the range's rules; false when nothing is known of the sound there.
-    bool SnapMarkerToSilence(int marker);
+    // Moves the start or end marker to the quietest point within half a second, keeping
+    // the range's rules; false when nothing is known of the sound there.
+    bool SnapMarkerToSilence(TMarker marker);
     // The quietest time in [t - 500, t + 500] ∩ [lo, hi] (the middle of the quietest
     // stretch nearest to t), from the finest loudness known; t when none is known.
     int64_t QuietestTimeNear(int64_t t, int64_t lo, int64_t hi) const;
@@ -291,11 +292,11 @@ public:
     // ---- State (read by tests) ---------------------------------------------------------
     // Why the last time typed into a range box was refused (empty: it was taken).
     const QString& RangeEditRefusal() const { return FRangeEditRefusal; }
-    int64_t DurationMs() const { return FDurationMs; }
-    int64_t StartMs() const { return FStartMs; }
-    int64_t EndMs() const { return FEndMs; }
+    int64_t DurationMs() const { return FRange.DurationMs(); }
+    int64_t StartMs() const { return FRange.StartMs(); }
+    int64_t EndMs() const { return FRange.EndMs(); }
     int32_t TrackMargin() const { return FTrackMargin; }
-    int32_t ActiveMarker() const { return FActiveMarker; }
+    TMarker ActiveMarker() const { return FRange.Active(); }
     TRunInput* RunInput() const { return FRunInput.get(); }
     // The audio track the preview plays and the rip reads: 1-based in stream order,
     // 0 = the source's primary one (a source with a single audio stream).
@@ -311,8 +312,8 @@ public:
     QString MediaSource() const;
     // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
     // set to chapters, else the range's milliseconds.
-    int64_t RunStart() const;
-    int64_t RunEnd() const;
+    int64_t RunStart() const { return FRange.RunStart(); }
+    int64_t RunEnd() const { return FRange.RunEnd(); }
 
 protected:
     // The open and save dialogs and the opening thread, replaceable by tests. The dialogs
@@ -342,9 +343,9 @@ private:
     void BuildSummaryArea();
     int BuildRangeEdits(QWidget* parent); // answers the width the edits take
     void SetupRangeEdits();
-    // A time typed into the start (0) or end (1) box: set when it keeps the range's
-    // rules, else the box shows the marker's time again and says why.
-    void RangeEditDone(int marker);
+    // A time typed into the start or end box: set when it keeps the range's rules, else
+    // the box shows the marker's time again and says why.
+    void RangeEditDone(TMarker marker);
     void BuildOverlays();
     void BuildTrackListArea();
     void BuildRecentMenu();
@@ -398,9 +399,12 @@ private:
     void InstallKeyFilter();
     // Tells the user, once per run, that the settings cannot be kept.
     void TellSettingsProblem();
-    void PlaceMarker(int marker);
-    // A dragged marker (0 start, 1 end) at time t, its edge at window x newLeft.
-    void MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped);
+    // Places the marker (or both) where its time is in the track bar's view.
+    void PlaceMarker(TMarker marker);
+    // The track bar's selection follows the marker's time.
+    void ShowMarkerOnBar(TMarker marker);
+    // A dragged marker at time t, its edge at window x newLeft.
+    void MoveDraggedMarker(TMarker marker, int64_t t, int newLeft, bool snapped);
     // Scrolls a zoomed view to show `t`: just enough (a marker dragged past the edge), or
     // a page on (the position while playing).
     void RevealTime(int64_t t, bool justEnough);
@@ -427,13 +431,9 @@ private:
     std::unique_ptr<TRunInput> FRunInput;
     bool FStepUp = false;
     bool FTipsShown = false;
-    int32_t FActiveMarker = 2;
     std::shared_ptr<media::IMediaSeeking> FMediaSeeking;
     std::shared_ptr<media::IMediaControl> FMediaControl;
-    int64_t FDurationRef = 0;
-    int64_t FDurationMs = 0;
-    int64_t FStartMs = 0;
-    int64_t FEndMs = 0;
+    TRangeModel FRange;
 
     QString FOpenFileName;                      // the path the opening worker renders
     std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
@@ -444,10 +444,6 @@ private:
     QString FOpenedDvdError; // why the opening worker could not use the DVD
     media::TMediaContent FOpenedContent{}; // what the file holds, likewise
     TDvdChoice FDvd;
-    // A range set to chapters, exactly (100-ns units); it holds while the milliseconds of
-    // the range are still those of it.
-    int64_t FExactStart = -1;
-    int64_t FExactEnd = -1;
     QElapsedTimer FRunClock; // wall time of the current run
     QString FRunOutput;      // the file (or folder) the current or last run writes
     QString FRunFolder;      // its folder, to remember once written (empty: beside the source)

@@ -163,24 +163,22 @@ void TMainFrm::OpenInBackground(const QString& path) {
     FAudioTracks = FOpenedTracks;
     FDvd = FOpenedDvd;
 
-    FDurationRef = 0;
+    int64_t duration = 0;
     if (FMediaSeeking) {
         FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
-        FMediaSeeking->GetDuration(FDurationRef);
+        FMediaSeeking->GetDuration(duration);
     }
-    FDurationMs = std::clamp<int64_t>(FDurationRef / 10000, 0, std::numeric_limits<int32_t>::max());
-    FStartMs = 0;
-    FEndMs = FDurationMs;
+    FRange.Reset(std::clamp<int64_t>(duration / 10000, 0, std::numeric_limits<int32_t>::max()));
 
-    TrackBar->setMaximum(int(FDurationMs));
+    TrackBar->setMaximum(int(FRange.DurationMs()));
     TrackBar->setPosition(0);
     TrackBar->setSelStart(0);
-    TrackBar->setSelEnd(int(FDurationMs));
-    if (FDurationMs == 0)
+    TrackBar->setSelEnd(int(FRange.DurationMs()));
+    if (FRange.DurationMs() == 0)
         ShowMessage(tr("   The source file is invalid!   "));
 
     TimeLabel->setText(QStringLiteral("0:00:00.0"));
-    TotalTimeLabel->setText(FormatTimeText(FDurationMs));
+    TotalTimeLabel->setText(FormatTimeText(FRange.DurationMs()));
 
     PlayBtn->setEnabled(true);
     PauseBtn->setEnabled(false);
@@ -188,7 +186,6 @@ void TMainFrm::OpenInBackground(const QString& path) {
     EndPointBtn->show();
     FMarkersOn = true;
 
-    FActiveMarker = 2;
     LayoutControls(); // the preview takes the picture's shape
     PlaceMarkers();
     TrackBar->update();
@@ -218,8 +215,7 @@ void TMainFrm::ResetToNoSource() {
     StartEnvelope(); // with no source: the detail lets go of the old one too
     FMediaSeeking.reset();
     FMediaControl.reset();
-    FDurationRef = FDurationMs = FStartMs = FEndMs = 0;
-    FExactStart = FExactEnd = -1;
+    FRange.Reset(0);
     FAudioTracks.clear();
     FDvd = TDvdChoice();
     CurrentTag = TCurrentTag{};
@@ -336,7 +332,7 @@ void TMainFrm::PlayBtnClick() {
 }
 
 void TMainFrm::StartPlayback() {
-    if (FDurationMs == 0) {
+    if (FRange.DurationMs() == 0) {
         ShowMessage(tr("Please open a video file at first!"));
         return;
     }
@@ -379,7 +375,7 @@ void TMainFrm::Timer1Timer() {
 }
 
 void TMainFrm::TrackBarChange() {
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         return;
     TimeLabel->setText(FormatTimeText(TrackBar->position()));
     if (!FPositionFromTimer && MediaReady() && FMediaSeeking) {
@@ -398,7 +394,7 @@ void TMainFrm::EndBtnClick() {
 }
 
 void TMainFrm::VideoWinDblClick() {
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         OpenFileBtnClick();
 }
 

@@ -210,7 +210,7 @@ void TMainFrm::ExtractBtnClick() {
     // A cancelled run's worker may still be letting go of its file.
     if (!IsIdle() || !MP3Out || MP3Out->Busy())
         return;
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         OpenFileBtnClick();
     if (outputFileEdit->text().isEmpty())
         return;
@@ -232,9 +232,9 @@ void TMainFrm::ExtractBtnClick() {
     int64_t total = 0;
     for (const TTrackJob& job : jobs)
         total += job.End - job.Start;
-    FRunFromMs = list ? 0 : FStartMs;
+    FRunFromMs = list ? 0 : FRange.StartMs();
     ProgressBar->setMinimum(int(FRunFromMs));
-    ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FEndMs));
+    ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FRange.EndMs()));
     ProgressBar->setValue(int(FRunFromMs));
     ProgressBar->setCaption(QString());
     FocusNeutralPlace();

@@ -17,6 +17,7 @@
 #include "ui/dialogs/tips_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
+#include "ui/main/source_opener.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
@@ -35,12 +36,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
-
-std::atomic<int32_t> OpenState{0};
 
 namespace {
 // Colour 15564383 of the form description (BGR 0xED7F5F), the skin's main colour.
@@ -69,6 +67,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     FilterGraph->setObjectName(QStringLiteral("FilterGraph"));
     FilterGraph->SetGraphEdit(false);
     FilterGraph->SetLinearVolume(true);
+    Opener = new TSourceOpener(FilterGraph, this);
 
     MP3Out = new TMP3Out(this); // loads the encoder library; failure ends start-up
     MP3Out->setObjectName(QStringLiteral("MP3Out"));
@@ -107,8 +106,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 TMainFrm::~TMainFrm() {
     // The output's worker may still read the run's input: stop it before the input goes.
     StopRunForClose();
-    if (FOpenThread)
-        FOpenThread->wait();
+    Opener->JoinThread();
     delete MP3Out;
     MP3Out = nullptr;
     FRunInput.reset();

@@ -16,11 +16,10 @@
 // MP3 per track), main_frm_songs.cpp (the songs found in the sound's pauses, the tracks'
 // boundaries on the time line).
 //
-// Threads: a widget of the GUI thread; every handler runs there. Two other threads touch
-// it: the opening worker (OpenSourceWorker) writes FMediaSeeking, FMediaControl and
-// CurrentTag before publishing OpenState (release), and the GUI thread reads them only
-// after seeing OpenState leave 0 (acquire); the MP3 output's worker reads the run's input
-// and reports back through OnDone / OnThreadException, both delivered on the GUI thread.
+// Threads: a widget of the GUI thread; every handler runs there. The opening worker
+// (TSourceOpener) writes only its own result, which reaches the GUI thread by a queued
+// call; the MP3 output's worker reads the run's input and reports back through OnDone /
+// OnThreadException, both delivered on the GUI thread.
 
 #include "app/dvd_choice.h"
 #include "app/globals.h"
@@ -37,7 +36,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -52,7 +50,6 @@ class QMenu;
 class QMouseEvent;
 class QPainter;
 class QPushButton;
-class QThread;
 class QTimer;
 class TAudioInput;
 class TCaptionProgressBar;
@@ -65,6 +62,7 @@ class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
 class TSkinPanel;
+class TSourceOpener;
 class QTreeWidget;
 class TSpeedButton;
 class TTimeOverview;
@@ -76,9 +74,6 @@ namespace media {
 enum class TMediaContent;
 }
 struct TTrackJob;
-
-// Outcome of the opening worker: 0 pending, 1 opened, 2 failed.
-extern std::atomic<int32_t> OpenState;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
@@ -165,6 +160,7 @@ public:
     TSkinPanel* HintPanel;
     QLabel* HintLabel;
     TFilterGraph* FilterGraph;
+    TSourceOpener* Opener; // opens a source into FilterGraph on a thread of its own
     TMP3Out* MP3Out;
     QTimer* Timer1;              // preview position
     QTimer* Timer2;              // run progress
@@ -250,8 +246,8 @@ public:
     // Puts the start or end marker at the current position, by the dragging rules.
     void SetMarkerAtPosition(TMarker marker);
     // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
-    // start (0) or end (1) marker to the chapter boundary nearest the position; the range
-    // to chapters first..last (1-based), exactly.
+    // start or end marker to the chapter boundary nearest the position; the range to
+    // chapters first..last (1-based), exactly.
     void StepChapter(int direction);
     void SetMarkerAtChapterBoundary(TMarker marker);
     void SelectChapters(int first, int last);
@@ -368,10 +364,8 @@ private:
     // existing files and a missing folder); false when the rip must not start.
     bool PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder);
     void ConnectHandlers();
-    void OpenChosenFile(const QString& path);
-    void OpenInBackground(const QString& path);
-    void OpenSourceWorker(const QString& fileName);
-    void WaitForOpening();
+    void OpenChosenFile(const QString& path, int dvdTitle);
+    void OpenInBackground(const QString& path, int dvdTitle);
     // Back to the state of a window with no source (after a failed open).
     void ResetToNoSource();
     void FinishDeferredClose();
@@ -435,14 +429,8 @@ private:
     std::shared_ptr<media::IMediaControl> FMediaControl;
     TRangeModel FRange;
 
-    QString FOpenFileName;                      // the path the opening worker renders
-    std::vector<TMediaTrackInfo> FOpenedTracks; // written by the opening worker
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
-    int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
-    TDvdChoice FOpenedDvd;   // written by the opening worker
-    QString FOpenedDvdError; // why the opening worker could not use the DVD
-    media::TMediaContent FOpenedContent{}; // what the file holds, likewise
     TDvdChoice FDvd;
     QElapsedTimer FRunClock; // wall time of the current run
     QString FRunOutput;      // the file (or folder) the current or last run writes
@@ -456,8 +444,7 @@ private:
     uint64_t FCancelledRun = 0;
     QString FCancelledFile;
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
-    std::unique_ptr<QThread> FOpenThread;
-    bool FCloseRequested = false; // the window was asked to close while a source opened
+    bool FCloseRequested = false;             // the window was asked to close while a source opened
     bool FClosed = false;
     bool FQuietClose = false; // closing for a signal: no boxes
     bool FSettingsProblemTold = false;

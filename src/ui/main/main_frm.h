@@ -31,7 +31,6 @@
 #include "ui/main/range_model.h"
 #include "ui/skin/track_bar.h"
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -61,6 +60,7 @@ class TLoudnessDetail;
 class TLoudnessEnvelope;
 class TMP3Out;
 class TRunInput;
+class TRunSession;
 class TSkinPanel;
 class TSourceOpener;
 class QTreeWidget;
@@ -161,10 +161,9 @@ public:
     QLabel* HintLabel;
     TFilterGraph* FilterGraph;
     TSourceOpener* Opener; // opens a source into FilterGraph on a thread of its own
-    TMP3Out* MP3Out;
-    QTimer* Timer1;              // preview position
-    QTimer* Timer2;              // run progress
-    QTimer* Timer3;              // fine-adjust repeat
+    std::unique_ptr<TRunSession> RunSession; // the rips: MP3Out, Timer2 (run progress), ...
+    QTimer* Timer1;                          // preview position
+    QTimer* Timer3;                          // fine-adjust repeat
     TLoudnessEnvelope* Envelope; // the source's loudness overview, made in the background
     TLoudnessDetail* Detail;     // finer loudness of the part of a zoomed time line in view
 
@@ -199,8 +198,8 @@ public:
 
     void ExtractBtnClick();
     void Timer2Timer();
-    void MP3OutDone();
-    void MP3OutThreadException(uint64_t Run, const QString& Message);
+    void MP3OutDone(bool aborted);
+    void MP3OutThreadException(const QString& Message);
     void SaveFileBtnClick();
     void CancelBtnClick();
     void AudioTrackBoxChange(int Index);
@@ -293,7 +292,7 @@ public:
     int64_t EndMs() const { return FRange.EndMs(); }
     int32_t TrackMargin() const { return FTrackMargin; }
     TMarker ActiveMarker() const { return FRange.Active(); }
-    TRunInput* RunInput() const { return FRunInput.get(); }
+    TRunInput* RunInput() const;
     // The audio track the preview plays and the rip reads: 1-based in stream order,
     // 0 = the source's primary one (a source with a single audio stream).
     int AudioTrack() const { return FAudioTrack; }
@@ -329,9 +328,6 @@ protected:
     void dropEvent(QDropEvent* e) override;
     // The window is the active one (a finished rip notifies the desktop when not).
     virtual bool WindowActive() const;
-
-    // The run's input, made afresh for each run.
-    virtual std::unique_ptr<TRunInput> CreateRunInput();
 
 private:
     void BuildPreviewArea();
@@ -370,7 +366,6 @@ private:
     void ResetToNoSource();
     void FinishDeferredClose();
     bool MediaReady() const;
-    void ReleaseRunInput();
     void ReturnToIdle();
     void StopRunForClose();
     // Asks whether to stop a running rip for closing; true to close.
@@ -422,7 +417,6 @@ private:
 
     bool FPositionFromTimer = false;
     int32_t FTrackMargin = 4;
-    std::unique_ptr<TRunInput> FRunInput;
     bool FStepUp = false;
     bool FTipsShown = false;
     std::shared_ptr<media::IMediaSeeking> FMediaSeeking;
@@ -432,17 +426,6 @@ private:
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
     TDvdChoice FDvd;
-    QElapsedTimer FRunClock; // wall time of the current run
-    QString FRunOutput;      // the file (or folder) the current or last run writes
-    QString FRunFolder;      // its folder, to remember once written (empty: beside the source)
-    QStringList FRunTitles;  // of its tracks
-    int64_t FRunFromMs = 0;  // where its progress bar starts
-    // The output's run the progress panel shows (0: none), and the run last cancelled
-    // with the file it was writing: the output's events name their run, and only these
-    // two are listened to.
-    uint64_t FActiveRun = 0;
-    uint64_t FCancelledRun = 0;
-    QString FCancelledFile;
     const QKeyEvent* FRuleKeyEvent = nullptr; // a key the source edit's rule has taken
     bool FCloseRequested = false;             // the window was asked to close while a source opened
     bool FClosed = false;

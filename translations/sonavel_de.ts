@@ -526,6 +526,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>--samplerate %1: choose 32000, 44100 or 48000</source>
         <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
     </message>
+    <message>
+        <source>interrupted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>title %1 of %2: %3</source>
+        <translation>Titel %1 von %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>CommandListTitles</name>

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -150,9 +151,10 @@ TRipExecutor::TRipExecutor(TSettings Settings) : FSettings(std::move(Settings)) 
 void TRipExecutor::Start() {
     const TSource& src = FSettings.Source;
     if (FSettings.Jobs.empty())
-        throw EAudioException(QStringLiteral("There is nothing to rip."));
+        throw EAudioException(QCoreApplication::translate("Rip", "There is nothing to rip."));
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
@@ -330,7 +332,8 @@ void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
     std::unique_ptr<TAudioPartReader> reader =
         FSettings.Source.OpenPart(grid.Origin + Seg.FeedFrom, asked);
     if (!reader)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     {
         std::lock_guard lock(FLock);
         if (FStop)
@@ -604,7 +607,8 @@ void TRipExecutor::FinishJob(size_t Job) {
     if (frames <= 0) {
         if (!FSettings.Jobs[Job].AllowEmpty) {
             FFailedJob = int(Job);
-            throw ENoSoundError(QStringLiteral("The source has no sound in this range."));
+            throw ENoSoundError(
+                QCoreApplication::translate("Rip", "The source has no sound in this range."));
         }
         frames = 0;
     }
@@ -714,7 +718,7 @@ void TRipExecutor::RedoRun(size_t Run) {
     TSlot slot;
     EncodePart(whole, slot);
     if (FStopRequested)
-        throw EAudioException(QStringLiteral("The run was stopped."));
+        throw EAudioException(QCoreApplication::translate("Rip", "The run was stopped."));
     const TRun& run = FRuns[Run];
     for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
         FResults[j].Redone = true;
@@ -722,5 +726,6 @@ void TRipExecutor::RedoRun(size_t Run) {
     }
     JoinSegment(whole, std::move(slot));
     if (FRedo)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
 }

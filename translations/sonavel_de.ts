@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AudioPipeline</name>
+    <message>
+        <source>The component is Busy</source>
+        <translation>Die Komponente ist beschäftigt</translation>
+    </message>
+    <message>
+        <source>The file name is not assigned</source>
+        <translation>Der Dateiname ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>Audio stream %1 cannot be played: %2.</source>
+        <translation>Die Tonspur %1 kann nicht abgespielt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Component is Busy</source>
+        <translation>Die Komponente ist beschäftigt</translation>
+    </message>
+    <message>
+        <source>Input is not assigned</source>
+        <translation>Die Eingabe ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>Unknown error in the audio output</source>
+        <translation>Unbekannter Fehler in der Audioausgabe</translation>
+    </message>
+    <message>
+        <source>The Stream is not opened</source>
+        <translation>Der Datenstrom ist nicht geöffnet</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>%1 needs a whole number, not &apos;%2&apos;</source>
@@ -640,6 +671,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>%1 counts from 1</source>
         <translation>%1 zählt ab 1</translation>
     </message>
+    <message>
+        <source>interrupted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>title %1 of %2: %3</source>
+        <translation>Titel %1 von %2: %3</translation>
+    </message>
 </context>
 <context>
     <name>CommandListTitles</name>
@@ -692,6 +731,133 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>Input/output error</source>
         <translation>Ein-/Ausgabefehler</translation>
+    </message>
+</context>
+<context>
+    <name>Dvd</name>
+    <message>
+        <source>its size makes no sense</source>
+        <translation>ihre Größe ergibt keinen Sinn</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>sie kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>it holds no DVD-Video tables</source>
+        <translation>sie enthält keine DVD-Video-Tabellen</translation>
+    </message>
+    <message>
+        <source>%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)</source>
+        <translation>%1.IFO ist beschädigt (%2), ebenso ihre Sicherung %1.BUP (%3)</translation>
+    </message>
+    <message>
+        <source>%1.%2 cannot be read</source>
+        <translation>%1.%2 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>no DVD can be read at &quot;%1&quot;</source>
+        <translation>unter „%1“ kann keine DVD gelesen werden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no DVD-Video (no VIDEO_TS.IFO)</source>
+        <translation>„%1“ enthält kein DVD-Video (keine VIDEO_TS.IFO)</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s table of contents cannot be read: %1</source>
+        <translation>das Inhaltsverzeichnis der DVD kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>VIDEO_TS.IFO lists no titles</source>
+        <translation>VIDEO_TS.IFO führt keine Titel auf</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>nicht gelesen</translation>
+    </message>
+    <message>
+        <source>the DVD has no title %1 (it has %2)</source>
+        <translation>die DVD hat keinen Titel %1 (sie hat %2)</translation>
+    </message>
+    <message>
+        <source>title %1 cannot be played: %2</source>
+        <translation>Titel %1 kann nicht abgespielt werden: %2</translation>
+    </message>
+    <message>
+        <source>the image file is cut short: it ends at sector %1 of the disc, but title set %2 needs sector %3 (%4 MB are missing)</source>
+        <translation>die Abbilddatei ist abgeschnitten: sie endet bei Sektor %1 der Disc, aber Titelsatz %2 braucht Sektor %3 (%4 MB fehlen)</translation>
+    </message>
+    <message>
+        <source>its VOB files (VTS_%1_1.VOB, ...) are missing</source>
+        <translation>seine VOB-Dateien (VTS_%1_1.VOB, ...) fehlen</translation>
+    </message>
+    <message>
+        <source>it needs sector %1 of title set %2, but VTS_%3_1.VOB to VTS_%3_%4.VOB end at sector %5: a VTS_%3_n.VOB part is missing or cut short</source>
+        <translation>er braucht Sektor %1 von Titelsatz %2, aber VTS_%3_1.VOB bis VTS_%3_%4.VOB enden bei Sektor %5: ein Teil VTS_%3_n.VOB fehlt oder ist abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s title set %1 ends before sector %2: %3</source>
+        <translation>Titelsatz %1 der DVD endet vor Sektor %2: %3</translation>
+    </message>
+    <message>
+        <source>sectors %1 to %2 of the DVD&apos;s title set %3 cannot be read%4</source>
+        <translation>die Sektoren %1 bis %2 von Titelsatz %3 der DVD können nicht gelesen werden%4</translation>
+    </message>
+    <message>
+        <source>its title table does not fit in the file</source>
+        <translation>ihre Titeltabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>its chapter table does not fit in the file</source>
+        <translation>ihre Kapiteltabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>its program-chain table does not fit in the file</source>
+        <translation>ihre Programmkettentabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>a chapter names a program chain that does not exist</source>
+        <translation>ein Kapitel nennt eine Programmkette, die es nicht gibt</translation>
+    </message>
+    <message>
+        <source>a chapter names a program that does not exist</source>
+        <translation>ein Kapitel nennt ein Programm, das es nicht gibt</translation>
+    </message>
+    <message>
+        <source>a program&apos;s cells are out of order</source>
+        <translation>die Zellen eines Programms sind nicht in der richtigen Reihenfolge</translation>
+    </message>
+    <message>
+        <source>the disc has no title %1</source>
+        <translation>die Disc hat keinen Titel %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 has no entry for title %2</source>
+        <translation>%1 hat keinen Eintrag für Titel %2</translation>
+    </message>
+    <message>
+        <source>title %1 has no chapters</source>
+        <translation>Titel %1 hat keine Kapitel</translation>
+    </message>
+    <message>
+        <source>%1: a cell of title %2 is damaged</source>
+        <translation>%1: eine Zelle von Titel %2 ist beschädigt</translation>
+    </message>
+    <message>
+        <source>title %1 has no cells</source>
+        <translation>Titel %1 hat keine Zellen</translation>
+    </message>
+    <message>
+        <source>the title&apos;s sound does not carry it</source>
+        <translation>der Ton des Titels enthält sie nicht</translation>
+    </message>
+    <message>
+        <source>the disc marks it unavailable</source>
+        <translation>die Disc kennzeichnet sie als nicht verfügbar</translation>
     </message>
 </context>
 <context>
@@ -752,10 +918,203 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     </message>
 </context>
 <context>
+    <name>Loudness</name>
+    <message>
+        <source>The loudness of %1 channels at %2 Hz cannot be measured.</source>
+        <translation>Die Lautheit von %1 Kanälen bei %2 Hz kann nicht gemessen werden.</translation>
+    </message>
+    <message>
+        <source>The loudness measurement ran out of memory.</source>
+        <translation>Der Lautheitsmessung ging der Speicher aus.</translation>
+    </message>
+</context>
+<context>
+    <name>Media</name>
+    <message>
+        <source> (unavailable)</source>
+        <translation> (nicht verfügbar)</translation>
+    </message>
+    <message>
+        <source>the DVD is encrypted</source>
+        <translation>die DVD ist verschlüsselt</translation>
+    </message>
+</context>
+<context>
+    <name>MediaResult</name>
+    <message>
+        <source>The asynchronous update is pending.</source>
+        <translation>Die asynchrone Aktualisierung steht noch aus.</translation>
+    </message>
+    <message>
+        <source>Sample was not updated after forced completion.</source>
+        <translation>Das Sample wurde nach dem erzwungenen Abschluss nicht aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Reached the end of the stream; the sample wasn&apos;t updated.</source>
+        <translation>Das Ende des Datenstroms ist erreicht; das Sample wurde nicht aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Invalid buffer size.</source>
+        <translation>Ungültige Puffergröße.</translation>
+    </message>
+    <message>
+        <source>No interface.</source>
+        <translation>Keine Schnittstelle.</translation>
+    </message>
+    <message>
+        <source>This method tried to access an invalid pointer.</source>
+        <translation>Diese Methode hat versucht, auf einen ungültigen Zeiger zuzugreifen.</translation>
+    </message>
+    <message>
+        <source>The update aborted.</source>
+        <translation>Die Aktualisierung wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>This class cannot be created as part of an aggregate.</source>
+        <translation>Diese Klasse kann nicht als Teil eines Aggregats erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>A specified class is not registered in the registration database.</source>
+        <translation>Eine angegebene Klasse ist in der Registrierungsdatenbank nicht eingetragen.</translation>
+    </message>
+    <message>
+        <source>An IMediaStream object could not be removed from an IMultiMediaStream object because it still contains at least one allocated sample.</source>
+        <translation>Ein IMediaStream-Objekt konnte nicht aus einem IMultiMediaStream-Objekt entfernt werden, weil es noch mindestens ein belegtes Sample enthält.</translation>
+    </message>
+    <message>
+        <source>The specified purpose ID can&apos;t be used for the call.</source>
+        <translation>Die angegebene Zweck-ID kann für den Aufruf nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>No stream can be found with the specified attributes.</source>
+        <translation>Es gibt keinen Datenstrom mit den angegebenen Eigenschaften.</translation>
+    </message>
+    <message>
+        <source>One or more media streams don&apos;t support seeking.</source>
+        <translation>Ein oder mehrere Mediendatenströme unterstützen kein Springen.</translation>
+    </message>
+    <message>
+        <source>The stream formats are not compatible.</source>
+        <translation>Die Formate der Datenströme sind nicht verträglich.</translation>
+    </message>
+    <message>
+        <source>This sample already has a pending update.</source>
+        <translation>Für dieses Sample steht bereits eine Aktualisierung aus.</translation>
+    </message>
+    <message>
+        <source>The object can&apos;t accept the call because its initialize function or equivalent has not been called.</source>
+        <translation>Das Objekt kann den Aufruf nicht annehmen, weil seine Initialisierungsfunktion oder etwas Gleichwertiges nicht aufgerufen wurde.</translation>
+    </message>
+    <message>
+        <source>Source already defined.</source>
+        <translation>Die Quelle ist bereits festgelegt.</translation>
+    </message>
+    <message>
+        <source>The stream type is not valid for this operation.</source>
+        <translation>Der Datenstromtyp ist für diesen Vorgang nicht gültig.</translation>
+    </message>
+    <message>
+        <source>The IMultiMediaStream object is not in running state.</source>
+        <translation>Das IMultiMediaStream-Objekt läuft nicht.</translation>
+    </message>
+    <message>
+        <source>One of the parameters is invalid.</source>
+        <translation>Einer der Parameter ist ungültig.</translation>
+    </message>
+    <message>
+        <source>This is not a DVD-Video: there is no VIDEO_TS folder with a VIDEO_TS.IFO file.</source>
+        <translation>Das ist kein DVD-Video: Es gibt keinen VIDEO_TS-Ordner mit einer Datei VIDEO_TS.IFO.</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s IFO files are damaged: the title&apos;s tables cannot be read.</source>
+        <translation>Die IFO-Dateien der DVD sind beschädigt: Die Tabellen des Titels können nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The DVD title points past the end of its VOB files: a VTS_nn_k.VOB part is missing or cut short.</source>
+        <translation>Der DVD-Titel verweist über das Ende seiner VOB-Dateien hinaus: Ein Teil VTS_nn_k.VOB fehlt oder ist abgeschnitten.</translation>
+    </message>
+    <message>
+        <source>The DVD is encrypted (CSS) and cannot be read without libdvdcss. Install libdvdcss2 (on Debian through the libdvd-pkg package) and open the disc again.</source>
+        <translation>Die DVD ist verschlüsselt (CSS) und kann ohne libdvdcss nicht gelesen werden. Installieren Sie libdvdcss2 (unter Debian über das Paket libdvd-pkg) und öffnen Sie die Disc erneut.</translation>
+    </message>
+    <message>
+        <source>The DVD has no such title.</source>
+        <translation>Die DVD hat keinen solchen Titel.</translation>
+    </message>
+    <message>
+        <source>A sector of the DVD cannot be read.</source>
+        <translation>Ein Sektor der DVD kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Unrecognized error value.</source>
+        <translation>Unbekannter Fehlerwert.</translation>
+    </message>
+</context>
+<context>
     <name>Mp3</name>
     <message>
         <source>An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; it can have %3 kbit/s.</source>
         <translation>Eine MP3 mit %1 Hz kann keine konstante Bitrate von %2 kbit/s haben; möglich sind %3 kbit/s.</translation>
+    </message>
+    <message>
+        <source>the stream ends inside a frame or with data that is not a frame</source>
+        <translation>der Datenstrom endet mitten in einem Frame oder mit Daten, die kein Frame sind</translation>
+    </message>
+    <message>
+        <source>data that is not a Layer III frame</source>
+        <translation>Daten, die kein Layer-III-Frame sind</translation>
+    </message>
+    <message>
+        <source>a frame with invalid side information</source>
+        <translation>einen Frame mit ungültigen Seiteninformationen</translation>
+    </message>
+    <message>
+        <source>a frame whose main data lies outside the stream</source>
+        <translation>einen Frame, dessen Hauptdaten außerhalb des Datenstroms liegen</translation>
+    </message>
+    <message>
+        <source>libmp3lame.so.0 library could not be loaded.</source>
+        <translation>Die Bibliothek libmp3lame.so.0 konnte nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>libmp3lame.so.0 library could not be loaded: it lacks the function %1.</source>
+        <translation>Die Bibliothek libmp3lame.so.0 konnte nicht geladen werden: ihr fehlt die Funktion %1.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder could not be started.</source>
+        <translation>Der MP3-Kodierer konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder rejected its settings (error %1).</source>
+        <translation>Der MP3-Kodierer hat seine Einstellungen abgelehnt (Fehler %1).</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder failed (error %1).</source>
+        <translation>Der MP3-Kodierer ist fehlgeschlagen (Fehler %1).</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder was given a block it cannot take.</source>
+        <translation>Der MP3-Kodierer hat einen Block bekommen, den er nicht annehmen kann.</translation>
+    </message>
+    <message>
+        <source>The information frame cannot be made.</source>
+        <translation>Der Informations-Frame kann nicht erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>Cannot update the information tag of &quot;%1&quot;. %2</source>
+        <translation>Der Informations-Tag von „%1“ kann nicht aktualisiert werden. %2</translation>
+    </message>
+    <message>
+        <source>The file has no information tag.</source>
+        <translation>Die Datei hat keinen Informations-Tag.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder wrote %1.</source>
+        <translation>Der MP3-Kodierer hat %1 geschrieben.</translation>
+    </message>
+    <message>
+        <source>The ID3 tag outgrew the room kept for it.</source>
+        <translation>Der ID3-Tag ist größer geworden als der für ihn freigehaltene Platz.</translation>
     </message>
 </context>
 <context>
@@ -763,6 +1122,77 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>%1 left</source>
         <translation>noch %1</translation>
+    </message>
+</context>
+<context>
+    <name>Rip</name>
+    <message>
+        <source>Invalid MP3 bit rate (%1).</source>
+        <translation>Ungültige MP3-Bitrate (%1).</translation>
+    </message>
+    <message>
+        <source>Invalid MP3 sample rate (%1).</source>
+        <translation>Ungültige MP3-Abtastrate (%1).</translation>
+    </message>
+    <message>
+        <source>Invalid MP3 channel mode or quality.</source>
+        <translation>Ungültiger MP3-Kanalmodus oder ungültige Qualität.</translation>
+    </message>
+    <message>
+        <source>File name is not assigned.</source>
+        <translation>Der Dateiname ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>The MP3 output writes named files only.</source>
+        <translation>Die MP3-Ausgabe schreibt nur benannte Dateien.</translation>
+    </message>
+    <message>
+        <source>The input&apos;s audio format is not supported (%1 channels, %2 bits per sample, %3 Hz).</source>
+        <translation>Das Audioformat der Eingabe wird nicht unterstützt (%1 Kanäle, %2 Bit je Sample, %3 Hz).</translation>
+    </message>
+    <message>
+        <source>Input is not assigned</source>
+        <translation>Die Eingabe ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>The audio input failed to deliver data.</source>
+        <translation>Die Audioeingabe hat keine Daten geliefert.</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden. %2</translation>
+    </message>
+    <message>
+        <source>There is nothing to rip.</source>
+        <translation>Es gibt nichts zu rippen.</translation>
+    </message>
+    <message>
+        <source>The input cannot be read in parts.</source>
+        <translation>Die Eingabe kann nicht in Teilen gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The source has no sound in this range.</source>
+        <translation>Die Quelle hat in diesem Bereich keinen Ton.</translation>
+    </message>
+    <message>
+        <source>The run was stopped.</source>
+        <translation>Der Lauf wurde angehalten.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder wrote a frame that does not fit.</source>
+        <translation>Der MP3-Kodierer hat einen Frame geschrieben, der nicht passt.</translation>
+    </message>
+    <message>
+        <source>The information frame cannot be made.</source>
+        <translation>Der Informations-Frame kann nicht erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>The encoder delay and padding of &quot;%1&quot; cannot be set.</source>
+        <translation>Verzögerung und Auffüllung des Kodierers können in „%1“ nicht eingetragen werden.</translation>
     </message>
 </context>
 <context>

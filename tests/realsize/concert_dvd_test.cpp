@@ -48,7 +48,7 @@ TEST_F(WindowTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
     const TJoinedTracks joined = DecodeTracks(files, lengths, titles, rate);
     ExpectSeamless(joined, sound, sound.SampleAt(Frm->Dvd().ChapterStart(1)));
     int most = 0;
-    for (const TRipJobResult& r : Frm->MP3Out->LastResults())
+    for (const TRipJobResult& r : Frm->RunSession->MP3Out->LastResults())
         most = std::max(most, r.Segments);
     EXPECT_GT(most, 1);
 }

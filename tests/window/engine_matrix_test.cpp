@@ -29,7 +29,7 @@ class WindowEngineTest : public WindowTest {
 protected:
     void Mark(int marker, int64_t ms) {
         Frm->TrackBar->setPosition(int(ms));
-        Frm->SetMarkerAtPosition(marker);
+        Frm->SetMarkerAtPosition(marker == 0 ? TMarker::Start : TMarker::End);
     }
 
     void ClearTrackList() {
@@ -49,7 +49,7 @@ protected:
                 SCOPED_TRACE(
                     QStringLiteral("%1 jobs %2").arg(vbr ? "vbr" : "cbr").arg(jobs).toStdString());
                 AppSettings.AudioVBR = vbr;
-                Frm->MP3Out->Jobs = jobs;
+                Frm->RunSession->MP3Out->Jobs = jobs;
                 const QString out = FreshDir(QStringLiteral("winmatrix")) + u'/';
                 Frm->outputFileEdit->setText(out + outName);
                 Boxes.clear();
@@ -61,7 +61,7 @@ protected:
                 ASSERT_FALSE(Boxes.empty());
                 EXPECT_EQ(Boxes.back().Icon, 1) << Boxes.back().Text.toStdString();
 
-                const std::vector<TRipJobResult>& results = Frm->MP3Out->LastResults();
+                const std::vector<TRipJobResult>& results = Frm->RunSession->MP3Out->LastResults();
                 ASSERT_EQ(results.size(), spans.size());
                 int most = 0;
                 for (const TRipJobResult& r : results)

@@ -22,7 +22,7 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
 
     auto mark = [&](int marker, int ms) {
         Frm->TrackBar->setPosition(ms);
-        Frm->SetMarkerAtPosition(marker);
+        Frm->SetMarkerAtPosition(marker == 0 ? TMarker::Start : TMarker::End);
     };
     // Each added range moves the start to its end, ready for the next song.
     mark(0, 1000);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
@@ -47,9 +48,10 @@ TRipExecutor::TRipExecutor(TSettings Settings)
 void TRipExecutor::Start() {
     const TSource& src = FSettings.Source;
     if (FSettings.Jobs.empty())
-        throw EAudioException(QStringLiteral("There is nothing to rip."));
+        throw EAudioException(QCoreApplication::translate("Rip", "There is nothing to rip."));
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
@@ -237,7 +239,8 @@ void TRipExecutor::EncodePart(const TRipSegment& Seg, TRipPart& Out) {
     std::unique_ptr<TAudioPartReader> reader =
         FSettings.Source.OpenPart(grid.Origin + Seg.FeedFrom, asked);
     if (!reader)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     {
         std::lock_guard lock(FLock);
         if (FStop)
@@ -472,7 +475,8 @@ void TRipExecutor::FinishJob(size_t Job) {
     if (frames <= 0) {
         if (!FSettings.Jobs[Job].AllowEmpty) {
             FFailedJob = int(Job);
-            throw ENoSoundError(QStringLiteral("The source has no sound in this range."));
+            throw ENoSoundError(
+                QCoreApplication::translate("Rip", "The source has no sound in this range."));
         }
         frames = 0;
     }
@@ -554,7 +558,7 @@ void TRipExecutor::RedoRun(size_t Run) {
     TRipPart slot;
     EncodePart(whole, slot);
     if (FStopRequested)
-        throw EAudioException(QStringLiteral("The run was stopped."));
+        throw EAudioException(QCoreApplication::translate("Rip", "The run was stopped."));
     const TRun& run = FRuns[Run];
     for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
         FResults[j].Redone = true;
@@ -562,5 +566,6 @@ void TRipExecutor::RedoRun(size_t Run) {
     }
     JoinSegment(whole, std::move(slot));
     if (FRedo)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
 }

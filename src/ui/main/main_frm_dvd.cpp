@@ -3,6 +3,7 @@
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
+#include "app/output_policy.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/track_bar.h"
@@ -29,14 +30,6 @@ QString TMainFrm::MediaSource() const {
     return FDvd.locator.isEmpty() ? sourceFileEdit->text() : FDvd.locator;
 }
 
-int64_t TMainFrm::RunStart() const {
-    return FExactStart >= 0 && Ms(FExactStart) == FStartMs ? FExactStart : FStartMs * kTicksPerMs;
-}
-
-int64_t TMainFrm::RunEnd() const {
-    return FExactEnd >= 0 && Ms(FExactEnd) == FEndMs ? FExactEnd : FEndMs * kTicksPerMs;
-}
-
 void TMainFrm::LayoutSummaryRows() {
     // The rows under "File Size:" follow each other as they are shown; the group grows with
     // them (a run's progress panel covers the lowest ones while it goes).
@@ -53,8 +46,7 @@ void TMainFrm::LayoutSummaryRows() {
 void TMainFrm::ShowDvd() {
     const bool dvd = !FDvd.locator.isEmpty();
     // A title opens with all of it as the range, exactly.
-    FExactStart = dvd ? 0 : -1;
-    FExactEnd = dvd ? FDvd.Duration() : -1;
+    FRange.MarkExact(dvd ? 0 : -1, dvd ? FDvd.Duration() : -1);
     std::vector<int> marks;
     {
         const QSignalBlocker blockTitles(TitleBox);
@@ -83,7 +75,7 @@ void TMainFrm::ShowDvd() {
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
     return AppSettings.OutputFileDir +
-           DvdOutputName(FDvd.volume, FDvd.title, firstChapter, lastChapter);
+           DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter, lastChapter);
 }
 
 void TMainFrm::TitleBoxChange(int Index) {
@@ -100,7 +92,7 @@ void TMainFrm::TitleBoxChange(int Index) {
 }
 
 void TMainFrm::ChapterBoxChange(int Index) {
-    if (!IsIdle() || FDurationMs <= 0 || FDvd.locator.isEmpty())
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
     if (Index <= 0)
         SelectChapters(1, FDvd.Chapters());
@@ -116,24 +108,21 @@ void TMainFrm::TrackBarDblClick(int Position) {
 }
 
 void TMainFrm::SetExactRange(int64_t start, int64_t end) {
-    FExactStart = start;
-    FExactEnd = end;
-    FStartMs = Ms(start);
-    FEndMs = std::min<int64_t>(Ms(end), FDurationMs);
-    TrackBar->setSelStart(int(FStartMs));
-    TrackBar->setSelEnd(int(FEndMs));
+    FRange.SetExact(start, end);
+    TrackBar->setSelStart(int(FRange.StartMs()));
+    TrackBar->setSelEnd(int(FRange.EndMs()));
 }
 
 void TMainFrm::SelectChapters(int first, int last) {
-    if (!IsIdle() || FDurationMs <= 0 || FDvd.locator.isEmpty())
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
     first = std::clamp(first, 1, FDvd.Chapters());
     last = std::clamp(last, first, FDvd.Chapters());
     const QString defaultName = outputFileEdit->text();
     const bool whole = first == 1 && last == FDvd.Chapters();
     SetExactRange(FDvd.ChapterStart(first), FDvd.ChapterEnd(last));
-    TrackBar->setPosition(int(FStartMs));
-    FActiveMarker = 2;
+    TrackBar->setPosition(int(FRange.StartMs()));
+    FRange.SetActive(TMarker::Both);
     PlaceMarkers();
     TrackBar->update();
     ShowRangeInfo();
@@ -170,7 +159,7 @@ void TMainFrm::ShowChapterOfRange() {
 }
 
 void TMainFrm::StepChapter(int direction) {
-    if (FDurationMs <= 0 || FDvd.locator.isEmpty())
+    if (FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
     const int64_t position = int64_t(TrackBar->position()) * kTicksPerMs;
     int64_t target = direction < 0 ? 0 : -1;
@@ -186,8 +175,8 @@ void TMainFrm::StepChapter(int direction) {
         TrackBar->setPosition(int(Ms(target)));
 }
 
-void TMainFrm::SetMarkerAtChapterBoundary(int marker) {
-    if (!IsIdle() || FDurationMs <= 0 || FDvd.locator.isEmpty())
+void TMainFrm::SetMarkerAtChapterBoundary(TMarker marker) {
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
     const int64_t position = int64_t(TrackBar->position()) * kTicksPerMs;
     int64_t nearest = FDvd.Duration();
@@ -196,11 +185,13 @@ void TMainFrm::SetMarkerAtChapterBoundary(int marker) {
             nearest = FDvd.ChapterStart(c);
     // The rules of dragging: the markers stay a second apart.
     const int64_t ms = Ms(nearest);
-    if (marker == 0 ? ms > FEndMs - 1000 : ms < FStartMs + 1000)
+    const bool start = marker == TMarker::Start;
+    if (start ? ms > FRange.EndMs() - TRangeModel::MarkerGapMs
+              : ms < FRange.StartMs() + TRangeModel::MarkerGapMs)
         return;
-    SetExactRange(marker == 0 ? nearest : RunStart(), marker == 0 ? RunEnd() : nearest);
+    SetExactRange(start ? nearest : RunStart(), start ? RunEnd() : nearest);
     TrackBar->setPosition(int(ms));
-    FActiveMarker = marker;
+    FRange.SetActive(marker);
     PlaceMarkers();
     TrackBar->update();
     ShowRangeInfo();

@@ -23,7 +23,7 @@ constexpr int kGrip = 3;
 } // namespace
 
 void TMainFrm::FindSongsBtnClick() {
-    if (!IsIdle() || FDurationMs <= 0)
+    if (!IsIdle() || FRange.DurationMs() <= 0)
         return;
     const auto data = Envelope->Snapshot();
     if (data->state == TEnvelopeData::TState::esFailed) {
@@ -42,7 +42,8 @@ void TMainFrm::FindSongsBtnClick() {
                        tr("&Close"), tr("&Help"));
         return;
     }
-    const int64_t duration = FDvd.locator.isEmpty() ? FDurationMs * kTicksPerMs : FDvd.Duration();
+    const int64_t duration =
+        FDvd.locator.isEmpty() ? FRange.DurationMs() * kTicksPerMs : FDvd.Duration();
     const TSongProposal songs = FindSongs(*data, duration);
     bool replace = true;
     if (!FTrackList.Tracks.empty()) {
@@ -92,7 +93,7 @@ bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
     const QPoint at = Event->position().toPoint();
     if (Event->type() == QEvent::MouseButtonPress) {
         FDraggedBoundary = -1;
-        if (Event->button() != Qt::LeftButton || !IsIdle() || FDurationMs <= 0)
+        if (Event->button() != Qt::LeftButton || !IsIdle() || FRange.DurationMs() <= 0)
             return false;
         if (!TrackBar->channelRect().adjusted(0, -kGrip, 0, kGrip).contains(at))
             return false;
@@ -123,7 +124,7 @@ bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
     if (Event->type() != QEvent::MouseMove || !IsIdle())
         return true;
     // Every track that starts or ends at the boundary follows it, within its other end.
-    int64_t lo = 0, hi = FDurationMs * kTicksPerMs;
+    int64_t lo = 0, hi = FRange.DurationMs() * kTicksPerMs;
     for (const TTrackEntry& t : FTrackList.Tracks) {
         if (t.Start == FDraggedBoundary)
             hi = std::min(hi, t.End - kShortestTrack);

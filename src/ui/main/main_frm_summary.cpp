@@ -153,7 +153,8 @@ void TMainFrm::ShowOutputFile() {
     const QString output =
         typed.isEmpty() || sourceFileEdit->text().isEmpty()
             ? typed
-            : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
+            : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
+                                 DefaultOutputName(sourceFileEdit->text(), FDvd));
     const int tracks = int(FTrackList.Tracks.size());
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
                             : tracks == 1
@@ -201,7 +202,7 @@ void TMainFrm::ShowRangeInfo() {
     // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
     // are theirs; the boxes keep the marked range, the next one to add.
     const int tracks = int(FTrackList.Tracks.size());
-    int64_t d = FEndMs - FStartMs;
+    int64_t d = FRange.EndMs() - FRange.StartMs();
     if (tracks > 0) {
         int64_t total = 0;
         for (const TTrackEntry& t : FTrackList.Tracks)
@@ -215,8 +216,8 @@ void TMainFrm::ShowRangeInfo() {
     }
     if (selPointPanel->isHidden())
         selPointPanel->show();
-    startPointEdit->setText(RangeTimeText(FStartMs));
-    endPointEdit->setText(RangeTimeText(FEndMs));
+    startPointEdit->setText(RangeTimeText(FRange.StartMs()));
+    endPointEdit->setText(RangeTimeText(FRange.EndMs()));
     const int64_t estimate =
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16

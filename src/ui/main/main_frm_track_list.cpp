@@ -179,7 +179,7 @@ void TMainFrm::ShowTrackList() {
         FTrackList.Tracks.empty() ? tr("Tracks") : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
     // The summary says what Rip! writes, which the list decides.
-    if (FDurationMs > 0) {
+    if (FRange.DurationMs() > 0) {
         ShowRangeInfo();
         ShowOutputFile();
     }
@@ -201,22 +201,22 @@ void TMainFrm::ResetTrackList() {
 }
 
 void TMainFrm::AddRangeBtnClick() {
-    if (!IsIdle() || FDurationMs == 0 || FEndMs <= FStartMs)
+    if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs())
         return;
     TTrackEntry track;
-    track.Start = FStartMs * kTicksPerMs;
-    track.End = FEndMs * kTicksPerMs;
+    track.Start = FRange.StartMs() * kTicksPerMs;
+    track.End = FRange.EndMs() * kTicksPerMs;
     FTrackList.Tracks.push_back(track);
     ShowTrackList();
     TrackListView->setCurrentItem(
         TrackListView->topLevelItem(TrackListView->topLevelItemCount() - 1));
     // The next song most likely starts where this one ends.
-    if (FEndMs < FDurationMs) {
-        FStartMs = FEndMs;
-        FEndMs = FDurationMs;
-        TrackBar->setSelStart(int(FStartMs));
-        TrackBar->setSelEnd(int(FEndMs));
-        FActiveMarker = 2;
+    if (FRange.EndMs() < FRange.DurationMs()) {
+        FRange.Set(TMarker::Start, FRange.EndMs());
+        FRange.Set(TMarker::End, FRange.DurationMs());
+        TrackBar->setSelStart(int(FRange.StartMs()));
+        TrackBar->setSelEnd(int(FRange.EndMs()));
+        FRange.SetActive(TMarker::Both);
         PlaceMarkers();
         ShowRangeInfo();
     }

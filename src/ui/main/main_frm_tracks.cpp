@@ -47,7 +47,7 @@ void TMainFrm::ShowAudioTracks() {
 }
 
 void TMainFrm::StartEnvelope() {
-    if (FDurationMs <= 0 || sourceFileEdit->text().isEmpty()) {
+    if (FRange.DurationMs() <= 0 || sourceFileEdit->text().isEmpty()) {
         Envelope->Clear();
         Detail->SetSource(QString());
         return;
@@ -65,7 +65,8 @@ void TMainFrm::StartEnvelope() {
 void TMainFrm::AudioTrackBoxChange(int Index) {
     if (Index < 0 || Index >= int(FAudioTracks.size()) || Index + 1 == FAudioTrack)
         return;
-    if (!IsIdle() || FDurationMs <= 0 || !FAudioTracks[size_t(Index)].unavailable.isEmpty()) {
+    if (!IsIdle() || FRange.DurationMs() <= 0 ||
+        !FAudioTracks[size_t(Index)].unavailable.isEmpty()) {
         // Not while a run reads the source: the shown choice is the one in use.
         const QSignalBlocker block(AudioTrackBox);
         AudioTrackBox->setCurrentIndex(std::max(0, FAudioTrack - 1));

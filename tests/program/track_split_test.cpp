@@ -22,15 +22,10 @@ namespace {
 
 constexpr int kRate = 48000;
 
-// Sample n plays at n / rate: a boundary at `ticks` (100 ns) is the first sample at or
-// after it.
-int64_t SampleAt(int64_t ticks) {
-    return (ticks * kRate + 9999999) / 10000000;
-}
-
-// mm:ss:ff of a cue sheet, in 100-ns units.
-int64_t CueTicks(int minutes, int seconds, int frames) {
-    return (int64_t(minutes) * 60 + seconds) * 10000000 + int64_t(frames) * 10000000 / 75;
+// mm:ss:ff of a cue sheet: 75 frames a second.
+TMediaTime CueTime(int minutes, int seconds, int frames) {
+    return TMediaTime::FromSeconds(int64_t(minutes) * 60 + seconds) +
+           TMediaTime::FromSample(frames, 75);
 }
 
 const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
@@ -93,10 +88,11 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
     stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
+    // A boundary's sample is the first at or after its time.
     const std::vector<int64_t> starts = {
-        SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
-        SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
-        SampleAt(CueTicks(0, 7, 37)), SampleAt(stream->Duration().Units())};
+        CueTime(0, 1, 20).ToSample(kRate), CueTime(0, 2, 40).ToSample(kRate),
+        CueTime(0, 4, 11).ToSample(kRate), CueTime(0, 5, 55).ToSample(kRate),
+        CueTime(0, 7, 37).ToSample(kRate), stream->Duration().ToSample(kRate)};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);

@@ -62,7 +62,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     // The chapters are the Tracks list: Rip! writes those left in it, one file each,
     // numbered in the list and titled after the disc's chapters.
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 5u);
-    EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Duration());
+    EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Length());
     Frm->TrackListView->clearSelection();
     for (int row : {0, 1, 2})
         Frm->TrackListView->topLevelItem(row)->setSelected(true);

@@ -33,6 +33,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -486,15 +487,15 @@ public:
     void FindSongsBtnClick();
 
 private:
-    // The times where the listed tracks start or end, each once, in order (100-ns units).
-    std::vector<int64_t> TrackBoundaries() const;
+    // The times where the listed tracks start or end, each once, in order.
+    std::vector<TMediaTime> TrackBoundaries() const;
     // Draws them over the channel `Channel` of the track bar.
     void PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel);
     // A press near a boundary on the channel takes it; moves drag it (the tracks on both
     // sides follow), the release lets it go. True when the event was the boundary's.
     bool TrackBarBoundaryMouse(QMouseEvent* Event);
 
-    int64_t FDraggedBoundary = -1; // the track boundary being dragged (100-ns units)
+    std::optional<TMediaTime> FDraggedBoundary; // the track boundary being dragged
 
     // ---- main_frm_recent.cpp: the recent sources' menu, Ctrl+Q, Ctrl+W, F1 -------------
 private:

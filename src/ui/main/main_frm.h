@@ -450,16 +450,16 @@ public:
     const TDvdChoice& Dvd() const { return FDvd; }
     // What the preview, the overview and the rip read: the file, or the DVD title.
     QString MediaSource() const;
-    // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
-    // set to chapters, else the range's milliseconds.
-    int64_t RunStart() const { return FRange.RunStart(); }
-    int64_t RunEnd() const { return FRange.RunEnd(); }
+    // The range the next rip reads: a chapter's exactly when the range was set to chapters,
+    // else the range's milliseconds.
+    TMediaTime RunStart() const { return FRange.RunStart(); }
+    TMediaTime RunEnd() const { return FRange.RunEnd(); }
 
 private:
     void ShowDvd();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
-    void SetExactRange(int64_t start, int64_t end);
+    void SetExactRange(TMediaTime start, TMediaTime end);
     QString DvdOutputDefault(int firstChapter, int lastChapter) const;
 
     // ---- main_frm_track_list.cpp: the "Tracks" list ------------------------------------

@@ -106,8 +106,8 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
         MakeTrackJobs(FTrackList, CurrentTag, false, jobs, names);
     } else {
         TTrackJob job;
-        job.Start = TMediaTime::FromUnits(RunStart());
-        job.End = TMediaTime::FromUnits(RunEnd());
+        job.Start = RunStart();
+        job.End = RunEnd();
         job.Tag = CurrentTag;
         jobs.push_back(job);
     }

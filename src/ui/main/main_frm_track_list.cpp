@@ -193,9 +193,9 @@ void TMainFrm::ClearTracksBtnClick() {
 
 void TMainFrm::ResetTrackList() {
     // The chapters carry their own titles: a range added to them is a "Track n".
-    FTrackList = !FDvd.locator.isEmpty() && FDvd.Chapters() > 1
-                     ? ChapterTrackList(FDvd, 1, FDvd.Chapters())
-                     : TTrackList();
+    const int chapters = int(FDvd.ChapterList().size());
+    FTrackList = !FDvd.locator.isEmpty() && chapters > 1 ? ChapterTrackList(FDvd, 1, chapters)
+                                                         : TTrackList();
     ShowTrackList();
 }
 

@@ -291,7 +291,7 @@ void TMainFrm::TrackBarChange() {
         return;
     TimeLabel->setText(FormatTimeText(TrackBar->position()));
     if (!FPositionFromTimer && MediaReady() && FMediaSeeking) {
-        int64_t current = int64_t(TrackBar->position()) * 10000;
+        int64_t current = TMediaTime::FromMs(TrackBar->position()).Units();
         FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
                                     media::AM_SEEKING_NoPositioning);
     }

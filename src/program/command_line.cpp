@@ -4,6 +4,7 @@
 #include "audio/rip/mp3_out.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -530,4 +531,8 @@ QString UsageText() {
                "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"
                "\n"
                "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
+}
+
+QString Quoted(const QString& Path) {
+    return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }

@@ -59,3 +59,6 @@ TCommandLineOptions ParseCommandLine(const QStringList& args);
 
 // The text of --help.
 QString UsageText();
+
+// A path as the command line's messages show it: in double quotes, with the system's separators.
+QString Quoted(const QString& Path);

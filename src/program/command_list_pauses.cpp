@@ -4,6 +4,7 @@
 #include "audio/loudness/loudness_envelope.h"
 #include "media/media_audio_stream.h"
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_progress.h"
 
 #include <QCoreApplication>
@@ -15,14 +16,6 @@
 #include <cstdio>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-QString Quoted(const QString& Path) {
-    return u'"' + QDir::toNativeSeparators(Path) + u'"';
-}
-
-} // namespace
 
 TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {

@@ -16,6 +16,7 @@
 #include "picture/cover_art.h"
 #include "picture/video_frame_grab.h"
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
 
@@ -33,10 +34,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString Quoted(const QString& Path) {
-    return u'"' + QDir::toNativeSeparators(Path) + u'"';
-}
 
 // Where a DVD's rip goes: the output folder, else the user's default one.
 QString DvdOutputFolder() {

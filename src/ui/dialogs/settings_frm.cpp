@@ -32,8 +32,8 @@
 #include <cstdlib>
 
 namespace {
-constexpr int ClientWidth = 308;
-constexpr int ClientHeight = 341;
+constexpr int SettingsClientWidth = 308;
+constexpr int SettingsClientHeight = 341;
 
 QComboBox* PickList(QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -101,12 +101,12 @@ std::array<TsettingsFrm::THistoryField, 4> TsettingsFrm::HistoryFields() const {
 TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("settingsFrm"));
     setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(SettingsClientWidth, SettingsClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
     PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(10, 8, ClientWidth - 20, 284);
+    PageControl1->setGeometry(10, 8, SettingsClientWidth - 20, 284);
     settingsPage = BuildSettingsPage();
     id3Page = BuildId3Page();
     PageControl1->addWidget(settingsPage);
@@ -114,9 +114,9 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
 
     skinButton2 = new QPushButton(tr("&OK"), this);
     skinButton1 = new QPushButton(tr("&Cancel"), this);
-    const int w = 84, y = ClientHeight - 12 - 27;
-    skinButton2->setGeometry(ClientWidth - 12 - 2 * w - 8, y, w, 27);
-    skinButton1->setGeometry(ClientWidth - 12 - w, y, w, 27);
+    const int w = 84, y = SettingsClientHeight - 12 - 27;
+    skinButton2->setGeometry(SettingsClientWidth - 12 - 2 * w - 8, y, w, 27);
+    skinButton1->setGeometry(SettingsClientWidth - 12 - w, y, w, 27);
     skinButton2->setDefault(true);
     skinButton2->setAutoDefault(false);
     skinButton1->setAutoDefault(false);

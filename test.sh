@@ -32,8 +32,9 @@ case "${1:-}" in
   *) echo "usage: $0 [--sanitize|--tsan|--slow]" >&2; exit 2 ;;
 esac
 
-# Without debug information (same optimisation): it costs compile and link time that a CI
-# run on two cores does not have; the sanitizer builds above keep it.
-sonavel_build build -DSONAVEL_WERROR="${SONAVEL_WERROR:-OFF}" \
+# Without debug information (same optimisation) and with the libraries compiled in batches:
+# both cost compile and link time that a CI run on two cores does not have; the sanitizer
+# builds above keep one file a unit and the debug information.
+sonavel_build build -DSONAVEL_WERROR="${SONAVEL_WERROR:-OFF}" -DSONAVEL_UNITY="${SONAVEL_UNITY:-ON}" \
   -DSONAVEL_BUILD_BENCH="${SONAVEL_BENCH:-ON}" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG"
 ctest --test-dir build --output-on-failure -j "$(nproc)" --timeout 300

@@ -3,6 +3,7 @@
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
+#include "media/source_file.h"
 
 #include <QCoreApplication>
 
@@ -11,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace media {
@@ -43,20 +45,40 @@ bool ParseLocator(const QString& source, QString& root, int& title, int& segment
 }
 
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
-                      ffmpeg::InputFormatPtr& format) {
+                      const TSourceFile* file, ffmpeg::InputFormatPtr& format) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         return AVERROR(ENOMEM);
     if (interrupt)
         raw->interrupt_callback = *interrupt;
+    // A file held open is read through a descriptor of its own; the name still goes to
+    // FFmpeg, whose probing looks at its extension.
+    AVIOContext* pb = nullptr;
+    if (file) {
+        const int fd = file->Reopen();
+        if (fd < 0) {
+            const int error = errno;
+            avformat_free_context(raw);
+            return AVERROR(error);
+        }
+        pb = TSourceFile::MakeIo(fd, interrupt);
+        if (!pb) {
+            avformat_free_context(raw);
+            return AVERROR(ENOMEM);
+        }
+        raw->pb = pb;
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     const QByteArray url = "file:" + path.toUtf8();
     const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
     av_dict_free(&options);
-    if (result < 0) // the context is freed on failure
+    if (result < 0) { // the context is freed on failure, the caller's I/O is not
+        ffmpeg::FreeCustomIo(pb);
         return result;
+    }
     format.reset(raw);
     return S_OK;
 }
@@ -189,13 +211,13 @@ bool IsDvdTitleSource(const QString& source) {
 }
 
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
-                            const AVIOInterruptCB* interrupt) {
+                            const AVIOInterruptCB* interrupt, const TSourceFile* file) {
     input = TMediaInput();
     QString root;
     int title = 0, segment = -1;
     if (ParseLocator(source, root, title, segment))
         return OpenDvd(root, title, segment, interrupt, input);
-    TMediaResult result = OpenFile(source, interrupt, input.format);
+    TMediaResult result = OpenFile(source, interrupt, file, input.format);
     if (Failed(result))
         return result;
     result = avformat_find_stream_info(input.format.get(), nullptr);

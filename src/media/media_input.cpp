@@ -26,6 +26,11 @@ constexpr int kProbeSectors = 64;
 // last pictures (a mux keeps sound behind its pictures by well under a second; this is
 // over a second at a DVD's highest rate).
 constexpr uint32_t kReadOnSectors = 1024;
+// How far a file is read for its sound when FFmpeg's usual probing (5 s) found none in a
+// container that names its streams only as their first packets come (a program stream
+// whose sound starts seconds after its first picture).
+constexpr int64_t kLateSoundSeconds = 60;
+constexpr int64_t kLateSoundBytes = int64_t(128) << 20;
 
 bool ParseLocator(const QString& source, QString& root, int& title, int& segment) {
     segment = -1;
@@ -81,6 +86,17 @@ TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
     }
     format.reset(raw);
     return S_OK;
+}
+
+// An audio stream whose format the probing found.
+bool HasSound(const AVFormatContext& format) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVCodecParameters* codec = format.streams[i]->codecpar;
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->codec_id != AV_CODEC_ID_NONE &&
+            codec->sample_rate > 0 && codec->ch_layout.nb_channels > 0)
+            return true;
+    }
+    return false;
 }
 
 // The timestamp of the cell's first picture: its navigation pack's, else (a damaged
@@ -221,9 +237,22 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
     if (Failed(result))
         return result;
     result = avformat_find_stream_info(input.format.get(), nullptr);
-    if (result < 0)
+    if (result < 0) {
         input.format.reset();
-    return result < 0 ? result : S_OK;
+        return result;
+    }
+    if (!HasSound(*input.format) && (input.format->ctx_flags & AVFMTCTX_NOHEADER)) {
+        // Its sound may begin later than the probing looked: open it again and look
+        // further. Only a file without sound pays for it.
+        ffmpeg::InputFormatPtr deeper;
+        if (Succeeded(OpenFile(source, interrupt, file, deeper))) {
+            deeper->max_analyze_duration = kLateSoundSeconds * AV_TIME_BASE;
+            deeper->probesize = kLateSoundBytes;
+            if (avformat_find_stream_info(deeper.get(), nullptr) >= 0 && HasSound(*deeper))
+                input.format = std::move(deeper);
+        }
+    }
+    return S_OK;
 }
 
 TMediaContent MediaContent(const TMediaInput& input) {

@@ -480,6 +480,7 @@ void TRipExecutor::FinishJob(size_t Job) {
         }
         frames = 0;
     }
+    CheckSoundReaches(Job);
     if (!stream)
         OpenJob(Job);
     try {
@@ -496,6 +497,28 @@ void TRipExecutor::FinishJob(size_t Job) {
         if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
             result.Seams.push_back(seam.Cut);
     result.Loudness = FCommit.Finish(Job, std::move(stream));
+}
+
+void TRipExecutor::CheckSoundReaches(size_t Job) {
+    // A range given an end that the sound stops short of would make a short file: the job
+    // fails, saying where the sound ends. An end within a tenth of a second of the
+    // source's own counts as that end, which a sound a frame shorter than its pictures may
+    // not quite reach; and a tenth of a second is what decoders may leave off.
+    const TJobPlace& place = FPlaces[Job];
+    if (FRunEnd < 0 || place.End < 0 || FSettings.Jobs[Job].AllowEmpty)
+        return;
+    const TSource& src = FSettings.Source;
+    const TRipGrid& grid = FGrids[place.Run];
+    const int64_t slack = src.SampleRate / 10;
+    if (place.End - FRunEnd <= slack ||
+        (src.RunFrames >= 0 && place.End >= grid.At(src.RunFrames) - slack))
+        return;
+    FFailedJob = int(Job);
+    const double seconds = double(FRunEnd + grid.Origin) / src.SampleRate;
+    throw ESoundEndsError(
+        QCoreApplication::translate("Rip", "The sound ends at %1 s, before the end of the range.")
+            .arg(QString::number(seconds, 'f', 1)),
+        FRunEnd + grid.Origin, place.End + grid.Origin);
 }
 
 void TRipExecutor::CommitFinished(bool ListDone) {

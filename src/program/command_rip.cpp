@@ -302,6 +302,11 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
             case TOutputProblem::ReplacesSource:
                 return TError(whose(f) + QCoreApplication::translate("CommandLine",
                                                                      " would replace the source"));
+            case TOutputProblem::SameFile:
+                return TError(whose(f) +
+                              QCoreApplication::translate(
+                                  "CommandLine", " is the same file as track %1's output %2")
+                                  .arg(QString::number(f.Other + 1), Quoted(paths[f.Other])));
             case TOutputProblem::IsFolder:
                 return TError(whose(f) +
                               QCoreApplication::translate("CommandLine", " is a folder"));

@@ -36,6 +36,14 @@ QString Resolved(const QString& Target) {
 
 } // namespace
 
+QString TOutputFile::Landing(const QString& Target) {
+    const QString target = Resolved(Target);
+    // Its folder by its real path, so that two names through linked folders compare equal.
+    const QFileInfo info(target);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? target : folder + u'/' + info.fileName();
+}
+
 void TOutputFile::Check(const QString& Target) {
     const QString target = Resolved(Target);
     const QByteArray path = QFile::encodeName(target);

@@ -22,6 +22,9 @@ public:
     // cannot be written, a name or path the file system cannot hold, a folder that cannot
     // be written into. Raises EAudioException "Cannot create file "...". <reason>".
     static void Check(const QString& Target);
+    // The file a write to Target lands on: a link's file (absolute, links resolved), or
+    // Target itself, which a dangling link of that name is replaced by.
+    static QString Landing(const QString& Target);
 
     // Creates the temporary file for Target (EAudioException when it cannot).
     void Open(const QString& Target, bool Replace);

@@ -52,12 +52,21 @@ void TRipExecutor::Start() {
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
         throw EAudioException(
             QCoreApplication::translate("Rip", "The input cannot be read in parts."));
+    QStringList landings; // no two jobs may write one file (a name that links to another's)
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
         } catch (...) {
             FFailedJob = int(j);
             throw;
+        }
+        landings << TOutputFile::Landing(FSettings.Jobs[j].FileName);
+        if (const qsizetype other = landings.indexOf(landings.last()); other < qsizetype(j)) {
+            FFailedJob = int(j);
+            throw EAudioException(
+                QCoreApplication::translate("Rip", "Tracks %1 and %2 would be written to one file, "
+                                                   "\"%3\".")
+                    .arg(QString::number(other + 1), QString::number(j + 1), landings.last()));
         }
     }
     // What the encoder makes of the settings: its frame length and delay, and whether it

@@ -2,6 +2,7 @@
 
 #include "app/common.h"
 #include "app/dvd_choice.h"
+#include "base/whole_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -249,16 +250,15 @@ TTrackList ParseTrackList(const QByteArray& Text) {
 }
 
 TTrackList ReadTrackListFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (FileName.isEmpty())
+        throw ETrackListError(
+            QCoreApplication::translate("TrackList", "no track list file is named"));
+    QByteArray bytes;
+    QString why;
+    if (!ReadWholeFile(FileName, kMaxListBytes, bytes, why))
         throw ETrackListError(
             QCoreApplication::translate("TrackList", "cannot read the track list \"%1\": %2")
-                .arg(FileName, file.errorString()));
-    if (file.size() > kMaxListBytes)
-        throw ETrackListError(
-            QCoreApplication::translate("TrackList", "the track list \"%1\" is too large to be one")
-                .arg(FileName));
-    const QByteArray bytes = file.read(kMaxListBytes + 1);
+                .arg(FileName, why));
     try {
         return ParseTrackList(bytes);
     } catch (const ETrackListError& e) {

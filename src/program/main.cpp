@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
     }
     if (options.Mode != TCommandMode::cmWindow) {
         InitialiseProgram(options.Mode == TCommandMode::cmRip);
+        // Settings that cannot be kept are still used; the user hears once why they are not.
+        if (const QString problem = SettingsProblemLine(); !problem.isEmpty())
+            std::fprintf(stderr, "sonavel: warning: %s\n", problem.toLocal8Bit().constData());
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
         try {

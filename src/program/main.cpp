@@ -71,6 +71,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (!options.Ignored.isEmpty())
+        std::fputs(QCoreApplication::translate("CommandLine", "sonavel: warning: ignored %1: %2\n")
+                       .arg(options.IgnoredWhere, options.Ignored.join(QStringLiteral(", ")))
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
     if (options.Mode == TCommandMode::cmHelp) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;

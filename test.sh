@@ -23,7 +23,7 @@ case "${1:-}" in
     # run, and ThreadSanitizer refuses a fork in a threaded process; the DVD reading they
     # rely on is covered here by the rip and media tests.
     exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
-      -L threaded -E "WindowTest\.(Dvd|ScreenshotsDvd)|WindowEngineTest\.Dvd" ;;
+      -L threaded -E "WindowTest\.(Dvd|ScreenshotsDvd)|WindowEngineTest\.Dvd|WindowUserTest\.Dvd" ;;
   --slow)
     # Sources of real size alone (they run in the plain suite too).
     sonavel_build build

@@ -47,10 +47,6 @@
         <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
-        <source>--chapter needs A or A-B, like 6 or 6-8</source>
-        <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8</translation>
-    </message>
-    <message>
         <source>--chapter %1: the last chapter comes before the first</source>
         <translation>--chapter %1: das letzte Kapitel liegt vor dem ersten</translation>
     </message>
@@ -679,6 +675,48 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>title %1 of %2: %3</source>
         <translation>Titel %1 von %2: %3</translation>
     </message>
+    <message>
+        <source>--chapter needs A or A-B, like 6 or 6-8, not &apos;%1&apos;</source>
+        <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--tracks needs a file</source>
+        <translation>--tracks braucht eine Datei</translation>
+    </message>
+    <message>
+        <source>with %1</source>
+        <translation>mit %1</translation>
+    </message>
+    <message>
+        <source>when the window opens</source>
+        <translation>beim Öffnen des Fensters</translation>
+    </message>
+    <message>
+        <source>--one-file writes one file: -o names it, not a pattern of track names</source>
+        <translation>--one-file schreibt eine Datei: -o benennt sie, kein Muster für Titelnamen</translation>
+    </message>
+    <message>
+        <source>the pauses of %1 cut it into %2 songs: more than %3 tracks, which no list holds (give a longer --min-pause or --min-track)</source>
+        <translation>die Pausen von %1 teilen sie in %2 Lieder: mehr als %3 Titel, die keine Liste fasst (längere --min-pause oder --min-track angeben)</translation>
+    </message>
+    <message>
+        <source> is the same file as track %1&apos;s output %2</source>
+        <translation> ist dieselbe Datei wie die Ausgabe %2 von Titel %1</translation>
+    </message>
+    <message>
+        <source>the sound of %1 ends at %2, before the end of the range (%3)</source>
+        <translation>der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3)</translation>
+    </message>
+    <message>
+        <source>sonavel: warning: the sound of %1 ends at %2, before the end of the range (%3); the MP3 ends there</source>
+        <translation>sonavel: Warnung: der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3); die MP3 endet dort</translation>
+    </message>
+    <message>
+        <source>sonavel: warning: ignored %1: %2
+</source>
+        <translation>sonavel: Warnung: ohne Wirkung %1: %2
+</translation>
+    </message>
 </context>
 <context>
     <name>CommandListTitles</name>
@@ -888,6 +926,25 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     </message>
 </context>
 <context>
+    <name>File</name>
+    <message>
+        <source>it is %1, which can be read only once</source>
+        <translation>sie ist %1 und kann nur einmal gelesen werden</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>sie ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 MB</source>
+        <translation>sie ist größer als %1 MB</translation>
+    </message>
+</context>
+<context>
     <name>Globals</name>
     <message>
         <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;All files (*)</source>
@@ -1049,6 +1106,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>Unrecognized error value.</source>
         <translation>Unbekannter Fehlerwert.</translation>
     </message>
+    <message>
+        <source>The file changed while it was being read (it was cut short or written over); nothing made from it is kept.</source>
+        <translation>Die Datei hat sich beim Lesen geändert (sie wurde gekürzt oder überschrieben); nichts daraus wird behalten.</translation>
+    </message>
 </context>
 <context>
     <name>Mp3</name>
@@ -1194,6 +1255,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>The encoder delay and padding of &quot;%1&quot; cannot be set.</source>
         <translation>Verzögerung und Auffüllung des Kodierers können in „%1“ nicht eingetragen werden.</translation>
     </message>
+    <message>
+        <source>Tracks %1 and %2 would be written to one file, &quot;%3&quot;.</source>
+        <translation>Die Titel %1 und %2 würden in dieselbe Datei „%3“ geschrieben.</translation>
+    </message>
+    <message>
+        <source>The sound ends at %1 s, before the end of the range.</source>
+        <translation>Der Ton endet bei %1 s, vor dem Ende des Bereichs.</translation>
+    </message>
 </context>
 <context>
     <name>RunInput</name>
@@ -1217,6 +1286,10 @@ Changes last only until Sonavel ends.</source>
     <message>
         <source>Failed to create key %1</source>
         <translation>Der Schlüssel %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the settings can&apos;t be saved in &quot;%1&quot; (%2)</source>
+        <translation>die Einstellungen können nicht in „%1“ gespeichert werden (%2)</translation>
     </message>
 </context>
 <context>
@@ -1890,6 +1963,20 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
         <source>Fill the list with the songs found in the pauses of the sound; drag a track&apos;s boundary on the time line to move it</source>
         <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
     </message>
+    <message>
+        <source>Tracks %1 and %2 would be written to one file (a link leads from one name to the other):
+ </source>
+        <translation>Die Titel %1 und %2 würden in dieselbe Datei geschrieben (ein Link führt vom einen Namen zum anderen):
+ </translation>
+    </message>
+    <message>
+        <source>The pauses cut the sound into %1 songs, more than the %2 tracks a list holds.</source>
+        <translation>Die Pausen teilen den Ton in %1 Lieder, mehr als die %2 Titel, die eine Liste fasst.</translation>
+    </message>
+    <message>
+        <source>The %1 songs found do not fit after the %2 tracks of the list: a list holds %3 tracks.</source>
+        <translation>Die %1 gefundenen Lieder passen nicht hinter die %2 Titel der Liste: eine Liste fasst %3 Titel.</translation>
+    </message>
 </context>
 <context>
     <name>TTipsFrm</name>
@@ -2023,10 +2110,6 @@ Version 2 oder später</translation>
         <translation>die Titelliste „%1“ kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <source>the track list &quot;%1&quot; is too large to be one</source>
-        <translation>die Titelliste „%1“ ist zu groß für eine Titelliste</translation>
-    </message>
-    <message>
         <source>the track list &quot;%1&quot;: %2</source>
         <translation>die Titelliste „%1“: %2</translation>
     </message>
@@ -2069,6 +2152,22 @@ Version 2 oder später</translation>
     <message>
         <source>%1 lies after the end of any source</source>
         <translation>%1 liegt nach dem Ende jeder Quelle</translation>
+    </message>
+    <message>
+        <source>the text is not UTF-16 (a character is cut off)</source>
+        <translation>der Text ist kein UTF-16 (ein Zeichen ist abgeschnitten)</translation>
+    </message>
+    <message>
+        <source>the text is not UTF-8, as other lines are (byte 0x%1); save the list as UTF-8</source>
+        <translation>der Text ist kein UTF-8 wie andere Zeilen (Byte 0x%1); die Liste als UTF-8 speichern</translation>
+    </message>
+    <message>
+        <source>it holds a NUL byte, which no text does</source>
+        <translation>sie enthält ein NUL-Byte, das in keinem Text vorkommt</translation>
+    </message>
+    <message>
+        <source>no track list file is named</source>
+        <translation>keine Titellisten-Datei angegeben</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
+#include "media/source_file.h"
 
 #include <QCoreApplication>
 
@@ -11,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace media {
@@ -24,6 +26,11 @@ constexpr int kProbeSectors = 64;
 // last pictures (a mux keeps sound behind its pictures by well under a second; this is
 // over a second at a DVD's highest rate).
 constexpr uint32_t kReadOnSectors = 1024;
+// How far a file is read for its sound when FFmpeg's usual probing (5 s) found none in a
+// container that names its streams only as their first packets come (a program stream
+// whose sound starts seconds after its first picture).
+constexpr int64_t kLateSoundSeconds = 60;
+constexpr int64_t kLateSoundBytes = int64_t(128) << 20;
 
 bool ParseLocator(const QString& source, QString& root, int& title, int& segment) {
     segment = -1;
@@ -43,22 +50,53 @@ bool ParseLocator(const QString& source, QString& root, int& title, int& segment
 }
 
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
-                      ffmpeg::InputFormatPtr& format) {
+                      const TSourceFile* file, ffmpeg::InputFormatPtr& format) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         return AVERROR(ENOMEM);
     if (interrupt)
         raw->interrupt_callback = *interrupt;
+    // A file held open is read through a descriptor of its own; the name still goes to
+    // FFmpeg, whose probing looks at its extension.
+    AVIOContext* pb = nullptr;
+    if (file) {
+        const int fd = file->Reopen();
+        if (fd < 0) {
+            const int error = errno;
+            avformat_free_context(raw);
+            return AVERROR(error);
+        }
+        pb = TSourceFile::MakeIo(fd, interrupt);
+        if (!pb) {
+            avformat_free_context(raw);
+            return AVERROR(ENOMEM);
+        }
+        raw->pb = pb;
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
     const QByteArray url = "file:" + path.toUtf8();
     const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
     av_dict_free(&options);
-    if (result < 0) // the context is freed on failure
+    if (result < 0) { // the context is freed on failure, the caller's I/O is not
+        ffmpeg::FreeCustomIo(pb);
         return result;
+    }
     format.reset(raw);
     return S_OK;
+}
+
+// An audio stream whose format the probing found.
+bool HasSound(const AVFormatContext& format) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVCodecParameters* codec = format.streams[i]->codecpar;
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->codec_id != AV_CODEC_ID_NONE &&
+            codec->sample_rate > 0 && codec->ch_layout.nb_channels > 0)
+            return true;
+    }
+    return false;
 }
 
 // The timestamp of the cell's first picture: its navigation pack's, else (a damaged
@@ -189,19 +227,32 @@ bool IsDvdTitleSource(const QString& source) {
 }
 
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
-                            const AVIOInterruptCB* interrupt) {
+                            const AVIOInterruptCB* interrupt, const TSourceFile* file) {
     input = TMediaInput();
     QString root;
     int title = 0, segment = -1;
     if (ParseLocator(source, root, title, segment))
         return OpenDvd(root, title, segment, interrupt, input);
-    TMediaResult result = OpenFile(source, interrupt, input.format);
+    TMediaResult result = OpenFile(source, interrupt, file, input.format);
     if (Failed(result))
         return result;
     result = avformat_find_stream_info(input.format.get(), nullptr);
-    if (result < 0)
+    if (result < 0) {
         input.format.reset();
-    return result < 0 ? result : S_OK;
+        return result;
+    }
+    if (!HasSound(*input.format) && (input.format->ctx_flags & AVFMTCTX_NOHEADER)) {
+        // Its sound may begin later than the probing looked: open it again and look
+        // further. Only a file without sound pays for it.
+        ffmpeg::InputFormatPtr deeper;
+        if (Succeeded(OpenFile(source, interrupt, file, deeper))) {
+            deeper->max_analyze_duration = kLateSoundSeconds * AV_TIME_BASE;
+            deeper->probesize = kLateSoundBytes;
+            if (avformat_find_stream_info(deeper.get(), nullptr) >= 0 && HasSound(*deeper))
+                input.format = std::move(deeper);
+        }
+    }
+    return S_OK;
 }
 
 TMediaContent MediaContent(const TMediaInput& input) {

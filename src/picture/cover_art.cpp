@@ -1,5 +1,7 @@
 #include "picture/cover_art.h"
 
+#include "base/whole_file.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -17,13 +19,14 @@ std::vector<uint8_t> CoverFromImage(const QImage& Picture) {
 }
 
 std::vector<uint8_t> CoverFromFile(const QString& Path, QString& Error) {
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Error =
-            QStringLiteral("the picture \"%1\" cannot be read: %2").arg(Path, file.errorString());
+    // A cover is a picture of a few hundred kB; a camera's largest is well under this.
+    constexpr qint64 kMaxPictureBytes = 64 << 20;
+    QByteArray bytes;
+    QString why;
+    if (!ReadWholeFile(Path, kMaxPictureBytes, bytes, why)) {
+        Error = QStringLiteral("the picture \"%1\" cannot be read: %2").arg(Path, why);
         return {};
     }
-    const QByteArray bytes = file.readAll();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -73,6 +73,7 @@ struct TParsing {
     TCommandLineOptions Options;
     QString PauseOption; // the last of --min-pause, --pause-db, --min-track given
     bool Done = false;   // --help or --version: nothing after it is read
+    QStringList Given;   // the options, as typed
 };
 
 // One option: its names, the value it takes (its name in --help; none for a switch), its
@@ -132,9 +133,11 @@ const std::vector<TOption>& Options() {
                                           "left out); --start and --end, when given, override"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const QStringList parts = V.split(u'-');
-             if (parts.size() > 2)
-                 throw EUsageError(QCoreApplication::translate(
-                     "CommandLine", "--chapter needs A or A-B, like 6 or 6-8"));
+             if (parts.size() > 2 || parts.first().isEmpty())
+                 throw EUsageError(
+                     QCoreApplication::translate(
+                         "CommandLine", "--chapter needs A or A-B, like 6 or 6-8, not '%1'")
+                         .arg(V));
              O& o = P.Options;
              o.ChapterFirst = ParseOrdinal(N, parts.first());
              o.ChapterLast = parts.size() == 2 ? ParseCount(N, parts.last()) : o.ChapterFirst;
@@ -251,7 +254,12 @@ const std::vector<TOption>& Options() {
                            "%n number, %t title, %a artist, %A album\n"
                            "(default: \"%n - %t.mp3\" beside the source; for a DVD,\n"
                            "in a folder VOLUME_tNN in the output folder)"),
-         [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.TrackList = V; }},
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             if (V.isEmpty())
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "--tracks needs a file"));
+             P.Options.TrackList = V;
+         }},
         {{"--split-chapters"},
          nullptr,
          QT_TRANSLATE_NOOP("CommandLine",
@@ -389,6 +397,48 @@ QString OptionRows() {
     return rows;
 }
 
+// The options given that the mode does not use: every option but the mode's own is the
+// rip's.
+void NoteIgnored(TParsing& P) {
+    TCommandLineOptions& o = P.Options;
+    const auto With = [](const QString& Mode) {
+        return QCoreApplication::translate("CommandLine", "with %1").arg(Mode);
+    };
+    QStringList used;
+    switch (o.Mode) {
+    case TCommandMode::cmRip:
+    case TCommandMode::cmHelp:
+    case TCommandMode::cmVersion:
+        return;
+    case TCommandMode::cmWindow:
+        o.IgnoredWhere = QCoreApplication::translate("CommandLine", "when the window opens");
+        used = {QStringLiteral("--dvd-title")};
+        break;
+    case TCommandMode::cmListTracks:
+        o.IgnoredWhere = With(QStringLiteral("--list-tracks"));
+        used = {QStringLiteral("--list-tracks"), QStringLiteral("--dvd-title")};
+        break;
+    case TCommandMode::cmListTitles:
+        o.IgnoredWhere = With(QStringLiteral("--list-titles"));
+        used = {QStringLiteral("--list-titles")};
+        break;
+    case TCommandMode::cmListPauses:
+        o.IgnoredWhere = With(QStringLiteral("--list-pauses"));
+        used = {QStringLiteral("--list-pauses"),
+                QStringLiteral("--dvd-title"),
+                QStringLiteral("--audio-track"),
+                QStringLiteral("--min-pause"),
+                QStringLiteral("--pause-db"),
+                QStringLiteral("--min-track"),
+                QStringLiteral("-q"),
+                QStringLiteral("--quiet")};
+        break;
+    }
+    for (const QString& name : P.Given)
+        if (!used.contains(name) && !o.Ignored.contains(name))
+            o.Ignored << name;
+}
+
 } // namespace
 
 TCommandLineOptions ParseCommandLine(const QStringList& args) {
@@ -419,6 +469,7 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             value = args[++i];
         }
         option->Apply(p, which, a, value);
+        p.Given << a;
     }
     if (p.Done)
         return o;
@@ -432,6 +483,10 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     if (o.OneFile && o.TrackList.isEmpty() && !o.SplitChapters)
         throw EUsageError(QCoreApplication::translate(
             "CommandLine", "--one-file goes with --tracks or --split-chapters"));
+    if (o.OneFile && o.Output.contains(QRegularExpression(QStringLiteral("%[ntaA]"))))
+        throw EUsageError(QCoreApplication::translate(
+            "CommandLine",
+            "--one-file writes one file: -o names it, not a pattern of track names"));
     if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
@@ -480,6 +535,7 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     }
     if (o.Source.isEmpty() && o.Mode != TCommandMode::cmWindow)
         throw EUsageError(QCoreApplication::translate("CommandLine", "no source file given"));
+    NoteIgnored(p);
     return o;
 }
 

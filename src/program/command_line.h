@@ -52,6 +52,10 @@ struct TCommandLineOptions {
     bool OneFile = false;                  // the tracks or chapters as one MP3 with chapter marks
     bool Force = false;
     bool Quiet = false;
+    // Options given that do nothing in the mode given (as typed, in order), and what to
+    // call that mode ("with --list-tracks"), for a warning.
+    QStringList Ignored;
+    QString IgnoredWhere;
 };
 
 // Raises EUsageError. `args` excludes the program name.

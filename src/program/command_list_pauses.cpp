@@ -62,7 +62,16 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
     if (data->buckets.empty())
         return TError(
             QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path)));
-    return FindSongs(*data, Duration, Options);
+    TSongProposal songs = FindSongs(*data, Duration, Options);
+    // Held to the limit of any list, before anything is printed or ripped.
+    if (songs.Tracks.Tracks.size() > size_t(MaxTrackCount))
+        return TError(QCoreApplication::translate("CommandLine",
+                                                  "the pauses of %1 cut it into %2 songs: more "
+                                                  "than %3 tracks, which no list holds (give a "
+                                                  "longer --min-pause or --min-track)")
+                          .arg(Quoted(Path), QString::number(songs.Tracks.Tracks.size()),
+                               QString::number(MaxTrackCount)));
+    return songs;
 }
 
 int TCommandListPauses::Execute() {

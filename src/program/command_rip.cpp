@@ -299,6 +299,11 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
             case TOutputProblem::ReplacesSource:
                 return TError(whose(f) + QCoreApplication::translate("CommandLine",
                                                                      " would replace the source"));
+            case TOutputProblem::SameFile:
+                return TError(whose(f) +
+                              QCoreApplication::translate(
+                                  "CommandLine", " is the same file as track %1's output %2")
+                                  .arg(QString::number(f.Other + 1), Quoted(paths[f.Other])));
             case TOutputProblem::IsFolder:
                 return TError(whose(f) +
                               QCoreApplication::translate("CommandLine", " is a folder"));
@@ -407,12 +412,22 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     QString failure;
     bool noSound = false;
     out.OnDone = [&](QObject*) { loop.exit(0); };
+    // A frame of the jobs' time line as the source's time.
+    const TAudioFileReader& reader = *In.Reader();
+    const int64_t origin = reader.TimeToSample(reader.StartTime);
+    auto timeOf = [&reader, origin](int64_t Frame) {
+        return FormatTimeText(reader.SampleToTime(origin + Frame).ToMs());
+    };
     out.OnThreadException = [&](QObject*, const std::exception& e) {
         // Worker thread (or inside Run): the message is handed over with the queued call.
         QString why = ExceptionMessage(e);
         if (dynamic_cast<const EAudioReadError*>(&e))
             why = QCoreApplication::translate("CommandLine", "reading %1 failed: %2")
                       .arg(Quoted(FSourcePath), why);
+        if (const auto* early = dynamic_cast<const ESoundEndsError*>(&e))
+            why = QCoreApplication::translate(
+                      "CommandLine", "the sound of %1 ends at %2, before the end of the range (%3)")
+                      .arg(Quoted(FSourcePath), timeOf(early->SoundEnd), timeOf(early->RangeEnd));
         const bool empty = dynamic_cast<const ENoSoundError*>(&e) != nullptr;
         QMetaObject::invokeMethod(
             &loop,
@@ -494,12 +509,27 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
         progress.Show(true,
                       many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
                            : QString());
+    // A range to the source's end holds all the sound there is; where that stopped well
+    // before the end of the pictures, the user should know.
+    const int rate = In.Reader()->Format.sampleRate;
+    const std::vector<TRipJobResult>& results = out.LastResults();
+    for (size_t k = 0; k < out.Tracks.size() && k < results.size(); ++k) {
+        const TRipJob& job = out.Tracks[k];
+        const int64_t end = job.First + results[k].Frames;
+        if (job.End >= 0 && job.End - end > rate / 10) {
+            const QString warning =
+                QCoreApplication::translate("CommandLine",
+                                            "sonavel: warning: the sound of %1 ends at %2, before "
+                                            "the end of the range (%3); the MP3 ends there")
+                    .arg(Quoted(FSourcePath), timeOf(end), timeOf(job.End));
+            std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+        }
+    }
     // Sound the source lacks (a damaged stretch, a hole in a disc's audio) kept its time
     // as silence: the files are whole, but the user should know.
     int64_t filled = 0;
     for (const TRipJob& job : out.Tracks)
         filled += In.FilledFrames(job.First, job.End >= 0 ? job.End - job.First : INT64_MAX / 4);
-    const int rate = In.Reader()->Format.sampleRate;
     if (filled > 0 && rate > 0) {
         const QString warning =
             QCoreApplication::translate("CommandLine",

@@ -93,6 +93,8 @@ inline constexpr TSignal kTitleBEng{83, 2, 0.5, -1};
 inline constexpr TSignal kTitleBFra{84, 2, 0.5, -1};
 inline constexpr TSignal kTitleLpcm{85, 2, 0.5, -1};
 inline constexpr TSignal kConcert{91, 2, 0.5, -1};
+inline constexpr TSignal kEarlyEnd{101, 2, 0.5, -1};
+inline constexpr TSignal kLateSound{102, 2, 0.5, -1};
 
 // ---- Songs with pauses (songs_pauses.mpg) -------------------------------------------
 // A concert recording without chapters: five songs, each the segment sound above at its
@@ -124,6 +126,10 @@ inline constexpr double kTitleBSeconds = 4.0;     // dvd_title_b.mpg
 inline constexpr double kTitleLpcmSeconds = 3.2;  // dvd_title_lpcm.mpg
 inline constexpr double kConcertSeconds = 30.0;   // dvd_concert.mpg
 inline constexpr double kTitleNtscSeconds = 10.0; // dvd_title_ntsc.mpg (29.97 pictures a second)
+inline constexpr double kEarlyEndSeconds = 6.0;   // early_end.mkv: pictures
+inline constexpr double kEarlyEndSound = 2.0;     // and the sound, from the first picture
+inline constexpr double kLateSoundSeconds = 10.0; // late_sound.mpg: pictures
+inline constexpr double kLateSoundStart = 8.0;    // its sound begins here, for 2 s
 inline constexpr int kMonoRate = 22050;
 inline constexpr int kVcdRate = 44100;
 inline constexpr int kDvdRate = 48000;

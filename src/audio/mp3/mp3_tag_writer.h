@@ -36,6 +36,7 @@ public:
     // The measured values, any time; only those reserved are written.
     void SetTrackGain(const TLoudness& Value) { FTrack = Value; }
     void SetAlbumGain(const TLoudness& Value) { FAlbum = Value; }
+    void ForgetAlbumGain() { FAlbum.reset(); }
 
     // The whole tag, of the same size at every call; the encoder's own when nothing is added.
     std::vector<uint8_t> Render();

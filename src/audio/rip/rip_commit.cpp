@@ -48,6 +48,18 @@ void TRipCommit::Commit(bool ListDone) {
             stream->Commit();
         } catch (...) {
             FFailedJob = int(job);
+            // The list is not whole after all: the files already in place keep their own
+            // values only (album values stand for a whole list).
+            if (FAlbum.Measured)
+                for (size_t k = 0; k < i; ++k) {
+                    try {
+                        FWaiting[k].second->Tag().ForgetAlbumGain();
+                        FWaiting[k].second->RewriteTag();
+                    } catch (...) {
+                        // The list's failure is what is told; this file keeps what it has.
+                    }
+                }
+            FAlbum = TLoudness();
             FWritten -= int(FWaiting.size() - i);
             for (size_t k = i; k < FWaiting.size(); ++k)
                 FWaiting[k].second->Discard();

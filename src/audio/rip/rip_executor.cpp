@@ -52,12 +52,21 @@ void TRipExecutor::Start() {
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
         throw EAudioException(
             QCoreApplication::translate("Rip", "The input cannot be read in parts."));
+    QStringList landings; // no two jobs may write one file (a name that links to another's)
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
         } catch (...) {
             FFailedJob = int(j);
             throw;
+        }
+        landings << TOutputFile::Landing(FSettings.Jobs[j].FileName);
+        if (const qsizetype other = landings.indexOf(landings.last()); other < qsizetype(j)) {
+            FFailedJob = int(j);
+            throw EAudioException(
+                QCoreApplication::translate("Rip", "Tracks %1 and %2 would be written to one file, "
+                                                   "\"%3\".")
+                    .arg(QString::number(other + 1), QString::number(j + 1), landings.last()));
         }
     }
     // What the encoder makes of the settings: its frame length and delay, and whether it
@@ -480,6 +489,7 @@ void TRipExecutor::FinishJob(size_t Job) {
         }
         frames = 0;
     }
+    CheckSoundReaches(Job);
     if (!stream)
         OpenJob(Job);
     try {
@@ -496,6 +506,28 @@ void TRipExecutor::FinishJob(size_t Job) {
         if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
             result.Seams.push_back(seam.Cut);
     result.Loudness = FCommit.Finish(Job, std::move(stream));
+}
+
+void TRipExecutor::CheckSoundReaches(size_t Job) {
+    // A range given an end that the sound stops short of would make a short file: the job
+    // fails, saying where the sound ends. An end within a tenth of a second of the
+    // source's own counts as that end, which a sound a frame shorter than its pictures may
+    // not quite reach; and a tenth of a second is what decoders may leave off.
+    const TJobPlace& place = FPlaces[Job];
+    if (FRunEnd < 0 || place.End < 0 || FSettings.Jobs[Job].AllowEmpty)
+        return;
+    const TSource& src = FSettings.Source;
+    const TRipGrid& grid = FGrids[place.Run];
+    const int64_t slack = src.SampleRate / 10;
+    if (place.End - FRunEnd <= slack ||
+        (src.RunFrames >= 0 && place.End >= grid.At(src.RunFrames) - slack))
+        return;
+    FFailedJob = int(Job);
+    const double seconds = double(FRunEnd + grid.Origin) / src.SampleRate;
+    throw ESoundEndsError(
+        QCoreApplication::translate("Rip", "The sound ends at %1 s, before the end of the range.")
+            .arg(QString::number(seconds, 'f', 1)),
+        FRunEnd + grid.Origin, place.End + grid.Origin);
 }
 
 void TRipExecutor::CommitFinished(bool ListDone) {

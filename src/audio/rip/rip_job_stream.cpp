@@ -113,10 +113,16 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
         const std::vector<uint8_t>& bytes = tag->Bytes();
         FFile.WriteAt(FInfoAt, bytes.data(), int64_t(bytes.size()));
     }
+    FFile.Close(); // it waits for Commit without a descriptor
 }
 
 void TMp3JobStream::Commit() {
     const std::vector<uint8_t> tag = FId3v2.Render();
     FFile.WriteAt(0, tag.data(), int64_t(tag.size()));
     FFile.Commit();
+}
+
+void TMp3JobStream::RewriteTag() {
+    const std::vector<uint8_t> tag = FId3v2.Render();
+    FFile.PatchCommitted(0, tag.data(), int64_t(tag.size()));
 }

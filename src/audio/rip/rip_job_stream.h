@@ -36,6 +36,8 @@ public:
     void Finish(int64_t Frames, int PlainDelay = 0, int PlainPadding = 0);
     // Writes the tag anew with what the writer now holds and renames the file into place.
     void Commit();
+    // After Commit: writes the tag anew, in place, with what the writer now holds.
+    void RewriteTag();
     TMp3TagWriter& Tag() { return FId3v2; }
     // Gives up the file.
     void Discard() noexcept { FFile.Discard(); }

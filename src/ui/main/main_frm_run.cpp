@@ -143,6 +143,12 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                                : tr("The output file would replace the source "
                                     "file:\n ") +
                                      f->Path + tr("\nChoose another output file."));
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::SameFile))
+            return refuse(tr("Tracks %1 and %2 would be written to one file (a link leads "
+                             "from one name to the other):\n ")
+                              .arg(f->Other + 1)
+                              .arg(f->Job + 1) +
+                          f->Path + tr("\nChoose another output folder."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::IsFolder))
             return refuse(tr("The output is a folder:\n ") + f->Path + tr("\nChoose a file name."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::CannotCreate))

@@ -119,8 +119,7 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
         } else {
             for (const auto& range : ranges)
                 videoStarts.push_back(VideoStart(*disc, title, title.cells[size_t(range.first)]));
-            // Offsets do not depend on where time 0 lies: any earliest timestamp will do.
-            const TDvdTimeline clock(title, videoStarts, videoStarts.front());
+            const TDvdTimeline clock(title, videoStarts);
             for (size_t s = 0; s < ranges.size(); ++s)
                 for (int c = ranges[s].first; c < ranges[s].second; ++c)
                     pieces.push_back({title.cells[size_t(c)].firstSector,
@@ -163,8 +162,8 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
     if (segment < 0) {
         // A title's time 0 is its first picture, as players count: chapters begin at the
         // times the disc gives them, and the preview shows those times. The sound muxed
-        // ahead of that picture lies before 0 (TDvdTitleAudio keeps it).
-        info->timeline = TDvdTimeline(info->title, videoStarts, videoStarts.front());
+        // ahead of that picture lies before 0, in no chapter.
+        info->timeline = TDvdTimeline(info->title, videoStarts);
         raw->start_time = av_rescale(videoStarts.front(), AV_TIME_BASE, dvd::kClockRate);
         raw->duration = av_rescale(info->timeline.Duration(), AV_TIME_BASE, dvd::kClockRate);
     }

@@ -21,7 +21,9 @@ namespace fs = fixture_signal;
 namespace {
 
 constexpr int kRate = 48000;
-constexpr int64_t kLead = 256; // AC-3's padding: the sound starts that far ahead of the picture
+// AC-3's padding: a plain file's sound starts that far ahead of its first picture, a
+// title's with that picture.
+constexpr int64_t kPadding = 256;
 constexpr int64_t kTitleA = int64_t(fs::kTitleASeconds * kRate);
 constexpr int64_t kNeedle = 4096;
 
@@ -86,13 +88,13 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     EXPECT_EQ(tracks[1].codec, QStringLiteral("ac3"));
     EXPECT_EQ(tracks[1].channels, 2);
 
-    // Title 1: the first source from time 0 (after its sound's lead), the second where
-    // the first one's cells end, with its own lead cut away.
+    // Title 1: the first source from time 0 (its first picture: the sound muxed ahead of it
+    // is no part of the title), the second where the first one's cells end.
     const TSound eng = ReadSource(title1, 1);
-    const int64_t join = kLead + kTitleA;
+    const int64_t join = kTitleA;
     ASSERT_EQ(eng.frames(), join + int64_t(fs::kTitleBSeconds * kRate));
-    ExpectSignalAt(eng, fs::kTitleAEng, 0, kLead);
-    ExpectSignalAt(eng, fs::kTitleAEng, 4 * kRate + 123, kLead + 4 * kRate + 123);
+    ExpectSignalAt(eng, fs::kTitleAEng, 0, 0);
+    ExpectSignalAt(eng, fs::kTitleAEng, 4 * kRate + 123, 4 * kRate + 123);
     ExpectSignalAt(eng, fs::kTitleAEng, kTitleA - 256 - kNeedle, join - 256 - kNeedle);
     ExpectSignalAt(eng, fs::kTitleBEng, 0, join);
     ExpectSignalAt(eng, fs::kTitleBEng, 3 * kRate + 7, join + 3 * kRate + 7);
@@ -107,11 +109,11 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     EXPECT_GT(score, 0.9);
 
     const TSound fra = ReadSource(title1, 2);
-    ExpectSignalAt(fra, fs::kTitleAFra, kRate, kLead + kRate);
+    ExpectSignalAt(fra, fs::kTitleAFra, kRate, kRate);
     ExpectSignalAt(fra, fs::kTitleBFra, kRate, join + kRate);
 
-    // Title 2 holds the second source alone; title 3 its LPCM, which has no lead.
-    ExpectSignalAt(ReadSource(dvd::TitleLocator(root, 2)), fs::kTitleBEng, kRate, kLead + kRate);
+    // Title 2 holds the second source alone; title 3 its LPCM.
+    ExpectSignalAt(ReadSource(dvd::TitleLocator(root, 2)), fs::kTitleBEng, kRate, kRate);
     const TSound lpcm = ReadSource(dvd::TitleLocator(root, 3));
     EXPECT_EQ(lpcm.frames(), int64_t(fs::kTitleLpcmSeconds * kRate));
     ExpectSignalAt(lpcm, fs::kTitleLpcm, 0, 0);
@@ -122,14 +124,15 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     ASSERT_FALSE(image.isEmpty());
     EXPECT_EQ(ReadSource(dvd::TitleLocator(image, 1), 1).samples, eng.samples);
 
-    // The first VOB part opened as a plain file numbers its first source as the title
-    // does (up to the first source's last frame, which the authoring left out: the title
-    // keeps its place silent, the plain file runs on into the next source).
+    // The first VOB part opened as a plain file holds the first source's samples as the
+    // title does, after its padding (up to the first source's last frame, which the
+    // authoring left out: the title keeps its place silent, the plain file runs on into the
+    // next source).
     const QString plain = FreshDir(QStringLiteral("plainvob")) + QStringLiteral("/part.vob");
     ASSERT_TRUE(QFile::copy(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), plain));
     const TSound part = ReadSource(plain);
     ASSERT_GE(part.frames(), kTitleA);
-    EXPECT_EQ(Frames(part, 0, kTitleA), Frames(eng, 0, kTitleA));
+    EXPECT_EQ(Frames(part, kPadding, kTitleA - kPadding), Frames(eng, 0, kTitleA - kPadding));
 }
 
 TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
@@ -140,7 +143,7 @@ TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
     stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
     EXPECT_EQ(stream->DurationSamples(), straight.frames());
-    const int64_t join = kLead + kTitleA;
+    const int64_t join = kTitleA;
     for (const int64_t target : std::initializer_list<int64_t>{
              join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77, straight.frames() - 500}) {
         SCOPED_TRACE(target);

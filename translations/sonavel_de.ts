@@ -526,6 +526,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>--samplerate %1: choose 32000, 44100 or 48000</source>
         <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
     </message>
+    <message>
+        <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
+        <translation>Tonspur %1 von %2 kann nicht abgespielt werden: %3 (siehe --list-tracks)</translation>
+    </message>
 </context>
 <context>
     <name>CommandListTitles</name>

@@ -13,6 +13,7 @@
 #include "audio/pipeline/audio_read_error.h"
 #include "audio/pipeline/stream_audio_in.h"
 #include "audio/rip/mp3_out.h"
+#include "media/media_audio_stream.h"
 #include "picture/cover_art.h"
 #include "picture/video_frame_grab.h"
 #include "program/command_interrupt.h"
@@ -108,12 +109,7 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return FOptions.AudioTrack > 0
-                       ? QCoreApplication::translate("CommandLine",
-                                                     "%1 has no audio track %2 (see --list-tracks)")
-                             .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack))
-                       : QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                             .arg(Quoted(FSourcePath));
+            return NoStreamText(In.FileName);
         return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
             .arg(Quoted(FSourcePath), e.Message());
     } catch (const std::exception& e) {
@@ -121,6 +117,26 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
             .arg(Quoted(FSourcePath), ExceptionMessage(e));
     }
     return {};
+}
+
+QString TCommandRip::NoStreamText(const QString& Source) const {
+    if (FOptions.AudioTrack <= 0)
+        return QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+            .arg(Quoted(FSourcePath));
+    // A track the source lists but cannot play (a DVD's stream its title marks unavailable)
+    // is there: it is refused for what it is.
+    std::vector<TMediaTrackInfo> tracks;
+    if (!media::Failed(TMediaAudioStream::ListAudioTracks(Source, tracks)) &&
+        FOptions.AudioTrack <= int(tracks.size()) &&
+        !tracks[size_t(FOptions.AudioTrack - 1)].unavailable.isEmpty())
+        return QCoreApplication::translate("CommandLine",
+                                           "audio track %1 of %2 cannot be played: %3 (see "
+                                           "--list-tracks)")
+            .arg(QString::number(FOptions.AudioTrack), Quoted(FSourcePath),
+                 tracks[size_t(FOptions.AudioTrack - 1)].unavailable);
+    return QCoreApplication::translate("CommandLine",
+                                       "%1 has no audio track %2 (see --list-tracks)")
+        .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack));
 }
 
 QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {

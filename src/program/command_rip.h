@@ -36,6 +36,8 @@ private:
     // (chosen into `Dvd`, whose locator `In` then reads). Empty when its sound can be
     // read, else why not, as one line for the user.
     QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
+    // Why the chosen audio track cannot be read from `Source` (the media layer's name).
+    QString NoStreamText(const QString& Source) const;
     // -o, else the default name of a single file.
     QString OutputFile(const TDvdChoice& Dvd) const;
     // The job of a range, or the jobs of a track list, with their files; else why not.

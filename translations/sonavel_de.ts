@@ -132,10 +132,6 @@
         <translation>%1 kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
     </message>
     <message>
-        <source>%1 is not a DVD; --dvd-title, --chapter and --split-chapters need one</source>
-        <translation>%1 ist keine DVD; --dvd-title, --chapter und --split-chapters brauchen eine</translation>
-    </message>
-    <message>
         <source>cannot read the DVD %1: %2</source>
         <translation>die DVD %1 kann nicht gelesen werden: %2</translation>
     </message>
@@ -270,6 +266,62 @@
         <translation>%1 gibt die Bereiche vor: --chapter weglassen</translation>
     </message>
     <message>
+        <source>finding the songs </source>
+        <translation>die Lieder werden gesucht </translation>
+    </message>
+    <message>
+        <source>%1 holds no sound</source>
+        <translation>%1 enthält keinen Ton</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title needs one</source>
+        <translation>%1 ist keine DVD; --dvd-title braucht eine</translation>
+    </message>
+    <message>
+        <source>cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>unavailable: </source>
+        <translation>nicht verfügbar: </translation>
+    </message>
+    <message>
+        <source>the songs of %1: %2</source>
+        <translation>die Lieder von %1: %2</translation>
+    </message>
+    <message>
+        <source>--cover %1: the source ends at %2</source>
+        <translation>--cover %1: die Quelle endet bei %2</translation>
+    </message>
+    <message>
+        <source>the picture cannot be made</source>
+        <translation>das Bild kann nicht erzeugt werden</translation>
+    </message>
+    <message>
+        <source>--cover %1: neither a time nor a picture file</source>
+        <translation>--cover %1: weder eine Zeit noch eine Bilddatei</translation>
+    </message>
+    <message>
+        <source>--cover: </source>
+        <translation>--cover: </translation>
+    </message>
+    <message>
+        <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the MP3 holds silence there</source>
+        <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
+    </message>
+    <message>
+        <source>--samplerate %1: choose 32000, 44100 or 48000</source>
+        <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
+    </message>
+    <message>
+        <source>--angle counts from 1</source>
+        <translation>--angle zählt ab 1</translation>
+    </message>
+    <message>
+        <source>--angle goes with --rip</source>
+        <translation>--angle gehört zu --rip</translation>
+    </message>
+    <message>
         <source>Usage: sonavel [FILE]
        sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
                [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
@@ -277,7 +329,7 @@
                [--mode dual|stereo|joint|mono] [--title T] [--artist A]
                [--album A] [--year Y] [--comment C] [--genre G]
                [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
        sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
        sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
                [-o FOLDER/ | -o PATTERN] [options]
@@ -304,6 +356,8 @@ Without options, opens the window (with FILE, opens that file or DVD).
                        TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
                        DVD, on the title&apos;s time line
   --dvd-title N        the DVD&apos;s title N (default: the longest)
+  --angle N            the title&apos;s camera angle N (default: 1; --list-titles
+                       counts them)
   --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
                        left out); --start and --end, when given, override
   --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
@@ -377,7 +431,7 @@ Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
                [--mode dual|stereo|joint|mono] [--title T] [--artist A]
                [--album A] [--year J] [--comment K] [--genre G]
                [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
        sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
        sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
                [-o ORDNER/ | -o MUSTER] [Optionen]
@@ -405,6 +459,8 @@ Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
                        ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
                        einer DVD auf der Zeitleiste des Titels
   --dvd-title N        Titel N der DVD (Vorgabe: der längste)
+  --angle N            Kameraperspektive N des Titels (Vorgabe: 1; --list-titles
+                       zählt sie)
   --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
                        (ohne B: B = A); --start und --end gehen vor
   --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
@@ -479,52 +535,8 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
 </translation>
     </message>
     <message>
-        <source>finding the songs </source>
-        <translation>die Lieder werden gesucht </translation>
-    </message>
-    <message>
-        <source>%1 holds no sound</source>
-        <translation>%1 enthält keinen Ton</translation>
-    </message>
-    <message>
-        <source>%1 is not a DVD; --dvd-title needs one</source>
-        <translation>%1 ist keine DVD; --dvd-title braucht eine</translation>
-    </message>
-    <message>
-        <source>cannot read %1: %2</source>
-        <translation>%1 kann nicht gelesen werden: %2</translation>
-    </message>
-    <message>
-        <source>unavailable: </source>
-        <translation>nicht verfügbar: </translation>
-    </message>
-    <message>
-        <source>the songs of %1: %2</source>
-        <translation>die Lieder von %1: %2</translation>
-    </message>
-    <message>
-        <source>--cover %1: the source ends at %2</source>
-        <translation>--cover %1: die Quelle endet bei %2</translation>
-    </message>
-    <message>
-        <source>the picture cannot be made</source>
-        <translation>das Bild kann nicht erzeugt werden</translation>
-    </message>
-    <message>
-        <source>--cover %1: neither a time nor a picture file</source>
-        <translation>--cover %1: weder eine Zeit noch eine Bilddatei</translation>
-    </message>
-    <message>
-        <source>--cover: </source>
-        <translation>--cover: </translation>
-    </message>
-    <message>
-        <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the MP3 holds silence there</source>
-        <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
-    </message>
-    <message>
-        <source>--samplerate %1: choose 32000, 44100 or 48000</source>
-        <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
+        <source>%1 is not a DVD; --dvd-title, --angle, --chapter and --split-chapters need one</source>
+        <translation>%1 ist keine DVD; --dvd-title, --angle, --chapter und --split-chapters brauchen eine</translation>
     </message>
     <message>
         <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
@@ -609,6 +621,22 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>no audio</source>
         <translation>kein Ton</translation>
+    </message>
+    <message>
+        <source>1 angle</source>
+        <translation>1 Kameraperspektive</translation>
+    </message>
+    <message>
+        <source>%1 angles</source>
+        <translation>%1 Kameraperspektiven</translation>
+    </message>
+    <message>
+        <source>title %1 has %2, not %3</source>
+        <translation>Titel %1 hat %2, nicht %3</translation>
+    </message>
+    <message>
+        <source>Angle %1 of %2</source>
+        <translation>Perspektive %1 von %2</translation>
     </message>
 </context>
 <context>
@@ -1349,6 +1377,18 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     <message>
         <source>Fill the list with the songs found in the pauses of the sound; drag a track&apos;s boundary on the time line to move it</source>
         <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
+    </message>
+    <message>
+        <source>Angle:</source>
+        <translation>Perspektive:</translation>
+    </message>
+    <message>
+        <source>The camera angle of the title to preview and rip</source>
+        <translation>Die Kameraperspektive des Titels für Vorschau und Rippen</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Perspektive</translation>
     </message>
 </context>
 <context>

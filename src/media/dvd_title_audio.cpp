@@ -94,7 +94,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
     if (span.silent)
         return S_OK;
     auto stream = std::make_unique<TFileAudioStream>(
-        DvdSegmentLocator(FInfo->root, FInfo->title.number, segment));
+        DvdSegmentLocator(FInfo->root, FInfo->title.number, FInfo->title.angle, segment));
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
     stream->SetInterruptFlag(FInterrupt);
     const TMediaResult result = stream->Open(FStreamId);

@@ -47,6 +47,8 @@ const TResultEntry kResultTable[] = {
      "Debian through the libdvd-pkg package) and open the disc again."},
     {MS_E_DVD_NOTITLE, "The DVD has no such title."},
     {MS_E_DVD_READ, "A sector of the DVD cannot be read."},
+    {MS_E_DVD_NAVIGATION, "The DVD's navigation packs are damaged: a camera angle of the title "
+                          "cannot be followed through its interleaved block."},
 };
 
 } // namespace

@@ -102,6 +102,12 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             if (o.DvdTitle < 1)
                 throw EUsageError(
                     QCoreApplication::translate("CommandLine", "--dvd-title counts from 1"));
+        } else if (a == QStringLiteral("--angle")) {
+            const QString v = value();
+            o.DvdAngle = ParseCount(a, v);
+            if (o.DvdAngle < 1)
+                throw EUsageError(
+                    QCoreApplication::translate("CommandLine", "--angle counts from 1"));
         } else if (a == QStringLiteral("--chapter")) {
             const QString v = value();
             const QStringList parts = v.split(u'-');
@@ -234,6 +240,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
         throw EUsageError(QCoreApplication::translate("CommandLine", "--chapter goes with --rip"));
+    if (o.DvdAngle && o.Mode != TCommandMode::cmRip)
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--angle goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--start must come before --end"));
@@ -290,7 +298,7 @@ QString UsageText() {
         "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
         "               [--album A] [--year Y] [--comment C] [--genre G]\n"
         "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
-        "               [--dvd-title N] [--chapter A[-B]]\n"
+        "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
         "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
         "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
         "               [-o FOLDER/ | -o PATTERN] [options]\n"
@@ -317,6 +325,8 @@ QString UsageText() {
         "                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a\n"
         "                       DVD, on the title's time line\n"
         "  --dvd-title N        the DVD's title N (default: the longest)\n"
+        "  --angle N            the title's camera angle N (default: 1; --list-titles\n"
+        "                       counts them)\n"
         "  --chapter A[-B]      from chapter A's start to chapter B's end (B = A when\n"
         "                       left out); --start and --end, when given, override\n"
         "  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"

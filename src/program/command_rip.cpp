@@ -78,11 +78,12 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
         return QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
             .arg(Quoted(FOptions.Source), why);
     try {
-        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd) &&
-            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd, std::max(FOptions.DvdAngle, 1)) &&
+            (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0 || FOptions.ChapterFirst > 0 ||
+             FOptions.SplitChapters))
             return QCoreApplication::translate("CommandLine",
-                                               "%1 is not a DVD; --dvd-title, --chapter and "
-                                               "--split-chapters need one")
+                                               "%1 is not a DVD; --dvd-title, --angle, --chapter "
+                                               "and --split-chapters need one")
                 .arg(Quoted(FSourcePath));
     } catch (const EDvdError& e) {
         return QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")

@@ -1,13 +1,15 @@
 // A DVD title decoded as one sound on its time line: each source's sound at the sample
 // the line puts it, joined without gap or overlap where the timestamps restart, the
 // IFO's languages and numbering, exact seeks anywhere, the same samples from the folder,
-// its image and (for the first part) the VOB opened as a plain file.
+// its image and (for the first part) the VOB opened as a plain file; each camera angle of
+// an interleaved block alike.
 
 #include "media/dvd/dvd_path.h"
 #include "media/dvd_title_audio.h"
 #include "media/file_audio_stream.h"
 #include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
+#include "support/dvd_angles.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
@@ -199,4 +201,37 @@ TEST(DvdTitleAudio, ATitleIsAStreamLikeAnyOtherWithTheDiscsChapters) {
     ASSERT_NE(dynamic_cast<TFileAudioStream*>(file.get()), nullptr);
     ASSERT_EQ(file->Open(), media::S_OK);
     EXPECT_TRUE(file->Chapters().empty());
+}
+
+TEST(DvdTitleAudio, AnAngleOfAnInterleavedBlockIsReadAndSoughtLikeAnyTitle) {
+    QString error;
+    const QString disc =
+        MakeAngleDvd(QStringLiteral("angleaudio"), TAngleLayout::alInterleaved, &error);
+    ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
+    const int64_t before = int64_t(fs::kTitleBSeconds * kRate);
+    const int64_t block = kTitleA;
+    // Each angle's own sound through the block, the other source on either side of it.
+    for (const int angle : {1, 2}) {
+        SCOPED_TRACE(angle);
+        const TSound straight = ReadSource(dvd::TitleLocator(disc, 1, angle));
+        ASSERT_EQ(straight.frames(), 2 * before + block);
+        const fs::TSignal& own = angle == 1 ? fs::kTitleAEng : fs::kTitleAFra;
+        for (const int64_t at :
+             std::initializer_list<int64_t>{0, kRate + 17, 3 * kRate + 200, 5 * kRate + 4000})
+            ExpectSignalAt(straight, own, at, before + at);
+        ExpectSignalAt(straight, fs::kTitleBEng, kRate, before + block + kRate);
+        // Seeks into the block, across its units, and out of it, to the sample.
+        const std::unique_ptr<TMediaAudioStream> stream =
+            MakeAudioStream(dvd::TitleLocator(disc, 1, angle));
+        stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
+        ASSERT_EQ(stream->Open(), media::S_OK);
+        for (const int64_t target : std::initializer_list<int64_t>{
+                 before + 2 * kRate + 33, before + 5, before + block - 3000, before + kRate / 2,
+                 before + block + kRate}) {
+            SCOPED_TRACE(target);
+            ASSERT_EQ(stream->SeekSample(target), media::S_OK);
+            const TSound got = ReadAll(*stream, 6000);
+            EXPECT_EQ(got.samples, Frames(straight, target, 6000));
+        }
+    }
 }

@@ -159,6 +159,9 @@ public:
     QComboBox* TitleBox;
     TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
     QComboBox* ChapterBox;
+    // Shown for a DVD title with camera angles; made with the first DVD (main_frm_dvd.cpp).
+    TSkinPanel* AnglePanel = nullptr;
+    QComboBox* AngleBox = nullptr;
     QPushButton* skinButton1; // "&About"
     QPushButton* skinButton2; // "&Help"
     TSkinPanel* HintPanel;
@@ -217,6 +220,7 @@ public:
     void FindSongsBtnClick();
     void TitleBoxChange(int Index);
     void ChapterBoxChange(int Index);
+    void AngleBoxChange(int Index);
     void TrackBarDblClick(int Position);
     void TrackBarViewChange();
     void TrackBarContextPopup(const QPoint& Pos);
@@ -391,6 +395,7 @@ private:
     void NotifyRunEnd(const QString& body);
     void ShowAudioTracks();
     void ShowDvd();
+    void MakeAngleRow();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
     void SetExactRange(int64_t start, int64_t end);
@@ -442,6 +447,7 @@ private:
     std::vector<TMediaTrackInfo> FAudioTracks;
     int FAudioTrack = 0;
     int FOpenTitle = 0;      // the DVD title the next opening asks for, 0 = the longest
+    int FOpenAngle = 1;      // and its camera angle
     TDvdChoice FOpenedDvd;   // written by the opening worker
     QString FOpenedDvdError; // why the opening worker could not use the DVD
     media::TMediaContent FOpenedContent{}; // what the file holds, likewise

@@ -1,14 +1,16 @@
-// TMainFrm: a DVD opened as a DVD: the "Title:" and "Chapter:" summary rows, the chapter
-// marks on the track bar, moving by chapters and setting the range to them exactly.
+// TMainFrm: a DVD opened as a DVD: the "Title:", "Angle:" and "Chapter:" summary rows, the
+// chapter marks on the track bar, moving by chapters and setting the range to them exactly.
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/skin_panel.h"
+#include "ui/skin/skin_style.h"
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -41,8 +43,8 @@ void TMainFrm::LayoutSummaryRows() {
     // The rows under "File Size:" follow each other as they are shown; the group grows with
     // them (a run's progress panel covers the lowest ones while it goes).
     int top = FileSizePanel->geometry().bottom() + 2;
-    for (TSkinPanel* row : {AudioTrackPanel, TitlePanel, ChapterPanel}) {
-        if (row->isHidden())
+    for (TSkinPanel* row : {AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel}) {
+        if (!row || row->isHidden())
             continue;
         row->setGeometry(FileSizePanel->x(), top, FileSizePanel->width(), 22);
         top += 24;
@@ -50,8 +52,49 @@ void TMainFrm::LayoutSummaryRows() {
     skinPanel1->resize(skinPanel1->width(), std::max(294, top));
 }
 
+void TMainFrm::MakeAngleRow() {
+    // A row like the title's, under it: its caption and its choice where the title's are.
+    AnglePanel = new TSkinPanel(skinPanel1);
+    AnglePanel->setGeometry(TitlePanel->geometry());
+    AnglePanel->setColor(SkinRowColor());
+    AnglePanel->setMouseTracking(true);
+    const QLabel* titleCaption = TitlePanel->findChild<QLabel*>();
+    auto* caption = new QLabel(tr("Angle:"), AnglePanel);
+    if (titleCaption) {
+        caption->setGeometry(titleCaption->geometry());
+        caption->setAlignment(titleCaption->alignment());
+        caption->setFont(titleCaption->font());
+        caption->setStyleSheet(titleCaption->styleSheet());
+    }
+    caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    AngleBox = new QComboBox(AnglePanel);
+    AngleBox->setObjectName(QStringLiteral("AngleBox"));
+    AngleBox->setGeometry(TitleBox->geometry());
+    AngleBox->setToolTip(tr("The camera angle of the title to preview and rip"));
+    AngleBox->setAccessibleName(tr("Angle"));
+    connect(AngleBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { AngleBoxChange(index); }); });
+    // The window's keys and its reading order, as for the other rows.
+    for (QWidget* w : std::initializer_list<QWidget*>{AnglePanel, AngleBox})
+        w->installEventFilter(this);
+    setTabOrder(TitleBox, AngleBox);
+    setTabOrder(AngleBox, ChapterBox);
+    AnglePanel->hide();
+}
+
 void TMainFrm::ShowDvd() {
     const bool dvd = !FDvd.locator.isEmpty();
+    const int angles = dvd ? FDvd.info.title.angles : 1;
+    if (angles > 1 && !AnglePanel)
+        MakeAngleRow();
+    if (AnglePanel) {
+        const QSignalBlocker block(AngleBox);
+        AngleBox->clear();
+        for (int a = 1; a <= angles && angles > 1; ++a)
+            AngleBox->addItem(DvdAngleLabel(a, angles));
+        AngleBox->setCurrentIndex(FDvd.angle - 1);
+        AnglePanel->setVisible(angles > 1);
+    }
     // A title opens with all of it as the range, exactly.
     FExactStart = dvd ? 0 : -1;
     FExactEnd = dvd ? FDvd.Duration() : -1;
@@ -97,6 +140,21 @@ void TMainFrm::TitleBoxChange(int Index) {
     }
     // The preview opens again, at the new title's start.
     OpenSourceFile(sourceFileEdit->text(), title);
+}
+
+void TMainFrm::AngleBoxChange(int Index) {
+    const int angle = Index + 1;
+    if (FDvd.locator.isEmpty() || angle == FDvd.angle)
+        return;
+    if (!IsIdle() || angle < 1 || angle > FDvd.info.title.angles) {
+        const QSignalBlocker block(AngleBox);
+        AngleBox->setCurrentIndex(FDvd.angle - 1);
+        return;
+    }
+    // The preview opens the title again in that angle, at its start.
+    FOpenAngle = angle;
+    OpenSourceFile(sourceFileEdit->text(), FDvd.title);
+    FOpenAngle = 1;
 }
 
 void TMainFrm::ChapterBoxChange(int Index) {

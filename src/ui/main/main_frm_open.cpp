@@ -283,7 +283,7 @@ void TMainFrm::OpenSourceWorker(const QString& fileName) {
         FOpenedDvdError.clear();
         FOpenedContent = media::TMediaContent::Sound;
         try {
-            ChooseDvdTitle(fileName, FOpenTitle, FOpenedDvd);
+            ChooseDvdTitle(fileName, FOpenTitle, FOpenedDvd, FOpenAngle);
         } catch (const EDvdError& e) {
             FOpenedDvdError = e.Message();
             OpenState.store(2, std::memory_order_release);

@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AudioPipeline</name>
+    <message>
+        <source>The component is Busy</source>
+        <translation>Die Komponente ist beschäftigt</translation>
+    </message>
+    <message>
+        <source>The file name is not assigned</source>
+        <translation>Der Dateiname ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>Audio stream %1 cannot be played: %2.</source>
+        <translation>Die Tonspur %1 kann nicht abgespielt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Component is Busy</source>
+        <translation>Die Komponente ist beschäftigt</translation>
+    </message>
+    <message>
+        <source>Input is not assigned</source>
+        <translation>Die Eingabe ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>Unknown error in the audio output</source>
+        <translation>Unbekannter Fehler in der Audioausgabe</translation>
+    </message>
+    <message>
+        <source>The Stream is not opened</source>
+        <translation>Der Datenstrom ist nicht geöffnet</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>%1 needs a whole number, not &apos;%2&apos;</source>
@@ -16,16 +47,8 @@
         <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
-        <source>--dvd-title counts from 1</source>
-        <translation>--dvd-title zählt ab 1</translation>
-    </message>
-    <message>
         <source>--chapter needs A or A-B, like 6 or 6-8</source>
         <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8</translation>
-    </message>
-    <message>
-        <source>--chapter counts from 1</source>
-        <translation>--chapter zählt ab 1</translation>
     </message>
     <message>
         <source>--chapter %1: the last chapter comes before the first</source>
@@ -46,10 +69,6 @@
     <message>
         <source>--mode %1: choose dual, stereo, joint or mono</source>
         <translation>--mode %1: wählen Sie dual, stereo, joint oder mono</translation>
-    </message>
-    <message>
-        <source>--audio-track counts from 1</source>
-        <translation>--audio-track zählt ab 1</translation>
     </message>
     <message>
         <source>%1 %2: give 1 to 256 threads</source>
@@ -314,8 +333,296 @@
         <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
     </message>
     <message>
-        <source>--angle counts from 1</source>
-        <translation>--angle zählt ab 1</translation>
+        <source>SOURCE</source>
+        <translation>QUELLE</translation>
+    </message>
+    <message>
+        <source>rip SOURCE&apos;s sound without a window</source>
+        <translation>den Ton von QUELLE ohne Fenster rippen</translation>
+    </message>
+    <message>
+        <source>OUTPUT</source>
+        <translation>AUSGABE</translation>
+    </message>
+    <message>
+        <source>the MP3 file (default: SOURCE with .mp3, beside it; for a
+DVD, VOLUME_tNN_cNN.mp3 in the output folder)</source>
+        <translation>die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
+einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)</translation>
+    </message>
+    <message>
+        <source>TIME</source>
+        <translation>ZEIT</translation>
+    </message>
+    <message>
+        <source>start of the range (default: the beginning)</source>
+        <translation>Anfang des Bereichs (Vorgabe: der Anfang)</translation>
+    </message>
+    <message>
+        <source>end of the range, not included (default: the end)
+TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
+DVD, on the title&apos;s time line</source>
+        <translation>Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
+ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
+einer DVD auf der Zeitleiste des Titels</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s title N (default: the longest)</source>
+        <translation>Titel N der DVD (Vorgabe: der längste)</translation>
+    </message>
+    <message>
+        <source>A[-B]</source>
+        <translation>A[-B]</translation>
+    </message>
+    <message>
+        <source>from chapter A&apos;s start to chapter B&apos;s end (B = A when
+left out); --start and --end, when given, override</source>
+        <translation>vom Anfang von Kapitel A bis zum Ende von Kapitel B
+(ohne B: B = A); --start und --end gehen vor</translation>
+    </message>
+    <message>
+        <source>KBPS</source>
+        <translation>KBPS</translation>
+    </message>
+    <message>
+        <source>constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
+144 160 192 224 256 320</source>
+        <translation>konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
+144 160 192 224 256 320</translation>
+    </message>
+    <message>
+        <source>MIN-MAX</source>
+        <translation>MIN-MAX</translation>
+    </message>
+    <message>
+        <source>variable bit rate between two of those rates</source>
+        <translation>variable Bitrate zwischen zwei dieser Raten</translation>
+    </message>
+    <message>
+        <source>variable bit rate of quality N, as the encoder&apos;s -V:
+0 best and largest, 9 smallest (default: 2, or the
+window&apos;s setting); with --vbr&apos;s limits or the stored ones</source>
+        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
+0 am besten und größten, 9 am kleinsten (Vorgabe: 2
+oder die Einstellung des Fensters); mit den Grenzen von
+--vbr oder den gespeicherten</translation>
+    </message>
+    <message>
+        <source>TIME|FILE</source>
+        <translation>ZEIT|DATEI</translation>
+    </message>
+    <message>
+        <source>the front cover: the video&apos;s picture at TIME of the
+source (scaled to square pixels), or a JPEG or PNG file;
+every track of a list gets it</source>
+        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
+(auf quadratische Pixel skaliert) oder eine JPEG- oder
+PNG-Datei; jeder Titel einer Liste bekommt es</translation>
+    </message>
+    <message>
+        <source>leave out the ReplayGain values (the loudness measured
+while ripping: track gain, and album gain over the
+tracks of a list, to -18 LUFS, and the sample peak)</source>
+        <translation>die ReplayGain-Werte weglassen (die beim Rippen
+gemessene Lautheit: Titel-Gain und Album-Gain über die
+Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)</translation>
+    </message>
+    <message>
+        <source>HZ</source>
+        <translation>HZ</translation>
+    </message>
+    <message>
+        <source>32000, 44100 or 48000</source>
+        <translation>32000, 44100 oder 48000</translation>
+    </message>
+    <message>
+        <source>MODE</source>
+        <translation>MODUS</translation>
+    </message>
+    <message>
+        <source>dual, stereo, joint or mono</source>
+        <translation>dual, stereo, joint oder mono</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>ID3 tag texts (255 characters at most each)</source>
+        <translation>Texte des ID3-Tags (je höchstens 255 Zeichen)</translation>
+    </message>
+    <message>
+        <source>the N-th audio stream, as --list-tracks numbers them</source>
+        <translation>die N-te Tonspur, wie --list-tracks sie zählt</translation>
+    </message>
+    <message>
+        <source>LIST</source>
+        <translation>LISTE</translation>
+    </message>
+    <message>
+        <source>one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
+TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
+the tracks play back one after the other without a gap
+-o is then a folder (ending in /) or a name pattern:
+%n number, %t title, %a artist, %A album
+(default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
+in a folder VOLUME_tNN in the output folder)</source>
+        <translation>eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
+PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
+ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
+nacheinander
+-o ist dann ein Ordner (mit / am Ende) oder ein
+Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
+(Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
+in einem Ordner VOLUME_tNN im Ausgabeordner)</translation>
+    </message>
+    <message>
+        <source>one MP3 per chapter of the DVD title (with --chapter, of
+those chapters), named and tagged as with --tracks</source>
+        <translation>eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
+Kapitel davon), benannt und getaggt wie bei --tracks</translation>
+    </message>
+    <message>
+        <source>one MP3 per song: the sound is cut in its pauses (at the
+quietest point of each), named and tagged as with --tracks</source>
+        <translation>eine MP3 je Lied: der Ton wird in seinen Pausen
+geschnitten (an der leisesten Stelle jeder Pause),
+benannt und getaggt wie bei --tracks</translation>
+    </message>
+    <message>
+        <source>S</source>
+        <translation>S</translation>
+    </message>
+    <message>
+        <source>a pause lasts S seconds at least (default 1)</source>
+        <translation>eine Pause dauert mindestens S Sekunden (Vorgabe 1)</translation>
+    </message>
+    <message>
+        <source>DB</source>
+        <translation>DB</translation>
+    </message>
+    <message>
+        <source>and lies DB decibels below the median loudness of the
+sound (default 30): hiss and hum are a pause, applause
+is not</source>
+        <translation>und liegt DB Dezibel unter der mittleren Lautheit
+(Median) des Tons (Vorgabe 30): Rauschen und Brummen
+sind eine Pause, Beifall nicht</translation>
+    </message>
+    <message>
+        <source>a track shorter than S seconds joins its neighbour
+(default 20)</source>
+        <translation>ein Titel kürzer als S Sekunden wird mit seinem
+Nachbarn verbunden (Vorgabe 20)</translation>
+    </message>
+    <message>
+        <source>print the songs --split-pauses would rip, as a list
+--tracks reads (edit it, then rip with --tracks)</source>
+        <translation>die Lieder ausgeben, die --split-pauses rippen würde,
+als Liste, wie --tracks sie liest (bearbeiten, dann mit
+--tracks rippen)</translation>
+    </message>
+    <message>
+        <source>the tracks or chapters as one MP3 (-o names it) whose
+chapter marks let players jump between them</source>
+        <translation>die Titel oder Kapitel als eine MP3 (-o benennt sie),
+deren Kapitelmarken Playern das Springen erlauben</translation>
+    </message>
+    <message>
+        <source>encode on N threads (default: one per core; 1: one
+encoder, as fast as one core allows)</source>
+        <translation>auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
+Kodierer, so schnell ein Kern es erlaubt)</translation>
+    </message>
+    <message>
+        <source>replace an existing OUTPUT</source>
+        <translation>eine vorhandene AUSGABE ersetzen</translation>
+    </message>
+    <message>
+        <source>print nothing but errors</source>
+        <translation>nur Fehler ausgeben</translation>
+    </message>
+    <message>
+        <source>list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
+languages)</source>
+        <translation>die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
+mit ihren Sprachen)</translation>
+    </message>
+    <message>
+        <source>DVD</source>
+        <translation>DVD</translation>
+    </message>
+    <message>
+        <source>list the DVD&apos;s titles: length, chapters, audio streams</source>
+        <translation>die Titel der DVD auflisten: Länge, Kapitel, Tonspuren</translation>
+    </message>
+    <message>
+        <source>show this text</source>
+        <translation>diesen Text zeigen</translation>
+    </message>
+    <message>
+        <source>show the version</source>
+        <translation>die Version zeigen</translation>
+    </message>
+    <message>
+        <source>
+Options not given take the settings last used in the window.
+
+Examples:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
+  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/
+  sonavel --list-pauses lecture.mpg --min-pause 3 &gt; talks.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+
+Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+</source>
+        <translation>
+Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
+Einstellungen.
+
+Beispiele:
+  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
+  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
+  sonavel --list-tracks VTS_02_1.VOB
+  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
+  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
+  sonavel --rip konzert.mpg --split-pauses -o ~/Musik/Live/
+  sonavel --list-pauses vortrag.mpg --min-pause 3 &gt; vortraege.txt
+  sonavel --list-titles /dev/sr0
+  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
+  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
+2 Aufruffehler.
+</translation>
+    </message>
+    <message>
+        <source>%1 counts from 1</source>
+        <translation>%1 zählt ab 1</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>title %1 of %2: %3</source>
+        <translation>Titel %1 von %2: %3</translation>
+    </message>
+    <message>
+        <source>the title&apos;s camera angle N (default: 1; --list-titles
+counts them)</source>
+        <translation>Kameraperspektive N des Titels (Vorgabe: 1; --list-titles
+zählt sie)</translation>
     </message>
     <message>
         <source>--angle goes with --rip</source>
@@ -348,81 +655,6 @@ A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
 folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
 Without options, opens the window (with FILE, opens that file or DVD).
 
-  --rip SOURCE         rip SOURCE&apos;s sound without a window
-  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a
-                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)
-  --start TIME         start of the range (default: the beginning)
-  --end TIME           end of the range, not included (default: the end)
-                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a
-                       DVD, on the title&apos;s time line
-  --dvd-title N        the DVD&apos;s title N (default: the longest)
-  --angle N            the title&apos;s camera angle N (default: 1; --list-titles
-                       counts them)
-  --chapter A[-B]      from chapter A&apos;s start to chapter B&apos;s end (B = A when
-                       left out); --start and --end, when given, override
-  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable bit rate between two of those rates
-  --vbr-quality N      variable bit rate of quality N, as the encoder&apos;s -V:
-                       0 best and largest, 9 smallest (default: 2, or the
-                       window&apos;s setting); with --vbr&apos;s limits or the stored ones
-  --cover TIME|FILE    the front cover: the video&apos;s picture at TIME of the
-                       source (scaled to square pixels), or a JPEG or PNG file;
-                       every track of a list gets it
-  --no-replaygain      leave out the ReplayGain values (the loudness measured
-                       while ripping: track gain, and album gain over the
-                       tracks of a list, to -18 LUFS, and the sample peak)
-  --samplerate HZ      32000, 44100 or 48000
-  --mode MODE          dual, stereo, joint or mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       ID3 tag texts (255 characters at most each)
-  --audio-track N      the N-th audio stream, as --list-tracks numbers them
-  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,
-                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];
-                       the tracks play back one after the other without a gap
-                       -o is then a folder (ending in /) or a name pattern:
-                       %n number, %t title, %a artist, %A album
-                       (default: &quot;%n - %t.mp3&quot; beside the source; for a DVD,
-                       in a folder VOLUME_tNN in the output folder)
-  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of
-                       those chapters), named and tagged as with --tracks
-  --split-pauses       one MP3 per song: the sound is cut in its pauses (at the
-                       quietest point of each), named and tagged as with --tracks
-  --min-pause S        a pause lasts S seconds at least (default 1)
-  --pause-db DB        and lies DB decibels below the median loudness of the
-                       sound (default 30): hiss and hum are a pause, applause
-                       is not
-  --min-track S        a track shorter than S seconds joins its neighbour
-                       (default 20)
-  --list-pauses SOURCE print the songs --split-pauses would rip, as a list
-                       --tracks reads (edit it, then rip with --tracks)
-  --one-file           the tracks or chapters as one MP3 (-o names it) whose
-                       chapter marks let players jump between them
-  -j, --jobs N         encode on N threads (default: one per core; 1: one
-                       encoder, as fast as one core allows)
-  --force              replace an existing OUTPUT
-  -q, --quiet          print nothing but errors
-  --list-tracks SOURCE list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
-                       languages)
-  --list-titles DVD    list the DVD&apos;s titles: length, chapters, audio streams
-  --help               show this text
-  --version            show the version
-
-Options not given take the settings last used in the window.
-
-Examples:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
-  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/
-  sonavel --list-pauses lecture.mpg --min-pause 3 &gt; talks.txt
-  sonavel --list-titles /dev/sr0
-  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
-
-Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
 </source>
         <translation>Aufruf: sonavel [DATEI]
        sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
@@ -451,87 +683,6 @@ VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
 Disc oder /dev/sr0.
 Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
 
-  --rip QUELLE         den Ton von QUELLE ohne Fenster rippen
-  -o, --output AUSGABE die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
-                       einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)
-  --start ZEIT         Anfang des Bereichs (Vorgabe: der Anfang)
-  --end ZEIT           Ende des Bereichs, nicht enthalten (Vorgabe: das Ende)
-                       ZEIT in Sekunden (12.5) oder h:mm:ss.t (1:02:03.4); bei
-                       einer DVD auf der Zeitleiste des Titels
-  --dvd-title N        Titel N der DVD (Vorgabe: der längste)
-  --angle N            Kameraperspektive N des Titels (Vorgabe: 1; --list-titles
-                       zählt sie)
-  --chapter A[-B]      vom Anfang von Kapitel A bis zum Ende von Kapitel B
-                       (ohne B: B = A); --start und --end gehen vor
-  --bitrate KBPS       konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
-                       144 160 192 224 256 320
-  --vbr MIN-MAX        variable Bitrate zwischen zwei dieser Raten
-  --vbr-quality N      variable Bitrate der Qualität N, wie -V des Kodierers:
-                       0 am besten und größten, 9 am kleinsten (Vorgabe: 2
-                       oder die Einstellung des Fensters); mit den Grenzen von
-                       --vbr oder den gespeicherten
-  --cover ZEIT|DATEI   das Titelbild: das Bild des Videos bei ZEIT der Quelle
-                       (auf quadratische Pixel skaliert) oder eine JPEG- oder
-                       PNG-Datei; jeder Titel einer Liste bekommt es
-  --no-replaygain      die ReplayGain-Werte weglassen (die beim Rippen
-                       gemessene Lautheit: Titel-Gain und Album-Gain über die
-                       Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)
-  --samplerate HZ      32000, 44100 oder 48000
-  --mode MODUS         dual, stereo, joint oder mono
-  --title, --artist, --album, --year, --comment, --genre TEXT
-                       Texte des ID3-Tags (je höchstens 255 Zeichen)
-  --audio-track N      die N-te Tonspur, wie --list-tracks sie zählt
-  --tracks LISTE       eine MP3 je Titel der LISTE: ein Cue-Sheet (TITLE,
-                       PERFORMER, TRACK, INDEX 01 mm:ss:ff) oder Zeilen
-                       ANFANG [ENDE] [TITEL]; die Titel spielen lückenlos
-                       nacheinander
-                       -o ist dann ein Ordner (mit / am Ende) oder ein
-                       Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
-                       (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
-                       in einem Ordner VOLUME_tNN im Ausgabeordner)
-  --split-chapters     eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
-                       Kapitel davon), benannt und getaggt wie bei --tracks
-  --split-pauses       eine MP3 je Lied: der Ton wird in seinen Pausen
-                       geschnitten (an der leisesten Stelle jeder Pause),
-                       benannt und getaggt wie bei --tracks
-  --min-pause S        eine Pause dauert mindestens S Sekunden (Vorgabe 1)
-  --pause-db DB        und liegt DB Dezibel unter der mittleren Lautheit
-                       (Median) des Tons (Vorgabe 30): Rauschen und Brummen
-                       sind eine Pause, Beifall nicht
-  --min-track S        ein Titel kürzer als S Sekunden wird mit seinem
-                       Nachbarn verbunden (Vorgabe 20)
-  --list-pauses QUELLE die Lieder ausgeben, die --split-pauses rippen würde,
-                       als Liste, wie --tracks sie liest (bearbeiten, dann mit
-                       --tracks rippen)
-  --one-file           die Titel oder Kapitel als eine MP3 (-o benennt sie),
-                       deren Kapitelmarken Playern das Springen erlauben
-  -j, --jobs N         auf N Threads kodieren (Vorgabe: einer je Kern; 1: ein
-                       Kodierer, so schnell ein Kern es erlaubt)
-  --force              eine vorhandene AUSGABE ersetzen
-  -q, --quiet          nur Fehler ausgeben
-  --list-tracks QUELLE die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
-                       mit ihren Sprachen)
-  --list-titles DVD    die Titel der DVD auflisten: Länge, Kapitel, Tonspuren
-  --help               diesen Text zeigen
-  --version            die Version zeigen
-
-Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
-Einstellungen.
-
-Beispiele:
-  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
-  sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
-  sonavel --list-tracks VTS_02_1.VOB
-  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
-  sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
-  sonavel --rip konzert.mpg --split-pauses -o ~/Musik/Live/
-  sonavel --list-pauses vortrag.mpg --min-pause 3 &gt; vortraege.txt
-  sonavel --list-titles /dev/sr0
-  sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
-  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
-
-Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
-2 Aufruffehler.
 </translation>
     </message>
     <message>
@@ -594,6 +745,153 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>Input/output error</source>
         <translation>Ein-/Ausgabefehler</translation>
+    </message>
+</context>
+<context>
+    <name>Dvd</name>
+    <message>
+        <source>its size makes no sense</source>
+        <translation>ihre Größe ergibt keinen Sinn</translation>
+    </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>sie kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>it holds no DVD-Video tables</source>
+        <translation>sie enthält keine DVD-Video-Tabellen</translation>
+    </message>
+    <message>
+        <source>%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)</source>
+        <translation>%1.IFO ist beschädigt (%2), ebenso ihre Sicherung %1.BUP (%3)</translation>
+    </message>
+    <message>
+        <source>%1.%2 cannot be read</source>
+        <translation>%1.%2 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>no DVD can be read at &quot;%1&quot;</source>
+        <translation>unter „%1“ kann keine DVD gelesen werden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds no DVD-Video (no VIDEO_TS.IFO)</source>
+        <translation>„%1“ enthält kein DVD-Video (keine VIDEO_TS.IFO)</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s table of contents cannot be read: %1</source>
+        <translation>das Inhaltsverzeichnis der DVD kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>VIDEO_TS.IFO lists no titles</source>
+        <translation>VIDEO_TS.IFO führt keine Titel auf</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>nicht gelesen</translation>
+    </message>
+    <message>
+        <source>the DVD has no title %1 (it has %2)</source>
+        <translation>die DVD hat keinen Titel %1 (sie hat %2)</translation>
+    </message>
+    <message>
+        <source>title %1 cannot be played: %2</source>
+        <translation>Titel %1 kann nicht abgespielt werden: %2</translation>
+    </message>
+    <message>
+        <source>the image file is cut short: it ends at sector %1 of the disc, but title set %2 needs sector %3 (%4 MB are missing)</source>
+        <translation>die Abbilddatei ist abgeschnitten: sie endet bei Sektor %1 der Disc, aber Titelsatz %2 braucht Sektor %3 (%4 MB fehlen)</translation>
+    </message>
+    <message>
+        <source>its VOB files (VTS_%1_1.VOB, ...) are missing</source>
+        <translation>seine VOB-Dateien (VTS_%1_1.VOB, ...) fehlen</translation>
+    </message>
+    <message>
+        <source>it needs sector %1 of title set %2, but VTS_%3_1.VOB to VTS_%3_%4.VOB end at sector %5: a VTS_%3_n.VOB part is missing or cut short</source>
+        <translation>er braucht Sektor %1 von Titelsatz %2, aber VTS_%3_1.VOB bis VTS_%3_%4.VOB enden bei Sektor %5: ein Teil VTS_%3_n.VOB fehlt oder ist abgeschnitten</translation>
+    </message>
+    <message>
+        <source>the DVD&apos;s title set %1 ends before sector %2: %3</source>
+        <translation>Titelsatz %1 der DVD endet vor Sektor %2: %3</translation>
+    </message>
+    <message>
+        <source>sectors %1 to %2 of the DVD&apos;s title set %3 cannot be read%4</source>
+        <translation>die Sektoren %1 bis %2 von Titelsatz %3 der DVD können nicht gelesen werden%4</translation>
+    </message>
+    <message>
+        <source>its title table does not fit in the file</source>
+        <translation>ihre Titeltabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>its chapter table does not fit in the file</source>
+        <translation>ihre Kapiteltabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>its program-chain table does not fit in the file</source>
+        <translation>ihre Programmkettentabelle passt nicht in die Datei</translation>
+    </message>
+    <message>
+        <source>a chapter names a program chain that does not exist</source>
+        <translation>ein Kapitel nennt eine Programmkette, die es nicht gibt</translation>
+    </message>
+    <message>
+        <source>a chapter names a program that does not exist</source>
+        <translation>ein Kapitel nennt ein Programm, das es nicht gibt</translation>
+    </message>
+    <message>
+        <source>a program&apos;s cells are out of order</source>
+        <translation>die Zellen eines Programms sind nicht in der richtigen Reihenfolge</translation>
+    </message>
+    <message>
+        <source>the disc has no title %1</source>
+        <translation>die Disc hat keinen Titel %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 has no entry for title %2</source>
+        <translation>%1 hat keinen Eintrag für Titel %2</translation>
+    </message>
+    <message>
+        <source>title %1 has no chapters</source>
+        <translation>Titel %1 hat keine Kapitel</translation>
+    </message>
+    <message>
+        <source>%1: a cell of title %2 is damaged</source>
+        <translation>%1: eine Zelle von Titel %2 ist beschädigt</translation>
+    </message>
+    <message>
+        <source>title %1 has no cells</source>
+        <translation>Titel %1 hat keine Zellen</translation>
+    </message>
+    <message>
+        <source>the title&apos;s sound does not carry it</source>
+        <translation>der Ton des Titels enthält sie nicht</translation>
+    </message>
+    <message>
+        <source>the disc marks it unavailable</source>
+        <translation>die Disc kennzeichnet sie als nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>an angle of title set %1 cannot be followed through its interleaved block: %2 at sector %3</source>
+        <translation>eine Kameraperspektive des Titelsatzes %1 lässt sich nicht durch ihren verschachtelten Block verfolgen: %2 bei Sektor %3</translation>
+    </message>
+    <message>
+        <source>no navigation pack</source>
+        <translation>kein Navigationspaket</translation>
+    </message>
+    <message>
+        <source>a unit that ends past the cell</source>
+        <translation>eine Einheit, die hinter der Zelle endet</translation>
+    </message>
+    <message>
+        <source>no way on to the angle&apos;s next unit</source>
+        <translation>kein Weg zur nächsten Einheit der Perspektive</translation>
+    </message>
+    <message>
+        <source>title %1 has no angle %2</source>
+        <translation>Titel %1 hat keine Kameraperspektive %2</translation>
     </message>
 </context>
 <context>
@@ -670,10 +968,207 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     </message>
 </context>
 <context>
+    <name>Loudness</name>
+    <message>
+        <source>The loudness of %1 channels at %2 Hz cannot be measured.</source>
+        <translation>Die Lautheit von %1 Kanälen bei %2 Hz kann nicht gemessen werden.</translation>
+    </message>
+    <message>
+        <source>The loudness measurement ran out of memory.</source>
+        <translation>Der Lautheitsmessung ging der Speicher aus.</translation>
+    </message>
+</context>
+<context>
+    <name>Media</name>
+    <message>
+        <source> (unavailable)</source>
+        <translation> (nicht verfügbar)</translation>
+    </message>
+    <message>
+        <source>the DVD is encrypted</source>
+        <translation>die DVD ist verschlüsselt</translation>
+    </message>
+</context>
+<context>
+    <name>MediaResult</name>
+    <message>
+        <source>The asynchronous update is pending.</source>
+        <translation>Die asynchrone Aktualisierung steht noch aus.</translation>
+    </message>
+    <message>
+        <source>Sample was not updated after forced completion.</source>
+        <translation>Das Sample wurde nach dem erzwungenen Abschluss nicht aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Reached the end of the stream; the sample wasn&apos;t updated.</source>
+        <translation>Das Ende des Datenstroms ist erreicht; das Sample wurde nicht aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Invalid buffer size.</source>
+        <translation>Ungültige Puffergröße.</translation>
+    </message>
+    <message>
+        <source>No interface.</source>
+        <translation>Keine Schnittstelle.</translation>
+    </message>
+    <message>
+        <source>This method tried to access an invalid pointer.</source>
+        <translation>Diese Methode hat versucht, auf einen ungültigen Zeiger zuzugreifen.</translation>
+    </message>
+    <message>
+        <source>The update aborted.</source>
+        <translation>Die Aktualisierung wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>This class cannot be created as part of an aggregate.</source>
+        <translation>Diese Klasse kann nicht als Teil eines Aggregats erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>A specified class is not registered in the registration database.</source>
+        <translation>Eine angegebene Klasse ist in der Registrierungsdatenbank nicht eingetragen.</translation>
+    </message>
+    <message>
+        <source>An IMediaStream object could not be removed from an IMultiMediaStream object because it still contains at least one allocated sample.</source>
+        <translation>Ein IMediaStream-Objekt konnte nicht aus einem IMultiMediaStream-Objekt entfernt werden, weil es noch mindestens ein belegtes Sample enthält.</translation>
+    </message>
+    <message>
+        <source>The specified purpose ID can&apos;t be used for the call.</source>
+        <translation>Die angegebene Zweck-ID kann für den Aufruf nicht verwendet werden.</translation>
+    </message>
+    <message>
+        <source>No stream can be found with the specified attributes.</source>
+        <translation>Es gibt keinen Datenstrom mit den angegebenen Eigenschaften.</translation>
+    </message>
+    <message>
+        <source>One or more media streams don&apos;t support seeking.</source>
+        <translation>Ein oder mehrere Mediendatenströme unterstützen kein Springen.</translation>
+    </message>
+    <message>
+        <source>The stream formats are not compatible.</source>
+        <translation>Die Formate der Datenströme sind nicht verträglich.</translation>
+    </message>
+    <message>
+        <source>This sample already has a pending update.</source>
+        <translation>Für dieses Sample steht bereits eine Aktualisierung aus.</translation>
+    </message>
+    <message>
+        <source>The object can&apos;t accept the call because its initialize function or equivalent has not been called.</source>
+        <translation>Das Objekt kann den Aufruf nicht annehmen, weil seine Initialisierungsfunktion oder etwas Gleichwertiges nicht aufgerufen wurde.</translation>
+    </message>
+    <message>
+        <source>Source already defined.</source>
+        <translation>Die Quelle ist bereits festgelegt.</translation>
+    </message>
+    <message>
+        <source>The stream type is not valid for this operation.</source>
+        <translation>Der Datenstromtyp ist für diesen Vorgang nicht gültig.</translation>
+    </message>
+    <message>
+        <source>The IMultiMediaStream object is not in running state.</source>
+        <translation>Das IMultiMediaStream-Objekt läuft nicht.</translation>
+    </message>
+    <message>
+        <source>One of the parameters is invalid.</source>
+        <translation>Einer der Parameter ist ungültig.</translation>
+    </message>
+    <message>
+        <source>This is not a DVD-Video: there is no VIDEO_TS folder with a VIDEO_TS.IFO file.</source>
+        <translation>Das ist kein DVD-Video: Es gibt keinen VIDEO_TS-Ordner mit einer Datei VIDEO_TS.IFO.</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s IFO files are damaged: the title&apos;s tables cannot be read.</source>
+        <translation>Die IFO-Dateien der DVD sind beschädigt: Die Tabellen des Titels können nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The DVD title points past the end of its VOB files: a VTS_nn_k.VOB part is missing or cut short.</source>
+        <translation>Der DVD-Titel verweist über das Ende seiner VOB-Dateien hinaus: Ein Teil VTS_nn_k.VOB fehlt oder ist abgeschnitten.</translation>
+    </message>
+    <message>
+        <source>The DVD is encrypted (CSS) and cannot be read without libdvdcss. Install libdvdcss2 (on Debian through the libdvd-pkg package) and open the disc again.</source>
+        <translation>Die DVD ist verschlüsselt (CSS) und kann ohne libdvdcss nicht gelesen werden. Installieren Sie libdvdcss2 (unter Debian über das Paket libdvd-pkg) und öffnen Sie die Disc erneut.</translation>
+    </message>
+    <message>
+        <source>The DVD has no such title.</source>
+        <translation>Die DVD hat keinen solchen Titel.</translation>
+    </message>
+    <message>
+        <source>A sector of the DVD cannot be read.</source>
+        <translation>Ein Sektor der DVD kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Unrecognized error value.</source>
+        <translation>Unbekannter Fehlerwert.</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s navigation packs are damaged: a camera angle of the title cannot be followed through its interleaved block.</source>
+        <translation>Die Navigationspakete der DVD sind beschädigt: eine Kameraperspektive des Titels lässt sich nicht durch ihren verschachtelten Block verfolgen.</translation>
+    </message>
+</context>
+<context>
     <name>Mp3</name>
     <message>
         <source>An MP3 at %1 Hz cannot have a constant bit rate of %2 kbit/s; it can have %3 kbit/s.</source>
         <translation>Eine MP3 mit %1 Hz kann keine konstante Bitrate von %2 kbit/s haben; möglich sind %3 kbit/s.</translation>
+    </message>
+    <message>
+        <source>the stream ends inside a frame or with data that is not a frame</source>
+        <translation>der Datenstrom endet mitten in einem Frame oder mit Daten, die kein Frame sind</translation>
+    </message>
+    <message>
+        <source>data that is not a Layer III frame</source>
+        <translation>Daten, die kein Layer-III-Frame sind</translation>
+    </message>
+    <message>
+        <source>a frame with invalid side information</source>
+        <translation>einen Frame mit ungültigen Seiteninformationen</translation>
+    </message>
+    <message>
+        <source>a frame whose main data lies outside the stream</source>
+        <translation>einen Frame, dessen Hauptdaten außerhalb des Datenstroms liegen</translation>
+    </message>
+    <message>
+        <source>libmp3lame.so.0 library could not be loaded.</source>
+        <translation>Die Bibliothek libmp3lame.so.0 konnte nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>libmp3lame.so.0 library could not be loaded: it lacks the function %1.</source>
+        <translation>Die Bibliothek libmp3lame.so.0 konnte nicht geladen werden: ihr fehlt die Funktion %1.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder could not be started.</source>
+        <translation>Der MP3-Kodierer konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder rejected its settings (error %1).</source>
+        <translation>Der MP3-Kodierer hat seine Einstellungen abgelehnt (Fehler %1).</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder failed (error %1).</source>
+        <translation>Der MP3-Kodierer ist fehlgeschlagen (Fehler %1).</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder was given a block it cannot take.</source>
+        <translation>Der MP3-Kodierer hat einen Block bekommen, den er nicht annehmen kann.</translation>
+    </message>
+    <message>
+        <source>The information frame cannot be made.</source>
+        <translation>Der Informations-Frame kann nicht erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>Cannot update the information tag of &quot;%1&quot;. %2</source>
+        <translation>Der Informations-Tag von „%1“ kann nicht aktualisiert werden. %2</translation>
+    </message>
+    <message>
+        <source>The file has no information tag.</source>
+        <translation>Die Datei hat keinen Informations-Tag.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder wrote %1.</source>
+        <translation>Der MP3-Kodierer hat %1 geschrieben.</translation>
+    </message>
+    <message>
+        <source>The ID3 tag outgrew the room kept for it.</source>
+        <translation>Der ID3-Tag ist größer geworden als der für ihn freigehaltene Platz.</translation>
     </message>
 </context>
 <context>
@@ -681,6 +1176,77 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>%1 left</source>
         <translation>noch %1</translation>
+    </message>
+</context>
+<context>
+    <name>Rip</name>
+    <message>
+        <source>Invalid MP3 bit rate (%1).</source>
+        <translation>Ungültige MP3-Bitrate (%1).</translation>
+    </message>
+    <message>
+        <source>Invalid MP3 sample rate (%1).</source>
+        <translation>Ungültige MP3-Abtastrate (%1).</translation>
+    </message>
+    <message>
+        <source>Invalid MP3 channel mode or quality.</source>
+        <translation>Ungültiger MP3-Kanalmodus oder ungültige Qualität.</translation>
+    </message>
+    <message>
+        <source>File name is not assigned.</source>
+        <translation>Der Dateiname ist nicht gesetzt.</translation>
+    </message>
+    <message>
+        <source>The MP3 output writes named files only.</source>
+        <translation>Die MP3-Ausgabe schreibt nur benannte Dateien.</translation>
+    </message>
+    <message>
+        <source>The input&apos;s audio format is not supported (%1 channels, %2 bits per sample, %3 Hz).</source>
+        <translation>Das Audioformat der Eingabe wird nicht unterstützt (%1 Kanäle, %2 Bit je Sample, %3 Hz).</translation>
+    </message>
+    <message>
+        <source>Input is not assigned</source>
+        <translation>Die Eingabe ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>The audio input failed to deliver data.</source>
+        <translation>Die Audioeingabe hat keine Daten geliefert.</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht geschrieben werden. %2</translation>
+    </message>
+    <message>
+        <source>There is nothing to rip.</source>
+        <translation>Es gibt nichts zu rippen.</translation>
+    </message>
+    <message>
+        <source>The input cannot be read in parts.</source>
+        <translation>Die Eingabe kann nicht in Teilen gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The source has no sound in this range.</source>
+        <translation>Die Quelle hat in diesem Bereich keinen Ton.</translation>
+    </message>
+    <message>
+        <source>The run was stopped.</source>
+        <translation>Der Lauf wurde angehalten.</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder wrote a frame that does not fit.</source>
+        <translation>Der MP3-Kodierer hat einen Frame geschrieben, der nicht passt.</translation>
+    </message>
+    <message>
+        <source>The information frame cannot be made.</source>
+        <translation>Der Informations-Frame kann nicht erzeugt werden.</translation>
+    </message>
+    <message>
+        <source>The encoder delay and padding of &quot;%1&quot; cannot be set.</source>
+        <translation>Verzögerung und Auffüllung des Kodierers können in „%1“ nicht eingetragen werden.</translation>
     </message>
 </context>
 <context>
@@ -1379,16 +1945,16 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
         <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
     </message>
     <message>
+        <source>Angle</source>
+        <translation>Perspektive</translation>
+    </message>
+    <message>
         <source>Angle:</source>
         <translation>Perspektive:</translation>
     </message>
     <message>
         <source>The camera angle of the title to preview and rip</source>
         <translation>Die Kameraperspektive des Titels für Vorschau und Rippen</translation>
-    </message>
-    <message>
-        <source>Angle</source>
-        <translation>Perspektive</translation>
     </message>
 </context>
 <context>

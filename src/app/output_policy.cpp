@@ -1,6 +1,7 @@
 #include "app/output_policy.h"
 
 #include "app/common.h"
+#include "app/dvd_choice.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/rip/output_file.h"
 #include "media/dvd/dvd_path.h"
@@ -65,6 +66,15 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
             add(TOutputProblem::Exists);
     }
     return findings;
+}
+
+QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter,
+                          int LastChapter) {
+    if (!Dvd.locator.isEmpty())
+        return DvdOutputName(Dvd.volume, Dvd.title, FirstChapter, LastChapter);
+    const QString name = Source.mid(Source.lastIndexOf(u'/') + 1);
+    const int dot = name.lastIndexOf(u'.');
+    return (dot >= 0 ? name.left(dot) : name) + QStringLiteral(".mp3");
 }
 
 QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,

@@ -12,6 +12,8 @@
 
 #include <vector>
 
+struct TDvdChoice;
+
 enum class TOutputProblem {
     ReplacesSource, // would replace a file the rip reads
     IsFolder,
@@ -35,6 +37,14 @@ QStringList SourceFiles(const QString& Source);
 // one a path: the most serious), in the order of the paths. A path in a missing folder is
 // checked no further: check again once the folder is made.
 std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source);
+
+// The name of a rip's single file when the user names none, without a folder: the
+// source's file name with ".mp3" for its extension ("film.mp3" for ".../film.mpg"); for a
+// DVD title (`Dvd` with a locator) the disc's name, the title and the chapters
+// `FirstChapter`..`LastChapter` (0: the whole title), as DvdOutputName makes it. The
+// window and the command line name their defaults, and their track folders, by it.
+QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter = 0,
+                          int LastChapter = 0);
 
 // The output as a user typed it, made the path a rip writes: "\\" reads as "/", "~" is the
 // home folder, a relative path lies in `OutputFolder` (the home folder when that is

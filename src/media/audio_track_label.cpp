@@ -1,5 +1,7 @@
 #include "media/audio_track_label.h"
 
+#include <QCoreApplication>
+
 #include <QHash>
 
 QString AudioCodecDisplayName(const QString& codec) {
@@ -60,7 +62,7 @@ QString AudioTrackLabel(int number, const TMediaTrackInfo& track) {
     if (!layout.isEmpty())
         text += u' ' + layout;
     if (!track.unavailable.isEmpty())
-        text += QStringLiteral(" (unavailable)");
+        text += QCoreApplication::translate("Media", " (unavailable)");
     return text;
 }
 

@@ -2,6 +2,8 @@
 
 #include "media/stream_time.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace media {
@@ -50,9 +52,10 @@ std::vector<TMediaTrackInfo> DvdTitleTracks(const TMediaInput& input) {
             index >= 0 ? input.format->streams[index]->codecpar : nullptr;
         if (!par || par->codec_type != AVMEDIA_TYPE_AUDIO) {
             track.streamIndex = -2; // opens nothing
-            track.unavailable = audio.available
-                                    ? QStringLiteral("the title's sound does not carry it")
-                                    : QStringLiteral("the disc marks it unavailable");
+            track.unavailable =
+                audio.available
+                    ? QCoreApplication::translate("Dvd", "the title's sound does not carry it")
+                    : QCoreApplication::translate("Dvd", "the disc marks it unavailable");
             tracks.push_back(track);
             continue;
         }

@@ -4,6 +4,8 @@
 #include "media/dvd/dvd_sector.h"
 #include "media/file_audio_stream.h"
 
+#include <QCoreApplication>
+
 extern "C" {
 #include <libavutil/mathematics.h>
 }

@@ -5,6 +5,8 @@
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
 
+#include <QCoreApplication>
+
 extern "C" {
 #include <libavutil/mathematics.h>
 }
@@ -87,7 +89,8 @@ void CheckNotScrambled(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& c
     disc.ReadSectors(title.titleSet, cell.firstSector, count, sectors.data());
     for (int i = 0; i < count; ++i)
         if (dvd::SectorScrambled(sectors.data() + size_t(i) * dvd::kSectorBytes))
-            throw EDvdError(TDvdFault::dfEncrypted, QStringLiteral("the DVD is encrypted"));
+            throw EDvdError(TDvdFault::dfEncrypted,
+                            QCoreApplication::translate("Media", "the DVD is encrypted"));
 }
 
 // The pieces that play cells [first, end) of `title`, each moved by `offset`.

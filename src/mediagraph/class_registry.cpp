@@ -16,8 +16,8 @@ namespace {
 std::mutex gLock;
 
 QHash<QUuid, ClassFactory>& Table() {
-    // The classes this layer implements. The mixing renderer and the capture and DVD
-    // builders are deliberately absent: they answer "class not registered".
+    // The classes this layer implements. The mixing renderer is deliberately absent: it
+    // answers "class not registered".
     static QHash<QUuid, ClassFactory> table{
         {CLSID_FilterGraph,
          [] { return std::shared_ptr<IUnknown>(std::make_shared<TMediaGraph>()); }},

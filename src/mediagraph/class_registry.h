@@ -2,9 +2,8 @@
 
 // The table of creatable media classes, the stand-in for in-process class creation.
 // The filter graph, the video renderer and the audio renderer are registered; the
-// mixing renderer, the capture and DVD graph builders are not, so creating them answers
-// REGDB_E_CLASSNOTREG. Tests may put their own factory in place of a class for a while.
-// Thread-safe.
+// mixing renderer is not, so creating it answers REGDB_E_CLASSNOTREG. Tests may put their own
+// factory in place of a class for a while. Thread-safe.
 
 #include "mediagraph/media_interfaces.h"
 

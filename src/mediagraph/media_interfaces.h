@@ -203,20 +203,8 @@ public:
     virtual HRESULT UnableToRender(IPin* pin) = 0;
 };
 
-// The builders and the mixing renderer's controls. No class of this layer implements
-// them (their classes are unregistered); they exist so the callers' code is complete.
-class ICaptureGraphBuilder2 : public virtual IUnknown {
-public:
-    virtual HRESULT SetFiltergraph(const std::shared_ptr<IGraphBuilder>& graph) = 0;
-};
-
-class IDvdGraphBuilder : public virtual IUnknown {
-public:
-    virtual HRESULT GetFiltergraph(std::shared_ptr<IGraphBuilder>& graph) = 0;
-    // The DVD navigator's interfaces, by the typed query on what it hands back.
-    virtual HRESULT GetDvdInterface(std::shared_ptr<IUnknown>& object) = 0;
-};
-
+// The mixing renderer's controls. No class of this layer implements them (the renderer's
+// class is unregistered); they exist so the video window's code is complete.
 enum class VMR9Mode : int {
     VMR9Mode_Windowed = 1,
     VMR9Mode_Windowless = 2,

@@ -56,8 +56,6 @@ inline constexpr bool FAILED(HRESULT hr) {
 inline const QUuid CLSID_FilterGraph{"{E436EBB3-524F-11CE-9F53-0020AF0BA770}"};
 inline const QUuid CLSID_VideoRenderer{"{70E102B0-5556-11CE-97C0-00AA0044BB51}"};
 inline const QUuid CLSID_VideoMixingRenderer9{"{51B4ABF3-748F-4E3B-A276-C828330E926A}"};
-inline const QUuid CLSID_CaptureGraphBuilder2{"{BF87B6E1-8C27-11D0-B3F0-00AA003761C5}"};
-inline const QUuid CLSID_DvdGraphBuilder{"{FCC152B7-F372-11D0-8E00-00C04FD7C08B}"};
 inline const QUuid CLSID_AsyncReader{"{E436EBB5-524F-11CE-9F53-0020AF0BA770}"};
 inline const QUuid CLSID_MediaVideoDecoder{"{5C5A3E70-8B36-4F0B-9E31-6A8E8D1D0C01}"};
 inline const QUuid CLSID_MediaAudioDecoder{"{5C5A3E70-8B36-4F0B-9E31-6A8E8D1D0C02}"};

@@ -91,25 +91,7 @@ void TFilterGraph::SetActive(bool value) {
 }
 
 void TFilterGraph::BecomeActive() {
-    switch (FMode) {
-    case gmNormal:
-        CoCreateInstance(CLSID_FilterGraph, FGraph);
-        break;
-    case gmCapture:
-        CoCreateInstance(CLSID_CaptureGraphBuilder2, FCaptureBuilder);
-        CoCreateInstance(CLSID_FilterGraph, FGraph);
-        if (FCaptureBuilder)
-            FCaptureBuilder->SetFiltergraph(FGraph);
-        break;
-    case gmDVD: {
-        CoCreateInstance(CLSID_DvdGraphBuilder, FDvdBuilder);
-        std::shared_ptr<IGraphBuilder> graph;
-        if (FDvdBuilder)
-            FDvdBuilder->GetFiltergraph(graph);
-        FGraph = QueryInterface<IFilterGraph2>(graph);
-        break;
-    }
-    }
+    CoCreateInstance(CLSID_FilterGraph, FGraph); // the result is not tested: no graph, no play
     FActive = true;
     if ((FEventSource = Query<IMediaEventEx>())) {
         FEventSource->SetNotifyFlags(0);
@@ -152,18 +134,7 @@ void TFilterGraph::BecomeInactive() {
     if (auto site = QueryInterface<IObjectWithSite>(FGraph))
         site->SetSite(nullptr);
     FGraph.reset();
-    FCaptureBuilder.reset();
-    FDvdBuilder.reset();
     FActive = false;
-}
-
-void TFilterGraph::SetMode(TGraphMode value) {
-    if (value == FMode)
-        return;
-    const bool wasActive = FActive;
-    SetActive(false);
-    FMode = value;
-    SetActive(wasActive);
 }
 
 // ---- members and sinks ----

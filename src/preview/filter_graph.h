@@ -23,27 +23,9 @@
 #include <QFile>
 #include <QObject>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
-
-enum TGraphMode { gmNormal = 0, gmCapture = 1, gmDVD = 2 };
-
-// The DVD time code of events 267 and 282, split as documented at DecodeDVDTimeCode.
-struct TDVDTimeCode {
-    int Hours = 0, Minutes = 0, Seconds = 0, Frames = 0, FrameRate = 0;
-};
-
-// What a DVD navigator event carries. The system never makes a DVD graph; these exist
-// so a DVD graph's events are decoded the same way as the others.
-struct TDVDEventArgs {
-    long Code = 0;
-    QString Name; // "DomainChange", "TitleChange", ...: the event is OnDVD<Name>
-    media::LONG_PTR Param1 = 0, Param2 = 0;
-    bool HasTimeCode = false;
-    TDVDTimeCode TimeCode;
-};
 
 class TFilterGraph : public QObject,
                      public media::IServiceProvider,
@@ -59,8 +41,6 @@ public:
 
     // The id under which QueryService hands out the owning component.
     static const QUuid ComponentServiceId;
-    static constexpr int kFirstDVDEvent = 257;
-    static constexpr int kLastDVDEvent = 283;
 
     explicit TFilterGraph(QObject* owner = nullptr);
     ~TFilterGraph() override;
@@ -70,8 +50,6 @@ public:
     void SetActive(bool value);
     bool AutoCreate() const { return FAutoCreate; }
     void SetAutoCreate(bool value) { FAutoCreate = value; }
-    TGraphMode Mode() const { return FMode; }
-    void SetMode(TGraphMode value);
     int Volume() const { return FVolume; } // 0..10000, linear
     void SetVolume(int value);
     int Balance() const { return FBalance; } // -10000..10000
@@ -114,23 +92,12 @@ public:
     bool HasSinkList() const { return FSinks != nullptr; }
 
     // The interface query: the component's own interfaces first, then (while active)
-    // the graph's, by mode. Null when there is none.
+    // the graph's. Null when there is none.
     template <class I> std::shared_ptr<I> Query() {
         if (auto* own = dynamic_cast<I*>(this))
             return std::shared_ptr<I>(std::shared_ptr<void>(), own); // not owned
         if (!FActive)
             return nullptr;
-        if (FMode == gmCapture) {
-            if (auto p = media::QueryInterface<I>(FCaptureBuilder))
-                return p;
-        } else if (FMode == gmDVD && FDvdBuilder) {
-            if (auto p = media::QueryInterface<I>(FDvdBuilder))
-                return p;
-            std::shared_ptr<media::IUnknown> navigator;
-            if (media::SUCCEEDED(FDvdBuilder->GetDvdInterface(navigator)))
-                if (auto p = media::QueryInterface<I>(navigator))
-                    return p;
-        }
         return media::QueryInterface<I>(FGraph);
     }
 
@@ -142,8 +109,6 @@ public:
     // Volume and balance conversions of the linear scales (see the .cpp for the curve).
     static long LinearToVolume(int value);
     static long LinearToBalance(int value);
-    static TDVDTimeCode DecodeDVDTimeCode(std::uint32_t value);
-    static QString DVDEventName(long code);
 
     // Receives exceptions raised while handling graph events (default: a warning in
     // the log). The application sets its standard error report here.
@@ -191,10 +156,6 @@ public:
     std::function<void(QObject* sender, long RenderDevice)> OnGraphVMRRenderDevice;
     TParamsEvent OnGraphSNDDevInError;  // OccurWhen, ErrorCode
     TParamsEvent OnGraphSNDDevOutError; // OccurWhen, ErrorCode
-    // OnDVD[code - 257]: the DVD navigator events 257..283 (DVDEventName gives each name).
-    std::array<std::function<void(QObject* sender, const TDVDEventArgs& args)>,
-               kLastDVDEvent - kFirstDVDEvent + 1>
-        OnDVD;
 
     std::function<bool(media::IMoniker* Moniker, const QString& FilterName, const QUuid& ClassID)>
         OnSelectedFilter;
@@ -221,7 +182,6 @@ private:
     TEventWindow* FEventWindow;
     bool FActive = false;
     bool FAutoCreate = false;
-    TGraphMode FMode = gmNormal;
     int FVolume = 10000;
     int FBalance = 0;
     double FRate = 1.0;
@@ -234,7 +194,5 @@ private:
     std::unique_ptr<std::vector<IGraphEventSink*>> FSinks;
     std::shared_ptr<media::IFilterGraph2> FGraph;
     int FAudioStreamIndex = -1;
-    std::shared_ptr<media::ICaptureGraphBuilder2> FCaptureBuilder;
-    std::shared_ptr<media::IDvdGraphBuilder> FDvdBuilder;
     std::shared_ptr<media::IMediaEventEx> FEventSource;
 };

@@ -5,67 +5,11 @@ using namespace media;
 
 namespace {
 
-const char* const kDVDNames[] = {
-    "DomainChange",
-    "TitleChange",
-    "ChapterStart",
-    "AudioStreamChange",
-    "SubpictureStreamChange",
-    "AngleChange",
-    "ButtonChange",
-    "ValidUOPSChange",
-    "StillOn",
-    "StillOff",
-    "CurrentTime",
-    "Error",
-    "Warning",
-    "ChapterAutoStop",
-    "NoFP_PGC",
-    "PlaybackRateChange",
-    "ParentalLevelChange",
-    "PlaybackStopped",
-    "AnglesAvailable",
-    "PlayPeriodAutoStop",
-    "ButtonAutoActivated",
-    "CMDStart",
-    "CMDEnd",
-    "DiscEjected",
-    "DiscInserted",
-    "CurrentHMSFTime",
-    "KaraokeMode",
-};
-static_assert(std::size(kDVDNames) ==
-              TFilterGraph::kLastDVDEvent - TFilterGraph::kFirstDVDEvent + 1);
-
 QString TextAt(LONG_PTR p) {
     return p ? *reinterpret_cast<const QString*>(p) : QString();
 }
 
 } // namespace
-
-QString TFilterGraph::DVDEventName(long code) {
-    if (code < kFirstDVDEvent || code > kLastDVDEvent)
-        return {};
-    return QString::fromLatin1(kDVDNames[code - kFirstDVDEvent]);
-}
-
-// Nine fields from the most significant end: seven of 4 bits, then two of 2 bits.
-// Hours = f1 + 10 f2, minutes = f3 + 10 f4, seconds = f5 + 10 f6, frames = f7 + 10 f8,
-// frame rate by f9: 1 is 25, 3 is 30, anything else 0.
-TDVDTimeCode TFilterGraph::DecodeDVDTimeCode(std::uint32_t v) {
-    int f[10] = {};
-    for (int i = 1; i <= 7; ++i)
-        f[i] = static_cast<int>((v >> (32 - 4 * i)) & 0xF);
-    f[8] = static_cast<int>((v >> 2) & 0x3);
-    f[9] = static_cast<int>(v & 0x3);
-    TDVDTimeCode t;
-    t.Hours = f[1] + 10 * f[2];
-    t.Minutes = f[3] + 10 * f[4];
-    t.Seconds = f[5] + 10 * f[6];
-    t.Frames = f[7] + 10 * f[8];
-    t.FrameRate = f[9] == 1 ? 25 : f[9] == 3 ? 30 : 0;
-    return t;
-}
 
 void TFilterGraph::DispatchEvent(long code, LONG_PTR p1, LONG_PTR p2) {
     const auto result = static_cast<HRESULT>(p1);
@@ -181,21 +125,6 @@ void TFilterGraph::DispatchEvent(long code, LONG_PTR p1, LONG_PTR p2) {
             OnGraphSNDDevOutError(this, p1, p2);
         break;
     default:
-        if (code >= kFirstDVDEvent && code <= kLastDVDEvent) {
-            auto& handler = OnDVD[static_cast<size_t>(code - kFirstDVDEvent)];
-            if (!handler)
-                break;
-            TDVDEventArgs args;
-            args.Code = code;
-            args.Name = DVDEventName(code);
-            args.Param1 = p1;
-            args.Param2 = p2;
-            if (code == 267 || code == 282) {
-                args.HasTimeCode = true;
-                args.TimeCode = DecodeDVDTimeCode(static_cast<std::uint32_t>(p1));
-            }
-            handler(this, args);
-        }
         break; // other codes reach only the sinks and OnDSEvent
     }
 }

@@ -49,13 +49,10 @@ public:
     void SetFilterGraph(TFilterGraph* graph);
     bool FullScreen() const { return FFullScreen; }
     void SetFullScreen(bool value);
-    bool FullScreenTopMost() const { return FFullScreenTopMost; }
     void SetFullScreenTopMost(bool value);
     // The renderer window currently covers the screen.
     bool FullScreenActive() const { return FFullScreenActive; }
-    QColor Color() const { return FColor; }
     void SetColor(const QColor& color);
-    QMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(QMenu* menu, bool autoPopup = true);
     void SetAllocatorClass(TAllocatorClass allocatorClass, std::uintptr_t userId = 0);
 
@@ -63,9 +60,8 @@ public:
     // title is this control's name) while a renderer window exists; else this control.
     QWidget* VideoHandle() const;
     bool RendererConnected() const;
-    // This control's window styles as saved when loading finished.
-    long SavedStyle() const { return FSavedStyle; }
-    long SavedExStyle() const { return FSavedExStyle; }
+    // Replaces the window styles saved when loading finished (what full screen starts
+    // from and returns to).
     void SetSavedStyles(long style, long exStyle);
     void Loaded();
 

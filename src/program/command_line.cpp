@@ -43,189 +43,392 @@ int32_t ParseBitrate(const QString& option, const QString& value) {
     return kbps;
 }
 
+// A count from 1 (a title, a chapter, a track).
+int32_t ParseOrdinal(const QString& option, const QString& value) {
+    const int32_t n = ParseCount(option, value);
+    if (n < 1)
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine", "%1 counts from 1").arg(option));
+    return n;
+}
+
+int64_t ParseTime(const QString& option, const QString& value) {
+    int64_t ms = 0;
+    if (!ParseTimeText(value, ms))
+        throw EUsageError(
+            QCoreApplication::translate("CommandLine",
+                                        "%1 '%2' is not a time (seconds like 12.5, or h:mm:ss.t)")
+                .arg(option, value));
+    return ms;
+}
+
+// A text of the table below, marked there for translation.
+QString Translated(const char* Text) {
+    return QCoreApplication::translate("CommandLine", Text);
+}
+
+// The options read so far.
+struct TParsing {
+    TCommandLineOptions Options;
+    QString PauseOption; // the last of --min-pause, --pause-db, --min-track given
+    bool Done = false;   // --help or --version: nothing after it is read
+};
+
+// One option: its names, the value it takes (its name in --help; none for a switch), its
+// help (lines of the help's text column) and what it does. Which: the index of the name
+// given, for a row of several options that differ only in their field.
+struct TOption {
+    std::vector<const char*> Names;
+    const char* Value;
+    const char* Help;
+    void (*Apply)(TParsing& P, size_t Which, const QString& Name, const QString& Value);
+};
+
+void Source(TParsing& P, TCommandMode Mode, const QString& Value) {
+    P.Options.Mode = Mode;
+    P.Options.Source = Value;
+}
+
+// Every option, in the order --help shows them; the parser reads this table too.
+const std::vector<TOption>& Options() {
+    using O = TCommandLineOptions;
+    static const std::vector<TOption> options = {
+        {{"--rip"},
+         QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
+         QT_TRANSLATE_NOOP("CommandLine", "rip SOURCE's sound without a window"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             Source(P, TCommandMode::cmRip, V);
+         }},
+        {{"-o", "--output"},
+         QT_TRANSLATE_NOOP("CommandLine", "OUTPUT"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "the MP3 file (default: SOURCE with .mp3, beside it; for a\n"
+                           "DVD, VOLUME_tNN_cNN.mp3 in the output folder)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.Output = V; }},
+        {{"--start"},
+         QT_TRANSLATE_NOOP("CommandLine", "TIME"),
+         QT_TRANSLATE_NOOP("CommandLine", "start of the range (default: the beginning)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.StartMs = ParseTime(N, V);
+         }},
+        {{"--end"},
+         QT_TRANSLATE_NOOP("CommandLine", "TIME"),
+         QT_TRANSLATE_NOOP("CommandLine", "end of the range, not included (default: the end)\n"
+                                          "TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a\n"
+                                          "DVD, on the title's time line"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.EndMs = ParseTime(N, V);
+         }},
+        {{"--dvd-title"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "the DVD's title N (default: the longest)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.DvdTitle = ParseOrdinal(N, V);
+         }},
+        {{"--angle"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "the title's camera angle N (default: 1; --list-titles\n"
+                                          "counts them)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.DvdAngle = ParseOrdinal(N, V);
+         }},
+        {{"--chapter"},
+         QT_TRANSLATE_NOOP("CommandLine", "A[-B]"),
+         QT_TRANSLATE_NOOP("CommandLine", "from chapter A's start to chapter B's end (B = A when\n"
+                                          "left out); --start and --end, when given, override"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             const QStringList parts = V.split(u'-');
+             if (parts.size() > 2)
+                 throw EUsageError(QCoreApplication::translate(
+                     "CommandLine", "--chapter needs A or A-B, like 6 or 6-8"));
+             O& o = P.Options;
+             o.ChapterFirst = ParseOrdinal(N, parts.first());
+             o.ChapterLast = parts.size() == 2 ? ParseCount(N, parts.last()) : o.ChapterFirst;
+             if (o.ChapterLast < o.ChapterFirst)
+                 throw EUsageError(
+                     QCoreApplication::translate(
+                         "CommandLine", "--chapter %1: the last chapter comes before the first")
+                         .arg(V));
+         }},
+        {{"--bitrate"},
+         QT_TRANSLATE_NOOP("CommandLine", "KBPS"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
+                           "144 160 192 224 256 320"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.Bitrate = ParseBitrate(N, V);
+         }},
+        {{"--vbr"},
+         QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate between two of those rates"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             const QStringList parts = V.split(u'-');
+             if (parts.size() != 2)
+                 throw EUsageError(QCoreApplication::translate(
+                     "CommandLine", "--vbr needs MIN-MAX, like 128-256"));
+             P.Options.VbrMin = ParseBitrate(N, parts[0]);
+             P.Options.VbrMax = ParseBitrate(N, parts[1]);
+             if (*P.Options.VbrMin > *P.Options.VbrMax)
+                 throw EUsageError(QCoreApplication::translate(
+                                       "CommandLine", "--vbr %1: the minimum is above the maximum")
+                                       .arg(V));
+         }},
+        {{"--vbr-quality"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "variable bit rate of quality N, as the encoder's -V:\n"
+                           "0 best and largest, 9 smallest (default: 2, or the\n"
+                           "window's setting); with --vbr's limits or the stored ones"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             bool ok = false;
+             const int q = V.toInt(&ok);
+             if (!ok || q < 0 || q > 9)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine",
+                                                 "--vbr-quality %1: give 0 (best) to 9 (smallest)")
+                         .arg(V));
+             P.Options.VbrQuality = q;
+         }},
+        {{"--cover"},
+         QT_TRANSLATE_NOOP("CommandLine", "TIME|FILE"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "the front cover: the video's picture at TIME of the\n"
+                           "source (scaled to square pixels), or a JPEG or PNG file;\n"
+                           "every track of a list gets it"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             if (V.isEmpty())
+                 throw EUsageError(QCoreApplication::translate(
+                     "CommandLine", "--cover needs a time or a picture file"));
+             P.Options.Cover = V;
+         }},
+        {{"--no-replaygain"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "leave out the ReplayGain values (the loudness measured\n"
+                                          "while ripping: track gain, and album gain over the\n"
+                                          "tracks of a list, to -18 LUFS, and the sample peak)"),
+         [](TParsing& P, size_t, const QString&, const QString&) { P.Options.ReplayGain = false; }},
+        {{"--samplerate"},
+         QT_TRANSLATE_NOOP("CommandLine", "HZ"),
+         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100 or 48000"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             const int32_t hz = ParseCount(N, V);
+             if (hz != 32000 && hz != 44100 && hz != 48000)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine",
+                                                 "--samplerate %1: choose 32000, 44100 or 48000")
+                         .arg(V));
+             P.Options.SampleRate = hz;
+         }},
+        {{"--mode"},
+         QT_TRANSLATE_NOOP("CommandLine", "MODE"),
+         QT_TRANSLATE_NOOP("CommandLine", "dual, stereo, joint or mono"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             static const QStringList modes{QStringLiteral("dual"), QStringLiteral("stereo"),
+                                            QStringLiteral("joint"), QStringLiteral("mono")};
+             const qsizetype index = modes.indexOf(V.toLower());
+             if (index < 0)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine",
+                                                 "--mode %1: choose dual, stereo, joint or mono")
+                         .arg(V));
+             P.Options.ChannelMode = int32_t(index);
+         }},
+        {{"--title", "--artist", "--album", "--year", "--comment", "--genre"},
+         QT_TRANSLATE_NOOP("CommandLine", "TEXT"),
+         QT_TRANSLATE_NOOP("CommandLine", "ID3 tag texts (255 characters at most each)"),
+         [](TParsing& P, size_t Which, const QString&, const QString& V) {
+             static constexpr std::optional<QString> O::*fields[] = {
+                 &O::Title, &O::Artist, &O::Album, &O::Year, &O::Comment, &O::Genre};
+             P.Options.*fields[Which] = LeftCodePoints(V, TagTextMax);
+         }},
+        {{"--audio-track"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "the N-th audio stream, as --list-tracks numbers them"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.AudioTrack = ParseOrdinal(N, V);
+         }},
+        {{"--tracks"},
+         QT_TRANSLATE_NOOP("CommandLine", "LIST"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,\n"
+                           "TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];\n"
+                           "the tracks play back one after the other without a gap\n"
+                           "-o is then a folder (ending in /) or a name pattern:\n"
+                           "%n number, %t title, %a artist, %A album\n"
+                           "(default: \"%n - %t.mp3\" beside the source; for a DVD,\n"
+                           "in a folder VOLUME_tNN in the output folder)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.TrackList = V; }},
+        {{"--split-chapters"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "one MP3 per chapter of the DVD title (with --chapter, of\n"
+                           "those chapters), named and tagged as with --tracks"),
+         [](TParsing& P, size_t, const QString&, const QString&) {
+             P.Options.SplitChapters = true;
+         }},
+        {{"--split-pauses"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "one MP3 per song: the sound is cut in its pauses (at the\n"
+                           "quietest point of each), named and tagged as with --tracks"),
+         [](TParsing& P, size_t, const QString&, const QString&) { P.Options.SplitPauses = true; }},
+        {{"--min-pause"},
+         QT_TRANSLATE_NOOP("CommandLine", "S"),
+         QT_TRANSLATE_NOOP("CommandLine", "a pause lasts S seconds at least (default 1)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.Pauses.MinPauseSeconds = ParseSeconds(N, V, 0.1, 600);
+             P.PauseOption = N;
+         }},
+        {{"--pause-db"},
+         QT_TRANSLATE_NOOP("CommandLine", "DB"),
+         QT_TRANSLATE_NOOP("CommandLine", "and lies DB decibels below the median loudness of the\n"
+                                          "sound (default 30): hiss and hum are a pause, applause\n"
+                                          "is not"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.Pauses.PauseDb = ParseSeconds(N, V, 1, 100);
+             P.PauseOption = N;
+         }},
+        {{"--min-track"},
+         QT_TRANSLATE_NOOP("CommandLine", "S"),
+         QT_TRANSLATE_NOOP("CommandLine", "a track shorter than S seconds joins its neighbour\n"
+                                          "(default 20)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.Pauses.MinTrackSeconds = ParseSeconds(N, V, 0, 36000);
+             P.PauseOption = N;
+         }},
+        {{"--list-pauses"},
+         QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
+         QT_TRANSLATE_NOOP("CommandLine", "print the songs --split-pauses would rip, as a list\n"
+                                          "--tracks reads (edit it, then rip with --tracks)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             Source(P, TCommandMode::cmListPauses, V);
+         }},
+        {{"--one-file"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "the tracks or chapters as one MP3 (-o names it) whose\n"
+                                          "chapter marks let players jump between them"),
+         [](TParsing& P, size_t, const QString&, const QString&) { P.Options.OneFile = true; }},
+        {{"-j", "--jobs"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "encode on N threads (default: one per core; 1: one\n"
+                                          "encoder, as fast as one core allows)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.Jobs = ParseCount(N, V);
+             if (P.Options.Jobs < 1 || P.Options.Jobs > 256)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "%1 %2: give 1 to 256 threads")
+                         .arg(N, V));
+         }},
+        {{"--force"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "replace an existing OUTPUT"),
+         [](TParsing& P, size_t, const QString&, const QString&) { P.Options.Force = true; }},
+        {{"-q", "--quiet"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "print nothing but errors"),
+         [](TParsing& P, size_t, const QString&, const QString&) { P.Options.Quiet = true; }},
+        {{"--list-tracks"},
+         QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
+         QT_TRANSLATE_NOOP("CommandLine", "list SOURCE's audio streams (a DVD title's, with their\n"
+                                          "languages)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             Source(P, TCommandMode::cmListTracks, V);
+         }},
+        {{"--list-titles"},
+         QT_TRANSLATE_NOOP("CommandLine", "DVD"),
+         QT_TRANSLATE_NOOP("CommandLine", "list the DVD's titles: length, chapters, audio streams"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             Source(P, TCommandMode::cmListTitles, V);
+         }},
+        {{"-h", "--help"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "show this text"),
+         [](TParsing& P, size_t, const QString&, const QString&) {
+             P.Options.Mode = TCommandMode::cmHelp;
+             P.Done = true;
+         }},
+        {{"--version"},
+         nullptr,
+         QT_TRANSLATE_NOOP("CommandLine", "show the version"),
+         [](TParsing& P, size_t, const QString&, const QString&) {
+             P.Options.Mode = TCommandMode::cmVersion;
+             P.Done = true;
+         }},
+    };
+    return options;
+}
+
+// The option called Name and which of its names it is; null when there is none.
+const TOption* FindOption(const QString& Name, size_t& Which) {
+    for (const TOption& option : Options())
+        for (size_t i = 0; i < option.Names.size(); ++i)
+            if (Name == QLatin1String(option.Names[i])) {
+                Which = i;
+                return &option;
+            }
+    return nullptr;
+}
+
+// The rows of the options in --help: names and value in a column of 21, the help beside
+// (or below, when the names are wider).
+QString OptionRows() {
+    constexpr int NameColumn = 21;
+    const QString indent(2 + NameColumn, u' ');
+    QString rows;
+    for (const TOption& option : Options()) {
+        QStringList names;
+        for (const char* name : option.Names)
+            names << QLatin1String(name);
+        QString head = names.join(QStringLiteral(", "));
+        if (option.Value)
+            head += u' ' + Translated(option.Value);
+        const QStringList lines = Translated(option.Help).split(u'\n');
+        rows += QStringLiteral("  ") + head;
+        if (head.size() < NameColumn)
+            rows += QString(NameColumn - head.size(), u' ') + lines.first();
+        else
+            rows += u'\n' + indent + lines.first();
+        rows += u'\n';
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            rows += indent + lines[i] + u'\n';
+    }
+    return rows;
+}
+
 } // namespace
 
 TCommandLineOptions ParseCommandLine(const QStringList& args) {
-    TCommandLineOptions o;
+    TParsing p;
+    TCommandLineOptions& o = p.Options;
     QStringList positional;
     bool onlyFiles = false;
-    QString pauseOption; // the last of --min-pause, --pause-db, --min-track given
-    for (qsizetype i = 0; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size() && !p.Done; ++i) {
         const QString& a = args[i];
         if (onlyFiles || !a.startsWith(u'-') || a == u'-') {
             positional << a;
             continue;
         }
-        auto value = [&]() -> QString {
+        if (a == QStringLiteral("--")) { // what follows are files, whatever their names
+            onlyFiles = true;
+            continue;
+        }
+        size_t which = 0;
+        const TOption* option = FindOption(a, which);
+        if (!option)
+            throw EUsageError(
+                QCoreApplication::translate("CommandLine", "unknown option '%1'").arg(a));
+        QString value;
+        if (option->Value) {
             if (i + 1 >= args.size())
                 throw EUsageError(
                     QCoreApplication::translate("CommandLine", "%1 needs a value").arg(a));
-            return args[++i];
-        };
-        auto text = [&](std::optional<QString>& field) {
-            field = LeftCodePoints(value(), TagTextMax);
-        };
-        if (a == QStringLiteral("--")) {
-            onlyFiles = true;
-        } else if (a == QStringLiteral("--help") || a == QStringLiteral("-h")) {
-            o.Mode = TCommandMode::cmHelp;
-            return o;
-        } else if (a == QStringLiteral("--version")) {
-            o.Mode = TCommandMode::cmVersion;
-            return o;
-        } else if (a == QStringLiteral("--rip")) {
-            o.Mode = TCommandMode::cmRip;
-            o.Source = value();
-        } else if (a == QStringLiteral("--list-tracks")) {
-            o.Mode = TCommandMode::cmListTracks;
-            o.Source = value();
-        } else if (a == QStringLiteral("--list-pauses")) {
-            o.Mode = TCommandMode::cmListPauses;
-            o.Source = value();
-        } else if (a == QStringLiteral("--split-pauses")) {
-            o.SplitPauses = true;
-        } else if (a == QStringLiteral("--min-pause")) {
-            o.Pauses.MinPauseSeconds = ParseSeconds(a, value(), 0.1, 600);
-            pauseOption = a;
-        } else if (a == QStringLiteral("--pause-db")) {
-            o.Pauses.PauseDb = ParseSeconds(a, value(), 1, 100);
-            pauseOption = a;
-        } else if (a == QStringLiteral("--min-track")) {
-            o.Pauses.MinTrackSeconds = ParseSeconds(a, value(), 0, 36000);
-            pauseOption = a;
-        } else if (a == QStringLiteral("--list-titles")) {
-            o.Mode = TCommandMode::cmListTitles;
-            o.Source = value();
-        } else if (a == QStringLiteral("--dvd-title")) {
-            const QString v = value();
-            o.DvdTitle = ParseCount(a, v);
-            if (o.DvdTitle < 1)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--dvd-title counts from 1"));
-        } else if (a == QStringLiteral("--angle")) {
-            const QString v = value();
-            o.DvdAngle = ParseCount(a, v);
-            if (o.DvdAngle < 1)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--angle counts from 1"));
-        } else if (a == QStringLiteral("--chapter")) {
-            const QString v = value();
-            const QStringList parts = v.split(u'-');
-            if (parts.size() > 2)
-                throw EUsageError(QCoreApplication::translate(
-                    "CommandLine", "--chapter needs A or A-B, like 6 or 6-8"));
-            o.ChapterFirst = ParseCount(a, parts.first());
-            o.ChapterLast = parts.size() == 2 ? ParseCount(a, parts.last()) : o.ChapterFirst;
-            if (o.ChapterFirst < 1)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--chapter counts from 1"));
-            if (o.ChapterLast < o.ChapterFirst)
-                throw EUsageError(
-                    QCoreApplication::translate(
-                        "CommandLine", "--chapter %1: the last chapter comes before the first")
-                        .arg(v));
-        } else if (a == QStringLiteral("-o") || a == QStringLiteral("--output")) {
-            o.Output = value();
-        } else if (a == QStringLiteral("--start") || a == QStringLiteral("--end")) {
-            const QString v = value();
-            int64_t ms = 0;
-            if (!ParseTimeText(v, ms))
-                throw EUsageError(
-                    QCoreApplication::translate(
-                        "CommandLine", "%1 '%2' is not a time (seconds like 12.5, or h:mm:ss.t)")
-                        .arg(a, v));
-            (a == QStringLiteral("--start") ? o.StartMs : o.EndMs) = ms;
-        } else if (a == QStringLiteral("--bitrate")) {
-            o.Bitrate = ParseBitrate(a, value());
-        } else if (a == QStringLiteral("--vbr")) {
-            const QString v = value();
-            const QStringList parts = v.split(u'-');
-            if (parts.size() != 2)
-                throw EUsageError(QCoreApplication::translate("CommandLine",
-                                                              "--vbr needs MIN-MAX, like 128-256"));
-            o.VbrMin = ParseBitrate(a, parts[0]);
-            o.VbrMax = ParseBitrate(a, parts[1]);
-            if (*o.VbrMin > *o.VbrMax)
-                throw EUsageError(QCoreApplication::translate(
-                                      "CommandLine", "--vbr %1: the minimum is above the maximum")
-                                      .arg(v));
-        } else if (a == QStringLiteral("--vbr-quality")) {
-            const QString v = value();
-            bool ok = false;
-            const int q = v.toInt(&ok);
-            if (!ok || q < 0 || q > 9)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine",
-                                                "--vbr-quality %1: give 0 (best) to 9 (smallest)")
-                        .arg(v));
-            o.VbrQuality = q;
-        } else if (a == QStringLiteral("--cover")) {
-            o.Cover = value();
-            if (o.Cover.isEmpty())
-                throw EUsageError(QCoreApplication::translate(
-                    "CommandLine", "--cover needs a time or a picture file"));
-        } else if (a == QStringLiteral("--no-replaygain")) {
-            o.ReplayGain = false;
-        } else if (a == QStringLiteral("--samplerate")) {
-            const QString v = value();
-            const int32_t hz = ParseCount(a, v);
-            if (hz != 32000 && hz != 44100 && hz != 48000)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine",
-                                                "--samplerate %1: choose 32000, 44100 or 48000")
-                        .arg(v));
-            o.SampleRate = hz;
-        } else if (a == QStringLiteral("--mode")) {
-            const QString v = value();
-            static const QStringList modes{QStringLiteral("dual"), QStringLiteral("stereo"),
-                                           QStringLiteral("joint"), QStringLiteral("mono")};
-            const qsizetype index = modes.indexOf(v.toLower());
-            if (index < 0)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine",
-                                                "--mode %1: choose dual, stereo, joint or mono")
-                        .arg(v));
-            o.ChannelMode = int32_t(index);
-        } else if (a == QStringLiteral("--title")) {
-            text(o.Title);
-        } else if (a == QStringLiteral("--artist")) {
-            text(o.Artist);
-        } else if (a == QStringLiteral("--album")) {
-            text(o.Album);
-        } else if (a == QStringLiteral("--year")) {
-            text(o.Year);
-        } else if (a == QStringLiteral("--comment")) {
-            text(o.Comment);
-        } else if (a == QStringLiteral("--genre")) {
-            text(o.Genre);
-        } else if (a == QStringLiteral("--audio-track")) {
-            const QString v = value();
-            o.AudioTrack = ParseCount(a, v);
-            if (o.AudioTrack < 1)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "--audio-track counts from 1"));
-        } else if (a == QStringLiteral("--tracks")) {
-            o.TrackList = value();
-        } else if (a == QStringLiteral("--split-chapters")) {
-            o.SplitChapters = true;
-        } else if (a == QStringLiteral("--one-file")) {
-            o.OneFile = true;
-        } else if (a == QStringLiteral("--jobs") || a == QStringLiteral("-j")) {
-            const QString v = value();
-            o.Jobs = ParseCount(a, v);
-            if (o.Jobs < 1 || o.Jobs > 256)
-                throw EUsageError(
-                    QCoreApplication::translate("CommandLine", "%1 %2: give 1 to 256 threads")
-                        .arg(a, v));
-        } else if (a == QStringLiteral("--force")) {
-            o.Force = true;
-        } else if (a == QStringLiteral("--quiet") || a == QStringLiteral("-q")) {
-            o.Quiet = true;
-        } else {
-            throw EUsageError(
-                QCoreApplication::translate("CommandLine", "unknown option '%1'").arg(a));
+            value = args[++i];
         }
+        option->Apply(p, which, a, value);
     }
+    if (p.Done)
+        return o;
+    const QString& pauseOption = p.PauseOption;
     if (o.Bitrate && o.VbrMin)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
@@ -290,106 +493,50 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
 
 QString UsageText() {
     return QCoreApplication::translate(
-        "CommandLine",
-        "Usage: sonavel [FILE]\n"
-        "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
-        "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
-        "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
-        "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
-        "               [--album A] [--year Y] [--comment C] [--genre G]\n"
-        "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
-        "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
-        "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
-        "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
-        "               [-o FOLDER/ | -o PATTERN] [options]\n"
-        "       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]\n"
-        "               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]\n"
-        "       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]\n"
-        "               [--min-track S] [--dvd-title N] [--audio-track N]\n"
-        "       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file\n"
-        "               [-o OUTPUT] [options]\n"
-        "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
-        "       sonavel --list-titles DVD\n"
-        "       sonavel --help | --version\n"
-        "\n"
-        "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
-        "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
-        "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
-        "Without options, opens the window (with FILE, opens that file or DVD).\n"
-        "\n"
-        "  --rip SOURCE         rip SOURCE's sound without a window\n"
-        "  -o, --output OUTPUT  the MP3 file (default: SOURCE with .mp3, beside it; for a\n"
-        "                       DVD, VOLUME_tNN_cNN.mp3 in the output folder)\n"
-        "  --start TIME         start of the range (default: the beginning)\n"
-        "  --end TIME           end of the range, not included (default: the end)\n"
-        "                       TIME is seconds (12.5) or h:mm:ss.t (1:02:03.4); on a\n"
-        "                       DVD, on the title's time line\n"
-        "  --dvd-title N        the DVD's title N (default: the longest)\n"
-        "  --angle N            the title's camera angle N (default: 1; --list-titles\n"
-        "                       counts them)\n"
-        "  --chapter A[-B]      from chapter A's start to chapter B's end (B = A when\n"
-        "                       left out); --start and --end, when given, override\n"
-        "  --bitrate KBPS       constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
-        "                       144 160 192 224 256 320\n"
-        "  --vbr MIN-MAX        variable bit rate between two of those rates\n"
-        "  --vbr-quality N      variable bit rate of quality N, as the encoder's -V:\n"
-        "                       0 best and largest, 9 smallest (default: 2, or the\n"
-        "                       window's setting); with --vbr's limits or the stored ones\n"
-        "  --cover TIME|FILE    the front cover: the video's picture at TIME of the\n"
-        "                       source (scaled to square pixels), or a JPEG or PNG file;\n"
-        "                       every track of a list gets it\n"
-        "  --no-replaygain      leave out the ReplayGain values (the loudness measured\n"
-        "                       while ripping: track gain, and album gain over the\n"
-        "                       tracks of a list, to -18 LUFS, and the sample peak)\n"
-        "  --samplerate HZ      32000, 44100 or 48000\n"
-        "  --mode MODE          dual, stereo, joint or mono\n"
-        "  --title, --artist, --album, --year, --comment, --genre TEXT\n"
-        "                       ID3 tag texts (255 characters at most each)\n"
-        "  --audio-track N      the N-th audio stream, as --list-tracks numbers them\n"
-        "  --tracks LIST        one MP3 per track of LIST: a cue sheet (TITLE, PERFORMER,\n"
-        "                       TRACK, INDEX 01 mm:ss:ff) or lines START [END] [TITLE];\n"
-        "                       the tracks play back one after the other without a gap\n"
-        "                       -o is then a folder (ending in /) or a name pattern:\n"
-        "                       %n number, %t title, %a artist, %A album\n"
-        "                       (default: \"%n - %t.mp3\" beside the source; for a DVD,\n"
-        "                       in a folder VOLUME_tNN in the output folder)\n"
-        "  --split-chapters     one MP3 per chapter of the DVD title (with --chapter, of\n"
-        "                       those chapters), named and tagged as with --tracks\n"
-        "  --split-pauses       one MP3 per song: the sound is cut in its pauses (at the\n"
-        "                       quietest point of each), named and tagged as with --tracks\n"
-        "  --min-pause S        a pause lasts S seconds at least (default 1)\n"
-        "  --pause-db DB        and lies DB decibels below the median loudness of the\n"
-        "                       sound (default 30): hiss and hum are a pause, applause\n"
-        "                       is not\n"
-        "  --min-track S        a track shorter than S seconds joins its neighbour\n"
-        "                       (default 20)\n"
-        "  --list-pauses SOURCE print the songs --split-pauses would rip, as a list\n"
-        "                       --tracks reads (edit it, then rip with --tracks)\n"
-        "  --one-file           the tracks or chapters as one MP3 (-o names it) whose\n"
-        "                       chapter marks let players jump between them\n"
-        "  -j, --jobs N         encode on N threads (default: one per core; 1: one\n"
-        "                       encoder, as fast as one core allows)\n"
-        "  --force              replace an existing OUTPUT\n"
-        "  -q, --quiet          print nothing but errors\n"
-        "  --list-tracks SOURCE list SOURCE's audio streams (a DVD title's, with their\n"
-        "                       languages)\n"
-        "  --list-titles DVD    list the DVD's titles: length, chapters, audio streams\n"
-        "  --help               show this text\n"
-        "  --version            show the version\n"
-        "\n"
-        "Options not given take the settings last used in the window.\n"
-        "\n"
-        "Examples:\n"
-        "  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3\n"
-        "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
-        "  sonavel --list-tracks VTS_02_1.VOB\n"
-        "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
-        "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"
-        "  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/\n"
-        "  sonavel --list-pauses lecture.mpg --min-pause 3 > talks.txt\n"
-        "  sonavel --list-titles /dev/sr0\n"
-        "  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2\n"
-        "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"
-        "\n"
-        "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
+               "CommandLine",
+               "Usage: sonavel [FILE]\n"
+               "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
+               "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
+               "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
+               "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
+               "               [--album A] [--year Y] [--comment C] [--genre G]\n"
+               "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
+               "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
+               "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
+               "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
+               "               [-o FOLDER/ | -o PATTERN] [options]\n"
+               "       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]\n"
+               "               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]\n"
+               "       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]\n"
+               "               [--min-track S] [--dvd-title N] [--audio-track N]\n"
+               "       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file\n"
+               "               [-o OUTPUT] [options]\n"
+               "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
+               "       sonavel --list-titles DVD\n"
+               "       sonavel --help | --version\n"
+               "\n"
+               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
+               "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
+               "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
+               "Without options, opens the window (with FILE, opens that file or DVD).\n"
+               "\n") +
+           OptionRows() +
+           QCoreApplication::translate(
+               "CommandLine",
+               "\n"
+               "Options not given take the settings last used in the window.\n"
+               "\n"
+               "Examples:\n"
+               "  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3\n"
+               "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
+               "  sonavel --list-tracks VTS_02_1.VOB\n"
+               "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
+               "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"
+               "  sonavel --rip concert.mpg --split-pauses -o ~/Music/Live/\n"
+               "  sonavel --list-pauses lecture.mpg --min-pause 3 > talks.txt\n"
+               "  sonavel --list-titles /dev/sr0\n"
+               "  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2\n"
+               "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"
+               "\n"
+               "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
 }

@@ -24,17 +24,16 @@ QString Quoted(const QString& Path) {
 
 } // namespace
 
-QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
-                        const TSongFinderOptions& Options, bool ShowProgress,
-                        TSongProposal& Proposal) {
+TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
+                                       const TSongFinderOptions& Options, bool ShowProgress) {
     int stream = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
         TMediaAudioStream::ListAudioTracks(Path, tracks);
         if (AudioTrack > int(tracks.size()))
-            return QCoreApplication::translate("CommandLine",
-                                               "%1 has no audio track %2 (see --list-tracks)")
-                .arg(Quoted(Path), QString::number(AudioTrack));
+            return TError(QCoreApplication::translate(
+                              "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
+                              .arg(Quoted(Path), QString::number(AudioTrack)));
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
     TLoudnessEnvelope envelope;
@@ -43,7 +42,7 @@ QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
                      [&loop](bool) { loop.exit(0); });
     auto done = [&envelope] {
         const auto data = envelope.Snapshot();
-        return int64_t(double(data->buckets.size()) * data->bucketSeconds * 10'000'000);
+        return TMediaTime::FromSeconds(double(data->buckets.size()) * data->bucketSeconds);
     };
     TProgressLine progress(done, Duration);
     QTimer ticker;
@@ -62,15 +61,15 @@ QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
     if (ShowProgress)
         std::fputc('\n', stderr);
     if (result != 0)
-        return QStringLiteral("interrupted");
+        return TError(QCoreApplication::translate("CommandLine", "interrupted"));
     const auto data = envelope.Snapshot();
     if (data->state != TEnvelopeData::TState::esFinished)
-        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
-            .arg(Quoted(Path), data->error);
+        return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
+                          .arg(Quoted(Path), data->error));
     if (data->buckets.empty())
-        return QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path));
-    Proposal = FindSongs(*data, Duration, Options);
-    return {};
+        return TError(
+            QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path)));
+    return FindSongs(*data, Duration, Options);
 }
 
 int TCommandListPauses::Execute() {
@@ -107,15 +106,15 @@ int TCommandListPauses::Execute() {
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
                         .arg(Quoted(FSource)));
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
-    int64_t duration = dvd.locator.isEmpty() ? 0 : dvd.Duration();
-    if (duration <= 0 && track < tracks.size())
-        duration = tracks[track].duration.Units();
+    TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
+    if (duration <= TMediaTime() && track < tracks.size())
+        duration = tracks[track].duration;
 
-    TSongProposal proposal;
-    if (const QString why = FindSourceSongs(path, FAudioTrack, duration, FOptions,
-                                            !FQuiet && ::isatty(STDERR_FILENO), proposal);
-        !why.isEmpty())
-        return fail(why);
+    const TResult<TSongProposal> found =
+        FindSourceSongs(path, FAudioTrack, duration, FOptions, !FQuiet && ::isatty(STDERR_FILENO));
+    if (!found)
+        return fail(found.Error());
+    const TSongProposal& proposal = *found;
     const QString header =
         QStringLiteral("# %1: %2 tracks; pauses of %3 s or more, %4 dB below the median "
                        "loudness (%5 dBFS)\n"

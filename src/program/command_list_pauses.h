@@ -1,20 +1,17 @@
 #pragma once
 
 #include "app/song_finder.h"
+#include "base/result.h"
 
 #include <QString>
 
-#include <cstdint>
-
 // Finds the songs of `Path` (a file, or a DVD title's locator), audio track `AudioTrack`
 // (1-based as --list-tracks numbers them, 0 = the primary one), reading its sound once as
-// the window's loudness overview does; `Duration` (100-ns units, 0 unknown) ends the last
-// track. With `ShowProgress`, a progress line on stderr. Empty when done, else why not,
-// as one line for the user. Main thread, under a QCoreApplication (a local event loop
-// waits for the decoding worker).
-QString FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
-                        const TSongFinderOptions& Options, bool ShowProgress,
-                        TSongProposal& Proposal);
+// the window's loudness overview does; `Duration` (0 unknown) ends the last track. With
+// `ShowProgress`, a progress line on stderr. The songs, else why not, as one line for the user.
+// Main thread, under a QCoreApplication (a local event loop waits for the decoding worker).
+TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
+                                       const TSongFinderOptions& Options, bool ShowProgress);
 
 // `sonavel --list-pauses SOURCE`: the songs found in SOURCE's sound printed as a list
 // that --tracks reads back (a track's start per line, the pauses as comments), so a user

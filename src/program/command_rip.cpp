@@ -35,10 +35,13 @@
 
 namespace {
 
-constexpr int64_t kTicksPerMs = 10000;
-
 QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
+}
+
+// Where a DVD's rip goes: the output folder, else the user's default one.
+QString DvdOutputFolder() {
+    return AppSettings.OutputFileDir.isEmpty() ? DefaultOutputFolder() : AppSettings.OutputFileDir;
 }
 
 TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
@@ -68,37 +71,40 @@ bool TCommandRip::TrackMode() const {
     return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters || FOptions.SplitPauses;
 }
 
-QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
+TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
+    TDvdChoice dvd;
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
-        return QCoreApplication::translate("CommandLine",
-                                           "cannot open %1: No such file or directory")
-            .arg(Quoted(FOptions.Source));
+        return TError(
+            QCoreApplication::translate("CommandLine", "cannot open %1: No such file or directory")
+                .arg(Quoted(FOptions.Source)));
     if (const QString why = ReadOnceSourceReason(FSourcePath); !why.isEmpty())
-        return QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
-            .arg(Quoted(FOptions.Source), why);
+        return TError(QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
+                          .arg(Quoted(FOptions.Source), why));
     try {
-        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, Dvd, std::max(FOptions.DvdAngle, 1)) &&
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd, std::max(FOptions.DvdAngle, 1)) &&
             (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0 || FOptions.ChapterFirst > 0 ||
              FOptions.SplitChapters))
-            return QCoreApplication::translate("CommandLine",
-                                               "%1 is not a DVD; --dvd-title, --angle, --chapter "
-                                               "and --split-chapters need one")
-                .arg(Quoted(FSourcePath));
+            return TError(QCoreApplication::translate("CommandLine",
+                                                      "%1 is not a DVD; --dvd-title, --angle, "
+                                                      "--chapter and --split-chapters need one")
+                              .arg(Quoted(FSourcePath)));
     } catch (const EDvdError& e) {
-        return QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
-            .arg(Quoted(FSourcePath), e.Message());
+        return TError(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
+                          .arg(Quoted(FSourcePath), e.Message()));
     }
-    const bool isDvd = !Dvd.locator.isEmpty();
+    const bool isDvd = !dvd.locator.isEmpty();
     if (!isDvd && source.isDir())
-        return QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
-            .arg(Quoted(FOptions.Source));
-    if (FOptions.ChapterLast > Dvd.Chapters())
-        return QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
-            .arg(QString::number(Dvd.title), Quoted(FSourcePath), QString::number(Dvd.Chapters()),
-                 QString::number(FOptions.ChapterLast));
+        return TError(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
+                          .arg(Quoted(FOptions.Source)));
+    if (FOptions.ChapterLast > int(dvd.ChapterList().size()))
+        return TError(
+            QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
+                .arg(QString::number(dvd.title), Quoted(FSourcePath),
+                     QString::number(dvd.ChapterList().size()),
+                     QString::number(FOptions.ChapterLast)));
 
-    In.FileName = isDvd ? Dvd.locator : FSourcePath;
+    In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
@@ -110,14 +116,14 @@ QString TCommandRip::OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const {
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return NoStreamText(In.FileName);
-        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
-            .arg(Quoted(FSourcePath), e.Message());
+            return TError(NoStreamText(In.FileName));
+        return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
+                          .arg(Quoted(FSourcePath), e.Message()));
     } catch (const std::exception& e) {
-        return QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
-            .arg(Quoted(FSourcePath), ExceptionMessage(e));
+        return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
+                          .arg(Quoted(FSourcePath), ExceptionMessage(e)));
     }
-    return {};
+    return dvd;
 }
 
 QString TCommandRip::NoStreamText(const QString& Source) const {
@@ -145,69 +151,70 @@ QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
         return QFileInfo(FOptions.Output).absoluteFilePath();
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
     // title and chapters).
-    if (!Dvd.locator.isEmpty()) {
-        QString folder = AppSettings.OutputFileDir;
-        if (folder.isEmpty())
-            folder = DefaultOutputFolder();
-        return QDir(folder).filePath(
-            DvdOutputName(Dvd.volume, Dvd.title, FOptions.ChapterFirst, FOptions.ChapterLast));
-    }
-    const QFileInfo source(FSourcePath);
-    return source.absolutePath() + u'/' + source.completeBaseName() + QStringLiteral(".mp3");
+    const QString name =
+        DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    if (Dvd.locator.isEmpty())
+        return QFileInfo(FSourcePath).absolutePath() + u'/' + name;
+    return QDir(DvdOutputFolder()).filePath(name);
 }
 
-QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
-                              std::vector<TTrackJob>& Jobs) const {
+TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
+                                                      TMediaTime Duration) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
     // it exactly, --start and --end override. Typed times are checked in milliseconds
-    // first: a time past what 100-ns units can count lies after the end of any source.
+    // first: a time past what media time can count lies after the end of any source.
     const QString sourceEnd =
-        Duration > 0 ? QCoreApplication::translate("CommandRip", "the end of the source (%1)")
-                           .arg(FormatTimeText(Duration / kTicksPerMs))
-                     : QCoreApplication::translate("CommandRip", "the end of any source");
-    int64_t start = 0;
-    if (FOptions.StartMs && !TimeMsToTicks(*FOptions.StartMs, start))
-        return QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
-            .arg(FormatTimeText(*FOptions.StartMs), sourceEnd);
-    std::optional<int64_t> endTime;
+        Duration > TMediaTime()
+            ? QCoreApplication::translate("CommandRip", "the end of the source (%1)")
+                  .arg(FormatTimeText(Duration))
+            : QCoreApplication::translate("CommandRip", "the end of any source");
+    TMediaTime start;
+    if (FOptions.StartMs && !MsToMediaTime(*FOptions.StartMs, start))
+        return TError(QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
+                          .arg(FormatTimeText(*FOptions.StartMs), sourceEnd));
+    std::optional<TMediaTime> endTime;
     if (FOptions.EndMs) {
-        int64_t ticks = 0;
-        if (!TimeMsToTicks(*FOptions.EndMs, ticks))
-            return QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
-                .arg(FormatTimeText(*FOptions.EndMs), sourceEnd);
-        endTime = ticks;
+        TMediaTime typed;
+        if (!MsToMediaTime(*FOptions.EndMs, typed))
+            return TError(
+                QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
+                    .arg(FormatTimeText(*FOptions.EndMs), sourceEnd));
+        endTime = typed;
     }
+    // --chapter names chapters of a DVD title, 1 to its last (OpenSource holds it to that).
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
-            start = Dvd.ChapterStart(FOptions.ChapterFirst);
+            start = Dvd.ChapterList()[size_t(FOptions.ChapterFirst - 1)].start;
         if (!FOptions.EndMs)
-            endTime = Dvd.ChapterEnd(FOptions.ChapterLast);
+            endTime = Dvd.ChapterList()[size_t(FOptions.ChapterLast - 1)].end;
         if (endTime && *endTime <= start)
-            return QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
-                .arg(FormatTimeText(start / kTicksPerMs), FormatTimeText(*endTime / kTicksPerMs));
+            return TError(
+                QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
+                    .arg(FormatTimeText(start), FormatTimeText(*endTime)));
     }
-    int64_t end = endTime.value_or(Duration);
-    if (Duration > 0 && start >= Duration)
-        return QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
-            .arg(FormatTimeText(start / kTicksPerMs), sourceEnd);
+    TMediaTime end = endTime.value_or(Duration);
+    if (Duration > TMediaTime() && start >= Duration)
+        return TError(QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
+                          .arg(FormatTimeText(start), sourceEnd));
     // The end may be given as the duration shown to the millisecond.
-    if (Duration > 0 && end > Duration + kTicksPerMs - 1)
-        return QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
-            .arg(FormatTimeText(end / kTicksPerMs), sourceEnd);
-    end = Duration > 0 ? std::min(end, Duration) : end;
-    if (!endTime && Duration <= 0)
-        end = -1; // to the end, wherever that is
+    if (Duration > TMediaTime() && end >= Duration + TMediaTime::FromMs(1))
+        return TError(QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
+                          .arg(FormatTimeText(end), sourceEnd));
+    end = Duration > TMediaTime() ? std::min(end, Duration) : end;
+    if (!endTime && Duration <= TMediaTime())
+        end = -TMediaTime::FromUnits(1); // to the end, wherever that is
 
     TTrackJob job;
     job.Start = start;
     job.End = end;
     job.FileName = OutputFile(Dvd);
-    // The chapters of a DVD title that the range holds become marks in the file.
-    for (int c = 1; c <= Dvd.Chapters() && !Dvd.locator.isEmpty(); ++c) {
-        const int64_t from = std::max(start, Dvd.ChapterStart(c));
-        const int64_t to = end < 0 ? Dvd.ChapterEnd(c) : std::min(end, Dvd.ChapterEnd(c));
+    // The chapters of a DVD title that the range holds become marks in the file (a plain
+    // file's choice has none).
+    for (const TSourceChapter& c : Dvd.ChapterList()) {
+        const TMediaTime from = std::max(start, c.start);
+        const TMediaTime to = end < TMediaTime() ? c.end : std::min(end, c.end);
         if (to > from)
-            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c)});
+            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c.number)});
     }
     if (job.Chapters.size() < 2)
         job.Chapters.clear();
@@ -218,44 +225,43 @@ QString TCommandRip::RangeJob(const TDvdChoice& Dvd, int64_t Duration,
     job.Tag.Year = FOptions.Year.value_or(job.Tag.Year);
     job.Tag.Comment = FOptions.Comment.value_or(job.Tag.Comment);
     job.Tag.Genre = FOptions.Genre.value_or(job.Tag.Genre);
-    Jobs.push_back(job);
-    return {};
+    return std::vector<TTrackJob>{job};
 }
 
-QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
-                               std::vector<TTrackJob>& Jobs) const {
+TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
+                                                       TMediaTime Duration) const {
     // The tracks: the chosen chapters of a DVD title, the songs found in the sound, or a
     // list on the title's or the file's time line.
     TTrackList list;
     if (FOptions.SplitPauses) {
-        TSongProposal songs;
-        if (const QString why = FindSourceSongs(Dvd.locator.isEmpty() ? FSourcePath : Dvd.locator,
-                                                FOptions.AudioTrack, Duration, FOptions.Pauses,
-                                                !FOptions.Quiet && ::isatty(STDERR_FILENO), songs);
-            !why.isEmpty())
-            return why;
-        list = songs.Tracks;
+        TResult<TSongProposal> songs =
+            FindSourceSongs(Dvd.locator.isEmpty() ? FSourcePath : Dvd.locator, FOptions.AudioTrack,
+                            Duration, FOptions.Pauses, !FOptions.Quiet && ::isatty(STDERR_FILENO));
+        if (!songs)
+            return TError(songs.Error());
+        list = songs->Tracks;
     } else if (FOptions.SplitChapters) {
         list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
-                                FOptions.ChapterFirst ? FOptions.ChapterLast : Dvd.Chapters());
+                                FOptions.ChapterFirst ? FOptions.ChapterLast
+                                                      : int(Dvd.ChapterList().size()));
     } else {
         try {
             list = ReadTrackListFile(FOptions.TrackList);
         } catch (const ETrackListError& e) {
-            return e.Message();
+            return TError(e.Message());
         }
     }
     try {
         ResolveTrackEnds(list, Duration);
     } catch (const ETrackListError& e) {
         if (FOptions.SplitPauses)
-            return QCoreApplication::translate("CommandLine", "the songs of %1: %2")
-                .arg(Quoted(FSourcePath), e.Message());
-        return FOptions.SplitChapters
-                   ? QStringLiteral("title %1 of %2: %3")
-                         .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())
-                   : QCoreApplication::translate("CommandLine", "the track list %1: %2")
-                         .arg(Quoted(FOptions.TrackList), e.Message());
+            return TError(QCoreApplication::translate("CommandLine", "the songs of %1: %2")
+                              .arg(Quoted(FSourcePath), e.Message()));
+        return TError(FOptions.SplitChapters
+                          ? QCoreApplication::translate("CommandLine", "title %1 of %2: %3")
+                                .arg(QString::number(Dvd.title), Quoted(FSourcePath), e.Message())
+                          : QCoreApplication::translate("CommandLine", "the track list %1: %2")
+                                .arg(Quoted(FOptions.TrackList), e.Message()));
     }
 
     // Texts of the whole rip: the options, else what the list says, else the stored tag.
@@ -267,39 +273,34 @@ QString TCommandRip::TrackJobs(const TDvdChoice& Dvd, int64_t Duration,
     common.Genre = FOptions.Genre.value_or(list.Genre.isEmpty() ? common.Genre : list.Genre);
     common.Comment =
         FOptions.Comment.value_or(list.Comment.isEmpty() ? common.Comment : list.Comment);
+    std::vector<TTrackJob> jobs;
     std::vector<TTrackNameFields> names;
-    MakeTrackJobs(list, common, !FOptions.Artist, Jobs, names);
+    MakeTrackJobs(list, common, !FOptions.Artist, jobs, names);
     if (FOptions.OneFile) {
-        TTrackJob one = OneFileJob(Jobs);
+        TTrackJob one = OneFileJob(jobs);
         one.FileName = OutputFile(Dvd);
-        Jobs = {one};
-        return {};
+        return std::vector<TTrackJob>{one};
     }
 
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
     QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = DefaultTrackPattern;
-    if (!Dvd.locator.isEmpty()) {
-        QString outputFolder = AppSettings.OutputFileDir;
-        if (outputFolder.isEmpty())
-            outputFolder = DefaultOutputFolder();
-        folder =
-            QDir(outputFolder)
-                .filePath(QFileInfo(DvdOutputName(Dvd.volume, Dvd.title, 0, 0)).completeBaseName());
-    }
+    if (!Dvd.locator.isEmpty())
+        folder = QDir(DvdOutputFolder())
+                     .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);
     try {
         const QStringList paths = TrackFilePaths(folder, pattern, names);
-        for (size_t k = 0; k < Jobs.size(); ++k)
-            Jobs[k].FileName = paths[int(k)];
+        for (size_t k = 0; k < jobs.size(); ++k)
+            jobs[k].FileName = paths[int(k)];
     } catch (const ETrackListError& e) {
-        return e.Message();
+        return TError(e.Message());
     }
-    return {};
+    return jobs;
 }
 
-QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
+TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
     QStringList paths;
     for (const TTrackJob& job : Jobs)
         paths << job.FileName;
@@ -316,26 +317,29 @@ QString TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const {
         for (const TOutputFinding& f : findings) {
             switch (f.Problem) {
             case TOutputProblem::ReplacesSource:
-                return whose(f) +
-                       QCoreApplication::translate("CommandLine", " would replace the source");
+                return TError(whose(f) + QCoreApplication::translate("CommandLine",
+                                                                     " would replace the source"));
             case TOutputProblem::IsFolder:
-                return whose(f) + QCoreApplication::translate("CommandLine", " is a folder");
+                return TError(whose(f) +
+                              QCoreApplication::translate("CommandLine", " is a folder"));
             case TOutputProblem::CannotCreate:
-                return f.Reason;
+                return TError(f.Reason);
             case TOutputProblem::Exists:
                 if (!FOptions.Force)
-                    return QCoreApplication::translate(
-                               "CommandLine", "%1 already exists (use --force to replace it)")
-                        .arg(Quoted(f.Path));
+                    return TError(
+                        QCoreApplication::translate("CommandLine",
+                                                    "%1 already exists (use --force to replace it)")
+                            .arg(Quoted(f.Path)));
                 break;
             case TOutputProblem::FolderMissing: {
                 const QString folder = QFileInfo(f.Path).absolutePath();
                 std::error_code error;
                 std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
                 if (error)
-                    return QCoreApplication::translate("CommandLine",
-                                                       "cannot create the folder %1: %2")
-                        .arg(Quoted(folder), QString::fromStdString(error.message()));
+                    return TError(
+                        QCoreApplication::translate("CommandLine",
+                                                    "cannot create the folder %1: %2")
+                            .arg(Quoted(folder), QString::fromStdString(error.message())));
                 made = true;
                 break;
             }
@@ -358,55 +362,65 @@ int TCommandRip::Execute() {
                  : why);
         return FOptions.Bitrate ? 2 : 1; // a usage error when the command line asked for it
     }
-    TDvdChoice dvd;
     TStreamAudioIn in;
-    if (const QString why = OpenSource(dvd, in); !why.isEmpty())
-        return Fail(why);
-    std::vector<TTrackJob> jobs;
-    const int64_t duration = in.Reader()->Duration.Units();
-    QString why = TrackMode() ? TrackJobs(dvd, duration, jobs) : RangeJob(dvd, duration, jobs);
-    if (why.isEmpty() && !FOptions.Cover.isEmpty())
-        why = LoadCover(in.FileName, duration);
-    if (why.isEmpty())
-        why = CheckOutputFiles(jobs);
-    if (!why.isEmpty())
-        return Fail(why);
-    return Run(in, jobs);
+    const TResult<TDvdChoice> dvd = OpenSource(in);
+    if (!dvd)
+        return Fail(dvd.Error());
+    const TMediaTime duration = in.Reader()->Duration;
+    TResult<std::vector<TTrackJob>> jobs =
+        TrackMode() ? TrackJobs(*dvd, duration) : RangeJob(*dvd, duration);
+    if (!jobs)
+        return Fail(jobs.Error());
+    std::vector<uint8_t> cover;
+    if (!FOptions.Cover.isEmpty()) {
+        TResult<std::vector<uint8_t>> loaded = LoadCover(in.FileName, duration);
+        if (!loaded)
+            return Fail(loaded.Error());
+        cover = std::move(*loaded);
+    }
+    if (const TResult<void> checked = CheckOutputFiles(*jobs); !checked)
+        return Fail(checked.Error());
+    return Run(in, *jobs, cover);
 }
 
-QString TCommandRip::LoadCover(const QString& Source, int64_t Duration) {
+TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
+                                                     TMediaTime Duration) const {
     const QString& v = FOptions.Cover;
     QString error;
     int64_t ms = 0;
     // A file of that name wins over a time, as the shell would have it.
     if (!QFileInfo(v).isFile() && ParseTimeText(v, ms)) {
-        if (Duration > 0 && ms * kTicksPerMs >= Duration)
-            return QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
-                .arg(v, FormatTimeText(Duration / kTicksPerMs));
-        FCover = CoverFromImage(
-            media::GrabVideoFrame(Source, TMediaTime::FromUnits(ms * kTicksPerMs), error));
-        if (FCover.empty())
-            return QStringLiteral("--cover %1: %2")
-                .arg(v, error.isEmpty() ? QCoreApplication::translate("CommandLine",
-                                                                      "the picture cannot be made")
-                                        : error);
-        return {};
+        if (Duration > TMediaTime() && TMediaTime::FromMs(ms) >= Duration)
+            return TError(
+                QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
+                    .arg(v, FormatTimeText(Duration)));
+        std::vector<uint8_t> cover =
+            CoverFromImage(media::GrabVideoFrame(Source, TMediaTime::FromMs(ms), error));
+        if (cover.empty())
+            return TError(QStringLiteral("--cover %1: %2")
+                              .arg(v, error.isEmpty()
+                                          ? QCoreApplication::translate(
+                                                "CommandLine", "the picture cannot be made")
+                                          : error));
+        return cover;
     }
     if (!QFileInfo::exists(v))
-        return QCoreApplication::translate("CommandLine",
-                                           "--cover %1: neither a time nor a picture file")
-            .arg(v);
-    FCover = CoverFromFile(v, error);
-    return FCover.empty() ? QCoreApplication::translate("CommandLine", "--cover: ") + error
-                          : QString();
+        return TError(QCoreApplication::translate("CommandLine",
+                                                  "--cover %1: neither a time nor a picture file")
+                          .arg(v));
+    std::vector<uint8_t> cover = CoverFromFile(v, error);
+    if (cover.empty())
+        return TError(QCoreApplication::translate("CommandLine", "--cover: ") + error);
+    return cover;
 }
 
-int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
+int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
+                     const std::vector<uint8_t>& Cover) {
     TMP3Out out;
     ApplyFormValues(out);
     ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
     out.Tracks = RipJobs(Jobs, *In.Reader());
-    out.Cover = FCover;
+    out.Cover = Cover;
     out.SetInput(&In);
 
     QEventLoop loop;
@@ -433,14 +447,14 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs) {
     const int count = int(Jobs.size());
     const bool many = TrackMode() && !FOptions.OneFile;
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
-    auto ticks = [&out] {
+    auto done = [&out] {
         const TMP3Out::TProgress p = out.Progress();
-        return p.SampleRate > 0 ? p.DoneFrames * 10000000 / p.SampleRate : 0;
+        return TMediaTime::FromSample(p.DoneFrames, p.SampleRate);
     };
-    int64_t total = 0;
+    TMediaTime total;
     for (const TTrackJob& job : Jobs)
-        total += job.End > job.Start ? job.End - job.Start : 0;
-    TProgressLine progress(ticks, total);
+        total += job.End > job.Start ? job.End - job.Start : TMediaTime();
+    TProgressLine progress(done, total);
     auto prefix = [&] {
         if (!many)
             return QString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "program/command_line.h"
 
 #include <QString>
@@ -33,24 +34,25 @@ private:
     int Fail(const QString& Why) const;
     bool TrackMode() const;
     // Opens the options' source on `In` at the rip's rate: a plain file, or a DVD title
-    // (chosen into `Dvd`, whose locator `In` then reads). Empty when its sound can be
-    // read, else why not, as one line for the user.
-    QString OpenSource(TDvdChoice& Dvd, TStreamAudioIn& In) const;
+    // (the choice answered, whose locator `In` then reads); else why its sound cannot be
+    // read.
+    TResult<TDvdChoice> OpenSource(TStreamAudioIn& In) const;
     // Why the chosen audio track cannot be read from `Source` (the media layer's name).
     QString NoStreamText(const QString& Source) const;
     // -o, else the default name of a single file.
     QString OutputFile(const TDvdChoice& Dvd) const;
     // The job of a range, or the jobs of a track list, with their files; else why not.
-    QString RangeJob(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
-    QString TrackJobs(const TDvdChoice& Dvd, int64_t Duration, std::vector<TTrackJob>& Jobs) const;
+    TResult<std::vector<TTrackJob>> RangeJob(const TDvdChoice& Dvd, TMediaTime Duration) const;
+    TResult<std::vector<TTrackJob>> TrackJobs(const TDvdChoice& Dvd, TMediaTime Duration) const;
     // The output rules over the jobs' files: missing folders made, an existing file only
-    // with --force.
-    QString CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
-    // --cover: a picture of the source's video at a time, or a picture file; else why not.
-    QString LoadCover(const QString& Source, int64_t Duration);
-    int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs);
+    // with --force (then each job replaces its file).
+    TResult<void> CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
+    // --cover: a picture of the source's video at a time, or a picture file, as JPEG;
+    // else why not.
+    TResult<std::vector<uint8_t>> LoadCover(const QString& Source, TMediaTime Duration) const;
+    int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
+            const std::vector<uint8_t>& Cover);
 
     TCommandLineOptions FOptions;
     QString FSourcePath;
-    std::vector<uint8_t> FCover;
 };

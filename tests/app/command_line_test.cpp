@@ -115,6 +115,38 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         EXPECT_THROW(ParseCommandLine(args), EUsageError) << args.join(u' ').toStdString();
 }
 
+// The option rows of --help against the parser: every option shown is one it takes, and
+// one shown with a value is one it asks a value of (and only those).
+TEST(CommandLine, EveryOptionTheHelpShowsIsOneTheParserTakesAsShown) {
+    QStringList shown;
+    for (const QString& line : UsageText().split(u'\n')) {
+        if (!line.startsWith(QStringLiteral("  -")))
+            continue;
+        // Names and value in the first column, or alone on their line when wider.
+        const bool narrow = line.size() > 23 && line[22] == u' ';
+        const QString head = (narrow ? line.mid(2, 21) : line.mid(2)).trimmed();
+        QStringList names = head.split(QStringLiteral(", "));
+        const QStringList last = names.takeLast().split(u' ');
+        names << last.first();
+        const bool takesValue = last.size() > 1;
+        for (const QString& name : names) {
+            SCOPED_TRACE(name.toStdString());
+            shown << name;
+            try {
+                ParseCommandLine({name});
+                EXPECT_FALSE(takesValue);
+            } catch (const EUsageError& e) {
+                EXPECT_NE(e.Message(), QStringLiteral("unknown option '%1'").arg(name));
+                EXPECT_EQ(e.Message() == QStringLiteral("%1 needs a value").arg(name), takesValue)
+                    << e.Message().toStdString();
+            }
+        }
+    }
+    for (const char* name : {"--rip", "-o", "--output", "--title", "--genre", "-j", "--jobs", "-q",
+                             "-h", "--help", "--version", "--list-titles"})
+        EXPECT_TRUE(shown.contains(QLatin1String(name))) << name;
+}
+
 TEST(ProgramBinary, HelpVersionAndListTracksNeitherCreateNorTouchTheSettings) {
     const QString dir = FreshDir(QStringLiteral("bin"));
     QProcess p;

@@ -200,37 +200,6 @@ TEST(FilterGraphCurve, LinearToVolumeAndBalanceFollowTheLogCurve) {
     EXPECT_EQ(TFilterGraph::LinearToBalance(1), 753);
 }
 
-TEST_F(FilterGraph, SwitchingModeWhileActiveEndsActiveWithSinksSeeingBothSteps) {
-    graph.SetActive(true);
-    graph.InsertEventSink(&sink);
-    Take();
-    graph.SetMode(gmCapture); // the capture builder is not registered; the graph still is
-    QStringList calls = Take();
-    EXPECT_EQ(calls.first(), QStringLiteral("ControlNotification(7,0)"));
-    EXPECT_EQ(calls.last(), QStringLiteral("ControlNotification(7,1)"));
-    EXPECT_TRUE(graph.Active());
-    EXPECT_TRUE(graph.Query<IMediaControl>());
-
-    // No DVD builder: active without a graph; rendering answers S_FALSE, playing false.
-    graph.SetMode(gmDVD);
-    EXPECT_TRUE(graph.Active());
-    EXPECT_FALSE(graph.Graph());
-    EXPECT_EQ(graph.RenderFile(QStringLiteral("/x.vob")), S_FALSE);
-    EXPECT_FALSE(graph.Play());
-    graph.SetMode(gmDVD);
-    Take();
-    graph.SetMode(gmNormal);
-    EXPECT_TRUE(graph.Graph());
-
-    // Switching while inactive stays inactive.
-    graph.SetActive(false);
-    Take();
-    graph.SetMode(gmCapture);
-    EXPECT_FALSE(graph.Active());
-    EXPECT_TRUE(Take().isEmpty());
-    graph.RemoveEventSink(&sink);
-}
-
 TEST_F(FilterGraph, InterfacesComeFromTheGraphOnlyWhileActive) {
     EXPECT_FALSE(graph.Query<IMediaSeeking>());
     EXPECT_TRUE(graph.Query<IServiceProvider>()); // the component's own
@@ -260,16 +229,10 @@ TEST_F(FilterGraph, EventsReachSinksThenOnDSEventThenTheirOwnEventOnTheMainThrea
         width = w;
         height = h;
     };
-    TDVDEventArgs dvd;
-    graph.OnDVD[267 - TFilterGraph::kFirstDVDEvent] = [&](QObject*, const TDVDEventArgs& a) {
-        dvd = a;
-    };
     Take();
     fake->Fire(EC_COMPLETE, 0, 0);
     fake->Fire(EC_VIDEO_SIZE_CHANGED, (576 << 16) | 720, 0);
     fake->Fire(0x999, 5, 6); // unknown: sinks and OnDSEvent only
-    // 12:34:56, frame 21 at 25 fps: fields 2,1 | 4,3 | 6,5 | 1,(2) | rate code 1
-    fake->Fire(267, static_cast<LONG_PTR>(0x21436510u | (2u << 2) | 1u), 0);
     EXPECT_TRUE(WaitUntil([&] { return fake->events.empty(); }));
     const QStringList calls = Take();
     EXPECT_EQ(calls.mid(0, 4), (QStringList{"GraphNotification(1,0,0)", "OnDSEvent(1)",
@@ -277,12 +240,6 @@ TEST_F(FilterGraph, EventsReachSinksThenOnDSEventThenTheirOwnEventOnTheMainThrea
     EXPECT_TRUE(calls.contains(QStringLiteral("OnDSEvent(2457)")));
     EXPECT_EQ(width, 720);
     EXPECT_EQ(height, 576);
-    EXPECT_EQ(dvd.Name, QStringLiteral("CurrentTime"));
-    EXPECT_EQ(dvd.TimeCode.Hours, 12);
-    EXPECT_EQ(dvd.TimeCode.Minutes, 34);
-    EXPECT_EQ(dvd.TimeCode.Seconds, 56);
-    EXPECT_EQ(dvd.TimeCode.Frames, 21);
-    EXPECT_EQ(dvd.TimeCode.FrameRate, 25);
     graph.RemoveEventSink(&sink);
 }
 

@@ -14,6 +14,7 @@
 #include "mediagraph/video_renderer_widget.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -125,18 +126,21 @@ TEST(MediaGraph, RendersADvdSourceIntoDecodersAndTheRendererAlreadyInTheGraph) {
     EXPECT_TRUE(text.contains(QStringLiteral("display aspect 4:3"))) << text.toStdString();
 }
 
+// However busy the machine, the clock only runs as fast as the wall clock: positions are
+// waited for, and bounded by the time that has passed since play began.
 TEST(MediaGraph, PositionAdvancesWhileRunningAndStopsWhilePaused) {
     Graph g;
     ASSERT_EQ(g.graph->RenderFile(FixturePath("dvd_ac3_stereo.vob"), {}), S_OK);
     OAFilterState state;
+    QElapsedTimer wall;
+    wall.start();
     g.graph->Run();
     ASSERT_EQ(g.graph->GetState(5000, state), S_OK);
     EXPECT_EQ(state, FILTER_STATE::State_Running);
-    Pump(400);
+    ASSERT_TRUE(WaitUntil([&] { return g.Position() > 200 * kMs; }, 20000));
     const REFERENCE_TIME running = g.Position();
-    EXPECT_GT(running, 200 * kMs);
-    EXPECT_LT(running, 1500 * kMs);
-    EXPECT_GT(g.Widget()->FramesShown(), 3);
+    EXPECT_LE(running, (wall.elapsed() + 50) * kMs);
+    EXPECT_TRUE(WaitUntil([&] { return g.Widget()->FramesShown() > 3; }, 20000));
 
     EXPECT_EQ(g.graph->Pause(), S_OK);
     const REFERENCE_TIME paused = g.Position();
@@ -144,10 +148,11 @@ TEST(MediaGraph, PositionAdvancesWhileRunningAndStopsWhilePaused) {
     EXPECT_EQ(g.Position(), paused);
 
     // Play goes on from where it paused.
+    wall.restart();
     g.graph->Run();
-    Pump(200);
-    EXPECT_GT(g.Position(), paused + 100 * kMs);
-    EXPECT_LT(g.Position(), paused + 800 * kMs);
+    ASSERT_TRUE(WaitUntil([&] { return g.Position() > paused + 100 * kMs; }, 20000));
+    const REFERENCE_TIME resumed = g.Position();
+    EXPECT_LE(resumed, paused + (wall.elapsed() + 50) * kMs);
 }
 
 TEST(MediaGraph, PausedSeekShowsThePictureAtTheNewPosition) {
@@ -179,12 +184,15 @@ TEST(MediaGraph, SeekWhileRunningPlaysOnFromTheNewPosition) {
     Graph g;
     ASSERT_EQ(g.graph->RenderFile(FixturePath("dvd_ac3_stereo.vob"), {}), S_OK);
     g.graph->Run();
-    Pump(200);
+    ASSERT_TRUE(WaitUntil([&] { return g.Position() > 0; }, 20000));
+    QElapsedTimer wall;
+    wall.start();
     g.Seek(2500 * kMs);
-    Pump(300);
-    EXPECT_GT(g.Position(), 2500 * kMs);
-    EXPECT_LT(g.Position(), 3300 * kMs);
-    EXPECT_GE(g.Widget()->FrameTime(), 2500 * kMs - 400000);
+    ASSERT_TRUE(WaitUntil([&] { return g.Position() > 2500 * kMs; }, 20000));
+    const REFERENCE_TIME position = g.Position();
+    EXPECT_LE(position, 2500 * kMs + (wall.elapsed() + 50) * kMs);
+    EXPECT_TRUE(WaitUntil([&] { return g.Widget()->FrameTime() >= 2500 * kMs - 400000; }, 20000))
+        << g.Widget()->FrameTime();
 }
 
 TEST(MediaGraph, CompletionIsReportedOnceThroughTheNotifyWindowAtTheEnd) {
@@ -206,6 +214,7 @@ TEST(MediaGraph, CompletionIsReportedOnceThroughTheNotifyWindowAtTheEnd) {
     EXPECT_EQ(g.graph->GetEvent(code, p1, p2, 0), E_ABORT);
     // The position rests at the end and no second completion follows.
     EXPECT_GE(g.Position(), duration - 100 * kMs);
+    EXPECT_TRUE(WaitUntil([&] { return g.Position() == duration; }, 20000)) << g.Position();
     Pump(300);
     EXPECT_EQ(g.Position(), duration);
     EXPECT_EQ(window.received, 1);
@@ -238,8 +247,7 @@ TEST(MediaGraph, ASourceWithoutSoundPlaysSilently) {
     EXPECT_EQ(g.graph->put_Volume(-500), E_NOTIMPL);
     EXPECT_EQ(g.graph->get_Volume(volume), E_NOTIMPL);
     g.graph->Run();
-    Pump(300);
-    EXPECT_GT(g.Position(), 100 * kMs);
+    EXPECT_TRUE(WaitUntil([&] { return g.Position() > 100 * kMs; }, 20000)) << g.Position();
 }
 
 TEST(MediaGraph, BadFilesFailToRenderWithACode) {
@@ -377,8 +385,6 @@ TEST(MediaGraph, RendererWindowFollowsTheVideoWindowCalls) {
 TEST(MediaGraph, UnregisteredClassesCannotBeCreated) {
     std::shared_ptr<IUnknown> object;
     EXPECT_EQ(CoCreateInstance(CLSID_VideoMixingRenderer9, object), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, object), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(CoCreateInstance(CLSID_DvdGraphBuilder, object), REGDB_E_CLASSNOTREG);
     std::shared_ptr<IFilterGraph2> graph;
     EXPECT_EQ(CoCreateInstance(CLSID_FilterGraph, graph), S_OK);
     EXPECT_TRUE(QueryInterface<IMediaSeeking>(graph));
@@ -445,8 +451,7 @@ TEST(MediaGraph, EveryKindOfSourceRendersAndShowsItsFirstPicture) {
             EXPECT_NEAR(g.Widget()->DisplayAspect(), c.aspect, 0.02) << c.name;
         }
         g.graph->Run();
-        Pump(150);
-        EXPECT_GT(g.Position(), 50 * kMs) << c.name;
+        EXPECT_TRUE(WaitUntil([&] { return g.Position() > 50 * kMs; }, 20000)) << c.name;
     }
 }
 

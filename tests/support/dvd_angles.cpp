@@ -121,8 +121,7 @@ void RewriteNavPack(QByteArray& vob, const TAngle angles[2], int a, size_t v,
     Put16(vob, dsi + 42, next ? uint16_t(next->last - next->first + 1) : 0);
     // The seamless angle fields: for each angle, its unit that plays after this one.
     for (int b = 0; b < 9; ++b) {
-        const TUnit* to =
-            b < 2 && more ? &angles[b].units[size_t(vobu.unit) + 1] : nullptr;
+        const TUnit* to = b < 2 && more ? &angles[b].units[size_t(vobu.unit) + 1] : nullptr;
         Put32(vob, dsi + 180 + 6 * b, to ? Relative(n, to->first) : (b < 2 ? kNone : 0));
         Put16(vob, dsi + 184 + 6 * b, to ? uint16_t(to->last - to->first + 1) : 0);
     }
@@ -251,12 +250,12 @@ QString Follow(dvd_file_t* vobs, const cell_playback_t& cell, bool byUnit,
         dsi_t dsi;
         navRead_DSI(&dsi, nav + kDsi);
         if (dsi.dsi_gi.nv_pck_lbn != pos)
-            return QStringLiteral("the navigation pack at %1 says %2").arg(pos).arg(
-                dsi.dsi_gi.nv_pck_lbn);
+            return QStringLiteral("the navigation pack at %1 says %2")
+                .arg(pos)
+                .arg(dsi.dsi_gi.nv_pck_lbn);
         uint32_t end = pos + dsi.dsi_gi.vobu_ea;
-        uint32_t next = dsi.vobu_sri.next_vobu == kEndOfCell
-                            ? 0
-                            : pos + (dsi.vobu_sri.next_vobu & 0x3fffffff);
+        uint32_t next =
+            dsi.vobu_sri.next_vobu == kEndOfCell ? 0 : pos + (dsi.vobu_sri.next_vobu & 0x3fffffff);
         if (byUnit) {
             if ((dsi.sml_pbi.category & 0x6000) != 0x6000)
                 return QStringLiteral("no interleaved unit starts at %1").arg(pos);
@@ -298,7 +297,8 @@ QString CheckDisc(const QString& root, bool interleaved, const QByteArray& origi
         const cell_playback_t& cell = pgc->cell_playback[kAngleCell[a]];
         if (cell.block_type != BLOCK_TYPE_ANGLE_BLOCK || cell.block_mode != (a == 0 ? 1 : 3) ||
             cell.interleaved != interleaved)
-            return QStringLiteral("cell %1 is not angle %2 of the block").arg(kAngleCell[a] + 1)
+            return QStringLiteral("cell %1 is not angle %2 of the block")
+                .arg(kAngleCell[a] + 1)
                 .arg(a + 1);
         for (const bool byUnit : {false, true}) {
             if (byUnit && !interleaved)
@@ -364,8 +364,9 @@ QString MakeAngleDvd(const QString& Hint, TAngleLayout Layout, QString* Error) {
             *Error = QStringLiteral("the angle disc: ") + why;
         return QString();
     };
-    const QString root = AuthorDvd(Hint,
-                                   QStringLiteral(R"(
+    const QString root =
+        AuthorDvd(Hint,
+                  QStringLiteral(R"(
       <audio lang="en"/>
       <audio lang="fr"/>
       <pgc>
@@ -375,10 +376,9 @@ QString MakeAngleDvd(const QString& Hint, TAngleLayout Layout, QString* Error) {
         <vob file="%1" chapters="0"/>
       </pgc>
 )")
-                                       .arg(FixturePath("dvd_title_b.mpg"),
-                                            FixturePath("dvd_title_a.mpg"),
-                                            FixturePath("dvd_title_a2.mpg")),
-                                   Error);
+                      .arg(FixturePath("dvd_title_b.mpg"), FixturePath("dvd_title_a.mpg"),
+                           FixturePath("dvd_title_a2.mpg")),
+                  Error);
     if (root.isEmpty())
         return QString();
     const QString folder = root + QStringLiteral("/VIDEO_TS/");

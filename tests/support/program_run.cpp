@@ -39,10 +39,6 @@ TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix, int t
     return RunWithHive(prefix.first(), prefix.mid(1) + QStringList{program} + args, timeoutMs);
 }
 
-QStringList FilesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 QString ExpectCleanFailure(const QStringList& args, const QString& outDir, const QStringList& keep,
                            const QStringList& prefix) {
     SCOPED_TRACE(args.join(u' ').toStdString());

@@ -25,9 +25,6 @@ TProgramRun RunSonavel(const QStringList& args, const QStringList& prefix = {},
 // Runs any program with the same fresh settings hive.
 TProgramRun RunWithHive(const QString& program, const QStringList& args, int timeoutMs = 60000);
 
-// Files left in a folder (hidden ones too).
-QStringList FilesIn(const QString& dir);
-
 // One bad input: exit 1 within 10 s, one line "sonavel: ...", nothing but `keep` left in
 // the output folder (when given). Answers the line.
 QString ExpectCleanFailure(const QStringList& args, const QString& outDir,

@@ -21,6 +21,10 @@ QString FreshDir(const QString& hint) {
     return path;
 }
 
+QStringList FilesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
 bool WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);

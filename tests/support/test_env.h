@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // Each test process gets its own temporary home: HOME, XDG folders, SONAVEL_REGISTRY
@@ -18,6 +19,9 @@ QString FixturePath(const QString& name);
 
 // The build's bin folder, where the program and its data files are.
 QString BinDir();
+
+// The files left in a folder, hidden ones too, by name.
+QStringList FilesIn(const QString& dir);
 
 // Writes bytes to a file, creating folders; returns false on failure.
 bool WriteFile(const QString& path, const QByteArray& bytes);

@@ -54,6 +54,19 @@ bool LooksLikeProse(const QString& s) {
     return false;
 }
 
+// Runs the built program with LANG=`lang`; answers its exit code.
+int RunInLanguage(const QString& lang, const QStringList& args, QByteArray& out, QByteArray& err) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LANG"), lang);
+    p.setProcessEnvironment(env);
+    p.start(BinDir() + QStringLiteral("/sonavel"), args);
+    EXPECT_TRUE(p.waitForFinished(20000));
+    out = p.readAllStandardOutput();
+    err = p.readAllStandardError();
+    return p.exitCode();
+}
+
 } // namespace
 
 TEST(Translations, EveryMarkedTextIsTranslatedAndNoneIsLeftOver) {
@@ -94,9 +107,12 @@ TEST(Translations, EveryMarkedTextIsTranslatedAndNoneIsLeftOver) {
 }
 
 TEST(Translations, NoUserVisibleLiteralIsLeftUnmarked) {
-    // Texts that are names, not words to translate.
+    // Texts that are names, not words to translate: the program's, a style's, codecs', the
+    // prefix of a DVD title's locator.
     const QStringList names = {QStringLiteral("Free Sonavel"), QStringLiteral("Vemra Sonavel"),
-                               QStringLiteral("Fusion"), QStringLiteral("sonavel: ")};
+                               QStringLiteral("Fusion"),       QStringLiteral("sonavel: "),
+                               QStringLiteral("Vorbis"),       QStringLiteral("Opus"),
+                               QStringLiteral("dvd:")};
     static const QRegularExpression literal(
         QStringLiteral("QStringLiteral\\(((?:\\s*\"(?:[^\"\\\\]|\\\\.)*\"\\s*)+)\\)"));
     static const QRegularExpression piece(QStringLiteral("\"((?:[^\"\\\\]|\\\\.)*)\""));
@@ -104,8 +120,10 @@ TEST(Translations, NoUserVisibleLiteralIsLeftUnmarked) {
         QStringLiteral("== QStringLiteral|setObjectName|setStyleSheet|qEnvironmentVariable|QDir|"
                        "QFile\\(|QFile |QUrl\\(|Registry|\"Software"));
     QStringList unmarked;
+    // The engine's texts reach the user too: in the window's boxes and on the command line.
     for (const QString& folder :
-         {QStringLiteral("ui"), QStringLiteral("app"), QStringLiteral("program")}) {
+         {QStringLiteral("ui"), QStringLiteral("app"), QStringLiteral("program"),
+          QStringLiteral("audio"), QStringLiteral("media")}) {
         QDirIterator files(SourceDir + QStringLiteral("/src/") + folder,
                            {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                            QDirIterator::Subdirectories);
@@ -139,17 +157,7 @@ TEST(Translations, NoUserVisibleLiteralIsLeftUnmarked) {
 }
 
 TEST(Translations, TheCommandLineSpeaksTheLocalesLanguageAndEnglishOtherwise) {
-    auto run = [](const QString& lang, const QStringList& args, QByteArray& out, QByteArray& err) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LANG"), lang);
-        p.setProcessEnvironment(env);
-        p.start(BinDir() + QStringLiteral("/sonavel"), args);
-        EXPECT_TRUE(p.waitForFinished(20000));
-        out = p.readAllStandardOutput();
-        err = p.readAllStandardError();
-        return p.exitCode();
-    };
+    const auto run = RunInLanguage;
     QByteArray out, err;
     EXPECT_EQ(run(QStringLiteral("de_DE.UTF-8"), {QStringLiteral("--help")}, out, err), 0);
     EXPECT_TRUE(out.startsWith("Aufruf: sonavel [DATEI]")) << out.left(200).constData();
@@ -176,5 +184,29 @@ TEST(Translations, TheCommandLineSpeaksTheLocalesLanguageAndEnglishOtherwise) {
         QString::fromUtf8(err),
         QStringLiteral("sonavel: \"/nonexistent.vob\" kann nicht ge\u00F6ffnet werden: Datei oder "
                        "Verzeichnis nicht gefunden\n"))
+        << err.constData();
+}
+
+TEST(Translations, TheEnginesReasonsAreToldInTheLocalesLanguageToo) {
+    // A disc whose tables are not a DVD's, and neither is their backup: the reasons come
+    // from the disc reader, the line around them from the command line.
+    const QString disc = FreshDir(QStringLiteral("disc"));
+    ASSERT_TRUE(QDir().mkpath(disc + QStringLiteral("/VIDEO_TS")));
+    for (const char* name : {"/VIDEO_TS/VIDEO_TS.IFO", "/VIDEO_TS/VIDEO_TS.BUP"})
+        ASSERT_TRUE(WriteFile(disc + QLatin1String(name), QByteArray(4096, 'x')));
+    QByteArray out, err;
+    EXPECT_EQ(
+        RunInLanguage(QStringLiteral("de_DE.UTF-8"), {QStringLiteral("--rip"), disc}, out, err), 1);
+    EXPECT_EQ(QString::fromUtf8(err),
+              QStringLiteral("sonavel: die DVD \"%1\" kann nicht gelesen werden: das "
+                             "Inhaltsverzeichnis der DVD kann nicht gelesen werden: VIDEO_TS.IFO "
+                             "ist besch\u00E4digt (sie enth\u00E4lt keine DVD-Video-Tabellen), "
+                             "ebenso ihre Sicherung VIDEO_TS.BUP (sie enth\u00E4lt keine "
+                             "DVD-Video-Tabellen)\n")
+                  .arg(disc));
+    // The same reasons in English without a catalogue.
+    EXPECT_EQ(
+        RunInLanguage(QStringLiteral("fr_FR.UTF-8"), {QStringLiteral("--rip"), disc}, out, err), 1);
+    EXPECT_TRUE(err.contains("VIDEO_TS.IFO is damaged (it holds no DVD-Video tables)"))
         << err.constData();
 }

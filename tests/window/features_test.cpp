@@ -101,9 +101,9 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     EXPECT_FALSE(Frm->Running());
     EXPECT_TRUE(Frm->IsIdle());
     EXPECT_TRUE(Frm->AudioTrackBox->isEnabled());
-    ASSERT_TRUE(WaitFor([&] { return !Frm->MP3Out->Busy(); }));
+    ASSERT_TRUE(WaitFor([&] { return !Frm->RunSession->MP3Out->Busy(); }));
     Pump(100);
-    EXPECT_TRUE(Frm->MP3Out->LastRunAborted());
+    EXPECT_TRUE(Frm->RunSession->MP3Out->LastRunAborted());
     EXPECT_FALSE(HasDoneBox(Boxes));
     EXPECT_TRUE(notified.bodies.empty());
     QFile old(output);
@@ -118,7 +118,7 @@ TEST_F(WindowTest, CancelLeavesNoFileKeepsTheOldOneAndIdles) {
     ASSERT_TRUE(Frm->Running());
     Frm->CancelBtn->click();
     EXPECT_TRUE(Frm->IsIdle());
-    ASSERT_TRUE(WaitFor([&] { return !Frm->MP3Out->Busy(); }));
+    ASSERT_TRUE(WaitFor([&] { return !Frm->RunSession->MP3Out->Busy(); }));
     EXPECT_FALSE(QFileInfo::exists(fresh));
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).size(), 1);
     EXPECT_FALSE(HasDoneBox(Boxes));
@@ -130,9 +130,9 @@ TEST_F(WindowTest, EventsOfAFinishedOrCancelledRunNeverMisleadTheWindow) {
     Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
     ASSERT_GT(Frm->DurationMs(), 9000);
     const QString dir = FreshDir(QStringLiteral("race"));
-    const TOutputDoneEvent windowDone = Frm->MP3Out->OnDone;
+    const TOutputDoneEvent windowDone = Frm->RunSession->MP3Out->OnDone;
     std::function<void()> beforeDone, afterDone;
-    Frm->MP3Out->OnDone = [&](QObject* sender) {
+    Frm->RunSession->MP3Out->OnDone = [&](QObject* sender) {
         if (auto step = std::exchange(beforeDone, nullptr))
             step();
         windowDone(sender);
@@ -146,7 +146,7 @@ TEST_F(WindowTest, EventsOfAFinishedOrCancelledRunNeverMisleadTheWindow) {
     Frm->outputFileEdit->setText(finished);
     beforeDone = [&] { Frm->CancelBtnClick(); };
     Frm->ExtractBtnClick();
-    ASSERT_TRUE(WaitFor([&] { return !Boxes.empty() && !Frm->MP3Out->Busy(); }));
+    ASSERT_TRUE(WaitFor([&] { return !Boxes.empty() && !Frm->RunSession->MP3Out->Busy(); }));
     Pump(50);
     EXPECT_FALSE(HasDoneBox(Boxes));
     ASSERT_EQ(Boxes.size(), 1u);

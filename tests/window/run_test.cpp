@@ -152,7 +152,7 @@ TEST_F(WindowTest, RipHoldsExactlyTheRangeIntoANewDeepFolder) {
         return HasDoneBox(Boxes);
     }));
     EXPECT_TRUE(Frm->IsIdle());
-    EXPECT_FALSE(Frm->Timer2->isActive());
+    EXPECT_FALSE(Frm->RunSession->Timer2->isActive());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     EXPECT_GE(seen.front(), startMs);
     EXPECT_LE(seen.back(), endMs);
@@ -282,7 +282,7 @@ TEST_F(WindowTest, FailedRunsAreReportedAndLeaveTheWindowIdle) {
     EXPECT_EQ(Boxes.back().Text, QStringLiteral("The output is a folder:\n ") + folderOut +
                                      QStringLiteral("/source.mp3\nChoose a file name."));
     EXPECT_TRUE(QFileInfo(folderOut).isDir());
-    EXPECT_FALSE(Frm->Timer2->isActive());
+    EXPECT_FALSE(Frm->RunSession->Timer2->isActive());
     EXPECT_TRUE(Errors.empty());
 
     // A folder that cannot be made (its parent is a file).

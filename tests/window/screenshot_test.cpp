@@ -66,9 +66,9 @@ TEST_F(WindowTest, ScreenshotsAudioChoice) {
     Frm->AudioTrackBoxChange(1);
     WaitFor([&] { return Frm->Envelope->Snapshot()->Done(); });
     Frm->TrackBar->setPosition(2500);
-    Frm->SetMarkerAtPosition(0);
+    Frm->SetMarkerAtPosition(TMarker::Start);
     Frm->TrackBar->setPosition(7500);
-    Frm->SetMarkerAtPosition(1);
+    Frm->SetMarkerAtPosition(TMarker::End);
     Pump(150);
     EXPECT_TRUE(Frm->grab().save(dir + QStringLiteral("/4-audio-choice.png")));
 }

@@ -13,14 +13,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace {
-
-QStringList FilesIn(const QString& dir) {
-    return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
-
 TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     AppSettings.AudioSampleRate = 48000; // the source's own rate: lengths are exact
     AppSettings.AudioBitrate = 256;
@@ -30,7 +22,7 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
 
     auto mark = [&](int marker, int ms) {
         Frm->TrackBar->setPosition(ms);
-        Frm->SetMarkerAtPosition(marker);
+        Frm->SetMarkerAtPosition(marker == 0 ? TMarker::Start : TMarker::End);
     };
     // Each added range moves the start to its end, ready for the next song.
     mark(0, 1000);

@@ -10,6 +10,7 @@
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/main/main_frm.h"
+#include "ui/main/run_session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

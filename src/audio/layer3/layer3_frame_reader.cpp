@@ -1,5 +1,7 @@
 #include "audio/layer3/layer3_frame_reader.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cstring>
 
@@ -31,7 +33,8 @@ void TLayer3FrameReader::Append(const uint8_t* Data, size_t Size) {
 
 void TLayer3FrameReader::Finish() {
     if (Error.empty() && FPendingStart < FPending.size())
-        Error = "the stream ends inside a frame or with data that is not a frame";
+        Error = QT_TRANSLATE_NOOP(
+            "Mp3", "the stream ends inside a frame or with data that is not a frame");
 }
 
 bool TLayer3FrameReader::TakeFrame() {
@@ -41,7 +44,7 @@ bool TLayer3FrameReader::TakeFrame() {
         return false;
     const auto header = TMpegFrameHeader::Parse(at, left);
     if (!header) {
-        Error = "data that is not a Layer III frame";
+        Error = QT_TRANSLATE_NOOP("Mp3", "data that is not a Layer III frame");
         return false;
     }
     const size_t frameBytes = size_t(header->FrameBytes());
@@ -61,7 +64,7 @@ bool TLayer3FrameReader::TakeFrame() {
     std::memcpy(frame.SideInfo, side, size_t(header->SideInfoBytes()));
     const auto info = TLayer3SideInfo::Parse(*header, side);
     if (!info) {
-        Error = "a frame with invalid side information";
+        Error = QT_TRANSLATE_NOOP("Mp3", "a frame with invalid side information");
         return false;
     }
     frame.Info = *info;
@@ -70,7 +73,7 @@ bool TLayer3FrameReader::TakeFrame() {
     const size_t back = size_t(info->MainDataBegin);
     const size_t slotBytes = frameBytes - size_t(prelude);
     if (back > FSlots.size() || dataBytes > back + slotBytes) {
-        Error = "a frame whose main data lies outside the stream";
+        Error = QT_TRANSLATE_NOOP("Mp3", "a frame whose main data lies outside the stream");
         return false;
     }
     FSlots.insert(FSlots.end(), at + prelude, at + frameBytes);

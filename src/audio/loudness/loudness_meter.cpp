@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <ebur128.h>
 
 #include <algorithm>
@@ -28,7 +30,8 @@ TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample)
         FState.reset(new TState{state});
     if (!FState || (BitsPerSample != 16 && BitsPerSample != 32))
         throw EAudioException(
-            QStringLiteral("The loudness of %1 channels at %2 Hz cannot be measured.")
+            QCoreApplication::translate("Loudness",
+                                        "The loudness of %1 channels at %2 Hz cannot be measured.")
                 .arg(Channels)
                 .arg(SampleRate));
 }
@@ -45,7 +48,8 @@ void TLoudnessMeter::Add(const uint8_t* Pcm, int64_t Frames) {
                     : ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(Pcm),
                                                size_t(Frames));
     if (result != EBUR128_SUCCESS)
-        throw EAudioException(QStringLiteral("The loudness measurement ran out of memory."));
+        throw EAudioException(
+            QCoreApplication::translate("Loudness", "The loudness measurement ran out of memory."));
 }
 
 TLoudness TLoudnessMeter::Combine(const std::vector<const TLoudnessMeter*>& Meters) {

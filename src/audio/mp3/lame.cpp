@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -344,13 +346,15 @@ void TLameLibrary::Acquire() {
             library = dlopen("libmp3lame.so", RTLD_NOW | RTLD_LOCAL);
     }
     if (!library)
-        throw EAudioException(QStringLiteral("libmp3lame.so.0 library could not be loaded."));
+        throw EAudioException(
+            QCoreApplication::translate("Mp3", "libmp3lame.so.0 library could not be loaded."));
     gLibrary = library;
     LookUp(library);
     if (const char* missing = MissingFunction()) {
         Unload();
         throw EAudioException(
-            QStringLiteral("libmp3lame.so.0 library could not be loaded: it lacks the function %1.")
+            QCoreApplication::translate(
+                "Mp3", "libmp3lame.so.0 library could not be loaded: it lacks the function %1.")
                 .arg(QLatin1String(missing)));
     }
     gUsers = 1;

@@ -3,6 +3,8 @@
 #include "audio/mp3/lame.h"
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 #include <vector>
 
@@ -39,7 +41,8 @@ void TMp3Encoder::Open(const TMp3EncoderSettings& S) {
     Close();
     FHandle.reset(L().lame_init());
     if (!FHandle)
-        throw EAudioException(QStringLiteral("The MP3 encoder could not be started."));
+        throw EAudioException(
+            QCoreApplication::translate("Mp3", "The MP3 encoder could not be started."));
     lame_t e = FHandle.get();
     L().lame_set_in_samplerate(e, S.InputSampleRate);
     L().lame_set_num_channels(e, 2);
@@ -66,7 +69,8 @@ void TMp3Encoder::Open(const TMp3EncoderSettings& S) {
     if (rc < 0) {
         Close();
         throw EAudioException(
-            QStringLiteral("The MP3 encoder rejected its settings (error %1).").arg(rc));
+            QCoreApplication::translate("Mp3", "The MP3 encoder rejected its settings (error %1).")
+                .arg(rc));
     }
     FBuffer = std::make_unique<unsigned char[]>(size_t(FBufferSize));
 }
@@ -113,7 +117,8 @@ void TMp3Encoder::SetTags(const TMp3EncoderSettings& Settings) {
 
 int TMp3Encoder::Checked(int Count) const {
     if (Count < 0)
-        throw EAudioException(QStringLiteral("The MP3 encoder failed (error %1).").arg(Count));
+        throw EAudioException(
+            QCoreApplication::translate("Mp3", "The MP3 encoder failed (error %1).").arg(Count));
     return Count;
 }
 
@@ -122,7 +127,8 @@ int TMp3Encoder::Encode(const void* Pcm, int Frames, int Channels, int BitsPerSa
         return 0;
     if (Frames > FMaxFrames || (Channels != 1 && Channels != 2) ||
         (BitsPerSample != 16 && BitsPerSample != 32))
-        throw EAudioException(QStringLiteral("The MP3 encoder was given a block it cannot take."));
+        throw EAudioException(QCoreApplication::translate(
+            "Mp3", "The MP3 encoder was given a block it cannot take."));
     lame_t e = FHandle.get();
     unsigned char* out = FBuffer.get();
     if (BitsPerSample == 32) {

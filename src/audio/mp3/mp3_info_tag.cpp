@@ -3,6 +3,7 @@
 #include "audio/layer3/mpeg_frame_header.h"
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -91,7 +92,8 @@ TMp3InfoTag TMp3InfoTag::Blank(const TMpegFrameHeader& Stream, bool Xing) {
     lame[20] = uint8_t(std::min(255, Stream.BitRateKbps()));
     auto made = Parse(frame.data(), frame.size());
     if (!made)
-        throw EAudioException(QStringLiteral("The information frame cannot be made."));
+        throw EAudioException(
+            QCoreApplication::translate("Mp3", "The information frame cannot be made."));
     return *made;
 }
 
@@ -223,7 +225,8 @@ const std::vector<uint8_t>& TMp3InfoTag::Bytes() {
 void TMp3InfoTag::EditFile(const QString& FileName, const std::function<void(TMp3InfoTag&)>& Edit) {
     auto fail = [&](const QString& Why) {
         return EAudioException(
-            QStringLiteral("Cannot update the information tag of \"%1\". %2").arg(FileName, Why));
+            QCoreApplication::translate("Mp3", "Cannot update the information tag of \"%1\". %2")
+                .arg(FileName, Why));
     };
     QFile file(FileName);
     if (!file.open(QIODevice::ReadWrite))
@@ -243,7 +246,7 @@ void TMp3InfoTag::EditFile(const QString& FileName, const std::function<void(TMp
         frame = file.read(1441);
     auto tag = Parse(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
     if (!tag)
-        throw fail(QStringLiteral("The file has no information tag."));
+        throw fail(QCoreApplication::translate("Mp3", "The file has no information tag."));
     Edit(*tag);
     const std::vector<uint8_t>& bytes = tag->Bytes();
     if (!file.seek(at) ||

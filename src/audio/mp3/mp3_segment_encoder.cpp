@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 TMp3SegmentEncoder::TMp3SegmentEncoder(const TMp3EncoderSettings& Settings, int64_t FirstFrame,
@@ -24,8 +26,8 @@ void TMp3SegmentEncoder::Take(int Count) {
     }
     FReader.Append(FEncoder.Data(), size_t(Count));
     if (!FReader.Error.empty())
-        throw EAudioException(
-            QStringLiteral("The MP3 encoder wrote %1.").arg(QString::fromStdString(FReader.Error)));
+        throw EAudioException(QCoreApplication::translate("Mp3", "The MP3 encoder wrote %1.")
+                                  .arg(QCoreApplication::translate("Mp3", FReader.Error.c_str())));
 }
 
 void TMp3SegmentEncoder::Encode(const void* Pcm, int Frames, int Channels, int BitsPerSample) {
@@ -36,8 +38,8 @@ TMp3SegmentJoiner::TSegment TMp3SegmentEncoder::Finish() {
     Take(FEncoder.Flush());
     FReader.Finish();
     if (!FReader.Error.empty())
-        throw EAudioException(
-            QStringLiteral("The MP3 encoder wrote %1.").arg(QString::fromStdString(FReader.Error)));
+        throw EAudioException(QCoreApplication::translate("Mp3", "The MP3 encoder wrote %1.")
+                                  .arg(QCoreApplication::translate("Mp3", FReader.Error.c_str())));
     std::vector<TLayer3Frame>& frames = FReader.Frames;
     const int64_t keep = std::max<int64_t>(0, FKeepUntil - FSegment.FirstFrame);
     if (int64_t(frames.size()) > keep)

@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/chapterframe.h>
 #include <taglib/id3v2tag.h>
@@ -141,7 +143,8 @@ std::vector<uint8_t> TMp3TagWriter::Render() {
     }
     std::vector<uint8_t> frames = Frames(FTrack, FAlbum);
     if (frames.size() > FSize)
-        throw EAudioException(QStringLiteral("The ID3 tag outgrew the room kept for it."));
+        throw EAudioException(
+            QCoreApplication::translate("Mp3", "The ID3 tag outgrew the room kept for it."));
     std::vector<uint8_t> tag{'I', 'D', '3', 3, 0, 0};
     const auto size = uint32_t(FSize);
     for (int shift : {21, 14, 7, 0})

@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 // Keeps a source open for the length of a scope, so that an exception still closes it.
@@ -65,9 +67,11 @@ int TAudioFileIn::GetLengthSeconds() {
 
 void TAudioFileIn::BeginRead() {
     if (Busy)
-        throw EAudioException(QStringLiteral("The component is Busy"));
+        throw EAudioException(
+            QCoreApplication::translate("AudioPipeline", "The component is Busy"));
     if (!StreamAssigned && FileName.isEmpty())
-        throw EAudioException(QStringLiteral("The file name is not assigned"));
+        throw EAudioException(
+            QCoreApplication::translate("AudioPipeline", "The file name is not assigned"));
     TOpenGuard open(*this);
     if (StartSample != 0)
         SeekFrame(StartSample);

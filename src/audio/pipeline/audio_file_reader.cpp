@@ -1,5 +1,7 @@
 #include "audio/pipeline/audio_file_reader.h"
 
+#include <QCoreApplication>
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -41,7 +43,8 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
             CheckStreamResult(MS_E_NOSTREAM);
         const TMediaTrackInfo& track = tracks[size_t(AudioTrack - 1)];
         if (!track.unavailable.isEmpty())
-            throw EAudioReadError(QStringLiteral("Audio stream %1 cannot be played: %2.")
+            throw EAudioReadError(QCoreApplication::translate(
+                                      "AudioPipeline", "Audio stream %1 cannot be played: %2.")
                                       .arg(QString::number(AudioTrack), track.unavailable),
                                   MS_E_NOSTREAM);
         streamIndex = track.streamIndex;

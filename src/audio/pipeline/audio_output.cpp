@@ -5,6 +5,8 @@
 #include "audio/pipeline/event_carrier.h"
 #include "audio/pipeline/output_thread.h"
 
+#include <QCoreApplication>
+
 #include <thread>
 
 TAudioOutput::TInputLockGuard::TInputLockGuard(std::atomic_flag& Lock) : FLock(Lock) {
@@ -102,9 +104,10 @@ void TAudioOutput::NoteInputFormat() {
 
 void TAudioOutput::Run() {
     if (FBusy)
-        throw EAudioException(QStringLiteral("Component is Busy"));
+        throw EAudioException(QCoreApplication::translate("AudioPipeline", "Component is Busy"));
     if (!FInput)
-        throw EAudioException(QStringLiteral("Input is not assigned"));
+        throw EAudioException(
+            QCoreApplication::translate("AudioPipeline", "Input is not assigned"));
     InputLock.clear();
     ++FRunNumber;
     try {
@@ -117,7 +120,8 @@ void TAudioOutput::Run() {
     } catch (const std::exception& e) {
         HandleThreadException(e);
     } catch (...) {
-        HandleThreadException(EAudioException(QStringLiteral("Unknown error in the audio output")));
+        HandleThreadException(EAudioException(
+            QCoreApplication::translate("AudioPipeline", "Unknown error in the audio output")));
     }
 }
 

@@ -5,6 +5,8 @@
 #include "audio/pipeline/event_carrier.h"
 #include "audio/pipeline/main_thread_queue.h"
 
+#include <QCoreApplication>
+
 #include <chrono>
 
 TOutputThread::TOutputThread(TAudioOutput* AParent) : Parent(AParent) {}
@@ -103,7 +105,8 @@ void TOutputThread::Pass() {
     } catch (const std::exception& e) {
         fail(e);
     } catch (...) {
-        fail(EAudioException(QStringLiteral("Unknown error in the audio output")));
+        fail(EAudioException(
+            QCoreApplication::translate("AudioPipeline", "Unknown error in the audio output")));
     }
 }
 

@@ -3,6 +3,8 @@
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_part_reader.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstring>
 
@@ -79,7 +81,8 @@ void TStreamAudioIn::EndRead() {
 
 TAudioFileReader& TStreamAudioIn::OpenReader() const {
     if (!FReader)
-        throw EAudioException(QStringLiteral("The Stream is not opened"));
+        throw EAudioException(
+            QCoreApplication::translate("AudioPipeline", "The Stream is not opened"));
     return *FReader;
 }
 
@@ -147,7 +150,7 @@ int64_t TStreamAudioIn::FilledFrames(int64_t First, int64_t Frames) const {
 
 int TStreamAudioIn::ReadData(void* Buffer, int BufferSize) {
     if (!Busy || FReadBuffer.empty())
-        throw Exception(QStringLiteral("The Stream is not opened"));
+        throw Exception(QCoreApplication::translate("AudioPipeline", "The Stream is not opened"));
     if (BufStart > BufEnd) {
         TAudioFileReader& reader = OpenReader();
         if (PendingSeek != 0) {

@@ -6,19 +6,23 @@
 #include "audio/pipeline/audio_part_reader.h"
 #include "base/text_cut.h"
 
+#include <QCoreApplication>
+
 #include <thread>
 #include <utility>
 
 int BitRateKbps(TMP3BitRate Value) {
     if (unsigned(Value) > unsigned(br320))
-        throw EAudioException(QStringLiteral("Invalid MP3 bit rate (%1).").arg(int(Value)));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "Invalid MP3 bit rate (%1).").arg(int(Value)));
     return MP3BitRates[Value];
 }
 
 int SampleRateHz(TMP3SampleRate Value) {
     static const int hz[] = {0, 32000, 44100, 48000};
     if (unsigned(Value) > unsigned(sr48kHz))
-        throw EAudioException(QStringLiteral("Invalid MP3 sample rate (%1).").arg(int(Value)));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "Invalid MP3 sample rate (%1).").arg(int(Value)));
     return hz[Value];
 }
 
@@ -45,7 +49,8 @@ int TMP3Out::JobCount() const {
 TMp3EncoderSettings TMP3Out::EncoderSettings(int InputSampleRate) {
     if (unsigned(Mode) > unsigned(TMP3Mode::MONO) || unsigned(Quality) > unsigned(ql9) ||
         unsigned(VBRQuality) > unsigned(ql9))
-        throw EAudioException(QStringLiteral("Invalid MP3 channel mode or quality."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "Invalid MP3 channel mode or quality."));
     TMp3EncoderSettings settings;
     settings.InputSampleRate = InputSampleRate;
     settings.OutputSampleRate = SampleRateHz(SampleRate);
@@ -81,7 +86,7 @@ std::vector<TRipJob> TMP3Out::RunJobs() const {
     // Every text is cut to whole characters here, whoever set it.
     for (TRipJob& job : jobs) {
         if (job.FileName.isEmpty())
-            throw EAudioException(QStringLiteral("File name is not assigned."));
+            throw EAudioException(QCoreApplication::translate("Rip", "File name is not assigned."));
         for (QString* text : {&job.Tag.Title, &job.Tag.Artist, &job.Tag.Album, &job.Tag.Year,
                               &job.Tag.Track, &job.Tag.Comment, &job.Tag.Genre})
             *text = LeftCodePoints(*text, kTagTextMax);
@@ -91,7 +96,8 @@ std::vector<TRipJob> TMP3Out::RunJobs() const {
 
 void TMP3Out::PrepareRun() {
     if (StreamAssigned)
-        throw EAudioException(QStringLiteral("The MP3 output writes named files only."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The MP3 output writes named files only."));
     std::vector<TRipJob> jobs = RunJobs();
     FFailedJob = -1;
     FResults.clear();
@@ -106,8 +112,9 @@ void TMP3Out::PrepareRun() {
         if (channels < 1 || channels > 2 ||
             (bits != 8 && bits != 16 && bits != TAudioInput::FloatBits) || rate <= 0)
             throw EAudioException(
-                QStringLiteral("The input's audio format is not supported (%1 channels, %2 bits "
-                               "per sample, %3 Hz).")
+                QCoreApplication::translate(
+                    "Rip", "The input's audio format is not supported (%1 channels, %2 bits "
+                           "per sample, %3 Hz).")
                     .arg(channels)
                     .arg(bits)
                     .arg(rate));
@@ -131,7 +138,8 @@ void TMP3Out::PrepareRun() {
                 TInputLockGuard lock(InputLock);
                 TAudioInput* in = Input();
                 if (!in)
-                    throw EAudioException(QStringLiteral("Input is not assigned"));
+                    throw EAudioException(
+                        QCoreApplication::translate("Rip", "Input is not assigned"));
                 return in->OpenPart(First, Frames);
             };
         }
@@ -158,7 +166,7 @@ int TMP3Out::ReadNext(void* Buffer, int Frames) {
     TInputLockGuard lock(InputLock);
     TAudioInput* input = Input();
     if (!input)
-        throw EAudioException(QStringLiteral("Input is not assigned"));
+        throw EAudioException(QCoreApplication::translate("Rip", "Input is not assigned"));
     // Whole frames only: an input may hand out any number of bytes.
     const int frameBytes = channels * (FInputBits == 8 ? 1 : FInputBits / 8);
     const int wanted = Frames * frameBytes;
@@ -171,7 +179,8 @@ int TMP3Out::ReadNext(void* Buffer, int Frames) {
     while (got < wanted) {
         const int n = input->ReadData(target + got, wanted - got);
         if (n < 0)
-            throw EAudioException(QStringLiteral("The audio input failed to deliver data."));
+            throw EAudioException(
+                QCoreApplication::translate("Rip", "The audio input failed to deliver data."));
         if (n == 0)
             break;
         got += n;

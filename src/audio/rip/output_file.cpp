@@ -2,6 +2,7 @@
 
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,8 +22,8 @@ QString SystemText(int Error) {
 }
 
 EAudioException CannotCreate(const QString& Target, int Error) {
-    return EAudioException(
-        QStringLiteral("Cannot create file \"%1\". %2").arg(Target, SystemText(Error)));
+    return EAudioException(QCoreApplication::translate("Rip", "Cannot create file \"%1\". %2")
+                               .arg(Target, SystemText(Error)));
 }
 
 // The target as written: a link's file, absolute.
@@ -97,7 +98,8 @@ void TOutputFile::Open(const QString& Target, bool Replace) {
 }
 
 QString TOutputFile::WriteError(int Error) const {
-    return QStringLiteral("Cannot write file \"%1\". %2").arg(FTarget, SystemText(Error));
+    return QCoreApplication::translate("Rip", "Cannot write file \"%1\". %2")
+        .arg(FTarget, SystemText(Error));
 }
 
 void TOutputFile::Put(int64_t Offset, const uint8_t* Data, int64_t Count) {

@@ -9,16 +9,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace {
 
 constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
-constexpr int64_t Unbounded = INT64_MAX / 4;
 
 // A file's chapters in its own milliseconds: 0 is the job's first sample, the first a
 // decoder gives, the information frame's delay and padding accounted for.
@@ -45,114 +42,16 @@ TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Ta
 
 } // namespace
 
-// One segment's encoder fed in order from the segment's first PCM frame: keeps the sound
-// its neighbours must agree on, and counts the frames of the range it stands for.
-class TRipExecutor::TSegmentRun {
-public:
-    TSegmentRun(TRipExecutor& Owner, const TRipSegment& Seg)
-        : FOwner(Owner), FSeg(Seg), FGrid(Owner.FGrids[Seg.Run]),
-          FEncoder(Owner.FSettings.Encoder, Seg.First, Seg.Start, Seg.End,
-                   Seg.Last ? Unbounded : Seg.KeepUntil),
-          FFrameBytes(
-              size_t(Owner.FSettings.Source.Channels * Owner.FSettings.Source.BitsPerSample / 8)),
-          FAt(Seg.FeedFrom) {
-        const int spf = FGrid.FrameSamples;
-        const int64_t planned = Owner.FRuns[Seg.Run].Planned;
-        const int64_t end = planned < 0 ? Unbounded : FGrid.Lead + planned;
-        FCountFrom = std::max(FGrid.Plain ? 0 : Seg.Start * spf, FGrid.Lead);
-        FCountTo = Seg.Last ? end : std::min(Seg.End * spf, end);
-        if (Seg.Index > 0)
-            FHeadFrom = Seg.Start * spf - CheckFrames;
-        if (!Seg.Last)
-            FTailFrom = Seg.End * spf - CheckFrames;
-    }
-
-    // PCM frames still wanted, Unbounded when the part reads to the source's end.
-    int64_t Wanted() const { return FSeg.FeedTo < 0 ? Unbounded : FSeg.FeedTo - FAt; }
-
-    void Feed(const uint8_t* Pcm, int Frames) {
-        const TSource& src = FOwner.FSettings.Source;
-        FEncoder.Encode(Pcm, Frames, src.Channels, src.BitsPerSample);
-        Keep(FHead, FHeadFrom, Pcm, Frames);
-        Keep(FTail, FTailFrom, Pcm, Frames);
-        const int64_t counted = std::min(FAt + Frames, FCountTo) - std::max(FAt, FCountFrom);
-        if (counted > 0) {
-            FOwner.FDone += counted;
-            FOwner.FRunDone[FSeg.Run] += counted;
-        }
-        Measure(Pcm, Frames);
-        FAt += Frames;
-        FDelivered += Frames;
-    }
-
-    void Finish(bool Ended, TSlot& Out) {
-        Out.Segment = FEncoder.Finish();
-        Out.Delivered = FDelivered;
-        Out.Ended = Ended;
-        Out.Head = std::move(FHead);
-        Out.Tail = std::move(FTail);
-        if (FSeg.Index == 0)
-            Out.InfoFrame = FEncoder.InfoFrame();
-        Out.Padding = FEncoder.EncoderPadding();
-        Out.Meters = std::move(FMeters);
-        Out.Done = true;
-    }
-
-private:
-    // Each job's share of the counted samples goes to that job's meter.
-    void Measure(const uint8_t* Pcm, int Frames) {
-        if (!FOwner.FSettings.ReplayGain)
-            return;
-        const int64_t from = std::max(FAt, FCountFrom), to = std::min(FAt + Frames, FCountTo);
-        const TRun& run = FOwner.FRuns[FSeg.Run];
-        for (size_t j = FSeg.FirstJob; j < run.EndJob && from < to; ++j) {
-            const TJobPlace& place = FOwner.FPlaces[j];
-            const int64_t a = std::max(from, place.Start);
-            const int64_t b = std::min(to, place.End < 0 ? Unbounded : place.End);
-            if (b > a)
-                Meter(j).Add(Pcm + (a - FAt) * int64_t(FFrameBytes), b - a);
-        }
-    }
-
-    TLoudnessMeter& Meter(size_t Job) {
-        if (FMeters.empty() || FMeters.back().first != Job) {
-            const TSource& src = FOwner.FSettings.Source;
-            FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(src.Channels, src.SampleRate,
-                                                                       src.BitsPerSample));
-        }
-        return *FMeters.back().second;
-    }
-
-    void Keep(std::vector<uint8_t>& Into, int64_t From, const uint8_t* Pcm, int Frames) const {
-        if (From == INT64_MIN)
-            return;
-        const int64_t a = std::max(From, FAt), b = std::min(From + CheckFrames, FAt + Frames);
-        if (b > a)
-            Into.insert(Into.end(), Pcm + (a - FAt) * int64_t(FFrameBytes),
-                        Pcm + (b - FAt) * int64_t(FFrameBytes));
-    }
-
-    TRipExecutor& FOwner;
-    TRipSegment FSeg;
-    const TRipGrid& FGrid;
-    TMp3SegmentEncoder FEncoder;
-    size_t FFrameBytes;
-    int64_t FAt;
-    int64_t FDelivered = 0;
-    int64_t FCountFrom = 0, FCountTo = 0;
-    int64_t FHeadFrom = INT64_MIN, FTailFrom = INT64_MIN;
-    std::vector<uint8_t> FHead, FTail;
-    std::vector<std::pair<size_t, std::unique_ptr<TLoudnessMeter>>> FMeters;
-};
-
-TRipExecutor::TRipExecutor(TSettings Settings) : FSettings(std::move(Settings)) {}
+TRipExecutor::TRipExecutor(TSettings Settings)
+    : FSettings(std::move(Settings)), FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {}
 
 void TRipExecutor::Start() {
     const TSource& src = FSettings.Source;
     if (FSettings.Jobs.empty())
-        throw EAudioException(QStringLiteral("There is nothing to rip."));
+        throw EAudioException(QCoreApplication::translate("Rip", "There is nothing to rip."));
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
@@ -191,7 +90,7 @@ void TRipExecutor::Start() {
         throw;
     }
     if (!src.OpenPart) {
-        FSequential = std::make_unique<TSegmentRun>(*this, FPlan.front());
+        FSequential = SegmentRun(FPlan.front());
         return;
     }
     FPoolSize = std::min<int>(threads, int(FPlan.size()));
@@ -234,8 +133,6 @@ void TRipExecutor::Plan() {
     FTotal = total;
     FRunDone = std::make_unique<std::atomic<int64_t>[]>(FRuns.size());
     FResults.resize(jobs.size());
-    FCommitted.assign(jobs.size(), false);
-    FJobMeters.resize(jobs.size());
 
     // Segments are sized by the cores, whatever the thread count asked for: more threads
     // than cores make nothing faster, more segments only cost seams.
@@ -299,7 +196,7 @@ void TRipExecutor::Work() {
                 return;
             index = FNext++;
         }
-        TSlot slot;
+        TRipPart slot;
         try {
             EncodePart(FPlan[index], slot);
         } catch (...) {
@@ -324,13 +221,26 @@ bool TRipExecutor::FailedAt(size_t Index) const {
     return FFailure && int(FPlan[Index].FirstJob) >= FFailureJob;
 }
 
-void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
+std::unique_ptr<TRipSegmentRun> TRipExecutor::SegmentRun(const TRipSegment& Seg) {
+    const TSource& src = FSettings.Source;
+    std::vector<TRipSegmentRun::TJobSpan> measured;
+    if (FSettings.ReplayGain)
+        for (size_t j = Seg.FirstJob; j < FRuns[Seg.Run].EndJob; ++j)
+            measured.push_back({j, FPlaces[j].Start, FPlaces[j].End});
+    return std::make_unique<TRipSegmentRun>(
+        Seg, FGrids[Seg.Run], FRuns[Seg.Run].Planned, FSettings.Encoder,
+        TRipSegmentRun::TFormat{src.Channels, src.BitsPerSample, src.SampleRate},
+        std::move(measured), TRipSegmentRun::TProgress{FDone, FRunDone[Seg.Run]});
+}
+
+void TRipExecutor::EncodePart(const TRipSegment& Seg, TRipPart& Out) {
     const TRipGrid& grid = FGrids[Seg.Run];
     const int64_t asked = Seg.FeedTo < 0 ? -1 : Seg.FeedTo - Seg.FeedFrom;
     std::unique_ptr<TAudioPartReader> reader =
         FSettings.Source.OpenPart(grid.Origin + Seg.FeedFrom, asked);
     if (!reader)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
     {
         std::lock_guard lock(FLock);
         if (FStop)
@@ -345,45 +255,7 @@ void TRipExecutor::EncodePart(const TRipSegment& Seg, TSlot& Out) {
             Owner.FReaders.erase(Reader);
         }
     } unlist{*this, reader.get()};
-    TSegmentRun run(*this, Seg);
-    const size_t frameBytes =
-        size_t(FSettings.Source.Channels * FSettings.Source.BitsPerSample / 8);
-    std::vector<uint8_t> buffer(size_t(ReadFrames) * frameBytes);
-    bool ended = Seg.FeedTo < 0;
-    while (run.Wanted() > 0) {
-        if (FStopRequested)
-            return;
-        const int want = int(std::min<int64_t>(ReadFrames, run.Wanted()));
-        const int got = reader->Read(buffer.data(), want);
-        if (got <= 0) {
-            ended = true;
-            break;
-        }
-        run.Feed(buffer.data(), got);
-    }
-    run.Finish(ended, Out);
-}
-
-bool TRipExecutor::SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const {
-    if (A.size() != B.size() || A.empty())
-        return false;
-    // Decoders that land exactly give the same samples; a source whose timestamps disagree
-    // with its samples numbers them differently after each seek, and the sound is shifted.
-    // A hair of tolerance for decoders that round differently after a seek.
-    if (FSettings.Source.BitsPerSample == 32) {
-        const auto* a = reinterpret_cast<const float*>(A.data());
-        const auto* b = reinterpret_cast<const float*>(B.data());
-        for (size_t i = 0; i < A.size() / sizeof(float); ++i)
-            if (std::fabs(a[i] - b[i]) > 1.0f / 4096)
-                return false;
-        return true;
-    }
-    const auto* a = reinterpret_cast<const int16_t*>(A.data());
-    const auto* b = reinterpret_cast<const int16_t*>(B.data());
-    for (size_t i = 0; i < A.size() / sizeof(int16_t); ++i)
-        if (std::abs(int(a[i]) - int(b[i])) > 8)
-            return false;
-    return true;
+    SegmentRun(Seg)->Encode(*reader, FStopRequested, Out);
 }
 
 bool TRipExecutor::Step(int WaitMs) {
@@ -401,7 +273,7 @@ bool TRipExecutor::Step(int WaitMs) {
 bool TRipExecutor::StepJoin(int WaitMs) {
     if (FJoined >= FPlan.size())
         return false;
-    TSlot slot;
+    TRipPart slot;
     const size_t index = FJoined;
     {
         std::unique_lock lock(FLock);
@@ -417,7 +289,7 @@ bool TRipExecutor::StepJoin(int WaitMs) {
         if (!FSlots[index].Done)
             return true;
         slot = std::move(FSlots[index]);
-        FSlots[index] = TSlot();
+        FSlots[index] = TRipPart();
         ++FJoined;
     }
     FChanged.notify_all();
@@ -454,7 +326,7 @@ bool TRipExecutor::StepSequential() {
             FSequential->Feed(FBlock.data(), got);
             return true;
         }
-        TSlot slot;
+        TRipPart slot;
         FSequential->Finish(true, slot);
         FSequential.reset();
         FJoined = 1;
@@ -523,7 +395,7 @@ int64_t TRipExecutor::JobEnd(size_t Job) const {
     return end < 0 ? FRunEnd : std::min(end, FRunEnd);
 }
 
-void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
+void TRipExecutor::JoinSegment(const TRipSegment& Seg, TRipPart&& Part) {
     if (FRun != Seg.Run)
         StartRun(Seg.Run);
     const TRun& run = FRuns[Seg.Run];
@@ -531,30 +403,29 @@ void TRipExecutor::JoinSegment(const TRipSegment& Seg, TSlot&& Slot) {
         FResults[j].Segments = std::max(FResults[j].Segments, 1);
     if (FRedo)
         return; // encoded again as a whole when its last segment comes
-    const int64_t end = Seg.FeedFrom + Slot.Delivered;
+    const int64_t end = Seg.FeedFrom + Part.Delivered;
     if (FRunEnd >= 0) {
         // The source ended in an earlier segment: this one must have found nothing more.
         if (end > FRunEnd + CheckFrames)
             FRedo = true;
         return;
     }
-    if (Seg.Index > 0 && !SameSound(FTail, Slot.Head)) {
+    if (Seg.Index > 0 && !SameSound(FTail, Part.Head, FSettings.Source.BitsPerSample)) {
         FRedo = true;
         return;
     }
-    FTail = std::move(Slot.Tail);
-    if (Slot.Ended)
+    FTail = std::move(Part.Tail);
+    if (Part.Ended)
         FRunEnd = end;
-    FPlainPadding = Slot.Padding;
+    FPlainPadding = Part.Padding;
     if (Seg.Index == 0)
-        FInfoTemplate = std::move(Slot.InfoFrame);
-    if (!FJoiner->Add(std::move(Slot.Segment))) {
+        FInfoTemplate = std::move(Part.InfoFrame);
+    if (!FJoiner->Add(std::move(Part.Segment))) {
         FRedo = true;
         return;
     }
-    for (auto& [job, meter] : Slot.Meters)
-        if (!FCommitted[job])
-            FJobMeters[job].push_back(std::move(meter));
+    for (auto& [job, meter] : Part.Meters)
+        FCommit.AddMeter(job, std::move(meter));
     // Which jobs the segment's frames stood for.
     const int spf = FGrids[Seg.Run].FrameSamples;
     for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
@@ -572,7 +443,7 @@ void TRipExecutor::Distribute(size_t Run) {
     const TRipGrid& grid = FGrids[Run];
     for (const TMp3SegmentJoiner::TJoinedFrame& frame : FFrames) {
         for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
-            if (FCommitted[j] || frame.Index < FPlaces[j].FirstKept)
+            if (FCommit.Finished(j) || frame.Index < FPlaces[j].FirstKept)
                 continue;
             const int64_t end = JobEnd(j);
             if (end >= 0 && frame.Index > grid.LastKept(end))
@@ -604,7 +475,8 @@ void TRipExecutor::FinishJob(size_t Job) {
     if (frames <= 0) {
         if (!FSettings.Jobs[Job].AllowEmpty) {
             FFailedJob = int(Job);
-            throw ENoSoundError(QStringLiteral("The source has no sound in this range."));
+            throw ENoSoundError(
+                QCoreApplication::translate("Rip", "The source has no sound in this range."));
         }
         frames = 0;
     }
@@ -619,47 +491,20 @@ void TRipExecutor::FinishJob(size_t Job) {
     TRipJobResult& result = FResults[Job];
     result.Frames = frames;
     result.Carriers = stream->Carriers();
-    if (FSettings.ReplayGain) {
-        std::vector<const TLoudnessMeter*> meters;
-        for (const auto& meter : FJobMeters[Job])
-            meters.push_back(meter.get());
-        result.Loudness = TLoudnessMeter::Combine(meters);
-        stream->Tag().SetTrackGain(result.Loudness);
-    }
     const int64_t spf = FGrids[place.Run].FrameSamples;
     for (const auto& seam : FJoiner->Seams())
         if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
             result.Seams.push_back(seam.Cut);
-    FFinished.emplace_back(Job, std::move(stream));
-    FCommitted[Job] = true;
-    ++FWritten;
+    result.Loudness = FCommit.Finish(Job, std::move(stream));
 }
 
 void TRipExecutor::CommitFinished(bool ListDone) {
-    if (ListDone && FSettings.ReplayGain && FSettings.Jobs.size() > 1) {
-        std::vector<const TLoudnessMeter*> meters;
-        for (const auto& job : FJobMeters)
-            for (const auto& meter : job)
-                meters.push_back(meter.get());
-        FAlbum = TLoudnessMeter::Combine(meters);
+    try {
+        FCommit.Commit(ListDone);
+    } catch (...) {
+        FFailedJob = FCommit.FailedJob();
+        throw;
     }
-    for (size_t i = 0; i < FFinished.size(); ++i) {
-        auto& [job, stream] = FFinished[i];
-        try {
-            if (FAlbum.Measured)
-                stream->Tag().SetAlbumGain(FAlbum);
-            stream->Commit();
-        } catch (...) {
-            // The jobs after the failing one leave no file, as when the encode fails.
-            FFailedJob = int(job);
-            FWritten -= int(FFinished.size() - i);
-            for (size_t k = i; k < FFinished.size(); ++k)
-                FFinished[k].second->Discard();
-            FFinished.clear();
-            throw;
-        }
-    }
-    FFinished.clear();
 }
 
 void TRipExecutor::KeepFinished() noexcept {
@@ -683,7 +528,7 @@ void TRipExecutor::FinishRun(size_t Run) {
     FJoiner->Finish(grid.Plain || end < 0 ? INT64_MAX : grid.LastKept(end) + 1);
     Distribute(Run);
     for (size_t j = run.FirstJob; j < run.EndJob; ++j)
-        if (!FCommitted[j])
+        if (!FCommit.Finished(j))
             FinishJob(j);
 }
 
@@ -694,8 +539,7 @@ void TRipExecutor::RedoRun(size_t Run) {
         if (stream)
             stream->Discard();
     for (size_t j = FRuns[Run].FirstJob; j < FRuns[Run].EndJob; ++j)
-        if (!FCommitted[j])
-            FJobMeters[j].clear();
+        FCommit.ForgetMeters(j);
     StartRun(Run);
     FDone -= FRunDone[Run].exchange(0);
     TRipSegment whole{};
@@ -711,10 +555,10 @@ void TRipExecutor::RedoRun(size_t Run) {
     whole.Last = true;
     whole.End = whole.KeepUntil = last->KeepUntil;
     whole.FeedTo = last->FeedTo;
-    TSlot slot;
+    TRipPart slot;
     EncodePart(whole, slot);
     if (FStopRequested)
-        throw EAudioException(QStringLiteral("The run was stopped."));
+        throw EAudioException(QCoreApplication::translate("Rip", "The run was stopped."));
     const TRun& run = FRuns[Run];
     for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
         FResults[j].Redone = true;
@@ -722,5 +566,6 @@ void TRipExecutor::RedoRun(size_t Run) {
     }
     JoinSegment(whole, std::move(slot));
     if (FRedo)
-        throw EAudioException(QStringLiteral("The input cannot be read in parts."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The input cannot be read in parts."));
 }

@@ -4,7 +4,9 @@
 #include "audio/loudness/loudness_meter.h"
 #include "audio/mp3/mp3_encoder.h"
 #include "audio/pipeline/audio_part_reader.h"
+#include "audio/rip/rip_commit.h"
 #include "audio/rip/rip_plan.h"
+#include "audio/rip/rip_segment_run.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -50,6 +52,10 @@ struct TRipJobResult {
 // the album's every job's. Files are renamed into place when the whole list is done, with
 // the album's values in each; a list that fails or is stopped keeps its finished files,
 // with their own values only.
+//
+// The pieces: a segment's encoder and what it hands over (rip_segment_run.h), the
+// coordinator's joining and cutting (here), each job's file (rip_job_stream.h), loudness
+// and the renames (rip_commit.h).
 //
 // Threads: made, stepped and destroyed by one thread (the output's worker; made on the main
 // thread); the pool lives from the constructor to Stop or the destructor. RequestStop and the
@@ -99,31 +105,19 @@ public:
     // Nothing is encoded yet, and the first part had to seek to its start first.
     bool Seeking() const { return FFirstSeeks && FDone == 0; }
     int64_t TotalFrames() const { return FTotal; }
-    int JobsWritten() const { return FWritten; }
+    int JobsWritten() const { return FCommit.Written(); }
     // The job of the failure raised, -1 before any.
     int FailedJob() const { return FFailedJob; }
     int Threads() const { return FPoolSize; }
     // After the last Step: what became of each job.
     const std::vector<TRipJobResult>& Results() const { return FResults; }
     // After the last Step: the loudness of the whole list, when measured.
-    const TLoudness& AlbumLoudness() const { return FAlbum; }
+    const TLoudness& AlbumLoudness() const { return FCommit.Album(); }
 
     // PCM frames compared where neighbouring parts meet.
-    static constexpr int CheckFrames = 1024;
+    static constexpr int CheckFrames = TRipSegmentRun::CheckFrames;
 
 private:
-    struct TSlot {
-        bool Done = false;
-        int64_t Delivered = 0; // PCM frames fed from the source
-        bool Ended = false;    // the source ended inside the part
-        std::vector<uint8_t> Head, Tail;
-        std::vector<uint8_t> InfoFrame;
-        int Padding = 0;
-        TMp3SegmentJoiner::TSegment Segment;
-        // Loudness of the samples of each job the part stands for.
-        std::vector<std::pair<size_t, std::unique_ptr<TLoudnessMeter>>> Meters;
-    };
-    class TSegmentRun;
     // A run: jobs [FirstJob, EndJob) on one grid, and what becomes of each of them.
     struct TRun {
         size_t FirstJob = 0, EndJob = 0;
@@ -136,12 +130,13 @@ private:
     };
     void Plan();
     void Work();
+    // Seg's encoder, fed from the segment's first PCM frame.
+    std::unique_ptr<TRipSegmentRun> SegmentRun(const TRipSegment& Seg);
     // Encodes Seg from a part of the source into Out (pool threads, and a run encoded again).
-    void EncodePart(const TRipSegment& Seg, TSlot& Out);
+    void EncodePart(const TRipSegment& Seg, TRipPart& Out);
     // A pool thread failed in the job of segment Index or in an earlier one (under FLock).
     bool FailedAt(size_t Index) const;
-    bool SameSound(const std::vector<uint8_t>& A, const std::vector<uint8_t>& B) const;
-    void JoinSegment(const TRipSegment& Seg, TSlot&& Slot);
+    void JoinSegment(const TRipSegment& Seg, TRipPart&& Part);
     // Hands the frames the joiner has finished to the jobs that take them.
     void Distribute(size_t Run);
     void OpenJob(size_t Job);
@@ -172,7 +167,7 @@ private:
     // Shared with the pool, under FLock.
     std::mutex FLock;
     std::condition_variable FChanged;
-    std::vector<TSlot> FSlots;
+    std::vector<TRipPart> FSlots;
     size_t FNext = 0;   // next segment a pool thread takes
     size_t FJoined = 0; // segments the coordinator has taken
     bool FStop = false;
@@ -183,7 +178,6 @@ private:
     std::atomic<bool> FStopRequested{false};
     std::atomic<int64_t> FDone{0};
     std::atomic<int64_t> FTotal{0};
-    std::atomic<int> FWritten{0};
     std::atomic<int> FFailedJob{-1};
     std::unique_ptr<std::atomic<int64_t>[]> FRunDone;
     std::vector<std::thread> FPool;
@@ -193,7 +187,6 @@ private:
     size_t FRun = SIZE_MAX;
     std::unique_ptr<TMp3SegmentJoiner> FJoiner;
     std::vector<std::unique_ptr<TMp3JobStream>> FStreams; // of its jobs
-    std::vector<bool> FCommitted;                         // of every job
     std::vector<uint8_t> FInfoTemplate;
     std::vector<uint8_t> FTail; // of the part joined last
     int64_t FRunEnd = -1;       // grid PCM where the source ended in the run
@@ -201,10 +194,8 @@ private:
     int FPlainPadding = 0; // of an encoder that resamples, as it counted
     std::vector<TMp3SegmentJoiner::TJoinedFrame> FFrames;
     std::vector<TRipJobResult> FResults;
-    std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FJobMeters;     // of every job
-    std::vector<std::pair<size_t, std::unique_ptr<TMp3JobStream>>> FFinished; // not renamed yet
-    TLoudness FAlbum;
+    TRipCommit FCommit; // the finished files, renamed when the list is done
     // An input read in order: its one segment, encoded step by step.
-    std::unique_ptr<TSegmentRun> FSequential;
+    std::unique_ptr<TRipSegmentRun> FSequential;
     std::vector<uint8_t> FBlock;
 };

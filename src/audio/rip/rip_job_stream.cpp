@@ -3,6 +3,8 @@
 #include "audio/mp3/mp3_info_tag.h"
 #include "audio/pipeline/audio_exception.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
@@ -51,7 +53,8 @@ void TMp3JobStream::Begin(const TMp3SegmentJoiner::TJoinedFrame& First,
 
 void TMp3JobStream::Append(const TLayer3Frame& Frame) {
     if (!FPacker.Append(Frame, Frame.Header))
-        throw EAudioException(QStringLiteral("The MP3 encoder wrote a frame that does not fit."));
+        throw EAudioException(
+            QCoreApplication::translate("Rip", "The MP3 encoder wrote a frame that does not fit."));
     FFrameSizes.push_back(uint32_t(Frame.Header.FrameBytes()));
 }
 
@@ -80,7 +83,8 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
     if (!FInfo.empty()) {
         auto tag = TMp3InfoTag::Parse(FInfo.data(), FInfo.size());
         if (!tag)
-            throw EAudioException(QStringLiteral("The information frame cannot be made."));
+            throw EAudioException(
+                QCoreApplication::translate("Rip", "The information frame cannot be made."));
         const uint32_t head = uint32_t(FInfo.size());
         std::vector<uint32_t> offsets;
         offsets.reserve(FFrameSizes.size());
@@ -103,7 +107,8 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
         tag->SetMusicCrc(FMusicCrc);
         if (!tag->SetEncoderDelay(delay) || !tag->SetEncoderPadding(padding))
             throw EAudioException(
-                QStringLiteral("The encoder delay and padding of \"%1\" cannot be set.")
+                QCoreApplication::translate(
+                    "Rip", "The encoder delay and padding of \"%1\" cannot be set.")
                     .arg(FJob.FileName));
         const std::vector<uint8_t>& bytes = tag->Bytes();
         FFile.WriteAt(FInfoAt, bytes.data(), int64_t(bytes.size()));

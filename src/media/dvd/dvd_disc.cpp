@@ -4,6 +4,7 @@
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd/dvd_title_table.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -73,20 +74,20 @@ TIfoBytes ReadIfoBytes(dvd_reader_t* reader, int titleSet, dvd_read_domain_t dom
     dvd_file_t* file = DVDOpenFile(reader, titleSet, domain);
     const ssize_t sectors = file ? DVDFileSize(file) : -1;
     if (!file || sectors <= 0 || sectors > kMaxSectors) {
-        result.fault =
-            file ? QStringLiteral("its size makes no sense") : QStringLiteral("it cannot be read");
+        result.fault = file ? QCoreApplication::translate("Dvd", "its size makes no sense")
+                            : QCoreApplication::translate("Dvd", "it cannot be read");
     } else {
         result.bytes.resize(size_t(sectors) * 2048);
         if (DVDReadBytes(file, result.bytes.data(), result.bytes.size()) !=
             ssize_t(result.bytes.size()))
-            result.fault = QStringLiteral("it cannot be read");
+            result.fault = QCoreApplication::translate("Dvd", "it cannot be read");
     }
     if (file)
         DVDCloseFile(file);
     const char* identifier = titleSet == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
     if (result.fault.isEmpty() &&
         (result.bytes.size() < 12 || std::memcmp(result.bytes.data(), identifier, 12) != 0))
-        result.fault = QStringLiteral("it holds no DVD-Video tables");
+        result.fault = QCoreApplication::translate("Dvd", "it holds no DVD-Video tables");
     if (result.fault.isEmpty())
         result.fault = dvd::IfoTablesFault(result.bytes, titleSet != 0);
     return result;
@@ -132,7 +133,8 @@ TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
                              : backup.fault.isEmpty() ? &backup
                                                       : nullptr;
     if (!sound) {
-        tables.fault = QStringLiteral("%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)")
+        tables.fault = QCoreApplication::translate(
+                           "Dvd", "%1.IFO is damaged (%2) and so is its backup %1.BUP (%3)")
                            .arg(name, ifo.fault, backup.fault);
         return tables;
     }
@@ -158,7 +160,7 @@ TIfoTables OpenTables(dvd_reader_t* reader, int titleSet) {
     if (!tables.ifo || !ReadTables(tables.ifo.get(), titleSet, cellAddresses)) {
         tables.ifo.reset();
         tables.fault =
-            QStringLiteral("%1.%2 cannot be read")
+            QCoreApplication::translate("Dvd", "%1.%2 cannot be read")
                 .arg(name, sound == &ifo ? QStringLiteral("IFO") : QStringLiteral("BUP"));
     }
     return tables;
@@ -182,8 +184,9 @@ std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root, int onlyTitle, int
     static const dvd_logger_cb logger = {&KeepMessage};
     disc->FReader = DVDOpen2(disc->FMessages.get(), &logger, QFile::encodeName(root).constData());
     if (!disc->FReader)
-        throw EDvdError(TDvdFault::dfNotDvd,
-                        QStringLiteral("no DVD can be read at \"%1\"").arg(root));
+        throw EDvdError(
+            TDvdFault::dfNotDvd,
+            QCoreApplication::translate("Dvd", "no DVD can be read at \"%1\"").arg(root));
     disc->ReadTitleTable(onlyTitle, angle);
     return disc;
 }
@@ -192,22 +195,25 @@ void TDvdDisc::ReadTitleTable(int onlyTitle, int angle) {
     dvd_stat_t stat;
     if (DVDFileStat(FReader, 0, DVD_READ_INFO_FILE, &stat) != 0 &&
         DVDFileStat(FReader, 0, DVD_READ_INFO_BACKUP_FILE, &stat) != 0)
-        throw EDvdError(TDvdFault::dfNotDvd,
-                        QStringLiteral("\"%1\" holds no DVD-Video (no VIDEO_TS.IFO)").arg(FRoot));
+        throw EDvdError(
+            TDvdFault::dfNotDvd,
+            QCoreApplication::translate("Dvd", "\"%1\" holds no DVD-Video (no VIDEO_TS.IFO)")
+                .arg(FRoot));
     const TIfoTables manager = OpenTables(FReader, 0);
     const ifo_handle_t* vmg = manager.ifo.get();
     if (!vmg || !vmg->vmgi_mat || !vmg->tt_srpt || vmg->tt_srpt->nr_of_srpts == 0)
-        throw EDvdError(TDvdFault::dfDamaged,
-                        QStringLiteral("the DVD's table of contents cannot be read: %1")
-                            .arg(manager.fault.isEmpty()
-                                     ? QStringLiteral("VIDEO_TS.IFO lists no titles")
-                                     : manager.fault));
+        throw EDvdError(
+            TDvdFault::dfDamaged,
+            QCoreApplication::translate("Dvd", "the DVD's table of contents cannot be read: %1")
+                .arg(manager.fault.isEmpty()
+                         ? QCoreApplication::translate("Dvd", "VIDEO_TS.IFO lists no titles")
+                         : manager.fault));
     std::map<int, TIfoTables> sets;
     for (int number = 1; number <= vmg->tt_srpt->nr_of_srpts; ++number) {
         if (onlyTitle > 0 && number != onlyTitle) {
             TDvdTitleEntry skipped;
             skipped.title.number = number;
-            skipped.fault = QStringLiteral("not read");
+            skipped.fault = QCoreApplication::translate("Dvd", "not read");
             skipped.faultKind = TDvdFault::dfNoTitle;
             FTitles.push_back(std::move(skipped));
             continue;
@@ -241,12 +247,13 @@ void TDvdDisc::ReadTitleTable(int onlyTitle, int angle) {
 const TDvdTitle& TDvdDisc::Title(int number) const {
     if (number < 1 || number > int(FTitles.size()))
         throw EDvdError(TDvdFault::dfNoTitle,
-                        QStringLiteral("the DVD has no title %1 (it has %2)")
+                        QCoreApplication::translate("Dvd", "the DVD has no title %1 (it has %2)")
                             .arg(QString::number(number), QString::number(FTitles.size())));
     const TDvdTitleEntry& entry = FTitles[size_t(number - 1)];
     if (!entry.fault.isEmpty())
-        throw EDvdError(entry.faultKind, QStringLiteral("title %1 cannot be played: %2")
-                                             .arg(QString::number(number), entry.fault));
+        throw EDvdError(entry.faultKind,
+                        QCoreApplication::translate("Dvd", "title %1 cannot be played: %2")
+                            .arg(QString::number(number), entry.fault));
     return entry.title;
 }
 
@@ -314,8 +321,9 @@ QString TDvdDisc::MissingPartText(int titleSet, uint32_t sector) {
     const QString set = TwoDigits(titleSet);
     if (const std::optional<TImageSpan> image = ImageSpan(titleSet);
         image && sector >= image->held) {
-        return QStringLiteral("the image file is cut short: it ends at sector %1 of the disc, "
-                              "but title set %2 needs sector %3 (%4 MB are missing)")
+        return QCoreApplication::translate(
+                   "Dvd", "the image file is cut short: it ends at sector %1 of the disc, "
+                          "but title set %2 needs sector %3 (%4 MB are missing)")
             .arg(QString::number(image->first + image->held), QString::number(titleSet),
                  QString::number(image->first + sector),
                  QString::number((int64_t(sector) + 1 - image->held) * 2048 / 1000000.0, 'f', 1));
@@ -323,9 +331,11 @@ QString TDvdDisc::MissingPartText(int titleSet, uint32_t sector) {
     dvd_stat_t stat;
     const uint32_t have = TitleSetSectors(titleSet);
     if (have == 0 || DVDFileStat(FReader, titleSet, DVD_READ_TITLE_VOBS, &stat) != 0)
-        return QStringLiteral("its VOB files (VTS_%1_1.VOB, ...) are missing").arg(set);
-    return QStringLiteral("it needs sector %1 of title set %2, but VTS_%3_1.VOB to VTS_%3_%4.VOB "
-                          "end at sector %5: a VTS_%3_n.VOB part is missing or cut short")
+        return QCoreApplication::translate("Dvd", "its VOB files (VTS_%1_1.VOB, ...) are missing")
+            .arg(set);
+    return QCoreApplication::translate(
+               "Dvd", "it needs sector %1 of title set %2, but VTS_%3_1.VOB to VTS_%3_%4.VOB "
+                      "end at sector %5: a VTS_%3_n.VOB part is missing or cut short")
         .arg(QString::number(sector), QString::number(titleSet), set,
              QString::number(stat.nr_parts), QString::number(have));
 }
@@ -335,19 +345,21 @@ void TDvdDisc::ReadSectors(int titleSet, uint32_t first, int count, uint8_t* buf
     if (count <= 0)
         return;
     if (first >= have || uint32_t(count) > have - first)
-        throw EDvdError(TDvdFault::dfShort,
-                        QStringLiteral("the DVD's title set %1 ends before sector %2: %3")
-                            .arg(QString::number(titleSet), QString::number(first + count - 1),
-                                 MissingPartText(titleSet, first + count - 1)));
+        throw EDvdError(
+            TDvdFault::dfShort,
+            QCoreApplication::translate("Dvd", "the DVD's title set %1 ends before sector %2: %3")
+                .arg(QString::number(titleSet), QString::number(first + count - 1),
+                     MissingPartText(titleSet, first + count - 1)));
     const ssize_t got = DVDReadBlocks(TitleSetFile(titleSet), int(first), size_t(count), buffer);
     if (got != count)
-        throw EDvdError(
-            TDvdFault::dfRead,
-            QStringLiteral("sectors %1 to %2 of the DVD's title set %3 cannot be read%4")
-                .arg(QString::number(first), QString::number(first + count - 1),
-                     QString::number(titleSet),
-                     FMessages->isEmpty() ? QString()
-                                          : QStringLiteral(" (%1)").arg(FMessages->last())));
+        throw EDvdError(TDvdFault::dfRead,
+                        QCoreApplication::translate(
+                            "Dvd", "sectors %1 to %2 of the DVD's title set %3 cannot be read%4")
+                            .arg(QString::number(first), QString::number(first + count - 1),
+                                 QString::number(titleSet),
+                                 FMessages->isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(" (%1)").arg(FMessages->last())));
 }
 
 QString TDvdDisc::LastLibraryMessage() const {

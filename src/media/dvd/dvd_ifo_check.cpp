@@ -1,5 +1,7 @@
 #include "media/dvd/dvd_ifo_check.h"
 
+#include <QCoreApplication>
+
 #include <dvdread/ifo_types.h>
 
 namespace {
@@ -121,11 +123,12 @@ QString IfoTablesFault(const std::vector<uint8_t>& file, bool titleSet) {
     if (!titleSet)
         return TitleTableFits(TTable(file, TableStart(file, kTitleTable)))
                    ? QString()
-                   : QStringLiteral("its title table does not fit in the file");
+                   : QCoreApplication::translate("Dvd", "its title table does not fit in the file");
     if (!ChapterTableFits(TTable(file, TableStart(file, kChapterTable))))
-        return QStringLiteral("its chapter table does not fit in the file");
+        return QCoreApplication::translate("Dvd", "its chapter table does not fit in the file");
     if (!ProgramChainTableFits(TTable(file, TableStart(file, kProgramChainTable))))
-        return QStringLiteral("its program-chain table does not fit in the file");
+        return QCoreApplication::translate("Dvd",
+                                           "its program-chain table does not fit in the file");
     return QString();
 }
 

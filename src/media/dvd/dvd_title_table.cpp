@@ -2,6 +2,7 @@
 
 #include "media/dvd/dvd_sector.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <algorithm>
@@ -52,17 +53,18 @@ QString ChapterCells(const ifo_handle_t& vts, const ptt_info_t& ptt, const ptt_i
                      TProgramCells& cells) {
     const pgcit_t* pgcit = vts.vts_pgcit;
     if (!pgcit || !pgcit->pgci_srp || ptt.pgcn < 1 || ptt.pgcn > pgcit->nr_of_pgci_srp)
-        return QStringLiteral("a chapter names a program chain that does not exist");
+        return QCoreApplication::translate("Dvd",
+                                           "a chapter names a program chain that does not exist");
     const pgc_t* pgc = pgcit->pgci_srp[ptt.pgcn - 1].pgc;
     if (!pgc || !pgc->program_map || !pgc->cell_playback || pgc->nr_of_cells == 0 || ptt.pgn < 1 ||
         ptt.pgn > pgc->nr_of_programs)
-        return QStringLiteral("a chapter names a program that does not exist");
+        return QCoreApplication::translate("Dvd", "a chapter names a program that does not exist");
     const int first = pgc->program_map[ptt.pgn - 1];
     int end = pgc->nr_of_cells + 1;
     if (next && next->pgcn == ptt.pgcn && next->pgn >= 1 && next->pgn <= pgc->nr_of_programs)
         end = pgc->program_map[next->pgn - 1];
     if (first < 1 || first > pgc->nr_of_cells || end <= first || end > pgc->nr_of_cells + 1)
-        return QStringLiteral("a program's cells are out of order");
+        return QCoreApplication::translate("Dvd", "a program's cells are out of order");
     cells = {pgc, first - 1, end - 1};
     return QString();
 }
@@ -145,23 +147,27 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
     title.number = number;
     title.angle = angle;
     if (!vmg.tt_srpt || !vmg.tt_srpt->title || number < 1 || number > vmg.tt_srpt->nr_of_srpts)
-        return QStringLiteral("the disc has no title %1").arg(number);
+        return QCoreApplication::translate("Dvd", "the disc has no title %1").arg(number);
     const title_info_t& info = vmg.tt_srpt->title[number - 1];
     title.titleSet = info.title_set_nr;
     title.angles = std::max<int>(info.nr_of_angles, 1);
     if (angle < 1 || angle > title.angles)
-        return QStringLiteral("title %1 has no angle %2").arg(number).arg(angle);
+        return QCoreApplication::translate("Dvd", "title %1 has no angle %2")
+            .arg(number)
+            .arg(angle);
     const QString ifoName = QStringLiteral("VTS_%1_0.IFO").arg(title.titleSet, 2, 10, QChar(u'0'));
     if (!vts || !vts->vtsi_mat)
-        return QStringLiteral("%1 cannot be read").arg(ifoName);
+        return QCoreApplication::translate("Dvd", "%1 cannot be read").arg(ifoName);
     const vts_ptt_srpt_t* ptts = vts->vts_ptt_srpt;
     if (!ptts || !ptts->title || info.vts_ttn < 1 || info.vts_ttn > ptts->nr_of_srpts)
-        return QStringLiteral("%1 has no entry for title %2").arg(ifoName).arg(number);
+        return QCoreApplication::translate("Dvd", "%1 has no entry for title %2")
+            .arg(ifoName)
+            .arg(number);
     const ttu_t& unit = ptts->title[info.vts_ttn - 1];
     const int chapters =
         std::min<int>(unit.nr_of_ptts, info.nr_of_ptts > 0 ? info.nr_of_ptts : unit.nr_of_ptts);
     if (chapters < 1 || !unit.ptt)
-        return QStringLiteral("title %1 has no chapters").arg(number);
+        return QCoreApplication::translate("Dvd", "title %1 has no chapters").arg(number);
 
     const pgc_t* firstPgc = nullptr;
     for (int c = 0; c < chapters; ++c) {
@@ -188,7 +194,9 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
             cell.lastSector = playback.last_sector;
             cell.duration = DvdTimeTicks(t.hour, t.minute, t.second, t.frame_u);
             if (cell.duration < 0 || cell.lastSector < cell.firstSector)
-                return QStringLiteral("%1: a cell of title %2 is damaged").arg(ifoName).arg(number);
+                return QCoreApplication::translate("Dvd", "%1: a cell of title %2 is damaged")
+                    .arg(ifoName)
+                    .arg(number);
             if (cells.pgc->cell_position)
                 cell.vobId = cells.pgc->cell_position[i].vob_id_nr;
             const TDvdCell* previous = title.cells.empty() ? nullptr : &title.cells.back();
@@ -204,7 +212,7 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
             title.chapterCells.pop_back();
     }
     if (title.cells.empty())
-        return QStringLiteral("title %1 has no cells").arg(number);
+        return QCoreApplication::translate("Dvd", "title %1 has no cells").arg(number);
 
     const vtsi_mat_t& mat = *vts->vtsi_mat;
     const int streams = std::min<int>(mat.nr_of_vts_audio_streams, 8);

@@ -1,14 +1,11 @@
 // TMainFrm: state, creation of the components, showing and closing.
 #include "ui/main/main_frm.h"
 
-#include "app/output_settings.h"
-
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "audio/loudness/loudness_detail.h"
 #include "audio/loudness/loudness_envelope.h"
-#include "audio/rip/mp3_out.h"
 #include "base/exception.h"
 #include "preview/filter_graph.h"
 #include "preview/video_window.h"
@@ -16,7 +13,8 @@
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/tips_frm.h"
 #include "ui/main/main_frm_util.h"
-#include "ui/main/run_input.h"
+#include "ui/main/run_session.h"
+#include "ui/main/source_opener.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
@@ -35,12 +33,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
-
-std::atomic<int32_t> OpenState{0};
 
 namespace {
 // Colour 15564383 of the form description (BGR 0xED7F5F), the skin's main colour.
@@ -69,17 +64,14 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     FilterGraph->setObjectName(QStringLiteral("FilterGraph"));
     FilterGraph->SetGraphEdit(false);
     FilterGraph->SetLinearVolume(true);
+    Opener = new TSourceOpener(FilterGraph, this);
 
-    MP3Out = new TMP3Out(this); // loads the encoder library; failure ends start-up
-    MP3Out->setObjectName(QStringLiteral("MP3Out"));
-    MP3Out->SetSuspendWhenIdle(true);
-    MP3Out->SetFileMode(foRewrite);
-    ApplyFormValues(*MP3Out);
+    RunSession =
+        std::make_unique<TRunSession>(); // loads the encoder library; failure ends start-up
 
     Timer1 = new QTimer(this);
-    Timer2 = new QTimer(this);
     Timer3 = new QTimer(this);
-    for (QTimer* t : {Timer1, Timer2, Timer3})
+    for (QTimer* t : {Timer1, Timer3})
         t->setInterval(100);
     Envelope = new TLoudnessEnvelope(this);
     Detail = new TLoudnessDetail(this);
@@ -107,11 +99,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
 TMainFrm::~TMainFrm() {
     // The output's worker may still read the run's input: stop it before the input goes.
     StopRunForClose();
-    if (FOpenThread)
-        FOpenThread->wait();
-    delete MP3Out;
-    MP3Out = nullptr;
-    FRunInput.reset();
+    Opener->JoinThread();
+    RunSession.reset();
 }
 
 // The Build functions make the controls at their sizes; LayoutControls places them (and
@@ -229,7 +218,7 @@ void TMainFrm::ConnectHandlers() {
     connect(EndBtn, &QAbstractButton::clicked, this, on(&TMainFrm::EndBtnClick));
     connect(VideoWin, &TVideoWindow::DblClick, this, on(&TMainFrm::VideoWinDblClick));
     connect(Timer1, &QTimer::timeout, this, on(&TMainFrm::Timer1Timer));
-    connect(Timer2, &QTimer::timeout, this, on(&TMainFrm::Timer2Timer));
+    connect(RunSession->Timer2, &QTimer::timeout, this, on(&TMainFrm::Timer2Timer));
     connect(Timer3, &QTimer::timeout, this, on(&TMainFrm::Timer3Timer));
     connect(TrackBar, &TTrackBar::changed, this, on(&TMainFrm::TrackBarChange));
     TrackBar->setOnCustomDraw([this](TTrackBar& sender, TTrackBarItem item, const QRect& r,
@@ -262,6 +251,8 @@ void TMainFrm::ConnectHandlers() {
             [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
     connect(TitleBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { TitleBoxChange(index); }); });
+    connect(AngleBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { AngleBoxChange(index); }); });
     connect(ChapterBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { ChapterBoxChange(index); }); });
     connect(TrackBar, &TTrackBar::doubleClicked, this,
@@ -275,26 +266,20 @@ void TMainFrm::ConnectHandlers() {
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel}) {
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel}) {
         connect(row, &TSkinPanel::mouseMoved, this,
                 [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
     }
 
-    MP3Out->OnDone = [this](QObject*) { Guarded([&] { MP3OutDone(); }); };
-    // The worker waits for this handler (or Run does, for a failure while preparing): the
-    // box comes on a later turn of the event loop, with the number of the failed run.
-    MP3Out->OnThreadException = [this](QObject*, const std::exception& e) {
-        const QString message = ExceptionMessage(e);
-        const uint64_t run = MP3Out->EventRun();
-        QMetaObject::invokeMethod(
-            this, [this, run, message] { Guarded([&] { MP3OutThreadException(run, message); }); },
-            Qt::QueuedConnection);
-    };
+    connect(RunSession.get(), &TRunSession::done, this,
+            [this](bool aborted) { Guarded([&] { MP3OutDone(aborted); }); });
+    connect(RunSession.get(), &TRunSession::keptAfterCancel, this,
+            [this](const QString& file) { Guarded([&] { ShowKeptAfterCancel(file); }); });
+    connect(RunSession.get(), &TRunSession::failed, this,
+            [this](const QString& message) { Guarded([&] { MP3OutThreadException(message); }); });
 }
 
 void TMainFrm::FormCreate() {
-    FDurationMs = 0;
-    FDurationRef = 0;
     FTrackMargin = 4;
     const QString host = QUrl(HomePageUrl).host();
     setWindowTitle(host.isEmpty() ? AppTitle : AppTitle + QStringLiteral("   (") + host + u')');

@@ -49,12 +49,14 @@ void TMainFrm::InstallKeyFilter() {
     // Keyboard users go through the window as it reads: the preview column top down, the
     // summary, the rip's buttons at its foot, then the tracks list. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
-    const QList<QWidget*> order{
-        VideoWin,     TrackBar,       PlayBtn,      PauseBtn,       BeginBtn,       EndBtn,
-        OpenBtn,      sourceFileEdit, OpenFileBtn,  outputFileEdit, SaveFileBtn,    MP3SettingsEdit,
-        Id3TagEdit,   startPointEdit, endPointEdit, AudioTrackBox,  TitleBox,       ChapterBox,
-        CancelBtn,    skinButton1,    skinButton2,  ExtractBtn,     TrackListView,  TrackUpBtn,
-        TrackDownBtn, FindSongsBtn,   AddRangeBtn,  RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn};
+    const QList<QWidget*> order{VideoWin,       TrackBar,       PlayBtn,       PauseBtn,
+                                BeginBtn,       EndBtn,         OpenBtn,       sourceFileEdit,
+                                OpenFileBtn,    outputFileEdit, SaveFileBtn,   MP3SettingsEdit,
+                                Id3TagEdit,     startPointEdit, endPointEdit,  AudioTrackBox,
+                                TitleBox,       AngleBox,       ChapterBox,    CancelBtn,
+                                skinButton1,    skinButton2,    ExtractBtn,    TrackListView,
+                                TrackUpBtn,     TrackDownBtn,   FindSongsBtn,  AddRangeBtn,
+                                RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -97,7 +99,7 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
     }
     if ((Key == Qt::Key_BracketLeft || Key == Qt::Key_BracketRight) &&
         mods == Qt::ControlModifier && !FDvd.locator.isEmpty()) {
-        SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? 0 : 1);
+        SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? TMarker::Start : TMarker::End);
         return true;
     }
     if (HandleTimeLineKey(Key, mods))
@@ -107,7 +109,7 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
     switch (Key) {
     case Qt::Key_Space:
         // Nothing to play yet: the key is left to whoever wants it.
-        if (FDurationMs <= 0)
+        if (FRange.DurationMs() <= 0)
             return false;
         if (PauseBtn->isEnabled())
             PauseBtnClick();
@@ -127,10 +129,10 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         EndBtnClick();
         return true;
     case Qt::Key_BracketLeft:
-        SetMarkerAtPosition(0);
+        SetMarkerAtPosition(TMarker::Start);
         return true;
     case Qt::Key_BracketRight:
-        SetMarkerAtPosition(1);
+        SetMarkerAtPosition(TMarker::End);
         return true;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
@@ -144,30 +146,23 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
 }
 
 void TMainFrm::SeekBy(int64_t deltaMs) {
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return;
     const int64_t t = std::clamp<int64_t>(TrackBar->position() + deltaMs, TrackBar->minimum(),
                                           TrackBar->maximum());
     TrackBar->setPosition(int(t));
 }
 
-void TMainFrm::SetMarkerAtPosition(int marker) {
-    if (!IsIdle() || FDurationMs <= 0)
+void TMainFrm::SetMarkerAtPosition(TMarker marker) {
+    if (!IsIdle() || FRange.DurationMs() <= 0)
         return;
     const int64_t t = TrackBar->position();
-    // The rules of dragging: the markers stay 1000 ms apart and inside the source.
-    if (marker == 0) {
-        if (t < 0 || t > FEndMs - 1000)
-            return;
-        FStartMs = t;
-        TrackBar->setSelStart(int(t));
-    } else {
-        if (t < FStartMs + 1000 || t > TrackBar->maximum())
-            return;
-        FEndMs = t;
-        TrackBar->setSelEnd(int(t));
-    }
-    FActiveMarker = marker;
+    // The rules of dragging: the markers stay a second apart and inside the source.
+    if (!FRange.Allows(marker, t, TRangeModel::MarkerGapMs))
+        return;
+    FRange.Set(marker, t);
+    ShowMarkerOnBar(marker);
+    FRange.SetActive(marker);
     PlaceMarkers();
     TrackBar->update();
     ShowRangeInfo();

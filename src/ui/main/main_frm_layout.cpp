@@ -103,10 +103,7 @@ void TMainFrm::LayoutControls() {
     ExtractBtn->move(470 + dx, 356 + dy);
     HintPanel->move((width() - HintPanel->width()) / 2, (height() - HintPanel->height()) / 2);
 
-    const int active = FActiveMarker;
-    FActiveMarker = 2;
-    PlaceMarkers();
-    FActiveMarker = active;
+    PlaceMarker(TMarker::Both);
 }
 
 void TMainFrm::ToggleFullScreen() {

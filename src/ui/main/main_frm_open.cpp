@@ -3,6 +3,7 @@
 
 #include "app/common.h"
 #include "app/globals.h"
+#include "app/output_policy.h"
 #include "app/recent_sources.h"
 #include "app/settings.h"
 #include "audio/loudness/loudness_envelope.h"
@@ -13,6 +14,7 @@
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/source_file_dialog.h"
 #include "ui/main/main_frm_util.h"
+#include "ui/main/source_opener.h"
 #include "ui/skin/image.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/skin_panel.h"
@@ -21,17 +23,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QThread>
 #include <QTimer>
 
-#include <chrono>
 #include <limits>
-#include <thread>
 
 QString TMainFrm::ChooseSourceFile() {
     TSourceFileDialog dialog(this, AppSettings.InputFileDir, FileFilter);
@@ -39,14 +37,7 @@ QString TMainFrm::ChooseSourceFile() {
 }
 
 bool TMainFrm::StartOpenWorker(std::function<void()> work) {
-    std::unique_ptr<QThread> thread(QThread::create(std::move(work)));
-    if (!thread)
-        return false;
-    thread->start(QThread::HighestPriority);
-    if (!thread->isRunning() && !thread->isFinished())
-        return false; // the system refused a thread
-    FOpenThread = std::move(thread);
-    return true;
+    return Opener->StartThread(std::move(work));
 }
 
 void TMainFrm::OpenFileBtnClick() {
@@ -57,20 +48,18 @@ void TMainFrm::OpenFileBtnClick() {
     const QString chosen = ChooseSourceFile();
     if (chosen.isEmpty())
         return;
-    FOpenTitle = 0;
-    OpenChosenFile(chosen);
+    OpenChosenFile(chosen, 0, 1);
 }
 
-void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle) {
+void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle, int dvdAngle) {
     if (!IsIdle() || path.isEmpty())
         return;
     if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
         AppSettings.OutputFileDir.clear();
-    FOpenTitle = dvdTitle;
-    OpenChosenFile(QFileInfo(path).absoluteFilePath());
+    OpenChosenFile(QFileInfo(path).absoluteFilePath(), dvdTitle, dvdAngle);
 }
 
-void TMainFrm::OpenChosenFile(const QString& path) {
+void TMainFrm::OpenChosenFile(const QString& path, int dvdTitle, int dvdAngle) {
     // The opening worker would wait for a pipe's writer for ever: refused before it starts,
     // the open source stays.
     if (const QString why = ReadOnceSourceReason(path); !why.isEmpty()) {
@@ -81,23 +70,18 @@ void TMainFrm::OpenChosenFile(const QString& path) {
     sourceFileEdit->setText(path);
     HintPanel->show();
     HintPanel->raise();
-    OpenState.store(0, std::memory_order_release);
     try {
-        OpenInBackground(path);
+        OpenInBackground(path, dvdTitle, dvdAngle);
     } catch (...) {
         // A graph that cannot be torn down or set up ends the opening as a failed one.
-        if (FOpenThread) {
-            FOpenThread->wait();
-            FOpenThread.reset();
-        }
-        OpenState.store(2, std::memory_order_release);
+        Opener->Abandon();
         HintPanel->hide();
         FinishDeferredClose();
         throw;
     }
 }
 
-void TMainFrm::OpenInBackground(const QString& path) {
+void TMainFrm::OpenInBackground(const QString& path, int dvdTitle, int dvdAngle) {
     // The preview must not read the graph's interfaces while the worker replaces them.
     Timer1->stop();
     Envelope->Clear();
@@ -111,12 +95,9 @@ void TMainFrm::OpenInBackground(const QString& path) {
     }
     FilterGraph->SetActive(true);
 
-    FOpenFileName = path;
-    if (FOpenThread) {
-        FOpenThread->wait();
-        FOpenThread.reset();
-    }
-    if (!StartOpenWorker([this] { OpenSourceWorker(FOpenFileName); })) {
+    if (!Opener->Start(path, dvdTitle, dvdAngle, [this](std::function<void()> work) {
+            return StartOpenWorker(std::move(work));
+        })) {
         ShowMessage(tr("Thread can't be created while opening the source file!"));
         HintPanel->hide();
         ResetToNoSource(); // the old graph is gone: nothing of the old source works now
@@ -127,25 +108,23 @@ void TMainFrm::OpenInBackground(const QString& path) {
     VideoWin->SetColor(Qt::black);
     TimePanel->setColor(Qt::black);
 
-    WaitForOpening();
-    if (FOpenThread) {
-        FOpenThread->wait();
-        FOpenThread.reset();
-    }
+    Opener->Wait();
+    Opener->JoinThread();
     HintPanel->hide();
 
-    if (OpenState.load(std::memory_order_acquire) == 2) {
+    const TOpenedSource& opened = Opener->Result();
+    if (!opened.opened) {
         // The old graph is gone, and nothing of the old source may seem to be ripped
         // from the new one: the window starts over, as with no source.
         ResetToNoSource();
         QString text;
-        if (!FOpenedDvdError.isEmpty())
-            text = tr("The DVD can NOT be opened: ") + FOpenedDvdError;
-        else if (FOpenedContent == media::TMediaContent::Nothing)
+        if (!opened.dvdError.isEmpty())
+            text = tr("The DVD can NOT be opened: ") + opened.dvdError;
+        else if (opened.content == media::TMediaContent::Nothing)
             text = tr("This is not a video or sound file:\n %1\nOpen a DVD, a VCD, an MPEG "
                       "file or another file with a sound track.")
                        .arg(QFileInfo(path).fileName());
-        else if (FOpenedContent == media::TMediaContent::PicturesOnly)
+        else if (opened.content == media::TMediaContent::PicturesOnly)
             text = tr("The file has no sound track, so there is nothing to rip:\n %1")
                        .arg(QFileInfo(path).fileName());
         else
@@ -159,27 +138,28 @@ void TMainFrm::OpenInBackground(const QString& path) {
 
     // Nothing is read from the source's own tags: every source starts with empty texts.
     CurrentTag = TCurrentTag();
-    FAudioTracks = FOpenedTracks;
-    FDvd = FOpenedDvd;
+    FAudioTracks = opened.tracks;
+    FDvd = opened.dvd;
+    FMediaSeeking = opened.seeking;
+    FMediaControl = opened.control;
 
-    FDurationRef = 0;
+    int64_t duration = 0;
     if (FMediaSeeking) {
         FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
-        FMediaSeeking->GetDuration(FDurationRef);
+        FMediaSeeking->GetDuration(duration);
     }
-    FDurationMs = std::clamp<int64_t>(FDurationRef / 10000, 0, std::numeric_limits<int32_t>::max());
-    FStartMs = 0;
-    FEndMs = FDurationMs;
+    FRange.Reset(std::clamp<int64_t>(TMediaTime::FromUnits(duration).ToMs(), 0,
+                                     std::numeric_limits<int32_t>::max()));
 
-    TrackBar->setMaximum(int(FDurationMs));
+    TrackBar->setMaximum(int(FRange.DurationMs()));
     TrackBar->setPosition(0);
     TrackBar->setSelStart(0);
-    TrackBar->setSelEnd(int(FDurationMs));
-    if (FDurationMs == 0)
+    TrackBar->setSelEnd(int(FRange.DurationMs()));
+    if (FRange.DurationMs() == 0)
         ShowMessage(tr("   The source file is invalid!   "));
 
     TimeLabel->setText(QStringLiteral("0:00:00.0"));
-    TotalTimeLabel->setText(FormatTimeText(FDurationMs));
+    TotalTimeLabel->setText(FormatTimeText(FRange.DurationMs()));
 
     PlayBtn->setEnabled(true);
     PauseBtn->setEnabled(false);
@@ -187,7 +167,6 @@ void TMainFrm::OpenInBackground(const QString& path) {
     EndPointBtn->show();
     FMarkersOn = true;
 
-    FActiveMarker = 2;
     LayoutControls(); // the preview takes the picture's shape
     PlaceMarkers();
     TrackBar->update();
@@ -197,11 +176,7 @@ void TMainFrm::OpenInBackground(const QString& path) {
         const QString docs = DefaultOutputFolder();
         AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
     }
-    outputFileEdit->setText(
-        FDvd.locator.isEmpty()
-            ? AppSettings.OutputFileDir +
-                  ChangeFileExt(path.mid(path.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"))
-            : DvdOutputDefault(0, 0));
+    outputFileEdit->setText(AppSettings.OutputFileDir + DefaultOutputName(path, FDvd));
 
     AddRecentSource(path);
     ShowMp3Settings();
@@ -221,8 +196,7 @@ void TMainFrm::ResetToNoSource() {
     StartEnvelope(); // with no source: the detail lets go of the old one too
     FMediaSeeking.reset();
     FMediaControl.reset();
-    FDurationRef = FDurationMs = FStartMs = FEndMs = 0;
-    FExactStart = FExactEnd = -1;
+    FRange.Reset(0);
     FAudioTracks.clear();
     FDvd = TDvdChoice();
     CurrentTag = TCurrentTag{};
@@ -254,20 +228,6 @@ void TMainFrm::ResetToNoSource() {
     TrackBar->update();
 }
 
-void TMainFrm::WaitForOpening() {
-    // The window keeps handling its messages; handlers guarded by IsIdle refuse to act.
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (OpenState.load(std::memory_order_acquire) != 0)
-            loop.quit();
-    });
-    poll.start();
-    if (OpenState.load(std::memory_order_acquire) == 0)
-        loop.exec();
-}
-
 void TMainFrm::FinishDeferredClose() {
     if (FCloseRequested) {
         FCloseRequested = false;
@@ -275,63 +235,8 @@ void TMainFrm::FinishDeferredClose() {
     }
 }
 
-void TMainFrm::OpenSourceWorker(const QString& fileName) {
-    try {
-        // A DVD opens as one of its titles: the preview, the overview and the rip read the
-        // title, and its streams are the IFO's.
-        FOpenedDvd = TDvdChoice();
-        FOpenedDvdError.clear();
-        FOpenedContent = media::TMediaContent::Sound;
-        try {
-            ChooseDvdTitle(fileName, FOpenTitle, FOpenedDvd, FOpenAngle);
-        } catch (const EDvdError& e) {
-            FOpenedDvdError = e.Message();
-            OpenState.store(2, std::memory_order_release);
-            return;
-        }
-        const QString source = FOpenedDvd.locator.isEmpty() ? fileName : FOpenedDvd.locator;
-        // FFmpeg shows nearly anything, a text file too, as a "video": a ripper wants a
-        // sound track, and says at once when there is none.
-        {
-            media::TMediaInput probe;
-            if (!media::Failed(media::OpenMediaInput(source, probe)))
-                FOpenedContent = media::MediaContent(probe);
-        }
-        if (FOpenedContent != media::TMediaContent::Sound) {
-            OpenState.store(2, std::memory_order_release);
-            return;
-        }
-        FOpenedTracks.clear();
-        if (TMediaAudioStream::ListAudioTracks(source, FOpenedTracks) != media::S_OK)
-            FOpenedTracks.clear(); // no choice offered; the primary track is used
-        if (!FOpenedDvd.locator.isEmpty() && !FOpenedTracks.empty())
-            FilterGraph->SetAudioStreamIndex(FOpenedTracks.front().streamIndex);
-        media::HRESULT hr = 0;
-        try {
-            hr = FilterGraph->RenderFile(source);
-        } catch (...) {
-            OpenState.store(2, std::memory_order_release);
-            return;
-        }
-        if (hr < 0) {
-            OpenState.store(2, std::memory_order_release);
-            return;
-        }
-        FMediaSeeking = FilterGraph->Query<media::IMediaSeeking>();
-        FMediaControl = FilterGraph->Query<media::IMediaControl>();
-
-        FilterGraph->Play();
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        FilterGraph->Pause();
-
-        OpenState.store(1, std::memory_order_release);
-    } catch (...) {
-        OpenState.store(2, std::memory_order_release);
-    }
-}
-
 bool TMainFrm::MediaReady() const {
-    return OpenState.load(std::memory_order_acquire) != 0 && HintPanel->isHidden();
+    return Opener->Settled() && HintPanel->isHidden();
 }
 
 void TMainFrm::PlayBtnClick() {
@@ -339,7 +244,7 @@ void TMainFrm::PlayBtnClick() {
 }
 
 void TMainFrm::StartPlayback() {
-    if (FDurationMs == 0) {
+    if (FRange.DurationMs() == 0) {
         ShowMessage(tr("Please open a video file at first!"));
         return;
     }
@@ -375,18 +280,18 @@ void TMainFrm::Timer1Timer() {
     int64_t position = 0;
     FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
     FMediaSeeking->GetCurrentPosition(position);
-    const int64_t p = position / 10000;
+    const int64_t p = TMediaTime::FromUnits(position).ToMs();
     TrackBar->setPosition(int(std::clamp<int64_t>(p, 0, std::numeric_limits<int32_t>::max())));
     FPositionFromTimer = false;
     TimeLabel->setText(FormatTimeText(p));
 }
 
 void TMainFrm::TrackBarChange() {
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         return;
     TimeLabel->setText(FormatTimeText(TrackBar->position()));
     if (!FPositionFromTimer && MediaReady() && FMediaSeeking) {
-        int64_t current = int64_t(TrackBar->position()) * 10000;
+        int64_t current = TMediaTime::FromMs(TrackBar->position()).Units();
         FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
                                     media::AM_SEEKING_NoPositioning);
     }
@@ -401,7 +306,7 @@ void TMainFrm::EndBtnClick() {
 }
 
 void TMainFrm::VideoWinDblClick() {
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         OpenFileBtnClick();
 }
 

@@ -23,24 +23,27 @@ int32_t TMainFrm::PixelToTime(int32_t Offset) const {
 }
 
 void TMainFrm::PlaceMarkers() {
-    if (FActiveMarker == 0 || FActiveMarker == 2)
-        PlaceMarker(0);
-    if (FActiveMarker == 1 || FActiveMarker == 2)
-        PlaceMarker(1);
+    PlaceMarker(FRange.Active());
 }
 
-void TMainFrm::PlaceMarker(int marker) {
+void TMainFrm::PlaceMarker(TMarker marker) {
+    if (marker == TMarker::Both) {
+        PlaceMarker(TMarker::Start);
+        PlaceMarker(TMarker::End);
+        return;
+    }
     const int64_t width = int64_t(TrackBar->width()) - 2 * int64_t(FTrackMargin);
     const int64_t from = TrackBar->viewFrom();
     const int64_t range = int64_t(TrackBar->viewTo()) - from;
     // Nothing to place on an empty range or a bar too narrow for its channel.
-    if (FDurationMs <= 0 || range <= 0 || width <= 0)
+    if (FRange.DurationMs() <= 0 || range <= 0 || width <= 0)
         return;
     const int base = TrackBar->x() + FTrackMargin;
-    TImage* image = marker == 0 ? StartPointBtn : EndPointBtn;
-    const int64_t t = marker == 0 ? FStartMs : FEndMs;
+    const bool start = marker == TMarker::Start;
+    TImage* image = start ? StartPointBtn : EndPointBtn;
+    const int64_t t = FRange.At(marker);
     // The start marker's left edge marks its time, the end marker's right edge.
-    const int left = int(width * (t - from) / range) + base - (marker == 0 ? 0 : image->width());
+    const int left = int(width * (t - from) / range) + base - (start ? 0 : image->width());
     image->move(left, image->y());
     if (FMarkersOn)
         image->setVisible(t >= from && t <= TrackBar->viewTo());
@@ -56,14 +59,14 @@ void TMainFrm::TrackBarCustomDraw(TTrackBar&, TTrackBarItem Item, const QRect& A
     FTrackMargin = ARect.left();
     const int64_t from = TrackBar->viewFrom();
     const int64_t span = int64_t(TrackBar->viewTo()) - from;
-    if (FDurationMs > 0 && span > 0) {
+    if (FRange.DurationMs() > 0 && span > 0) {
         const int64_t w = ARect.width();
         // Ends far outside the view are kept just outside it (no overflow, no wrap).
         auto xOf = [&](int64_t t) {
             return ARect.left() + int(std::clamp<int64_t>(w * (t - from) / span, -1, w + 1));
         };
-        const int x1 = xOf(FStartMs);
-        const int x2 = xOf(FEndMs);
+        const int x1 = xOf(FRange.StartMs());
+        const int x2 = xOf(FRange.EndMs());
         const QRect range = QRect(x1, ARect.top(), x2 - x1, ARect.height()) & ARect;
         Canvas.fillRect(range, QColor(0, 0, 255));
         // The loudness, as far as it is computed and as finely as the zoom asks: grey on
@@ -107,9 +110,9 @@ void TMainFrm::StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
                                       Qt::KeyboardModifiers Keys) {
     if (!IsIdle() || !(Shift & Qt::LeftButton))
         return;
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return;
-    FActiveMarker = 0;
+    FRange.SetActive(TMarker::Start);
     const int newLeft = StartPointBtn->x() + X;
     const int offset = newLeft - (TrackBar->x() + FTrackMargin);
     // Left of the channel there is nothing more, unless a zoomed view can scroll back.
@@ -118,18 +121,18 @@ void TMainFrm::StartPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
     int64_t t = std::max<int64_t>(TrackBar->minimum(), PixelToTime(offset));
     const bool snap = Keys & Qt::AltModifier;
     if (snap)
-        t = QuietestTimeNear(t, TrackBar->minimum(), FEndMs - 1000);
-    if (t > FEndMs - 1000)
+        t = QuietestTimeNear(t, TrackBar->minimum(), FRange.EndMs() - TRangeModel::MarkerGapMs);
+    if (!FRange.Allows(TMarker::Start, t, TRangeModel::MarkerGapMs))
         return;
-    MoveDraggedMarker(0, t, newLeft, snap);
+    MoveDraggedMarker(TMarker::Start, t, newLeft, snap);
 }
 
 void TMainFrm::EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
                                     Qt::KeyboardModifiers Keys) {
     if (!IsIdle() || !(Shift & Qt::LeftButton))
         return;
-    FActiveMarker = 1;
-    if (FDurationMs <= 0)
+    FRange.SetActive(TMarker::End);
+    if (FRange.DurationMs() <= 0)
         return;
     const int newLeft = EndPointBtn->x() + X;
     const int offset = newLeft + EndPointBtn->width() - (TrackBar->x() + FTrackMargin);
@@ -142,36 +145,40 @@ void TMainFrm::EndPointBtnMouseMove(Qt::MouseButtons Shift, int X, int,
     }
     const bool snap = Keys & Qt::AltModifier;
     if (snap)
-        t = QuietestTimeNear(t, FStartMs + 1000, TrackBar->maximum());
-    if (t < FStartMs + 1000 || t > TrackBar->maximum())
+        t = QuietestTimeNear(t, FRange.StartMs() + TRangeModel::MarkerGapMs, TrackBar->maximum());
+    if (!FRange.Allows(TMarker::End, t, TRangeModel::MarkerGapMs))
         return;
-    MoveDraggedMarker(1, t, newLeft, snap);
+    MoveDraggedMarker(TMarker::End, t, newLeft, snap);
 }
 
-void TMainFrm::MoveDraggedMarker(int marker, int64_t t, int newLeft, bool snapped) {
-    (marker == 0 ? FStartMs : FEndMs) = t;
+void TMainFrm::MoveDraggedMarker(TMarker marker, int64_t t, int newLeft, bool snapped) {
+    FRange.Set(marker, t);
     const int viewFrom = TrackBar->viewFrom();
     RevealTime(t, true);
     // The marker's edge goes to the pointer, unless it snapped elsewhere or the view
     // scrolled under it.
-    TImage* image = marker == 0 ? StartPointBtn : EndPointBtn;
+    TImage* image = marker == TMarker::Start ? StartPointBtn : EndPointBtn;
     if (snapped || TrackBar->viewFrom() != viewFrom)
         PlaceMarker(marker);
     else
         image->move(newLeft, image->y());
     TrackBar->setPosition(int(t));
-    if (marker == 0)
-        TrackBar->setSelStart(int(t));
-    else
-        TrackBar->setSelEnd(int(t));
+    ShowMarkerOnBar(marker);
     TrackBar->update();
     ShowRangeInfo();
+}
+
+void TMainFrm::ShowMarkerOnBar(TMarker marker) {
+    if (marker == TMarker::Start)
+        TrackBar->setSelStart(int(FRange.StartMs()));
+    else
+        TrackBar->setSelEnd(int(FRange.EndMs()));
 }
 
 void TMainFrm::startPointUpBtnMouseDown() {
     if (!IsIdle())
         return;
-    FActiveMarker = 0;
+    FRange.SetActive(TMarker::Start);
     FStepUp = true;
     Timer3->start();
 }
@@ -179,7 +186,7 @@ void TMainFrm::startPointUpBtnMouseDown() {
 void TMainFrm::startPointDownBtnMouseDown() {
     if (!IsIdle())
         return;
-    FActiveMarker = 0;
+    FRange.SetActive(TMarker::Start);
     FStepUp = false;
     Timer3->start();
 }
@@ -187,7 +194,7 @@ void TMainFrm::startPointDownBtnMouseDown() {
 void TMainFrm::endPointUpBtnMouseDown() {
     if (!IsIdle())
         return;
-    FActiveMarker = 1;
+    FRange.SetActive(TMarker::End);
     FStepUp = true;
     Timer3->start();
 }
@@ -195,7 +202,7 @@ void TMainFrm::endPointUpBtnMouseDown() {
 void TMainFrm::endPointDownBtnMouseDown() {
     if (!IsIdle())
         return;
-    FActiveMarker = 1;
+    FRange.SetActive(TMarker::End);
     FStepUp = false;
     Timer3->start();
 }
@@ -214,24 +221,16 @@ void TMainFrm::Timer3Timer() {
 }
 
 void TMainFrm::StepMarker() {
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return;
-    const int64_t step = FStepUp ? 100 : -100;
-    if (FActiveMarker == 0) {
-        const int64_t t = FStartMs + step;
-        if (t >= FEndMs || t < 0)
-            return;
-        FStartMs = t;
-        TrackBar->setPosition(int(t));
-        TrackBar->setSelStart(int(t));
-    } else {
-        const int64_t t = FEndMs + step;
-        if (t > TrackBar->maximum() || t <= FStartMs)
-            return;
-        FEndMs = t;
-        TrackBar->setPosition(int(t));
-        TrackBar->setSelEnd(int(t));
-    }
+    // A step may bring the markers as close as a millisecond.
+    const TMarker marker = FRange.Active() == TMarker::Start ? TMarker::Start : TMarker::End;
+    const int64_t t = FRange.At(marker) + (FStepUp ? 100 : -100);
+    if (!FRange.Allows(marker, t, 1))
+        return;
+    FRange.Set(marker, t);
+    TrackBar->setPosition(int(t));
+    ShowMarkerOnBar(marker);
     TrackBar->update();
     ShowRangeInfo();
     PlaceMarkers();

@@ -17,41 +17,39 @@ void TMainFrm::SetupRangeEdits() {
         edit->setReadOnly(false);
         edit->setValidator(new QRegularExpressionValidator(typed, edit));
         edit->setToolTip(tr("Type a time: h:mm:ss.t, m:ss or seconds; Enter sets it"));
-        connect(edit, &QLineEdit::editingFinished, this,
-                [this, edit] { Guarded([&] { RangeEditDone(edit == startPointEdit ? 0 : 1); }); });
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+            Guarded([&] { RangeEditDone(edit == startPointEdit ? TMarker::Start : TMarker::End); });
+        });
     }
 }
 
-void TMainFrm::RangeEditDone(int marker) {
-    QLineEdit* edit = marker == 0 ? startPointEdit : endPointEdit;
-    const int64_t shown = marker == 0 ? FStartMs : FEndMs;
+void TMainFrm::RangeEditDone(TMarker marker) {
+    const bool start = marker == TMarker::Start;
+    QLineEdit* edit = start ? startPointEdit : endPointEdit;
+    const int64_t shown = FRange.At(marker);
     if (edit->text() == RangeTimeText(shown))
         return; // left as it was: nothing typed
     int64_t t = 0;
     const bool parsed = ParseTimeText(edit->text(), t);
     // The same rules as the fine steps: inside the source, the start before the end.
-    const bool fits = marker == 0 ? t < FEndMs : t > FStartMs && t <= FDurationMs;
-    if (!IsIdle() || FDurationMs <= 0 || !parsed || !fits) {
+    const bool fits = FRange.Allows(marker, t, 1);
+    if (!IsIdle() || FRange.DurationMs() <= 0 || !parsed || !fits) {
         const QString why =
-            !parsed       ? tr("Not a time: write h:mm:ss.t, m:ss or seconds.")
-            : marker == 0 ? tr("The start must lie before the end, %1.").arg(RangeTimeText(FEndMs))
-                          : tr("The end must lie after the start, %1, and within %2.")
-                                .arg(RangeTimeText(FStartMs), RangeTimeText(FDurationMs));
+            !parsed ? tr("Not a time: write h:mm:ss.t, m:ss or seconds.")
+            : start
+                ? tr("The start must lie before the end, %1.").arg(RangeTimeText(FRange.EndMs()))
+                : tr("The end must lie after the start, %1, and within %2.")
+                      .arg(RangeTimeText(FRange.StartMs()), RangeTimeText(FRange.DurationMs()));
         edit->setText(RangeTimeText(shown));
-        if (FDurationMs > 0 && IsIdle())
+        if (FRange.DurationMs() > 0 && IsIdle())
             QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), why, edit);
         FRangeEditRefusal = why;
         return;
     }
     FRangeEditRefusal.clear();
-    if (marker == 0) {
-        FStartMs = t;
-        TrackBar->setSelStart(int(t));
-    } else {
-        FEndMs = t;
-        TrackBar->setSelEnd(int(t));
-    }
-    FActiveMarker = marker;
+    FRange.Set(marker, t);
+    ShowMarkerOnBar(marker);
+    FRange.SetActive(marker);
     TrackBar->setPosition(int(t)); // the preview shows where the range now starts or ends
     PlaceMarkers();
     TrackBar->update();

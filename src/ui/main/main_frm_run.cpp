@@ -18,7 +18,7 @@
 #include "preview/video_window.h"
 #include "ui/dialogs/msg_frm.h"
 #include "ui/main/main_frm_util.h"
-#include "ui/main/run_input.h"
+#include "ui/main/run_session.h"
 #include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
@@ -34,16 +34,8 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
-constexpr int64_t kTicksPerMs = 10000;
-} // namespace
-
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
     ApplySettingsToOutput(out, settings, tag);
-}
-
-std::unique_ptr<TRunInput> TMainFrm::CreateRunInput() {
-    return std::make_unique<TRunInput>(nullptr);
 }
 
 QString TMainFrm::ChooseOutputFile(const QString& preset) {
@@ -67,7 +59,8 @@ void TMainFrm::SaveFileBtnClick() {
 }
 
 QString TMainFrm::SourceAsMp3() const {
-    return ChangeFileExt(sourceFileEdit->text(), QStringLiteral(".mp3"));
+    const QString source = sourceFileEdit->text();
+    return FolderPart(source) + DefaultOutputName(source, TDvdChoice());
 }
 
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
@@ -90,18 +83,11 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
     return made;
 }
 
-QString TMainFrm::DefaultOutputName() const {
-    if (!FDvd.locator.isEmpty())
-        return DvdOutputName(FDvd.volume, FDvd.title, 0, 0);
-    const QString source = sourceFileEdit->text();
-    return ChangeFileExt(source.mid(source.lastIndexOf(u'/') + 1), QStringLiteral(".mp3"));
-}
-
 bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     // The output names the file, or for a track list the folder; a name with fields in it
     // is the pattern of the tracks' names.
-    const QString output =
-        ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir, DefaultOutputName());
+    const QString output = ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir,
+                                              DefaultOutputName(sourceFileEdit->text(), FDvd));
     if (output != outputFileEdit->text()) {
         outputFileEdit->setText(output);
         ShowOutputFile();
@@ -213,10 +199,9 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
 }
 
 void TMainFrm::ExtractBtnClick() {
-    // A cancelled run's worker may still be letting go of its file.
-    if (!IsIdle() || !MP3Out || MP3Out->Busy())
+    if (!IsIdle() || !RunSession->Ready())
         return;
-    if (FDurationMs == 0)
+    if (FRange.DurationMs() == 0)
         OpenFileBtnClick();
     if (outputFileEdit->text().isEmpty())
         return;
@@ -226,61 +211,46 @@ void TMainFrm::ExtractBtnClick() {
     if (!PlanRunFiles(jobs, folder))
         return;
     const bool list = !FTrackList.Tracks.empty();
-    FRunOutput = list ? folder : jobs[0].FileName;
-    FRunTitles.clear();
+    TRunTarget target;
+    target.Output = list ? folder : jobs[0].FileName;
     for (const TTrackJob& job : jobs)
-        FRunTitles << job.Tag.Title;
-    MP3Out->FileName = jobs[0].FileName;
+        target.Titles << job.Tag.Title;
     // Remembered once the rip has written its files: a cancelled or failed one leaves the
     // next default where it was.
-    FRunFolder = folder != FolderPart(sourceFileEdit->text()) ? folder : QString();
+    target.Folder = folder != FolderPart(sourceFileEdit->text()) ? folder : QString();
 
-    int64_t total = 0;
+    TMediaTime total;
     for (const TTrackJob& job : jobs)
         total += job.End - job.Start;
-    FRunFromMs = list ? 0 : FStartMs;
-    ProgressBar->setMinimum(int(FRunFromMs));
-    ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FEndMs));
-    ProgressBar->setValue(int(FRunFromMs));
+    // The bar counts milliseconds of the range, or of the tracks one after another.
+    const int64_t from = list ? 0 : FRange.StartMs();
+    ProgressBar->setMinimum(int(from));
+    ProgressBar->setMaximum(int(list ? total.ToMs() : FRange.EndMs()));
+    ProgressBar->setValue(int(from));
     ProgressBar->setCaption(QString());
     FocusNeutralPlace();
     EnableRunControls(false);
     ProgressPanel->show();
     ProgressPanel->raise();
     QCoreApplication::processEvents();
-    if (FClosed || !MP3Out) {
+    if (FClosed || !RunSession->MP3Out) {
         ReturnToIdle(); // the window was closed meanwhile
         return;
     }
-
-    // The previous run is over (the window was idle), so its input is no longer read.
-    MP3Out->SetInput(nullptr);
-    FRunInput.reset();
     try {
-        FRunInput = CreateRunInput();
-        MP3Out->SetInput(FRunInput->Input());
-        FRunInput->SetOutputRate(RipSampleRate(AppSettings));
-        FRunInput->SetFileName(MediaSource());
-        FRunInput->SetAudioTrack(FAudioTrack);
-        FRunInput->OpenSource();
-        ConfigureRipOutput(*MP3Out, AppSettings);
-        MP3Out->Cover.assign(CurrentTag.Cover.begin(), CurrentTag.Cover.end());
-        MP3Out->Tracks = RipJobs(jobs, FRunInput->Reader());
-        FRunClock.start();
-        MP3Out->Run();
-        FActiveRun = MP3Out->RunNumber();
+        RunSession->Start(target, MediaSource(), FAudioTrack, jobs, AppSettings, CurrentTag.Cover);
     } catch (const std::exception& e) {
         ShowRunFailure(ExceptionMessage(e));
         return;
     }
-    Timer2->start();
+    RunSession->Timer2->start();
     Timer2Timer();
 }
 
 void TMainFrm::Timer2Timer() {
-    if (!MP3Out || FActiveRun == 0)
+    if (!RunSession->Showing())
         return;
-    const TMP3Out::TProgress p = MP3Out->Progress();
+    const TMP3Out::TProgress p = RunSession->Progress();
     const QString track =
         p.JobCount > 1
             ? tr("Track %1 of %2 · ").arg(std::min(p.JobsWritten + 1, p.JobCount)).arg(p.JobCount)
@@ -289,27 +259,21 @@ void TMainFrm::Timer2Timer() {
         // The engine finds the start of the range first; in a long film that can take a
         // while, and the bar would otherwise stand still without a word.
         ProgressBar->setCaption(track + tr("Seeking..."));
-        FRunClock.start(); // the speed is the reading's, from where the range starts
         return;
     }
     const int64_t doneMs = p.SampleRate > 0 ? p.DoneFrames * 1000 / p.SampleRate : 0;
-    const int64_t at = std::min<int64_t>(FRunFromMs + doneMs, ProgressBar->maximum());
+    const int64_t at = std::min<int64_t>(ProgressBar->minimum() + doneMs, ProgressBar->maximum());
     ProgressBar->setValue(int(at));
     ProgressBar->setCaption(track + TProgressCaption(ProgressBar->minimum(), ProgressBar->maximum(),
-                                                     at, FRunClock.elapsed())
+                                                     at, RunSession->ElapsedMs())
                                         .Text());
 }
 
 void TMainFrm::CancelBtnClick() {
-    if (!Running() || !MP3Out)
+    if (!Running() || !RunSession->MP3Out)
         return;
-    // The worker ends the run at its next step and removes its unfinished files; the
-    // window need not wait for that. The run may have ended by itself a moment ago: its
-    // OnDone, still on its way, then tells what became of the files.
-    MP3Out->Abort();
-    FCancelledRun = FActiveRun;
-    FCancelledFile = FRunOutput;
-    FActiveRun = 0;
+    // The window need not wait for the worker to let go of the run.
+    RunSession->Cancel();
     ReturnToIdle();
 }
 
@@ -321,7 +285,7 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::EnableRunControls(bool Enabled) {
     // A run reads the chosen title and track and writes the named files: none of them
     // changes while it goes.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, AngleBox, ChapterBox,
                                                       outputFileEdit, SaveFileBtn})
         w->setEnabled(Enabled);
 }
@@ -330,30 +294,21 @@ void TMainFrm::ReturnToIdle() {
     // The Cancel button goes with the panel; Qt would hand its focus on to whatever
     // comes next, a link or a button that Space then presses instead of playing.
     FocusNeutralPlace();
-    Timer2->stop();
+    RunSession->Timer2->stop();
     ProgressPanel->hide();
     EnableRunControls(true);
 }
 
-void TMainFrm::MP3OutDone() {
-    const uint64_t run = MP3Out->EventRun();
-    if (run == FCancelledRun) {
-        FCancelledRun = 0;
-        if (!MP3Out->LastRunAborted())
-            ShowKeptAfterCancel(FCancelledFile);
-        return;
-    }
-    if (run != FActiveRun)
-        return; // an earlier run's, late
-    FActiveRun = 0;
+void TMainFrm::MP3OutDone(bool aborted) {
     ProgressBar->setValue(ProgressBar->maximum()); // the run has read the whole range
     ReturnToIdle();
-    if (MP3Out->LastRunAborted())
+    if (aborted)
         return;
-    if (!FRunFolder.isEmpty())
-        AppSettings.OutputFileDir = FRunFolder;
-    const QString written = FRunOutput;
-    const int count = int(FRunTitles.size());
+    const TRunTarget& target = RunSession->Target();
+    if (!target.Folder.isEmpty())
+        AppSettings.OutputFileDir = target.Folder;
+    const QString written = target.Output;
+    const int count = int(target.Titles.size());
     if (count > 1) {
         const QString text = tr("%1 tracks ripped to\n ").arg(count) + written;
         NotifyRunEnd(text);
@@ -383,21 +338,18 @@ void TMainFrm::MP3OutDone() {
     });
 }
 
-void TMainFrm::MP3OutThreadException(uint64_t Run, const QString& Message) {
-    if (Run == FCancelledRun)
-        FCancelledRun = 0; // cancelled: nothing was written, nothing to tell
-    if (Run != FActiveRun)
-        return;
-    FActiveRun = 0;
+void TMainFrm::MP3OutThreadException(const QString& Message) {
     NotifyRunEnd(tr("The rip failed: ") + Message);
-    const int count = int(FRunTitles.size());
+    const QStringList& titles = RunSession->Target().Titles;
+    const int count = int(titles.size());
     if (count <= 1) {
         ShowRunFailure(Message);
         return;
     }
-    const int failed = std::clamp(MP3Out ? MP3Out->FailedJob() : 0, 0, count - 1);
-    const int written = MP3Out ? MP3Out->Progress().JobsWritten : 0;
-    QString text = tr("Track %1 of %2 failed: ").arg(failed + 1).arg(count) + FRunTitles[failed] +
+    TMP3Out* out = RunSession->MP3Out.get();
+    const int failed = std::clamp(out ? out->FailedJob() : 0, 0, count - 1);
+    const int written = out ? out->Progress().JobsWritten : 0;
+    QString text = tr("Track %1 of %2 failed: ").arg(failed + 1).arg(count) + titles[failed] +
                    QStringLiteral("\n") + Message;
     if (written == 1)
         text += tr("\nTrack 1 has been ripped.");
@@ -427,27 +379,17 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 void TMainFrm::FocusNeutralPlace() {
     QWidget* focused = focusWidget();
     if (!focused || focused == outputFileEdit || focused == SaveFileBtn ||
-        focused == AudioTrackBox || focused == TitleBox || focused == ChapterBox ||
-        focused == MP3SettingsEdit || focused == Id3TagEdit || focused == CancelBtn ||
-        focused == ExtractBtn)
+        focused == AudioTrackBox || focused == TitleBox || focused == AngleBox ||
+        focused == ChapterBox || focused == MP3SettingsEdit || focused == Id3TagEdit ||
+        focused == CancelBtn || focused == ExtractBtn)
         VideoWin->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainFrm::StopRunForClose() {
-    if (!MP3Out || !MP3Out->Busy())
-        return;
-    // Destroying the output stops its worker and discards the unfinished file; whatever
-    // it was reporting is dropped with it.
-    FActiveRun = FCancelledRun = 0;
-    MP3Out->OnDone = nullptr;
-    MP3Out->OnThreadException = nullptr;
-    delete MP3Out;
-    MP3Out = nullptr;
-    ReturnToIdle();
+    if (RunSession->StopForClose())
+        ReturnToIdle();
 }
 
-void TMainFrm::ReleaseRunInput() {
-    if (MP3Out)
-        MP3Out->SetInput(nullptr);
-    FRunInput.reset();
+TRunInput* TMainFrm::RunInput() const {
+    return RunSession->Input();
 }

@@ -108,6 +108,8 @@ void TMainFrm::BuildSummaryArea() {
                       tr("The sound track to preview and rip"));
     TitlePanel = MakeChoiceRow(skinPanel1, tr("Title:"), TitleBox, QStringLiteral("TitleBox"),
                                tr("The DVD's title to preview and rip"));
+    AnglePanel = MakeChoiceRow(skinPanel1, tr("Angle:"), AngleBox, QStringLiteral("AngleBox"),
+                               tr("The camera angle of the title to preview and rip"));
     ChapterPanel =
         MakeChoiceRow(skinPanel1, tr("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
                       tr("Sets the range to a chapter (PageUp/PageDown "
@@ -153,7 +155,8 @@ void TMainFrm::ShowOutputFile() {
     const QString output =
         typed.isEmpty() || sourceFileEdit->text().isEmpty()
             ? typed
-            : ResolveTypedOutput(typed, AppSettings.OutputFileDir, DefaultOutputName());
+            : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
+                                 DefaultOutputName(sourceFileEdit->text(), FDvd));
     const int tracks = int(FTrackList.Tracks.size());
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
                             : tracks == 1
@@ -201,12 +204,12 @@ void TMainFrm::ShowRangeInfo() {
     // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
     // are theirs; the boxes keep the marked range, the next one to add.
     const int tracks = int(FTrackList.Tracks.size());
-    int64_t d = FEndMs - FStartMs;
+    int64_t d = FRange.EndMs() - FRange.StartMs();
     if (tracks > 0) {
-        int64_t total = 0;
+        TMediaTime total;
         for (const TTrackEntry& t : FTrackList.Tracks)
             total += t.End - t.Start;
-        d = total / 10000;
+        d = total.ToMs();
         DurationText->setText(tracks == 1
                                   ? tr("%1 in 1 track").arg(FormatTimeText(d))
                                   : tr("%1 in %2 tracks").arg(FormatTimeText(d)).arg(tracks));
@@ -215,8 +218,8 @@ void TMainFrm::ShowRangeInfo() {
     }
     if (selPointPanel->isHidden())
         selPointPanel->show();
-    startPointEdit->setText(RangeTimeText(FStartMs));
-    endPointEdit->setText(RangeTimeText(FEndMs));
+    startPointEdit->setText(RangeTimeText(FRange.StartMs()));
+    endPointEdit->setText(RangeTimeText(FRange.EndMs()));
     const int64_t estimate =
         AppSettings.AudioVBR
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
@@ -227,7 +230,7 @@ void TMainFrm::ShowRangeInfo() {
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

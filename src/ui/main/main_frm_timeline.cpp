@@ -50,7 +50,7 @@ bool TMainFrm::HandleTimeLineKey(int Key, Qt::KeyboardModifiers Shift) {
         ToggleFullScreen();
         return true;
     }
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return false;
     if ((mods & ~Qt::ShiftModifier) == Qt::ControlModifier) {
         switch (Key) {
@@ -73,8 +73,8 @@ bool TMainFrm::HandleTimeLineKey(int Key, Qt::KeyboardModifiers Shift) {
         }
     }
     if (Key == Qt::Key_S && mods == Qt::NoModifier) {
-        if (FActiveMarker == 0 || FActiveMarker == 1)
-            SnapMarkerToSilence(FActiveMarker);
+        if (FRange.Active() != TMarker::Both)
+            SnapMarkerToSilence(FRange.Active());
         return true;
     }
     return false;
@@ -88,12 +88,12 @@ void TMainFrm::ZoomBy(double factor) {
 }
 
 void TMainFrm::ZoomToRange() {
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return;
     // A little room on both sides so the markers are seen whole.
-    const int64_t margin = std::max<int64_t>(1, (FEndMs - FStartMs) / 40);
-    TrackBar->setView(int(std::max<int64_t>(0, FStartMs - margin)),
-                      int(std::min<int64_t>(TrackBar->maximum(), FEndMs + margin)));
+    const int64_t margin = std::max<int64_t>(1, (FRange.EndMs() - FRange.StartMs()) / 40);
+    TrackBar->setView(int(std::max<int64_t>(0, FRange.StartMs() - margin)),
+                      int(std::min<int64_t>(TrackBar->maximum(), FRange.EndMs() + margin)));
 }
 
 void TMainFrm::ZoomAll() {
@@ -101,10 +101,7 @@ void TMainFrm::ZoomAll() {
 }
 
 void TMainFrm::TrackBarViewChange() {
-    const int active = FActiveMarker;
-    FActiveMarker = 2;
-    PlaceMarkers();
-    FActiveMarker = active;
+    PlaceMarker(TMarker::Both);
     const bool fine = TrackBar->zoomed() && TrackBar->unitsPerPixel() < FineZoomMsPerPixel;
     if (fine) {
         // The finer loudness of what is in view and a screen on either side.
@@ -113,7 +110,7 @@ void TMainFrm::TrackBarViewChange() {
     }
     if (fine != FFineTimes) {
         FFineTimes = fine;
-        if (FDurationMs > 0)
+        if (FRange.DurationMs() > 0)
             ShowRangeInfo();
     }
 }
@@ -138,7 +135,7 @@ void TMainFrm::RevealTime(int64_t t, bool justEnough) {
 }
 
 void TMainFrm::TrackBarContextPopup(const QPoint& Pos) {
-    if (FDurationMs <= 0)
+    if (FRange.DurationMs() <= 0)
         return;
     QMenu menu(this);
     menu.addAction(tr("Zoom &In\tCtrl++"), this,
@@ -149,9 +146,9 @@ void TMainFrm::TrackBarContextPopup(const QPoint& Pos) {
     menu.addAction(tr("Show &All\tCtrl+0"), this, [this] { Guarded([&] { ZoomAll(); }); });
     menu.addSeparator();
     QAction* snap = menu.addAction(tr("&Snap Marker to Silence\tS"), this, [this] {
-        Guarded([&] { SnapMarkerToSilence(FActiveMarker); });
+        Guarded([&] { SnapMarkerToSilence(FRange.Active()); });
     });
-    snap->setEnabled(IsIdle() && (FActiveMarker == 0 || FActiveMarker == 1));
+    snap->setEnabled(IsIdle() && FRange.Active() != TMarker::Both);
     menu.exec(Pos);
 }
 
@@ -219,24 +216,20 @@ int64_t TMainFrm::QuietestTimeNear(int64_t t, int64_t lo, int64_t hi) const {
     return std::clamp(best, from, to);
 }
 
-bool TMainFrm::SnapMarkerToSilence(int marker) {
-    if (!IsIdle() || FDurationMs <= 0 || (marker != 0 && marker != 1))
+bool TMainFrm::SnapMarkerToSilence(TMarker marker) {
+    if (!IsIdle() || FRange.DurationMs() <= 0 || marker == TMarker::Both)
         return false;
-    FActiveMarker = marker;
-    if (marker == 0) {
-        const int64_t t = QuietestTimeNear(FStartMs, TrackBar->minimum(), FEndMs - 1000);
-        if (t == FStartMs || t > FEndMs - 1000)
-            return t == FStartMs;
-        FStartMs = t;
-        TrackBar->setSelStart(int(t));
-    } else {
-        const int64_t t = QuietestTimeNear(FEndMs, FStartMs + 1000, TrackBar->maximum());
-        if (t == FEndMs || t < FStartMs + 1000)
-            return t == FEndMs;
-        FEndMs = t;
-        TrackBar->setSelEnd(int(t));
-    }
-    TrackBar->setPosition(int(marker == 0 ? FStartMs : FEndMs));
+    FRange.SetActive(marker);
+    const int64_t gap = TRangeModel::MarkerGapMs;
+    const int64_t now = FRange.At(marker);
+    const int64_t t = marker == TMarker::Start
+                          ? QuietestTimeNear(now, TrackBar->minimum(), FRange.EndMs() - gap)
+                          : QuietestTimeNear(now, FRange.StartMs() + gap, TrackBar->maximum());
+    if (t == now || !FRange.Allows(marker, t, gap))
+        return t == now;
+    FRange.Set(marker, t);
+    ShowMarkerOnBar(marker);
+    TrackBar->setPosition(int(t));
     PlaceMarkers();
     TrackBar->update();
     ShowRangeInfo();

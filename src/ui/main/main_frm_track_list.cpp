@@ -11,7 +11,6 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr int64_t kTicksPerMs = 10000;
 enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
 constexpr int ListButtonRoom = 26; // the up and down buttons beside the list
 } // namespace
@@ -167,8 +166,8 @@ void TMainFrm::ShowTrackList() {
         item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false) : t.Title);
         if (t.Title.isEmpty())
             item->setForeground(tcTitle, DefaultTitleColor());
-        item->setText(tcStart, FormatTimeText(t.Start / kTicksPerMs));
-        item->setText(tcLength, FormatTimeText((t.End - t.Start) / kTicksPerMs));
+        item->setText(tcStart, FormatTimeText(t.Start));
+        item->setText(tcLength, FormatTimeText(t.End - t.Start));
         item->setToolTip(tcTitle, item->text(tcTitle));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
@@ -179,7 +178,7 @@ void TMainFrm::ShowTrackList() {
         FTrackList.Tracks.empty() ? tr("Tracks") : tr("Tracks (%1)").arg(FTrackList.Tracks.size()));
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
     // The summary says what Rip! writes, which the list decides.
-    if (FDurationMs > 0) {
+    if (FRange.DurationMs() > 0) {
         ShowRangeInfo();
         ShowOutputFile();
     }
@@ -194,29 +193,29 @@ void TMainFrm::ClearTracksBtnClick() {
 
 void TMainFrm::ResetTrackList() {
     // The chapters carry their own titles: a range added to them is a "Track n".
-    FTrackList = !FDvd.locator.isEmpty() && FDvd.Chapters() > 1
-                     ? ChapterTrackList(FDvd, 1, FDvd.Chapters())
-                     : TTrackList();
+    const int chapters = int(FDvd.ChapterList().size());
+    FTrackList = !FDvd.locator.isEmpty() && chapters > 1 ? ChapterTrackList(FDvd, 1, chapters)
+                                                         : TTrackList();
     ShowTrackList();
 }
 
 void TMainFrm::AddRangeBtnClick() {
-    if (!IsIdle() || FDurationMs == 0 || FEndMs <= FStartMs)
+    if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs())
         return;
     TTrackEntry track;
-    track.Start = FStartMs * kTicksPerMs;
-    track.End = FEndMs * kTicksPerMs;
+    track.Start = TMediaTime::FromMs(FRange.StartMs());
+    track.End = TMediaTime::FromMs(FRange.EndMs());
     FTrackList.Tracks.push_back(track);
     ShowTrackList();
     TrackListView->setCurrentItem(
         TrackListView->topLevelItem(TrackListView->topLevelItemCount() - 1));
     // The next song most likely starts where this one ends.
-    if (FEndMs < FDurationMs) {
-        FStartMs = FEndMs;
-        FEndMs = FDurationMs;
-        TrackBar->setSelStart(int(FStartMs));
-        TrackBar->setSelEnd(int(FEndMs));
-        FActiveMarker = 2;
+    if (FRange.EndMs() < FRange.DurationMs()) {
+        FRange.Set(TMarker::Start, FRange.EndMs());
+        FRange.Set(TMarker::End, FRange.DurationMs());
+        TrackBar->setSelStart(int(FRange.StartMs()));
+        TrackBar->setSelEnd(int(FRange.EndMs()));
+        FRange.SetActive(TMarker::Both);
         PlaceMarkers();
         ShowRangeInfo();
     }

@@ -47,7 +47,7 @@ void TMainFrm::ShowAudioTracks() {
 }
 
 void TMainFrm::StartEnvelope() {
-    if (FDurationMs <= 0 || sourceFileEdit->text().isEmpty()) {
+    if (FRange.DurationMs() <= 0 || sourceFileEdit->text().isEmpty()) {
         Envelope->Clear();
         Detail->SetSource(QString());
         return;
@@ -65,7 +65,8 @@ void TMainFrm::StartEnvelope() {
 void TMainFrm::AudioTrackBoxChange(int Index) {
     if (Index < 0 || Index >= int(FAudioTracks.size()) || Index + 1 == FAudioTrack)
         return;
-    if (!IsIdle() || FDurationMs <= 0 || !FAudioTracks[size_t(Index)].unavailable.isEmpty()) {
+    if (!IsIdle() || FRange.DurationMs() <= 0 ||
+        !FAudioTracks[size_t(Index)].unavailable.isEmpty()) {
         // Not while a run reads the source: the shown choice is the one in use.
         const QSignalBlocker block(AudioTrackBox);
         AudioTrackBox->setCurrentIndex(std::max(0, FAudioTrack - 1));
@@ -96,7 +97,7 @@ void TMainFrm::RenderPreviewAgain() {
     FMediaControl = FilterGraph->Query<media::IMediaControl>();
     if (FMediaSeeking) {
         FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
-        int64_t current = int64_t(position) * 10000;
+        int64_t current = TMediaTime::FromMs(position).Units();
         FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
                                     media::AM_SEEKING_NoPositioning);
     }
@@ -113,7 +114,7 @@ void TMainFrm::RenderPreviewAgain() {
                 return;
             FMediaControl->Pause();
             if (FMediaSeeking && TrackBar->position() == position) {
-                int64_t current = int64_t(position) * 10000;
+                int64_t current = TMediaTime::FromMs(position).Units();
                 FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning,
                                             nullptr, media::AM_SEEKING_NoPositioning);
             }

@@ -32,14 +32,13 @@ struct TClockCase {
 // A disc of one title made of `source`, with a chapter at 0 and at 1.6 s.
 QString OneSourceDisc(const char* hint, const char* source) {
     QString error;
-    const QString disc =
-        AuthorDvd(QString::fromLatin1(hint),
-                  QStringLiteral(R"(
+    const QString disc = AuthorDvd(QString::fromLatin1(hint),
+                                   QStringLiteral(R"(
       <audio lang="en"/>
       <pgc><vob file="%1" chapters="0,1.6"/></pgc>
 )")
-                      .arg(FixturePath(QString::fromLatin1(source))),
-                  &error);
+                                       .arg(FixturePath(QString::fromLatin1(source))),
+                                   &error);
     EXPECT_FALSE(disc.isEmpty()) << error.toStdString();
     return disc;
 }
@@ -52,8 +51,11 @@ TEST(DvdClock, ATitleAndItsFirstChapterLastWhatTheDiscSays) {
         {"ac3", TestDvdRoot(), {}, fs::kTitleAEng, 0},
         {"ac3, second track", TestDvdRoot(), {track2[0], track2[1]}, fs::kTitleAFra, 0},
         {"mp2", OneSourceDisc("mp2disc", "dvd_title_mp2.mpg"), {}, fs::kTitleMp2, 0},
-        {"sound before the picture", OneSourceDisc("leaddisc", "dvd_title_lead.mpg"), {},
-         fs::kTitleLead, std::llround(fs::kPictureLead * kRate)},
+        {"sound before the picture",
+         OneSourceDisc("leaddisc", "dvd_title_lead.mpg"),
+         {},
+         fs::kTitleLead,
+         std::llround(fs::kPictureLead * kRate)},
     };
     for (const TClockCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,8 +92,9 @@ TEST(DvdClock, ASongTitleStartsWithTheSong) {
     // the VOB ID: the sound in its first sectors is the song before's, stamped ahead of the
     // song's first picture.
     QString error;
-    const QString disc =
-        AuthorDvdTitleSets(QStringLiteral("songs"), QStringLiteral(R"(
+    const QString disc = AuthorDvdTitleSets(
+        QStringLiteral("songs"),
+        QStringLiteral(R"(
   <titleset><titles>
     <audio lang="en"/>
     <audio lang="fr"/>
@@ -106,9 +109,8 @@ TEST(DvdClock, ASongTitleStartsWithTheSong) {
     <pgc><vob file="%2"><cell start="1.6" chapter="1"/></vob></pgc>
   </titles></titleset>
 )")
-                                               .arg(FixturePath("dvd_title_a.mpg"),
-                                                    FixturePath("dvd_title_lpcm.mpg")),
-                           &error);
+            .arg(FixturePath("dvd_title_a.mpg"), FixturePath("dvd_title_lpcm.mpg")),
+        &error);
     ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
     const std::unique_ptr<TDvdDisc> opened = TDvdDisc::Open(disc);
     struct TSong {
@@ -116,7 +118,8 @@ TEST(DvdClock, ASongTitleStartsWithTheSong) {
         int playAll, song;
         fs::TSignal signal;
     };
-    for (const TSong& s : {TSong{"ac3", 1, 2, fs::kTitleAEng}, TSong{"lpcm", 3, 4, fs::kTitleLpcm}}) {
+    for (const TSong& s :
+         {TSong{"ac3", 1, 2, fs::kTitleAEng}, TSong{"lpcm", 3, 4, fs::kTitleLpcm}}) {
         SCOPED_TRACE(s.name);
         const TDvdTitle& playAll = opened->Title(s.playAll);
         const TDvdTitle& song = opened->Title(s.song);

@@ -72,8 +72,8 @@ TEST(DvdAngles, AChapterInAnInterleavedBlockIsOneAnglesSound) {
     for (const TChoice& choice : choices) {
         SCOPED_TRACE(choice.options.join(u' ').toStdString());
         const DecodedAudio chapter =
-            RipDvd(Args(disc, choice.options + QStringList{QStringLiteral("--chapter"),
-                                                           QStringLiteral("2")}),
+            RipDvd(Args(disc, choice.options +
+                                  QStringList{QStringLiteral("--chapter"), QStringLiteral("2")}),
                    FreshDir(QStringLiteral("angle")) + QStringLiteral("/chapter2.mp3"));
         EXPECT_EQ(chapter.frames(), block);
         ExpectAngleThroughout(chapter, choice.sound, 0, block);
@@ -94,8 +94,8 @@ TEST(DvdAngles, AChapterInAnInterleavedBlockIsOneAnglesSound) {
 
 TEST(DvdAngles, ABlockWithoutInterleavingPlaysTheChosenAngle) {
     QString error;
-    const QString disc = MakeAngleDvd(QStringLiteral("contiguous"), TAngleLayout::alContiguous,
-                                      &error);
+    const QString disc =
+        MakeAngleDvd(QStringLiteral("contiguous"), TAngleLayout::alContiguous, &error);
     ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
     const int64_t block = DvdSamples(TDvdDisc::Open(disc)->Title(1).cells.at(1).duration);
     for (const int angle : {1, 2}) {
@@ -120,11 +120,11 @@ TEST(DvdAngles, AnAngleThatCannotBePlayedIsRefused) {
                                                QStringLiteral("-o"), mp3}),
                                    out)
                     .endsWith(QStringLiteral(" has 2 angles, not 3")));
-    EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--rip"), TestDvdRoot(),
-                                    QStringLiteral("--angle"), QStringLiteral("2"),
-                                    QStringLiteral("-o"), mp3},
-                                   out)
-                    .contains(QStringLiteral("has 1 angle, not 2")));
+    EXPECT_TRUE(
+        ExpectCleanFailure({QStringLiteral("--rip"), TestDvdRoot(), QStringLiteral("--angle"),
+                            QStringLiteral("2"), QStringLiteral("-o"), mp3},
+                           out)
+            .contains(QStringLiteral("has 1 angle, not 2")));
     EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--rip"), FixturePath("dvd_ac3_stereo.vob"),
                                     QStringLiteral("--angle"), QStringLiteral("2"),
                                     QStringLiteral("-o"), mp3},

@@ -115,8 +115,16 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
                              TAudioInput::FloatBits};
         In.OpenSource();
     } catch (const EAudioReadError& e) {
-        if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return TError(NoStreamText(In.FileName));
+        if (e.ErrorCode == media::MS_E_NOSTREAM) {
+            if (FOptions.AudioTrack <= 0)
+                return TError(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                                  .arg(Quoted(FSourcePath)));
+            std::vector<TMediaTrackInfo> tracks;
+            TMediaAudioStream::ListAudioTracks(In.FileName, tracks);
+            if (const QString why = AudioTrackRefusal(tracks, FSourcePath, FOptions.AudioTrack);
+                !why.isEmpty())
+                return TError(why);
+        }
         return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
                           .arg(Quoted(FSourcePath), e.Message()));
     } catch (const std::exception& e) {
@@ -124,26 +132,6 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
                           .arg(Quoted(FSourcePath), ExceptionMessage(e)));
     }
     return dvd;
-}
-
-QString TCommandRip::NoStreamText(const QString& Source) const {
-    if (FOptions.AudioTrack <= 0)
-        return QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-            .arg(Quoted(FSourcePath));
-    // A track the source lists but cannot play (a DVD's stream its title marks unavailable)
-    // is there: it is refused for what it is.
-    std::vector<TMediaTrackInfo> tracks;
-    if (!media::Failed(TMediaAudioStream::ListAudioTracks(Source, tracks)) &&
-        FOptions.AudioTrack <= int(tracks.size()) &&
-        !tracks[size_t(FOptions.AudioTrack - 1)].unavailable.isEmpty())
-        return QCoreApplication::translate("CommandLine",
-                                           "audio track %1 of %2 cannot be played: %3 (see "
-                                           "--list-tracks)")
-            .arg(QString::number(FOptions.AudioTrack), Quoted(FSourcePath),
-                 tracks[size_t(FOptions.AudioTrack - 1)].unavailable);
-    return QCoreApplication::translate("CommandLine",
-                                       "%1 has no audio track %2 (see --list-tracks)")
-        .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack));
 }
 
 QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {

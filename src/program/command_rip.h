@@ -37,8 +37,6 @@ private:
     // (the choice answered, whose locator `In` then reads); else why its sound cannot be
     // read.
     TResult<TDvdChoice> OpenSource(TStreamAudioIn& In) const;
-    // Why the chosen audio track cannot be read from `Source` (the media layer's name).
-    QString NoStreamText(const QString& Source) const;
     // -o, else the default name of a single file.
     QString OutputFile(const TDvdChoice& Dvd) const;
     // The job of a range, or the jobs of a track list, with their files; else why not.

@@ -244,17 +244,24 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2  ac3       fra"))) << lines[1].toStdString();
 
-    // The stream the disc marks unavailable is refused as that, not as one it lacks.
+    // The stream the disc marks unavailable is refused as that, not as one it lacks, by a
+    // rip and by the search for its songs.
     const QString dir = FreshDir(QStringLiteral("dvdstreams"));
-    const QString refused = ExpectCleanFailure(
-        {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1"),
-         QStringLiteral("--audio-track"), QStringLiteral("1"), QStringLiteral("-o"),
-         dir + QStringLiteral("/x.mp3")},
-        dir);
-    EXPECT_TRUE(refused.contains(QStringLiteral("audio track 1")) &&
-                refused.contains(QStringLiteral("the disc marks it unavailable")) &&
-                !refused.contains(QStringLiteral("no audio track")))
-        << refused.toStdString();
+    const QString unavailable =
+        QStringLiteral("sonavel: audio track 1 of \"%1\" cannot be "
+                       "played: the disc marks it unavailable (see "
+                       "--list-tracks)")
+            .arg(QDir::toNativeSeparators(QFileInfo(disc).absoluteFilePath()));
+    EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
+                                  QStringLiteral("1"), QStringLiteral("--audio-track"),
+                                  QStringLiteral("1"), QStringLiteral("-o"),
+                                  dir + QStringLiteral("/x.mp3")},
+                                 dir),
+              unavailable);
+    EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--list-pauses"), disc,
+                                  QStringLiteral("--audio-track"), QStringLiteral("1")},
+                                 dir),
+              unavailable);
     // Stream 2 by its number, and by default as the first that plays.
     for (const QStringList& choice :
          {QStringList{QStringLiteral("--audio-track"), QStringLiteral("2")}, QStringList{}}) {

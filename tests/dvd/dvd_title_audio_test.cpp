@@ -2,7 +2,7 @@
 // the line puts it, joined without gap or overlap where the timestamps restart, the
 // IFO's languages and numbering, exact seeks anywhere, the same samples from the folder,
 // its image and (for the first part) the VOB opened as a plain file; each camera angle of
-// an interleaved block alike.
+// a block alike, interleaved or not.
 
 #include "media/dvd/dvd_path.h"
 #include "media/dvd_title_audio.h"
@@ -203,7 +203,7 @@ TEST(DvdTitleAudio, ATitleIsAStreamLikeAnyOtherWithTheDiscsChapters) {
     EXPECT_TRUE(file->Chapters().empty());
 }
 
-TEST(DvdTitleAudio, AnAngleOfAnInterleavedBlockIsReadAndSoughtLikeAnyTitle) {
+TEST(DvdTitleAudio, EachAngleOfABlockIsReadAndSoughtLikeAnyTitle) {
     QString error;
     const QString disc =
         MakeAngleDvd(QStringLiteral("angleaudio"), TAngleLayout::alInterleaved, &error);
@@ -233,5 +233,16 @@ TEST(DvdTitleAudio, AnAngleOfAnInterleavedBlockIsReadAndSoughtLikeAnyTitle) {
             const TSound got = ReadAll(*stream, 6000);
             EXPECT_EQ(got.samples, Frames(straight, target, 6000));
         }
+    }
+    // A block laid out without interleaving: each angle's cell is a run of its own.
+    const QString contiguous =
+        MakeAngleDvd(QStringLiteral("anglerun"), TAngleLayout::alContiguous, &error);
+    ASSERT_FALSE(contiguous.isEmpty()) << error.toStdString();
+    for (const int angle : {1, 2}) {
+        SCOPED_TRACE(angle);
+        const TSound straight = ReadSource(dvd::TitleLocator(contiguous, 1, angle));
+        ASSERT_EQ(straight.frames(), 2 * before + block);
+        for (const int64_t at : std::initializer_list<int64_t>{0, 3 * kRate + 200})
+            ExpectSignalAt(straight, angle == 1 ? fs::kTitleAEng : fs::kTitleAFra, at, before + at);
     }
 }

@@ -1,9 +1,9 @@
 // One clock for a DVD title, as a player presents it: every sample counts from the title's
-// first picture. A whole title and its first chapter last what the disc says, to the sample,
-// whatever sound was muxed ahead of that picture (AC-3's and MP2's padding, a source whose
-// sound starts before its pictures), on every audio track; and a song title that reuses a
-// cell from the middle of a "play all" title's VOB starts with the song, on AC-3 and LPCM.
-// Ripped with the built program and decoded with FFmpeg.
+// first picture, whatever sound was muxed ahead of it (AC-3's and MP2's padding, a source
+// whose sound starts before its pictures, the song before where a song title starts inside
+// a VOB ID). So a title and its first chapter last what the disc says, to the sample, and a
+// song title starts with the song, on AC-3 and LPCM. Ripped with the built program and
+// decoded with FFmpeg.
 
 #include "media/dvd/dvd_disc.h"
 #include "support/dvd_authoring.h"
@@ -20,80 +20,32 @@ namespace fs = fixture_signal;
 namespace {
 
 constexpr int kRate = kDvdRipRate;
+constexpr int64_t kTailMargin = 4096 + kRate / 100; // a needle, 10 ms before an end
 
-struct TClockCase {
-    const char* name;
-    QString disc;
-    QStringList track; // the audio track chosen, none for the first
-    fs::TSignal signal;
-    int64_t firstPicture; // the source sample shown with the title's first picture
-};
+QStringList Title(const QString& disc, int title) {
+    return {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QString::number(title)};
+}
 
-// A disc of one title made of `source`, with a chapter at 0 and at 1.6 s.
-QString OneSourceDisc(const char* hint, const char* source) {
-    QString error;
-    const QString disc = AuthorDvd(QString::fromLatin1(hint),
-                                   QStringLiteral(R"(
-      <audio lang="en"/>
-      <pgc><vob file="%1" chapters="0,1.6"/></pgc>
-)")
-                                       .arg(FixturePath(QString::fromLatin1(source))),
-                                   &error);
-    EXPECT_FALSE(disc.isEmpty()) << error.toStdString();
-    return disc;
+// `mp3` is the source's sound from sample `from` on for `length` samples, to the sample:
+// its first samples and its last ones are the source's.
+void ExpectStretch(const DecodedAudio& mp3, const fs::TSignal& signal, int64_t from,
+                   int64_t length) {
+    EXPECT_EQ(mp3.frames(), length);
+    ExpectSignalAt(mp3, signal, from, 0);
+    ExpectSignalAt(mp3, signal, from + length - kTailMargin, length - kTailMargin);
 }
 
 } // namespace
 
-TEST(DvdClock, ATitleAndItsFirstChapterLastWhatTheDiscSays) {
-    const QString track2[] = {QStringLiteral("--audio-track"), QStringLiteral("2")};
-    const TClockCase cases[] = {
-        {"ac3", TestDvdRoot(), {}, fs::kTitleAEng, 0},
-        {"ac3, second track", TestDvdRoot(), {track2[0], track2[1]}, fs::kTitleAFra, 0},
-        {"mp2", OneSourceDisc("mp2disc", "dvd_title_mp2.mpg"), {}, fs::kTitleMp2, 0},
-        {"sound before the picture",
-         OneSourceDisc("leaddisc", "dvd_title_lead.mpg"),
-         {},
-         fs::kTitleLead,
-         std::llround(fs::kPictureLead * kRate)},
-    };
-    for (const TClockCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const QString out = FreshDir(QStringLiteral("clock"));
-        ASSERT_FALSE(c.disc.isEmpty());
-        const TDvdTitle title = TDvdDisc::Open(c.disc)->Title(1);
-        ASSERT_GE(title.Chapters(), 2);
-        int64_t chapter1 = 0;
-        for (int cell = 0; cell < title.chapterCells[1]; ++cell)
-            chapter1 += title.cells[size_t(cell)].duration;
-        const QStringList rip = QStringList{QStringLiteral("--rip"), c.disc,
-                                            QStringLiteral("--dvd-title"), QStringLiteral("1")} +
-                                c.track;
-
-        const DecodedAudio whole = RipDvd(rip, out + QStringLiteral("/whole.mp3"));
-        EXPECT_EQ(whole.frames(), DvdSamples(title.Duration()));
-        ExpectSignalAt(whole, c.signal, c.firstPicture, 0);
-        ExpectSignalAt(whole, c.signal, c.firstPicture + 2 * kRate + 77, 2 * kRate + 77);
-
-        const DecodedAudio first =
-            RipDvd(rip + QStringList{QStringLiteral("--chapter"), QStringLiteral("1")},
-                   out + QStringLiteral("/chapter1.mp3"));
-        EXPECT_EQ(first.frames(), DvdSamples(chapter1));
-        ExpectSignalAt(first, c.signal, c.firstPicture, 0);
-        // It ends where chapter 2 begins: its last samples are the source's before that.
-        const int64_t tail = first.frames() - 4096 - kRate / 100;
-        ExpectSignalAt(first, c.signal, c.firstPicture + tail, tail);
-    }
-}
-
-TEST(DvdClock, ASongTitleStartsWithTheSong) {
-    // A music-video disc: per title set a "play all" title of three (two) songs, and a
-    // title of one song that reuses the play-all title's cell, which starts in the middle of
-    // the VOB ID: the sound in its first sectors is the song before's, stamped ahead of the
-    // song's first picture.
+TEST(DvdClock, EveryTitleCountsFromItsFirstPicture) {
+    // A music-video disc: per title set a "play all" title of three (two) songs, one cell and
+    // chapter each, and a title of one song that reuses the play-all title's second cell,
+    // which starts in the middle of the VOB ID: the sound in its first sectors is the song
+    // before's, stamped ahead of the song's first picture. Then a title of MP2 sound and one
+    // whose sound starts kPictureLead before its pictures, two chapters each.
     QString error;
     const QString disc = AuthorDvdTitleSets(
-        QStringLiteral("songs"),
+        QStringLiteral("clock"),
         QStringLiteral(R"(
   <titleset><titles>
     <audio lang="en"/>
@@ -108,11 +60,62 @@ TEST(DvdClock, ASongTitleStartsWithTheSong) {
       <cell start="1.6" chapter="1"/></vob></pgc>
     <pgc><vob file="%2"><cell start="1.6" chapter="1"/></vob></pgc>
   </titles></titleset>
+  <titleset><titles>
+    <audio lang="en"/>
+    <pgc><vob file="%3" chapters="0,1.6"/></pgc>
+  </titles></titleset>
+  <titleset><titles>
+    <audio lang="en"/>
+    <pgc><vob file="%4" chapters="0,1.6"/></pgc>
+  </titles></titleset>
 )")
-            .arg(FixturePath("dvd_title_a.mpg"), FixturePath("dvd_title_lpcm.mpg")),
+            .arg(FixturePath("dvd_title_a.mpg"), FixturePath("dvd_title_lpcm.mpg"),
+                 FixturePath("dvd_title_mp2.mpg"), FixturePath("dvd_title_lead.mpg")),
         &error);
     ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
     const std::unique_ptr<TDvdDisc> opened = TDvdDisc::Open(disc);
+    const auto cellSamples = [&](int title, int cell) {
+        return DvdSamples(opened->Title(title).cells.at(size_t(cell)).duration);
+    };
+
+    // Each chapter of a title to the sample of its cells, the first from the title's first
+    // picture: together the whole title, as long as the disc says.
+    struct TChapters {
+        const char* name;
+        int title;
+        fs::TSignal signal;
+        int64_t firstPicture; // the source sample shown with the title's first picture
+    };
+    for (const TChapters& t :
+         {TChapters{"ac3", 1, fs::kTitleAEng, 0}, TChapters{"mp2", 5, fs::kTitleMp2, 0},
+          TChapters{"sound before the picture", 6, fs::kTitleLead,
+                    std::llround(fs::kPictureLead * kRate)}}) {
+        SCOPED_TRACE(t.name);
+        const TDvdTitle& title = opened->Title(t.title);
+        ASSERT_EQ(title.Chapters(), int(title.cells.size()));
+        const std::vector<DecodedAudio> chapters = RipDvdChapters(Title(disc, t.title));
+        ASSERT_EQ(chapters.size(), title.cells.size());
+        int64_t start = t.firstPicture, total = 0;
+        for (size_t c = 0; c < chapters.size(); ++c) {
+            SCOPED_TRACE(c + 1);
+            const int64_t length = cellSamples(t.title, int(c));
+            if (c + 1 < chapters.size()) // the source's sound; the last may end before the cell
+                ExpectStretch(chapters[c], t.signal, start, length);
+            else
+                EXPECT_EQ(chapters[c].frames(), length);
+            start += length;
+            total += chapters[c].frames();
+        }
+        EXPECT_EQ(total, DvdSamples(title.Duration()));
+    }
+    // The whole title whose sound leads its pictures by 125 ms.
+    const DecodedAudio lead =
+        RipDvd(Title(disc, 6), FreshDir(QStringLiteral("lead")) + QStringLiteral("/whole.mp3"));
+    EXPECT_EQ(lead.frames(), DvdSamples(opened->Title(6).Duration()));
+    ExpectSignalAt(lead, fs::kTitleLead, std::llround(fs::kPictureLead * kRate), 0);
+
+    // A song title starts with the song and lasts as long as its cell, as the same cell does
+    // inside the play-all title (its chapter 2 above).
     struct TSong {
         const char* name;
         int playAll, song;
@@ -124,25 +127,10 @@ TEST(DvdClock, ASongTitleStartsWithTheSong) {
         const TDvdTitle& playAll = opened->Title(s.playAll);
         const TDvdTitle& song = opened->Title(s.song);
         ASSERT_EQ(song.cells.size(), 1u);
-        ASSERT_GE(playAll.cells.size(), 2u);
-        ASSERT_EQ(song.cells[0].firstSector, playAll.cells[1].firstSector); // the same cell
+        ASSERT_EQ(song.cells[0].firstSector, playAll.cells.at(1).firstSector); // the same cell
         ASSERT_GT(song.cells[0].firstSector, playAll.cells[0].firstSector);
-        const int64_t start = DvdSamples(playAll.cells[0].duration); // the song's first picture
-        const int64_t length = DvdSamples(song.Duration());
-        const int64_t tail = length - 4096 - kRate / 100;
-
-        // The song as the play-all title plays it, and as its own title.
-        for (const QStringList& choice :
-             {QStringList{QString::number(s.playAll), QStringLiteral("--chapter"),
-                          QStringLiteral("2")},
-              QStringList{QString::number(s.song)}}) {
-            SCOPED_TRACE(choice.join(u' ').toStdString());
-            const DecodedAudio mp3 = RipDvd(
-                QStringList{QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title")} + choice,
-                FreshDir(QStringLiteral("song")) + QStringLiteral("/song.mp3"));
-            EXPECT_EQ(mp3.frames(), length);
-            ExpectSignalAt(mp3, s.signal, start, 0);
-            ExpectSignalAt(mp3, s.signal, start + tail, tail);
-        }
+        ExpectStretch(RipDvd(Title(disc, s.song),
+                             FreshDir(QStringLiteral("song")) + QStringLiteral("/s.mp3")),
+                      s.signal, cellSamples(s.playAll, 0), DvdSamples(song.Duration()));
     }
 }

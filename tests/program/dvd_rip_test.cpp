@@ -247,20 +247,23 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
     // The stream the disc marks unavailable is refused as that, not as one it lacks, by a
     // rip and by the search for its songs.
     const QString dir = FreshDir(QStringLiteral("dvdstreams"));
-    const QString unavailable =
-        QStringLiteral("sonavel: audio track 1 of \"%1\" cannot be "
-                       "played: the disc marks it unavailable (see "
-                       "--list-tracks)")
-            .arg(QDir::toNativeSeparators(QFileInfo(disc).absoluteFilePath()));
+    const std::string unavailable =
+        QStringLiteral("sonavel: audio track 1 of \"%1\" cannot be played: the disc marks it "
+                       "unavailable (see --list-tracks)")
+            .arg(QDir::toNativeSeparators(QFileInfo(disc).absoluteFilePath()))
+            .toStdString();
     EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
                                   QStringLiteral("1"), QStringLiteral("--audio-track"),
                                   QStringLiteral("1"), QStringLiteral("-o"),
                                   dir + QStringLiteral("/x.mp3")},
-                                 dir),
+                                 dir)
+                  .toStdString(),
               unavailable);
+    // The search for songs reads no other track in its place.
     EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--list-pauses"), disc,
                                   QStringLiteral("--audio-track"), QStringLiteral("1")},
-                                 dir),
+                                 dir)
+                  .toStdString(),
               unavailable);
     // Stream 2 by its number, and by default as the first that plays.
     for (const QStringList& choice :

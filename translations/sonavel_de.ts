@@ -147,10 +147,6 @@
         <translation>%1 kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
     </message>
     <message>
-        <source>%1 is not a DVD; --dvd-title, --chapter and --split-chapters need one</source>
-        <translation>%1 ist keine DVD; --dvd-title, --chapter und --split-chapters brauchen eine</translation>
-    </message>
-    <message>
         <source>cannot read the DVD %1: %2</source>
         <translation>die DVD %1 kann nicht gelesen werden: %2</translation>
     </message>
@@ -569,63 +565,6 @@ mit ihren Sprachen)</translation>
         <translation>die Version zeigen</translation>
     </message>
     <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
-               [-o OUTPUT] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
-               [-o AUSGABE] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-</translation>
-    </message>
-    <message>
         <source>
 Options not given take the settings last used in the window.
 
@@ -716,6 +655,81 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
 </source>
         <translation>sonavel: Warnung: ohne Wirkung %1: %2
 </translation>
+    </message>
+    <message>
+        <source>the title&apos;s camera angle N (default: 1; --list-titles
+counts them)</source>
+        <translation>Kameraperspektive N des Titels (Vorgabe: 1; --list-titles
+zählt sie)</translation>
+    </message>
+    <message>
+        <source>--angle goes with --rip</source>
+        <translation>--angle gehört zu --rip</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title, --angle, --chapter and --split-chapters need one</source>
+        <translation>%1 ist keine DVD; --dvd-title, --angle, --chapter und --split-chapters brauchen eine</translation>
+    </message>
+    <message>
+        <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
+        <translation>Tonspur %1 von %2 kann nicht abgespielt werden: %3 (siehe --list-tracks)</translation>
     </message>
 </context>
 <context>
@@ -897,6 +911,26 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>the disc marks it unavailable</source>
         <translation>die Disc kennzeichnet sie als nicht verfügbar</translation>
     </message>
+    <message>
+        <source>an angle of title set %1 cannot be followed through its interleaved block: %2 at sector %3</source>
+        <translation>eine Kameraperspektive des Titelsatzes %1 lässt sich nicht durch ihren verschachtelten Block verfolgen: %2 bei Sektor %3</translation>
+    </message>
+    <message>
+        <source>no navigation pack</source>
+        <translation>kein Navigationspaket</translation>
+    </message>
+    <message>
+        <source>a unit that ends past the cell</source>
+        <translation>eine Einheit, die hinter der Zelle endet</translation>
+    </message>
+    <message>
+        <source>no way on to the angle&apos;s next unit</source>
+        <translation>kein Weg zur nächsten Einheit der Perspektive</translation>
+    </message>
+    <message>
+        <source>title %1 has no angle %2</source>
+        <translation>Titel %1 hat keine Kameraperspektive %2</translation>
+    </message>
 </context>
 <context>
     <name>DvdChoice</name>
@@ -923,6 +957,22 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>no audio</source>
         <translation>kein Ton</translation>
+    </message>
+    <message>
+        <source>1 angle</source>
+        <translation>1 Kameraperspektive</translation>
+    </message>
+    <message>
+        <source>%1 angles</source>
+        <translation>%1 Kameraperspektiven</translation>
+    </message>
+    <message>
+        <source>title %1 has %2, not %3</source>
+        <translation>Titel %1 hat %2, nicht %3</translation>
+    </message>
+    <message>
+        <source>Angle %1 of %2</source>
+        <translation>Perspektive %1 von %2</translation>
     </message>
 </context>
 <context>
@@ -1109,6 +1159,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>The file changed while it was being read (it was cut short or written over); nothing made from it is kept.</source>
         <translation>Die Datei hat sich beim Lesen geändert (sie wurde gekürzt oder überschrieben); nichts daraus wird behalten.</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s navigation packs are damaged: a camera angle of the title cannot be followed through its interleaved block.</source>
+        <translation>Die Navigationspakete der DVD sind beschädigt: eine Kameraperspektive des Titels lässt sich nicht durch ihren verschachtelten Block verfolgen.</translation>
     </message>
 </context>
 <context>
@@ -1976,6 +2030,18 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     <message>
         <source>The %1 songs found do not fit after the %2 tracks of the list: a list holds %3 tracks.</source>
         <translation>Die %1 gefundenen Lieder passen nicht hinter die %2 Titel der Liste: eine Liste fasst %3 Titel.</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Perspektive</translation>
+    </message>
+    <message>
+        <source>Angle:</source>
+        <translation>Perspektive:</translation>
+    </message>
+    <message>
+        <source>The camera angle of the title to preview and rip</source>
+        <translation>Die Kameraperspektive des Titels für Vorschau und Rippen</translation>
     </message>
 </context>
 <context>

@@ -35,8 +35,9 @@ struct TMediaInput {
     std::shared_ptr<const TDvdTitleInfo> dvd;
 };
 
-// "dvd:N:/root" names title N, "dvd:N,S:/root" its segment S (0-based).
-QString DvdSegmentLocator(const QString& root, int title, int segment);
+// "dvd:N:/root" names title N, "dvd:N,S:/root" its segment S (0-based); "dvd:N.A:/root"
+// and "dvd:N.A,S:/root" the same in camera angle A.
+QString DvdSegmentLocator(const QString& root, int title, int angle, int segment);
 
 // True for a locator naming a whole DVD title.
 bool IsDvdTitleSource(const QString& source);

@@ -74,6 +74,10 @@ const TResultEntry kResultTable[] = {
     {MS_E_SOURCECHANGED,
      QT_TRANSLATE_NOOP("MediaResult", "The file changed while it was being read (it was cut "
                                       "short or written over); nothing made from it is kept.")},
+    {MS_E_DVD_NAVIGATION,
+     QT_TRANSLATE_NOOP("MediaResult",
+                       "The DVD's navigation packs are damaged: a camera angle of the title "
+                       "cannot be followed through its interleaved block.")},
 };
 
 } // namespace

@@ -127,6 +127,13 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              P.Options.DvdTitle = ParseOrdinal(N, V);
          }},
+        {{"--angle"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "the title's camera angle N (default: 1; --list-titles\n"
+                                          "counts them)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.DvdAngle = ParseOrdinal(N, V);
+         }},
         {{"--chapter"},
          QT_TRANSLATE_NOOP("CommandLine", "A[-B]"),
          QT_TRANSLATE_NOOP("CommandLine", "from chapter A's start to chapter B's end (B = A when\n"
@@ -492,6 +499,8 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
         throw EUsageError(QCoreApplication::translate("CommandLine", "--chapter goes with --rip"));
+    if (o.DvdAngle && o.Mode != TCommandMode::cmRip)
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--angle goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--start must come before --end"));
@@ -549,7 +558,7 @@ QString UsageText() {
                "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
                "               [--album A] [--year Y] [--comment C] [--genre G]\n"
                "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
-               "               [--dvd-title N] [--chapter A[-B]]\n"
+               "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
                "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
                "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
                "               [-o FOLDER/ | -o PATTERN] [options]\n"

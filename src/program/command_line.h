@@ -45,6 +45,7 @@ struct TCommandLineOptions {
     QString TrackList;  // --tracks: a cue sheet or a list of times; Output is then a pattern
     int Jobs = 0;       // encoder threads; 0 = one per core
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
+    int DvdAngle = 0;   // --angle: the title's camera angle, 1-based; 0 = not given (the first)
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
     bool SplitPauses = false;              // one MP3 per song found; Output is then a pattern

@@ -17,16 +17,32 @@
 #include <unistd.h>
 #include <vector>
 
+QString AudioTrackRefusal(const std::vector<TMediaTrackInfo>& Tracks, const QString& Shown,
+                          int AudioTrack) {
+    if (AudioTrack <= 0)
+        return {};
+    if (AudioTrack > int(Tracks.size()))
+        return QCoreApplication::translate("CommandLine",
+                                           "%1 has no audio track %2 (see --list-tracks)")
+            .arg(Quoted(Shown), QString::number(AudioTrack));
+    // A track the source lists but cannot play is there: it is refused for what it is.
+    const QString& why = Tracks[size_t(AudioTrack - 1)].unavailable;
+    if (why.isEmpty())
+        return {};
+    return QCoreApplication::translate("CommandLine",
+                                       "audio track %1 of %2 cannot be played: %3 (see "
+                                       "--list-tracks)")
+        .arg(QString::number(AudioTrack), Quoted(Shown), why);
+}
+
 TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {
     int stream = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
         TMediaAudioStream::ListAudioTracks(Path, tracks);
-        if (AudioTrack > int(tracks.size()))
-            return TError(QCoreApplication::translate(
-                              "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                              .arg(Quoted(Path), QString::number(AudioTrack)));
+        if (const QString why = AudioTrackRefusal(tracks, Path, AudioTrack); !why.isEmpty())
+            return TError(why);
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
     TLoudnessEnvelope envelope;
@@ -107,6 +123,8 @@ int TCommandListPauses::Execute() {
     if (tracks.empty())
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
                         .arg(Quoted(FSource)));
+    if (const QString why = AudioTrackRefusal(tracks, FSource, FAudioTrack); !why.isEmpty())
+        return fail(why);
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
     if (duration <= TMediaTime() && track < tracks.size())

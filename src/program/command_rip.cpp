@@ -13,6 +13,7 @@
 #include "audio/pipeline/audio_read_error.h"
 #include "audio/pipeline/stream_audio_in.h"
 #include "audio/rip/mp3_out.h"
+#include "media/media_audio_stream.h"
 #include "picture/cover_art.h"
 #include "picture/video_frame_grab.h"
 #include "program/command_interrupt.h"
@@ -78,11 +79,12 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
         return TError(QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
                           .arg(Quoted(FOptions.Source), why));
     try {
-        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd) &&
-            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd, std::max(FOptions.DvdAngle, 1)) &&
+            (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0 || FOptions.ChapterFirst > 0 ||
+             FOptions.SplitChapters))
             return TError(QCoreApplication::translate("CommandLine",
-                                                      "%1 is not a DVD; --dvd-title, --chapter and "
-                                                      "--split-chapters need one")
+                                                      "%1 is not a DVD; --dvd-title, --angle, "
+                                                      "--chapter and --split-chapters need one")
                               .arg(Quoted(FSourcePath)));
     } catch (const EDvdError& e) {
         return TError(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
@@ -110,13 +112,16 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
                              TAudioInput::FloatBits};
         In.OpenSource();
     } catch (const EAudioReadError& e) {
-        if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return TError(FOptions.AudioTrack > 0
-                              ? QCoreApplication::translate(
-                                    "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                                    .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack))
-                              : QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                                    .arg(Quoted(FSourcePath)));
+        if (e.ErrorCode == media::MS_E_NOSTREAM) {
+            if (FOptions.AudioTrack <= 0)
+                return TError(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                                  .arg(Quoted(FSourcePath)));
+            std::vector<TMediaTrackInfo> tracks;
+            TMediaAudioStream::ListAudioTracks(In.FileName, tracks);
+            if (const QString why = AudioTrackRefusal(tracks, FSourcePath, FOptions.AudioTrack);
+                !why.isEmpty())
+                return TError(why);
+        }
         return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
                           .arg(Quoted(FSourcePath), e.Message()));
     } catch (const std::exception& e) {

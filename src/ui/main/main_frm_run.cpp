@@ -291,7 +291,7 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::EnableRunControls(bool Enabled) {
     // A run reads the chosen title and track and writes the named files: none of them
     // changes while it goes.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, AngleBox, ChapterBox,
                                                       outputFileEdit, SaveFileBtn})
         w->setEnabled(Enabled);
 }
@@ -385,9 +385,9 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 void TMainFrm::FocusNeutralPlace() {
     QWidget* focused = focusWidget();
     if (!focused || focused == outputFileEdit || focused == SaveFileBtn ||
-        focused == AudioTrackBox || focused == TitleBox || focused == ChapterBox ||
-        focused == MP3SettingsEdit || focused == Id3TagEdit || focused == CancelBtn ||
-        focused == ExtractBtn)
+        focused == AudioTrackBox || focused == TitleBox || focused == AngleBox ||
+        focused == ChapterBox || focused == MP3SettingsEdit || focused == Id3TagEdit ||
+        focused == CancelBtn || focused == ExtractBtn)
         VideoWin->setFocus(Qt::OtherFocusReason);
 }
 

@@ -108,6 +108,8 @@ void TMainFrm::BuildSummaryArea() {
                       tr("The sound track to preview and rip"));
     TitlePanel = MakeChoiceRow(skinPanel1, tr("Title:"), TitleBox, QStringLiteral("TitleBox"),
                                tr("The DVD's title to preview and rip"));
+    AnglePanel = MakeChoiceRow(skinPanel1, tr("Angle:"), AngleBox, QStringLiteral("AngleBox"),
+                               tr("The camera angle of the title to preview and rip"));
     ChapterPanel =
         MakeChoiceRow(skinPanel1, tr("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
                       tr("Sets the range to a chapter (PageUp/PageDown "
@@ -228,7 +230,7 @@ void TMainFrm::ShowRangeInfo() {
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

@@ -11,6 +11,10 @@ SONAVEL_PACKAGES=(
   libdvdread-dev
   libebur128-dev libtag1-dev
   libgtest-dev dvdauthor genisoimage lsdvd
+  # Readers of the rips that share no code with the program: tags (mutagen), the sound as a
+  # gapless and a plain player decode it (mpg123, madplay), every frame's header (mp3check),
+  # loudness by a BS.1770 meter of its own (bs1770gain; not libebur128).
+  python3-mutagen mpg123 madplay mp3check bs1770gain
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl

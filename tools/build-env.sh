@@ -9,7 +9,7 @@ SONAVEL_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libmp3lame-dev libmp3lame0
   libdvdread-dev
-  libebur128-dev libtag1-dev
+  libebur128-dev libtag1-dev libicu-dev
   libgtest-dev dvdauthor genisoimage lsdvd
   # Readers of the rips that share no code with the program: tags (mutagen), the sound as a
   # gapless and a plain player decode it (mpg123, madplay), every frame's header (mp3check),

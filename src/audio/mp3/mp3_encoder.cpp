@@ -1,5 +1,6 @@
 #include "audio/mp3/mp3_encoder.h"
 
+#include "audio/mp3/id3v1_text.h"
 #include "audio/mp3/lame.h"
 #include "audio/pipeline/audio_exception.h"
 
@@ -84,8 +85,8 @@ void TMp3Encoder::SetTags(const TMp3EncoderSettings& Settings) {
     const TMp3TagTexts& S = Settings.Tag;
     lame_t e = FHandle.get();
     L().id3tag_init(e);
-    // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.
-    auto latin1 = [](const QString& s) { return s.toLatin1(); };
+    // These texts are all ID3v1 gets, and they also make its genre and track.
+    auto latin1 = [](const QString& s) { return Id3v1Text(s); };
     L().id3tag_set_title(e, latin1(S.Title).constData());
     L().id3tag_set_artist(e, latin1(S.Artist).constData());
     L().id3tag_set_album(e, latin1(S.Album).constData());

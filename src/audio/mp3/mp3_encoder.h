@@ -25,7 +25,8 @@ struct TMp3EncoderSettings {
     int VBRMaxBitrate = 192;
     int BitRate = 128; // kbit/s, constant bit rate
     int Quality = 5;
-    // Written as an ID3v2 tag at the start (UTF-16) and an ID3v1 tag at the end (Latin-1).
+    // Written as an ID3v2 tag at the start (UTF-16) and an ID3v1 tag at the end (Latin-1,
+    // see Id3v1Text).
     TMp3TagTexts Tag;
 };
 

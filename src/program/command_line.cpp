@@ -153,7 +153,8 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr"},
          QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
-         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate between two of those rates"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate, every frame between two of\n"
+                                          "those rates"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const QStringList parts = V.split(u'-');
              if (parts.size() != 2)
@@ -168,10 +169,10 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr-quality"},
          QT_TRANSLATE_NOOP("CommandLine", "N"),
-         QT_TRANSLATE_NOOP("CommandLine",
-                           "variable bit rate of quality N, as the encoder's -V:\n"
-                           "0 best and largest, 9 smallest (default: 2, or the\n"
-                           "window's setting); with --vbr's limits or the stored ones"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate of quality N, as the encoder's -V:\n"
+                                          "0 best and largest, 9 smallest (default: 2, or the\n"
+                                          "window's setting); bounded only by --vbr's limits or\n"
+                                          "those the settings dialog's Limit box stores"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              bool ok = false;
              const int q = V.toInt(&ok);

@@ -53,12 +53,17 @@ void TMp3Encoder::Open(const TMp3EncoderSettings& S) {
     L().lame_set_original(e, S.Original ? 1 : 0);
     L().lame_set_error_protection(e, S.CRC ? 1 : 0);
     if (S.EnableVBR) {
-        if (S.VBRMode2)
-            L().lame_set_VBR(e, vbr_mode(2));
+        if (S.VBRCurrentMethod)
+            L().lame_set_VBR(e, vbr_mtrh);
         L().lame_set_bWriteVbrTag(e, 1);
         L().lame_set_VBR_q(e, S.VBRQuality);
-        L().lame_set_VBR_min_bitrate_kbps(e, S.VBRMinBitrate);
-        L().lame_set_VBR_max_bitrate_kbps(e, S.VBRMaxBitrate);
+        if (S.VBRLimits) {
+            L().lame_set_VBR_min_bitrate_kbps(e, S.VBRMinBitrate);
+            L().lame_set_VBR_max_bitrate_kbps(e, S.VBRMaxBitrate);
+            // A limit the user set holds for silence too, which LAME would otherwise write
+            // at its lowest rate.
+            L().lame_set_VBR_hard_min(e, 1);
+        }
     } else {
         L().lame_set_brate(e, S.BitRate);
         L().lame_set_quality(e, S.Quality);

@@ -107,10 +107,13 @@ public:
     bool CRC = false;
     bool Copyright = false;
     bool Original = true;
-    // With EnableVBR: use the encoder's VBR mode 2.
+    // With EnableVBR: use the encoder's current VBR method (what LAME's -V uses).
     bool WriteVBRHeader = false;
     bool EnableVBR = false;
     TMP3Quality VBRQuality = ql5;
+    // Whether VBRMinBitrate and VBRMaxBitrate bound every frame; without them the quality
+    // alone decides the rate.
+    bool VBRLimits = true;
     // Limits of variable bit rate, kbit/s; a run exchanges them when max < min.
     int32_t VBRMinBitrate = 128;
     int32_t VBRMaxBitrate = 192;

@@ -3,6 +3,7 @@
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
+#include "media/stream_end.h"
 
 #include <QCoreApplication>
 
@@ -42,6 +43,10 @@ bool ParseLocator(const QString& source, QString& root, int& title, int& segment
     return dvd::ParseTitleLocator(text, root, title);
 }
 
+QByteArray FileUrl(const QString& path) {
+    return "file:" + path.toUtf8();
+}
+
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
                       ffmpeg::InputFormatPtr& format) {
     AVFormatContext* raw = avformat_alloc_context();
@@ -52,8 +57,7 @@ TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const QByteArray url = "file:" + path.toUtf8();
-    const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    const int result = avformat_open_input(&raw, FileUrl(path).constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0) // the context is freed on failure
         return result;
@@ -199,9 +203,12 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
     if (Failed(result))
         return result;
     result = avformat_find_stream_info(input.format.get(), nullptr);
-    if (result < 0)
+    if (result < 0) {
         input.format.reset();
-    return result < 0 ? result : S_OK;
+        return result;
+    }
+    ExtendToLastFrames(input.format.get(), FileUrl(source), interrupt);
+    return S_OK;
 }
 
 TMediaContent MediaContent(const TMediaInput& input) {

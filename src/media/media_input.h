@@ -42,7 +42,8 @@ QString DvdSegmentLocator(const QString& root, int title, int segment);
 bool IsDvdTitleSource(const QString& source);
 
 // Opens `source` and reads its stream information. A whole DVD title's duration is its
-// time line's. `interrupt` (optional) lets a blocked read give up.
+// time line's; a program stream's audio ends where its last frame does (stream_end.h). `interrupt`
+// (optional) lets a blocked read give up.
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
                             const AVIOInterruptCB* interrupt = nullptr);
 

@@ -188,7 +188,8 @@ const std::vector<TOption>& Options() {
          QT_TRANSLATE_NOOP("CommandLine",
                            "the front cover: the video's picture at TIME of the\n"
                            "source (scaled to square pixels), or a JPEG or PNG file;\n"
-                           "every track of a list gets it"),
+                           "larger than 1920 pixels, it is scaled down; every track\n"
+                           "of a list gets it"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              if (V.isEmpty())
                  throw EUsageError(QCoreApplication::translate(

@@ -395,29 +395,8 @@ left out); --start and --end, when given, override</source>
         <translation>MIN-MAX</translation>
     </message>
     <message>
-        <source>variable bit rate between two of those rates</source>
-        <translation>variable Bitrate zwischen zwei dieser Raten</translation>
-    </message>
-    <message>
-        <source>variable bit rate of quality N, as the encoder&apos;s -V:
-0 best and largest, 9 smallest (default: 2, or the
-window&apos;s setting); with --vbr&apos;s limits or the stored ones</source>
-        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
-0 am besten und größten, 9 am kleinsten (Vorgabe: 2
-oder die Einstellung des Fensters); mit den Grenzen von
---vbr oder den gespeicherten</translation>
-    </message>
-    <message>
         <source>TIME|FILE</source>
         <translation>ZEIT|DATEI</translation>
-    </message>
-    <message>
-        <source>the front cover: the video&apos;s picture at TIME of the
-source (scaled to square pixels), or a JPEG or PNG file;
-every track of a list gets it</source>
-        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
-(auf quadratische Pixel skaliert) oder eine JPEG- oder
-PNG-Datei; jeder Titel einer Liste bekommt es</translation>
     </message>
     <message>
         <source>leave out the ReplayGain values (the loudness measured
@@ -730,6 +709,33 @@ Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
     <message>
         <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
         <translation>Tonspur %1 von %2 kann nicht abgespielt werden: %3 (siehe --list-tracks)</translation>
+    </message>
+    <message>
+        <source>variable bit rate, every frame between two of
+those rates</source>
+        <translation>variable Bitrate, jeder Frame zwischen zweien
+dieser Raten</translation>
+    </message>
+    <message>
+        <source>variable bit rate of quality N, as the encoder&apos;s -V:
+0 best and largest, 9 smallest (default: 2, or the
+window&apos;s setting); bounded only by --vbr&apos;s limits or
+those the settings dialog&apos;s Limit box stores</source>
+        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
+0 am besten und größten, 9 am kleinsten (Vorgabe: 2
+oder die Einstellung des Fensters); begrenzt nur durch
+--vbr oder die Grenzen, die das Feld „Begrenzen“ der
+Einstellungen speichert</translation>
+    </message>
+    <message>
+        <source>the front cover: the video&apos;s picture at TIME of the
+source (scaled to square pixels), or a JPEG or PNG file;
+larger than 1920 pixels, it is scaled down; every track
+of a list gets it</source>
+        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
+(auf quadratische Pixel skaliert) oder eine JPEG- oder
+PNG-Datei; über 1920 Pixel wird es verkleinert; jeder
+Titel einer Liste bekommt es</translation>
     </message>
 </context>
 <context>
@@ -1230,6 +1236,29 @@ Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
     <message>
         <source>The ID3 tag outgrew the room kept for it.</source>
         <translation>Der ID3-Tag ist größer geworden als der für ihn freigehaltene Platz.</translation>
+    </message>
+</context>
+<context>
+    <name>Picture</name>
+    <message>
+        <source>the picture &quot;%1&quot; cannot be read: %2</source>
+        <translation>das Bild „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a JPEG or PNG picture</source>
+        <translation>„%1“ ist kein JPEG- oder PNG-Bild</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is too large to use as a cover (%2 x %3 pixels; decoding it would take more than %4 MB)</source>
+        <translation>das Bild „%1“ ist zu groß für ein Titelbild (%2 x %3 Pixel; es zu dekodieren bräuchte mehr als %4 MB)</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is damaged: %2</source>
+        <translation>das Bild „%1“ ist beschädigt: %2</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is damaged: its data end before the picture does</source>
+        <translation>das Bild „%1“ ist beschädigt: seine Daten enden vor dem Bild</translation>
     </message>
 </context>
 <context>
@@ -2350,10 +2379,6 @@ Version 2 oder später</translation>
         <translation>, kleinste Dateien</translation>
     </message>
     <message>
-        <source>Lower numbers sound better and make larger files; the minimum and maximum bit rates still bound every frame.</source>
-        <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; die minimale und maximale Bitrate begrenzen weiterhin jeden Frame.</translation>
-    </message>
-    <message>
         <source>Quality:</source>
         <translation>Qualität:</translation>
     </message>
@@ -2408,6 +2433,20 @@ Version 2 oder später</translation>
     <message>
         <source>%1 x %2 pixels</source>
         <translation>%1 x %2 Pixel</translation>
+    </message>
+    <message>
+        <source>&amp;Limit:</source>
+        <translation>&amp;Begrenzen:</translation>
+    </message>
+    <message>
+        <source>Off: the quality alone decides the bit rate of every frame, as the encoder&apos;s -V does.
+On: no frame goes below Min or above Max, silence included.</source>
+        <translation>Aus: die Qualität allein bestimmt die Bitrate jedes Frames, wie -V des Kodierers.
+Ein: kein Frame liegt unter Min oder über Max, auch in der Stille.</translation>
+    </message>
+    <message>
+        <source>Lower numbers sound better and make larger files; with Limit checked, the minimum and maximum bit rates also bound every frame.</source>
+        <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; mit „Begrenzen“ begrenzen die minimale und maximale Bitrate zudem jeden Frame.</translation>
     </message>
 </context>
 </TS>

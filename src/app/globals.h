@@ -23,7 +23,11 @@ struct TAppSettings {
     int32_t AudioVbrMinBitrate = 128;
     int32_t AudioVbrMaxBitrate = 256;
     int32_t AudioVbrQuality = 2; // the encoder's -V: 0 best and largest, 9 smallest
-    bool ReplayGain = true;      // loudness values in every file
+    // Whether the min and max bound a VBR rip; off, the quality alone decides. Stored since
+    // the limits became optional; a hive from before holds limits the user set when they
+    // differ from the defaults.
+    bool AudioVbrLimits = false;
+    bool ReplayGain = true; // loudness values in every file
 };
 
 // The ID3 texts of the next rip, each at most TagTextMax characters (code points).

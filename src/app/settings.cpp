@@ -100,6 +100,15 @@ void LoadFromOpenKey(TRegistry& reg, bool writable) {
     read(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality, def.AudioVbrQuality);
     if (AppSettings.AudioVbrQuality < 0 || AppSettings.AudioVbrQuality > 9)
         AppSettings.AudioVbrQuality = def.AudioVbrQuality;
+    // Read, not written back: a hive without the value keeps what it had (an older program
+    // reading it sees nothing new), and the next save stores the choice.
+    AppSettings.AudioVbrLimits = AppSettings.AudioVbrMinBitrate != def.AudioVbrMinBitrate ||
+                                 AppSettings.AudioVbrMaxBitrate != def.AudioVbrMaxBitrate;
+    try {
+        if (reg.ValueExists(QStringLiteral("AudioVbrLimits")))
+            AppSettings.AudioVbrLimits = reg.ReadInteger(QStringLiteral("AudioVbrLimits")) != 0;
+    } catch (const ERegistryException&) {
+    }
     int32_t gain = 0;
     read(QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
     AppSettings.ReplayGain = gain != 0;
@@ -131,6 +140,7 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), def.AudioVbrMaxBitrate);
     AppSettings.AudioVbrQuality = def.AudioVbrQuality;
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), def.AudioVbrQuality);
+    AppSettings.AudioVbrLimits = def.AudioVbrLimits;
     AppSettings.ReplayGain = def.ReplayGain;
     reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
     TipsIndex = 0;
@@ -148,6 +158,7 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality);
+    reg.WriteInteger(QStringLiteral("AudioVbrLimits"), AppSettings.AudioVbrLimits ? 1 : 0);
     reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
 }

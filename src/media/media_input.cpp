@@ -5,6 +5,7 @@
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
 #include "media/source_file.h"
+#include "media/stream_end.h"
 
 #include <QCoreApplication>
 
@@ -50,6 +51,10 @@ bool ParseLocator(const QString& source, QString& root, int& title, int& angle, 
     return dvd::ParseTitleLocator(text, root, title, &angle);
 }
 
+QByteArray FileUrl(const QString& path) {
+    return "file:" + path.toUtf8();
+}
+
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
                       const TSourceFile* file, ffmpeg::InputFormatPtr& format) {
     AVFormatContext* raw = avformat_alloc_context();
@@ -78,8 +83,7 @@ TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const QByteArray url = "file:" + path.toUtf8();
-    const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    const int result = avformat_open_input(&raw, FileUrl(path).constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0) { // the context is freed on failure, the caller's I/O is not
         ffmpeg::FreeCustomIo(pb);
@@ -260,6 +264,7 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
                 input.format = std::move(deeper);
         }
     }
+    ExtendToLastFrames(input.format.get(), FileUrl(source), interrupt);
     return S_OK;
 }
 

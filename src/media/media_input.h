@@ -45,8 +45,9 @@ bool IsDvdTitleSource(const QString& source);
 class TSourceFile;
 
 // Opens `source` and reads its stream information. A whole DVD title's duration is its
-// time line's. `interrupt` (optional) lets a blocked read give up. `file` (optional): a
-// plain file is read from that file, held open, whatever its name now names.
+// time line's; a program stream's audio ends where its last frame does (stream_end.h).
+// `interrupt` (optional) lets a blocked read give up. `file` (optional): a plain file is read
+// from that file, held open, whatever its name now names.
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
                             const AVIOInterruptCB* interrupt = nullptr,
                             const TSourceFile* file = nullptr);

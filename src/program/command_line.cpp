@@ -164,7 +164,8 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr"},
          QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
-         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate between two of those rates"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate, every frame between two of\n"
+                                          "those rates"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const QStringList parts = V.split(u'-');
              if (parts.size() != 2)
@@ -179,10 +180,10 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr-quality"},
          QT_TRANSLATE_NOOP("CommandLine", "N"),
-         QT_TRANSLATE_NOOP("CommandLine",
-                           "variable bit rate of quality N, as the encoder's -V:\n"
-                           "0 best and largest, 9 smallest (default: 2, or the\n"
-                           "window's setting); with --vbr's limits or the stored ones"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate of quality N, as the encoder's -V:\n"
+                                          "0 best and largest, 9 smallest (default: 2, or the\n"
+                                          "window's setting); bounded only by --vbr's limits or\n"
+                                          "those the settings dialog's Limit box stores"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              bool ok = false;
              const int q = V.toInt(&ok);
@@ -198,7 +199,8 @@ const std::vector<TOption>& Options() {
          QT_TRANSLATE_NOOP("CommandLine",
                            "the front cover: the video's picture at TIME of the\n"
                            "source (scaled to square pixels), or a JPEG or PNG file;\n"
-                           "every track of a list gets it"),
+                           "larger than 1920 pixels, it is scaled down; every track\n"
+                           "of a list gets it"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              if (V.isEmpty())
                  throw EUsageError(QCoreApplication::translate(

@@ -4,6 +4,7 @@
 #include "support/program_run.h"
 
 #include "support/decoded_audio.h"
+#include "support/outside_readers.h"
 #include "support/read_fault.h"
 #include "support/test_env.h"
 
@@ -226,6 +227,35 @@ TEST(RipCommand, WholeSourceDefaultsBesideTheSourceAndShortSourcesRip) {
     // Stored settings by default: 44.1 kHz; the source holds 0.6 s of sound.
     EXPECT_EQ(mp3.sampleRate, 44100);
     EXPECT_NEAR(mp3.frames() / 44100.0, 0.6, 0.06);
+}
+
+// A program stream's MP2 packets hold several frames each, and FFmpeg's estimate of the
+// length ends at the last packet's first frame: the whole source rips to the last sample
+// the decoder gives (a gapless player reads them all), and a range may end where the
+// sound does.
+TEST(RipCommand, AWholeMp2SourceRipsToItsLastSample) {
+    const QString dir = FreshDir(QStringLiteral("mp2end"));
+    const QString source = FixturePath(QStringLiteral("demo.mpg"));
+    const TSourceSound sound = ReadSourceSound(source, 48000);
+    ASSERT_GT(sound.frames(), 0);
+    const int64_t last = sound.firstSample + sound.frames(); // after the decoder's last
+    ASSERT_GE(last, 15 * 48000);
+    const TProgramRun whole = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"),
+                                          dir + "/whole.mp3", QStringLiteral("--samplerate"),
+                                          QStringLiteral("48000"), QStringLiteral("--quiet")});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+    const TPlayerDecode played = Mpg123Decode(dir + "/whole.mp3");
+    ASSERT_TRUE(played.ok) << played.error.toStdString();
+    EXPECT_EQ(played.frames(), last - std::max<int64_t>(sound.firstSample, 0));
+    const DecodedAudio mp3 = DecodeAudioFile(dir + "/whole.mp3");
+    EXPECT_EQ(mp3.frames(), played.frames());
+
+    const TProgramRun end = RunSonavel(
+        {QStringLiteral("--rip"), source, QStringLiteral("--start"), QStringLiteral("14"),
+         QStringLiteral("--end"), QStringLiteral("15"), QStringLiteral("-o"), dir + "/end.mp3",
+         QStringLiteral("--samplerate"), QStringLiteral("48000"), QStringLiteral("--quiet")});
+    ASSERT_EQ(end.exitCode, 0) << end.err.toStdString();
+    EXPECT_EQ(DecodeAudioFile(dir + "/end.mp3").frames(), 48000);
 }
 
 TEST(RipCommand, SecondAudioTrackIsTheOneRipped) {

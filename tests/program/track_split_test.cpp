@@ -266,11 +266,12 @@ TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
         EXPECT_TRUE(why.contains(QStringLiteral("line 1: '%1' is not a time").arg(end)))
             << why.toStdString();
     }
-    // Past what 100-ns units can count, and past the source's end.
+    // Past what 100-ns units can count, and past the source's end (where its last AC-3
+    // frame ends, not where FFmpeg's estimate put it, two frames earlier).
     EXPECT_TRUE(listed("999999999999 X\n").contains(QStringLiteral("after the end of any source")));
     EXPECT_TRUE(listed("99999999999 X\n")
                     .contains(QStringLiteral("track 1: it starts at 27777777:46:39.0, after the "
-                                             "end of the source (0:00:09.9)")));
+                                             "end of the source (0:00:10.0)")));
     // One rule for a text list and a cue sheet: in playing order, no overlap.
     EXPECT_TRUE(listed("1 5 A\n3 8 B\n")
                     .contains(QStringLiteral("line 2: the track starts at 0:00:03.0, before the "
@@ -288,10 +289,10 @@ TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
         ExpectCleanFailure(
             {rip, source, o, mp3, QStringLiteral("--start"), QStringLiteral("999999999999")}, bad)
             .contains(QStringLiteral("the range starts at 277777777:46:39.0, after the end of "
-                                     "the source (0:00:09.9)")));
+                                     "the source (0:00:10.0)")));
     EXPECT_TRUE(
         ExpectCleanFailure(
             {rip, source, o, mp3, QStringLiteral("--end"), QStringLiteral("999999999999")}, bad)
             .contains(QStringLiteral("the range ends at 277777777:46:39.0, after the end of the "
-                                     "source (0:00:09.9)")));
+                                     "source (0:00:10.0)")));
 }

@@ -1,6 +1,7 @@
 #include "audio/mp3/mp3_tag_writer.h"
 
 #include "audio/pipeline/audio_exception.h"
+#include "base/text_cut.h"
 
 #include <QCoreApplication>
 
@@ -41,8 +42,10 @@ std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& Tag) {
     return std::vector<uint8_t>(Tag.begin() + HeaderBytes, Tag.begin() + long(at));
 }
 
+// Through UTF-8: TagLib takes a wide string as UTF-16 units, and Linux's wchar_t holds a
+// whole code point, so a character beyond the BMP (an emoji) would lose its top bits.
 TagLib::String Text(const QString& Value) {
-    return TagLib::String(Value.toStdWString());
+    return TagLib::String(Value.toUtf8().constData(), TagLib::String::UTF8);
 }
 
 void AddText(TagLib::ID3v2::Tag& Tag, const char* Description, const QString& Value) {
@@ -109,9 +112,10 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
         tag.addFrame(toc);
         for (size_t i = 0; i < FChapters.size(); ++i) {
             const TChapter& c = FChapters[i];
-            // Short titles: a frame inside a chapter keeps the size field both versions share.
+            // The whole title, as long as any tag text may be (TagLib writes the frames
+            // inside a chapter with the tag's own 2.3 sizes, so a long one reads right).
             auto* title = new TagLib::ID3v2::TextIdentificationFrame("TIT2", TagLib::String::UTF16);
-            title->setText(Text(c.Title.left(50)));
+            title->setText(Text(LeftCodePoints(c.Title, kTagTextMax)));
             TagLib::ID3v2::FrameList inside;
             inside.append(title);
             // Byte offsets unknown: all ones, as the frame's definition asks.

@@ -152,10 +152,17 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* vbrPage = new QWidget;
     auto* vbrBox = new QHBoxLayout(vbrPage);
     vbrBox->setContentsMargins(0, 0, 0, 0);
+    // Without limits the quality alone sets each frame's rate, as LAME's -V does; the
+    // limits are for those who want every frame within them.
+    vbrLimitCheck = new QCheckBox(tr("&Limit:"), vbrPage);
+    vbrLimitCheck->setToolTip(tr("Off: the quality alone decides the bit rate of every frame, "
+                                 "as the encoder's -V does.\nOn: no frame goes below Min or "
+                                 "above Max, silence included."));
     minBitrateSel = PickList(vbrPage);
     maxBitrateSel = PickList(vbrPage);
     minBitrateSel->addItems(bitrates);
     maxBitrateSel->addItems(bitrates);
+    vbrBox->addWidget(vbrLimitCheck);
     vbrBox->addWidget(new QLabel(tr("Min:"), vbrPage));
     vbrBox->addWidget(minBitrateSel, 1);
     vbrBox->addSpacing(6);
@@ -170,9 +177,8 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* qualityBox = new QHBoxLayout(vbrQualityRow);
     qualityBox->setContentsMargins(0, 0, 0, 0);
     vbrQualitySel = PickList(vbrQualityRow);
-    static constexpr int averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
     for (int q = 0; q <= 9; ++q) {
-        QString text = tr("V%1: about %2 kbps").arg(q).arg(averages[q]);
+        QString text = tr("V%1: about %2 kbps").arg(q).arg(VbrTypicalKbps(q));
         if (q == 0)
             text += tr(", best sound");
         else if (q == 2)
@@ -181,12 +187,14 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
             text += tr(", smallest files");
         vbrQualitySel->addItem(text);
     }
-    vbrQualitySel->setToolTip(tr("Lower numbers sound better and make larger files; the "
-                                 "minimum and maximum bit rates still bound every frame."));
+    vbrQualitySel->setToolTip(tr("Lower numbers sound better and make larger files; with "
+                                 "Limit checked, the minimum and maximum bit rates also bound "
+                                 "every frame."));
     qualityBox->addWidget(new QLabel(tr("Quality:"), vbrQualityRow));
     qualityBox->addWidget(vbrQualitySel, 1);
     bitrateBox->addWidget(vbrQualityRow);
     connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
+    connect(vbrLimitCheck, &QCheckBox::clicked, this, [this] { vbrLimitCheckClick(); });
 
     auto* rateGroup = new QGroupBox(tr(" Sample Rate "), page);
     auto* rateBox = new QVBoxLayout(rateGroup);
@@ -285,6 +293,11 @@ QWidget* TsettingsFrm::BuildId3Page() {
 void TsettingsFrm::VBRCheckClick() {
     BitrateSettingsPage->setCurrentIndex(VBRCheck->isChecked() ? 1 : 0);
     vbrQualityRow->setVisible(VBRCheck->isChecked());
+}
+
+void TsettingsFrm::vbrLimitCheckClick() {
+    minBitrateSel->setEnabled(vbrLimitCheck->isChecked());
+    maxBitrateSel->setEnabled(vbrLimitCheck->isChecked());
 }
 
 bool TsettingsFrm::event(QEvent* e) {
@@ -426,6 +439,8 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     BitrateSettingsPage->setCurrentIndex(settings.AudioVBR ? 1 : 0);
     vbrQualityRow->setVisible(settings.AudioVBR);
     vbrQualitySel->setCurrentIndex(std::clamp(settings.AudioVbrQuality, 0, 9));
+    vbrLimitCheck->setChecked(settings.AudioVbrLimits);
+    vbrLimitCheckClick();
     ReplayGainCheck->setChecked(settings.ReplayGain);
 }
 
@@ -437,6 +452,7 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioChannels = ChannelModeSel->currentIndex();
     settings.AudioVBR = VBRCheck->isChecked();
     settings.AudioVbrQuality = vbrQualitySel->currentIndex();
+    settings.AudioVbrLimits = vbrLimitCheck->isChecked();
     settings.ReplayGain = ReplayGainCheck->isChecked();
 }
 

@@ -1,5 +1,4 @@
 #include "base/registry.h"
-
 #include "base/whole_file.h"
 
 #include <QFile>
@@ -178,10 +177,6 @@ QByteArray TRegistry::Serialise() const {
         }
     }
     return out.toUtf8();
-}
-
-static QString SystemText(int err) {
-    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 // The nearest folder of `path` (itself included) that exists. Walked up by name: QDir::cdUp

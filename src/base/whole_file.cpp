@@ -19,10 +19,6 @@ const char* ReadOnceKindOf(mode_t Mode) {
                             : nullptr;
 }
 
-QString SystemText(int Error) {
-    return QString::fromLocal8Bit(std::strerror(Error));
-}
-
 // Closes a descriptor when it goes.
 struct TFd {
     int Fd;
@@ -33,6 +29,10 @@ struct TFd {
 };
 
 } // namespace
+
+QString SystemText(int Error) {
+    return QString::fromLocal8Bit(std::strerror(Error));
+}
 
 QString ReadOnceKind(const QString& Path) {
     struct stat info {};

@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+// The system's text for the error number `Error`, in the user's language where the system has it.
+QString SystemText(int Error);
+
 // What the existing `Path` is when it gives its bytes only once (a pipe, a socket, a
 // character device such as /dev/zero) as the user would name it ("a pipe"), translated;
 // empty for anything else, a missing path included.

@@ -1,6 +1,7 @@
 #include "audio/rip/output_file.h"
 
 #include "audio/pipeline/audio_exception.h"
+#include "base/whole_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -16,10 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString SystemText(int Error) {
-    return QString::fromLocal8Bit(std::strerror(Error));
-}
 
 EAudioException CannotCreate(const QString& Target, int Error) {
     return EAudioException(QCoreApplication::translate("Rip", "Cannot create file \"%1\". %2")

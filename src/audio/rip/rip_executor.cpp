@@ -56,17 +56,15 @@ void TRipExecutor::Start() {
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
+            landings << TOutputFile::Landing(FSettings.Jobs[j].FileName);
+            if (const qsizetype other = landings.indexOf(landings.last()); other < qsizetype(j))
+                throw EAudioException(
+                    QCoreApplication::translate("Rip", "Tracks %1 and %2 would be written to one "
+                                                       "file, \"%3\".")
+                        .arg(QString::number(other + 1), QString::number(j + 1), landings.last()));
         } catch (...) {
             FFailedJob = int(j);
             throw;
-        }
-        landings << TOutputFile::Landing(FSettings.Jobs[j].FileName);
-        if (const qsizetype other = landings.indexOf(landings.last()); other < qsizetype(j)) {
-            FFailedJob = int(j);
-            throw EAudioException(
-                QCoreApplication::translate("Rip", "Tracks %1 and %2 would be written to one file, "
-                                                   "\"%3\".")
-                    .arg(QString::number(other + 1), QString::number(j + 1), landings.last()));
         }
     }
     // What the encoder makes of the settings: its frame length and delay, and whether it
@@ -509,10 +507,8 @@ void TRipExecutor::FinishJob(size_t Job) {
 }
 
 void TRipExecutor::CheckSoundReaches(size_t Job) {
-    // A range given an end that the sound stops short of would make a short file: the job
-    // fails, saying where the sound ends. An end within a tenth of a second of the
-    // source's own counts as that end, which a sound a frame shorter than its pictures may
-    // not quite reach; and a tenth of a second is what decoders may leave off.
+    // A short file is no file of the range: the job fails. An end within a tenth of a
+    // second of the source's own is that end, which its sound need not quite reach.
     const TJobPlace& place = FPlaces[Job];
     if (FRunEnd < 0 || place.End < 0 || FSettings.Jobs[Job].AllowEmpty)
         return;

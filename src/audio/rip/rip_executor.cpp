@@ -379,9 +379,11 @@ void TRipExecutor::OpenJob(size_t Job) {
         tag.ReserveGains(FSettings.ReplayGain, FSettings.ReplayGain && FSettings.Jobs.size() > 1);
         tag.SetCover(FSettings.Cover);
         tag.SetChapters(ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate));
+        const TMp3EncoderSettings& e = FSettings.Encoder;
+        const int maxKbps = !e.EnableVBR ? 0 : e.VBRLimits ? e.VBRMaxBitrate : 320;
         stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
-                                                 place.Start, !FSettings.Encoder.EnableVBR,
-                                                 std::move(tag), tagger.Id3v1Tag());
+                                                 place.Start, !e.EnableVBR, maxKbps, std::move(tag),
+                                                 tagger.Id3v1Tag());
     } catch (...) {
         FFailedJob = int(Job);
         throw;

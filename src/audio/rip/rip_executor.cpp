@@ -381,9 +381,9 @@ void TRipExecutor::OpenJob(size_t Job) {
         tag.SetChapters(ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate));
         const TMp3EncoderSettings& e = FSettings.Encoder;
         const int maxKbps = !e.EnableVBR ? 0 : e.VBRLimits ? e.VBRMaxBitrate : 320;
-        stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
-                                                 place.Start, !e.EnableVBR, maxKbps, std::move(tag),
-                                                 tagger.Id3v1Tag());
+        stream = std::make_unique<TMp3JobStream>(
+            FSettings.Jobs[Job], FGrids[place.Run], place.Start, !e.EnableVBR, maxKbps,
+            FSettings.ReplayGain, std::move(tag), tagger.Id3v1Tag());
     } catch (...) {
         FFailedJob = int(Job);
         throw;

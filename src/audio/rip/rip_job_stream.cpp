@@ -8,10 +8,12 @@
 #include <algorithm>
 
 TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
-                             bool ConstantBitRate, int MaxKbps, TMp3TagWriter Id3v2,
-                             std::vector<uint8_t> Id3v1)
+                             bool ConstantBitRate, int MaxKbps, bool MeasurePeak,
+                             TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1)
     : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FMaxKbps(MaxKbps),
       FId3v2(std::move(Id3v2)), FId3v1(std::move(Id3v1)) {
+    if (MeasurePeak)
+        FPeak = std::make_unique<TMp3DecodedPeak>();
     FFile.Open(FJob.FileName, FJob.Replace);
     const std::vector<uint8_t> tag = FId3v2.Render();
     FFile.Write(tag.data(), int64_t(tag.size()));
@@ -134,6 +136,8 @@ void TMp3JobStream::WriteFinished(bool All) {
     else
         FPacker.TakeFinished(FBytes);
     FMusicCrc = TMp3InfoTag::Crc16(FBytes.data(), FBytes.size(), FMusicCrc);
+    if (FPeak)
+        FPeak->Add(FBytes.data(), FBytes.size());
     FAudioBytes += uint32_t(FBytes.size());
     FFile.Write(FBytes.data(), int64_t(FBytes.size()));
 }
@@ -146,6 +150,17 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
     }
     WriteFinished(true);
     FFile.Write(FId3v1.data(), int64_t(FId3v1.size()));
+    const int64_t frames = int64_t(FFrameSizes.size());
+    int delay = PlainDelay, padding = PlainPadding;
+    if (!FGrid.Plain) {
+        delay = FGrid.Delay(FStart, FCarriers);
+        padding = int(frames * FGrid.FrameSamples - delay - Frames);
+    }
+    if (FPeak) {
+        const int64_t first = delay + TRipGrid::DecoderDelay;
+        FDecodedPeak = FPeak->Finish(first, first + Frames);
+        FPeak.reset();
+    }
     if (!FInfo.empty()) {
         auto tag = TMp3InfoTag::Parse(FInfo.data(), FInfo.size());
         if (!tag)
@@ -160,12 +175,6 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
             at += size;
         }
         const uint32_t total = head + FAudioBytes;
-        const int64_t frames = int64_t(FFrameSizes.size());
-        int delay = PlainDelay, padding = PlainPadding;
-        if (!FGrid.Plain) {
-            delay = FGrid.Delay(FStart, FCarriers);
-            padding = int(frames * FGrid.FrameSamples - delay - Frames);
-        }
         tag->SetFrames(uint32_t(frames));
         tag->SetByteCount(total);
         tag->SetToc(offsets, total);

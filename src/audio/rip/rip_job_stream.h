@@ -2,11 +2,13 @@
 
 #include "audio/layer3/layer3_packer.h"
 #include "audio/layer3/mp3_segment_joiner.h"
+#include "audio/mp3/mp3_decoded_peak.h"
 #include "audio/mp3/mp3_tag_writer.h"
 #include "audio/rip/output_file.h"
 #include "audio/rip/rip_plan.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // One job's MP3 file, cut out of its run's joined stream as the frames come: ID3v2 tag,
@@ -27,9 +29,10 @@ class TMp3JobStream {
 public:
     // Creates the job's temporary file and writes the ID3v2 tag (EAudioException when it
     // cannot). Start: the job's first sample on the run's grid. MaxKbps: for a variable bit
-    // rate, the highest a frame may have; 0 for a constant one.
+    // rate, the highest a frame may have; 0 for a constant one. MeasurePeak: decode the
+    // frames as they are written, for DecodedPeak.
     TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start, bool ConstantBitRate,
-                  int MaxKbps, TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1);
+                  int MaxKbps, bool MeasurePeak, TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1);
 
     // The next frame of the job; the first brings the information frame the run's first
     // encoder wrote for its own stream (empty where it wrote none).
@@ -45,6 +48,9 @@ public:
     void Discard() noexcept { FFile.Discard(); }
 
     int Carriers() const { return FCarriers; }
+    // After Finish: the peak of the job's samples as a player decodes the file (see
+    // TMp3DecodedPeak); -1 when not measured.
+    double DecodedPeak() const { return FDecodedPeak; }
 
 private:
     // Frames the carriers are chosen on before the file takes any.
@@ -75,6 +81,8 @@ private:
     TOutputFile FFile;
     TLayer3Packer FPacker;
     bool FStarted = false;
+    std::unique_ptr<TMp3DecodedPeak> FPeak;
+    double FDecodedPeak = -1;
     std::vector<TMp3SegmentJoiner::TJoinedFrame> FHeld;
     std::vector<uint8_t> FHeldInfo;
     int FCarriers = 0;

@@ -351,6 +351,46 @@ TEST(CoverTags, PictureFilesAreDecodedCheckedAndScaled) {
     EXPECT_TRUE(reason.contains(QStringLiteral("is damaged"))) << reason.toStdString();
 }
 
+// A list's files share one copy of the cover: the peak memory of a 12-track list with a
+// cover of megabytes is that of one track with it, not a copy per track more.
+TEST(CoverTags, AListHoldsOneCopyOfTheCover) {
+    const QString dir = FreshDir(QStringLiteral("coverlist"));
+    QImage noise(1920, 1920, QImage::Format_RGB32);
+    uint32_t seed = 1;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x)
+            line[x] = (seed = seed * 1664525u + 1013904223u) >> 8;
+    }
+    ASSERT_TRUE(noise.save(dir + "/noise.jpg", "JPG", 100));
+    noise = QImage();
+    QByteArray twelve;
+    for (int k = 0; k < 12; ++k)
+        twelve += QByteArray::number(1 + 2.2 * k) + ' ' + QByteArray::number(1 + 2.2 * (k + 1)) +
+                  " T" + QByteArray::number(k + 1) + '\n';
+    ASSERT_TRUE(WriteFile(dir + "/twelve.txt", twelve));
+    ASSERT_TRUE(WriteFile(dir + "/one.txt", "1 27.4 One\n"));
+    auto peakKb = [&](const QString& List) {
+        const QString out = FreshDir(QStringLiteral("coverlistout")) + u'/';
+        const TProgramRun run = RunSonavel(
+            {QStringLiteral("--rip"), FixturePath(QStringLiteral("dvd_concert.mpg")),
+             QStringLiteral("--tracks"), dir + u'/' + List, QStringLiteral("--cover"),
+             dir + "/noise.jpg", QStringLiteral("-o"), out, QStringLiteral("--quiet")},
+            {QStringLiteral("/usr/bin/time"), QStringLiteral("-f"), QStringLiteral("%M")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const DecodedPicture cover = DecodeAttachedPicture(out + FilesIn(out).constLast());
+        EXPECT_TRUE(cover.found);
+        return std::pair(run.err.trimmed().split(u'\n').constLast().toLongLong(), cover.bytes);
+    };
+    const auto [one, coverBytes] = peakKb(QStringLiteral("one.txt"));
+    const auto [list, listCover] = peakKb(QStringLiteral("twelve.txt"));
+    ASSERT_GT(coverBytes, 2 * 1024 * 1024);
+    EXPECT_EQ(listCover, coverBytes);
+    ASSERT_GT(one, 0);
+    EXPECT_LT((list - one) * 1024, 4 * int64_t(coverBytes))
+        << "one track " << one << " kB, twelve " << list << " kB, cover " << coverBytes << " bytes";
+}
+
 namespace {
 
 struct TChapterMark {

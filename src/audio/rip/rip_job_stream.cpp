@@ -77,8 +77,9 @@ bool TMp3JobStream::ChooseCarriers(bool Final, TCarriers& Chosen) const {
     }
     if (open && FHeld.size() < MaxHeldFrames)
         return false;
-    // None that the delay leaves room for: one carrier of a higher rate holds it all, which
-    // a decoder takes as any frame (only a constant rate's checkers notice).
+    // None that the delay leaves room for (low constant rates, whose frames lean on the
+    // reservoir all the time): one carrier of a higher rate holds it all, which a decoder
+    // takes as any frame (only a constant rate's checkers notice).
     Chosen.Count = 1;
     while (header.FrameBytes() - header.PreludeBytes() < need && header.BitRateIndex() < 14)
         header.SetBitRateIndex(header.BitRateIndex() + 1);

@@ -15,6 +15,8 @@ SONAVEL_PACKAGES=(
   # gapless and a plain player decode it (mpg123, madplay), every frame's header (mp3check),
   # loudness by a BS.1770 meter of its own (bs1770gain; not libebur128).
   python3-mutagen mpg123 madplay mp3check bs1770gain
+  # A child's peak memory (/usr/bin/time).
+  time
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl

@@ -1237,6 +1237,10 @@ Titel einer Liste bekommt es</translation>
         <source>The ID3 tag outgrew the room kept for it.</source>
         <translation>Der ID3-Tag ist größer geworden als der für ihn freigehaltene Platz.</translation>
     </message>
+    <message>
+        <source>The MP3 decoder for the peak cannot be started.</source>
+        <translation>Der MP3-Dekodierer für den Spitzenpegel kann nicht gestartet werden.</translation>
+    </message>
 </context>
 <context>
     <name>Picture</name>

@@ -370,7 +370,7 @@ int TCommandRip::Execute() {
     }
     if (const TResult<void> checked = CheckOutputFiles(*jobs); !checked)
         return Fail(checked.Error());
-    return Run(in, *jobs, cover);
+    return Run(in, *jobs, std::move(cover));
 }
 
 TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
@@ -405,12 +405,12 @@ TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
 }
 
 int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
-                     const std::vector<uint8_t>& Cover) {
+                     std::vector<uint8_t> Cover) {
     TMP3Out out;
     ApplyFormValues(out);
     ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
     out.Tracks = RipJobs(Jobs, *In.Reader());
-    out.Cover = Cover;
+    out.Cover = std::move(Cover);
     out.SetInput(&In);
 
     QEventLoop loop;

@@ -125,7 +125,7 @@ TEST(LoudnessTags, TrackListGetsTrackAndAlbumValuesOnOneCoreAndOnTwo) {
             const TTrackValues& v = rip.values[k];
             ASSERT_FALSE(std::isnan(v.trackGain)) << "no track gain in file " << k;
             EXPECT_NEAR(v.trackGain, -18 - Lufs({&rip.files[k]}), 0.3) << "file " << k;
-            // The encoder's sound, not the decoder's, was measured: close, not equal.
+            // The decoded file's peak, with a 16-bit step to spare for other decoders.
             EXPECT_NEAR(v.trackPeak, PeakOfSound(rip.files[k]), 0.1) << "file " << k;
             EXPECT_EQ(v.albumGainText, rip.values[0].albumGainText) << "file " << k;
             EXPECT_EQ(v.albumPeak, rip.values[0].albumPeak);
@@ -144,6 +144,61 @@ TEST(LoudnessTags, TrackListGetsTrackAndAlbumValuesOnOneCoreAndOnTwo) {
             EXPECT_EQ(rip.values[k].trackPeak, serial[k].trackPeak) << "file " << k;
         }
         EXPECT_NEAR(rip.values[0].albumGain, serial[0].albumGain, 0.05);
+    }
+}
+
+// A mono file's gain describes its own sound as an ITU BS.1770 meter other than the
+// program's hears it (bs1770gain: one channel, as the standard counts mono), not the
+// stereo source's; and the peak is never below what a decoder gives of the file, also
+// where coding overshoots full scale (a full-scale square wave at -V 9 and at 32 kbit/s).
+TEST(LoudnessTags, GainAndPeakDescribeTheFileAsPlayed) {
+    const QString dir = FreshDir(QStringLiteral("asplayed"));
+    const TProgramRun mono =
+        RunSonavel({QStringLiteral("--rip"), FixturePath(QStringLiteral("dvd_concert.mpg")),
+                    QStringLiteral("--start"), QStringLiteral("2"), QStringLiteral("--end"),
+                    QStringLiteral("14"), QStringLiteral("--mode"), QStringLiteral("mono"),
+                    QStringLiteral("-o"), dir + "/mono.mp3", QStringLiteral("--quiet")});
+    ASSERT_EQ(mono.exitCode, 0) << mono.err.toStdString();
+    QString error;
+    const double lufs = Bs1770Lufs(dir + "/mono.mp3", &error);
+    ASSERT_FALSE(std::isnan(lufs)) << error.toStdString();
+    const DecodedAudio monoFile = DecodeAudioFile(dir + "/mono.mp3");
+    EXPECT_EQ(monoFile.channels, 1);
+    const double gain = GainOf(monoFile.tags.value(QStringLiteral("REPLAYGAIN_TRACK_GAIN")));
+    EXPECT_NEAR(gain, -18 - lufs, 0.5);
+
+    // Three seconds of a 441 Hz square wave at full scale, as a WAV file.
+    constexpr int rate = 48000, frames = 3 * rate;
+    QByteArray wav("RIFF");
+    auto put32 = [&](uint32_t v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&](uint16_t v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
+    put32(36 + frames * 4);
+    wav += "WAVEfmt ";
+    put32(16), put16(1), put16(2), put32(rate), put32(rate * 4), put16(4), put16(16);
+    wav += "data";
+    put32(frames * 4);
+    for (int i = 0; i < frames; ++i) {
+        const int16_t v = (i * 441 * 2 / rate) % 2 ? -32767 : 32767;
+        put16(uint16_t(v)), put16(uint16_t(v));
+    }
+    ASSERT_TRUE(WriteFile(dir + "/square.wav", wav));
+    for (const QStringList& rateChoice :
+         {QStringList{QStringLiteral("--vbr-quality"), QStringLiteral("9")},
+          QStringList{QStringLiteral("--bitrate"), QStringLiteral("32")}}) {
+        SCOPED_TRACE(rateChoice.join(u' ').toStdString());
+        const TProgramRun run = RunSonavel(
+            QStringList{QStringLiteral("--rip"), dir + "/square.wav",
+                        QStringLiteral("--samplerate"), QString::number(rate), QStringLiteral("-o"),
+                        dir + "/square.mp3", QStringLiteral("--force"), QStringLiteral("--quiet")} +
+            rateChoice);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const DecodedAudio decoded = DecodeAudioFile(dir + "/square.mp3", -1, true);
+        ASSERT_TRUE(decoded.ok);
+        const double peak = PeakOf(decoded.tags.value(QStringLiteral("REPLAYGAIN_TRACK_PEAK")));
+        const double played = PeakOfSound(decoded);
+        EXPECT_GT(played, 1.1) << "the coding overshoots";
+        EXPECT_GE(peak, played);
+        EXPECT_LT(peak, played + 0.001);
     }
 }
 
@@ -294,6 +349,46 @@ TEST(CoverTags, PictureFilesAreDecodedCheckedAndScaled) {
                             dir + "/cut.jpg", QStringLiteral("-o"), out + "/a.mp3"},
                            out);
     EXPECT_TRUE(reason.contains(QStringLiteral("is damaged"))) << reason.toStdString();
+}
+
+// A list's files share one copy of the cover: the peak memory of a 12-track list with a
+// cover of megabytes is that of one track with it, not a copy per track more.
+TEST(CoverTags, AListHoldsOneCopyOfTheCover) {
+    const QString dir = FreshDir(QStringLiteral("coverlist"));
+    QImage noise(1920, 1920, QImage::Format_RGB32);
+    uint32_t seed = 1;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x)
+            line[x] = (seed = seed * 1664525u + 1013904223u) >> 8;
+    }
+    ASSERT_TRUE(noise.save(dir + "/noise.jpg", "JPG", 100));
+    noise = QImage();
+    QByteArray twelve;
+    for (int k = 0; k < 12; ++k)
+        twelve += QByteArray::number(1 + 2.2 * k) + ' ' + QByteArray::number(1 + 2.2 * (k + 1)) +
+                  " T" + QByteArray::number(k + 1) + '\n';
+    ASSERT_TRUE(WriteFile(dir + "/twelve.txt", twelve));
+    ASSERT_TRUE(WriteFile(dir + "/one.txt", "1 27.4 One\n"));
+    auto peakKb = [&](const QString& List) {
+        const QString out = FreshDir(QStringLiteral("coverlistout")) + u'/';
+        const TProgramRun run = RunSonavel(
+            {QStringLiteral("--rip"), FixturePath(QStringLiteral("dvd_concert.mpg")),
+             QStringLiteral("--tracks"), dir + u'/' + List, QStringLiteral("--cover"),
+             dir + "/noise.jpg", QStringLiteral("-o"), out, QStringLiteral("--quiet")},
+            {QStringLiteral("/usr/bin/time"), QStringLiteral("-f"), QStringLiteral("%M")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const DecodedPicture cover = DecodeAttachedPicture(out + FilesIn(out).constLast());
+        EXPECT_TRUE(cover.found);
+        return std::pair(run.err.trimmed().split(u'\n').constLast().toLongLong(), cover.bytes);
+    };
+    const auto [one, coverBytes] = peakKb(QStringLiteral("one.txt"));
+    const auto [list, listCover] = peakKb(QStringLiteral("twelve.txt"));
+    ASSERT_GT(coverBytes, 2 * 1024 * 1024);
+    EXPECT_EQ(listCover, coverBytes);
+    ASSERT_GT(one, 0);
+    EXPECT_LT((list - one) * 1024, 4 * int64_t(coverBytes))
+        << "one track " << one << " kB, twelve " << list << " kB, cover " << coverBytes << " bytes";
 }
 
 namespace {

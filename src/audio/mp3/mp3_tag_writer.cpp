@@ -60,8 +60,26 @@ void AddText(TagLib::ID3v2::Tag& Tag, const char* Description, const QString& Va
 TMp3TagWriter::TMp3TagWriter(std::vector<uint8_t> EncoderTag)
     : FEncoderTag(std::move(EncoderTag)), FEncoderFrames(FramesOf(FEncoderTag)) {}
 
-void TMp3TagWriter::SetCover(std::vector<uint8_t> Jpeg) {
-    FCover = std::move(Jpeg);
+std::shared_ptr<const std::vector<uint8_t>>
+TMp3TagWriter::CoverFrame(const std::vector<uint8_t>& Jpeg) {
+    if (Jpeg.empty())
+        return nullptr;
+    TagLib::ID3v2::Tag tag;
+    auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+    frame->setTextEncoding(TagLib::String::Latin1);
+    frame->setMimeType("image/jpeg");
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setPicture(
+        TagLib::ByteVector(reinterpret_cast<const char*>(Jpeg.data()), unsigned(Jpeg.size())));
+    tag.addFrame(frame);
+    const TagLib::ByteVector bytes = tag.render(TagLib::ID3v2::v3);
+    return std::make_shared<const std::vector<uint8_t>>(FramesOf(
+        std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()),
+                             reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size())));
+}
+
+void TMp3TagWriter::SetCover(std::shared_ptr<const std::vector<uint8_t>> Frame) {
+    FCover = std::move(Frame);
 }
 
 void TMp3TagWriter::SetChapters(std::vector<TChapter> Chapters) {
@@ -93,15 +111,6 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
         AddText(tag, "REPLAYGAIN_ALBUM_GAIN", GainText(Album->Gain()));
         AddText(tag, "REPLAYGAIN_ALBUM_PEAK", PeakText(Album->Peak));
     }
-    if (!FCover.empty()) {
-        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
-        frame->setTextEncoding(TagLib::String::Latin1);
-        frame->setMimeType("image/jpeg");
-        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-        frame->setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(FCover.data()),
-                                             unsigned(FCover.size())));
-        tag.addFrame(frame);
-    }
     if (!FChapters.empty()) {
         TagLib::ByteVectorList ids;
         for (size_t i = 0; i < FChapters.size(); ++i)
@@ -131,11 +140,13 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
                                  reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size()));
         out.insert(out.end(), added.begin(), added.end());
     }
+    if (FCover)
+        out.insert(out.end(), FCover->begin(), FCover->end());
     return out;
 }
 
 std::vector<uint8_t> TMp3TagWriter::Render() {
-    if (!FReserveTrack && !FReserveAlbum && FCover.empty() && FChapters.empty())
+    if (!FReserveTrack && !FReserveAlbum && !FCover && FChapters.empty())
         return FEncoderTag;
     if (FSize == 0) {
         // Room for the widest values a measurement can give.

@@ -43,7 +43,11 @@ TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Ta
 } // namespace
 
 TRipExecutor::TRipExecutor(TSettings Settings)
-    : FSettings(std::move(Settings)), FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {}
+    : FSettings(std::move(Settings)), FCoverFrame(TMp3TagWriter::CoverFrame(FSettings.Cover)),
+      FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {
+    // The frame is all the files need of the cover.
+    std::vector<uint8_t>().swap(FSettings.Cover);
+}
 
 void TRipExecutor::Start() {
     const TSource& src = FSettings.Source;
@@ -384,11 +388,13 @@ void TRipExecutor::OpenJob(size_t Job) {
     try {
         TMp3TagWriter tag(tagger.Id3v2Tag());
         tag.ReserveGains(FSettings.ReplayGain, FSettings.ReplayGain && FSettings.Jobs.size() > 1);
-        tag.SetCover(FSettings.Cover);
+        tag.SetCover(FCoverFrame);
         tag.SetChapters(ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate));
-        stream = std::make_unique<TMp3JobStream>(FSettings.Jobs[Job], FGrids[place.Run],
-                                                 place.Start, !FSettings.Encoder.EnableVBR,
-                                                 std::move(tag), tagger.Id3v1Tag());
+        const TMp3EncoderSettings& e = FSettings.Encoder;
+        const int maxKbps = !e.EnableVBR ? 0 : e.VBRLimits ? e.VBRMaxBitrate : 320;
+        stream = std::make_unique<TMp3JobStream>(
+            FSettings.Jobs[Job], FGrids[place.Run], place.Start, !e.EnableVBR, maxKbps,
+            FSettings.ReplayGain, std::move(tag), tagger.Id3v1Tag());
     } catch (...) {
         FFailedJob = int(Job);
         throw;

@@ -159,6 +159,8 @@ private:
     bool StepJoin(int WaitMs);
 
     TSettings FSettings;
+    // The cover's ID3 frame, one for every file of the list.
+    std::shared_ptr<const std::vector<uint8_t>> FCoverFrame;
     std::vector<TRun> FRuns;
     std::vector<TRipGrid> FGrids; // of each run
     std::vector<TJobPlace> FPlaces;

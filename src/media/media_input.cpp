@@ -56,7 +56,8 @@ QByteArray FileUrl(const QString& path) {
 }
 
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
-                      const TSourceFile* file, ffmpeg::InputFormatPtr& format) {
+                      const TSourceFile* file, ffmpeg::InputFormatPtr& format,
+                      const AVInputFormat* demuxer = nullptr) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         return AVERROR(ENOMEM);
@@ -83,7 +84,7 @@ TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int result = avformat_open_input(&raw, FileUrl(path).constData(), nullptr, &options);
+    const int result = avformat_open_input(&raw, FileUrl(path).constData(), demuxer, &options);
     av_dict_free(&options);
     if (result < 0) { // the context is freed on failure, the caller's I/O is not
         ffmpeg::FreeCustomIo(pb);
@@ -264,7 +265,11 @@ TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
                 input.format = std::move(deeper);
         }
     }
-    ExtendToLastFrames(input.format.get(), FileUrl(source), interrupt);
+    ExtendToLastFrames(input.format.get(), [&](const AVInputFormat* demuxer) {
+        ffmpeg::InputFormatPtr again;
+        OpenFile(source, interrupt, file, again, demuxer);
+        return again;
+    });
     return S_OK;
 }
 

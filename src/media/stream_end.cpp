@@ -25,21 +25,13 @@ struct TEnd {
 };
 
 // The end of each stream's last frame in the last `tail` bytes, by MPEG stream id.
-std::map<int, TEnd> TailEnds(const AVInputFormat* demuxer, const QByteArray& url,
-                             const AVIOInterruptCB* interrupt, int64_t size, int64_t tail) {
+std::map<int, TEnd> TailEnds(const AVInputFormat* demuxer, const TReopen& reopen, int64_t size,
+                             int64_t tail) {
     std::map<int, TEnd> ends;
-    AVFormatContext* raw = avformat_alloc_context();
-    if (!raw)
+    const ffmpeg::InputFormatPtr scan = reopen(demuxer);
+    if (!scan)
         return ends;
-    if (interrupt)
-        raw->interrupt_callback = *interrupt;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int opened = avformat_open_input(&raw, url.constData(), demuxer, &options);
-    av_dict_free(&options);
-    if (opened < 0)
-        return ends;
-    const ffmpeg::InputFormatPtr scan(raw);
+    AVFormatContext* raw = scan.get();
     if (av_seek_frame(raw, -1, std::max<int64_t>(size - tail, 0), AVSEEK_FLAG_BYTE) < 0)
         return ends;
     const ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
@@ -63,10 +55,8 @@ std::map<int, TEnd> TailEnds(const AVInputFormat* demuxer, const QByteArray& url
 
 } // namespace
 
-void ExtendToLastFrames(AVFormatContext* format, const QByteArray& url,
-                        const AVIOInterruptCB* interrupt) {
-    if (format->duration_estimation_method != AVFMT_DURATION_FROM_PTS || !format->pb ||
-        (format->flags & AVFMT_FLAG_CUSTOM_IO))
+void ExtendToLastFrames(AVFormatContext* format, const TReopen& reopen) {
+    if (format->duration_estimation_method != AVFMT_DURATION_FROM_PTS || !format->pb)
         return;
     const int64_t size = avio_size(format->pb);
     std::map<int, AVStream*> audio;
@@ -80,7 +70,7 @@ void ExtendToLastFrames(AVFormatContext* format, const QByteArray& url,
         return;
     std::map<int, TEnd> ends;
     for (int64_t tail = kFirstTail;; tail *= 2) {
-        ends = TailEnds(format->iformat, url, interrupt, size, tail);
+        ends = TailEnds(format->iformat, reopen, size, tail);
         const bool all = std::all_of(audio.begin(), audio.end(), [&](const auto& a) {
             const auto it = ends.find(a.first);
             return it != ends.end() && it->second.end != AV_NOPTS_VALUE;

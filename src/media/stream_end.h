@@ -9,15 +9,18 @@
 
 #include "media/ffmpeg_ptr.h"
 
-#include <QByteArray>
+#include <functional>
 
 namespace media {
 
+// Opens the same file once more with the given demuxer; null where it cannot.
+using TReopen = std::function<ffmpeg::InputFormatPtr(const AVInputFormat*)>;
+
 // Moves the end of every audio stream of `format` (and the file's duration with it) out to
-// the end of its last frame, by opening `url` a second time and reading its tail; leaves
-// the first context's reading untouched. Does nothing for formats whose lengths are not
-// estimated from timestamps, and keeps the estimate where the tail cannot be read.
-void ExtendToLastFrames(AVFormatContext* format, const QByteArray& url,
-                        const AVIOInterruptCB* interrupt);
+// the end of its last frame, by opening the file a second time through `reopen` and reading
+// its tail; leaves the first context's reading untouched. Does nothing for formats whose
+// lengths are not estimated from timestamps, and keeps the estimate where the tail cannot
+// be read.
+void ExtendToLastFrames(AVFormatContext* format, const TReopen& reopen);
 
 } // namespace media

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr TMediaTime kSecond = TMediaTime::FromSeconds(1);
+constexpr TMediaTime kOneSecond = TMediaTime::FromSeconds(1);
 
 TTrackNameFields Fields(int number, const QString& title) {
     return {number, 12, title, QStringLiteral("Art"), QStringLiteral("Alb")};
@@ -98,7 +98,7 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
     EXPECT_EQ(cue.Year, QStringLiteral("1999"));
     EXPECT_EQ(cue.Genre, QStringLiteral("Jazz"));
     ASSERT_EQ(cue.Tracks.size(), 2u);
-    const TMediaTime second = (2 * 60 + 1) * kSecond + 37 * kSecond / 75;
+    const TMediaTime second = (2 * 60 + 1) * kOneSecond + 37 * kOneSecond / 75;
     EXPECT_EQ(cue.Tracks[0].End, second); // the pregap plays as the end of track 1
     EXPECT_EQ(cue.Tracks[1].Start, second);
     EXPECT_EQ(cue.Tracks[1].End, TMediaTime()); // to the end of the source
@@ -114,16 +114,16 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
     EXPECT_EQ(times.Tracks[0].End, TMediaTime::FromMs(90500));
     EXPECT_EQ(times.Tracks[1].Title, QStringLiteral("1999"));
     EXPECT_EQ(times.Tracks[2].Title, QString());
-    EXPECT_EQ(times.Tracks[2].End, 250 * kSecond);
+    EXPECT_EQ(times.Tracks[2].End, 250 * kOneSecond);
     EXPECT_EQ(times.Tracks[3].Title, QStringLiteral("Fin \u2013 encore"));
-    ResolveTrackEnds(times, 300 * kSecond);
-    EXPECT_EQ(times.Tracks[3].End, 300 * kSecond);
+    ResolveTrackEnds(times, 300 * kOneSecond);
+    EXPECT_EQ(times.Tracks[3].End, 300 * kOneSecond);
 
     // What cannot be ripped is said with its line.
     auto error = [](const QByteArray& text) {
         try {
             TTrackList list = ParseTrackList(text);
-            ResolveTrackEnds(list, 60 * kSecond);
+            ResolveTrackEnds(list, 60 * kOneSecond);
         } catch (const ETrackListError& e) {
             return e.Message();
         }
@@ -161,7 +161,7 @@ TEST(TrackLists, TextEncodingsAreReadOrRefusedLineByLine) {
         ASSERT_EQ(list.Tracks.size(), 2u);
         EXPECT_EQ(list.Tracks[0].Title, QStringLiteral("\u00DCber"));
         EXPECT_EQ(list.Tracks[1].Title, QStringLiteral("Zw\u00F6lf"));
-        EXPECT_EQ(list.Tracks[1].Start, 60 * kSecond);
+        EXPECT_EQ(list.Tracks[1].Start, 60 * kOneSecond);
     }
     auto error = [](const QByteArray& bytes) {
         try {

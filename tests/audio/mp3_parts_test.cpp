@@ -49,7 +49,7 @@ QByteArray AudioPart(const QByteArray& File) {
     return File.mid(from, to - from);
 }
 
-struct TCase {
+struct TPartsCase {
     const char* Name;
     int Channels;
     int Rate;
@@ -65,7 +65,7 @@ struct TCase {
 // valid CRCs, the same tags, the same size for a constant bit rate (within 1 % for a
 // variable one), and an error against the input within 0.3 dB of one encoder's.
 TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
-    const TCase cases[] = {
+    const TPartsCase cases[] = {
         {"joint-cbr192", 2, 44100, 16,
          [](TMP3Out& o) {
              o.BitRate = br192;
@@ -90,7 +90,7 @@ TEST(MP3OutParts, ARunInPartsIsTheFileOneEncoderWouldWrite) {
              o.Mode = TMP3Mode::MONO;
          }},
     };
-    for (const TCase& c : cases) {
+    for (const TPartsCase& c : cases) {
         SCOPED_TRACE(c.Name);
         const QString dir = FreshDir(QStringLiteral("parts"));
         const int64_t frames = 12 * c.Rate + 321;

@@ -18,14 +18,7 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
 constexpr REFERENCE_TIME kFrame = 40 * kMs;
-
-int ShownIndex(TVideoRendererWidget* w) {
-    const QImage luma = w->Frame().convertToFormat(QImage::Format_Grayscale8);
-    return fixture_signal::DecodeFrameIndex(luma.constBits(), int(luma.bytesPerLine()),
-                                            luma.width(), luma.height());
-}
 
 } // namespace
 

@@ -23,8 +23,6 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
-
 struct Graph {
     std::shared_ptr<TMediaGraph> graph = std::make_shared<TMediaGraph>();
     std::shared_ptr<TVideoRendererFilter> renderer = MakeFilter<TVideoRendererFilter>();
@@ -78,13 +76,6 @@ QStringList FilterNames(IFilterGraph& g) {
         names << info.achName;
     }
     return names;
-}
-
-// The frame index the fixture drew into the picture shown (-1 when unreadable).
-int ShownIndex(TVideoRendererWidget* w) {
-    const QImage luma = w->Frame().convertToFormat(QImage::Format_Grayscale8);
-    return fixture_signal::DecodeFrameIndex(luma.constBits(), static_cast<int>(luma.bytesPerLine()),
-                                            luma.width(), luma.height());
 }
 
 } // namespace

@@ -28,8 +28,6 @@ using namespace media;
 
 namespace {
 
-constexpr REFERENCE_TIME kMs = TMediaTime::kUnitsPerMs; // the graph counts media time
-
 struct Preview : ::testing::Test {
     QWidget form;
     TFilterGraph graph{&form};

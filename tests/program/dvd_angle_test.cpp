@@ -17,19 +17,17 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = kDvdRipRate;
-
 // The block's sound is `signal` throughout, from its first sample to its last: every quarter
 // of a second where the source sounds (a rip that alternates the angles hears the other
 // angle's sound, or its own twice, within a second).
 void ExpectAngleThroughout(const DecodedAudio& mp3, const fs::TSignal& signal) {
     const int64_t length = mp3.frames();
-    for (int64_t from = kRate / 20; from + 4096 < length; from += kRate / 4) {
-        const double seconds = double(from) / kRate;
-        if (fs::IsLoudAt(seconds) && fs::IsLoudAt(seconds + 4096.0 / kRate))
+    for (int64_t from = kDvdRipRate / 20; from + 4096 < length; from += kDvdRipRate / 4) {
+        const double seconds = double(from) / kDvdRipRate;
+        if (fs::IsLoudAt(seconds) && fs::IsLoudAt(seconds + 4096.0 / kDvdRipRate))
             ExpectSignalAt(mp3, signal, from, from);
     }
-    const int64_t tail = length - 4096 - kRate / 100;
+    const int64_t tail = length - 4096 - kDvdRipRate / 100;
     ExpectSignalAt(mp3, signal, tail, tail);
 }
 
@@ -73,7 +71,7 @@ TEST(DvdAngles, AChapterInAnInterleavedBlockIsOneAnglesSound) {
     for (const size_t c : {size_t(0), size_t(2)}) {
         EXPECT_EQ(second[c].frames(), around);
         ExpectSignalAt(second[c], fs::kTitleBEng, 0, 0);
-        ExpectSignalAt(second[c], fs::kTitleBEng, 3 * kRate + 5, 3 * kRate + 5);
+        ExpectSignalAt(second[c], fs::kTitleBEng, 3 * kDvdRipRate + 5, 3 * kDvdRipRate + 5);
     }
 
     // An angle the title lacks; an angle on a plain file; an angle whose navigation packs

@@ -19,8 +19,7 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = kDvdRipRate;
-constexpr int64_t kTailMargin = 4096 + kRate / 100; // a needle, 10 ms before an end
+constexpr int64_t kTailMargin = 4096 + kDvdRipRate / 100; // a needle, 10 ms before an end
 
 QStringList Title(const QString& disc, int title) {
     return {QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QString::number(title)};
@@ -89,7 +88,7 @@ TEST(DvdClock, EveryTitleCountsFromItsFirstPicture) {
     for (const TChapters& t :
          {TChapters{"ac3", 1, fs::kTitleAEng, 0}, TChapters{"mp2", 5, fs::kTitleMp2, 0},
           TChapters{"sound before the picture", 6, fs::kTitleLead,
-                    std::llround(fs::kPictureLead * kRate)}}) {
+                    std::llround(fs::kPictureLead * kDvdRipRate)}}) {
         SCOPED_TRACE(t.name);
         const TDvdTitle& title = opened->Title(t.title);
         ASSERT_EQ(title.Chapters(), int(title.cells.size()));
@@ -112,7 +111,7 @@ TEST(DvdClock, EveryTitleCountsFromItsFirstPicture) {
     const DecodedAudio lead =
         RipDvd(Title(disc, 6), FreshDir(QStringLiteral("lead")) + QStringLiteral("/whole.mp3"));
     EXPECT_EQ(lead.frames(), DvdSamples(opened->Title(6).Duration()));
-    ExpectSignalAt(lead, fs::kTitleLead, std::llround(fs::kPictureLead * kRate), 0);
+    ExpectSignalAt(lead, fs::kTitleLead, std::llround(fs::kPictureLead * kDvdRipRate), 0);
 
     // A song title starts with the song and lasts as long as its cell, as the same cell does
     // inside the play-all title (its chapter 2 above).

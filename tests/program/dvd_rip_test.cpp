@@ -26,10 +26,9 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = kDvdRipRate;
 // A title's time 0 is its first picture, for every sample: a time typed for a range is a
 // picture's time, the source's sample at that time.
-constexpr int64_t kJoin = int64_t(fs::kTitleASeconds * kRate); // the second source
+constexpr int64_t kJoin = int64_t(fs::kTitleASeconds * kDvdRipRate); // the second source
 constexpr int64_t kNeedle = 4096;
 
 // Marks every audio and video packet of a VOB scrambled, as CSS leaves them when
@@ -97,20 +96,20 @@ TEST(DvdRipCommand, AHoleInTheTitlesSoundIsSilenceOnItsLine) {
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const DecodedAudio title = DecodeAudioFile(dir + QStringLiteral("/title.mp3"));
     ASSERT_TRUE(title.ok);
-    EXPECT_EQ(title.frames(), kJoin + int64_t(fs::kTitleBSeconds * kRate));
-    ExpectSignalAt(title, fs::kTitleAEng, kRate, kRate);
-    ExpectSignalAt(title, fs::kTitleAEng, 4 * kRate, 4 * kRate);
-    ExpectSignalAt(title, fs::kTitleBEng, kRate, kJoin + kRate);
+    EXPECT_EQ(title.frames(), kJoin + int64_t(fs::kTitleBSeconds * kDvdRipRate));
+    ExpectSignalAt(title, fs::kTitleAEng, kDvdRipRate, kDvdRipRate);
+    ExpectSignalAt(title, fs::kTitleAEng, 4 * kDvdRipRate, 4 * kDvdRipRate);
+    ExpectSignalAt(title, fs::kTitleBEng, kDvdRipRate, kJoin + kDvdRipRate);
     EXPECT_TRUE(run.err.contains(QStringLiteral("warning:"))) << run.err.toStdString();
     // The hole itself is silence (where the disc muxed that sound, ahead of its pictures).
     int64_t quietRun = 0, longest = 0;
-    for (int64_t i = kRate / 2; i < 4 * kRate; ++i) {
+    for (int64_t i = kDvdRipRate / 2; i < 4 * kDvdRipRate; ++i) {
         const bool quiet = std::abs(int(title.samples[size_t(2 * i)])) < 50 &&
                            std::abs(int(title.samples[size_t(2 * i + 1)])) < 50;
         quietRun = quiet ? quietRun + 1 : 0;
         longest = std::max(longest, quietRun);
     }
-    EXPECT_GT(longest, kRate / 2);
+    EXPECT_GT(longest, kDvdRipRate / 2);
 }
 
 TEST(DvdRipCommand, SoundMuxedAfterACellsLastPictureIsKept) {
@@ -131,16 +130,17 @@ TEST(DvdRipCommand, SoundMuxedAfterACellsLastPictureIsKept) {
     ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
     const TDvdTitle title = TDvdDisc::Open(disc)->Title(1);
     ASSERT_EQ(title.cells.size(), 2u);
-    const auto samples = [](int64_t ticks) { return ticks * kRate / 90000; };
+    const auto samples = [](int64_t ticks) { return ticks * kDvdRipRate / 90000; };
     const int64_t first = samples(title.cells[0].duration),
                   second = samples(title.cells[1].duration);
-    ASSERT_LT(first, int64_t((fs::kTitleASeconds - 1) * kRate)); // the cut is inside the source
+    ASSERT_LT(first,
+              int64_t((fs::kTitleASeconds - 1) * kDvdRipRate)); // the cut is inside the source
     const DecodedAudio mp3 =
         RipDvd({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
                FreshDir(QStringLiteral("vobtailout")) + QStringLiteral("/t.mp3"));
     ASSERT_EQ(mp3.frames(), first + second);
     // The last 10 ms before each cut are the source's sound, not silence.
-    const int64_t back = kNeedle + kRate / 100;
+    const int64_t back = kNeedle + kDvdRipRate / 100;
     ExpectSignalAt(mp3, fs::kTitleAEng, first - back, first - back);
     ExpectSignalAt(mp3, fs::kTitleBEng, second - back, first + second - back);
 }
@@ -176,22 +176,22 @@ TEST(DvdRipCommand, AnNtscTitleKeepsItsLengthAcrossItsSources) {
         last = nav;
     }
     ASSERT_TRUE(first && last);
-    const double source = double(last->end - first->start) * kRate / 90000;
-    ASSERT_GT(source, (fs::kTitleNtscSeconds - 0.1) * kRate);
+    const double source = double(last->end - first->start) * kDvdRipRate / 90000;
+    ASSERT_GT(source, (fs::kTitleNtscSeconds - 0.1) * kDvdRipRate);
     const DecodedAudio mp3 =
         RipDvd({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
                FreshDir(QStringLiteral("ntscout")) + QStringLiteral("/t.mp3"));
     // The disc's cell times and its navigation packs agree within a millisecond.
-    constexpr double kMs = kRate / 1000.0;
+    constexpr double kMs = kDvdRipRate / 1000.0;
     EXPECT_NEAR(double(mp3.frames()), 2 * source, 2 * kMs);
     // Each source's sound plays with its pictures: the second from its first one on.
     for (const int64_t at : {int64_t(0), int64_t(std::llround(source))}) {
         SCOPED_TRACE(at);
         double score = 0;
-        const int64_t found =
-            FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleAEng, kRate, kRate, kNeedle), 2,
-                           at + kRate - 1000, at + kRate + 1000, &score, kNeedle);
-        EXPECT_NEAR(double(found), double(at + kRate), kMs);
+        const int64_t found = FindBestOffset(
+            mp3.samples, fs::SourceS16(fs::kTitleAEng, kDvdRipRate, kDvdRipRate, kNeedle), 2,
+            at + kDvdRipRate - 1000, at + kDvdRipRate + 1000, &score, kNeedle);
+        EXPECT_NEAR(double(found), double(at + kDvdRipRate), kMs);
         EXPECT_GT(score, 0.9);
     }
 }
@@ -274,7 +274,7 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
                                QStringLiteral("--end"), QStringLiteral("2")} +
                        choice,
                    dir + QStringLiteral("/fra%1.mp3").arg(choice.size()));
-        ExpectSignalAt(french, fs::kTitleAFra, kRate, 0);
+        ExpectSignalAt(french, fs::kTitleAFra, kDvdRipRate, 0);
     }
 }
 
@@ -290,17 +290,17 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
         RipDvd({QStringLiteral("--rip"), image, QStringLiteral("--chapter"), QStringLiteral("4-5"),
                 QStringLiteral("--audio-track"), QStringLiteral("2")},
                dir + QStringLiteral("/c45.mp3"));
-    EXPECT_EQ(last.frames(), int64_t(fs::kTitleBSeconds * kRate));
+    EXPECT_EQ(last.frames(), int64_t(fs::kTitleBSeconds * kDvdRipRate));
     ExpectSignalAt(last, fs::kTitleBFra, 0, 0);
-    ExpectSignalAt(last, fs::kTitleBFra, 3 * kRate, 3 * kRate);
+    ExpectSignalAt(last, fs::kTitleBFra, 3 * kDvdRipRate, 3 * kDvdRipRate);
 
     // Chapter 2 of the first source: its cell to the sample (2.32 s in, 2.4 s long).
     const DecodedAudio second =
         RipDvd({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
                 QStringLiteral("--chapter"), QStringLiteral("2")},
                dir + QStringLiteral("/c2.mp3"));
-    const int64_t chapter2 = std::llround(2.32 * kRate);
-    EXPECT_EQ(second.frames(), std::llround(2.4 * kRate));
+    const int64_t chapter2 = std::llround(2.32 * kDvdRipRate);
+    EXPECT_EQ(second.frames(), std::llround(2.4 * kDvdRipRate));
     ExpectSignalAt(second, fs::kTitleAEng, chapter2, 0);
     ExpectSignalAt(second, fs::kTitleAEng, chapter2 + second.frames() - kNeedle,
                    second.frames() - kNeedle);
@@ -318,10 +318,11 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
                 QStringLiteral("--start"), QStringLiteral("5"), QStringLiteral("--end"),
                 QStringLiteral("0:00:08.5")},
                dir + QStringLiteral("/across.mp3"));
-    EXPECT_EQ(across.frames(), std::llround(3.5 * kRate));
-    ExpectSignalAt(across, fs::kTitleAEng, 5 * kRate, 0);
-    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - 5 * kRate);
-    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - 5 * kRate + 2 * kRate);
+    EXPECT_EQ(across.frames(), std::llround(3.5 * kDvdRipRate));
+    ExpectSignalAt(across, fs::kTitleAEng, 5 * kDvdRipRate, 0);
+    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - 5 * kDvdRipRate);
+    ExpectSignalAt(across, fs::kTitleBEng, 2 * kDvdRipRate,
+                   kJoin - 5 * kDvdRipRate + 2 * kDvdRipRate);
 
     // The LPCM title, resampled: the sound is there, its length within a few samples.
     const TProgramRun lpcm =

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kRate = 48000;
-
 struct TTrackSpan {
     TMediaTime start, end; // on the source's line
     QString name;          // the file's name in the output folder
@@ -40,7 +38,7 @@ const TEncoding kEncodings[] = {
 // failure is a test failure. `source` is what the sound is read from for comparison.
 void RipEveryWay(const QStringList& args, const QString& source,
                  const std::vector<TTrackSpan>& spans) {
-    const TSourceSound sound = ReadSourceSound(source, kRate);
+    const TSourceSound sound = ReadSourceSound(source, kRipRate);
     ASSERT_GT(sound.frames(), 0);
     for (const TEncoding& encoding : kEncodings) {
         double serialError = 0;
@@ -50,7 +48,7 @@ void RipEveryWay(const QStringList& args, const QString& source,
             QStringList all = args;
             for (QString& a : all)
                 a.replace(QStringLiteral("{out}"), out);
-            all << encoding.args << QStringLiteral("--samplerate") << QString::number(kRate)
+            all << encoding.args << QStringLiteral("--samplerate") << QString::number(kRipRate)
                 << QStringLiteral("--mode") << QStringLiteral("joint") << QStringLiteral("--jobs")
                 << QString::fromLatin1(jobs) << QStringLiteral("--quiet");
             const TProgramRun run = RunSonavel(all);
@@ -66,7 +64,7 @@ void RipEveryWay(const QStringList& args, const QString& source,
                 lengths.push_back(sound.SampleAt(span.end) - sound.SampleAt(span.start));
             }
             EXPECT_EQ(FilesIn(out), names);
-            const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
+            const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRipRate);
             const int64_t first = sound.SampleAt(spans.front().start);
             ExpectSeamless(joined, sound, first);
             const double error = ErrorDb(joined, sound, first);

@@ -25,13 +25,11 @@
 
 namespace {
 
-constexpr int kRate = 48000;
-
 // Integrated loudness (LUFS) of decoded sound, one file or several laid end to end.
 double Lufs(const std::vector<const DecodedAudio*>& Parts) {
     const int channels = Parts.front()->channels;
     std::unique_ptr<ebur128_state, void (*)(ebur128_state*)> state(
-        ebur128_init(unsigned(channels), unsigned(kRate), EBUR128_MODE_I),
+        ebur128_init(unsigned(channels), unsigned(kRipRate), EBUR128_MODE_I),
         [](ebur128_state* s) { ebur128_destroy(&s); });
     for (const DecodedAudio* part : Parts)
         ebur128_add_frames_float(state.get(), part->floats.data(), size_t(part->frames()));
@@ -72,7 +70,7 @@ TListRip RipList(const QStringList& Extra, const char* Jobs) {
     const TProgramRun run =
         RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"), list,
                                QStringLiteral("-o"), out, QStringLiteral("--samplerate"),
-                               QString::number(kRate), QStringLiteral("--jobs"),
+                               QString::number(kRipRate), QStringLiteral("--jobs"),
                                QString::fromLatin1(Jobs), QStringLiteral("--quiet")} +
                    Extra);
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -82,8 +80,8 @@ TListRip RipList(const QStringList& Extra, const char* Jobs) {
     EXPECT_EQ(FilesIn(out), names);
     // Exact lengths and titles: the tag rewritten after the encode moved no audio.
     DecodeTracks({out + names[0], out + names[1]},
-                 {int64_t(7.8 * kRate + 0.5), int64_t(20.8 * kRate + 0.5)},
-                 {QStringLiteral("Opening"), QStringLiteral("Long Song")}, kRate);
+                 {int64_t(7.8 * kRipRate + 0.5), int64_t(20.8 * kRipRate + 0.5)},
+                 {QStringLiteral("Opening"), QStringLiteral("Long Song")}, kRipRate);
     for (const QString& name : names) {
         rip.files.push_back(DecodeAudioFile(out + name, -1, true));
         const DecodedAudio& file = rip.files.back();
@@ -428,16 +426,16 @@ TEST(ChapterTags, TrackListAsOneFileMarksEachTrack) {
         RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("--tracks"), dir + "/list.txt",
                     QStringLiteral("--one-file"), QStringLiteral("--album"), QStringLiteral("Live"),
                     QStringLiteral("-o"), dir + "/live.mp3", QStringLiteral("--samplerate"),
-                    QString::number(kRate), QStringLiteral("--quiet")});
+                    QString::number(kRipRate), QStringLiteral("--quiet")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(FilesIn(dir), (QStringList{QStringLiteral("list.txt"), QStringLiteral("live.mp3")}));
     const DecodedAudio audio = DecodeAudioFile(dir + "/live.mp3");
     ASSERT_TRUE(audio.ok) << audio.error.toStdString();
-    EXPECT_EQ(audio.frames(), int64_t(28.6 * kRate + 0.5));
+    EXPECT_EQ(audio.frames(), int64_t(28.6 * kRipRate + 0.5));
     EXPECT_EQ(audio.tags.value(QStringLiteral("title")), QStringLiteral("Live"));
     const std::vector<TChapterMark> marks = ReadChapters(dir + "/live.mp3");
     ASSERT_EQ(marks.size(), 3u);
-    const double frame = 1152.0 / kRate;
+    const double frame = 1152.0 / kRipRate;
     const double starts[] = {0, 7.8, 19.5}, ends[] = {7.8, 19.5, 28.6};
     const char* titles[] = {"Opening", "Middle", "Last Song"};
     for (size_t k = 0; k < 3; ++k) {

@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr int kRate = 48000;
 constexpr int kFrameSamples = 1152; // one MP2 frame: 24 ms at 48 kHz
 
 // MP2 packets, mono 48 kHz 32 kbit/s: twenty silent frames, then a 1 kHz tone of 5 s,
@@ -43,7 +42,7 @@ TPackets EncodePackets() {
     if (!codec)
         return p;
     ffmpeg::CodecContextPtr ctx(avcodec_alloc_context3(codec));
-    ctx->sample_rate = kRate;
+    ctx->sample_rate = kRipRate;
     ctx->sample_fmt = AV_SAMPLE_FMT_S16;
     av_channel_layout_default(&ctx->ch_layout, 1);
     ctx->bit_rate = 32000;
@@ -51,7 +50,7 @@ TPackets EncodePackets() {
         return p;
     ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
     ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
-    const int frames = p.toneFrame + 30 * kRate / kFrameSamples;
+    const int frames = p.toneFrame + 30 * kRipRate / kFrameSamples;
     int64_t sample = 0;
     auto drain = [&] {
         while (avcodec_receive_packet(ctx.get(), packet.get()) == 0) {
@@ -65,15 +64,15 @@ TPackets EncodePackets() {
             av_frame_unref(frame.get());
             frame->nb_samples = kFrameSamples;
             frame->format = AV_SAMPLE_FMT_S16;
-            frame->sample_rate = kRate;
+            frame->sample_rate = kRipRate;
             av_channel_layout_default(&frame->ch_layout, 1);
             if (av_frame_get_buffer(frame.get(), 0) < 0)
                 return {};
             auto* s = reinterpret_cast<int16_t*>(frame->data[0]);
             for (int i = 0; i < kFrameSamples; ++i, ++sample) {
                 const int64_t t = sample - int64_t(p.toneFrame) * kFrameSamples;
-                s[i] = t >= 0 && t < 5 * kRate
-                           ? int16_t(12000 * std::sin(2 * M_PI * 1000.0 * double(t) / kRate))
+                s[i] = t >= 0 && t < 5 * kRipRate
+                           ? int16_t(12000 * std::sin(2 * M_PI * 1000.0 * double(t) / kRipRate))
                            : 0;
             }
         }
@@ -95,11 +94,11 @@ bool WritePackets(const QString& path, int64_t count,
     AVStream* st = avformat_new_stream(out.get(), nullptr);
     st->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
     st->codecpar->codec_id = AV_CODEC_ID_MP2;
-    st->codecpar->sample_rate = kRate;
+    st->codecpar->sample_rate = kRipRate;
     av_channel_layout_default(&st->codecpar->ch_layout, 1);
     st->codecpar->bit_rate = 32000;
     st->codecpar->frame_size = kFrameSamples;
-    st->time_base = AVRational{1, kRate};
+    st->time_base = AVRational{1, kRipRate};
     // No preload: the stream's timeline starts at 0 like the range's.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preload", "0", 0);
@@ -115,8 +114,8 @@ bool WritePackets(const QString& path, int64_t count,
             return false;
         std::memcpy(packet->data, data.constData(), size_t(data.size()));
         packet->pts = packet->dts =
-            av_rescale_q(i * kFrameSamples, AVRational{1, kRate}, st->time_base);
-        packet->duration = av_rescale_q(kFrameSamples, AVRational{1, kRate}, st->time_base);
+            av_rescale_q(i * kFrameSamples, AVRational{1, kRipRate}, st->time_base);
+        packet->duration = av_rescale_q(kFrameSamples, AVRational{1, kRipRate}, st->time_base);
         packet->stream_index = 0;
         if (av_interleaved_write_frame(out.get(), packet.get()) < 0)
             return false;
@@ -183,16 +182,16 @@ TEST(RipLongSource, RangeNearTheEndLandsExactlyWithFlatMemory) {
     const DecodedAudio near = DecodeAudioFile(dir + QStringLiteral("/short.mp3"));
     const DecodedAudio far = DecodeAudioFile(dir + QStringLiteral("/long.mp3"));
     ASSERT_TRUE(near.ok && far.ok) << far.error.toStdString();
-    EXPECT_EQ(near.frames(), 15 * kRate);
-    EXPECT_EQ(far.frames(), 15 * kRate);
-    ASSERT_GE(far.frames(), 10 * kRate);
+    EXPECT_EQ(near.frames(), 15 * kRipRate);
+    EXPECT_EQ(far.frames(), 15 * kRipRate);
+    ASSERT_GE(far.frames(), 10 * kRipRate);
     // The tone starts 5 s into the range (the codecs' own delay aside), in both.
     const int64_t onset = Onset(far.samples);
-    EXPECT_NEAR(double(onset), 5.0 * kRate, 0.05 * kRate);
+    EXPECT_NEAR(double(onset), 5.0 * kRipRate, 0.05 * kRipRate);
     EXPECT_NEAR(double(onset), double(Onset(near.samples)), 1.0);
     // The tone's start (4.9 s to 5.3 s of the far rip) sits at the same place in the near
     // one.
-    const int64_t from = 49 * kRate / 10, frames = 4 * kRate / 10;
+    const int64_t from = 49 * kRipRate / 10, frames = 4 * kRipRate / 10;
     const std::vector<int16_t> middle(far.samples.begin() + from * 2,
                                       far.samples.begin() + (from + frames) * 2);
     double score = 0;

@@ -18,13 +18,12 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = fs::kSongsRate;
 // MP2's encoder delay: the signal's sample 0 is the stream's decoded sample 481.
 constexpr int64_t kPadding = 481;
 
 // The stream time of a time of the generated sound.
 TMediaTime StreamTime(double seconds) {
-    return TMediaTime::FromSeconds(seconds) + TMediaTime::FromSample(kPadding, kRate);
+    return TMediaTime::FromSeconds(seconds) + TMediaTime::FromSample(kPadding, fs::kSongsRate);
 }
 
 // The tracks' starts must lie inside the pauses between the songs, one in each.
@@ -41,11 +40,6 @@ void ExpectCutsInPauses(const TTrackList& List) {
         EXPECT_LT(cut, StreamTime(fs::kSongStart[k] - 0.25));
     }
 }
-
-const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
-                               QStringLiteral("--bitrate"),    QStringLiteral("320"),
-                               QStringLiteral("--mode"),       QStringLiteral("stereo"),
-                               QStringLiteral("--quiet")};
 
 } // namespace
 
@@ -69,7 +63,7 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
         RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--split-pauses"),
                                QStringLiteral("--artist"), QStringLiteral("The Band"),
                                QStringLiteral("-o"), out} +
-                   kEncoding);
+                   kExactEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     QStringList names, files, titles;
     for (int k = 1; k <= fs::kSongCount; ++k) {
@@ -80,17 +74,17 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     ASSERT_EQ(FilesIn(out), names);
 
     const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
-    stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
+    stream->SetOutputFormat(TPcmFormat{fs::kSongsRate, 0, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
     std::vector<int64_t> starts, lengths;
     for (const TTrackEntry& track : list.Tracks)
-        starts.push_back(track.Start.ToSample(kRate));
-    starts.push_back(stream->Duration().ToSample(kRate));
+        starts.push_back(track.Start.ToSample(fs::kSongsRate));
+    starts.push_back(stream->Duration().ToSample(fs::kSongsRate));
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
-    const TSourceSound sound = ReadSourceSound(source, kRate);
+    const TSourceSound sound = ReadSourceSound(source, fs::kSongsRate);
     ASSERT_GT(sound.frames(), 0);
-    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, fs::kSongsRate);
     EXPECT_EQ(int64_t(joined.samples.size()) / 2, starts.back() - starts.front());
     ExpectSeamless(joined, sound, std::max(starts.front(), sound.firstSample));
 

@@ -23,18 +23,11 @@
 
 namespace {
 
-constexpr int kRate = 48000;
-
 // mm:ss:ff of a cue sheet: 75 frames a second.
 TMediaTime CueTime(int minutes, int seconds, int frames) {
     return TMediaTime::FromSeconds(int64_t(minutes) * 60 + seconds) +
            TMediaTime::FromSample(frames, 75);
 }
-
-const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
-                               QStringLiteral("--bitrate"),    QStringLiteral("320"),
-                               QStringLiteral("--mode"),       QStringLiteral("stereo"),
-                               QStringLiteral("--quiet")};
 
 } // namespace
 
@@ -69,7 +62,7 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     const TProgramRun run =
         RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"), cue,
                                QStringLiteral("-o"), out} +
-                   kEncoding);
+                   kExactEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
@@ -85,21 +78,21 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     for (const QString& name : names)
         files << out + name;
 
-    const TSourceSound sound = ReadSourceSound(source, kRate);
+    const TSourceSound sound = ReadSourceSound(source, kRipRate);
     ASSERT_GT(sound.frames(), 0);
     // The last track ends where the source ends, as the media layer gives its length.
     const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
-    stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
+    stream->SetOutputFormat(TPcmFormat{kRipRate, 0, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
     // A boundary's sample is the first at or after its time.
     const std::vector<int64_t> starts = {
-        CueTime(0, 1, 20).ToSample(kRate), CueTime(0, 2, 40).ToSample(kRate),
-        CueTime(0, 4, 11).ToSample(kRate), CueTime(0, 5, 55).ToSample(kRate),
-        CueTime(0, 7, 37).ToSample(kRate), stream->Duration().ToSample(kRate)};
+        CueTime(0, 1, 20).ToSample(kRipRate), CueTime(0, 2, 40).ToSample(kRipRate),
+        CueTime(0, 4, 11).ToSample(kRipRate), CueTime(0, 5, 55).ToSample(kRipRate),
+        CueTime(0, 7, 37).ToSample(kRipRate), stream->Duration().ToSample(kRipRate)};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
-    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
+    const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRipRate);
     EXPECT_EQ(int64_t(joined.samples.size()) / 2, starts.back() - starts.front());
     ExpectSeamless(joined, sound, starts.front());
 
@@ -121,7 +114,7 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
     ASSERT_GE(chapters.size(), 5u);
     // The title's own sound: its cells one after the other, timestamps restarting between
     // its two sources.
-    const TSourceSound sound = ReadSourceSound(dvd.locator, kRate);
+    const TSourceSound sound = ReadSourceSound(dvd.locator, kRipRate);
     ASSERT_GT(sound.frames(), 0);
 
     // Every chapter, then chapters 2 to 4 alone, numbered 1/3 to 3/3 but titled after the
@@ -138,7 +131,7 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
                             out};
         if (first > 1)
             args << QStringLiteral("--chapter") << QStringLiteral("%1-%2").arg(first).arg(last);
-        const TProgramRun run = RunSonavel(args + kEncoding);
+        const TProgramRun run = RunSonavel(args + kExactEncoding);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
         QStringList names, files, titles;
@@ -153,7 +146,7 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
             lengths.push_back(sound.SampleAt(chapters[size_t(c - 1)].end) - starts.back());
         }
         ASSERT_EQ(FilesIn(out), names);
-        const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
+        const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRipRate);
         EXPECT_EQ(int64_t(joined.samples.size()) / 2,
                   sound.SampleAt(chapters[size_t(last - 1)].end) - starts.front());
         ExpectSeamless(joined, sound, starts.front());
@@ -191,7 +184,7 @@ TEST(TrackSplit, AFailingTrackStopsTheRunAndBadListsWriteNothing) {
     const QStringList args = QStringList{QStringLiteral("--rip"),    source,
                                          QStringLiteral("--tracks"), list,
                                          QStringLiteral("-o"),       out + QStringLiteral("/")} +
-                             kEncoding;
+                             kExactEncoding;
     const TProgramRun run =
         RunSonavel(args, {QStringLiteral("prlimit"), QStringLiteral("--fsize=100000")});
     EXPECT_EQ(run.exitCode, 1);
@@ -202,7 +195,7 @@ TEST(TrackSplit, AFailingTrackStopsTheRunAndBadListsWriteNothing) {
     EXPECT_TRUE(err.endsWith(QStringLiteral("tracks 1 to 2 were written"))) << err.toStdString();
     const QStringList written = {QStringLiteral("01 - One.mp3"), QStringLiteral("02 - Two.mp3")};
     EXPECT_EQ(FilesIn(out), written);
-    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/02 - Two.mp3")).frames(), kRate);
+    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/02 - Two.mp3")).frames(), kRipRate);
 
     // Everything that can be checked before the first track is: nothing is written.
     const QString bad = FreshDir(QStringLiteral("badlists"));
@@ -247,13 +240,13 @@ TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
         RunSonavel(QStringList{rip, source, QStringLiteral("--tracks"), list, o,
                                out + QStringLiteral("/%a/%n %t"), QStringLiteral("--artist"),
                                QStringLiteral("AC/DC")} +
-                   kEncoding);
+                   kExactEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("AC_DC")});
     EXPECT_EQ(FilesIn(out + QStringLiteral("/AC_DC")),
               (QStringList{QStringLiteral("01 Vol. 2.mp3"), QStringLiteral("02 B.mp3")}));
-    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/AC_DC/01 Vol. 2.mp3")).frames(), kRate);
+    EXPECT_EQ(DecodeAudioFile(out + QStringLiteral("/AC_DC/01 Vol. 2.mp3")).frames(), kRipRate);
 
     const QString bad = FreshDir(QStringLiteral("typedbad"));
     auto listed = [&](const QByteArray& text) {
@@ -350,12 +343,12 @@ TEST(TrackSplit, PlainPlayersHearLittleOfTheNeighboursAndEveryFrameKeepsTheRate)
         list += QByteArray::number(times[k]) + ' ' + QByteArray::number(times[k + 1]) + " T" +
                 QByteArray::number(k + 1) + '\n';
     ASSERT_TRUE(WriteFile(dir + "/list.txt", list));
-    const TSourceSound sound = ReadSourceSound(source, kRate);
+    const TSourceSound sound = ReadSourceSound(source, kRipRate);
     auto rip = [&](const QString& Out, const QStringList& Rate) {
         const TProgramRun run =
             RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"),
                                    dir + "/list.txt", QStringLiteral("-o"), Out,
-                                   QStringLiteral("--samplerate"), QString::number(kRate),
+                                   QStringLiteral("--samplerate"), QString::number(kRipRate),
                                    QStringLiteral("--quiet")} +
                        Rate);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -378,7 +371,7 @@ TEST(TrackSplit, PlainPlayersHearLittleOfTheNeighboursAndEveryFrameKeepsTheRate)
         const int64_t head = join - played[size_t(k)].first;
         const int64_t tail = played[size_t(k - 1)].end - join;
         std::cout << "join " << k << ": " << head << " samples before, " << tail
-                  << " after: " << (head + tail) * 1000.0 / kRate << " ms replayed\n";
+                  << " after: " << (head + tail) * 1000.0 / kRipRate << " ms replayed\n";
         EXPECT_LE(head, TRipGrid::UnsettledSamples + 1151) << "join " << k;
         EXPECT_LE(tail, 1151) << "join " << k;
         EXPECT_LE(head + tail, 2 * 1152) << "join " << k;

@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kSpf = 1152;
+constexpr int kJoinerRate = 44100;
+constexpr int kJoinerSpf = 1152;
 constexpr int kPreroll = 16;
 constexpr int kOverlap = 16;
 // What a decoder gives lies behind the input by the encoder's and its own delay.
@@ -32,12 +32,12 @@ struct TLameHold {
 // Tones and noise in seconds with silent gaps: attacks after silence (short blocks) and a
 // reservoir that fills in the quiet and empties in the loud.
 std::vector<int16_t> Music(int64_t Frames) {
-    return fixture_signal::SourceS16({7, 2, 0.5, -1}, kRate, 0, Frames);
+    return fixture_signal::SourceS16({7, 2, 0.5, -1}, kJoinerRate, 0, Frames);
 }
 
 TMp3EncoderSettings Settings(bool Vbr) {
     TMp3EncoderSettings s;
-    s.InputSampleRate = s.OutputSampleRate = kRate;
+    s.InputSampleRate = s.OutputSampleRate = kJoinerRate;
     s.Mode = 1; // joint stereo
     s.BitRate = 128;
     s.EnableVBR = Vbr;
@@ -52,8 +52,8 @@ TMp3EncoderSettings Settings(bool Vbr) {
 TMp3SegmentJoiner::TSegment Encode(const std::vector<int16_t>& Pcm, const TMp3EncoderSettings& S,
                                    int64_t First, int64_t Start, int64_t End, int64_t KeepUntil) {
     TMp3SegmentEncoder encoder(S, First, Start, End, KeepUntil);
-    const int64_t to = std::min(int64_t(Pcm.size() / 2), (KeepUntil + 3) * kSpf);
-    for (int64_t at = First * kSpf; at < to; at += TMp3SegmentEncoder::MaxBlockFrames) {
+    const int64_t to = std::min(int64_t(Pcm.size() / 2), (KeepUntil + 3) * kJoinerSpf);
+    for (int64_t at = First * kJoinerSpf; at < to; at += TMp3SegmentEncoder::MaxBlockFrames) {
         const int n = int(std::min<int64_t>(TMp3SegmentEncoder::MaxBlockFrames, to - at));
         encoder.Encode(&Pcm[size_t(at * 2)], n, 2, 16);
     }
@@ -123,7 +123,7 @@ bool SameFrames(const std::vector<TMp3SegmentJoiner::TJoinedFrame>& A,
 TEST(SegmentJoiner, OverlappingSegmentsJoinIntoTheStreamOneEncoderWouldMake) {
     TLameHold hold;
     const int64_t frames = 300; // about 8 s
-    const std::vector<int16_t> pcm = Music(frames * kSpf);
+    const std::vector<int16_t> pcm = Music(frames * kJoinerSpf);
     const std::vector<int64_t> cuts = {90, 200};
     for (bool vbr : {false, true}) {
         SCOPED_TRACE(vbr ? "vbr" : "cbr");
@@ -173,7 +173,7 @@ TEST(SegmentJoiner, OverlappingSegmentsJoinIntoTheStreamOneEncoderWouldMake) {
 TEST(SegmentJoiner, ASegmentThatCannotFollowIsRefusedAndChangesNothing) {
     TLameHold hold;
     const int64_t frames = 200;
-    const std::vector<int16_t> pcm = Music(frames * kSpf);
+    const std::vector<int16_t> pcm = Music(frames * kJoinerSpf);
     const TMp3EncoderSettings settings = Settings(false);
     const auto parts = Segments(pcm, settings, frames, {100});
 

@@ -11,6 +11,14 @@
 #include <cstdint>
 #include <vector>
 
+// The rate and the encoding of the command line's exact rips: 48 kHz at 320 kbit/s in
+// stereo, so that a decoded file compares sample for sample with the source at that rate.
+inline constexpr int kRipRate = 48000;
+inline const QStringList kExactEncoding = {
+    QStringLiteral("--samplerate"), QString::number(kRipRate), QStringLiteral("--bitrate"),
+    QStringLiteral("320"),          QStringLiteral("--mode"),  QStringLiteral("stereo"),
+    QStringLiteral("--quiet")};
+
 struct TProgramRun {
     int exitCode = -1;
     bool finished = false; // ended by itself within the time limit

@@ -31,13 +31,6 @@ namespace {
 constexpr int kChapterMs[] = {0, 2320, 4720, 6400, 8240};
 constexpr int kTitleMs = 10400;
 
-void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods);
-    QApplication::sendEvent(to, &release);
-}
-
 } // namespace
 
 TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {

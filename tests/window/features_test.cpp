@@ -35,14 +35,6 @@
 namespace fs = fixture_signal;
 
 namespace {
-void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
-         const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(to, &release);
-}
-
 // Cancels the settings dialog as soon as it is up (the keys open it now or a little
 // later), noting its title.
 void CancelSettingsWhenShown(std::vector<QString>& titles) {

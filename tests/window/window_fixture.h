@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QUrl>
 
@@ -62,6 +63,15 @@ struct TBox {
     int Icon;
     QString Text, Left, Right;
 };
+
+// A key pressed and released on a widget, as a user types it.
+inline void Key(QWidget* to, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(to, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(to, &release);
+}
 
 // Whether the boxes shown so far include the one that reports a finished rip.
 inline bool HasDoneBox(const std::vector<TBox>& boxes) {

@@ -151,10 +151,6 @@
         <translation>%1 kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
     </message>
     <message>
-        <source>%1 is not a DVD; --dvd-title, --chapter and --split-chapters need one</source>
-        <translation>%1 ist keine DVD; --dvd-title, --chapter und --split-chapters brauchen eine</translation>
-    </message>
-    <message>
         <source>cannot read the DVD %1: %2</source>
         <translation>die DVD %1 kann nicht gelesen werden: %2</translation>
     </message>
@@ -341,10 +337,6 @@
         <translation>QUELLE</translation>
     </message>
     <message>
-        <source>rip SOURCE&apos;s sound without a window</source>
-        <translation>den Ton von QUELLE ohne Fenster rippen</translation>
-    </message>
-    <message>
         <source>OUTPUT</source>
         <translation>AUSGABE</translation>
     </message>
@@ -485,12 +477,6 @@ Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
 in einem Ordner VOLUME_tNN im Ausgabeordner)</translation>
     </message>
     <message>
-        <source>one MP3 per chapter of the DVD title (with --chapter, of
-those chapters), named and tagged as with --tracks</source>
-        <translation>eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
-Kapitel davon), benannt und getaggt wie bei --tracks</translation>
-    </message>
-    <message>
         <source>one MP3 per song: the sound is cut in its pauses (at the
 quietest point of each), named and tagged as with --tracks</source>
         <translation>eine MP3 je Lied: der Ton wird in seinen Pausen
@@ -551,12 +537,6 @@ Kodierer, so schnell ein Kern es erlaubt)</translation>
         <translation>nur Fehler ausgeben</translation>
     </message>
     <message>
-        <source>list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
-languages)</source>
-        <translation>die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
-mit ihren Sprachen)</translation>
-    </message>
-    <message>
         <source>DVD</source>
         <translation>DVD</translation>
     </message>
@@ -573,6 +553,55 @@ mit ihren Sprachen)</translation>
         <translation>die Version zeigen</translation>
     </message>
     <message>
+        <source>%1 counts from 1</source>
+        <translation>%1 zählt ab 1</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>title %1 of %2: %3</source>
+        <translation>Titel %1 von %2: %3</translation>
+    </message>
+    <message>
+        <source>rip SOURCE&apos;s sound without a window; files named
+after it are ripped in turn with the same options
+(-o a folder), a summary at the end</source>
+        <translation>den Ton von QUELLE ohne Fenster rippen; danach genannte
+Dateien werden nacheinander mit denselben Optionen
+gerippt (-o ein Ordner), am Ende eine Übersicht</translation>
+    </message>
+    <message>
+        <source>one MP3 per chapter of the DVD title or of the file&apos;s
+container (Matroska, MP4, ...; with --chapter, of those
+chapters), named and tagged after the chapters&apos; titles
+as with --tracks</source>
+        <translation>eine MP3 je Kapitel des DVD-Titels oder des Containers
+der Datei (Matroska, MP4, ...; mit --chapter: je Kapitel
+davon), benannt und getaggt nach den Kapiteltiteln wie
+bei --tracks</translation>
+    </message>
+    <message>
+        <source>list SOURCE&apos;s audio streams with their languages and
+titles (a DVD title&apos;s as the disc numbers them)</source>
+        <translation>die Tonspuren von QUELLE mit Sprachen und Titeln
+auflisten (bei einem DVD-Titel so nummeriert wie auf
+der Disc)</translation>
+    </message>
+    <message>
+        <source>print SOURCE&apos;s chapters (a DVD title&apos;s, or those its
+container marks: Matroska, MP4, ...) as a list --tracks
+reads</source>
+        <translation>die Kapitel von QUELLE (eines DVD-Titels oder die im
+Container markierten: Matroska, MP4, ...) als Liste
+ausgeben, wie --tracks sie liest</translation>
+    </message>
+    <message>
+        <source>--tracks lists the tracks of one source, not of several</source>
+        <translation>--tracks listet die Titel einer Quelle auf, nicht mehrerer</translation>
+    </message>
+    <message>
         <source>Usage: sonavel [FILE]
        sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
                [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
@@ -582,7 +611,7 @@ mit ihren Sprachen)</translation>
                [--audio-track N] [--jobs N] [--force] [--quiet]
                [--dvd-title N] [--chapter A[-B]]
        sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+       sonavel --rip SOURCE [--dvd-title N] --split-chapters [--chapter A[-B]]
                [-o FOLDER/ | -o PATTERN] [options]
        sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
                [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
@@ -592,11 +621,16 @@ mit ihren Sprachen)</translation>
                [-o OUTPUT] [options]
        sonavel --list-tracks SOURCE [--dvd-title N]
        sonavel --list-titles DVD
+       sonavel --list-chapters SOURCE [--dvd-title N]
+       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]
        sonavel --help | --version
 
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;
+also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
 A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
 folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+The chapters of a Matroska or MP4 file are its chapters as a DVD title&apos;s are.
 Without options, opens the window (with FILE, opens that file or DVD).
 
 </source>
@@ -609,7 +643,7 @@ Without options, opens the window (with FILE, opens that file or DVD).
                [--audio-track N] [--jobs N] [--force] [--quiet]
                [--dvd-title N] [--chapter A[-B]]
        sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+       sonavel --rip QUELLE [--dvd-title N] --split-chapters [--chapter A[-B]]
                [-o ORDNER/ | -o MUSTER] [Optionen]
        sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
                [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
@@ -619,12 +653,17 @@ Without options, opens the window (with FILE, opens that file or DVD).
                [-o AUSGABE] [Optionen]
        sonavel --list-tracks QUELLE [--dvd-title N]
        sonavel --list-titles DVD
+       sonavel --list-chapters QUELLE [--dvd-title N]
+       sonavel --rip QUELLE QUELLE... [-o ORDNER/] [Optionen]
        sonavel --help | --version
 
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3;
+ebenso Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
 Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
 VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
 Disc oder /dev/sr0.
+Die Kapitel einer Matroska- oder MP4-Datei sind ihre Kapitel wie die eines DVD-Titels.
 Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
 
 </translation>
@@ -644,8 +683,12 @@ Examples:
   sonavel --list-titles /dev/sr0
   sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
   sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+  sonavel --rip concert.mkv --split-chapters -o ~/Music/Live/
+  sonavel --list-chapters lecture.mp4 &gt; talks.txt
+  sonavel --rip *.mkv -o ~/Music/Rips/
 
-Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+Exit status: 0 done, 1 failed (one line on stderr says why; of several
+sources, one line for each that failed), 2 usage error.
 </source>
         <translation>
 Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
@@ -662,22 +705,53 @@ Beispiele:
   sonavel --list-titles /dev/sr0
   sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
   sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+  sonavel --rip konzert.mkv --split-chapters -o ~/Musik/Live/
+  sonavel --list-chapters vortrag.mp4 &gt; vortraege.txt
+  sonavel --rip *.mkv -o ~/Musik/Rips/
 
-Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
-2 Aufruffehler.
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum;
+bei mehreren Quellen eine Zeile je fehlgeschlagener), 2 Aufruffehler.
 </translation>
     </message>
     <message>
-        <source>%1 counts from 1</source>
-        <translation>%1 zählt ab 1</translation>
+        <source>%1 has no chapters (it is not a DVD, and its container marks none)</source>
+        <translation>%1 hat keine Kapitel (es ist keine DVD, und ihr Container markiert keine)</translation>
     </message>
     <message>
-        <source>interrupted</source>
-        <translation>abgebrochen</translation>
+        <source>%1: %2 chapters</source>
+        <translation>%1: %2 Kapitel</translation>
     </message>
     <message>
-        <source>title %1 of %2: %3</source>
-        <translation>Titel %1 von %2: %3</translation>
+        <source>%1, title %2: %3 chapters</source>
+        <translation>%1, Titel %2: %3 Kapitel</translation>
+    </message>
+    <message>
+        <source>%1 has no chapters (it is not a DVD, and its container marks none); --chapter and --split-chapters need them</source>
+        <translation>%1 hat keine Kapitel (es ist keine DVD, und ihr Container markiert keine); --chapter und --split-chapters brauchen sie</translation>
+    </message>
+    <message>
+        <source>%1 has %2 chapters, not %3</source>
+        <translation>%1 hat %2 Kapitel, nicht %3</translation>
+    </message>
+    <message>
+        <source>the chapters of %1: %2</source>
+        <translation>die Kapitel von %1: %2</translation>
+    </message>
+    <message>
+        <source>source %1/%2 </source>
+        <translation>Quelle %1/%2 </translation>
+    </message>
+    <message>
+        <source>several sources rip into a folder: end -o with /</source>
+        <translation>mehrere Quellen werden in einen Ordner gerippt: -o mit / beenden</translation>
+    </message>
+    <message>
+        <source>%1 sources ripped</source>
+        <translation>%1 Quellen gerippt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 sources ripped; failed: %3</source>
+        <translation>%1 von %2 Quellen gerippt; fehlgeschlagen: %3</translation>
     </message>
 </context>
 <context>
@@ -890,10 +964,6 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
 <context>
     <name>Globals</name>
     <message>
-        <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;All files (*)</source>
-        <translation>Alle unterstützten Dateien (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, Abbild oder Ordner (VIDEO_TS.IFO *.iso *.vob);;DVD-Filmdateien (*.vob);;VCD/SVCD-Filmdateien (*.dat);;MPEG-Dateien (*.mpeg *.mpg);;Alle Dateien (*)</translation>
-    </message>
-    <message>
         <source>Dual Channels</source>
         <translation>Zwei Kanäle</translation>
     </message>
@@ -908,6 +978,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>Mono</source>
         <translation>Mono</translation>
+    </message>
+    <message>
+        <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo *.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv *.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;Video Files (*.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv);;Sound Files (*.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;All files (*)</source>
+        <translation>Alle unterstützten Dateien (*.vob *.dat *.mpeg *.mpg *.iso *.ifo *.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv *.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;DVD: VIDEO_TS.IFO, Abbild oder Ordner (VIDEO_TS.IFO *.iso *.vob);;DVD-Filmdateien (*.vob);;VCD/SVCD-Filmdateien (*.dat);;MPEG-Dateien (*.mpeg *.mpg);;Videodateien (*.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv);;Tondateien (*.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;Alle Dateien (*)</translation>
     </message>
 </context>
 <context>
@@ -1335,12 +1409,6 @@ Changes last only until Sonavel ends.</source>
     <message>
         <source>Open File (Ctrl+O)</source>
         <translation>Datei öffnen (Strg+O)</translation>
-    </message>
-    <message>
-        <source>Left/Right: 1 s back/on (Shift: 10 s); [ and ]: start and end of the range here; Ctrl+wheel: zoom (right button: more)
-DVD: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and end at the nearest chapter mark; double-click: that chapter</source>
-        <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
-DVD: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
     </message>
     <message>
         <source>Thread can&apos;t be created while opening the source file!</source>
@@ -1889,6 +1957,12 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     <message>
         <source>Fill the list with the songs found in the pauses of the sound; drag a track&apos;s boundary on the time line to move it</source>
         <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
+    </message>
+    <message>
+        <source>Left/Right: 1 s back/on (Shift: 10 s); [ and ]: start and end of the range here; Ctrl+wheel: zoom (right button: more)
+Chapters: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and end at the nearest chapter mark; double-click: that chapter</source>
+        <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
+Kapitel: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
     </message>
 </context>
 <context>

@@ -3,12 +3,43 @@
 #include "media/stream_time.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <algorithm>
 
 namespace media {
 
 namespace {
+
+// A text of the file's own, as a list or a menu may show it: no control characters, no
+// spaces at either end.
+QString MetadataText(const AVStream* stream, const char* key) {
+    const AVDictionaryEntry* entry = av_dict_get(stream->metadata, key, nullptr, 0);
+    if (!entry || !entry->value)
+        return QString();
+    QString text = QString::fromUtf8(entry->value);
+    for (QChar& c : text)
+        if (c.unicode() < 32 || c.unicode() == 127)
+            c = u' ';
+    return text.simplified();
+}
+
+// A track's own name: Matroska's (and most containers') title, else an MP4 or QuickTime
+// track's handler name, which muxers that write no title fill with their own words
+// ("SoundHandler", "Core Media Audio", ...): those name nothing.
+QString TrackTitle(const AVStream* stream) {
+    const QString title = MetadataText(stream, "title");
+    if (!title.isEmpty())
+        return title;
+    const QString handler = MetadataText(stream, "handler_name");
+    static const QStringList makers = {QStringLiteral("handler"),   QStringLiteral("core media"),
+                                       QStringLiteral("iso media"), QStringLiteral("gpac"),
+                                       QStringLiteral("l-smash"),   QStringLiteral("mainconcept")};
+    for (const QString& word : makers)
+        if (handler.contains(word, Qt::CaseInsensitive))
+            return QString();
+    return handler;
+}
 
 // A file's audio streams in stream order; streamIndex is FFmpeg's index.
 std::vector<TMediaTrackInfo> FileTracks(const AVFormatContext* input) {
@@ -21,8 +52,10 @@ std::vector<TMediaTrackInfo> FileTracks(const AVFormatContext* input) {
         TMediaTrackInfo track;
         track.streamIndex = int(i);
         track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        if (const AVDictionaryEntry* lang = av_dict_get(stream->metadata, "language", nullptr, 0))
-            track.language = QString::fromUtf8(lang->value);
+        track.language = MetadataText(stream, "language");
+        if (track.language.compare(QStringLiteral("und"), Qt::CaseInsensitive) == 0)
+            track.language.clear();
+        track.title = TrackTitle(stream);
         track.channels = par->ch_layout.nb_channels;
         track.sampleRate = par->sample_rate;
         track.duration = StreamDuration(input, stream);

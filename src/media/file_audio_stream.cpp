@@ -1,6 +1,7 @@
 #include "media/file_audio_stream.h"
 
 #include "media/audio_track_list.h"
+#include "media/container_chapters.h"
 #include "media/media_input.h"
 #include "media/packet_length.h"
 #include "media/pcm_converter.h"
@@ -59,6 +60,7 @@ void TFileAudioStream::Close() {
     FPacket.reset();
     FFrame.reset();
     FTracks.clear();
+    FChapters.clear();
     FStreamIndex = -1;
     FFormat = {};
     FDuration = {};
@@ -157,6 +159,7 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     const int64_t start = FInput->start_time != AV_NOPTS_VALUE ? FInput->start_time : 0;
     FStartTs = av_rescale_q(start, AV_TIME_BASE_Q, FTimeBase);
     FDuration = StreamDuration(FInput.get(), stream);
+    FChapters = ContainerChapters(FInput.get(), FDuration);
     FCodecFrameSize = stream->codecpar->frame_size;
 
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);

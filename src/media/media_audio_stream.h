@@ -55,8 +55,11 @@ struct TPcmFormat {
 struct TMediaTrackInfo {
     int streamIndex = -1; // what Open takes: FFmpeg's stream index, a DVD stream's MPEG id
     QString codec;        // FFmpeg's short codec name ("ac3", "mp2", "pcm_u8")
-    QString language;     // as the container records it ("eng"), else empty
-    int channels = 0;     // of the source (6 for 5.1), before any downmix
+    // As the container records it ("eng"), else empty: a container's "und" (undetermined)
+    // is no language either, so a track without one reads the same in every container.
+    QString language;
+    QString title;    // the track's own name where the container gives one ("Commentary")
+    int channels = 0; // of the source (6 for 5.1), before any downmix
     int sampleRate = 0;
     TMediaTime duration; // 0 when unknown
     // Why the stream cannot be played (a DVD stream the disc marks unavailable, or one
@@ -115,7 +118,7 @@ public:
     // Length of the presentation (0 when unknown) and the same in samples.
     virtual TMediaTime Duration() const = 0;
     virtual int64_t DurationSamples() const = 0;
-    // The source's chapters (none for a plain file, as yet).
+    // The source's chapters: a DVD title's, or those a file's container carries.
     virtual const std::vector<TSourceChapter>& Chapters() const = 0;
 
     // Decodes whole sample frames into `buffer` until `size` bytes are filled or the

@@ -25,12 +25,16 @@ enum class TCommandMode {
     cmRip,
     cmListTracks,
     cmListTitles,
-    cmListPauses
+    cmListPauses,
+    cmListChapters
 };
 
 struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
     QString Source; // the file to rip, list or open in the window
+    // --rip's sources in turn: SOURCE, then every file named after the options (Source is
+    // the first); one for every other mode.
+    QStringList Sources;
     QString Output;
     std::optional<int64_t> StartMs, EndMs;
     std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates

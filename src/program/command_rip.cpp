@@ -62,7 +62,13 @@ TCommandRip::TCommandRip(const TCommandLineOptions& Options)
     : FOptions(Options), FSourcePath(QFileInfo(Options.Source).absoluteFilePath()) {}
 
 int TCommandRip::Fail(const QString& Why) const {
-    std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
+    // One of several sources: the line names it, whatever failed.
+    const QString named = FBatch.Count > 1 && !Why.contains(Quoted(FSourcePath)) &&
+                                  !Why.contains(Quoted(FOptions.Source))
+                              ? Quoted(FOptions.Source) + QStringLiteral(": ") + Why
+                              : Why;
+    TProgressLine::EndLine();
+    std::fprintf(stderr, "sonavel: %s\n", named.toLocal8Bit().constData());
     return 1;
 }
 
@@ -81,12 +87,10 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
         return TError(QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
                           .arg(Quoted(FOptions.Source), why));
     try {
-        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd) &&
-            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
-            return TError(QCoreApplication::translate("CommandLine",
-                                                      "%1 is not a DVD; --dvd-title, --chapter and "
-                                                      "--split-chapters need one")
-                              .arg(Quoted(FSourcePath)));
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd) && FOptions.DvdTitle > 0)
+            return TError(
+                QCoreApplication::translate("CommandLine", "%1 is not a DVD; --dvd-title needs one")
+                    .arg(Quoted(FSourcePath)));
     } catch (const EDvdError& e) {
         return TError(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
                           .arg(Quoted(FSourcePath), e.Message()));
@@ -95,12 +99,6 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     if (!isDvd && source.isDir())
         return TError(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
                           .arg(Quoted(FOptions.Source)));
-    if (FOptions.ChapterLast > int(dvd.ChapterList().size()))
-        return TError(
-            QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
-                .arg(QString::number(dvd.title), Quoted(FSourcePath),
-                     QString::number(dvd.ChapterList().size()),
-                     QString::number(FOptions.ChapterLast)));
 
     In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
@@ -129,19 +127,47 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     return dvd;
 }
 
+TResult<void> TCommandRip::CheckChapters(const TDvdChoice& Dvd,
+                                         const std::vector<TSourceChapter>& Chapters) const {
+    if (FOptions.ChapterFirst == 0 && !FOptions.SplitChapters)
+        return {};
+    const int count = int(Chapters.size());
+    if (count == 0)
+        return TError(QCoreApplication::translate(
+                          "CommandLine", "%1 has no chapters (it is not a DVD, and its container "
+                                         "marks none); --chapter and --split-chapters need them")
+                          .arg(Quoted(FSourcePath)));
+    if (FOptions.ChapterLast <= count)
+        return {};
+    if (!Dvd.locator.isEmpty())
+        return TError(
+            QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
+                .arg(QString::number(Dvd.title), Quoted(FSourcePath), QString::number(count),
+                     QString::number(FOptions.ChapterLast)));
+    return TError(QCoreApplication::translate("CommandLine", "%1 has %2 chapters, not %3")
+                      .arg(Quoted(FSourcePath), QString::number(count),
+                           QString::number(FOptions.ChapterLast)));
+}
+
+bool TCommandRip::OutputIsFolder() const {
+    return FOptions.Output.endsWith(u'/') || QFileInfo(FOptions.Output).isDir();
+}
+
 QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
-    if (!FOptions.Output.isEmpty())
-        return QFileInfo(FOptions.Output).absoluteFilePath();
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
-    // title and chapters).
+    // title and chapters); -o names the file, or the folder it goes into.
     const QString name =
         DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    if (!FOptions.Output.isEmpty())
+        return OutputIsFolder() ? QDir(QFileInfo(FOptions.Output).absoluteFilePath()).filePath(name)
+                                : QFileInfo(FOptions.Output).absoluteFilePath();
     if (Dvd.locator.isEmpty())
         return QFileInfo(FSourcePath).absolutePath() + u'/' + name;
     return QDir(DvdOutputFolder()).filePath(name);
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
+                                                      const std::vector<TSourceChapter>& Chapters,
                                                       TMediaTime Duration) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
     // it exactly, --start and --end override. Typed times are checked in milliseconds
@@ -164,12 +190,12 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
                     .arg(FormatTimeText(*FOptions.EndMs), sourceEnd));
         endTime = typed;
     }
-    // --chapter names chapters of a DVD title, 1 to its last (OpenSource holds it to that).
+    // --chapter names chapters of the source, 1 to its last (CheckChapters holds it to that).
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
-            start = Dvd.ChapterList()[size_t(FOptions.ChapterFirst - 1)].start;
+            start = Chapters[size_t(FOptions.ChapterFirst - 1)].start;
         if (!FOptions.EndMs)
-            endTime = Dvd.ChapterList()[size_t(FOptions.ChapterLast - 1)].end;
+            endTime = Chapters[size_t(FOptions.ChapterLast - 1)].end;
         if (endTime && *endTime <= start)
             return TError(
                 QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
@@ -191,13 +217,14 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
     job.Start = start;
     job.End = end;
     job.FileName = OutputFile(Dvd);
-    // The chapters of a DVD title that the range holds become marks in the file (a plain
-    // file's choice has none).
-    for (const TSourceChapter& c : Dvd.ChapterList()) {
+    // The source's chapters that the range holds become marks in the file, with their
+    // titles.
+    for (const TSourceChapter& c : Chapters) {
         const TMediaTime from = std::max(start, c.start);
         const TMediaTime to = end < TMediaTime() ? c.end : std::min(end, c.end);
         if (to > from)
-            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c.number)});
+            job.Chapters.push_back(
+                {from, to, c.title.isEmpty() ? DefaultTrackTitle(c.number, true) : c.title});
     }
     if (job.Chapters.size() < 2)
         job.Chapters.clear();
@@ -212,9 +239,10 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
+                                                       const std::vector<TSourceChapter>& Chapters,
                                                        TMediaTime Duration) const {
-    // The tracks: the chosen chapters of a DVD title, the songs found in the sound, or a
-    // list on the title's or the file's time line.
+    // The tracks: the chosen chapters of the source (a DVD title's, a container's), the
+    // songs found in the sound, or a list on the title's or the file's time line.
     TTrackList list;
     if (FOptions.SplitPauses) {
         TResult<TSongProposal> songs =
@@ -224,9 +252,9 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
             return TError(songs.Error());
         list = songs->Tracks;
     } else if (FOptions.SplitChapters) {
-        list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
-                                FOptions.ChapterFirst ? FOptions.ChapterLast
-                                                      : int(Dvd.ChapterList().size()));
+        list =
+            ChapterTrackList(Chapters, std::max(FOptions.ChapterFirst, 1),
+                             FOptions.ChapterFirst ? FOptions.ChapterLast : int(Chapters.size()));
     } else {
         try {
             list = ReadTrackListFile(FOptions.TrackList);
@@ -239,6 +267,9 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
     } catch (const ETrackListError& e) {
         if (FOptions.SplitPauses)
             return TError(QCoreApplication::translate("CommandLine", "the songs of %1: %2")
+                              .arg(Quoted(FSourcePath), e.Message()));
+        if (FOptions.SplitChapters && Dvd.locator.isEmpty())
+            return TError(QCoreApplication::translate("CommandLine", "the chapters of %1: %2")
                               .arg(Quoted(FSourcePath), e.Message()));
         return TError(FOptions.SplitChapters
                           ? QCoreApplication::translate("CommandLine", "title %1 of %2: %3")
@@ -273,6 +304,11 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
                      .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);
+    // Several sources in one run: each one's tracks in a folder named after it (a DVD's
+    // default folder is already).
+    if (FBatch.Count > 1 && (FOptions.Output.isEmpty() ? Dvd.locator.isEmpty() : OutputIsFolder()))
+        folder = QDir(folder).filePath(
+            QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     try {
         const QStringList paths = TrackFilePaths(folder, pattern, names);
         for (size_t k = 0; k < jobs.size(); ++k)
@@ -350,8 +386,11 @@ int TCommandRip::Execute() {
     if (!dvd)
         return Fail(dvd.Error());
     const TMediaTime duration = in.Reader()->Duration;
+    const std::vector<TSourceChapter>& chapters = in.Reader()->Chapters();
+    if (const TResult<void> checked = CheckChapters(*dvd, chapters); !checked)
+        return Fail(checked.Error());
     TResult<std::vector<TTrackJob>> jobs =
-        TrackMode() ? TrackJobs(*dvd, duration) : RangeJob(*dvd, duration);
+        TrackMode() ? TrackJobs(*dvd, chapters, duration) : RangeJob(*dvd, chapters, duration);
     if (!jobs)
         return Fail(jobs.Error());
     std::vector<uint8_t> cover;
@@ -438,13 +477,19 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     for (const TTrackJob& job : Jobs)
         total += job.End > job.Start ? job.End - job.Start : TMediaTime();
     TProgressLine progress(done, total);
+    // One of several sources: the run's one line says which ("source 2/3 ").
+    const QString batch = FBatch.Count > 1
+                              ? QCoreApplication::translate("CommandLine", "source %1/%2 ")
+                                    .arg(FBatch.Index + 1)
+                                    .arg(FBatch.Count)
+                              : QString();
     auto prefix = [&] {
         if (!many)
-            return QString();
+            return batch;
         const TMP3Out::TProgress p = out.Progress();
-        return QCoreApplication::translate("CommandLine", "track %1/%2 ")
-            .arg(std::min(p.JobsWritten + 1, count))
-            .arg(count);
+        return batch + QCoreApplication::translate("CommandLine", "track %1/%2 ")
+                           .arg(std::min(p.JobsWritten + 1, count))
+                           .arg(count);
     };
     QTimer ticker;
     int tick = 0;
@@ -460,8 +505,8 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     const int result = loop.exec();
     ticker.stop();
     const int written = out.Progress().JobsWritten;
-    if (showProgress && (result != 0 || out.LastRunAborted()))
-        std::fputc('\n', stderr);
+    if (result != 0 || out.LastRunAborted())
+        TProgressLine::EndLine();
     auto writtenText = [&] {
         if (written == 0)
             return QString();
@@ -493,10 +538,12 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                              Jobs[size_t(failed)].Tag.Title, failure) +
                     writtenText());
     }
+    // The line ends with the last source of a run; the next one draws over it.
     if (showProgress)
-        progress.Show(true,
-                      many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
-                           : QString());
+        progress.Show(
+            FBatch.Index + 1 == std::max(FBatch.Count, 1),
+            batch + (many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
+                          : QString()));
     // Sound the source lacks (a damaged stretch, a hole in a disc's audio) kept its time
     // as silence: the files are whole, but the user should know.
     int64_t filled = 0;
@@ -509,6 +556,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                                         "sonavel: warning: %1 s of %2 had no sound that could be "
                                         "decoded; the MP3 holds silence there")
                 .arg(QString::number(double(filled) / rate, 'f', 3), Quoted(FSourcePath));
+        TProgressLine::EndLine();
         std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     }
     return 0;

@@ -97,7 +97,8 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         {"--rip", "a", "--start", "10", "--end", "5"},
         {"--rip", "a", "--start", "soon"},
         {"--rip", "a", "--audio-track", "0"},
-        {"--rip", "a", "extra"},
+        {"--list-tracks", "a", "extra"}, // --rip alone takes several sources
+        {"--rip", "a", "b", "--tracks", "list.cue"},
         {"--rip", "a", "--dvd-title", "0"},
         {"--rip", "a", "--chapter", "8-6"},
         {"--rip", "a", "--chapter", "0"},

@@ -70,6 +70,9 @@ public:
     // source has no sound there (TMediaAudioStream::Holes).
     const TSampleStretches& Holes() const { return FStream->Holes(); }
 
+    // The source's chapters (a DVD title's, a container's), on the range's time line.
+    const std::vector<TSourceChapter>& Chapters() const { return FStream->Chapters(); }
+
     TMediaTime SampleToTime(int64_t Sample) const { return FStream->SampleToTime(Sample); }
     int64_t TimeToSample(TMediaTime Time) const { return FStream->TimeToSample(Time); }
 

@@ -41,9 +41,7 @@ void TMainFrm::FindSongsBtnClick() {
                        tr("&Close"), tr("&Help"));
         return;
     }
-    const TMediaTime duration =
-        FDvd.locator.isEmpty() ? TMediaTime::FromMs(FRange.DurationMs()) : FDvd.Length();
-    const TSongProposal songs = FindSongs(*data, duration);
+    const TSongProposal songs = FindSongs(*data, SourceLength());
     bool replace = true;
     if (!FTrackList.Tracks.empty()) {
         const int answer = ShowMessageBox(

@@ -3,7 +3,6 @@
 #include "media/stream_time.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -32,11 +31,9 @@ QString TrackTitle(const AVStream* stream) {
     if (!title.isEmpty())
         return title;
     const QString handler = MetadataText(stream, "handler_name");
-    static const QStringList makers = {QStringLiteral("handler"),   QStringLiteral("core media"),
-                                       QStringLiteral("iso media"), QStringLiteral("gpac"),
-                                       QStringLiteral("l-smash"),   QStringLiteral("mainconcept")};
-    for (const QString& word : makers)
-        if (handler.contains(word, Qt::CaseInsensitive))
+    for (const char* maker :
+         {"handler", "core media", "iso media", "gpac", "l-smash", "mainconcept"})
+        if (handler.contains(QLatin1String(maker), Qt::CaseInsensitive))
             return QString();
     return handler;
 }

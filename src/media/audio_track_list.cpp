@@ -10,27 +10,14 @@ namespace media {
 
 namespace {
 
-// A text of the file's own, as a list or a menu may show it: no control characters, no
-// spaces at either end.
-QString MetadataText(const AVStream* stream, const char* key) {
-    const AVDictionaryEntry* entry = av_dict_get(stream->metadata, key, nullptr, 0);
-    if (!entry || !entry->value)
-        return QString();
-    QString text = QString::fromUtf8(entry->value);
-    for (QChar& c : text)
-        if (c.unicode() < 32 || c.unicode() == 127)
-            c = u' ';
-    return text.simplified();
-}
-
 // A track's own name: Matroska's (and most containers') title, else an MP4 or QuickTime
 // track's handler name, which muxers that write no title fill with their own words
 // ("SoundHandler", "Core Media Audio", ...): those name nothing.
 QString TrackTitle(const AVStream* stream) {
-    const QString title = MetadataText(stream, "title");
+    const QString title = MetadataText(stream->metadata, "title");
     if (!title.isEmpty())
         return title;
-    const QString handler = MetadataText(stream, "handler_name");
+    const QString handler = MetadataText(stream->metadata, "handler_name");
     for (const char* maker :
          {"handler", "core media", "iso media", "gpac", "l-smash", "mainconcept"})
         if (handler.contains(QLatin1String(maker), Qt::CaseInsensitive))
@@ -49,7 +36,7 @@ std::vector<TMediaTrackInfo> FileTracks(const AVFormatContext* input) {
         TMediaTrackInfo track;
         track.streamIndex = int(i);
         track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        track.language = MetadataText(stream, "language");
+        track.language = MetadataText(stream->metadata, "language");
         if (track.language.compare(QStringLiteral("und"), Qt::CaseInsensitive) == 0)
             track.language.clear();
         track.title = TrackTitle(stream);
@@ -102,6 +89,17 @@ std::vector<TMediaTrackInfo> DvdTitleTracks(const TMediaInput& input) {
 }
 
 } // namespace
+
+QString MetadataText(const AVDictionary* metadata, const char* key) {
+    const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
+    if (!entry || !entry->value)
+        return QString();
+    QString text = QString::fromUtf8(entry->value);
+    for (QChar& c : text)
+        if (c.unicode() < 32 || c.unicode() == 127)
+            c = u' ';
+    return text.simplified();
+}
 
 TMediaTime StreamDuration(const AVFormatContext* input, const AVStream* stream) {
     const TMediaTime container = input->duration != AV_NOPTS_VALUE && input->duration > 0

@@ -1,5 +1,6 @@
 #include "media/container_chapters.h"
 
+#include "media/audio_track_list.h"
 #include "media/stream_time.h"
 
 extern "C" {
@@ -9,23 +10,6 @@ extern "C" {
 #include <algorithm>
 
 namespace media {
-
-namespace {
-
-QString ChapterTitle(const AVChapter* chapter) {
-    const AVDictionaryEntry* entry = av_dict_get(chapter->metadata, "title", nullptr, 0);
-    if (!entry || !entry->value)
-        return QString();
-    // A title becomes a file name and a tag: a damaged file's control characters have no
-    // place in either.
-    QString title = QString::fromUtf8(entry->value);
-    for (QChar& c : title)
-        if (c.unicode() < 32 || c.unicode() == 127)
-            c = u' ';
-    return title.simplified();
-}
-
-} // namespace
 
 std::vector<TSourceChapter> ContainerChapters(const AVFormatContext* format, TMediaTime end) {
     std::vector<TSourceChapter> chapters;
@@ -41,7 +25,9 @@ std::vector<TSourceChapter> ContainerChapters(const AVFormatContext* format, TMe
         TSourceChapter chapter;
         chapter.start = std::max(StreamTime(c->start, c->time_base) - origin, TMediaTime());
         chapter.end = StreamTime(c->end, c->time_base) - origin;
-        chapter.title = ChapterTitle(c);
+        // A title becomes a file name and a tag: a damaged file's control characters
+        // have no place in either.
+        chapter.title = MetadataText(c->metadata, "title");
         if (end > TMediaTime() && chapter.start >= end)
             continue;
         chapters.push_back(chapter);

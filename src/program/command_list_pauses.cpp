@@ -5,24 +5,16 @@
 #include "media/media_audio_stream.h"
 #include "program/command_interrupt.h"
 #include "program/command_progress.h"
+#include "program/command_source.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-QString Quoted(const QString& Path) {
-    return u'"' + QDir::toNativeSeparators(Path) + u'"';
-}
-
-} // namespace
 
 TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {
@@ -33,7 +25,7 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
         if (AudioTrack > int(tracks.size()))
             return TError(QCoreApplication::translate(
                               "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                              .arg(Quoted(Path), QString::number(AudioTrack)));
+                              .arg(QuotedPath(Path), QString::number(AudioTrack)));
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
     TLoudnessEnvelope envelope;
@@ -65,10 +57,10 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
     const auto data = envelope.Snapshot();
     if (data->state != TEnvelopeData::TState::esFinished)
         return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
-                          .arg(Quoted(Path), data->error));
+                          .arg(QuotedPath(Path), data->error));
     if (data->buckets.empty())
         return TError(
-            QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path)));
+            QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(QuotedPath(Path)));
     return FindSongs(*data, Duration, Options);
 }
 
@@ -78,33 +70,19 @@ int TCommandListPauses::Execute() {
         return 1;
     };
     CatchInterrupts();
-    const QFileInfo source(FSource);
-    if (!source.exists())
-        return fail(
-            QCoreApplication::translate("CommandLine", "cannot open %1: No such file or directory")
-                .arg(Quoted(FSource)));
     TDvdChoice dvd;
-    try {
-        if (!ChooseDvdTitle(source.absoluteFilePath(), FDvdTitle, dvd) && FDvdTitle > 0)
-            return fail(
-                QCoreApplication::translate("CommandLine", "%1 is not a DVD; --dvd-title needs one")
-                    .arg(Quoted(FSource)));
-    } catch (const EDvdError& e) {
-        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
-                        .arg(Quoted(FSource), e.Message()));
-    }
-    if (dvd.locator.isEmpty() && source.isDir())
-        return fail(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
-                        .arg(Quoted(FSource)));
-    const QString path = dvd.locator.isEmpty() ? source.absoluteFilePath() : dvd.locator;
+    const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
+    if (!resolved)
+        return fail(resolved.Error());
+    const QString path = *resolved;
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
     if (media::Failed(listed))
         return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
-                        .arg(Quoted(FSource), media::ResultText(listed)));
+                        .arg(QuotedPath(FSource), media::ResultText(listed)));
     if (tracks.empty())
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                        .arg(Quoted(FSource)));
+                        .arg(QuotedPath(FSource)));
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
     if (duration <= TMediaTime() && track < tracks.size())

@@ -329,10 +329,6 @@
         <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
     </message>
     <message>
-        <source>--samplerate %1: choose 32000, 44100 or 48000</source>
-        <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
-    </message>
-    <message>
         <source>SOURCE</source>
         <translation>QUELLE</translation>
     </message>
@@ -430,10 +426,6 @@ Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)</translation>
     <message>
         <source>HZ</source>
         <translation>HZ</translation>
-    </message>
-    <message>
-        <source>32000, 44100 or 48000</source>
-        <translation>32000, 44100 oder 48000</translation>
     </message>
     <message>
         <source>MODE</source>
@@ -602,73 +594,6 @@ ausgeben, wie --tracks sie liest</translation>
         <translation>--tracks listet die Titel einer Quelle auf, nicht mehrerer</translation>
     </message>
     <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
-               [-o OUTPUT] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --list-chapters SOURCE [--dvd-title N]
-       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;
-also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
-(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-The chapters of a Matroska or MP4 file are its chapters as a DVD title&apos;s are.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
-               [-o AUSGABE] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --list-chapters QUELLE [--dvd-title N]
-       sonavel --rip QUELLE QUELLE... [-o ORDNER/] [Optionen]
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3;
-ebenso Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
-(.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Die Kapitel einer Matroska- oder MP4-Datei sind ihre Kapitel wie die eines DVD-Titels.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-</translation>
-    </message>
-    <message>
         <source>
 Options not given take the settings last used in the window.
 
@@ -752,6 +677,105 @@ bei mehreren Quellen eine Zeile je fehlgeschlagener), 2 Aufruffehler.
     <message>
         <source>%1 of %2 sources ripped; failed: %3</source>
         <translation>%1 von %2 Quellen gerippt; fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>32000, 44100, 48000 or source (the source&apos;s own
+rate: a 48 kHz DVD stays 48 kHz; other rates go to
+the nearest of their family)</source>
+        <translation>32000, 44100, 48000 oder source (die eigene Rate der
+Quelle: eine 48-kHz-DVD bleibt bei 48 kHz; andere
+Raten gehen zur nächsten ihrer Familie)</translation>
+    </message>
+    <message>
+        <source>--samplerate %1: choose 32000, 44100, 48000 or source</source>
+        <translation>--samplerate %1: wählen Sie 32000, 44100, 48000 oder source</translation>
+    </message>
+    <message>
+        <source>MIX</source>
+        <translation>MIX</translation>
+    </message>
+    <message>
+        <source>how 5.1 and 7.1 sound becomes stereo: standard (centre
+and surrounds at -3 dB against the fronts; AC-3 by the
+levels it carries) or dialogue (the centre lifted:
++3 dB against the fronts, surrounds at -6 dB)</source>
+        <translation>wie 5.1- und 7.1-Ton zu Stereo wird: standard (Mitte
+und Surround -3 dB gegenüber vorn; AC-3 mit den Pegeln,
+die es mitbringt) oder dialogue (die Mitte angehoben:
++3 dB gegenüber vorn, Surround -6 dB)</translation>
+    </message>
+    <message>
+        <source>--downmix %1: choose standard or dialogue</source>
+        <translation>--downmix %1: wählen Sie standard oder dialogue</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
+               [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --list-chapters SOURCE [--dvd-title N]
+       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;
+also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+The chapters of a Matroska or MP4 file are its chapters as a DVD title&apos;s are.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ|source] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
+               [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --list-chapters QUELLE [--dvd-title N]
+       sonavel --rip QUELLE QUELLE... [-o ORDNER/] [Optionen]
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3;
+ebenso Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Die Kapitel einer Matroska- oder MP4-Datei sind ihre Kapitel wie die eines DVD-Titels.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+</translation>
     </message>
 </context>
 <context>
@@ -1964,6 +1988,10 @@ Chapters: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and e
         <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
 Kapitel: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
     </message>
+    <message>
+        <source>Source&apos;s rate</source>
+        <translation>Rate der Quelle</translation>
+    </message>
 </context>
 <context>
     <name>TTipsFrm</name>
@@ -2317,6 +2345,30 @@ Version 2 oder später</translation>
     <message>
         <source>%1 x %2 pixels</source>
         <translation>%1 x %2 Pixel</translation>
+    </message>
+    <message>
+        <source>Same as the source</source>
+        <translation>Wie die Quelle</translation>
+    </message>
+    <message>
+        <source>A 48 kHz DVD stays at 48 kHz, a 44.1 kHz file at 44.1 kHz; other rates go to the nearest of their family.</source>
+        <translation>Eine 48-kHz-DVD bleibt bei 48 kHz, eine 44,1-kHz-Datei bei 44,1 kHz; andere Raten gehen zur nächsten ihrer Familie.</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Dialogue: centre lifted</source>
+        <translation>Dialog: Mitte angehoben</translation>
+    </message>
+    <message>
+        <source>How 5.1 and 7.1 sound becomes stereo. Standard: the centre and the surrounds at -3 dB against the fronts (AC-3 by the levels it carries). Dialogue: the centre at +3 dB against the fronts, the surrounds at -6 dB. Neither can clip.</source>
+        <translation>Wie 5.1- und 7.1-Ton zu Stereo wird. Standard: Mitte und Surround -3 dB gegenüber vorn (AC-3 mit den Pegeln, die es mitbringt). Dialog: die Mitte +3 dB gegenüber vorn, Surround -6 dB. Keines kann übersteuern.</translation>
+    </message>
+    <message>
+        <source>&amp;Surround:</source>
+        <translation>&amp;Surround:</translation>
     </message>
 </context>
 </TS>

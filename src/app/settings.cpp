@@ -97,6 +97,15 @@ void LoadFromOpenKey(TRegistry& reg) {
     ReadOrDefault(reg, QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
     AppSettings.ReplayGain = gain != 0;
     ReadOrDefault(reg, QStringLiteral("tips"), TipsIndex, 0);
+    // Newer than the others: a hive without it keeps the standard downmix and gets the
+    // value only when the settings are saved.
+    AppSettings.AudioDownmix = def.AudioDownmix;
+    if (reg.ValueExists(QStringLiteral("AudioDownmix"))) {
+        ReadOrDefault(reg, QStringLiteral("AudioDownmix"), AppSettings.AudioDownmix,
+                      def.AudioDownmix);
+        if (AppSettings.AudioDownmix < 0 || AppSettings.AudioDownmix > 1)
+            AppSettings.AudioDownmix = def.AudioDownmix;
+    }
 }
 
 void CreateWithDefaults(TRegistry& reg) {
@@ -128,6 +137,7 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
     TipsIndex = 0;
     reg.WriteInteger(QStringLiteral("tips"), 0);
+    AppSettings.AudioDownmix = def.AudioDownmix;
 }
 
 void WriteAll(TRegistry& reg) {
@@ -143,6 +153,7 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality);
     reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
+    reg.WriteInteger(QStringLiteral("AudioDownmix"), AppSettings.AudioDownmix);
 }
 
 } // namespace

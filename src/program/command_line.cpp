@@ -204,13 +204,20 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString&, const QString&) { P.Options.ReplayGain = false; }},
         {{"--samplerate"},
          QT_TRANSLATE_NOOP("CommandLine", "HZ"),
-         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100 or 48000"),
-         [](TParsing& P, size_t, const QString& N, const QString& V) {
-             const int32_t hz = ParseCount(N, V);
-             if (hz != 32000 && hz != 44100 && hz != 48000)
+         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100, 48000 or source (the source's own\n"
+                                          "rate: a 48 kHz DVD stays 48 kHz; other rates go to\n"
+                                          "the nearest of their family)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             if (V.compare(QStringLiteral("source"), Qt::CaseInsensitive) == 0) {
+                 P.Options.SampleRate = 0;
+                 return;
+             }
+             bool ok = false;
+             const int32_t hz = V.toInt(&ok);
+             if (!ok || (hz != 32000 && hz != 44100 && hz != 48000))
                  throw EUsageError(
-                     QCoreApplication::translate("CommandLine",
-                                                 "--samplerate %1: choose 32000, 44100 or 48000")
+                     QCoreApplication::translate(
+                         "CommandLine", "--samplerate %1: choose 32000, 44100, 48000 or source")
                          .arg(V));
              P.Options.SampleRate = hz;
          }},
@@ -227,6 +234,21 @@ const std::vector<TOption>& Options() {
                                                  "--mode %1: choose dual, stereo, joint or mono")
                          .arg(V));
              P.Options.ChannelMode = int32_t(index);
+         }},
+        {{"--downmix"},
+         QT_TRANSLATE_NOOP("CommandLine", "MIX"),
+         QT_TRANSLATE_NOOP("CommandLine", "how 5.1 and 7.1 sound becomes stereo: standard (centre\n"
+                                          "and surrounds at -3 dB against the fronts; AC-3 by the\n"
+                                          "levels it carries) or dialogue (the centre lifted:\n"
+                                          "+3 dB against the fronts, surrounds at -6 dB)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             static const QStringList mixes{QStringLiteral("standard"), QStringLiteral("dialogue")};
+             const qsizetype index = mixes.indexOf(V.toLower());
+             if (index < 0)
+                 throw EUsageError(QCoreApplication::translate(
+                                       "CommandLine", "--downmix %1: choose standard or dialogue")
+                                       .arg(V));
+             P.Options.Downmix = int32_t(index);
          }},
         {{"--title", "--artist", "--album", "--year", "--comment", "--genre"},
          QT_TRANSLATE_NOOP("CommandLine", "TEXT"),
@@ -506,8 +528,9 @@ QString UsageText() {
                "Usage: sonavel [FILE]\n"
                "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
                "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
-               "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
-               "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
+               "               [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]\n"
+               "               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]\n"
+               "               [--title T] [--artist A]\n"
                "               [--album A] [--year Y] [--comment C] [--genre G]\n"
                "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
                "               [--dvd-title N] [--chapter A[-B]]\n"

@@ -53,10 +53,18 @@ TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     choice.Jobs = Options.Jobs;
     choice.VbrQuality = Options.VbrQuality;
     choice.ReplayGain = Options.ReplayGain;
+    choice.Downmix = Options.Downmix;
     return choice;
 }
 
 } // namespace
+
+TEncodingChoice TCommandRip::Choice() const {
+    TEncodingChoice choice = ChoiceOf(FOptions);
+    if (FRate > 0) // the source's own rate, found when it opened
+        choice.SampleRate = FRate;
+    return choice;
+}
 
 TCommandRip::TCommandRip(const TCommandLineOptions& Options)
     : FOptions(Options), FSourcePath(QFileInfo(Options.Source).absoluteFilePath()) {}
@@ -76,7 +84,7 @@ bool TCommandRip::TrackMode() const {
     return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters || FOptions.SplitPauses;
 }
 
-TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
+TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) {
     TDvdChoice dvd;
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -102,14 +110,27 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
 
     In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
+    In.Downmix = RipDownmix(AppSettings, Choice());
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        In.FormatOverride = {RipSampleRate(AppSettings, ChoiceOf(FOptions)), 0,
+        const bool keep = KeepsSourceRate(AppSettings, Choice());
+        In.FormatOverride = {keep ? 0 : RipSampleRate(AppSettings, Choice()), 0,
                              TAudioInput::FloatBits};
         In.OpenSource();
+        if (keep) {
+            // The source's own rate, which the stream tells once open; one an MP3 cannot
+            // have is read again at the rate of its family.
+            const int32_t own = In.Reader()->StreamFormat.sampleRate;
+            FRate = RipSampleRate(AppSettings, Choice(), own);
+            if (FRate != own) {
+                In.CloseSource();
+                In.FormatOverride.sampleRate = FRate;
+                In.OpenSource();
+            }
+        }
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
             return TError(FOptions.AudioTrack > 0
@@ -375,7 +396,7 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
 int TCommandRip::Execute() {
     CatchInterrupts();
     // Before anything is opened: a rate the sample rate cannot carry is never changed.
-    if (const QString why = RipBitRateRefusal(AppSettings, ChoiceOf(FOptions)); !why.isEmpty()) {
+    if (const QString why = RipBitRateRefusal(AppSettings, Choice()); !why.isEmpty()) {
         Fail(FOptions.Bitrate
                  ? QStringLiteral("--bitrate %1: %2").arg(QString::number(*FOptions.Bitrate), why)
                  : why);
@@ -440,7 +461,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                      const std::vector<uint8_t>& Cover) {
     TMP3Out out;
     ApplyFormValues(out);
-    ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
+    ConfigureRipOutput(out, AppSettings, Choice());
     out.Tracks = RipJobs(Jobs, *In.Reader());
     out.Cover = Cover;
     out.SetInput(&In);

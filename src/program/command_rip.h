@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/output_settings.h"
 #include "base/result.h"
 #include "media/source_chapter.h"
 #include "program/command_line.h"
@@ -46,7 +47,9 @@ private:
     // Opens the options' source on `In` at the rip's rate: a plain file, or a DVD title
     // (the choice answered, whose locator `In` then reads); else why its sound cannot be
     // read.
-    TResult<TDvdChoice> OpenSource(TStreamAudioIn& In) const;
+    TResult<TDvdChoice> OpenSource(TStreamAudioIn& In);
+    // The options' encoding, with the source's rate once known (--samplerate source).
+    TEncodingChoice Choice() const;
     // -o (a file, or the folder the default name goes into), else the default name of a
     // single file.
     QString OutputFile(const TDvdChoice& Dvd) const;
@@ -74,5 +77,6 @@ private:
 
     TCommandLineOptions FOptions;
     QString FSourcePath;
+    int32_t FRate = 0; // the rate a rip that keeps the source's encodes at, once open
     TBatch FBatch;
 };

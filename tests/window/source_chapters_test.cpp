@@ -1,7 +1,7 @@
 // A Matroska file's chapters in the window, as a DVD title's are: the Chapter row with the
 // chapters' titles, the marks on the track bar, PageDown, the Tracks list filled from the
 // chapters and ripped with real clicks into one file per chapter, titled after it and
-// exact to its chapter.
+// exact to its chapter, at the source's own rate.
 #include "window_fixture.h"
 
 #include "support/chapter_source.h"
@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
 
@@ -25,10 +26,11 @@ TEST_F(WindowTest, AFilesChaptersAreItsTracksMarksAndChapterRow) {
         FreshDir(QStringLiteral("winchapters")) + QStringLiteral("/concert.mkv"), spec);
     ASSERT_FALSE(made.path.isEmpty()) << made.error.toStdString();
     ASSERT_EQ(made.firstMs, 0);
-    AppSettings.AudioSampleRate = 48000;
+    AppSettings.AudioSampleRate = 0; // the source's own: 48 kHz, nothing resampled
     AppSettings.OutputFileDir = FreshDir(QStringLiteral("winchaptersout")) + u'/';
     Open(made.path);
     ASSERT_GT(Frm->DurationMs(), 9000) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    EXPECT_EQ(Frm->MP3SettingsText2->text(), QStringLiteral("Source's rate"));
 
     EXPECT_FALSE(Frm->TitlePanel->isVisibleTo(Frm.get()));
     EXPECT_TRUE(Frm->ChapterPanel->isVisibleTo(Frm.get()));
@@ -58,6 +60,7 @@ TEST_F(WindowTest, AFilesChaptersAreItsTracksMarksAndChapterRow) {
         const DecodedAudio mp3 =
             DecodeAudioFile(AppSettings.OutputFileDir + QLatin1String(names[k]));
         ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        EXPECT_EQ(mp3.sampleRate, 48000);
         EXPECT_EQ(mp3.frames(), starts[k + 1] - starts[k]);
         EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), spec.chapters[size_t(k)].title);
         double score = 0;

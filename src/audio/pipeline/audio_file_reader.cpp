@@ -33,7 +33,7 @@ void CheckStreamResult(TMediaResult code) {
 }
 
 TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
-                                   int AudioTrack)
+                                   int AudioTrack, TDownmix Downmix)
     : FStream(MakeAudioStream(FileName)) {
     int streamIndex = -1;
     if (AudioTrack > 0) {
@@ -52,6 +52,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
     if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
         FStream->SetOutputFormat(FormatOverride);
     FStream->SetInterruptFlag(&FInterrupt);
+    FStream->SetDownmix(Downmix);
     CheckStreamResult(FStream->Open(streamIndex));
     StreamFormat = FStream->Format();
     Duration = std::max(FStream->Duration(), TMediaTime());

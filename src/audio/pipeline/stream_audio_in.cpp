@@ -34,7 +34,8 @@ TStreamAudioIn::~TStreamAudioIn() = default;
 
 void TStreamAudioIn::OpenSource() {
     if (OpenCount == 0) {
-        auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
+        auto reader =
+            std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix);
         const TPcmFormat& format = reader->Format;
         // From the length in samples, so a source under a second has its true size and an
         // unknown length stays 0 rather than dividing by it.
@@ -265,7 +266,7 @@ int64_t TStreamAudioIn::RunFrames() {
 
 std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_t Frames) {
     const int64_t first = RangeFirstSample() + First;
-    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
+    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix);
     // Times round down and samples up, so the part starts and ends on exactly these samples.
     const int64_t from = std::max<int64_t>(first, 0);
     reader->SetStartTime(reader->SampleToTime(from));

@@ -34,6 +34,8 @@ public:
     // Audio track to decode, 1-based in stream order (as --list-tracks numbers them);
     // 0 = the source's primary track. Read when the source opens.
     int AudioTrack = 0;
+    // How more than two channels are folded. Read when the source opens.
+    TDownmix Downmix = TDownmix::dmStandard;
 
     static constexpr int ReadBufferSize = 32768;
 

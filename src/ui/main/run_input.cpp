@@ -32,6 +32,10 @@ void TRunInput::SetAudioTrack(int track) {
     FInput->AudioTrack = track;
 }
 
+void TRunInput::SetDownmix(TDownmix mix) {
+    FInput->Downmix = mix;
+}
+
 void TRunInput::OpenSource() {
     FInput->OpenSource();
 }

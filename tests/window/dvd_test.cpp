@@ -16,6 +16,7 @@
 #include "ui/skin/track_bar.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -186,6 +187,15 @@ TEST_F(WindowTest, DvdFoldersAreChosenDroppedOrRefusedWithTheirReason) {
     plain.selectFile(FreshDir(QStringLiteral("plain")));
     plain.accept();
     EXPECT_NE(plain.result(), QDialog::Accepted);
+    // The entry the dialog starts with shows every kind of file the program opens.
+    const QString shown = plain.selectedNameFilter();
+    const QStringList patterns = shown.mid(shown.indexOf(u'(') + 1).chopped(1).split(u' ');
+    for (const char* name :
+         {"a.vob",  "b.dat", "c.mpeg", "d.mpg", "e.iso",  "VIDEO_TS.IFO", "f.mkv",
+          "g.mp4",  "h.m4v", "i.m4a",  "j.mka", "k.webm", "l.mov",        "m.ts",
+          "n.m2ts", "o.avi", "p.flv",  "q.ogg", "r.wav",  "s.flac"})
+        EXPECT_TRUE(QDir::match(patterns, QLatin1String(name))) << name;
+    EXPECT_FALSE(QDir::match(patterns, QStringLiteral("notes.txt")));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(root)});

@@ -23,7 +23,11 @@ struct TAppSettings {
     int32_t AudioVbrMinBitrate = 128;
     int32_t AudioVbrMaxBitrate = 256;
     int32_t AudioVbrQuality = 2; // the encoder's -V: 0 best and largest, 9 smallest
-    bool ReplayGain = true;      // loudness values in every file
+    // Whether the min and max bound a VBR rip; off, the quality alone decides. Stored since
+    // the limits became optional; a hive from before holds limits the user set when they
+    // differ from the defaults.
+    bool AudioVbrLimits = false;
+    bool ReplayGain = true; // loudness values in every file
     // How 5.1 and 7.1 sound becomes stereo: 0 standard (AC-3 by its own levels), 1 the
     // centre lifted for dialogue (TDownmix). Kept only once changed: absent reads as 0.
     int32_t AudioDownmix = 0;

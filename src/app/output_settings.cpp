@@ -38,6 +38,7 @@ TMP3SampleRate SampleRateFor(int32_t hz) {
 
 void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
     BitRateFor(settings.AudioBitrate, out.BitRate);
+    out.VBRLimits = settings.AudioVbrLimits;
     out.VBRMinBitrate = settings.AudioVbrMinBitrate;
     out.VBRMaxBitrate = settings.AudioVbrMaxBitrate;
     out.Mode = ChannelModeFor(settings.AudioChannels);
@@ -99,6 +100,7 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     if (choice.VbrMin && choice.VbrMax) {
         out.VBRMinBitrate = *choice.VbrMin;
         out.VBRMaxBitrate = *choice.VbrMax;
+        out.VBRLimits = true;
         out.EnableVBR = out.WriteVBRHeader = true;
     }
     if (choice.ChannelMode)
@@ -112,6 +114,11 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     }
     if (choice.ReplayGain)
         out.ReplayGain = *choice.ReplayGain;
+}
+
+int32_t VbrTypicalKbps(int32_t quality) {
+    static constexpr int32_t averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
+    return averages[std::clamp(quality, 0, 9)];
 }
 
 bool CbrRateCarried(int32_t kbps, int32_t hz) {

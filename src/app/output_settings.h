@@ -53,6 +53,10 @@ int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choic
 // How such a rip folds 5.1 and 7.1 sound to stereo.
 TDownmix RipDownmix(const TAppSettings& settings, const TEncodingChoice& choice = {});
 
+// The average rate LAME's -V `quality` (0..9) typically gives music, kbit/s: what the
+// settings dialog tells of each step and what a size is estimated with.
+int32_t VbrTypicalKbps(int32_t quality);
+
 // Whether an MP3 at `hz` can have the constant bit rate `kbps` (the settings dialog greys
 // out the others).
 bool CbrRateCarried(int32_t kbps, int32_t hz);

@@ -2,6 +2,7 @@
 
 #include "app/track_list.h"
 #include "media/media_audio_stream.h"
+#include "program/command_line.h"
 #include "program/command_source.h"
 
 #include <QCoreApplication>
@@ -24,25 +25,25 @@ int TCommandListChapters::Execute() {
     const media::TMediaResult opened = stream->Open();
     if (opened == media::MS_E_NOSTREAM)
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                        .arg(QuotedPath(FSource)));
+                        .arg(Quoted(FSource)));
     if (media::Failed(opened))
         return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
-                        .arg(QuotedPath(FSource), media::ResultText(opened)));
+                        .arg(Quoted(FSource), media::ResultText(opened)));
     const std::vector<TSourceChapter>& chapters = stream->Chapters();
     if (chapters.empty())
         return fail(QCoreApplication::translate(
                         "CommandLine", "%1 has no chapters (it is not a DVD, and its container "
                                        "marks none)")
-                        .arg(QuotedPath(FSource)));
+                        .arg(Quoted(FSource)));
     const int count = int(chapters.size());
     const QString header =
         QStringLiteral("# ") +
         (dvd.locator.isEmpty()
              ? QCoreApplication::translate("CommandLine", "%1: %2 chapters")
-                   .arg(QuotedPath(QFileInfo(FSource).absoluteFilePath()), QString::number(count))
+                   .arg(Quoted(QFileInfo(FSource).absoluteFilePath()), QString::number(count))
              : QCoreApplication::translate("CommandLine", "%1, title %2: %3 chapters")
-                   .arg(QuotedPath(QFileInfo(FSource).absoluteFilePath()),
-                        QString::number(dvd.title), QString::number(count))) +
+                   .arg(Quoted(QFileInfo(FSource).absoluteFilePath()), QString::number(dvd.title),
+                        QString::number(count))) +
         u'\n';
     const QString text = TrackListText(ChapterTrackList(chapters, 1, count), header);
     std::fputs(text.toUtf8().constData(), stdout);

@@ -4,6 +4,7 @@
 #include "audio/loudness/loudness_envelope.h"
 #include "media/media_audio_stream.h"
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_progress.h"
 #include "program/command_source.h"
 
@@ -16,16 +17,32 @@
 #include <unistd.h>
 #include <vector>
 
+QString AudioTrackRefusal(const std::vector<TMediaTrackInfo>& Tracks, const QString& Shown,
+                          int AudioTrack) {
+    if (AudioTrack <= 0)
+        return {};
+    if (AudioTrack > int(Tracks.size()))
+        return QCoreApplication::translate("CommandLine",
+                                           "%1 has no audio track %2 (see --list-tracks)")
+            .arg(Quoted(Shown), QString::number(AudioTrack));
+    // A track the source lists but cannot play is there: it is refused for what it is.
+    const QString& why = Tracks[size_t(AudioTrack - 1)].unavailable;
+    if (why.isEmpty())
+        return {};
+    return QCoreApplication::translate("CommandLine",
+                                       "audio track %1 of %2 cannot be played: %3 (see "
+                                       "--list-tracks)")
+        .arg(QString::number(AudioTrack), Quoted(Shown), why);
+}
+
 TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {
     int stream = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
         TMediaAudioStream::ListAudioTracks(Path, tracks);
-        if (AudioTrack > int(tracks.size()))
-            return TError(QCoreApplication::translate(
-                              "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                              .arg(QuotedPath(Path), QString::number(AudioTrack)));
+        if (const QString why = AudioTrackRefusal(tracks, Path, AudioTrack); !why.isEmpty())
+            return TError(why);
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
     TLoudnessEnvelope envelope;
@@ -57,11 +74,20 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
     const auto data = envelope.Snapshot();
     if (data->state != TEnvelopeData::TState::esFinished)
         return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
-                          .arg(QuotedPath(Path), data->error));
+                          .arg(Quoted(Path), data->error));
     if (data->buckets.empty())
         return TError(
-            QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(QuotedPath(Path)));
-    return FindSongs(*data, Duration, Options);
+            QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path)));
+    TSongProposal songs = FindSongs(*data, Duration, Options);
+    // Held to the limit of any list, before anything is printed or ripped.
+    if (songs.Tracks.Tracks.size() > size_t(MaxTrackCount))
+        return TError(QCoreApplication::translate("CommandLine",
+                                                  "the pauses of %1 cut it into %2 songs: more "
+                                                  "than %3 tracks, which no list holds (give a "
+                                                  "longer --min-pause or --min-track)")
+                          .arg(Quoted(Path), QString::number(songs.Tracks.Tracks.size()),
+                               QString::number(MaxTrackCount)));
+    return songs;
 }
 
 int TCommandListPauses::Execute() {
@@ -79,10 +105,12 @@ int TCommandListPauses::Execute() {
     const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
     if (media::Failed(listed))
         return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
-                        .arg(QuotedPath(FSource), media::ResultText(listed)));
+                        .arg(Quoted(FSource), media::ResultText(listed)));
     if (tracks.empty())
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                        .arg(QuotedPath(FSource)));
+                        .arg(Quoted(FSource)));
+    if (const QString why = AudioTrackRefusal(tracks, FSource, FAudioTrack); !why.isEmpty())
+        return fail(why);
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
     if (duration <= TMediaTime() && track < tracks.size())

@@ -1,10 +1,10 @@
 #include "program/command_rip_batch.h"
 
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_rip.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -44,11 +44,11 @@ int TCommandRipBatch::Execute() {
         if (code == 0)
             ++ripped;
         else
-            failed << u'"' + QDir::toNativeSeparators(sources[i]) + u'"';
+            failed << Quoted(sources[i]);
         if (code != 0 && Interrupted()) {
             // Stopped by the user: the sources not begun are not ripped either.
             for (qsizetype k = i + 1; k < sources.size(); ++k)
-                failed << u'"' + QDir::toNativeSeparators(sources[k]) + u'"';
+                failed << Quoted(sources[k]);
             break;
         }
     }

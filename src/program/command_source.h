@@ -8,9 +8,6 @@
 
 #include <QString>
 
-// "/path/film.mkv" in quotes, as the commands' messages name a file.
-QString QuotedPath(const QString& Path);
-
 // What the media layer reads for `Source`: the file's absolute path, or the locator of
 // the DVD's title `DvdTitle` (0: the longest), the choice answered in `Dvd`; else why not
 // (missing, a folder that is no DVD, --dvd-title without a DVD, an unreadable disc).

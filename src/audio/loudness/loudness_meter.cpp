@@ -21,10 +21,11 @@ struct TLoudnessMeter::TState {
     ~TState() { ebur128_destroy(&S); }
 };
 
-TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample)
-    : FChannels(Channels), FBits(BitsPerSample) {
+TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix)
+    : FChannels(Downmix && Channels == 2 ? 1 : Channels), FBits(BitsPerSample),
+      FDownmix(Downmix && Channels == 2) {
     ebur128_state* state =
-        ebur128_init(unsigned(Channels), static_cast<unsigned long>(SampleRate),
+        ebur128_init(unsigned(FChannels), static_cast<unsigned long>(SampleRate),
                      EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM);
     if (state)
         FState.reset(new TState{state});
@@ -42,11 +43,21 @@ void TLoudnessMeter::Add(const uint8_t* Pcm, int64_t Frames) {
     if (Frames <= 0)
         return;
     FHeard = true;
-    const int result =
-        FBits == 32 ? ebur128_add_frames_float(FState->S, reinterpret_cast<const float*>(Pcm),
-                                               size_t(Frames))
-                    : ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(Pcm),
-                                               size_t(Frames));
+    if (FDownmix) {
+        FMono.resize(size_t(Frames));
+        for (size_t i = 0; i < FMono.size(); ++i)
+            FMono[i] = FBits == 32 ? 0.5f * (reinterpret_cast<const float*>(Pcm)[2 * i] +
+                                             reinterpret_cast<const float*>(Pcm)[2 * i + 1])
+                                   : float(reinterpret_cast<const int16_t*>(Pcm)[2 * i] +
+                                           reinterpret_cast<const int16_t*>(Pcm)[2 * i + 1]) /
+                                         65536.0f;
+        Pcm = reinterpret_cast<const uint8_t*>(FMono.data());
+    }
+    const int result = FBits == 32 || FDownmix
+                           ? ebur128_add_frames_float(
+                                 FState->S, reinterpret_cast<const float*>(Pcm), size_t(Frames))
+                           : ebur128_add_frames_short(
+                                 FState->S, reinterpret_cast<const short*>(Pcm), size_t(Frames));
     if (result != EBUR128_SUCCESS)
         throw EAudioException(
             QCoreApplication::translate("Loudness", "The loudness measurement ran out of memory."));

@@ -33,12 +33,13 @@ void CheckStreamResult(TMediaResult code) {
 }
 
 TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
-                                   int AudioTrack, TDownmix Downmix)
+                                   int AudioTrack, TDownmix Downmix,
+                                   std::shared_ptr<const media::TSourceFile> File)
     : FStream(MakeAudioStream(FileName)) {
     int streamIndex = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
-        CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks));
+        CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks, File.get()));
         if (AudioTrack > int(tracks.size()))
             CheckStreamResult(MS_E_NOSTREAM);
         const TMediaTrackInfo& track = tracks[size_t(AudioTrack - 1)];
@@ -53,6 +54,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
         FStream->SetOutputFormat(FormatOverride);
     FStream->SetInterruptFlag(&FInterrupt);
     FStream->SetDownmix(Downmix);
+    FStream->SetSourceFile(std::move(File));
     CheckStreamResult(FStream->Open(streamIndex));
     StreamFormat = FStream->Format();
     Duration = std::max(FStream->Duration(), TMediaTime());

@@ -26,10 +26,12 @@ public:
     // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
     // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample
     // with 32 = float, 32-63 sample rate; a field left 0 keeps the stream's) converts the
-    // decoded data to that format; more than two channels are folded by `Downmix`. Raises
-    // EAudioReadError.
+    // decoded data to that format; more than two channels are folded by `Downmix`. `File`:
+    // the plain file held open for FileName, read whatever the name now names (optional).
+    // Raises EAudioReadError.
     TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride = {},
-                     int AudioTrack = 0, TDownmix Downmix = TDownmix::dmStandard);
+                     int AudioTrack = 0, TDownmix Downmix = TDownmix::dmStandard,
+                     std::shared_ptr<const media::TSourceFile> File = nullptr);
 
     // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
     // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.

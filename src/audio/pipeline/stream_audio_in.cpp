@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_part_reader.h"
+#include "media/media_input.h"
+#include "media/source_file.h"
 
 #include <QCoreApplication>
 
@@ -34,27 +36,43 @@ TStreamAudioIn::~TStreamAudioIn() = default;
 
 void TStreamAudioIn::OpenSource() {
     if (OpenCount == 0) {
-        auto reader =
-            std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix);
-        const TPcmFormat& format = reader->Format;
-        // From the length in samples, so a source under a second has its true size and an
-        // unknown length stays 0 rather than dividing by it.
-        const int64_t size = reader->DurationSamples * format.BlockAlign();
-        Size = size;
-        TicksPerByte = size > 0 ? reader->Duration.Units() / size : 0;
-        SampleRateValue = format.sampleRate;
-        BitsPerSampleValue = format.bitsPerSample;
-        ChannelsValue = format.channels;
-        TotalSamples = reader->DurationSamples;
-        OpenForQueries = true;
-        FReader = std::move(reader);
+        std::shared_ptr<const media::TSourceFile> file;
+        if (!media::IsDvdTitleSource(FileName))
+            file = media::TSourceFile::Open(FileName);
+        AdoptReader(std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack,
+                                                       Downmix, file));
+        FFile = std::move(file);
     }
     ++OpenCount;
 }
 
+void TStreamAudioIn::ReopenAtRate(int32_t SampleRate) {
+    OpenReader();
+    FormatOverride.sampleRate = SampleRate;
+    AdoptReader(
+        std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix, FFile));
+}
+
+void TStreamAudioIn::AdoptReader(std::unique_ptr<TAudioFileReader> Reader) {
+    const TPcmFormat& format = Reader->Format;
+    // From the length in samples, so a source under a second has its true size and an
+    // unknown length stays 0 rather than dividing by it.
+    const int64_t size = Reader->DurationSamples * format.BlockAlign();
+    Size = size;
+    TicksPerByte = size > 0 ? Reader->Duration.Units() / size : 0;
+    SampleRateValue = format.sampleRate;
+    BitsPerSampleValue = format.bitsPerSample;
+    ChannelsValue = format.channels;
+    TotalSamples = Reader->DurationSamples;
+    OpenForQueries = true;
+    FReader = std::move(Reader);
+}
+
 void TStreamAudioIn::CloseSource() {
-    if (OpenCount == 1)
+    if (OpenCount == 1) {
         FReader.reset();
+        FFile.reset();
+    }
     if (OpenCount > 0)
         --OpenCount;
 }
@@ -113,10 +131,17 @@ int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity) {
     return got;
 }
 
+void CheckSourceUnchanged(const media::TSourceFile* File) {
+    if (File && File->Changed())
+        CheckStreamResult(media::MS_E_SOURCECHANGED);
+}
+
 int TStreamAudioIn::Refill() {
     TAudioFileReader& reader = OpenReader();
     const int got = ReadExpanded(reader, FReadBuffer.data(), ReadBufferSize);
     NoteHoles(reader);
+    if (got == 0) // the end of the range, or of what is left of the file
+        CheckSourceUnchanged(FFile.get());
     return got;
 }
 
@@ -184,11 +209,12 @@ namespace {
 // late) are silence, so the part keeps its place on the time line.
 class TStreamPart : public TAudioPartReader {
 public:
-    TStreamPart(TStreamAudioIn& Input, std::unique_ptr<TAudioFileReader> Reader, int64_t First,
-                int64_t Frames)
-        : FInput(Input), FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()),
-          FAsked(std::max<int64_t>(First, 0)), FLeft(Frames),
-          FSilence(std::max<int64_t>(-First, 0)), FBlock(TStreamAudioIn::ReadBufferSize) {}
+    TStreamPart(TStreamAudioIn& Input, std::unique_ptr<TAudioFileReader> Reader,
+                std::shared_ptr<const media::TSourceFile> File, int64_t First, int64_t Frames)
+        : FInput(Input), FReader(std::move(Reader)), FFile(std::move(File)),
+          FFrameBytes(FReader->Format.BlockAlign()), FAsked(std::max<int64_t>(First, 0)),
+          FLeft(Frames), FSilence(std::max<int64_t>(-First, 0)),
+          FBlock(TStreamAudioIn::ReadBufferSize) {}
 
     int Read(void* Buffer, int Frames) override {
         auto* out = static_cast<uint8_t*>(Buffer);
@@ -228,6 +254,10 @@ public:
             done += n;
             FLeft -= n;
         }
+        // The part is over (all of it read, or the source ended): what it read must be
+        // what the run opened.
+        if (done < Frames)
+            CheckSourceUnchanged(FFile.get());
         return done;
     }
     void Interrupt() override { FReader->Interrupt(); }
@@ -235,6 +265,7 @@ public:
 private:
     TStreamAudioIn& FInput; // outlives its parts: a run's parts end before the run
     std::unique_ptr<TAudioFileReader> FReader;
+    std::shared_ptr<const media::TSourceFile> FFile;
     int FFrameBytes;
     int64_t FAsked;
     int64_t FLeft;
@@ -266,7 +297,8 @@ int64_t TStreamAudioIn::RunFrames() {
 
 std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_t Frames) {
     const int64_t first = RangeFirstSample() + First;
-    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix);
+    auto reader =
+        std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix, FFile);
     // Times round down and samples up, so the part starts and ends on exactly these samples.
     const int64_t from = std::max<int64_t>(first, 0);
     reader->SetStartTime(reader->SampleToTime(from));
@@ -274,7 +306,7 @@ std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_
         const int64_t to = std::max(first + Frames, from + 1);
         reader->SetLength(reader->SampleToTime(to) - reader->SampleToTime(from));
     }
-    return std::make_unique<TStreamPart>(*this, std::move(reader), first,
+    return std::make_unique<TStreamPart>(*this, std::move(reader), FFile, first,
                                          Frames >= 0 ? Frames : INT64_MAX);
 }
 

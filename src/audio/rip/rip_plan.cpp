@@ -17,7 +17,9 @@ TRipGrid::TRipGrid(int64_t First, int Samples, int Delay, bool Plain)
 int64_t TRipGrid::FirstKept(int64_t Start) const {
     if (Plain)
         return 0;
-    return std::max<int64_t>(0, (Start - LeadExtra) / FrameSamples);
+    // Frame n decodes to grid PCM from n * FrameSamples - EncoderDelay - DecoderDelay.
+    const int64_t settled = Start + EncoderDelay + DecoderDelay - UnsettledSamples;
+    return std::max<int64_t>(0, settled / FrameSamples);
 }
 
 int64_t TRipGrid::LastKept(int64_t End) const {

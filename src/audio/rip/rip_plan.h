@@ -52,10 +52,16 @@ struct TRipTuning {
 // is the encoder's and the decoder's delay; grid PCM 0 is Origin on the input's line.
 struct TRipGrid {
     static constexpr int PrerollFrames = 16;
-    // Half a frame more before a range's first sample than its first kept frame needs, so
-    // that what that frame cannot decode alone (its first granule and the filter bank's
-    // start) lies well before the range.
+    // PCM of a run's grid before its first sample besides the pre-roll frames: half a frame.
     static constexpr int LeadExtra = 576;
+    // What a file's first frame cannot decode alone, from the start of its sound: the first
+    // granule's 18 slots lack the overlap of the granule before, and the synthesis filter
+    // bank wants 15 slots of history (32 samples each). A range's first kept frame is the
+    // last one whose sound is right from its first sample on, so a player that ignores the
+    // delay replays no more of the sound before the range than that and the frame's
+    // alignment (measured: FFmpeg's decode of a frame alone differs from the stream's for
+    // 990 samples at most).
+    static constexpr int UnsettledSamples = 1056;
     // LAME's tag says how many samples to skip besides the decoder's own 529.
     static constexpr int DecoderDelay = 529;
     static constexpr int MaxTagSamples = 4095;

@@ -33,7 +33,8 @@ bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Hea
 TRipSegmentRun::TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int64_t RunFrames,
                                const TMp3EncoderSettings& Encoder, TFormat Format,
                                std::vector<TJobSpan> Measured, TProgress Progress)
-    : FSeg(Seg), FFormat(Format), FMeasured(std::move(Measured)), FProgress(Progress),
+    : FSeg(Seg), FFormat(Format), FDownmix(Encoder.Mode == 3 && Format.Channels == 2),
+      FMeasured(std::move(Measured)), FProgress(Progress),
       FEncoder(Encoder, Seg.First, Seg.Start, Seg.End, Seg.Last ? Unbounded : Seg.KeepUntil),
       FFrameBytes(size_t(Format.Channels * Format.BitsPerSample / 8)), FAt(Seg.FeedFrom) {
     const int spf = Grid.FrameSamples;
@@ -113,8 +114,9 @@ void TRipSegmentRun::Measure(const uint8_t* Pcm, int Frames) {
 
 TLoudnessMeter& TRipSegmentRun::Meter(size_t Job) {
     if (FMeters.empty() || FMeters.back().first != Job)
-        FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(
-                                      FFormat.Channels, FFormat.SampleRate, FFormat.BitsPerSample));
+        FMeters.emplace_back(Job,
+                             std::make_unique<TLoudnessMeter>(FFormat.Channels, FFormat.SampleRate,
+                                                              FFormat.BitsPerSample, FDownmix));
     return *FMeters.back().second;
 }
 

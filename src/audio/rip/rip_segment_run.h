@@ -87,6 +87,7 @@ private:
 
     TRipSegment FSeg;
     TFormat FFormat;
+    bool FDownmix; // the encoder makes mono of two channels: measured as it does
     std::vector<TJobSpan> FMeasured;
     TProgress FProgress;
     TMp3SegmentEncoder FEncoder;

@@ -4,6 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/output_policy.h"
+#include "app/output_settings.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
@@ -108,6 +109,8 @@ void TMainFrm::BuildSummaryArea() {
                       tr("The sound track to preview and rip"));
     TitlePanel = MakeChoiceRow(skinPanel1, tr("Title:"), TitleBox, QStringLiteral("TitleBox"),
                                tr("The DVD's title to preview and rip"));
+    AnglePanel = MakeChoiceRow(skinPanel1, tr("Angle:"), AngleBox, QStringLiteral("AngleBox"),
+                               tr("The camera angle of the title to preview and rip"));
     ChapterPanel =
         MakeChoiceRow(skinPanel1, tr("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
                       tr("Sets the range to a chapter (PageUp/PageDown "
@@ -163,11 +166,12 @@ void TMainFrm::ShowOutputFile() {
 }
 
 void TMainFrm::ShowMp3Settings() {
-    const QString rate = AppSettings.AudioVBR
-                             ? QStringLiteral("%1 - %2 Kbps, VBR")
-                                   .arg(AppSettings.AudioVbrMinBitrate)
-                                   .arg(AppSettings.AudioVbrMaxBitrate)
-                             : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
+    const QString rate =
+        !AppSettings.AudioVBR        ? QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate)
+        : AppSettings.AudioVbrLimits ? QStringLiteral("%1 - %2 Kbps, VBR")
+                                           .arg(AppSettings.AudioVbrMinBitrate)
+                                           .arg(AppSettings.AudioVbrMaxBitrate)
+                                     : QStringLiteral("V%1, VBR").arg(AppSettings.AudioVbrQuality);
     MP3SettingsText1->setText(rate + QStringLiteral(", ") +
                               ChannelModeCaption(AppSettings.AudioChannels));
     // "320 Kbps, CBR, Joint Stereo" is wider than the row at some fonts: a smaller font
@@ -222,16 +226,17 @@ void TMainFrm::ShowRangeInfo() {
     startPointEdit->setText(RangeTimeText(FRange.StartMs()));
     endPointEdit->setText(RangeTimeText(FRange.EndMs()));
     const int64_t estimate =
-        AppSettings.AudioVBR
+        !AppSettings.AudioVBR ? d * int64_t(AppSettings.AudioBitrate) / 8
+        : AppSettings.AudioVbrLimits
             ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
-            : d * int64_t(AppSettings.AudioBitrate) / 8;
+            : d * int64_t(VbrTypicalKbps(AppSettings.AudioVbrQuality)) / 8;
     FileSizeText->setText(tr("about %1").arg(FormatSizeText(estimate)));
     ShowChapterOfRange();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

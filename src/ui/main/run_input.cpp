@@ -40,6 +40,10 @@ void TRunInput::OpenSource() {
     FInput->OpenSource();
 }
 
+void TRunInput::ReopenAtRate(int32_t outputRate) {
+    FInput->ReopenAtRate(outputRate);
+}
+
 const TAudioFileReader& TRunInput::Reader() const {
     if (!FInput->Reader())
         throw EAudioException(QCoreApplication::translate("RunInput", "The Stream is not opened"));

@@ -35,6 +35,8 @@ public:
     void SetDownmix(TDownmix mix);
     // Opens the source (the first of the nested openings; the run adds its own).
     void OpenSource();
+    // The open source read again at another rate, from the file it opened.
+    void ReopenAtRate(int32_t outputRate);
     // The open source's reader: its time line's samples.
     const TAudioFileReader& Reader() const;
 

@@ -42,7 +42,7 @@ void TRunSession::Start(const TRunTarget& target, const QString& source, int aud
     MP3Out->SetInput(nullptr);
     FInput.reset();
     // A rip that keeps the source's rate learns it from the stream once open; one an MP3
-    // cannot have is read again at the rate of its family.
+    // cannot have is read again, from the file already open, at the rate of its family.
     TAppSettings run = settings;
     const auto open = [&](int32_t rate) {
         MP3Out->SetInput(nullptr);
@@ -59,7 +59,7 @@ void TRunSession::Start(const TRunTarget& target, const QString& source, int aud
         const int32_t own = FInput->Reader().StreamFormat.sampleRate;
         run.AudioSampleRate = RipSampleRate(settings, {}, own);
         if (run.AudioSampleRate != own)
-            open(run.AudioSampleRate);
+            FInput->ReopenAtRate(run.AudioSampleRate);
     } else {
         open(RipSampleRate(settings));
     }

@@ -325,16 +325,8 @@
         <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
     </message>
     <message>
-        <source>--samplerate %1: choose 32000, 44100 or 48000</source>
-        <translation>--samplerate %1: wählen Sie 32000, 44100 oder 48000</translation>
-    </message>
-    <message>
         <source>SOURCE</source>
         <translation>QUELLE</translation>
-    </message>
-    <message>
-        <source>rip SOURCE&apos;s sound without a window</source>
-        <translation>den Ton von QUELLE ohne Fenster rippen</translation>
     </message>
     <message>
         <source>OUTPUT</source>
@@ -411,10 +403,6 @@ Titel einer Liste, auf -18 LUFS, und der Spitzenpegel)</translation>
         <translation>HZ</translation>
     </message>
     <message>
-        <source>32000, 44100 or 48000</source>
-        <translation>32000, 44100 oder 48000</translation>
-    </message>
-    <message>
         <source>MODE</source>
         <translation>MODUS</translation>
     </message>
@@ -454,12 +442,6 @@ nacheinander
 Namensmuster: %n Nummer, %t Titel, %a Interpret, %A Album
 (Vorgabe: &quot;%n - %t.mp3&quot; neben der Quelle; bei einer DVD
 in einem Ordner VOLUME_tNN im Ausgabeordner)</translation>
-    </message>
-    <message>
-        <source>one MP3 per chapter of the DVD title (with --chapter, of
-those chapters), named and tagged as with --tracks</source>
-        <translation>eine MP3 je Kapitel des DVD-Titels (mit --chapter: je
-Kapitel davon), benannt und getaggt wie bei --tracks</translation>
     </message>
     <message>
         <source>one MP3 per song: the sound is cut in its pauses (at the
@@ -522,12 +504,6 @@ Kodierer, so schnell ein Kern es erlaubt)</translation>
         <translation>nur Fehler ausgeben</translation>
     </message>
     <message>
-        <source>list SOURCE&apos;s audio streams (a DVD title&apos;s, with their
-languages)</source>
-        <translation>die Tonspuren von QUELLE auflisten (bei einem DVD-Titel
-mit ihren Sprachen)</translation>
-    </message>
-    <message>
         <source>DVD</source>
         <translation>DVD</translation>
     </message>
@@ -544,6 +520,55 @@ mit ihren Sprachen)</translation>
         <translation>die Version zeigen</translation>
     </message>
     <message>
+        <source>%1 counts from 1</source>
+        <translation>%1 zählt ab 1</translation>
+    </message>
+    <message>
+        <source>interrupted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>title %1 of %2: %3</source>
+        <translation>Titel %1 von %2: %3</translation>
+    </message>
+    <message>
+        <source>rip SOURCE&apos;s sound without a window; files named
+after it are ripped in turn with the same options
+(-o a folder), a summary at the end</source>
+        <translation>den Ton von QUELLE ohne Fenster rippen; danach genannte
+Dateien werden nacheinander mit denselben Optionen
+gerippt (-o ein Ordner), am Ende eine Übersicht</translation>
+    </message>
+    <message>
+        <source>one MP3 per chapter of the DVD title or of the file&apos;s
+container (Matroska, MP4, ...; with --chapter, of those
+chapters), named and tagged after the chapters&apos; titles
+as with --tracks</source>
+        <translation>eine MP3 je Kapitel des DVD-Titels oder des Containers
+der Datei (Matroska, MP4, ...; mit --chapter: je Kapitel
+davon), benannt und getaggt nach den Kapiteltiteln wie
+bei --tracks</translation>
+    </message>
+    <message>
+        <source>list SOURCE&apos;s audio streams with their languages and
+titles (a DVD title&apos;s as the disc numbers them)</source>
+        <translation>die Tonspuren von QUELLE mit Sprachen und Titeln
+auflisten (bei einem DVD-Titel so nummeriert wie auf
+der Disc)</translation>
+    </message>
+    <message>
+        <source>print SOURCE&apos;s chapters (a DVD title&apos;s, or those its
+container marks: Matroska, MP4, ...) as a list --tracks
+reads</source>
+        <translation>die Kapitel von QUELLE (eines DVD-Titels oder die im
+Container markierten: Matroska, MP4, ...) als Liste
+ausgeben, wie --tracks sie liest</translation>
+    </message>
+    <message>
+        <source>--tracks lists the tracks of one source, not of several</source>
+        <translation>--tracks listet die Titel einer Quelle auf, nicht mehrerer</translation>
+    </message>
+    <message>
         <source>
 Options not given take the settings last used in the window.
 
@@ -558,8 +583,12 @@ Examples:
   sonavel --list-titles /dev/sr0
   sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2
   sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/
+  sonavel --rip concert.mkv --split-chapters -o ~/Music/Live/
+  sonavel --list-chapters lecture.mp4 &gt; talks.txt
+  sonavel --rip *.mkv -o ~/Music/Rips/
 
-Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.
+Exit status: 0 done, 1 failed (one line on stderr says why; of several
+sources, one line for each that failed), 2 usage error.
 </source>
         <translation>
 Nicht angegebene Optionen übernehmen die zuletzt im Fenster benutzten
@@ -576,22 +605,83 @@ Beispiele:
   sonavel --list-titles /dev/sr0
   sonavel --rip konzert.iso --dvd-title 1 --chapter 6 --audio-track 2
   sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Musik/Live/
+  sonavel --rip konzert.mkv --split-chapters -o ~/Musik/Live/
+  sonavel --list-chapters vortrag.mp4 &gt; vortraege.txt
+  sonavel --rip *.mkv -o ~/Musik/Rips/
 
-Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
-2 Aufruffehler.
+Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum;
+bei mehreren Quellen eine Zeile je fehlgeschlagener), 2 Aufruffehler.
 </translation>
     </message>
     <message>
-        <source>%1 counts from 1</source>
-        <translation>%1 zählt ab 1</translation>
+        <source>%1 has no chapters (it is not a DVD, and its container marks none)</source>
+        <translation>%1 hat keine Kapitel (es ist keine DVD, und ihr Container markiert keine)</translation>
     </message>
     <message>
-        <source>interrupted</source>
-        <translation>abgebrochen</translation>
+        <source>%1: %2 chapters</source>
+        <translation>%1: %2 Kapitel</translation>
     </message>
     <message>
-        <source>title %1 of %2: %3</source>
-        <translation>Titel %1 von %2: %3</translation>
+        <source>%1, title %2: %3 chapters</source>
+        <translation>%1, Titel %2: %3 Kapitel</translation>
+    </message>
+    <message>
+        <source>%1 has no chapters (it is not a DVD, and its container marks none); --chapter and --split-chapters need them</source>
+        <translation>%1 hat keine Kapitel (es ist keine DVD, und ihr Container markiert keine); --chapter und --split-chapters brauchen sie</translation>
+    </message>
+    <message>
+        <source>%1 has %2 chapters, not %3</source>
+        <translation>%1 hat %2 Kapitel, nicht %3</translation>
+    </message>
+    <message>
+        <source>the chapters of %1: %2</source>
+        <translation>die Kapitel von %1: %2</translation>
+    </message>
+    <message>
+        <source>source %1/%2 </source>
+        <translation>Quelle %1/%2 </translation>
+    </message>
+    <message>
+        <source>several sources rip into a folder: end -o with /</source>
+        <translation>mehrere Quellen werden in einen Ordner gerippt: -o mit / beenden</translation>
+    </message>
+    <message>
+        <source>%1 sources ripped</source>
+        <translation>%1 Quellen gerippt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 sources ripped; failed: %3</source>
+        <translation>%1 von %2 Quellen gerippt; fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>32000, 44100, 48000 or source (the source&apos;s own
+rate: a 48 kHz DVD stays 48 kHz; other rates go to
+the nearest of their family)</source>
+        <translation>32000, 44100, 48000 oder source (die eigene Rate der
+Quelle: eine 48-kHz-DVD bleibt bei 48 kHz; andere
+Raten gehen zur nächsten ihrer Familie)</translation>
+    </message>
+    <message>
+        <source>--samplerate %1: choose 32000, 44100, 48000 or source</source>
+        <translation>--samplerate %1: wählen Sie 32000, 44100, 48000 oder source</translation>
+    </message>
+    <message>
+        <source>MIX</source>
+        <translation>MIX</translation>
+    </message>
+    <message>
+        <source>how 5.1 and 7.1 sound becomes stereo: standard (centre
+and surrounds at -3 dB against the fronts; AC-3 by the
+levels it carries) or dialogue (the centre lifted:
++3 dB against the fronts, surrounds at -6 dB)</source>
+        <translation>wie 5.1- und 7.1-Ton zu Stereo wird: standard (Mitte
+und Surround -3 dB gegenüber vorn; AC-3 mit den Pegeln,
+die es mitbringt) oder dialogue (die Mitte angehoben:
++3 dB gegenüber vorn, Surround -6 dB)</translation>
+    </message>
+    <message>
+        <source>--downmix %1: choose standard or dialogue</source>
+        <translation>--downmix %1: wählen Sie standard oder dialogue</translation>
     </message>
     <message>
         <source>--chapter needs A or A-B, like 6 or 6-8, not &apos;%1&apos;</source>
@@ -646,67 +736,6 @@ zählt sie)</translation>
         <translation>--angle gehört zu --rip</translation>
     </message>
     <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--angle N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
-               [-o OUTPUT] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--angle N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
-               [-o AUSGABE] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-</translation>
-    </message>
-    <message>
-        <source>%1 is not a DVD; --dvd-title, --angle, --chapter and --split-chapters need one</source>
-        <translation>%1 ist keine DVD; --dvd-title, --angle, --chapter und --split-chapters brauchen eine</translation>
-    </message>
-    <message>
         <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
         <translation>Tonspur %1 von %2 kann nicht abgespielt werden: %3 (siehe --list-tracks)</translation>
     </message>
@@ -736,6 +765,79 @@ of a list gets it</source>
 (auf quadratische Pixel skaliert) oder eine JPEG- oder
 PNG-Datei; über 1920 Pixel wird es verkleinert; jeder
 Titel einer Liste bekommt es</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
+               [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --list-chapters SOURCE [--dvd-title N]
+       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;
+also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+The chapters of a Matroska or MP4 file are its chapters as a DVD title&apos;s are.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ|source] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
+               [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --list-chapters QUELLE [--dvd-title N]
+       sonavel --rip QUELLE QUELLE... [-o ORDNER/] [Optionen]
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3;
+ebenso Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
+(.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Die Kapitel einer Matroska- oder MP4-Datei sind ihre Kapitel wie die eines DVD-Titels.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title and --angle need one</source>
+        <translation>%1 ist keine DVD; --dvd-title und --angle brauchen eine</translation>
     </message>
 </context>
 <context>
@@ -1003,10 +1105,6 @@ Titel einer Liste bekommt es</translation>
 <context>
     <name>Globals</name>
     <message>
-        <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;All files (*)</source>
-        <translation>Alle unterstützten Dateien (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;DVD: VIDEO_TS.IFO, Abbild oder Ordner (VIDEO_TS.IFO *.iso *.vob);;DVD-Filmdateien (*.vob);;VCD/SVCD-Filmdateien (*.dat);;MPEG-Dateien (*.mpeg *.mpg);;Alle Dateien (*)</translation>
-    </message>
-    <message>
         <source>Dual Channels</source>
         <translation>Zwei Kanäle</translation>
     </message>
@@ -1021,6 +1119,10 @@ Titel einer Liste bekommt es</translation>
     <message>
         <source>Mono</source>
         <translation>Mono</translation>
+    </message>
+    <message>
+        <source>All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo *.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv *.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;DVD Movie Files (*.vob);;VCD/SVCD Movie Files (*.dat);;MPEG Files (*.mpeg *.mpg);;Video Files (*.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv);;Sound Files (*.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;All files (*)</source>
+        <translation>Alle unterstützten Dateien (*.vob *.dat *.mpeg *.mpg *.iso *.ifo *.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv *.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;DVD: VIDEO_TS.IFO, Abbild oder Ordner (VIDEO_TS.IFO *.iso *.vob);;DVD-Filmdateien (*.vob);;VCD/SVCD-Filmdateien (*.dat);;MPEG-Dateien (*.mpeg *.mpg);;Videodateien (*.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv);;Tondateien (*.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;Alle Dateien (*)</translation>
     </message>
 </context>
 <context>
@@ -1495,12 +1597,6 @@ Changes last only until Sonavel ends.</source>
     <message>
         <source>Open File (Ctrl+O)</source>
         <translation>Datei öffnen (Strg+O)</translation>
-    </message>
-    <message>
-        <source>Left/Right: 1 s back/on (Shift: 10 s); [ and ]: start and end of the range here; Ctrl+wheel: zoom (right button: more)
-DVD: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and end at the nearest chapter mark; double-click: that chapter</source>
-        <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
-DVD: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
     </message>
     <message>
         <source>Thread can&apos;t be created while opening the source file!</source>
@@ -2051,6 +2147,16 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
         <translation>Die Liste mit den Liedern füllen, die in den Pausen des Tons gefunden werden; die Grenze eines Titels auf der Zeitleiste ziehen, um sie zu verschieben</translation>
     </message>
     <message>
+        <source>Left/Right: 1 s back/on (Shift: 10 s); [ and ]: start and end of the range here; Ctrl+wheel: zoom (right button: more)
+Chapters: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and end at the nearest chapter mark; double-click: that chapter</source>
+        <translation>Links/Rechts: 1 s zurück/vor (Umschalt: 10 s); [ und ]: Anfang und Ende des Bereichs hier; Strg+Rad: Zoom (rechte Taste: mehr)
+Kapitel: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
+    </message>
+    <message>
+        <source>Source&apos;s rate</source>
+        <translation>Rate der Quelle</translation>
+    </message>
+    <message>
         <source>Tracks %1 and %2 would be written to one file (a link leads from one name to the other):
  </source>
         <translation>Die Titel %1 und %2 würden in dieselbe Datei geschrieben (ein Link führt vom einen Namen zum anderen):
@@ -2437,6 +2543,30 @@ Version 2 oder später</translation>
     <message>
         <source>%1 x %2 pixels</source>
         <translation>%1 x %2 Pixel</translation>
+    </message>
+    <message>
+        <source>Same as the source</source>
+        <translation>Wie die Quelle</translation>
+    </message>
+    <message>
+        <source>A 48 kHz DVD stays at 48 kHz, a 44.1 kHz file at 44.1 kHz; other rates go to the nearest of their family.</source>
+        <translation>Eine 48-kHz-DVD bleibt bei 48 kHz, eine 44,1-kHz-Datei bei 44,1 kHz; andere Raten gehen zur nächsten ihrer Familie.</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Dialogue: centre lifted</source>
+        <translation>Dialog: Mitte angehoben</translation>
+    </message>
+    <message>
+        <source>How 5.1 and 7.1 sound becomes stereo. Standard: the centre and the surrounds at -3 dB against the fronts (AC-3 by the levels it carries). Dialogue: the centre at +3 dB against the fronts, the surrounds at -6 dB. Neither can clip.</source>
+        <translation>Wie 5.1- und 7.1-Ton zu Stereo wird. Standard: Mitte und Surround -3 dB gegenüber vorn (AC-3 mit den Pegeln, die es mitbringt). Dialog: die Mitte +3 dB gegenüber vorn, Surround -6 dB. Keines kann übersteuern.</translation>
+    </message>
+    <message>
+        <source>&amp;Surround:</source>
+        <translation>&amp;Surround:</translation>
     </message>
     <message>
         <source>&amp;Limit:</source>

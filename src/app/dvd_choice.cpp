@@ -1,6 +1,7 @@
 #include "app/dvd_choice.h"
 
 #include "app/common.h"
+#include "app/track_names.h"
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 
@@ -87,12 +88,7 @@ QString DvdOutputName(const QString& volume, int title, int firstChapter, int la
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
         name = QStringLiteral("DVD");
     name += QStringLiteral("_t%1").arg(title, 2, 10, QChar(u'0'));
-    if (firstChapter > 0) {
-        name += QStringLiteral("_c%1").arg(firstChapter, 2, 10, QChar(u'0'));
-        if (lastChapter > firstChapter)
-            name += QStringLiteral("-c%1").arg(lastChapter, 2, 10, QChar(u'0'));
-    }
-    return name + QStringLiteral(".mp3");
+    return name + ChapterNamePart(firstChapter, lastChapter) + QStringLiteral(".mp3");
 }
 
 QString DvdTitleLabel(const TDvdTitleEntry& entry) {

@@ -27,12 +27,19 @@ QString ChannelModeCaption(int32_t index) {
 
 void SetProgramConstants() {
     AppTitle = QStringLiteral("Free Sonavel");
+    // The first entry, preselected, is every kind the program opens: the four sources it
+    // began with, a DVD, and the video and sound containers FFmpeg reads.
     FileFilter = QCoreApplication::translate(
-        "Globals", "All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo);;"
+        "Globals", "All available Files (*.vob *.dat *.mpeg *.mpg *.iso *.ifo *.mkv *.mp4 *.m4v "
+                   "*.mov *.webm *.ts *.m2ts *.mts *.avi *.flv *.ogv *.m4a *.mka *.ogg *.oga "
+                   "*.opus *.wav *.flac);;"
                    "DVD: VIDEO_TS.IFO, image or folder (VIDEO_TS.IFO *.iso *.vob);;"
                    "DVD Movie Files (*.vob);;"
                    "VCD/SVCD Movie Files (*.dat);;"
                    "MPEG Files (*.mpeg *.mpg);;"
+                   "Video Files (*.mkv *.mp4 *.m4v *.mov *.webm *.ts *.m2ts *.mts *.avi *.flv "
+                   "*.ogv);;"
+                   "Sound Files (*.m4a *.mka *.ogg *.oga *.opus *.wav *.flac);;"
                    "All files (*)");
     HelpFileName = QStringLiteral("sonavel.html");
     TipsFileName = QStringLiteral("tips.txt");

@@ -16,7 +16,7 @@ struct TAppSettings {
     QString InputFileDir;  // folder of the last opened source, ends in "/"
     QString OutputFileDir; // remembered output folder, ends in "/"; empty = choose afresh
     int32_t AudioBitrate = 192;
-    int32_t AudioSampleRate = 44100;
+    int32_t AudioSampleRate = 44100; // 0: the source's own (as far as an MP3 can have it)
     int32_t AudioBitsPerSample = 16;
     int32_t AudioChannels = 2; // 0 dual channels, 1 stereo, 2 joint stereo, 3 mono
     bool AudioVBR = false;
@@ -28,6 +28,9 @@ struct TAppSettings {
     // differ from the defaults.
     bool AudioVbrLimits = false;
     bool ReplayGain = true; // loudness values in every file
+    // How 5.1 and 7.1 sound becomes stereo: 0 standard (AC-3 by its own levels), 1 the
+    // centre lifted for dialogue (TDownmix). Kept only once changed: absent reads as 0.
+    int32_t AudioDownmix = 0;
 };
 
 // The ID3 texts of the next rip, each at most TagTextMax characters (code points).

@@ -2,6 +2,7 @@
 
 #include "app/common.h"
 #include "app/dvd_choice.h"
+#include "app/track_names.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/rip/output_file.h"
 #include "media/dvd/dvd_path.h"
@@ -80,7 +81,8 @@ QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int Firs
         return DvdOutputName(Dvd.volume, Dvd.title, FirstChapter, LastChapter);
     const QString name = Source.mid(Source.lastIndexOf(u'/') + 1);
     const int dot = name.lastIndexOf(u'.');
-    return (dot >= 0 ? name.left(dot) : name) + QStringLiteral(".mp3");
+    return (dot >= 0 ? name.left(dot) : name) + ChapterNamePart(FirstChapter, LastChapter) +
+           QStringLiteral(".mp3");
 }
 
 QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,

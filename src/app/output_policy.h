@@ -42,10 +42,11 @@ QStringList SourceFiles(const QString& Source);
 std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source);
 
 // The name of a rip's single file when the user names none, without a folder: the
-// source's file name with ".mp3" for its extension ("film.mp3" for ".../film.mpg"); for a
-// DVD title (`Dvd` with a locator) the disc's name, the title and the chapters
-// `FirstChapter`..`LastChapter` (0: the whole title), as DvdOutputName makes it. The
-// window and the command line name their defaults, and their track folders, by it.
+// source's file name with ".mp3" for its extension ("film.mp3" for ".../film.mpg"), and
+// the chapters `FirstChapter`..`LastChapter` when given ("film_c02-c03.mp3"); for a DVD
+// title (`Dvd` with a locator) the disc's name, the title and the chapters (0: the whole
+// title), as DvdOutputName makes it. The window and the command line name their defaults,
+// and their track folders, by it.
 QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter = 0,
                           int LastChapter = 0);
 

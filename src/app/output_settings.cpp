@@ -63,8 +63,32 @@ void ApplyFormValues(TMP3Out& out) {
     out.Original = false;
 }
 
-int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice) {
+int32_t SourceMp3Rate(int32_t sourceHz) {
+    if (sourceHz <= 0)
+        return 44100;
+    if (sourceHz % 11025 == 0)
+        return 44100;
+    if (sourceHz == 8000 || sourceHz == 16000 || sourceHz == 32000)
+        return 32000;
+    if (sourceHz % 8000 == 0)
+        return 48000;
+    return 44100;
+}
+
+bool KeepsSourceRate(const TAppSettings& settings, const TEncodingChoice& choice) {
+    return choice.SampleRate.value_or(settings.AudioSampleRate) == 0;
+}
+
+int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice,
+                      int32_t sourceHz) {
+    if (KeepsSourceRate(settings, choice))
+        return SourceMp3Rate(sourceHz);
     return SampleRateHz(SampleRateFor(choice.SampleRate.value_or(settings.AudioSampleRate)));
+}
+
+TDownmix RipDownmix(const TAppSettings& settings, const TEncodingChoice& choice) {
+    return choice.Downmix.value_or(settings.AudioDownmix) == 1 ? TDownmix::dmDialogue
+                                                               : TDownmix::dmStandard;
 }
 
 void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncodingChoice& choice) {

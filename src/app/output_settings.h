@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "audio/rip/mp3_out.h"
+#include "media/media_audio_stream.h"
 
 #include <optional>
 
@@ -32,14 +33,25 @@ struct TEncodingChoice {
     std::optional<int> Jobs;       // encoder threads (0 every core); unset: the output's own
     std::optional<int> VbrQuality; // 0..9
     std::optional<bool> ReplayGain;
+    std::optional<int32_t> Downmix; // AudioDownmix: 0 standard, 1 dialogue
 };
 
 // The one place a rip's encoding is set: the stored settings onto `out` (over what it has,
 // so the window's output keeps its form values), then `choice`, and the threads.
 void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings,
                         const TEncodingChoice& choice = {});
-// The rate such a rip encodes at, which its input decodes to.
-int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice = {});
+// The MP3 rate that keeps a source at its own rate: the same where an MP3 can have it
+// (32000, 44100, 48000), else the one of its family (44100 for 22050 or 88200, 48000 for
+// 24000 or 96000, 32000 for 16000 or 8000); 44100 when the source's is unknown (0).
+int32_t SourceMp3Rate(int32_t sourceHz);
+// The rip keeps the source's rate: the rate chosen, or stored, is 0 ("source").
+bool KeepsSourceRate(const TAppSettings& settings, const TEncodingChoice& choice = {});
+// The rate such a rip encodes at, which its input decodes to; for one that keeps the
+// source's rate, SourceMp3Rate of the source's `sourceHz`.
+int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice = {},
+                      int32_t sourceHz = 0);
+// How such a rip folds 5.1 and 7.1 sound to stereo.
+TDownmix RipDownmix(const TAppSettings& settings, const TEncodingChoice& choice = {});
 
 // The average rate LAME's -V `quality` (0..9) typically gives music, kbit/s: what the
 // settings dialog tells of each step and what a size is estimated with.

@@ -113,6 +113,14 @@ void LoadFromOpenKey(TRegistry& reg, bool writable) {
     read(QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
     AppSettings.ReplayGain = gain != 0;
     read(QStringLiteral("tips"), TipsIndex, 0);
+    // Newer than the others: a hive without it keeps the standard downmix and gets the
+    // value only when the settings are saved.
+    AppSettings.AudioDownmix = def.AudioDownmix;
+    if (reg.ValueExists(QStringLiteral("AudioDownmix"))) {
+        read(QStringLiteral("AudioDownmix"), AppSettings.AudioDownmix, def.AudioDownmix);
+        if (AppSettings.AudioDownmix < 0 || AppSettings.AudioDownmix > 1)
+            AppSettings.AudioDownmix = def.AudioDownmix;
+    }
 }
 
 void CreateWithDefaults(TRegistry& reg) {
@@ -145,6 +153,7 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
     TipsIndex = 0;
     reg.WriteInteger(QStringLiteral("tips"), 0);
+    AppSettings.AudioDownmix = def.AudioDownmix;
 }
 
 void WriteAll(TRegistry& reg) {
@@ -161,6 +170,7 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrLimits"), AppSettings.AudioVbrLimits ? 1 : 0);
     reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
+    reg.WriteInteger(QStringLiteral("AudioDownmix"), AppSettings.AudioDownmix);
 }
 
 } // namespace

@@ -21,15 +21,6 @@ double PowerDb(double meanSquare) {
     return meanSquare > 0 ? std::max(kFloorDb, 10.0 * std::log10(meanSquare)) : kFloorDb;
 }
 
-QString MsTimeText(TMediaTime time) {
-    const int64_t ms = time.ToMs();
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(ms / 3'600'000)
-        .arg(ms / 60'000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 TSongProposal FindSongs(const TEnvelopeData& Data, TMediaTime Duration,
@@ -166,18 +157,18 @@ QString SongListText(const TSongProposal& Proposal, const QString& Header) {
              ++pause) {
             const TSoundPause& p = Proposal.Pauses[pause];
             text += QStringLiteral("# pause %1 - %2 (%3 s)%4\n")
-                        .arg(MsTimeText(p.Start), MsTimeText(p.End),
+                        .arg(ListTimeText(p.Start), ListTimeText(p.End),
                              QString::number((p.End - p.Start).ToSeconds(), 'f', 2),
                              p.Used ? QString()
                                     : QCoreApplication::translate("TrackList",
                                                                   ", not cut: a track too short"));
         }
-        text += MsTimeText(track.Start) + u'\n';
+        text += ListTimeText(track.Start) + u'\n';
     }
     for (; pause < Proposal.Pauses.size(); ++pause) {
         const TSoundPause& p = Proposal.Pauses[pause];
         text += QStringLiteral("# pause %1 - %2 (%3 s), not cut: a track too short\n")
-                    .arg(MsTimeText(p.Start), MsTimeText(p.End),
+                    .arg(ListTimeText(p.Start), ListTimeText(p.End),
                          QString::number((p.End - p.Start).ToSeconds(), 'f', 2));
     }
     return text;

@@ -1,7 +1,6 @@
 #include "app/track_list.h"
 
 #include "app/common.h"
-#include "app/dvd_choice.h"
 #include "base/whole_file.h"
 
 #include <QCoreApplication>
@@ -402,13 +401,31 @@ QString DefaultTrackTitle(int Number, bool Chapters) {
     return (Chapters ? QStringLiteral("Chapter %1") : QStringLiteral("Track %1")).arg(Number);
 }
 
-TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last) {
+TTrackList ChapterTrackList(const std::vector<TSourceChapter>& Chapters, int First, int Last) {
     TTrackList list;
-    for (const TSourceChapter& c : Dvd.ChapterList())
+    for (const TSourceChapter& c : Chapters)
         if (c.number >= First && c.number <= Last)
             list.Tracks.push_back({c.start,
                                    c.end,
                                    c.title.isEmpty() ? DefaultTrackTitle(c.number, true) : c.title,
                                    {}});
     return list;
+}
+
+QString ListTimeText(TMediaTime Time) {
+    const int64_t ms = Time.ToMs();
+    return QStringLiteral("%1:%2:%3.%4")
+        .arg(ms / 3'600'000)
+        .arg(ms / 60'000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000, 3, 10, QLatin1Char('0'));
+}
+
+QString TrackListText(const TTrackList& List, const QString& Header) {
+    QString text = Header;
+    for (const TTrackEntry& track : List.Tracks) {
+        text += ListTimeText(track.Start) + u' ' + ListTimeText(track.End) +
+                (track.Title.isEmpty() ? QString() : u' ' + track.Title) + u'\n';
+    }
+    return text;
 }

@@ -6,6 +6,7 @@
 
 #include "base/exception.h"
 #include "base/media_time.h"
+#include "media/source_chapter.h"
 
 #include <QByteArray>
 #include <QString>
@@ -54,8 +55,16 @@ void ResolveTrackEnds(TTrackList& List, TMediaTime Duration);
 // "Track 3", "Chapter 3".
 QString DefaultTrackTitle(int Number, bool Chapters);
 
-// Chapters `First` to `Last` (1-based, clamped to the title's) of a DVD title, one track
-// each, exact to the sample and titled "Chapter c" after the disc's own numbers, so that
-// a list that starts at chapter 6 or loses a chapter still says which is which.
-struct TDvdChoice;
-TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last);
+// Chapters `First` to `Last` (1-based) of a source (a DVD title's, a container's), one
+// track each, exact to the sample and titled by the chapter's own title, else "Chapter c"
+// after the source's own numbers, so that a list that starts at chapter 6 or loses a
+// chapter still says which is which.
+TTrackList ChapterTrackList(const std::vector<TSourceChapter>& Chapters, int First, int Last);
+
+// A time as a list gives it, to the millisecond: "1:02:03.456".
+QString ListTimeText(TMediaTime Time);
+
+// `Header` (comment lines), then a line "START END TITLE" per track: what ParseTrackList
+// reads back as the same tracks (to the millisecond), with the same titles (but for the
+// quotes around a title, which a list reads as quoting).
+QString TrackListText(const TTrackList& List, const QString& Header);

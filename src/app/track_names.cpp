@@ -136,3 +136,12 @@ void SplitTrackOutput(const QString& Output, QString& Folder, QString& Pattern) 
     Folder = info.absolutePath();
     Pattern = info.fileName();
 }
+
+QString ChapterNamePart(int First, int Last) {
+    if (First <= 0)
+        return QString();
+    QString part = QStringLiteral("_c%1").arg(First, 2, 10, QChar(u'0'));
+    if (Last > First)
+        part += QStringLiteral("-c%1").arg(Last, 2, 10, QChar(u'0'));
+    return part;
+}

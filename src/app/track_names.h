@@ -30,6 +30,10 @@ QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields);
 QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
                            const std::vector<TTrackNameFields>& Tracks);
 
+// What a default name adds for chapters `First`..`Last` (1-based) of a source: "_c06",
+// "_c06-c08"; nothing for 0 (the whole source).
+QString ChapterNamePart(int First, int Last);
+
 // Splits an output given for a track list into its folder and its name pattern: a folder
 // (an existing one, or text ending in "/") takes the default pattern; otherwise the
 // folder part and the name part. Relative paths are taken from the working folder.

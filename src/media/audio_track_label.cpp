@@ -55,6 +55,8 @@ QString AudioTrackLabel(int number, const TMediaTrackInfo& track) {
     // file have no place in a menu.
     QString language = track.language.trimmed();
     language.removeIf([](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
+    if (!track.title.isEmpty())
+        text += track.title.left(48) + QStringLiteral(", ");
     if (!language.isEmpty() && language.compare(QStringLiteral("und"), Qt::CaseInsensitive) != 0)
         text += language.left(16) + QStringLiteral(", ");
     text += AudioCodecDisplayName(track.codec);

@@ -1,8 +1,8 @@
 #pragma once
 
-// The text a person chooses an audio stream by: "N: lang, Codec layout", e.g.
-// "2: fra, AC-3 5.1", "1: eng, MP2 stereo", or "1: AC-3 stereo" when the container
-// records no language. N counts from 1 in TMediaAudioStream::ListAudioTracks order, the
+// The text a person chooses an audio stream by: "N: [title, ]lang, Codec layout", e.g.
+// "2: fra, AC-3 5.1", "3: Commentary, eng, AC-3 stereo", or "1: AC-3 stereo" when the
+// container records neither. N counts from 1 in TMediaAudioStream::ListAudioTracks order, the
 // numbering of --list-tracks and --audio-track. Any thread.
 
 #include "media/media_audio_stream.h"

@@ -10,6 +10,21 @@ namespace media {
 
 namespace {
 
+// A track's own name: Matroska's (and most containers') title, else an MP4 or QuickTime
+// track's handler name, which muxers that write no title fill with their own words
+// ("SoundHandler", "Core Media Audio", ...): those name nothing.
+QString TrackTitle(const AVStream* stream) {
+    const QString title = MetadataText(stream->metadata, "title");
+    if (!title.isEmpty())
+        return title;
+    const QString handler = MetadataText(stream->metadata, "handler_name");
+    for (const char* maker :
+         {"handler", "core media", "iso media", "gpac", "l-smash", "mainconcept"})
+        if (handler.contains(QLatin1String(maker), Qt::CaseInsensitive))
+            return QString();
+    return handler;
+}
+
 // A file's audio streams in stream order; streamIndex is FFmpeg's index.
 std::vector<TMediaTrackInfo> FileTracks(const AVFormatContext* input) {
     std::vector<TMediaTrackInfo> tracks;
@@ -21,8 +36,10 @@ std::vector<TMediaTrackInfo> FileTracks(const AVFormatContext* input) {
         TMediaTrackInfo track;
         track.streamIndex = int(i);
         track.codec = QString::fromUtf8(avcodec_get_name(par->codec_id));
-        if (const AVDictionaryEntry* lang = av_dict_get(stream->metadata, "language", nullptr, 0))
-            track.language = QString::fromUtf8(lang->value);
+        track.language = MetadataText(stream->metadata, "language");
+        if (track.language.compare(QStringLiteral("und"), Qt::CaseInsensitive) == 0)
+            track.language.clear();
+        track.title = TrackTitle(stream);
         track.channels = par->ch_layout.nb_channels;
         track.sampleRate = par->sample_rate;
         track.duration = StreamDuration(input, stream);
@@ -72,6 +89,17 @@ std::vector<TMediaTrackInfo> DvdTitleTracks(const TMediaInput& input) {
 }
 
 } // namespace
+
+QString MetadataText(const AVDictionary* metadata, const char* key) {
+    const AVDictionaryEntry* entry = av_dict_get(metadata, key, nullptr, 0);
+    if (!entry || !entry->value)
+        return QString();
+    QString text = QString::fromUtf8(entry->value);
+    for (QChar& c : text)
+        if (c.unicode() < 32 || c.unicode() == 127)
+            c = u' ';
+    return text.simplified();
+}
 
 TMediaTime StreamDuration(const AVFormatContext* input, const AVStream* stream) {
     const TMediaTime container = input->duration != AV_NOPTS_VALUE && input->duration > 0

@@ -99,6 +99,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
         DvdSegmentLocator(FInfo->root, FInfo->title.number, FInfo->title.angle, segment));
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
     stream->SetInterruptFlag(FInterrupt);
+    stream->SetDownmix(FDownmix);
     const TMediaResult result = stream->Open(FStreamId);
     if (result == MS_E_NOSTREAM) {
         span.silent = true; // this stretch of the title has no such stream: silence

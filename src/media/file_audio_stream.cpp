@@ -1,6 +1,7 @@
 #include "media/file_audio_stream.h"
 
 #include "media/audio_track_list.h"
+#include "media/container_chapters.h"
 #include "media/media_input.h"
 #include "media/packet_length.h"
 #include "media/pcm_converter.h"
@@ -59,6 +60,7 @@ void TFileAudioStream::Close() {
     FPacket.reset();
     FFrame.reset();
     FTracks.clear();
+    FChapters.clear();
     FStreamIndex = -1;
     FFormat = {};
     FDuration = {};
@@ -157,6 +159,7 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     const int64_t start = FInput->start_time != AV_NOPTS_VALUE ? FInput->start_time : 0;
     FStartTs = av_rescale_q(start, AV_TIME_BASE_Q, FTimeBase);
     FDuration = StreamDuration(FInput.get(), stream);
+    FChapters = ContainerChapters(FInput.get(), FDuration);
     FCodecFrameSize = stream->codecpar->frame_size;
 
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -182,8 +185,9 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
         // Without it the noise that fills empty bands is random and two decodes of the
         // same frames differ, so a seek could never match a straight decode.
         av_opt_set_int(FDecoder.get(), "cons_noisegen", 1, AV_OPT_SEARCH_CHILDREN);
-        // The bitstream carries its own stereo downmix levels; let the decoder use them.
-        if (stream->codecpar->ch_layout.nb_channels > 2)
+        // The bitstream carries its own stereo downmix levels; let the decoder use them
+        // (the dialogue downmix takes every channel and folds them itself).
+        if (stream->codecpar->ch_layout.nb_channels > 2 && FDownmix == TDownmix::dmStandard)
             av_opt_set(FDecoder.get(), "downmix", "stereo", AV_OPT_SEARCH_CHILDREN);
     }
     result = avcodec_open2(FDecoder.get(), codec, nullptr);
@@ -328,8 +332,9 @@ TMediaResult TFileAudioStream::AcceptFrame(AVFrame* frame) {
         FFormat.bitsPerSample = wantedBits == 8 || wantedBits == 16 || wantedBits == 32
                                     ? wantedBits
                                     : (IsEightBit(frame->format) ? 8 : 16);
-        FConverter = std::make_unique<TPcmConverter>(
-            FFormat.channels, SampleFormatOfWidth(FFormat.bitsPerSample), FFormat.sampleRate);
+        FConverter = std::make_unique<TPcmConverter>(FFormat.channels,
+                                                     SampleFormatOfWidth(FFormat.bitsPerSample),
+                                                     FFormat.sampleRate, FDownmix);
     }
     if (FAnchored)
         return PlaceFrame(frame);

@@ -91,7 +91,7 @@ private:
     ffmpeg::FramePtr FFrame;
     std::unique_ptr<TPcmConverter> FConverter;
     std::vector<TMediaTrackInfo> FTracks;
-    std::vector<TSourceChapter> FChapters; // a container's chapters, to come
+    std::vector<TSourceChapter> FChapters; // the container's (container_chapters.h)
     int FStreamIndex = -1;
     AVRational FTimeBase{1, 1};
     int64_t FStartTs = 0; // container start in the stream's time base

@@ -13,8 +13,9 @@
 // - Opens the source's primary audio stream, or the one the caller names (StreamIndex:
 //   FFmpeg's index in a file, the MPEG id in a DVD); ListAudioTracks lists them.
 // - Delivers 16-bit PCM, or unsigned 8-bit where the source is 8-bit; mono stays mono,
-//   more than two channels become stereo (AC-3 by its own bitstream downmix, the rest by
-//   the ITU downmix, normalised so it cannot clip). A caller may ask for another rate,
+//   more than two channels become stereo by the downmix asked for (TDownmix: the standard
+//   one, AC-3 by its own bitstream levels; or one that lifts the centre), normalised so
+//   it cannot clip. A caller may ask for another rate,
 //   channel count or width (SetOutputFormat): the data are converted, never relabelled.
 //   32 bits means float samples (full scale +-1.0): the decoder's own precision, and
 //   nothing is clipped on the way.
@@ -55,12 +56,26 @@ struct TPcmFormat {
     int BlockAlign() const { return channels * bitsPerSample / 8; }
 };
 
+// How more than two channels are folded to stereo (or mono). Every kind is scaled so that
+// all channels at full scale at once cannot clip; the LFE is left out.
+enum class TDownmix {
+    // The ITU weights: each front to its side, the centre and the surrounds at -3 dB
+    // against the fronts. An AC-3 or E-AC-3 stream folds by the levels it carries.
+    dmStandard,
+    // Dialogue and lead vocals forward: the centre at +3 dB against the fronts, the
+    // surrounds at -6 dB; AC-3 and E-AC-3 the same.
+    dmDialogue,
+};
+
 // One audio stream of a source, as listed for the user.
 struct TMediaTrackInfo {
     int streamIndex = -1; // what Open takes: FFmpeg's stream index, a DVD stream's MPEG id
     QString codec;        // FFmpeg's short codec name ("ac3", "mp2", "pcm_u8")
-    QString language;     // as the container records it ("eng"), else empty
-    int channels = 0;     // of the source (6 for 5.1), before any downmix
+    // As the container records it ("eng"), else empty: a container's "und" (undetermined)
+    // is no language either, so a track without one reads the same in every container.
+    QString language;
+    QString title;    // the track's own name where the container gives one ("Commentary")
+    int channels = 0; // of the source (6 for 5.1), before any downmix
     int sampleRate = 0;
     TMediaTime duration; // 0 when unknown
     // Why the stream cannot be played (a DVD stream the disc marks unavailable, or one
@@ -102,6 +117,9 @@ public:
     // another channel count remixed, another width converted; the data are always what
     // the format says.
     void SetOutputFormat(const TPcmFormat& wanted) { FWanted = wanted; }
+    // How more than two channels are folded (before Open); the standard downmix unless
+    // asked.
+    void SetDownmix(TDownmix mix) { FDownmix = mix; }
     // Once `flag` turns true, a call in progress (Read, a seek) gives up at its next read
     // of the source, answering AVERROR_EXIT. Set before Open; the flag outlives the stream;
     // null: never.
@@ -123,7 +141,7 @@ public:
     // Length of the presentation (0 when unknown) and the same in samples.
     virtual TMediaTime Duration() const = 0;
     virtual int64_t DurationSamples() const = 0;
-    // The source's chapters (none for a plain file, as yet).
+    // The source's chapters: a DVD title's, or those a file's container carries.
     virtual const std::vector<TSourceChapter>& Chapters() const = 0;
 
     // Decodes whole sample frames into `buffer` until `size` bytes are filled or the
@@ -155,6 +173,7 @@ protected:
 
     const QString FSource;
     TPcmFormat FWanted;
+    TDownmix FDownmix = TDownmix::dmStandard;
     const std::atomic<bool>* FInterrupt = nullptr;
     std::shared_ptr<const media::TSourceFile> FFile;
 };

@@ -12,7 +12,8 @@ namespace {
 
 constexpr double kMinus3dB = 0.70710678118654752;
 
-// Share of an input channel in the left and right outputs.
+// Share of an input channel in the left and right outputs, by the ITU weights (the
+// dialogue downmix then scales them by DialogueScale).
 void ChannelGains(AVChannel channel, double& left, double& right) {
     left = right = 0.0;
     switch (channel) {
@@ -54,16 +55,36 @@ void ChannelGains(AVChannel channel, double& left, double& right) {
     }
 }
 
+// The dialogue downmix against the ITU one: the centre, where dialogue and lead vocals
+// are, 6 dB up (+3 dB against the fronts), the surrounds 3 dB down (-6 dB against them).
+double DialogueScale(AVChannel channel) {
+    switch (channel) {
+    case AV_CHAN_FRONT_CENTER:
+        return 2.0;
+    case AV_CHAN_SIDE_LEFT:
+    case AV_CHAN_SIDE_RIGHT:
+    case AV_CHAN_BACK_LEFT:
+    case AV_CHAN_BACK_RIGHT:
+    case AV_CHAN_BACK_CENTER:
+    case AV_CHAN_SURROUND_DIRECT_LEFT:
+    case AV_CHAN_SURROUND_DIRECT_RIGHT:
+        return kMinus3dB;
+    default:
+        return 1.0;
+    }
+}
+
 } // namespace
 
-TPcmConverter::TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate)
-    : FOutChannels(outChannels), FOutFormat(outFormat), FOutRate(outRate) {}
+TPcmConverter::TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate, TDownmix mix)
+    : FOutChannels(outChannels), FOutFormat(outFormat), FOutRate(outRate), FMix(mix) {}
 
 TPcmConverter::~TPcmConverter() {
     av_channel_layout_uninit(&FInLayout);
 }
 
-std::vector<double> TPcmConverter::DownmixMatrix(const AVChannelLayout& in, int outChannels) {
+std::vector<double> TPcmConverter::DownmixMatrix(const AVChannelLayout& in, int outChannels,
+                                                 TDownmix mix) {
     const int n = in.nb_channels;
     std::vector<double> matrix(size_t(outChannels * n), 0.0);
     AVChannelLayout layout{};
@@ -74,10 +95,15 @@ std::vector<double> TPcmConverter::DownmixMatrix(const AVChannelLayout& in, int 
     for (int i = 0; i < n; ++i) {
         double left = 0, right = 0;
         AVChannel channel = av_channel_layout_channel_from_index(&layout, unsigned(i));
-        if (n == 1)
+        if (n == 1) {
             left = right = 1.0;
-        else
+        } else {
             ChannelGains(channel, left, right);
+            if (mix == TDownmix::dmDialogue && n > 2) {
+                left *= DialogueScale(channel);
+                right *= DialogueScale(channel);
+            }
+        }
         if (outChannels == 1) {
             matrix[size_t(i)] = (left + right) / 2;
         } else {
@@ -126,7 +152,7 @@ int TPcmConverter::Configure(const AVFrame* frame) {
     ffmpeg::SwrPtr swr(raw);
     if (result >= 0 && inLayout.nb_channels != FOutChannels) {
         // Our own matrix rather than swresample's: the ITU weights, normalised.
-        std::vector<double> matrix = DownmixMatrix(inLayout, FOutChannels);
+        std::vector<double> matrix = DownmixMatrix(inLayout, FOutChannels, FMix);
         result = swr_set_matrix(swr.get(), matrix.data(), inLayout.nb_channels);
     }
     if (result >= 0)

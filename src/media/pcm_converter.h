@@ -2,12 +2,13 @@
 
 // Turns decoded audio frames into the interleaved PCM the program reads: 16-bit, unsigned
 // 8-bit or float (full scale +-1.0, where nothing is clipped), mono or stereo, at one fixed
-// rate. More channels are folded to stereo with the ITU downmix (centre and surrounds at
-// -3 dB, LFE dropped), scaled so that no input can clip. A frame whose layout, format or
-// rate differs from the one before (joined VOB parts) reconfigures the converter; the
-// output never changes. Owned by one TFileAudioStream; the thread that reads it.
+// rate. More channels are folded to stereo by the downmix asked for (TDownmix: the ITU
+// weights, or the centre lifted; the LFE dropped), scaled so that no input can clip. A frame whose
+// layout, format or rate differs from the one before (joined VOB parts) reconfigures the converter;
+// the output never changes. Owned by one TFileAudioStream; the thread that reads it.
 
 #include "media/ffmpeg_ptr.h"
+#include "media/media_audio_stream.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,7 +16,8 @@
 class TPcmConverter {
 public:
     // outFormat: AV_SAMPLE_FMT_S16, AV_SAMPLE_FMT_U8 or AV_SAMPLE_FMT_FLT; outChannels: 1 or 2.
-    TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate);
+    TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate,
+                  TDownmix mix = TDownmix::dmStandard);
     ~TPcmConverter();
     TPcmConverter(const TPcmConverter&) = delete;
     TPcmConverter& operator=(const TPcmConverter&) = delete;
@@ -31,8 +33,9 @@ public:
     int BlockAlign() const { return FOutChannels * av_get_bytes_per_sample(FOutFormat); }
 
     // Mixing matrix, row-major [out][in], for an input layout folded to `outChannels`
-    // (1 or 2). The largest row sum of magnitudes is at most 1.
-    static std::vector<double> DownmixMatrix(const AVChannelLayout& in, int outChannels);
+    // (1 or 2) by `mix`. The largest row sum of magnitudes is at most 1.
+    static std::vector<double> DownmixMatrix(const AVChannelLayout& in, int outChannels,
+                                             TDownmix mix = TDownmix::dmStandard);
 
 private:
     int Configure(const AVFrame* frame);
@@ -41,6 +44,7 @@ private:
     int FOutChannels;
     AVSampleFormat FOutFormat;
     int FOutRate;
+    TDownmix FMix;
     ffmpeg::SwrPtr FSwr;
     AVChannelLayout FInLayout{};
     int FInFormat = -1;

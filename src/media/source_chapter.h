@@ -2,8 +2,9 @@
 
 // A source's chapters as a user sees them: numbered from 1 as players and the command line
 // (--chapters) count, with their stretch of the source's time line and the source's own
-// name for each. A DVD title's chapters (TDvdTimeline) are one kind; a container's chapter
-// marks would be another. Plain values and a pure function: any thread.
+// name for each. A DVD title's chapters (TDvdTimeline) are one kind; the chapter marks of a
+// file's container (container_chapters.h) the other. Plain values and a pure function: any
+// thread.
 
 #include "base/media_time.h"
 

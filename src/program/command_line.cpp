@@ -97,7 +97,9 @@ const std::vector<TOption>& Options() {
     static const std::vector<TOption> options = {
         {{"--rip"},
          QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
-         QT_TRANSLATE_NOOP("CommandLine", "rip SOURCE's sound without a window"),
+         QT_TRANSLATE_NOOP("CommandLine", "rip SOURCE's sound without a window; files named\n"
+                                          "after it are ripped in turn with the same options\n"
+                                          "(-o a folder), a summary at the end"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              Source(P, TCommandMode::cmRip, V);
          }},
@@ -215,13 +217,20 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString&, const QString&) { P.Options.ReplayGain = false; }},
         {{"--samplerate"},
          QT_TRANSLATE_NOOP("CommandLine", "HZ"),
-         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100 or 48000"),
-         [](TParsing& P, size_t, const QString& N, const QString& V) {
-             const int32_t hz = ParseCount(N, V);
-             if (hz != 32000 && hz != 44100 && hz != 48000)
+         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100, 48000 or source (the source's own\n"
+                                          "rate: a 48 kHz DVD stays 48 kHz; other rates go to\n"
+                                          "the nearest of their family)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             if (V.compare(QStringLiteral("source"), Qt::CaseInsensitive) == 0) {
+                 P.Options.SampleRate = 0;
+                 return;
+             }
+             bool ok = false;
+             const int32_t hz = V.toInt(&ok);
+             if (!ok || (hz != 32000 && hz != 44100 && hz != 48000))
                  throw EUsageError(
-                     QCoreApplication::translate("CommandLine",
-                                                 "--samplerate %1: choose 32000, 44100 or 48000")
+                     QCoreApplication::translate(
+                         "CommandLine", "--samplerate %1: choose 32000, 44100, 48000 or source")
                          .arg(V));
              P.Options.SampleRate = hz;
          }},
@@ -238,6 +247,21 @@ const std::vector<TOption>& Options() {
                                                  "--mode %1: choose dual, stereo, joint or mono")
                          .arg(V));
              P.Options.ChannelMode = int32_t(index);
+         }},
+        {{"--downmix"},
+         QT_TRANSLATE_NOOP("CommandLine", "MIX"),
+         QT_TRANSLATE_NOOP("CommandLine", "how 5.1 and 7.1 sound becomes stereo: standard (centre\n"
+                                          "and surrounds at -3 dB against the fronts; AC-3 by the\n"
+                                          "levels it carries) or dialogue (the centre lifted:\n"
+                                          "+3 dB against the fronts, surrounds at -6 dB)"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             static const QStringList mixes{QStringLiteral("standard"), QStringLiteral("dialogue")};
+             const qsizetype index = mixes.indexOf(V.toLower());
+             if (index < 0)
+                 throw EUsageError(QCoreApplication::translate(
+                                       "CommandLine", "--downmix %1: choose standard or dialogue")
+                                       .arg(V));
+             P.Options.Downmix = int32_t(index);
          }},
         {{"--title", "--artist", "--album", "--year", "--comment", "--genre"},
          QT_TRANSLATE_NOOP("CommandLine", "TEXT"),
@@ -272,8 +296,10 @@ const std::vector<TOption>& Options() {
         {{"--split-chapters"},
          nullptr,
          QT_TRANSLATE_NOOP("CommandLine",
-                           "one MP3 per chapter of the DVD title (with --chapter, of\n"
-                           "those chapters), named and tagged as with --tracks"),
+                           "one MP3 per chapter of the DVD title or of the file's\n"
+                           "container (Matroska, MP4, ...; with --chapter, of those\n"
+                           "chapters), named and tagged after the chapters' titles\n"
+                           "as with --tracks"),
          [](TParsing& P, size_t, const QString&, const QString&) {
              P.Options.SplitChapters = true;
          }},
@@ -340,8 +366,8 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString&, const QString&) { P.Options.Quiet = true; }},
         {{"--list-tracks"},
          QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
-         QT_TRANSLATE_NOOP("CommandLine", "list SOURCE's audio streams (a DVD title's, with their\n"
-                                          "languages)"),
+         QT_TRANSLATE_NOOP("CommandLine", "list SOURCE's audio streams with their languages and\n"
+                                          "titles (a DVD title's as the disc numbers them)"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              Source(P, TCommandMode::cmListTracks, V);
          }},
@@ -350,6 +376,15 @@ const std::vector<TOption>& Options() {
          QT_TRANSLATE_NOOP("CommandLine", "list the DVD's titles: length, chapters, audio streams"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              Source(P, TCommandMode::cmListTitles, V);
+         }},
+        {{"--list-chapters"},
+         QT_TRANSLATE_NOOP("CommandLine", "SOURCE"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "print SOURCE's chapters (a DVD title's, or those its\n"
+                           "container marks: Matroska, MP4, ...) as a list --tracks\n"
+                           "reads"),
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             Source(P, TCommandMode::cmListChapters, V);
          }},
         {{"-h", "--help"},
          nullptr,
@@ -430,6 +465,10 @@ void NoteIgnored(TParsing& P) {
     case TCommandMode::cmListTitles:
         o.IgnoredWhere = With(QStringLiteral("--list-titles"));
         used = {QStringLiteral("--list-titles")};
+        break;
+    case TCommandMode::cmListChapters:
+        o.IgnoredWhere = With(QStringLiteral("--list-chapters"));
+        used = {QStringLiteral("--list-chapters"), QStringLiteral("--dvd-title")};
         break;
     case TCommandMode::cmListPauses:
         o.IgnoredWhere = With(QStringLiteral("--list-pauses"));
@@ -540,12 +579,17 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
                 QCoreApplication::translate("CommandLine", "the window opens one file at a time"));
         if (!positional.isEmpty())
             o.Source = positional.first();
-    } else if (!positional.isEmpty()) {
+    } else if (!positional.isEmpty() && o.Mode != TCommandMode::cmRip) {
         throw EUsageError(QCoreApplication::translate("CommandLine", "unexpected argument '%1'")
                               .arg(positional.first()));
     }
     if (o.Source.isEmpty() && o.Mode != TCommandMode::cmWindow)
         throw EUsageError(QCoreApplication::translate("CommandLine", "no source file given"));
+    o.Sources =
+        QStringList{o.Source} + (o.Mode == TCommandMode::cmRip ? positional : QStringList());
+    if (o.Sources.size() > 1 && !o.TrackList.isEmpty())
+        throw EUsageError(QCoreApplication::translate(
+            "CommandLine", "--tracks lists the tracks of one source, not of several"));
     NoteIgnored(p);
     return o;
 }
@@ -556,13 +600,14 @@ QString UsageText() {
                "Usage: sonavel [FILE]\n"
                "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
                "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
-               "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
-               "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
+               "               [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]\n"
+               "               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]\n"
+               "               [--title T] [--artist A]\n"
                "               [--album A] [--year Y] [--comment C] [--genre G]\n"
                "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
                "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
                "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
-               "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
+               "       sonavel --rip SOURCE [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
                "               [-o FOLDER/ | -o PATTERN] [options]\n"
                "       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]\n"
                "               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]\n"
@@ -572,11 +617,16 @@ QString UsageText() {
                "               [-o OUTPUT] [options]\n"
                "       sonavel --list-tracks SOURCE [--dvd-title N]\n"
                "       sonavel --list-titles DVD\n"
+               "       sonavel --list-chapters SOURCE [--dvd-title N]\n"
+               "       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]\n"
                "       sonavel --help | --version\n"
                "\n"
-               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
+               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;\n"
+               "also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS\n"
+               "(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.\n"
                "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
                "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
+               "The chapters of a Matroska or MP4 file are its chapters as a DVD title's are.\n"
                "Without options, opens the window (with FILE, opens that file or DVD).\n"
                "\n") +
            OptionRows() +
@@ -596,8 +646,12 @@ QString UsageText() {
                "  sonavel --list-titles /dev/sr0\n"
                "  sonavel --rip concert.iso --dvd-title 1 --chapter 6 --audio-track 2\n"
                "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"
+               "  sonavel --rip concert.mkv --split-chapters -o ~/Music/Live/\n"
+               "  sonavel --list-chapters lecture.mp4 > talks.txt\n"
+               "  sonavel --rip *.mkv -o ~/Music/Rips/\n"
                "\n"
-               "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
+               "Exit status: 0 done, 1 failed (one line on stderr says why; of several\n"
+               "sources, one line for each that failed), 2 usage error.\n");
 }
 
 QString Quoted(const QString& Path) {

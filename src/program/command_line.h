@@ -25,12 +25,16 @@ enum class TCommandMode {
     cmRip,
     cmListTracks,
     cmListTitles,
-    cmListPauses
+    cmListPauses,
+    cmListChapters
 };
 
 struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
     QString Source; // the file to rip, list or open in the window
+    // --rip's sources in turn: SOURCE, then every file named after the options (Source is
+    // the first); one for every other mode.
+    QStringList Sources;
     QString Output;
     std::optional<int64_t> StartMs, EndMs;
     std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates
@@ -38,8 +42,9 @@ struct TCommandLineOptions {
     std::optional<int> VbrQuality;      // 0..9; variable bit rate
     std::optional<bool> ReplayGain;     // --no-replaygain: false
     QString Cover;                      // --cover: a time of the source, or a picture file
-    std::optional<int32_t> SampleRate;  // 32000, 44100 or 48000
+    std::optional<int32_t> SampleRate;  // 32000, 44100 or 48000; 0 the source's own
     std::optional<int32_t> ChannelMode; // AudioChannels index: 0 dual, 1 stereo, 2 joint, 3 mono
+    std::optional<int32_t> Downmix;     // AudioDownmix: 0 standard, 1 dialogue
     std::optional<QString> Title, Artist, Album, Year, Comment, Genre;
     int AudioTrack = 0; // 1-based in --list-tracks order; 0 = the source's primary track
     QString TrackList;  // --tracks: a cue sheet or a list of times; Output is then a pattern

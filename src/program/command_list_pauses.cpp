@@ -6,11 +6,11 @@
 #include "program/command_interrupt.h"
 #include "program/command_line.h"
 #include "program/command_progress.h"
+#include "program/command_source.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -96,25 +96,11 @@ int TCommandListPauses::Execute() {
         return 1;
     };
     CatchInterrupts();
-    const QFileInfo source(FSource);
-    if (!source.exists())
-        return fail(
-            QCoreApplication::translate("CommandLine", "cannot open %1: No such file or directory")
-                .arg(Quoted(FSource)));
     TDvdChoice dvd;
-    try {
-        if (!ChooseDvdTitle(source.absoluteFilePath(), FDvdTitle, dvd) && FDvdTitle > 0)
-            return fail(
-                QCoreApplication::translate("CommandLine", "%1 is not a DVD; --dvd-title needs one")
-                    .arg(Quoted(FSource)));
-    } catch (const EDvdError& e) {
-        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
-                        .arg(Quoted(FSource), e.Message()));
-    }
-    if (dvd.locator.isEmpty() && source.isDir())
-        return fail(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
-                        .arg(Quoted(FSource)));
-    const QString path = dvd.locator.isEmpty() ? source.absoluteFilePath() : dvd.locator;
+    const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
+    if (!resolved)
+        return fail(resolved.Error());
+    const QString path = *resolved;
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
     if (media::Failed(listed))

@@ -47,8 +47,9 @@ int TCommandListTracks::Execute() {
         const TMediaTrackInfo& t = tracks[i];
         // One multi-argument call: a "%1" in a track's language tag (the file's own
         // text) is printed as it is, never filled in by a later field.
+        // The track's own title, when it has one, last: it may hold spaces.
         const QString line =
-            QStringLiteral("%1  %2  %3  %4 ch  %5 Hz  %6\n")
+            QStringLiteral("%1  %2  %3  %4 ch  %5 Hz  %6%7\n")
                 .arg(QString::number(i + 1), t.codec.leftJustified(8),
                      (t.language.isEmpty() ? QStringLiteral("-") : t.language).leftJustified(4),
                      QString::number(t.channels), QString::number(t.sampleRate),
@@ -56,7 +57,8 @@ int TCommandListTracks::Execute() {
                          ? QCoreApplication::translate("CommandLine", "unavailable: ") +
                                t.unavailable
                      : t.duration.Units() > 0 ? FormatTimeText(t.duration.ToMs())
-                                              : QStringLiteral("unknown"));
+                                              : QStringLiteral("unknown"),
+                     t.title.isEmpty() ? QString() : QStringLiteral("  ") + t.title);
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }
     return 0;

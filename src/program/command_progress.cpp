@@ -34,7 +34,16 @@ void TProgressLine::Show(bool Final, const QString& Prefix) {
             .arg(QLocale().toString(speed, 'f', 1))
             .arg(left);
     std::fputs(text.toLocal8Bit().constData(), stderr);
+    FLineOpen = !Final;
     if (Final)
         std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+void TProgressLine::EndLine() {
+    if (!FLineOpen)
+        return;
+    FLineOpen = false;
+    std::fputc('\n', stderr);
     std::fflush(stderr);
 }

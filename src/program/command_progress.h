@@ -20,7 +20,13 @@ public:
     // the line.
     void Show(bool Final, const QString& Prefix = QString());
 
+    // Ends a line Show left open (a run that failed or was stopped, or one source of
+    // several whose next one did not start drawing), so a message starts a line of its own.
+    static void EndLine();
+
 private:
+    static inline bool FLineOpen = false;
+
     std::function<TMediaTime()> FDone;
     TMediaTime FLength;
     QElapsedTimer FClock;

@@ -51,16 +51,30 @@ TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     choice.Jobs = Options.Jobs;
     choice.VbrQuality = Options.VbrQuality;
     choice.ReplayGain = Options.ReplayGain;
+    choice.Downmix = Options.Downmix;
     return choice;
 }
 
 } // namespace
 
+TEncodingChoice TCommandRip::Choice() const {
+    TEncodingChoice choice = ChoiceOf(FOptions);
+    if (FRate > 0) // the source's own rate, found when it opened
+        choice.SampleRate = FRate;
+    return choice;
+}
+
 TCommandRip::TCommandRip(const TCommandLineOptions& Options)
     : FOptions(Options), FSourcePath(QFileInfo(Options.Source).absoluteFilePath()) {}
 
 int TCommandRip::Fail(const QString& Why) const {
-    std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
+    // One of several sources: the line names it, whatever failed.
+    const QString named = FBatch.Count > 1 && !Why.contains(Quoted(FSourcePath)) &&
+                                  !Why.contains(Quoted(FOptions.Source))
+                              ? Quoted(FOptions.Source) + QStringLiteral(": ") + Why
+                              : Why;
+    TProgressLine::EndLine();
+    std::fprintf(stderr, "sonavel: %s\n", named.toLocal8Bit().constData());
     return 1;
 }
 
@@ -68,7 +82,7 @@ bool TCommandRip::TrackMode() const {
     return !FOptions.TrackList.isEmpty() || FOptions.SplitChapters || FOptions.SplitPauses;
 }
 
-TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
+TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) {
     TDvdChoice dvd;
     const QFileInfo source(FOptions.Source);
     if (!source.exists())
@@ -80,11 +94,9 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
                           .arg(Quoted(FOptions.Source), why));
     try {
         if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd, std::max(FOptions.DvdAngle, 1)) &&
-            (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0 || FOptions.ChapterFirst > 0 ||
-             FOptions.SplitChapters))
-            return TError(QCoreApplication::translate("CommandLine",
-                                                      "%1 is not a DVD; --dvd-title, --angle, "
-                                                      "--chapter and --split-chapters need one")
+            (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0))
+            return TError(QCoreApplication::translate(
+                              "CommandLine", "%1 is not a DVD; --dvd-title and --angle need one")
                               .arg(Quoted(FSourcePath)));
     } catch (const EDvdError& e) {
         return TError(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
@@ -94,23 +106,27 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     if (!isDvd && source.isDir())
         return TError(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
                           .arg(Quoted(FOptions.Source)));
-    if (FOptions.ChapterLast > int(dvd.ChapterList().size()))
-        return TError(
-            QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
-                .arg(QString::number(dvd.title), Quoted(FSourcePath),
-                     QString::number(dvd.ChapterList().size()),
-                     QString::number(FOptions.ChapterLast)));
 
     In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
+    In.Downmix = RipDownmix(AppSettings, Choice());
     try {
         // The rate and float samples are asked for: channels stay the stream's, the
         // decoder's resampler is cheaper than the encoder's, and the encoder takes the
         // decoder's precision without a 16-bit requantisation (whose noise floor it
         // would spend time coding).
-        In.FormatOverride = {RipSampleRate(AppSettings, ChoiceOf(FOptions)), 0,
+        const bool keep = KeepsSourceRate(AppSettings, Choice());
+        In.FormatOverride = {keep ? 0 : RipSampleRate(AppSettings, Choice()), 0,
                              TAudioInput::FloatBits};
         In.OpenSource();
+        if (keep) {
+            // The source's own rate, which the stream tells once open; one an MP3 cannot
+            // have is read again, from the file already open, at the rate of its family.
+            const int32_t own = In.Reader()->StreamFormat.sampleRate;
+            FRate = RipSampleRate(AppSettings, Choice(), own);
+            if (FRate != own)
+                In.ReopenAtRate(FRate);
+        }
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM) {
             if (FOptions.AudioTrack <= 0)
@@ -131,19 +147,47 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     return dvd;
 }
 
+TResult<void> TCommandRip::CheckChapters(const TDvdChoice& Dvd,
+                                         const std::vector<TSourceChapter>& Chapters) const {
+    if (FOptions.ChapterFirst == 0 && !FOptions.SplitChapters)
+        return {};
+    const int count = int(Chapters.size());
+    if (count == 0)
+        return TError(QCoreApplication::translate(
+                          "CommandLine", "%1 has no chapters (it is not a DVD, and its container "
+                                         "marks none); --chapter and --split-chapters need them")
+                          .arg(Quoted(FSourcePath)));
+    if (FOptions.ChapterLast <= count)
+        return {};
+    if (!Dvd.locator.isEmpty())
+        return TError(
+            QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
+                .arg(QString::number(Dvd.title), Quoted(FSourcePath), QString::number(count),
+                     QString::number(FOptions.ChapterLast)));
+    return TError(QCoreApplication::translate("CommandLine", "%1 has %2 chapters, not %3")
+                      .arg(Quoted(FSourcePath), QString::number(count),
+                           QString::number(FOptions.ChapterLast)));
+}
+
+bool TCommandRip::OutputIsFolder() const {
+    return FOptions.Output.endsWith(u'/') || QFileInfo(FOptions.Output).isDir();
+}
+
 QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
-    if (!FOptions.Output.isEmpty())
-        return QFileInfo(FOptions.Output).absoluteFilePath();
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
-    // title and chapters).
+    // title and chapters); -o names the file, or the folder it goes into.
     const QString name =
         DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    if (!FOptions.Output.isEmpty())
+        return OutputIsFolder() ? QDir(QFileInfo(FOptions.Output).absoluteFilePath()).filePath(name)
+                                : QFileInfo(FOptions.Output).absoluteFilePath();
     if (Dvd.locator.isEmpty())
         return QFileInfo(FSourcePath).absolutePath() + u'/' + name;
     return QDir(DvdOutputFolder()).filePath(name);
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
+                                                      const std::vector<TSourceChapter>& Chapters,
                                                       TMediaTime Duration) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
     // it exactly, --start and --end override. Typed times are checked in milliseconds
@@ -166,12 +210,12 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
                     .arg(FormatTimeText(*FOptions.EndMs), sourceEnd));
         endTime = typed;
     }
-    // --chapter names chapters of a DVD title, 1 to its last (OpenSource holds it to that).
+    // --chapter names chapters of the source, 1 to its last (CheckChapters holds it to that).
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
-            start = Dvd.ChapterList()[size_t(FOptions.ChapterFirst - 1)].start;
+            start = Chapters[size_t(FOptions.ChapterFirst - 1)].start;
         if (!FOptions.EndMs)
-            endTime = Dvd.ChapterList()[size_t(FOptions.ChapterLast - 1)].end;
+            endTime = Chapters[size_t(FOptions.ChapterLast - 1)].end;
         if (endTime && *endTime <= start)
             return TError(
                 QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
@@ -193,13 +237,14 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
     job.Start = start;
     job.End = end;
     job.FileName = OutputFile(Dvd);
-    // The chapters of a DVD title that the range holds become marks in the file (a plain
-    // file's choice has none).
-    for (const TSourceChapter& c : Dvd.ChapterList()) {
+    // The source's chapters that the range holds become marks in the file, with their
+    // titles.
+    for (const TSourceChapter& c : Chapters) {
         const TMediaTime from = std::max(start, c.start);
         const TMediaTime to = end < TMediaTime() ? c.end : std::min(end, c.end);
         if (to > from)
-            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c.number)});
+            job.Chapters.push_back(
+                {from, to, c.title.isEmpty() ? DefaultTrackTitle(c.number, true) : c.title});
     }
     if (job.Chapters.size() < 2)
         job.Chapters.clear();
@@ -214,9 +259,10 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
+                                                       const std::vector<TSourceChapter>& Chapters,
                                                        TMediaTime Duration) const {
-    // The tracks: the chosen chapters of a DVD title, the songs found in the sound, or a
-    // list on the title's or the file's time line.
+    // The tracks: the chosen chapters of the source (a DVD title's, a container's), the
+    // songs found in the sound, or a list on the title's or the file's time line.
     TTrackList list;
     if (FOptions.SplitPauses) {
         TResult<TSongProposal> songs =
@@ -226,9 +272,9 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
             return TError(songs.Error());
         list = songs->Tracks;
     } else if (FOptions.SplitChapters) {
-        list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
-                                FOptions.ChapterFirst ? FOptions.ChapterLast
-                                                      : int(Dvd.ChapterList().size()));
+        list =
+            ChapterTrackList(Chapters, std::max(FOptions.ChapterFirst, 1),
+                             FOptions.ChapterFirst ? FOptions.ChapterLast : int(Chapters.size()));
     } else {
         try {
             list = ReadTrackListFile(FOptions.TrackList);
@@ -241,6 +287,9 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
     } catch (const ETrackListError& e) {
         if (FOptions.SplitPauses)
             return TError(QCoreApplication::translate("CommandLine", "the songs of %1: %2")
+                              .arg(Quoted(FSourcePath), e.Message()));
+        if (FOptions.SplitChapters && Dvd.locator.isEmpty())
+            return TError(QCoreApplication::translate("CommandLine", "the chapters of %1: %2")
                               .arg(Quoted(FSourcePath), e.Message()));
         return TError(FOptions.SplitChapters
                           ? QCoreApplication::translate("CommandLine", "title %1 of %2: %3")
@@ -275,6 +324,11 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
                      .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
         SplitTrackOutput(FOptions.Output, folder, pattern);
+    // Several sources in one run: each one's tracks in a folder named after it (a DVD's
+    // default folder is already).
+    if (FBatch.Count > 1 && (FOptions.Output.isEmpty() ? Dvd.locator.isEmpty() : OutputIsFolder()))
+        folder = QDir(folder).filePath(
+            QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     try {
         const QStringList paths = TrackFilePaths(folder, pattern, names);
         for (size_t k = 0; k < jobs.size(); ++k)
@@ -346,7 +400,7 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
 int TCommandRip::Execute() {
     CatchInterrupts();
     // Before anything is opened: a rate the sample rate cannot carry is never changed.
-    if (const QString why = RipBitRateRefusal(AppSettings, ChoiceOf(FOptions)); !why.isEmpty()) {
+    if (const QString why = RipBitRateRefusal(AppSettings, Choice()); !why.isEmpty()) {
         Fail(FOptions.Bitrate
                  ? QStringLiteral("--bitrate %1: %2").arg(QString::number(*FOptions.Bitrate), why)
                  : why);
@@ -357,8 +411,11 @@ int TCommandRip::Execute() {
     if (!dvd)
         return Fail(dvd.Error());
     const TMediaTime duration = in.Reader()->Duration;
+    const std::vector<TSourceChapter>& chapters = in.Reader()->Chapters();
+    if (const TResult<void> checked = CheckChapters(*dvd, chapters); !checked)
+        return Fail(checked.Error());
     TResult<std::vector<TTrackJob>> jobs =
-        TrackMode() ? TrackJobs(*dvd, duration) : RangeJob(*dvd, duration);
+        TrackMode() ? TrackJobs(*dvd, chapters, duration) : RangeJob(*dvd, chapters, duration);
     if (!jobs)
         return Fail(jobs.Error());
     std::vector<uint8_t> cover;
@@ -408,7 +465,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                      std::vector<uint8_t> Cover) {
     TMP3Out out;
     ApplyFormValues(out);
-    ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
+    ConfigureRipOutput(out, AppSettings, Choice());
     out.Tracks = RipJobs(Jobs, *In.Reader());
     out.Cover = std::move(Cover);
     out.SetInput(&In);
@@ -455,13 +512,19 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     for (const TTrackJob& job : Jobs)
         total += job.End > job.Start ? job.End - job.Start : TMediaTime();
     TProgressLine progress(done, total);
+    // One of several sources: the run's one line says which ("source 2/3 ").
+    const QString batch = FBatch.Count > 1
+                              ? QCoreApplication::translate("CommandLine", "source %1/%2 ")
+                                    .arg(FBatch.Index + 1)
+                                    .arg(FBatch.Count)
+                              : QString();
     auto prefix = [&] {
         if (!many)
-            return QString();
+            return batch;
         const TMP3Out::TProgress p = out.Progress();
-        return QCoreApplication::translate("CommandLine", "track %1/%2 ")
-            .arg(std::min(p.JobsWritten + 1, count))
-            .arg(count);
+        return batch + QCoreApplication::translate("CommandLine", "track %1/%2 ")
+                           .arg(std::min(p.JobsWritten + 1, count))
+                           .arg(count);
     };
     QTimer ticker;
     int tick = 0;
@@ -477,8 +540,8 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     const int result = loop.exec();
     ticker.stop();
     const int written = out.Progress().JobsWritten;
-    if (showProgress && (result != 0 || out.LastRunAborted()))
-        std::fputc('\n', stderr);
+    if (result != 0 || out.LastRunAborted())
+        TProgressLine::EndLine();
     auto writtenText = [&] {
         if (written == 0)
             return QString();
@@ -510,10 +573,12 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                              Jobs[size_t(failed)].Tag.Title, failure) +
                     writtenText());
     }
+    // The line ends with the last source of a run; the next one draws over it.
     if (showProgress)
-        progress.Show(true,
-                      many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
-                           : QString());
+        progress.Show(
+            FBatch.Index + 1 == std::max(FBatch.Count, 1),
+            batch + (many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
+                          : QString()));
     // A range to the source's end holds all the sound there is; where that stopped well
     // before the end of the pictures, the user should know.
     const int rate = In.Reader()->Format.sampleRate;
@@ -527,6 +592,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                                             "sonavel: warning: the sound of %1 ends at %2, before "
                                             "the end of the range (%3); the MP3 ends there")
                     .arg(Quoted(FSourcePath), timeOf(end), timeOf(job.End));
+            TProgressLine::EndLine();
             std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
         }
     }
@@ -541,6 +607,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
                                         "sonavel: warning: %1 s of %2 had no sound that could be "
                                         "decoded; the MP3 holds silence there")
                 .arg(QString::number(double(filled) / rate, 'f', 3), Quoted(FSourcePath));
+        TProgressLine::EndLine();
         std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     }
     return 0;

@@ -5,10 +5,11 @@
 #include "base/exception.h"
 #include "base/termination_signals.h"
 #include "program/command_line.h"
+#include "program/command_list_chapters.h"
 #include "program/command_list_pauses.h"
 #include "program/command_list_titles.h"
 #include "program/command_list_tracks.h"
-#include "program/command_rip.h"
+#include "program/command_rip_batch.h"
 
 #include "preview/filter_graph.h"
 #include "ui/dialogs/about_frm.h"
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
         // incomplete) ends it with its message, never with an abort.
         try {
             if (options.Mode == TCommandMode::cmRip)
-                return TCommandRip(options).Execute();
+                return TCommandRipBatch(options).Execute();
             if (options.Mode == TCommandMode::cmListTracks)
                 return TCommandListTracks(options.Source, options.DvdTitle).Execute();
             if (options.Mode == TCommandMode::cmListPauses)
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
                     .Execute();
             if (options.Mode == TCommandMode::cmListTitles)
                 return TCommandListTitles(options.Source).Execute();
+            if (options.Mode == TCommandMode::cmListChapters)
+                return TCommandListChapters(options.Source, options.DvdTitle).Execute();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sonavel: %s\n", ExceptionMessage(e).toLocal8Bit().constData());
         }

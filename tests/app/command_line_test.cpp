@@ -78,6 +78,19 @@ TEST(CommandLine, DvdTitlesAndChapters) {
     EXPECT_EQ(ParseCommandLine({"--dvd-title", "2", "VIDEO_TS"}).DvdTitle, 2); // the window's
     EXPECT_EQ(span.DvdAngle, 0); // not given: the first
     EXPECT_EQ(ParseCommandLine({"--rip", "a.iso", "--angle", "2"}).DvdAngle, 2);
+    EXPECT_EQ(ParseCommandLine({"--list-chapters", "a.mkv"}).Mode, TCommandMode::cmListChapters);
+}
+
+TEST(CommandLine, SeveralSourcesTheSourcesRateAndTheDownmix) {
+    const TCommandLineOptions o =
+        ParseCommandLine({"--rip", "a.mkv", "-o", "out/", "b.mp4", "c.vob", "--samplerate",
+                          "source", "--downmix", "Dialogue"});
+    EXPECT_EQ(o.Source, QStringLiteral("a.mkv"));
+    EXPECT_EQ(o.Sources, (QStringList{"a.mkv", "b.mp4", "c.vob"}));
+    EXPECT_EQ(*o.SampleRate, 0);
+    EXPECT_EQ(*o.Downmix, 1);
+    EXPECT_EQ(ParseCommandLine({"--rip", "a.vob"}).Sources, QStringList{"a.vob"});
+    EXPECT_FALSE(ParseCommandLine({"--rip", "a.vob"}).Downmix);
 }
 
 TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
@@ -96,10 +109,13 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         {"--rip", "a", "--vbr", "128"},
         {"--rip", "a", "--samplerate", "22050"},
         {"--rip", "a", "--mode", "surround"},
+        {"--rip", "a", "--downmix", "loud"},
+        {"--rip", "a", "--samplerate", "own"},
         {"--rip", "a", "--start", "10", "--end", "5"},
         {"--rip", "a", "--start", "soon"},
         {"--rip", "a", "--audio-track", "0"},
-        {"--rip", "a", "extra"},
+        {"--list-tracks", "a", "extra"}, // --rip alone takes several sources
+        {"--rip", "a", "b", "--tracks", "list.cue"},
         {"--rip", "a", "--dvd-title", "0"},
         {"--rip", "a", "--chapter", "8-6"},
         {"--rip", "a", "--chapter", "0"},

@@ -163,11 +163,15 @@ TEST_F(SettingsStore, SavedSettingsComeBackOnTheNextStart) {
     AppSettings.AudioBitrate = 256;
     AppSettings.AudioVBR = true;
     AppSettings.AudioChannels = 3;
+    AppSettings.AudioSampleRate = 0; // the source's own
+    AppSettings.AudioDownmix = 1;    // dialogue
     TipsIndex = 4;
     SaveSettings();
     AppSettings = TAppSettings{};
     TipsIndex = 0;
     LoadSettings();
+    EXPECT_EQ(AppSettings.AudioSampleRate, 0);
+    EXPECT_EQ(AppSettings.AudioDownmix, 1);
     EXPECT_EQ(AppSettings.InputFileDir, QStringLiteral("/films/\"odd\" \\ name/"));
     EXPECT_EQ(AppSettings.OutputFileDir, QStringLiteral("/home/ü/Rips/"));
     EXPECT_EQ(AppSettings.AudioBitrate, 256);

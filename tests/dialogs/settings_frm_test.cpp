@@ -58,7 +58,9 @@ TEST_F(SettingsDialog, ListsHoldTheFixedItemsVerbatim) {
     EXPECT_EQ(bitrates.last(), QStringLiteral("320 kbps"));
     EXPECT_EQ(ItemsOf(dlg.minBitrateSel), bitrates);
     EXPECT_EQ(ItemsOf(dlg.maxBitrateSel), bitrates);
-    EXPECT_EQ(ItemsOf(dlg.samplerateSel), QStringList({"32000 Hz", "44100 Hz", "48000 Hz"}));
+    EXPECT_EQ(ItemsOf(dlg.samplerateSel),
+              QStringList({"32000 Hz", "44100 Hz", "48000 Hz", "Same as the source"}));
+    EXPECT_EQ(ItemsOf(dlg.DownmixSel), QStringList({"Standard", "Dialogue: centre lifted"}));
     EXPECT_EQ(ItemsOf(dlg.ChannelModeSel),
               QStringList({"Dual Channels", "Stereo", "Joint Stereo", "Mono"}));
     const QStringList genres = ItemsOf(dlg.GenreEdit);
@@ -110,6 +112,18 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     EXPECT_TRUE(out.AudioVBR);
     EXPECT_EQ(out.AudioVbrQuality, 0);
     EXPECT_FALSE(out.ReplayGain);
+
+    // The source's own rate is stored as 0, and the dialogue downmix as 1.
+    TAppSettings own;
+    own.AudioSampleRate = 0;
+    own.AudioDownmix = 1;
+    dlg.FillMp3Page(own);
+    EXPECT_EQ(dlg.samplerateSel->currentText(), QStringLiteral("Same as the source"));
+    EXPECT_EQ(dlg.DownmixSel->currentIndex(), 1);
+    TAppSettings ownOut;
+    dlg.ReadMp3Page(ownOut);
+    EXPECT_EQ(ownOut.AudioSampleRate, 0);
+    EXPECT_EQ(ownOut.AudioDownmix, 1);
 
     TAppSettings exact; // defaults: 192 CBR, 44100, joint stereo
     dlg.FillMp3Page(exact);

@@ -47,6 +47,9 @@ TEST(AudioTrackLabel, UnknownAndOddFields) {
     EXPECT_EQ(AudioTrackLabel(2, t), QStringLiteral("2: AC-3 5.1"));
     t.language = QStringLiteral("fra");
     EXPECT_EQ(AudioTrackLabel(2, t), QStringLiteral("2: fra, AC-3 5.1"));
+    t.title = QStringLiteral("Commentary"); // the track's own name, before its language
+    EXPECT_EQ(AudioTrackLabel(2, t), QStringLiteral("2: Commentary, fra, AC-3 5.1"));
+    t.title.clear();
     t.language = QStringLiteral("de\n\x01");
     t.codec = QStringLiteral("wmav2");
     t.channels = 3;

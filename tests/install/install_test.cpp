@@ -92,7 +92,8 @@ TEST_F(InstalledCopy, LaysOutProgramDataDesktopEntryIconsMimeMetainfoAndManual) 
 }
 
 // The desktop's own lookup (xdg-mime, through the shared MIME database the package adds to)
-// finds a Video CD's .dat by its header and offers Sonavel for it and for MPEG files.
+// finds a Video CD's .dat by its header and offers Sonavel for it, for MPEG files and for
+// the video and sound containers it opens.
 TEST_F(InstalledCopy, DesktopKnowsEveryOpenedTypeAndOffersSonavel) {
     ASSERT_TRUE(installed);
     const QString share = *prefix + QStringLiteral("/share");
@@ -147,6 +148,13 @@ TEST_F(InstalledCopy, DesktopKnowsEveryOpenedTypeAndOffersSonavel) {
     ASSERT_TRUE(mimeLine.hasMatch());
     QStringList listed = mimeLine.captured(1).split(u';', Qt::SkipEmptyParts);
     EXPECT_TRUE(listed.contains(QStringLiteral("video/x-vcd")));
+    // "Open with" offers it for the video and sound files it opens, known by their content.
+    for (const char* type :
+         {"video/x-matroska", "video/mp4", "video/quicktime", "video/webm", "video/mp2t",
+          "video/x-msvideo", "video/x-flv", "video/ogg", "audio/x-matroska", "audio/mp4",
+          "audio/ogg", "audio/x-wav", "audio/flac"})
+        EXPECT_TRUE(listed.contains(QLatin1String(type))) << type;
+    EXPECT_EQ(fileType(FixturePath(QStringLiteral("mono_u8.avi"))), "video/x-msvideo");
     const QString metainfo = QString::fromUtf8(
         ReadFile(share + QStringLiteral("/metainfo/org.sonavel.Sonavel.metainfo.xml")));
     QRegularExpressionMatchIterator media =

@@ -86,7 +86,7 @@ TEST(DvdAngles, AChapterInAnInterleavedBlockIsOneAnglesSound) {
                                     QStringLiteral("--angle"), QStringLiteral("2"),
                                     QStringLiteral("-o"), mp3},
                                    out)
-                    .contains(QStringLiteral("is not a DVD; --dvd-title, --angle")));
+                    .contains(QStringLiteral("is not a DVD; --dvd-title and --angle need one")));
     ASSERT_TRUE(BreakAngleUnit(disc, 2, 1));
     EXPECT_TRUE(ExpectCleanFailure(Args(disc, {QStringLiteral("--angle"), QStringLiteral("2"),
                                                QStringLiteral("-o"), mp3}),

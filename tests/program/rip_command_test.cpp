@@ -18,6 +18,8 @@
 
 #include <cmath>
 #include <csignal>
+#include <map>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -124,7 +126,9 @@ TEST(RipCommand, ResampledRangeLandsWithinAFewSamples) {
 
 // A WAVE file of 32-bit float samples (WAVE_FORMAT_EXTENSIBLE, 5.1 with back surrounds),
 // interleaved frames of `channels` samples.
-QByteArray FloatWave(const std::vector<float>& samples, int channels, int rate) {
+// A float WAV file; `mask` says which speakers its channels are (5.1 by default).
+QByteArray FloatWave(const std::vector<float>& samples, int channels, int rate,
+                     uint32_t mask = 0x3F) {
     auto u16 = [](QByteArray& b, uint16_t v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
     auto u32 = [&u16](QByteArray& b, uint32_t v) {
         u16(b, uint16_t(v & 0xFFFF));
@@ -143,7 +147,7 @@ QByteArray FloatWave(const std::vector<float>& samples, int channels, int rate) 
     u16(b, 32);
     u16(b, 22);
     u16(b, 32);
-    u32(b, 0x3F); // FL FR FC LFE BL BR
+    u32(b, mask); // 0x3F: FL FR FC LFE BL BR; 0x63F: and SL SR
     // The IEEE float subformat.
     b.append(QByteArray::fromHex("0300000000001000800000aa00389b71"));
     b.append("data");
@@ -211,6 +215,126 @@ TEST(RipCommand, FullScaleSurroundIsFoldedWithoutClipping) {
             EXPECT_NEAR(20 * std::log10(amplitude / levels[second]), 0.0, 0.1);
             EXPECT_LT(restDb, -40);
         }
+    }
+}
+
+// 5.1 and 7.1 sources with a tone of its own in every channel, folded to stereo by each
+// downmix: the MP3, decoded by FFmpeg in float, holds every channel's tone on its side at
+// the level the weights give (scaled so nothing can clip), the LFE's not at all. Then every
+// channel at full scale and in phase folds by the dialogue downmix without clipping.
+TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
+    const QString dir = FreshDir(QStringLiteral("downmix"));
+    constexpr int kRate = 48000;
+    constexpr double kLevel = 0.25;
+    // FL FR FC LFE BL BR SL SR; every period fits a second a whole number of times.
+    const double hz[] = {300, 400, 500, 50, 600, 800, 1000, 1200};
+    enum TSide { sLeft, sRight, sBoth, sNone };
+    const TSide side[] = {sLeft, sRight, sBoth, sNone, sLeft, sRight, sLeft, sRight};
+    struct TCase {
+        int channels;
+        uint32_t mask;
+        const char* mix;
+    };
+    const TCase cases[] = {{6, 0x3F, "standard"},
+                           {6, 0x3F, "dialogue"},
+                           {8, 0x63F, "standard"},
+                           {8, 0x63F, "dialogue"}};
+    std::map<std::pair<int, std::string>, double> centreDb;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.mix);
+        std::vector<float> samples;
+        for (int64_t i = 0; i < 2 * kRate; ++i)
+            for (int ch = 0; ch < c.channels; ++ch)
+                samples.push_back(float(kLevel * std::sin(2 * M_PI * hz[ch] * double(i) / kRate)));
+        const QString name = QStringLiteral("%1_%2").arg(c.channels).arg(QLatin1String(c.mix));
+        const QString source = dir + u'/' + name + QStringLiteral(".wav");
+        ASSERT_TRUE(WriteFile(source, FloatWave(samples, c.channels, kRate, c.mask)));
+        const QString out = dir + u'/' + name + QStringLiteral(".mp3");
+        const TProgramRun run = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"),
+                                            out, QStringLiteral("--downmix"), QLatin1String(c.mix),
+                                            QStringLiteral("--samplerate"), QStringLiteral("48000"),
+                                            QStringLiteral("--bitrate"), QStringLiteral("320"),
+                                            QStringLiteral("--mode"), QStringLiteral("stereo")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const DecodedAudio mp3 = DecodeAudioFile(out, -1, true);
+        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        ASSERT_EQ(mp3.channels, 2);
+        // The weights against a front: the ITU ones (centre and surrounds -3 dB), or the
+        // centre lifted to +3 dB and the surrounds at -6 dB; a side's sum is full scale.
+        const bool dialogue = QLatin1String(c.mix) == QLatin1String("dialogue");
+        const double centre = dialogue ? std::sqrt(2.0) : std::sqrt(0.5);
+        const double surround = dialogue ? 0.5 : std::sqrt(0.5);
+        const double sum = 1 + centre + surround * (c.channels == 8 ? 2 : 1);
+        for (int ch = 0; ch < c.channels; ++ch) {
+            const double weight = ch == 2 ? centre : ch < 2 ? 1.0 : surround;
+            for (int out = 0; out < 2; ++out) {
+                SCOPED_TRACE(testing::Message() << "channel " << ch << " in output " << out);
+                double amplitude = 0, restDb = 0;
+                FitTone(mp3, out, kRate / 4, kRate, hz[ch], amplitude, restDb);
+                const double db = 20 * std::log10(amplitude / kLevel + 1e-12);
+                const bool heard = side[ch] == sBoth || side[ch] == (out == 0 ? sLeft : sRight);
+                if (heard)
+                    EXPECT_NEAR(db, 20 * std::log10(weight / sum), 0.2);
+                else
+                    EXPECT_LT(db, -50);
+                if (ch == 2 && out == 0)
+                    centreDb[{c.channels, c.mix}] = db;
+            }
+        }
+    }
+    // What a listener hears of the dialogue: 10.7 dB (5.1) and 12.9 dB (7.1) down in the
+    // standard fold, 4 dB and more higher in the dialogue one.
+    const auto centreOf = [&](int channels, const char* mix) {
+        return centreDb[std::make_pair(channels, std::string(mix))];
+    };
+    EXPECT_NEAR(centreOf(6, "standard"), -10.7, 0.2);
+    EXPECT_NEAR(centreOf(8, "standard"), -12.9, 0.2);
+    EXPECT_GT(centreOf(6, "dialogue") - centreOf(6, "standard"), 4.0);
+    EXPECT_GT(centreOf(8, "dialogue") - centreOf(8, "standard"), 5.0);
+
+    std::vector<float> loud;
+    for (int64_t i = 0; i < kRate; ++i)
+        for (int ch = 0; ch < 8; ++ch)
+            loud.push_back(float(std::sin(2 * M_PI * 375 * double(i) / kRate)));
+    const QString source = dir + QStringLiteral("/loud71.wav");
+    ASSERT_TRUE(WriteFile(source, FloatWave(loud, 8, kRate, 0x63F)));
+    const QString out = dir + QStringLiteral("/loud71.mp3");
+    const TProgramRun run = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"), out,
+                                        QStringLiteral("--downmix"), QStringLiteral("dialogue"),
+                                        QStringLiteral("--samplerate"), QStringLiteral("48000"),
+                                        QStringLiteral("--bitrate"), QStringLiteral("320")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio mp3 = DecodeAudioFile(out, -1, true);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    for (int channel = 0; channel < 2; ++channel) {
+        double amplitude = 0, restDb = 0;
+        FitTone(mp3, channel, kRate / 4, 128 * 250, 375, amplitude, restDb);
+        EXPECT_NEAR(20 * std::log10(amplitude), 0.0, 0.1) << channel;
+        EXPECT_LT(restDb, -40) << channel;
+    }
+}
+
+// --samplerate source: a 48 kHz DVD stays at 48 kHz and a 44.1 kHz VCD at 44.1 kHz, to the
+// sample; a 22.05 kHz file goes to 44.1 kHz, the MP3 rate of its family.
+TEST(RipCommand, TheSourcesOwnSampleRateIsKept) {
+    const QString dir = FreshDir(QStringLiteral("ownrate"));
+    const struct {
+        const char* fixture;
+        int rate;
+    } cases[] = {{"dvd_ac3_stereo.vob", 48000}, {"vcd_mp2.mpg", 44100}, {"mono_u8.avi", 44100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const QString out = dir + u'/' + QLatin1String(c.fixture) + QStringLiteral(".mp3");
+        const TProgramRun run = RunSonavel(
+            {QStringLiteral("--rip"), FixturePath(c.fixture), QStringLiteral("-o"), out,
+             QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--end"),
+             QStringLiteral("2"), QStringLiteral("--samplerate"), QStringLiteral("source"),
+             QStringLiteral("--bitrate"), QStringLiteral("128")});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const DecodedAudio mp3 = DecodeAudioFile(out);
+        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        EXPECT_EQ(mp3.sampleRate, c.rate);
+        EXPECT_EQ(mp3.frames(), c.rate);
     }
 }
 

@@ -298,6 +298,28 @@ TEST(StreamAudioIn, EveryPartReadsTheFileTheRunOpened) {
     EXPECT_EQ(FilesIn(dir),
               (QStringList{QStringLiteral("other.mpg"), QStringLiteral("replaced.mp3"),
                            QStringLiteral("source.mpg")}));
+
+    // A rate an MP3 cannot keep is read again at its family's: from the file opened, not
+    // from what its name names by then (a 44.1 kHz file of another length).
+    const QString low = dir + QStringLiteral("/low.avi");
+    ASSERT_TRUE(QFile::copy(FixturePath("mono_u8.avi"), low));
+    const QString next = dir + QStringLiteral("/next.mpg");
+    ASSERT_TRUE(QFile::copy(FixturePath("vcd_mp2.mpg"), next));
+    TStreamAudioIn in;
+    in.FileName = low;
+    in.FormatOverride = {0, 0, TAudioInput::FloatBits};
+    in.OpenSource();
+    ASSERT_EQ(in.Reader()->StreamFormat.sampleRate, 22050);
+    const TMediaTime length = in.Reader()->Duration;
+    ASSERT_EQ(::rename(QFile::encodeName(next).constData(), QFile::encodeName(low).constData()), 0);
+    in.ReopenAtRate(44100);
+    EXPECT_EQ(in.Reader()->Format.sampleRate, 44100);
+    EXPECT_EQ(in.Reader()->Duration, length);
+    EXPECT_EQ(in.GetSampleRate(), 44100);
+    // What the run is told of the source's size, in the PCM now delivered.
+    EXPECT_EQ(in.Size.load(), in.Reader()->DurationSamples * in.Reader()->Format.BlockAlign());
+    EXPECT_NEAR(double(in.Reader()->DurationSamples) / 44100, length.ToMs() / 1000.0, 0.001);
+    in.CloseSource();
 }
 
 // A list whose third file cannot be put in place (a file of its name appeared while the

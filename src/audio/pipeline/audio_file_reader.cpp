@@ -33,7 +33,8 @@ void CheckStreamResult(TMediaResult code) {
 }
 
 TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
-                                   int AudioTrack, std::shared_ptr<const media::TSourceFile> File)
+                                   int AudioTrack, TDownmix Downmix,
+                                   std::shared_ptr<const media::TSourceFile> File)
     : FStream(MakeAudioStream(FileName)) {
     int streamIndex = -1;
     if (AudioTrack > 0) {
@@ -52,6 +53,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
     if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
         FStream->SetOutputFormat(FormatOverride);
     FStream->SetInterruptFlag(&FInterrupt);
+    FStream->SetDownmix(Downmix);
     FStream->SetSourceFile(std::move(File));
     CheckStreamResult(FStream->Open(streamIndex));
     StreamFormat = FStream->Format();

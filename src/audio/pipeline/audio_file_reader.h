@@ -26,10 +26,12 @@ public:
     // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
     // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample
     // with 32 = float, 32-63 sample rate; a field left 0 keeps the stream's) converts the
-    // decoded data to that format. `File`: the plain file held open for FileName, read
-    // whatever the name now names (optional). Raises EAudioReadError.
+    // decoded data to that format; more than two channels are folded by `Downmix`. `File`:
+    // the plain file held open for FileName, read whatever the name now names (optional).
+    // Raises EAudioReadError.
     TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride = {},
-                     int AudioTrack = 0, std::shared_ptr<const media::TSourceFile> File = nullptr);
+                     int AudioTrack = 0, TDownmix Downmix = TDownmix::dmStandard,
+                     std::shared_ptr<const media::TSourceFile> File = nullptr);
 
     // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
     // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.
@@ -70,6 +72,9 @@ public:
     // Stretches [first, end) of the stream's samples delivered as silence because the
     // source has no sound there (TMediaAudioStream::Holes).
     const TSampleStretches& Holes() const { return FStream->Holes(); }
+
+    // The source's chapters (a DVD title's, a container's), on the range's time line.
+    const std::vector<TSourceChapter>& Chapters() const { return FStream->Chapters(); }
 
     TMediaTime SampleToTime(int64_t Sample) const { return FStream->SampleToTime(Sample); }
     int64_t TimeToSample(TMediaTime Time) const { return FStream->TimeToSample(Time); }

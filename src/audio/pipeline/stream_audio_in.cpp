@@ -39,23 +39,33 @@ void TStreamAudioIn::OpenSource() {
         std::shared_ptr<const media::TSourceFile> file;
         if (!media::IsDvdTitleSource(FileName))
             file = media::TSourceFile::Open(FileName);
-        auto reader =
-            std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, file);
-        const TPcmFormat& format = reader->Format;
-        // From the length in samples, so a source under a second has its true size and an
-        // unknown length stays 0 rather than dividing by it.
-        const int64_t size = reader->DurationSamples * format.BlockAlign();
-        Size = size;
-        TicksPerByte = size > 0 ? reader->Duration.Units() / size : 0;
-        SampleRateValue = format.sampleRate;
-        BitsPerSampleValue = format.bitsPerSample;
-        ChannelsValue = format.channels;
-        TotalSamples = reader->DurationSamples;
-        OpenForQueries = true;
-        FReader = std::move(reader);
+        AdoptReader(std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack,
+                                                       Downmix, file));
         FFile = std::move(file);
     }
     ++OpenCount;
+}
+
+void TStreamAudioIn::ReopenAtRate(int32_t SampleRate) {
+    OpenReader();
+    FormatOverride.sampleRate = SampleRate;
+    AdoptReader(
+        std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix, FFile));
+}
+
+void TStreamAudioIn::AdoptReader(std::unique_ptr<TAudioFileReader> Reader) {
+    const TPcmFormat& format = Reader->Format;
+    // From the length in samples, so a source under a second has its true size and an
+    // unknown length stays 0 rather than dividing by it.
+    const int64_t size = Reader->DurationSamples * format.BlockAlign();
+    Size = size;
+    TicksPerByte = size > 0 ? Reader->Duration.Units() / size : 0;
+    SampleRateValue = format.sampleRate;
+    BitsPerSampleValue = format.bitsPerSample;
+    ChannelsValue = format.channels;
+    TotalSamples = Reader->DurationSamples;
+    OpenForQueries = true;
+    FReader = std::move(Reader);
 }
 
 void TStreamAudioIn::CloseSource() {
@@ -287,7 +297,8 @@ int64_t TStreamAudioIn::RunFrames() {
 
 std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_t Frames) {
     const int64_t first = RangeFirstSample() + First;
-    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, FFile);
+    auto reader =
+        std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, Downmix, FFile);
     // Times round down and samples up, so the part starts and ends on exactly these samples.
     const int64_t from = std::max<int64_t>(first, 0);
     reader->SetStartTime(reader->SampleToTime(from));

@@ -34,6 +34,8 @@ public:
     // Audio track to decode, 1-based in stream order (as --list-tracks numbers them);
     // 0 = the source's primary track. Read when the source opens.
     int AudioTrack = 0;
+    // How more than two channels are folded. Read when the source opens.
+    TDownmix Downmix = TDownmix::dmStandard;
 
     static constexpr int ReadBufferSize = 32768;
 
@@ -44,6 +46,10 @@ public:
     // (MS_E_SOURCECHANGED) rather than ending early.
     void OpenSource() override;
     void CloseSource() override;
+    // The open source read again at `SampleRate` (FormatOverride's rate from then on): a new
+    // reader of the same file, which its name may no longer name. Raises EAudioReadError as
+    // OpenSource does, and EAudioException when the source is not open.
+    void ReopenAtRate(int32_t SampleRate);
     // Records a seek to a frame of the reported PCM, applied at the next refill.
     void SeekFrame(int64_t Frame) override;
     void BeginRead() override;
@@ -82,6 +88,8 @@ public:
 private:
     int Refill();
     TAudioFileReader& OpenReader() const;
+    // Takes `Reader` as the source's reader, and the sizes and format it reports.
+    void AdoptReader(std::unique_ptr<TAudioFileReader> Reader);
     int64_t RangeFirstSample() const;
 
     std::unique_ptr<TAudioFileReader> FReader;

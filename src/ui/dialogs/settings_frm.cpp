@@ -201,6 +201,12 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     samplerateSel = PickList(rateGroup);
     samplerateSel->addItems(
         {QStringLiteral("32000 Hz"), QStringLiteral("44100 Hz"), QStringLiteral("48000 Hz")});
+    // Stored as 0: no resampling where the source's rate is one an MP3 can have.
+    samplerateSel->addItem(tr("Same as the source"));
+    samplerateSel->setItemData(SourceRateItem,
+                               tr("A 48 kHz DVD stays at 48 kHz, a 44.1 kHz file at 44.1 kHz; "
+                                  "other rates go to the nearest of their family."),
+                               Qt::ToolTipRole);
     rateBox->addWidget(samplerateSel);
     connect(samplerateSel, &QComboBox::currentIndexChanged, this,
             [this] { SamplerateSelChange(); });
@@ -211,6 +217,21 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     for (int32_t mode = 0; mode < int32_t(ChannelModeCaptions.size()); ++mode)
         ChannelModeSel->addItem(ChannelModeCaption(mode));
     modeBox->addWidget(ChannelModeSel);
+    // 5.1 and 7.1 sound: where the dialogue is, the centre, is the quietest in the fold.
+    auto* mixRow = new QWidget(modeGroup);
+    auto* mixBox = new QHBoxLayout(mixRow);
+    mixBox->setContentsMargins(0, 0, 0, 0);
+    DownmixSel = PickList(mixRow);
+    DownmixSel->addItems({tr("Standard"), tr("Dialogue: centre lifted")});
+    DownmixSel->setToolTip(
+        tr("How 5.1 and 7.1 sound becomes stereo. Standard: the centre and the surrounds "
+           "at -3 dB against the fronts (AC-3 by the levels it carries). Dialogue: the "
+           "centre at +3 dB against the fronts, the surrounds at -6 dB. Neither can clip."));
+    auto* mixLabel = new QLabel(tr("&Surround:"), mixRow);
+    mixLabel->setBuddy(DownmixSel);
+    mixBox->addWidget(mixLabel);
+    mixBox->addWidget(DownmixSel, 1);
+    modeBox->addWidget(mixRow);
 
     box->addWidget(bitrateGroup);
     box->addWidget(rateGroup);
@@ -404,7 +425,10 @@ void TsettingsFrm::SamplerateSelChange() {
     auto* items = qobject_cast<QStandardItemModel*>(bitRateSel->model());
     if (!items || samplerateSel->currentIndex() < 0)
         return;
-    const int hz = LeadingNumber(samplerateSel->currentText());
+    // The source's own rate is one of the three, which carry the same bit rates.
+    const int hz = samplerateSel->currentIndex() == SourceRateItem
+                       ? 44100
+                       : LeadingNumber(samplerateSel->currentText());
     QStringList carried;
     for (int i = 0; i < bitRateSel->count() && i < int(MP3BitRates.size()); ++i) {
         const bool can = CbrRateCarried(MP3BitRates[size_t(i)], hz);
@@ -432,7 +456,10 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     SelectNumber(bitRateSel, settings.AudioBitrate, QStringLiteral(" kbps"));
     SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
     SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
-    SelectNumber(samplerateSel, settings.AudioSampleRate, QStringLiteral(" Hz"));
+    if (settings.AudioSampleRate == 0)
+        samplerateSel->setCurrentIndex(SourceRateItem);
+    else
+        SelectNumber(samplerateSel, settings.AudioSampleRate, QStringLiteral(" Hz"));
     SamplerateSelChange(); // also when the rate stays, for the stored bit rate
     ChannelModeSel->setCurrentIndex(std::clamp(settings.AudioChannels, 0, 3));
     VBRCheck->setChecked(settings.AudioVBR);
@@ -442,18 +469,22 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     vbrLimitCheck->setChecked(settings.AudioVbrLimits);
     vbrLimitCheckClick();
     ReplayGainCheck->setChecked(settings.ReplayGain);
+    DownmixSel->setCurrentIndex(std::clamp(settings.AudioDownmix, 0, 1));
 }
 
 void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioBitrate = LeadingNumber(bitRateSel->currentText());
     settings.AudioVbrMinBitrate = LeadingNumber(minBitrateSel->currentText());
     settings.AudioVbrMaxBitrate = LeadingNumber(maxBitrateSel->currentText());
-    settings.AudioSampleRate = LeadingNumber(samplerateSel->currentText());
+    settings.AudioSampleRate = samplerateSel->currentIndex() == SourceRateItem
+                                   ? 0
+                                   : LeadingNumber(samplerateSel->currentText());
     settings.AudioChannels = ChannelModeSel->currentIndex();
     settings.AudioVBR = VBRCheck->isChecked();
     settings.AudioVbrQuality = vbrQualitySel->currentIndex();
     settings.AudioVbrLimits = vbrLimitCheck->isChecked();
     settings.ReplayGain = ReplayGainCheck->isChecked();
+    settings.AudioDownmix = DownmixSel->currentIndex();
 }
 
 void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {

@@ -39,8 +39,10 @@ public:
     QWidget* vbrQualityRow;   // shown with the VBR box
     QComboBox* vbrQualitySel; // the encoder's -V 0..9, in that order
     QCheckBox* ReplayGainCheck;
-    QComboBox* samplerateSel;
+    QComboBox* samplerateSel; // 32000, 44100, 48000 Hz, then the source's own
+    static constexpr int SourceRateItem = 3;
     QComboBox* ChannelModeSel;
+    QComboBox* DownmixSel; // AudioDownmix: standard, dialogue
 
     QLineEdit* titleEdit;
     QComboBox* albumEdit;

@@ -437,20 +437,25 @@ private:
 
     bool FFineTimes = false; // range times shown to the millisecond (zoomed in closely)
 
-    // ---- main_frm_dvd.cpp: a DVD's titles, angles and chapters -------------------------
+    // ---- main_frm_dvd.cpp: a DVD's titles and angles, the source's chapters ------------
 public:
     void TitleBoxChange(int Index);
     void AngleBoxChange(int Index);
     void ChapterBoxChange(int Index);
     void TrackBarDblClick(int Position);
-    // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the
-    // start or end marker to the chapter boundary nearest the position; the range to
-    // chapters first..last (1-based), exactly.
+    // The source's chapters (a DVD title's, or those a file's container marks): the
+    // position to the previous (-1) or next (1) chapter's start; the start or end marker to
+    // the chapter boundary nearest the position; the range to chapters first..last
+    // (1-based), exactly.
     void StepChapter(int direction);
     void SetMarkerAtChapterBoundary(TMarker marker);
     void SelectChapters(int first, int last);
     // The DVD title open (an empty locator for a plain file).
     const TDvdChoice& Dvd() const { return FDvd; }
+    // The source's chapters, numbered from 1 (none when it has none).
+    const std::vector<TSourceChapter>& Chapters() const { return FChapters; }
+    // The source's length on its time line: a DVD title's exactly, else the range's.
+    TMediaTime SourceLength() const;
     // What the preview, the overview and the rip read: the file, or the DVD title.
     QString MediaSource() const;
     // The range the next rip reads: a chapter's exactly when the range was set to chapters,
@@ -460,6 +465,7 @@ public:
 
 private:
     void ShowDvd();
+    void ShowChapters();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
     void SetExactRange(TMediaTime start, TMediaTime end);
@@ -482,7 +488,7 @@ private:
     void PlaceTrackButtons();
     QColor DefaultTitleColor() const;
     void ShowTrackList();
-    // The list a source starts with: a DVD title's chapters (more than one), else none.
+    // The list a source starts with: its chapters (more than one), else none.
     void ResetTrackList();
 
     // ---- main_frm_songs.cpp: Find songs, the tracks' boundaries on the time line -----
@@ -511,9 +517,10 @@ private:
 
     // ---- State the files share ---------------------------------------------------------
 private:
-    TRangeModel FRange;    // the range the next rip reads
-    TDvdChoice FDvd;       // the DVD title open (an empty locator for a plain file)
-    TTrackList FTrackList; // the tracks the next rip splits into
+    TRangeModel FRange;                    // the range the next rip reads
+    TDvdChoice FDvd;                       // the DVD title open (an empty locator for a plain file)
+    std::vector<TSourceChapter> FChapters; // the source's chapters (the title's, the file's)
+    TTrackList FTrackList;                 // the tracks the next rip splits into
     std::vector<TMediaTrackInfo> FAudioTracks; // the source's audio streams
     int FAudioTrack = 0;                       // the one chosen, 1-based (0: the primary one)
     // The preview graph's transport, from the last opening (null without a source).

@@ -1,4 +1,5 @@
-// TMainFrm: a DVD opened as a DVD: the "Title:", "Angle:" and "Chapter:" summary rows, the
+// TMainFrm: a DVD opened as a DVD (the "Title:" and "Angle:" summary rows), and the source's
+// chapters (a DVD title's, or those a file's container marks): the "Chapter:" row, the
 // chapter marks on the track bar, moving by chapters and setting the range to them exactly.
 #include "ui/main/main_frm.h"
 
@@ -35,21 +36,18 @@ void TMainFrm::LayoutSummaryRows() {
 
 void TMainFrm::ShowDvd() {
     const bool dvd = !FDvd.locator.isEmpty();
-    const std::vector<TSourceChapter>& chapters = FDvd.ChapterList();
+    // The Angle row only for a title that has angles to choose from.
     const int angles = dvd ? FDvd.info.title.angles : 1;
     // A title opens with all of it as the range, exactly.
     if (dvd)
         FRange.MarkExact(TMediaTime(), FDvd.Length());
     else
         FRange.ClearExact();
-    std::vector<int> marks;
     {
         const QSignalBlocker blockTitles(TitleBox);
         const QSignalBlocker blockAngles(AngleBox);
-        const QSignalBlocker blockChapters(ChapterBox);
         TitleBox->clear();
         AngleBox->clear();
-        ChapterBox->clear();
         if (dvd) {
             for (const TDvdTitleEntry& entry : FDvd.titles)
                 TitleBox->addItem(DvdTitleLabel(entry));
@@ -57,21 +55,38 @@ void TMainFrm::ShowDvd() {
             for (int a = 1; a <= angles; ++a)
                 AngleBox->addItem(DvdAngleLabel(a, angles));
             AngleBox->setCurrentIndex(FDvd.angle - 1);
-            ChapterBox->addItem(tr("All %1 chapters").arg(chapters.size()));
-            for (const TSourceChapter& c : chapters) {
-                ChapterBox->addItem(
-                    QStringLiteral("%1: %2").arg(c.number).arg(FormatTimeText(c.start)));
-                if (c.number > 1)
-                    marks.push_back(int(c.start.ToMs()));
-            }
         }
     }
     TitlePanel->setVisible(dvd);
     AnglePanel->setVisible(dvd && angles > 1);
-    ChapterPanel->setVisible(dvd && chapters.size() > 1);
+    ShowChapters();
+}
+
+void TMainFrm::ShowChapters() {
+    std::vector<int> marks;
+    {
+        const QSignalBlocker blockChapters(ChapterBox);
+        ChapterBox->clear();
+        if (!FChapters.empty())
+            ChapterBox->addItem(tr("All %1 chapters").arg(FChapters.size()));
+        for (const TSourceChapter& c : FChapters) {
+            // The container's own title where it gives one ("3: 0:12:40.0  Encore").
+            QString label = QStringLiteral("%1: %2").arg(c.number).arg(FormatTimeText(c.start));
+            if (!c.title.isEmpty())
+                label += QStringLiteral("  ") + c.title;
+            ChapterBox->addItem(label);
+            if (c.number > 1)
+                marks.push_back(int(c.start.ToMs()));
+        }
+    }
+    ChapterPanel->setVisible(FChapters.size() > 1);
     TrackBar->setTickTimes(marks);
     LayoutSummaryRows();
     ShowChapterOfRange();
+}
+
+TMediaTime TMainFrm::SourceLength() const {
+    return FDvd.locator.isEmpty() ? TMediaTime::FromMs(FRange.DurationMs()) : FDvd.Length();
 }
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
@@ -106,18 +121,18 @@ void TMainFrm::AngleBoxChange(int Index) {
 }
 
 void TMainFrm::ChapterBoxChange(int Index) {
-    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FChapters.empty())
         return;
     if (Index <= 0)
-        SelectChapters(1, int(FDvd.ChapterList().size()));
+        SelectChapters(1, int(FChapters.size()));
     else
         SelectChapters(Index, Index);
 }
 
 void TMainFrm::TrackBarDblClick(int Position) {
-    if (FDvd.locator.isEmpty() || FDvd.ChapterList().size() < 2)
+    if (FChapters.size() < 2)
         return;
-    const int chapter = ChapterAt(FDvd.ChapterList(), TMediaTime::FromMs(Position));
+    const int chapter = ChapterAt(FChapters, TMediaTime::FromMs(Position));
     SelectChapters(chapter, chapter);
 }
 
@@ -128,9 +143,9 @@ void TMainFrm::SetExactRange(TMediaTime start, TMediaTime end) {
 }
 
 void TMainFrm::SelectChapters(int first, int last) {
-    const std::vector<TSourceChapter>& chapters = FDvd.ChapterList();
+    const std::vector<TSourceChapter>& chapters = FChapters;
     const int count = int(chapters.size());
-    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty() || count == 0)
+    if (!IsIdle() || FRange.DurationMs() <= 0 || count == 0)
         return;
     first = std::clamp(first, 1, count);
     last = std::clamp(last, first, count);
@@ -154,11 +169,11 @@ void TMainFrm::SelectChapters(int first, int last) {
 }
 
 void TMainFrm::ShowChapterOfRange() {
-    if (FDvd.locator.isEmpty() || ChapterPanel->isHidden())
+    if (FChapters.empty() || ChapterPanel->isHidden())
         return;
     // The chapters the range is, exactly; else none.
     int first = 0, last = 0;
-    for (const TSourceChapter& c : FDvd.ChapterList()) {
+    for (const TSourceChapter& c : FChapters) {
         if (c.start == RunStart())
             first = c.number;
         if (c.end == RunEnd())
@@ -168,19 +183,19 @@ void TMainFrm::ShowChapterOfRange() {
     const QSignalBlocker block(ChapterBox);
     ChapterBox->setPlaceholderText(chapters ? tr("Chapters %1-%2").arg(first).arg(last)
                                             : QString());
-    if (chapters && first == 1 && last == int(FDvd.ChapterList().size()))
+    if (chapters && first == 1 && last == int(FChapters.size()))
         ChapterBox->setCurrentIndex(0);
     else
         ChapterBox->setCurrentIndex(chapters && first == last ? first : -1);
 }
 
 void TMainFrm::StepChapter(int direction) {
-    if (FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
+    if (FRange.DurationMs() <= 0 || FChapters.empty())
         return;
     // Positions are whole milliseconds: a start within the current one is "here".
     const int64_t position = TrackBar->position();
     int64_t target = direction < 0 ? 0 : -1;
-    for (const TSourceChapter& c : FDvd.ChapterList()) {
+    for (const TSourceChapter& c : FChapters) {
         const int64_t start = c.start.ToMs();
         if (direction < 0 && start < position)
             target = start;
@@ -192,12 +207,12 @@ void TMainFrm::StepChapter(int direction) {
 }
 
 void TMainFrm::SetMarkerAtChapterBoundary(TMarker marker) {
-    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FChapters.empty())
         return;
     const TMediaTime position = TMediaTime::FromMs(TrackBar->position());
     const auto distance = [&](TMediaTime t) { return t < position ? position - t : t - position; };
-    TMediaTime nearest = FDvd.Length();
-    for (const TSourceChapter& c : FDvd.ChapterList())
+    TMediaTime nearest = SourceLength();
+    for (const TSourceChapter& c : FChapters)
         if (distance(c.start) < distance(nearest))
             nearest = c.start;
     // The rules of dragging: the markers stay a second apart.

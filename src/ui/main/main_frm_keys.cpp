@@ -71,7 +71,7 @@ void TMainFrm::InstallKeyFilter() {
     TrackBar->setToolTip(tr("Left/Right: 1 s back/on (Shift: 10 s); "
                             "[ and ]: start and end of the range here; "
                             "Ctrl+wheel: zoom (right button: more)\n"
-                            "DVD: PageUp/PageDown: previous/next chapter; "
+                            "Chapters: PageUp/PageDown: previous/next chapter; "
                             "Ctrl+[ and Ctrl+]: start and end at the nearest "
                             "chapter mark; double-click: that chapter"));
 }
@@ -98,7 +98,7 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return true;
     }
     if ((Key == Qt::Key_BracketLeft || Key == Qt::Key_BracketRight) &&
-        mods == Qt::ControlModifier && !FDvd.locator.isEmpty()) {
+        mods == Qt::ControlModifier && !FChapters.empty()) {
         SetMarkerAtChapterBoundary(Key == Qt::Key_BracketLeft ? TMarker::Start : TMarker::End);
         return true;
     }
@@ -136,7 +136,7 @@ bool TMainFrm::HandleWindowKey(int Key, Qt::KeyboardModifiers Shift) {
         return true;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-        if (FDvd.locator.isEmpty() || mods != Qt::NoModifier)
+        if (FChapters.empty() || mods != Qt::NoModifier)
             return false;
         StepChapter(Key == Qt::Key_PageUp ? -1 : 1);
         return true;

@@ -140,6 +140,7 @@ void TMainFrm::OpenInBackground(const QString& path, int dvdTitle, int dvdAngle)
     CurrentTag = TCurrentTag();
     FAudioTracks = opened.tracks;
     FDvd = opened.dvd;
+    FChapters = opened.chapters;
     FMediaSeeking = opened.seeking;
     FMediaControl = opened.control;
 
@@ -199,6 +200,7 @@ void TMainFrm::ResetToNoSource() {
     FRange.Reset(0);
     FAudioTracks.clear();
     FDvd = TDvdChoice();
+    FChapters.clear();
     CurrentTag = TCurrentTag{};
     TrackBar->setMaximum(0);
     TrackBar->setPosition(0);

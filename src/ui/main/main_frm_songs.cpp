@@ -41,9 +41,7 @@ void TMainFrm::FindSongsBtnClick() {
                        tr("&Close"), tr("&Help"));
         return;
     }
-    const TMediaTime duration =
-        FDvd.locator.isEmpty() ? TMediaTime::FromMs(FRange.DurationMs()) : FDvd.Length();
-    const TSongProposal songs = FindSongs(*data, duration);
+    const TSongProposal songs = FindSongs(*data, SourceLength());
     if (songs.Tracks.Tracks.size() > size_t(MaxTrackCount)) {
         ShowMessageBox(1,
                        tr("The pauses cut the sound into %1 songs, more than the %2 tracks a "

@@ -183,7 +183,10 @@ void TMainFrm::ShowMp3Settings() {
          ++step)
         f.setPointSizeF(f.pointSizeF() * 0.95);
     MP3SettingsText1->setFont(f);
-    MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
+    MP3SettingsText2->setText(AppSettings.AudioSampleRate == 0
+                                  ? tr("Source's rate")
+                                  : QString::number(AppSettings.AudioSampleRate) +
+                                        QStringLiteral(" Hz"));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();
 }

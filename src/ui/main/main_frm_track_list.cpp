@@ -193,9 +193,8 @@ void TMainFrm::ClearTracksBtnClick() {
 
 void TMainFrm::ResetTrackList() {
     // The chapters carry their own titles: a range added to them is a "Track n".
-    const int chapters = int(FDvd.ChapterList().size());
-    FTrackList = !FDvd.locator.isEmpty() && chapters > 1 ? ChapterTrackList(FDvd, 1, chapters)
-                                                         : TTrackList();
+    const int chapters = int(FChapters.size());
+    FTrackList = chapters > 1 ? ChapterTrackList(FChapters, 1, chapters) : TTrackList();
     ShowTrackList();
 }
 

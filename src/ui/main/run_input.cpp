@@ -32,8 +32,16 @@ void TRunInput::SetAudioTrack(int track) {
     FInput->AudioTrack = track;
 }
 
+void TRunInput::SetDownmix(TDownmix mix) {
+    FInput->Downmix = mix;
+}
+
 void TRunInput::OpenSource() {
     FInput->OpenSource();
+}
+
+void TRunInput::ReopenAtRate(int32_t outputRate) {
+    FInput->ReopenAtRate(outputRate);
 }
 
 const TAudioFileReader& TRunInput::Reader() const {

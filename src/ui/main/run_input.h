@@ -7,6 +7,8 @@
 // Threads: made, opened and destroyed on the GUI thread; the output's engine reads parts
 // of the source on its own threads.
 
+#include "media/media_audio_stream.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,8 +31,12 @@ public:
     void SetFileName(const QString& fileName);
     // 1-based in stream order, 0 = the primary track; before OpenSource.
     void SetAudioTrack(int track);
+    // How 5.1 and 7.1 sound is folded; before OpenSource.
+    void SetDownmix(TDownmix mix);
     // Opens the source (the first of the nested openings; the run adds its own).
     void OpenSource();
+    // The open source read again at another rate, from the file it opened.
+    void ReopenAtRate(int32_t outputRate);
     // The open source's reader: its time line's samples.
     const TAudioFileReader& Reader() const;
 

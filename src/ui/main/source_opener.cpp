@@ -1,5 +1,6 @@
 #include "ui/main/source_opener.h"
 
+#include "media/container_chapters.h"
 #include "media/media_input.h"
 #include "preview/filter_graph.h"
 
@@ -27,8 +28,16 @@ bool OpenInto(TFilterGraph& graph, const QString& fileName, int title, int angle
     // track, and says at once when there is none.
     {
         media::TMediaInput probe;
-        if (!media::Failed(media::OpenMediaInput(source, probe)))
+        if (!media::Failed(media::OpenMediaInput(source, probe))) {
             r.content = media::MediaContent(probe);
+            // A file's chapters end where the preview's time line does.
+            const int64_t length = probe.format->duration;
+            r.chapters = r.dvd.locator.isEmpty()
+                             ? media::ContainerChapters(
+                                   probe.format.get(),
+                                   length > 0 ? TMediaTime::FromMicroseconds(length) : TMediaTime())
+                             : r.dvd.ChapterList();
+        }
     }
     if (r.content != media::TMediaContent::Sound)
         return false;

@@ -41,6 +41,8 @@ struct TOpenedSource {
     media::TMediaContent content{};
     TDvdChoice dvd;                      // the title opened (an empty locator for a file)
     std::vector<TMediaTrackInfo> tracks; // its audio streams (empty: the primary one alone)
+    // Its chapters: the DVD title's, or those the file's container marks (none: none).
+    std::vector<TSourceChapter> chapters;
     std::shared_ptr<media::IMediaSeeking> seeking; // the preview graph's transport
     std::shared_ptr<media::IMediaControl> control;
 };

@@ -27,7 +27,6 @@ constexpr int kRate = 48000;
 // title's with that picture.
 constexpr int64_t kPadding = 256;
 constexpr int64_t kTitleA = int64_t(fs::kTitleASeconds * kRate);
-constexpr int64_t kNeedle = 4096;
 
 struct TSound {
     std::vector<int16_t> samples; // stereo

@@ -21,15 +21,13 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = 48000;
 constexpr int64_t kPadding = 256; // AC-3's decoded samples before the fixture's sample 0
-constexpr int64_t kNeedle = 4096;
 
 const std::vector<TChapterMark> kMarks = {{0, QStringLiteral("Opening")},
                                           {3000, QStringLiteral("Ballad")},
                                           {6500, QStringLiteral("Encore")}};
 
-const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
+const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRipRate),
                                QStringLiteral("--bitrate"),    QStringLiteral("320"),
                                QStringLiteral("--mode"),       QStringLiteral("stereo"),
                                QStringLiteral("--quiet")};
@@ -50,7 +48,7 @@ TChapterSource Make(const QString& name, const char* format, int64_t shiftMs,
 void ExpectSignalAt(const std::vector<int16_t>& decoded, int64_t from, int64_t at) {
     double score = 0;
     const int64_t found =
-        FindBestOffset(decoded, fs::SourceS16(fs::kTrackEng, kRate, from, kNeedle), 2,
+        FindBestOffset(decoded, fs::SourceS16(fs::kTrackEng, kRipRate, from, kNeedle), 2,
                        std::max<int64_t>(0, at - 300), at + 300, &score, kNeedle);
     EXPECT_EQ(found, at) << "signal sample " << from;
     EXPECT_GT(score, 0.9) << "signal sample " << from;
@@ -67,10 +65,10 @@ void ExpectChapterFiles(const TChapterSource& made) {
                                QStringLiteral("--split-chapters"), QStringLiteral("-o"), out} +
                    kEncoding);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const TSourceSound sound = ReadSourceSound(made.path, kRate);
+    const TSourceSound sound = ReadSourceSound(made.path, kRipRate);
     ASSERT_GT(sound.frames(), 0);
     // The sound starts where the container puts it against the pictures.
-    ASSERT_EQ(sound.firstSample, made.LineSample(made.soundStartMs, kRate));
+    ASSERT_EQ(sound.firstSample, made.LineSample(made.soundStartMs, kRipRate));
     const int64_t end = sound.firstSample + sound.frames();
     QStringList files, titles;
     std::vector<int64_t> starts, lengths;
@@ -79,12 +77,12 @@ void ExpectChapterFiles(const TChapterSource& made) {
                            .arg(k + 1, 2, 10, QLatin1Char('0'))
                            .arg(kMarks[k].title);
         titles << kMarks[k].title;
-        starts.push_back(made.LineSample(kMarks[k].startMs, kRate));
+        starts.push_back(made.LineSample(kMarks[k].startMs, kRipRate));
     }
     for (size_t k = 0; k < starts.size(); ++k)
         lengths.push_back((k + 1 < starts.size() ? starts[k + 1] : end) - starts[k]);
     ASSERT_EQ(FilesIn(out).size(), kMarks.size()) << FilesIn(out).join(u' ').toStdString();
-    TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
+    TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRipRate);
     ASSERT_EQ(int64_t(joined.samples.size()) / 2, end);
 
     // Silence up to the sound (short of the encoder's smear at its onset), then the sound.
@@ -98,7 +96,7 @@ void ExpectChapterFiles(const TChapterSource& made) {
     // And against the fixture's own signal, 0.1 s into each file's sound.
     for (size_t k = 0; k < starts.size(); ++k) {
         SCOPED_TRACE(k + 1);
-        const int64_t from = std::max(starts[k], sound.firstSample) + kRate / 10;
+        const int64_t from = std::max(starts[k], sound.firstSample) + kRipRate / 10;
         ExpectSignalAt(joined.samples, from - sound.firstSample - kPadding,
                        from - sound.firstSample);
     }
@@ -140,10 +138,11 @@ TEST(ContainerChapters, MatroskaChaptersSplitIntoTitledFilesThatJoinIntoItsSound
     const DecodedAudio last =
         RipRange(made.path, {QStringLiteral("--chapter"), QStringLiteral("2-3")},
                  dir + QStringLiteral("/23.mp3"));
-    const TSourceSound sound = ReadSourceSound(made.path, kRate);
-    const int64_t ballad = made.LineSample(3000, kRate);
+    const TSourceSound sound = ReadSourceSound(made.path, kRipRate);
+    const int64_t ballad = made.LineSample(3000, kRipRate);
     EXPECT_EQ(last.frames(), sound.firstSample + sound.frames() - ballad);
-    ExpectSignalAt(last.samples, ballad - sound.firstSample - kPadding + kRate / 10, kRate / 10);
+    ExpectSignalAt(last.samples, ballad - sound.firstSample - kPadding + kRipRate / 10,
+                   kRipRate / 10);
 }
 
 // The pictures start half a second after the sound, and the tracks have titles of their
@@ -175,12 +174,12 @@ TEST(ContainerChapters, Mp4ChaptersWithTheSoundAheadOfThePictures) {
                                         {QStringLiteral("--start"), QStringLiteral("3"),
                                          QStringLiteral("--end"), QStringLiteral("6.5")},
                                         dir + QStringLiteral("/t.mp3"));
-    const int64_t from = made.LineSample(3000, kRate), to = made.LineSample(6500, kRate);
+    const int64_t from = made.LineSample(3000, kRipRate), to = made.LineSample(6500, kRipRate);
     EXPECT_EQ(chapter.frames(), to - from);
     EXPECT_EQ(typed.frames(), to - from);
-    const int64_t signal = from - made.LineSample(made.soundStartMs, kRate) - kPadding;
-    ExpectSignalAt(chapter.samples, signal + kRate / 10, kRate / 10);
-    ExpectSignalAt(typed.samples, signal + kRate / 10, kRate / 10);
+    const int64_t signal = from - made.LineSample(made.soundStartMs, kRipRate) - kPadding;
+    ExpectSignalAt(chapter.samples, signal + kRipRate / 10, kRipRate / 10);
+    ExpectSignalAt(typed.samples, signal + kRipRate / 10, kRipRate / 10);
 }
 
 // Three sources in one run, the second no video at all: the other two are ripped into the
@@ -212,7 +211,7 @@ TEST(ContainerChapters, SeveralSourcesRipInTurnAndABadOneIsNamed) {
         const DecodedAudio mp3 = DecodeAudioFile(out + u'/' + name);
         ASSERT_TRUE(mp3.ok) << name.toStdString();
         const TSourceSound sound =
-            ReadSourceSound(name.startsWith(u'f') ? mkv.path : mp4.path, kRate);
+            ReadSourceSound(name.startsWith(u'f') ? mkv.path : mp4.path, kRipRate);
         EXPECT_EQ(mp3.frames(), sound.firstSample + sound.frames());
     }
 

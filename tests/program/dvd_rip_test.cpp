@@ -29,7 +29,6 @@ namespace {
 // A title's time 0 is its first picture, for every sample: a time typed for a range is a
 // picture's time, the source's sample at that time.
 constexpr int64_t kJoin = int64_t(fs::kTitleASeconds * kDvdRipRate); // the second source
-constexpr int64_t kNeedle = 4096;
 
 // Marks every audio and video packet of a VOB scrambled, as CSS leaves them when
 // nothing descrambles them (navigation packs stay clear).

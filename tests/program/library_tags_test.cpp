@@ -391,13 +391,13 @@ TEST(CoverTags, AListHoldsOneCopyOfTheCover) {
 
 namespace {
 
-struct TChapterMark {
+struct TChapterRead {
     double startS, endS;
     QString title;
 };
 
-std::vector<TChapterMark> ReadChapters(const QString& Path) {
-    std::vector<TChapterMark> marks;
+std::vector<TChapterRead> ReadChapters(const QString& Path) {
+    std::vector<TChapterRead> marks;
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0)
         return marks;
@@ -433,7 +433,7 @@ TEST(ChapterTags, TrackListAsOneFileMarksEachTrack) {
     ASSERT_TRUE(audio.ok) << audio.error.toStdString();
     EXPECT_EQ(audio.frames(), int64_t(28.6 * kRipRate + 0.5));
     EXPECT_EQ(audio.tags.value(QStringLiteral("title")), QStringLiteral("Live"));
-    const std::vector<TChapterMark> marks = ReadChapters(dir + "/live.mp3");
+    const std::vector<TChapterRead> marks = ReadChapters(dir + "/live.mp3");
     ASSERT_EQ(marks.size(), 3u);
     const double frame = 1152.0 / kRipRate;
     const double starts[] = {0, 7.8, 19.5}, ends[] = {7.8, 19.5, 28.6};
@@ -566,7 +566,7 @@ TEST(TagTexts, Id3v1SpellsOtherScriptsInLatinAndChapterTitlesStayWhole) {
     EXPECT_EQ(chapters[1].toObject().value(QStringLiteral("title")).toString().toStdString(),
               cyrillic.toStdString());
     // FFmpeg reads the same frames.
-    const std::vector<TChapterMark> marks = ReadChapters(file);
+    const std::vector<TChapterRead> marks = ReadChapters(file);
     ASSERT_EQ(marks.size(), 2u);
     EXPECT_EQ(marks[0].title.toStdString(), longTitle.toStdString());
 }

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int kNeedle = 4096;
-
 struct TRangeCase {
     const char* fixture;
     int rate;

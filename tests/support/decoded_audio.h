@@ -42,6 +42,10 @@ struct Mp3FrameScan {
 };
 Mp3FrameScan ScanMp3Frames(const QString& path);
 
+// How many samples of a source the tests look for in a decoded file: enough that the best
+// offset is the one true one, even in sound that repeats.
+inline constexpr int64_t kNeedle = 4096;
+
 // Position (in frames) where `needle` best matches inside `haystack`, both interleaved
 // with the same channel count, searching offsets [from, to]. Returns the offset with the
 // highest normalised correlation and writes that correlation to *score when given.

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int64_t kNeedle = 4096;
-
 void Rip(const QStringList& args, const QString& output) {
     const TProgramRun run =
         RunSonavel(args + QStringList{QStringLiteral("-o"), output, QStringLiteral("--samplerate"),

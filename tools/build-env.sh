@@ -10,6 +10,8 @@ SONAVEL_PACKAGES=(
   libmp3lame-dev libmp3lame0
   libdvdread-dev
   libebur128-dev libtag1-dev
+  # FLAC and Opus in Ogg; the tests' independent readers of them (flac -t, opusinfo, mutagen).
+  libflac-dev libopus-dev libogg-dev flac opus-tools python3-mutagen
   libgtest-dev dvdauthor genisoimage lsdvd
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.

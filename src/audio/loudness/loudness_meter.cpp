@@ -28,7 +28,7 @@ TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample)
                      EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM);
     if (state)
         FState.reset(new TState{state});
-    if (!FState || (BitsPerSample != 16 && BitsPerSample != 32))
+    if (!FState || (BitsPerSample != 16 && BitsPerSample != 24 && BitsPerSample != 32))
         throw EAudioException(
             QCoreApplication::translate("Loudness",
                                         "The loudness of %1 channels at %2 Hz cannot be measured.")
@@ -42,11 +42,20 @@ void TLoudnessMeter::Add(const uint8_t* Pcm, int64_t Frames) {
     if (Frames <= 0)
         return;
     FHeard = true;
-    const int result =
-        FBits == 32 ? ebur128_add_frames_float(FState->S, reinterpret_cast<const float*>(Pcm),
-                                               size_t(Frames))
-                    : ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(Pcm),
-                                               size_t(Frames));
+    int result = EBUR128_SUCCESS;
+    if (FBits == 24) {
+        FWide.resize(size_t(Frames) * size_t(FChannels));
+        for (size_t i = 0; i < FWide.size(); ++i)
+            FWide[i] = int32_t(uint32_t(Pcm[3 * i]) << 8 | uint32_t(Pcm[3 * i + 1]) << 16 |
+                               uint32_t(Pcm[3 * i + 2]) << 24);
+        result = ebur128_add_frames_int(FState->S, FWide.data(), size_t(Frames));
+    } else if (FBits == 32) {
+        result = ebur128_add_frames_float(FState->S, reinterpret_cast<const float*>(Pcm),
+                                          size_t(Frames));
+    } else {
+        result = ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(Pcm),
+                                          size_t(Frames));
+    }
     if (result != EBUR128_SUCCESS)
         throw EAudioException(
             QCoreApplication::translate("Loudness", "The loudness measurement ran out of memory."));

@@ -25,7 +25,8 @@ struct TLoudness {
 // Threads: one thread at a time; Combine reads meters no thread is feeding.
 class TLoudnessMeter {
 public:
-    // BitsPerSample: 16 (signed integers) or 32 (float).
+    // BitsPerSample: 16 (signed integers), 24 (signed integers packed in three bytes) or 32
+    // (float).
     TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample);
     ~TLoudnessMeter();
     TLoudnessMeter(const TLoudnessMeter&) = delete;
@@ -41,4 +42,5 @@ private:
     int FChannels;
     int FBits;
     bool FHeard = false;
+    std::vector<int32_t> FWide; // 24-bit samples, widened for the library
 };

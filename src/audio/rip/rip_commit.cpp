@@ -1,6 +1,6 @@
 #include "audio/rip/rip_commit.h"
 
-#include "audio/rip/rip_job_stream.h"
+#include "audio/rip/rip_encoder.h"
 
 TRipCommit::TRipCommit(size_t Jobs, bool ReplayGain)
     : FReplayGain(ReplayGain), FMeters(Jobs), FFinished(Jobs, false) {}
@@ -17,14 +17,14 @@ void TRipCommit::ForgetMeters(size_t Job) {
         FMeters[Job].clear();
 }
 
-TLoudness TRipCommit::Finish(size_t Job, std::unique_ptr<TMp3JobStream> Stream) {
+TLoudness TRipCommit::Finish(size_t Job, std::unique_ptr<TRipJobWriter> Stream) {
     TLoudness loudness;
     if (FReplayGain) {
         std::vector<const TLoudnessMeter*> meters;
         for (const auto& meter : FMeters[Job])
             meters.push_back(meter.get());
         loudness = TLoudnessMeter::Combine(meters);
-        Stream->Tag().SetTrackGain(loudness);
+        Stream->SetTrackGain(loudness);
     }
     FWaiting.emplace_back(Job, std::move(Stream));
     FFinished[Job] = true;
@@ -44,7 +44,7 @@ void TRipCommit::Commit(bool ListDone) {
         auto& [job, stream] = FWaiting[i];
         try {
             if (FAlbum.Measured)
-                stream->Tag().SetAlbumGain(FAlbum);
+                stream->SetAlbumGain(FAlbum);
             stream->Commit();
         } catch (...) {
             FFailedJob = int(job);

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class TMp3JobStream;
+class TRipJobWriter;
 
 // The last step of a rip's files: loudness and the rename. Each segment's meters of a job
 // are gathered here; when the job's file is complete, they combine into its track gain,
@@ -33,7 +33,7 @@ public:
 
     // The job's file is complete: its track gain goes into its tag (when measured) and it
     // waits for Commit. Answers the job's loudness (not measured without ReplayGain).
-    TLoudness Finish(size_t Job, std::unique_ptr<TMp3JobStream> Stream);
+    TLoudness Finish(size_t Job, std::unique_ptr<TRipJobWriter> Stream);
     bool Finished(size_t Job) const { return FFinished[Job]; }
 
     // Renames the waiting files into place, in list order, with the album's values when
@@ -51,7 +51,7 @@ private:
     bool FReplayGain;
     std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FMeters;       // of every job
     std::vector<bool> FFinished;                                             // of every job
-    std::vector<std::pair<size_t, std::unique_ptr<TMp3JobStream>>> FWaiting; // not renamed
+    std::vector<std::pair<size_t, std::unique_ptr<TRipJobWriter>>> FWaiting; // not renamed
     std::atomic<int> FWritten{0};
     int FFailedJob = -1;
     TLoudness FAlbum;

@@ -58,11 +58,13 @@ void TMp3JobStream::Append(const TLayer3Frame& Frame) {
     FFrameSizes.push_back(uint32_t(Frame.Header.FrameBytes()));
 }
 
-void TMp3JobStream::Add(const TMp3SegmentJoiner::TJoinedFrame& Frame,
-                        const std::vector<uint8_t>& InfoFrame) {
-    if (!FStarted)
-        Begin(Frame, InfoFrame);
-    Append(Frame.Frame);
+void TMp3JobStream::Add(const TRipPacket& Packet) {
+    const auto& packet = static_cast<const TMp3Packet&>(Packet);
+    if (!FStarted) {
+        FRun = packet.Run;
+        Begin(packet.Frame, FRun->InfoFrame);
+    }
+    Append(packet.Frame.Frame);
     WriteFinished(false);
 }
 
@@ -77,7 +79,7 @@ void TMp3JobStream::WriteFinished(bool All) {
     FFile.Write(FBytes.data(), int64_t(FBytes.size()));
 }
 
-void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
+void TMp3JobStream::Finish(int64_t Frames) {
     WriteFinished(true);
     FFile.Write(FId3v1.data(), int64_t(FId3v1.size()));
     if (!FInfo.empty()) {
@@ -95,7 +97,7 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
         }
         const uint32_t total = head + FAudioBytes;
         const int64_t frames = int64_t(FFrameSizes.size());
-        int delay = PlainDelay, padding = PlainPadding;
+        int delay = FGrid.EncoderDelay, padding = FRun ? FRun->Padding : 0;
         if (!FGrid.Plain) {
             delay = FGrid.Delay(FStart, FCarriers);
             padding = int(frames * FGrid.FrameSamples - delay - Frames);

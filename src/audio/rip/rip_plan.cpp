@@ -6,22 +6,33 @@
 namespace {
 
 constexpr int OverlapFrames = 16;
-constexpr int GuardFrames = 3;
+
+TRipStreamShape Mp3Shape(int FrameSamples, int EncoderDelay, bool Plain) {
+    TRipStreamShape shape;
+    shape.FrameSamples = FrameSamples;
+    shape.EncoderDelay = EncoderDelay;
+    shape.Plain = Plain;
+    return shape;
+}
 
 } // namespace
 
 TRipGrid::TRipGrid(int64_t First, int Samples, int Delay, bool Plain)
-    : FrameSamples(Samples), EncoderDelay(Delay), Plain(Plain),
-      Lead(Plain ? 0 : int64_t(PrerollFrames) * Samples + LeadExtra), Origin(First - Lead) {}
+    : TRipGrid(First, Mp3Shape(Samples, Delay, Plain)) {}
+
+TRipGrid::TRipGrid(int64_t First, const TRipStreamShape& S)
+    : Shape(S), FrameSamples(S.FrameSamples), EncoderDelay(S.EncoderDelay), Plain(S.Plain),
+      Lead(S.Plain ? 0 : int64_t(S.PrerollFrames) * S.FrameSamples + S.LeadExtra),
+      Origin(First - Lead) {}
 
 int64_t TRipGrid::FirstKept(int64_t Start) const {
     if (Plain)
         return 0;
-    return std::max<int64_t>(0, (Start - LeadExtra) / FrameSamples);
+    return std::max<int64_t>(0, (Start - Shape.LeadExtra) / FrameSamples);
 }
 
 int64_t TRipGrid::LastKept(int64_t End) const {
-    return (End + EncoderDelay + DecoderDelay - 1) / FrameSamples;
+    return (End + EncoderDelay + Shape.DecoderDelay - 1) / FrameSamples;
 }
 
 int TRipGrid::CarrierLimit(int64_t Start) const {
@@ -48,7 +59,8 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
         const int64_t n = RunFrames[j];
         const bool known = n >= 0;
         int pieces = 1;
-        if (known && !grid.Plain && Threads > 1 && double(n) >= 2 * minFrames) {
+        if (known && !grid.Plain && grid.Shape.Segments && Threads > 1 &&
+            double(n) >= 2 * minFrames) {
             const double piece = std::clamp(double(remaining) / Threads, minFrames, maxFrames);
             pieces = int(std::clamp(std::lround(double(n) / piece), 1L, long(n / minFrames)));
         }
@@ -73,10 +85,10 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
             s.Last = i + 1 == pieces;
             s.Start = first + kept * i / pieces;
             s.End = first + kept * (i + 1) / pieces;
-            s.First = i == 0 ? 0 : s.Start - TRipGrid::PrerollFrames;
+            s.First = i == 0 ? 0 : s.Start - grid.Shape.PrerollFrames;
             s.KeepUntil = s.Last ? s.End : s.End + OverlapFrames;
             s.FeedFrom = s.First * spf;
-            s.FeedTo = known ? (s.KeepUntil + GuardFrames) * spf : -1;
+            s.FeedTo = known ? (s.KeepUntil + grid.Shape.GuardFrames) * spf : -1;
             plan.push_back(s);
         }
     }

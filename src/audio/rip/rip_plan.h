@@ -40,17 +40,44 @@ struct TRipTuning {
     double MaxSegmentSeconds = 120;
 };
 
-// Where a run's samples lie in its MP3 stream. A run is a stretch of the input's time line
+// How a format's stream lies on the input's samples: what a grid is made of. The defaults
+// are MP3's (LAME's frames and delays, 16 frames of pre-roll).
+struct TRipStreamShape {
+    int FrameSamples = 1152;
+    // Samples of the encoder's own stream before the first sample fed, and those a decoder
+    // adds (both before a frame's sound: frame n decodes to grid PCM n * FrameSamples minus
+    // the two).
+    int EncoderDelay = 576;
+    int DecoderDelay = 529;
+    // Frames a later segment's encoder starts before the frames it stands for.
+    int PrerollFrames = 16;
+    // PCM before a range's first sample that its first kept frame must lie before.
+    int LeadExtra = 576;
+    // Frames fed past the last kept one, so that it heard sound, not the encoder's flush.
+    int GuardFrames = 3;
+    // Jobs that follow each other without a gap share one stream (else each job's file is
+    // its own run, its encoder hearing its neighbours' sound before and after it).
+    bool JoinsJobs = true;
+    // A run may be cut into segments that encode on separate threads.
+    bool Segments = true;
+    // A stream kept whole from its first frame (an encoder that resamples, whose frames do
+    // not lie on the input's samples, or a lossless one fed exactly the range): fed the
+    // range alone, never cut into segments nor shared by two jobs.
+    bool Plain = false;
+};
+
+// Where a run's samples lie in its stream. A run is a stretch of the input's time line
 // encoded as one stream: one job, or jobs that follow each other without a gap, which then
 // share the stream's frames (a track list is cut out of one continuous encoding, so its
 // joins are those of a single rip). The encoder hears the sound before the run (Lead frames
 // of PCM, silence where the source has none) so that it is warm when the run begins. Each
 // job's file takes the frames from the first that its range needs (FirstKept) to the last
-// (LastKept); carrier frames before them hold the reservoir the first one borrowed, and the
-// information frame's delay and padding tell a decoder exactly which decoded samples are
-// the job's. Frame n of the grid decodes to grid PCM [n * FrameSamples - lag, ...) where lag
-// is the encoder's and the decoder's delay; grid PCM 0 is Origin on the input's line.
+// (LastKept); its delay (MP3's information frame, Opus's pre-skip) and length tell a decoder
+// exactly which decoded samples are the job's. Frame n of the grid decodes to grid PCM
+// [n * FrameSamples - lag, ...) where lag is the encoder's and the decoder's delay; grid
+// PCM 0 is Origin on the input's line.
 struct TRipGrid {
+    // MP3's: the pre-roll of a later segment, in frames.
     static constexpr int PrerollFrames = 16;
     // Half a frame more before a range's first sample than its first kept frame needs, so
     // that what that frame cannot decode alone (its first granule and the filter bank's
@@ -60,10 +87,14 @@ struct TRipGrid {
     static constexpr int DecoderDelay = 529;
     static constexpr int MaxTagSamples = 4095;
 
-    // Plain: for an encoder that resamples, whose frames do not lie on the input's samples;
-    // its stream is kept whole from its first frame, with its own delay and padding.
+    // An MP3 grid. Plain: for an encoder that resamples, whose frames do not lie on the
+    // input's samples; its stream is kept whole from its first frame, with its own delay
+    // and padding.
     TRipGrid(int64_t First, int FrameSamples, int EncoderDelay, bool Plain = false);
+    // A grid of any format; First is the run's first frame on the input's line.
+    TRipGrid(int64_t First, const TRipStreamShape& Shape);
 
+    TRipStreamShape Shape;
     int FrameSamples;
     int EncoderDelay;
     bool Plain;
@@ -77,7 +108,8 @@ struct TRipGrid {
     int64_t LastKept(int64_t End) const;
     // Carrier frames the tag's 12-bit delay leaves room for, for a range from Start.
     int CarrierLimit(int64_t Start) const;
-    // The tag's delay for a range from Start whose stream begins with Carriers frames.
+    // The delay for a range from Start whose stream begins with Carriers frames before its
+    // first kept one: the samples a decoder drops before the range's first.
     int Delay(int64_t Start, int Carriers) const;
 };
 
@@ -86,7 +118,7 @@ struct TRipSegment {
     size_t Run = 0;
     int Index = 0;     // within the run
     bool Last = false; // the run's last
-    // MP3 frames on the run's grid: fed from First, standing for [Start, End), kept until
+    // Frames on the run's grid: fed from First, standing for [Start, End), kept until
     // KeepUntil (the later ones heard the flush).
     int64_t First = 0, Start = 0, End = 0, KeepUntil = 0;
     // PCM frames of the grid fed to the encoder; FeedTo -1: to the source's end.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "audio/rip/output_file.h"
+#include "audio/rip/packet_joiner.h"
+#include "audio/rip/rip_encoder.h"
+#include "audio/rip/xiph_job_tags.h"
+
+#include <memory>
+#include <vector>
+
+// One job's FLAC file: "fLaC", the STREAMINFO block (written last, in place, with the length
+// and MD5 the encoder counted), the Vorbis comments, the front cover as a PICTURE block and
+// a PADDING block that keeps the room for the loudness values, then the frames as they come.
+// Commit writes the comments anew (the padding takes up what they leave) and renames the
+// file into place.
+//
+// Threads: one thread at a time (the rip's coordinator).
+class TFlacJobStream : public TRipJobWriter {
+public:
+    TFlacJobStream(const TRipJobFile& File, const TRipPcmFormat& Format, int BlockSize);
+
+    void Add(const TRipPacket& Packet) override;
+    void Finish(int64_t Frames) override;
+    void SetTrackGain(const TLoudness& Value) override { FTags.SetTrackGain(Value); }
+    void SetAlbumGain(const TLoudness& Value) override { FTags.SetAlbumGain(Value); }
+    void Commit() override;
+    void Discard() noexcept override { FFile.Discard(); }
+
+private:
+    // The metadata blocks after STREAMINFO, always HeadSize bytes.
+    std::vector<uint8_t> Blocks() const;
+    // A STREAMINFO for a stream of no frames at all.
+    std::vector<uint8_t> EmptyStreamInfo() const;
+
+    TXiphJobTags FTags;
+    TRipPcmFormat FFormat;
+    int FBlockSize;
+    std::vector<uint8_t> FPicture;
+    TOutputFile FFile;
+    std::shared_ptr<const TPacketRun> FRun;
+    size_t FBlocksSize = 0;
+};

@@ -1,7 +1,8 @@
 #pragma once
 
-// How the stored settings and the current tag become the MP3 output's properties: one
-// mapping for the window's rip and the command line's. GUI (main) thread.
+// How the stored settings and the current tag become the output's properties (the format,
+// and the MP3, FLAC or Opus settings): one mapping for the window's rip and the command
+// line's. GUI (main) thread.
 
 #include "app/globals.h"
 #include "audio/rip/mp3_out.h"
@@ -15,8 +16,9 @@ TMP3Mode ChannelModeFor(int32_t index);
 // 32000 and 48000 as they are; any other rate gives 44100.
 TMP3SampleRate SampleRateFor(int32_t hz);
 
-// Bit rate (kept when not in the table), VBR limits and quality, mode, VBR flags, sample
-// rate, ReplayGain and the six tag texts (the track is not set; the cover is the run's).
+// The format and its settings; bit rate (kept when not in the table), VBR limits and
+// quality, mode, VBR flags, sample rate, ReplayGain and the six tag texts (the track is not
+// set; the cover is the run's).
 void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
 
 // The main window's own values for its output, which no setting changes: 192 kbit/s until
@@ -25,7 +27,9 @@ void ApplyFormValues(TMP3Out& out);
 
 // What a command line asks for over the stored settings; unset fields keep them.
 struct TEncodingChoice {
-    std::optional<int32_t> Bitrate;
+    std::optional<TOutputFormat> Format;
+    std::optional<int32_t> Bitrate; // MP3's constant rate, or Opus's rate
+    std::optional<int32_t> FlacLevel;
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int32_t> ChannelMode;
     std::optional<int32_t> SampleRate;
@@ -38,8 +42,21 @@ struct TEncodingChoice {
 // so the window's output keeps its form values), then `choice`, and the threads.
 void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings,
                         const TEncodingChoice& choice = {});
-// The rate such a rip encodes at, which its input decodes to.
+// The rate such a rip encodes an MP3 at.
 int32_t RipSampleRate(const TAppSettings& settings, const TEncodingChoice& choice = {});
+// The format such a rip writes, and what its input decodes to for it.
+TOutputFormat RipFormat(const TAppSettings& settings, const TEncodingChoice& choice = {});
+TPcmFormat RipInputFormat(const TAppSettings& settings, const TEncodingChoice& choice = {});
+
+// The summary's texts of a rip's format: its first line for FLAC and Opus ("FLAC,
+// lossless, level 5", "Opus, 160 Kbps, VBR"; MP3's is the window's own) and its rate line
+// ("44100 Hz", "the source's rate").
+QString FormatSettingsText(const TAppSettings& settings);
+QString FormatRateText(const TAppSettings& settings);
+// About how many bytes a rip of `ms` milliseconds writes: the MP3's and Opus's bit rates
+// (the mean of VBR's limits), FLAC at 60 % of 16-bit stereo PCM (48 kHz for the source's
+// own rate), as music typically compresses.
+int64_t RipSizeEstimate(const TAppSettings& settings, int64_t ms);
 
 // Whether an MP3 at `hz` can have the constant bit rate `kbps` (the settings dialog greys
 // out the others).

@@ -30,17 +30,37 @@ double ParseSeconds(const QString& option, const QString& value, double least, d
     return v;
 }
 
+QString Mp3RateRefusal(const QString& option, int32_t kbps) {
+    if (std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps) != MP3BitRates.end())
+        return QString();
+    QStringList rates;
+    for (int32_t r : MP3BitRates)
+        rates << QString::number(r);
+    return QCoreApplication::translate("CommandLine", "%1 %2 is not an MP3 bit rate (one of %3)")
+        .arg(option, QString::number(kbps), rates.join(u' '));
+}
+
 int32_t ParseBitrate(const QString& option, const QString& value) {
     const int32_t kbps = ParseCount(option, value);
-    if (std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps) == MP3BitRates.end()) {
-        QStringList rates;
-        for (int32_t r : MP3BitRates)
-            rates << QString::number(r);
-        throw EUsageError(
-            QCoreApplication::translate("CommandLine", "%1 %2 is not an MP3 bit rate (one of %3)")
-                .arg(option, value, rates.join(u' ')));
-    }
+    if (const QString why = Mp3RateRefusal(option, kbps); !why.isEmpty())
+        throw EUsageError(why);
     return kbps;
+}
+
+// The format an output names by its extension (a file, or the name pattern of tracks).
+std::optional<TOutputFormat> FormatOfOutput(const QString& Output) {
+    const QString name = Output.mid(Output.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    TOutputFormat format = ofMP3;
+    if (dot > 0 && FormatOfExtension(name.mid(dot), format))
+        return format;
+    return std::nullopt;
+}
+
+QString FormatName(TOutputFormat Format) {
+    return Format == ofFLAC   ? QStringLiteral("FLAC")
+           : Format == ofOpus ? QStringLiteral("Opus")
+                              : QStringLiteral("MP3");
 }
 
 // A count from 1 (a title, a chapter, a track).
@@ -102,9 +122,35 @@ const std::vector<TOption>& Options() {
         {{"-o", "--output"},
          QT_TRANSLATE_NOOP("CommandLine", "OUTPUT"),
          QT_TRANSLATE_NOOP("CommandLine",
-                           "the MP3 file (default: SOURCE with .mp3, beside it; for a\n"
-                           "DVD, VOLUME_tNN_cNN.mp3 in the output folder)"),
+                           "the output file (default: SOURCE with .mp3, .flac or .opus,\n"
+                           "beside it; for a DVD, VOLUME_tNN_cNN.mp3 in the output folder);\n"
+                           "its extension chooses the format when --format is not given"),
          [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.Output = V; }},
+        {{"--format"},
+         QT_TRANSLATE_NOOP("CommandLine", "FORMAT"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "mp3 (LAME), flac (lossless: the source's own samples) or\n"
+                           "opus (in Ogg, 48 kHz); default: OUTPUT's extension, else\n"
+                           "the window's setting"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             TOutputFormat format = ofMP3;
+             if (!FormatOfExtension(V, format))
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "%1 %2: choose mp3, flac or opus")
+                         .arg(N, V));
+             P.Options.Format = format;
+         }},
+        {{"--compression"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "FLAC's compression level: 0 fastest to 8 smallest\n"
+                                          "(default: 5, or the window's setting)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             const int32_t level = ParseCount(N, V);
+             if (level < FlacLevelMin || level > FlacLevelMax)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "%1 %2: give 0 to 8").arg(N, V));
+             P.Options.FlacLevel = level;
+         }},
         {{"--start"},
          QT_TRANSLATE_NOOP("CommandLine", "TIME"),
          QT_TRANSLATE_NOOP("CommandLine", "start of the range (default: the beginning)"),
@@ -146,10 +192,10 @@ const std::vector<TOption>& Options() {
         {{"--bitrate"},
          QT_TRANSLATE_NOOP("CommandLine", "KBPS"),
          QT_TRANSLATE_NOOP("CommandLine",
-                           "constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
-                           "144 160 192 224 256 320"),
+                           "MP3's constant bit rate: 8 16 24 32 40 48 56 64 80 96 112\n"
+                           "128 144 160 192 224 256 320; Opus's: 32 to 256 (default 160)"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
-             P.Options.Bitrate = ParseBitrate(N, V);
+             P.Options.Bitrate = ParseCount(N, V);
          }},
         {{"--vbr"},
          QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
@@ -202,7 +248,8 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString&, const QString&) { P.Options.ReplayGain = false; }},
         {{"--samplerate"},
          QT_TRANSLATE_NOOP("CommandLine", "HZ"),
-         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100 or 48000"),
+         QT_TRANSLATE_NOOP("CommandLine", "32000, 44100 or 48000 (FLAC keeps the source's rate\n"
+                                          "unless it is given; Opus is always 48000)"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const int32_t hz = ParseCount(N, V);
              if (hz != 32000 && hz != 44100 && hz != 48000)
@@ -422,6 +469,16 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     if (p.Done)
         return o;
     const QString& pauseOption = p.PauseOption;
+    if (!o.Format)
+        o.Format = FormatOfOutput(o.Output);
+    if (o.Format) {
+        if (const QString why = FormatOptionRefusal(o, *o.Format); !why.isEmpty())
+            throw EUsageError(why);
+    } else if (o.Bitrate && !FormatOptionRefusal(o, ofMP3).isEmpty() &&
+               !FormatOptionRefusal(o, ofOpus).isEmpty()) {
+        // The stored format is not known yet; a rate no format takes is refused now.
+        throw EUsageError(FormatOptionRefusal(o, ofMP3));
+    }
     if (o.Bitrate && o.VbrMin)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
@@ -482,11 +539,54 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     return o;
 }
 
+QString FormatOptionRefusal(const TCommandLineOptions& Options, TOutputFormat Format) {
+    const TCommandLineOptions& o = Options;
+    const QString name = FormatName(Format);
+    if (const std::optional<TOutputFormat> named = FormatOfOutput(o.Output);
+        named && *named != Format)
+        return QCoreApplication::translate("CommandLine",
+                                           "the output %1 is named as a %2 file, not %3 (%4)")
+            .arg(o.Output, FormatName(*named), name, FormatExtension(Format));
+    auto only = [&](const char* Option, const QString& Of) {
+        return QCoreApplication::translate("CommandLine", "%1 goes with %2 only, not %3")
+            .arg(QLatin1String(Option), Of, name);
+    };
+    if (Format != ofMP3) {
+        if (o.VbrMin)
+            return only("--vbr", QStringLiteral("MP3"));
+        if (o.VbrQuality)
+            return only("--vbr-quality", QStringLiteral("MP3"));
+        if (o.ChannelMode)
+            return only("--mode", QStringLiteral("MP3"));
+    }
+    if (Format != ofFLAC && o.FlacLevel)
+        return only("--compression", QStringLiteral("FLAC"));
+    if (Format == ofMP3 && o.Bitrate)
+        return Mp3RateRefusal(QStringLiteral("--bitrate"), *o.Bitrate);
+    if (Format == ofFLAC && o.Bitrate)
+        return QCoreApplication::translate("CommandLine",
+                                           "--bitrate does not go with FLAC: it is lossless");
+    if (Format == ofOpus) {
+        if (o.Bitrate && (*o.Bitrate < OpusKbpsMin || *o.Bitrate > OpusKbpsMax))
+            return QCoreApplication::translate("CommandLine",
+                                               "--bitrate %1: Opus takes %2 to %3 kbit/s")
+                .arg(*o.Bitrate)
+                .arg(OpusKbpsMin)
+                .arg(OpusKbpsMax);
+        if (o.SampleRate && *o.SampleRate != 48000)
+            return QCoreApplication::translate("CommandLine",
+                                               "--samplerate %1: Opus is always 48000 Hz")
+                .arg(*o.SampleRate);
+    }
+    return QString();
+}
+
 QString UsageText() {
     return QCoreApplication::translate(
                "CommandLine",
                "Usage: sonavel [FILE]\n"
                "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
+               "               [--format mp3|flac|opus] [--compression N]\n"
                "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
                "               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]\n"
                "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
@@ -506,7 +606,8 @@ QString UsageText() {
                "       sonavel --list-titles DVD\n"
                "       sonavel --help | --version\n"
                "\n"
-               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3.\n"
+               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3,\n"
+               "FLAC or Opus.\n"
                "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
                "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
                "Without options, opens the window (with FILE, opens that file or DVD).\n"
@@ -520,6 +621,8 @@ QString UsageText() {
                "Examples:\n"
                "  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3\n"
                "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
+               "  sonavel --rip concert.vob --start 2:00 --end 6:30 -o song.flac\n"
+               "  sonavel --rip concert.vob --tracks concert.cue --format opus -o ~/Music/Live/\n"
                "  sonavel --list-tracks VTS_02_1.VOB\n"
                "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
                "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"

@@ -4,6 +4,7 @@
 
 #include "app/common.h" // ParseTimeText, the times of --start and --end
 #include "app/song_finder.h"
+#include "audio/rip/mp3_out.h" // TOutputFormat
 #include "base/exception.h"
 
 #include <QString>
@@ -32,8 +33,11 @@ struct TCommandLineOptions {
     TCommandMode Mode = TCommandMode::cmWindow;
     QString Source; // the file to rip, list or open in the window
     QString Output;
+    // --format, or the extension of Output; unset: the window's setting.
+    std::optional<TOutputFormat> Format;
     std::optional<int64_t> StartMs, EndMs;
-    std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates
+    std::optional<int32_t> Bitrate;   // kbit/s: one of MP3BitRates, or Opus's 32..256
+    std::optional<int32_t> FlacLevel; // --compression: 0..8
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int> VbrQuality;      // 0..9; variable bit rate
     std::optional<bool> ReplayGain;     // --no-replaygain: false
@@ -56,6 +60,11 @@ struct TCommandLineOptions {
 
 // Raises EUsageError. `args` excludes the program name.
 TCommandLineOptions ParseCommandLine(const QStringList& args);
+
+// Why the options do not go with `Format` (an MP3 rate that is none, --vbr for FLAC, an
+// output whose extension is another format's, ...); empty when they do. The parser asks it
+// when the format is known from the command line, the rip when it is the stored one.
+QString FormatOptionRefusal(const TCommandLineOptions& Options, TOutputFormat Format);
 
 // The text of --help.
 QString UsageText();

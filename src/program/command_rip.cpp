@@ -47,6 +47,8 @@ QString DvdOutputFolder() {
 
 TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     TEncodingChoice choice;
+    choice.Format = Options.Format;
+    choice.FlacLevel = Options.FlacLevel;
     choice.Bitrate = Options.Bitrate;
     choice.VbrMin = Options.VbrMin;
     choice.VbrMax = Options.VbrMax;
@@ -106,12 +108,10 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
     try {
-        // The rate and float samples are asked for: channels stay the stream's, the
-        // decoder's resampler is cheaper than the encoder's, and the encoder takes the
-        // decoder's precision without a 16-bit requantisation (whose noise floor it
-        // would spend time coding).
-        In.FormatOverride = {RipSampleRate(AppSettings, ChoiceOf(FOptions)), 0,
-                             TAudioInput::FloatBits};
+        // What the format wants: channels stay the stream's; MP3 and Opus take float
+        // samples at their rate (the decoder's resampler is cheaper than the encoder's,
+        // and the encoder takes the decoder's precision), FLAC the source's own samples.
+        In.FormatOverride = RipInputFormat(AppSettings, ChoiceOf(FOptions));
         In.OpenSource();
     } catch (const EAudioReadError& e) {
         if (e.ErrorCode == media::MS_E_NOSTREAM)
@@ -135,8 +135,8 @@ QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
         return QFileInfo(FOptions.Output).absoluteFilePath();
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
     // title and chapters).
-    const QString name =
-        DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    const QString name = DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst,
+                                           FOptions.ChapterLast, Extension());
     if (Dvd.locator.isEmpty())
         return QFileInfo(FSourcePath).absolutePath() + u'/' + name;
     return QDir(DvdOutputFolder()).filePath(name);
@@ -265,14 +265,14 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
 
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
-    QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = DefaultTrackPattern;
+    QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = TrackPatternFor(Extension());
     if (!Dvd.locator.isEmpty())
         folder = QDir(DvdOutputFolder())
                      .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
-        SplitTrackOutput(FOptions.Output, folder, pattern);
+        SplitTrackOutput(FOptions.Output, folder, pattern, Extension());
     try {
-        const QStringList paths = TrackFilePaths(folder, pattern, names);
+        const QStringList paths = TrackFilePaths(folder, pattern, names, Extension());
         for (size_t k = 0; k < jobs.size(); ++k)
             jobs[k].FileName = paths[int(k)];
     } catch (const ETrackListError& e) {
@@ -334,8 +334,20 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
     return {};
 }
 
+QString TCommandRip::Extension() const {
+    return FormatExtension(RipFormat(AppSettings, ChoiceOf(FOptions)));
+}
+
 int TCommandRip::Execute() {
     CatchInterrupts();
+    // The stored format, when the command line named none: its options must go with it.
+    if (!FOptions.Format) {
+        if (const QString why = FormatOptionRefusal(FOptions, RipFormat(AppSettings));
+            !why.isEmpty()) {
+            Fail(why);
+            return 2;
+        }
+    }
     // Before anything is opened: a rate the sample rate cannot carry is never changed.
     if (const QString why = RipBitRateRefusal(AppSettings, ChoiceOf(FOptions)); !why.isEmpty()) {
         Fail(FOptions.Bitrate
@@ -505,7 +517,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
         const QString warning =
             QCoreApplication::translate("CommandLine",
                                         "sonavel: warning: %1 s of %2 had no sound that could be "
-                                        "decoded; the MP3 holds silence there")
+                                        "decoded; the file holds silence there")
                 .arg(QString::number(double(filled) / rate, 'f', 3), Quoted(FSourcePath));
         std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     }

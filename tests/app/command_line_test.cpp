@@ -88,7 +88,13 @@ TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
 TEST(CommandLine, RefusesWhatCannotBeMeant) {
     const QList<QStringList> bad{
         {"--rip"},
-        {"--rip", "a", "--bitrate", "100"},
+        {"--rip", "a", "-o", "a.mp3", "--bitrate", "100"},
+        {"--rip", "a", "--bitrate", "7"},
+        {"--rip", "a", "--format", "flac", "-o", "a.mp3"},
+        {"--rip", "a", "--format", "ogg"},
+        {"--rip", "a", "-o", "a.opus", "--bitrate", "320"},
+        {"--rip", "a", "-o", "a.flac", "--vbr", "128-256"},
+        {"--rip", "a", "--format", "mp3", "--compression", "5"},
         {"--rip", "a", "--bitrate", "192", "--vbr", "128-256"},
         {"--rip", "a", "--vbr", "256-128"},
         {"--rip", "a", "--vbr", "128"},

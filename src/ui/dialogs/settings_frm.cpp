@@ -33,7 +33,7 @@
 
 namespace {
 constexpr int ClientWidth = 308;
-constexpr int ClientHeight = 341;
+constexpr int ClientHeight = 375; // the format's row above the settings
 
 QComboBox* PickList(QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -106,7 +106,7 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
 
     PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(10, 8, ClientWidth - 20, 284);
+    PageControl1->setGeometry(10, 8, ClientWidth - 20, 318);
     settingsPage = BuildSettingsPage();
     id3Page = BuildId3Page();
     PageControl1->addWidget(settingsPage);
@@ -127,6 +127,25 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
 QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("settingsPage"));
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(10);
+    box->addWidget(BuildFormatRow(page));
+    FormatSettingsPage = new QStackedWidget(page);
+    FormatSettingsPage->addWidget(BuildMp3Settings());
+    FormatSettingsPage->addWidget(BuildFlacSettings());
+    FormatSettingsPage->addWidget(BuildOpusSettings());
+    box->addWidget(FormatSettingsPage, 1);
+    ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
+    ReplayGainCheck->setToolTip(
+        tr("Measures the loudness while ripping, so that players can play every track "
+           "(and a track list as an album) equally loud."));
+    box->addWidget(ReplayGainCheck);
+    return page;
+}
+
+QWidget* TsettingsFrm::BuildMp3Settings() {
+    auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(10);
@@ -207,11 +226,6 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     box->addWidget(bitrateGroup);
     box->addWidget(rateGroup);
     box->addWidget(modeGroup);
-    ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
-    ReplayGainCheck->setToolTip(
-        tr("Measures the loudness while ripping, so that players can play every track "
-           "(and a track list as an album) equally loud."));
-    box->addWidget(ReplayGainCheck);
     box->addStretch(1);
     return page;
 }
@@ -415,7 +429,7 @@ void TsettingsFrm::SamplerateSelChange() {
 
 void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     PageControl1->setCurrentWidget(settingsPage);
-    setWindowTitle(tr("MP3 Settings ..."));
+    FillFormatSettings(settings); // names the dialog after the format
     SelectNumber(bitRateSel, settings.AudioBitrate, QStringLiteral(" kbps"));
     SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
     SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
@@ -438,6 +452,7 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioVBR = VBRCheck->isChecked();
     settings.AudioVbrQuality = vbrQualitySel->currentIndex();
     settings.ReplayGain = ReplayGainCheck->isChecked();
+    ReadFormatSettings(settings);
 }
 
 void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {

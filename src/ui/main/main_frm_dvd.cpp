@@ -74,8 +74,8 @@ void TMainFrm::ShowDvd() {
 }
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
-    return AppSettings.OutputFileDir +
-           DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter, lastChapter);
+    return AppSettings.OutputFileDir + DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter,
+                                                         lastChapter, OutputExtension());
 }
 
 void TMainFrm::TitleBoxChange(int Index) {

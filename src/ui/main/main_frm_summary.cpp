@@ -4,6 +4,7 @@
 #include "app/common.h"
 #include "app/globals.h"
 #include "app/output_policy.h"
+#include "app/output_settings.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
@@ -150,11 +151,12 @@ int TMainFrm::BuildRangeEdits(QWidget* parent) {
 void TMainFrm::ShowOutputFile() {
     // What Rip! writes, as it will read the edit: a list of tracks goes into the folder.
     const QString typed = outputFileEdit->text();
-    const QString output =
-        typed.isEmpty() || sourceFileEdit->text().isEmpty()
-            ? typed
-            : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
-                                 DefaultOutputName(sourceFileEdit->text(), FDvd));
+    const QString output = typed.isEmpty() || sourceFileEdit->text().isEmpty()
+                               ? typed
+                               : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
+                                                    DefaultOutputName(sourceFileEdit->text(), FDvd,
+                                                                      0, 0, OutputExtension()),
+                                                    OutputExtension());
     const int tracks = int(FTrackList.Tracks.size());
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
                             : tracks == 1
@@ -163,13 +165,16 @@ void TMainFrm::ShowOutputFile() {
 }
 
 void TMainFrm::ShowMp3Settings() {
-    const QString rate = AppSettings.AudioVBR
+    const QString rate = AppSettings.OutputFormat != ofMP3 ? FormatSettingsText(AppSettings)
+                         : AppSettings.AudioVBR
                              ? QStringLiteral("%1 - %2 Kbps, VBR")
                                    .arg(AppSettings.AudioVbrMinBitrate)
                                    .arg(AppSettings.AudioVbrMaxBitrate)
                              : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
-    MP3SettingsText1->setText(rate + QStringLiteral(", ") +
-                              ChannelModeCaption(AppSettings.AudioChannels));
+    MP3SettingsText1->setText(AppSettings.OutputFormat != ofMP3
+                                  ? rate
+                                  : rate + QStringLiteral(", ") +
+                                        ChannelModeCaption(AppSettings.AudioChannels));
     // "320 Kbps, CBR, Joint Stereo" is wider than the row at some fonts: a smaller font
     // rather than a cut word.
     QFont f = MP3SettingsPanel->font();
@@ -179,7 +184,7 @@ void TMainFrm::ShowMp3Settings() {
          ++step)
         f.setPointSizeF(f.pointSizeF() * 0.95);
     MP3SettingsText1->setFont(f);
-    MP3SettingsText2->setText(QString::number(AppSettings.AudioSampleRate) + QStringLiteral(" Hz"));
+    MP3SettingsText2->setText(FormatRateText(AppSettings));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();
 }
@@ -218,11 +223,7 @@ void TMainFrm::ShowRangeInfo() {
         selPointPanel->show();
     startPointEdit->setText(RangeTimeText(FRange.StartMs()));
     endPointEdit->setText(RangeTimeText(FRange.EndMs()));
-    const int64_t estimate =
-        AppSettings.AudioVBR
-            ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
-            : d * int64_t(AppSettings.AudioBitrate) / 8;
-    FileSizeText->setText(tr("about %1").arg(FormatSizeText(estimate)));
+    FileSizeText->setText(tr("about %1").arg(FormatSizeText(RipSizeEstimate(AppSettings, d))));
     ShowChapterOfRange();
 }
 

@@ -42,11 +42,11 @@ void TRunSession::Start(const TRunTarget& target, const QString& source, int aud
     FInput.reset();
     FInput = std::make_unique<TRunInput>(nullptr);
     MP3Out->SetInput(FInput->Input());
-    FInput->SetOutputRate(RipSampleRate(settings));
+    ConfigureRipOutput(*MP3Out, settings);
+    FInput->SetFormat(MP3Out->InputFormat());
     FInput->SetFileName(source);
     FInput->SetAudioTrack(audioTrack);
     FInput->OpenSource();
-    ConfigureRipOutput(*MP3Out, settings);
     MP3Out->Cover.assign(cover.begin(), cover.end());
     MP3Out->Tracks = RipJobs(jobs, FInput->Reader());
     FClock.start();

@@ -215,9 +215,9 @@ QString ReadOnceSourceReason(const QString& path) {
         .arg(QCoreApplication::translate("Source", what));
 }
 
-bool TimeMsToTicks(int64_t ms, int64_t& ticks) {
+bool MsToMediaTime(int64_t ms, TMediaTime& time) {
     if (ms < 0 || ms > std::numeric_limits<int64_t>::max() / TMediaTime::kUnitsPerMs)
         return false;
-    ticks = TMediaTime::FromMs(ms).Units();
+    time = TMediaTime::FromMs(ms);
     return true;
 }

@@ -33,10 +33,10 @@ inline QString FormatTimeText(TMediaTime time) {
 // millisecond). Returns false for anything else, negative values included.
 bool ParseTimeText(const QString& text, int64_t& ms);
 
-// A time of ParseTimeText in 100-ns units; false when that count would not fit in 64 bits
-// (a time past 29 000 years, after the end of any source), so ranges are checked in
-// milliseconds before they are converted.
-bool TimeMsToTicks(int64_t ms, int64_t& ticks);
+// A time of ParseTimeText as media time; false when it would not fit (a time past 29 000
+// years, after the end of any source), so ranges are checked in milliseconds before they
+// are converted.
+bool MsToMediaTime(int64_t ms, TMediaTime& time);
 
 // "%.2f M bytes" of whole kibibytes / 1024, rounded half away from zero, locale separator.
 QString FormatSizeText(int64_t bytes);

@@ -40,18 +40,6 @@ TMediaTime TDvdChoice::Length() const {
     return TMediaTime::From90kHz(info.timeline.Duration());
 }
 
-int64_t TDvdChoice::ChapterStart(int chapter) const {
-    if (chapter < 1 || ChapterList().empty())
-        return 0;
-    return chapter > Chapters() ? Duration() : ChapterList()[size_t(chapter - 1)].start.Units();
-}
-
-int64_t TDvdChoice::ChapterEnd(int chapter) const {
-    if (chapter >= Chapters())
-        return Duration();
-    return chapter < 1 ? 0 : ChapterList()[size_t(chapter - 1)].end.Units();
-}
-
 bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {
     const QString root = dvd::DvdRootFor(path);
     if (root.isEmpty())

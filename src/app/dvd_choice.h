@@ -11,7 +11,6 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <vector>
 
 struct TDvdChoice {
@@ -26,17 +25,6 @@ struct TDvdChoice {
     // its samples and no other) and its length.
     const std::vector<TSourceChapter>& ChapterList() const { return info.timeline.Chapters(); }
     TMediaTime Length() const;
-
-    // Shims for the window and the command line, which still count 100-ns units: the count
-    // of chapters, chapter `chapter`'s start and end (the title's start before the first,
-    // its end after the last), the title's length and ChapterAt.
-    int Chapters() const { return int(ChapterList().size()); }
-    int64_t ChapterStart(int chapter) const;
-    int64_t ChapterEnd(int chapter) const;
-    int64_t Duration() const { return Length().Units(); }
-    int ChapterAt(int64_t time) const {
-        return ::ChapterAt(ChapterList(), TMediaTime::FromUnits(time));
-    }
 };
 
 // False for a plain file (`choice` untouched). For a DVD, opens it and chooses title

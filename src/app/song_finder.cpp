@@ -32,15 +32,15 @@ QString MsTimeText(TMediaTime time) {
 
 } // namespace
 
-TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
+TSongProposal FindSongs(const TEnvelopeData& Data, TMediaTime Duration,
                         const TSongFinderOptions& Options) {
     TSongProposal proposal;
     const size_t n = Data.buckets.size();
     const double bucket = Data.bucketSeconds;
     if (n == 0 || !(bucket > 0))
         return proposal;
-    const TMediaTime soundEnd = Duration > 0 ? TMediaTime::FromUnits(Duration)
-                                             : TMediaTime::FromSeconds(double(n) * bucket);
+    const TMediaTime soundEnd =
+        Duration > TMediaTime() ? Duration : TMediaTime::FromSeconds(double(n) * bucket);
 
     // Energy sums, so every window's mean is two lookups.
     std::vector<double> sum(n + 1, 0.0);
@@ -147,11 +147,11 @@ TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
     for (const TSoundPause& pause : proposal.Pauses) {
         if (!pause.Used)
             continue;
-        track.End = pause.Cut.Units();
+        track.End = pause.Cut;
         proposal.Tracks.Tracks.push_back(track);
-        track.Start = pause.Cut.Units();
+        track.Start = pause.Cut;
     }
-    track.End = soundEnd.Units();
+    track.End = soundEnd;
     proposal.Tracks.Tracks.push_back(track);
     return proposal;
 }
@@ -162,8 +162,7 @@ QString SongListText(const TSongProposal& Proposal, const QString& Header) {
     for (const TTrackEntry& track : Proposal.Tracks.Tracks) {
         // The pauses before this track's start: the one it was cut in, and those a short
         // track was joined across (a user may want them back).
-        for (; pause < Proposal.Pauses.size() &&
-               Proposal.Pauses[pause].Cut <= TMediaTime::FromUnits(track.Start);
+        for (; pause < Proposal.Pauses.size() && Proposal.Pauses[pause].Cut <= track.Start;
              ++pause) {
             const TSoundPause& p = Proposal.Pauses[pause];
             text += QStringLiteral("# pause %1 - %2 (%3 s)%4\n")
@@ -173,7 +172,7 @@ QString SongListText(const TSongProposal& Proposal, const QString& Header) {
                                     : QCoreApplication::translate("TrackList",
                                                                   ", not cut: a track too short"));
         }
-        text += MsTimeText(TMediaTime::FromUnits(track.Start)) + u'\n';
+        text += MsTimeText(track.Start) + u'\n';
     }
     for (; pause < Proposal.Pauses.size(); ++pause) {
         const TSoundPause& p = Proposal.Pauses[pause];

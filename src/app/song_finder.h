@@ -42,10 +42,9 @@ struct TSongProposal {
 };
 
 // `Data` covers the sound from stream time 0 (TLoudnessEnvelope's overview); `Duration`
-// is the sound's length in 100-ns units (TMediaTime::Units(), as the window and the command
-// line still count; 0: the buckets' end). Without buckets the proposal is empty; a sound
-// without pauses is one track.
-TSongProposal FindSongs(const TEnvelopeData& Data, int64_t Duration,
+// is the sound's length (0: the buckets' end). Without buckets the proposal is empty; a
+// sound without pauses is one track.
+TSongProposal FindSongs(const TEnvelopeData& Data, TMediaTime Duration,
                         const TSongFinderOptions& Options = {});
 
 // The proposal as a list `--tracks` reads back: the start of every track, each pause as

@@ -38,13 +38,11 @@ std::vector<TRipJob> RipJobs(const std::vector<TTrackJob>& Jobs, const TAudioFil
     std::vector<TRipJob> jobs;
     const int64_t origin = Reader.TimeToSample(Reader.StartTime);
     // Each time to its sample the one way the reader finds it, so jobs meet to the sample.
-    const auto sample = [&](int64_t time) {
-        return Reader.TimeToSample(TMediaTime::FromUnits(time)) - origin;
-    };
+    const auto sample = [&](TMediaTime time) { return Reader.TimeToSample(time) - origin; };
     for (const TTrackJob& track : Jobs) {
         TRipJob job;
         job.First = sample(track.Start);
-        job.End = track.End < 0 ? -1 : sample(track.End);
+        job.End = track.End < TMediaTime() ? -1 : sample(track.End);
         job.FileName = track.FileName;
         job.Tag = {track.Tag.Title, track.Tag.Artist,  track.Tag.Album, track.Tag.Year,
                    track.Track,     track.Tag.Comment, track.Tag.Genre};

@@ -11,20 +11,21 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <vector>
 
 class TAudioFileReader;
 
 struct TTrackJob {
-    int64_t Start = 0, End = 0; // [Start, End) on the player's time line, 100-ns units
-    QString FileName;           // the MP3 to write
-    TCurrentTag Tag;            // its texts, its own title among them
-    QString Track;              // the tag's track number, "3/12"
-    bool Replace = false;       // an existing file of that name may be replaced
+    // [Start, End) on the player's time line; End negative: to the end of the source,
+    // wherever that is.
+    TMediaTime Start, End;
+    QString FileName;     // the MP3 to write
+    TCurrentTag Tag;      // its texts, its own title among them
+    QString Track;        // the tag's track number, "3/12"
+    bool Replace = false; // an existing file of that name may be replaced
     // Chapter marks inside the file, on the same time line, with their titles.
     struct TChapter {
-        int64_t Start = 0, End = 0;
+        TMediaTime Start, End;
         QString Title;
     };
     std::vector<TChapter> Chapters;

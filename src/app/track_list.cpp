@@ -25,11 +25,6 @@ QString DecodeText(const QByteArray& Bytes) {
     return text;
 }
 
-// A list's time (100-ns units, as the window keeps its tracks) as the time texts show it.
-QString TimeText(int64_t Units) {
-    return FormatTimeText(TMediaTime::FromUnits(Units));
-}
-
 QString LineError(int Line, const QString& Why) {
     return QCoreApplication::translate("TrackList", "line %1: %2").arg(QString::number(Line), Why);
 }
@@ -54,7 +49,7 @@ QString CueValue(const QString& Rest) {
 }
 
 // mm:ss:ff, 75 frames a second (a CD's sectors); minutes may pass 99.
-bool ParseCueTime(const QString& Text, int64_t& Ticks) {
+bool ParseCueTime(const QString& Text, TMediaTime& Time) {
     static const QRegularExpression form(QStringLiteral(R"(^(\d{1,6}):(\d{1,2}):(\d{1,2})$)"));
     const QRegularExpressionMatch m = form.match(Text);
     if (!m.hasMatch())
@@ -64,8 +59,7 @@ bool ParseCueTime(const QString& Text, int64_t& Ticks) {
     if (seconds >= 60 || frames >= 75)
         return false;
     // A frame is a CD's sector, 75 to the second: a sample at 75 Hz, its time rounded down.
-    Ticks = (TMediaTime::FromSeconds(minutes * 60 + seconds) + TMediaTime::FromSample(frames, 75))
-                .Units();
+    Time = TMediaTime::FromSeconds(minutes * 60 + seconds) + TMediaTime::FromSample(frames, 75);
     return true;
 }
 
@@ -97,13 +91,13 @@ void CheckTrackOrder(const TTrackList& List, const std::vector<int>& LineOf) {
                 LineOf[k], QCoreApplication::translate(
                                "TrackList", "the track starts at %1, not after the track before "
                                             "it (%2): list the tracks in the order they play")
-                               .arg(TimeText(track.Start), TimeText(before.Start))));
+                               .arg(FormatTimeText(track.Start), FormatTimeText(before.Start))));
         if (before.End > track.Start)
             throw ETrackListError(LineError(
                 LineOf[k], QCoreApplication::translate(
                                "TrackList", "the track starts at %1, before the track before it "
                                             "ends (%2): tracks may not overlap")
-                               .arg(TimeText(track.Start), TimeText(before.End))));
+                               .arg(FormatTimeText(track.Start), FormatTimeText(before.End))));
     }
 }
 
@@ -148,15 +142,15 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
             if (!inTrack)
                 throw ETrackListError(LineError(
                     line, QCoreApplication::translate("TrackList", "INDEX before any TRACK")));
-            int64_t ticks = 0;
-            if (!ParseCueTime(time, ticks))
+            TMediaTime at;
+            if (!ParseCueTime(time, at))
                 throw ETrackListError(
                     LineError(line, QCoreApplication::translate(
                                         "TrackList", "'%1' is not a time of the form mm:ss:ff")
                                         .arg(time)));
             // INDEX 00 marks a pregap, which plays as the end of the track before.
             if (number.toInt() == 1) {
-                track.Start = ticks;
+                track.Start = at;
                 haveIndex = true;
                 indexLine = line;
             }
@@ -175,7 +169,7 @@ TTrackList ParseCueSheet(const QStringList& Lines) {
     closeTrack(int(Lines.size()));
     CheckTrackOrder(list, lineOf);
     for (size_t k = 0; k < list.Tracks.size(); ++k)
-        list.Tracks[k].End = k + 1 == list.Tracks.size() ? 0 : list.Tracks[k + 1].Start;
+        list.Tracks[k].End = k + 1 == list.Tracks.size() ? TMediaTime() : list.Tracks[k + 1].Start;
     return list;
 }
 
@@ -189,21 +183,22 @@ bool LooksLikeTime(const QString& Word) {
     return form.match(Word).hasMatch();
 }
 
-// A time of a list line in 100-ns units; ETrackListError for a word that is no time or
-// a time past the end of any source.
-int64_t ListTime(const QString& Word, int Line) {
-    int64_t ms = 0, ticks = 0;
+// A time of a list line; ETrackListError for a word that is no time or a time past the
+// end of any source.
+TMediaTime ListTime(const QString& Word, int Line) {
+    int64_t ms = 0;
+    TMediaTime time;
     if (!ParseTimeText(Word, ms))
         throw ETrackListError(LineError(
             Line, QCoreApplication::translate(
                       "TrackList", "'%1' is not a time (seconds like 12.5, or h:mm:ss.t; a title "
                                    "that begins with a number goes in quotes)")
                       .arg(Word)));
-    if (!TimeMsToTicks(ms, ticks))
+    if (!MsToMediaTime(ms, time))
         throw ETrackListError(LineError(
             Line, QCoreApplication::translate("TrackList", "%1 lies after the end of any source")
                       .arg(FormatTimeText(ms))));
-    return ticks;
+    return time;
 }
 
 TTrackList ParseTimeList(const QStringList& Lines) {
@@ -272,30 +267,30 @@ TTrackList ReadTrackListFile(const QString& FileName) {
     }
 }
 
-void ResolveTrackEnds(TTrackList& List, int64_t Duration) {
+void ResolveTrackEnds(TTrackList& List, TMediaTime Duration) {
     for (size_t k = 0; k < List.Tracks.size(); ++k) {
         TTrackEntry& t = List.Tracks[k];
         auto fail = [k](const QString& Why) {
             return ETrackListError(QCoreApplication::translate("TrackList", "track %1: %2")
                                        .arg(QString::number(k + 1), Why));
         };
-        if (t.End == 0) {
-            if (Duration <= 0)
+        if (t.End == TMediaTime()) {
+            if (Duration <= TMediaTime())
                 throw fail(QCoreApplication::translate(
                     "TrackList", "the source's length is unknown, so the track needs "
                                  "an end"));
             t.End = Duration;
         }
-        if (Duration > 0 && t.Start >= Duration)
+        if (Duration > TMediaTime() && t.Start >= Duration)
             throw fail(QCoreApplication::translate(
                            "TrackList", "it starts at %1, after the end of the source (%2)")
-                           .arg(TimeText(t.Start), TimeText(Duration)));
+                           .arg(FormatTimeText(t.Start), FormatTimeText(Duration)));
         // The end may be given as the length shown, to the millisecond.
-        if (Duration > 0 && t.End > Duration + TMediaTime::kUnitsPerMs - 1)
+        if (Duration > TMediaTime() && t.End >= Duration + TMediaTime::FromMs(1))
             throw fail(QCoreApplication::translate(
                            "TrackList", "it ends at %1, after the end of the source (%2)")
-                           .arg(TimeText(t.End), TimeText(Duration)));
-        if (Duration > 0)
+                           .arg(FormatTimeText(t.End), FormatTimeText(Duration)));
+        if (Duration > TMediaTime())
             t.End = std::min(t.End, Duration);
         if (t.End <= t.Start)
             throw fail(QCoreApplication::translate("TrackList", "it is empty"));
@@ -310,8 +305,8 @@ TTrackList ChapterTrackList(const TDvdChoice& Dvd, int First, int Last) {
     TTrackList list;
     for (const TSourceChapter& c : Dvd.ChapterList())
         if (c.number >= First && c.number <= Last)
-            list.Tracks.push_back({c.start.Units(),
-                                   c.end.Units(),
+            list.Tracks.push_back({c.start,
+                                   c.end,
                                    c.title.isEmpty() ? DefaultTrackTitle(c.number, true) : c.title,
                                    {}});
     return list;

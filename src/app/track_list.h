@@ -5,11 +5,11 @@
 // from a cue sheet or a plain list of times. Plain values and pure functions: any thread.
 
 #include "base/exception.h"
+#include "base/media_time.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <cstdint>
 #include <vector>
 
 // A list that cannot be read or does not fit the source; the message says where and why
@@ -20,10 +20,10 @@ public:
 };
 
 struct TTrackEntry {
-    // [Start, End) on the player's time line, 100-ns units. End 0 stands for the end of
-    // the source (a list's last track, until ResolveTrackEnds knows the length).
-    int64_t Start = 0;
-    int64_t End = 0;
+    // [Start, End) on the player's time line. End 0 stands for the end of the source (a
+    // list's last track, until ResolveTrackEnds knows the length).
+    TMediaTime Start;
+    TMediaTime End;
     QString Title;     // empty: the default title ("Track n")
     QString Performer; // empty: the list's or the rip's artist
 };
@@ -45,7 +45,7 @@ TTrackList ReadTrackListFile(const QString& FileName);
 // Gives open ends the source's length and checks every track: not empty, inside the
 // source (its end may be given as the length to the millisecond). `Duration` 0 (unknown)
 // accepts any range but refuses an open end. Raises ETrackListError "track 3: ...".
-void ResolveTrackEnds(TTrackList& List, int64_t Duration);
+void ResolveTrackEnds(TTrackList& List, TMediaTime Duration);
 
 // "Track 3", "Chapter 3".
 QString DefaultTrackTitle(int Number, bool Chapters);

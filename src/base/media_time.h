@@ -8,7 +8,8 @@
 //   zero, as a track bar position is the millisecond a time falls in;
 // - samples at a rate: a sample's time is rounded down and a time's sample rounded up, so
 //   FromSample(n, r).ToSample(r) == n, and a range set at a time starts on the first sample
-//   at or after it; ToSampleNearest for lengths (a stream's duration);
+//   at or after it; ToSampleNearest and FromSampleNearest for lengths (a stream's
+//   duration, a decoded frame's);
 // - the MPEG system clock's 90 kHz ticks (a DVD's times), to the nearest either way, so a
 //   range set at a chapter boundary starts on the boundary's sample;
 // - FFmpeg's AV_TIME_BASE microseconds (container start times and durations).
@@ -45,6 +46,12 @@ public:
     // The time of sample `sample` at `rate` samples a second, rounded down; 0 for no rate.
     static constexpr TMediaTime FromSample(int64_t sample, int64_t rate) {
         return rate > 0 ? TMediaTime(Rescale(sample, kUnitsPerSecond, rate, TRound::Down))
+                        : TMediaTime();
+    }
+    // A length of `samples` samples at `rate`, to the nearest unit (a decoded frame's
+    // duration; ToSampleNearest's way back); 0 for no rate.
+    static constexpr TMediaTime FromSampleNearest(int64_t samples, int64_t rate) {
+        return rate > 0 ? TMediaTime(Rescale(samples, kUnitsPerSecond, rate, TRound::Nearest))
                         : TMediaTime();
     }
     static constexpr TMediaTime From90kHz(int64_t ticks) {

@@ -1,5 +1,6 @@
 #include "mediagraph/decoder_filter.h"
 
+#include "base/media_time.h"
 #include "mediagraph/source_filter.h"
 
 namespace media {
@@ -52,7 +53,7 @@ bool TDecoderFilter::Open(const TSourceFilter& source, AVStream* stream, QString
     if (FType == AVMEDIA_TYPE_VIDEO) {
         AVRational rate = av_guess_frame_rate(source.Format(), stream, nullptr);
         if (rate.num > 0 && rate.den > 0)
-            FFrameDuration = av_rescale(10'000'000, rate.den, rate.num);
+            FFrameDuration = TMediaTime::FromSampleNearest(rate.den, rate.num).Units();
     }
     return true;
 }
@@ -130,7 +131,7 @@ void TDecoderFilter::Deliver(AVFrame* frame, int epoch) {
         pts = FSource->ToMediaTime(FStream, ts);
     REFERENCE_TIME duration = FFrameDuration;
     if (FType == AVMEDIA_TYPE_AUDIO && frame->sample_rate > 0)
-        duration = av_rescale(frame->nb_samples, 10'000'000, frame->sample_rate);
+        duration = TMediaTime::FromSampleNearest(frame->nb_samples, frame->sample_rate).Units();
     FNextPts = pts + duration;
 
     if (FNeedKey) {

@@ -1,5 +1,7 @@
 #include "mediagraph/media_clock.h"
 
+#include "base/media_time.h"
+
 #include <algorithm>
 
 namespace media {
@@ -190,7 +192,8 @@ bool TMediaClock::WaitUntil(REFERENCE_TIME t, int epoch) const {
         // The clock may be pulled or restarted at any time; wake up now and then.
         auto wait = std::chrono::milliseconds(50);
         if (FRunning) {
-            const double ms = static_cast<double>(t - now) / 10000.0 / std::max(FRate, 0.01);
+            const double ms =
+                TMediaTime::FromUnits(t - now).ToSeconds() * 1000.0 / std::max(FRate, 0.01);
             wait = std::min(wait, std::chrono::milliseconds(static_cast<long>(ms) + 1));
         }
         FChanged.wait_for(lock, wait);

@@ -3,6 +3,7 @@
 // the control, seeking, audio and event interfaces in media_graph_interfaces.cpp.
 #include "mediagraph/media_graph.h"
 
+#include "base/media_time.h"
 #include "mediagraph/audio_renderer.h"
 #include "mediagraph/decoder_filter.h"
 #include "mediagraph/list_enumerator.h"
@@ -55,7 +56,7 @@ QString TMediaGraph::Hex(HRESULT hr) {
 }
 
 QString TMediaGraph::TimeText(REFERENCE_TIME t) {
-    const qint64 ms = t / 10000;
+    const qint64 ms = TMediaTime::FromUnits(t).ToMs();
     return QStringLiteral("%1:%2:%3.%4")
         .arg(ms / 3600000)
         .arg(ms / 60000 % 60, 2, 10, QLatin1Char('0'))

@@ -1,6 +1,7 @@
 // TMediaGraph: rendering a file into source, decoders and renderers.
 #include "mediagraph/media_graph.h"
 
+#include "base/media_time.h"
 #include "mediagraph/audio_renderer.h"
 #include "mediagraph/class_registry.h"
 #include "mediagraph/decoder_filter.h"
@@ -152,7 +153,7 @@ bool TMediaGraph::RenderVideo(const std::shared_ptr<TSourceFilter>& source) {
             .arg(sar.den)
             .arg(dar.num)
             .arg(dar.den)
-            .arg(decoder->FrameDuration() / 10000.0));
+            .arg(TMediaTime::FromUnits(decoder->FrameDuration()).ToSeconds() * 1000.0));
     FVideoDecoder = decoder;
     FVideoRenderer = renderer;
     return true;

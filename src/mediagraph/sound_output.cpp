@@ -1,5 +1,7 @@
 #include "mediagraph/sound_output.h"
 
+#include "base/media_time.h"
+
 #include <QAudioSink>
 #include <QDateTime>
 #include <QIODevice>
@@ -164,7 +166,7 @@ qint64 TSoundOutput::Read(char* data, qint64 max) {
             std::memcpy(data + done, c.bytes.constData() + c.offset, static_cast<size_t>(n));
             c.offset += n;
             done += n;
-            FReadPts = c.pts + c.offset * 10'000'000 / FBytesPerSecond;
+            FReadPts = c.pts + TMediaTime::FromSample(c.offset, FBytesPerSecond).Units();
             if (c.offset >= c.bytes.size())
                 FChunks.pop_front();
         }
@@ -188,7 +190,7 @@ void TSoundOutput::Tick() {
     const qint64 queued = FSink->bufferSize() - FSink->bytesFree();
     std::lock_guard lock(FLock);
     if (FReadPts >= 0)
-        FHeard = FReadPts - queued * 10'000'000 / FBytesPerSecond;
+        FHeard = FReadPts - TMediaTime::FromSample(queued, FBytesPerSecond).Units();
 }
 
 } // namespace media

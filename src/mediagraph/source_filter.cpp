@@ -1,5 +1,6 @@
 #include "mediagraph/source_filter.h"
 
+#include "base/media_time.h"
 #include "media/media_input.h"
 
 #include <QFileInfo>
@@ -84,7 +85,7 @@ HRESULT TSourceFilter::Open(const QString& path, QString& error) {
         AddPin(QStringLiteral("Audio"), PIN_DIRECTION::PINDIR_OUTPUT);
     }
     FStartTime = raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0;
-    FDuration = raw->duration > 0 ? raw->duration * 10 : 0;
+    FDuration = raw->duration > 0 ? TMediaTime::FromMicroseconds(raw->duration).Units() : 0;
     return S_OK;
 }
 
@@ -98,7 +99,7 @@ AVStream* TSourceFilter::AudioStream() const {
 
 REFERENCE_TIME TSourceFilter::ToMediaTime(const AVStream* stream, std::int64_t ts) const {
     const std::int64_t us = av_rescale_q(ts, stream->time_base, AVRational{1, AV_TIME_BASE});
-    return (us - FStartTime) * 10;
+    return TMediaTime::FromMicroseconds(us - FStartTime).Units();
 }
 
 void TSourceFilter::Start(std::shared_ptr<TMediaClock> clock, int epoch) {
@@ -145,7 +146,9 @@ void TSourceFilter::StopThread() {
 
 void TSourceFilter::DoSeek(REFERENCE_TIME target, REFERENCE_TIME margin) {
     AVFormatContext* fmt = FFormat.get();
-    const std::int64_t ts = FStartTime + std::max<REFERENCE_TIME>(target - margin, 0) / 10;
+    const std::int64_t ts =
+        FStartTime +
+        TMediaTime::FromUnits(std::max<REFERENCE_TIME>(target - margin, 0)).ToMicroseconds();
     if (target - margin <= 0 || avformat_seek_file(fmt, -1, INT64_MIN, ts, ts, 0) < 0) {
         // The very start, or no index to seek by: read from the first byte.
         if (avformat_seek_file(fmt, -1, INT64_MIN, FStartTime, FStartTime, 0) < 0 && fmt->pb) {

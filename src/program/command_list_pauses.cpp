@@ -24,7 +24,7 @@ QString Quoted(const QString& Path) {
 
 } // namespace
 
-TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
+TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {
     int stream = -1;
     if (AudioTrack > 0) {
@@ -42,7 +42,7 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, int6
                      [&loop](bool) { loop.exit(0); });
     auto done = [&envelope] {
         const auto data = envelope.Snapshot();
-        return int64_t(double(data->buckets.size()) * data->bucketSeconds * 10'000'000);
+        return TMediaTime::FromSeconds(double(data->buckets.size()) * data->bucketSeconds);
     };
     TProgressLine progress(done, Duration);
     QTimer ticker;
@@ -106,9 +106,9 @@ int TCommandListPauses::Execute() {
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
                         .arg(Quoted(FSource)));
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
-    int64_t duration = dvd.locator.isEmpty() ? 0 : dvd.Duration();
-    if (duration <= 0 && track < tracks.size())
-        duration = tracks[track].duration.Units();
+    TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
+    if (duration <= TMediaTime() && track < tracks.size())
+        duration = tracks[track].duration;
 
     const TResult<TSongProposal> found =
         FindSourceSongs(path, FAudioTrack, duration, FOptions, !FQuiet && ::isatty(STDERR_FILENO));

@@ -5,15 +5,12 @@
 
 #include <QString>
 
-#include <cstdint>
-
 // Finds the songs of `Path` (a file, or a DVD title's locator), audio track `AudioTrack`
 // (1-based as --list-tracks numbers them, 0 = the primary one), reading its sound once as
-// the window's loudness overview does; `Duration` (100-ns units, 0 unknown) ends the last
-// track. With `ShowProgress`, a progress line on stderr. The songs, else why not, as one
-// line for the user. Main thread, under a QCoreApplication (a local event loop waits for
-// the decoding worker).
-TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, int64_t Duration,
+// the window's loudness overview does; `Duration` (0 unknown) ends the last track. With
+// `ShowProgress`, a progress line on stderr. The songs, else why not, as one line for the user.
+// Main thread, under a QCoreApplication (a local event loop waits for the decoding worker).
+TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress);
 
 // `sonavel --list-pauses SOURCE`: the songs found in SOURCE's sound printed as a list

@@ -55,7 +55,7 @@ int TCommandListTracks::Execute() {
                      !t.unavailable.isEmpty()
                          ? QCoreApplication::translate("CommandLine", "unavailable: ") +
                                t.unavailable
-                     : t.duration.Units() > 0 ? FormatTimeText(t.duration.Units() / 10000)
+                     : t.duration.Units() > 0 ? FormatTimeText(t.duration.ToMs())
                                               : QStringLiteral("unknown"));
         std::fputs(line.toLocal8Bit().constData(), stdout);
     }

@@ -5,22 +5,23 @@
 //
 // Threads: main thread; `Done` is called there (it may read atomics a worker advances).
 
+#include "base/media_time.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
-#include <cstdint>
 #include <functional>
 
 class TProgressLine {
 public:
-    // `Done` answers the source time done so far out of `Length` (100-ns units).
-    TProgressLine(std::function<int64_t()> Done, int64_t Length);
+    // `Done` answers the source time done so far out of `Length`.
+    TProgressLine(std::function<TMediaTime()> Done, TMediaTime Length);
     // Redraws the line, `Prefix` before it ("track 3/12 "); Final shows 100 % and ends
     // the line.
     void Show(bool Final, const QString& Prefix = QString());
 
 private:
-    std::function<int64_t()> FDone;
-    int64_t FLength;
+    std::function<TMediaTime()> FDone;
+    TMediaTime FLength;
     QElapsedTimer FClock;
 };

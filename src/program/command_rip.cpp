@@ -34,8 +34,6 @@
 
 namespace {
 
-constexpr int64_t kTicksPerMs = 10000;
-
 QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }
@@ -99,11 +97,12 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
     if (!isDvd && source.isDir())
         return TError(QCoreApplication::translate("CommandLine", "cannot open %1: it is a folder")
                           .arg(Quoted(FOptions.Source)));
-    if (FOptions.ChapterLast > dvd.Chapters())
+    if (FOptions.ChapterLast > int(dvd.ChapterList().size()))
         return TError(
             QCoreApplication::translate("CommandLine", "title %1 of %2 has %3 chapters, not %4")
                 .arg(QString::number(dvd.title), Quoted(FSourcePath),
-                     QString::number(dvd.Chapters()), QString::number(FOptions.ChapterLast)));
+                     QString::number(dvd.ChapterList().size()),
+                     QString::number(FOptions.ChapterLast)));
 
     In.FileName = isDvd ? dvd.locator : FSourcePath;
     In.AudioTrack = FOptions.AudioTrack;
@@ -143,60 +142,62 @@ QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
-                                                      int64_t Duration) const {
+                                                      TMediaTime Duration) const {
     // The range, [start, end) on the player's timeline (a DVD title's own); chapters give
     // it exactly, --start and --end override. Typed times are checked in milliseconds
-    // first: a time past what 100-ns units can count lies after the end of any source.
+    // first: a time past what media time can count lies after the end of any source.
     const QString sourceEnd =
-        Duration > 0 ? QCoreApplication::translate("CommandRip", "the end of the source (%1)")
-                           .arg(FormatTimeText(Duration / kTicksPerMs))
-                     : QCoreApplication::translate("CommandRip", "the end of any source");
-    int64_t start = 0;
-    if (FOptions.StartMs && !TimeMsToTicks(*FOptions.StartMs, start))
+        Duration > TMediaTime()
+            ? QCoreApplication::translate("CommandRip", "the end of the source (%1)")
+                  .arg(FormatTimeText(Duration))
+            : QCoreApplication::translate("CommandRip", "the end of any source");
+    TMediaTime start;
+    if (FOptions.StartMs && !MsToMediaTime(*FOptions.StartMs, start))
         return TError(QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
                           .arg(FormatTimeText(*FOptions.StartMs), sourceEnd));
-    std::optional<int64_t> endTime;
+    std::optional<TMediaTime> endTime;
     if (FOptions.EndMs) {
-        int64_t ticks = 0;
-        if (!TimeMsToTicks(*FOptions.EndMs, ticks))
+        TMediaTime typed;
+        if (!MsToMediaTime(*FOptions.EndMs, typed))
             return TError(
                 QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
                     .arg(FormatTimeText(*FOptions.EndMs), sourceEnd));
-        endTime = ticks;
+        endTime = typed;
     }
+    // --chapter names chapters of a DVD title, 1 to its last (OpenSource holds it to that).
     if (FOptions.ChapterFirst > 0) {
         if (!FOptions.StartMs)
-            start = Dvd.ChapterStart(FOptions.ChapterFirst);
+            start = Dvd.ChapterList()[size_t(FOptions.ChapterFirst - 1)].start;
         if (!FOptions.EndMs)
-            endTime = Dvd.ChapterEnd(FOptions.ChapterLast);
+            endTime = Dvd.ChapterList()[size_t(FOptions.ChapterLast - 1)].end;
         if (endTime && *endTime <= start)
             return TError(
                 QCoreApplication::translate("CommandLine", "the range from %1 to %2 is empty")
-                    .arg(FormatTimeText(start / kTicksPerMs),
-                         FormatTimeText(*endTime / kTicksPerMs)));
+                    .arg(FormatTimeText(start), FormatTimeText(*endTime)));
     }
-    int64_t end = endTime.value_or(Duration);
-    if (Duration > 0 && start >= Duration)
+    TMediaTime end = endTime.value_or(Duration);
+    if (Duration > TMediaTime() && start >= Duration)
         return TError(QCoreApplication::translate("CommandRip", "the range starts at %1, after %2")
-                          .arg(FormatTimeText(start / kTicksPerMs), sourceEnd));
+                          .arg(FormatTimeText(start), sourceEnd));
     // The end may be given as the duration shown to the millisecond.
-    if (Duration > 0 && end > Duration + kTicksPerMs - 1)
+    if (Duration > TMediaTime() && end >= Duration + TMediaTime::FromMs(1))
         return TError(QCoreApplication::translate("CommandRip", "the range ends at %1, after %2")
-                          .arg(FormatTimeText(end / kTicksPerMs), sourceEnd));
-    end = Duration > 0 ? std::min(end, Duration) : end;
-    if (!endTime && Duration <= 0)
-        end = -1; // to the end, wherever that is
+                          .arg(FormatTimeText(end), sourceEnd));
+    end = Duration > TMediaTime() ? std::min(end, Duration) : end;
+    if (!endTime && Duration <= TMediaTime())
+        end = -TMediaTime::FromUnits(1); // to the end, wherever that is
 
     TTrackJob job;
     job.Start = start;
     job.End = end;
     job.FileName = OutputFile(Dvd);
-    // The chapters of a DVD title that the range holds become marks in the file.
-    for (int c = 1; c <= Dvd.Chapters() && !Dvd.locator.isEmpty(); ++c) {
-        const int64_t from = std::max(start, Dvd.ChapterStart(c));
-        const int64_t to = end < 0 ? Dvd.ChapterEnd(c) : std::min(end, Dvd.ChapterEnd(c));
+    // The chapters of a DVD title that the range holds become marks in the file (a plain
+    // file's choice has none).
+    for (const TSourceChapter& c : Dvd.ChapterList()) {
+        const TMediaTime from = std::max(start, c.start);
+        const TMediaTime to = end < TMediaTime() ? c.end : std::min(end, c.end);
         if (to > from)
-            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c)});
+            job.Chapters.push_back({from, to, QStringLiteral("Chapter %1").arg(c.number)});
     }
     if (job.Chapters.size() < 2)
         job.Chapters.clear();
@@ -211,7 +212,7 @@ TResult<std::vector<TTrackJob>> TCommandRip::RangeJob(const TDvdChoice& Dvd,
 }
 
 TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
-                                                       int64_t Duration) const {
+                                                       TMediaTime Duration) const {
     // The tracks: the chosen chapters of a DVD title, the songs found in the sound, or a
     // list on the title's or the file's time line.
     TTrackList list;
@@ -224,7 +225,8 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
         list = songs->Tracks;
     } else if (FOptions.SplitChapters) {
         list = ChapterTrackList(Dvd, std::max(FOptions.ChapterFirst, 1),
-                                FOptions.ChapterFirst ? FOptions.ChapterLast : Dvd.Chapters());
+                                FOptions.ChapterFirst ? FOptions.ChapterLast
+                                                      : int(Dvd.ChapterList().size()));
     } else {
         try {
             list = ReadTrackListFile(FOptions.TrackList);
@@ -359,7 +361,7 @@ int TCommandRip::Execute() {
     const TResult<TDvdChoice> dvd = OpenSource(in);
     if (!dvd)
         return Fail(dvd.Error());
-    const int64_t duration = in.Reader()->Duration.Units();
+    const TMediaTime duration = in.Reader()->Duration;
     TResult<std::vector<TTrackJob>> jobs =
         TrackMode() ? TrackJobs(*dvd, duration) : RangeJob(*dvd, duration);
     if (!jobs)
@@ -377,18 +379,18 @@ int TCommandRip::Execute() {
 }
 
 TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
-                                                     int64_t Duration) const {
+                                                     TMediaTime Duration) const {
     const QString& v = FOptions.Cover;
     QString error;
     int64_t ms = 0;
     // A file of that name wins over a time, as the shell would have it.
     if (!QFileInfo(v).isFile() && ParseTimeText(v, ms)) {
-        if (Duration > 0 && ms * kTicksPerMs >= Duration)
+        if (Duration > TMediaTime() && TMediaTime::FromMs(ms) >= Duration)
             return TError(
                 QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
-                    .arg(v, FormatTimeText(Duration / kTicksPerMs)));
-        std::vector<uint8_t> cover = CoverFromImage(
-            media::GrabVideoFrame(Source, TMediaTime::FromUnits(ms * kTicksPerMs), error));
+                    .arg(v, FormatTimeText(Duration)));
+        std::vector<uint8_t> cover =
+            CoverFromImage(media::GrabVideoFrame(Source, TMediaTime::FromMs(ms), error));
         if (cover.empty())
             return TError(QStringLiteral("--cover %1: %2")
                               .arg(v, error.isEmpty()
@@ -440,14 +442,14 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
     const int count = int(Jobs.size());
     const bool many = TrackMode() && !FOptions.OneFile;
     const bool showProgress = !FOptions.Quiet && ::isatty(STDERR_FILENO);
-    auto ticks = [&out] {
+    auto done = [&out] {
         const TMP3Out::TProgress p = out.Progress();
-        return p.SampleRate > 0 ? p.DoneFrames * 10000000 / p.SampleRate : 0;
+        return TMediaTime::FromSample(p.DoneFrames, p.SampleRate);
     };
-    int64_t total = 0;
+    TMediaTime total;
     for (const TTrackJob& job : Jobs)
-        total += job.End > job.Start ? job.End - job.Start : 0;
-    TProgressLine progress(ticks, total);
+        total += job.End > job.Start ? job.End - job.Start : TMediaTime();
+    TProgressLine progress(done, total);
     auto prefix = [&] {
         if (!many)
             return QString();

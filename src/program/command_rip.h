@@ -42,14 +42,14 @@ private:
     // -o, else the default name of a single file.
     QString OutputFile(const TDvdChoice& Dvd) const;
     // The job of a range, or the jobs of a track list, with their files; else why not.
-    TResult<std::vector<TTrackJob>> RangeJob(const TDvdChoice& Dvd, int64_t Duration) const;
-    TResult<std::vector<TTrackJob>> TrackJobs(const TDvdChoice& Dvd, int64_t Duration) const;
+    TResult<std::vector<TTrackJob>> RangeJob(const TDvdChoice& Dvd, TMediaTime Duration) const;
+    TResult<std::vector<TTrackJob>> TrackJobs(const TDvdChoice& Dvd, TMediaTime Duration) const;
     // The output rules over the jobs' files: missing folders made, an existing file only
     // with --force (then each job replaces its file).
     TResult<void> CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
     // --cover: a picture of the source's video at a time, or a picture file, as JPEG;
     // else why not.
-    TResult<std::vector<uint8_t>> LoadCover(const QString& Source, int64_t Duration) const;
+    TResult<std::vector<uint8_t>> LoadCover(const QString& Source, TMediaTime Duration) const;
     int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
             const std::vector<uint8_t>& Cover);
 

@@ -8,8 +8,7 @@
 
 namespace {
 
-// Track lists count in TMediaTime's units.
-constexpr int64_t kSecond = TMediaTime::FromSeconds(1).Units();
+constexpr TMediaTime kSecond = TMediaTime::FromSeconds(1);
 
 // 50 ms buckets: `level` (RMS, full scale 1) over [from, to) seconds.
 struct TRecording {
@@ -32,8 +31,8 @@ struct TRecording {
     }
 };
 
-std::vector<int64_t> Starts(const TSongProposal& p) {
-    std::vector<int64_t> starts;
+std::vector<TMediaTime> Starts(const TSongProposal& p) {
+    std::vector<TMediaTime> starts;
     for (const TTrackEntry& t : p.Tracks.Tracks)
         starts.push_back(t.Start);
     return starts;
@@ -49,7 +48,8 @@ TEST(SongFinder, CutsInPausesAloneWhateverTheRecordingLevel) {
     r.Sound(30, 30.3, 0.0004f).Sound(30.3, 30.8, 0.00002f).Sound(30.8, 32, 0.0004f);
     const TSongProposal loud = FindSongs(r.data, 100 * kSecond);
     ASSERT_EQ(loud.Pauses.size(), 2u);
-    EXPECT_EQ(Starts(loud), (std::vector<int64_t>{0, 306'250'000, 634'750'000}));
+    EXPECT_EQ(Starts(loud), (std::vector<TMediaTime>{TMediaTime(), TMediaTime::FromMs(30625),
+                                                     TMediaTime::FromMs(63475)}));
     EXPECT_EQ(loud.Tracks.Tracks.back().End, 100 * kSecond);
     // 40 dB quieter: the same pauses and cuts.
     const TSongProposal quiet = FindSongs(r.Scaled(0.01f).data, 100 * kSecond);
@@ -66,13 +66,13 @@ TEST(SongFinder, ShortTracksJoinAcrossTheirShorterPause) {
     // Songs of 30, 8, 30 and 10 s; the pause before the 8 s track is the shorter one.
     TRecording r(90, 0.0001f);
     r.Sound(0, 30, 0.2f).Sound(31.5, 39.5, 0.2f).Sound(42.5, 72.5, 0.2f).Sound(74, 84, 0.2f);
-    const TSongProposal p = FindSongs(r.data, 0);
+    const TSongProposal p = FindSongs(r.data, TMediaTime());
     ASSERT_EQ(p.Pauses.size(), 3u); // the run-out from 84 s is the last track's
     EXPECT_FALSE(p.Pauses[0].Used);
     EXPECT_TRUE(p.Pauses[1].Used);
     EXPECT_FALSE(p.Pauses[2].Used);
     ASSERT_EQ(p.Tracks.Tracks.size(), 2u);
-    EXPECT_EQ(p.Tracks.Tracks[1].Start, 409'750'000);
+    EXPECT_EQ(p.Tracks.Tracks[1].Start, TMediaTime::FromMs(40975));
     EXPECT_EQ(p.Tracks.Tracks[1].End, 90 * kSecond);
     const QString text = SongListText(p, QStringLiteral("# header\n"));
     EXPECT_TRUE(text.startsWith(QStringLiteral("# header\n0:00:00.000\n# pause 0:00:30.000 - "
@@ -81,8 +81,8 @@ TEST(SongFinder, ShortTracksJoinAcrossTheirShorterPause) {
     EXPECT_TRUE(text.contains(QStringLiteral("(3.00 s)\n0:00:40.975\n")));
 
     // Nothing to find: no buckets, and a silent recording (no pause without sound).
-    EXPECT_TRUE(FindSongs(TEnvelopeData{}, 0).Tracks.Tracks.empty());
-    const TSongProposal silent = FindSongs(TRecording(30, 0).data, 0);
+    EXPECT_TRUE(FindSongs(TEnvelopeData{}, TMediaTime()).Tracks.Tracks.empty());
+    const TSongProposal silent = FindSongs(TRecording(30, 0).data, TMediaTime());
     ASSERT_EQ(silent.Tracks.Tracks.size(), 1u);
     EXPECT_TRUE(silent.Pauses.empty());
 }

@@ -11,8 +11,7 @@
 
 namespace {
 
-// Track lists count in TMediaTime's units.
-constexpr int64_t kSecond = TMediaTime::FromSeconds(1).Units();
+constexpr TMediaTime kSecond = TMediaTime::FromSeconds(1);
 
 TTrackNameFields Fields(int number, const QString& title) {
     return {number, 12, title, QStringLiteral("Art"), QStringLiteral("Alb")};
@@ -99,10 +98,10 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
     EXPECT_EQ(cue.Year, QStringLiteral("1999"));
     EXPECT_EQ(cue.Genre, QStringLiteral("Jazz"));
     ASSERT_EQ(cue.Tracks.size(), 2u);
-    const int64_t second = (2 * 60 + 1) * kSecond + 37 * kSecond / 75;
+    const TMediaTime second = (2 * 60 + 1) * kSecond + 37 * kSecond / 75;
     EXPECT_EQ(cue.Tracks[0].End, second); // the pregap plays as the end of track 1
     EXPECT_EQ(cue.Tracks[1].Start, second);
-    EXPECT_EQ(cue.Tracks[1].End, 0); // to the end of the source
+    EXPECT_EQ(cue.Tracks[1].End, TMediaTime()); // to the end of the source
     EXPECT_EQ(cue.Tracks[1].Performer, QStringLiteral("Guest"));
 
     // UTF-8 with a byte order mark; a title may be quoted to start with a number.
@@ -112,7 +111,7 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
                                                  "  3:00  \n"
                                                  "4:10 Fin \xE2\x80\x93 encore\n"));
     ASSERT_EQ(times.Tracks.size(), 4u);
-    EXPECT_EQ(times.Tracks[0].End, TMediaTime::FromMs(90500).Units());
+    EXPECT_EQ(times.Tracks[0].End, TMediaTime::FromMs(90500));
     EXPECT_EQ(times.Tracks[1].Title, QStringLiteral("1999"));
     EXPECT_EQ(times.Tracks[2].Title, QString());
     EXPECT_EQ(times.Tracks[2].End, 250 * kSecond);

@@ -25,10 +25,10 @@ TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
 
     // The boundary is not a multiple of an MP3 frame.
     std::vector<TTrackJob> jobs(2);
-    jobs[0].Start = TMediaTime::FromSeconds(2).Units();
-    jobs[0].End = (TMediaTime::FromSeconds(13) + TMediaTime::FromUnits(3'333'333)).Units();
+    jobs[0].Start = TMediaTime::FromSeconds(2);
+    jobs[0].End = TMediaTime::FromSeconds(13) + TMediaTime::FromUnits(3'333'333);
     jobs[1].Start = jobs[0].End;
-    jobs[1].End = TMediaTime::FromSeconds(26).Units();
+    jobs[1].End = TMediaTime::FromSeconds(26);
     jobs[0].FileName = dir + QStringLiteral("/1.mp3");
     jobs[1].FileName = dir + QStringLiteral("/2.mp3");
     jobs[0].Tag.Title = QStringLiteral("One");

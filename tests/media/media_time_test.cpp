@@ -55,6 +55,8 @@ TEST(MediaTime, ConversionsRoundAsFFmpegDoes) {
                       av_rescale_rnd(v, rate, 10'000'000, AV_ROUND_NEAR_INF));
             EXPECT_EQ(TMediaTime::FromSample(v, rate).Units(),
                       av_rescale_rnd(v, 10'000'000, rate, AV_ROUND_DOWN));
+            EXPECT_EQ(TMediaTime::FromSampleNearest(v, rate).Units(),
+                      av_rescale_rnd(v, 10'000'000, rate, AV_ROUND_NEAR_INF));
         }
     }
 }
@@ -75,6 +77,7 @@ TEST(MediaTime, ASampleAndItsTimeFindEachOther) {
     // No rate, no samples: a stream that has not opened answers 0 either way.
     EXPECT_EQ(TMediaTime::FromSeconds(5).ToSample(0), 0);
     EXPECT_EQ(TMediaTime::FromSample(5, 0), TMediaTime());
+    EXPECT_EQ(TMediaTime::FromSampleNearest(5, 0), TMediaTime());
 }
 
 TEST(MediaTime, MillisecondsSecondsAndMicroseconds) {

@@ -20,13 +20,9 @@ namespace {
 
 constexpr int kRate = 48000;
 
-int64_t Ticks(double seconds) {
-    return int64_t(std::llround(seconds * 1e7));
-}
-
 struct TTrackSpan {
-    int64_t start, end; // 100-ns units on the source's line
-    QString name;       // the file's name in the output folder
+    TMediaTime start, end; // on the source's line
+    QString name;          // the file's name in the output folder
     QString title;
 };
 
@@ -105,7 +101,9 @@ TEST(RipMatrix, PlainFileRange) {
     RipEveryWay({QStringLiteral("--rip"), source, QStringLiteral("--start"), QStringLiteral("1.5"),
                  QStringLiteral("--end"), QStringLiteral("28.7"), QStringLiteral("-o"),
                  QStringLiteral("{out}range.mp3")},
-                source, {{Ticks(1.5), Ticks(28.7), QStringLiteral("range.mp3"), QString()}});
+                source,
+                {{TMediaTime::FromSeconds(1.5), TMediaTime::FromSeconds(28.7),
+                  QStringLiteral("range.mp3"), QString()}});
 }
 
 TEST(RipMatrix, PlainFileTrackList) {
@@ -113,13 +111,13 @@ TEST(RipMatrix, PlainFileTrackList) {
     const QString list = FreshDir(QStringLiteral("matrixlist")) + QStringLiteral("/list.txt");
     // The second track is long enough to be cut into segments; both run side by side.
     ASSERT_TRUE(WriteFile(list, "0.5 8.3 Opening\n8.3 29.1 Long Song\n"));
-    RipEveryWay(
-        {QStringLiteral("--rip"), source, QStringLiteral("--tracks"), list, QStringLiteral("-o"),
-         QStringLiteral("{out}")},
-        source,
-        {{Ticks(0.5), Ticks(8.3), QStringLiteral("01 - Opening.mp3"), QStringLiteral("Opening")},
-         {Ticks(8.3), Ticks(29.1), QStringLiteral("02 - Long Song.mp3"),
-          QStringLiteral("Long Song")}});
+    RipEveryWay({QStringLiteral("--rip"), source, QStringLiteral("--tracks"), list,
+                 QStringLiteral("-o"), QStringLiteral("{out}")},
+                source,
+                {{TMediaTime::FromSeconds(0.5), TMediaTime::FromSeconds(8.3),
+                  QStringLiteral("01 - Opening.mp3"), QStringLiteral("Opening")},
+                 {TMediaTime::FromSeconds(8.3), TMediaTime::FromSeconds(29.1),
+                  QStringLiteral("02 - Long Song.mp3"), QStringLiteral("Long Song")}});
 }
 
 TEST(RipMatrix, DvdTitleRangeAcrossAVobPart) {
@@ -130,18 +128,18 @@ TEST(RipMatrix, DvdTitleRangeAcrossAVobPart) {
                  QStringLiteral("3.3"), QStringLiteral("--end"), QStringLiteral("57.1"),
                  QStringLiteral("-o"), QStringLiteral("{out}title.mp3")},
                 disc.dvd.locator,
-                {{Ticks(3.3), Ticks(57.1), QStringLiteral("title.mp3"), QString()}});
+                {{TMediaTime::FromSeconds(3.3), TMediaTime::FromSeconds(57.1),
+                  QStringLiteral("title.mp3"), QString()}});
 }
 
 TEST(RipMatrix, DvdTitleChaptersAcrossAVobPart) {
     const TConcertDvd disc = ConcertDvd();
     ASSERT_FALSE(disc.root.isEmpty());
-    ASSERT_EQ(disc.dvd.Chapters(), 2);
+    ASSERT_EQ(disc.dvd.ChapterList().size(), 2u);
     std::vector<TTrackSpan> spans;
-    for (int c = 1; c <= 2; ++c)
-        spans.push_back({disc.dvd.ChapterStart(c), disc.dvd.ChapterEnd(c),
-                         QStringLiteral("0%1 - Chapter %1.mp3").arg(c),
-                         QStringLiteral("Chapter %1").arg(c)});
+    for (const TSourceChapter& c : disc.dvd.ChapterList())
+        spans.push_back({c.start, c.end, QStringLiteral("0%1 - Chapter %1.mp3").arg(c.number),
+                         QStringLiteral("Chapter %1").arg(c.number)});
     RipEveryWay({QStringLiteral("--rip"), disc.root, QStringLiteral("--split-chapters"),
                  QStringLiteral("-o"), QStringLiteral("{out}")},
                 disc.dvd.locator, spans);

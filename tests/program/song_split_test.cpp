@@ -22,27 +22,23 @@ constexpr int kRate = fs::kSongsRate;
 // MP2's encoder delay: the signal's sample 0 is the stream's decoded sample 481.
 constexpr int64_t kPadding = 481;
 
-int64_t SampleAt(int64_t ticks) {
-    return (ticks * kRate + 9999999) / 10000000;
-}
-
-// The stream time of a time of the generated sound, in 100-ns units.
-int64_t StreamTicks(double seconds) {
-    return int64_t(std::llround(seconds * 1e7)) + kPadding * 10000000 / kRate;
+// The stream time of a time of the generated sound.
+TMediaTime StreamTime(double seconds) {
+    return TMediaTime::FromSeconds(seconds) + TMediaTime::FromSample(kPadding, kRate);
 }
 
 // The tracks' starts must lie inside the pauses between the songs, one in each.
 void ExpectCutsInPauses(const TTrackList& List) {
     ASSERT_EQ(List.Tracks.size(), size_t(fs::kSongCount));
-    EXPECT_EQ(List.Tracks.front().Start, 0);
+    EXPECT_EQ(List.Tracks.front().Start, TMediaTime());
     for (int k = 1; k < fs::kSongCount; ++k) {
         SCOPED_TRACE(k);
-        const int64_t cut = List.Tracks[size_t(k)].Start;
-        EXPECT_GT(cut, StreamTicks(fs::kSongEnd[k - 1]));
-        EXPECT_LT(cut, StreamTicks(fs::kSongStart[k]));
+        const TMediaTime cut = List.Tracks[size_t(k)].Start;
+        EXPECT_GT(cut, StreamTime(fs::kSongEnd[k - 1]));
+        EXPECT_LT(cut, StreamTime(fs::kSongStart[k]));
         // At the quietest point: hiss is alike everywhere, so away from both fades.
-        EXPECT_GT(cut, StreamTicks(fs::kSongEnd[k - 1] + 0.25));
-        EXPECT_LT(cut, StreamTicks(fs::kSongStart[k] - 0.25));
+        EXPECT_GT(cut, StreamTime(fs::kSongEnd[k - 1] + 0.25));
+        EXPECT_LT(cut, StreamTime(fs::kSongStart[k] - 0.25));
     }
 }
 
@@ -88,8 +84,8 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     ASSERT_EQ(stream->Open(), media::S_OK);
     std::vector<int64_t> starts, lengths;
     for (const TTrackEntry& track : list.Tracks)
-        starts.push_back(SampleAt(track.Start));
-    starts.push_back(SampleAt(stream->Duration().Units()));
+        starts.push_back(track.Start.ToSample(kRate));
+    starts.push_back(stream->Duration().ToSample(kRate));
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
     const TSourceSound sound = ReadSourceSound(source, kRate);
@@ -105,8 +101,8 @@ TEST(SongSplit, FiveSongsFoundInTheirPausesJoinIntoTheSourceToTheSample) {
     ASSERT_EQ(longer.exitCode, 0) << longer.err.toStdString();
     const TTrackList fewer = ParseTrackList(longer.out.toUtf8());
     ASSERT_EQ(fewer.Tracks.size(), 4u);
-    EXPECT_GT(fewer.Tracks[1].Start, StreamTicks(fs::kSongEnd[1]));
-    EXPECT_LT(fewer.Tracks[1].Start, StreamTicks(fs::kSongStart[2]));
+    EXPECT_GT(fewer.Tracks[1].Start, StreamTime(fs::kSongEnd[1]));
+    EXPECT_LT(fewer.Tracks[1].Start, StreamTime(fs::kSongStart[2]));
     const TProgramRun merged = RunSonavel({QStringLiteral("--list-pauses"), source,
                                            QStringLiteral("--min-track"), QStringLiteral("50")});
     ASSERT_EQ(merged.exitCode, 0) << merged.err.toStdString();

@@ -22,15 +22,10 @@ namespace {
 
 constexpr int kRate = 48000;
 
-// Sample n plays at n / rate: a boundary at `ticks` (100 ns) is the first sample at or
-// after it.
-int64_t SampleAt(int64_t ticks) {
-    return (ticks * kRate + 9999999) / 10000000;
-}
-
-// mm:ss:ff of a cue sheet, in 100-ns units.
-int64_t CueTicks(int minutes, int seconds, int frames) {
-    return (int64_t(minutes) * 60 + seconds) * 10000000 + int64_t(frames) * 10000000 / 75;
+// mm:ss:ff of a cue sheet: 75 frames a second.
+TMediaTime CueTime(int minutes, int seconds, int frames) {
+    return TMediaTime::FromSeconds(int64_t(minutes) * 60 + seconds) +
+           TMediaTime::FromSample(frames, 75);
 }
 
 const QStringList kEncoding = {QStringLiteral("--samplerate"), QString::number(kRate),
@@ -93,10 +88,11 @@ TEST(TrackSplit, CueSheetTracksJoinIntoTheSourceToTheSample) {
     const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(source);
     stream->SetOutputFormat(TPcmFormat{kRate, 0, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
+    // A boundary's sample is the first at or after its time.
     const std::vector<int64_t> starts = {
-        SampleAt(CueTicks(0, 1, 20)), SampleAt(CueTicks(0, 2, 40)),
-        SampleAt(CueTicks(0, 4, 11)), SampleAt(CueTicks(0, 5, 55)),
-        SampleAt(CueTicks(0, 7, 37)), SampleAt(stream->Duration().Units())};
+        CueTime(0, 1, 20).ToSample(kRate), CueTime(0, 2, 40).ToSample(kRate),
+        CueTime(0, 4, 11).ToSample(kRate), CueTime(0, 5, 55).ToSample(kRate),
+        CueTime(0, 7, 37).ToSample(kRate), stream->Duration().ToSample(kRate)};
     std::vector<int64_t> lengths;
     for (size_t k = 0; k + 1 < starts.size(); ++k)
         lengths.push_back(starts[k + 1] - starts[k]);
@@ -118,7 +114,8 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
     ASSERT_FALSE(root.isEmpty());
     TDvdChoice dvd;
     ASSERT_TRUE(ChooseDvdTitle(root, 1, dvd));
-    ASSERT_GE(dvd.Chapters(), 5);
+    const std::vector<TSourceChapter>& chapters = dvd.ChapterList();
+    ASSERT_GE(chapters.size(), 5u);
     // The title's own sound: its cells one after the other, timestamps restarting between
     // its two sources.
     const TSourceSound sound = ReadSourceSound(dvd.locator, kRate);
@@ -126,7 +123,7 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
 
     // Every chapter, then chapters 2 to 4 alone, numbered 1/3 to 3/3 but titled after the
     // disc's chapters.
-    for (const auto& [first, last] : {std::pair{1, dvd.Chapters()}, std::pair{2, 4}}) {
+    for (const auto& [first, last] : {std::pair{1, int(chapters.size())}, std::pair{2, 4}}) {
         SCOPED_TRACE(first);
         const QString out = FreshDir(QStringLiteral("chapters%1").arg(first)) + u'/';
         QStringList args = {QStringLiteral("--rip"),
@@ -149,13 +146,13 @@ TEST(TrackSplit, DvdChaptersJoinIntoTheTitleToTheSample) {
                          .arg(c - first + 1, 2, 10, QLatin1Char('0'))
                          .arg(c);
             files << out + names.back();
-            starts.push_back(sound.SampleAt(dvd.ChapterStart(c)));
-            lengths.push_back(sound.SampleAt(dvd.ChapterEnd(c)) - starts.back());
+            starts.push_back(sound.SampleAt(chapters[size_t(c - 1)].start));
+            lengths.push_back(sound.SampleAt(chapters[size_t(c - 1)].end) - starts.back());
         }
         ASSERT_EQ(FilesIn(out), names);
         const TJoinedTracks joined = DecodeTracks(files, lengths, titles, kRate);
         EXPECT_EQ(int64_t(joined.samples.size()) / 2,
-                  sound.SampleAt(dvd.ChapterEnd(last)) - starts.front());
+                  sound.SampleAt(chapters[size_t(last - 1)].end) - starts.front());
         ExpectSeamless(joined, sound, starts.front());
     }
     // Without -o: a folder named after the disc and title, in the output folder.

@@ -62,7 +62,7 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     // The chapters are the Tracks list: Rip! writes those left in it, one file each,
     // numbered in the list and titled after the disc's chapters.
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 5u);
-    EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Duration());
+    EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Length());
     Frm->TrackListView->clearSelection();
     for (int row : {0, 1, 2})
         Frm->TrackListView->topLevelItem(row)->setSelected(true);
@@ -78,9 +78,8 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
             AppSettings.OutputFileDir + QStringLiteral("0%1 Chapter %2.mp3").arg(c - 3).arg(c));
         ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
         // Chapters after the first hold their cells' time to the sample.
-        const auto sample = [](int64_t t) { return (t * 48000 + 9999999) / 10000000; };
-        EXPECT_EQ(mp3.frames(),
-                  sample(Frm->Dvd().ChapterEnd(c)) - sample(Frm->Dvd().ChapterStart(c)));
+        const TSourceChapter& chapter = Frm->Dvd().ChapterList()[size_t(c - 1)];
+        EXPECT_EQ(mp3.frames(), chapter.end.ToSample(48000) - chapter.start.ToSample(48000));
         EXPECT_EQ(mp3.tags.value(QStringLiteral("track")), QStringLiteral("%1/2").arg(c - 3));
         EXPECT_EQ(mp3.tags.value(QStringLiteral("title")), QStringLiteral("Chapter %1").arg(c));
     }
@@ -107,18 +106,18 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     Frm->TrackBar->setPosition(4900);
     Key(focus, Qt::Key_BracketLeft, Qt::ControlModifier);
     EXPECT_EQ(Frm->StartMs(), kChapterMs[2]);
-    EXPECT_EQ(Frm->RunStart(), Frm->Dvd().ChapterStart(3));
+    EXPECT_EQ(Frm->RunStart(), Frm->Dvd().ChapterList()[2].start);
     Frm->TrackBar->setPosition(9900);
     Key(focus, Qt::Key_BracketRight, Qt::ControlModifier);
     EXPECT_EQ(Frm->EndMs(), kTitleMs);
-    EXPECT_EQ(Frm->RunEnd(), Frm->Dvd().Duration());
+    EXPECT_EQ(Frm->RunEnd(), Frm->Dvd().Length());
     EXPECT_EQ(Frm->ChapterBox->currentIndex(), -1);
     EXPECT_EQ(Frm->ChapterBox->placeholderText(), QStringLiteral("Chapters 3-5"));
     // A marker moved by a tenth of a second: the range is no chapter any more.
     Frm->startPointUpBtnMouseDown();
     Frm->Timer3Timer();
     Frm->startPointUpBtnMouseUp();
-    EXPECT_EQ(Frm->RunStart(), int64_t(kChapterMs[2] + 100) * 10000);
+    EXPECT_EQ(Frm->RunStart(), TMediaTime::FromMs(kChapterMs[2] + 100));
     EXPECT_TRUE(Frm->ChapterBox->placeholderText().isEmpty());
 
     // A double-click between two marks takes that chapter.

@@ -17,11 +17,9 @@
 namespace {
 
 struct TSpan {
-    int64_t start, end; // 100-ns units
+    TMediaTime start, end;
     QString name, title;
 };
-
-constexpr int64_t kMs = 10000;
 
 } // namespace
 
@@ -109,8 +107,10 @@ TEST_F(WindowEngineTest, PlainFileRangeAndTrackList) {
     const TSourceSound sound = ReadSourceSound(source, 48000);
     Mark(0, 1500);
     Mark(1, 28700);
-    RipEveryWay(QStringLiteral("range.mp3"),
-                {{1500 * kMs, 28700 * kMs, QStringLiteral("range.mp3"), {}}}, sound);
+    RipEveryWay(
+        QStringLiteral("range.mp3"),
+        {{TMediaTime::FromMs(1500), TMediaTime::FromMs(28700), QStringLiteral("range.mp3"), {}}},
+        sound);
 
     Mark(0, 500);
     Mark(1, 8300);
@@ -118,11 +118,12 @@ TEST_F(WindowEngineTest, PlainFileRangeAndTrackList) {
     Mark(1, 29100);
     Frm->AddRangeBtn->click();
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 2u);
-    RipEveryWay(
-        QStringLiteral("x.mp3"),
-        {{500 * kMs, 8300 * kMs, QStringLiteral("01 - Track 1.mp3"), QStringLiteral("Track 1")},
-         {8300 * kMs, 29100 * kMs, QStringLiteral("02 - Track 2.mp3"), QStringLiteral("Track 2")}},
-        sound);
+    RipEveryWay(QStringLiteral("x.mp3"),
+                {{TMediaTime::FromMs(500), TMediaTime::FromMs(8300),
+                  QStringLiteral("01 - Track 1.mp3"), QStringLiteral("Track 1")},
+                 {TMediaTime::FromMs(8300), TMediaTime::FromMs(29100),
+                  QStringLiteral("02 - Track 2.mp3"), QStringLiteral("Track 2")}},
+                sound);
 }
 
 TEST_F(WindowEngineTest, DvdTitleChaptersAndRangeAcrossAVobPart) {
@@ -130,20 +131,21 @@ TEST_F(WindowEngineTest, DvdTitleChaptersAndRangeAcrossAVobPart) {
     const QString root = MakeConcertDvd(QStringLiteral("windvd"), 2, {0, 1}, 0.5, &error);
     ASSERT_FALSE(root.isEmpty()) << error.toStdString();
     Open(root);
-    ASSERT_EQ(Frm->Dvd().Chapters(), 2);
+    ASSERT_EQ(Frm->Dvd().ChapterList().size(), 2u);
     const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, 48000);
     // The chapters are the Tracks list of a title that opens.
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 2u);
     std::vector<TSpan> chapters;
-    for (int c = 1; c <= 2; ++c)
-        chapters.push_back({Frm->Dvd().ChapterStart(c), Frm->Dvd().ChapterEnd(c),
-                            QStringLiteral("0%1 - Chapter %1.mp3").arg(c),
-                            QStringLiteral("Chapter %1").arg(c)});
+    for (const TSourceChapter& c : Frm->Dvd().ChapterList())
+        chapters.push_back({c.start, c.end, QStringLiteral("0%1 - Chapter %1.mp3").arg(c.number),
+                            QStringLiteral("Chapter %1").arg(c.number)});
     RipEveryWay(QStringLiteral("x.mp3"), chapters, sound);
 
     ClearTrackList();
     Mark(0, 3300);
     Mark(1, 57100);
-    RipEveryWay(QStringLiteral("title.mp3"),
-                {{3300 * kMs, 57100 * kMs, QStringLiteral("title.mp3"), {}}}, sound);
+    RipEveryWay(
+        QStringLiteral("title.mp3"),
+        {{TMediaTime::FromMs(3300), TMediaTime::FromMs(57100), QStringLiteral("title.mp3"), {}}},
+        sound);
 }

@@ -19,10 +19,10 @@ namespace fs = fixture_signal;
 
 namespace {
 // MP2's encoder delay: the window's time 0 is the first decoded sample.
-constexpr int64_t kLeadTicks = 481 * 10000000LL / fs::kSongsRate;
+constexpr TMediaTime kLead = TMediaTime::FromSample(481, fs::kSongsRate);
 
-int64_t StreamTicks(double seconds) {
-    return int64_t(std::llround(seconds * 1e7)) + kLeadTicks;
+TMediaTime StreamTime(double seconds) {
+    return TMediaTime::FromSeconds(seconds) + kLead;
 }
 } // namespace
 
@@ -49,8 +49,8 @@ TEST_F(WindowTest, FindSongsFillsTheTracksWhoseDraggedBoundaryRipsAsShown) {
     for (int k = 1; k < fs::kSongCount; ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(found[size_t(k)].Start, found[size_t(k - 1)].End);
-        EXPECT_GT(found[size_t(k)].Start, StreamTicks(fs::kSongEnd[k - 1]));
-        EXPECT_LT(found[size_t(k)].Start, StreamTicks(fs::kSongStart[k]));
+        EXPECT_GT(found[size_t(k)].Start, StreamTime(fs::kSongEnd[k - 1]));
+        EXPECT_LT(found[size_t(k)].Start, StreamTime(fs::kSongStart[k]));
     }
     EXPECT_EQ(Frm->TrackListView->topLevelItemCount(), fs::kSongCount);
 
@@ -68,18 +68,18 @@ TEST_F(WindowTest, FindSongsFillsTheTracksWhoseDraggedBoundaryRipsAsShown) {
     // song 2 ends and song 3 starts where it was let go.
     TTrackBar* bar = Frm->TrackBar;
     const int y = bar->channelRect().center().y();
-    const int64_t boundary = found[2].Start;
-    const int x = bar->xOf(int(boundary / 10000));
+    const TMediaTime boundary = found[2].Start;
+    const int x = bar->xOf(int(boundary.ToMs()));
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, QPoint(x + 1, y));
     QTest::mouseEvent(QTest::MouseMove, bar, Qt::NoButton, Qt::NoModifier, QPoint(x - 20, y));
     QTest::mouseEvent(QTest::MouseMove, bar, Qt::NoButton, Qt::NoModifier, QPoint(x - 40, y));
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, QPoint(x - 40, y));
     const std::vector<TTrackEntry> dragged = Frm->TrackList().Tracks;
     ASSERT_EQ(dragged.size(), size_t(fs::kSongCount));
-    const int64_t moved = dragged[2].Start;
+    const TMediaTime moved = dragged[2].Start;
     EXPECT_EQ(dragged[1].End, moved);
-    EXPECT_EQ(moved, int64_t(bar->positionAt(x - 40)) * 10000);
-    EXPECT_LT(moved, boundary - 1000 * 10000); // 40 px of 140 s is about 7 s
+    EXPECT_EQ(moved, TMediaTime::FromMs(bar->positionAt(x - 40)));
+    EXPECT_LT(moved, boundary - TMediaTime::FromMs(1000)); // 40 px of 140 s is about 7 s
     EXPECT_EQ(dragged[3].Start, found[3].Start);
     // A press away from every boundary is the track bar's own: the list stays.
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->xOf(10000), y));
@@ -102,8 +102,8 @@ TEST_F(WindowTest, FindSongsFillsTheTracksWhoseDraggedBoundaryRipsAsShown) {
         SCOPED_TRACE(k);
         const DecodedAudio mp3 = DecodeAudioFile(folder + names[k]);
         ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
-        auto sample = [](int64_t ticks) { return (ticks * 48000 + 9999999) / 10000000; };
-        EXPECT_EQ(mp3.frames(), sample(dragged[size_t(k)].End) - sample(dragged[size_t(k)].Start));
+        EXPECT_EQ(mp3.frames(), dragged[size_t(k)].End.ToSample(48000) -
+                                    dragged[size_t(k)].Start.ToSample(48000));
         EXPECT_EQ(mp3.tags.value(QStringLiteral("track")), QStringLiteral("%1/5").arg(k + 1));
     }
 }

@@ -33,6 +33,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -451,16 +452,16 @@ public:
     const TDvdChoice& Dvd() const { return FDvd; }
     // What the preview, the overview and the rip read: the file, or the DVD title.
     QString MediaSource() const;
-    // The range the next rip reads, 100-ns units: a chapter's exactly when the range was
-    // set to chapters, else the range's milliseconds.
-    int64_t RunStart() const { return FRange.RunStart(); }
-    int64_t RunEnd() const { return FRange.RunEnd(); }
+    // The range the next rip reads: a chapter's exactly when the range was set to chapters,
+    // else the range's milliseconds.
+    TMediaTime RunStart() const { return FRange.RunStart(); }
+    TMediaTime RunEnd() const { return FRange.RunEnd(); }
 
 private:
     void ShowDvd();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
-    void SetExactRange(int64_t start, int64_t end);
+    void SetExactRange(TMediaTime start, TMediaTime end);
     QString DvdOutputDefault(int firstChapter, int lastChapter) const;
 
     // ---- main_frm_track_list.cpp: the "Tracks" list ------------------------------------
@@ -488,15 +489,15 @@ public:
     void FindSongsBtnClick();
 
 private:
-    // The times where the listed tracks start or end, each once, in order (100-ns units).
-    std::vector<int64_t> TrackBoundaries() const;
+    // The times where the listed tracks start or end, each once, in order.
+    std::vector<TMediaTime> TrackBoundaries() const;
     // Draws them over the channel `Channel` of the track bar.
     void PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel);
     // A press near a boundary on the channel takes it; moves drag it (the tracks on both
     // sides follow), the release lets it go. True when the event was the boundary's.
     bool TrackBarBoundaryMouse(QMouseEvent* Event);
 
-    int64_t FDraggedBoundary = -1; // the track boundary being dragged (100-ns units)
+    std::optional<TMediaTime> FDraggedBoundary; // the track boundary being dragged
 
     // ---- main_frm_recent.cpp: the recent sources' menu, Ctrl+Q, Ctrl+W, F1 -------------
 private:

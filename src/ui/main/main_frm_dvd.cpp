@@ -16,16 +16,6 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
-
-constexpr int64_t kTicksPerMs = 10000;
-
-int64_t Ms(int64_t time) {
-    return time / kTicksPerMs;
-}
-
-} // namespace
-
 QString TMainFrm::MediaSource() const {
     return FDvd.locator.isEmpty() ? sourceFileEdit->text() : FDvd.locator;
 }
@@ -45,8 +35,12 @@ void TMainFrm::LayoutSummaryRows() {
 
 void TMainFrm::ShowDvd() {
     const bool dvd = !FDvd.locator.isEmpty();
+    const std::vector<TSourceChapter>& chapters = FDvd.ChapterList();
     // A title opens with all of it as the range, exactly.
-    FRange.MarkExact(dvd ? 0 : -1, dvd ? FDvd.Duration() : -1);
+    if (dvd)
+        FRange.MarkExact(TMediaTime(), FDvd.Length());
+    else
+        FRange.ClearExact();
     std::vector<int> marks;
     {
         const QSignalBlocker blockTitles(TitleBox);
@@ -57,17 +51,17 @@ void TMainFrm::ShowDvd() {
             for (const TDvdTitleEntry& entry : FDvd.titles)
                 TitleBox->addItem(DvdTitleLabel(entry));
             TitleBox->setCurrentIndex(FDvd.title - 1);
-            ChapterBox->addItem(tr("All %1 chapters").arg(FDvd.Chapters()));
-            for (int c = 1; c <= FDvd.Chapters(); ++c) {
+            ChapterBox->addItem(tr("All %1 chapters").arg(chapters.size()));
+            for (const TSourceChapter& c : chapters) {
                 ChapterBox->addItem(
-                    QStringLiteral("%1: %2").arg(c).arg(FormatTimeText(Ms(FDvd.ChapterStart(c)))));
-                if (c > 1)
-                    marks.push_back(int(Ms(FDvd.ChapterStart(c))));
+                    QStringLiteral("%1: %2").arg(c.number).arg(FormatTimeText(c.start)));
+                if (c.number > 1)
+                    marks.push_back(int(c.start.ToMs()));
             }
         }
     }
     TitlePanel->setVisible(dvd);
-    ChapterPanel->setVisible(dvd && FDvd.Chapters() > 1);
+    ChapterPanel->setVisible(dvd && chapters.size() > 1);
     TrackBar->setTickTimes(marks);
     LayoutSummaryRows();
     ShowChapterOfRange();
@@ -95,32 +89,34 @@ void TMainFrm::ChapterBoxChange(int Index) {
     if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
     if (Index <= 0)
-        SelectChapters(1, FDvd.Chapters());
+        SelectChapters(1, int(FDvd.ChapterList().size()));
     else
         SelectChapters(Index, Index);
 }
 
 void TMainFrm::TrackBarDblClick(int Position) {
-    if (FDvd.locator.isEmpty() || FDvd.Chapters() < 2)
+    if (FDvd.locator.isEmpty() || FDvd.ChapterList().size() < 2)
         return;
-    const int chapter = FDvd.ChapterAt(int64_t(Position) * kTicksPerMs);
+    const int chapter = ChapterAt(FDvd.ChapterList(), TMediaTime::FromMs(Position));
     SelectChapters(chapter, chapter);
 }
 
-void TMainFrm::SetExactRange(int64_t start, int64_t end) {
+void TMainFrm::SetExactRange(TMediaTime start, TMediaTime end) {
     FRange.SetExact(start, end);
     TrackBar->setSelStart(int(FRange.StartMs()));
     TrackBar->setSelEnd(int(FRange.EndMs()));
 }
 
 void TMainFrm::SelectChapters(int first, int last) {
-    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
+    const std::vector<TSourceChapter>& chapters = FDvd.ChapterList();
+    const int count = int(chapters.size());
+    if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty() || count == 0)
         return;
-    first = std::clamp(first, 1, FDvd.Chapters());
-    last = std::clamp(last, first, FDvd.Chapters());
+    first = std::clamp(first, 1, count);
+    last = std::clamp(last, first, count);
     const QString defaultName = outputFileEdit->text();
-    const bool whole = first == 1 && last == FDvd.Chapters();
-    SetExactRange(FDvd.ChapterStart(first), FDvd.ChapterEnd(last));
+    const bool whole = first == 1 && last == count;
+    SetExactRange(chapters[size_t(first - 1)].start, chapters[size_t(last - 1)].end);
     TrackBar->setPosition(int(FRange.StartMs()));
     FRange.SetActive(TMarker::Both);
     PlaceMarkers();
@@ -129,7 +125,7 @@ void TMainFrm::SelectChapters(int first, int last) {
     // A name the program made follows the chapters; one the user typed stays.
     const QString made = whole ? DvdOutputDefault(0, 0) : DvdOutputDefault(first, last);
     bool ours = defaultName == DvdOutputDefault(0, 0);
-    for (int c = 1; c <= FDvd.Chapters() && !ours; ++c)
+    for (int c = 1; c <= count && !ours; ++c)
         ours = defaultName == DvdOutputDefault(c, c);
     if (ours) {
         outputFileEdit->setText(made);
@@ -142,17 +138,17 @@ void TMainFrm::ShowChapterOfRange() {
         return;
     // The chapters the range is, exactly; else none.
     int first = 0, last = 0;
-    for (int c = 1; c <= FDvd.Chapters(); ++c) {
-        if (FDvd.ChapterStart(c) == RunStart())
-            first = c;
-        if (FDvd.ChapterEnd(c) == RunEnd())
-            last = c;
+    for (const TSourceChapter& c : FDvd.ChapterList()) {
+        if (c.start == RunStart())
+            first = c.number;
+        if (c.end == RunEnd())
+            last = c.number;
     }
     const bool chapters = first > 0 && last >= first;
     const QSignalBlocker block(ChapterBox);
     ChapterBox->setPlaceholderText(chapters ? tr("Chapters %1-%2").arg(first).arg(last)
                                             : QString());
-    if (chapters && first == 1 && last == FDvd.Chapters())
+    if (chapters && first == 1 && last == int(FDvd.ChapterList().size()))
         ChapterBox->setCurrentIndex(0);
     else
         ChapterBox->setCurrentIndex(chapters && first == last ? first : -1);
@@ -161,30 +157,31 @@ void TMainFrm::ShowChapterOfRange() {
 void TMainFrm::StepChapter(int direction) {
     if (FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
-    const int64_t position = int64_t(TrackBar->position()) * kTicksPerMs;
+    // Positions are whole milliseconds: a start within the current one is "here".
+    const int64_t position = TrackBar->position();
     int64_t target = direction < 0 ? 0 : -1;
-    for (int c = 1; c <= FDvd.Chapters(); ++c) {
-        const int64_t start = FDvd.ChapterStart(c);
-        // Positions are whole milliseconds: a start within the current one is "here".
-        if (direction < 0 && Ms(start) < Ms(position))
+    for (const TSourceChapter& c : FDvd.ChapterList()) {
+        const int64_t start = c.start.ToMs();
+        if (direction < 0 && start < position)
             target = start;
-        if (direction > 0 && Ms(start) > Ms(position) && target < 0)
+        if (direction > 0 && start > position && target < 0)
             target = start;
     }
     if (target >= 0)
-        TrackBar->setPosition(int(Ms(target)));
+        TrackBar->setPosition(int(target));
 }
 
 void TMainFrm::SetMarkerAtChapterBoundary(TMarker marker) {
     if (!IsIdle() || FRange.DurationMs() <= 0 || FDvd.locator.isEmpty())
         return;
-    const int64_t position = int64_t(TrackBar->position()) * kTicksPerMs;
-    int64_t nearest = FDvd.Duration();
-    for (int c = 1; c <= FDvd.Chapters(); ++c)
-        if (std::abs(FDvd.ChapterStart(c) - position) < std::abs(nearest - position))
-            nearest = FDvd.ChapterStart(c);
+    const TMediaTime position = TMediaTime::FromMs(TrackBar->position());
+    const auto distance = [&](TMediaTime t) { return t < position ? position - t : t - position; };
+    TMediaTime nearest = FDvd.Length();
+    for (const TSourceChapter& c : FDvd.ChapterList())
+        if (distance(c.start) < distance(nearest))
+            nearest = c.start;
     // The rules of dragging: the markers stay a second apart.
-    const int64_t ms = Ms(nearest);
+    const int64_t ms = nearest.ToMs();
     const bool start = marker == TMarker::Start;
     if (start ? ms > FRange.EndMs() - TRangeModel::MarkerGapMs
               : ms < FRange.StartMs() + TRangeModel::MarkerGapMs)

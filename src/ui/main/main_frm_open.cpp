@@ -148,7 +148,8 @@ void TMainFrm::OpenInBackground(const QString& path, int dvdTitle) {
         FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
         FMediaSeeking->GetDuration(duration);
     }
-    FRange.Reset(std::clamp<int64_t>(duration / 10000, 0, std::numeric_limits<int32_t>::max()));
+    FRange.Reset(std::clamp<int64_t>(TMediaTime::FromUnits(duration).ToMs(), 0,
+                                     std::numeric_limits<int32_t>::max()));
 
     TrackBar->setMaximum(int(FRange.DurationMs()));
     TrackBar->setPosition(0);
@@ -280,7 +281,7 @@ void TMainFrm::Timer1Timer() {
     int64_t position = 0;
     FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
     FMediaSeeking->GetCurrentPosition(position);
-    const int64_t p = position / 10000;
+    const int64_t p = TMediaTime::FromUnits(position).ToMs();
     TrackBar->setPosition(int(std::clamp<int64_t>(p, 0, std::numeric_limits<int32_t>::max())));
     FPositionFromTimer = false;
     TimeLabel->setText(FormatTimeText(p));
@@ -291,7 +292,7 @@ void TMainFrm::TrackBarChange() {
         return;
     TimeLabel->setText(FormatTimeText(TrackBar->position()));
     if (!FPositionFromTimer && MediaReady() && FMediaSeeking) {
-        int64_t current = int64_t(TrackBar->position()) * 10000;
+        int64_t current = TMediaTime::FromMs(TrackBar->position()).Units();
         FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
                                     media::AM_SEEKING_NoPositioning);
     }

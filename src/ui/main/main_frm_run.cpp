@@ -34,10 +34,6 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
-constexpr int64_t kTicksPerMs = 10000;
-} // namespace
-
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
     ApplySettingsToOutput(out, settings, tag);
 }
@@ -241,13 +237,13 @@ void TMainFrm::ExtractBtnClick() {
     // next default where it was.
     target.Folder = folder != FolderPart(sourceFileEdit->text()) ? folder : QString();
 
-    int64_t total = 0;
+    TMediaTime total;
     for (const TTrackJob& job : jobs)
         total += job.End - job.Start;
     // The bar counts milliseconds of the range, or of the tracks one after another.
     const int64_t from = list ? 0 : FRange.StartMs();
     ProgressBar->setMinimum(int(from));
-    ProgressBar->setMaximum(int(list ? total / kTicksPerMs : FRange.EndMs()));
+    ProgressBar->setMaximum(int(list ? total.ToMs() : FRange.EndMs()));
     ProgressBar->setValue(int(from));
     ProgressBar->setCaption(QString());
     FocusNeutralPlace();

@@ -15,9 +15,8 @@
 #include <algorithm>
 
 namespace {
-constexpr int64_t kTicksPerMs = 10000;
 // A track keeps at least this much when a boundary is dragged against its other end.
-constexpr int64_t kShortestTrack = 100 * kTicksPerMs;
+constexpr TMediaTime kShortestTrack = TMediaTime::FromMs(100);
 // How near the pointer must come to a boundary to take it, in pixels.
 constexpr int kGrip = 3;
 } // namespace
@@ -42,8 +41,8 @@ void TMainFrm::FindSongsBtnClick() {
                        tr("&Close"), tr("&Help"));
         return;
     }
-    const int64_t duration =
-        FDvd.locator.isEmpty() ? FRange.DurationMs() * kTicksPerMs : FDvd.Duration();
+    const TMediaTime duration =
+        FDvd.locator.isEmpty() ? TMediaTime::FromMs(FRange.DurationMs()) : FDvd.Length();
     const TSongProposal songs = FindSongs(*data, duration);
     bool replace = true;
     if (!FTrackList.Tracks.empty()) {
@@ -64,8 +63,8 @@ void TMainFrm::FindSongsBtnClick() {
     TrackBar->update();
 }
 
-std::vector<int64_t> TMainFrm::TrackBoundaries() const {
-    std::vector<int64_t> times;
+std::vector<TMediaTime> TMainFrm::TrackBoundaries() const {
+    std::vector<TMediaTime> times;
     for (const TTrackEntry& t : FTrackList.Tracks)
         times.insert(times.end(), {t.Start, t.End});
     std::sort(times.begin(), times.end());
@@ -79,8 +78,8 @@ void TMainFrm::PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel) {
         return;
     Canvas.save();
     Canvas.setPen(QPen(QColor(0xFF, 0x80, 0x00), 2));
-    for (const int64_t b : TrackBoundaries()) {
-        const int64_t ms = b / kTicksPerMs;
+    for (const TMediaTime b : TrackBoundaries()) {
+        const int64_t ms = b.ToMs();
         if (ms <= from || ms >= to)
             continue;
         const int x = Channel.left() + int(int64_t(Channel.width()) * (ms - from) / (to - from));
@@ -92,14 +91,14 @@ void TMainFrm::PaintTrackBoundaries(QPainter& Canvas, const QRect& Channel) {
 bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
     const QPoint at = Event->position().toPoint();
     if (Event->type() == QEvent::MouseButtonPress) {
-        FDraggedBoundary = -1;
+        FDraggedBoundary.reset();
         if (Event->button() != Qt::LeftButton || !IsIdle() || FRange.DurationMs() <= 0)
             return false;
         if (!TrackBar->channelRect().adjusted(0, -kGrip, 0, kGrip).contains(at))
             return false;
         int best = kGrip + 1;
-        for (const int64_t b : TrackBoundaries()) {
-            const int64_t ms = b / kTicksPerMs;
+        for (const TMediaTime b : TrackBoundaries()) {
+            const int64_t ms = b.ToMs();
             if (ms < TrackBar->viewFrom() || ms > TrackBar->viewTo())
                 continue;
             const int distance = std::abs(TrackBar->xOf(int(ms)) - at.x());
@@ -108,15 +107,15 @@ bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
                 FDraggedBoundary = b;
             }
         }
-        if (FDraggedBoundary < 0)
+        if (!FDraggedBoundary)
             return false;
         TrackBar->setCursor(Qt::SizeHorCursor);
         return true;
     }
-    if (FDraggedBoundary < 0)
+    if (!FDraggedBoundary)
         return false;
     if (Event->type() == QEvent::MouseButtonRelease) {
-        FDraggedBoundary = -1;
+        FDraggedBoundary.reset();
         TrackBar->unsetCursor();
         ShowTrackList();
         return true;
@@ -124,17 +123,17 @@ bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
     if (Event->type() != QEvent::MouseMove || !IsIdle())
         return true;
     // Every track that starts or ends at the boundary follows it, within its other end.
-    int64_t lo = 0, hi = FRange.DurationMs() * kTicksPerMs;
+    TMediaTime lo, hi = TMediaTime::FromMs(FRange.DurationMs());
     for (const TTrackEntry& t : FTrackList.Tracks) {
         if (t.Start == FDraggedBoundary)
             hi = std::min(hi, t.End - kShortestTrack);
         if (t.End == FDraggedBoundary)
             lo = std::max(lo, t.Start + kShortestTrack);
     }
-    const int64_t wanted = int64_t(TrackBar->positionAt(at.x())) * kTicksPerMs;
+    const TMediaTime wanted = TMediaTime::FromMs(TrackBar->positionAt(at.x()));
     if (lo > hi)
         return true;
-    const int64_t moved = std::clamp(wanted, lo, hi);
+    const TMediaTime moved = std::clamp(wanted, lo, hi);
     for (TTrackEntry& t : FTrackList.Tracks) {
         if (t.Start == FDraggedBoundary)
             t.Start = moved;
@@ -142,7 +141,7 @@ bool TMainFrm::TrackBarBoundaryMouse(QMouseEvent* Event) {
             t.End = moved;
     }
     FDraggedBoundary = moved;
-    TrackBar->setPosition(int(moved / kTicksPerMs));
+    TrackBar->setPosition(int(moved.ToMs()));
     TrackBar->update();
     return true;
 }

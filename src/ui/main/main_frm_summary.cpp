@@ -209,10 +209,10 @@ void TMainFrm::ShowRangeInfo() {
     const int tracks = int(FTrackList.Tracks.size());
     int64_t d = FRange.EndMs() - FRange.StartMs();
     if (tracks > 0) {
-        int64_t total = 0;
+        TMediaTime total;
         for (const TTrackEntry& t : FTrackList.Tracks)
             total += t.End - t.Start;
-        d = total / 10000;
+        d = total.ToMs();
         DurationText->setText(tracks == 1
                                   ? tr("%1 in 1 track").arg(FormatTimeText(d))
                                   : tr("%1 in %2 tracks").arg(FormatTimeText(d)).arg(tracks));

@@ -11,7 +11,6 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr int64_t kTicksPerMs = 10000;
 enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
 constexpr int ListButtonRoom = 26; // the up and down buttons beside the list
 } // namespace
@@ -167,8 +166,8 @@ void TMainFrm::ShowTrackList() {
         item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false) : t.Title);
         if (t.Title.isEmpty())
             item->setForeground(tcTitle, DefaultTitleColor());
-        item->setText(tcStart, FormatTimeText(t.Start / kTicksPerMs));
-        item->setText(tcLength, FormatTimeText((t.End - t.Start) / kTicksPerMs));
+        item->setText(tcStart, FormatTimeText(t.Start));
+        item->setText(tcLength, FormatTimeText(t.End - t.Start));
         item->setToolTip(tcTitle, item->text(tcTitle));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
@@ -194,9 +193,9 @@ void TMainFrm::ClearTracksBtnClick() {
 
 void TMainFrm::ResetTrackList() {
     // The chapters carry their own titles: a range added to them is a "Track n".
-    FTrackList = !FDvd.locator.isEmpty() && FDvd.Chapters() > 1
-                     ? ChapterTrackList(FDvd, 1, FDvd.Chapters())
-                     : TTrackList();
+    const int chapters = int(FDvd.ChapterList().size());
+    FTrackList = !FDvd.locator.isEmpty() && chapters > 1 ? ChapterTrackList(FDvd, 1, chapters)
+                                                         : TTrackList();
     ShowTrackList();
 }
 
@@ -204,8 +203,8 @@ void TMainFrm::AddRangeBtnClick() {
     if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs())
         return;
     TTrackEntry track;
-    track.Start = FRange.StartMs() * kTicksPerMs;
-    track.End = FRange.EndMs() * kTicksPerMs;
+    track.Start = TMediaTime::FromMs(FRange.StartMs());
+    track.End = TMediaTime::FromMs(FRange.EndMs());
     FTrackList.Tracks.push_back(track);
     ShowTrackList();
     TrackListView->setCurrentItem(

@@ -97,7 +97,7 @@ void TMainFrm::RenderPreviewAgain() {
     FMediaControl = FilterGraph->Query<media::IMediaControl>();
     if (FMediaSeeking) {
         FMediaSeeking->SetTimeFormat(media::TIME_FORMAT_MEDIA_TIME);
-        int64_t current = int64_t(position) * 10000;
+        int64_t current = TMediaTime::FromMs(position).Units();
         FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning, nullptr,
                                     media::AM_SEEKING_NoPositioning);
     }
@@ -114,7 +114,7 @@ void TMainFrm::RenderPreviewAgain() {
                 return;
             FMediaControl->Pause();
             if (FMediaSeeking && TrackBar->position() == position) {
-                int64_t current = int64_t(position) * 10000;
+                int64_t current = TMediaTime::FromMs(position).Units();
                 FMediaSeeking->SetPositions(&current, media::AM_SEEKING_AbsolutePositioning,
                                             nullptr, media::AM_SEEKING_NoPositioning);
             }

@@ -2,22 +2,12 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int64_t kTicksPerMs = 10000;
-
-int64_t Ms(int64_t time) {
-    return time / kTicksPerMs;
-}
-
-} // namespace
-
 void TRangeModel::Reset(int64_t durationMs) {
     FDurationMs = durationMs;
     FStartMs = 0;
     FEndMs = durationMs;
     FActive = TMarker::Both;
-    FExactStart = FExactEnd = -1;
+    ClearExact();
 }
 
 bool TRangeModel::Allows(TMarker marker, int64_t ms, int64_t gapMs) const {
@@ -30,21 +20,27 @@ void TRangeModel::Set(TMarker marker, int64_t ms) {
     (marker == TMarker::End ? FEndMs : FStartMs) = ms;
 }
 
-void TRangeModel::SetExact(int64_t start, int64_t end) {
+void TRangeModel::SetExact(TMediaTime start, TMediaTime end) {
     MarkExact(start, end);
-    FStartMs = Ms(start);
-    FEndMs = std::min<int64_t>(Ms(end), FDurationMs);
+    FStartMs = start.ToMs();
+    FEndMs = std::min<int64_t>(end.ToMs(), FDurationMs);
 }
 
-void TRangeModel::MarkExact(int64_t start, int64_t end) {
+void TRangeModel::MarkExact(TMediaTime start, TMediaTime end) {
     FExactStart = start;
     FExactEnd = end;
 }
 
-int64_t TRangeModel::RunStart() const {
-    return FExactStart >= 0 && Ms(FExactStart) == FStartMs ? FExactStart : FStartMs * kTicksPerMs;
+void TRangeModel::ClearExact() {
+    FExactStart.reset();
+    FExactEnd.reset();
 }
 
-int64_t TRangeModel::RunEnd() const {
-    return FExactEnd >= 0 && Ms(FExactEnd) == FEndMs ? FExactEnd : FEndMs * kTicksPerMs;
+TMediaTime TRangeModel::RunStart() const {
+    return FExactStart && FExactStart->ToMs() == FStartMs ? *FExactStart
+                                                          : TMediaTime::FromMs(FStartMs);
+}
+
+TMediaTime TRangeModel::RunEnd() const {
+    return FExactEnd && FExactEnd->ToMs() == FEndMs ? *FExactEnd : TMediaTime::FromMs(FEndMs);
 }

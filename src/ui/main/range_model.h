@@ -2,13 +2,16 @@
 
 // The range the window's next rip reads: its start and end in milliseconds of the source's
 // time line, the source's duration, the marker moved last, and a range set exactly to a
-// DVD's chapters (100-ns units), which holds as long as the milliseconds are still its own.
+// DVD's chapters (media time), which holds as long as the milliseconds are still its own.
 // A value without widgets: the window shows it (markers, track bar, summary) after each
 // change.
 //
 // Threads: owned and used by the GUI thread only.
 
+#include "base/media_time.h"
+
 #include <cstdint>
+#include <optional>
 
 // A range marker; Both where an action concerns the two (placing them after an opening).
 enum class TMarker { Start, End, Both };
@@ -35,22 +38,23 @@ public:
     void Set(TMarker marker, int64_t ms);
     int64_t At(TMarker marker) const { return marker == TMarker::End ? FEndMs : FStartMs; }
 
-    // The range set to [start, end) exactly (100-ns units): the markers move to its
-    // milliseconds, the end within the duration.
-    void SetExact(int64_t start, int64_t end);
+    // The range set to [start, end) exactly: the markers move to its milliseconds, the end
+    // within the duration.
+    void SetExact(TMediaTime start, TMediaTime end);
     // [start, end) taken as what the markers' present milliseconds stand for (a DVD title
-    // opens as all of it); (-1, -1): nothing exact.
-    void MarkExact(int64_t start, int64_t end);
-    // The range the rip reads, 100-ns units: the exact one while the milliseconds are
-    // still its own, else the milliseconds'.
-    int64_t RunStart() const;
-    int64_t RunEnd() const;
+    // opens as all of it); ClearExact: nothing exact.
+    void MarkExact(TMediaTime start, TMediaTime end);
+    void ClearExact();
+    // The range the rip reads: the exact one while the milliseconds are still its own,
+    // else the milliseconds'.
+    TMediaTime RunStart() const;
+    TMediaTime RunEnd() const;
 
 private:
     int64_t FDurationMs = 0;
     int64_t FStartMs = 0;
     int64_t FEndMs = 0;
     TMarker FActive = TMarker::Both;
-    int64_t FExactStart = -1;
-    int64_t FExactEnd = -1;
+    std::optional<TMediaTime> FExactStart;
+    std::optional<TMediaTime> FExactEnd;
 };

@@ -67,11 +67,11 @@ TRipStreamShape TOpusRipEncoder::Prepare(const TRipPcmFormat& Input) {
     shape.FrameSamples = TOpusEncoder::FrameSamples;
     shape.EncoderDelay = TOpusEncoder(Input.Channels, FKbps).Lookahead();
     shape.DecoderDelay = 0;
-    shape.PrerollFrames = 16;
-    shape.LeadExtra = MinPreSkip;
+    shape.PrerollFrames = SegmentPreroll;
+    shape.LeadExtra = LeadSamples;
     shape.GuardFrames = 2;
     shape.JoinsJobs = false;
-    shape.Segments = false;
+    shape.Segments = FKbps >= SegmentKbps;
     return shape;
 }
 

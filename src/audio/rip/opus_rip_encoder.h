@@ -3,22 +3,29 @@
 #include "audio/rip/rip_encoder.h"
 
 // Opus in Ogg through the rip engine: 20 ms packets on a grid of 960 samples at 48 kHz.
-// Each job's file is encoded by its own encoder (the jobs of a list side by side on the
-// pool's threads), which hears its neighbours' sound: its pre-roll before the range is
-// declared in the pre-skip (at least 80 ms, so the decoder has settled by the range's first
-// sample) and it encodes past the range's end, where the last page's granule position cuts
-// the stream. The files of a list decode into the joined source without a gap or a click.
+// Each job's file is a stream of its own, whose encoder hears its neighbours' sound: its
+// packets start 200 ms before the range, declared in the pre-skip, and run on past its end,
+// where the last page's granule position cuts the stream. So the files of a list decode into
+// the joined source without a gap or a click (bench/track_seams.cpp: RFC 7845's 80 ms of
+// pre-skip leave a decoder that starts cold 10 dB off on tonal sound for tens of ms; 200 ms
+// make a join as close to the source as the inside of a track).
 //
-// A long range is not cut into segments: an Opus decoder carries its state from packet to
-// packet, and packets of two encoders joined in one stream disagree with it for a while
-// after the seam (bench/opus_seams.cpp measures how much).
+// A long range is cut into segments on every core at 96 kbit/s and more: each later
+// segment's encoder starts a second early, and its packets take over at the segment's start.
+// A decoder carries its state across the seam, so the seams are as clean as the sound inside
+// (bench/opus_seams.cpp). Below 96 kbit/s they are not (a click on tonal sound at 64 kbit/s,
+// the speech coder's state at 32), and a range is encoded by one encoder.
 //
 // Threads: see TRipEncoder.
 class TOpusRipEncoder : public TRipEncoder {
 public:
-    // The packets of the first 80 ms a decoder gives are dropped (RFC 7845's advice for a
-    // stream that starts in the middle of a sound).
-    static constexpr int MinPreSkip = 3840;
+    // A file's packets start this many samples before its range (the pre-skip adds the
+    // encoder's look-ahead).
+    static constexpr int LeadSamples = 9600;
+    // A later segment's encoder starts this many packets before the packets it stands for.
+    static constexpr int SegmentPreroll = 50;
+    // The lowest bit rate whose segments join cleanly.
+    static constexpr int SegmentKbps = 96;
 
     explicit TOpusRipEncoder(int Kbps);
 

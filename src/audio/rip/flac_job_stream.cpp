@@ -28,8 +28,9 @@ void AppendBlock(std::vector<uint8_t>& Out, TBlockType Type, const std::vector<u
     Out.insert(Out.end(), Body.begin(), Body.end());
 }
 
+// The encoder's own name, as the flac tool writes it ("reference libFLAC 1.4.2 20221022").
 QString Vendor() {
-    return QStringLiteral("reference libFLAC ") + QString::fromLatin1(FLAC__VERSION_STRING);
+    return QString::fromLatin1(FLAC__VENDOR_STRING);
 }
 
 } // namespace

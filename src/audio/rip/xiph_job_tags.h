@@ -11,7 +11,7 @@
 
 // The Vorbis comments of a job's FLAC or Opus file: TITLE, ARTIST, ALBUM, DATE, GENRE,
 // COMMENT, TRACKNUMBER and TRACKTOTAL from the job's texts; the chapter marks as CHAPTERxxx
-// and CHAPTERxxxNAME (the form FFmpeg-based players and VLC read in both containers); the
+// and CHAPTERxxxNAME (the form FFmpeg and the players built on it read in both containers); the
 // loudness as REPLAYGAIN_* (FLAC: -18 LUFS, as the MP3s have it) or R128_TRACK_GAIN and
 // R128_ALBUM_GAIN (Opus, RFC 7845: Q7.8 dB relative to -23 LUFS); for Opus the cover as
 // METADATA_BLOCK_PICTURE.

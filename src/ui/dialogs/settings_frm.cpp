@@ -33,7 +33,7 @@
 
 namespace {
 constexpr int ClientWidth = 308;
-constexpr int ClientHeight = 375; // the format's row above the settings
+constexpr int ClientHeight = 341;
 
 QComboBox* PickList(QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -106,7 +106,7 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
 
     PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(10, 8, ClientWidth - 20, 318);
+    PageControl1->setGeometry(10, 8, ClientWidth - 20, 284);
     settingsPage = BuildSettingsPage();
     id3Page = BuildId3Page();
     PageControl1->addWidget(settingsPage);
@@ -224,8 +224,12 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
     modeBox->addWidget(ChannelModeSel);
 
     box->addWidget(bitrateGroup);
-    box->addWidget(rateGroup);
-    box->addWidget(modeGroup);
+    // The two short lists side by side, so the format's row above them fits the dialog.
+    auto* lists = new QHBoxLayout;
+    lists->setSpacing(10);
+    lists->addWidget(rateGroup, 1);
+    lists->addWidget(modeGroup, 1);
+    box->addLayout(lists);
     box->addStretch(1);
     return page;
 }

@@ -1303,6 +1303,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>The comments outgrew the room kept for them.</source>
         <translation>Die Kommentare sind größer geworden als der für sie freigehaltene Platz.</translation>
     </message>
+    <message>
+        <source>The FLAC encoder made a frame that cannot be numbered.</source>
+        <translation>Der FLAC-Encoder hat einen Frame erzeugt, der sich nicht nummerieren lässt.</translation>
+    </message>
+    <message>
+        <source>The FLAC encoder gave no signature of the samples.</source>
+        <translation>Der FLAC-Encoder hat keine Signatur der Samples geliefert.</translation>
+    </message>
 </context>
 <context>
     <name>RunInput</name>
@@ -2451,10 +2459,6 @@ Version 2 oder später</translation>
     <message>
         <source>The FLAC encoder failed (%1).</source>
         <translation>Der FLAC-Encoder ist gescheitert (%1).</translation>
-    </message>
-    <message>
-        <source>The FLAC encoder gave no stream information.</source>
-        <translation>Der FLAC-Encoder hat keine Stream-Information geliefert.</translation>
     </message>
     <message>
         <source>The Ogg stream cannot be made.</source>

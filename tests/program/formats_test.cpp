@@ -137,7 +137,7 @@ std::pair<int, int> OpusHead(const QString& Path) {
 
 // A 24-bit LPCM range in DVD packs and a 24-bit PCM range in Matroska at 44.1 kHz: every bit
 // of the source's samples, at its rate, in a stream flac -t passes, with its comments, its
-// loudness and its cover read back by mutagen and FFmpeg.
+// loudness and its cover read back by mutagen and FFmpeg; and a long range in segments.
 TEST(FormatsRip, FlacHoldsEveryBitOf24BitSources) {
     struct TCase {
         const char* source;
@@ -209,6 +209,30 @@ TEST(FormatsRip, FlacHoldsEveryBitOf24BitSources) {
         EXPECT_EQ(cover.codec, AV_CODEC_ID_MJPEG);
         EXPECT_GT(cover.width, 0);
     }
+
+    // A long range on every core: segments whose frames join into one stream (flac -t checks
+    // their numbers, their CRCs and the samples' MD5), holding every sample the AC-3 decoder
+    // gives as the media layer reads it.
+    const QString concert = FixturePath(QStringLiteral("dvd_concert.mpg"));
+    const QString out = FreshDir(QStringLiteral("flac")) + QStringLiteral("/long.flac");
+    const TProgramRun run = RunSonavel(
+        {QStringLiteral("--rip"), concert, QStringLiteral("--start"), QStringLiteral("1"),
+         QStringLiteral("--end"), QStringLiteral("29"), QStringLiteral("-o"), out,
+         QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--quiet")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ExpectToolPasses(out);
+    const DecodedAudio flac = DecodeAudioFile(out);
+    ASSERT_TRUE(flac.ok) << flac.error.toStdString();
+    EXPECT_EQ(flac.complaints, 0);
+    const TSourceSound sound = ReadSourceSound(concert);
+    const int64_t first = sound.SampleAt(TMediaTime::FromSeconds(1)) - sound.firstSample;
+    EXPECT_EQ(flac.frames(), sound.SampleAt(TMediaTime::FromSeconds(29)) -
+                                 sound.SampleAt(TMediaTime::FromSeconds(1)));
+    ASSERT_LE(first * 2 + int64_t(flac.samples.size()), int64_t(sound.samples.size()));
+    EXPECT_TRUE(
+        std::equal(flac.samples.begin(), flac.samples.end(), sound.samples.begin() + first * 2));
+    EXPECT_EQ(ReadWithMutagen(out).info.value(QStringLiteral("bits_per_sample")).toString(),
+              QStringLiteral("16"));
 }
 
 // A list ripped to Opus on one encoder and on every core (its long last track then cut into

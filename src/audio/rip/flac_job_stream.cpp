@@ -2,9 +2,13 @@
 
 #include "audio/pipeline/audio_exception.h"
 #include "audio/xiph/flac_encoder.h"
+#include "audio/xiph/flac_frame.h"
 #include "audio/xiph/vorbis_comment.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+
+#include <algorithm>
 
 #include <FLAC/stream_encoder.h>
 
@@ -37,13 +41,13 @@ QString Vendor() {
 
 TFlacJobStream::TFlacJobStream(const TRipJobFile& File, const TRipPcmFormat& Format, int BlockSize)
     : FTags(File, Vendor(), TXiphJobTags::TGains::ReplayGain, false), FFormat(Format),
-      FBlockSize(BlockSize) {
+      FBlockSize(BlockSize), FFirstKept(File.Grid->FirstKept(File.Start)) {
     if (File.Cover && !File.Cover->empty())
         FPicture = TVorbisComment::PictureBlock(*File.Cover);
     FBlocksSize = 4 + FTags.Size() + (FPicture.empty() ? 0 : 4 + FPicture.size()) + 4 + MinPadding;
     FFile.Open(File.Job->FileName, File.Job->Replace);
     std::vector<uint8_t> head{'f', 'L', 'a', 'C'};
-    AppendBlock(head, btStreamInfo, EmptyStreamInfo(), false);
+    AppendBlock(head, btStreamInfo, StreamInfo(0, {}), false);
     const std::vector<uint8_t> blocks = Blocks();
     head.insert(head.end(), blocks.begin(), blocks.end());
     FFile.Write(head.data(), int64_t(head.size()));
@@ -60,27 +64,52 @@ std::vector<uint8_t> TFlacJobStream::Blocks() const {
     return out;
 }
 
-std::vector<uint8_t> TFlacJobStream::EmptyStreamInfo() const {
+std::vector<uint8_t> TFlacJobStream::StreamInfo(int64_t Frames,
+                                                const std::vector<uint8_t>& Md5) const {
     FLAC__StreamMetadata info{};
     info.type = FLAC__METADATA_TYPE_STREAMINFO;
     FLAC__StreamMetadata_StreamInfo& s = info.data.stream_info;
     s.min_blocksize = s.max_blocksize = unsigned(FBlockSize);
+    s.min_framesize = FMinFrame;
+    s.max_framesize = FMaxFrame;
     s.sample_rate = unsigned(FFormat.SampleRate);
     s.channels = unsigned(FFormat.Channels);
     s.bits_per_sample = unsigned(FFormat.BitsPerSample);
+    s.total_samples = uint64_t(Frames);
+    std::copy_n(Md5.begin(), std::min<size_t>(Md5.size(), 16), s.md5sum);
     return TFlacEncoder::StreamInfoBytes(info);
 }
 
 void TFlacJobStream::Add(const TRipPacket& Packet) {
     const auto& packet = static_cast<const TCodedPacket&>(Packet);
     FRun = packet.Run;
-    FFile.Write(packet.Bytes.data(), int64_t(packet.Bytes.size()));
+    // The frame's number in the file: its place after the file's first.
+    const int64_t number = packet.Index - FFirstKept;
+    const std::vector<uint8_t>* frame = &packet.Bytes;
+    if (FlacFrameNumber(packet.Bytes) != number) {
+        FRenumbered = packet.Bytes;
+        if (!SetFlacFrameNumber(FRenumbered, number))
+            throw EAudioException(QCoreApplication::translate(
+                "Rip", "The FLAC encoder made a frame that cannot be numbered."));
+        frame = &FRenumbered;
+    }
+    const auto bytes = uint32_t(frame->size());
+    FMinFrame = FMinFrame == 0 ? bytes : std::min(FMinFrame, bytes);
+    FMaxFrame = std::max(FMaxFrame, bytes);
+    FFile.Write(frame->data(), int64_t(frame->size()));
 }
 
-void TFlacJobStream::Finish(int64_t) {
-    // The encoder was fed exactly the range: its own count and MD5 are the file's.
-    const std::vector<uint8_t> info =
-        FRun && FRun->StreamInfo.size() == StreamInfoBytes ? FRun->StreamInfo : EmptyStreamInfo();
+void TFlacJobStream::Finish(int64_t Frames) {
+    // The MD5 of no samples at all is that of nothing; of some, the segments' signature.
+    std::vector<uint8_t> md5 = FRun ? FRun->Signature : std::vector<uint8_t>();
+    if (Frames == 0) {
+        const QByteArray none = QCryptographicHash::hash(QByteArray(), QCryptographicHash::Md5);
+        md5.assign(none.begin(), none.end());
+    }
+    if (md5.size() != 16)
+        throw EAudioException(QCoreApplication::translate(
+            "Rip", "The FLAC encoder gave no signature of the samples."));
+    const std::vector<uint8_t> info = StreamInfo(Frames, md5);
     FFile.WriteAt(StreamInfoAt, info.data(), int64_t(info.size()));
 }
 

@@ -8,10 +8,11 @@
 #include <memory>
 #include <vector>
 
-// One job's FLAC file: "fLaC", the STREAMINFO block (written last, in place, with the length
-// and MD5 the encoder counted), the Vorbis comments, the front cover as a PICTURE block and
-// a PADDING block that keeps the room for the loudness values, then the frames as they come.
-// Commit writes the comments anew (the padding takes up what they leave) and renames the
+// One job's FLAC file: "fLaC", the STREAMINFO block (written last, in place, with the length,
+// the frames' sizes and the samples' MD5), the Vorbis comments, the front cover as a PICTURE
+// block and a PADDING block that keeps the room for the loudness values, then the frames as
+// they come, numbered as one stream's (the encoders of the segments numbered their own from
+// 0). Commit writes the comments anew (the padding takes up what they leave) and renames the
 // file into place.
 //
 // Threads: one thread at a time (the rip's coordinator).
@@ -29,8 +30,8 @@ public:
 private:
     // The metadata blocks after STREAMINFO, always HeadSize bytes.
     std::vector<uint8_t> Blocks() const;
-    // A STREAMINFO for a stream of no frames at all.
-    std::vector<uint8_t> EmptyStreamInfo() const;
+    // The STREAMINFO block's body for Frames samples with that MD5 (empty: zeros).
+    std::vector<uint8_t> StreamInfo(int64_t Frames, const std::vector<uint8_t>& Md5) const;
 
     TXiphJobTags FTags;
     TRipPcmFormat FFormat;
@@ -38,5 +39,8 @@ private:
     std::vector<uint8_t> FPicture;
     TOutputFile FFile;
     std::shared_ptr<const TPacketRun> FRun;
+    int64_t FFirstKept; // the grid frame that is the file's first
+    std::vector<uint8_t> FRenumbered;
+    uint32_t FMinFrame = 0, FMaxFrame = 0; // bytes
     size_t FBlocksSize = 0;
 };

@@ -118,10 +118,10 @@ TRipStreamShape TMp3RipEncoder::Prepare(const TRipPcmFormat& Input) {
     return shape;
 }
 
-std::unique_ptr<TRipSegmentEncoder> TMp3RipEncoder::SegmentEncoder(int64_t FirstFrame,
-                                                                   int64_t Start, int64_t End,
-                                                                   int64_t KeepUntil) const {
-    return std::make_unique<TMp3RipSegment>(FSettings, FInput, FirstFrame, Start, End, KeepUntil);
+std::unique_ptr<TRipSegmentEncoder> TMp3RipEncoder::SegmentEncoder(const TRipSegment& Segment,
+                                                                   const std::atomic<bool>&) const {
+    return std::make_unique<TMp3RipSegment>(FSettings, FInput, Segment.First, Segment.Start,
+                                            Segment.End, Segment.KeepUntil);
 }
 
 std::unique_ptr<TRipJoiner> TMp3RipEncoder::Joiner() const {

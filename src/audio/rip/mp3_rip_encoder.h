@@ -15,9 +15,8 @@ public:
 
     QString Extension() const override;
     TRipStreamShape Prepare(const TRipPcmFormat& Input) override;
-    std::unique_ptr<TRipSegmentEncoder> SegmentEncoder(int64_t FirstFrame, int64_t Start,
-                                                       int64_t End,
-                                                       int64_t KeepUntil) const override;
+    std::unique_ptr<TRipSegmentEncoder>
+    SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const override;
     std::unique_ptr<TRipJoiner> Joiner() const override;
     std::unique_ptr<TRipJobWriter> JobWriter(const TRipJobFile& File) const override;
 

@@ -75,11 +75,10 @@ TRipStreamShape TOpusRipEncoder::Prepare(const TRipPcmFormat& Input) {
     return shape;
 }
 
-std::unique_ptr<TRipSegmentEncoder> TOpusRipEncoder::SegmentEncoder(int64_t FirstFrame,
-                                                                    int64_t Start, int64_t End,
-                                                                    int64_t KeepUntil) const {
-    return std::make_unique<TOpusRipSegment>(FInput.Channels, FKbps, FirstFrame, Start, End,
-                                             KeepUntil);
+std::unique_ptr<TRipSegmentEncoder>
+TOpusRipEncoder::SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>&) const {
+    return std::make_unique<TOpusRipSegment>(FInput.Channels, FKbps, Segment.First, Segment.Start,
+                                             Segment.End, Segment.KeepUntil);
 }
 
 std::unique_ptr<TRipJoiner> TOpusRipEncoder::Joiner() const {

@@ -10,8 +10,8 @@ bool TPacketJoiner::Add(std::unique_ptr<TRipEncoded> Segment) {
         Append(next->Start);
         FSeams.push_back(next->Start);
     }
-    if (!next->StreamInfo.empty())
-        FRun->StreamInfo = next->StreamInfo;
+    if (!next->Signature.empty())
+        FRun->Signature = next->Signature;
     FCurrent = std::move(next);
     return true;
 }

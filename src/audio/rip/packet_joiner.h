@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-// What the encoder of a packet format's run told at the end of its stream (FLAC's final
-// STREAMINFO block; nothing for Opus).
+// What the encoders of a packet format's run told at the end of its stream (FLAC's MD5 of
+// the samples; nothing for Opus).
 struct TPacketRun {
-    std::vector<uint8_t> StreamInfo;
+    std::vector<uint8_t> Signature;
 };
 
 // A frame of a packet format's joined stream: FLAC's frames and Opus's packets stand alone,
@@ -25,7 +25,7 @@ public:
 struct TPacketSegment : TRipEncoded {
     int64_t FirstFrame = 0, Start = 0, End = 0;
     std::vector<std::vector<uint8_t>> Packets;
-    std::vector<uint8_t> StreamInfo;
+    std::vector<uint8_t> Signature; // the run's, from its last segment
 };
 
 // Joins the segments of a packet format: each later segment takes over at its own Start,

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -120,10 +121,12 @@ public:
     // carry) and answers where the stream lies on the input's samples. Called once, on the
     // rip's coordinator, before anything else.
     virtual TRipStreamShape Prepare(const TRipPcmFormat& Input) = 0;
-    // A segment's encoder: FirstFrame is the grid frame of the first sample fed, [Start, End)
-    // the frames the segment stands for; frames from KeepUntil on are dropped.
+    // A segment's encoder: Segment.First is the grid frame of the first sample fed,
+    // [Start, End) the frames the segment stands for; frames from KeepUntil on are dropped
+    // (none of a run's last segment). An encoder that waits for another segment's gives up
+    // once Stop is set.
     virtual std::unique_ptr<TRipSegmentEncoder>
-    SegmentEncoder(int64_t FirstFrame, int64_t Start, int64_t End, int64_t KeepUntil) const = 0;
+    SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const = 0;
     virtual std::unique_ptr<TRipJoiner> Joiner() const = 0;
     // Creates the job's temporary file and writes its head (EAudioException when it cannot).
     virtual std::unique_ptr<TRipJobWriter> JobWriter(const TRipJobFile& File) const = 0;

@@ -209,7 +209,7 @@ std::unique_ptr<TRipSegmentRun> TRipExecutor::SegmentRun(const TRipSegment& Seg)
     return std::make_unique<TRipSegmentRun>(
         Seg, FGrids[Seg.Run], FRuns[Seg.Run].Planned, *FSettings.Encoder,
         TRipPcmFormat{src.Channels, src.BitsPerSample, src.SampleRate}, std::move(measured),
-        TRipSegmentRun::TProgress{FDone, FRunDone[Seg.Run]});
+        TRipSegmentRun::TProgress{FDone, FRunDone[Seg.Run]}, FStopRequested);
 }
 
 void TRipExecutor::EncodePart(const TRipSegment& Seg, TRipPart& Out) {

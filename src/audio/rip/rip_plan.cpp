@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int OverlapFrames = 16;
-
 TRipStreamShape Mp3Shape(int FrameSamples, int EncoderDelay, bool Plain) {
     TRipStreamShape shape;
     shape.FrameSamples = FrameSamples;
@@ -52,9 +50,13 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
         remaining += std::max<int64_t>(n, 0);
     // A segment of less than a second would cost more in pre-roll and overlap than it saves.
     const double minFrames = std::max(0.2, Tuning.MinSegmentSeconds) * Rate;
-    const double maxFrames = std::max(minFrames, Tuning.MaxSegmentSeconds * Rate);
     for (size_t j = 0; j < RunFrames.size(); ++j) {
         const TRipGrid& grid = Grids[j];
+        const double longest =
+            grid.Shape.MaxSegmentSeconds > 0
+                ? std::min(Tuning.MaxSegmentSeconds, grid.Shape.MaxSegmentSeconds)
+                : Tuning.MaxSegmentSeconds;
+        const double maxFrames = std::max(minFrames, longest * Rate);
         const int spf = grid.FrameSamples;
         const int64_t n = RunFrames[j];
         const bool known = n >= 0;
@@ -86,9 +88,12 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
             s.Start = first + kept * i / pieces;
             s.End = first + kept * (i + 1) / pieces;
             s.First = i == 0 ? 0 : s.Start - grid.Shape.PrerollFrames;
-            s.KeepUntil = s.Last ? s.End : s.End + OverlapFrames;
+            s.KeepUntil = s.Last ? s.End : s.End + grid.Shape.OverlapFrames;
             s.FeedFrom = s.First * spf;
-            s.FeedTo = known ? (s.KeepUntil + grid.Shape.GuardFrames) * spf : -1;
+            s.FeedTo = !known ? -1
+                       : s.Last && grid.Shape.ExactEnd
+                           ? grid.Lead + n
+                           : (s.KeepUntil + grid.Shape.GuardFrames) * spf;
             plan.push_back(s);
         }
     }

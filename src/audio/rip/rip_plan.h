@@ -55,6 +55,15 @@ struct TRipStreamShape {
     int LeadExtra = 576;
     // Frames fed past the last kept one, so that it heard sound, not the encoder's flush.
     int GuardFrames = 3;
+    // Frames an earlier segment's encoder goes on past its end, so that the seam can be
+    // chosen where both encoders heard the same sound.
+    int OverlapFrames = 16;
+    // The last segment of a run is fed to the run's last sample and no further (a lossless
+    // stream ends exactly there), not GuardFrames past its last frame.
+    bool ExactEnd = false;
+    // The longest segment in seconds, when shorter than the tuning's (0: the tuning's): a
+    // format whose segments hold on to their samples keeps them short.
+    double MaxSegmentSeconds = 0;
     // Jobs that follow each other without a gap share one stream (else each job's file is
     // its own run, its encoder hearing its neighbours' sound before and after it).
     bool JoinsJobs = true;

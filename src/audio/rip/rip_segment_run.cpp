@@ -8,6 +8,13 @@ namespace {
 
 constexpr int64_t Unbounded = INT64_MAX / 4;
 
+// A run's last segment keeps every frame its encoder makes.
+TRipSegment KeptToTheEnd(TRipSegment Seg) {
+    if (Seg.Last)
+        Seg.KeepUntil = Unbounded;
+    return Seg;
+}
+
 } // namespace
 
 bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Head,
@@ -44,10 +51,10 @@ bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Hea
 
 TRipSegmentRun::TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int64_t RunFrames,
                                const TRipEncoder& Encoder, TRipPcmFormat Format,
-                               std::vector<TJobSpan> Measured, TProgress Progress)
+                               std::vector<TJobSpan> Measured, TProgress Progress,
+                               const std::atomic<bool>& Stop)
     : FSeg(Seg), FFormat(Format), FMeasured(std::move(Measured)), FProgress(Progress),
-      FEncoder(Encoder.SegmentEncoder(Seg.First, Seg.Start, Seg.End,
-                                      Seg.Last ? Unbounded : Seg.KeepUntil)),
+      FEncoder(Encoder.SegmentEncoder(KeptToTheEnd(Seg), Stop)),
       FFrameBytes(size_t(Format.FrameBytes())), FAt(Seg.FeedFrom) {
     const int spf = Grid.FrameSamples;
     const int64_t end = RunFrames < 0 ? Unbounded : Grid.Lead + RunFrames;

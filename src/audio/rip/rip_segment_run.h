@@ -58,10 +58,11 @@ public:
     };
 
     // RunFrames: the run's length in PCM frames, -1 unknown. Measured: the jobs the
-    // segment may stand for, in order; empty: no loudness is measured.
+    // segment may stand for, in order; empty: no loudness is measured. Stop: the rip's stop
+    // request, for an encoder that waits.
     TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int64_t RunFrames,
                    const TRipEncoder& Encoder, TRipPcmFormat Format, std::vector<TJobSpan> Measured,
-                   TProgress Progress);
+                   TProgress Progress, const std::atomic<bool>& Stop);
 
     // PCM frames still wanted; a very large number when the part reads to the source's end.
     int64_t Wanted() const;

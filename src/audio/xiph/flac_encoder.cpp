@@ -59,8 +59,10 @@ int TFlacEncoder::WriteBytes(const FLAC__StreamEncoder*, const uint8_t* Buffer, 
 
 void TFlacEncoder::Metadata(const FLAC__StreamEncoder*, const FLAC__StreamMetadata* Info,
                             void* Self) {
-    if (Info && Info->type == FLAC__METADATA_TYPE_STREAMINFO)
-        static_cast<TFlacEncoder*>(Self)->FStreamInfo = StreamInfoBytes(*Info);
+    if (Info && Info->type == FLAC__METADATA_TYPE_STREAMINFO) {
+        const uint8_t* md5 = Info->data.stream_info.md5sum;
+        static_cast<TFlacEncoder*>(Self)->FMd5.assign(md5, md5 + 16);
+    }
 }
 
 void TFlacEncoder::Check(bool Ok) const {
@@ -97,13 +99,9 @@ void TFlacEncoder::TakeFrames(std::vector<std::vector<uint8_t>>& Out) {
     FFrames.erase(FFrames.begin(), FFrames.begin() + long(done));
 }
 
-std::vector<uint8_t> TFlacEncoder::Finish() {
+void TFlacEncoder::Finish() {
     Check(FLAC__stream_encoder_finish(FEncoder.get()));
     FFinished = true;
-    if (FStreamInfo.empty())
-        throw EAudioException(
-            QCoreApplication::translate("Xiph", "The FLAC encoder gave no stream information."));
-    return FStreamInfo;
 }
 
 std::vector<uint8_t> TFlacEncoder::StreamInfoBytes(const FLAC__StreamMetadata& Info) {

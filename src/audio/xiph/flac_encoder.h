@@ -7,9 +7,10 @@
 #include <vector>
 
 // One libFLAC stream encoder writing into memory: fed interleaved PCM of 16-bit or packed
-// 24-bit little-endian samples, it makes FLAC frames (TakeFrames hands out those finished);
-// Finish encodes the rest and gives the final STREAMINFO block, with the MD5 of the samples
-// and their count. The stream's head ("fLaC" and the metadata) is left to the caller.
+// 24-bit little-endian samples, it makes FLAC frames (TakeFrames hands out those finished),
+// numbered from 0; Finish encodes the rest and tells the MD5 of the samples it was fed. The
+// stream's head ("fLaC" and the metadata) is left to the caller, which may join the frames
+// of several encoders.
 //
 // Threads: one thread at a time.
 class TFlacEncoder {
@@ -32,8 +33,10 @@ public:
     // Moves the frames that are complete, each one whole FLAC frame, to the end of Out
     // (after Finish, all of them).
     void TakeFrames(std::vector<std::vector<uint8_t>>& Out);
-    // Encodes what is left; answers the STREAMINFO block's 34 bytes.
-    std::vector<uint8_t> Finish();
+    // Encodes what is left.
+    void Finish();
+    // After Finish: the MD5 of every sample fed (16 bytes).
+    const std::vector<uint8_t>& Md5() const { return FMd5; }
 
     // The STREAMINFO block's body as libFLAC describes it.
     static std::vector<uint8_t> StreamInfoBytes(const FLAC__StreamMetadata& Info);
@@ -53,5 +56,5 @@ private:
     std::vector<std::vector<uint8_t>> FFrames;
     bool FInFrame = false;
     bool FFinished = false;
-    std::vector<uint8_t> FStreamInfo;
+    std::vector<uint8_t> FMd5;
 };

@@ -432,6 +432,19 @@ TEST_F(WindowTest, TheFormatChosenInTheSettingsDrivesTheRip) {
             EXPECT_EQ(decoded.frames(), frames);
         }
     }
+    // A name of another format than the one chosen is refused before any work.
+    const QString flac = dir + QStringLiteral("/other.flac");
+    Frm->outputFileEdit->setText(flac);
+    Answers = {1};
+    Frm->ExtractBtnClick();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("The output file ends in .flac, but the format chosen "
+                                            "writes .opus files:\n ") +
+                                 flac +
+                                 QStringLiteral("\nChange the name or the format (Change "
+                                                "Settings...)."));
+    EXPECT_TRUE(Frm->IsIdle());
+    EXPECT_FALSE(QFileInfo::exists(flac));
 }
 
 TEST(WindowSettingsMapping, SettingsOntoTheOutput) {

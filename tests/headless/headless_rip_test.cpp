@@ -20,6 +20,31 @@
 #include <functional>
 #include <thread>
 
+namespace {
+
+// Runs the output to its end in a local event loop; the failure's text, or empty.
+QString RunToEnd(TMP3Out& Out) {
+    QEventLoop loop;
+    QString failure;
+    Out.OnDone = [&](QObject*) { loop.exit(0); };
+    Out.OnThreadException = [&](QObject*, const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.exit(1); }, Qt::QueuedConnection);
+    };
+    QTimer::singleShot(120000, &loop, [&loop] { loop.exit(2); });
+    Out.Run();
+    const int code = loop.exec();
+    return code == 0 ? QString() : failure.isEmpty() ? QStringLiteral("timed out") : failure;
+}
+
+QString Sha256Of(const QString& Path) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(ReadFile(Path), QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
 TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
     const QString dir = FreshDir(QStringLiteral("headless"));
     TStreamAudioIn in;
@@ -47,18 +72,7 @@ TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
     out.Tuning.MaxSegmentSeconds = 4;
     out.Tracks = RipJobs(jobs, *in.Reader());
     out.SetInput(&in);
-
-    QEventLoop loop;
-    QString failure;
-    out.OnDone = [&](QObject*) { loop.exit(0); };
-    out.OnThreadException = [&](QObject*, const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.exit(1); }, Qt::QueuedConnection);
-    };
-    QTimer::singleShot(120000, &loop, [&loop] { loop.exit(2); });
-    out.Run();
-    ASSERT_EQ(loop.exec(), 0) << failure.toStdString();
+    ASSERT_EQ(RunToEnd(out).toStdString(), "");
     in.CloseSource();
 
     int64_t total = 0;
@@ -72,31 +86,6 @@ TEST(HeadlessRip, TwoTracksOfARealSourceOnTwoThreadsAreExactAndGapless) {
     }
     EXPECT_EQ(total, 24 * 44100);
 }
-
-namespace {
-
-// Runs the output to its end in a local event loop; the failure's text, or empty.
-QString RunToEnd(TMP3Out& Out) {
-    QEventLoop loop;
-    QString failure;
-    Out.OnDone = [&](QObject*) { loop.exit(0); };
-    Out.OnThreadException = [&](QObject*, const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.exit(1); }, Qt::QueuedConnection);
-    };
-    QTimer::singleShot(120000, &loop, [&loop] { loop.exit(2); });
-    Out.Run();
-    const int code = loop.exec();
-    return code == 0 ? QString() : failure.isEmpty() ? QStringLiteral("timed out") : failure;
-}
-
-QString Sha256Of(const QString& Path) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(ReadFile(Path), QCryptographicHash::Sha256).toHex());
-}
-
-} // namespace
 
 // The MP3s are byte for byte what the engine wrote before FLAC and Opus joined it: the
 // hashes below come from rips of these very settings by the program as it was then. A track
@@ -177,7 +166,7 @@ TEST(HeadlessRip, Mp3FilesAreByteForByteThoseOfTheEngineBeforeOtherFormats) {
         TMP3Out out;
         ASSERT_NO_THROW(c.Set(out, in)) << c.Name;
         out.SetInput(&in);
-        ASSERT_EQ(RunToEnd(out), QString()) << c.Name;
+        ASSERT_EQ(RunToEnd(out).toStdString(), "") << c.Name;
         in.CloseSource();
         QStringList hashes;
         for (const TRipJob& job : out.Tracks) {

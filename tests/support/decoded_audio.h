@@ -49,6 +49,20 @@ int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<i
                        int channels, int64_t from, int64_t to, double* score = nullptr,
                        int64_t needleFrames = 0);
 
+// Integrated loudness (LUFS) and sample peak (linear) of decoded float sound, one file or
+// several laid end to end, measured by libebur128 itself.
+struct TDecodedLoudness {
+    double lufs = 0, peak = 0;
+};
+TDecodedLoudness LoudnessOf(const std::vector<const DecodedAudio*>& parts);
+
+// The chapters FFmpeg's demuxer finds in a file (its start and end in seconds, its title).
+struct TChapterMark {
+    double startS, endS;
+    QString title;
+};
+std::vector<TChapterMark> ReadChapters(const QString& path);
+
 // The front cover FFmpeg finds in a file (an attached picture), decoded with libavcodec.
 struct DecodedPicture {
     bool found = false;

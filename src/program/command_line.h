@@ -61,10 +61,5 @@ struct TCommandLineOptions {
 // Raises EUsageError. `args` excludes the program name.
 TCommandLineOptions ParseCommandLine(const QStringList& args);
 
-// Why the options do not go with `Format` (an MP3 rate that is none, --vbr for FLAC, an
-// output whose extension is another format's, ...); empty when they do. The parser asks it
-// when the format is known from the command line, the rip when it is the stored one.
-QString FormatOptionRefusal(const TCommandLineOptions& Options, TOutputFormat Format);
-
 // The text of --help.
 QString UsageText();

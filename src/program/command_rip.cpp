@@ -18,6 +18,7 @@
 #include "program/command_interrupt.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
+#include "program/format_options.h"
 
 #include <QCoreApplication>
 #include <QDir>

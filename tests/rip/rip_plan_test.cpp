@@ -137,7 +137,8 @@ TEST(RipPlan, PiecesShrinkAsTheListNearsItsEndSoEveryThreadStaysBusy) {
 
 // A lossless stream (FLAC's shape): segments cut at frame boundaries, each fed one frame
 // before its start (for the seam's check) and exactly to its end, no overlap, the last one to
-// the run's last sample and not beyond, no segment longer than the shape allows.
+// the run's last sample and not beyond, no segment longer than the shape allows, whole rounds
+// of the threads.
 TEST(RipPlan, LosslessSegmentsAreFedExactlyTheirFrames) {
     TRipStreamShape shape;
     shape.FrameSamples = 4096;
@@ -149,7 +150,8 @@ TEST(RipPlan, LosslessSegmentsAreFedExactlyTheirFrames) {
     const TRipGrid grid(0, shape);
     const int64_t frames = 200LL * kRate + 1234;
     const auto plan = PlanSegments({frames}, {grid}, 2, kRate, TRipTuning());
-    ASSERT_GE(plan.size(), 7u); // 200 s in pieces of at most 30 s
+    ASSERT_GE(plan.size(), 7u);     // 200 s in pieces of at most 30 s,
+    EXPECT_EQ(plan.size() % 2, 0u); // in whole rounds of the two threads
     EXPECT_EQ(plan.front().Start, grid.FirstKept(grid.Lead));
     EXPECT_EQ(plan.back().End, grid.LastKept(grid.Lead + frames) + 1);
     for (size_t i = 0; i < plan.size(); ++i) {

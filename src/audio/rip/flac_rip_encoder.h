@@ -24,7 +24,7 @@ public:
     ~TFlacRipEncoder() override;
 
     // The longest segment: a segment keeps its samples until those before it are signed.
-    static constexpr double SegmentSeconds = 30;
+    static constexpr double SegmentSeconds = 60;
 
     QString Extension() const override;
     TRipStreamShape Prepare(const TRipPcmFormat& Input) override;

@@ -62,7 +62,8 @@ struct TRipStreamShape {
     // stream ends exactly there), not GuardFrames past its last frame.
     bool ExactEnd = false;
     // The longest segment in seconds, when shorter than the tuning's (0: the tuning's): a
-    // format whose segments hold on to their samples keeps them short.
+    // format whose segments hold on to their samples keeps them short. A run cut under this
+    // cap is cut into whole rounds of the threads.
     double MaxSegmentSeconds = 0;
     // Jobs that follow each other without a gap share one stream (else each job's file is
     // its own run, its encoder hearing its neighbours' sound before and after it).

@@ -171,7 +171,7 @@ TMp3EncoderSettings Settings(const TSetting& S) {
     e.InputSampleRate = e.OutputSampleRate = Rate;
     e.Mode = 1; // joint stereo
     e.EnableVBR = S.Vbr;
-    e.VBRMode2 = true;
+    e.VBRCurrentMethod = true;
     e.VBRQuality = 2;
     e.VBRMinBitrate = 32;
     e.VBRMaxBitrate = 320;

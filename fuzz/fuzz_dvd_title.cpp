@@ -66,7 +66,7 @@ void CheckTitle(TDvdDisc& disc, const TDvdTitle& title) {
         const auto nav = dvd::ReadNavTimes(sector.data());
         starts.push_back(nav ? nav->start : 0);
     }
-    const TDvdTimeline line(title, starts, starts.front() - 100);
+    const TDvdTimeline line(title, starts);
     TMediaTime last;
     int number = 0;
     for (const TSourceChapter& c : line.Chapters()) {

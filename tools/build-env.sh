@@ -9,10 +9,16 @@ SONAVEL_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev
   libmp3lame-dev libmp3lame0
   libdvdread-dev
-  libebur128-dev libtag1-dev
-  # FLAC and Opus in Ogg; the tests' independent readers of them (flac -t, opusinfo, mutagen).
-  libflac-dev libopus-dev libogg-dev flac opus-tools python3-mutagen
+  libebur128-dev libtag1-dev libicu-dev
+  # FLAC and Opus in Ogg; the tests' independent readers of them (flac -t, opusinfo).
+  libflac-dev libopus-dev libogg-dev flac opus-tools
   libgtest-dev dvdauthor genisoimage lsdvd
+  # Readers of the rips that share no code with the program: tags (mutagen), the sound as a
+  # gapless and a plain player decode it (mpg123, madplay), every frame's header (mp3check),
+  # loudness by a BS.1770 meter of its own (bs1770gain; not libebur128).
+  python3-mutagen mpg123 madplay mp3check bs1770gain
+  # A child's peak memory (/usr/bin/time).
+  time
   xvfb xauth
   # The installed copy's desktop checks: the MIME database, xdg-mime and its lookup tool.
   shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl

@@ -47,10 +47,6 @@
         <translation>%1 braucht einen Wert</translation>
     </message>
     <message>
-        <source>--chapter needs A or A-B, like 6 or 6-8</source>
-        <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8</translation>
-    </message>
-    <message>
         <source>--chapter %1: the last chapter comes before the first</source>
         <translation>--chapter %1: das letzte Kapitel liegt vor dem ersten</translation>
     </message>
@@ -149,10 +145,6 @@
     <message>
         <source>cannot open %1: No such file or directory</source>
         <translation>%1 kann nicht geöffnet werden: Datei oder Verzeichnis nicht gefunden</translation>
-    </message>
-    <message>
-        <source>%1 is not a DVD; --dvd-title, --chapter and --split-chapters need one</source>
-        <translation>%1 ist keine DVD; --dvd-title, --chapter und --split-chapters brauchen eine</translation>
     </message>
     <message>
         <source>cannot read the DVD %1: %2</source>
@@ -387,29 +379,8 @@ left out); --start and --end, when given, override</source>
         <translation>MIN-MAX</translation>
     </message>
     <message>
-        <source>variable bit rate between two of those rates</source>
-        <translation>variable Bitrate zwischen zwei dieser Raten</translation>
-    </message>
-    <message>
-        <source>variable bit rate of quality N, as the encoder&apos;s -V:
-0 best and largest, 9 smallest (default: 2, or the
-window&apos;s setting); with --vbr&apos;s limits or the stored ones</source>
-        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
-0 am besten und größten, 9 am kleinsten (Vorgabe: 2
-oder die Einstellung des Fensters); mit den Grenzen von
---vbr oder den gespeicherten</translation>
-    </message>
-    <message>
         <source>TIME|FILE</source>
         <translation>ZEIT|DATEI</translation>
-    </message>
-    <message>
-        <source>the front cover: the video&apos;s picture at TIME of the
-source (scaled to square pixels), or a JPEG or PNG file;
-every track of a list gets it</source>
-        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
-(auf quadratische Pixel skaliert) oder eine JPEG- oder
-PNG-Datei; jeder Titel einer Liste bekommt es</translation>
     </message>
     <message>
         <source>leave out the ReplayGain values (the loudness measured
@@ -631,67 +602,6 @@ wenn sie fehlt; Opus hat immer 48000)</translation>
         <translation>--samplerate %1: Opus hat immer 48000 Hz</translation>
     </message>
     <message>
-        <source>Usage: sonavel [FILE]
-       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
-               [--format mp3|flac|opus] [--compression N]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year Y] [--comment C] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
-       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
-               [-o OUTPUT] [options]
-       sonavel --list-tracks SOURCE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3,
-FLAC or Opus.
-A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
-folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
-Without options, opens the window (with FILE, opens that file or DVD).
-
-</source>
-        <translation>Aufruf: sonavel [DATEI]
-       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
-               [--format mp3|flac|opus] [--compression N]
-               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
-               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
-               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
-               [--album A] [--year J] [--comment K] [--genre G]
-               [--audio-track N] [--jobs N] [--force] [--quiet]
-               [--dvd-title N] [--chapter A[-B]]
-       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
-               [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
-               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
-       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
-               [--min-track S] [--dvd-title N] [--audio-track N]
-       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
-               [-o AUSGABE] [Optionen]
-       sonavel --list-tracks QUELLE [--dvd-title N]
-       sonavel --list-titles DVD
-       sonavel --help | --version
-
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3,
-FLAC oder Opus.
-Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
-VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
-Disc oder /dev/sr0.
-Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
-
-</translation>
-    </message>
-    <message>
         <source>
 Options not given take the settings last used in the window.
 
@@ -736,6 +646,154 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the file holds silence there</source>
         <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die Datei enthält dort Stille</translation>
+    </message>
+    <message>
+        <source>--chapter needs A or A-B, like 6 or 6-8, not &apos;%1&apos;</source>
+        <translation>--chapter braucht A oder A-B, etwa 6 oder 6-8, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--tracks needs a file</source>
+        <translation>--tracks braucht eine Datei</translation>
+    </message>
+    <message>
+        <source>with %1</source>
+        <translation>mit %1</translation>
+    </message>
+    <message>
+        <source>when the window opens</source>
+        <translation>beim Öffnen des Fensters</translation>
+    </message>
+    <message>
+        <source>--one-file writes one file: -o names it, not a pattern of track names</source>
+        <translation>--one-file schreibt eine Datei: -o benennt sie, kein Muster für Titelnamen</translation>
+    </message>
+    <message>
+        <source>the pauses of %1 cut it into %2 songs: more than %3 tracks, which no list holds (give a longer --min-pause or --min-track)</source>
+        <translation>die Pausen von %1 teilen sie in %2 Lieder: mehr als %3 Titel, die keine Liste fasst (längere --min-pause oder --min-track angeben)</translation>
+    </message>
+    <message>
+        <source> is the same file as track %1&apos;s output %2</source>
+        <translation> ist dieselbe Datei wie die Ausgabe %2 von Titel %1</translation>
+    </message>
+    <message>
+        <source>the sound of %1 ends at %2, before the end of the range (%3)</source>
+        <translation>der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3)</translation>
+    </message>
+    <message>
+        <source>sonavel: warning: the sound of %1 ends at %2, before the end of the range (%3); the file ends there</source>
+        <translation>sonavel: Warnung: der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3); die Datei endet dort</translation>
+    </message>
+    <message>
+        <source>sonavel: warning: ignored %1: %2
+</source>
+        <translation>sonavel: Warnung: ohne Wirkung %1: %2
+</translation>
+    </message>
+    <message>
+        <source>the title&apos;s camera angle N (default: 1; --list-titles
+counts them)</source>
+        <translation>Kameraperspektive N des Titels (Vorgabe: 1; --list-titles
+zählt sie)</translation>
+    </message>
+    <message>
+        <source>--angle goes with --rip</source>
+        <translation>--angle gehört zu --rip</translation>
+    </message>
+    <message>
+        <source>%1 is not a DVD; --dvd-title, --angle, --chapter and --split-chapters need one</source>
+        <translation>%1 ist keine DVD; --dvd-title, --angle, --chapter und --split-chapters brauchen eine</translation>
+    </message>
+    <message>
+        <source>audio track %1 of %2 cannot be played: %3 (see --list-tracks)</source>
+        <translation>Tonspur %1 von %2 kann nicht abgespielt werden: %3 (siehe --list-tracks)</translation>
+    </message>
+    <message>
+        <source>variable bit rate, every frame between two of
+those rates</source>
+        <translation>variable Bitrate, jeder Frame zwischen zweien
+dieser Raten</translation>
+    </message>
+    <message>
+        <source>variable bit rate of quality N, as the encoder&apos;s -V:
+0 best and largest, 9 smallest (default: 2, or the
+window&apos;s setting); bounded only by --vbr&apos;s limits or
+those the settings dialog&apos;s Limit box stores</source>
+        <translation>variable Bitrate der Qualität N, wie -V des Kodierers:
+0 am besten und größten, 9 am kleinsten (Vorgabe: 2
+oder die Einstellung des Fensters); begrenzt nur durch
+--vbr oder die Grenzen, die das Feld „Begrenzen“ der
+Einstellungen speichert</translation>
+    </message>
+    <message>
+        <source>the front cover: the video&apos;s picture at TIME of the
+source (scaled to square pixels), or a JPEG or PNG file;
+larger than 1920 pixels, it is scaled down; every track
+of a list gets it</source>
+        <translation>das Titelbild: das Bild des Videos bei ZEIT der Quelle
+(auf quadratische Pixel skaliert) oder eine JPEG- oder
+PNG-Datei; über 1920 Pixel wird es verkleinert; jeder
+Titel einer Liste bekommt es</translation>
+    </message>
+    <message>
+        <source>Usage: sonavel [FILE]
+       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--format mp3|flac|opus] [--compression N]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover TIME|FILE]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year Y] [--comment C] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --rip SOURCE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o FOLDER/ | -o PATTERN] [options]
+       sonavel --list-pauses SOURCE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip SOURCE (--tracks LIST | --split-chapters) --one-file
+               [-o OUTPUT] [options]
+       sonavel --list-tracks SOURCE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3,
+FLAC or Opus.
+A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
+folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
+Without options, opens the window (with FILE, opens that file or DVD).
+
+</source>
+        <translation>Aufruf: sonavel [DATEI]
+       sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--format mp3|flac|opus] [--compression N]
+               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
+               [--samplerate HZ] [--no-replaygain] [--cover ZEIT|DATEI]
+               [--mode dual|stereo|joint|mono] [--title T] [--artist A]
+               [--album A] [--year J] [--comment K] [--genre G]
+               [--audio-track N] [--jobs N] [--force] [--quiet]
+               [--dvd-title N] [--angle N] [--chapter A[-B]]
+       sonavel --rip QUELLE --tracks LISTE [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]
+               [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --rip QUELLE --split-pauses [--min-pause S] [--pause-db DB]
+               [--min-track S] [-o ORDNER/ | -o MUSTER] [Optionen]
+       sonavel --list-pauses QUELLE [--min-pause S] [--pause-db DB]
+               [--min-track S] [--dvd-title N] [--audio-track N]
+       sonavel --rip QUELLE (--tracks LISTE | --split-chapters) --one-file
+               [-o AUSGABE] [Optionen]
+       sonavel --list-tracks QUELLE [--dvd-title N]
+       sonavel --list-titles DVD
+       sonavel --help | --version
+
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3,
+FLAC oder Opus.
+Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
+VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
+Disc oder /dev/sr0.
+Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
+
+</translation>
     </message>
 </context>
 <context>
@@ -917,6 +975,26 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>the disc marks it unavailable</source>
         <translation>die Disc kennzeichnet sie als nicht verfügbar</translation>
     </message>
+    <message>
+        <source>an angle of title set %1 cannot be followed through its interleaved block: %2 at sector %3</source>
+        <translation>eine Kameraperspektive des Titelsatzes %1 lässt sich nicht durch ihren verschachtelten Block verfolgen: %2 bei Sektor %3</translation>
+    </message>
+    <message>
+        <source>no navigation pack</source>
+        <translation>kein Navigationspaket</translation>
+    </message>
+    <message>
+        <source>a unit that ends past the cell</source>
+        <translation>eine Einheit, die hinter der Zelle endet</translation>
+    </message>
+    <message>
+        <source>no way on to the angle&apos;s next unit</source>
+        <translation>kein Weg zur nächsten Einheit der Perspektive</translation>
+    </message>
+    <message>
+        <source>title %1 has no angle %2</source>
+        <translation>Titel %1 hat keine Kameraperspektive %2</translation>
+    </message>
 </context>
 <context>
     <name>DvdChoice</name>
@@ -943,6 +1021,41 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>no audio</source>
         <translation>kein Ton</translation>
+    </message>
+    <message>
+        <source>1 angle</source>
+        <translation>1 Kameraperspektive</translation>
+    </message>
+    <message>
+        <source>%1 angles</source>
+        <translation>%1 Kameraperspektiven</translation>
+    </message>
+    <message>
+        <source>title %1 has %2, not %3</source>
+        <translation>Titel %1 hat %2, nicht %3</translation>
+    </message>
+    <message>
+        <source>Angle %1 of %2</source>
+        <translation>Perspektive %1 von %2</translation>
+    </message>
+</context>
+<context>
+    <name>File</name>
+    <message>
+        <source>it is %1, which can be read only once</source>
+        <translation>sie ist %1 und kann nur einmal gelesen werden</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>sie ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 MB</source>
+        <translation>sie ist größer als %1 MB</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1220,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>Unrecognized error value.</source>
         <translation>Unbekannter Fehlerwert.</translation>
     </message>
+    <message>
+        <source>The file changed while it was being read (it was cut short or written over); nothing made from it is kept.</source>
+        <translation>Die Datei hat sich beim Lesen geändert (sie wurde gekürzt oder überschrieben); nichts daraus wird behalten.</translation>
+    </message>
+    <message>
+        <source>The DVD&apos;s navigation packs are damaged: a camera angle of the title cannot be followed through its interleaved block.</source>
+        <translation>Die Navigationspakete der DVD sind beschädigt: eine Kameraperspektive des Titels lässt sich nicht durch ihren verschachtelten Block verfolgen.</translation>
+    </message>
 </context>
 <context>
     <name>Mp3</name>
@@ -1174,6 +1295,10 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <source>The ID3 tag outgrew the room kept for it.</source>
         <translation>Der ID3-Tag ist größer geworden als der für ihn freigehaltene Platz.</translation>
     </message>
+    <message>
+        <source>The MP3 decoder for the peak cannot be started.</source>
+        <translation>Der MP3-Dekodierer für den Spitzenpegel kann nicht gestartet werden.</translation>
+    </message>
 </context>
 <context>
     <name>OutputSettings</name>
@@ -1184,6 +1309,29 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
     <message>
         <source>the source&apos;s rate</source>
         <translation>die Rate der Quelle</translation>
+    </message>
+</context>
+<context>
+    <name>Picture</name>
+    <message>
+        <source>the picture &quot;%1&quot; cannot be read: %2</source>
+        <translation>das Bild „%1“ kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a JPEG or PNG picture</source>
+        <translation>„%1“ ist kein JPEG- oder PNG-Bild</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is too large to use as a cover (%2 x %3 pixels; decoding it would take more than %4 MB)</source>
+        <translation>das Bild „%1“ ist zu groß für ein Titelbild (%2 x %3 Pixel; es zu dekodieren bräuchte mehr als %4 MB)</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is damaged: %2</source>
+        <translation>das Bild „%1“ ist beschädigt: %2</translation>
+    </message>
+    <message>
+        <source>the picture &quot;%1&quot; is damaged: its data end before the picture does</source>
+        <translation>das Bild „%1“ ist beschädigt: seine Daten enden vor dem Bild</translation>
     </message>
 </context>
 <context>
@@ -1308,6 +1456,14 @@ Rückgabewert: 0 fertig, 1 fehlgeschlagen (eine Zeile auf stderr sagt warum),
         <translation>Der FLAC-Encoder hat einen Frame erzeugt, der sich nicht nummerieren lässt.</translation>
     </message>
     <message>
+        <source>Tracks %1 and %2 would be written to one file, &quot;%3&quot;.</source>
+        <translation>Die Titel %1 und %2 würden in dieselbe Datei „%3“ geschrieben.</translation>
+    </message>
+    <message>
+        <source>The sound ends at %1 s, before the end of the range.</source>
+        <translation>Der Ton endet bei %1 s, vor dem Ende des Bereichs.</translation>
+    </message>
+    <message>
         <source>The FLAC encoder gave no signature of the samples.</source>
         <translation>Der FLAC-Encoder hat keine Signatur der Samples geliefert.</translation>
     </message>
@@ -1334,6 +1490,10 @@ Changes last only until Sonavel ends.</source>
     <message>
         <source>Failed to create key %1</source>
         <translation>Der Schlüssel %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the settings can&apos;t be saved in &quot;%1&quot; (%2)</source>
+        <translation>die Einstellungen können nicht in „%1“ gespeichert werden (%2)</translation>
     </message>
 </context>
 <context>
@@ -2016,6 +2176,32 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
         <translation>Opus-Dateien (*.opus)</translation>
     </message>
     <message>
+        <source>Tracks %1 and %2 would be written to one file (a link leads from one name to the other):
+ </source>
+        <translation>Die Titel %1 und %2 würden in dieselbe Datei geschrieben (ein Link führt vom einen Namen zum anderen):
+ </translation>
+    </message>
+    <message>
+        <source>The pauses cut the sound into %1 songs, more than the %2 tracks a list holds.</source>
+        <translation>Die Pausen teilen den Ton in %1 Lieder, mehr als die %2 Titel, die eine Liste fasst.</translation>
+    </message>
+    <message>
+        <source>The %1 songs found do not fit after the %2 tracks of the list: a list holds %3 tracks.</source>
+        <translation>Die %1 gefundenen Lieder passen nicht hinter die %2 Titel der Liste: eine Liste fasst %3 Titel.</translation>
+    </message>
+    <message>
+        <source>Angle</source>
+        <translation>Perspektive</translation>
+    </message>
+    <message>
+        <source>Angle:</source>
+        <translation>Perspektive:</translation>
+    </message>
+    <message>
+        <source>The camera angle of the title to preview and rip</source>
+        <translation>Die Kameraperspektive des Titels für Vorschau und Rippen</translation>
+    </message>
+    <message>
         <source>The output file ends in %1, but the format chosen writes %2 files:
  %3
 Change the name or the format (Change Settings...).</source>
@@ -2156,10 +2342,6 @@ Version 2 oder später</translation>
         <translation>die Titelliste „%1“ kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <source>the track list &quot;%1&quot; is too large to be one</source>
-        <translation>die Titelliste „%1“ ist zu groß für eine Titelliste</translation>
-    </message>
-    <message>
         <source>the track list &quot;%1&quot;: %2</source>
         <translation>die Titelliste „%1“: %2</translation>
     </message>
@@ -2202,6 +2384,22 @@ Version 2 oder später</translation>
     <message>
         <source>%1 lies after the end of any source</source>
         <translation>%1 liegt nach dem Ende jeder Quelle</translation>
+    </message>
+    <message>
+        <source>the text is not UTF-16 (a character is cut off)</source>
+        <translation>der Text ist kein UTF-16 (ein Zeichen ist abgeschnitten)</translation>
+    </message>
+    <message>
+        <source>the text is not UTF-8, as other lines are (byte 0x%1); save the list as UTF-8</source>
+        <translation>der Text ist kein UTF-8 wie andere Zeilen (Byte 0x%1); die Liste als UTF-8 speichern</translation>
+    </message>
+    <message>
+        <source>it holds a NUL byte, which no text does</source>
+        <translation>sie enthält ein NUL-Byte, das in keinem Text vorkommt</translation>
+    </message>
+    <message>
+        <source>no track list file is named</source>
+        <translation>keine Titellisten-Datei angegeben</translation>
     </message>
 </context>
 <context>
@@ -2316,10 +2514,6 @@ Version 2 oder später</translation>
     <message>
         <source>, smallest files</source>
         <translation>, kleinste Dateien</translation>
-    </message>
-    <message>
-        <source>Lower numbers sound better and make larger files; the minimum and maximum bit rates still bound every frame.</source>
-        <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; die minimale und maximale Bitrate begrenzen weiterhin jeden Frame.</translation>
     </message>
     <message>
         <source>Quality:</source>
@@ -2444,6 +2638,20 @@ Version 2 oder später</translation>
     <message>
         <source>Opus Settings ...</source>
         <translation>Opus-Einstellungen ...</translation>
+    </message>
+    <message>
+        <source>&amp;Limit:</source>
+        <translation>&amp;Begrenzen:</translation>
+    </message>
+    <message>
+        <source>Off: the quality alone decides the bit rate of every frame, as the encoder&apos;s -V does.
+On: no frame goes below Min or above Max, silence included.</source>
+        <translation>Aus: die Qualität allein bestimmt die Bitrate jedes Frames, wie -V des Kodierers.
+Ein: kein Frame liegt unter Min oder über Max, auch in der Stille.</translation>
+    </message>
+    <message>
+        <source>Lower numbers sound better and make larger files; with Limit checked, the minimum and maximum bit rates also bound every frame.</source>
+        <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; mit „Begrenzen“ begrenzen die minimale und maximale Bitrate zudem jeden Frame.</translation>
     </message>
 </context>
 <context>

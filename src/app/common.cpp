@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "base/exception.h"
+#include "base/whole_file.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -143,14 +144,15 @@ static QString FileErrorText(const QFileDevice& file) {
 
 void LoadListFile(const QString& fileName, QStringList& list) {
     list.clear();
-    QFile file(fileName);
-    if (!file.exists())
+    if (!QFileInfo::exists(fileName))
         throw EInOutError(IoErrorText(ENOENT));
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(FileErrorText(file));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(FileErrorText(file));
+    // A list of a few hundred lines; a pipe or a device in its place is not read.
+    constexpr qint64 kMaxListBytes = 1 << 20;
+    QByteArray data;
+    QString why;
+    int error = 0;
+    if (!ReadWholeFile(fileName, kMaxListBytes, data, why, &error))
+        throw EInOutError(error ? IoErrorText(error) : why);
     if (data.isEmpty())
         return;
     QList<QByteArray> lines = data.split('\n');
@@ -201,18 +203,12 @@ bool ParseTimeText(const QString& text, int64_t& ms) {
 }
 
 QString ReadOnceSourceReason(const QString& path) {
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QString();
-    const char* what = S_ISFIFO(info.st_mode)   ? QT_TRANSLATE_NOOP("Source", "a pipe")
-                       : S_ISSOCK(info.st_mode) ? QT_TRANSLATE_NOOP("Source", "a socket")
-                       : S_ISCHR(info.st_mode)  ? QT_TRANSLATE_NOOP("Source", "a character device")
-                                                : nullptr;
-    if (!what)
+    const QString kind = ReadOnceKind(path);
+    if (kind.isEmpty())
         return QString();
     return QCoreApplication::translate("Source", "it is %1, which can be read only once; "
                                                  "save it to a file and rip that")
-        .arg(QCoreApplication::translate("Source", what));
+        .arg(kind);
 }
 
 bool MsToMediaTime(int64_t ms, TMediaTime& time) {

@@ -20,6 +20,8 @@ TDvdFault FaultOf(media::TMediaResult code) {
         return TDvdFault::dfEncrypted;
     case media::MS_E_DVD_NOTITLE:
         return TDvdFault::dfNoTitle;
+    case media::MS_E_DVD_NAVIGATION:
+        return TDvdFault::dfNavigation;
     default:
         return TDvdFault::dfRead;
     }
@@ -28,6 +30,11 @@ TDvdFault FaultOf(media::TMediaResult code) {
 QString ChapterCount(int chapters) {
     return chapters == 1 ? QCoreApplication::translate("DvdChoice", "1 chapter")
                          : QCoreApplication::translate("DvdChoice", "%1 chapters").arg(chapters);
+}
+
+QString AngleCount(int angles) {
+    return angles == 1 ? QCoreApplication::translate("DvdChoice", "1 angle")
+                       : QCoreApplication::translate("DvdChoice", "%1 angles").arg(angles);
 }
 
 int64_t TitleMs(const TDvdTitle& title) {
@@ -40,7 +47,7 @@ TMediaTime TDvdChoice::Length() const {
     return TMediaTime::From90kHz(info.timeline.Duration());
 }
 
-bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {
+bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice, int angle) {
     const QString root = dvd::DvdRootFor(path);
     if (root.isEmpty())
         return false;
@@ -56,9 +63,15 @@ bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice) {
                             QCoreApplication::translate(
                                 "DvdChoice", "no title of the DVD can be played (title 1: %1)")
                                 .arg(made.titles.empty() ? QString() : made.titles.front().fault));
-        disc->Title(made.title); // raises what keeps it from playing
+        const TDvdTitle& chosen = disc->Title(made.title); // raises what keeps it from playing
+        if (angle < 1 || angle > chosen.angles)
+            throw EDvdError(TDvdFault::dfNoTitle,
+                            QCoreApplication::translate("DvdChoice", "title %1 has %2, not %3")
+                                .arg(QString::number(made.title), AngleCount(chosen.angles),
+                                     QString::number(angle)));
+        made.angle = angle;
     }
-    made.locator = dvd::TitleLocator(root, made.title);
+    made.locator = dvd::TitleLocator(root, made.title, made.angle);
     const media::TMediaResult result = media::ReadDvdTitleInfo(made.locator, made.info);
     if (media::Failed(result))
         throw EDvdError(FaultOf(result), media::ResultText(result));
@@ -88,8 +101,16 @@ QString DvdTitleLabel(const TDvdTitleEntry& entry) {
             .arg(entry.title.number);
     // h:mm:ss: the tenths add nothing to a choice between titles.
     const QString time = FormatTimeText(TitleMs(entry.title)).section(u'.', 0, 0);
-    return QStringLiteral("%1: %2, %3")
-        .arg(QString::number(entry.title.number), time, ChapterCount(entry.title.Chapters()));
+    const QString label =
+        QStringLiteral("%1: %2, %3")
+            .arg(QString::number(entry.title.number), time, ChapterCount(entry.title.Chapters()));
+    return entry.title.angles > 1 ? label + QStringLiteral(", ") + AngleCount(entry.title.angles)
+                                  : label;
+}
+
+QString DvdAngleLabel(int angle, int angles) {
+    return QCoreApplication::translate("DvdChoice", "Angle %1 of %2")
+        .arg(QString::number(angle), QString::number(angles));
 }
 
 QString DvdTitleLine(const TDvdTitleEntry& entry) {
@@ -109,9 +130,11 @@ QString DvdTitleLine(const TDvdTitleEntry& entry) {
                           a.language.isEmpty() ? QString() : a.language + u' ', a.codec,
                           QString::number(a.channels));
     }
+    QString chapters = ChapterCount(entry.title.Chapters()).leftJustified(11);
+    if (entry.title.angles > 1)
+        chapters += QStringLiteral("  ") + AngleCount(entry.title.angles);
     return QStringLiteral("%1  %2  %3  %4")
-        .arg(number, FormatTimeText(TitleMs(entry.title)),
-             ChapterCount(entry.title.Chapters()).leftJustified(11),
+        .arg(number, FormatTimeText(TitleMs(entry.title)), chapters,
              audio.isEmpty() ? QCoreApplication::translate("DvdChoice", "no audio")
                              : audio.join(QStringLiteral(", ")))
         .trimmed();

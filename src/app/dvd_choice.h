@@ -18,6 +18,7 @@ struct TDvdChoice {
     QString volume;                     // its volume (or folder) name
     std::vector<TDvdTitleEntry> titles; // every title of the disc
     int title = 0;                      // the one chosen, 1-based
+    int angle = 1;                      // its camera angle played, 1-based
     QString locator;                    // what the media layer reads for it
     media::TDvdTitleInfo info;          // its cells, chapters, audio and time line
 
@@ -28,18 +29,24 @@ struct TDvdChoice {
 };
 
 // False for a plain file (`choice` untouched). For a DVD, opens it and chooses title
-// `title` (0: the longest that can be played); raises EDvdError with the reason in
-// words when the disc or the title cannot be read.
-bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice);
+// `title` (0: the longest that can be played) in camera angle `angle`; raises EDvdError
+// with the reason in words when the disc or the title cannot be read, or the title has no
+// such angle.
+bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice, int angle = 1);
 
 // The default name of a rip: "CONCERT_t01_c06.mp3" for chapter 6 of title 1,
 // "CONCERT_t01_c06-c08.mp3" for chapters 6 to 8, "CONCERT_t01.mp3" for the whole title
 // (firstChapter 0). Characters a file name cannot hold become "_".
 QString DvdOutputName(const QString& volume, int title, int firstChapter, int lastChapter);
 
-// "3: 1:42:07, 24 chapters": a title as the window offers it.
+// "3: 1:42:07, 24 chapters": a title as the window offers it ("..., 2 angles" when it has
+// camera angles).
 QString DvdTitleLabel(const TDvdTitleEntry& entry);
 
-// "1  0:16:40.0  7 chapters  1: eng ac3 2ch, 2: fra ac3 6ch": a title as --list-titles
-// prints it (or why it cannot be played).
+// "1  0:16:40.0  7 chapters   1: eng ac3 2ch, 2: fra ac3 6ch": a title as --list-titles
+// prints it, "2 angles" after the chapters when it has camera angles (or why it cannot be
+// played).
 QString DvdTitleLine(const TDvdTitleEntry& entry);
+
+// "Angle 2 of 3": an angle as the window offers it.
+QString DvdAngleLabel(int angle, int angles);

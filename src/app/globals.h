@@ -23,11 +23,15 @@ struct TAppSettings {
     int32_t AudioVbrMinBitrate = 128;
     int32_t AudioVbrMaxBitrate = 256;
     int32_t AudioVbrQuality = 2; // the encoder's -V: 0 best and largest, 9 smallest
-    bool ReplayGain = true;      // loudness values in every file
-    int32_t OutputFormat = 0;    // 0 MP3, 1 FLAC, 2 Opus (TOutputFormat)
-    int32_t FlacLevel = 5;       // FLAC compression, 0 fastest to 8 smallest
-    int32_t FlacSampleRate = 0;  // FLAC's rate, 0 the source's own
-    int32_t OpusBitrate = 160;   // kbit/s, 32 to 256
+    // Whether the min and max bound a VBR rip; off, the quality alone decides. Stored since
+    // the limits became optional; a hive from before holds limits the user set when they
+    // differ from the defaults.
+    bool AudioVbrLimits = false;
+    bool ReplayGain = true;     // loudness values in every file
+    int32_t OutputFormat = 0;   // 0 MP3, 1 FLAC, 2 Opus (TOutputFormat)
+    int32_t FlacLevel = 5;      // FLAC compression, 0 fastest to 8 smallest
+    int32_t FlacSampleRate = 0; // FLAC's rate, 0 the source's own
+    int32_t OpusBitrate = 160;  // kbit/s, 32 to 256
 };
 
 // The ID3 texts of the next rip, each at most TagTextMax characters (code points).

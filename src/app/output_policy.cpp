@@ -35,9 +35,11 @@ QStringList SourceFiles(const QString& Source) {
 std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source) {
     std::vector<TOutputFinding> findings;
     const QStringList sources = SourceFiles(Source);
+    QStringList landings; // where each output's write lands
     for (int k = 0; k < Paths.size(); ++k) {
         const QString& path = Paths[k];
         const QFileInfo info(path);
+        landings << TOutputFile::Landing(path);
         auto add = [&](TOutputProblem problem, const QString& reason = QString()) {
             findings.push_back({problem, k, path, reason});
         };
@@ -46,6 +48,10 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
             source = source || SameFile(path, s);
         if (source) {
             add(TOutputProblem::ReplacesSource);
+            continue;
+        }
+        if (const qsizetype other = landings.indexOf(landings.last()); other < k) {
+            findings.push_back({TOutputProblem::SameFile, k, path, QString(), int(other)});
             continue;
         }
         if (info.isDir()) {
@@ -62,7 +68,7 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
             add(TOutputProblem::CannotCreate, e.Message());
             continue;
         }
-        if (info.exists())
+        if (info.exists() || info.isSymLink()) // a dangling link is a name taken too
             add(TOutputProblem::Exists);
     }
     return findings;

@@ -2,9 +2,10 @@
 
 // One rule for every file a rip writes, for the window and the command line alike: never
 // a file the rip reads (a plain source, or any file of a DVD's VIDEO_TS folder or its
-// image, by device and inode), never a folder, nothing the file system cannot name or
-// write; an existing file only when the user agrees (the window asks, the command line
-// needs --force); a missing folder is made (the window asks first).
+// image, by device and inode), never the file of another output of the same rip (a name
+// that is a link to it), never a folder, nothing the file system cannot name or write; an
+// existing file (a dangling link of that name too) only when the user agrees (the window
+// asks, the command line needs --force); a missing folder is made (the window asks first).
 // Any thread; the checks read the file system.
 
 #include <QString>
@@ -16,6 +17,7 @@ struct TDvdChoice;
 
 enum class TOutputProblem {
     ReplacesSource, // would replace a file the rip reads
+    SameFile,       // lands on the file of an earlier output (Other), e.g. through a link
     IsFolder,
     CannotCreate, // the name, the path or the folder's rights; Reason says which
     FolderMissing,
@@ -27,6 +29,7 @@ struct TOutputFinding {
     int Job = 0; // index into the paths checked
     QString Path;
     QString Reason; // CannotCreate: the system's text
+    int Other = -1; // SameFile: the earlier output's index
 };
 
 // The files a rip of `Source` reads: the file itself; for a DVD (a folder, a file in it, an

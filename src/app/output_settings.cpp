@@ -44,6 +44,7 @@ void ApplySettingsToOutput(TMP3Out& out, const TAppSettings& settings, const TCu
     out.FlacSampleRate = settings.FlacSampleRate;
     out.OpusBitrate = settings.OpusBitrate;
     BitRateFor(settings.AudioBitrate, out.BitRate);
+    out.VBRLimits = settings.AudioVbrLimits;
     out.VBRMinBitrate = settings.AudioVbrMinBitrate;
     out.VBRMaxBitrate = settings.AudioVbrMaxBitrate;
     out.Mode = ChannelModeFor(settings.AudioChannels);
@@ -100,6 +101,7 @@ void ConfigureRipOutput(TMP3Out& out, const TAppSettings& settings, const TEncod
     if (choice.VbrMin && choice.VbrMax) {
         out.VBRMinBitrate = *choice.VbrMin;
         out.VBRMaxBitrate = *choice.VbrMax;
+        out.VBRLimits = true;
         out.EnableVBR = out.WriteVBRHeader = true;
     }
     if (choice.ChannelMode)
@@ -137,6 +139,11 @@ QString FormatRateText(const TAppSettings& settings) {
     return QString::number(hz) + QStringLiteral(" Hz");
 }
 
+int32_t VbrTypicalKbps(int32_t quality) {
+    static constexpr int32_t averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
+    return averages[std::clamp(quality, 0, 9)];
+}
+
 int64_t RipSizeEstimate(const TAppSettings& settings, int64_t ms) {
     switch (RipFormat(settings)) {
     case ofFLAC: {
@@ -146,9 +153,12 @@ int64_t RipSizeEstimate(const TAppSettings& settings, int64_t ms) {
     case ofOpus:
         return ms * int64_t(settings.OpusBitrate) / 8;
     default:
-        return settings.AudioVBR
+        if (!settings.AudioVBR)
+            return ms * int64_t(settings.AudioBitrate) / 8;
+        // Without limits, the level alone decides: its typical rate.
+        return settings.AudioVbrLimits
                    ? ms * (int64_t(settings.AudioVbrMinBitrate) + settings.AudioVbrMaxBitrate) / 16
-                   : ms * int64_t(settings.AudioBitrate) / 8;
+                   : ms * int64_t(VbrTypicalKbps(settings.AudioVbrQuality)) / 8;
     }
 }
 

@@ -54,9 +54,13 @@ TPcmFormat RipInputFormat(const TAppSettings& settings, const TEncodingChoice& c
 QString FormatSettingsText(const TAppSettings& settings);
 QString FormatRateText(const TAppSettings& settings);
 // About how many bytes a rip of `ms` milliseconds writes: the MP3's and Opus's bit rates
-// (the mean of VBR's limits), FLAC at 60 % of 16-bit stereo PCM (48 kHz for the source's
-// own rate), as music typically compresses.
+// (the mean of VBR's limits, or the level's typical rate without them), FLAC at 60 % of 16-bit
+// stereo PCM (48 kHz for the source's own rate), as music typically compresses.
 int64_t RipSizeEstimate(const TAppSettings& settings, int64_t ms);
+
+// The average rate LAME's -V `quality` (0..9) typically gives music, kbit/s: what the
+// settings dialog tells of each step and what a size is estimated with.
+int32_t VbrTypicalKbps(int32_t quality);
 
 // Whether an MP3 at `hz` can have the constant bit rate `kbps` (the settings dialog greys
 // out the others).

@@ -39,10 +39,13 @@ QString DefaultOutputFolder() {
 
 namespace {
 
-QString gProblem; // of the last load or save
+QString gProblem;                  // of the last load or save
+QString gProblemPath, gProblemWhy; // the same, its parts
 
 // Why the store refused a write, or empty when it did not.
 void KeepProblem(const TRegistry& reg) {
+    gProblemPath = reg.LastError().isEmpty() ? QString() : reg.HivePath();
+    gProblemWhy = reg.LastError();
     gProblem = reg.LastError().isEmpty()
                    ? QString()
                    : QCoreApplication::translate(
@@ -55,19 +58,22 @@ TAppSettings Defaults() {
     return TAppSettings{};
 }
 
-// An integer value that cannot be read takes its default, which is written back.
-void ReadOrDefault(TRegistry& reg, const QString& name, int32_t& field, int32_t fallback) {
+// An integer value that cannot be read takes its default, which is written back when
+// the store can be written.
+void ReadOrDefault(TRegistry& reg, bool writable, const QString& name, int32_t& field,
+                   int32_t fallback) {
     try {
         field = reg.ReadInteger(name);
     } catch (const ERegistryException&) {
         field = fallback;
-        reg.WriteInteger(name, fallback);
+        if (writable)
+            reg.WriteInteger(name, fallback);
     }
 }
 
 // The output format and the settings of FLAC and Opus; a value out of its range takes the
 // default.
-void ReadFormatValues(TRegistry& reg, const TAppSettings& def) {
+void ReadFormatValues(TRegistry& reg, bool writable, const TAppSettings& def) {
     struct TValue {
         const char* Name;
         int32_t TAppSettings::*Field;
@@ -79,7 +85,7 @@ void ReadFormatValues(TRegistry& reg, const TAppSettings& def) {
                                     {"OpusBitrate", &TAppSettings::OpusBitrate, 32, 256}};
     for (const TValue& v : values) {
         int32_t& field = AppSettings.*v.Field;
-        ReadOrDefault(reg, QLatin1String(v.Name), field, def.*v.Field);
+        ReadOrDefault(reg, writable, QLatin1String(v.Name), field, def.*v.Field);
         if (field < v.Least || field > v.Most)
             field = def.*v.Field;
     }
@@ -92,39 +98,49 @@ void WriteFormatValues(TRegistry& reg, const TAppSettings& settings) {
     reg.WriteInteger(QStringLiteral("OpusBitrate"), settings.OpusBitrate);
 }
 
-void LoadFromOpenKey(TRegistry& reg) {
+void LoadFromOpenKey(TRegistry& reg, bool writable) {
     const TAppSettings def = Defaults();
+    const auto read = [&](const QString& name, int32_t& field, int32_t fallback) {
+        ReadOrDefault(reg, writable, name, field, fallback);
+    };
     AppSettings.InputFileDir = reg.ReadString(QStringLiteral("InputFileDir"));
     if (AppSettings.InputFileDir.isEmpty()) {
         GetDocumentsFolder(AppSettings.InputFileDir);
-        reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
+        if (writable)
+            reg.WriteString(QStringLiteral("InputFileDir"), AppSettings.InputFileDir);
     }
     AppSettings.OutputFileDir = reg.ReadString(QStringLiteral("OutputFileDir"));
-    if (AppSettings.OutputFileDir.isEmpty())
+    if (AppSettings.OutputFileDir.isEmpty() && writable)
         reg.WriteString(QStringLiteral("OutputFileDir"), QString());
-    ReadOrDefault(reg, QStringLiteral("AudioSampleRate"), AppSettings.AudioSampleRate,
-                  def.AudioSampleRate);
-    ReadOrDefault(reg, QStringLiteral("AudioBitrate"), AppSettings.AudioBitrate, def.AudioBitrate);
-    ReadOrDefault(reg, QStringLiteral("AudioBitsPerSample"), AppSettings.AudioBitsPerSample,
-                  def.AudioBitsPerSample);
-    ReadOrDefault(reg, QStringLiteral("AudioChannels"), AppSettings.AudioChannels,
-                  def.AudioChannels);
+    read(QStringLiteral("AudioSampleRate"), AppSettings.AudioSampleRate, def.AudioSampleRate);
+    read(QStringLiteral("AudioBitrate"), AppSettings.AudioBitrate, def.AudioBitrate);
+    read(QStringLiteral("AudioBitsPerSample"), AppSettings.AudioBitsPerSample,
+         def.AudioBitsPerSample);
+    read(QStringLiteral("AudioChannels"), AppSettings.AudioChannels, def.AudioChannels);
     int32_t vbr = 0;
-    ReadOrDefault(reg, QStringLiteral("AudioVBR"), vbr, def.AudioVBR ? 1 : 0);
+    read(QStringLiteral("AudioVBR"), vbr, def.AudioVBR ? 1 : 0);
     AppSettings.AudioVBR = vbr != 0;
-    ReadOrDefault(reg, QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate,
-                  def.AudioVbrMinBitrate);
-    ReadOrDefault(reg, QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate,
-                  def.AudioVbrMaxBitrate);
-    ReadOrDefault(reg, QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality,
-                  def.AudioVbrQuality);
+    read(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate,
+         def.AudioVbrMinBitrate);
+    read(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate,
+         def.AudioVbrMaxBitrate);
+    read(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality, def.AudioVbrQuality);
     if (AppSettings.AudioVbrQuality < 0 || AppSettings.AudioVbrQuality > 9)
         AppSettings.AudioVbrQuality = def.AudioVbrQuality;
+    // Read, not written back: a hive without the value keeps what it had (an older program
+    // reading it sees nothing new), and the next save stores the choice.
+    AppSettings.AudioVbrLimits = AppSettings.AudioVbrMinBitrate != def.AudioVbrMinBitrate ||
+                                 AppSettings.AudioVbrMaxBitrate != def.AudioVbrMaxBitrate;
+    try {
+        if (reg.ValueExists(QStringLiteral("AudioVbrLimits")))
+            AppSettings.AudioVbrLimits = reg.ReadInteger(QStringLiteral("AudioVbrLimits")) != 0;
+    } catch (const ERegistryException&) {
+    }
     int32_t gain = 0;
-    ReadOrDefault(reg, QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
+    read(QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
     AppSettings.ReplayGain = gain != 0;
-    ReadFormatValues(reg, def);
-    ReadOrDefault(reg, QStringLiteral("tips"), TipsIndex, 0);
+    ReadFormatValues(reg, writable, def);
+    read(QStringLiteral("tips"), TipsIndex, 0);
 }
 
 void CreateWithDefaults(TRegistry& reg) {
@@ -152,6 +168,7 @@ void CreateWithDefaults(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), def.AudioVbrMaxBitrate);
     AppSettings.AudioVbrQuality = def.AudioVbrQuality;
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), def.AudioVbrQuality);
+    AppSettings.AudioVbrLimits = def.AudioVbrLimits;
     AppSettings.ReplayGain = def.ReplayGain;
     reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
     AppSettings.OutputFormat = def.OutputFormat;
@@ -174,6 +191,7 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrMinBitrate"), AppSettings.AudioVbrMinBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrMaxBitrate"), AppSettings.AudioVbrMaxBitrate);
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality);
+    reg.WriteInteger(QStringLiteral("AudioVbrLimits"), AppSettings.AudioVbrLimits ? 1 : 0);
     reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
     WriteFormatValues(reg, AppSettings);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
@@ -184,11 +202,19 @@ void WriteAll(TRegistry& reg) {
 void LoadSettings() {
     TRegistry reg;
     gProblem.clear();
+    gProblemPath.clear();
+    gProblemWhy.clear();
     try {
-        if (reg.OpenKey(RegistryKey, false))
-            LoadFromOpenKey(reg);
-        else
+        if (reg.OpenKey(RegistryKey, false)) {
+            LoadFromOpenKey(reg, true);
+        } else if (!reg.LastError().isEmpty() && reg.OpenKeyReadOnly(RegistryKey)) {
+            // Settings that can be read but not written (another owner's file): used as
+            // they are, and the user is told they will not be kept.
+            LoadFromOpenKey(reg, false);
+            KeepProblem(reg);
+        } else {
             CreateWithDefaults(reg);
+        }
     } catch (const std::exception&) {
         // A value of the wrong type lands here too; only a store that refuses writes is
         // worth telling the user about.
@@ -202,6 +228,13 @@ void LoadSettings() {
 
 QString SettingsProblem() {
     return gProblem;
+}
+
+QString SettingsProblemLine() {
+    return gProblemPath.isEmpty() ? QString()
+                                  : QCoreApplication::translate(
+                                        "Settings", "the settings can't be saved in \"%1\" (%2)")
+                                        .arg(gProblemPath, gProblemWhy);
 }
 
 bool SaveSettings() {

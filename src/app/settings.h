@@ -12,8 +12,10 @@ void GetDocumentsFolder(QString& path);
 QString DefaultOutputFolder();
 
 // Fills AppSettings and TipsIndex, creating the store, the key and missing values. Never
-// raises: a store that cannot be written yields the defaults with ProgramDir as
-// InputFileDir, and why is kept for the user (SettingsProblem).
+// raises: a store that can be read but not written is used as it is (defaults for what it
+// lacks), one that cannot be written and holds nothing yields the defaults with ProgramDir
+// as InputFileDir; why is kept for the user (SettingsProblem). Values that are there
+// already are not written again, so the store's file stays as it is.
 void LoadSettings();
 
 // Writes AppSettings and TipsIndex back. A store that cannot be written saves nothing and
@@ -24,3 +26,5 @@ bool SaveSettings();
 // system's text), when the last LoadSettings or SaveSettings could not write them;
 // empty otherwise.
 QString SettingsProblem();
+// The same in one line, for the command line; empty when there is none.
+QString SettingsProblemLine();

@@ -2,6 +2,7 @@
 
 #include "app/common.h"
 #include "app/dvd_choice.h"
+#include "base/whole_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,20 +14,121 @@
 namespace {
 
 constexpr qint64 kMaxListBytes = 1 << 20; // a list of 999 tracks is far smaller
-constexpr size_t kMaxTracks = 999;
-
-QString DecodeText(const QByteArray& Bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(Bytes);
-    if (utf8.hasError()) // written by an older tool in a Western code page
-        text = QString::fromLatin1(Bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
-}
 
 QString LineError(int Line, const QString& Why) {
     return QCoreApplication::translate("TrackList", "line %1: %2").arg(QString::number(Line), Why);
+}
+
+// The lines of a text as the list's parser splits them: at CR LF, CR or LF.
+template <typename TText> std::vector<TText> SplitLines(const TText& Text) {
+    std::vector<TText> lines;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        if (Text[i] != '\r' && Text[i] != '\n')
+            continue;
+        lines.push_back(Text.mid(from, i - from));
+        if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n')
+            ++i;
+        from = i + 1;
+    }
+    lines.push_back(Text.mid(from));
+    return lines;
+}
+
+bool IsUtf8(const QByteArray& Bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(Bytes); // the decoding happens as it is taken
+    return !utf8.hasError();
+}
+
+// The first byte of a line that does not decode as UTF-8 (a byte of a Western code page in
+// the middle of UTF-8 text): the first whose sequence breaks off.
+uint8_t FirstStrayByte(const QByteArray& Line) {
+    for (qsizetype i = 0; i < Line.size(); ++i) {
+        const uint8_t lead = uint8_t(Line[i]);
+        const int more = lead < 0x80    ? 0
+                         : lead >= 0xF0 ? 3
+                         : lead >= 0xE0 ? 2
+                         : lead >= 0xC2 ? 1
+                                        : -1;
+        if (more < 0 || i + more >= Line.size())
+            return lead;
+        for (int k = 1; k <= more; ++k)
+            if ((uint8_t(Line[i + k]) & 0xC0) != 0x80)
+                return lead;
+        i += more;
+    }
+    return Line.isEmpty() ? 0 : uint8_t(Line[0]);
+}
+
+// UTF-16 with its byte order mark, read unit by unit so that a broken one names its line.
+QString DecodeUtf16(const QByteArray& Bytes) {
+    const bool little = uint8_t(Bytes[0]) == 0xFF;
+    QString text;
+    text.reserve(Bytes.size() / 2);
+    int line = 1;
+    auto refuse = [&line] {
+        return ETrackListError(
+            LineError(line, QCoreApplication::translate(
+                                "TrackList", "the text is not UTF-16 (a character is cut off)")));
+    };
+    for (qsizetype i = 2; i < Bytes.size(); i += 2) {
+        if (i + 1 >= Bytes.size())
+            throw refuse();
+        const uint8_t a = uint8_t(Bytes[i]), b = uint8_t(Bytes[i + 1]);
+        const QChar c(char16_t(little ? a | b << 8 : b | a << 8));
+        const bool pairs = !text.isEmpty() && text.back().isHighSurrogate();
+        if (c.isLowSurrogate() != pairs)
+            throw refuse();
+        if (c == u'\n' || (c == u'\r'))
+            ++line;
+        if (c == u'\n' && !text.isEmpty() && text.back() == u'\r')
+            --line; // CR LF ends one line
+        text += c;
+    }
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        throw refuse();
+    return text;
+}
+
+// A list's text: UTF-16 with its byte order mark; else UTF-8 (a byte order mark dropped);
+// else, when no line of it is UTF-8 beyond ASCII, Latin-1 from an older tool. A list that
+// mixes UTF-8 with another code page, or holds a NUL byte (no text does), is refused at the
+// first line that shows it, rather than read wrongly.
+QString DecodeText(const QByteArray& Bytes) {
+    QString text;
+    if (Bytes.startsWith("\xFF\xFE") || Bytes.startsWith("\xFE\xFF")) {
+        text = DecodeUtf16(Bytes);
+    } else if (IsUtf8(Bytes)) {
+        text = QString::fromUtf8(Bytes);
+    } else {
+        const std::vector<QByteArray> lines = SplitLines(Bytes);
+        int stray = 0;
+        bool utf8 = Bytes.startsWith("\xEF\xBB\xBF");
+        for (size_t k = 0; k < lines.size(); ++k) {
+            const bool valid = IsUtf8(lines[k]);
+            if (!valid && stray == 0)
+                stray = int(k) + 1;
+            utf8 = utf8 || (valid && std::any_of(lines[k].begin(), lines[k].end(),
+                                                 [](char c) { return uint8_t(c) >= 0x80; }));
+        }
+        if (utf8)
+            throw ETrackListError(LineError(
+                stray,
+                QCoreApplication::translate(
+                    "TrackList",
+                    "the text is not UTF-8, as other lines are (byte 0x%1); save the list "
+                    "as UTF-8")
+                    .arg(QString::number(FirstStrayByte(lines[size_t(stray - 1)]), 16).toUpper())));
+        text = QString::fromLatin1(Bytes); // written by an older tool in a Western code page
+    }
+    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0)
+        throw ETrackListError(LineError(
+            int(SplitLines(text.left(nul)).size()),
+            QCoreApplication::translate("TrackList", "it holds a NUL byte, which no text does")));
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }
 
 // The first word of a line and the rest, blanks trimmed.
@@ -73,10 +175,10 @@ bool IsCueSheet(const QStringList& Lines) {
 }
 
 void AddTrack(TTrackList& List, const TTrackEntry& Track, int Line) {
-    if (List.Tracks.size() >= kMaxTracks)
+    if (List.Tracks.size() >= size_t(MaxTrackCount))
         throw ETrackListError(LineError(
             Line,
-            QCoreApplication::translate("TrackList", "more than %1 tracks").arg(int(kMaxTracks))));
+            QCoreApplication::translate("TrackList", "more than %1 tracks").arg(MaxTrackCount)));
     List.Tracks.push_back(Track);
 }
 
@@ -249,16 +351,15 @@ TTrackList ParseTrackList(const QByteArray& Text) {
 }
 
 TTrackList ReadTrackListFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (FileName.isEmpty())
+        throw ETrackListError(
+            QCoreApplication::translate("TrackList", "no track list file is named"));
+    QByteArray bytes;
+    QString why;
+    if (!ReadWholeFile(FileName, kMaxListBytes, bytes, why))
         throw ETrackListError(
             QCoreApplication::translate("TrackList", "cannot read the track list \"%1\": %2")
-                .arg(FileName, file.errorString()));
-    if (file.size() > kMaxListBytes)
-        throw ETrackListError(
-            QCoreApplication::translate("TrackList", "the track list \"%1\" is too large to be one")
-                .arg(FileName));
-    const QByteArray bytes = file.read(kMaxListBytes + 1);
+                .arg(FileName, why));
     try {
         return ParseTrackList(bytes);
     } catch (const ETrackListError& e) {

@@ -19,6 +19,10 @@ public:
     using Exception::Exception;
 };
 
+// The most tracks a list holds, wherever it comes from (a file, the songs found, the
+// window's list): track numbers and names have three digits.
+inline constexpr int MaxTrackCount = 999;
+
 struct TTrackEntry {
     // [Start, End) on the player's time line. End 0 stands for the end of the source (a
     // list's last track, until ResolveTrackEnds knows the length).

@@ -1,4 +1,5 @@
 #include "base/registry.h"
+#include "base/whole_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,11 +21,14 @@ QString TRegistry::DefaultHivePath() {
 }
 
 TRegistry::TRegistry(QString hivePath) : FPath(std::move(hivePath)) {
-    QFile file(FPath);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    // A hive is a few kB; one far larger, a pipe or a device is not read (nor written over:
+    // what it holds is not known).
+    constexpr qint64 kMaxHiveBytes = 16 << 20;
+    if (!QFileInfo::exists(FPath))
         return;
-    const QByteArray data = file.readAll();
-    file.close();
+    QByteArray data;
+    if (!ReadWholeFile(FPath, kMaxHiveBytes, data, FUnreadable))
+        return;
     if (!Parse(data)) {
         FKeys.clear();
         const QString aside = FPath + QStringLiteral(".corrupt");
@@ -175,10 +179,6 @@ QByteArray TRegistry::Serialise() const {
     return out.toUtf8();
 }
 
-static QString SystemText(int err) {
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
 // The nearest folder of `path` (itself included) that exists. Walked up by name: QDir::cdUp
 // refuses to go to a parent that does not exist either.
 static QString NearestExisting(QString path) {
@@ -213,6 +213,8 @@ static QString AccessProblem(const QString& path, int mode) {
 }
 
 QString TRegistry::WriteProblem() const {
+    if (!FUnreadable.isEmpty())
+        return FUnreadable;
     const QFileInfo file(QFileInfo(FPath).absoluteFilePath());
     if (file.exists()) {
         const QString problem = AccessProblem(file.filePath(), W_OK);
@@ -264,6 +266,16 @@ bool TRegistry::OpenKey(const QString& key, bool canCreate) {
         if (k.path.compare(full, Qt::CaseInsensitive) == 0)
             FCurrentKey = k.path;
     return true;
+}
+
+bool TRegistry::OpenKeyReadOnly(const QString& key) {
+    CloseKey();
+    FLastError = WriteProblem();
+    const QString full = FullPath(key);
+    for (const Key& k : FKeys)
+        if (k.path.compare(full, Qt::CaseInsensitive) == 0)
+            FCurrentKey = k.path;
+    return !FCurrentKey.isEmpty();
 }
 
 void TRegistry::CloseKey() {
@@ -335,6 +347,8 @@ void TRegistry::WriteString(const QString& name, const QString& value) {
     if (!Current())
         throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
     Value& v = FindOrAdd(name);
+    if (v.type == TRegDataType::rdString && v.text == value)
+        return; // the file stays as it is
     const Value old = v;
     v.type = TRegDataType::rdString;
     v.text = value;
@@ -350,6 +364,8 @@ void TRegistry::WriteInteger(const QString& name, int32_t value) {
     if (!Current())
         throw ERegistryException(QStringLiteral("Failed to set data for '%1'").arg(name));
     Value& v = FindOrAdd(name);
+    if (v.type == TRegDataType::rdInteger && v.number == value)
+        return;
     const Value old = v;
     v.type = TRegDataType::rdInteger;
     v.number = value;

@@ -2,9 +2,12 @@
 
 // The settings store: one hive file in REGEDIT4 text form with typed values, standing in
 // for the system registry. Keys are opened with full access; a hive whose file or folder
-// has no write rights behaves as a key without write access (it does not open). Every
-// write saves the whole hive atomically (temporary file, then rename; mode 0600); missing
-// folders on the way to it are made with mode 0700. Used on the GUI thread only.
+// has no write rights behaves as a key without write access (it does not open, but may be
+// opened to be read). Every write that changes a value saves the whole hive atomically
+// (temporary file, then rename; mode 0600); one that changes nothing leaves the file as it
+// is. Missing folders on the way to it are made with mode 0700. A hive that cannot be read
+// (a pipe, a device, no read rights) is empty and never written over. Used on the GUI
+// thread only.
 
 #include "base/exception.h"
 
@@ -33,6 +36,9 @@ public:
     QString RootKey = QStringLiteral("HKEY_LOCAL_MACHINE");
 
     bool OpenKey(const QString& key, bool canCreate);
+    // Opens an existing key to be read, whether or not the hive can be written (writes
+    // then fail); LastError says why it cannot be.
+    bool OpenKeyReadOnly(const QString& key);
     void CloseKey();
     bool KeyExists(const QString& key) const;
 
@@ -77,4 +83,5 @@ private:
     QList<Key> FKeys;
     QString FCurrentKey; // full path of the open key; empty when none is open
     QString FLastError;
+    QString FUnreadable; // why the hive's file could not be read; empty when it could
 };

@@ -93,10 +93,11 @@ std::vector<TMediaTrackInfo> ListInputTracks(const TMediaInput& input) {
 } // namespace media
 
 media::TMediaResult TMediaAudioStream::ListAudioTracks(const QString& source,
-                                                       std::vector<TMediaTrackInfo>& tracks) {
+                                                       std::vector<TMediaTrackInfo>& tracks,
+                                                       const media::TSourceFile* file) {
     tracks.clear();
     media::TMediaInput input;
-    const media::TMediaResult result = media::OpenMediaInput(source, input);
+    const media::TMediaResult result = media::OpenMediaInput(source, input, nullptr, file);
     if (media::Failed(result))
         return result;
     tracks = media::ListInputTracks(input);

@@ -35,7 +35,6 @@ void TDvdTitleAudio::Close() {
     FStreamId = -1;
     FSpans.clear();
     FEndSample = 0;
-    FLead = 0;
     FSegment = -1;
     FStreamEnded = false;
     FNext = 0;
@@ -79,12 +78,6 @@ TMediaResult TDvdTitleAudio::OpenTitle(int streamId) {
         return MS_E_NOSTREAM;
     FFormat = FStream->Format();
     const int64_t start = FStream->StartTime().To90kHz();
-    if (opened == 0) {
-        // More sound than a second ahead of the picture is a damaged stamp, not a lead.
-        const int64_t lead = av_rescale_rnd(-FInfo->timeline.TitleTime(0, start),
-                                            FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF);
-        FLead = lead > 0 && lead <= FFormat.sampleRate ? lead : 0;
-    }
     for (size_t s = 0; s < segments.size(); ++s)
         FSpans[s].first = s == 0 ? 0 : TicksToSamples(segments[s].start);
     FEndSample = TicksToSamples(FInfo->timeline.Duration());
@@ -103,7 +96,7 @@ TMediaResult TDvdTitleAudio::OpenSegment(int segment) {
     if (span.silent)
         return S_OK;
     auto stream = std::make_unique<TFileAudioStream>(
-        DvdSegmentLocator(FInfo->root, FInfo->title.number, segment));
+        DvdSegmentLocator(FInfo->root, FInfo->title.number, FInfo->title.angle, segment));
     stream->SetOutputFormat(FFormat.sampleRate > 0 ? FFormat : FWanted);
     stream->SetInterruptFlag(FInterrupt);
     const TMediaResult result = stream->Open(FStreamId);
@@ -131,21 +124,22 @@ int64_t TDvdTitleAudio::TicksToSamples(int64_t ticks) const {
 
 int64_t TDvdTitleAudio::Origin(int segment, int64_t startTicks) const {
     // Where the sound is, to the nearest sample (a typed time is rounded up instead; the two
-    // meet where the disc's times are whole samples, as its pictures' are).
+    // meet where the disc's times are whole samples, as its pictures' are). The first
+    // segment's sound usually starts before 0: that much of it is decoded and left out.
     const int64_t time = FInfo->timeline.TitleTime(segment, startTicks);
-    return av_rescale_rnd(time, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF) + FLead;
+    return av_rescale_rnd(time, FFormat.sampleRate, dvd::kClockRate, AV_ROUND_NEAR_INF);
 }
 
 int64_t TDvdTitleAudio::TimeToSample(TMediaTime time) const {
     if (FFormat.sampleRate <= 0 || time <= TMediaTime())
         return 0;
-    return time.ToSample(FFormat.sampleRate) + FLead;
+    return time.ToSample(FFormat.sampleRate);
 }
 
 TMediaTime TDvdTitleAudio::SampleToTime(int64_t sample) const {
-    if (FFormat.sampleRate <= 0 || sample <= FLead)
+    if (FFormat.sampleRate <= 0 || sample <= 0)
         return {};
-    return TMediaTime::FromSample(sample - FLead, FFormat.sampleRate);
+    return TMediaTime::FromSample(sample, FFormat.sampleRate);
 }
 
 int TDvdTitleAudio::SegmentOf(int64_t sample) const {

@@ -1,15 +1,16 @@
 #pragma once
 
-// One audio stream of a DVD title as one continuous sound. Times are the title's
-// (TDvdTimeline: 0 is its first picture); samples count from the title's first sound, which
-// is usually a few milliseconds earlier (LeadSamples). Time 0 stands for that first sound,
-// so a rip of the whole title, or of its first chapter, keeps all of it, and any later time
-// (a chapter's start as the disc gives it) is the sample at that picture. Each segment of the title
-// (cells whose timestamps continue) is decoded as a stream of its own, exactly as a plain file
-// holding it would be, and the segments are joined by the time line: a segment's sound fills its
-// stretch of the line from its first picture on, is cut where the next segment begins, and silence
-// fills what it lacks. So the join has neither gaps nor overlaps and every sample of the title has
-// one place.
+// One audio stream of a DVD title as one continuous sound, on the title's one clock
+// (TDvdTimeline): sample 0 is the sound at the title's first picture, as a player presents
+// it, and sample n plays n samples later, on every stream of the title. Sound muxed ahead
+// of that picture (the previous title's, when the title starts inside a VOB ID, or an
+// encoder's padding) belongs to no sample of the title, so the title lasts what its cells
+// say and each chapter from its first picture to the next one's. Each segment of the title
+// (cells whose timestamps continue) is decoded as a stream of its own, exactly as a plain
+// file holding it would be, and the segments are joined by the time line: a segment's sound
+// fills its stretch of the line from its first picture on, is cut where the next segment
+// begins, and silence fills what it lacks. So the join has neither gaps nor overlaps and
+// every sample of the title has one place.
 //
 // MakeAudioStream makes one for a whole-title locator ("dvd:N:/root"); the caller sees the
 // stream interface of any source. Its streams are numbered by their MPEG ids, in the IFO's
@@ -41,12 +42,10 @@ public:
     TMediaTime Duration() const override;
     int64_t DurationSamples() const override { return FEndSample; }
     const std::vector<TSourceChapter>& Chapters() const override;
-    int64_t LeadSamples() const { return FLead; }
 
     media::TMediaResult SeekSample(int64_t sample) override;
     int64_t NextSample() const override { return FNext; }
-    // Times of the title and its samples (see above); TimeToSample(SampleToTime(n)) is n
-    // from the first picture on.
+    // Times of the title and its samples (see above); TimeToSample(SampleToTime(n)) is n.
     TMediaTime SampleToTime(int64_t sample) const override;
     int64_t TimeToSample(TMediaTime time) const override;
     // On the title's samples.
@@ -78,7 +77,6 @@ private:
     int FStreamId = -1;
     std::vector<TSegmentSpan> FSpans;
     int64_t FEndSample = 0;
-    int64_t FLead = 0; // samples of sound before the first picture
 
     std::unique_ptr<TFileAudioStream> FStream; // the segment being read
     int FSegment = -1;

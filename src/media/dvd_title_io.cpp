@@ -26,6 +26,8 @@ TMediaResult DvdFaultResult(TDvdFault fault) {
         return MS_E_DVD_ENCRYPTED;
     case TDvdFault::dfNoTitle:
         return MS_E_DVD_NOTITLE;
+    case TDvdFault::dfNavigation:
+        return MS_E_DVD_NAVIGATION;
     case TDvdFault::dfRead:
         break;
     }

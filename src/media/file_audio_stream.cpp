@@ -136,7 +136,7 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     // Every read of the file asks the flag, so a long seek gives up soon after it is set.
     const AVIOInterruptCB interrupt{Interrupted, const_cast<std::atomic<bool>*>(FInterrupt)};
     TMediaInput input;
-    int result = OpenMediaInput(FSource, input, FInterrupt ? &interrupt : nullptr);
+    int result = OpenMediaInput(FSource, input, FInterrupt ? &interrupt : nullptr, FFile.get());
     if (Failed(result))
         return result;
     FStreamSelector = streamIndex;

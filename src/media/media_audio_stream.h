@@ -43,6 +43,10 @@
 #include <utility>
 #include <vector>
 
+namespace media {
+class TSourceFile;
+}
+
 // The PCM a stream delivers.
 struct TPcmFormat {
     // Asked for as bitsPerSample: the source's own integer samples, 16-bit, or 24-bit where
@@ -92,9 +96,10 @@ public:
     TMediaAudioStream& operator=(const TMediaAudioStream&) = delete;
 
     // Lists the audio streams of a source in stream order (a DVD title's in the IFO's);
-    // audio_track_list.cpp.
+    // audio_track_list.cpp. `file`: the plain file held open for the source (optional).
     static media::TMediaResult ListAudioTracks(const QString& source,
-                                               std::vector<TMediaTrackInfo>& tracks);
+                                               std::vector<TMediaTrackInfo>& tracks,
+                                               const media::TSourceFile* file = nullptr);
 
     // The source the stream was made for.
     const QString& Source() const { return FSource; }
@@ -109,6 +114,9 @@ public:
     // of the source, answering AVERROR_EXIT. Set before Open; the flag outlives the stream;
     // null: never.
     void SetInterruptFlag(const std::atomic<bool>* flag) { FInterrupt = flag; }
+    // Reads a plain file from `file`, held open, rather than from whatever its name names
+    // when the stream opens (media/source_file.h). Set before Open.
+    void SetSourceFile(std::shared_ptr<const media::TSourceFile> file) { FFile = std::move(file); }
 
     // Opens audio stream `streamIndex` of the source (see TMediaTrackInfo), or its primary
     // one when -1, and decodes up to its first sound; MS_E_NOSTREAM when there is no such
@@ -156,6 +164,7 @@ protected:
     const QString FSource;
     TPcmFormat FWanted;
     const std::atomic<bool>* FInterrupt = nullptr;
+    std::shared_ptr<const media::TSourceFile> FFile;
 };
 
 // The stream of the kind `source` names, not yet open: a whole DVD title's locator makes a

@@ -1,8 +1,11 @@
 #include "media/media_input.h"
 
+#include "media/dvd/dvd_cell_sectors.h"
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
 #include "media/dvd_title_io.h"
+#include "media/source_file.h"
+#include "media/stream_end.h"
 
 #include <QCoreApplication>
 
@@ -11,6 +14,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace media {
@@ -24,8 +28,13 @@ constexpr int kProbeSectors = 64;
 // last pictures (a mux keeps sound behind its pictures by well under a second; this is
 // over a second at a DVD's highest rate).
 constexpr uint32_t kReadOnSectors = 1024;
+// How far a file is read for its sound when FFmpeg's usual probing (5 s) found none in a
+// container that names its streams only as their first packets come (a program stream
+// whose sound starts seconds after its first picture).
+constexpr int64_t kLateSoundSeconds = 60;
+constexpr int64_t kLateSoundBytes = int64_t(128) << 20;
 
-bool ParseLocator(const QString& source, QString& root, int& title, int& segment) {
+bool ParseLocator(const QString& source, QString& root, int& title, int& angle, int& segment) {
     segment = -1;
     if (!source.startsWith(QStringLiteral("dvd:")))
         return false;
@@ -39,26 +48,61 @@ bool ParseLocator(const QString& source, QString& root, int& title, int& segment
             return false;
         text.remove(comma, colon - comma);
     }
-    return dvd::ParseTitleLocator(text, root, title);
+    return dvd::ParseTitleLocator(text, root, title, &angle);
+}
+
+QByteArray FileUrl(const QString& path) {
+    return "file:" + path.toUtf8();
 }
 
 TMediaResult OpenFile(const QString& path, const AVIOInterruptCB* interrupt,
-                      ffmpeg::InputFormatPtr& format) {
+                      const TSourceFile* file, ffmpeg::InputFormatPtr& format,
+                      const AVInputFormat* demuxer = nullptr) {
     AVFormatContext* raw = avformat_alloc_context();
     if (!raw)
         return AVERROR(ENOMEM);
     if (interrupt)
         raw->interrupt_callback = *interrupt;
+    // A file held open is read through a descriptor of its own; the name still goes to
+    // FFmpeg, whose probing looks at its extension.
+    AVIOContext* pb = nullptr;
+    if (file) {
+        const int fd = file->Reopen();
+        if (fd < 0) {
+            const int error = errno;
+            avformat_free_context(raw);
+            return AVERROR(error);
+        }
+        pb = TSourceFile::MakeIo(fd, interrupt);
+        if (!pb) {
+            avformat_free_context(raw);
+            return AVERROR(ENOMEM);
+        }
+        raw->pb = pb;
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
     // Only plain files: a name like "http://..." or "concat:..." must not reach out.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const QByteArray url = "file:" + path.toUtf8();
-    const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    const int result = avformat_open_input(&raw, FileUrl(path).constData(), demuxer, &options);
     av_dict_free(&options);
-    if (result < 0) // the context is freed on failure
+    if (result < 0) { // the context is freed on failure, the caller's I/O is not
+        ffmpeg::FreeCustomIo(pb);
         return result;
+    }
     format.reset(raw);
     return S_OK;
+}
+
+// An audio stream whose format the probing found.
+bool HasSound(const AVFormatContext& format) {
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVCodecParameters* codec = format.streams[i]->codecpar;
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->codec_id != AV_CODEC_ID_NONE &&
+            codec->sample_rate > 0 && codec->ch_layout.nb_channels > 0)
+            return true;
+    }
+    return false;
 }
 
 // The timestamp of the cell's first picture: its navigation pack's, else (a damaged
@@ -92,8 +136,17 @@ void CheckNotScrambled(TDvdDisc& disc, const TDvdTitle& title, const TDvdCell& c
                             QCoreApplication::translate("Media", "the DVD is encrypted"));
 }
 
-TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInterruptCB* interrupt,
-                     TMediaInput& input) {
+// The pieces that play cells [first, end) of `title`, each moved by `offset`.
+void AddCellPieces(TDvdDisc& disc, const TDvdTitle& title, int first, int end, int64_t offset,
+                   std::vector<TDvdTitleIo::TPiece>& pieces) {
+    for (int c = first; c < end; ++c)
+        for (const TSectorSpan& span :
+             CellSectorSpans(disc, title.titleSet, title.cells[size_t(c)]))
+            pieces.push_back({span.first, span.last, offset});
+}
+
+TMediaResult OpenDvd(const QString& root, int number, int angle, int segment,
+                     const AVIOInterruptCB* interrupt, TMediaInput& input) {
     auto info = std::make_shared<TDvdTitleInfo>();
     info->root = root;
     info->segment = segment;
@@ -101,7 +154,7 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
     std::vector<int64_t> videoStarts;
     std::unique_ptr<TDvdDisc> disc;
     try {
-        disc = TDvdDisc::Open(root, number);
+        disc = TDvdDisc::Open(root, number, angle);
         info->title = disc->Title(number);
         info->volumeName = disc->VolumeName();
         const TDvdTitle& title = info->title;
@@ -109,26 +162,24 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
         if (segment >= int(ranges.size()))
             return MS_E_DVD_NOTITLE;
         if (segment >= 0) {
-            for (int c = ranges[size_t(segment)].first; c < ranges[size_t(segment)].second; ++c)
-                pieces.push_back(
-                    {title.cells[size_t(c)].firstSector, title.cells[size_t(c)].lastSector, 0});
+            const auto [first, end] = ranges[size_t(segment)];
+            AddCellPieces(*disc, title, first, end, 0, pieces);
             // Its sound is cut where the segment ends on the title's line, so what is read on
-            // adds only the sound muxed behind its last pictures.
-            const TDvdCell& last = title.cells[size_t(ranges[size_t(segment)].second - 1)];
+            // adds only the sound muxed behind its last pictures (nothing for an interleaved
+            // angle, which the other angles' units follow).
+            const TDvdCell& last = title.cells[size_t(end - 1)];
             const uint32_t sectors = disc->TitleSetSectors(title.titleSet);
-            pieces.back().lastSector = std::max(
-                last.lastSector, std::min({last.vobLastSector, last.lastSector + kReadOnSectors,
-                                           sectors > 0 ? sectors - 1 : last.lastSector}));
+            pieces.back().lastSector =
+                std::max(pieces.back().lastSector,
+                         std::min({last.vobLastSector, last.lastSector + kReadOnSectors,
+                                   sectors > 0 ? sectors - 1 : last.lastSector}));
         } else {
             for (const auto& range : ranges)
                 videoStarts.push_back(VideoStart(*disc, title, title.cells[size_t(range.first)]));
-            // Offsets do not depend on where time 0 lies: any earliest timestamp will do.
-            const TDvdTimeline clock(title, videoStarts, videoStarts.front());
+            const TDvdTimeline clock(title, videoStarts);
             for (size_t s = 0; s < ranges.size(); ++s)
-                for (int c = ranges[s].first; c < ranges[s].second; ++c)
-                    pieces.push_back({title.cells[size_t(c)].firstSector,
-                                      title.cells[size_t(c)].lastSector,
-                                      clock.TimestampOffset(int(s))});
+                AddCellPieces(*disc, title, ranges[s].first, ranges[s].second,
+                              clock.TimestampOffset(int(s)), pieces);
         }
         const TDvdCell& first =
             title.cells[size_t(segment >= 0 ? ranges[size_t(segment)].first : 0)];
@@ -166,8 +217,8 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
     if (segment < 0) {
         // A title's time 0 is its first picture, as players count: chapters begin at the
         // times the disc gives them, and the preview shows those times. The sound muxed
-        // ahead of that picture lies before 0 (TDvdTitleAudio keeps it).
-        info->timeline = TDvdTimeline(info->title, videoStarts, videoStarts.front());
+        // ahead of that picture lies before 0, in no chapter.
+        info->timeline = TDvdTimeline(info->title, videoStarts);
         raw->start_time = av_rescale(videoStarts.front(), AV_TIME_BASE, dvd::kClockRate);
         raw->duration = av_rescale(info->timeline.Duration(), AV_TIME_BASE, dvd::kClockRate);
     }
@@ -177,31 +228,49 @@ TMediaResult OpenDvd(const QString& root, int number, int segment, const AVIOInt
 
 } // namespace
 
-QString DvdSegmentLocator(const QString& root, int title, int segment) {
-    QString text = dvd::TitleLocator(root, title);
+QString DvdSegmentLocator(const QString& root, int title, int angle, int segment) {
+    QString text = dvd::TitleLocator(root, title, angle);
     return text.insert(text.indexOf(u':', 4), u',' + QString::number(segment));
 }
 
 bool IsDvdTitleSource(const QString& source) {
     QString root;
-    int title = 0, segment = -1;
-    return ParseLocator(source, root, title, segment) && segment < 0;
+    int title = 0, angle = 1, segment = -1;
+    return ParseLocator(source, root, title, angle, segment) && segment < 0;
 }
 
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
-                            const AVIOInterruptCB* interrupt) {
+                            const AVIOInterruptCB* interrupt, const TSourceFile* file) {
     input = TMediaInput();
     QString root;
-    int title = 0, segment = -1;
-    if (ParseLocator(source, root, title, segment))
-        return OpenDvd(root, title, segment, interrupt, input);
-    TMediaResult result = OpenFile(source, interrupt, input.format);
+    int title = 0, angle = 1, segment = -1;
+    if (ParseLocator(source, root, title, angle, segment))
+        return OpenDvd(root, title, angle, segment, interrupt, input);
+    TMediaResult result = OpenFile(source, interrupt, file, input.format);
     if (Failed(result))
         return result;
     result = avformat_find_stream_info(input.format.get(), nullptr);
-    if (result < 0)
+    if (result < 0) {
         input.format.reset();
-    return result < 0 ? result : S_OK;
+        return result;
+    }
+    if (!HasSound(*input.format) && (input.format->ctx_flags & AVFMTCTX_NOHEADER)) {
+        // Its sound may begin later than the probing looked: open it again and look
+        // further. Only a file without sound pays for it.
+        ffmpeg::InputFormatPtr deeper;
+        if (Succeeded(OpenFile(source, interrupt, file, deeper))) {
+            deeper->max_analyze_duration = kLateSoundSeconds * AV_TIME_BASE;
+            deeper->probesize = kLateSoundBytes;
+            if (avformat_find_stream_info(deeper.get(), nullptr) >= 0 && HasSound(*deeper))
+                input.format = std::move(deeper);
+        }
+    }
+    ExtendToLastFrames(input.format.get(), [&](const AVInputFormat* demuxer) {
+        ffmpeg::InputFormatPtr again;
+        OpenFile(source, interrupt, file, again, demuxer);
+        return again;
+    });
+    return S_OK;
 }
 
 TMediaContent MediaContent(const TMediaInput& input) {

@@ -35,16 +35,22 @@ struct TMediaInput {
     std::shared_ptr<const TDvdTitleInfo> dvd;
 };
 
-// "dvd:N:/root" names title N, "dvd:N,S:/root" its segment S (0-based).
-QString DvdSegmentLocator(const QString& root, int title, int segment);
+// "dvd:N:/root" names title N, "dvd:N,S:/root" its segment S (0-based); "dvd:N.A:/root"
+// and "dvd:N.A,S:/root" the same in camera angle A.
+QString DvdSegmentLocator(const QString& root, int title, int angle, int segment);
 
 // True for a locator naming a whole DVD title.
 bool IsDvdTitleSource(const QString& source);
 
+class TSourceFile;
+
 // Opens `source` and reads its stream information. A whole DVD title's duration is its
-// time line's. `interrupt` (optional) lets a blocked read give up.
+// time line's; a program stream's audio ends where its last frame does (stream_end.h).
+// `interrupt` (optional) lets a blocked read give up. `file` (optional): a plain file is read
+// from that file, held open, whatever its name now names.
 TMediaResult OpenMediaInput(const QString& source, TMediaInput& input,
-                            const AVIOInterruptCB* interrupt = nullptr);
+                            const AVIOInterruptCB* interrupt = nullptr,
+                            const TSourceFile* file = nullptr);
 
 // What an opened source holds, as a ripper sees it: a sound track; pictures without one
 // (a silent video, a still); or neither, such as a text file FFmpeg shows as a picture of

@@ -71,6 +71,13 @@ const TResultEntry kResultTable[] = {
          "Debian through the libdvd-pkg package) and open the disc again.")},
     {MS_E_DVD_NOTITLE, QT_TRANSLATE_NOOP("MediaResult", "The DVD has no such title.")},
     {MS_E_DVD_READ, QT_TRANSLATE_NOOP("MediaResult", "A sector of the DVD cannot be read.")},
+    {MS_E_SOURCECHANGED,
+     QT_TRANSLATE_NOOP("MediaResult", "The file changed while it was being read (it was cut "
+                                      "short or written over); nothing made from it is kept.")},
+    {MS_E_DVD_NAVIGATION,
+     QT_TRANSLATE_NOOP("MediaResult",
+                       "The DVD's navigation packs are damaged: a camera angle of the title "
+                       "cannot be followed through its interleaved block.")},
 };
 
 } // namespace

@@ -42,6 +42,9 @@ inline constexpr TMediaResult MS_E_DVD_SHORT = int32_t(0x80040422);
 inline constexpr TMediaResult MS_E_DVD_ENCRYPTED = int32_t(0x80040423);
 inline constexpr TMediaResult MS_E_DVD_NOTITLE = int32_t(0x80040424);
 inline constexpr TMediaResult MS_E_DVD_READ = int32_t(0x80040425);
+// A file that changed in place while it was read (the program's own).
+inline constexpr TMediaResult MS_E_SOURCECHANGED = int32_t(0x80040430);
+inline constexpr TMediaResult MS_E_DVD_NAVIGATION = int32_t(0x80040426);
 
 inline bool Succeeded(TMediaResult code) {
     return code >= 0;

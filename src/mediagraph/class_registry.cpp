@@ -13,7 +13,7 @@ namespace media {
 
 namespace {
 
-std::mutex gLock;
+std::mutex gRegistryLock;
 
 QHash<QUuid, ClassFactory>& Table() {
     // The classes this layer implements. The mixing renderer is deliberately absent: it
@@ -32,7 +32,7 @@ QHash<QUuid, ClassFactory>& Table() {
 } // namespace
 
 ClassFactory TClassRegistry::Register(const QUuid& clsid, ClassFactory factory) {
-    std::lock_guard lock(gLock);
+    std::lock_guard lock(gRegistryLock);
     ClassFactory previous = Table().value(clsid);
     if (factory)
         Table().insert(clsid, std::move(factory));
@@ -44,7 +44,7 @@ ClassFactory TClassRegistry::Register(const QUuid& clsid, ClassFactory factory) 
 HRESULT CoCreateInstance(const QUuid& clsid, std::shared_ptr<IUnknown>& object) {
     ClassFactory factory;
     {
-        std::lock_guard lock(gLock);
+        std::lock_guard lock(gRegistryLock);
         factory = Table().value(clsid);
     }
     object.reset();

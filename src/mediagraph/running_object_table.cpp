@@ -10,7 +10,7 @@ struct Entry {
     QString name;
     std::shared_ptr<IUnknown> object;
 };
-std::mutex gLock;
+std::mutex gTableLock;
 std::map<std::uint32_t, Entry> gEntries;
 std::uint32_t gNextCookie = 1;
 } // namespace
@@ -24,7 +24,7 @@ HRESULT TRunningObjectTable::Register(const QString& name, std::shared_ptr<IUnkn
                                       std::uint32_t& cookie) {
     if (!object)
         return E_POINTER;
-    std::lock_guard lock(gLock);
+    std::lock_guard lock(gTableLock);
     cookie = gNextCookie++;
     if (cookie == 0)
         cookie = gNextCookie++;
@@ -34,7 +34,7 @@ HRESULT TRunningObjectTable::Register(const QString& name, std::shared_ptr<IUnkn
 
 HRESULT TRunningObjectTable::Revoke(std::uint32_t cookie) {
     std::shared_ptr<IUnknown> released; // released outside the lock
-    std::lock_guard lock(gLock);
+    std::lock_guard lock(gTableLock);
     auto it = gEntries.find(cookie);
     if (it == gEntries.end())
         return E_INVALIDARG;
@@ -44,7 +44,7 @@ HRESULT TRunningObjectTable::Revoke(std::uint32_t cookie) {
 }
 
 std::shared_ptr<IUnknown> TRunningObjectTable::Find(const QString& name) const {
-    std::lock_guard lock(gLock);
+    std::lock_guard lock(gTableLock);
     for (const auto& [cookie, e] : gEntries)
         if (e.name == name)
             return e.object;
@@ -52,7 +52,7 @@ std::shared_ptr<IUnknown> TRunningObjectTable::Find(const QString& name) const {
 }
 
 QStringList TRunningObjectTable::Names() const {
-    std::lock_guard lock(gLock);
+    std::lock_guard lock(gTableLock);
     QStringList names;
     for (const auto& [cookie, e] : gEntries)
         names << e.name;

@@ -5,6 +5,7 @@
 #include "program/format_options.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -67,6 +68,7 @@ struct TParsing {
     TCommandLineOptions Options;
     QString PauseOption; // the last of --min-pause, --pause-db, --min-track given
     bool Done = false;   // --help or --version: nothing after it is read
+    QStringList Given;   // the options, as typed
 };
 
 // One option: its names, the value it takes (its name in --help; none for a switch), its
@@ -146,15 +148,24 @@ const std::vector<TOption>& Options() {
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              P.Options.DvdTitle = ParseOrdinal(N, V);
          }},
+        {{"--angle"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "the title's camera angle N (default: 1; --list-titles\n"
+                                          "counts them)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             P.Options.DvdAngle = ParseOrdinal(N, V);
+         }},
         {{"--chapter"},
          QT_TRANSLATE_NOOP("CommandLine", "A[-B]"),
          QT_TRANSLATE_NOOP("CommandLine", "from chapter A's start to chapter B's end (B = A when\n"
                                           "left out); --start and --end, when given, override"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const QStringList parts = V.split(u'-');
-             if (parts.size() > 2)
-                 throw EUsageError(QCoreApplication::translate(
-                     "CommandLine", "--chapter needs A or A-B, like 6 or 6-8"));
+             if (parts.size() > 2 || parts.first().isEmpty())
+                 throw EUsageError(
+                     QCoreApplication::translate(
+                         "CommandLine", "--chapter needs A or A-B, like 6 or 6-8, not '%1'")
+                         .arg(V));
              O& o = P.Options;
              o.ChapterFirst = ParseOrdinal(N, parts.first());
              o.ChapterLast = parts.size() == 2 ? ParseCount(N, parts.last()) : o.ChapterFirst;
@@ -174,7 +185,8 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr"},
          QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
-         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate between two of those rates"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate, every frame between two of\n"
+                                          "those rates"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
              const QStringList parts = V.split(u'-');
              if (parts.size() != 2)
@@ -189,10 +201,10 @@ const std::vector<TOption>& Options() {
          }},
         {{"--vbr-quality"},
          QT_TRANSLATE_NOOP("CommandLine", "N"),
-         QT_TRANSLATE_NOOP("CommandLine",
-                           "variable bit rate of quality N, as the encoder's -V:\n"
-                           "0 best and largest, 9 smallest (default: 2, or the\n"
-                           "window's setting); with --vbr's limits or the stored ones"),
+         QT_TRANSLATE_NOOP("CommandLine", "variable bit rate of quality N, as the encoder's -V:\n"
+                                          "0 best and largest, 9 smallest (default: 2, or the\n"
+                                          "window's setting); bounded only by --vbr's limits or\n"
+                                          "those the settings dialog's Limit box stores"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              bool ok = false;
              const int q = V.toInt(&ok);
@@ -208,7 +220,8 @@ const std::vector<TOption>& Options() {
          QT_TRANSLATE_NOOP("CommandLine",
                            "the front cover: the video's picture at TIME of the\n"
                            "source (scaled to square pixels), or a JPEG or PNG file;\n"
-                           "every track of a list gets it"),
+                           "larger than 1920 pixels, it is scaled down; every track\n"
+                           "of a list gets it"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              if (V.isEmpty())
                  throw EUsageError(QCoreApplication::translate(
@@ -272,7 +285,12 @@ const std::vector<TOption>& Options() {
                            "%n number, %t title, %a artist, %A album\n"
                            "(default: \"%n - %t.mp3\" beside the source; for a DVD,\n"
                            "in a folder VOLUME_tNN in the output folder)"),
-         [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.TrackList = V; }},
+         [](TParsing& P, size_t, const QString&, const QString& V) {
+             if (V.isEmpty())
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "--tracks needs a file"));
+             P.Options.TrackList = V;
+         }},
         {{"--split-chapters"},
          nullptr,
          QT_TRANSLATE_NOOP("CommandLine",
@@ -410,6 +428,48 @@ QString OptionRows() {
     return rows;
 }
 
+// The options given that the mode does not use: every option but the mode's own is the
+// rip's.
+void NoteIgnored(TParsing& P) {
+    TCommandLineOptions& o = P.Options;
+    const auto With = [](const QString& Mode) {
+        return QCoreApplication::translate("CommandLine", "with %1").arg(Mode);
+    };
+    QStringList used;
+    switch (o.Mode) {
+    case TCommandMode::cmRip:
+    case TCommandMode::cmHelp:
+    case TCommandMode::cmVersion:
+        return;
+    case TCommandMode::cmWindow:
+        o.IgnoredWhere = QCoreApplication::translate("CommandLine", "when the window opens");
+        used = {QStringLiteral("--dvd-title")};
+        break;
+    case TCommandMode::cmListTracks:
+        o.IgnoredWhere = With(QStringLiteral("--list-tracks"));
+        used = {QStringLiteral("--list-tracks"), QStringLiteral("--dvd-title")};
+        break;
+    case TCommandMode::cmListTitles:
+        o.IgnoredWhere = With(QStringLiteral("--list-titles"));
+        used = {QStringLiteral("--list-titles")};
+        break;
+    case TCommandMode::cmListPauses:
+        o.IgnoredWhere = With(QStringLiteral("--list-pauses"));
+        used = {QStringLiteral("--list-pauses"),
+                QStringLiteral("--dvd-title"),
+                QStringLiteral("--audio-track"),
+                QStringLiteral("--min-pause"),
+                QStringLiteral("--pause-db"),
+                QStringLiteral("--min-track"),
+                QStringLiteral("-q"),
+                QStringLiteral("--quiet")};
+        break;
+    }
+    for (const QString& name : P.Given)
+        if (!used.contains(name) && !o.Ignored.contains(name))
+            o.Ignored << name;
+}
+
 } // namespace
 
 TCommandLineOptions ParseCommandLine(const QStringList& args) {
@@ -440,6 +500,7 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
             value = args[++i];
         }
         option->Apply(p, which, a, value);
+        p.Given << a;
     }
     if (p.Done)
         return o;
@@ -463,11 +524,17 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     if (o.OneFile && o.TrackList.isEmpty() && !o.SplitChapters)
         throw EUsageError(QCoreApplication::translate(
             "CommandLine", "--one-file goes with --tracks or --split-chapters"));
+    if (o.OneFile && o.Output.contains(QRegularExpression(QStringLiteral("%[ntaA]"))))
+        throw EUsageError(QCoreApplication::translate(
+            "CommandLine",
+            "--one-file writes one file: -o names it, not a pattern of track names"));
     if ((o.DvdTitle || o.ChapterFirst) && o.Mode == TCommandMode::cmListTitles)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--list-titles lists every title"));
     if (o.ChapterFirst && o.Mode != TCommandMode::cmRip)
         throw EUsageError(QCoreApplication::translate("CommandLine", "--chapter goes with --rip"));
+    if (o.DvdAngle && o.Mode != TCommandMode::cmRip)
+        throw EUsageError(QCoreApplication::translate("CommandLine", "--angle goes with --rip"));
     if (o.StartMs && o.EndMs && *o.StartMs >= *o.EndMs)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--start must come before --end"));
@@ -511,6 +578,7 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     }
     if (o.Source.isEmpty() && o.Mode != TCommandMode::cmWindow)
         throw EUsageError(QCoreApplication::translate("CommandLine", "no source file given"));
+    NoteIgnored(p);
     return o;
 }
 
@@ -525,7 +593,7 @@ QString UsageText() {
                "               [--mode dual|stereo|joint|mono] [--title T] [--artist A]\n"
                "               [--album A] [--year Y] [--comment C] [--genre G]\n"
                "               [--audio-track N] [--jobs N] [--force] [--quiet]\n"
-               "               [--dvd-title N] [--chapter A[-B]]\n"
+               "               [--dvd-title N] [--angle N] [--chapter A[-B]]\n"
                "       sonavel --rip SOURCE --tracks LIST [-o FOLDER/ | -o PATTERN] [options]\n"
                "       sonavel --rip DVD [--dvd-title N] --split-chapters [--chapter A[-B]]\n"
                "               [-o FOLDER/ | -o PATTERN] [options]\n"
@@ -566,4 +634,8 @@ QString UsageText() {
                "  sonavel --rip /dev/sr0 --dvd-title 1 --split-chapters -o ~/Music/Live/\n"
                "\n"
                "Exit status: 0 done, 1 failed (one line on stderr says why), 2 usage error.\n");
+}
+
+QString Quoted(const QString& Path) {
+    return u'"' + QDir::toNativeSeparators(Path) + u'"';
 }

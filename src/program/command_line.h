@@ -49,6 +49,7 @@ struct TCommandLineOptions {
     QString TrackList;  // --tracks: a cue sheet or a list of times; Output is then a pattern
     int Jobs = 0;       // encoder threads; 0 = one per core
     int DvdTitle = 0;   // a DVD's title, 1-based; 0 = its longest
+    int DvdAngle = 0;   // --angle: the title's camera angle, 1-based; 0 = not given (the first)
     int ChapterFirst = 0, ChapterLast = 0; // --chapter A[-B], 1-based; 0 = not given
     bool SplitChapters = false;            // one MP3 per chapter; Output is then a pattern
     bool SplitPauses = false;              // one MP3 per song found; Output is then a pattern
@@ -56,6 +57,10 @@ struct TCommandLineOptions {
     bool OneFile = false;                  // the tracks or chapters as one MP3 with chapter marks
     bool Force = false;
     bool Quiet = false;
+    // Options given that do nothing in the mode given (as typed, in order), and what to
+    // call that mode ("with --list-tracks"), for a warning.
+    QStringList Ignored;
+    QString IgnoredWhere;
 };
 
 // Raises EUsageError. `args` excludes the program name.
@@ -63,3 +68,6 @@ TCommandLineOptions ParseCommandLine(const QStringList& args);
 
 // The text of --help.
 QString UsageText();
+
+// A path as the command line's messages show it: in double quotes, with the system's separators.
+QString Quoted(const QString& Path);

@@ -4,6 +4,7 @@
 #include "audio/loudness/loudness_envelope.h"
 #include "media/media_audio_stream.h"
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_progress.h"
 
 #include <QCoreApplication>
@@ -16,13 +17,23 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-QString Quoted(const QString& Path) {
-    return u'"' + QDir::toNativeSeparators(Path) + u'"';
+QString AudioTrackRefusal(const std::vector<TMediaTrackInfo>& Tracks, const QString& Shown,
+                          int AudioTrack) {
+    if (AudioTrack <= 0)
+        return {};
+    if (AudioTrack > int(Tracks.size()))
+        return QCoreApplication::translate("CommandLine",
+                                           "%1 has no audio track %2 (see --list-tracks)")
+            .arg(Quoted(Shown), QString::number(AudioTrack));
+    // A track the source lists but cannot play is there: it is refused for what it is.
+    const QString& why = Tracks[size_t(AudioTrack - 1)].unavailable;
+    if (why.isEmpty())
+        return {};
+    return QCoreApplication::translate("CommandLine",
+                                       "audio track %1 of %2 cannot be played: %3 (see "
+                                       "--list-tracks)")
+        .arg(QString::number(AudioTrack), Quoted(Shown), why);
 }
-
-} // namespace
 
 TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMediaTime Duration,
                                        const TSongFinderOptions& Options, bool ShowProgress) {
@@ -30,10 +41,8 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
         TMediaAudioStream::ListAudioTracks(Path, tracks);
-        if (AudioTrack > int(tracks.size()))
-            return TError(QCoreApplication::translate(
-                              "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                              .arg(Quoted(Path), QString::number(AudioTrack)));
+        if (const QString why = AudioTrackRefusal(tracks, Path, AudioTrack); !why.isEmpty())
+            return TError(why);
         stream = tracks[size_t(AudioTrack - 1)].streamIndex;
     }
     TLoudnessEnvelope envelope;
@@ -69,7 +78,16 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
     if (data->buckets.empty())
         return TError(
             QCoreApplication::translate("CommandLine", "%1 holds no sound").arg(Quoted(Path)));
-    return FindSongs(*data, Duration, Options);
+    TSongProposal songs = FindSongs(*data, Duration, Options);
+    // Held to the limit of any list, before anything is printed or ripped.
+    if (songs.Tracks.Tracks.size() > size_t(MaxTrackCount))
+        return TError(QCoreApplication::translate("CommandLine",
+                                                  "the pauses of %1 cut it into %2 songs: more "
+                                                  "than %3 tracks, which no list holds (give a "
+                                                  "longer --min-pause or --min-track)")
+                          .arg(Quoted(Path), QString::number(songs.Tracks.Tracks.size()),
+                               QString::number(MaxTrackCount)));
+    return songs;
 }
 
 int TCommandListPauses::Execute() {
@@ -105,6 +123,8 @@ int TCommandListPauses::Execute() {
     if (tracks.empty())
         return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
                         .arg(Quoted(FSource)));
+    if (const QString why = AudioTrackRefusal(tracks, FSource, FAudioTrack); !why.isEmpty())
+        return fail(why);
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
     if (duration <= TMediaTime() && track < tracks.size())

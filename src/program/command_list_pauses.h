@@ -2,8 +2,17 @@
 
 #include "app/song_finder.h"
 #include "base/result.h"
+#include "media/media_audio_stream.h"
 
 #include <QString>
+
+#include <vector>
+
+// Why audio track `AudioTrack` (1-based as --list-tracks numbers them, 0 = the primary one)
+// of the source named `Shown`, whose tracks are `Tracks`, cannot be read: the source has no
+// such track, or one the disc marks unavailable; empty when it can be read.
+QString AudioTrackRefusal(const std::vector<TMediaTrackInfo>& Tracks, const QString& Shown,
+                          int AudioTrack);
 
 // Finds the songs of `Path` (a file, or a DVD title's locator), audio track `AudioTrack`
 // (1-based as --list-tracks numbers them, 0 = the primary one), reading its sound once as

@@ -13,9 +13,11 @@
 #include "audio/pipeline/audio_read_error.h"
 #include "audio/pipeline/stream_audio_in.h"
 #include "audio/rip/mp3_out.h"
+#include "media/media_audio_stream.h"
 #include "picture/cover_art.h"
 #include "picture/video_frame_grab.h"
 #include "program/command_interrupt.h"
+#include "program/command_line.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
 #include "program/format_options.h"
@@ -34,10 +36,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString Quoted(const QString& Path) {
-    return u'"' + QDir::toNativeSeparators(Path) + u'"';
-}
 
 // Where a DVD's rip goes: the output folder, else the user's default one.
 QString DvdOutputFolder() {
@@ -84,11 +82,12 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
         return TError(QCoreApplication::translate("CommandRip", "cannot rip %1: %2")
                           .arg(Quoted(FOptions.Source), why));
     try {
-        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd) &&
-            (FOptions.DvdTitle > 0 || FOptions.ChapterFirst > 0 || FOptions.SplitChapters))
+        if (!ChooseDvdTitle(FSourcePath, FOptions.DvdTitle, dvd, std::max(FOptions.DvdAngle, 1)) &&
+            (FOptions.DvdTitle > 0 || FOptions.DvdAngle > 0 || FOptions.ChapterFirst > 0 ||
+             FOptions.SplitChapters))
             return TError(QCoreApplication::translate("CommandLine",
-                                                      "%1 is not a DVD; --dvd-title, --chapter and "
-                                                      "--split-chapters need one")
+                                                      "%1 is not a DVD; --dvd-title, --angle, "
+                                                      "--chapter and --split-chapters need one")
                               .arg(Quoted(FSourcePath)));
     } catch (const EDvdError& e) {
         return TError(QCoreApplication::translate("CommandLine", "cannot read the DVD %1: %2")
@@ -114,13 +113,16 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) const {
         In.FormatOverride = RipInputFormat(AppSettings, ChoiceOf(FOptions));
         In.OpenSource();
     } catch (const EAudioReadError& e) {
-        if (e.ErrorCode == media::MS_E_NOSTREAM)
-            return TError(FOptions.AudioTrack > 0
-                              ? QCoreApplication::translate(
-                                    "CommandLine", "%1 has no audio track %2 (see --list-tracks)")
-                                    .arg(Quoted(FSourcePath), QString::number(FOptions.AudioTrack))
-                              : QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                                    .arg(Quoted(FSourcePath)));
+        if (e.ErrorCode == media::MS_E_NOSTREAM) {
+            if (FOptions.AudioTrack <= 0)
+                return TError(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                                  .arg(Quoted(FSourcePath)));
+            std::vector<TMediaTrackInfo> tracks;
+            TMediaAudioStream::ListAudioTracks(In.FileName, tracks);
+            if (const QString why = AudioTrackRefusal(tracks, FSourcePath, FOptions.AudioTrack);
+                !why.isEmpty())
+                return TError(why);
+        }
         return TError(QCoreApplication::translate("CommandLine", "cannot read the sound of %1: %2")
                           .arg(Quoted(FSourcePath), e.Message()));
     } catch (const std::exception& e) {
@@ -303,6 +305,11 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
             case TOutputProblem::ReplacesSource:
                 return TError(whose(f) + QCoreApplication::translate("CommandLine",
                                                                      " would replace the source"));
+            case TOutputProblem::SameFile:
+                return TError(whose(f) +
+                              QCoreApplication::translate(
+                                  "CommandLine", " is the same file as track %1's output %2")
+                                  .arg(QString::number(f.Other + 1), Quoted(paths[f.Other])));
             case TOutputProblem::IsFolder:
                 return TError(whose(f) +
                               QCoreApplication::translate("CommandLine", " is a folder"));
@@ -376,7 +383,7 @@ int TCommandRip::Execute() {
     }
     if (const TResult<void> checked = CheckOutputFiles(*jobs); !checked)
         return Fail(checked.Error());
-    return Run(in, *jobs, cover);
+    return Run(in, *jobs, std::move(cover));
 }
 
 TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
@@ -411,24 +418,34 @@ TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
 }
 
 int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
-                     const std::vector<uint8_t>& Cover) {
+                     std::vector<uint8_t> Cover) {
     TMP3Out out;
     ApplyFormValues(out);
     ConfigureRipOutput(out, AppSettings, ChoiceOf(FOptions));
     out.Tracks = RipJobs(Jobs, *In.Reader());
-    out.Cover = Cover;
+    out.Cover = std::move(Cover);
     out.SetInput(&In);
 
     QEventLoop loop;
     QString failure;
     bool noSound = false;
     out.OnDone = [&](QObject*) { loop.exit(0); };
+    // A frame of the jobs' time line as the source's time.
+    const TAudioFileReader& reader = *In.Reader();
+    const int64_t origin = reader.TimeToSample(reader.StartTime);
+    auto timeOf = [&reader, origin](int64_t Frame) {
+        return FormatTimeText(reader.SampleToTime(origin + Frame).ToMs());
+    };
     out.OnThreadException = [&](QObject*, const std::exception& e) {
         // Worker thread (or inside Run): the message is handed over with the queued call.
         QString why = ExceptionMessage(e);
         if (dynamic_cast<const EAudioReadError*>(&e))
             why = QCoreApplication::translate("CommandLine", "reading %1 failed: %2")
                       .arg(Quoted(FSourcePath), why);
+        if (const auto* early = dynamic_cast<const ESoundEndsError*>(&e))
+            why = QCoreApplication::translate(
+                      "CommandLine", "the sound of %1 ends at %2, before the end of the range (%3)")
+                      .arg(Quoted(FSourcePath), timeOf(early->SoundEnd), timeOf(early->RangeEnd));
         const bool empty = dynamic_cast<const ENoSoundError*>(&e) != nullptr;
         QMetaObject::invokeMethod(
             &loop,
@@ -510,12 +527,27 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
         progress.Show(true,
                       many ? QCoreApplication::translate("CommandLine", "%1 tracks ").arg(count)
                            : QString());
+    // A range to the source's end holds all the sound there is; where that stopped well
+    // before the end of the pictures, the user should know.
+    const int rate = In.Reader()->Format.sampleRate;
+    const std::vector<TRipJobResult>& results = out.LastResults();
+    for (size_t k = 0; k < out.Tracks.size() && k < results.size(); ++k) {
+        const TRipJob& job = out.Tracks[k];
+        const int64_t end = job.First + results[k].Frames;
+        if (job.End >= 0 && job.End - end > rate / 10) {
+            const QString warning =
+                QCoreApplication::translate("CommandLine",
+                                            "sonavel: warning: the sound of %1 ends at %2, before "
+                                            "the end of the range (%3); the file ends there")
+                    .arg(Quoted(FSourcePath), timeOf(end), timeOf(job.End));
+            std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+        }
+    }
     // Sound the source lacks (a damaged stretch, a hole in a disc's audio) kept its time
     // as silence: the files are whole, but the user should know.
     int64_t filled = 0;
     for (const TRipJob& job : out.Tracks)
         filled += In.FilledFrames(job.First, job.End >= 0 ? job.End - job.First : INT64_MAX / 4);
-    const int rate = In.Reader()->Format.sampleRate;
     if (filled > 0 && rate > 0) {
         const QString warning =
             QCoreApplication::translate("CommandLine",

@@ -50,8 +50,7 @@ private:
     // --cover: a picture of the source's video at a time, or a picture file, as JPEG;
     // else why not.
     TResult<std::vector<uint8_t>> LoadCover(const QString& Source, TMediaTime Duration) const;
-    int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
-            const std::vector<uint8_t>& Cover);
+    int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs, std::vector<uint8_t> Cover);
 
     TCommandLineOptions FOptions;
     QString FSourcePath;

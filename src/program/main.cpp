@@ -71,6 +71,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (!options.Ignored.isEmpty())
+        std::fputs(QCoreApplication::translate("CommandLine", "sonavel: warning: ignored %1: %2\n")
+                       .arg(options.IgnoredWhere, options.Ignored.join(QStringLiteral(", ")))
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
     if (options.Mode == TCommandMode::cmHelp) {
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -81,6 +87,9 @@ int main(int argc, char** argv) {
     }
     if (options.Mode != TCommandMode::cmWindow) {
         InitialiseProgram(options.Mode == TCommandMode::cmRip);
+        // Settings that cannot be kept are still used; the user hears once why they are not.
+        if (const QString problem = SettingsProblemLine(); !problem.isEmpty())
+            std::fprintf(stderr, "sonavel: warning: %s\n", problem.toLocal8Bit().constData());
         // Whatever a command could not handle itself (the encoder library missing or
         // incomplete) ends it with its message, never with an abort.
         try {

@@ -76,6 +76,8 @@ TEST(CommandLine, DvdTitlesAndChapters) {
     EXPECT_EQ(span.ChapterLast, 8);
     EXPECT_EQ(ParseCommandLine({"--list-titles", "a.iso"}).Mode, TCommandMode::cmListTitles);
     EXPECT_EQ(ParseCommandLine({"--dvd-title", "2", "VIDEO_TS"}).DvdTitle, 2); // the window's
+    EXPECT_EQ(span.DvdAngle, 0); // not given: the first
+    EXPECT_EQ(ParseCommandLine({"--rip", "a.iso", "--angle", "2"}).DvdAngle, 2);
 }
 
 TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
@@ -110,6 +112,8 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
         {"--rip", "a", "--chapter", "1-2-3"},
         {"--list-tracks", "a", "--chapter", "2"},
         {"--list-titles", "a", "--dvd-title", "2"},
+        {"--rip", "a", "--angle", "0"},
+        {"--list-titles", "a", "--angle", "2"},
         {"--frobnicate"},
         {"one.vob", "two.vob"},
     };

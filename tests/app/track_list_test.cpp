@@ -145,3 +145,43 @@ TEST(TrackLists, CueSheetsAndTimeListsAsToolsWriteThem) {
               QStringLiteral("track 1: it ends at 0:01:10.0, after the end of the source "
                              "(0:01:00.0)"));
 }
+
+// Lists as editors save them: UTF-16 with its byte order mark, either way round, reads as
+// the same list; UTF-8 with a stray byte of another code page is refused at that line,
+// never read wholly as Latin-1; bytes that are no text at all are named by their line.
+TEST(TrackLists, TextEncodingsAreReadOrRefusedLineByLine) {
+    const QString text = QStringLiteral("0 1:00 \u00DCber\n1:00 Zw\u00F6lf\n");
+    QByteArray le("\xFF\xFE"), be("\xFE\xFF");
+    for (const QChar c : text) {
+        le += char(c.unicode() & 0xFF), le += char(c.unicode() >> 8);
+        be += char(c.unicode() >> 8), be += char(c.unicode() & 0xFF);
+    }
+    for (const QByteArray& bytes : {le, be}) {
+        const TTrackList list = ParseTrackList(bytes);
+        ASSERT_EQ(list.Tracks.size(), 2u);
+        EXPECT_EQ(list.Tracks[0].Title, QStringLiteral("\u00DCber"));
+        EXPECT_EQ(list.Tracks[1].Title, QStringLiteral("Zw\u00F6lf"));
+        EXPECT_EQ(list.Tracks[1].Start, 60 * kSecond);
+    }
+    auto error = [](const QByteArray& bytes) {
+        try {
+            ParseTrackList(bytes);
+        } catch (const ETrackListError& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(error("0 \xC3\x9C"
+                    "ber\n1:00 Caf\xE9\n"),
+              QStringLiteral("line 2: the text is not UTF-8, as other lines are (byte 0xE9); "
+                             "save the list as UTF-8"));
+    EXPECT_EQ(error(QByteArray("0 One\n1:00 T\0wo\n", 16)),
+              QStringLiteral("line 2: it holds a NUL byte, which no text does"));
+    EXPECT_EQ(error(QByteArray(4096, '\0')),
+              QStringLiteral("line 1: it holds a NUL byte, which no text does"));
+    EXPECT_EQ(error(QByteArray("\xFF\xFE"
+                               "0\0 \0A\0\n\0"
+                               "1\0\xD8",
+                               13)),
+              QStringLiteral("line 2: the text is not UTF-16 (a character is cut off)"));
+}

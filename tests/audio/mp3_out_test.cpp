@@ -268,7 +268,9 @@ TEST(MP3Out, TagsKeepWholeTextsInAnyScriptAndAnId3v1Copy) {
     EXPECT_TRUE(scan.hasId3v1);
     EXPECT_TRUE(ReadFile(path).startsWith("ID3\x03"));
     const QByteArray v1 = Id3v1(path);
-    EXPECT_EQ(v1.mid(3, 30), title.left(30).toLatin1()); // cut, and '?' outside Latin-1
+    // Never a '?' for a character Latin-1 lacks: the star has no Latin spelling, so the
+    // field stays empty (the Latin spelling itself is the tag tests' business).
+    EXPECT_EQ(v1.mid(3, 30), QByteArray(30, '\0'));
     EXPECT_EQ(v1.mid(93, 4), QByteArray("1999"));
     EXPECT_EQ(v1[125], '\0');
     EXPECT_EQ(v1[126], '\x07');

@@ -2,9 +2,12 @@
 // against what lsdvd (an independent reader) says of the same disc; and the faults of
 // damaged discs, each with its own message, nothing read out of bounds.
 
+#include "media/dvd/dvd_cell_sectors.h"
 #include "media/dvd/dvd_disc.h"
 #include "media/dvd/dvd_path.h"
 #include "media/dvd/dvd_sector.h"
+#include "media/media_input.h"
+#include "support/dvd_angles.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
@@ -202,6 +205,78 @@ TEST(DvdDisc, PathsThatAreNoDvdOpenAsPlainFiles) {
     EXPECT_FALSE(dvd::ParseTitleLocator(vob, root, title));
     EXPECT_FALSE(dvd::ParseTitleLocator(QStringLiteral("dvd:0:/x"), root, title));
     EXPECT_FALSE(dvd::ParseTitleLocator(QStringLiteral("dvd:1:relative"), root, title));
+    // A camera angle rides along: named only when it is not the first.
+    int angle = 0;
+    EXPECT_TRUE(dvd::ParseTitleLocator(dvd::TitleLocator(dir, 3, 2), root, title, &angle));
+    EXPECT_EQ(title, 3);
+    EXPECT_EQ(angle, 2);
+    EXPECT_TRUE(dvd::ParseTitleLocator(dvd::TitleLocator(dir, 3), root, title, &angle));
+    EXPECT_EQ(angle, 1);
+    EXPECT_EQ(dvd::TitleLocator(dir, 3, 1), dvd::TitleLocator(dir, 3));
+    EXPECT_FALSE(dvd::ParseTitleLocator(QStringLiteral("dvd:1.0:/x"), root, title, &angle));
+    EXPECT_FALSE(dvd::ParseTitleLocator(QStringLiteral("dvd:1.2.3:/x"), root, title, &angle));
+}
+
+TEST(DvdDisc, EachAngleOfAnInterleavedBlockIsARunOfItsOwn) {
+    QString error;
+    const QString root =
+        MakeAngleDvd(QStringLiteral("angledisc"), TAngleLayout::alInterleaved, &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    QString listed;
+    RunTool(QStringLiteral("lsdvd"), {QStringLiteral("-x"), root}, &listed);
+    EXPECT_TRUE(listed.contains(QStringLiteral("Number of Angles: 2"))) << listed.toStdString();
+
+    // Angle 1's units, then angle 2's, alternate through the block, which they fill.
+    std::vector<TSectorSpan> units[2];
+    for (const int angle : {1, 2}) {
+        SCOPED_TRACE(angle);
+        const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root, 1, angle);
+        const TDvdTitle& title = disc->Title(1);
+        EXPECT_EQ(title.angles, 2);
+        EXPECT_EQ(title.angle, angle);
+        ASSERT_EQ(title.cells.size(), 3u);
+        EXPECT_EQ(title.Chapters(), 3);
+        EXPECT_FALSE(title.cells[0].interleaved || title.cells[2].interleaved);
+        ASSERT_TRUE(title.cells[1].interleaved);
+        EXPECT_TRUE(title.cells[1].restart && title.cells[2].restart);
+        units[angle - 1] = CellSectorSpans(*disc, title.titleSet, title.cells[1]);
+        EXPECT_EQ(units[angle - 1].front().first, title.cells[1].firstSector);
+        EXPECT_EQ(units[angle - 1].back().last, title.cells[1].lastSector);
+        // The cells around the block are one run each.
+        EXPECT_EQ(CellSectorSpans(*disc, title.titleSet, title.cells[0]).size(), 1u);
+    }
+    ASSERT_GT(units[0].size(), 2u);
+    ASSERT_EQ(units[0].size(), units[1].size());
+    for (size_t u = 0; u < units[0].size(); ++u) {
+        EXPECT_EQ(units[1][u].first, units[0][u].last + 1) << u;
+        if (u + 1 < units[0].size()) {
+            EXPECT_EQ(units[0][u + 1].first, units[1][u].last + 1) << u;
+        }
+    }
+    EXPECT_EQ(TDvdDisc::Open(root)->Title(1).angle, 1);
+    try {
+        TDvdDisc::Open(root, 1, 3)->Title(1);
+        ADD_FAILURE() << "angle 3 opened";
+    } catch (const EDvdError& e) {
+        EXPECT_EQ(e.Fault, TDvdFault::dfNoTitle);
+    }
+
+    // A navigation pack that sends the angle out of its block: a damaged disc, never a read
+    // of the other angle's sectors or beyond.
+    ASSERT_TRUE(BreakAngleUnit(root, 1, 1));
+    const std::unique_ptr<TDvdDisc> damaged = TDvdDisc::Open(root);
+    const TDvdTitle& title = damaged->Title(1);
+    try {
+        CellSectorSpans(*damaged, title.titleSet, title.cells[1]);
+        ADD_FAILURE() << "the broken chain was followed";
+    } catch (const EDvdError& e) {
+        EXPECT_EQ(e.Fault, TDvdFault::dfNavigation);
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("cannot be followed")))
+            << e.Message().toStdString();
+    }
+    media::TDvdTitleInfo info;
+    EXPECT_EQ(media::ReadDvdTitleInfo(dvd::TitleLocator(root, 1), info),
+              media::MS_E_DVD_NAVIGATION);
 }
 
 TEST(DvdDisc, DamagedDiscsFailWithTheirOwnFault) {

@@ -35,7 +35,7 @@ TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
     const int64_t lead = 480; // the sound starts 5.3 ms before the first picture
     const int64_t firstPicture = 48600;
     const int64_t secondClock = dvd::kTimestampMask - 30000; // wraps 1/3 s into the segment
-    const TDvdTimeline line(ConcertTitle(), {firstPicture, secondClock}, firstPicture - lead);
+    const TDvdTimeline line(ConcertTitle(), {firstPicture, secondClock});
 
     ASSERT_EQ(TDvdTimeline::SegmentCells(ConcertTitle()).size(), 2u);
     ASSERT_EQ(line.Segments().size(), 2u);
@@ -43,23 +43,22 @@ TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
     const TDvdSegment& b = line.Segments()[1];
     EXPECT_EQ(a.firstCell, 0);
     EXPECT_EQ(a.endCell, 3);
-    EXPECT_EQ(a.start, 0);
-    EXPECT_EQ(a.anchor, lead);
-    EXPECT_EQ(a.end, lead + int64_t(6.4 * kSecond));
+    EXPECT_EQ(a.start, 0); // the first picture
+    EXPECT_EQ(a.end, int64_t(6.4 * kSecond));
     EXPECT_EQ(b.start, a.end); // no gap, no overlap
-    EXPECT_EQ(b.anchor, b.start);
     EXPECT_EQ(b.end, b.start + 4 * kSecond);
     EXPECT_EQ(line.Duration(), b.end);
 
-    // Chapter 1 starts at 0 (with the sound), the others with their first cell's picture;
-    // numbered as the user counts them, at the nearest 100 ns of their ticks.
+    // Each chapter starts with its first cell's picture, chapter 1 with the title's; numbered
+    // as the user counts them, at the nearest 100 ns of their ticks.
     const auto time = [](int64_t ticks) { return TMediaTime::From90kHz(ticks); };
     const std::vector<TSourceChapter>& chapters = line.Chapters();
     ASSERT_EQ(chapters.size(), 3u);
     EXPECT_EQ(chapters[0].number, 1);
     EXPECT_EQ(chapters[2].number, 3);
     EXPECT_EQ(chapters[0].start, TMediaTime());
-    EXPECT_EQ(chapters[1].start, time(lead + int64_t(3.28 * kSecond)));
+    EXPECT_EQ(chapters[0].end, time(int64_t(3.28 * kSecond))); // its cells' playback times
+    EXPECT_EQ(chapters[1].start, time(int64_t(3.28 * kSecond)));
     EXPECT_EQ(chapters[2].start, time(b.start));
     EXPECT_EQ(chapters[0].end, chapters[1].start);
     EXPECT_EQ(chapters[2].end, time(line.Duration()));
@@ -73,23 +72,27 @@ TEST(DvdTimeline, SegmentsFollowEachOtherByTheCellsPlaybackTimes) {
 
     // The first segment keeps its timestamps; the second continues its clock, across the
     // wrap of its own.
+    EXPECT_EQ(line.Origin(), firstPicture);
     EXPECT_EQ(line.TimestampOffset(0), 0);
     const int64_t moved = (secondClock + line.TimestampOffset(1)) & dvd::kTimestampMask;
-    EXPECT_EQ(moved, line.Earliest() + b.start);
+    EXPECT_EQ(moved, line.Origin() + b.start);
     const int64_t afterWrap = (secondClock + kSecond) & dvd::kTimestampMask;
     EXPECT_EQ(line.TitleTime(1, afterWrap), b.start + kSecond);
-    EXPECT_EQ(line.TitleTime(0, firstPicture - lead), 0);
+    // Sound stamped ahead of the first picture lies before 0.
+    EXPECT_EQ(line.TitleTime(0, firstPicture - lead), -lead);
+    EXPECT_EQ(line.TitleTime(0, firstPicture), 0);
 }
 
-TEST(DvdTimeline, AnImplausibleLeadIsIgnored) {
-    // Sound stamped after the picture, or seconds ahead of it: the line is the cells'
-    // length, and the first segment keeps its own clock with time 0 at its earliest stamp.
-    for (const int64_t earliest : {kSecond + 900, kSecond - 5 * kSecond}) {
-        const TDvdTimeline line(ConcertTitle(), {kSecond, 1000}, earliest);
-        EXPECT_EQ(line.Segments()[0].anchor, 0);
+TEST(DvdTimeline, TheLineIsTheCellsWhateverSoundComesBeforeThePicture) {
+    // However early or late a title's sound is stamped, it does not move the line: the first
+    // segment starts with its first picture and the line is the cells' length.
+    for (const int64_t sound : {kSecond + 900, kSecond - 480, kSecond - 5 * kSecond}) {
+        const TDvdTimeline line(ConcertTitle(), {kSecond, 1000});
+        EXPECT_EQ(line.Segments()[0].start, 0);
         EXPECT_EQ(line.Duration(), int64_t(10.4 * kSecond));
         EXPECT_EQ(line.TimestampOffset(0), 0);
-        EXPECT_EQ(line.TitleTime(0, earliest), 0);
+        EXPECT_EQ(line.TitleTime(0, sound), sound - kSecond);
+        EXPECT_EQ(line.Chapters()[0].end, TMediaTime::From90kHz(int64_t(3.28 * kSecond)));
     }
 }
 

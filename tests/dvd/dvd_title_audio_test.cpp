@@ -1,13 +1,15 @@
 // A DVD title decoded as one sound on its time line: each source's sound at the sample
 // the line puts it, joined without gap or overlap where the timestamps restart, the
 // IFO's languages and numbering, exact seeks anywhere, the same samples from the folder,
-// its image and (for the first part) the VOB opened as a plain file.
+// its image and (for the first part) the VOB opened as a plain file; each camera angle of
+// a block alike, interleaved or not.
 
 #include "media/dvd/dvd_path.h"
 #include "media/dvd_title_audio.h"
 #include "media/file_audio_stream.h"
 #include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
+#include "support/dvd_angles.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
@@ -21,7 +23,9 @@ namespace fs = fixture_signal;
 namespace {
 
 constexpr int kRate = 48000;
-constexpr int64_t kLead = 256; // AC-3's padding: the sound starts that far ahead of the picture
+// AC-3's padding: a plain file's sound starts that far ahead of its first picture, a
+// title's with that picture.
+constexpr int64_t kPadding = 256;
 constexpr int64_t kTitleA = int64_t(fs::kTitleASeconds * kRate);
 constexpr int64_t kNeedle = 4096;
 
@@ -86,13 +90,13 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     EXPECT_EQ(tracks[1].codec, QStringLiteral("ac3"));
     EXPECT_EQ(tracks[1].channels, 2);
 
-    // Title 1: the first source from time 0 (after its sound's lead), the second where
-    // the first one's cells end, with its own lead cut away.
+    // Title 1: the first source from time 0 (its first picture: the sound muxed ahead of it
+    // is no part of the title), the second where the first one's cells end.
     const TSound eng = ReadSource(title1, 1);
-    const int64_t join = kLead + kTitleA;
+    const int64_t join = kTitleA;
     ASSERT_EQ(eng.frames(), join + int64_t(fs::kTitleBSeconds * kRate));
-    ExpectSignalAt(eng, fs::kTitleAEng, 0, kLead);
-    ExpectSignalAt(eng, fs::kTitleAEng, 4 * kRate + 123, kLead + 4 * kRate + 123);
+    ExpectSignalAt(eng, fs::kTitleAEng, 0, 0);
+    ExpectSignalAt(eng, fs::kTitleAEng, 4 * kRate + 123, 4 * kRate + 123);
     ExpectSignalAt(eng, fs::kTitleAEng, kTitleA - 256 - kNeedle, join - 256 - kNeedle);
     ExpectSignalAt(eng, fs::kTitleBEng, 0, join);
     ExpectSignalAt(eng, fs::kTitleBEng, 3 * kRate + 7, join + 3 * kRate + 7);
@@ -107,11 +111,11 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     EXPECT_GT(score, 0.9);
 
     const TSound fra = ReadSource(title1, 2);
-    ExpectSignalAt(fra, fs::kTitleAFra, kRate, kLead + kRate);
+    ExpectSignalAt(fra, fs::kTitleAFra, kRate, kRate);
     ExpectSignalAt(fra, fs::kTitleBFra, kRate, join + kRate);
 
-    // Title 2 holds the second source alone; title 3 its LPCM, which has no lead.
-    ExpectSignalAt(ReadSource(dvd::TitleLocator(root, 2)), fs::kTitleBEng, kRate, kLead + kRate);
+    // Title 2 holds the second source alone; title 3 its LPCM.
+    ExpectSignalAt(ReadSource(dvd::TitleLocator(root, 2)), fs::kTitleBEng, kRate, kRate);
     const TSound lpcm = ReadSource(dvd::TitleLocator(root, 3));
     EXPECT_EQ(lpcm.frames(), int64_t(fs::kTitleLpcmSeconds * kRate));
     ExpectSignalAt(lpcm, fs::kTitleLpcm, 0, 0);
@@ -122,14 +126,15 @@ TEST(DvdTitleAudio, EachSourceLandsWhereTheTitlesLinePutsIt) {
     ASSERT_FALSE(image.isEmpty());
     EXPECT_EQ(ReadSource(dvd::TitleLocator(image, 1), 1).samples, eng.samples);
 
-    // The first VOB part opened as a plain file numbers its first source as the title
-    // does (up to the first source's last frame, which the authoring left out: the title
-    // keeps its place silent, the plain file runs on into the next source).
+    // The first VOB part opened as a plain file holds the first source's samples as the
+    // title does, after its padding (up to the first source's last frame, which the
+    // authoring left out: the title keeps its place silent, the plain file runs on into the
+    // next source).
     const QString plain = FreshDir(QStringLiteral("plainvob")) + QStringLiteral("/part.vob");
     ASSERT_TRUE(QFile::copy(root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), plain));
     const TSound part = ReadSource(plain);
     ASSERT_GE(part.frames(), kTitleA);
-    EXPECT_EQ(Frames(part, 0, kTitleA), Frames(eng, 0, kTitleA));
+    EXPECT_EQ(Frames(part, kPadding, kTitleA - kPadding), Frames(eng, 0, kTitleA - kPadding));
 }
 
 TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
@@ -140,7 +145,7 @@ TEST(DvdTitleAudio, SeeksLandExactlyOnEitherSideOfTheJoin) {
     stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
     ASSERT_EQ(stream->Open(), media::S_OK);
     EXPECT_EQ(stream->DurationSamples(), straight.frames());
-    const int64_t join = kLead + kTitleA;
+    const int64_t join = kTitleA;
     for (const int64_t target : std::initializer_list<int64_t>{
              join + 2 * kRate + 5, 3, join - 1000, join, 2 * kRate + 77, straight.frames() - 500}) {
         SCOPED_TRACE(target);
@@ -196,4 +201,48 @@ TEST(DvdTitleAudio, ATitleIsAStreamLikeAnyOtherWithTheDiscsChapters) {
     ASSERT_NE(dynamic_cast<TFileAudioStream*>(file.get()), nullptr);
     ASSERT_EQ(file->Open(), media::S_OK);
     EXPECT_TRUE(file->Chapters().empty());
+}
+
+TEST(DvdTitleAudio, EachAngleOfABlockIsReadAndSoughtLikeAnyTitle) {
+    QString error;
+    const QString disc =
+        MakeAngleDvd(QStringLiteral("angleaudio"), TAngleLayout::alInterleaved, &error);
+    ASSERT_FALSE(disc.isEmpty()) << error.toStdString();
+    const int64_t before = int64_t(fs::kTitleBSeconds * kRate);
+    const int64_t block = kTitleA;
+    // Each angle's own sound through the block, the other source on either side of it.
+    for (const int angle : {1, 2}) {
+        SCOPED_TRACE(angle);
+        const TSound straight = ReadSource(dvd::TitleLocator(disc, 1, angle));
+        ASSERT_EQ(straight.frames(), 2 * before + block);
+        const fs::TSignal& own = angle == 1 ? fs::kTitleAEng : fs::kTitleAFra;
+        for (const int64_t at :
+             std::initializer_list<int64_t>{0, kRate + 17, 3 * kRate + 200, 5 * kRate + 4000})
+            ExpectSignalAt(straight, own, at, before + at);
+        ExpectSignalAt(straight, fs::kTitleBEng, kRate, before + block + kRate);
+        // Seeks into the block, across its units, and out of it, to the sample.
+        const std::unique_ptr<TMediaAudioStream> stream =
+            MakeAudioStream(dvd::TitleLocator(disc, 1, angle));
+        stream->SetOutputFormat(TPcmFormat{kRate, 2, 16});
+        ASSERT_EQ(stream->Open(), media::S_OK);
+        for (const int64_t target : std::initializer_list<int64_t>{
+                 before + 2 * kRate + 33, before + 5, before + block - 3000, before + kRate / 2,
+                 before + block + kRate}) {
+            SCOPED_TRACE(target);
+            ASSERT_EQ(stream->SeekSample(target), media::S_OK);
+            const TSound got = ReadAll(*stream, 6000);
+            EXPECT_EQ(got.samples, Frames(straight, target, 6000));
+        }
+    }
+    // A block laid out without interleaving: each angle's cell is a run of its own.
+    const QString contiguous =
+        MakeAngleDvd(QStringLiteral("anglerun"), TAngleLayout::alContiguous, &error);
+    ASSERT_FALSE(contiguous.isEmpty()) << error.toStdString();
+    for (const int angle : {1, 2}) {
+        SCOPED_TRACE(angle);
+        const TSound straight = ReadSource(dvd::TitleLocator(contiguous, 1, angle));
+        ASSERT_EQ(straight.frames(), 2 * before + block);
+        for (const int64_t at : std::initializer_list<int64_t>{0, 3 * kRate + 200})
+            ExpectSignalAt(straight, angle == 1 ? fs::kTitleAEng : fs::kTitleAFra, at, before + at);
+    }
 }

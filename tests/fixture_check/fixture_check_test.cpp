@@ -48,6 +48,10 @@ const TAudioCase kAudioCases[] = {
     {"dvd_title_a.mpg", 3, fs::kTitleAFra, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_b.mpg", 3, fs::kTitleBFra, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_lpcm.mpg", 2, fs::kTitleLpcm, fs::kDvdRate, 0, "pcm_dvd"},
+    {"dvd_title_a2.mpg", 2, fs::kTitleAFra, fs::kDvdRate, 256, "ac3"},
+    {"dvd_title_a2.mpg", 3, fs::kTitleAEng, fs::kDvdRate, 256, "ac3"},
+    {"dvd_title_mp2.mpg", 2, fs::kTitleMp2, fs::kDvdRate, 481, "mp2"},
+    {"dvd_title_lead.mpg", 2, fs::kTitleLead, fs::kDvdRate, 256, "ac3"},
     {"dvd_concert.mpg", 2, fs::kConcert, fs::kDvdRate, 256, "ac3"},
 };
 
@@ -203,6 +207,71 @@ TEST(FixtureCheck, ContainersAndTimestamps) {
     }
     DecodedAudio shortAudio = DecodeAudioFile(FixturePath("short.mpg"));
     EXPECT_LT(double(shortAudio.frames()) / shortAudio.sampleRate, 1.0);
+}
+
+TEST(FixtureCheck, TheDvdSourcesLineUpAsTheirDiscsNeed) {
+    // The second angle is packed as the first, pack for pack: only the sounds differ.
+    const QByteArray first = ReadFile(FixturePath("dvd_title_a.mpg"));
+    const QByteArray second = ReadFile(FixturePath("dvd_title_a2.mpg"));
+    ASSERT_EQ(first.size(), second.size());
+    ASSERT_EQ(first.size() % 2048, 0);
+    for (qsizetype pack = 0; pack < first.size(); pack += 2048)
+        ASSERT_EQ(first[pack + 17], second[pack + 17]) << "pack " << pack / 2048;
+    // The sound starts before the first picture: its source sample 0 plays kPictureLead
+    // ahead of it, the encoder's padding before that.
+    AVFormatContext* raw = nullptr;
+    ASSERT_GE(avformat_open_input(&raw, FixturePath("dvd_title_lead.mpg").toUtf8().constData(),
+                                  nullptr, nullptr),
+              0);
+    ffmpeg::InputFormatPtr input(raw);
+    ASSERT_GE(avformat_find_stream_info(input.get(), nullptr), 0);
+    int64_t video = 0, audio = 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* stream = input->streams[i];
+        const int64_t start = av_rescale_q(stream->start_time, stream->time_base, {1, 90000});
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            video = start;
+        else if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            audio = start;
+    }
+    EXPECT_EQ(video - audio, std::llround((fs::kPictureLead + 256.0 / fs::kDvdRate) * 90000));
+
+    // The LPCM source's packets point at the access unit their timestamp is for, as DVD
+    // authoring writes them, so a read from the middle of it places its sound.
+    const QByteArray lpcm = ReadFile(FixturePath("dvd_title_lpcm.mpg"));
+    int64_t payload = 0, firstPts = -1;
+    int stamped = 0;
+    for (qsizetype pack = 0; pack + 2048 <= lpcm.size(); pack += 2048) {
+        const auto* s = reinterpret_cast<const uint8_t*>(lpcm.constData() + pack);
+        int pos = 14 + (s[13] & 0x07);
+        while (pos + 9 <= 2048 && s[pos] == 0 && s[pos + 1] == 0 && s[pos + 2] == 1 &&
+               s[pos + 3] != 0xBA) {
+            const int end = pos + 6 + ((s[pos + 4] << 8) | s[pos + 5]);
+            const int sub = pos + 9 + s[pos + 8];
+            if (end > 2048)
+                break;
+            if (s[pos + 3] == 0xBD && sub + 7 <= end && (s[sub] & 0xF8) == 0xA0) {
+                if (s[pos + 7] & 0x80) {
+                    const uint8_t* t = s + pos + 9;
+                    const int64_t pts = (int64_t((t[0] >> 1) & 0x07) << 30) |
+                                        (int64_t(t[1]) << 22) | (int64_t(t[2] >> 1) << 15) |
+                                        (int64_t(t[3]) << 7) | (t[4] >> 1);
+                    if (firstPts < 0)
+                        firstPts = pts;
+                    const int pointer = (s[sub + 2] << 8) | s[sub + 3];
+                    EXPECT_GE(s[sub + 1], 1) << "pack " << pack / 2048;
+                    // 16-bit stereo: 4 bytes a frame; the pointer counts 3 header bytes.
+                    EXPECT_EQ((payload + pointer - 4) / 4,
+                              std::llround(double(pts - firstPts) * fs::kDvdRate / 90000))
+                        << "pack " << pack / 2048;
+                    ++stamped;
+                }
+                payload += end - (sub + 7);
+            }
+            pos = end;
+        }
+    }
+    EXPECT_GT(stamped, 100);
 }
 
 TEST(FixtureCheck, EveryPictureCarriesItsFrameIndex) {

@@ -8,6 +8,7 @@
 #include "media/dvd/dvd_sector.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
+#include "support/dvd_rip.h"
 #include "support/fixture_signal.h"
 #include "support/test_env.h"
 
@@ -25,36 +26,11 @@ namespace fs = fixture_signal;
 
 namespace {
 
-constexpr int kRate = 48000;
-// A title's time 0 is its first picture; its sound starts that many samples earlier (AC-3's
-// padding), and a whole-title rip keeps them. A time typed for a range is a picture's time:
-// the source's sample at that time.
-constexpr int64_t kLead = 256;
-constexpr int64_t kJoin = kLead + int64_t(fs::kTitleASeconds * kRate); // the second source
+constexpr int kRate = kDvdRipRate;
+// A title's time 0 is its first picture, for every sample: a time typed for a range is a
+// picture's time, the source's sample at that time.
+constexpr int64_t kJoin = int64_t(fs::kTitleASeconds * kRate); // the second source
 constexpr int64_t kNeedle = 4096;
-
-// Rips with `args` (at 48 kHz, 320 kbit/s stereo) and decodes the MP3 with FFmpeg.
-DecodedAudio Rip(const QStringList& args, const QString& output) {
-    const TProgramRun run =
-        RunSonavel(args + QStringList{QStringLiteral("-o"), output, QStringLiteral("--samplerate"),
-                                      QStringLiteral("48000"), QStringLiteral("--bitrate"),
-                                      QStringLiteral("320"), QStringLiteral("--mode"),
-                                      QStringLiteral("stereo")});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    DecodedAudio mp3 = DecodeAudioFile(output);
-    EXPECT_TRUE(mp3.ok) << mp3.error.toStdString();
-    return mp3;
-}
-
-// Source sample `from` of `signal` is at frame `at` of the MP3.
-void ExpectSignalAt(const DecodedAudio& mp3, const fs::TSignal& signal, int64_t from, int64_t at) {
-    double score = 0;
-    const int64_t found =
-        FindBestOffset(mp3.samples, fs::SourceS16(signal, kRate, from, kNeedle), 2,
-                       std::max<int64_t>(0, at - 300), at + 300, &score, kNeedle);
-    EXPECT_EQ(found, at) << "source sample " << from;
-    EXPECT_GT(score, 0.9) << "source sample " << from;
-}
 
 // Marks every audio and video packet of a VOB scrambled, as CSS leaves them when
 // nothing descrambles them (navigation packs stay clear).
@@ -122,8 +98,8 @@ TEST(DvdRipCommand, AHoleInTheTitlesSoundIsSilenceOnItsLine) {
     const DecodedAudio title = DecodeAudioFile(dir + QStringLiteral("/title.mp3"));
     ASSERT_TRUE(title.ok);
     EXPECT_EQ(title.frames(), kJoin + int64_t(fs::kTitleBSeconds * kRate));
-    ExpectSignalAt(title, fs::kTitleAEng, kRate, kRate + kLead);
-    ExpectSignalAt(title, fs::kTitleAEng, 4 * kRate, 4 * kRate + kLead);
+    ExpectSignalAt(title, fs::kTitleAEng, kRate, kRate);
+    ExpectSignalAt(title, fs::kTitleAEng, 4 * kRate, 4 * kRate);
     ExpectSignalAt(title, fs::kTitleBEng, kRate, kJoin + kRate);
     EXPECT_TRUE(run.err.contains(QStringLiteral("warning:"))) << run.err.toStdString();
     // The hole itself is silence (where the disc muxed that sound, ahead of its pictures).
@@ -160,13 +136,13 @@ TEST(DvdRipCommand, SoundMuxedAfterACellsLastPictureIsKept) {
                   second = samples(title.cells[1].duration);
     ASSERT_LT(first, int64_t((fs::kTitleASeconds - 1) * kRate)); // the cut is inside the source
     const DecodedAudio mp3 =
-        Rip({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
-            FreshDir(QStringLiteral("vobtailout")) + QStringLiteral("/t.mp3"));
-    ASSERT_EQ(mp3.frames(), kLead + first + second);
+        RipDvd({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
+               FreshDir(QStringLiteral("vobtailout")) + QStringLiteral("/t.mp3"));
+    ASSERT_EQ(mp3.frames(), first + second);
     // The last 10 ms before each cut are the source's sound, not silence.
     const int64_t back = kNeedle + kRate / 100;
-    ExpectSignalAt(mp3, fs::kTitleAEng, first - back, kLead + first - back);
-    ExpectSignalAt(mp3, fs::kTitleBEng, second - back, kLead + first + second - back);
+    ExpectSignalAt(mp3, fs::kTitleAEng, first - back, first - back);
+    ExpectSignalAt(mp3, fs::kTitleBEng, second - back, first + second - back);
 }
 
 TEST(DvdRipCommand, AnNtscTitleKeepsItsLengthAcrossItsSources) {
@@ -203,11 +179,11 @@ TEST(DvdRipCommand, AnNtscTitleKeepsItsLengthAcrossItsSources) {
     const double source = double(last->end - first->start) * kRate / 90000;
     ASSERT_GT(source, (fs::kTitleNtscSeconds - 0.1) * kRate);
     const DecodedAudio mp3 =
-        Rip({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
-            FreshDir(QStringLiteral("ntscout")) + QStringLiteral("/t.mp3"));
+        RipDvd({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"), QStringLiteral("1")},
+               FreshDir(QStringLiteral("ntscout")) + QStringLiteral("/t.mp3"));
     // The disc's cell times and its navigation packs agree within a millisecond.
     constexpr double kMs = kRate / 1000.0;
-    EXPECT_NEAR(double(mp3.frames()), kLead + 2 * source, 2 * kMs);
+    EXPECT_NEAR(double(mp3.frames()), 2 * source, 2 * kMs);
     // Each source's sound plays with its pictures: the second from its first one on.
     for (const int64_t at : {int64_t(0), int64_t(std::llround(source))}) {
         SCOPED_TRACE(at);
@@ -215,7 +191,7 @@ TEST(DvdRipCommand, AnNtscTitleKeepsItsLengthAcrossItsSources) {
         const int64_t found =
             FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleAEng, kRate, kRate, kNeedle), 2,
                            at + kRate - 1000, at + kRate + 1000, &score, kNeedle);
-        EXPECT_NEAR(double(found), double(kLead + at + kRate), kMs);
+        EXPECT_NEAR(double(found), double(at + kRate), kMs);
         EXPECT_GT(score, 0.9);
     }
 }
@@ -268,22 +244,36 @@ TEST(DvdRipCommand, StreamsKeepTheDiscsNumbersWhenOneIsUnavailable) {
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("2  ac3       fra"))) << lines[1].toStdString();
 
+    // The stream the disc marks unavailable is refused as that, not as one it lacks, by a
+    // rip and by the search for its songs.
     const QString dir = FreshDir(QStringLiteral("dvdstreams"));
-    EXPECT_TRUE(ExpectCleanFailure({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
-                                    QStringLiteral("1"), QStringLiteral("--audio-track"),
-                                    QStringLiteral("1"), QStringLiteral("-o"),
-                                    dir + QStringLiteral("/x.mp3")},
-                                   dir)
-                    .startsWith(QStringLiteral("sonavel: ")));
+    const std::string unavailable =
+        QStringLiteral("sonavel: audio track 1 of \"%1\" cannot be played: the disc marks it "
+                       "unavailable (see --list-tracks)")
+            .arg(QDir::toNativeSeparators(QFileInfo(disc).absoluteFilePath()))
+            .toStdString();
+    EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
+                                  QStringLiteral("1"), QStringLiteral("--audio-track"),
+                                  QStringLiteral("1"), QStringLiteral("-o"),
+                                  dir + QStringLiteral("/x.mp3")},
+                                 dir)
+                  .toStdString(),
+              unavailable);
+    // The search for songs reads no other track in its place.
+    EXPECT_EQ(ExpectCleanFailure({QStringLiteral("--list-pauses"), disc,
+                                  QStringLiteral("--audio-track"), QStringLiteral("1")},
+                                 dir)
+                  .toStdString(),
+              unavailable);
     // Stream 2 by its number, and by default as the first that plays.
     for (const QStringList& choice :
          {QStringList{QStringLiteral("--audio-track"), QStringLiteral("2")}, QStringList{}}) {
         const DecodedAudio french =
-            Rip(QStringList{QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
-                            QStringLiteral("1"), QStringLiteral("--start"), QStringLiteral("1"),
-                            QStringLiteral("--end"), QStringLiteral("2")} +
-                    choice,
-                dir + QStringLiteral("/fra%1.mp3").arg(choice.size()));
+            RipDvd(QStringList{QStringLiteral("--rip"), disc, QStringLiteral("--dvd-title"),
+                               QStringLiteral("1"), QStringLiteral("--start"), QStringLiteral("1"),
+                               QStringLiteral("--end"), QStringLiteral("2")} +
+                       choice,
+                   dir + QStringLiteral("/fra%1.mp3").arg(choice.size()));
         ExpectSignalAt(french, fs::kTitleAFra, kRate, 0);
     }
 }
@@ -297,18 +287,18 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
 
     // Chapters 4 and 5, the second source, in French: from its first sample to the end.
     const DecodedAudio last =
-        Rip({QStringLiteral("--rip"), image, QStringLiteral("--chapter"), QStringLiteral("4-5"),
-             QStringLiteral("--audio-track"), QStringLiteral("2")},
-            dir + QStringLiteral("/c45.mp3"));
+        RipDvd({QStringLiteral("--rip"), image, QStringLiteral("--chapter"), QStringLiteral("4-5"),
+                QStringLiteral("--audio-track"), QStringLiteral("2")},
+               dir + QStringLiteral("/c45.mp3"));
     EXPECT_EQ(last.frames(), int64_t(fs::kTitleBSeconds * kRate));
     ExpectSignalAt(last, fs::kTitleBFra, 0, 0);
     ExpectSignalAt(last, fs::kTitleBFra, 3 * kRate, 3 * kRate);
 
     // Chapter 2 of the first source: its cell to the sample (2.32 s in, 2.4 s long).
     const DecodedAudio second =
-        Rip({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
-             QStringLiteral("--chapter"), QStringLiteral("2")},
-            dir + QStringLiteral("/c2.mp3"));
+        RipDvd({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
+                QStringLiteral("--chapter"), QStringLiteral("2")},
+               dir + QStringLiteral("/c2.mp3"));
     const int64_t chapter2 = std::llround(2.32 * kRate);
     EXPECT_EQ(second.frames(), std::llround(2.4 * kRate));
     ExpectSignalAt(second, fs::kTitleAEng, chapter2, 0);
@@ -316,22 +306,22 @@ TEST(DvdRipCommand, ChaptersAndTimesRipTheSamplesOfTheTitlesLine) {
                    second.frames() - kNeedle);
     // The same times typed as a range (the disc's, as players show them) are that chapter.
     const DecodedAudio typed =
-        Rip({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
-             QStringLiteral("--start"), QStringLiteral("2.32"), QStringLiteral("--end"),
-             QStringLiteral("4.72")},
-            dir + QStringLiteral("/typed.mp3"));
+        RipDvd({QStringLiteral("--rip"), root, QStringLiteral("--dvd-title"), QStringLiteral("1"),
+                QStringLiteral("--start"), QStringLiteral("2.32"), QStringLiteral("--end"),
+                QStringLiteral("4.72")},
+               dir + QStringLiteral("/typed.mp3"));
     EXPECT_TRUE(typed.samples == second.samples);
 
     // A time range across the point where the timestamps restart.
     const DecodedAudio across =
-        Rip({QStringLiteral("--rip"), root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"),
-             QStringLiteral("--start"), QStringLiteral("5"), QStringLiteral("--end"),
-             QStringLiteral("0:00:08.5")},
-            dir + QStringLiteral("/across.mp3"));
+        RipDvd({QStringLiteral("--rip"), root + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"),
+                QStringLiteral("--start"), QStringLiteral("5"), QStringLiteral("--end"),
+                QStringLiteral("0:00:08.5")},
+               dir + QStringLiteral("/across.mp3"));
     EXPECT_EQ(across.frames(), std::llround(3.5 * kRate));
     ExpectSignalAt(across, fs::kTitleAEng, 5 * kRate, 0);
-    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - kLead - 5 * kRate);
-    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - kLead - 5 * kRate + 2 * kRate);
+    ExpectSignalAt(across, fs::kTitleBEng, 0, kJoin - 5 * kRate);
+    ExpectSignalAt(across, fs::kTitleBEng, 2 * kRate, kJoin - 5 * kRate + 2 * kRate);
 
     // The LPCM title, resampled: the sound is there, its length within a few samples.
     const TProgramRun lpcm =

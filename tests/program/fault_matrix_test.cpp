@@ -17,7 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -302,4 +306,245 @@ TEST(RipFaults, ATruncatedFileHasOneLength) {
                            QString());
     EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/past.mp3")));
     EXPECT_TRUE(refusal.contains(m.captured(0))) << refusal.toStdString();
+}
+
+namespace {
+
+bool IsPipe(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+QStringList TrackRip(const QString& source, const QString& list, const QString& out) {
+    return {QStringLiteral("--rip"), source, QStringLiteral("--tracks"), list,
+            QStringLiteral("-o"),    out,    QStringLiteral("--quiet")};
+}
+
+} // namespace
+
+// A pipe or a device where Sonavel reads a file (the picture of --cover, the list of
+// --tracks, the settings hive) is refused at once, as a source is, never read until it ends
+// or memory runs out; the rip with a hive that is a pipe goes on with the defaults, says
+// they are not kept, and leaves the pipe as it is.
+TEST(RipFaults, PipesAndDevicesAreRefusedWhereverAFileIsRead) {
+    const QString dir = FreshDir(QStringLiteral("pipes"));
+    const QString fifo = dir + QStringLiteral("/pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString out = dir + QStringLiteral("/out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QStringList rip{QStringLiteral("--rip"), FixturePath("vcd_mp2.mpg"),
+                          QStringLiteral("-o"),    out + QStringLiteral("/a.mp3"),
+                          QStringLiteral("--end"), QStringLiteral("1")};
+    const QString cover =
+        ExpectCleanFailure(rip + QStringList{QStringLiteral("--cover"), fifo}, out);
+    EXPECT_TRUE(cover.contains(QStringLiteral("is a pipe, which can be read only once")))
+        << cover.toStdString();
+    const QString zero = ExpectCleanFailure(
+        rip + QStringList{QStringLiteral("--cover"), QStringLiteral("/dev/zero")}, out);
+    EXPECT_TRUE(zero.contains(QStringLiteral("is a character device"))) << zero.toStdString();
+    for (const QString& list : {fifo, QStringLiteral("/dev/zero")}) {
+        const QString refused =
+            ExpectCleanFailure(TrackRip(FixturePath("vcd_mp2.mpg"), list, out + u'/'), out);
+        EXPECT_TRUE(refused.contains(QStringLiteral("which can be read only once")))
+            << refused.toStdString();
+    }
+    const TProgramRun hive = RunWith(rip, {{QStringLiteral("SONAVEL_REGISTRY"), fifo}});
+    ASSERT_TRUE(hive.finished);
+    EXPECT_EQ(hive.exitCode, 0) << hive.err.toStdString();
+    EXPECT_TRUE(hive.err.startsWith(QStringLiteral("sonavel: warning: ")) &&
+                hive.err.contains(fifo))
+        << hive.err.toStdString();
+    EXPECT_TRUE(DecodeAudioFile(out + QStringLiteral("/a.mp3")).ok);
+    EXPECT_TRUE(IsPipe(fifo));
+}
+
+// Two tracks whose names lead to one file (a symbolic link to an earlier track's file) are
+// refused before anything is encoded, even with --force; a dangling link named like an
+// output counts as an existing file, so without --force nothing is written at all.
+TEST(RipFaults, TracksThatNameOneFileAreRefusedBeforeTheFirstSample) {
+    const QString dir = FreshDir(QStringLiteral("links"));
+    const QString list = dir + QStringLiteral("/list.txt");
+    ASSERT_TRUE(WriteFile(list, "0 1 A\n1 2 B\n2 3 C\n"));
+    const QString out = dir + QStringLiteral("/out");
+    ASSERT_TRUE(WriteFile(out + QStringLiteral("/01 - A.mp3"), "A's sound"));
+    ASSERT_EQ(::symlink("01 - A.mp3", QFile::encodeName(out + QStringLiteral("/02 - B.mp3"))), 0);
+    const QStringList kept{QStringLiteral("01 - A.mp3"), QStringLiteral("02 - B.mp3")};
+    const QString same = ExpectCleanFailure(TrackRip(FixturePath("vcd_mp2.mpg"), list, out + u'/')
+                                                << QStringLiteral("--force"),
+                                            out, kept);
+    EXPECT_TRUE(same.contains(QStringLiteral("track 2")) &&
+                same.contains(QStringLiteral("track 1")))
+        << same.toStdString();
+    EXPECT_EQ(ReadFile(out + QStringLiteral("/01 - A.mp3")), QByteArray("A's sound"));
+
+    const QString other = dir + QStringLiteral("/other");
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_EQ(::symlink("nowhere/03.mp3", QFile::encodeName(other + QStringLiteral("/03 - C.mp3"))),
+              0);
+    // Nothing is written and the link stays (a dangling link is not listed as a file).
+    const QString dangling =
+        ExpectCleanFailure(TrackRip(FixturePath("vcd_mp2.mpg"), list, other + u'/'), other);
+    EXPECT_TRUE(dangling.contains(QStringLiteral("03 - C.mp3\" already exists")))
+        << dangling.toStdString();
+    EXPECT_TRUE(QFileInfo(other + QStringLiteral("/03 - C.mp3")).isSymLink());
+}
+
+// A list of many tracks holds no more files open than one track needs: under a limit of
+// open files far below the list's length, every track is written.
+TEST(RipFaults, AListOfManyTracksRunsUnderALowOpenFileLimit) {
+    const QString dir = FreshDir(QStringLiteral("nofile"));
+    QByteArray text;
+    constexpr int kTracks = 80;
+    for (int k = 0; k < kTracks; ++k)
+        text += QByteArray::number(k * 0.12, 'f', 2) + ' ' +
+                QByteArray::number((k + 1) * 0.12, 'f', 2) + '\n';
+    const QString list = dir + QStringLiteral("/list.txt");
+    ASSERT_TRUE(WriteFile(list, text));
+    const QString out = dir + QStringLiteral("/out/");
+    const TProgramRun run =
+        RunSonavel(TrackRip(FixturePath("vcd_mp2.mpg"), list, out) +
+                       QStringList{QStringLiteral("--jobs"), QStringLiteral("2")},
+                   {QStringLiteral("prlimit"), QStringLiteral("--nofile=40")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(FilesIn(out).size(), kTracks);
+}
+
+// Settings that can be read but not written (another owner's file) are used as they are,
+// and stderr says they cannot be saved; a rip that changes nothing leaves a writable
+// settings file as it was, its rights too.
+TEST(RipFaults, ReadOnlySettingsAreUsedAndUnchangedOnesLeftAlone) {
+    const QString dir = FreshDir(QStringLiteral("readonly"));
+    // A folder everyone may write into, for a rip as another user when the test runs as root.
+    ASSERT_EQ(::chmod(QFile::encodeName(TestRoot()).constData(), 0711), 0);
+    const QString hive = dir + QStringLiteral("/settings.reg");
+    const QByteArray stored =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Vemra\\Sonavel]\n"
+        "\"AudioBitrate\"=dword:00000140\n\"AudioSampleRate\"=dword:0000bb80\n"
+        "\"ReplayGain\"=dword:00000000\n\"AudioVBR\"=dword:00000000\n";
+    ASSERT_TRUE(WriteFile(hive, stored));
+    ASSERT_EQ(::chmod(QFile::encodeName(hive).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+    const QString mp3 = dir + QStringLiteral("/a.mp3");
+    const QList<QPair<QString, QString>> env{{QStringLiteral("SONAVEL_REGISTRY"), hive},
+                                             {QStringLiteral("HOME"), dir},
+                                             {QStringLiteral("XDG_CONFIG_HOME"), dir},
+                                             {QStringLiteral("XDG_DATA_HOME"), dir},
+                                             {QStringLiteral("XDG_CACHE_HOME"), dir}};
+    // As root every file can be written: the rip runs as nobody.
+    const QStringList asOther =
+        ::geteuid() == 0
+            ? QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                          QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")}
+            : QStringList{};
+    const TProgramRun run = RunWith(RipArgs(FixturePath("vcd_mp2.mpg"), mp3), env, asOther);
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("sonavel: warning: ")) && run.err.contains(hive))
+        << run.err.toStdString();
+    const Mp3FrameScan scan = ScanMp3Frames(mp3);
+    EXPECT_EQ(scan.sampleRate, 48000);
+    ASSERT_FALSE(scan.bitratesKbps.empty());
+    EXPECT_EQ(scan.bitratesKbps.back(), 320);
+    EXPECT_FALSE(DecodeAudioFile(mp3).tags.contains(QStringLiteral("REPLAYGAIN_TRACK_GAIN")));
+    EXPECT_EQ(ReadFile(hive), stored);
+
+    // A writable settings file that the rip has nothing to add to stays as it is.
+    const QString own = dir + QStringLiteral("/own.reg");
+    const QList<QPair<QString, QString>> ownEnv{{QStringLiteral("SONAVEL_REGISTRY"), own}};
+    ASSERT_EQ(RunWith(RipArgs(FixturePath("vcd_mp2.mpg"), dir + QStringLiteral("/b.mp3")), ownEnv)
+                  .exitCode,
+              0);
+    ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0644), 0);
+    const QByteArray before = ReadFile(own);
+    const TProgramRun again =
+        RunWith(RipArgs(FixturePath("vcd_mp2.mpg"), dir + QStringLiteral("/c.mp3")), ownEnv);
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.err.isEmpty()) << again.err.toStdString();
+    EXPECT_EQ(ModeOf(own), 0644);
+    EXPECT_EQ(ReadFile(own), before);
+}
+
+// Sound that ends long before the pictures: a range past its end is refused with where it
+// ends (after the sound before it was encoded, as FFmpeg cannot tell sooner), and a rip to
+// the source's end holds all the sound there is and says where it stopped.
+TEST(RipFaults, SoundThatEndsBeforeThePicturesIsNeverACompleteRange) {
+    const QString dir = FreshDir(QStringLiteral("early"));
+    const QString source = FixturePath("early_end.mkv");
+    const QString refused =
+        ExpectCleanFailure({QStringLiteral("--rip"), source, QStringLiteral("-o"),
+                            dir + QStringLiteral("/range.mp3"), QStringLiteral("--start"),
+                            QStringLiteral("1"), QStringLiteral("--end"), QStringLiteral("5")},
+                           dir);
+    EXPECT_TRUE(refused.contains(QStringLiteral("the sound of")) &&
+                refused.contains(QStringLiteral("ends at 0:00:02.0")))
+        << refused.toStdString();
+
+    const QString whole = dir + QStringLiteral("/whole.mp3");
+    const TProgramRun run =
+        RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"), whole,
+                    QStringLiteral("--samplerate"), QStringLiteral("48000")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio audio = DecodeAudioFile(whole);
+    ASSERT_TRUE(audio.ok) << audio.error.toStdString();
+    EXPECT_NEAR(double(audio.frames()) / 48000, 2.0, 0.05);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("sonavel: warning: ")) &&
+                run.err.contains(QStringLiteral("ends at 0:00:02.0")))
+        << run.err.toStdString();
+}
+
+// Sound that begins seconds after the first picture is found, listed and ripped.
+TEST(RipFaults, SoundThatBeginsLateIsFound) {
+    const QString source = FixturePath("late_sound.mpg");
+    const TProgramRun listed = RunSonavel({QStringLiteral("--list-tracks"), source});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.out.startsWith(QStringLiteral("1  mp2")) &&
+                listed.out.contains(QStringLiteral("2 ch  48000 Hz")))
+        << listed.out.toStdString();
+    const QString mp3 = FreshDir(QStringLiteral("late")) + QStringLiteral("/late.mp3");
+    const TProgramRun run = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"), mp3,
+                                        QStringLiteral("--start"), QStringLiteral("8.5"),
+                                        QStringLiteral("--end"), QStringLiteral("9.5"),
+                                        QStringLiteral("--samplerate"), QStringLiteral("48000")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const DecodedAudio audio = DecodeAudioFile(mp3);
+    ASSERT_TRUE(audio.ok) << audio.error.toStdString();
+    EXPECT_NEAR(double(audio.frames()) / 48000, 1.0, 0.01);
+    int16_t peak = 0;
+    for (int16_t v : audio.samples)
+        peak = std::max<int16_t>(peak, int16_t(std::abs(v)));
+    EXPECT_GT(peak, 8000); // the signal's tone and noise, not silence
+}
+
+// Smaller things the command line says rather than doing something else: a pattern given
+// as --one-file's name, an empty --tracks, a negative chapter, and options that do nothing
+// in the mode given.
+TEST(RipFaults, OptionsThatCannotMeanWhatTheySayAreTold) {
+    const QString dir = FreshDir(QStringLiteral("options"));
+    const QString list = dir + QStringLiteral("/list.txt");
+    ASSERT_TRUE(WriteFile(list, "0 1 A\n1 2 B\n"));
+    const QString source = FixturePath("vcd_mp2.mpg");
+    const auto usage = [](const QStringList& args) {
+        const TProgramRun run = RunSonavel(args);
+        EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+        return run.err.split(u'\n').first();
+    };
+    EXPECT_EQ(usage({QStringLiteral("--rip"), source, QStringLiteral("--tracks"), list,
+                     QStringLiteral("--one-file"), QStringLiteral("-o"),
+                     dir + QStringLiteral("/%n - %t.mp3")}),
+              QStringLiteral("sonavel: --one-file writes one file: -o names it, not a pattern "
+                             "of track names"));
+    EXPECT_TRUE(FilesIn(dir) == QStringList{QStringLiteral("list.txt")});
+    EXPECT_EQ(usage({QStringLiteral("--rip"), source, QStringLiteral("--tracks"), QString()}),
+              QStringLiteral("sonavel: --tracks needs a file"));
+    EXPECT_EQ(
+        usage({QStringLiteral("--rip"), source, QStringLiteral("--chapter"), QStringLiteral("-1")}),
+        QStringLiteral("sonavel: --chapter needs A or A-B, like 6 or 6-8, not '-1'"));
+    const TProgramRun listed =
+        RunSonavel({QStringLiteral("--list-tracks"), source, QStringLiteral("--bitrate"),
+                    QStringLiteral("128"), QStringLiteral("-o"), dir + QStringLiteral("/x.mp3")});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.err, QStringLiteral("sonavel: warning: ignored with --list-tracks: "
+                                         "--bitrate, -o\n"));
+    EXPECT_TRUE(listed.out.startsWith(QStringLiteral("1  mp2")));
 }

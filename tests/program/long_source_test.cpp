@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -83,9 +84,9 @@ TPackets EncodePackets() {
     return p;
 }
 
-// An MPEG program stream of `silent` copies of a silent packet, then the packets from the
-// fifteenth on (five silent ones, then the tone): the tone starts at frame `silent` + 5.
-bool WriteSource(const QString& path, const TPackets& p, int64_t silent) {
+// An MPEG program stream of `count` packets, packet i being `packetAt(i)`.
+bool WritePackets(const QString& path, int64_t count,
+                  const std::function<const QByteArray&(int64_t)>& packetAt) {
     AVFormatContext* raw = nullptr;
     const QByteArray name = QFile::encodeName(path);
     if (avformat_alloc_output_context2(&raw, nullptr, "mpeg", name.constData()) < 0)
@@ -108,10 +109,8 @@ bool WriteSource(const QString& path, const TPackets& p, int64_t silent) {
     if (!started)
         return false;
     ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
-    const QByteArray& quiet = p.all[5];
-    const int64_t count = silent + int64_t(p.all.size()) - 15;
     for (int64_t i = 0; i < count; ++i) {
-        const QByteArray& data = i < silent ? quiet : p.all[size_t(i - silent + 15)];
+        const QByteArray& data = packetAt(i);
         if (av_new_packet(packet.get(), int(data.size())) < 0)
             return false;
         std::memcpy(packet->data, data.constData(), size_t(data.size()));
@@ -123,6 +122,15 @@ bool WriteSource(const QString& path, const TPackets& p, int64_t silent) {
             return false;
     }
     return av_write_trailer(out.get()) >= 0;
+}
+
+// `silent` copies of a silent packet, then the packets from the fifteenth on (five silent
+// ones, then the tone): the tone starts at frame `silent` + 5.
+bool WriteSource(const QString& path, const TPackets& p, int64_t silent) {
+    return WritePackets(
+        path, silent + int64_t(p.all.size()) - 15, [&](int64_t i) -> const auto& {
+            return i < silent ? p.all[5] : p.all[size_t(i - silent + 15)];
+        });
 }
 
 TProgramRun Rip(const QString& source, const QString& output, const char* start, const char* end) {
@@ -229,6 +237,41 @@ TEST(RipLongSource, HangupDuringARipLeavesNothing) {
     EXPECT_EQ(program.exitCode(), 1);
     EXPECT_TRUE(program.readAllStandardError().contains("interrupted"));
     EXPECT_EQ(FilesIn(dir + QStringLiteral("/out")), QStringList());
+}
+
+// A source of more songs than a list may hold (1100 clicks, each 96 ms of the tone and
+// 288 ms of silence): --list-pauses and --split-pauses both refuse it before they print or
+// rip anything, held to the same limit as a list read by --tracks.
+TEST(RipLongSource, MoreSongsThanAListHoldsAreRefusedUpFront) {
+    const TPackets packets = EncodePackets();
+    ASSERT_GT(packets.all.size(), 1000u) << "no MP2 encoder";
+    const QString dir = FreshDir(QStringLiteral("clicks"));
+    const QString source = dir + QStringLiteral("/clicks.mpg");
+    const int logLevel = av_log_get_level();
+    av_log_set_level(AV_LOG_FATAL);
+    ASSERT_TRUE(WritePackets(
+        source, 1100 * 16, [&](int64_t i) -> const auto& {
+            return i % 16 < 4 ? packets.all[size_t(25 + i % 16)] : packets.all[5];
+        }));
+    av_log_set_level(logLevel);
+    const QStringList finder{QStringLiteral("--min-pause"), QStringLiteral("0.2"),
+                             QStringLiteral("--min-track"), QStringLiteral("0")};
+    const TProgramRun listed =
+        RunSonavel(QStringList{QStringLiteral("--list-pauses"), source} + finder, {}, 120000);
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_TRUE(listed.out.isEmpty()) << listed.out.left(200).toStdString();
+    EXPECT_TRUE(listed.err.contains(QStringLiteral("more than 999 tracks")))
+        << listed.err.toStdString();
+    const QString out = dir + QStringLiteral("/out/");
+    const TProgramRun split =
+        RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--split-pauses"),
+                               QStringLiteral("-o"), out, QStringLiteral("--quiet")} +
+                       finder,
+                   {}, 120000);
+    EXPECT_EQ(split.exitCode, 1);
+    EXPECT_TRUE(split.err.contains(QStringLiteral("more than 999 tracks")))
+        << split.err.toStdString();
+    EXPECT_EQ(FilesIn(out), QStringList());
 }
 
 } // namespace

@@ -8,13 +8,22 @@
 #include "audio/pipeline/stream_audio_in.h"
 #include "audio/rip/mp3_out.h"
 #include "program/command_rip.h"
+#include "support/decoded_audio.h"
+#include "support/read_fault.h"
 #include "support/test_env.h"
+
+#include "audio/mp3_out_outcome.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -213,6 +222,123 @@ TEST(StreamAudioIn, CurrentTimeOnlyMovesForwardWhilePolled) {
         ASSERT_LE(seen[i - 1], seen[i]);
     EXPECT_EQ(seen.back(), 6 * kSecond);
     in.CloseSource();
+}
+
+// Rips all of `source` on two threads in parts of 1 to 2 s into `output`; once both
+// threads wait in reads between 30 % and 85 % of it (not what opening a part reads: its
+// first seconds and its end), `change` runs, then the reads go on. Answers the run's
+// error, empty when it succeeded.
+QString RipWhileChanged(const QString& source, const QString& output,
+                        const std::function<void()>& change) {
+    TStreamAudioIn in;
+    in.FileName = source;
+    in.FormatOverride = {48000, 0, TAudioInput::FloatBits};
+    in.OpenSource();
+    TMP3Out out;
+    out.Jobs = 2;
+    out.Tuning = {1, 2};
+    out.SampleRate = sr48kHz;
+    out.BitRate = br192;
+    out.FileName = output;
+    TOutcome outcome;
+    outcome.Attach(out);
+    out.SetInput(&in);
+    const qint64 size = QFileInfo(source).size();
+    HoldReads(source, size * 3 / 10, size * 85 / 100);
+    out.Run();
+    const bool held = WaitUntil([] { return HeldReads() >= 2; }, 60000);
+    if (held)
+        change();
+    DisarmReadFault();
+    EXPECT_TRUE(held);
+    EXPECT_TRUE(outcome.Wait());
+    return outcome.failed ? outcome.Error() : QString();
+}
+
+// The file a parallel rip opened is the file every part reads: one saved over it by
+// rename while the rip runs changes nothing, and one cut short in place fails the rip
+// (rather than ending the MP3 early) and leaves no file.
+TEST(StreamAudioIn, EveryPartReadsTheFileTheRunOpened) {
+    const QString dir = FreshDir(QStringLiteral("changed"));
+    const QString source = dir + QStringLiteral("/source.mpg");
+    const QString other = dir + QStringLiteral("/other.mpg");
+    ASSERT_TRUE(QFile::copy(FixturePath("dvd_concert.mpg"), source));
+    ASSERT_TRUE(QFile::copy(FixturePath("dvd_title_a.mpg"), other));
+    const TSourceSound sound = ReadSourceSound(source, 48000);
+
+    const QString replaced = dir + QStringLiteral("/replaced.mp3");
+    const QString error = RipWhileChanged(source, replaced, [&] {
+        ASSERT_EQ(
+            ::rename(QFile::encodeName(other).constData(), QFile::encodeName(source).constData()),
+            0);
+    });
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    const DecodedAudio mp3 = DecodeAudioFile(replaced);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    EXPECT_NEAR(double(mp3.frames()) / 48000, 30.0, 0.05);
+    // Its last seconds, read after the rename, are still the first file's sound.
+    const int64_t probe = 48000;
+    const int64_t from = mp3.frames() - probe - 4800;
+    const std::vector<int16_t> tail(mp3.samples.begin() + from * 2,
+                                    mp3.samples.begin() + (from + probe) * 2);
+    const int64_t expected = from + sound.SampleAt(TMediaTime()) - sound.firstSample;
+    double score = 0;
+    FindBestOffset(sound.samples, tail, 2, expected - 2000, expected + 2000, &score);
+    EXPECT_GT(score, 0.9);
+
+    // Cut short in place (same file, fewer bytes) while the parts wait to read on.
+    ASSERT_TRUE(QFile::copy(FixturePath("dvd_concert.mpg"), other));
+    const QString cut = dir + QStringLiteral("/cut.mp3");
+    const QString why = RipWhileChanged(other, cut, [&] {
+        ASSERT_EQ(::truncate(QFile::encodeName(other).constData(), QFileInfo(other).size() / 4), 0);
+    });
+    EXPECT_TRUE(why.contains(QStringLiteral("changed while it was being read")))
+        << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(cut));
+    EXPECT_EQ(FilesIn(dir),
+              (QStringList{QStringLiteral("other.mpg"), QStringLiteral("replaced.mp3"),
+                           QStringLiteral("source.mpg")}));
+}
+
+// A list whose third file cannot be put in place (a file of its name appeared while the
+// list was ripped, and replacing was not allowed) keeps its first two files, with their
+// own loudness values only: album values stand for a whole list.
+TEST(StreamAudioIn, AListThatFailsKeepsItsFilesWithTheirOwnValues) {
+    const QString dir = FreshDir(QStringLiteral("race"));
+    TStreamAudioIn in;
+    in.FileName = FixturePath("vcd_mp2.mpg");
+    in.FormatOverride = {44100, 0, TAudioInput::FloatBits};
+    in.OpenSource();
+    TMP3Out out;
+    out.SampleRate = sr41kHz;
+    out.ReplayGain = true;
+    for (int k = 0; k < 5; ++k) {
+        TRipJob job;
+        job.First = int64_t(k) * 66150;
+        job.End = job.First + 66150;
+        job.FileName = dir + QStringLiteral("/%1.mp3").arg(k + 1);
+        job.Replace = false;
+        job.Tag.Title = QStringLiteral("Track %1").arg(k + 1);
+        out.Tracks.push_back(job);
+    }
+    ASSERT_TRUE(WriteFile(dir + QStringLiteral("/3.mp3"), "appeared meanwhile"));
+    TOutcome outcome;
+    outcome.Attach(out);
+    out.SetInput(&in);
+    out.Run();
+    ASSERT_TRUE(outcome.Wait());
+    ASSERT_EQ(outcome.failed, 1);
+    EXPECT_EQ(out.FailedJob(), 2);
+    EXPECT_EQ(FilesIn(dir), (QStringList{QStringLiteral("1.mp3"), QStringLiteral("2.mp3"),
+                                         QStringLiteral("3.mp3")}));
+    EXPECT_EQ(ReadFile(dir + QStringLiteral("/3.mp3")), QByteArray("appeared meanwhile"));
+    for (const char* name : {"/1.mp3", "/2.mp3"}) {
+        const DecodedAudio mp3 = DecodeAudioFile(dir + QLatin1String(name));
+        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+        EXPECT_EQ(mp3.frames(), 66150) << name;
+        EXPECT_TRUE(mp3.tags.contains(QStringLiteral("REPLAYGAIN_TRACK_GAIN"))) << name;
+        EXPECT_FALSE(mp3.tags.contains(QStringLiteral("REPLAYGAIN_ALBUM_GAIN"))) << name;
+    }
 }
 
 } // namespace

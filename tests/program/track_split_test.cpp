@@ -6,9 +6,11 @@
 #include "support/program_run.h"
 
 #include "app/dvd_choice.h"
+#include "audio/rip/rip_plan.h"
 #include "media/media_audio_stream.h"
 #include "support/decoded_audio.h"
 #include "support/dvd_authoring.h"
+#include "support/outside_readers.h"
 #include "support/test_env.h"
 
 #include <QDir>
@@ -17,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 
 namespace {
 
@@ -266,11 +269,12 @@ TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
         EXPECT_TRUE(why.contains(QStringLiteral("line 1: '%1' is not a time").arg(end)))
             << why.toStdString();
     }
-    // Past what 100-ns units can count, and past the source's end.
+    // Past what 100-ns units can count, and past the source's end (where its last AC-3
+    // frame ends, not where FFmpeg's estimate put it, two frames earlier).
     EXPECT_TRUE(listed("999999999999 X\n").contains(QStringLiteral("after the end of any source")));
     EXPECT_TRUE(listed("99999999999 X\n")
                     .contains(QStringLiteral("track 1: it starts at 27777777:46:39.0, after the "
-                                             "end of the source (0:00:09.9)")));
+                                             "end of the source (0:00:10.0)")));
     // One rule for a text list and a cue sheet: in playing order, no overlap.
     EXPECT_TRUE(listed("1 5 A\n3 8 B\n")
                     .contains(QStringLiteral("line 2: the track starts at 0:00:03.0, before the "
@@ -288,10 +292,103 @@ TEST(TrackSplit, PatternsAndTimesAreTakenAsTyped) {
         ExpectCleanFailure(
             {rip, source, o, mp3, QStringLiteral("--start"), QStringLiteral("999999999999")}, bad)
             .contains(QStringLiteral("the range starts at 277777777:46:39.0, after the end of "
-                                     "the source (0:00:09.9)")));
+                                     "the source (0:00:10.0)")));
     EXPECT_TRUE(
         ExpectCleanFailure(
             {rip, source, o, mp3, QStringLiteral("--end"), QStringLiteral("999999999999")}, bad)
             .contains(QStringLiteral("the range ends at 277777777:46:39.0, after the end of the "
-                                     "source (0:00:09.9)")));
+                                     "source (0:00:10.0)")));
+}
+
+namespace {
+
+// The stretch of the source a player that knows no gapless tag plays from a track's file:
+// every decoded sample, placed in the source by correlation; leading exact silence (the
+// information frame, carrier frames) is no sound of the source. Source sample numbers.
+struct TPlayedStretch {
+    int64_t first = 0, end = 0;
+};
+
+TPlayedStretch PlayedStretch(const QString& File, const TSourceSound& Source, int64_t Middle) {
+    const TPlayerDecode played = MadplayDecode(File);
+    EXPECT_TRUE(played.ok) << played.error.toStdString();
+    EXPECT_EQ(played.channels, 2);
+    const int64_t n = played.frames();
+    if (!played.ok || n < 8192)
+        return {};
+    const int64_t at = n / 2 - 1024;
+    const std::vector<int16_t> needle(played.samples.begin() + at * 2,
+                                      played.samples.begin() + (at + 2048) * 2);
+    double score = 0;
+    const int64_t found =
+        FindBestOffset(Source.samples, needle, 2, Middle - Source.firstSample - 6000,
+                       Middle - Source.firstSample + 6000, &score, 2048);
+    EXPECT_GT(score, 0.99) << File.toStdString();
+    const int64_t origin = found + Source.firstSample - at; // of the decode's sample 0
+    int64_t silent = 0;
+    while (silent < n && played.samples[size_t(silent) * 2] == 0 &&
+           played.samples[size_t(silent) * 2 + 1] == 0)
+        ++silent;
+    return {origin + silent, origin + n};
+}
+
+} // namespace
+
+// A track list's joins as players that ignore the gapless tag play them: each track
+// carries no more of its neighbours' sound than its first frame needs to decode its first
+// sample (the first granule's overlap and the filter bank's start, and the frame's own
+// alignment) and its last frame's alignment; and every frame of a file keeps the constant
+// bit rate (mp3check), or the VBR limits, carrier frames included.
+TEST(TrackSplit, PlainPlayersHearLittleOfTheNeighboursAndEveryFrameKeepsTheRate) {
+    const QString source = FixturePath(QStringLiteral("dvd_concert.mpg"));
+    const QString dir = FreshDir(QStringLiteral("joins"));
+    // Joins 18 ms into a frame of the run's grid, where the old choice of the first frame
+    // carried one frame more of the sound before.
+    const double times[] = {1.2, 3.306, 5.418, 7.458, 9.6};
+    QByteArray list;
+    for (int k = 0; k < 4; ++k)
+        list += QByteArray::number(times[k]) + ' ' + QByteArray::number(times[k + 1]) + " T" +
+                QByteArray::number(k + 1) + '\n';
+    ASSERT_TRUE(WriteFile(dir + "/list.txt", list));
+    const TSourceSound sound = ReadSourceSound(source, kRate);
+    auto rip = [&](const QString& Out, const QStringList& Rate) {
+        const TProgramRun run =
+            RunSonavel(QStringList{QStringLiteral("--rip"), source, QStringLiteral("--tracks"),
+                                   dir + "/list.txt", QStringLiteral("-o"), Out,
+                                   QStringLiteral("--samplerate"), QString::number(kRate),
+                                   QStringLiteral("--quiet")} +
+                       Rate);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList files;
+        for (int k = 1; k <= 4; ++k)
+            files << Out + QStringLiteral("0%1 - T%1.mp3").arg(k);
+        return files;
+    };
+    const QStringList cbr =
+        rip(dir + "/cbr/", {QStringLiteral("--bitrate"), QStringLiteral("128")});
+    std::vector<TPlayedStretch> played;
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(Mp3checkComplaints(cbr[k]).toStdString(), "") << "track " << k + 1;
+        played.push_back(PlayedStretch(
+            cbr[k], sound,
+            sound.SampleAt(TMediaTime::FromMs(int64_t((times[k] + times[k + 1]) * 500)))));
+    }
+    for (int k = 1; k < 4; ++k) {
+        const int64_t join = sound.SampleAt(TMediaTime::FromMs(int64_t(times[k] * 1000)));
+        const int64_t head = join - played[size_t(k)].first;
+        const int64_t tail = played[size_t(k - 1)].end - join;
+        std::cout << "join " << k << ": " << head << " samples before, " << tail
+                  << " after: " << (head + tail) * 1000.0 / kRate << " ms replayed\n";
+        EXPECT_LE(head, TRipGrid::UnsettledSamples + 1151) << "join " << k;
+        EXPECT_LE(tail, 1151) << "join " << k;
+        EXPECT_LE(head + tail, 2 * 1152) << "join " << k;
+    }
+
+    const QStringList vbr = rip(dir + "/vbr/", {QStringLiteral("--vbr"), QStringLiteral("32-96")});
+    for (int k = 0; k < 4; ++k) {
+        const Mp3FrameScan scan = ScanMp3Frames(vbr[k]);
+        ASSERT_GT(scan.bitratesKbps.size(), 50u);
+        for (size_t f = 1; f < scan.bitratesKbps.size(); ++f) // after the information frame
+            ASSERT_LE(scan.bitratesKbps[f], 96) << "track " << k + 1 << " frame " << f;
+    }
 }

@@ -144,7 +144,7 @@ TEST(RipPlan, LosslessSegmentsAreFedExactlyTheirFrames) {
     shape.FrameSamples = 4096;
     shape.EncoderDelay = shape.DecoderDelay = 0;
     shape.PrerollFrames = 1;
-    shape.LeadExtra = shape.GuardFrames = shape.OverlapFrames = 0;
+    shape.LeadExtra = shape.GuardFrames = shape.OverlapFrames = shape.UnsettledSamples = 0;
     shape.ExactEnd = true;
     shape.MaxSegmentSeconds = 30;
     const TRipGrid grid(0, shape);

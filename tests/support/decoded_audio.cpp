@@ -1,6 +1,7 @@
 #include "support/decoded_audio.h"
 
 #include "media/ffmpeg_ptr.h"
+#include "support/fixture_signal.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -262,7 +263,7 @@ std::vector<TChapterMark> ReadChapters(const QString& Path) {
     return marks;
 }
 
-DecodedPicture DecodeAttachedPicture(const QString& Path) {
+DecodedPicture DecodeAttachedPicture(const QString& Path, int DrawnWidth) {
     DecodedPicture cover;
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0) {
@@ -294,6 +295,19 @@ DecodedPicture DecodeAttachedPicture(const QString& Path) {
         }
         cover.width = frame->width;
         cover.height = frame->height;
+        cover.bytes = stream->attached_pic.size;
+        if (DrawnWidth > 0) {
+            std::vector<uint8_t> luma(size_t(DrawnWidth) * size_t(frame->height));
+            ffmpeg::SwsPtr scale(sws_getContext(
+                frame->width, frame->height, AVPixelFormat(frame->format), DrawnWidth,
+                frame->height, AV_PIX_FMT_GRAY8, SWS_BICUBIC, nullptr, nullptr, nullptr));
+            uint8_t* planes[4] = {luma.data(), nullptr, nullptr, nullptr};
+            int strides[4] = {DrawnWidth, 0, 0, 0};
+            if (scale && sws_scale(scale.get(), frame->data, frame->linesize, 0, frame->height,
+                                   planes, strides) > 0)
+                cover.frameIndex = fixture_signal::DecodeFrameIndex(luma.data(), DrawnWidth,
+                                                                    DrawnWidth, frame->height);
+        }
     }
     return cover;
 }

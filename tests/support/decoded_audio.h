@@ -68,6 +68,10 @@ struct DecodedPicture {
     bool found = false;
     int codec = 0; // AVCodecID
     int width = 0, height = 0;
+    int bytes = 0; // of the stored picture
+    // The frame index a test picture carries (fixture_signal.h), read with the picture
+    // scaled back to the width it was drawn at; -1 when not asked for or not found.
+    int frameIndex = -1;
     QString error;
 };
-DecodedPicture DecodeAttachedPicture(const QString& path);
+DecodedPicture DecodeAttachedPicture(const QString& path, int drawnWidth = 0);

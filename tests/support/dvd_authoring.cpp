@@ -132,12 +132,17 @@ QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& Chapt
 }
 
 QString AuthorDvd(const QString& Hint, const QString& Titles, QString* Error) {
+    return AuthorDvdTitleSets(
+        Hint,
+        QStringLiteral("  <titleset>\n    <titles>\n%1    </titles>\n  </titleset>\n").arg(Titles),
+        Error);
+}
+
+QString AuthorDvdTitleSets(const QString& Hint, const QString& TitleSets, QString* Error) {
     const QString dir = FreshDir(Hint);
     const QString root = dir + QStringLiteral("/DISC");
-    const QString xml = QStringLiteral("<dvdauthor dest=\"%1\">\n  <vmgm/>\n  <titleset>\n"
-                                       "    <titles>\n%2    </titles>\n  </titleset>\n"
-                                       "</dvdauthor>\n")
-                            .arg(root, Titles);
+    const QString xml =
+        QStringLiteral("<dvdauthor dest=\"%1\">\n  <vmgm/>\n%2</dvdauthor>\n").arg(root, TitleSets);
     if (!RunDvdauthor(dir, xml, Error))
         return QString();
     return root;

@@ -34,6 +34,11 @@ QString MakeConcertDvd(const QString& Hint, int Repeats, const QList<int>& Chapt
 // empty when dvdauthor failed (the reason in *Error).
 QString AuthorDvd(const QString& Hint, const QString& Titles, QString* Error = nullptr);
 
+// A disc of several title sets: `TitleSets` is what follows <vmgm/> in dvdauthor's XML
+// (<titleset> elements). Returns the folder holding VIDEO_TS, empty when dvdauthor failed
+// (the reason in *Error).
+QString AuthorDvdTitleSets(const QString& Hint, const QString& TitleSets, QString* Error = nullptr);
+
 // A fresh copy of the test disc's folder, for tests that damage it.
 QString CopyOfTestDvd(const QString& hint);
 

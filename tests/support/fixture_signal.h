@@ -95,7 +95,11 @@ inline constexpr TSignal kTitleAFra{82, 2, 0.5, -1};
 inline constexpr TSignal kTitleBEng{83, 2, 0.5, -1};
 inline constexpr TSignal kTitleBFra{84, 2, 0.5, -1};
 inline constexpr TSignal kTitleLpcm{85, 2, 0.5, -1};
+inline constexpr TSignal kTitleMp2{86, 2, 0.5, -1};
+inline constexpr TSignal kTitleLead{87, 2, 0.5, -1};
 inline constexpr TSignal kConcert{91, 2, 0.5, -1};
+inline constexpr TSignal kEarlyEnd{101, 2, 0.5, -1};
+inline constexpr TSignal kLateSound{102, 2, 0.5, -1};
 
 // ---- Songs with pauses (songs_pauses.mpg) -------------------------------------------
 // A concert recording without chapters: five songs, each the segment sound above at its
@@ -127,6 +131,15 @@ inline constexpr double kTitleBSeconds = 4.0;     // dvd_title_b.mpg
 inline constexpr double kTitleLpcmSeconds = 3.2;  // dvd_title_lpcm.mpg
 inline constexpr double kConcertSeconds = 30.0;   // dvd_concert.mpg
 inline constexpr double kTitleNtscSeconds = 10.0; // dvd_title_ntsc.mpg (29.97 pictures a second)
+inline constexpr double kEarlyEndSeconds = 6.0;   // early_end.mkv: pictures
+inline constexpr double kEarlyEndSound = 2.0;     // and the sound, from the first picture
+inline constexpr double kLateSoundSeconds = 10.0; // late_sound.mpg: pictures
+inline constexpr double kLateSoundStart = 8.0;    // its sound begins here, for 2 s
+inline constexpr double kTitleMp2Seconds = 3.2;   // dvd_title_mp2.mpg
+inline constexpr double kTitleLeadSeconds = 3.2;  // dvd_title_lead.mpg: its pictures
+// dvd_title_lead.mpg's sound starts this long before its first picture (and ends with its
+// last one): the picture shows with source sample kPictureLead * rate.
+inline constexpr double kPictureLead = 0.12;
 inline constexpr int kMonoRate = 22050;
 inline constexpr int kVcdRate = 44100;
 inline constexpr int kDvdRate = 48000;

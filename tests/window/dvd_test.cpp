@@ -1,11 +1,13 @@
 // A DVD in the window: its titles and chapters in the summary, the chapter marks on the
 // track bar, PageUp/PageDown, Ctrl+[ and Ctrl+], a double-click between two marks, a
-// chapter ripped to the sample, the chapters as the Tracks list, another title, a disc that cannot
-// be read, and a DVD folder chosen in the open dialog or dropped on the window.
+// chapter ripped to the sample, the chapters as the Tracks list, another title, a title's camera
+// angles, a disc that cannot be read, and a DVD folder chosen in the open dialog or dropped on
+// the window.
 #include "window_fixture.h"
 
 #include "audio/loudness/loudness_envelope.h"
 #include "support/decoded_audio.h"
+#include "support/dvd_angles.h"
 #include "support/dvd_authoring.h"
 #include "support/fixture_signal.h"
 #include "ui/dialogs/source_file_dialog.h"
@@ -207,4 +209,55 @@ TEST_F(WindowTest, DvdFoldersAreChosenDroppedOrRefusedWithTheirReason) {
         << Boxes.back().Text.toStdString();
     EXPECT_EQ(Frm->DurationMs(), 0);
     EXPECT_TRUE(Frm->IsIdle());
+}
+
+TEST_F(WindowTest, ATitleWithCameraAnglesOffersThemAndRipsTheChosenOne) {
+    QString error;
+    const QString root =
+        MakeAngleDvd(QStringLiteral("anglewin"), TAngleLayout::alInterleaved, &error);
+    ASSERT_FALSE(root.isEmpty()) << error.toStdString();
+    AppSettings.AudioSampleRate = 48000;
+    AppSettings.OutputFileDir = FreshDir(QStringLiteral("anglewinout")) + u'/';
+    Open(root);
+    ASSERT_EQ(Frm->Dvd().title, 1) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    EXPECT_EQ(Frm->TitleBox->itemText(0), QStringLiteral("1: 0:00:14, 3 chapters, 2 angles"));
+    EXPECT_TRUE(Frm->AnglePanel->isVisibleTo(Frm.get()));
+    ASSERT_EQ(Frm->AngleBox->count(), 2);
+    EXPECT_EQ(Frm->AngleBox->currentIndex(), 0);
+    EXPECT_EQ(Frm->AngleBox->itemText(1), QStringLiteral("Angle 2 of 2"));
+    // Under the title's row, above the chapters', inside the summary group.
+    EXPECT_GT(Frm->AnglePanel->y(), Frm->TitlePanel->y());
+    EXPECT_GT(Frm->ChapterPanel->y(), Frm->AnglePanel->y());
+    EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
+
+    // Angle 2: the title opens again in it, and a rip of the block's chapter is its sound.
+    Frm->AngleBox->setCurrentIndex(1);
+    Frm->AngleBoxChange(1);
+    EXPECT_EQ(Frm->Dvd().title, 1);
+    EXPECT_EQ(Frm->Dvd().angle, 2);
+    EXPECT_EQ(Frm->AngleBox->currentIndex(), 1);
+    EXPECT_EQ(Frm->DurationMs(), 14400);
+    Frm->TrackListView->selectAll();
+    Frm->RemoveTrackBtn->click();
+    Frm->ChapterBox->setCurrentIndex(2);
+    Frm->ChapterBoxChange(2);
+    const QString output = Frm->outputFileEdit->text();
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
+    const DecodedAudio mp3 = DecodeAudioFile(output);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    EXPECT_EQ(mp3.frames(), int64_t(fs::kTitleASeconds * 48000));
+    for (const int64_t at : {int64_t(0), int64_t(48000 * 3 + 4800)}) {
+        double score = 0;
+        EXPECT_EQ(FindBestOffset(mp3.samples, fs::SourceS16(fs::kTitleAFra, 48000, at, 4096), 2,
+                                 std::max<int64_t>(0, at - 300), at + 300, &score, 4096),
+                  at);
+        EXPECT_GT(score, 0.9);
+    }
+
+    // A disc whose title has one angle has no such row.
+    Open(TestDvdRoot());
+    EXPECT_FALSE(Frm->AnglePanel->isVisibleTo(Frm.get()));
+    EXPECT_EQ(Frm->Dvd().angle, 1);
+    EXPECT_TRUE(Errors.empty());
 }

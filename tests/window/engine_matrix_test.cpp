@@ -94,6 +94,7 @@ protected:
         WindowTest::SetUp();
         AppSettings.AudioSampleRate = 48000; // the sources' own
         AppSettings.AudioBitrate = 192;
+        AppSettings.AudioVbrLimits = true;
         AppSettings.AudioVbrMinBitrate = 96;
         AppSettings.AudioVbrMaxBitrate = 256;
         AppSettings.AudioChannels = 2;

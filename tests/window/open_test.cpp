@@ -274,6 +274,10 @@ TEST_F(WindowTest, DoubleClickOpensOnlyWithoutASource) {
 TEST_F(WindowTest, SummaryTextsAndHighlight) {
     Open(FixturePath(QStringLiteral("vcd_mp2.mpg")));
     AppSettings.AudioVBR = true;
+    AppSettings.AudioVbrQuality = 4;
+    Frm->ShowMp3Settings();
+    EXPECT_EQ(Frm->MP3SettingsText1->text(), QStringLiteral("V4, VBR, Joint Stereo"));
+    AppSettings.AudioVbrLimits = true;
     AppSettings.AudioVbrMinBitrate = 128;
     AppSettings.AudioVbrMaxBitrate = 256;
     AppSettings.AudioChannels = 3;

@@ -333,9 +333,8 @@ TEST_F(WindowUserTest, TabFollowsTheLayoutAndEnterPressesTheFocusedButton) {
 }
 
 // Ctrl+Q quits, asking first while a rip runs ("No" keeps it going); the sources opened
-// last are in the open button's menu, newest first, kept in the settings hive; a DVD
-// folder dropped on the window opens as a file does.
-TEST_F(WindowUserTest, QuitKeyRecentSourcesAndADroppedDvd) {
+// last are in the open button's menu, newest first, kept in the settings hive.
+TEST_F(WindowUserTest, QuitKeyAndRecentSources) {
     const QString first = FixturePath(QStringLiteral("vcd_mp2.mpg"));
     const QString second = FixturePath(QStringLiteral("mono_u8.avi"));
     Open(first);
@@ -352,19 +351,6 @@ TEST_F(WindowUserTest, QuitKeyRecentSourcesAndADroppedDvd) {
     actions[1]->trigger();
     ASSERT_TRUE(WaitFor([&] { return Frm->sourceFileEdit->text() == first && Frm->IsIdle(); }));
     EXPECT_GT(Frm->DurationMs(), 9000);
-
-    const QString root = TestDvdRoot();
-    ASSERT_FALSE(root.isEmpty());
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(root)});
-    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(Frm.get(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(Frm.get(), &drop);
-    ASSERT_TRUE(drop.isAccepted());
-    ASSERT_TRUE(WaitFor([&] { return !Frm->Dvd().locator.isEmpty() && Frm->IsIdle(); }));
-    EXPECT_GT(Frm->DurationMs(), 0);
 
     Open(FixturePath(QStringLiteral("demo.mpg")));
     const QString output = FreshDir(QStringLiteral("quit")) + QStringLiteral("/demo.mp3");
@@ -385,4 +371,22 @@ TEST_F(WindowUserTest, QuitKeyRecentSourcesAndADroppedDvd) {
         Frm.reset();
         EXPECT_FALSE(QFileInfo::exists(output));
     }
+}
+
+// A DVD folder dropped on the window opens as a file does. (Its disc is authored with
+// dvdauthor once the window's threads run, as in the other DVD window tests, which
+// ThreadSanitizer cannot follow: test.sh --tsan leaves the "Dvd" window tests out.)
+TEST_F(WindowUserTest, DvdFolderDroppedOnTheWindowOpens) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(root)});
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frm.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frm.get(), &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(WaitFor([&] { return !Frm->Dvd().locator.isEmpty() && Frm->IsIdle(); }));
+    EXPECT_GT(Frm->DurationMs(), 0);
 }

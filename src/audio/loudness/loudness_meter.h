@@ -26,8 +26,10 @@ struct TLoudness {
 class TLoudnessMeter {
 public:
     // BitsPerSample: 16 (signed integers), 24 (signed integers packed in three bytes) or 32
-    // (float).
-    TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample);
+    // (float). Downmix: the sound is measured as an encoder in mono mode makes it of two
+    // channels, (left + right) / 2, one channel (as a mono file counts in ITU BS.1770,
+    // whatever players then send to both speakers).
+    TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix = false);
     ~TLoudnessMeter();
     TLoudnessMeter(const TLoudnessMeter&) = delete;
     TLoudnessMeter& operator=(const TLoudnessMeter&) = delete;
@@ -39,8 +41,10 @@ public:
 private:
     struct TState; // the library's, which it declares without a name
     std::unique_ptr<TState> FState;
-    int FChannels;
+    int FChannels; // of the sound measured
     int FBits;
+    bool FDownmix;
+    std::vector<float> FMono; // the downmix of a block
     bool FHeard = false;
     std::vector<int32_t> FWide; // 24-bit samples, widened for the library
 };

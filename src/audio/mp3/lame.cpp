@@ -157,6 +157,7 @@ const char* MissingFunction() {
         {"lame_set_VBR_q", e.lame_set_VBR_q != nullptr},
         {"lame_set_VBR_min_bitrate_kbps", e.lame_set_VBR_min_bitrate_kbps != nullptr},
         {"lame_set_VBR_max_bitrate_kbps", e.lame_set_VBR_max_bitrate_kbps != nullptr},
+        {"lame_set_VBR_hard_min", e.lame_set_VBR_hard_min != nullptr},
         {"lame_init_params", e.lame_init_params != nullptr},
         {"lame_encode_buffer_interleaved", e.lame_encode_buffer_interleaved != nullptr},
         {"lame_encode_buffer", e.lame_encode_buffer != nullptr},

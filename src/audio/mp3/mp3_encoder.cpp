@@ -1,5 +1,6 @@
 #include "audio/mp3/mp3_encoder.h"
 
+#include "audio/mp3/id3v1_text.h"
 #include "audio/mp3/lame.h"
 #include "audio/pipeline/audio_exception.h"
 
@@ -52,12 +53,17 @@ void TMp3Encoder::Open(const TMp3EncoderSettings& S) {
     L().lame_set_original(e, S.Original ? 1 : 0);
     L().lame_set_error_protection(e, S.CRC ? 1 : 0);
     if (S.EnableVBR) {
-        if (S.VBRMode2)
-            L().lame_set_VBR(e, vbr_mode(2));
+        if (S.VBRCurrentMethod)
+            L().lame_set_VBR(e, vbr_mtrh);
         L().lame_set_bWriteVbrTag(e, 1);
         L().lame_set_VBR_q(e, S.VBRQuality);
-        L().lame_set_VBR_min_bitrate_kbps(e, S.VBRMinBitrate);
-        L().lame_set_VBR_max_bitrate_kbps(e, S.VBRMaxBitrate);
+        if (S.VBRLimits) {
+            L().lame_set_VBR_min_bitrate_kbps(e, S.VBRMinBitrate);
+            L().lame_set_VBR_max_bitrate_kbps(e, S.VBRMaxBitrate);
+            // A limit the user set holds for silence too, which LAME would otherwise write
+            // at its lowest rate.
+            L().lame_set_VBR_hard_min(e, 1);
+        }
     } else {
         L().lame_set_brate(e, S.BitRate);
         L().lame_set_quality(e, S.Quality);
@@ -84,8 +90,8 @@ void TMp3Encoder::SetTags(const TMp3EncoderSettings& Settings) {
     const TMp3TagTexts& S = Settings.Tag;
     lame_t e = FHandle.get();
     L().id3tag_init(e);
-    // ID3v1 takes Latin-1; these calls also make the ID3v1 genre and track.
-    auto latin1 = [](const QString& s) { return s.toLatin1(); };
+    // These texts are all ID3v1 gets, and they also make its genre and track.
+    auto latin1 = [](const QString& s) { return Id3v1Text(s); };
     L().id3tag_set_title(e, latin1(S.Title).constData());
     L().id3tag_set_artist(e, latin1(S.Artist).constData());
     L().id3tag_set_album(e, latin1(S.Album).constData());

@@ -19,13 +19,19 @@ struct TMp3EncoderSettings {
     bool Original = true;
     bool CRC = false;
     bool EnableVBR = false;
-    bool VBRMode2 = false; // with EnableVBR: LAME's VBR mode 2 rather than its default
+    // With EnableVBR: LAME's current VBR method (vbr_mtrh, what its -V uses) rather than the
+    // mode a fresh encoder starts with.
+    bool VBRCurrentMethod = false;
     int VBRQuality = 5;
-    int VBRMinBitrate = 128; // kbit/s
+    // With EnableVBR: every frame within these (kbit/s, silence too); without, the quality
+    // alone decides, as -V 0 ... -V 9 do.
+    bool VBRLimits = true;
+    int VBRMinBitrate = 128;
     int VBRMaxBitrate = 192;
     int BitRate = 128; // kbit/s, constant bit rate
     int Quality = 5;
-    // Written as an ID3v2 tag at the start (UTF-16) and an ID3v1 tag at the end (Latin-1).
+    // Written as an ID3v2 tag at the start (UTF-16) and an ID3v1 tag at the end (Latin-1,
+    // see Id3v1Text).
     TMp3TagTexts Tag;
 };
 

@@ -1,6 +1,7 @@
 #include "audio/mp3/mp3_tag_writer.h"
 
 #include "audio/pipeline/audio_exception.h"
+#include "base/text_cut.h"
 
 #include <QCoreApplication>
 
@@ -41,8 +42,10 @@ std::vector<uint8_t> FramesOf(const std::vector<uint8_t>& Tag) {
     return std::vector<uint8_t>(Tag.begin() + HeaderBytes, Tag.begin() + long(at));
 }
 
+// Through UTF-8: TagLib takes a wide string as UTF-16 units, and Linux's wchar_t holds a
+// whole code point, so a character beyond the BMP (an emoji) would lose its top bits.
 TagLib::String Text(const QString& Value) {
-    return TagLib::String(Value.toStdWString());
+    return TagLib::String(Value.toUtf8().constData(), TagLib::String::UTF8);
 }
 
 void AddText(TagLib::ID3v2::Tag& Tag, const char* Description, const QString& Value) {
@@ -57,8 +60,26 @@ void AddText(TagLib::ID3v2::Tag& Tag, const char* Description, const QString& Va
 TMp3TagWriter::TMp3TagWriter(std::vector<uint8_t> EncoderTag)
     : FEncoderTag(std::move(EncoderTag)), FEncoderFrames(FramesOf(FEncoderTag)) {}
 
-void TMp3TagWriter::SetCover(std::vector<uint8_t> Jpeg) {
-    FCover = std::move(Jpeg);
+std::shared_ptr<const std::vector<uint8_t>>
+TMp3TagWriter::CoverFrame(const std::vector<uint8_t>& Jpeg) {
+    if (Jpeg.empty())
+        return nullptr;
+    TagLib::ID3v2::Tag tag;
+    auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+    frame->setTextEncoding(TagLib::String::Latin1);
+    frame->setMimeType("image/jpeg");
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setPicture(
+        TagLib::ByteVector(reinterpret_cast<const char*>(Jpeg.data()), unsigned(Jpeg.size())));
+    tag.addFrame(frame);
+    const TagLib::ByteVector bytes = tag.render(TagLib::ID3v2::v3);
+    return std::make_shared<const std::vector<uint8_t>>(FramesOf(
+        std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()),
+                             reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size())));
+}
+
+void TMp3TagWriter::SetCover(std::shared_ptr<const std::vector<uint8_t>> Frame) {
+    FCover = std::move(Frame);
 }
 
 void TMp3TagWriter::SetChapters(std::vector<TChapter> Chapters) {
@@ -90,15 +111,6 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
         AddText(tag, "REPLAYGAIN_ALBUM_GAIN", GainText(Album->Gain()));
         AddText(tag, "REPLAYGAIN_ALBUM_PEAK", PeakText(Album->Peak));
     }
-    if (!FCover.empty()) {
-        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
-        frame->setTextEncoding(TagLib::String::Latin1);
-        frame->setMimeType("image/jpeg");
-        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-        frame->setPicture(TagLib::ByteVector(reinterpret_cast<const char*>(FCover.data()),
-                                             unsigned(FCover.size())));
-        tag.addFrame(frame);
-    }
     if (!FChapters.empty()) {
         TagLib::ByteVectorList ids;
         for (size_t i = 0; i < FChapters.size(); ++i)
@@ -109,9 +121,10 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
         tag.addFrame(toc);
         for (size_t i = 0; i < FChapters.size(); ++i) {
             const TChapter& c = FChapters[i];
-            // Short titles: a frame inside a chapter keeps the size field both versions share.
+            // The whole title, as long as any tag text may be (TagLib writes the frames
+            // inside a chapter with the tag's own 2.3 sizes, so a long one reads right).
             auto* title = new TagLib::ID3v2::TextIdentificationFrame("TIT2", TagLib::String::UTF16);
-            title->setText(Text(c.Title.left(50)));
+            title->setText(Text(LeftCodePoints(c.Title, kTagTextMax)));
             TagLib::ID3v2::FrameList inside;
             inside.append(title);
             // Byte offsets unknown: all ones, as the frame's definition asks.
@@ -127,11 +140,13 @@ std::vector<uint8_t> TMp3TagWriter::Frames(const std::optional<TLoudness>& Track
                                  reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size()));
         out.insert(out.end(), added.begin(), added.end());
     }
+    if (FCover)
+        out.insert(out.end(), FCover->begin(), FCover->end());
     return out;
 }
 
 std::vector<uint8_t> TMp3TagWriter::Render() {
-    if (!FReserveTrack && !FReserveAlbum && FCover.empty() && FChapters.empty())
+    if (!FReserveTrack && !FReserveAlbum && !FCover && FChapters.empty())
         return FEncoderTag;
     if (FSize == 0) {
         // Room for the widest values a measurement can give.

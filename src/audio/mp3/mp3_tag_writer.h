@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,14 +29,19 @@ public:
     // EncoderTag: the encoder's ID3v2.3 tag (may be empty).
     explicit TMp3TagWriter(std::vector<uint8_t> EncoderTag);
 
+    // The front cover's frame, made once for every file of a list (a cover may be megabytes;
+    // the files share it rather than each holding it).
+    static std::shared_ptr<const std::vector<uint8_t>> CoverFrame(const std::vector<uint8_t>& Jpeg);
+
     // What the tag holds besides the encoder's texts; set before the first Render.
-    void SetCover(std::vector<uint8_t> Jpeg);
+    void SetCover(std::shared_ptr<const std::vector<uint8_t>> Frame);
     void SetChapters(std::vector<TChapter> Chapters);
     void ReserveGains(bool Track, bool Album);
 
     // The measured values, any time; only those reserved are written.
     void SetTrackGain(const TLoudness& Value) { FTrack = Value; }
     void SetAlbumGain(const TLoudness& Value) { FAlbum = Value; }
+    void ForgetAlbumGain() { FAlbum.reset(); }
 
     // The whole tag, of the same size at every call; the encoder's own when nothing is added.
     std::vector<uint8_t> Render();
@@ -49,7 +55,7 @@ private:
                                 const std::optional<TLoudness>& Album) const;
 
     std::vector<uint8_t> FEncoderTag, FEncoderFrames;
-    std::vector<uint8_t> FCover;
+    std::shared_ptr<const std::vector<uint8_t>> FCover; // the frame, whole
     std::vector<TChapter> FChapters;
     bool FReserveTrack = false, FReserveAlbum = false;
     std::optional<TLoudness> FTrack, FAlbum;

@@ -33,12 +33,12 @@ void CheckStreamResult(TMediaResult code) {
 }
 
 TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride,
-                                   int AudioTrack)
+                                   int AudioTrack, std::shared_ptr<const media::TSourceFile> File)
     : FStream(MakeAudioStream(FileName)) {
     int streamIndex = -1;
     if (AudioTrack > 0) {
         std::vector<TMediaTrackInfo> tracks;
-        CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks));
+        CheckStreamResult(TMediaAudioStream::ListAudioTracks(FileName, tracks, File.get()));
         if (AudioTrack > int(tracks.size()))
             CheckStreamResult(MS_E_NOSTREAM);
         const TMediaTrackInfo& track = tracks[size_t(AudioTrack - 1)];
@@ -52,6 +52,7 @@ TAudioFileReader::TAudioFileReader(const QString& FileName, const TPcmFormat& Fo
     if (FormatOverride.sampleRate || FormatOverride.channels || FormatOverride.bitsPerSample)
         FStream->SetOutputFormat(FormatOverride);
     FStream->SetInterruptFlag(&FInterrupt);
+    FStream->SetSourceFile(std::move(File));
     CheckStreamResult(FStream->Open(streamIndex));
     StreamFormat = FStream->Format();
     Duration = std::max(FStream->Duration(), TMediaTime());

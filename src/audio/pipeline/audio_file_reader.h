@@ -26,9 +26,10 @@ public:
     // Opens `FileName` and its audio track `AudioTrack` (1-based in stream order, 0 = the
     // primary one). A FormatOverride above 0 (bits 0-15 channels, 16-31 bits per sample
     // with 32 = float, 32-63 sample rate; a field left 0 keeps the stream's) converts the
-    // decoded data to that format. Raises EAudioReadError.
+    // decoded data to that format. `File`: the plain file held open for FileName, read
+    // whatever the name now names (optional). Raises EAudioReadError.
     TAudioFileReader(const QString& FileName, const TPcmFormat& FormatOverride = {},
-                     int AudioTrack = 0);
+                     int AudioTrack = 0, std::shared_ptr<const media::TSourceFile> File = nullptr);
 
     // Decodes the next block of the range into Buffer (at most Size bytes, whole frames of
     // StreamFormat); answers its length in bytes, 0 when the range or the stream is over.

@@ -2,6 +2,8 @@
 
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_part_reader.h"
+#include "media/media_input.h"
+#include "media/source_file.h"
 
 #include <QCoreApplication>
 
@@ -34,7 +36,11 @@ TStreamAudioIn::~TStreamAudioIn() = default;
 
 void TStreamAudioIn::OpenSource() {
     if (OpenCount == 0) {
-        auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
+        std::shared_ptr<const media::TSourceFile> file;
+        if (!media::IsDvdTitleSource(FileName))
+            file = media::TSourceFile::Open(FileName);
+        auto reader =
+            std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, file);
         const TPcmFormat& format = reader->Format;
         // From the length in samples, so a source under a second has its true size and an
         // unknown length stays 0 rather than dividing by it.
@@ -47,13 +53,16 @@ void TStreamAudioIn::OpenSource() {
         TotalSamples = reader->DurationSamples;
         OpenForQueries = true;
         FReader = std::move(reader);
+        FFile = std::move(file);
     }
     ++OpenCount;
 }
 
 void TStreamAudioIn::CloseSource() {
-    if (OpenCount == 1)
+    if (OpenCount == 1) {
         FReader.reset();
+        FFile.reset();
+    }
     if (OpenCount > 0)
         --OpenCount;
 }
@@ -112,10 +121,17 @@ int ReadExpanded(TAudioFileReader& Reader, uint8_t* Buffer, int Capacity) {
     return got;
 }
 
+void CheckSourceUnchanged(const media::TSourceFile* File) {
+    if (File && File->Changed())
+        CheckStreamResult(media::MS_E_SOURCECHANGED);
+}
+
 int TStreamAudioIn::Refill() {
     TAudioFileReader& reader = OpenReader();
     const int got = ReadExpanded(reader, FReadBuffer.data(), ReadBufferSize);
     NoteHoles(reader);
+    if (got == 0) // the end of the range, or of what is left of the file
+        CheckSourceUnchanged(FFile.get());
     return got;
 }
 
@@ -183,11 +199,12 @@ namespace {
 // late) are silence, so the part keeps its place on the time line.
 class TStreamPart : public TAudioPartReader {
 public:
-    TStreamPart(TStreamAudioIn& Input, std::unique_ptr<TAudioFileReader> Reader, int64_t First,
-                int64_t Frames)
-        : FInput(Input), FReader(std::move(Reader)), FFrameBytes(FReader->Format.BlockAlign()),
-          FAsked(std::max<int64_t>(First, 0)), FLeft(Frames),
-          FSilence(std::max<int64_t>(-First, 0)), FBlock(TStreamAudioIn::ReadBufferSize) {}
+    TStreamPart(TStreamAudioIn& Input, std::unique_ptr<TAudioFileReader> Reader,
+                std::shared_ptr<const media::TSourceFile> File, int64_t First, int64_t Frames)
+        : FInput(Input), FReader(std::move(Reader)), FFile(std::move(File)),
+          FFrameBytes(FReader->Format.BlockAlign()), FAsked(std::max<int64_t>(First, 0)),
+          FLeft(Frames), FSilence(std::max<int64_t>(-First, 0)),
+          FBlock(TStreamAudioIn::ReadBufferSize) {}
 
     int Read(void* Buffer, int Frames) override {
         auto* out = static_cast<uint8_t*>(Buffer);
@@ -227,6 +244,10 @@ public:
             done += n;
             FLeft -= n;
         }
+        // The part is over (all of it read, or the source ended): what it read must be
+        // what the run opened.
+        if (done < Frames)
+            CheckSourceUnchanged(FFile.get());
         return done;
     }
     void Interrupt() override { FReader->Interrupt(); }
@@ -234,6 +255,7 @@ public:
 private:
     TStreamAudioIn& FInput; // outlives its parts: a run's parts end before the run
     std::unique_ptr<TAudioFileReader> FReader;
+    std::shared_ptr<const media::TSourceFile> FFile;
     int FFrameBytes;
     int64_t FAsked;
     int64_t FLeft;
@@ -265,7 +287,7 @@ int64_t TStreamAudioIn::RunFrames() {
 
 std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_t Frames) {
     const int64_t first = RangeFirstSample() + First;
-    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack);
+    auto reader = std::make_unique<TAudioFileReader>(FileName, FormatOverride, AudioTrack, FFile);
     // Times round down and samples up, so the part starts and ends on exactly these samples.
     const int64_t from = std::max<int64_t>(first, 0);
     reader->SetStartTime(reader->SampleToTime(from));
@@ -273,7 +295,7 @@ std::unique_ptr<TAudioPartReader> TStreamAudioIn::OpenPart(int64_t First, int64_
         const int64_t to = std::max(first + Frames, from + 1);
         reader->SetLength(reader->SampleToTime(to) - reader->SampleToTime(from));
     }
-    return std::make_unique<TStreamPart>(*this, std::move(reader), first,
+    return std::make_unique<TStreamPart>(*this, std::move(reader), FFile, first,
                                          Frames >= 0 ? Frames : INT64_MAX);
 }
 

@@ -37,8 +37,11 @@ public:
 
     static constexpr int ReadBufferSize = 32768;
 
-    // Counted: the first call creates the reader (raises EAudioReadError when the sound
-    // track cannot be read), the last CloseSource destroys it.
+    // Counted: the first call opens a plain source's file and creates the reader (raises
+    // EAudioReadError when the sound track cannot be read), the last CloseSource destroys
+    // them. The file opened is the one read until then, by the input and by every part,
+    // whatever its name comes to name; one changed in place fails the read that finds it
+    // (MS_E_SOURCECHANGED) rather than ending early.
     void OpenSource() override;
     void CloseSource() override;
     // Records a seek to a frame of the reported PCM, applied at the next refill.
@@ -82,10 +85,16 @@ private:
     int64_t RangeFirstSample() const;
 
     std::unique_ptr<TAudioFileReader> FReader;
+    // A plain source, held open while the source is: every reader of a run reads it.
+    std::shared_ptr<const media::TSourceFile> FFile;
     std::vector<uint8_t> FReadBuffer;
     mutable std::mutex FHolesLock;
     std::vector<std::pair<int64_t, int64_t>> FHoles; // source samples, guarded by FHolesLock
 };
+
+// Raises EAudioReadError (MS_E_SOURCECHANGED) when `File` (may be null) has changed since
+// it was opened.
+void CheckSourceUnchanged(const media::TSourceFile* File);
 
 // Decodes Reader's next block into Buffer (Capacity bytes) and expands it in place to the
 // PCM the reader reports; answers its bytes, 0 at the end of the range.

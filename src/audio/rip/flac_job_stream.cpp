@@ -41,10 +41,8 @@ QString Vendor() {
 
 TFlacJobStream::TFlacJobStream(const TRipJobFile& File, const TRipPcmFormat& Format, int BlockSize)
     : FTags(File, Vendor(), TXiphJobTags::TGains::ReplayGain, false), FFormat(Format),
-      FBlockSize(BlockSize), FFirstKept(File.Grid->FirstKept(File.Start)) {
-    if (File.Cover && !File.Cover->empty())
-        FPicture = TVorbisComment::PictureBlock(*File.Cover);
-    FBlocksSize = 4 + FTags.Size() + (FPicture.empty() ? 0 : 4 + FPicture.size()) + 4 + MinPadding;
+      FBlockSize(BlockSize), FPicture(File.Cover), FFirstKept(File.Grid->FirstKept(File.Start)) {
+    FBlocksSize = 4 + FTags.Size() + (FPicture ? 4 + FPicture->size() : 0) + 4 + MinPadding;
     FFile.Open(File.Job->FileName, File.Job->Replace);
     std::vector<uint8_t> head{'f', 'L', 'a', 'C'};
     AppendBlock(head, btStreamInfo, StreamInfo(0, {}), false);
@@ -56,8 +54,8 @@ TFlacJobStream::TFlacJobStream(const TRipJobFile& File, const TRipPcmFormat& For
 std::vector<uint8_t> TFlacJobStream::Blocks() const {
     std::vector<uint8_t> out;
     AppendBlock(out, btVorbisComment, FTags.Render(false), false);
-    if (!FPicture.empty())
-        AppendBlock(out, btPicture, FPicture, false);
+    if (FPicture)
+        AppendBlock(out, btPicture, *FPicture, false);
     // The padding takes what the comments leave of the room kept.
     const size_t padding = FBlocksSize - out.size() - 4;
     AppendBlock(out, btPadding, std::vector<uint8_t>(padding, 0), true);
@@ -111,10 +109,16 @@ void TFlacJobStream::Finish(int64_t Frames) {
             "Rip", "The FLAC encoder gave no signature of the samples."));
     const std::vector<uint8_t> info = StreamInfo(Frames, md5);
     FFile.WriteAt(StreamInfoAt, info.data(), int64_t(info.size()));
+    FFile.Close(); // it waits for Commit without a descriptor
 }
 
 void TFlacJobStream::Commit() {
     const std::vector<uint8_t> blocks = Blocks();
     FFile.WriteAt(StreamInfoAt + StreamInfoBytes, blocks.data(), int64_t(blocks.size()));
     FFile.Commit();
+}
+
+void TFlacJobStream::RewriteTag() {
+    const std::vector<uint8_t> blocks = Blocks();
+    FFile.PatchCommitted(StreamInfoAt + StreamInfoBytes, blocks.data(), int64_t(blocks.size()));
 }

@@ -24,7 +24,9 @@ public:
     void Finish(int64_t Frames) override;
     void SetTrackGain(const TLoudness& Value) override { FTags.SetTrackGain(Value); }
     void SetAlbumGain(const TLoudness& Value) override { FTags.SetAlbumGain(Value); }
+    void ForgetAlbumGain() override { FTags.ForgetAlbumGain(); }
     void Commit() override;
+    void RewriteTag() override;
     void Discard() noexcept override { FFile.Discard(); }
 
 private:
@@ -36,7 +38,7 @@ private:
     TXiphJobTags FTags;
     TRipPcmFormat FFormat;
     int FBlockSize;
-    std::vector<uint8_t> FPicture;
+    std::shared_ptr<const std::vector<uint8_t>> FPicture; // the cover's block, shared by the list
     TOutputFile FFile;
     std::shared_ptr<const TPacketRun> FRun;
     int64_t FFirstKept; // the grid frame that is the file's first

@@ -5,6 +5,7 @@
 #include "audio/rip/flac_signature.h"
 #include "audio/rip/packet_joiner.h"
 #include "audio/xiph/flac_encoder.h"
+#include "audio/xiph/vorbis_comment.h"
 
 #include <QCoreApplication>
 
@@ -105,6 +106,8 @@ TRipStreamShape TFlacRipEncoder::Prepare(const TRipPcmFormat& Input) {
     // sound; no overlap; the last segment ends with the range.
     shape.PrerollFrames = 1;
     shape.LeadExtra = shape.GuardFrames = shape.OverlapFrames = 0;
+    // Every frame decodes alone, sample for sample.
+    shape.UnsettledSamples = 0;
     shape.ExactEnd = true;
     shape.JoinsJobs = false;
     shape.MaxSegmentSeconds = SegmentSeconds;
@@ -132,4 +135,9 @@ std::unique_ptr<TRipJoiner> TFlacRipEncoder::Joiner() const {
 
 std::unique_ptr<TRipJobWriter> TFlacRipEncoder::JobWriter(const TRipJobFile& File) const {
     return std::make_unique<TFlacJobStream>(File, FInput, FBlockSize);
+}
+
+std::shared_ptr<const std::vector<uint8_t>>
+TFlacRipEncoder::Cover(const std::vector<uint8_t>& Jpeg) const {
+    return TVorbisComment::PictureBlock(Jpeg);
 }

@@ -101,8 +101,9 @@ TMp3EncoderSettings TMP3Out::EncoderSettings(int InputSampleRate) {
     settings.CRC = CRC;
     settings.EnableVBR = EnableVBR;
     if (EnableVBR) {
-        settings.VBRMode2 = WriteVBRHeader;
+        settings.VBRCurrentMethod = WriteVBRHeader;
         settings.VBRQuality = int(VBRQuality);
+        settings.VBRLimits = VBRLimits;
         if (VBRMaxBitrate < VBRMinBitrate)
             std::swap(VBRMinBitrate, VBRMaxBitrate);
         settings.VBRMinBitrate = VBRMinBitrate;

@@ -120,7 +120,8 @@ public:
     // Constant bit rate, used when EnableVBR is false.
     TMP3BitRate BitRate = br128;
     // Tag texts of a run without Tracks (UTF-8 in the program, written as UTF-16 in ID3v2
-    // and as Latin-1, cut by the format, in ID3v1), each cut to its first 255 characters
+    // and in ID3v1 as Latin-1 or, where Latin-1 lacks a character, spelt in Latin letters by
+    // ICU, else left empty; cut by the format), each cut to its first 255 characters
     // (code points, so no surrogate pair is split). Empty texts are left out of ID3v2.
     // Genre is a name or a number: a listed name or number also sets the ID3v1 genre, any
     // other text is kept in ID3v2. Track is a number ("n" or "n/m").
@@ -138,10 +139,13 @@ public:
     bool CRC = false;
     bool Copyright = false;
     bool Original = true;
-    // With EnableVBR: use the encoder's VBR mode 2.
+    // With EnableVBR: use the encoder's current VBR method (what LAME's -V uses).
     bool WriteVBRHeader = false;
     bool EnableVBR = false;
     TMP3Quality VBRQuality = ql5;
+    // Whether VBRMinBitrate and VBRMaxBitrate bound every frame; without them the quality
+    // alone decides the rate.
+    bool VBRLimits = true;
     // Limits of variable bit rate, kbit/s; a run exchanges them when max < min.
     int32_t VBRMinBitrate = 128;
     int32_t VBRMaxBitrate = 192;

@@ -115,6 +115,7 @@ TRipStreamShape TMp3RipEncoder::Prepare(const TRipPcmFormat& Input) {
     shape.FrameSamples = probe.FrameSamples();
     shape.EncoderDelay = probe.EncoderDelay();
     shape.Plain = probe.OutputSampleRate() != Input.SampleRate;
+    shape.Downmix = FSettings.Mode == 3 && Input.Channels == 2; // LAME's MONO
     return shape;
 }
 
@@ -136,11 +137,20 @@ std::unique_ptr<TRipJobWriter> TMp3RipEncoder::JobWriter(const TRipJobFile& File
     tagger.Open(settings);
     TMp3TagWriter tag(tagger.Id3v2Tag());
     tag.ReserveGains(File.TrackGain, File.AlbumGain);
-    tag.SetCover(*File.Cover);
+    tag.SetCover(File.Cover);
     std::vector<TMp3TagWriter::TChapter> chapters;
     for (const TRipChapterMark& mark : File.Chapters)
         chapters.push_back({mark.StartMs, mark.EndMs, mark.Title});
     tag.SetChapters(std::move(chapters));
-    return std::make_unique<TMp3JobStream>(*File.Job, *File.Grid, File.Start, !FSettings.EnableVBR,
-                                           std::move(tag), tagger.Id3v1Tag());
+    const TMp3EncoderSettings& e = FSettings;
+    const int maxKbps = !e.EnableVBR ? 0 : e.VBRLimits ? e.VBRMaxBitrate : 320;
+    // The peak a player decodes is what the ReplayGain peak stands for: only a file with
+    // loudness values needs it.
+    return std::make_unique<TMp3JobStream>(*File.Job, *File.Grid, File.Start, !e.EnableVBR, maxKbps,
+                                           File.TrackGain, std::move(tag), tagger.Id3v1Tag());
+}
+
+std::shared_ptr<const std::vector<uint8_t>>
+TMp3RipEncoder::Cover(const std::vector<uint8_t>& Jpeg) const {
+    return TMp3TagWriter::CoverFrame(Jpeg);
 }

@@ -19,6 +19,9 @@ public:
     SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const override;
     std::unique_ptr<TRipJoiner> Joiner() const override;
     std::unique_ptr<TRipJobWriter> JobWriter(const TRipJobFile& File) const override;
+    // The cover's ID3v2 frame.
+    std::shared_ptr<const std::vector<uint8_t>>
+    Cover(const std::vector<uint8_t>& Jpeg) const override;
 
 private:
     TMp3EncoderSettings FSettings;

@@ -46,6 +46,7 @@ void TOpusJobStream::Finish(int64_t Frames) {
     FStream.Add(FHeld, FPreSkip + Frames, true);
     FHolding = false;
     WritePages();
+    FFile.Close(); // it waits for Commit without a descriptor
 }
 
 void TOpusJobStream::Commit() {
@@ -53,4 +54,10 @@ void TOpusJobStream::Commit() {
     const size_t at = FStream.CommentOffset();
     FFile.WriteAt(int64_t(at), pages.data() + at, int64_t(pages.size() - at));
     FFile.Commit();
+}
+
+void TOpusJobStream::RewriteTag() {
+    const std::vector<uint8_t> pages = FStream.Headers(FTags.Render(true));
+    const size_t at = FStream.CommentOffset();
+    FFile.PatchCommitted(int64_t(at), pages.data() + at, int64_t(pages.size() - at));
 }

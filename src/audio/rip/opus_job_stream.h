@@ -23,7 +23,9 @@ public:
     void Finish(int64_t Frames) override;
     void SetTrackGain(const TLoudness& Value) override { FTags.SetTrackGain(Value); }
     void SetAlbumGain(const TLoudness& Value) override { FTags.SetAlbumGain(Value); }
+    void ForgetAlbumGain() override { FTags.ForgetAlbumGain(); }
     void Commit() override;
+    void RewriteTag() override;
     void Discard() noexcept override { FFile.Discard(); }
 
     int PreSkip() const { return FPreSkip; }

@@ -4,6 +4,7 @@
 #include "audio/rip/opus_job_stream.h"
 #include "audio/rip/packet_joiner.h"
 #include "audio/xiph/opus_encoder.h"
+#include "audio/xiph/vorbis_comment.h"
 
 #include <QCoreApplication>
 
@@ -69,6 +70,8 @@ TRipStreamShape TOpusRipEncoder::Prepare(const TRipPcmFormat& Input) {
     shape.DecoderDelay = 0;
     shape.PrerollFrames = SegmentPreroll;
     shape.LeadExtra = LeadSamples;
+    // A file's decoded sound starts LeadSamples before its range, after the look-ahead.
+    shape.UnsettledSamples = LeadSamples + shape.EncoderDelay;
     shape.GuardFrames = 2;
     shape.JoinsJobs = false;
     shape.Segments = FKbps >= SegmentKbps;
@@ -87,4 +90,9 @@ std::unique_ptr<TRipJoiner> TOpusRipEncoder::Joiner() const {
 
 std::unique_ptr<TRipJobWriter> TOpusRipEncoder::JobWriter(const TRipJobFile& File) const {
     return std::make_unique<TOpusJobStream>(File, FInput.Channels);
+}
+
+std::shared_ptr<const std::vector<uint8_t>>
+TOpusRipEncoder::Cover(const std::vector<uint8_t>& Jpeg) const {
+    return TVorbisComment::PictureBlock(Jpeg);
 }

@@ -35,6 +35,9 @@ public:
     SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const override;
     std::unique_ptr<TRipJoiner> Joiner() const override;
     std::unique_ptr<TRipJobWriter> JobWriter(const TRipJobFile& File) const override;
+    // The cover's PICTURE block.
+    std::shared_ptr<const std::vector<uint8_t>>
+    Cover(const std::vector<uint8_t>& Jpeg) const override;
 
 private:
     int FKbps;

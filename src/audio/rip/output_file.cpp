@@ -1,6 +1,7 @@
 #include "audio/rip/output_file.h"
 
 #include "audio/pipeline/audio_exception.h"
+#include "base/whole_file.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -17,10 +18,6 @@
 
 namespace {
 
-QString SystemText(int Error) {
-    return QString::fromLocal8Bit(std::strerror(Error));
-}
-
 EAudioException CannotCreate(const QString& Target, int Error) {
     return EAudioException(QCoreApplication::translate("Rip", "Cannot create file \"%1\". %2")
                                .arg(Target, SystemText(Error)));
@@ -35,6 +32,14 @@ QString Resolved(const QString& Target) {
 }
 
 } // namespace
+
+QString TOutputFile::Landing(const QString& Target) {
+    const QString target = Resolved(Target);
+    // Its folder by its real path, so that two names through linked folders compare equal.
+    const QFileInfo info(target);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? target : folder + u'/' + info.fileName();
+}
 
 void TOutputFile::Check(const QString& Target) {
     const QString target = Resolved(Target);
@@ -102,7 +107,26 @@ QString TOutputFile::WriteError(int Error) const {
         .arg(FTarget, SystemText(Error));
 }
 
+void TOutputFile::Close() {
+    if (FFd < 0)
+        return;
+    const int rc = ::close(FFd);
+    FFd = -1;
+    if (rc != 0)
+        throw EAudioException(WriteError(errno));
+}
+
+void TOutputFile::Reopen() {
+    if (FFd >= 0 || FTemp.isEmpty())
+        return;
+    // Appends go on where the file ends; patches at their own offsets.
+    FFd = ::open(QFile::encodeName(FTemp).constData(), O_WRONLY | O_CLOEXEC);
+    if (FFd < 0 || ::lseek(FFd, off_t(FSize), SEEK_SET) < 0)
+        throw EAudioException(WriteError(errno));
+}
+
 void TOutputFile::Put(int64_t Offset, const uint8_t* Data, int64_t Count) {
+    Reopen();
     while (Count > 0) {
         const ssize_t n = Offset < 0 ? ::write(FFd, Data, size_t(Count))
                                      : ::pwrite(FFd, Data, size_t(Count), off_t(Offset));
@@ -128,6 +152,7 @@ void TOutputFile::WriteAt(int64_t Offset, const uint8_t* Data, int64_t Count) {
 }
 
 void TOutputFile::Commit() {
+    Reopen();
     if (::fsync(FFd) != 0 || ::close(FFd) != 0) {
         FFd = -1;
         throw EAudioException(WriteError(errno));
@@ -150,6 +175,23 @@ void TOutputFile::Commit() {
     if (rc != 0)
         throw CannotCreate(FTarget, errno);
     FTemp.clear();
+}
+
+void TOutputFile::PatchCommitted(int64_t Offset, const uint8_t* Data, int64_t Count) {
+    FFd = ::open(QFile::encodeName(FTarget).constData(), O_WRONLY | O_CLOEXEC);
+    if (FFd < 0)
+        throw EAudioException(WriteError(errno));
+    try {
+        Put(Offset, Data, Count);
+    } catch (...) {
+        ::close(FFd);
+        FFd = -1;
+        throw;
+    }
+    const int rc = ::fsync(FFd) == 0 ? ::close(FFd) : (::close(FFd), -1);
+    FFd = -1;
+    if (rc != 0)
+        throw EAudioException(WriteError(errno));
 }
 
 void TOutputFile::Discard() noexcept {

@@ -12,9 +12,11 @@ class TRipJobWriter;
 
 // The last step of a rip's files: loudness and the rename. Each segment's meters of a job
 // are gathered here; when the job's file is complete, they combine into its track gain,
-// written into its tag, and the file waits. Commit renames the waiting files into place:
-// when the whole list is done, with the album's values (every job's meters combined) in
-// each; after a failure or a stop, what was finished is kept with its own values.
+// written into its tags with the peak of a lossy file's decoded sound where the file holds a
+// peak (TRipJobWriter::DecodedPeak: the sound that went into the encoder is no bound for
+// it), and the file waits. Commit renames the waiting files into place: when the whole list
+// is done, with the album's values (every job's meters combined) in each; after a failure or
+// a stop, what was finished is kept with its own values.
 //
 // Threads: the rip's coordinator (the output's worker); Written from any thread.
 class TRipCommit {
@@ -51,6 +53,7 @@ private:
     bool FReplayGain;
     std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FMeters;       // of every job
     std::vector<bool> FFinished;                                             // of every job
+    std::vector<double> FPeaks;                                              // of every job
     std::vector<std::pair<size_t, std::unique_ptr<TRipJobWriter>>> FWaiting; // not renamed
     std::atomic<int> FWritten{0};
     int FFailedJob = -1;

@@ -84,7 +84,8 @@ struct TRipJobFile {
     int64_t Start = 0;      // the job's first sample on the grid
     bool TrackGain = false; // room for the loudness values, written at Commit
     bool AlbumGain = false;
-    const std::vector<uint8_t>* Cover = nullptr; // JPEG, empty for none
+    // The cover as the format's files hold it (TRipEncoder::Cover), null for none.
+    std::shared_ptr<const std::vector<uint8_t>> Cover;
     std::vector<TRipChapterMark> Chapters;
 };
 
@@ -99,12 +100,20 @@ public:
     virtual void Finish(int64_t Frames) = 0;
     virtual void SetTrackGain(const TLoudness& Value) = 0;
     virtual void SetAlbumGain(const TLoudness& Value) = 0;
+    virtual void ForgetAlbumGain() = 0;
     // Writes the tags anew with what they now hold and renames the file into place.
     virtual void Commit() = 0;
+    // After Commit: writes the tags anew, in place, with what they now hold.
+    virtual void RewriteTag() = 0;
     // Gives up the file.
     virtual void Discard() noexcept = 0;
     // Frames before the first one the range needs that the file carries (MP3's carriers).
     virtual int Carriers() const { return 0; }
+    // After Finish: the peak of the range's sound as a player decodes the file, where that is
+    // not the peak of the samples measured (a lossy file whose tags hold a peak: MP3); -1
+    // where the measured samples' peak stands (FLAC holds them exactly; Opus files hold no
+    // peak, only gains).
+    virtual double DecodedPeak() const { return -1; }
 };
 
 // A format of the rip engine.
@@ -128,6 +137,11 @@ public:
     virtual std::unique_ptr<TRipSegmentEncoder>
     SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const = 0;
     virtual std::unique_ptr<TRipJoiner> Joiner() const = 0;
+    // The front cover (a JPEG) as the format's files hold it, made once for every file of a
+    // list (a cover may be megabytes; the files share it rather than each holding it); null
+    // for none.
+    virtual std::shared_ptr<const std::vector<uint8_t>>
+    Cover(const std::vector<uint8_t>& Jpeg) const = 0;
     // Creates the job's temporary file and writes its head (EAudioException when it cannot).
     virtual std::unique_ptr<TRipJobWriter> JobWriter(const TRipJobFile& File) const = 0;
 };

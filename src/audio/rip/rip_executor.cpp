@@ -34,7 +34,12 @@ std::vector<TRipChapterMark> ChapterMarks(const TRipJob& Job, int Rate) {
 } // namespace
 
 TRipExecutor::TRipExecutor(TSettings Settings)
-    : FSettings(std::move(Settings)), FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {}
+    : FSettings(std::move(Settings)),
+      FCover(FSettings.Encoder ? FSettings.Encoder->Cover(FSettings.Cover) : nullptr),
+      FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {
+    // The format's form is all the files need of the cover.
+    std::vector<uint8_t>().swap(FSettings.Cover);
+}
 
 void TRipExecutor::Start() {
     const TSource& src = FSettings.Source;
@@ -43,9 +48,16 @@ void TRipExecutor::Start() {
     if (!src.OpenPart && FSettings.Jobs.size() > 1)
         throw EAudioException(
             QCoreApplication::translate("Rip", "The input cannot be read in parts."));
+    QStringList landings; // no two jobs may write one file (a name that links to another's)
     for (size_t j = 0; j < FSettings.Jobs.size(); ++j) {
         try {
             TOutputFile::Check(FSettings.Jobs[j].FileName);
+            landings << TOutputFile::Landing(FSettings.Jobs[j].FileName);
+            if (const qsizetype other = landings.indexOf(landings.last()); other < qsizetype(j))
+                throw EAudioException(
+                    QCoreApplication::translate("Rip", "Tracks %1 and %2 would be written to one "
+                                                       "file, \"%3\".")
+                        .arg(QString::number(other + 1), QString::number(j + 1), landings.last()));
         } catch (...) {
             FFailedJob = int(j);
             throw;
@@ -356,7 +368,7 @@ void TRipExecutor::OpenJob(size_t Job) {
         file.Start = place.Start;
         file.TrackGain = FSettings.ReplayGain;
         file.AlbumGain = FSettings.ReplayGain && FSettings.Jobs.size() > 1;
-        file.Cover = &FSettings.Cover;
+        file.Cover = FCover;
         file.Chapters = ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate);
         stream = FSettings.Encoder->JobWriter(file);
     } catch (...) {
@@ -454,6 +466,7 @@ void TRipExecutor::FinishJob(size_t Job) {
         }
         frames = 0;
     }
+    CheckSoundReaches(Job);
     if (!stream)
         OpenJob(Job);
     try {
@@ -470,6 +483,26 @@ void TRipExecutor::FinishJob(size_t Job) {
         if (cut * spf >= place.Start && (place.End < 0 || cut * spf < place.End))
             result.Seams.push_back(cut);
     result.Loudness = FCommit.Finish(Job, std::move(stream));
+}
+
+void TRipExecutor::CheckSoundReaches(size_t Job) {
+    // A short file is no file of the range: the job fails. An end within a tenth of a
+    // second of the source's own is that end, which its sound need not quite reach.
+    const TJobPlace& place = FPlaces[Job];
+    if (FRunEnd < 0 || place.End < 0 || FSettings.Jobs[Job].AllowEmpty)
+        return;
+    const TSource& src = FSettings.Source;
+    const TRipGrid& grid = FGrids[place.Run];
+    const int64_t slack = src.SampleRate / 10;
+    if (place.End - FRunEnd <= slack ||
+        (src.RunFrames >= 0 && place.End >= grid.At(src.RunFrames) - slack))
+        return;
+    FFailedJob = int(Job);
+    const double seconds = double(FRunEnd + grid.Origin) / src.SampleRate;
+    throw ESoundEndsError(
+        QCoreApplication::translate("Rip", "The sound ends at %1 s, before the end of the range.")
+            .arg(QString::number(seconds, 'f', 1)),
+        FRunEnd + grid.Origin, place.End + grid.Origin);
 }
 
 void TRipExecutor::CommitFinished(bool ListDone) {

@@ -40,8 +40,10 @@ struct TRipJobResult {
 //
 // Where two parts of a job meet, both decoded the same sound; if it differs (a source whose
 // seeks land beside the sample asked for) or no cut fits, the job is encoded again by one
-// encoder: a valid file matters more than the time. A source that ends before a job's end
-// ends the job there; a job with no sound at all fails, unless it allows that.
+// encoder: a valid file matters more than the time. A source whose sound ends before a
+// job's end fails the job (ESoundEndsError), unless that end is the source's own (within a
+// tenth of a second): a job to the end ends with the sound. A job with no sound at all
+// fails, unless it allows that.
 //
 // A failure ends the run: the jobs before the failing one are finished and stay, the
 // failing one and those after leave no file; FailedJob tells which job failed.
@@ -140,6 +142,8 @@ private:
     void Distribute(size_t Run);
     void OpenJob(size_t Job);
     void FinishJob(size_t Job);
+    // Raises ESoundEndsError when the source's sound ended well before the job's end.
+    void CheckSoundReaches(size_t Job);
     // The job's end on its grid as far as the source reaches (-1 while unknown).
     int64_t JobEnd(size_t Job) const;
     void FinishRun(size_t Run);
@@ -154,6 +158,8 @@ private:
     bool StepJoin(int WaitMs);
 
     TSettings FSettings;
+    // The cover as the format's files hold it, one for every file of the list.
+    std::shared_ptr<const std::vector<uint8_t>> FCover;
     std::vector<TRun> FRuns;
     std::vector<TRipGrid> FGrids; // of each run
     std::vector<TJobPlace> FPlaces;

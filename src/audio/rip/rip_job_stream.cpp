@@ -8,47 +8,103 @@
 #include <algorithm>
 
 TMp3JobStream::TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start,
-                             bool ConstantBitRate, TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1)
-    : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FId3v2(std::move(Id3v2)),
-      FId3v1(std::move(Id3v1)) {
+                             bool ConstantBitRate, int MaxKbps, bool MeasurePeak,
+                             TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1)
+    : FJob(Job), FGrid(Grid), FStart(Start), FConstant(ConstantBitRate), FMaxKbps(MaxKbps),
+      FId3v2(std::move(Id3v2)), FId3v1(std::move(Id3v1)) {
+    if (MeasurePeak)
+        FPeak = std::make_unique<TMp3DecodedPeak>();
     FFile.Open(FJob.FileName, FJob.Replace);
     const std::vector<uint8_t> tag = FId3v2.Render();
     FFile.Write(tag.data(), int64_t(tag.size()));
     FInfoAt = FFile.Size();
 }
 
-void TMp3JobStream::Begin(const TMp3SegmentJoiner::TJoinedFrame& First,
-                          const std::vector<uint8_t>& InfoFrame) {
+TMp3JobStream::TTrial TMp3JobStream::Trial(int Capacity) const {
+    // The joined stream as far as the first frame can tell: that many bytes free before it.
+    const int need = FHeld.front().FreeBefore;
+    TLayer3Packer::TState file{Capacity, 0}, joined{need, 0};
+    for (const TMp3SegmentJoiner::TJoinedFrame& f : FHeld) {
+        const TMpegFrameHeader& h = f.Frame.Header;
+        const int slotBytes = h.FrameBytes() - h.PreludeBytes(),
+                  data = int(f.Frame.MainData.size());
+        const int maxBegin = h.MaxMainDataBegin();
+        const int64_t inFile = TLayer3Packer::Place(file, slotBytes, data, maxBegin);
+        const int64_t inJoined = TLayer3Packer::Place(joined, slotBytes, data, maxBegin);
+        if (inFile < 0)
+            return TTrial::Fails;
+        if (inJoined < 0)
+            return TTrial::Open;
+        file = {file.SlotEnd + slotBytes, inFile + data};
+        joined = {joined.SlotEnd + slotBytes, inJoined + data};
+        // As much reservoir free as the joined stream had: from here on both are alike.
+        if (std::min<int64_t>(maxBegin, file.SlotEnd - file.DataEnd) ==
+            std::min<int64_t>(maxBegin, joined.SlotEnd - joined.DataEnd))
+            return TTrial::Fits;
+    }
+    return TTrial::Open;
+}
+
+bool TMp3JobStream::ChooseCarriers(bool Final, TCarriers& Chosen) const {
+    const TMp3SegmentJoiner::TJoinedFrame& first = FHeld.front();
+    TMpegFrameHeader header = first.Frame.Header;
+    header.SetPadding(false);
+    // Carriers: frames with no sound of their own (zero side information, silent when
+    // decoded) whose slots hold the reservoir the first frame borrowed. A variable rate's
+    // carriers take its highest rate, the fewer to be.
+    if (FMaxKbps > 0)
+        for (int i = 14; i > header.BitRateIndex(); --i)
+            if (header.KbpsOf(i) > 0 && header.KbpsOf(i) <= FMaxKbps) {
+                header.SetBitRateIndex(i);
+                break;
+            }
+    const int slotBytes = header.FrameBytes() - header.PreludeBytes();
+    const int need = first.FreeBefore;
+    Chosen = {header, need > 0 ? (need + slotBytes - 1) / slotBytes : 0};
+    const int room = FGrid.Plain ? Chosen.Count : FGrid.CarrierLimit(FStart);
+    if (Chosen.Count <= room)
+        return true;
+    // Fewer carriers than the joined stream's reservoir asks for may do: the smallest number
+    // with which every frame fits until the layouts meet.
+    bool open = false;
+    for (int count = 0; count <= room; ++count) {
+        const TTrial trial = Trial(count * slotBytes);
+        if (trial == TTrial::Fits || (trial == TTrial::Open && Final)) {
+            Chosen.Count = count;
+            return true;
+        }
+        open = open || trial == TTrial::Open;
+    }
+    if (open && FHeld.size() < MaxHeldFrames)
+        return false;
+    // None that the delay leaves room for (low constant rates, whose frames lean on the
+    // reservoir all the time): one carrier of a higher rate holds it all, which a decoder
+    // takes as any frame (only a constant rate's checkers notice).
+    Chosen.Count = 1;
+    while (header.FrameBytes() - header.PreludeBytes() < need && header.BitRateIndex() < 14)
+        header.SetBitRateIndex(header.BitRateIndex() + 1);
+    Chosen.Header = header;
+    return true;
+}
+
+void TMp3JobStream::Begin(const TCarriers& Carriers) {
     FStarted = true;
-    FInfo = InfoFrame;
+    FInfo = FRun->InfoFrame;
     if (FInfo.empty() || !TMp3InfoTag::Parse(FInfo.data(), FInfo.size()))
-        FInfo = TMp3InfoTag::Blank(First.Frame.Header, !FConstant).Bytes();
+        FInfo = TMp3InfoTag::Blank(FHeld.front().Frame.Header, !FConstant).Bytes();
     // A placeholder of the frame's size while the stream is written.
     FFile.Write(FInfo.data(), int64_t(FInfo.size()));
-
-    // Carriers: frames with no sound of their own (zero side information, silent when
-    // decoded) whose slots give the first frame the reservoir the joined stream gave it;
-    // as many as that needs at the stream's bit rate, or one of a higher bit rate when the
-    // tag's delay leaves no room for more.
-    const int need = First.FreeBefore;
-    if (need <= 0)
-        return;
-    TMpegFrameHeader header = First.Frame.Header;
-    header.SetPadding(false);
-    auto slotBytes = [](const TMpegFrameHeader& H) { return H.FrameBytes() - H.PreludeBytes(); };
-    int count = (need + slotBytes(header) - 1) / slotBytes(header);
-    if (count > FGrid.CarrierLimit(FStart)) {
-        count = 1;
-        while (slotBytes(header) < need && header.BitRateIndex() < 14)
-            header.SetBitRateIndex(header.BitRateIndex() + 1);
-    }
     TLayer3Frame carrier;
-    carrier.Header = header;
-    carrier.Info.Granules = header.Granules();
-    carrier.Info.Channels = header.Channels();
-    for (int i = 0; i < count; ++i)
+    carrier.Header = Carriers.Header;
+    carrier.Info.Granules = Carriers.Header.Granules();
+    carrier.Info.Channels = Carriers.Header.Channels();
+    for (int i = 0; i < Carriers.Count; ++i)
         Append(carrier);
-    FCarriers = count;
+    FCarriers = Carriers.Count;
+    for (const TMp3SegmentJoiner::TJoinedFrame& f : FHeld)
+        Append(f.Frame);
+    FHeld.clear();
+    WriteFinished(false);
 }
 
 void TMp3JobStream::Append(const TLayer3Frame& Frame) {
@@ -60,12 +116,16 @@ void TMp3JobStream::Append(const TLayer3Frame& Frame) {
 
 void TMp3JobStream::Add(const TRipPacket& Packet) {
     const auto& packet = static_cast<const TMp3Packet&>(Packet);
-    if (!FStarted) {
-        FRun = packet.Run;
-        Begin(packet.Frame, FRun->InfoFrame);
+    if (FStarted) {
+        Append(packet.Frame.Frame);
+        WriteFinished(false);
+        return;
     }
-    Append(packet.Frame.Frame);
-    WriteFinished(false);
+    FRun = packet.Run;
+    FHeld.push_back(packet.Frame);
+    TCarriers carriers;
+    if (ChooseCarriers(false, carriers))
+        Begin(carriers);
 }
 
 void TMp3JobStream::WriteFinished(bool All) {
@@ -75,13 +135,31 @@ void TMp3JobStream::WriteFinished(bool All) {
     else
         FPacker.TakeFinished(FBytes);
     FMusicCrc = TMp3InfoTag::Crc16(FBytes.data(), FBytes.size(), FMusicCrc);
+    if (FPeak)
+        FPeak->Add(FBytes.data(), FBytes.size());
     FAudioBytes += uint32_t(FBytes.size());
     FFile.Write(FBytes.data(), int64_t(FBytes.size()));
 }
 
 void TMp3JobStream::Finish(int64_t Frames) {
+    if (!FStarted && !FHeld.empty()) {
+        TCarriers carriers;
+        ChooseCarriers(true, carriers);
+        Begin(carriers);
+    }
     WriteFinished(true);
     FFile.Write(FId3v1.data(), int64_t(FId3v1.size()));
+    const int64_t frames = int64_t(FFrameSizes.size());
+    int delay = FGrid.EncoderDelay, padding = FRun ? FRun->Padding : 0;
+    if (!FGrid.Plain) {
+        delay = FGrid.Delay(FStart, FCarriers);
+        padding = int(frames * FGrid.FrameSamples - delay - Frames);
+    }
+    if (FPeak) {
+        const int64_t first = delay + TRipGrid::DecoderDelay;
+        FDecodedPeak = FPeak->Finish(first, first + Frames);
+        FPeak.reset();
+    }
     if (!FInfo.empty()) {
         auto tag = TMp3InfoTag::Parse(FInfo.data(), FInfo.size());
         if (!tag)
@@ -96,12 +174,6 @@ void TMp3JobStream::Finish(int64_t Frames) {
             at += size;
         }
         const uint32_t total = head + FAudioBytes;
-        const int64_t frames = int64_t(FFrameSizes.size());
-        int delay = FGrid.EncoderDelay, padding = FRun ? FRun->Padding : 0;
-        if (!FGrid.Plain) {
-            delay = FGrid.Delay(FStart, FCarriers);
-            padding = int(frames * FGrid.FrameSamples - delay - Frames);
-        }
         tag->SetFrames(uint32_t(frames));
         tag->SetByteCount(total);
         tag->SetToc(offsets, total);
@@ -115,10 +187,16 @@ void TMp3JobStream::Finish(int64_t Frames) {
         const std::vector<uint8_t>& bytes = tag->Bytes();
         FFile.WriteAt(FInfoAt, bytes.data(), int64_t(bytes.size()));
     }
+    FFile.Close(); // it waits for Commit without a descriptor
 }
 
 void TMp3JobStream::Commit() {
     const std::vector<uint8_t> tag = FId3v2.Render();
     FFile.WriteAt(0, tag.data(), int64_t(tag.size()));
     FFile.Commit();
+}
+
+void TMp3JobStream::RewriteTag() {
+    const std::vector<uint8_t> tag = FId3v2.Render();
+    FFile.PatchCommitted(0, tag.data(), int64_t(tag.size()));
 }

@@ -26,7 +26,9 @@ TRipGrid::TRipGrid(int64_t First, const TRipStreamShape& S)
 int64_t TRipGrid::FirstKept(int64_t Start) const {
     if (Plain)
         return 0;
-    return std::max<int64_t>(0, (Start - Shape.LeadExtra) / FrameSamples);
+    // Frame n decodes to grid PCM from n * FrameSamples - EncoderDelay - DecoderDelay.
+    const int64_t settled = Start + EncoderDelay + Shape.DecoderDelay - Shape.UnsettledSamples;
+    return std::max<int64_t>(0, settled / FrameSamples);
 }
 
 int64_t TRipGrid::LastKept(int64_t End) const {

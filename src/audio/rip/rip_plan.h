@@ -51,8 +51,17 @@ struct TRipStreamShape {
     int DecoderDelay = 529;
     // Frames a later segment's encoder starts before the frames it stands for.
     int PrerollFrames = 16;
-    // PCM before a range's first sample that its first kept frame must lie before.
+    // PCM of a run's grid before its first sample besides the pre-roll frames.
     int LeadExtra = 576;
+    // Decoded samples of a file's first frame that are not yet the stream's sound (a decoder
+    // that starts cold), counted from the first the frame decodes to: a range's first kept
+    // frame is the last whose sound is right from the range's first sample on. MP3's: the
+    // first granule's 18 slots lack the overlap of the granule before, and the synthesis
+    // filter bank wants 15 slots of history (32 samples each), so a player that ignores the
+    // delay replays no more of the sound before the range than that and the frame's
+    // alignment (measured: FFmpeg's decode of a frame alone differs from the stream's for
+    // 990 samples at most).
+    int UnsettledSamples = 1056;
     // Frames fed past the last kept one, so that it heard sound, not the encoder's flush.
     int GuardFrames = 3;
     // Frames an earlier segment's encoder goes on past its end, so that the seam can be
@@ -70,6 +79,9 @@ struct TRipStreamShape {
     bool JoinsJobs = true;
     // A run may be cut into segments that encode on separate threads.
     bool Segments = true;
+    // The encoder makes one channel of two, (left + right) / 2: the loudness is measured of
+    // that sound, as the file holds it.
+    bool Downmix = false;
     // A stream kept whole from its first frame (an encoder that resamples, whose frames do
     // not lie on the input's samples, or a lossless one fed exactly the range): fed the
     // range alone, never cut into segments nor shared by two jobs.
@@ -89,10 +101,10 @@ struct TRipStreamShape {
 struct TRipGrid {
     // MP3's: the pre-roll of a later segment, in frames.
     static constexpr int PrerollFrames = 16;
-    // Half a frame more before a range's first sample than its first kept frame needs, so
-    // that what that frame cannot decode alone (its first granule and the filter bank's
-    // start) lies well before the range.
+    // PCM of a run's grid before its first sample besides the pre-roll frames: half a frame.
     static constexpr int LeadExtra = 576;
+    // MP3's: what a file's first frame cannot decode alone (see TRipStreamShape).
+    static constexpr int UnsettledSamples = TRipStreamShape().UnsettledSamples;
     // LAME's tag says how many samples to skip besides the decoder's own 529.
     static constexpr int DecoderDelay = 529;
     static constexpr int MaxTagSamples = 4095;

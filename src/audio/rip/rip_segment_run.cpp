@@ -53,7 +53,8 @@ TRipSegmentRun::TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int
                                const TRipEncoder& Encoder, TRipPcmFormat Format,
                                std::vector<TJobSpan> Measured, TProgress Progress,
                                const std::atomic<bool>& Stop)
-    : FSeg(Seg), FFormat(Format), FMeasured(std::move(Measured)), FProgress(Progress),
+    : FSeg(Seg), FFormat(Format), FDownmix(Grid.Shape.Downmix && Format.Channels == 2),
+      FMeasured(std::move(Measured)), FProgress(Progress),
       FEncoder(Encoder.SegmentEncoder(KeptToTheEnd(Seg), Stop)),
       FFrameBytes(size_t(Format.FrameBytes())), FAt(Seg.FeedFrom) {
     const int spf = Grid.FrameSamples;
@@ -130,8 +131,9 @@ void TRipSegmentRun::Measure(const uint8_t* Pcm, int Frames) {
 
 TLoudnessMeter& TRipSegmentRun::Meter(size_t Job) {
     if (FMeters.empty() || FMeters.back().first != Job)
-        FMeters.emplace_back(Job, std::make_unique<TLoudnessMeter>(
-                                      FFormat.Channels, FFormat.SampleRate, FFormat.BitsPerSample));
+        FMeters.emplace_back(Job,
+                             std::make_unique<TLoudnessMeter>(FFormat.Channels, FFormat.SampleRate,
+                                                              FFormat.BitsPerSample, FDownmix));
     return *FMeters.back().second;
 }
 

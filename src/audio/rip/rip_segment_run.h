@@ -80,6 +80,7 @@ private:
 
     TRipSegment FSeg;
     TRipPcmFormat FFormat;
+    bool FDownmix; // the encoder makes mono of two channels: measured as it does
     std::vector<TJobSpan> FMeasured;
     TProgress FProgress;
     std::unique_ptr<TRipSegmentEncoder> FEncoder;

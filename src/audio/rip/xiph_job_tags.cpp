@@ -20,8 +20,8 @@ TXiphJobTags::TXiphJobTags(const TRipJobFile& File, const QString& Vendor, TGain
                            bool CoverInComment)
     : FJob(*File.Job), FVendor(Vendor), FGains(Gains), FTrackRoom(File.TrackGain),
       FAlbumRoom(File.AlbumGain), FChapters(File.Chapters) {
-    if (CoverInComment && File.Cover)
-        FCover = *File.Cover;
+    if (CoverInComment)
+        FCover = File.Cover;
     // Room for the widest values a measurement can give.
     TLoudness widest;
     widest.Lufs = 87; // a gain beyond what either form writes
@@ -75,7 +75,8 @@ std::vector<uint8_t> TXiphJobTags::Comment(const std::optional<TLoudness>& Track
         if (Album && FAlbumRoom)
             comment.Add(QStringLiteral("R128_ALBUM_GAIN"), QString::number(R128Gain(*Album)));
     }
-    comment.AddPicture(FCover);
+    if (FCover)
+        comment.AddPicture(*FCover);
     return comment.Render();
 }
 

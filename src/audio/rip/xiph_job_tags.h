@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,7 @@ public:
 
     void SetTrackGain(const TLoudness& Value) { FTrack = Value; }
     void SetAlbumGain(const TLoudness& Value) { FAlbum = Value; }
+    void ForgetAlbumGain() { FAlbum.reset(); }
     // The comment block, at most Size() bytes; Padded: filled with zeros to Size() (what
     // Opus's comment header allows after its fields; FLAC has a padding block instead).
     std::vector<uint8_t> Render(bool Padded) const;
@@ -44,7 +46,7 @@ private:
     QString FVendor;
     TGains FGains;
     bool FTrackRoom, FAlbumRoom;
-    std::vector<uint8_t> FCover;
+    std::shared_ptr<const std::vector<uint8_t>> FCover; // a PICTURE block, shared by the list
     std::vector<TRipChapterMark> FChapters;
     std::optional<TLoudness> FTrack, FAlbum;
     size_t FSize = 0;

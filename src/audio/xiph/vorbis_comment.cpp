@@ -35,9 +35,9 @@ void TVorbisComment::Add(const QString& Key, const QString& Value) {
         FFields.emplace_back(Key, Value);
 }
 
-void TVorbisComment::AddPicture(const std::vector<uint8_t>& Jpeg) {
-    if (!Jpeg.empty())
-        FPictures.push_back(Jpeg);
+void TVorbisComment::AddPicture(const std::vector<uint8_t>& Block) {
+    if (!Block.empty())
+        FPictures.push_back(Block);
 }
 
 std::vector<uint8_t> TVorbisComment::Render() const {
@@ -49,14 +49,18 @@ std::vector<uint8_t> TVorbisComment::Render() const {
     TagLib::Ogg::XiphComment comment(head);
     for (const auto& [key, value] : FFields)
         comment.addField(Text(key), Text(value), false);
-    for (const std::vector<uint8_t>& jpeg : FPictures)
-        comment.addPicture(Cover(jpeg));
+    for (const std::vector<uint8_t>& block : FPictures)
+        comment.addPicture(new TagLib::FLAC::Picture(TagLib::ByteVector(
+            reinterpret_cast<const char*>(block.data()), unsigned(block.size()))));
     return Bytes(comment.render(false));
 }
 
-std::vector<uint8_t> TVorbisComment::PictureBlock(const std::vector<uint8_t>& Jpeg) {
+std::shared_ptr<const std::vector<uint8_t>>
+TVorbisComment::PictureBlock(const std::vector<uint8_t>& Jpeg) {
+    if (Jpeg.empty())
+        return nullptr;
     std::unique_ptr<TagLib::FLAC::Picture> picture(Cover(Jpeg));
-    return Bytes(picture->render());
+    return std::make_shared<const std::vector<uint8_t>>(Bytes(picture->render()));
 }
 
 QString TVorbisComment::ChapterTime(uint32_t Ms) {

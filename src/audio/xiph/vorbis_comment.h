@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -18,13 +19,15 @@ public:
 
     // A field; an empty value is left out. Keys are ASCII, upper case by convention.
     void Add(const QString& Key, const QString& Value);
-    void AddPicture(const std::vector<uint8_t>& Jpeg);
+    // A picture as a METADATA_BLOCK_PICTURE field: a PICTURE block's body (PictureBlock).
+    void AddPicture(const std::vector<uint8_t>& Block);
 
     // The block: vendor, field count, fields (no framing bit).
     std::vector<uint8_t> Render() const;
 
-    // A FLAC PICTURE block's body: a JPEG front cover.
-    static std::vector<uint8_t> PictureBlock(const std::vector<uint8_t>& Jpeg);
+    // A FLAC PICTURE block's body: a JPEG front cover (null for none).
+    static std::shared_ptr<const std::vector<uint8_t>>
+    PictureBlock(const std::vector<uint8_t>& Jpeg);
     // A chapter's start as CHAPTERxxx wants it: "01:02:03.456".
     static QString ChapterTime(uint32_t Ms);
 

@@ -179,7 +179,7 @@ TDvdDisc::~TDvdDisc() {
         DVDClose(FReader);
 }
 
-std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root, int onlyTitle) {
+std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root, int onlyTitle, int angle) {
     std::unique_ptr<TDvdDisc> disc(new TDvdDisc(root));
     static const dvd_logger_cb logger = {&KeepMessage};
     disc->FReader = DVDOpen2(disc->FMessages.get(), &logger, QFile::encodeName(root).constData());
@@ -187,11 +187,11 @@ std::unique_ptr<TDvdDisc> TDvdDisc::Open(const QString& root, int onlyTitle) {
         throw EDvdError(
             TDvdFault::dfNotDvd,
             QCoreApplication::translate("Dvd", "no DVD can be read at \"%1\"").arg(root));
-    disc->ReadTitleTable(onlyTitle);
+    disc->ReadTitleTable(onlyTitle, angle);
     return disc;
 }
 
-void TDvdDisc::ReadTitleTable(int onlyTitle) {
+void TDvdDisc::ReadTitleTable(int onlyTitle, int angle) {
     dvd_stat_t stat;
     if (DVDFileStat(FReader, 0, DVD_READ_INFO_FILE, &stat) != 0 &&
         DVDFileStat(FReader, 0, DVD_READ_INFO_BACKUP_FILE, &stat) != 0)
@@ -223,10 +223,13 @@ void TDvdDisc::ReadTitleTable(int onlyTitle) {
             sets[set] = OpenTables(FReader, set);
         const auto found = sets.find(set);
         TDvdTitleEntry entry;
-        entry.fault = BuildDvdTitle(
-            *vmg, number, found != sets.end() ? found->second.ifo.get() : nullptr, entry.title);
+        entry.fault =
+            BuildDvdTitle(*vmg, number, found != sets.end() ? found->second.ifo.get() : nullptr,
+                          entry.title, number == onlyTitle ? angle : 1);
         if (found != sets.end() && !found->second.fault.isEmpty())
             entry.fault = found->second.fault;
+        else if (entry.title.angle > entry.title.angles)
+            entry.faultKind = TDvdFault::dfNoTitle;
         if (entry.fault.isEmpty()) {
             // The cells must lie inside the title set's VOB files.
             uint32_t last = 0;

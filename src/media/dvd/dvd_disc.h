@@ -42,8 +42,10 @@ public:
     // an image file, a device) and reads its title table. Raises EDvdError: dfNotDvd
     // when there is no DVD-Video there, dfDamaged when its tables cannot be read. With
     // `onlyTitle`, only that title's set is read (a reader of one title needs no more, and
-    // a disc may hold dozens of sets); the others answer dfNoTitle.
-    static std::unique_ptr<TDvdDisc> Open(const QString& root, int onlyTitle = 0);
+    // a disc may hold dozens of sets); the others answer dfNoTitle. That title plays camera
+    // angle `angle` of its angle blocks (an angle it lacks: dfNoTitle); every other title
+    // its first.
+    static std::unique_ptr<TDvdDisc> Open(const QString& root, int onlyTitle = 0, int angle = 1);
     ~TDvdDisc();
     TDvdDisc(const TDvdDisc&) = delete;
     TDvdDisc& operator=(const TDvdDisc&) = delete;
@@ -71,7 +73,7 @@ public:
 
 private:
     explicit TDvdDisc(QString root);
-    void ReadTitleTable(int onlyTitle);
+    void ReadTitleTable(int onlyTitle, int angle);
     dvd_file_s* TitleSetFile(int titleSet);
     QString MissingPartText(int titleSet, uint32_t sector);
     // Where a title set's VOB space begins in an image file and how many of its sectors

@@ -52,23 +52,32 @@ QString DvdRootFor(const QString& path) {
     return discFile && HoldsIfoFiles(info.absolutePath()) ? info.absolutePath() : QString();
 }
 
-QString TitleLocator(const QString& root, int title) {
-    return kLocatorPrefix + QString::number(title) + u':' + QFileInfo(root).absoluteFilePath();
+QString TitleLocator(const QString& root, int title, int angle) {
+    return kLocatorPrefix + QString::number(title) +
+           (angle > 1 ? u'.' + QString::number(angle) : QString()) + u':' +
+           QFileInfo(root).absoluteFilePath();
 }
 
-bool ParseTitleLocator(const QString& text, QString& root, int& title) {
+bool ParseTitleLocator(const QString& text, QString& root, int& title, int* angle) {
     if (!text.startsWith(kLocatorPrefix))
         return false;
     const int colon = text.indexOf(u':', kLocatorPrefix.size());
     if (colon < 0)
         return false;
-    bool ok = false;
-    const int number = text.mid(kLocatorPrefix.size(), colon - kLocatorPrefix.size()).toInt(&ok);
+    const QStringList numbers =
+        text.mid(kLocatorPrefix.size(), colon - kLocatorPrefix.size()).split(u'.');
+    bool ok = numbers.size() <= 2;
+    const int number = ok ? numbers[0].toInt(&ok) : 0;
+    int chosen = 1;
+    if (ok && numbers.size() == 2)
+        chosen = numbers[1].toInt(&ok);
     const QString rest = text.mid(colon + 1);
-    if (!ok || number < 1 || !rest.startsWith(u'/'))
+    if (!ok || number < 1 || chosen < 1 || !rest.startsWith(u'/'))
         return false;
     root = rest;
     title = number;
+    if (angle)
+        *angle = chosen;
     return true;
 }
 

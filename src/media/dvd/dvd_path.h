@@ -17,9 +17,11 @@ namespace dvd {
 //    it tells whether it is a DVD.
 QString DvdRootFor(const QString& path);
 
-// "dvd:N:/root": title N of the DVD at `root` (made absolute).
-QString TitleLocator(const QString& root, int title);
-// Splits a locator; false for anything else (a plain path).
-bool ParseTitleLocator(const QString& text, QString& root, int& title);
+// "dvd:N:/root": title N of the DVD at `root` (made absolute); "dvd:N.A:/root" the same
+// title in camera angle A (above 1).
+QString TitleLocator(const QString& root, int title, int angle = 1);
+// Splits a locator (the angle into *angle, 1 when it names none); false for anything else
+// (a plain path).
+bool ParseTitleLocator(const QString& text, QString& root, int& title, int* angle = nullptr);
 
 } // namespace dvd

@@ -127,6 +127,33 @@ std::optional<TNavTimes> ReadNavTimes(const uint8_t* sector) {
     return times;
 }
 
+std::optional<TNavDsi> ReadNavDsi(const uint8_t* sector) {
+    if (!IsMpeg2Pack(sector))
+        return std::nullopt;
+    // The DSI packet: private stream 2 with substream 1, then its general information
+    // (SCR, own address, vobu_ea, ...), the seamless playback information (category,
+    // ilvu_ea, ilvu_sa, ...), the angle table and the search information.
+    constexpr int kBytes = 1017;
+    std::optional<TNavDsi> dsi;
+    ForEachPacket(sector, [&](uint8_t id, int pos, int end) {
+        if (id != kPrivateStream2 || pos + 7 + kBytes > end || sector[pos + 6] != 0x01)
+            return true;
+        const uint8_t* d = sector + pos + 7;
+        auto be32 = [](const uint8_t* b) {
+            return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+        };
+        TNavDsi found;
+        found.vobuEnd = be32(d + 8);
+        found.category = uint16_t((d[32] << 8) | d[33]);
+        found.unitEnd = be32(d + 34);
+        found.nextUnit = be32(d + 38);
+        found.nextVobu = be32(d + 314) & 0x3fffffff;
+        dsi = found;
+        return false;
+    });
+    return dsi;
+}
+
 std::optional<int64_t> SectorVideoTimestamp(const uint8_t* sector) {
     if (!IsMpeg2Pack(sector))
         return std::nullopt;

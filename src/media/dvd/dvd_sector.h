@@ -32,6 +32,24 @@ struct TNavTimes {
 };
 std::optional<TNavTimes> ReadNavTimes(const uint8_t* sector);
 
+// What a navigation pack's DSI packet says about where playing goes on (sector addresses
+// relative to the navigation pack); nothing when the sector is not a navigation pack.
+struct TNavDsi {
+    uint32_t vobuEnd = 0; // the last sector of its video object unit (vobu_ea)
+    // In an interleaved block (kIlvu in `category`): the last sector of the interleaved
+    // unit (of one angle) that the VOBU belongs to, and the first sector of that angle's
+    // next unit (kNoNextUnit at the last).
+    uint16_t category = 0;
+    uint32_t unitEnd = 0;
+    uint32_t nextUnit = 0;
+    uint32_t nextVobu = 0; // the angle's next VOBU (kEndOfCell after the cell's last)
+};
+inline constexpr uint16_t kIlvu = 0x4000;      // the VOBU lies in an interleaved unit
+inline constexpr uint16_t kIlvuFirst = 0x2000; // ... as its first VOBU
+inline constexpr uint32_t kNoNextUnit = 0x7fffffff;
+inline constexpr uint32_t kEndOfCell = 0x3fffffff;
+std::optional<TNavDsi> ReadNavDsi(const uint8_t* sector);
+
 // The earliest presentation timestamp of a video packet in the pack, if any.
 std::optional<int64_t> SectorVideoTimestamp(const uint8_t* sector);
 

@@ -4,13 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// More sound than this ahead of the first picture is not a lead but a damaged stamp.
-constexpr int64_t kMaxLead = dvd::kClockRate;
-
-} // namespace
-
 int64_t TDvdTimeline::ClockDifference(int64_t a, int64_t b) {
     const int64_t half = int64_t(1) << 32;
     return ((a - b + half) & dvd::kTimestampMask) - half;
@@ -28,9 +21,8 @@ std::vector<std::pair<int, int>> TDvdTimeline::SegmentCells(const TDvdTitle& tit
     return ranges;
 }
 
-TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts,
-                           int64_t earliest)
-    : FEarliest(earliest & dvd::kTimestampMask) {
+TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& videoStarts)
+    : FOrigin(videoStarts.empty() ? 0 : videoStarts.front() & dvd::kTimestampMask) {
     const auto ranges = SegmentCells(title);
     int64_t position = 0;
     FCellStarts.assign(title.cells.size(), 0);
@@ -39,17 +31,12 @@ TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& v
         segment.firstCell = ranges[s].first;
         segment.endCell = ranges[s].second;
         segment.videoStart =
-            (s < videoStarts.size() ? videoStarts[s] : FEarliest) & dvd::kTimestampMask;
-        // The first segment starts at its earliest timestamp; its pictures follow after
-        // the sound's lead. Later segments start with their first picture.
-        int64_t lead = s == 0 ? ClockDifference(segment.videoStart, FEarliest) : 0;
-        if (lead < 0 || lead > kMaxLead)
-            lead = 0;
+            (s < videoStarts.size() ? videoStarts[s] : FOrigin) & dvd::kTimestampMask;
+        // Every segment starts with its first picture.
         segment.start = position;
-        segment.anchor = position + lead;
-        int64_t cellStart = segment.anchor;
+        int64_t cellStart = segment.start;
         for (int c = segment.firstCell; c < segment.endCell; ++c) {
-            FCellStarts[size_t(c)] = c == 0 ? 0 : cellStart;
+            FCellStarts[size_t(c)] = cellStart;
             cellStart += title.cells[size_t(c)].duration;
         }
         segment.end = cellStart;
@@ -60,7 +47,7 @@ TDvdTimeline::TDvdTimeline(const TDvdTitle& title, const std::vector<int64_t>& v
     for (size_t c = 0; c < chapters; ++c) {
         TSourceChapter chapter;
         chapter.number = int(c) + 1;
-        chapter.start = TMediaTime::From90kHz(c == 0 ? 0 : CellStart(title.chapterCells[c]));
+        chapter.start = TMediaTime::From90kHz(CellStart(title.chapterCells[c]));
         chapter.end = TMediaTime::From90kHz(c + 1 < chapters ? CellStart(title.chapterCells[c + 1])
                                                              : Duration());
         FChapters.push_back(chapter);
@@ -89,14 +76,12 @@ int64_t TDvdTimeline::TimestampOffset(int segment) const {
     if (segment == 0)
         return 0; // the clock every other segment is put on
     const TDvdSegment& s = FSegments[size_t(segment)];
-    return ClockDifference(FEarliest + s.anchor, s.videoStart);
+    return ClockDifference(FOrigin + s.start, s.videoStart);
 }
 
 int64_t TDvdTimeline::TitleTime(int segment, int64_t ts) const {
     if (segment < 0 || segment >= int(FSegments.size()))
         return 0;
-    if (segment == 0)
-        return ClockDifference(ts, FEarliest);
     const TDvdSegment& s = FSegments[size_t(segment)];
-    return s.anchor + ClockDifference(ts, s.videoStart);
+    return s.start + ClockDifference(ts, s.videoStart);
 }

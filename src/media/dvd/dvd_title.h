@@ -1,7 +1,8 @@
 #pragma once
 
-// A DVD title as its IFO files describe it: the cells it plays in order, where its
-// chapters begin and the audio streams it offers. Plain values, any thread.
+// A DVD title as its IFO files describe it: the cells it plays in order (of a block of
+// camera angles, the chosen angle's), where its chapters begin and the audio streams it
+// offers. Plain values, any thread.
 //
 // Times are 90 kHz ticks (the MPEG system clock); sectors count 2048-byte blocks in the
 // title set's VOB space (VTS_nn_1.VOB onwards, read as one).
@@ -33,12 +34,16 @@ struct TDvdCell {
     // The cell's timestamps do not continue the previous cell's (another VOB, a marked
     // discontinuity, or sectors that do not follow on), so the decoders start afresh.
     bool restart = false;
+    // An angle of an interleaved block: its sectors alternate with the other angles' in
+    // interleaved units, and only its navigation packs tell which are its own.
+    bool interleaved = false;
 };
 
 struct TDvdTitle {
     int number = 0;   // 1-based on the disc
     int titleSet = 0; // VTS number: VTS_nn_*.VOB
-    int angles = 1;
+    int angles = 1;   // camera angles the title offers
+    int angle = 1;    // the one whose cells `cells` holds
     std::vector<TDvdCell> cells;
     std::vector<int> chapterCells; // index into cells of each chapter's first cell
     std::vector<TDvdAudioStream> audio;

@@ -120,17 +120,41 @@ uint32_t VobLastSector(const ifo_handle_t& vts, const TDvdCell& cell) {
     return last;
 }
 
+// The cell (0-based in the program chain) that plays angle `angle` of the angle block that
+// cell `cell` belongs to: the block's cells hold its angles in order, from a first cell to
+// a last. The block's first angle when it has fewer.
+int AngleCell(const pgc_t& pgc, int cell, int angle) {
+    const auto inBlock = [&pgc](int c) {
+        return pgc.cell_playback[c].block_type == BLOCK_TYPE_ANGLE_BLOCK;
+    };
+    int first = cell;
+    while (first > 0 && pgc.cell_playback[first].block_mode != BLOCK_MODE_FIRST_CELL &&
+           inBlock(first - 1))
+        --first;
+    int last = first;
+    while (last + 1 < pgc.nr_of_cells &&
+           pgc.cell_playback[last].block_mode != BLOCK_MODE_LAST_CELL && inBlock(last + 1) &&
+           pgc.cell_playback[last + 1].block_mode != BLOCK_MODE_FIRST_CELL)
+        ++last;
+    return angle - 1 <= last - first ? first + angle - 1 : first;
+}
+
 } // namespace
 
 QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* vts,
-                      TDvdTitle& title) {
+                      TDvdTitle& title, int angle) {
     title = TDvdTitle();
     title.number = number;
+    title.angle = angle;
     if (!vmg.tt_srpt || !vmg.tt_srpt->title || number < 1 || number > vmg.tt_srpt->nr_of_srpts)
         return QCoreApplication::translate("Dvd", "the disc has no title %1").arg(number);
     const title_info_t& info = vmg.tt_srpt->title[number - 1];
     title.titleSet = info.title_set_nr;
     title.angles = std::max<int>(info.nr_of_angles, 1);
+    if (angle < 1 || angle > title.angles)
+        return QCoreApplication::translate("Dvd", "title %1 has no angle %2")
+            .arg(number)
+            .arg(angle);
     const QString ifoName = QStringLiteral("VTS_%1_0.IFO").arg(title.titleSet, 2, 10, QChar(u'0'));
     if (!vts || !vts->vtsi_mat)
         return QCoreApplication::translate("Dvd", "%1 cannot be read").arg(ifoName);
@@ -157,9 +181,13 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
         title.chapterCells.push_back(int(title.cells.size()));
         for (int i = cells.first; i < cells.end; ++i) {
             const cell_playback_t& playback = cells.pgc->cell_playback[i];
-            // Of an angle block only the first angle is played.
-            if (playback.block_type == 1 && playback.block_mode > 1)
-                continue;
+            // Of an angle block only the chosen angle is played.
+            bool interleaved = false;
+            if (playback.block_type == BLOCK_TYPE_ANGLE_BLOCK) {
+                if (AngleCell(*cells.pgc, i, angle) != i)
+                    continue;
+                interleaved = playback.interleaved;
+            }
             const dvd_time_t& t = playback.playback_time;
             TDvdCell cell;
             cell.firstSector = playback.first_sector;
@@ -175,7 +203,9 @@ QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* v
             cell.restart = !previous || playback.stc_discontinuity ||
                            cell.vobId != previous->vobId ||
                            cell.firstSector != previous->lastSector + 1;
-            cell.vobLastSector = VobLastSector(*vts, cell);
+            cell.interleaved = interleaved;
+            // Past an interleaved unit's end lie the other angles' units.
+            cell.vobLastSector = interleaved ? cell.lastSector : VobLastSector(*vts, cell);
             title.cells.push_back(cell);
         }
         if (int(title.cells.size()) == title.chapterCells.back()) // nothing but other angles

@@ -12,10 +12,11 @@
 #include <dvdread/ifo_types.h>
 
 // Title `number` (1-based, an entry of the VMG's title table) from the VMG and the IFO of
-// its title set (null when that IFO could not be read). Answers the fault in words, or
-// an empty text when the title can be played.
+// its title set (null when that IFO could not be read), playing camera angle `angle` of
+// its angle blocks. Answers the fault in words, or an empty text when the title can be
+// played.
 QString BuildDvdTitle(const ifo_handle_t& vmg, int number, const ifo_handle_t* vts,
-                      TDvdTitle& title);
+                      TDvdTitle& title, int angle = 1);
 
 // The ISO 639-2 code for a DVD's two-letter language code ("fr" -> "fra"); the code as it
 // is when it is not a known one; empty for anything but two letters.

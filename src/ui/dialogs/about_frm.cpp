@@ -20,8 +20,8 @@ QString HomePageUrl = QStringLiteral(SONAVEL_HOMEPAGE);
 const QString CopyrightNotice = QStringLiteral("Copyright \u00A9 2026 Vemra");
 
 namespace {
-constexpr int ClientWidth = 471;
-constexpr int ClientHeight = 380;
+constexpr int AboutClientWidth = 471;
+constexpr int AboutClientHeight = 380;
 } // namespace
 
 TVersionDisplay VersionDisplay(const QString& fileVersion) {
@@ -40,7 +40,7 @@ TaboutFrm::TaboutFrm(QWidget* parent)
     : QDialog(parent), FFileVersion(QStringLiteral(SONAVEL_VERSION)) {
     setObjectName(QStringLiteral("aboutFrm"));
     setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(AboutClientWidth, AboutClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
@@ -55,7 +55,7 @@ TaboutFrm::TaboutFrm(QWidget* parent)
     picture->move(2, 2);
 
     auto* info = new QWidget(this);
-    info->setGeometry(186, 14, ClientWidth - 186 - 8, 304);
+    info->setGeometry(186, 14, AboutClientWidth - 186 - 8, 304);
     // Slightly smaller text, so the support address fits beside its caption.
     QFont infoFont = info->font();
     infoFont.setPointSizeF(infoFont.pointSizeF() * 0.94);
@@ -117,11 +117,11 @@ TaboutFrm::TaboutFrm(QWidget* parent)
     helpBtn = new QPushButton(this);
     homePageBtn = new QPushButton(this);
     okBtn = new QPushButton(this);
-    const int y = ClientHeight - 12 - 27;
+    const int y = AboutClientHeight - 12 - 27;
     const int w = 84, gap = 8;
-    okBtn->setGeometry(ClientWidth - 12 - w, y, w, 27);
-    homePageBtn->setGeometry(ClientWidth - 12 - 2 * w - gap, y, w, 27);
-    helpBtn->setGeometry(ClientWidth - 12 - 3 * w - 2 * gap, y, w, 27);
+    okBtn->setGeometry(AboutClientWidth - 12 - w, y, w, 27);
+    homePageBtn->setGeometry(AboutClientWidth - 12 - 2 * w - gap, y, w, 27);
+    helpBtn->setGeometry(AboutClientWidth - 12 - 3 * w - 2 * gap, y, w, 27);
     okBtn->setDefault(true);
 
     connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });

@@ -16,26 +16,26 @@
 
 namespace {
 const char* const HelpCaption = QT_TRANSLATE_NOOP("TmsgFrm", "&Help");
-constexpr int ClientWidth = 326;
-constexpr int ClientHeight = 215;
+constexpr int MsgClientWidth = 326;
+constexpr int MsgClientHeight = 215;
 constexpr int ButtonBandTop = 158;
 } // namespace
 
 TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("msgFrm"));
     setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(MsgClientWidth, MsgClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(AppTitle);
 
     // Message on white above, buttons on a light band below.
     auto* body = new QFrame(this);
-    body->setGeometry(0, 0, ClientWidth, ButtonBandTop);
+    body->setGeometry(0, 0, MsgClientWidth, ButtonBandTop);
     body->setObjectName(QStringLiteral("msgBody"));
     body->setStyleSheet(QStringLiteral("#msgBody { background: #FFFFFF; }"));
     auto* band = new QFrame(this);
-    band->setGeometry(0, ButtonBandTop, ClientWidth, ClientHeight - ButtonBandTop);
+    band->setGeometry(0, ButtonBandTop, MsgClientWidth, MsgClientHeight - ButtonBandTop);
     band->setObjectName(QStringLiteral("msgBand"));
     band->setStyleSheet(
         QStringLiteral("#msgBand { background: #E9EEFB; border-top: 1px solid #C9D4F2; }"));
@@ -57,11 +57,11 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     okBtn->setObjectName(QStringLiteral("okBtn"));
     helpBtn = new QPushButton(tr(HelpCaption), band);
     helpBtn->setObjectName(QStringLiteral("helpBtn"));
-    const int bandHeight = ClientHeight - ButtonBandTop;
+    const int bandHeight = MsgClientHeight - ButtonBandTop;
     const int y = (bandHeight - 27) / 2;
     // Wide enough for the captions callers give in every language ("&Schließen").
-    okBtn->setGeometry(ClientWidth / 2 - 84 - 5, y, 84, 27);
-    helpBtn->setGeometry(ClientWidth / 2 + 5, y, 84, 27);
+    okBtn->setGeometry(MsgClientWidth / 2 - 84 - 5, y, 84, 27);
+    helpBtn->setGeometry(MsgClientWidth / 2 + 5, y, 84, 27);
     okBtn->setDefault(true);
     connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
     connect(helpBtn, &QPushButton::clicked, this, [this] { helpBtnClick(); });

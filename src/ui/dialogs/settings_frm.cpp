@@ -32,8 +32,8 @@
 #include <cstdlib>
 
 namespace {
-constexpr int ClientWidth = 308;
-constexpr int ClientHeight = 341;
+constexpr int SettingsClientWidth = 308;
+constexpr int SettingsClientHeight = 341;
 
 QComboBox* PickList(QWidget* parent) {
     auto* list = new QComboBox(parent);
@@ -101,12 +101,12 @@ std::array<TsettingsFrm::THistoryField, 4> TsettingsFrm::HistoryFields() const {
 TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("settingsFrm"));
     setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(SettingsClientWidth, SettingsClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
     PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(10, 8, ClientWidth - 20, 284);
+    PageControl1->setGeometry(10, 8, SettingsClientWidth - 20, 284);
     settingsPage = BuildSettingsPage();
     id3Page = BuildId3Page();
     PageControl1->addWidget(settingsPage);
@@ -114,9 +114,9 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
 
     skinButton2 = new QPushButton(tr("&OK"), this);
     skinButton1 = new QPushButton(tr("&Cancel"), this);
-    const int w = 84, y = ClientHeight - 12 - 27;
-    skinButton2->setGeometry(ClientWidth - 12 - 2 * w - 8, y, w, 27);
-    skinButton1->setGeometry(ClientWidth - 12 - w, y, w, 27);
+    const int w = 84, y = SettingsClientHeight - 12 - 27;
+    skinButton2->setGeometry(SettingsClientWidth - 12 - 2 * w - 8, y, w, 27);
+    skinButton1->setGeometry(SettingsClientWidth - 12 - w, y, w, 27);
     skinButton2->setDefault(true);
     skinButton2->setAutoDefault(false);
     skinButton1->setAutoDefault(false);
@@ -171,10 +171,17 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
     auto* vbrPage = new QWidget;
     auto* vbrBox = new QHBoxLayout(vbrPage);
     vbrBox->setContentsMargins(0, 0, 0, 0);
+    // Without limits the quality alone sets each frame's rate, as LAME's -V does; the
+    // limits are for those who want every frame within them.
+    vbrLimitCheck = new QCheckBox(tr("&Limit:"), vbrPage);
+    vbrLimitCheck->setToolTip(tr("Off: the quality alone decides the bit rate of every frame, "
+                                 "as the encoder's -V does.\nOn: no frame goes below Min or "
+                                 "above Max, silence included."));
     minBitrateSel = PickList(vbrPage);
     maxBitrateSel = PickList(vbrPage);
     minBitrateSel->addItems(bitrates);
     maxBitrateSel->addItems(bitrates);
+    vbrBox->addWidget(vbrLimitCheck);
     vbrBox->addWidget(new QLabel(tr("Min:"), vbrPage));
     vbrBox->addWidget(minBitrateSel, 1);
     vbrBox->addSpacing(6);
@@ -189,9 +196,8 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
     auto* qualityBox = new QHBoxLayout(vbrQualityRow);
     qualityBox->setContentsMargins(0, 0, 0, 0);
     vbrQualitySel = PickList(vbrQualityRow);
-    static constexpr int averages[] = {245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
     for (int q = 0; q <= 9; ++q) {
-        QString text = tr("V%1: about %2 kbps").arg(q).arg(averages[q]);
+        QString text = tr("V%1: about %2 kbps").arg(q).arg(VbrTypicalKbps(q));
         if (q == 0)
             text += tr(", best sound");
         else if (q == 2)
@@ -200,12 +206,14 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
             text += tr(", smallest files");
         vbrQualitySel->addItem(text);
     }
-    vbrQualitySel->setToolTip(tr("Lower numbers sound better and make larger files; the "
-                                 "minimum and maximum bit rates still bound every frame."));
+    vbrQualitySel->setToolTip(tr("Lower numbers sound better and make larger files; with "
+                                 "Limit checked, the minimum and maximum bit rates also bound "
+                                 "every frame."));
     qualityBox->addWidget(new QLabel(tr("Quality:"), vbrQualityRow));
     qualityBox->addWidget(vbrQualitySel, 1);
     bitrateBox->addWidget(vbrQualityRow);
     connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
+    connect(vbrLimitCheck, &QCheckBox::clicked, this, [this] { vbrLimitCheckClick(); });
 
     auto* rateGroup = new QGroupBox(tr(" Sample Rate "), page);
     auto* rateBox = new QVBoxLayout(rateGroup);
@@ -303,6 +311,11 @@ QWidget* TsettingsFrm::BuildId3Page() {
 void TsettingsFrm::VBRCheckClick() {
     BitrateSettingsPage->setCurrentIndex(VBRCheck->isChecked() ? 1 : 0);
     vbrQualityRow->setVisible(VBRCheck->isChecked());
+}
+
+void TsettingsFrm::vbrLimitCheckClick() {
+    minBitrateSel->setEnabled(vbrLimitCheck->isChecked());
+    maxBitrateSel->setEnabled(vbrLimitCheck->isChecked());
 }
 
 bool TsettingsFrm::event(QEvent* e) {
@@ -444,6 +457,8 @@ void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     BitrateSettingsPage->setCurrentIndex(settings.AudioVBR ? 1 : 0);
     vbrQualityRow->setVisible(settings.AudioVBR);
     vbrQualitySel->setCurrentIndex(std::clamp(settings.AudioVbrQuality, 0, 9));
+    vbrLimitCheck->setChecked(settings.AudioVbrLimits);
+    vbrLimitCheckClick();
     ReplayGainCheck->setChecked(settings.ReplayGain);
 }
 
@@ -455,6 +470,7 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioChannels = ChannelModeSel->currentIndex();
     settings.AudioVBR = VBRCheck->isChecked();
     settings.AudioVbrQuality = vbrQualitySel->currentIndex();
+    settings.AudioVbrLimits = vbrLimitCheck->isChecked();
     settings.ReplayGain = ReplayGainCheck->isChecked();
     ReadFormatSettings(settings);
 }

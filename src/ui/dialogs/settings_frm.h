@@ -41,7 +41,8 @@ public:
     QCheckBox* VBRCheck;
     QStackedWidget* BitrateSettingsPage;
     QComboBox* bitRateSel;
-    QComboBox* minBitrateSel;
+    QCheckBox* vbrLimitCheck; // "&Limit:" the min and max bound every frame; off, -V alone
+    QComboBox* minBitrateSel; // enabled with the limit box
     QComboBox* maxBitrateSel;
     QWidget* vbrQualityRow;   // shown with the VBR box
     QComboBox* vbrQualitySel; // the encoder's -V 0..9, in that order
@@ -65,6 +66,7 @@ public:
     void VBRCheckClick();
     // Shows the chosen format's settings and names the dialog after it.
     void FormatSelChange();
+    void vbrLimitCheckClick();
     // Greys out the constant bit rates the chosen sample rate cannot carry (the tip names
     // those it can) and moves the choice off such a rate to the nearest one it can.
     void SamplerateSelChange();

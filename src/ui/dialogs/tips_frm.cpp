@@ -16,22 +16,22 @@
 #include <QPushButton>
 
 namespace {
-constexpr int ClientWidth = 452;
-constexpr int ClientHeight = 303;
+constexpr int TipsClientWidth = 452;
+constexpr int TipsClientHeight = 303;
 const char* const NoTips = QT_TRANSLATE_NOOP("TTipsFrm", "No tips found!");
 } // namespace
 
 TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     setObjectName(QStringLiteral("TipsFrm"));
     setModal(true);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(TipsClientWidth, TipsClientHeight);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Tip of the Day"));
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("tipsPanel"));
-    panel->setGeometry(10, 10, ClientWidth - 20, 236);
+    panel->setGeometry(10, 10, TipsClientWidth - 20, 236);
     panel->setStyleSheet(
         QStringLiteral("#tipsPanel { background: #FFFFFF; border: 1px solid #9AA6C6;"
                        " border-top-color: #7E8BAE; border-left-color: #7E8BAE; }"));
@@ -73,8 +73,8 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     skinButton1 = new QPushButton(tr("&Next Tip"), this);
     skinButton2 = new QPushButton(tr("&OK"), this);
     // Room for the captions in other languages too ("&Nächster Tipp").
-    skinButton1->setGeometry(ClientWidth - 10 - 2 * 104 - 8, 259, 104, 27);
-    skinButton2->setGeometry(ClientWidth - 10 - 104, 259, 104, 27);
+    skinButton1->setGeometry(TipsClientWidth - 10 - 2 * 104 - 8, 259, 104, 27);
+    skinButton2->setGeometry(TipsClientWidth - 10 - 104, 259, 104, 27);
     skinButton2->setDefault(true);
     connect(skinButton1, &QPushButton::clicked, this, [this] { skinButton1Click(); });
     connect(skinButton2, &QPushButton::clicked, this, [this] { skinButton2Click(); });

@@ -251,6 +251,8 @@ void TMainFrm::ConnectHandlers() {
             [this](int index) { Guarded([&] { AudioTrackBoxChange(index); }); });
     connect(TitleBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { TitleBoxChange(index); }); });
+    connect(AngleBox, qOverload<int>(&QComboBox::activated), this,
+            [this](int index) { Guarded([&] { AngleBoxChange(index); }); });
     connect(ChapterBox, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { Guarded([&] { ChapterBoxChange(index); }); });
     connect(TrackBar, &TTrackBar::doubleClicked, this,
@@ -264,7 +266,7 @@ void TMainFrm::ConnectHandlers() {
     connect(skinButton1, &QPushButton::clicked, this, on(&TMainFrm::skinButton1Click));
     connect(skinButton2, &QPushButton::clicked, this, on(&TMainFrm::skinButton2Click));
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel}) {
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel}) {
         connect(row, &TSkinPanel::mouseMoved, this,
                 [this, row] { Guarded([&] { outputFilePanelMouseMove(row); }); });
     }

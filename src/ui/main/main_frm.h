@@ -141,6 +141,8 @@ public:
     QComboBox* AudioTrackBox;
     TSkinPanel* TitlePanel; // shown for a DVD: its titles
     QComboBox* TitleBox;
+    TSkinPanel* AnglePanel; // shown for a DVD title with camera angles
+    QComboBox* AngleBox;
     TSkinPanel* ChapterPanel; // shown for a DVD: the title's chapters as ranges
     QComboBox* ChapterBox;
 
@@ -225,8 +227,8 @@ private:
 public:
     void OpenFileBtnClick();
     // Opens `path` as if it had been chosen in the open dialog (the command line's FILE);
-    // of a DVD, title `dvdTitle` (0: the longest).
-    void OpenSourceFile(const QString& path, int dvdTitle = 0);
+    // of a DVD, title `dvdTitle` (0: the longest) in camera angle `dvdAngle`.
+    void OpenSourceFile(const QString& path, int dvdTitle = 0, int dvdAngle = 1);
     void PlayBtnClick();
     void PauseBtnClick();
     void StartPlayback();
@@ -247,8 +249,8 @@ protected:
     virtual bool StartOpenWorker(std::function<void()> work);
 
 private:
-    void OpenChosenFile(const QString& path, int dvdTitle);
-    void OpenInBackground(const QString& path, int dvdTitle);
+    void OpenChosenFile(const QString& path, int dvdTitle, int dvdAngle);
+    void OpenInBackground(const QString& path, int dvdTitle, int dvdAngle);
     // Back to the state of a window with no source (after a failed open).
     void ResetToNoSource();
     void FinishDeferredClose();
@@ -437,9 +439,10 @@ private:
 
     bool FFineTimes = false; // range times shown to the millisecond (zoomed in closely)
 
-    // ---- main_frm_dvd.cpp: a DVD's titles and chapters ---------------------------------
+    // ---- main_frm_dvd.cpp: a DVD's titles, angles and chapters -------------------------
 public:
     void TitleBoxChange(int Index);
+    void AngleBoxChange(int Index);
     void ChapterBoxChange(int Index);
     void TrackBarDblClick(int Position);
     // A DVD's chapters: the position to the previous (-1) or next (1) chapter's start; the

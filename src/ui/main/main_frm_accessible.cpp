@@ -49,6 +49,7 @@ void TMainFrm::NameControls() {
     name(TrackListView, tr("Tracks"));
     name(AudioTrackBox, tr("Audio"));
     name(TitleBox, tr("Title"));
+    name(AngleBox, tr("Angle"));
     name(ChapterBox, tr("Chapter"));
     name(TrackUpBtn, tr("Move the chosen track up"));
     name(TrackDownBtn, tr("Move the chosen track down"));

@@ -1,5 +1,5 @@
-// TMainFrm: a DVD opened as a DVD: the "Title:" and "Chapter:" summary rows, the chapter
-// marks on the track bar, moving by chapters and setting the range to them exactly.
+// TMainFrm: a DVD opened as a DVD: the "Title:", "Angle:" and "Chapter:" summary rows, the
+// chapter marks on the track bar, moving by chapters and setting the range to them exactly.
 #include "ui/main/main_frm.h"
 
 #include "app/common.h"
@@ -24,7 +24,7 @@ void TMainFrm::LayoutSummaryRows() {
     // The rows under "File Size:" follow each other as they are shown; the group grows with
     // them (a run's progress panel covers the lowest ones while it goes).
     int top = FileSizePanel->geometry().bottom() + 2;
-    for (TSkinPanel* row : {AudioTrackPanel, TitlePanel, ChapterPanel}) {
+    for (TSkinPanel* row : {AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel}) {
         if (row->isHidden())
             continue;
         row->setGeometry(FileSizePanel->x(), top, FileSizePanel->width(), 22);
@@ -36,6 +36,7 @@ void TMainFrm::LayoutSummaryRows() {
 void TMainFrm::ShowDvd() {
     const bool dvd = !FDvd.locator.isEmpty();
     const std::vector<TSourceChapter>& chapters = FDvd.ChapterList();
+    const int angles = dvd ? FDvd.info.title.angles : 1;
     // A title opens with all of it as the range, exactly.
     if (dvd)
         FRange.MarkExact(TMediaTime(), FDvd.Length());
@@ -44,13 +45,18 @@ void TMainFrm::ShowDvd() {
     std::vector<int> marks;
     {
         const QSignalBlocker blockTitles(TitleBox);
+        const QSignalBlocker blockAngles(AngleBox);
         const QSignalBlocker blockChapters(ChapterBox);
         TitleBox->clear();
+        AngleBox->clear();
         ChapterBox->clear();
         if (dvd) {
             for (const TDvdTitleEntry& entry : FDvd.titles)
                 TitleBox->addItem(DvdTitleLabel(entry));
             TitleBox->setCurrentIndex(FDvd.title - 1);
+            for (int a = 1; a <= angles; ++a)
+                AngleBox->addItem(DvdAngleLabel(a, angles));
+            AngleBox->setCurrentIndex(FDvd.angle - 1);
             ChapterBox->addItem(tr("All %1 chapters").arg(chapters.size()));
             for (const TSourceChapter& c : chapters) {
                 ChapterBox->addItem(
@@ -61,6 +67,7 @@ void TMainFrm::ShowDvd() {
         }
     }
     TitlePanel->setVisible(dvd);
+    AnglePanel->setVisible(dvd && angles > 1);
     ChapterPanel->setVisible(dvd && chapters.size() > 1);
     TrackBar->setTickTimes(marks);
     LayoutSummaryRows();
@@ -83,6 +90,19 @@ void TMainFrm::TitleBoxChange(int Index) {
     }
     // The preview opens again, at the new title's start.
     OpenSourceFile(sourceFileEdit->text(), title);
+}
+
+void TMainFrm::AngleBoxChange(int Index) {
+    const int angle = Index + 1;
+    if (FDvd.locator.isEmpty() || angle == FDvd.angle)
+        return;
+    if (!IsIdle() || angle < 1 || angle > FDvd.info.title.angles) {
+        const QSignalBlocker block(AngleBox);
+        AngleBox->setCurrentIndex(FDvd.angle - 1);
+        return;
+    }
+    // The preview opens the title again in that angle, at its start.
+    OpenSourceFile(sourceFileEdit->text(), FDvd.title, angle);
 }
 
 void TMainFrm::ChapterBoxChange(int Index) {

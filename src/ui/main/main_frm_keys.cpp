@@ -49,12 +49,14 @@ void TMainFrm::InstallKeyFilter() {
     // Keyboard users go through the window as it reads: the preview column top down, the
     // summary, the rip's buttons at its foot, then the tracks list. A click does not give a
     // button the focus, so Space stays play/pause for mouse users.
-    const QList<QWidget*> order{
-        VideoWin,     TrackBar,       PlayBtn,      PauseBtn,       BeginBtn,       EndBtn,
-        OpenBtn,      sourceFileEdit, OpenFileBtn,  outputFileEdit, SaveFileBtn,    MP3SettingsEdit,
-        Id3TagEdit,   startPointEdit, endPointEdit, AudioTrackBox,  TitleBox,       ChapterBox,
-        CancelBtn,    skinButton1,    skinButton2,  ExtractBtn,     TrackListView,  TrackUpBtn,
-        TrackDownBtn, FindSongsBtn,   AddRangeBtn,  RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn};
+    const QList<QWidget*> order{VideoWin,       TrackBar,       PlayBtn,       PauseBtn,
+                                BeginBtn,       EndBtn,         OpenBtn,       sourceFileEdit,
+                                OpenFileBtn,    outputFileEdit, SaveFileBtn,   MP3SettingsEdit,
+                                Id3TagEdit,     startPointEdit, endPointEdit,  AudioTrackBox,
+                                TitleBox,       AngleBox,       ChapterBox,    CancelBtn,
+                                skinButton1,    skinButton2,    ExtractBtn,    TrackListView,
+                                TrackUpBtn,     TrackDownBtn,   FindSongsBtn,  AddRangeBtn,
+                                RenameTrackBtn, RemoveTrackBtn, ClearTracksBtn};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QWidget* w : std::initializer_list<QWidget*>{

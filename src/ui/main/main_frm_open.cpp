@@ -48,18 +48,18 @@ void TMainFrm::OpenFileBtnClick() {
     const QString chosen = ChooseSourceFile();
     if (chosen.isEmpty())
         return;
-    OpenChosenFile(chosen, 0);
+    OpenChosenFile(chosen, 0, 1);
 }
 
-void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle) {
+void TMainFrm::OpenSourceFile(const QString& path, int dvdTitle, int dvdAngle) {
     if (!IsIdle() || path.isEmpty())
         return;
     if (!sourceFileEdit->text().isEmpty() && outputFileEdit->text() == SourceAsMp3())
         AppSettings.OutputFileDir.clear();
-    OpenChosenFile(QFileInfo(path).absoluteFilePath(), dvdTitle);
+    OpenChosenFile(QFileInfo(path).absoluteFilePath(), dvdTitle, dvdAngle);
 }
 
-void TMainFrm::OpenChosenFile(const QString& path, int dvdTitle) {
+void TMainFrm::OpenChosenFile(const QString& path, int dvdTitle, int dvdAngle) {
     // The opening worker would wait for a pipe's writer for ever: refused before it starts,
     // the open source stays.
     if (const QString why = ReadOnceSourceReason(path); !why.isEmpty()) {
@@ -71,7 +71,7 @@ void TMainFrm::OpenChosenFile(const QString& path, int dvdTitle) {
     HintPanel->show();
     HintPanel->raise();
     try {
-        OpenInBackground(path, dvdTitle);
+        OpenInBackground(path, dvdTitle, dvdAngle);
     } catch (...) {
         // A graph that cannot be torn down or set up ends the opening as a failed one.
         Opener->Abandon();
@@ -81,7 +81,7 @@ void TMainFrm::OpenChosenFile(const QString& path, int dvdTitle) {
     }
 }
 
-void TMainFrm::OpenInBackground(const QString& path, int dvdTitle) {
+void TMainFrm::OpenInBackground(const QString& path, int dvdTitle, int dvdAngle) {
     // The preview must not read the graph's interfaces while the worker replaces them.
     Timer1->stop();
     Envelope->Clear();
@@ -95,7 +95,7 @@ void TMainFrm::OpenInBackground(const QString& path, int dvdTitle) {
     }
     FilterGraph->SetActive(true);
 
-    if (!Opener->Start(path, dvdTitle, [this](std::function<void()> work) {
+    if (!Opener->Start(path, dvdTitle, dvdAngle, [this](std::function<void()> work) {
             return StartOpenWorker(std::move(work));
         })) {
         ShowMessage(tr("Thread can't be created while opening the source file!"));

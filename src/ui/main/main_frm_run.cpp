@@ -161,6 +161,12 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
                                : tr("The output file would replace the source "
                                     "file:\n ") +
                                      f->Path + tr("\nChoose another output file."));
+        if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::SameFile))
+            return refuse(tr("Tracks %1 and %2 would be written to one file (a link leads "
+                             "from one name to the other):\n ")
+                              .arg(f->Other + 1)
+                              .arg(f->Job + 1) +
+                          f->Path + tr("\nChoose another output folder."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::IsFolder))
             return refuse(tr("The output is a folder:\n ") + f->Path + tr("\nChoose a file name."));
         if (const TOutputFinding* f = FirstOf(findings, TOutputProblem::CannotCreate))
@@ -303,7 +309,7 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 void TMainFrm::EnableRunControls(bool Enabled) {
     // A run reads the chosen title and track and writes the named files: none of them
     // changes while it goes.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, ChapterBox,
+    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, AngleBox, ChapterBox,
                                                       outputFileEdit, SaveFileBtn})
         w->setEnabled(Enabled);
 }
@@ -397,9 +403,9 @@ void TMainFrm::ShowRunFailure(const QString& reason) {
 void TMainFrm::FocusNeutralPlace() {
     QWidget* focused = focusWidget();
     if (!focused || focused == outputFileEdit || focused == SaveFileBtn ||
-        focused == AudioTrackBox || focused == TitleBox || focused == ChapterBox ||
-        focused == MP3SettingsEdit || focused == Id3TagEdit || focused == CancelBtn ||
-        focused == ExtractBtn)
+        focused == AudioTrackBox || focused == TitleBox || focused == AngleBox ||
+        focused == ChapterBox || focused == MP3SettingsEdit || focused == Id3TagEdit ||
+        focused == CancelBtn || focused == ExtractBtn)
         VideoWin->setFocus(Qt::OtherFocusReason);
 }
 

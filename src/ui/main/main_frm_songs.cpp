@@ -44,6 +44,15 @@ void TMainFrm::FindSongsBtnClick() {
     const TMediaTime duration =
         FDvd.locator.isEmpty() ? TMediaTime::FromMs(FRange.DurationMs()) : FDvd.Length();
     const TSongProposal songs = FindSongs(*data, duration);
+    if (songs.Tracks.Tracks.size() > size_t(MaxTrackCount)) {
+        ShowMessageBox(1,
+                       tr("The pauses cut the sound into %1 songs, more than the %2 tracks a "
+                          "list holds.")
+                           .arg(songs.Tracks.Tracks.size())
+                           .arg(MaxTrackCount),
+                       tr("&Close"), tr("&Help"));
+        return;
+    }
     bool replace = true;
     if (!FTrackList.Tracks.empty()) {
         const int answer = ShowMessageBox(
@@ -54,6 +63,16 @@ void TMainFrm::FindSongsBtnClick() {
                 .arg(songs.Tracks.Tracks.size()),
             tr("&Replace"), tr("&Add"));
         replace = answer == 1;
+    }
+    if (!replace && FTrackList.Tracks.size() + songs.Tracks.Tracks.size() > size_t(MaxTrackCount)) {
+        ShowMessageBox(1,
+                       tr("The %1 songs found do not fit after the %2 tracks of the list: a "
+                          "list holds %3 tracks.")
+                           .arg(songs.Tracks.Tracks.size())
+                           .arg(FTrackList.Tracks.size())
+                           .arg(MaxTrackCount),
+                       tr("&Close"), tr("&Help"));
+        return;
     }
     if (replace)
         FTrackList = TTrackList();

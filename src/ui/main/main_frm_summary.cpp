@@ -109,6 +109,8 @@ void TMainFrm::BuildSummaryArea() {
                       tr("The sound track to preview and rip"));
     TitlePanel = MakeChoiceRow(skinPanel1, tr("Title:"), TitleBox, QStringLiteral("TitleBox"),
                                tr("The DVD's title to preview and rip"));
+    AnglePanel = MakeChoiceRow(skinPanel1, tr("Angle:"), AngleBox, QStringLiteral("AngleBox"),
+                               tr("The camera angle of the title to preview and rip"));
     ChapterPanel =
         MakeChoiceRow(skinPanel1, tr("Chapter:"), ChapterBox, QStringLiteral("ChapterBox"),
                       tr("Sets the range to a chapter (PageUp/PageDown "
@@ -165,12 +167,13 @@ void TMainFrm::ShowOutputFile() {
 }
 
 void TMainFrm::ShowMp3Settings() {
-    const QString rate = AppSettings.OutputFormat != ofMP3 ? FormatSettingsText(AppSettings)
-                         : AppSettings.AudioVBR
-                             ? QStringLiteral("%1 - %2 Kbps, VBR")
-                                   .arg(AppSettings.AudioVbrMinBitrate)
-                                   .arg(AppSettings.AudioVbrMaxBitrate)
-                             : QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate);
+    const QString rate =
+        AppSettings.OutputFormat != ofMP3 ? FormatSettingsText(AppSettings)
+        : !AppSettings.AudioVBR      ? QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate)
+        : AppSettings.AudioVbrLimits ? QStringLiteral("%1 - %2 Kbps, VBR")
+                                           .arg(AppSettings.AudioVbrMinBitrate)
+                                           .arg(AppSettings.AudioVbrMaxBitrate)
+                                     : QStringLiteral("V%1, VBR").arg(AppSettings.AudioVbrQuality);
     MP3SettingsText1->setText(AppSettings.OutputFormat != ofMP3
                                   ? rate
                                   : rate + QStringLiteral(", ") +
@@ -229,7 +232,7 @@ void TMainFrm::ShowRangeInfo() {
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {
     for (TSkinPanel* row : {outputFilePanel, MP3SettingsPanel, ID3TagPanel, DurationPanel,
-                            FileSizePanel, AudioTrackPanel, TitlePanel, ChapterPanel})
+                            FileSizePanel, AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel})
         row->setColor(SkinRowColor());
     if (Sender)
         Sender->setColor(SkinRowHighlight());

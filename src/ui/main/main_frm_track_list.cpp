@@ -200,7 +200,8 @@ void TMainFrm::ResetTrackList() {
 }
 
 void TMainFrm::AddRangeBtnClick() {
-    if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs())
+    if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs() ||
+        FTrackList.Tracks.size() >= size_t(MaxTrackCount))
         return;
     TTrackEntry track;
     track.Start = TMediaTime::FromMs(FRange.StartMs());

@@ -12,11 +12,12 @@
 namespace {
 
 // Opens `fileName` into `graph` as the opening thread does; true when the preview holds it.
-bool OpenInto(TFilterGraph& graph, const QString& fileName, int title, TOpenedSource& r) {
+bool OpenInto(TFilterGraph& graph, const QString& fileName, int title, int angle,
+              TOpenedSource& r) {
     // A DVD opens as one of its titles: the preview, the overview and the rip read the
     // title, and its streams are the IFO's.
     try {
-        ChooseDvdTitle(fileName, title, r.dvd);
+        ChooseDvdTitle(fileName, title, r.dvd, angle);
     } catch (const EDvdError& e) {
         r.dvdError = e.Message();
         return false;
@@ -56,12 +57,13 @@ TSourceOpener::~TSourceOpener() {
     JoinThread();
 }
 
-bool TSourceOpener::Start(const QString& fileName, int title, const TThreadStarter& startThread) {
+bool TSourceOpener::Start(const QString& fileName, int title, int angle,
+                          const TThreadStarter& startThread) {
     JoinThread();
     FResult = TOpenedSource();
     FResult.content = media::TMediaContent::Sound;
     FState = TState::Pending;
-    if (startThread([this, fileName, title] { OpenSourceWorker(fileName, title); }))
+    if (startThread([this, fileName, title, angle] { OpenSourceWorker(fileName, title, angle); }))
         return true;
     FState = TState::Idle;
     return false;
@@ -78,9 +80,9 @@ bool TSourceOpener::StartThread(std::function<void()> work) {
     return true;
 }
 
-void TSourceOpener::OpenSourceWorker(const QString& fileName, int title) {
+void TSourceOpener::OpenSourceWorker(const QString& fileName, int title, int angle) {
     try {
-        FResult.opened = OpenInto(*FGraph, fileName, title, FResult);
+        FResult.opened = OpenInto(*FGraph, fileName, title, angle, FResult);
     } catch (...) {
         FResult.opened = false; // a graph that raises is a source that cannot be opened
     }

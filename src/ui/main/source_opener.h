@@ -54,9 +54,10 @@ public:
     // Waits for an opening still going.
     ~TSourceOpener() override;
 
-    // Opens `fileName` (of a DVD, title `title`, 0 = the longest) into the graph, its work
-    // run by `startThread`; false when that could not make a thread (nothing was opened).
-    bool Start(const QString& fileName, int title, const TThreadStarter& startThread);
+    // Opens `fileName` (of a DVD, title `title`, 0 = the longest, in camera angle `angle`)
+    // into the graph, its work run by `startThread`; false when that could not make a thread
+    // (nothing was opened).
+    bool Start(const QString& fileName, int title, int angle, const TThreadStarter& startThread);
     // Starts `work` on a new thread at the highest normal priority; false when the system
     // gives none.
     bool StartThread(std::function<void()> work);
@@ -79,7 +80,7 @@ private:
     enum class TState { Idle, Pending, Ended };
 
     // The opening thread's work.
-    void OpenSourceWorker(const QString& fileName, int title);
+    void OpenSourceWorker(const QString& fileName, int title, int angle);
     void Finish();
 
     TFilterGraph* FGraph;

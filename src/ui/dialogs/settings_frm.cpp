@@ -35,13 +35,6 @@ namespace {
 constexpr int SettingsClientWidth = 308;
 constexpr int SettingsClientHeight = 341;
 
-QComboBox* PickList(QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setEditable(false);
-    list->setMaxVisibleItems(18);
-    return list;
-}
-
 // An editable combo box whose list opens on typing, showing the entries that match.
 QComboBox* HistoryCombo(QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -391,6 +384,13 @@ void TsettingsFrm::skinButton1Click() {
 
 void TsettingsFrm::reject() {
     done(2);
+}
+
+QComboBox* TsettingsFrm::PickList(QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setEditable(false);
+    list->setMaxVisibleItems(18);
+    return list;
 }
 
 void TsettingsFrm::SelectNumber(QComboBox* list, int value, const QString& suffix) {

@@ -95,6 +95,8 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // A list to pick one item of, as every list of the dialog is.
+    static QComboBox* PickList(QWidget* parent);
     QWidget* BuildSettingsPage();
     QWidget* BuildMp3Settings();
     QWidget* BuildFormatRow(QWidget* parent);

@@ -15,13 +15,6 @@
 
 namespace {
 
-QComboBox* PickList(QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setEditable(false);
-    list->setMaxVisibleItems(18);
-    return list;
-}
-
 // FLAC's rates besides the source's own.
 constexpr int FlacRates[] = {32000, 44100, 48000, 88200, 96000};
 // Opus's bit rates offered, kbit/s.

@@ -79,6 +79,10 @@ DecodedAudio DecodeAudioFile(const QString& path, int streamIndex, bool asFloat)
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(fmt->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
         out.tags.insert(QString::fromUtf8(e->key), QString::fromUtf8(e->value));
+    // An Ogg file's comments are its stream's.
+    while ((e = av_dict_get(st->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
+        if (!out.tags.contains(QString::fromUtf8(e->key)))
+            out.tags.insert(QString::fromUtf8(e->key), QString::fromUtf8(e->value));
     out.codecName = QString::fromUtf8(codec->name);
     out.bitRate = st->codecpar->bit_rate;
 

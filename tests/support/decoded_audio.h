@@ -16,7 +16,7 @@ struct DecodedAudio {
     int channels = 0;             // channels of the decoded stream (not downmixed)
     std::vector<int16_t> samples; // interleaved, as decoded, converted to s16
     std::vector<float> floats;    // instead of samples when decoded as float (unclipped)
-    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3)
+    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3), then the stream's
     QString codecName;
     int64_t bitRate = 0; // stream's declared bit rate, bit/s
     int complaints = 0;  // warnings and errors FFmpeg logged while decoding

@@ -3,9 +3,11 @@
 // the source, in 20 ms windows around every join. A join is as clean as the inside when
 // its window's error energy is no more than the single rip's there (0 dB; within 1 dB is
 // the goal). For several kinds of sound, constant and variable bit rates, one thread and
-// several (the tracks then cut into segments, whose seams are measured the same way).
+// several (the tracks then cut into segments, whose seams are measured the same way); Opus
+// beside MP3 (each track its own encoder, which heard its neighbours' sound: the joins are
+// its pre-skip and its last granule position).
 //
-// Usage: bench_track_seams [FILE...]
+// Usage: bench_track_seams [--setting NAME] [FILE...]
 // Without files it makes three 12-second sources of its own (tonal, noisy, speech-like
 // with silences); files given (a DVD-like VOB, say) are split as they are.
 //
@@ -145,7 +147,8 @@ std::vector<float> ReadSource(const QString& path, int64_t& first) {
     return out;
 }
 
-// An MP3 decoded by FFmpeg (which honours the LAME tag's delay and padding), interleaved
+// An MP3 (or Opus) decoded by FFmpeg (which honours the LAME tag's delay and padding, Opus's
+// pre-skip and end), interleaved
 // stereo on the 16-bit scale.
 std::vector<float> DecodeMp3(const QString& path) {
     std::vector<float> out;
@@ -219,6 +222,7 @@ float PeakError(const std::vector<float>& a, const float* b, int64_t from, int64
 struct TSetting {
     const char* Name;
     int Kbps; // 0: variable
+    TOutputFormat Format = ofMP3;
 };
 
 // Rips `jobs` of `source` (each [start, end) in 100-ns units, into its file); false when
@@ -230,6 +234,8 @@ bool Rip(const QString& source, const std::vector<std::pair<int64_t, int64_t>>& 
     in.FormatOverride = TPcmFormat{kRate, 0, TAudioInput::FloatBits};
     in.OpenSource();
     TMP3Out out;
+    out.Format = setting.Format;
+    out.OpusBitrate = setting.Kbps;
     out.Quality = ql2;
     out.VBRQuality = ql2;
     out.Mode = TMP3Mode::JOINT_STEREO;
@@ -275,9 +281,10 @@ TSeamFigures Measure(const QString& source, const std::vector<int64_t>& bounds,
     QStringList files;
     for (size_t k = 0; k + 1 < bounds.size(); ++k) {
         ranges.push_back({bounds[k], bounds[k + 1]});
-        files << QStringLiteral("%1/%2.mp3").arg(outDir).arg(k + 1);
+        files << QStringLiteral("%1/%2%3").arg(outDir).arg(k + 1).arg(
+            FormatExtension(setting.Format));
     }
-    const QString whole = outDir + QStringLiteral("/whole.mp3");
+    const QString whole = outDir + QStringLiteral("/whole") + FormatExtension(setting.Format);
     if (!Rip(source, ranges, files, setting, threads) ||
         !Rip(source, {{bounds.front(), bounds.back()}}, {whole}, setting, threads))
         return fig.exact = false, fig;
@@ -346,7 +353,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QStringList paths, names;
+    QString only; // a setting's name
     for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--setting" && i + 1 < argc) {
+            only = QString::fromLatin1(argv[++i]);
+            continue;
+        }
         paths << QString::fromLocal8Bit(argv[i]);
         names << QFileInfo(paths.last()).fileName();
     }
@@ -355,13 +367,16 @@ int main(int argc, char** argv) {
     // Seven tracks over [0.5 s, 9.5 s), cut at uneven points.
     const std::vector<int64_t> bounds = {5000000,  19371000, 32003000, 48123000,
                                          61111000, 77777000, 84321000, 95000000};
-    const TSetting settings[] = {{"cbr128", 128}, {"cbr192", 192}, {"cbr320", 320}, {"vbr", 0}};
+    const TSetting settings[] = {{"cbr128", 128}, {"cbr192", 192},        {"cbr320", 320},
+                                 {"vbr", 0},      {"opus64", 64, ofOpus}, {"opus160", 160, ofOpus}};
     const int cores = int(std::max(2u, std::thread::hardware_concurrency()));
     std::printf("%-18s %-7s %7s %10s %10s %10s %7s %6s\n", "source", "setting", "threads",
                 "worst dB", "mean dB", "inside dB", "click", "exact");
     for (int s = 0; s < paths.size(); ++s)
         for (const TSetting& setting : settings)
             for (int threads : {1, cores}) {
+                if (!only.isEmpty() && only != QLatin1String(setting.Name))
+                    continue;
                 const QString out = dir.path() + QStringLiteral("/out");
                 QDir(out).removeRecursively();
                 QDir().mkpath(out);

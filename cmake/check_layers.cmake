@@ -10,7 +10,8 @@ endif()
 
 # A file follows the row of the longest folder listed that contains it. From the bottom up:
 # the base (exceptions, settings hive); media (demux, decode, DVD); audio: the pipeline, Layer III
-# frames, loudness, the MP3 encoder and, on top, the rip engine; the core of the program; the
+# frames, loudness, the MP3 encoder, the FLAC and Opus encoders (xiph) and, on top, the rip
+# engine; the core of the program; the
 # desktop's services; pictures (cover art); the media graph and the preview built on it; the
 # windows (their skin is plain widgets); the program body and command runners.
 set(SONAVEL_LAYERS
@@ -21,7 +22,8 @@ set(SONAVEL_LAYERS
   "audio/layer3:   audio/layer3 media base"
   "audio/loudness: audio/loudness audio/pipeline media base"
   "audio/mp3:      audio/mp3 audio/layer3 audio/loudness audio/pipeline media base"
-  "audio/rip:      audio/rip audio/mp3 audio/layer3 audio/loudness audio/pipeline media base"
+  "audio/xiph:     audio/xiph audio/pipeline media base"
+  "audio/rip:      audio/rip audio/xiph audio/mp3 audio/layer3 audio/loudness audio/pipeline media base"
   "app:            app audio media base"
   "desktop:        desktop app base"
   "picture:        picture media base"

@@ -10,6 +10,8 @@ SONAVEL_PACKAGES=(
   libmp3lame-dev libmp3lame0
   libdvdread-dev
   libebur128-dev libtag1-dev libicu-dev
+  # FLAC and Opus in Ogg; the tests' independent readers of them (flac -t, opusinfo).
+  libflac-dev libopus-dev libogg-dev flac opus-tools
   libgtest-dev dvdauthor genisoimage lsdvd
   # Readers of the rips that share no code with the program: tags (mutagen), the sound as a
   # gapless and a plain player decode it (mpg123, madplay), every frame's header (mp3check),

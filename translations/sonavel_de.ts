@@ -321,22 +321,12 @@
         <translation>--cover: </translation>
     </message>
     <message>
-        <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the MP3 holds silence there</source>
-        <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die MP3 enthält dort Stille</translation>
-    </message>
-    <message>
         <source>SOURCE</source>
         <translation>QUELLE</translation>
     </message>
     <message>
         <source>OUTPUT</source>
         <translation>AUSGABE</translation>
-    </message>
-    <message>
-        <source>the MP3 file (default: SOURCE with .mp3, beside it; for a
-DVD, VOLUME_tNN_cNN.mp3 in the output folder)</source>
-        <translation>die MP3-Datei (Vorgabe: QUELLE mit .mp3, daneben; bei
-einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner)</translation>
     </message>
     <message>
         <source>TIME</source>
@@ -375,12 +365,6 @@ left out); --start and --end, when given, override</source>
     <message>
         <source>KBPS</source>
         <translation>KBPS</translation>
-    </message>
-    <message>
-        <source>constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128
-144 160 192 224 256 320</source>
-        <translation>konstante Bitrate: 8 16 24 32 40 48 56 64 80 96 112 128
-144 160 192 224 256 320</translation>
     </message>
     <message>
         <source>MIN-MAX</source>
@@ -575,6 +559,8 @@ Options not given take the settings last used in the window.
 Examples:
   sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3
   sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Main theme&quot;
+  sonavel --rip concert.vob --start 2:00 --end 6:30 -o song.flac
+  sonavel --rip concert.vob --tracks concert.cue --format opus -o ~/Music/Live/
   sonavel --list-tracks VTS_02_1.VOB
   sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
   sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/
@@ -597,6 +583,8 @@ Einstellungen.
 Beispiele:
   sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o lied.mp3
   sonavel --rip film.mpg --vbr 128-256 --mode joint --title &quot;Titelmelodie&quot;
+  sonavel --rip konzert.vob --start 2:00 --end 6:30 -o lied.flac
+  sonavel --rip konzert.vob --tracks konzert.cue --format opus -o ~/Musik/Live/
   sonavel --list-tracks VTS_02_1.VOB
   sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000
   sonavel --rip konzert.vob --tracks konzert.cue -o ~/Musik/Live/
@@ -654,14 +642,6 @@ bei mehreren Quellen eine Zeile je fehlgeschlagener), 2 Aufruffehler.
         <translation>%1 von %2 Quellen gerippt; fehlgeschlagen: %3</translation>
     </message>
     <message>
-        <source>32000, 44100, 48000 or source (the source&apos;s own
-rate: a 48 kHz DVD stays 48 kHz; other rates go to
-the nearest of their family)</source>
-        <translation>32000, 44100, 48000 oder source (die eigene Rate der
-Quelle: eine 48-kHz-DVD bleibt bei 48 kHz; andere
-Raten gehen zur nächsten ihrer Familie)</translation>
-    </message>
-    <message>
         <source>--samplerate %1: choose 32000, 44100, 48000 or source</source>
         <translation>--samplerate %1: wählen Sie 32000, 44100, 48000 oder source</translation>
     </message>
@@ -716,8 +696,8 @@ die es mitbringt) oder dialogue (die Mitte angehoben:
         <translation>der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3)</translation>
     </message>
     <message>
-        <source>sonavel: warning: the sound of %1 ends at %2, before the end of the range (%3); the MP3 ends there</source>
-        <translation>sonavel: Warnung: der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3); die MP3 endet dort</translation>
+        <source>sonavel: warning: the sound of %1 ends at %2, before the end of the range (%3); the file ends there</source>
+        <translation>sonavel: Warnung: der Ton von %1 endet bei %2, vor dem Ende des Bereichs (%3); die Datei endet dort</translation>
     </message>
     <message>
         <source>sonavel: warning: ignored %1: %2
@@ -767,8 +747,89 @@ PNG-Datei; über 1920 Pixel wird es verkleinert; jeder
 Titel einer Liste bekommt es</translation>
     </message>
     <message>
+        <source>%1 is not a DVD; --dvd-title and --angle need one</source>
+        <translation>%1 ist keine DVD; --dvd-title und --angle brauchen eine</translation>
+    </message>
+    <message>
+        <source>the output file (default: SOURCE with .mp3, .flac or .opus,
+beside it; for a DVD, VOLUME_tNN_cNN.mp3 in the output folder);
+its extension chooses the format when --format is not given</source>
+        <translation>die Ausgabedatei (Vorgabe: QUELLE mit .mp3, .flac oder .opus,
+daneben; bei einer DVD VOLUME_tNN_cNN.mp3 im Ausgabeordner);
+ihre Endung wählt das Format, wenn --format fehlt</translation>
+    </message>
+    <message>
+        <source>FORMAT</source>
+        <translation>FORMAT</translation>
+    </message>
+    <message>
+        <source>mp3 (LAME), flac (lossless: the source&apos;s own samples) or
+opus (in Ogg, 48 kHz); default: OUTPUT&apos;s extension, else
+the window&apos;s setting</source>
+        <translation>mp3 (LAME), flac (verlustfrei: die Samples der Quelle) oder
+opus (in Ogg, 48 kHz); Vorgabe: die Endung von AUSGABE, sonst
+die Einstellung des Fensters</translation>
+    </message>
+    <message>
+        <source>%1 %2: choose mp3, flac or opus</source>
+        <translation>%1 %2: wählen Sie mp3, flac oder opus</translation>
+    </message>
+    <message>
+        <source>FLAC&apos;s compression level: 0 fastest to 8 smallest
+(default: 5, or the window&apos;s setting)</source>
+        <translation>Kompressionsstufe von FLAC: 0 am schnellsten bis 8 am kleinsten
+(Vorgabe: 5 oder die Einstellung des Fensters)</translation>
+    </message>
+    <message>
+        <source>%1 %2: give 0 to 8</source>
+        <translation>%1 %2: geben Sie 0 bis 8 an</translation>
+    </message>
+    <message>
+        <source>MP3&apos;s constant bit rate: 8 16 24 32 40 48 56 64 80 96 112
+128 144 160 192 224 256 320; Opus&apos;s: 32 to 256 (default 160)</source>
+        <translation>konstante Bitrate von MP3: 8 16 24 32 40 48 56 64 80 96 112
+128 144 160 192 224 256 320; von Opus: 32 bis 256 (Vorgabe 160)</translation>
+    </message>
+    <message>
+        <source>the output %1 is named as a %2 file, not %3 (%4)</source>
+        <translation>die Ausgabe %1 ist als %2-Datei benannt, nicht als %3 (%4)</translation>
+    </message>
+    <message>
+        <source>%1 goes with %2 only, not %3</source>
+        <translation>%1 gilt nur für %2, nicht für %3</translation>
+    </message>
+    <message>
+        <source>--bitrate does not go with FLAC: it is lossless</source>
+        <translation>--bitrate passt nicht zu FLAC: es ist verlustfrei</translation>
+    </message>
+    <message>
+        <source>--bitrate %1: Opus takes %2 to %3 kbit/s</source>
+        <translation>--bitrate %1: Opus nimmt %2 bis %3 kbit/s</translation>
+    </message>
+    <message>
+        <source>--samplerate %1: Opus is always 48000 Hz</source>
+        <translation>--samplerate %1: Opus hat immer 48000 Hz</translation>
+    </message>
+    <message>
+        <source>sonavel: warning: %1 s of %2 had no sound that could be decoded; the file holds silence there</source>
+        <translation>sonavel: Warnung: %1 s von %2 hatten keinen dekodierbaren Ton; die Datei enthält dort Stille</translation>
+    </message>
+    <message>
+        <source>32000, 44100, 48000 or source (the source&apos;s own
+rate: a 48 kHz DVD stays 48 kHz; other rates go to
+the nearest of their family). FLAC keeps the
+source&apos;s rate unless one is given; Opus is always
+48000</source>
+        <translation>32000, 44100, 48000 oder source (die eigene Rate der
+Quelle: eine 48-kHz-DVD bleibt bei 48 kHz; andere
+Raten gehen zur nächsten ihrer Familie). FLAC behält
+die Rate der Quelle, wenn keine angegeben ist; Opus
+hat immer 48000</translation>
+    </message>
+    <message>
         <source>Usage: sonavel [FILE]
        sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]
+               [--format mp3|flac|opus] [--compression N]
                [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
                [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]
                [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
@@ -791,9 +852,9 @@ Titel einer Liste bekommt es</translation>
        sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]
        sonavel --help | --version
 
-Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;
-also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
-(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
+Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3,
+FLAC or Opus; it also opens Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v,
+.m4a, .mov), MPEG-TS (.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.
 A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS
 folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.
 The chapters of a Matroska or MP4 file are its chapters as a DVD title&apos;s are.
@@ -802,6 +863,7 @@ Without options, opens the window (with FILE, opens that file or DVD).
 </source>
         <translation>Aufruf: sonavel [DATEI]
        sonavel --rip QUELLE [-o AUSGABE] [--start ZEIT] [--end ZEIT]
+               [--format mp3|flac|opus] [--compression N]
                [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]
                [--samplerate HZ|source] [--no-replaygain] [--cover ZEIT|DATEI]
                [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]
@@ -824,9 +886,9 @@ Without options, opens the window (with FILE, opens that file or DVD).
        sonavel --rip QUELLE QUELLE... [-o ORDNER/] [Optionen]
        sonavel --help | --version
 
-Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3;
-ebenso Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS
-(.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
+Rippt den Ton eines Bereichs eines Videos (DVD .vob, VCD .dat, .mpeg, .mpg) als MP3,
+FLAC oder Opus; öffnet auch Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v,
+.m4a, .mov), MPEG-TS (.ts, .m2ts), AVI, FLV, Ogg, WAV und FLAC.
 Eine DVD öffnet als DVD (Titel, Kapitel, Sprachen): ihr Ordner oder der Ordner
 VIDEO_TS, eine beliebige Datei in VIDEO_TS, ein .iso-Abbild, eine eingehängte
 Disc oder /dev/sr0.
@@ -834,10 +896,6 @@ Die Kapitel einer Matroska- oder MP4-Datei sind ihre Kapitel wie die eines DVD-T
 Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
 
 </translation>
-    </message>
-    <message>
-        <source>%1 is not a DVD; --dvd-title and --angle need one</source>
-        <translation>%1 ist keine DVD; --dvd-title und --angle brauchen eine</translation>
     </message>
 </context>
 <context>
@@ -1345,6 +1403,17 @@ Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
     </message>
 </context>
 <context>
+    <name>OutputSettings</name>
+    <message>
+        <source>FLAC, lossless, level %1</source>
+        <translation>FLAC, verlustfrei, Stufe %1</translation>
+    </message>
+    <message>
+        <source>Source&apos;s rate</source>
+        <translation>Rate der Quelle</translation>
+    </message>
+</context>
+<context>
     <name>Picture</name>
     <message>
         <source>the picture &quot;%1&quot; cannot be read: %2</source>
@@ -1445,12 +1514,60 @@ Ohne Optionen öffnet sich das Fenster (mit DATEI: mit dieser Datei oder DVD).
         <translation>Verzögerung und Auffüllung des Kodierers können in „%1“ nicht eingetragen werden.</translation>
     </message>
     <message>
+        <source>A FLAC metadata block cannot hold %1 bytes.</source>
+        <translation>Ein FLAC-Metadatenblock kann keine %1 Bytes fassen.</translation>
+    </message>
+    <message>
+        <source>FLAC takes 16-bit or 24-bit samples, not %1 bits.</source>
+        <translation>FLAC nimmt Samples mit 16 oder 24 Bit, nicht mit %1 Bit.</translation>
+    </message>
+    <message>
+        <source>Invalid FLAC compression level (%1).</source>
+        <translation>Ungültige FLAC-Kompressionsstufe (%1).</translation>
+    </message>
+    <message>
+        <source>Invalid output format (%1).</source>
+        <translation>Ungültiges Ausgabeformat (%1).</translation>
+    </message>
+    <message>
+        <source>The MP3 encoder takes 16-bit or float samples, not %1 bits.</source>
+        <translation>Der MP3-Encoder nimmt Samples mit 16 Bit oder als Gleitkommazahlen, nicht mit %1 Bit.</translation>
+    </message>
+    <message>
+        <source>The Opus pre-skip of &quot;%1&quot; cannot be %2.</source>
+        <translation>Der Opus-Vorlauf (Pre-Skip) von &quot;%1&quot; kann nicht %2 sein.</translation>
+    </message>
+    <message>
+        <source>The Opus encoder made no packet for this range.</source>
+        <translation>Der Opus-Encoder hat für diesen Bereich kein Paket erzeugt.</translation>
+    </message>
+    <message>
+        <source>Opus encodes float samples at 48000 Hz, not %1 bits at %2 Hz.</source>
+        <translation>Opus kodiert Gleitkomma-Samples mit 48000 Hz, nicht %1 Bit mit %2 Hz.</translation>
+    </message>
+    <message>
+        <source>Invalid Opus bit rate (%1 kbit/s).</source>
+        <translation>Ungültige Opus-Bitrate (%1 kbit/s).</translation>
+    </message>
+    <message>
+        <source>The comments outgrew the room kept for them.</source>
+        <translation>Die Kommentare sind größer geworden als der für sie freigehaltene Platz.</translation>
+    </message>
+    <message>
+        <source>The FLAC encoder made a frame that cannot be numbered.</source>
+        <translation>Der FLAC-Encoder hat einen Frame erzeugt, der sich nicht nummerieren lässt.</translation>
+    </message>
+    <message>
         <source>Tracks %1 and %2 would be written to one file, &quot;%3&quot;.</source>
         <translation>Die Titel %1 und %2 würden in dieselbe Datei „%3“ geschrieben.</translation>
     </message>
     <message>
         <source>The sound ends at %1 s, before the end of the range.</source>
         <translation>Der Ton endet bei %1 s, vor dem Ende des Bereichs.</translation>
+    </message>
+    <message>
+        <source>The FLAC encoder gave no signature of the samples.</source>
+        <translation>Der FLAC-Encoder hat keine Signatur der Samples geliefert.</translation>
     </message>
 </context>
 <context>
@@ -2153,10 +2270,6 @@ Chapters: PageUp/PageDown: previous/next chapter; Ctrl+[ and Ctrl+]: start and e
 Kapitel: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang und Ende an der nächsten Kapitelmarke; Doppelklick: dieses Kapitel</translation>
     </message>
     <message>
-        <source>Source&apos;s rate</source>
-        <translation>Rate der Quelle</translation>
-    </message>
-    <message>
         <source>Tracks %1 and %2 would be written to one file (a link leads from one name to the other):
  </source>
         <translation>Die Titel %1 und %2 würden in dieselbe Datei geschrieben (ein Link führt vom einen Namen zum anderen):
@@ -2181,6 +2294,22 @@ Kapitel: Bild auf/Bild ab: voriges/nächstes Kapitel; Strg+[ und Strg+]: Anfang 
     <message>
         <source>The camera angle of the title to preview and rip</source>
         <translation>Die Kameraperspektive des Titels für Vorschau und Rippen</translation>
+    </message>
+    <message>
+        <source>The output file ends in %1, but the format chosen writes %2 files:
+ %3
+Change the name or the format (Change Settings...).</source>
+        <translation>Die Ausgabedatei endet auf %1, aber das gewählte Format schreibt %2-Dateien:
+ %3
+Ändern Sie den Namen oder das Format (Einstellungen...).</translation>
+    </message>
+    <message>
+        <source>FLAC files (*.flac)</source>
+        <translation>FLAC-Dateien (*.flac)</translation>
+    </message>
+    <message>
+        <source>Opus files (*.opus)</source>
+        <translation>Opus-Dateien (*.opus)</translation>
     </message>
 </context>
 <context>
@@ -2581,6 +2710,109 @@ Ein: kein Frame liegt unter Min oder über Max, auch in der Stille.</translation
     <message>
         <source>Lower numbers sound better and make larger files; with Limit checked, the minimum and maximum bit rates also bound every frame.</source>
         <translation>Kleinere Zahlen klingen besser und ergeben größere Dateien; mit „Begrenzen“ begrenzen die minimale und maximale Bitrate zudem jeden Frame.</translation>
+    </message>
+    <message>
+        <source>MP3</source>
+        <translation>MP3</translation>
+    </message>
+    <message>
+        <source>FLAC (lossless)</source>
+        <translation>FLAC (verlustfrei)</translation>
+    </message>
+    <message>
+        <source>Opus</source>
+        <translation>Opus</translation>
+    </message>
+    <message>
+        <source>MP3 plays everywhere; FLAC keeps every bit of the source&apos;s sound (larger files); Opus sounds better than MP3 at the same size.</source>
+        <translation>MP3 spielt überall; FLAC behält jedes Bit des Tons der Quelle (größere Dateien); Opus klingt bei gleicher Größe besser als MP3.</translation>
+    </message>
+    <message>
+        <source>&amp;Format:</source>
+        <translation>&amp;Format:</translation>
+    </message>
+    <message>
+        <source>FLAC</source>
+        <translation>FLAC</translation>
+    </message>
+    <message>
+        <source>, fastest</source>
+        <translation>, am schnellsten</translation>
+    </message>
+    <message>
+        <source>, the usual</source>
+        <translation>, üblich</translation>
+    </message>
+    <message>
+        <source>, smallest</source>
+        <translation>, am kleinsten</translation>
+    </message>
+    <message>
+        <source>Every level keeps the sound exactly; higher levels take longer and make slightly smaller files.</source>
+        <translation>Jede Stufe behält den Ton genau; höhere Stufen brauchen länger und machen etwas kleinere Dateien.</translation>
+    </message>
+    <message>
+        <source>Compression:</source>
+        <translation>Kompression:</translation>
+    </message>
+    <message>
+        <source>The source&apos;s own</source>
+        <translation>Die der Quelle</translation>
+    </message>
+    <message>
+        <source>Another rate than the source&apos;s is resampled, so the file no longer holds the source&apos;s samples.</source>
+        <translation>Eine andere Rate als die der Quelle wird umgerechnet; die Datei enthält dann nicht mehr die Samples der Quelle.</translation>
+    </message>
+    <message>
+        <source>Sample rate:</source>
+        <translation>Abtastrate:</translation>
+    </message>
+    <message>
+        <source>Variable bit rate around this average; 48 kHz, as Opus always is.</source>
+        <translation>Variable Bitrate um diesen Mittelwert; 48 kHz, wie Opus immer.</translation>
+    </message>
+    <message>
+        <source>FLAC Settings ...</source>
+        <translation>FLAC-Einstellungen ...</translation>
+    </message>
+    <message>
+        <source>Opus Settings ...</source>
+        <translation>Opus-Einstellungen ...</translation>
+    </message>
+</context>
+<context>
+    <name>Xiph</name>
+    <message>
+        <source>The FLAC encoder cannot be made.</source>
+        <translation>Der FLAC-Encoder kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>FLAC cannot hold %1 channels of %2 bits at %3 Hz at level %4.</source>
+        <translation>FLAC kann %1 Kanäle mit %2 Bit bei %3 Hz in Stufe %4 nicht aufnehmen.</translation>
+    </message>
+    <message>
+        <source>The FLAC encoder failed (%1).</source>
+        <translation>Der FLAC-Encoder ist gescheitert (%1).</translation>
+    </message>
+    <message>
+        <source>The Ogg stream cannot be made.</source>
+        <translation>Der Ogg-Stream kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>The Ogg stream refused a packet.</source>
+        <translation>Der Ogg-Stream hat ein Paket abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The Opus encoder cannot be made: %1.</source>
+        <translation>Der Opus-Encoder kann nicht angelegt werden: %1.</translation>
+    </message>
+    <message>
+        <source>The Opus encoder refuses %1 kbit/s: %2.</source>
+        <translation>Der Opus-Encoder lehnt %1 kbit/s ab: %2.</translation>
+    </message>
+    <message>
+        <source>The Opus encoder failed: %1.</source>
+        <translation>Der Opus-Encoder ist gescheitert: %1.</translation>
     </message>
 </context>
 </TS>

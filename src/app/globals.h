@@ -27,7 +27,11 @@ struct TAppSettings {
     // the limits became optional; a hive from before holds limits the user set when they
     // differ from the defaults.
     bool AudioVbrLimits = false;
-    bool ReplayGain = true; // loudness values in every file
+    bool ReplayGain = true;     // loudness values in every file
+    int32_t OutputFormat = 0;   // 0 MP3, 1 FLAC, 2 Opus (TOutputFormat)
+    int32_t FlacLevel = 5;      // FLAC compression, 0 fastest to 8 smallest
+    int32_t FlacSampleRate = 0; // FLAC's rate, 0 the source's own
+    int32_t OpusBitrate = 160;  // kbit/s, 32 to 256
     // How 5.1 and 7.1 sound becomes stereo: 0 standard (AC-3 by its own levels), 1 the
     // centre lifted for dialogue (TDownmix). Kept only once changed: absent reads as 0.
     int32_t AudioDownmix = 0;

@@ -76,17 +76,18 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
 }
 
 QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter,
-                          int LastChapter) {
+                          int LastChapter, const QString& Extension) {
     if (!Dvd.locator.isEmpty())
-        return DvdOutputName(Dvd.volume, Dvd.title, FirstChapter, LastChapter);
+        return DvdOutputName(Dvd.volume, Dvd.title, FirstChapter, LastChapter).chopped(4) +
+               Extension;
     const QString name = Source.mid(Source.lastIndexOf(u'/') + 1);
     const int dot = name.lastIndexOf(u'.');
     return (dot >= 0 ? name.left(dot) : name) + ChapterNamePart(FirstChapter, LastChapter) +
-           QStringLiteral(".mp3");
+           Extension;
 }
 
 QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,
-                           const QString& DefaultName) {
+                           const QString& DefaultName, const QString& Extension) {
     QString path = ReplaceAllText(Typed.trimmed(), QStringLiteral("\\"), QStringLiteral("/"));
     if (path.isEmpty())
         return path;
@@ -102,7 +103,7 @@ QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,
     // still refuse the source's own name).
     const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     if (!name.contains(u'%') && name.lastIndexOf(u'.') <= 0)
-        path += QStringLiteral(".mp3");
+        path += Extension;
     return path;
 }
 

@@ -42,21 +42,22 @@ QStringList SourceFiles(const QString& Source);
 std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString& Source);
 
 // The name of a rip's single file when the user names none, without a folder: the
-// source's file name with ".mp3" for its extension ("film.mp3" for ".../film.mpg"), and
+// source's file name with the format's `Extension` ("film.mp3" for ".../film.mpg"), and
 // the chapters `FirstChapter`..`LastChapter` when given ("film_c02-c03.mp3"); for a DVD
 // title (`Dvd` with a locator) the disc's name, the title and the chapters (0: the whole
 // title), as DvdOutputName makes it. The window and the command line name their defaults,
 // and their track folders, by it.
 QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter = 0,
-                          int LastChapter = 0);
+                          int LastChapter = 0, const QString& Extension = QStringLiteral(".mp3"));
 
 // The output as a user typed it, made the path a rip writes: "\\" reads as "/", "~" is the
 // home folder, a relative path lies in `OutputFolder` (the home folder when that is
 // empty); an existing folder, or a path ending in "/", gets `DefaultName` inside it; a
-// file name without an extension gets ".mp3", unless it is a pattern of track names
-// ("%" fields).
+// file name without an extension gets `Extension` (the format's), unless it is a pattern of
+// track names ("%" fields).
 QString ResolveTypedOutput(const QString& Typed, const QString& OutputFolder,
-                           const QString& DefaultName);
+                           const QString& DefaultName,
+                           const QString& Extension = QStringLiteral(".mp3"));
 
 // The first finding of a kind, or null.
 const TOutputFinding* FirstOf(const std::vector<TOutputFinding>& Findings, TOutputProblem Kind);

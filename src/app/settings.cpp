@@ -71,6 +71,33 @@ void ReadOrDefault(TRegistry& reg, bool writable, const QString& name, int32_t& 
     }
 }
 
+// The output format and the settings of FLAC and Opus; a value out of its range takes the
+// default.
+void ReadFormatValues(TRegistry& reg, bool writable, const TAppSettings& def) {
+    struct TValue {
+        const char* Name;
+        int32_t TAppSettings::*Field;
+        int32_t Least, Most;
+    };
+    static const TValue values[] = {{"OutputFormat", &TAppSettings::OutputFormat, 0, 2},
+                                    {"FlacLevel", &TAppSettings::FlacLevel, 0, 8},
+                                    {"FlacSampleRate", &TAppSettings::FlacSampleRate, 0, 192000},
+                                    {"OpusBitrate", &TAppSettings::OpusBitrate, 32, 256}};
+    for (const TValue& v : values) {
+        int32_t& field = AppSettings.*v.Field;
+        ReadOrDefault(reg, writable, QLatin1String(v.Name), field, def.*v.Field);
+        if (field < v.Least || field > v.Most)
+            field = def.*v.Field;
+    }
+}
+
+void WriteFormatValues(TRegistry& reg, const TAppSettings& settings) {
+    reg.WriteInteger(QStringLiteral("OutputFormat"), settings.OutputFormat);
+    reg.WriteInteger(QStringLiteral("FlacLevel"), settings.FlacLevel);
+    reg.WriteInteger(QStringLiteral("FlacSampleRate"), settings.FlacSampleRate);
+    reg.WriteInteger(QStringLiteral("OpusBitrate"), settings.OpusBitrate);
+}
+
 void LoadFromOpenKey(TRegistry& reg, bool writable) {
     const TAppSettings def = Defaults();
     const auto read = [&](const QString& name, int32_t& field, int32_t fallback) {
@@ -112,6 +139,7 @@ void LoadFromOpenKey(TRegistry& reg, bool writable) {
     int32_t gain = 0;
     read(QStringLiteral("ReplayGain"), gain, def.ReplayGain ? 1 : 0);
     AppSettings.ReplayGain = gain != 0;
+    ReadFormatValues(reg, writable, def);
     read(QStringLiteral("tips"), TipsIndex, 0);
     // Newer than the others: a hive without it keeps the standard downmix and gets the
     // value only when the settings are saved.
@@ -151,6 +179,11 @@ void CreateWithDefaults(TRegistry& reg) {
     AppSettings.AudioVbrLimits = def.AudioVbrLimits;
     AppSettings.ReplayGain = def.ReplayGain;
     reg.WriteInteger(QStringLiteral("ReplayGain"), def.ReplayGain ? 1 : 0);
+    AppSettings.OutputFormat = def.OutputFormat;
+    AppSettings.FlacLevel = def.FlacLevel;
+    AppSettings.FlacSampleRate = def.FlacSampleRate;
+    AppSettings.OpusBitrate = def.OpusBitrate;
+    WriteFormatValues(reg, def);
     TipsIndex = 0;
     reg.WriteInteger(QStringLiteral("tips"), 0);
     AppSettings.AudioDownmix = def.AudioDownmix;
@@ -169,6 +202,7 @@ void WriteAll(TRegistry& reg) {
     reg.WriteInteger(QStringLiteral("AudioVbrQuality"), AppSettings.AudioVbrQuality);
     reg.WriteInteger(QStringLiteral("AudioVbrLimits"), AppSettings.AudioVbrLimits ? 1 : 0);
     reg.WriteInteger(QStringLiteral("ReplayGain"), AppSettings.ReplayGain ? 1 : 0);
+    WriteFormatValues(reg, AppSettings);
     reg.WriteInteger(QStringLiteral("tips"), TipsIndex);
     reg.WriteInteger(QStringLiteral("AudioDownmix"), AppSettings.AudioDownmix);
 }

@@ -80,20 +80,26 @@ bool HasField(const QString& Part) {
 
 } // namespace
 
-QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields) {
+QString TrackPatternFor(const QString& Extension) {
+    return DefaultTrackPattern.chopped(4) + Extension;
+}
+
+QString TrackFileName(const QString& Pattern, const TTrackNameFields& Fields,
+                      const QString& Extension) {
     const int digits = NumberDigits(Fields);
     // The extension is the pattern's own ".mp3" or one added: a dot in a title ("Vol. 2")
     // is no extension.
-    const bool own = Pattern.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
-    const QString extension = own ? Pattern.right(4) : QStringLiteral(".mp3");
-    const QString name = ExpandFields(own ? Pattern.chopped(4) : Pattern, Fields, digits);
-    return NamePart(name, kMaxNameBytes - 4,
+    const bool own = Pattern.endsWith(Extension, Qt::CaseInsensitive);
+    const QString extension = own ? Pattern.right(Extension.size()) : Extension;
+    const QString name =
+        ExpandFields(own ? Pattern.chopped(Extension.size()) : Pattern, Fields, digits);
+    return NamePart(name, kMaxNameBytes - int(extension.toUtf8().size()),
                     QStringLiteral("%1").arg(Fields.Number, digits, 10, QChar(u'0'))) +
            extension;
 }
 
 QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
-                           const std::vector<TTrackNameFields>& Tracks) {
+                           const std::vector<TTrackNameFields>& Tracks, const QString& Extension) {
     // Folders may be named by fields too ("%a/%A/%n - %t.mp3"): from the first part that
     // holds one, every part is filled in as a name is, so no field leads out of it.
     QStringList parts =
@@ -112,7 +118,7 @@ QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
         for (qsizetype i = fixed; i < parts.size(); ++i)
             relative << NamePart(ExpandFields(parts[i], track, NumberDigits(track)), kMaxNameBytes,
                                  QStringLiteral("_"));
-        relative << TrackFileName(namePattern, track);
+        relative << TrackFileName(namePattern, track, Extension);
         const QString name = relative.join(u'/');
         if (seen.contains(name.toCaseFolded()))
             throw ETrackListError(
@@ -126,11 +132,12 @@ QStringList TrackFilePaths(const QString& Folder, const QString& Pattern,
     return paths;
 }
 
-void SplitTrackOutput(const QString& Output, QString& Folder, QString& Pattern) {
+void SplitTrackOutput(const QString& Output, QString& Folder, QString& Pattern,
+                      const QString& Extension) {
     const QFileInfo info(Output);
     if (Output.endsWith(u'/') || info.isDir()) {
         Folder = info.absoluteFilePath();
-        Pattern = DefaultTrackPattern;
+        Pattern = TrackPatternFor(Extension);
         return;
     }
     Folder = info.absolutePath();

@@ -40,11 +40,20 @@ AVSampleFormat SampleFormatOfWidth(int bitsPerSample) {
     switch (bitsPerSample) {
     case 8:
         return AV_SAMPLE_FMT_U8;
+    case 24: // converted to 32-bit integers, then packed
+        return AV_SAMPLE_FMT_S32;
     case 32:
         return AV_SAMPLE_FMT_FLT;
     default:
         return AV_SAMPLE_FMT_S16;
     }
+}
+
+// The width of a source's own integer samples: 24 where the decoder gives 32-bit integers
+// of more than 16 significant bits (or does not say how many), else 16.
+int SourceDepthOf(int format, int rawBits) {
+    const bool wide = format == AV_SAMPLE_FMT_S32 || format == AV_SAMPLE_FMT_S32P;
+    return wide && (rawBits == 0 || rawBits > 16) ? 24 : 16;
 }
 
 } // namespace
@@ -328,13 +337,16 @@ TMediaResult TFileAudioStream::AcceptFrame(AVFrame* frame) {
         FFormat.sampleRate = FWanted.sampleRate > 0 ? FWanted.sampleRate : frame->sample_rate;
         FFormat.channels = FWanted.channels > 0 ? std::min(FWanted.channels, 2)
                                                 : (frame->ch_layout.nb_channels >= 2 ? 2 : 1);
-        const int wantedBits = FWanted.bitsPerSample;
-        FFormat.bitsPerSample = wantedBits == 8 || wantedBits == 16 || wantedBits == 32
-                                    ? wantedBits
-                                    : (IsEightBit(frame->format) ? 8 : 16);
-        FConverter = std::make_unique<TPcmConverter>(FFormat.channels,
-                                                     SampleFormatOfWidth(FFormat.bitsPerSample),
-                                                     FFormat.sampleRate, FDownmix);
+        int wantedBits = FWanted.bitsPerSample;
+        if (wantedBits == TPcmFormat::SourceDepth)
+            wantedBits = SourceDepthOf(frame->format, FDecoder->bits_per_raw_sample);
+        FFormat.bitsPerSample =
+            wantedBits == 8 || wantedBits == 16 || wantedBits == 24 || wantedBits == 32
+                ? wantedBits
+                : (IsEightBit(frame->format) ? 8 : 16);
+        FConverter = std::make_unique<TPcmConverter>(
+            FFormat.channels, SampleFormatOfWidth(FFormat.bitsPerSample), FFormat.sampleRate,
+            FDownmix, FFormat.bitsPerSample == 24);
     }
     if (FAnchored)
         return PlaceFrame(frame);

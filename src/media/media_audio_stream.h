@@ -18,7 +18,8 @@
 //   it cannot clip. A caller may ask for another rate,
 //   channel count or width (SetOutputFormat): the data are converted, never relabelled.
 //   32 bits means float samples (full scale +-1.0): the decoder's own precision, and
-//   nothing is clipped on the way.
+//   nothing is clipped on the way. 24 bits are integers packed in three bytes; SourceDepth
+//   asks for the source's own integer samples, unchanged (16 or 24 bits).
 // - Samples (at the delivered rate) are numbered on the source's time line: time 0 is what
 //   a player's time display shows as 0. Times are TMediaTime; a sample's time is rounded
 //   down and a time's sample up, so TimeToSample(SampleToTime(n)) == n.
@@ -49,9 +50,15 @@ class TSourceFile;
 
 // The PCM a stream delivers.
 struct TPcmFormat {
+    // Asked for as bitsPerSample: the source's own integer samples, 16-bit, or 24-bit where
+    // the decoder gives integers of more than 16 bits (24-bit LPCM, FLAC, PCM); 20-bit ones
+    // fill the upper bits. Lossy and float sources give 16 bits.
+    static constexpr int SourceDepth = -1;
+
     int sampleRate = 0;
     int channels = 0; // 1 or 2
-    // 8 (unsigned), 16 (signed) or 32 (float, full scale +-1.0, native byte order)
+    // 8 (unsigned), 16 (signed), 24 (signed, packed in three bytes, little-endian) or 32
+    // (float, full scale +-1.0, native byte order)
     int bitsPerSample = 0;
     int BlockAlign() const { return channels * bitsPerSample / 8; }
 };
@@ -112,7 +119,8 @@ public:
     // The source the stream was made for.
     const QString& Source() const { return FSource; }
 
-    // Asks for PCM in another format than the source's (1 or 2 channels, 8, 16 or 32 bits),
+    // Asks for PCM in another format than the source's (1 or 2 channels, 8, 16, 24 or 32
+    // bits, or SourceDepth),
     // before Open: a field left 0 keeps the source's value. Another rate is resampled,
     // another channel count remixed, another width converted; the data are always what
     // the format says.

@@ -76,8 +76,10 @@ double DialogueScale(AVChannel channel) {
 
 } // namespace
 
-TPcmConverter::TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate, TDownmix mix)
-    : FOutChannels(outChannels), FOutFormat(outFormat), FOutRate(outRate), FMix(mix) {}
+TPcmConverter::TPcmConverter(int outChannels, AVSampleFormat outFormat, int outRate, TDownmix mix,
+                             bool pack24)
+    : FOutChannels(outChannels), FOutFormat(outFormat), FOutRate(outRate), FMix(mix),
+      FPack24(pack24 && outFormat == AV_SAMPLE_FMT_S32) {}
 
 TPcmConverter::~TPcmConverter() {
     av_channel_layout_uninit(&FInLayout);
@@ -174,10 +176,19 @@ int TPcmConverter::Run(const uint8_t* const* in, int inCount, std::vector<uint8_
     if (room < 0)
         return room;
     const size_t old = out.size();
-    out.resize(old + size_t(room + 16) * size_t(BlockAlign()));
+    const size_t converted = size_t(FOutChannels * av_get_bytes_per_sample(FOutFormat));
+    out.resize(old + size_t(room + 16) * converted);
     uint8_t* target = out.data() + old;
     int made =
         swr_convert(FSwr.get(), &target, room + 16, const_cast<const uint8_t**>(in), inCount);
+    if (FPack24 && made > 0) {
+        // Front to back: each sample's three upper bytes move down, never past one unread.
+        for (size_t i = 0; i < size_t(made) * size_t(FOutChannels); ++i) {
+            target[3 * i] = target[4 * i + 1];
+            target[3 * i + 1] = target[4 * i + 2];
+            target[3 * i + 2] = target[4 * i + 3];
+        }
+    }
     out.resize(old + size_t(std::max(made, 0)) * size_t(BlockAlign()));
     return made;
 }

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "audio/rip/mp3_out.h"
+#include "program/format_options.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,14 +34,8 @@ double ParseSeconds(const QString& option, const QString& value, double least, d
 
 int32_t ParseBitrate(const QString& option, const QString& value) {
     const int32_t kbps = ParseCount(option, value);
-    if (std::find(MP3BitRates.begin(), MP3BitRates.end(), kbps) == MP3BitRates.end()) {
-        QStringList rates;
-        for (int32_t r : MP3BitRates)
-            rates << QString::number(r);
-        throw EUsageError(
-            QCoreApplication::translate("CommandLine", "%1 %2 is not an MP3 bit rate (one of %3)")
-                .arg(option, value, rates.join(u' ')));
-    }
+    if (const QString why = Mp3RateRefusal(option, kbps); !why.isEmpty())
+        throw EUsageError(why);
     return kbps;
 }
 
@@ -106,9 +101,35 @@ const std::vector<TOption>& Options() {
         {{"-o", "--output"},
          QT_TRANSLATE_NOOP("CommandLine", "OUTPUT"),
          QT_TRANSLATE_NOOP("CommandLine",
-                           "the MP3 file (default: SOURCE with .mp3, beside it; for a\n"
-                           "DVD, VOLUME_tNN_cNN.mp3 in the output folder)"),
+                           "the output file (default: SOURCE with .mp3, .flac or .opus,\n"
+                           "beside it; for a DVD, VOLUME_tNN_cNN.mp3 in the output folder);\n"
+                           "its extension chooses the format when --format is not given"),
          [](TParsing& P, size_t, const QString&, const QString& V) { P.Options.Output = V; }},
+        {{"--format"},
+         QT_TRANSLATE_NOOP("CommandLine", "FORMAT"),
+         QT_TRANSLATE_NOOP("CommandLine",
+                           "mp3 (LAME), flac (lossless: the source's own samples) or\n"
+                           "opus (in Ogg, 48 kHz); default: OUTPUT's extension, else\n"
+                           "the window's setting"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             TOutputFormat format = ofMP3;
+             if (!FormatOfExtension(V, format))
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "%1 %2: choose mp3, flac or opus")
+                         .arg(N, V));
+             P.Options.Format = format;
+         }},
+        {{"--compression"},
+         QT_TRANSLATE_NOOP("CommandLine", "N"),
+         QT_TRANSLATE_NOOP("CommandLine", "FLAC's compression level: 0 fastest to 8 smallest\n"
+                                          "(default: 5, or the window's setting)"),
+         [](TParsing& P, size_t, const QString& N, const QString& V) {
+             const int32_t level = ParseCount(N, V);
+             if (level < FlacLevelMin || level > FlacLevelMax)
+                 throw EUsageError(
+                     QCoreApplication::translate("CommandLine", "%1 %2: give 0 to 8").arg(N, V));
+             P.Options.FlacLevel = level;
+         }},
         {{"--start"},
          QT_TRANSLATE_NOOP("CommandLine", "TIME"),
          QT_TRANSLATE_NOOP("CommandLine", "start of the range (default: the beginning)"),
@@ -159,10 +180,10 @@ const std::vector<TOption>& Options() {
         {{"--bitrate"},
          QT_TRANSLATE_NOOP("CommandLine", "KBPS"),
          QT_TRANSLATE_NOOP("CommandLine",
-                           "constant bit rate: 8 16 24 32 40 48 56 64 80 96 112 128\n"
-                           "144 160 192 224 256 320"),
+                           "MP3's constant bit rate: 8 16 24 32 40 48 56 64 80 96 112\n"
+                           "128 144 160 192 224 256 320; Opus's: 32 to 256 (default 160)"),
          [](TParsing& P, size_t, const QString& N, const QString& V) {
-             P.Options.Bitrate = ParseBitrate(N, V);
+             P.Options.Bitrate = ParseCount(N, V);
          }},
         {{"--vbr"},
          QT_TRANSLATE_NOOP("CommandLine", "MIN-MAX"),
@@ -219,7 +240,9 @@ const std::vector<TOption>& Options() {
          QT_TRANSLATE_NOOP("CommandLine", "HZ"),
          QT_TRANSLATE_NOOP("CommandLine", "32000, 44100, 48000 or source (the source's own\n"
                                           "rate: a 48 kHz DVD stays 48 kHz; other rates go to\n"
-                                          "the nearest of their family)"),
+                                          "the nearest of their family). FLAC keeps the\n"
+                                          "source's rate unless one is given; Opus is always\n"
+                                          "48000"),
          [](TParsing& P, size_t, const QString&, const QString& V) {
              if (V.compare(QStringLiteral("source"), Qt::CaseInsensitive) == 0) {
                  P.Options.SampleRate = 0;
@@ -522,6 +545,16 @@ TCommandLineOptions ParseCommandLine(const QStringList& args) {
     if (p.Done)
         return o;
     const QString& pauseOption = p.PauseOption;
+    if (!o.Format)
+        o.Format = FormatOfOutput(o.Output);
+    if (o.Format) {
+        if (const QString why = FormatOptionRefusal(o, *o.Format); !why.isEmpty())
+            throw EUsageError(why);
+    } else if (o.Bitrate && !FormatOptionRefusal(o, ofMP3).isEmpty() &&
+               !FormatOptionRefusal(o, ofOpus).isEmpty()) {
+        // The stored format is not known yet; a rate no format takes is refused now.
+        throw EUsageError(FormatOptionRefusal(o, ofMP3));
+    }
     if (o.Bitrate && o.VbrMin)
         throw EUsageError(
             QCoreApplication::translate("CommandLine", "--bitrate and --vbr exclude each other"));
@@ -599,6 +632,7 @@ QString UsageText() {
                "CommandLine",
                "Usage: sonavel [FILE]\n"
                "       sonavel --rip SOURCE [-o OUTPUT] [--start TIME] [--end TIME]\n"
+               "               [--format mp3|flac|opus] [--compression N]\n"
                "               [--bitrate KBPS | --vbr MIN-MAX] [--vbr-quality N]\n"
                "               [--samplerate HZ|source] [--no-replaygain] [--cover TIME|FILE]\n"
                "               [--mode dual|stereo|joint|mono] [--downmix standard|dialogue]\n"
@@ -621,9 +655,9 @@ QString UsageText() {
                "       sonavel --rip SOURCE SOURCE... [-o FOLDER/] [options]\n"
                "       sonavel --help | --version\n"
                "\n"
-               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3;\n"
-               "also Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v, .m4a, .mov), MPEG-TS\n"
-               "(.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.\n"
+               "Rips the sound of a range of a video (DVD .vob, VCD .dat, .mpeg, .mpg) to MP3,\n"
+               "FLAC or Opus; it also opens Matroska (.mkv, .mka, .webm), MP4 (.mp4, .m4v,\n"
+               ".m4a, .mov), MPEG-TS (.ts, .m2ts), AVI, FLV, Ogg, WAV and FLAC files.\n"
                "A DVD opens as a DVD (titles, chapters, languages): its folder or the VIDEO_TS\n"
                "folder, any file in VIDEO_TS, an .iso image, a mounted disc or /dev/sr0.\n"
                "The chapters of a Matroska or MP4 file are its chapters as a DVD title's are.\n"
@@ -638,6 +672,8 @@ QString UsageText() {
                "Examples:\n"
                "  sonavel --rip VTS_01_1.VOB --start 1:02:03 --end 1:05:00 -o song.mp3\n"
                "  sonavel --rip film.mpg --vbr 128-256 --mode joint --title \"Main theme\"\n"
+               "  sonavel --rip concert.vob --start 2:00 --end 6:30 -o song.flac\n"
+               "  sonavel --rip concert.vob --tracks concert.cue --format opus -o ~/Music/Live/\n"
                "  sonavel --list-tracks VTS_02_1.VOB\n"
                "  sonavel --rip VTS_02_1.VOB --audio-track 2 --samplerate 48000\n"
                "  sonavel --rip concert.vob --tracks concert.cue -o ~/Music/Live/\n"

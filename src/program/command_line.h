@@ -4,6 +4,7 @@
 
 #include "app/common.h" // ParseTimeText, the times of --start and --end
 #include "app/song_finder.h"
+#include "audio/rip/mp3_out.h" // TOutputFormat
 #include "base/exception.h"
 
 #include <QString>
@@ -36,8 +37,11 @@ struct TCommandLineOptions {
     // the first); one for every other mode.
     QStringList Sources;
     QString Output;
+    // --format, or the extension of Output; unset: the window's setting.
+    std::optional<TOutputFormat> Format;
     std::optional<int64_t> StartMs, EndMs;
-    std::optional<int32_t> Bitrate; // kbit/s, one of MP3BitRates
+    std::optional<int32_t> Bitrate;   // kbit/s: one of MP3BitRates, or Opus's 32..256
+    std::optional<int32_t> FlacLevel; // --compression: 0..8
     std::optional<int32_t> VbrMin, VbrMax;
     std::optional<int> VbrQuality;      // 0..9; variable bit rate
     std::optional<bool> ReplayGain;     // --no-replaygain: false

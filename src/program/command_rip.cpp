@@ -20,6 +20,7 @@
 #include "program/command_line.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
+#include "program/format_options.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,6 +44,8 @@ QString DvdOutputFolder() {
 
 TEncodingChoice ChoiceOf(const TCommandLineOptions& Options) {
     TEncodingChoice choice;
+    choice.Format = Options.Format;
+    choice.FlacLevel = Options.FlacLevel;
     choice.Bitrate = Options.Bitrate;
     choice.VbrMin = Options.VbrMin;
     choice.VbrMax = Options.VbrMax;
@@ -111,13 +114,12 @@ TResult<TDvdChoice> TCommandRip::OpenSource(TStreamAudioIn& In) {
     In.AudioTrack = FOptions.AudioTrack;
     In.Downmix = RipDownmix(AppSettings, Choice());
     try {
-        // The rate and float samples are asked for: channels stay the stream's, the
-        // decoder's resampler is cheaper than the encoder's, and the encoder takes the
-        // decoder's precision without a 16-bit requantisation (whose noise floor it
-        // would spend time coding).
-        const bool keep = KeepsSourceRate(AppSettings, Choice());
-        In.FormatOverride = {keep ? 0 : RipSampleRate(AppSettings, Choice()), 0,
-                             TAudioInput::FloatBits};
+        // What the format wants: channels stay the stream's; MP3 and Opus take float
+        // samples at their rate (the decoder's resampler is cheaper than the encoder's,
+        // and the encoder takes the decoder's precision without a 16-bit requantisation),
+        // FLAC the source's own samples.
+        const bool keep = KeepsSourceRate(AppSettings, ChoiceOf(FOptions));
+        In.FormatOverride = RipInputFormat(AppSettings, ChoiceOf(FOptions));
         In.OpenSource();
         if (keep) {
             // The source's own rate, which the stream tells once open; one an MP3 cannot
@@ -176,8 +178,8 @@ bool TCommandRip::OutputIsFolder() const {
 QString TCommandRip::OutputFile(const TDvdChoice& Dvd) const {
     // Beside the source by default (a DVD's rip in the output folder, named after the disc,
     // title and chapters); -o names the file, or the folder it goes into.
-    const QString name =
-        DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst, FOptions.ChapterLast);
+    const QString name = DefaultOutputName(FSourcePath, Dvd, FOptions.ChapterFirst,
+                                           FOptions.ChapterLast, Extension());
     if (!FOptions.Output.isEmpty())
         return OutputIsFolder() ? QDir(QFileInfo(FOptions.Output).absoluteFilePath()).filePath(name)
                                 : QFileInfo(FOptions.Output).absoluteFilePath();
@@ -318,19 +320,19 @@ TResult<std::vector<TTrackJob>> TCommandRip::TrackJobs(const TDvdChoice& Dvd,
 
     // Where the files go: beside a file, in a folder of its own in the output folder for a
     // DVD title ("CONCERT_t01"); -o names a folder or a pattern.
-    QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = DefaultTrackPattern;
+    QString folder = QFileInfo(FSourcePath).absolutePath(), pattern = TrackPatternFor(Extension());
     if (!Dvd.locator.isEmpty())
         folder = QDir(DvdOutputFolder())
                      .filePath(QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     if (!FOptions.Output.isEmpty())
-        SplitTrackOutput(FOptions.Output, folder, pattern);
+        SplitTrackOutput(FOptions.Output, folder, pattern, Extension());
     // Several sources in one run: each one's tracks in a folder named after it (a DVD's
     // default folder is already).
     if (FBatch.Count > 1 && (FOptions.Output.isEmpty() ? Dvd.locator.isEmpty() : OutputIsFolder()))
         folder = QDir(folder).filePath(
             QFileInfo(DefaultOutputName(FSourcePath, Dvd)).completeBaseName());
     try {
-        const QStringList paths = TrackFilePaths(folder, pattern, names);
+        const QStringList paths = TrackFilePaths(folder, pattern, names, Extension());
         for (size_t k = 0; k < jobs.size(); ++k)
             jobs[k].FileName = paths[int(k)];
     } catch (const ETrackListError& e) {
@@ -397,8 +399,20 @@ TResult<void> TCommandRip::CheckOutputFiles(std::vector<TTrackJob>& Jobs) const 
     return {};
 }
 
+QString TCommandRip::Extension() const {
+    return FormatExtension(RipFormat(AppSettings, ChoiceOf(FOptions)));
+}
+
 int TCommandRip::Execute() {
     CatchInterrupts();
+    // The stored format, when the command line named none: its options must go with it.
+    if (!FOptions.Format) {
+        if (const QString why = FormatOptionRefusal(FOptions, RipFormat(AppSettings));
+            !why.isEmpty()) {
+            Fail(why);
+            return 2;
+        }
+    }
     // Before anything is opened: a rate the sample rate cannot carry is never changed.
     if (const QString why = RipBitRateRefusal(AppSettings, Choice()); !why.isEmpty()) {
         Fail(FOptions.Bitrate
@@ -590,7 +604,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
             const QString warning =
                 QCoreApplication::translate("CommandLine",
                                             "sonavel: warning: the sound of %1 ends at %2, before "
-                                            "the end of the range (%3); the MP3 ends there")
+                                            "the end of the range (%3); the file ends there")
                     .arg(Quoted(FSourcePath), timeOf(end), timeOf(job.End));
             TProgressLine::EndLine();
             std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
@@ -605,7 +619,7 @@ int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,
         const QString warning =
             QCoreApplication::translate("CommandLine",
                                         "sonavel: warning: %1 s of %2 had no sound that could be "
-                                        "decoded; the MP3 holds silence there")
+                                        "decoded; the file holds silence there")
                 .arg(QString::number(double(filled) / rate, 'f', 3), Quoted(FSourcePath));
         TProgressLine::EndLine();
         std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());

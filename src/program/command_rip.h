@@ -43,6 +43,8 @@ public:
 
 private:
     int Fail(const QString& Why) const;
+    // The extension of the format the rip writes (".mp3").
+    QString Extension() const;
     bool TrackMode() const;
     // Opens the options' source on `In` at the rip's rate: a plain file, or a DVD title
     // (the choice answered, whose locator `In` then reads); else why its sound cannot be

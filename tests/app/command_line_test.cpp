@@ -103,7 +103,13 @@ TEST(CommandLine, AFileAloneOpensTheWindowWithIt) {
 TEST(CommandLine, RefusesWhatCannotBeMeant) {
     const QList<QStringList> bad{
         {"--rip"},
-        {"--rip", "a", "--bitrate", "100"},
+        {"--rip", "a", "-o", "a.mp3", "--bitrate", "100"},
+        {"--rip", "a", "--bitrate", "7"},
+        {"--rip", "a", "--format", "flac", "-o", "a.mp3"},
+        {"--rip", "a", "--format", "ogg"},
+        {"--rip", "a", "-o", "a.opus", "--bitrate", "320"},
+        {"--rip", "a", "-o", "a.flac", "--vbr", "128-256"},
+        {"--rip", "a", "--format", "mp3", "--compression", "5"},
         {"--rip", "a", "--bitrate", "192", "--vbr", "128-256"},
         {"--rip", "a", "--vbr", "256-128"},
         {"--rip", "a", "--vbr", "128"},
@@ -129,6 +135,23 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
     };
     for (const QStringList& args : bad)
         EXPECT_THROW(ParseCommandLine(args), EUsageError) << args.join(u' ').toStdString();
+}
+
+// The source's own rate goes with MP3 and FLAC (stored as 0), not with Opus, whose refusal
+// names the option as the user wrote it.
+TEST(CommandLine, TheSourcesRateGoesWithEveryFormatButOpus) {
+    for (const char* output : {"a.mp3", "a.flac"}) {
+        const TCommandLineOptions o =
+            ParseCommandLine({"--rip", "a.mkv", "-o", output, "--samplerate", "SOURCE"});
+        ASSERT_TRUE(o.SampleRate.has_value()) << output;
+        EXPECT_EQ(*o.SampleRate, 0) << output;
+    }
+    try {
+        ParseCommandLine({"--rip", "a.mkv", "--format", "opus", "--samplerate", "source"});
+        ADD_FAILURE() << "Opus took the source's rate";
+    } catch (const EUsageError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("--samplerate source: Opus is always 48000 Hz"));
+    }
 }
 
 // The option rows of --help against the parser: every option shown is one it takes, and

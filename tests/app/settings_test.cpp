@@ -56,13 +56,17 @@ int Mode(const QString& path) {
 
 } // namespace
 
-TEST_F(SettingsStore, FirstStartWritesExactlyTheTwelveDefaults) {
+TEST_F(SettingsStore, FirstStartWritesExactlyTheSixteenDefaults) {
     LoadSettings();
     TRegistry reg = Open();
     EXPECT_EQ(reg.GetValueNames(),
               (QStringList{"InputFileDir", "OutputFileDir", "AudioBitrate", "AudioSampleRate",
                            "AudioChannels", "AudioBitsPerSample", "AudioVBR", "AudioVbrMinBitrate",
-                           "AudioVbrMaxBitrate", "AudioVbrQuality", "ReplayGain", "tips"}));
+                           "AudioVbrMaxBitrate", "AudioVbrQuality", "ReplayGain", "OutputFormat",
+                           "FlacLevel", "FlacSampleRate", "OpusBitrate", "tips"}));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("OutputFormat")), 0); // MP3 stays the default
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("FlacLevel")), 5);
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("OpusBitrate")), 160);
     EXPECT_EQ(reg.ReadInteger(QStringLiteral("AudioVbrQuality")), 2);
     EXPECT_EQ(reg.ReadInteger(QStringLiteral("ReplayGain")), 1);
     EXPECT_EQ(reg.ReadString(QStringLiteral("InputFileDir")), Docs());

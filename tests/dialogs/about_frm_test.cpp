@@ -154,6 +154,7 @@ TEST(Help, OnePageWithAnAnchorPerTopicCoveringKeysAndCommandLine) {
     for (const char* text :
          {"sonavel --rip SOURCE", "sonavel --list-tracks SOURCE", "--audio-track N",
           "--vbr MIN-MAX", "dual|stereo|joint|mono", "<kbd>Space</kbd>", "<kbd>[</kbd>",
-          "<kbd>]</kbd>", "<kbd>Escape</kbd>", "<kbd>Home</kbd>", "Joint Stereo"})
+          "<kbd>]</kbd>", "<kbd>Escape</kbd>", "<kbd>Home</kbd>", "Joint Stereo",
+          "--format mp3|flac|opus", "--compression N", "R128_TRACK_GAIN", "FLAC (lossless)"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
 }

@@ -1,6 +1,7 @@
 #include "dialog_test_util.h"
 
 #include "app/globals.h"
+#include "audio/rip/mp3_out.h"
 #include "base/exception.h"
 #include "support/test_env.h"
 #include "ui/dialogs/msg_frm.h"
@@ -136,6 +137,42 @@ TEST_F(SettingsDialog, Mp3PageRoundTripAndNearestItemForUnlistedValues) {
     EXPECT_TRUE(dlg.vbrQualityRow->isHidden());
     EXPECT_TRUE(dlg.ReplayGainCheck->isChecked());
     EXPECT_TRUE(dlg.vbrQualitySel->currentText().startsWith(QStringLiteral("V2:")));
+}
+
+// The output page holds the format's row, each format's settings and the rows every
+// format shares (Surround, ReplayGain) within the dialog's fixed size: for each format and
+// for VBR with its quality row, every control shows whole, at its least height, over no other.
+TEST_F(SettingsDialog, EveryFormatsControlsFitTheOutputPageWhole) {
+    TsettingsFrm dlg;
+    for (int format : {ofMP3, ofFLAC, ofOpus}) {
+        for (bool vbr : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "format " << format << (vbr ? ", VBR" : ""));
+            TAppSettings in;
+            in.OutputFormat = format;
+            in.AudioVBR = vbr;
+            dlg.FillMp3Page(in);
+            dlg.show();
+            QCoreApplication::processEvents();
+            const QRect page = dlg.settingsPage->rect();
+            std::vector<std::pair<QWidget*, QRect>> shown;
+            for (QWidget* w : dlg.settingsPage->findChildren<QWidget*>()) {
+                if (!w->isVisible() ||
+                    !(qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w)))
+                    continue;
+                const QRect at(w->mapTo(dlg.settingsPage, QPoint(0, 0)), w->size());
+                EXPECT_TRUE(page.contains(at)) << w->objectName().toStdString() << " "
+                                               << qPrintable(w->metaObject()->className());
+                EXPECT_GE(at.height(), w->minimumSizeHint().height())
+                    << qPrintable(w->metaObject()->className()) << " at " << at.y();
+                for (const auto& [other, rect] : shown)
+                    EXPECT_FALSE(rect.intersects(at)) << qPrintable(w->metaObject()->className());
+                shown.emplace_back(w, at);
+            }
+            EXPECT_TRUE(dlg.DownmixSel->isVisible());
+            EXPECT_TRUE(dlg.ReplayGainCheck->isVisible());
+            dlg.hide();
+        }
+    }
 }
 
 TEST_F(SettingsDialog, ConstantRatesTheSampleRateCannotCarryAreGreyedOut) {

@@ -43,6 +43,7 @@ const TAudioCase kAudioCases[] = {
     {"dvd_lpcm24_mono.vob", -1, fs::kLpcm24Mono, fs::kDvdRate, 0, "pcm_dvd"},
     {"dvd_lpcm20_51.vob", -1, fs::kLpcm20Surround, fs::kDvdRate, 0, "pcm_dvd"},
     {"dvd_lpcm24.vob", -1, fs::kLpcm24, fs::kDvdRate, 0, "pcm_dvd"},
+    {"pcm24.mkv", -1, fs::kPcm24Mkv, fs::kPcm24MkvRate, 0, "pcm_s24le"},
     {"dvd_title_a.mpg", 2, fs::kTitleAEng, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_a.mpg", 3, fs::kTitleAFra, fs::kDvdRate, 256, "ac3"},
     {"dvd_title_b.mpg", 3, fs::kTitleBFra, fs::kDvdRate, 256, "ac3"},

@@ -143,6 +143,24 @@ TEST(ContainerChapters, MatroskaChaptersSplitIntoTitledFilesThatJoinIntoItsSound
     EXPECT_EQ(last.frames(), sound.firstSample + sound.frames() - ballad);
     ExpectSignalAt(last.samples, ballad - sound.firstSample - kPadding + kRipRate / 10,
                    kRipRate / 10);
+
+    // The chapters in one Opus file: its own chapter marks, each at its chapter's place on
+    // the time line and titled after it, as FFmpeg reads them back.
+    const QString opus = dir + QStringLiteral("/whole.opus");
+    const TProgramRun one =
+        RunSonavel({QStringLiteral("--rip"), made.path, QStringLiteral("--split-chapters"),
+                    QStringLiteral("--one-file"), QStringLiteral("-o"), opus,
+                    QStringLiteral("--bitrate"), QStringLiteral("64"), QStringLiteral("--quiet")});
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    const std::vector<TChapterRead> marks = ReadChapters(opus);
+    ASSERT_EQ(marks.size(), kMarks.size());
+    for (size_t k = 0; k < kMarks.size(); ++k) {
+        SCOPED_TRACE(k + 1);
+        EXPECT_EQ(marks[k].title, kMarks[k].title);
+        EXPECT_NEAR(marks[k].startS, double(made.LineSample(kMarks[k].startMs, 48000)) / 48000,
+                    0.0015);
+    }
+    EXPECT_EQ(DecodeAudioFile(opus).frames(), sound.firstSample + sound.frames());
 }
 
 // The pictures start half a second after the sound, and the tracks have titles of their

@@ -11,8 +11,6 @@
 #include "support/outside_readers.h"
 #include "support/test_env.h"
 
-#include <ebur128.h>
-
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
@@ -27,15 +25,7 @@ namespace {
 
 // Integrated loudness (LUFS) of decoded sound, one file or several laid end to end.
 double Lufs(const std::vector<const DecodedAudio*>& Parts) {
-    const int channels = Parts.front()->channels;
-    std::unique_ptr<ebur128_state, void (*)(ebur128_state*)> state(
-        ebur128_init(unsigned(channels), unsigned(kRipRate), EBUR128_MODE_I),
-        [](ebur128_state* s) { ebur128_destroy(&s); });
-    for (const DecodedAudio* part : Parts)
-        ebur128_add_frames_float(state.get(), part->floats.data(), size_t(part->frames()));
-    double lufs = 0;
-    ebur128_loudness_global(state.get(), &lufs);
-    return lufs;
+    return LoudnessOf(Parts).lufs;
 }
 
 // "-3.21 dB" -> -3.21; NaN when the text is not a ReplayGain gain.
@@ -388,31 +378,6 @@ TEST(CoverTags, AListHoldsOneCopyOfTheCover) {
     EXPECT_LT((list - one) * 1024, 4 * int64_t(coverBytes))
         << "one track " << one << " kB, twelve " << list << " kB, cover " << coverBytes << " bytes";
 }
-
-namespace {
-
-struct TChapterRead {
-    double startS, endS;
-    QString title;
-};
-
-std::vector<TChapterRead> ReadChapters(const QString& Path) {
-    std::vector<TChapterRead> marks;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0)
-        return marks;
-    ffmpeg::InputFormatPtr format(raw);
-    for (unsigned i = 0; i < format->nb_chapters; ++i) {
-        const AVChapter* c = format->chapters[i];
-        const AVDictionaryEntry* title = av_dict_get(c->metadata, "title", nullptr, 0);
-        marks.push_back({double(c->start) * av_q2d(c->time_base),
-                         double(c->end) * av_q2d(c->time_base),
-                         title ? QString::fromUtf8(title->value) : QString()});
-    }
-    return marks;
-}
-
-} // namespace
 
 // A track list ripped as one file: one chapter per track, each starting within one MP3
 // frame of the track's start on the decoded sound's own time line, and the whole range

@@ -217,8 +217,9 @@ TEST(RipCommand, FullScaleSurroundIsFoldedWithoutClipping) {
 }
 
 // 5.1 and 7.1 sources with a tone of its own in every channel, folded to stereo by each
-// downmix: the MP3, decoded by FFmpeg in float, holds every channel's tone on its side at
-// the level the weights give (scaled so nothing can clip), the LFE's not at all. Then every
+// downmix: the MP3 (and a FLAC), decoded by FFmpeg in float, holds every channel's tone on
+// its side at the level the weights give (scaled so nothing can clip), the LFE's not at
+// all. Then every
 // channel at full scale and in phase folds by the dialogue downmix without clipping.
 TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
     const QString dir = FreshDir(QStringLiteral("downmix"));
@@ -232,14 +233,18 @@ TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
         int channels;
         uint32_t mask;
         const char* mix;
+        const char* extension = ".mp3";
     };
+    // FLAC's integer samples fold by the same weights.
     const TCase cases[] = {{6, 0x3F, "standard"},
                            {6, 0x3F, "dialogue"},
                            {8, 0x63F, "standard"},
-                           {8, 0x63F, "dialogue"}};
+                           {8, 0x63F, "dialogue"},
+                           {6, 0x3F, "dialogue", ".flac"}};
     std::map<std::pair<int, std::string>, double> centreDb;
     for (const TCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.mix);
+        SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.mix << c.extension);
+        const bool flac = QLatin1String(c.extension) == QLatin1String(".flac");
         std::vector<float> samples;
         for (int64_t i = 0; i < 2 * kRate; ++i)
             for (int ch = 0; ch < c.channels; ++ch)
@@ -247,16 +252,20 @@ TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
         const QString name = QStringLiteral("%1_%2").arg(c.channels).arg(QLatin1String(c.mix));
         const QString source = dir + u'/' + name + QStringLiteral(".wav");
         ASSERT_TRUE(WriteFile(source, FloatWave(samples, c.channels, kRate, c.mask)));
-        const QString out = dir + u'/' + name + QStringLiteral(".mp3");
-        const TProgramRun run = RunSonavel({QStringLiteral("--rip"), source, QStringLiteral("-o"),
-                                            out, QStringLiteral("--downmix"), QLatin1String(c.mix),
-                                            QStringLiteral("--samplerate"), QStringLiteral("48000"),
-                                            QStringLiteral("--bitrate"), QStringLiteral("320"),
-                                            QStringLiteral("--mode"), QStringLiteral("stereo")});
+        const QString out = dir + u'/' + name + QLatin1String(c.extension);
+        QStringList args = {QStringLiteral("--rip"),        source,
+                            QStringLiteral("-o"),           out,
+                            QStringLiteral("--downmix"),    QLatin1String(c.mix),
+                            QStringLiteral("--samplerate"), QStringLiteral("48000")};
+        if (!flac)
+            args << QStringLiteral("--bitrate") << QStringLiteral("320") << QStringLiteral("--mode")
+                 << QStringLiteral("stereo");
+        const TProgramRun run = RunSonavel(args);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const DecodedAudio mp3 = DecodeAudioFile(out, -1, true);
-        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
-        ASSERT_EQ(mp3.channels, 2);
+        const DecodedAudio rip = DecodeAudioFile(out, -1, true);
+        ASSERT_TRUE(rip.ok) << rip.error.toStdString();
+        ASSERT_EQ(rip.channels, 2);
+        EXPECT_EQ(rip.codecName == QStringLiteral("flac"), flac);
         // The weights against a front: the ITU ones (centre and surrounds -3 dB), or the
         // centre lifted to +3 dB and the surrounds at -6 dB; a side's sum is full scale.
         const bool dialogue = QLatin1String(c.mix) == QLatin1String("dialogue");
@@ -268,14 +277,14 @@ TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
             for (int out = 0; out < 2; ++out) {
                 SCOPED_TRACE(testing::Message() << "channel " << ch << " in output " << out);
                 double amplitude = 0, restDb = 0;
-                FitTone(mp3, out, kRate / 4, kRate, hz[ch], amplitude, restDb);
+                FitTone(rip, out, kRate / 4, kRate, hz[ch], amplitude, restDb);
                 const double db = 20 * std::log10(amplitude / kLevel + 1e-12);
                 const bool heard = side[ch] == sBoth || side[ch] == (out == 0 ? sLeft : sRight);
                 if (heard)
                     EXPECT_NEAR(db, 20 * std::log10(weight / sum), 0.2);
                 else
                     EXPECT_LT(db, -50);
-                if (ch == 2 && out == 0)
+                if (ch == 2 && out == 0 && !flac)
                     centreDb[{c.channels, c.mix}] = db;
             }
         }
@@ -313,27 +322,47 @@ TEST(RipCommand, SurroundDownmixLevelsMeasuredByChannelTones) {
 }
 
 // --samplerate source: a 48 kHz DVD stays at 48 kHz and a 44.1 kHz VCD at 44.1 kHz, to the
-// sample; a 22.05 kHz file goes to 44.1 kHz, the MP3 rate of its family.
+// sample; a 22.05 kHz file goes to 44.1 kHz, the MP3 rate of its family, but stays at
+// 22.05 kHz in FLAC, which takes any rate. Opus, always 48 kHz, refuses it before any work.
 TEST(RipCommand, TheSourcesOwnSampleRateIsKept) {
     const QString dir = FreshDir(QStringLiteral("ownrate"));
     const struct {
         const char* fixture;
         int rate;
-    } cases[] = {{"dvd_ac3_stereo.vob", 48000}, {"vcd_mp2.mpg", 44100}, {"mono_u8.avi", 44100}};
+        const char* extension;
+    } cases[] = {{"dvd_ac3_stereo.vob", 48000, ".mp3"},
+                 {"vcd_mp2.mpg", 44100, ".mp3"},
+                 {"mono_u8.avi", 44100, ".mp3"},
+                 {"mono_u8.avi", 22050, ".flac"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.fixture);
-        const QString out = dir + u'/' + QLatin1String(c.fixture) + QStringLiteral(".mp3");
-        const TProgramRun run = RunSonavel(
-            {QStringLiteral("--rip"), FixturePath(c.fixture), QStringLiteral("-o"), out,
-             QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--end"),
-             QStringLiteral("2"), QStringLiteral("--samplerate"), QStringLiteral("source"),
-             QStringLiteral("--bitrate"), QStringLiteral("128")});
+        SCOPED_TRACE(testing::Message() << c.fixture << c.extension);
+        const bool mp3 = QLatin1String(c.extension) == QLatin1String(".mp3");
+        const QString out = dir + u'/' + QLatin1String(c.fixture) + QLatin1String(c.extension);
+        QStringList args = {QStringLiteral("--rip"),        FixturePath(c.fixture),
+                            QStringLiteral("-o"),           out,
+                            QStringLiteral("--start"),      QStringLiteral("1"),
+                            QStringLiteral("--end"),        QStringLiteral("2"),
+                            QStringLiteral("--samplerate"), QStringLiteral("source")};
+        if (mp3)
+            args << QStringLiteral("--bitrate") << QStringLiteral("128");
+        const TProgramRun run = RunSonavel(args);
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        const DecodedAudio mp3 = DecodeAudioFile(out);
-        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
-        EXPECT_EQ(mp3.sampleRate, c.rate);
-        EXPECT_EQ(mp3.frames(), c.rate);
+        const DecodedAudio decoded = DecodeAudioFile(out);
+        ASSERT_TRUE(decoded.ok) << decoded.error.toStdString();
+        EXPECT_EQ(decoded.codecName == QStringLiteral("flac"), !mp3);
+        EXPECT_EQ(decoded.sampleRate, c.rate);
+        EXPECT_EQ(decoded.frames(), c.rate);
     }
+
+    const QString opus = dir + QStringLiteral("/own.opus");
+    const TProgramRun refused =
+        RunSonavel({QStringLiteral("--rip"), FixturePath("mono_u8.avi"), QStringLiteral("-o"), opus,
+                    QStringLiteral("--samplerate"), QStringLiteral("source")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(
+        refused.err.contains(QStringLiteral("--samplerate source: Opus is always 48000 Hz")))
+        << refused.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(opus));
 }
 
 TEST(RipCommand, WholeSourceDefaultsBesideTheSourceAndShortSourcesRip) {

@@ -324,42 +324,56 @@ TEST(StreamAudioIn, EveryPartReadsTheFileTheRunOpened) {
 
 // A list whose third file cannot be put in place (a file of its name appeared while the
 // list was ripped, and replacing was not allowed) keeps its first two files, with their
-// own loudness values only: album values stand for a whole list.
+// own loudness values only: album values stand for a whole list. In every format: the
+// files already renamed have their tags written again in place.
 TEST(StreamAudioIn, AListThatFailsKeepsItsFilesWithTheirOwnValues) {
-    const QString dir = FreshDir(QStringLiteral("race"));
-    TStreamAudioIn in;
-    in.FileName = FixturePath("vcd_mp2.mpg");
-    in.FormatOverride = {44100, 0, TAudioInput::FloatBits};
-    in.OpenSource();
-    TMP3Out out;
-    out.SampleRate = sr41kHz;
-    out.ReplayGain = true;
-    for (int k = 0; k < 5; ++k) {
-        TRipJob job;
-        job.First = int64_t(k) * 66150;
-        job.End = job.First + 66150;
-        job.FileName = dir + QStringLiteral("/%1.mp3").arg(k + 1);
-        job.Replace = false;
-        job.Tag.Title = QStringLiteral("Track %1").arg(k + 1);
-        out.Tracks.push_back(job);
-    }
-    ASSERT_TRUE(WriteFile(dir + QStringLiteral("/3.mp3"), "appeared meanwhile"));
-    TOutcome outcome;
-    outcome.Attach(out);
-    out.SetInput(&in);
-    out.Run();
-    ASSERT_TRUE(outcome.Wait());
-    ASSERT_EQ(outcome.failed, 1);
-    EXPECT_EQ(out.FailedJob(), 2);
-    EXPECT_EQ(FilesIn(dir), (QStringList{QStringLiteral("1.mp3"), QStringLiteral("2.mp3"),
-                                         QStringLiteral("3.mp3")}));
-    EXPECT_EQ(ReadFile(dir + QStringLiteral("/3.mp3")), QByteArray("appeared meanwhile"));
-    for (const char* name : {"/1.mp3", "/2.mp3"}) {
-        const DecodedAudio mp3 = DecodeAudioFile(dir + QLatin1String(name));
-        ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
-        EXPECT_EQ(mp3.frames(), 66150) << name;
-        EXPECT_TRUE(mp3.tags.contains(QStringLiteral("REPLAYGAIN_TRACK_GAIN"))) << name;
-        EXPECT_FALSE(mp3.tags.contains(QStringLiteral("REPLAYGAIN_ALBUM_GAIN"))) << name;
+    struct TCase {
+        TOutputFormat format;
+        int rate;
+        const char *track, *album;
+    };
+    for (const TCase c : {TCase{ofMP3, 44100, "REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_ALBUM_GAIN"},
+                          TCase{ofFLAC, 44100, "REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_ALBUM_GAIN"},
+                          TCase{ofOpus, 48000, "R128_TRACK_GAIN", "R128_ALBUM_GAIN"}}) {
+        const QString ext = FormatExtension(c.format);
+        SCOPED_TRACE(ext.toStdString());
+        const QString dir = FreshDir(QStringLiteral("race"));
+        TStreamAudioIn in;
+        in.FileName = FixturePath("vcd_mp2.mpg");
+        in.FormatOverride = RipInputFormat(c.format, c.rate, c.rate);
+        in.OpenSource();
+        TMP3Out out;
+        out.Format = c.format;
+        out.SampleRate = sr41kHz;
+        out.ReplayGain = true;
+        const int64_t length = c.rate * 3 / 2;
+        for (int k = 0; k < 5; ++k) {
+            TRipJob job;
+            job.First = int64_t(k) * length;
+            job.End = job.First + length;
+            job.FileName = dir + QStringLiteral("/%1").arg(k + 1) + ext;
+            job.Replace = false;
+            job.Tag.Title = QStringLiteral("Track %1").arg(k + 1);
+            out.Tracks.push_back(job);
+        }
+        ASSERT_TRUE(WriteFile(dir + QStringLiteral("/3") + ext, "appeared meanwhile"));
+        TOutcome outcome;
+        outcome.Attach(out);
+        out.SetInput(&in);
+        out.Run();
+        ASSERT_TRUE(outcome.Wait());
+        ASSERT_EQ(outcome.failed, 1);
+        EXPECT_EQ(out.FailedJob(), 2);
+        EXPECT_EQ(FilesIn(dir), (QStringList{QStringLiteral("1") + ext, QStringLiteral("2") + ext,
+                                             QStringLiteral("3") + ext}));
+        EXPECT_EQ(ReadFile(dir + QStringLiteral("/3") + ext), QByteArray("appeared meanwhile"));
+        for (const char* name : {"/1", "/2"}) {
+            const DecodedAudio file = DecodeAudioFile(dir + QLatin1String(name) + ext);
+            ASSERT_TRUE(file.ok) << file.error.toStdString();
+            EXPECT_EQ(file.frames(), length) << name;
+            EXPECT_TRUE(file.tags.contains(QLatin1String(c.track))) << name;
+            EXPECT_FALSE(file.tags.contains(QLatin1String(c.album))) << name;
+        }
     }
 }
 

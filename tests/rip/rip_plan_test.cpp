@@ -134,3 +134,35 @@ TEST(RipPlan, PiecesShrinkAsTheListNearsItsEndSoEveryThreadStaysBusy) {
     for (size_t i = 1; i < plan.size(); ++i)
         EXPECT_LE(plan[i - 1].Run, plan[i].Run);
 }
+
+// A lossless stream (FLAC's shape): segments cut at frame boundaries, each fed one frame
+// before its start (for the seam's check) and exactly to its end, no overlap, the last one to
+// the run's last sample and not beyond, no segment longer than the shape allows, whole rounds
+// of the threads.
+TEST(RipPlan, LosslessSegmentsAreFedExactlyTheirFrames) {
+    TRipStreamShape shape;
+    shape.FrameSamples = 4096;
+    shape.EncoderDelay = shape.DecoderDelay = 0;
+    shape.PrerollFrames = 1;
+    shape.LeadExtra = shape.GuardFrames = shape.OverlapFrames = shape.UnsettledSamples = 0;
+    shape.ExactEnd = true;
+    shape.MaxSegmentSeconds = 30;
+    const TRipGrid grid(0, shape);
+    const int64_t frames = 200LL * kRate + 1234;
+    const auto plan = PlanSegments({frames}, {grid}, 2, kRate, TRipTuning());
+    ASSERT_GE(plan.size(), 7u);     // 200 s in pieces of at most 30 s,
+    EXPECT_EQ(plan.size() % 2, 0u); // in whole rounds of the two threads
+    EXPECT_EQ(plan.front().Start, grid.FirstKept(grid.Lead));
+    EXPECT_EQ(plan.back().End, grid.LastKept(grid.Lead + frames) + 1);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TRipSegment& s = plan[i];
+        EXPECT_EQ(s.Start - s.First, 1);
+        EXPECT_EQ(s.KeepUntil, s.End);
+        EXPECT_LE(double(s.End - s.Start) * 4096, 30.0 * kRate + 4096);
+        EXPECT_EQ(s.FeedTo, s.Last ? grid.Lead + frames : s.End * 4096);
+        if (i > 0) {
+            EXPECT_EQ(s.Start, plan[i - 1].End);
+        }
+    }
+}

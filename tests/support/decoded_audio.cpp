@@ -10,6 +10,8 @@ extern "C" {
 
 #include <QFile>
 
+#include <ebur128.h>
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -77,6 +79,10 @@ DecodedAudio DecodeAudioFile(const QString& path, int streamIndex, bool asFloat)
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(fmt->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
         out.tags.insert(QString::fromUtf8(e->key), QString::fromUtf8(e->value));
+    // An Ogg file's comments are its stream's.
+    while ((e = av_dict_get(st->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
+        if (!out.tags.contains(QString::fromUtf8(e->key)))
+            out.tags.insert(QString::fromUtf8(e->key), QString::fromUtf8(e->value));
     out.codecName = QString::fromUtf8(codec->name);
     out.bitRate = st->codecpar->bit_rate;
 
@@ -225,6 +231,40 @@ int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<i
     if (score)
         *score = bestScore;
     return best;
+}
+
+TDecodedLoudness LoudnessOf(const std::vector<const DecodedAudio*>& Parts) {
+    const DecodedAudio& first = *Parts.front();
+    std::unique_ptr<ebur128_state, void (*)(ebur128_state*)> state(
+        ebur128_init(unsigned(first.channels), unsigned(first.sampleRate),
+                     EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK),
+        [](ebur128_state* s) { ebur128_destroy(&s); });
+    for (const DecodedAudio* part : Parts)
+        ebur128_add_frames_float(state.get(), part->floats.data(), size_t(part->frames()));
+    TDecodedLoudness loudness;
+    ebur128_loudness_global(state.get(), &loudness.lufs);
+    for (unsigned c = 0; c < unsigned(first.channels); ++c) {
+        double peak = 0;
+        ebur128_sample_peak(state.get(), c, &peak);
+        loudness.peak = std::max(loudness.peak, peak);
+    }
+    return loudness;
+}
+
+std::vector<TChapterRead> ReadChapters(const QString& Path) {
+    std::vector<TChapterRead> marks;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, QFile::encodeName(Path).constData(), nullptr, nullptr) < 0)
+        return marks;
+    ffmpeg::InputFormatPtr format(raw);
+    for (unsigned i = 0; i < format->nb_chapters; ++i) {
+        const AVChapter* c = format->chapters[i];
+        const AVDictionaryEntry* title = av_dict_get(c->metadata, "title", nullptr, 0);
+        marks.push_back({double(c->start) * av_q2d(c->time_base),
+                         double(c->end) * av_q2d(c->time_base),
+                         title ? QString::fromUtf8(title->value) : QString()});
+    }
+    return marks;
 }
 
 DecodedPicture DecodeAttachedPicture(const QString& Path, int DrawnWidth) {

@@ -16,7 +16,7 @@ struct DecodedAudio {
     int channels = 0;             // channels of the decoded stream (not downmixed)
     std::vector<int16_t> samples; // interleaved, as decoded, converted to s16
     std::vector<float> floats;    // instead of samples when decoded as float (unclipped)
-    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3)
+    QMap<QString, QString> tags;  // container metadata (ID3v2 texts for MP3), then the stream's
     QString codecName;
     int64_t bitRate = 0; // stream's declared bit rate, bit/s
     int complaints = 0;  // warnings and errors FFmpeg logged while decoding
@@ -52,6 +52,20 @@ inline constexpr int64_t kNeedle = 4096;
 int64_t FindBestOffset(const std::vector<int16_t>& haystack, const std::vector<int16_t>& needle,
                        int channels, int64_t from, int64_t to, double* score = nullptr,
                        int64_t needleFrames = 0);
+
+// Integrated loudness (LUFS) and sample peak (linear) of decoded float sound, one file or
+// several laid end to end, measured by libebur128 itself.
+struct TDecodedLoudness {
+    double lufs = 0, peak = 0;
+};
+TDecodedLoudness LoudnessOf(const std::vector<const DecodedAudio*>& parts);
+
+// The chapters FFmpeg's demuxer finds in a file (its start and end in seconds, its title).
+struct TChapterRead {
+    double startS, endS;
+    QString title;
+};
+std::vector<TChapterRead> ReadChapters(const QString& path);
 
 // The front cover FFmpeg finds in a file (an attached picture), decoded with libavcodec.
 struct DecodedPicture {

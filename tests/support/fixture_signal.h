@@ -86,6 +86,9 @@ inline constexpr TSignal kLpcm16{71, 2, 0.5, -1};
 inline constexpr TSignal kLpcm24Mono{72, 1, 0.5, -1};
 inline constexpr TSignal kLpcm20Surround{73, 6, 0.7, 3};
 inline constexpr TSignal kLpcm24{74, 2, 0.5, -1};
+// 24-bit PCM stereo at 44.1 kHz in Matroska (pcm24.mkv), what a lossless rip must keep.
+inline constexpr TSignal kPcm24Mkv{75, 2, 0.5, -1};
+inline constexpr int kPcm24MkvRate = 44100;
 // The sources the DVD tests author discs from (dvd_title_*.mpg).
 inline constexpr TSignal kTitleAEng{81, 2, 0.5, -1};
 inline constexpr TSignal kTitleAFra{82, 2, 0.5, -1};

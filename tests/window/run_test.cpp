@@ -7,6 +7,7 @@
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
 #include "support/read_fault.h"
+#include "support/source_sound.h"
 #include "ui/dialogs/settings_frm.h"
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_input.h"
@@ -23,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 TEST_F(WindowTest, MarkersByDraggingAndFineSteps) {
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));
@@ -375,6 +378,73 @@ TEST_F(WindowTest, SettingsAndTagLinks) {
     Frm->Id3TagEditClick();
     EXPECT_EQ(CurrentTag.Title, QString(255, u'x'));
     EXPECT_EQ(Frm->Id3TagText1->text(), QStringLiteral("Title: ") + QString(255, u'x'));
+}
+
+// The format picked on the output page (by keys, confirmed with OK) renames the output, changes
+// the summary and is what the next rip writes: FLAC with the source's own samples, then Opus
+// of exactly the same length.
+TEST_F(WindowTest, TheFormatChosenInTheSettingsDrivesTheRip) {
+    const QString source = FixturePath(QStringLiteral("dvd_ac3_stereo.vob"));
+    Open(source);
+    TsettingsFrm& dialog = SettingsForm();
+    const QString dir = FreshDir(QStringLiteral("formats"));
+    Frm->outputFileEdit->setText(dir + QStringLiteral("/take.mp3"));
+    const TSourceSound sound = ReadSourceSound(source);
+    int64_t frames = 0;
+    for (const char* ext : {".flac", ".opus"}) {
+        SCOPED_TRACE(ext);
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.formatSel->setFocus();
+            QTest::keyClick(dialog.formatSel, Qt::Key_Down); // the next format
+            dialog.skinButton2Click();
+        });
+        Frm->MP3SettingsEditClick();
+        const QString output = dir + QStringLiteral("/take") + QLatin1String(ext);
+        EXPECT_EQ(Frm->outputFileEdit->text(), output);
+        EXPECT_EQ(Frm->outputFileText->text(), output);
+        const bool flac = QLatin1String(ext) == QLatin1String(".flac");
+        EXPECT_EQ(AppSettings.OutputFormat, flac ? int(ofFLAC) : int(ofOpus));
+        EXPECT_EQ(Frm->MP3SettingsText1->text(), flac ? QStringLiteral("FLAC, lossless, level 5")
+                                                      : QStringLiteral("Opus, 160 Kbps, VBR"));
+        EXPECT_EQ(Frm->MP3SettingsText2->text(),
+                  flac ? QStringLiteral("Source's rate") : QStringLiteral("48000 Hz"));
+        if (!flac) {
+            EXPECT_EQ(Frm->FileSizeText->text(),
+                      QStringLiteral("about ") + FormatSizeText(Frm->DurationMs() * 160 / 8));
+        }
+
+        Frm->ExtractBtnClick();
+        ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }));
+        Boxes.clear();
+        const DecodedAudio decoded = DecodeAudioFile(output);
+        ASSERT_TRUE(decoded.ok) << decoded.error.toStdString();
+        EXPECT_EQ(decoded.codecName, flac ? QStringLiteral("flac") : QStringLiteral("opus"));
+        EXPECT_EQ(decoded.sampleRate, 48000);
+        if (flac) {
+            // The AC-3 decoder's own samples, as the media layer reads them.
+            frames = decoded.frames();
+            const int64_t first = sound.SampleAt(TMediaTime()) - sound.firstSample;
+            ASSERT_LE(first * 2 + int64_t(decoded.samples.size()), int64_t(sound.samples.size()));
+            EXPECT_TRUE(std::equal(decoded.samples.begin(), decoded.samples.end(),
+                                   sound.samples.begin() + first * 2));
+            EXPECT_GT(frames, 9 * 48000);
+        } else {
+            EXPECT_EQ(decoded.frames(), frames);
+        }
+    }
+    // A name of another format than the one chosen is refused before any work.
+    const QString flac = dir + QStringLiteral("/other.flac");
+    Frm->outputFileEdit->setText(flac);
+    Answers = {1};
+    Frm->ExtractBtnClick();
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, QStringLiteral("The output file ends in .flac, but the format chosen "
+                                            "writes .opus files:\n ") +
+                                 flac +
+                                 QStringLiteral("\nChange the name or the format (Change "
+                                                "Settings...)."));
+    EXPECT_TRUE(Frm->IsIdle());
+    EXPECT_FALSE(QFileInfo::exists(flac));
 }
 
 TEST(WindowSettingsMapping, SettingsOntoTheOutput) {

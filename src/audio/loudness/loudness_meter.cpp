@@ -29,7 +29,7 @@ TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, 
                      EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM);
     if (state)
         FState.reset(new TState{state});
-    if (!FState || (BitsPerSample != 16 && BitsPerSample != 32))
+    if (!FState || (BitsPerSample != 16 && BitsPerSample != 24 && BitsPerSample != 32))
         throw EAudioException(
             QCoreApplication::translate("Loudness",
                                         "The loudness of %1 channels at %2 Hz cannot be measured.")
@@ -43,21 +43,35 @@ void TLoudnessMeter::Add(const uint8_t* Pcm, int64_t Frames) {
     if (Frames <= 0)
         return;
     FHeard = true;
+    const uint8_t* pcm = Pcm;
+    if (FBits == 24) {
+        FWide.resize(size_t(Frames) * size_t(FDownmix ? 2 : FChannels));
+        for (size_t i = 0; i < FWide.size(); ++i)
+            FWide[i] = int32_t(uint32_t(Pcm[3 * i]) << 8 | uint32_t(Pcm[3 * i + 1]) << 16 |
+                               uint32_t(Pcm[3 * i + 2]) << 24);
+        pcm = reinterpret_cast<const uint8_t*>(FWide.data());
+    }
+    int result = EBUR128_SUCCESS;
     if (FDownmix) {
+        auto sample = [this, pcm](size_t i) {
+            return FBits == 32   ? reinterpret_cast<const float*>(pcm)[i]
+                   : FBits == 24 ? float(reinterpret_cast<const int32_t*>(pcm)[i]) / 2147483648.0f
+                                 : float(reinterpret_cast<const int16_t*>(pcm)[i]) / 32768.0f;
+        };
         FMono.resize(size_t(Frames));
         for (size_t i = 0; i < FMono.size(); ++i)
-            FMono[i] = FBits == 32 ? 0.5f * (reinterpret_cast<const float*>(Pcm)[2 * i] +
-                                             reinterpret_cast<const float*>(Pcm)[2 * i + 1])
-                                   : float(reinterpret_cast<const int16_t*>(Pcm)[2 * i] +
-                                           reinterpret_cast<const int16_t*>(Pcm)[2 * i + 1]) /
-                                         65536.0f;
-        Pcm = reinterpret_cast<const uint8_t*>(FMono.data());
+            FMono[i] = 0.5f * (sample(2 * i) + sample(2 * i + 1));
+        result = ebur128_add_frames_float(FState->S, FMono.data(), size_t(Frames));
+    } else if (FBits == 24) {
+        result = ebur128_add_frames_int(FState->S, reinterpret_cast<const int32_t*>(pcm),
+                                        size_t(Frames));
+    } else if (FBits == 32) {
+        result = ebur128_add_frames_float(FState->S, reinterpret_cast<const float*>(pcm),
+                                          size_t(Frames));
+    } else {
+        result = ebur128_add_frames_short(FState->S, reinterpret_cast<const short*>(pcm),
+                                          size_t(Frames));
     }
-    const int result = FBits == 32 || FDownmix
-                           ? ebur128_add_frames_float(
-                                 FState->S, reinterpret_cast<const float*>(Pcm), size_t(Frames))
-                           : ebur128_add_frames_short(
-                                 FState->S, reinterpret_cast<const short*>(Pcm), size_t(Frames));
     if (result != EBUR128_SUCCESS)
         throw EAudioException(
             QCoreApplication::translate("Loudness", "The loudness measurement ran out of memory."));

@@ -25,9 +25,10 @@ struct TLoudness {
 // Threads: one thread at a time; Combine reads meters no thread is feeding.
 class TLoudnessMeter {
 public:
-    // BitsPerSample: 16 (signed integers) or 32 (float). Downmix: the sound is measured as
-    // an encoder in mono mode makes it of two channels, (left + right) / 2, one channel (as
-    // a mono file counts in ITU BS.1770, whatever players then send to both speakers).
+    // BitsPerSample: 16 (signed integers), 24 (signed integers packed in three bytes) or 32
+    // (float). Downmix: the sound is measured as an encoder in mono mode makes it of two
+    // channels, (left + right) / 2, one channel (as a mono file counts in ITU BS.1770,
+    // whatever players then send to both speakers).
     TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix = false);
     ~TLoudnessMeter();
     TLoudnessMeter(const TLoudnessMeter&) = delete;
@@ -45,4 +46,5 @@ private:
     bool FDownmix;
     std::vector<float> FMono; // the downmix of a block
     bool FHeard = false;
+    std::vector<int32_t> FWide; // 24-bit samples, widened for the library
 };

@@ -4,6 +4,10 @@
 #include "audio/pipeline/audio_exception.h"
 #include "audio/pipeline/audio_input.h"
 #include "audio/pipeline/audio_part_reader.h"
+#include "audio/rip/flac_rip_encoder.h"
+#include "audio/rip/mp3_rip_encoder.h"
+#include "audio/rip/opus_rip_encoder.h"
+#include "audio/xiph/opus_encoder.h"
 #include "base/text_cut.h"
 
 #include <QCoreApplication>
@@ -24,6 +28,43 @@ int SampleRateHz(TMP3SampleRate Value) {
         throw EAudioException(
             QCoreApplication::translate("Rip", "Invalid MP3 sample rate (%1).").arg(int(Value)));
     return hz[Value];
+}
+
+QString FormatExtension(TOutputFormat Format) {
+    switch (Format) {
+    case ofFLAC:
+        return QStringLiteral(".flac");
+    case ofOpus:
+        return QStringLiteral(".opus");
+    default:
+        return QStringLiteral(".mp3");
+    }
+}
+
+bool FormatOfExtension(const QString& Extension, TOutputFormat& Format) {
+    const QString ext =
+        Extension.startsWith(u'.') ? Extension.toLower() : u'.' + Extension.toLower();
+    for (TOutputFormat f : {ofMP3, ofFLAC, ofOpus})
+        if (ext == FormatExtension(f)) {
+            Format = f;
+            return true;
+        }
+    return false;
+}
+
+TPcmFormat RipInputFormat(TOutputFormat Format, int Mp3Rate, int FlacRate) {
+    switch (Format) {
+    case ofFLAC:
+        return {FlacRate, 0, TPcmFormat::SourceDepth};
+    case ofOpus:
+        return {TOpusEncoder::SampleRate, 0, TAudioInput::FloatBits};
+    default:
+        return {Mp3Rate, 0, TAudioInput::FloatBits};
+    }
+}
+
+TPcmFormat TMP3Out::InputFormat() const {
+    return RipInputFormat(Format, SampleRateHz(SampleRate), FlacSampleRate);
 }
 
 TMP3Out::TMP3Out(QObject* AOwner) : TAudioFileOut(AOwner) {
@@ -74,6 +115,19 @@ TMp3EncoderSettings TMP3Out::EncoderSettings(int InputSampleRate) {
     return settings;
 }
 
+std::shared_ptr<TRipEncoder> TMP3Out::MakeEncoder(int InputSampleRate) {
+    switch (Format) {
+    case ofMP3:
+        return std::make_shared<TMp3RipEncoder>(EncoderSettings(InputSampleRate));
+    case ofFLAC:
+        return std::make_shared<TFlacRipEncoder>(FlacLevel);
+    case ofOpus:
+        return std::make_shared<TOpusRipEncoder>(OpusBitrate);
+    }
+    throw EAudioException(
+        QCoreApplication::translate("Rip", "Invalid output format (%1).").arg(int(Format)));
+}
+
 std::vector<TRipJob> TMP3Out::RunJobs() const {
     std::vector<TRipJob> jobs = Tracks;
     if (jobs.empty()) {
@@ -111,7 +165,7 @@ void TMP3Out::PrepareRun() {
         const int rate = input->GetSampleRate();
         const int channels = InputChannels(), bits = InputBitsPerSample();
         if (channels < 1 || channels > 2 ||
-            (bits != 8 && bits != 16 && bits != TAudioInput::FloatBits) || rate <= 0)
+            (bits != 8 && bits != 16 && bits != 24 && bits != TAudioInput::FloatBits) || rate <= 0)
             throw EAudioException(
                 QCoreApplication::translate(
                     "Rip", "The input's audio format is not supported (%1 channels, %2 bits "
@@ -121,7 +175,7 @@ void TMP3Out::PrepareRun() {
                     .arg(rate));
         FInputBits = bits;
         TRipExecutor::TSettings settings;
-        settings.Encoder = EncoderSettings(rate);
+        settings.Encoder = MakeEncoder(rate);
         settings.Jobs = std::move(jobs);
         settings.Threads = JobCount();
         settings.Tuning = Tuning;

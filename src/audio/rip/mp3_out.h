@@ -4,6 +4,7 @@
 #include "audio/pipeline/audio_file_out.h"
 #include "audio/rip/rip_executor.h"
 #include "audio/rip/rip_plan.h"
+#include "media/media_audio_stream.h"
 
 #include <QString>
 
@@ -50,9 +51,30 @@ enum TMP3Quality : int { ql0, ql1, ql2, ql3, ql4, ql5, ql6, ql7, ql8, ql9 };
 int BitRateKbps(TMP3BitRate Value);
 int SampleRateHz(TMP3SampleRate Value);
 
+// The format of the files a rip writes: MP3 (LAME, the default), FLAC (lossless) or Opus
+// (in Ogg).
+enum TOutputFormat : int { ofMP3, ofFLAC, ofOpus };
+// Each format's file name extension (".mp3", ".flac", ".opus").
+QString FormatExtension(TOutputFormat Format);
+// The format an extension names (any case, with or without the dot); false for another.
+bool FormatOfExtension(const QString& Extension, TOutputFormat& Format);
+// FLAC's compression levels and Opus's bit rates (kbit/s) a rip offers.
+inline constexpr int FlacLevelMin = 0, FlacLevelMax = 8, FlacLevelDefault = 5;
+inline constexpr int OpusKbpsMin = 32, OpusKbpsMax = 256, OpusKbpsDefault = 160;
+// What a rip's input decodes to for a format: MP3 float samples at its rate (Mp3Rate; its
+// resampler is cheaper than the encoder's, and the encoder takes the decoder's precision);
+// FLAC the source's own samples (16-bit, or 24-bit for deeper integer PCM) at FlacRate (0:
+// the source's); Opus float samples at 48 kHz.
+TPcmFormat RipInputFormat(TOutputFormat Format, int Mp3Rate, int FlacRate);
+
 // The MP3 output: rips a list of jobs (Tracks) from its Input, or, with no list, the whole
-// input into FileName with the Id3Tag texts. Input is PCM of 32-bit float (encoded as it
-// comes), 16-bit or 8-bit (widened). Each file starts with an ID3v2.3 tag (UTF-16 texts),
+// input into FileName with the Id3Tag texts, in the Format chosen: MP3 unless the properties
+// say FLAC or Opus, all through the one engine (below). Input is PCM of 32-bit float (encoded
+// as it comes), 24-bit (packed), 16-bit or 8-bit (widened); InputFormat() says what each
+// format wants. FLAC files hold the input's samples exactly, with Vorbis comments, a PICTURE
+// block and chapter marks as CHAPTERxxx comments; Opus files (Ogg) are exact in length
+// through their pre-skip and last granule position, with Vorbis comments, R128 gains and the
+// cover as METADATA_BLOCK_PICTURE. Each MP3 starts with an ID3v2.3 tag (UTF-16 texts),
 // ends with an ID3v1 tag, and carries an information frame ("Info" for constant, "Xing" for
 // variable bit rate) whose delay and padding give players the exact length: a decoder that
 // honours it gives exactly the job's samples, so tracks played one after another give the
@@ -84,6 +106,16 @@ class TMP3Out : public TAudioFileOut {
 public:
     explicit TMP3Out(QObject* AOwner = nullptr);
     ~TMP3Out() override;
+
+    // The files' format; the MP3 properties below hold for MP3 only.
+    TOutputFormat Format = ofMP3;
+    // FLAC: compression level 0 (fastest) to 8 (smallest); sample rate, 0 for the source's.
+    int FlacLevel = FlacLevelDefault;
+    int FlacSampleRate = 0;
+    // Opus: bit rate, kbit/s.
+    int OpusBitrate = OpusKbpsDefault;
+    // What the input should decode to for these properties.
+    TPcmFormat InputFormat() const;
 
     // Constant bit rate, used when EnableVBR is false.
     TMP3BitRate BitRate = br128;
@@ -156,6 +188,7 @@ protected:
 
 private:
     TMp3EncoderSettings EncoderSettings(int InputSampleRate);
+    std::shared_ptr<TRipEncoder> MakeEncoder(int InputSampleRate);
     std::vector<TRipJob> RunJobs() const;
     int ReadNext(void* Buffer, int Frames);
     int JobCount() const;

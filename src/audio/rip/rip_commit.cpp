@@ -1,6 +1,6 @@
 #include "audio/rip/rip_commit.h"
 
-#include "audio/rip/rip_job_stream.h"
+#include "audio/rip/rip_encoder.h"
 
 #include <algorithm>
 
@@ -19,7 +19,7 @@ void TRipCommit::ForgetMeters(size_t Job) {
         FMeters[Job].clear();
 }
 
-TLoudness TRipCommit::Finish(size_t Job, std::unique_ptr<TMp3JobStream> Stream) {
+TLoudness TRipCommit::Finish(size_t Job, std::unique_ptr<TRipJobWriter> Stream) {
     TLoudness loudness;
     if (FReplayGain) {
         std::vector<const TLoudnessMeter*> meters;
@@ -29,7 +29,7 @@ TLoudness TRipCommit::Finish(size_t Job, std::unique_ptr<TMp3JobStream> Stream) 
         if (Stream->DecodedPeak() >= 0)
             loudness.Peak = Stream->DecodedPeak();
         FPeaks[Job] = loudness.Peak;
-        Stream->Tag().SetTrackGain(loudness);
+        Stream->SetTrackGain(loudness);
     }
     FWaiting.emplace_back(Job, std::move(Stream));
     FFinished[Job] = true;
@@ -50,7 +50,7 @@ void TRipCommit::Commit(bool ListDone) {
         auto& [job, stream] = FWaiting[i];
         try {
             if (FAlbum.Measured)
-                stream->Tag().SetAlbumGain(FAlbum);
+                stream->SetAlbumGain(FAlbum);
             stream->Commit();
         } catch (...) {
             FFailedJob = int(job);
@@ -59,7 +59,7 @@ void TRipCommit::Commit(bool ListDone) {
             if (FAlbum.Measured)
                 for (size_t k = 0; k < i; ++k) {
                     try {
-                        FWaiting[k].second->Tag().ForgetAlbumGain();
+                        FWaiting[k].second->ForgetAlbumGain();
                         FWaiting[k].second->RewriteTag();
                     } catch (...) {
                         // The list's failure is what is told; this file keeps what it has.

@@ -8,14 +8,15 @@
 #include <utility>
 #include <vector>
 
-class TMp3JobStream;
+class TRipJobWriter;
 
 // The last step of a rip's files: loudness and the rename. Each segment's meters of a job
 // are gathered here; when the job's file is complete, they combine into its track gain,
-// written into its tag with the peak of the file's decoded sound (the sound that went into
-// the encoder is no bound for it), and the file waits. Commit renames the waiting files into place:
-// when the whole list is done, with the album's values (every job's meters combined) in
-// each; after a failure or a stop, what was finished is kept with its own values.
+// written into its tags with the peak of a lossy file's decoded sound where the file holds a
+// peak (TRipJobWriter::DecodedPeak: the sound that went into the encoder is no bound for
+// it), and the file waits. Commit renames the waiting files into place: when the whole list
+// is done, with the album's values (every job's meters combined) in each; after a failure or
+// a stop, what was finished is kept with its own values.
 //
 // Threads: the rip's coordinator (the output's worker); Written from any thread.
 class TRipCommit {
@@ -34,7 +35,7 @@ public:
 
     // The job's file is complete: its track gain goes into its tag (when measured) and it
     // waits for Commit. Answers the job's loudness (not measured without ReplayGain).
-    TLoudness Finish(size_t Job, std::unique_ptr<TMp3JobStream> Stream);
+    TLoudness Finish(size_t Job, std::unique_ptr<TRipJobWriter> Stream);
     bool Finished(size_t Job) const { return FFinished[Job]; }
 
     // Renames the waiting files into place, in list order, with the album's values when
@@ -53,7 +54,7 @@ private:
     std::vector<std::vector<std::unique_ptr<TLoudnessMeter>>> FMeters;       // of every job
     std::vector<bool> FFinished;                                             // of every job
     std::vector<double> FPeaks;                                              // of every job
-    std::vector<std::pair<size_t, std::unique_ptr<TMp3JobStream>>> FWaiting; // not renamed
+    std::vector<std::pair<size_t, std::unique_ptr<TRipJobWriter>>> FWaiting; // not renamed
     std::atomic<int> FWritten{0};
     int FFailedJob = -1;
     TLoudness FAlbum;

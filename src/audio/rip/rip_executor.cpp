@@ -1,11 +1,7 @@
 #include "audio/rip/rip_executor.h"
 
-#include "audio/layer3/mpeg_frame_header.h"
-#include "audio/mp3/mp3_segment_encoder.h"
-#include "audio/mp3/mp3_tag_writer.h"
 #include "audio/pipeline/audio_exception.h"
 #include "audio/rip/output_file.h"
-#include "audio/rip/rip_job_stream.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,12 +11,12 @@
 
 namespace {
 
-constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
+constexpr int ReadFrames = TRipEncoder::MaxBlockFrames;
 
 // A file's chapters in its own milliseconds: 0 is the job's first sample, the first a
-// decoder gives, the information frame's delay and padding accounted for.
-std::vector<TMp3TagWriter::TChapter> ChapterMarks(const TRipJob& Job, int Rate) {
-    std::vector<TMp3TagWriter::TChapter> marks;
+// decoder gives, the format's delay and padding accounted for.
+std::vector<TRipChapterMark> ChapterMarks(const TRipJob& Job, int Rate) {
+    std::vector<TRipChapterMark> marks;
     const int64_t end = Job.End;
     for (const TRipJob::TChapter& c : Job.Chapters) {
         const int64_t first = std::max(c.First, Job.First);
@@ -35,17 +31,13 @@ std::vector<TMp3TagWriter::TChapter> ChapterMarks(const TRipJob& Job, int Rate) 
     return marks;
 }
 
-TMp3EncoderSettings WithTag(TMp3EncoderSettings Settings, const TMp3TagTexts& Tag) {
-    Settings.Tag = Tag;
-    return Settings;
-}
-
 } // namespace
 
 TRipExecutor::TRipExecutor(TSettings Settings)
-    : FSettings(std::move(Settings)), FCoverFrame(TMp3TagWriter::CoverFrame(FSettings.Cover)),
+    : FSettings(std::move(Settings)),
+      FCover(FSettings.Encoder ? FSettings.Encoder->Cover(FSettings.Cover) : nullptr),
       FCommit(FSettings.Jobs.size(), FSettings.ReplayGain) {
-    // The frame is all the files need of the cover.
+    // The format's form is all the files need of the cover.
     std::vector<uint8_t>().swap(FSettings.Cover);
 }
 
@@ -71,21 +63,9 @@ void TRipExecutor::Start() {
             throw;
         }
     }
-    // What the encoder makes of the settings: its frame length and delay, and whether it
-    // resamples (then its frames do not lie on the input's samples).
-    TMp3Encoder probe(ReadFrames);
-    probe.Open(FSettings.Encoder);
-    FFrameSamples = probe.FrameSamples();
-    if (!FSettings.Encoder.EnableVBR) {
-        // LAME would quietly take another rate; say what the sample rate allows instead.
-        const QString refusal =
-            Layer3BitRateRefusal(probe.OutputSampleRate(), FSettings.Encoder.BitRate);
-        if (!refusal.isEmpty())
-            throw EAudioException(refusal);
-    }
-    FPlain = probe.OutputSampleRate() != src.SampleRate;
-    FDelay = probe.EncoderDelay();
-    probe.Close();
+    // What the encoder makes of the settings: its frame length and delays, and whether its
+    // stream is kept whole (then its frames do not lie on the input's samples).
+    FShape = FSettings.Encoder->Prepare({src.Channels, src.BitsPerSample, src.SampleRate});
     const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
 
     Plan();
@@ -114,8 +94,8 @@ void TRipExecutor::Plan() {
     const TSource& src = FSettings.Source;
     const std::vector<TRipJob>& jobs = FSettings.Jobs;
     for (size_t j = 0; j < jobs.size(); ++j) {
-        const bool joins =
-            !FPlain && j > 0 && jobs[j - 1].End >= 0 && jobs[j].First == jobs[j - 1].End;
+        const bool joins = !FShape.Plain && FShape.JoinsJobs && j > 0 && jobs[j - 1].End >= 0 &&
+                           jobs[j].First == jobs[j - 1].End;
         if (!joins)
             FRuns.push_back({j, j, -1});
         FRuns.back().EndJob = j + 1;
@@ -125,7 +105,7 @@ void TRipExecutor::Plan() {
         TRun& run = FRuns[r];
         const TRipJob& first = jobs[run.FirstJob];
         const TRipJob& last = jobs[run.EndJob - 1];
-        FGrids.emplace_back(first.First, FFrameSamples, FDelay, FPlain);
+        FGrids.emplace_back(first.First, FShape);
         const TRipGrid& grid = FGrids.back();
         if (last.End >= 0)
             run.Planned = std::max<int64_t>(0, last.End - first.First);
@@ -239,9 +219,9 @@ std::unique_ptr<TRipSegmentRun> TRipExecutor::SegmentRun(const TRipSegment& Seg)
         for (size_t j = Seg.FirstJob; j < FRuns[Seg.Run].EndJob; ++j)
             measured.push_back({j, FPlaces[j].Start, FPlaces[j].End});
     return std::make_unique<TRipSegmentRun>(
-        Seg, FGrids[Seg.Run], FRuns[Seg.Run].Planned, FSettings.Encoder,
-        TRipSegmentRun::TFormat{src.Channels, src.BitsPerSample, src.SampleRate},
-        std::move(measured), TRipSegmentRun::TProgress{FDone, FRunDone[Seg.Run]});
+        Seg, FGrids[Seg.Run], FRuns[Seg.Run].Planned, *FSettings.Encoder,
+        TRipPcmFormat{src.Channels, src.BitsPerSample, src.SampleRate}, std::move(measured),
+        TRipSegmentRun::TProgress{FDone, FRunDone[Seg.Run]}, FStopRequested);
 }
 
 void TRipExecutor::EncodePart(const TRipSegment& Seg, TRipPart& Out) {
@@ -370,31 +350,27 @@ void TRipExecutor::SaveWhatWasJoined() noexcept {
 
 void TRipExecutor::StartRun(size_t Run) {
     FRun = Run;
-    FJoiner = std::make_unique<TMp3SegmentJoiner>(!FSettings.Encoder.EnableVBR);
+    FJoiner = FSettings.Encoder->Joiner();
     FStreams.clear();
     FStreams.resize(FRuns[Run].EndJob - FRuns[Run].FirstJob);
-    FInfoTemplate.clear();
     FTail.clear();
     FRunEnd = -1;
     FRedo = false;
 }
 
 void TRipExecutor::OpenJob(size_t Job) {
-    // The tags the encoder makes for the job's texts: ID3v2 (UTF-16) first, ID3v1 last.
-    TMp3Encoder tagger(ReadFrames);
-    tagger.Open(WithTag(FSettings.Encoder, FSettings.Jobs[Job].Tag));
     const TJobPlace& place = FPlaces[Job];
     auto& stream = FStreams[Job - FRuns[place.Run].FirstJob];
     try {
-        TMp3TagWriter tag(tagger.Id3v2Tag());
-        tag.ReserveGains(FSettings.ReplayGain, FSettings.ReplayGain && FSettings.Jobs.size() > 1);
-        tag.SetCover(FCoverFrame);
-        tag.SetChapters(ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate));
-        const TMp3EncoderSettings& e = FSettings.Encoder;
-        const int maxKbps = !e.EnableVBR ? 0 : e.VBRLimits ? e.VBRMaxBitrate : 320;
-        stream = std::make_unique<TMp3JobStream>(
-            FSettings.Jobs[Job], FGrids[place.Run], place.Start, !e.EnableVBR, maxKbps,
-            FSettings.ReplayGain, std::move(tag), tagger.Id3v1Tag());
+        TRipJobFile file;
+        file.Job = &FSettings.Jobs[Job];
+        file.Grid = &FGrids[place.Run];
+        file.Start = place.Start;
+        file.TrackGain = FSettings.ReplayGain;
+        file.AlbumGain = FSettings.ReplayGain && FSettings.Jobs.size() > 1;
+        file.Cover = FCover;
+        file.Chapters = ChapterMarks(FSettings.Jobs[Job], FSettings.Source.SampleRate);
+        stream = FSettings.Encoder->JobWriter(file);
     } catch (...) {
         FFailedJob = int(Job);
         throw;
@@ -430,9 +406,6 @@ void TRipExecutor::JoinSegment(const TRipSegment& Seg, TRipPart&& Part) {
     FTail = std::move(Part.Tail);
     if (Part.Ended)
         FRunEnd = end;
-    FPlainPadding = Part.Padding;
-    if (Seg.Index == 0)
-        FInfoTemplate = std::move(Part.InfoFrame);
     if (!FJoiner->Add(std::move(Part.Segment))) {
         FRedo = true;
         return;
@@ -454,24 +427,24 @@ void TRipExecutor::Distribute(size_t Run) {
     FJoiner->TakeFinished(FFrames);
     const TRun& run = FRuns[Run];
     const TRipGrid& grid = FGrids[Run];
-    for (const TMp3SegmentJoiner::TJoinedFrame& frame : FFrames) {
+    for (const std::unique_ptr<TRipPacket>& frame : FFrames) {
         for (size_t j = run.FirstJob; j < run.EndJob; ++j) {
-            if (FCommit.Finished(j) || frame.Index < FPlaces[j].FirstKept)
+            if (FCommit.Finished(j) || frame->Index < FPlaces[j].FirstKept)
                 continue;
             const int64_t end = JobEnd(j);
-            if (end >= 0 && frame.Index > grid.LastKept(end))
+            if (end >= 0 && frame->Index > grid.LastKept(end))
                 continue;
             auto& stream = FStreams[j - run.FirstJob];
             if (!stream)
                 OpenJob(j);
             try {
-                stream->Add(frame, FInfoTemplate);
+                stream->Add(*frame);
             } catch (...) {
                 FFailedJob = int(j);
                 throw;
             }
             // The job's last frame: its file is complete (the source reached its end).
-            if (end >= 0 && frame.Index == grid.LastKept(end) &&
+            if (end >= 0 && frame->Index == grid.LastKept(end) &&
                 (FRunEnd >= 0 || FPlaces[j].End >= 0))
                 FinishJob(j);
         }
@@ -497,7 +470,7 @@ void TRipExecutor::FinishJob(size_t Job) {
     if (!stream)
         OpenJob(Job);
     try {
-        stream->Finish(frames, FGrids[place.Run].EncoderDelay, FPlainPadding);
+        stream->Finish(frames);
     } catch (...) {
         FFailedJob = int(Job);
         throw;
@@ -506,9 +479,9 @@ void TRipExecutor::FinishJob(size_t Job) {
     result.Frames = frames;
     result.Carriers = stream->Carriers();
     const int64_t spf = FGrids[place.Run].FrameSamples;
-    for (const auto& seam : FJoiner->Seams())
-        if (seam.Cut * spf >= place.Start && (place.End < 0 || seam.Cut * spf < place.End))
-            result.Seams.push_back(seam.Cut);
+    for (const int64_t cut : FJoiner->Seams())
+        if (cut * spf >= place.Start && (place.End < 0 || cut * spf < place.End))
+            result.Seams.push_back(cut);
     result.Loudness = FCommit.Finish(Job, std::move(stream));
 }
 

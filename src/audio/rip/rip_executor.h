@@ -1,10 +1,9 @@
 #pragma once
 
-#include "audio/layer3/mp3_segment_joiner.h"
 #include "audio/loudness/loudness_meter.h"
-#include "audio/mp3/mp3_encoder.h"
 #include "audio/pipeline/audio_part_reader.h"
 #include "audio/rip/rip_commit.h"
+#include "audio/rip/rip_encoder.h"
 #include "audio/rip/rip_plan.h"
 #include "audio/rip/rip_segment_run.h"
 
@@ -19,8 +18,6 @@
 #include <thread>
 #include <vector>
 
-class TMp3JobStream;
-
 // What became of one job of a finished run.
 struct TRipJobResult {
     int64_t Frames = 0;         // samples of the range in the file
@@ -31,11 +28,13 @@ struct TRipJobResult {
     TLoudness Loudness; // of the range, when measured
 };
 
-// The rip engine: runs a list of jobs over one input, every job a file. Jobs are cut into
-// segments (TRipGrid, PlanSegments) that a pool of threads encodes, each thread reading its
-// own stretch of the source and feeding its own encoder with pre-roll before and overlap
-// after; the coordinator joins each job's segments in order into its stream
-// (TMp3JobStream), which writes the file and renames it into place when complete. Short
+// The rip engine: runs a list of jobs over one input, every job a file, in any format the
+// encoder interface offers (TRipEncoder: MP3, FLAC, Opus). Jobs are cut into segments
+// (TRipGrid, PlanSegments) that a pool of threads encodes, each thread reading its own
+// stretch of the source and feeding its own encoder with pre-roll before and overlap
+// after; the coordinator joins each job's segments in order into its stream (the format's
+// TRipJoiner) and hands each job's frames to its file (TRipJobWriter), which is renamed
+// into place when complete. Short
 // jobs run side by side, long ones on every thread. An input that can only be read from
 // start to end is encoded by the coordinator itself, as one job of one segment.
 //
@@ -66,7 +65,7 @@ class TRipExecutor {
 public:
     struct TSource {
         int Channels = 2;
-        int BitsPerSample = 16; // 16, or 32 for float
+        int BitsPerSample = 16; // 16, 24 (packed), or 32 for float
         int SampleRate = 44100;
         // Frames of the run as far as the input tells (-1 unknown).
         int64_t RunFrames = -1;
@@ -77,7 +76,7 @@ public:
         std::function<int(void* Buffer, int Frames)> ReadNext;
     };
     struct TSettings {
-        TMp3EncoderSettings Encoder; // tag texts come from each job
+        std::shared_ptr<TRipEncoder> Encoder; // the format; tag texts come from each job
         std::vector<TRipJob> Jobs;
         TSource Source;
         int Threads = 1;
@@ -88,7 +87,7 @@ public:
 
     explicit TRipExecutor(TSettings Settings);
     // Checks every job's file name (EAudioException naming it, FailedJob set), plans the
-    // segments and starts the pool. The encoder library must be held.
+    // segments and starts the pool. The encoder's library (LAME) must be held.
     void Start();
     ~TRipExecutor();
     TRipExecutor(const TRipExecutor&) = delete;
@@ -159,15 +158,13 @@ private:
     bool StepJoin(int WaitMs);
 
     TSettings FSettings;
-    // The cover's ID3 frame, one for every file of the list.
-    std::shared_ptr<const std::vector<uint8_t>> FCoverFrame;
+    // The cover as the format's files hold it, one for every file of the list.
+    std::shared_ptr<const std::vector<uint8_t>> FCover;
     std::vector<TRun> FRuns;
     std::vector<TRipGrid> FGrids; // of each run
     std::vector<TJobPlace> FPlaces;
     std::vector<TRipSegment> FPlan;
-    int FFrameSamples = 1152;
-    int FDelay = 576;
-    bool FPlain = false;
+    TRipStreamShape FShape;
     bool FFirstSeeks = false;
 
     // Shared with the pool, under FLock.
@@ -191,14 +188,12 @@ private:
 
     // The coordinator's own, for the run being joined.
     size_t FRun = SIZE_MAX;
-    std::unique_ptr<TMp3SegmentJoiner> FJoiner;
-    std::vector<std::unique_ptr<TMp3JobStream>> FStreams; // of its jobs
-    std::vector<uint8_t> FInfoTemplate;
-    std::vector<uint8_t> FTail; // of the part joined last
-    int64_t FRunEnd = -1;       // grid PCM where the source ended in the run
+    std::unique_ptr<TRipJoiner> FJoiner;
+    std::vector<std::unique_ptr<TRipJobWriter>> FStreams; // of its jobs
+    std::vector<uint8_t> FTail;                           // of the part joined last
+    int64_t FRunEnd = -1; // grid PCM where the source ended in the run
     bool FRedo = false;
-    int FPlainPadding = 0; // of an encoder that resamples, as it counted
-    std::vector<TMp3SegmentJoiner::TJoinedFrame> FFrames;
+    std::vector<std::unique_ptr<TRipPacket>> FFrames;
     std::vector<TRipJobResult> FResults;
     TRipCommit FCommit; // the finished files, renamed when the list is done
     // An input read in order: its one segment, encoded step by step.

@@ -89,7 +89,7 @@ bool TMp3JobStream::ChooseCarriers(bool Final, TCarriers& Chosen) const {
 
 void TMp3JobStream::Begin(const TCarriers& Carriers) {
     FStarted = true;
-    FInfo = FHeldInfo;
+    FInfo = FRun->InfoFrame;
     if (FInfo.empty() || !TMp3InfoTag::Parse(FInfo.data(), FInfo.size()))
         FInfo = TMp3InfoTag::Blank(FHeld.front().Frame.Header, !FConstant).Bytes();
     // A placeholder of the frame's size while the stream is written.
@@ -104,7 +104,6 @@ void TMp3JobStream::Begin(const TCarriers& Carriers) {
     for (const TMp3SegmentJoiner::TJoinedFrame& f : FHeld)
         Append(f.Frame);
     FHeld.clear();
-    FHeldInfo.clear();
     WriteFinished(false);
 }
 
@@ -115,16 +114,15 @@ void TMp3JobStream::Append(const TLayer3Frame& Frame) {
     FFrameSizes.push_back(uint32_t(Frame.Header.FrameBytes()));
 }
 
-void TMp3JobStream::Add(const TMp3SegmentJoiner::TJoinedFrame& Frame,
-                        const std::vector<uint8_t>& InfoFrame) {
+void TMp3JobStream::Add(const TRipPacket& Packet) {
+    const auto& packet = static_cast<const TMp3Packet&>(Packet);
     if (FStarted) {
-        Append(Frame.Frame);
+        Append(packet.Frame.Frame);
         WriteFinished(false);
         return;
     }
-    if (FHeld.empty())
-        FHeldInfo = InfoFrame;
-    FHeld.push_back(Frame);
+    FRun = packet.Run;
+    FHeld.push_back(packet.Frame);
     TCarriers carriers;
     if (ChooseCarriers(false, carriers))
         Begin(carriers);
@@ -143,7 +141,7 @@ void TMp3JobStream::WriteFinished(bool All) {
     FFile.Write(FBytes.data(), int64_t(FBytes.size()));
 }
 
-void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
+void TMp3JobStream::Finish(int64_t Frames) {
     if (!FStarted && !FHeld.empty()) {
         TCarriers carriers;
         ChooseCarriers(true, carriers);
@@ -152,7 +150,7 @@ void TMp3JobStream::Finish(int64_t Frames, int PlainDelay, int PlainPadding) {
     WriteFinished(true);
     FFile.Write(FId3v1.data(), int64_t(FId3v1.size()));
     const int64_t frames = int64_t(FFrameSizes.size());
-    int delay = PlainDelay, padding = PlainPadding;
+    int delay = FGrid.EncoderDelay, padding = FRun ? FRun->Padding : 0;
     if (!FGrid.Plain) {
         delay = FGrid.Delay(FStart, FCarriers);
         padding = int(frames * FGrid.FrameSamples - delay - Frames);

@@ -5,11 +5,27 @@
 #include "audio/mp3/mp3_decoded_peak.h"
 #include "audio/mp3/mp3_tag_writer.h"
 #include "audio/rip/output_file.h"
+#include "audio/rip/rip_encoder.h"
 #include "audio/rip/rip_plan.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+// What an MP3 run's stream says of itself, set as its segments are joined: the first
+// encoder's information frame (the template of every file's; empty where it wrote none)
+// and the last encoder's own padding (for a stream kept whole).
+struct TMp3RunInfo {
+    std::vector<uint8_t> InfoFrame;
+    int Padding = 0;
+};
+
+// A frame of an MP3 run's joined stream, with the run it belongs to.
+class TMp3Packet : public TRipPacket {
+public:
+    TMp3SegmentJoiner::TJoinedFrame Frame;
+    std::shared_ptr<const TMp3RunInfo> Run;
+};
 
 // One job's MP3 file, cut out of its run's joined stream as the frames come: ID3v2 tag,
 // information frame, carrier frames, the frames from the first the job's range needs to
@@ -25,7 +41,7 @@
 // only then is the file renamed into place.
 //
 // Threads: one thread at a time (the rip's coordinator).
-class TMp3JobStream {
+class TMp3JobStream : public TRipJobWriter {
 public:
     // Creates the job's temporary file and writes the ID3v2 tag (EAudioException when it
     // cannot). Start: the job's first sample on the run's grid. MaxKbps: for a variable bit
@@ -34,25 +50,26 @@ public:
     TMp3JobStream(const TRipJob& Job, const TRipGrid& Grid, int64_t Start, bool ConstantBitRate,
                   int MaxKbps, bool MeasurePeak, TMp3TagWriter Id3v2, std::vector<uint8_t> Id3v1);
 
-    // The next frame of the job; the first brings the information frame the run's first
-    // encoder wrote for its own stream (empty where it wrote none).
-    void Add(const TMp3SegmentJoiner::TJoinedFrame& Frame, const std::vector<uint8_t>& InfoFrame);
+    // The next frame of the job (a TMp3Packet); the run it brings holds the information
+    // frame the run's first encoder wrote for its own stream.
+    void Add(const TRipPacket& Packet) override;
     bool Started() const { return FStarted || !FHeld.empty(); }
     // Ends the file for a range of Frames samples. A plain stream takes the encoder's own
     // delay and padding.
-    void Finish(int64_t Frames, int PlainDelay = 0, int PlainPadding = 0);
+    void Finish(int64_t Frames) override;
+    void SetTrackGain(const TLoudness& Value) override { FId3v2.SetTrackGain(Value); }
+    void SetAlbumGain(const TLoudness& Value) override { FId3v2.SetAlbumGain(Value); }
     // Writes the tag anew with what the writer now holds and renames the file into place.
-    void Commit();
-    // After Commit: writes the tag anew, in place, with what the writer now holds.
-    void RewriteTag();
+    void Commit() override;
+    void ForgetAlbumGain() override { FId3v2.ForgetAlbumGain(); }
+    void RewriteTag() override;
     TMp3TagWriter& Tag() { return FId3v2; }
-    // Gives up the file.
-    void Discard() noexcept { FFile.Discard(); }
+    void Discard() noexcept override { FFile.Discard(); }
 
-    int Carriers() const { return FCarriers; }
+    int Carriers() const override { return FCarriers; }
     // After Finish: the peak of the job's samples as a player decodes the file (see
     // TMp3DecodedPeak); -1 when not measured.
-    double DecodedPeak() const { return FDecodedPeak; }
+    double DecodedPeak() const override { return FDecodedPeak; }
 
 private:
     // Frames the carriers are chosen on before the file takes any.
@@ -73,6 +90,7 @@ private:
     void Append(const TLayer3Frame& Frame);
     void WriteFinished(bool All);
 
+    std::shared_ptr<const TMp3RunInfo> FRun;
     TRipJob FJob;
     TRipGrid FGrid;
     int64_t FStart;
@@ -86,7 +104,6 @@ private:
     std::unique_ptr<TMp3DecodedPeak> FPeak;
     double FDecodedPeak = -1;
     std::vector<TMp3SegmentJoiner::TJoinedFrame> FHeld;
-    std::vector<uint8_t> FHeldInfo;
     int FCarriers = 0;
     int64_t FInfoAt = 0;
     uint32_t FAudioBytes = 0;

@@ -5,25 +5,34 @@
 
 namespace {
 
-constexpr int OverlapFrames = 16;
-constexpr int GuardFrames = 3;
+TRipStreamShape Mp3Shape(int FrameSamples, int EncoderDelay, bool Plain) {
+    TRipStreamShape shape;
+    shape.FrameSamples = FrameSamples;
+    shape.EncoderDelay = EncoderDelay;
+    shape.Plain = Plain;
+    return shape;
+}
 
 } // namespace
 
 TRipGrid::TRipGrid(int64_t First, int Samples, int Delay, bool Plain)
-    : FrameSamples(Samples), EncoderDelay(Delay), Plain(Plain),
-      Lead(Plain ? 0 : int64_t(PrerollFrames) * Samples + LeadExtra), Origin(First - Lead) {}
+    : TRipGrid(First, Mp3Shape(Samples, Delay, Plain)) {}
+
+TRipGrid::TRipGrid(int64_t First, const TRipStreamShape& S)
+    : Shape(S), FrameSamples(S.FrameSamples), EncoderDelay(S.EncoderDelay), Plain(S.Plain),
+      Lead(S.Plain ? 0 : int64_t(S.PrerollFrames) * S.FrameSamples + S.LeadExtra),
+      Origin(First - Lead) {}
 
 int64_t TRipGrid::FirstKept(int64_t Start) const {
     if (Plain)
         return 0;
     // Frame n decodes to grid PCM from n * FrameSamples - EncoderDelay - DecoderDelay.
-    const int64_t settled = Start + EncoderDelay + DecoderDelay - UnsettledSamples;
+    const int64_t settled = Start + EncoderDelay + Shape.DecoderDelay - Shape.UnsettledSamples;
     return std::max<int64_t>(0, settled / FrameSamples);
 }
 
 int64_t TRipGrid::LastKept(int64_t End) const {
-    return (End + EncoderDelay + DecoderDelay - 1) / FrameSamples;
+    return (End + EncoderDelay + Shape.DecoderDelay - 1) / FrameSamples;
 }
 
 int TRipGrid::CarrierLimit(int64_t Start) const {
@@ -43,16 +52,26 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
         remaining += std::max<int64_t>(n, 0);
     // A segment of less than a second would cost more in pre-roll and overlap than it saves.
     const double minFrames = std::max(0.2, Tuning.MinSegmentSeconds) * Rate;
-    const double maxFrames = std::max(minFrames, Tuning.MaxSegmentSeconds * Rate);
     for (size_t j = 0; j < RunFrames.size(); ++j) {
         const TRipGrid& grid = Grids[j];
+        const double longest =
+            grid.Shape.MaxSegmentSeconds > 0
+                ? std::min(Tuning.MaxSegmentSeconds, grid.Shape.MaxSegmentSeconds)
+                : Tuning.MaxSegmentSeconds;
+        const double maxFrames = std::max(minFrames, longest * Rate);
         const int spf = grid.FrameSamples;
         const int64_t n = RunFrames[j];
         const bool known = n >= 0;
         int pieces = 1;
-        if (known && !grid.Plain && Threads > 1 && double(n) >= 2 * minFrames) {
+        if (known && !grid.Plain && grid.Shape.Segments && Threads > 1 &&
+            double(n) >= 2 * minFrames) {
             const double piece = std::clamp(double(remaining) / Threads, minFrames, maxFrames);
             pieces = int(std::clamp(std::lround(double(n) / piece), 1L, long(n / minFrames)));
+            // Under a format's own cap, whole rounds of the threads: none is left alone with
+            // the last piece.
+            if (grid.Shape.MaxSegmentSeconds > 0 && pieces > Threads)
+                pieces = int(std::min<int64_t>((pieces + Threads - 1) / Threads * Threads,
+                                               int64_t(double(n) / minFrames)));
         }
         remaining -= std::max<int64_t>(n, 0);
         if (grid.Plain) {
@@ -75,10 +94,13 @@ std::vector<TRipSegment> PlanSegments(const std::vector<int64_t>& RunFrames,
             s.Last = i + 1 == pieces;
             s.Start = first + kept * i / pieces;
             s.End = first + kept * (i + 1) / pieces;
-            s.First = i == 0 ? 0 : s.Start - TRipGrid::PrerollFrames;
-            s.KeepUntil = s.Last ? s.End : s.End + OverlapFrames;
+            s.First = i == 0 ? 0 : s.Start - grid.Shape.PrerollFrames;
+            s.KeepUntil = s.Last ? s.End : s.End + grid.Shape.OverlapFrames;
             s.FeedFrom = s.First * spf;
-            s.FeedTo = known ? (s.KeepUntil + GuardFrames) * spf : -1;
+            s.FeedTo = !known ? -1
+                       : s.Last && grid.Shape.ExactEnd
+                           ? grid.Lead + n
+                           : (s.KeepUntil + grid.Shape.GuardFrames) * spf;
             plan.push_back(s);
         }
     }

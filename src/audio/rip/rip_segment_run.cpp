@@ -8,12 +8,31 @@ namespace {
 
 constexpr int64_t Unbounded = INT64_MAX / 4;
 
+// A run's last segment keeps every frame its encoder makes.
+TRipSegment KeptToTheEnd(TRipSegment Seg) {
+    if (Seg.Last)
+        Seg.KeepUntil = Unbounded;
+    return Seg;
+}
+
 } // namespace
 
 bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Head,
                int BitsPerSample) {
     if (Tail.size() != Head.size() || Tail.empty())
         return false;
+    if (BitsPerSample == 24) {
+        // Packed little-endian: a hair of rounding is a few steps of the 24 bits.
+        for (size_t i = 0; i + 3 <= Tail.size(); i += 3) {
+            auto value = [](const uint8_t* P) {
+                return int32_t(uint32_t(P[0]) << 8 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 24) >>
+                       8;
+            };
+            if (std::abs(value(&Tail[i]) - value(&Head[i])) > 8 * 256)
+                return false;
+        }
+        return true;
+    }
     if (BitsPerSample == 32) {
         const auto* a = reinterpret_cast<const float*>(Tail.data());
         const auto* b = reinterpret_cast<const float*>(Head.data());
@@ -31,12 +50,13 @@ bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Hea
 }
 
 TRipSegmentRun::TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int64_t RunFrames,
-                               const TMp3EncoderSettings& Encoder, TFormat Format,
-                               std::vector<TJobSpan> Measured, TProgress Progress)
-    : FSeg(Seg), FFormat(Format), FDownmix(Encoder.Mode == 3 && Format.Channels == 2),
+                               const TRipEncoder& Encoder, TRipPcmFormat Format,
+                               std::vector<TJobSpan> Measured, TProgress Progress,
+                               const std::atomic<bool>& Stop)
+    : FSeg(Seg), FFormat(Format), FDownmix(Grid.Shape.Downmix && Format.Channels == 2),
       FMeasured(std::move(Measured)), FProgress(Progress),
-      FEncoder(Encoder, Seg.First, Seg.Start, Seg.End, Seg.Last ? Unbounded : Seg.KeepUntil),
-      FFrameBytes(size_t(Format.Channels * Format.BitsPerSample / 8)), FAt(Seg.FeedFrom) {
+      FEncoder(Encoder.SegmentEncoder(KeptToTheEnd(Seg), Stop)),
+      FFrameBytes(size_t(Format.FrameBytes())), FAt(Seg.FeedFrom) {
     const int spf = Grid.FrameSamples;
     const int64_t end = RunFrames < 0 ? Unbounded : Grid.Lead + RunFrames;
     FCountFrom = std::max(Grid.Plain ? 0 : Seg.Start * spf, Grid.Lead);
@@ -52,7 +72,7 @@ int64_t TRipSegmentRun::Wanted() const {
 }
 
 void TRipSegmentRun::Feed(const uint8_t* Pcm, int Frames) {
-    FEncoder.Encode(Pcm, Frames, FFormat.Channels, FFormat.BitsPerSample);
+    FEncoder->Encode(Pcm, Frames);
     Keep(FHead, FHeadFrom, Pcm, Frames);
     Keep(FTail, FTailFrom, Pcm, Frames);
     const int64_t counted = std::min(FAt + Frames, FCountTo) - std::max(FAt, FCountFrom);
@@ -67,7 +87,7 @@ void TRipSegmentRun::Feed(const uint8_t* Pcm, int Frames) {
 
 bool TRipSegmentRun::Encode(TAudioPartReader& Reader, const std::atomic<bool>& Stop,
                             TRipPart& Out) {
-    constexpr int ReadFrames = TMp3SegmentEncoder::MaxBlockFrames;
+    constexpr int ReadFrames = TRipEncoder::MaxBlockFrames;
     std::vector<uint8_t> buffer(size_t(ReadFrames) * FFrameBytes);
     // A part that reads to the source's end ends there by definition.
     bool ended = FSeg.FeedTo < 0;
@@ -87,14 +107,11 @@ bool TRipSegmentRun::Encode(TAudioPartReader& Reader, const std::atomic<bool>& S
 }
 
 void TRipSegmentRun::Finish(bool Ended, TRipPart& Out) {
-    Out.Segment = FEncoder.Finish();
+    Out.Segment = FEncoder->Finish();
     Out.Delivered = FDelivered;
     Out.Ended = Ended;
     Out.Head = std::move(FHead);
     Out.Tail = std::move(FTail);
-    if (FSeg.Index == 0)
-        Out.InfoFrame = FEncoder.InfoFrame();
-    Out.Padding = FEncoder.EncoderPadding();
     Out.Meters = std::move(FMeters);
     Out.Done = true;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "audio/layer3/mp3_segment_joiner.h"
 #include "audio/loudness/loudness_meter.h"
-#include "audio/mp3/mp3_segment_encoder.h"
 #include "audio/pipeline/audio_part_reader.h"
+#include "audio/rip/rip_encoder.h"
 #include "audio/rip/rip_plan.h"
 
 #include <atomic>
@@ -21,16 +20,14 @@ struct TRipPart {
     // The PCM where the part meets its neighbours (CheckFrames frames each): the head of
     // a later part must be the tail of the one before, or the two heard different sound.
     std::vector<uint8_t> Head, Tail;
-    std::vector<uint8_t> InfoFrame; // the run's first encoder's information frame
-    int Padding = 0;                // the encoder's own padding, for a stream kept whole
-    TMp3SegmentJoiner::TSegment Segment;
+    std::unique_ptr<TRipEncoded> Segment; // what the encoder made, for the run's joiner
     // Loudness of the samples of each job the part stands for (not its pre-roll nor its
     // overlap), in job order.
     std::vector<std::pair<size_t, std::unique_ptr<TLoudnessMeter>>> Meters;
 };
 
 // Whether a later part's head heard the sound of the earlier part's tail (PCM as the parts
-// were fed: BitsPerSample 16 or 32 for float). Decoders that land exactly give the same
+// were fed: BitsPerSample 16, 24 or 32 for float). Decoders that land exactly give the same
 // samples, but for a hair of rounding after a seek; a source whose timestamps disagree
 // with its samples numbers them differently after each seek, and the sound is shifted.
 bool SameSound(const std::vector<uint8_t>& Tail, const std::vector<uint8_t>& Head,
@@ -49,11 +46,6 @@ public:
     // PCM frames compared where neighbouring parts meet.
     static constexpr int CheckFrames = 1024;
 
-    struct TFormat {
-        int Channels = 2;
-        int BitsPerSample = 16; // 16, or 32 for float
-        int SampleRate = 44100;
-    };
     // Where a job's samples lie on the run's grid (End -1: to the source's end), for its
     // loudness.
     struct TJobSpan {
@@ -66,10 +58,11 @@ public:
     };
 
     // RunFrames: the run's length in PCM frames, -1 unknown. Measured: the jobs the
-    // segment may stand for, in order; empty: no loudness is measured.
+    // segment may stand for, in order; empty: no loudness is measured. Stop: the rip's stop
+    // request, for an encoder that waits.
     TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int64_t RunFrames,
-                   const TMp3EncoderSettings& Encoder, TFormat Format,
-                   std::vector<TJobSpan> Measured, TProgress Progress);
+                   const TRipEncoder& Encoder, TRipPcmFormat Format, std::vector<TJobSpan> Measured,
+                   TProgress Progress, const std::atomic<bool>& Stop);
 
     // PCM frames still wanted; a very large number when the part reads to the source's end.
     int64_t Wanted() const;
@@ -86,11 +79,11 @@ private:
     void Keep(std::vector<uint8_t>& Into, int64_t From, const uint8_t* Pcm, int Frames) const;
 
     TRipSegment FSeg;
-    TFormat FFormat;
+    TRipPcmFormat FFormat;
     bool FDownmix; // the encoder makes mono of two channels: measured as it does
     std::vector<TJobSpan> FMeasured;
     TProgress FProgress;
-    TMp3SegmentEncoder FEncoder;
+    std::unique_ptr<TRipSegmentEncoder> FEncoder;
     size_t FFrameBytes;
     int64_t FAt;
     int64_t FDelivered = 0;

@@ -35,13 +35,6 @@ namespace {
 constexpr int SettingsClientWidth = 308;
 constexpr int SettingsClientHeight = 341;
 
-QComboBox* PickList(QWidget* parent) {
-    auto* list = new QComboBox(parent);
-    list->setEditable(false);
-    list->setMaxVisibleItems(18);
-    return list;
-}
-
 // An editable combo box whose list opens on typing, showing the entries that match.
 QComboBox* HistoryCombo(QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -127,6 +120,31 @@ TsettingsFrm::TsettingsFrm(QWidget* parent) : QDialog(parent) {
 QWidget* TsettingsFrm::BuildSettingsPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("settingsPage"));
+    auto* box = new QVBoxLayout(page);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(10);
+    box->addWidget(BuildFormatRow(page));
+    FormatSettingsPage = new QStackedWidget(page);
+    FormatSettingsPage->addWidget(BuildMp3Settings());
+    FormatSettingsPage->addWidget(BuildFlacSettings());
+    FormatSettingsPage->addWidget(BuildOpusSettings());
+    box->addWidget(FormatSettingsPage, 1);
+    ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
+    ReplayGainCheck->setToolTip(
+        tr("Measures the loudness while ripping, so that players can play every track "
+           "(and a track list as an album) equally loud."));
+    // The rows every format shares, closer together, so that MP3's VBR rows keep their
+    // heights in the dialog's size.
+    auto* shared = new QVBoxLayout;
+    shared->setSpacing(6);
+    shared->addWidget(BuildDownmixRow(page));
+    shared->addWidget(ReplayGainCheck);
+    box->addLayout(shared);
+    return page;
+}
+
+QWidget* TsettingsFrm::BuildMp3Settings() {
+    auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(10);
@@ -217,30 +235,14 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     for (int32_t mode = 0; mode < int32_t(ChannelModeCaptions.size()); ++mode)
         ChannelModeSel->addItem(ChannelModeCaption(mode));
     modeBox->addWidget(ChannelModeSel);
-    // 5.1 and 7.1 sound: where the dialogue is, the centre, is the quietest in the fold.
-    auto* mixRow = new QWidget(modeGroup);
-    auto* mixBox = new QHBoxLayout(mixRow);
-    mixBox->setContentsMargins(0, 0, 0, 0);
-    DownmixSel = PickList(mixRow);
-    DownmixSel->addItems({tr("Standard"), tr("Dialogue: centre lifted")});
-    DownmixSel->setToolTip(
-        tr("How 5.1 and 7.1 sound becomes stereo. Standard: the centre and the surrounds "
-           "at -3 dB against the fronts (AC-3 by the levels it carries). Dialogue: the "
-           "centre at +3 dB against the fronts, the surrounds at -6 dB. Neither can clip."));
-    auto* mixLabel = new QLabel(tr("&Surround:"), mixRow);
-    mixLabel->setBuddy(DownmixSel);
-    mixBox->addWidget(mixLabel);
-    mixBox->addWidget(DownmixSel, 1);
-    modeBox->addWidget(mixRow);
 
     box->addWidget(bitrateGroup);
-    box->addWidget(rateGroup);
-    box->addWidget(modeGroup);
-    ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
-    ReplayGainCheck->setToolTip(
-        tr("Measures the loudness while ripping, so that players can play every track "
-           "(and a track list as an album) equally loud."));
-    box->addWidget(ReplayGainCheck);
+    // The two short lists side by side, so the format's row above them fits the dialog.
+    auto* lists = new QHBoxLayout;
+    lists->setSpacing(10);
+    lists->addWidget(rateGroup, 1);
+    lists->addWidget(modeGroup, 1);
+    box->addLayout(lists);
     box->addStretch(1);
     return page;
 }
@@ -396,6 +398,13 @@ void TsettingsFrm::reject() {
     done(2);
 }
 
+QComboBox* TsettingsFrm::PickList(QWidget* parent) {
+    auto* list = new QComboBox(parent);
+    list->setEditable(false);
+    list->setMaxVisibleItems(18);
+    return list;
+}
+
 void TsettingsFrm::SelectNumber(QComboBox* list, int value, const QString& suffix) {
     const int exact = list->findText(QString::number(value) + suffix, Qt::MatchExactly);
     if (exact >= 0) {
@@ -452,7 +461,7 @@ void TsettingsFrm::SamplerateSelChange() {
 
 void TsettingsFrm::FillMp3Page(const TAppSettings& settings) {
     PageControl1->setCurrentWidget(settingsPage);
-    setWindowTitle(tr("MP3 Settings ..."));
+    FillFormatSettings(settings); // names the dialog after the format
     SelectNumber(bitRateSel, settings.AudioBitrate, QStringLiteral(" kbps"));
     SelectNumber(minBitrateSel, settings.AudioVbrMinBitrate, QStringLiteral(" kbps"));
     SelectNumber(maxBitrateSel, settings.AudioVbrMaxBitrate, QStringLiteral(" kbps"));
@@ -485,6 +494,7 @@ void TsettingsFrm::ReadMp3Page(TAppSettings& settings) const {
     settings.AudioVbrLimits = vbrLimitCheck->isChecked();
     settings.ReplayGain = ReplayGainCheck->isChecked();
     settings.AudioDownmix = DownmixSel->currentIndex();
+    ReadFormatSettings(settings);
 }
 
 void TsettingsFrm::FillTagPage(const TCurrentTag& tag) {

@@ -1,6 +1,7 @@
 #pragma once
 
-// The settings dialog: page 0 edits the MP3 settings, page 1 the ID3 tag of the next rip.
+// The settings dialog: page 0 edits the output (the format, MP3, FLAC or Opus, and that
+// format's settings; the MP3 ones as they always were), page 1 the ID3 tag of the next rip.
 // The caller chooses the page and the title, fills the controls, shows the dialog and
 // reads the controls back after OK (result 1; Cancel and the title bar give 2). The dialog
 // itself switches the bitrate area with the VBR box, reloads the four history lists each
@@ -30,6 +31,13 @@ public:
     QWidget* settingsPage;
     QWidget* id3Page;
 
+    // The output page: the format, and a page of settings for each (settings_frm_formats.cpp).
+    QComboBox* formatSel; // MP3, FLAC, Opus: in the order of TOutputFormat
+    QStackedWidget* FormatSettingsPage;
+    QComboBox* flacLevelSel;      // 0..8, in that order
+    QComboBox* flacSamplerateSel; // the source's own first, then rates in Hz
+    QComboBox* opusBitrateSel;    // kbit/s
+
     QCheckBox* VBRCheck;
     QStackedWidget* BitrateSettingsPage;
     QComboBox* bitRateSel;
@@ -58,6 +66,8 @@ public:
     QPushButton* skinButton1; // "&Cancel"
 
     void VBRCheckClick();
+    // Shows the chosen format's settings and names the dialog after it.
+    void FormatSelChange();
     void vbrLimitCheckClick();
     // Greys out the constant bit rates the chosen sample rate cannot carry (the tip names
     // those it can) and moves the choice off such a rate to the nearest one it can.
@@ -87,7 +97,16 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    // A list to pick one item of, as every list of the dialog is.
+    static QComboBox* PickList(QWidget* parent);
     QWidget* BuildSettingsPage();
+    QWidget* BuildMp3Settings();
+    QWidget* BuildFormatRow(QWidget* parent);
+    QWidget* BuildDownmixRow(QWidget* parent);
+    QWidget* BuildFlacSettings();
+    QWidget* BuildOpusSettings();
+    void FillFormatSettings(const TAppSettings& settings);
+    void ReadFormatSettings(TAppSettings& settings) const;
     QWidget* BuildId3Page();
     void ShowCover();
     QByteArray FCover; // the tag page's cover, JPEG

@@ -337,6 +337,8 @@ private:
     // would follow) to the preview, where Space plays.
     void FocusNeutralPlace();
     QString SourceAsMp3() const;
+    // The extension of the format the settings choose (".mp3").
+    static QString OutputExtension();
     void ShowRunFailure(const QString& reason);
     void ShowKeptAfterCancel(const QString& file);
     void NotifyRunEnd(const QString& body);

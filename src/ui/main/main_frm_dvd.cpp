@@ -90,8 +90,8 @@ TMediaTime TMainFrm::SourceLength() const {
 }
 
 QString TMainFrm::DvdOutputDefault(int firstChapter, int lastChapter) const {
-    return AppSettings.OutputFileDir +
-           DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter, lastChapter);
+    return AppSettings.OutputFileDir + DefaultOutputName(sourceFileEdit->text(), FDvd, firstChapter,
+                                                         lastChapter, OutputExtension());
 }
 
 void TMainFrm::TitleBoxChange(int Index) {

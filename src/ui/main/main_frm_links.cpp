@@ -24,7 +24,14 @@ void TMainFrm::MP3SettingsEditClick() {
         return;
     TAppSettings confirmed = AppSettings;
     dialog.ReadMp3Page(confirmed);
+    const QString before = OutputExtension();
     AppSettings = confirmed;
+    // The output's name follows the format, when it named the one before.
+    const QString output = outputFileEdit->text();
+    if (OutputExtension() != before && output.endsWith(before, Qt::CaseInsensitive)) {
+        outputFileEdit->setText(output.chopped(before.size()) + OutputExtension());
+        ShowOutputFile();
+    }
     ShowMp3Settings();
     ShowRangeInfo();
 }

@@ -177,7 +177,8 @@ void TMainFrm::OpenInBackground(const QString& path, int dvdTitle, int dvdAngle)
         const QString docs = DefaultOutputFolder();
         AppSettings.OutputFileDir = docs.endsWith(u'/') ? docs : docs + u'/';
     }
-    outputFileEdit->setText(AppSettings.OutputFileDir + DefaultOutputName(path, FDvd));
+    outputFileEdit->setText(AppSettings.OutputFileDir +
+                            DefaultOutputName(path, FDvd, 0, 0, OutputExtension()));
 
     AddRecentSource(path);
     ShowMp3Settings();

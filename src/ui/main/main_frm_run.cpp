@@ -39,9 +39,13 @@ void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const
 }
 
 QString TMainFrm::ChooseOutputFile(const QString& preset) {
-    QFileDialog dialog(this, tr("Save Output MP3 File..."), preset, tr("MP3 files (*.mp3)"));
+    const QString ext = OutputExtension();
+    const QString filter = ext == QStringLiteral(".flac")   ? tr("FLAC files (*.flac)")
+                           : ext == QStringLiteral(".opus") ? tr("Opus files (*.opus)")
+                                                            : tr("MP3 files (*.mp3)");
+    QFileDialog dialog(this, tr("Save Output MP3 File..."), preset, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("mp3"));
+    dialog.setDefaultSuffix(ext.mid(1));
     dialog.selectFile(preset);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
@@ -60,7 +64,11 @@ void TMainFrm::SaveFileBtnClick() {
 
 QString TMainFrm::SourceAsMp3() const {
     const QString source = sourceFileEdit->text();
-    return FolderPart(source) + DefaultOutputName(source, TDvdChoice());
+    return FolderPart(source) + DefaultOutputName(source, TDvdChoice(), 0, 0, OutputExtension());
+}
+
+QString TMainFrm::OutputExtension() {
+    return FormatExtension(RipFormat(AppSettings));
 }
 
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
@@ -86,8 +94,10 @@ QString TMainFrm::MakeOutputFolder(const QString& folder) {
 bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     // The output names the file, or for a track list the folder; a name with fields in it
     // is the pattern of the tracks' names.
-    const QString output = ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir,
-                                              DefaultOutputName(sourceFileEdit->text(), FDvd));
+    const QString ext = OutputExtension();
+    const QString output =
+        ResolveTypedOutput(outputFileEdit->text(), AppSettings.OutputFileDir,
+                           DefaultOutputName(sourceFileEdit->text(), FDvd, 0, 0, ext), ext);
     if (output != outputFileEdit->text()) {
         outputFileEdit->setText(output);
         ShowOutputFile();
@@ -100,8 +110,16 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
         outputFileEdit->setFocus();
         return false;
     };
+    // A name that says another format than the one chosen is refused before any work.
+    const QString given = namePart.mid(namePart.lastIndexOf(u'.'));
+    TOutputFormat named = ofMP3;
+    if (namePart.lastIndexOf(u'.') > 0 && FormatOfExtension(given, named) &&
+        FormatExtension(named) != ext)
+        return refuse(tr("The output file ends in %1, but the format chosen writes %2 "
+                         "files:\n %3\nChange the name or the format (Change Settings...).")
+                          .arg(given, ext, output));
     std::vector<TTrackNameFields> names;
-    const QString pattern = namePart.contains(u'%') ? namePart : DefaultTrackPattern;
+    const QString pattern = namePart.contains(u'%') ? namePart : TrackPatternFor(ext);
     if (list) {
         MakeTrackJobs(FTrackList, CurrentTag, false, jobs, names);
     } else {
@@ -117,7 +135,7 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
             return true;
         }
         try {
-            const QStringList paths = TrackFilePaths(into, pattern, names);
+            const QStringList paths = TrackFilePaths(into, pattern, names, ext);
             for (size_t k = 0; k < jobs.size(); ++k)
                 jobs[k].FileName = paths[int(k)];
         } catch (const ETrackListError& e) {

@@ -153,11 +153,12 @@ int TMainFrm::BuildRangeEdits(QWidget* parent) {
 void TMainFrm::ShowOutputFile() {
     // What Rip! writes, as it will read the edit: a list of tracks goes into the folder.
     const QString typed = outputFileEdit->text();
-    const QString output =
-        typed.isEmpty() || sourceFileEdit->text().isEmpty()
-            ? typed
-            : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
-                                 DefaultOutputName(sourceFileEdit->text(), FDvd));
+    const QString output = typed.isEmpty() || sourceFileEdit->text().isEmpty()
+                               ? typed
+                               : ResolveTypedOutput(typed, AppSettings.OutputFileDir,
+                                                    DefaultOutputName(sourceFileEdit->text(), FDvd,
+                                                                      0, 0, OutputExtension()),
+                                                    OutputExtension());
     const int tracks = int(FTrackList.Tracks.size());
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
                             : tracks == 1
@@ -167,13 +168,16 @@ void TMainFrm::ShowOutputFile() {
 
 void TMainFrm::ShowMp3Settings() {
     const QString rate =
-        !AppSettings.AudioVBR        ? QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate)
+        AppSettings.OutputFormat != ofMP3 ? FormatSettingsText(AppSettings)
+        : !AppSettings.AudioVBR      ? QStringLiteral("%1 Kbps, CBR").arg(AppSettings.AudioBitrate)
         : AppSettings.AudioVbrLimits ? QStringLiteral("%1 - %2 Kbps, VBR")
                                            .arg(AppSettings.AudioVbrMinBitrate)
                                            .arg(AppSettings.AudioVbrMaxBitrate)
                                      : QStringLiteral("V%1, VBR").arg(AppSettings.AudioVbrQuality);
-    MP3SettingsText1->setText(rate + QStringLiteral(", ") +
-                              ChannelModeCaption(AppSettings.AudioChannels));
+    MP3SettingsText1->setText(AppSettings.OutputFormat != ofMP3
+                                  ? rate
+                                  : rate + QStringLiteral(", ") +
+                                        ChannelModeCaption(AppSettings.AudioChannels));
     // "320 Kbps, CBR, Joint Stereo" is wider than the row at some fonts: a smaller font
     // rather than a cut word.
     QFont f = MP3SettingsPanel->font();
@@ -183,10 +187,7 @@ void TMainFrm::ShowMp3Settings() {
          ++step)
         f.setPointSizeF(f.pointSizeF() * 0.95);
     MP3SettingsText1->setFont(f);
-    MP3SettingsText2->setText(AppSettings.AudioSampleRate == 0
-                                  ? tr("Source's rate")
-                                  : QString::number(AppSettings.AudioSampleRate) +
-                                        QStringLiteral(" Hz"));
+    MP3SettingsText2->setText(FormatRateText(AppSettings));
     if (MP3SettingsEdit->isHidden())
         MP3SettingsEdit->show();
 }
@@ -225,12 +226,7 @@ void TMainFrm::ShowRangeInfo() {
         selPointPanel->show();
     startPointEdit->setText(RangeTimeText(FRange.StartMs()));
     endPointEdit->setText(RangeTimeText(FRange.EndMs()));
-    const int64_t estimate =
-        !AppSettings.AudioVBR ? d * int64_t(AppSettings.AudioBitrate) / 8
-        : AppSettings.AudioVbrLimits
-            ? d * (int64_t(AppSettings.AudioVbrMinBitrate) + AppSettings.AudioVbrMaxBitrate) / 16
-            : d * int64_t(VbrTypicalKbps(AppSettings.AudioVbrQuality)) / 8;
-    FileSizeText->setText(tr("about %1").arg(FormatSizeText(estimate)));
+    FileSizeText->setText(tr("about %1").arg(FormatSizeText(RipSizeEstimate(AppSettings, d))));
     ShowChapterOfRange();
 }
 

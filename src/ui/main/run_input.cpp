@@ -17,11 +17,11 @@ TAudioInput* TRunInput::Input() const {
     return FInput;
 }
 
-void TRunInput::SetOutputRate(int32_t outputRate) {
+void TRunInput::SetFormat(const TPcmFormat& format) {
     // The decoder delivers the output's rate: its resampler is cheaper than the encoder's
-    // and sounds the same. Samples stay float: the encoder takes them as they are, without
-    // requantising them to 16 bits (and spends less time on what would be added noise).
-    FInput->FormatOverride = {outputRate, 0, TAudioInput::FloatBits};
+    // and sounds the same. Samples stay float for a lossy format: the encoder takes them as
+    // they are, without requantising them to 16 bits; FLAC gets the source's own.
+    FInput->FormatOverride = format;
 }
 
 void TRunInput::SetFileName(const QString& fileName) {

@@ -26,8 +26,8 @@ public:
     TRunInput& operator=(const TRunInput&) = delete;
 
     TAudioInput* Input() const;
-    // Decode at the rate the output encodes at, in float samples.
-    void SetOutputRate(int32_t outputRate);
+    // Decode to what the output's format wants (TMP3Out::InputFormat).
+    void SetFormat(const TPcmFormat& format);
     void SetFileName(const QString& fileName);
     // 1-based in stream order, 0 = the primary track; before OpenSource.
     void SetAudioTrack(int track);

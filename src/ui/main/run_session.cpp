@@ -41,27 +41,21 @@ void TRunSession::Start(const TRunTarget& target, const QString& source, int aud
     // The previous run is over (the output is idle), so its input is no longer read.
     MP3Out->SetInput(nullptr);
     FInput.reset();
-    // A rip that keeps the source's rate learns it from the stream once open; one an MP3
+    FInput = std::make_unique<TRunInput>(nullptr);
+    MP3Out->SetInput(FInput->Input());
+    FInput->SetFormat(RipInputFormat(settings));
+    FInput->SetFileName(source);
+    FInput->SetAudioTrack(audioTrack);
+    FInput->SetDownmix(RipDownmix(settings));
+    FInput->OpenSource();
+    // An MP3 that keeps the source's rate learns it from the stream once open; one an MP3
     // cannot have is read again, from the file already open, at the rate of its family.
     TAppSettings run = settings;
-    const auto open = [&](int32_t rate) {
-        MP3Out->SetInput(nullptr);
-        FInput = std::make_unique<TRunInput>(nullptr);
-        MP3Out->SetInput(FInput->Input());
-        FInput->SetOutputRate(rate);
-        FInput->SetFileName(source);
-        FInput->SetAudioTrack(audioTrack);
-        FInput->SetDownmix(RipDownmix(settings));
-        FInput->OpenSource();
-    };
     if (KeepsSourceRate(settings)) {
-        open(0);
         const int32_t own = FInput->Reader().StreamFormat.sampleRate;
         run.AudioSampleRate = RipSampleRate(settings, {}, own);
         if (run.AudioSampleRate != own)
             FInput->ReopenAtRate(run.AudioSampleRate);
-    } else {
-        open(RipSampleRate(settings));
     }
     ConfigureRipOutput(*MP3Out, run);
     MP3Out->Cover.assign(cover.begin(), cover.end());

@@ -39,8 +39,9 @@ TEST(RealSizeCommandLine, ConcertChaptersInEveryFormatReadByOutsideTools) {
     for (const QString& name : flacs) {
         const QString file = dir + QStringLiteral("/flac/") + name;
         SCOPED_TRACE(file.toStdString());
-        const TProgramRun test = RunWithHive(
-            QStringLiteral("flac"), {QStringLiteral("-t"), QStringLiteral("-w"), QStringLiteral("-s"), file});
+        const TProgramRun test =
+            RunWithHive(QStringLiteral("flac"),
+                        {QStringLiteral("-t"), QStringLiteral("-w"), QStringLiteral("-s"), file});
         EXPECT_EQ(test.exitCode, 0) << test.err.toStdString();
         const DecodedAudio flac = DecodeAudioFile(file);
         ASSERT_TRUE(flac.ok) << flac.error.toStdString();

@@ -14,12 +14,11 @@
 #include "audio/pipeline/stream_audio_in.h"
 #include "audio/rip/mp3_out.h"
 #include "media/media_audio_stream.h"
-#include "picture/cover_art.h"
-#include "picture/video_frame_grab.h"
 #include "program/command_interrupt.h"
 #include "program/command_line.h"
 #include "program/command_list_pauses.h"
 #include "program/command_progress.h"
+#include "program/cover_option.h"
 #include "program/format_options.h"
 
 #include <QCoreApplication>
@@ -434,7 +433,8 @@ int TCommandRip::Execute() {
         return Fail(jobs.Error());
     std::vector<uint8_t> cover;
     if (!FOptions.Cover.isEmpty()) {
-        TResult<std::vector<uint8_t>> loaded = LoadCover(in.FileName, duration);
+        TResult<std::vector<uint8_t>> loaded =
+            CoverFromOption(FOptions.Cover, in.FileName, duration);
         if (!loaded)
             return Fail(loaded.Error());
         cover = std::move(*loaded);
@@ -442,37 +442,6 @@ int TCommandRip::Execute() {
     if (const TResult<void> checked = CheckOutputFiles(*jobs); !checked)
         return Fail(checked.Error());
     return Run(in, *jobs, std::move(cover));
-}
-
-TResult<std::vector<uint8_t>> TCommandRip::LoadCover(const QString& Source,
-                                                     TMediaTime Duration) const {
-    const QString& v = FOptions.Cover;
-    QString error;
-    int64_t ms = 0;
-    // A file of that name wins over a time, as the shell would have it.
-    if (!QFileInfo(v).isFile() && ParseTimeText(v, ms)) {
-        if (Duration > TMediaTime() && TMediaTime::FromMs(ms) >= Duration)
-            return TError(
-                QCoreApplication::translate("CommandLine", "--cover %1: the source ends at %2")
-                    .arg(v, FormatTimeText(Duration)));
-        std::vector<uint8_t> cover =
-            CoverFromImage(media::GrabVideoFrame(Source, TMediaTime::FromMs(ms), error));
-        if (cover.empty())
-            return TError(QStringLiteral("--cover %1: %2")
-                              .arg(v, error.isEmpty()
-                                          ? QCoreApplication::translate(
-                                                "CommandLine", "the picture cannot be made")
-                                          : error));
-        return cover;
-    }
-    if (!QFileInfo::exists(v))
-        return TError(QCoreApplication::translate("CommandLine",
-                                                  "--cover %1: neither a time nor a picture file")
-                          .arg(v));
-    std::vector<uint8_t> cover = CoverFromFile(v, error);
-    if (cover.empty())
-        return TError(QCoreApplication::translate("CommandLine", "--cover: ") + error);
-    return cover;
 }
 
 int TCommandRip::Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs,

@@ -71,9 +71,6 @@ private:
     // The output rules over the jobs' files: missing folders made, an existing file only
     // with --force (then each job replaces its file).
     TResult<void> CheckOutputFiles(std::vector<TTrackJob>& Jobs) const;
-    // --cover: a picture of the source's video at a time, or a picture file, as JPEG;
-    // else why not.
-    TResult<std::vector<uint8_t>> LoadCover(const QString& Source, TMediaTime Duration) const;
     int Run(TStreamAudioIn& In, const std::vector<TTrackJob>& Jobs, std::vector<uint8_t> Cover);
 
     TCommandLineOptions FOptions;

@@ -2,8 +2,8 @@
 
 #include "app/common.h"
 #include "app/dvd_choice.h"
-#include "audio/pipeline/audio_read_error.h"
 #include "media/media_audio_stream.h"
+#include "program/command_source.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -16,27 +16,12 @@ int TCommandListTracks::Execute() {
         std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
         return 1;
     };
-    const QFileInfo source(FSource);
-    if (!source.exists())
-        return fail(QCoreApplication::translate("CommandLine",
-                                                "cannot open \"%1\": No such file or directory")
-                        .arg(FSource));
     TDvdChoice dvd;
-    try {
-        if (!ChooseDvdTitle(FSource, FDvdTitle, dvd) && FDvdTitle > 0)
-            return fail(QCoreApplication::translate("CommandLine",
-                                                    "\"%1\" is not a DVD; --dvd-title needs one")
-                            .arg(FSource));
-    } catch (const EDvdError& e) {
-        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
-                        .arg(FSource, e.Message()));
-    }
-    if (dvd.locator.isEmpty() && source.isDir())
-        return fail(QCoreApplication::translate("CommandLine", "cannot open \"%1\": it is a folder")
-                        .arg(FSource));
+    const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
+    if (!resolved)
+        return fail(resolved.Error());
     std::vector<TMediaTrackInfo> tracks;
-    const media::TMediaResult result =
-        TMediaAudioStream::ListAudioTracks(dvd.locator.isEmpty() ? FSource : dvd.locator, tracks);
+    const media::TMediaResult result = TMediaAudioStream::ListAudioTracks(*resolved, tracks);
     if (result != media::S_OK)
         return fail(QCoreApplication::translate("CommandLine", "cannot read \"%1\": %2")
                         .arg(FSource, media::ResultText(result)));

@@ -1,5 +1,6 @@
 #include "program/command_source.h"
 
+#include "app/common.h"
 #include "program/command_line.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,10 @@ TResult<QString> CommandSourcePath(const QString& Source, int DvdTitle, TDvdChoi
         return TError(
             QCoreApplication::translate("CommandLine", "cannot open %1: No such file or directory")
                 .arg(Quoted(Source)));
+    // Opening a pipe waits for its writer, and what is read is gone for the next pass.
+    if (const QString why = ReadOnceSourceReason(source.absoluteFilePath()); !why.isEmpty())
+        return TError(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
+                          .arg(Quoted(Source), why));
     try {
         if (!ChooseDvdTitle(source.absoluteFilePath(), DvdTitle, Dvd) && DvdTitle > 0)
             return TError(

@@ -544,8 +544,8 @@ TEST(RipCommand, ProgressLineOnATerminalOnly) {
 // Sources and lists that can be read only once: a pipe as the source is refused at once
 // with the reason (it used to hang rewinding it), and so is a pipe as the list of
 // --tracks (it used to wait for the list's writer until Ctrl+C or kill ended it), before
-// any rip began. A bit rate the sample rate cannot carry is refused before anything is
-// read, never changed.
+// any rip began; the listings too. A bit rate the sample rate cannot carry is refused before
+// anything is read, never changed.
 TEST(RipCommand, PipesInterruptsAndUncarriedRatesEndAtOnce) {
     const QString dir = FreshDir(QStringLiteral("pipes"));
     const QString out = FreshDir(QStringLiteral("pipesout"));
@@ -564,6 +564,16 @@ TEST(RipCommand, PipesInterruptsAndUncarriedRatesEndAtOnce) {
         out);
     EXPECT_TRUE(list.contains(QStringLiteral("it is a pipe, which can be read only once")))
         << list.toStdString();
+    // The listings read the source as the rip does, and say the same.
+    for (const char* listing : {"--list-tracks", "--list-chapters", "--list-pauses"}) {
+        const TProgramRun listed = RunSonavel({QString::fromLatin1(listing), fifo});
+        EXPECT_EQ(listed.exitCode, 1) << listing;
+        EXPECT_EQ(listed.err.trimmed(),
+                  QStringLiteral("sonavel: cannot read \"%1\": it is a pipe, which can be read "
+                                 "only once; save it to a file and rip that")
+                      .arg(fifo))
+            << listing;
+    }
 
     const TProgramRun low =
         RunSonavel({rip, FixturePath("dvd_ac3_stereo.vob"), o, mp3, QStringLiteral("--bitrate"),

@@ -127,14 +127,6 @@
         <translation>die DVD „%1“ kann nicht gelesen werden: %2</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a DVD; --dvd-title needs one</source>
-        <translation>„%1“ ist keine DVD; --dvd-title braucht eine</translation>
-    </message>
-    <message>
-        <source>cannot open &quot;%1&quot;: it is a folder</source>
-        <translation>„%1“ kann nicht geöffnet werden: es ist ein Ordner</translation>
-    </message>
-    <message>
         <source>cannot read &quot;%1&quot;: %2</source>
         <translation>„%1“ kann nicht gelesen werden: %2</translation>
     </message>

@@ -80,7 +80,8 @@ bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice, int angl
     return true;
 }
 
-QString DvdOutputName(const QString& volume, int title, int firstChapter, int lastChapter) {
+QString DvdOutputName(const QString& volume, int title, int angle, int firstChapter,
+                      int lastChapter) {
     QString name = volume.trimmed();
     for (QChar& c : name)
         if (c == u'/' || c == u'\\' || c.unicode() < 32 || c.unicode() == 127)
@@ -88,7 +89,9 @@ QString DvdOutputName(const QString& volume, int title, int firstChapter, int la
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
         name = QStringLiteral("DVD");
     name += QStringLiteral("_t%1").arg(title, 2, 10, QChar(u'0'));
-    return name + ChapterNamePart(firstChapter, lastChapter) + QStringLiteral(".mp3");
+    if (angle > 1)
+        name += QStringLiteral("_a%1").arg(angle);
+    return name + ChapterNamePart(firstChapter, lastChapter);
 }
 
 QString DvdTitleLabel(const TDvdTitleEntry& entry) {

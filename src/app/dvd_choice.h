@@ -34,10 +34,12 @@ struct TDvdChoice {
 // such angle.
 bool ChooseDvdTitle(const QString& path, int title, TDvdChoice& choice, int angle = 1);
 
-// The default name of a rip: "CONCERT_t01_c06.mp3" for chapter 6 of title 1,
-// "CONCERT_t01_c06-c08.mp3" for chapters 6 to 8, "CONCERT_t01.mp3" for the whole title
-// (firstChapter 0). Characters a file name cannot hold become "_".
-QString DvdOutputName(const QString& volume, int title, int firstChapter, int lastChapter);
+// The default name of a rip, without its extension: "CONCERT_t01_c06" for chapter 6 of
+// title 1, "CONCERT_t01_c06-c08" for chapters 6 to 8, "CONCERT_t01" for the whole title
+// (firstChapter 0); "CONCERT_t01_a2_c06" in the second camera angle, so the angles' rips do
+// not take each other's names. Characters a file name cannot hold become "_".
+QString DvdOutputName(const QString& volume, int title, int angle, int firstChapter,
+                      int lastChapter);
 
 // "3: 1:42:07, 24 chapters": a title as the window offers it ("..., 2 angles" when it has
 // camera angles).

@@ -78,7 +78,7 @@ std::vector<TOutputFinding> CheckOutputs(const QStringList& Paths, const QString
 QString DefaultOutputName(const QString& Source, const TDvdChoice& Dvd, int FirstChapter,
                           int LastChapter, const QString& Extension) {
     if (!Dvd.locator.isEmpty())
-        return DvdOutputName(Dvd.volume, Dvd.title, FirstChapter, LastChapter).chopped(4) +
+        return DvdOutputName(Dvd.volume, Dvd.title, Dvd.angle, FirstChapter, LastChapter) +
                Extension;
     const QString name = Source.mid(Source.lastIndexOf(u'/') + 1);
     const int dot = name.lastIndexOf(u'.');

@@ -1,8 +1,8 @@
 // Camera angles on the command line, run as the built program: a chapter inside an
 // interleaved two-angle block is exactly one angle's sound (angle 1 unless --angle says
 // otherwise) from its first sample to its last, the title goes on after the block where it
-// should, --list-titles counts the angles, and an angle the title lacks, or one its
-// navigation packs lose, is refused.
+// should, --list-titles counts the angles, a default name says the angle past the first,
+// and an angle the title lacks, or one its navigation packs lose, is refused.
 
 #include "media/dvd/dvd_disc.h"
 #include "support/dvd_angles.h"
@@ -10,6 +10,8 @@
 #include "support/fixture_signal.h"
 #include "support/program_run.h"
 #include "support/test_env.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +75,17 @@ TEST(DvdAngles, AChapterInAnInterleavedBlockIsOneAnglesSound) {
         ExpectSignalAt(second[c], fs::kTitleBEng, 0, 0);
         ExpectSignalAt(second[c], fs::kTitleBEng, 3 * kDvdRipRate + 5, 3 * kDvdRipRate + 5);
     }
+
+    // Without -o the second angle's rip is named apart from the first's.
+    const TProgramRun named = RunSonavel(
+        Args(disc, {QStringLiteral("--angle"), QStringLiteral("2"), QStringLiteral("--chapter"),
+                    QStringLiteral("2"), QStringLiteral("--quiet")}));
+    ASSERT_EQ(named.exitCode, 0) << named.err.toStdString();
+    const QStringList documents = FilesIn(TestRoot() + QStringLiteral("/Documents"));
+    EXPECT_TRUE(documents.size() == 1 && documents[0].endsWith(QStringLiteral("_t01_a2_c02.mp3")))
+        << documents.join(u' ').toStdString();
+    for (const QString& name : documents)
+        QFile::remove(TestRoot() + QStringLiteral("/Documents/") + name);
 
     // An angle the title lacks; an angle on a plain file; an angle whose navigation packs
     // lead out of its block, a damaged disc.

@@ -69,6 +69,7 @@ TSourceOpener::~TSourceOpener() {
 bool TSourceOpener::Start(const QString& fileName, int title, int angle,
                           const TThreadStarter& startThread) {
     JoinThread();
+    FWorkDone = false;
     FResult = TOpenedSource();
     FResult.content = media::TMediaContent::Sound;
     FState = TState::Pending;
@@ -95,11 +96,13 @@ void TSourceOpener::OpenSourceWorker(const QString& fileName, int title, int ang
     } catch (...) {
         FResult.opened = false; // a graph that raises is a source that cannot be opened
     }
+    FWorkDone.store(true, std::memory_order_release);
     // The GUI thread reads the result once this call has reached it.
     QMetaObject::invokeMethod(this, &TSourceOpener::Finish, Qt::QueuedConnection);
 }
 
 void TSourceOpener::Finish() {
+    FWorkDone.load(std::memory_order_acquire);
     FState = TState::Ended;
     emit finished();
 }
@@ -117,6 +120,7 @@ void TSourceOpener::JoinThread() {
     if (!FThread)
         return;
     FThread->wait();
+    FWorkDone.load(std::memory_order_acquire);
     FThread.reset();
 }
 

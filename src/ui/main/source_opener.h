@@ -22,6 +22,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -88,5 +89,9 @@ private:
     TFilterGraph* FGraph;
     TState FState = TState::Idle;
     TOpenedSource FResult; // written by the opening thread while Pending
+    // Set by the opening thread after its last write; read on the GUI thread before the
+    // result is. The queued call and QThread::wait already order the two, but inside Qt,
+    // where thread checkers cannot see it: this says it in our own code.
+    std::atomic<bool> FWorkDone = false;
     std::unique_ptr<QThread> FThread;
 };

@@ -19,11 +19,7 @@ case "${1:-}" in
   --tsan)
     sonavel_build build-tsan -DSONAVEL_TSAN=ON
     export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp"
-    # The window's DVD tests author their disc with dvdauthor once the window's threads
-    # run, and ThreadSanitizer refuses a fork in a threaded process; the DVD reading they
-    # rely on is covered here by the rip and media tests.
-    exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
-      -L threaded -E "WindowTest\.(Dvd|ScreenshotsDvd)|WindowEngineTest\.Dvd|WindowUserTest\.Dvd" ;;
+    exec ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 -L threaded ;;
   --slow)
     # Sources of real size alone (they run in the plain suite too).
     sonavel_build build

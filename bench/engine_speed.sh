@@ -18,6 +18,7 @@
 #        SOUNDS="tonal noisy speech", ROWS="30 120 300 title", RUNS=n, GAIN=1
 # Needs dvdauthor and /usr/bin/time; installs the ffmpeg command line if it is missing;
 # about 1 GB in $TMPDIR.
+# shellcheck disable=SC2046 # the argument lists are meant to split
 set -eu
 
 BUILD=${1:-build}
@@ -74,26 +75,18 @@ keep() { # NAME COMMAND...
 reset() { for n in "$@"; do : >"$WORK/$n.w" && : >"$WORK/$n.c" && : >"$WORK/$n.m"; done; }
 med() { median <"$WORK/$1"; }
 
-rip_range() { # SOUND SECONDS [args]
-    sound=$1 seconds=$2
-    shift 2
-    # shellcheck disable=SC2086
-    "$SONAVEL" --rip "$WORK/$sound.mpg" --start $FROM --end $((FROM + seconds)) \
-        -o "$WORK/out.mp3" --force --quiet $ENC "$@"
+# The commands measured (/usr/bin/time runs programs, not shell functions).
+range_args() { # SOUND SECONDS: sonavel's arguments for the range
+    echo "--rip $WORK/$1.mpg --start $FROM --end $((FROM + $2)) -o $WORK/out.mp3 --force --quiet $ENC"
 }
-ff_range() { # SOUND SECONDS
-    # shellcheck disable=SC2086
-    ffmpeg -v error -y -ss $FROM -t "$2" -i "$WORK/$1.mpg" $FFENC "$WORK/ff.mp3"
+ff_range_args() { # SOUND SECONDS
+    echo "-v error -y -ss $FROM -t $2 -i $WORK/$1.mpg $FFENC $WORK/ff.mp3"
 }
-rip_title() { # SOUND [args]
-    sound=$1
-    shift
-    rm -rf "$WORK/split"
-    # shellcheck disable=SC2086
-    "$SONAVEL" --rip "$WORK/$sound" --split-chapters -o "$WORK/split/" --quiet $ENC "$@"
+title_args() { # SOUND
+    echo "--rip $WORK/$1 --split-chapters -o $WORK/split/ --force --quiet $ENC"
 }
-ff_title() { # SOUND
-    sh -c "
+ff_title_script() { # SOUND: the chapters one after the other, as a script would
+    echo "
         vobs=\$(ls '$WORK/$1'/VIDEO_TS/VTS_01_[1-9].VOB | tr '\n' '|' | sed 's/|\$//')
         set -- $STARTS; k=1
         while [ \$# -ge 2 ]; do
@@ -116,13 +109,15 @@ for sound in ${SOUNDS:-tonal noisy speech}; do
         i=0
         while [ $i -lt "$RUNS" ]; do
             if [ "$row" = title ]; then
-                keep all rip_title "$sound"
-                keep ff ff_title "$sound"
-                [ "${TITLE_JOBS1:-0}" = 1 ] && keep one rip_title "$sound" --jobs 1
+                keep all "$SONAVEL" $(title_args "$sound")
+                keep ff sh -c "$(ff_title_script "$sound")"
+                if [ "${TITLE_JOBS1:-0}" = 1 ]; then
+                    keep one "$SONAVEL" $(title_args "$sound") --jobs 1
+                fi
             else
-                keep all rip_range "$sound" "$row"
-                keep one rip_range "$sound" "$row" --jobs 1
-                keep ff ff_range "$sound" "$row"
+                keep all "$SONAVEL" $(range_args "$sound" "$row")
+                keep one "$SONAVEL" $(range_args "$sound" "$row") --jobs 1
+                keep ff ffmpeg $(ff_range_args "$sound" "$row")
             fi
             i=$((i + 1))
         done
@@ -143,7 +138,7 @@ for sound in ${SOUNDS:-tonal noisy speech}; do
     reset short
     i=0
     while [ $i -lt "$RUNS" ]; do
-        keep short rip_range "$sound" 1
+        keep short "$SONAVEL" $(range_args "$sound" 1)
         i=$((i + 1))
     done
     printf "%-7s %-6s %7.2f %7.2f %47s %5d\n" "$sound" "1 s" "$(med short.w)" "$(med short.c)" "" \
@@ -152,10 +147,10 @@ for sound in ${SOUNDS:-tonal noisy speech}; do
         reset g1 n1 gn nn
         i=0
         while [ $i -lt "$RUNS" ]; do
-            keep g1 rip_range "$sound" 300 --jobs 1
-            keep n1 rip_range "$sound" 300 --jobs 1 --no-replaygain
-            keep gn rip_range "$sound" 300
-            keep nn rip_range "$sound" 300 --no-replaygain
+            keep g1 "$SONAVEL" $(range_args "$sound" 300) --jobs 1
+            keep n1 "$SONAVEL" $(range_args "$sound" 300) --jobs 1 --no-replaygain
+            keep gn "$SONAVEL" $(range_args "$sound" 300)
+            keep nn "$SONAVEL" $(range_args "$sound" 300) --no-replaygain
             i=$((i + 1))
         done
         awk -v s="$sound" -v g1="$(med g1.c)" -v n1="$(med n1.c)" -v gn="$(med gn.c)" \

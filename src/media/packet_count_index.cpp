@@ -43,9 +43,8 @@ bool TPacketCountIndex::Find(int64_t Before, TPlace& Out) const {
 void TPacketCountIndex::Add(const std::vector<TPlace>& Places) {
     std::lock_guard guard(FLock);
     for (const TPlace& place : Places) {
-        const auto at = std::lower_bound(
-            FPlaces.begin(), FPlaces.end(), place.Counted,
-            [](const TPlace& p, int64_t v) { return p.Counted < v; });
+        const auto at = std::lower_bound(FPlaces.begin(), FPlaces.end(), place.Counted,
+                                         [](const TPlace& p, int64_t v) { return p.Counted < v; });
         if (at == FPlaces.end() || at->Counted != place.Counted)
             FPlaces.insert(at, place);
     }

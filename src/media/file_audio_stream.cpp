@@ -82,6 +82,7 @@ void TFileAudioStream::Close() {
     FFirstFrameSamples = 0;
     FLpcm = false;
     FTimestampsDoubtful = false;
+    FCountIndex.reset();
     ResetDecoding();
 }
 

@@ -20,6 +20,7 @@
 #include "media/anchor_vote.h"
 #include "media/ffmpeg_ptr.h"
 #include "media/media_audio_stream.h"
+#include "media/packet_count_index.h"
 
 #include <optional>
 
@@ -73,6 +74,12 @@ private:
     media::TMediaResult Rewind();
     media::TMediaResult FromStart(int64_t from);
     media::TMediaResult CountFromStart(int64_t from);
+    // Counts from the start, or from `at` (misplaced: no packet of the stream starts there).
+    media::TMediaResult CountPackets(int64_t stopAt, const TPacketCountIndex::TPlace* at,
+                                     bool& misplaced);
+    // Where counts of this stream stood, shared with its other readers (once the origin is
+    // known).
+    std::shared_ptr<TPacketCountIndex> CountIndex();
     // Holes (file_audio_stream_holes.cpp). Once anchored: where a frame goes, with silence
     // in front where sound is missing.
     media::TMediaResult PlaceFrame(const AVFrame* frame);
@@ -147,4 +154,5 @@ private:
     int64_t FOriginOut = 0;
     int FCodecFrameSize = 0;
     int FFirstFrameSamples = 0; // delivered samples in the first frame
+    std::shared_ptr<TPacketCountIndex> FCountIndex;
 };

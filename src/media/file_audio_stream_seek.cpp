@@ -4,6 +4,8 @@
 
 #include "media/packet_length.h"
 
+#include <QFileInfo>
+
 extern "C" {
 #include <libavutil/mathematics.h>
 }
@@ -39,10 +41,30 @@ TMediaResult TFileAudioStream::FromStart(int64_t from) {
 // Reads the packets from the start of the file without decoding them, counting their
 // samples, up to the one that holds sample `from` (delivered numbering); decoding goes on
 // from there, numbered by the count. Where a packet's length cannot be told without
-// decoding it, everything is decoded from the start instead.
+// decoding it, everything is decoded from the start instead. A count goes on from the last
+// place before the target that an earlier count of the same stream passed (in this reader
+// or another: the parts of a rip), so every packet is counted once.
 TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
     const int64_t stopAt =
         FOriginSample + av_rescale(from - FOriginOut, FSourceRate, FFormat.sampleRate);
+    const std::shared_ptr<TPacketCountIndex> index = CountIndex();
+    std::unique_lock<std::mutex> counting;
+    TPacketCountIndex::TPlace place;
+    bool resume = false;
+    if (index) {
+        counting = index->Count();
+        resume = index->Find(stopAt, place) && place.Counted > FOriginSample;
+    }
+    bool misplaced = false;
+    TMediaResult result = CountPackets(stopAt, resume ? &place : nullptr, misplaced);
+    if (misplaced) // the place was not where a packet starts: count from the start
+        result = CountPackets(stopAt, nullptr, misplaced);
+    return result;
+}
+
+TMediaResult TFileAudioStream::CountPackets(int64_t stopAt, const TPacketCountIndex::TPlace* at,
+                                            bool& misplaced) {
+    misplaced = false;
     const int64_t origin = FOriginSample;
     TMediaResult result = OpenInput(FStreamSelector); // the demuxer back at the start
     if (Failed(result)) {
@@ -50,9 +72,24 @@ TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
         return result;
     }
     ResetDecoding();
+    if (at && av_seek_frame(FInput.get(), -1, at->Pos, AVSEEK_FLAG_BYTE) < 0)
+        at = nullptr; // then from the start, where the demuxer still is
     const AVCodecParameters* par = FInput->streams[FStreamIndex]->codecpar;
-    int64_t counted = origin;
-    int64_t bytes = 0; // of the payload before the packet, for LPCM's sample groups
+    int64_t counted = at ? at->Counted : origin;
+    int64_t bytes = at ? at->Bytes : 0; // of the payload before the packet, for LPCM's groups
+    bool check = at != nullptr;
+    const std::shared_ptr<TPacketCountIndex> index = CountIndex();
+    std::vector<TPacketCountIndex::TPlace> passed;
+    const int64_t spacing = TPacketCountIndex::Spacing(FSourceRate);
+    int64_t nextPlace = counted + spacing;
+    struct TKeep { // what was passed is kept, however the count ends
+        const std::shared_ptr<TPacketCountIndex>& Index;
+        std::vector<TPacketCountIndex::TPlace>& Passed;
+        ~TKeep() {
+            if (Index && !Passed.empty())
+                Index->Add(Passed);
+        }
+    } keep{index, passed};
     int stalledReads = 0;
     for (;;) {
         const int read = ReadPacket();
@@ -72,6 +109,12 @@ TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
             av_packet_unref(FPacket.get());
             continue;
         }
+        if (check && FPacket->pos != at->Pos) {
+            av_packet_unref(FPacket.get());
+            misplaced = true;
+            return E_ABORT; // not told: counted again from the start
+        }
+        check = false;
         const int64_t frames = PacketFrames(par, FPacket.get());
         if (frames < 0) {
             av_packet_unref(FPacket.get());
@@ -88,16 +131,39 @@ TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
                 return DecodeMore();
             }
         }
+        if (FPacket->pos >= 0 && counted >= nextPlace) {
+            passed.push_back({FPacket->pos, counted, bytes});
+            nextPlace = counted + spacing;
+        }
         counted += frames;
         bytes += LpcmPayloadBytes(par, FPacket.get());
         av_packet_unref(FPacket.get());
     }
 }
 
+std::shared_ptr<TPacketCountIndex> TFileAudioStream::CountIndex() {
+    if (!FCountIndex && FInput && FHaveOrigin) {
+        // The file as it is now: another file of that name, or this one rewritten, has
+        // packets elsewhere.
+        QString key = Source() + u'|' + QString::number(FStreamIndex) + u'|' +
+                      QString::number(FOriginSample) + u'|' +
+                      QString::number(FInput->pb ? avio_size(FInput->pb) : -1);
+        if (const QFileInfo file(Source()); file.exists())
+            key += u'|' + QString::number(file.lastModified().toMSecsSinceEpoch());
+        FCountIndex = TPacketCountIndex::For(key);
+    }
+    return FCountIndex;
+}
+
 TMediaResult TFileAudioStream::SeekSample(int64_t target) {
     if (!IsOpen())
         return MS_E_NOTINIT;
     target = std::max<int64_t>(target, 0);
+    if (FLpcm && !FTimestampsDoubtful) {
+        // Another reader of this stream learnt it already.
+        if (const auto index = CountIndex(); index && index->Doubtful())
+            FTimestampsDoubtful = true;
+    }
     const int rate = FFormat.sampleRate;
     const int64_t preroll =
         std::max<int64_t>(int64_t(kSeekPrerollSeconds * rate), 4 * int64_t(FFirstFrameSamples));
@@ -130,6 +196,8 @@ TMediaResult TFileAudioStream::SeekSample(int64_t target) {
             // These timestamps cannot place a packet to the sample; count instead, now and
             // for every later seek of this file.
             FTimestampsDoubtful = true;
+            if (const auto index = CountIndex())
+                index->SetDoubtful();
             continue;
         }
         const bool settled =

@@ -51,5 +51,6 @@ private:
     std::vector<TDecoded> FHead;
     std::deque<TDecoded> FTail;
     int64_t FTailSamples = 0;
-    double FMiddle = 0; // of the frames between
+    double FMiddle = 0;                     // of the frames between
+    std::vector<std::vector<float>> FSpare; // storage of frames that left the tail
 };

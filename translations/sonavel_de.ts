@@ -1850,12 +1850,6 @@ Soll die alte Datei überschrieben werden?</translation>
  </translation>
     </message>
     <message>
-        <source>
-Open the folder?</source>
-        <translation>
-Den Ordner öffnen?</translation>
-    </message>
-    <message>
         <source>The MP3 has been extracted: </source>
         <translation>Die MP3 wurde erstellt: </translation>
     </message>
@@ -1897,7 +1891,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Change &amp;Settings...</source>
-        <translation>&amp;Einstellungen...</translation>
+        <translation>Ein&amp;stellungen...</translation>
     </message>
     <message>
         <source>ID3 Tag:</source>
@@ -1905,7 +1899,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>&amp;Edit ID3...</source>
-        <translation>&amp;ID3 bearbeiten...</translation>
+        <translation>ID3 b&amp;earbeiten...</translation>
     </message>
     <message>
         <source>Duration:</source>
@@ -1925,7 +1919,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Title:</source>
-        <translation>Titel:</translation>
+        <translation>DVD-Titel:</translation>
     </message>
     <message>
         <source>The DVD&apos;s title to preview and rip</source>
@@ -1981,7 +1975,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Tracks</source>
-        <translation>Titel</translation>
+        <translation>Stücke</translation>
     </message>
     <message>
         <source>With tracks, Rip! writes one MP3 for each, numbered and tagged, into the output file&apos;s folder</source>
@@ -2033,7 +2027,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Tracks (%1)</source>
-        <translation>Titel (%1)</translation>
+        <translation>Stücke (%1)</translation>
     </message>
     <message>
         <source>Chapters %1-%2</source>
@@ -2221,7 +2215,7 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>Use as &amp;cover</source>
-        <translation>Als &amp;Cover verwenden</translation>
+        <translation>Als &amp;Cover</translation>
     </message>
     <message>
         <source>The picture in the preview becomes the front cover of the MP3 (the tracks of a list share it)</source>
@@ -2310,6 +2304,110 @@ Change the name or the format (Change Settings...).</source>
     <message>
         <source>Opus files (*.opus)</source>
         <translation>Opus-Dateien (*.opus)</translation>
+    </message>
+    <message>
+        <source>The tag has a cover already.
+Replace it with the picture in the preview at %1?</source>
+        <translation>Das Tag hat schon ein Cover.
+Durch das Bild der Vorschau bei %1 ersetzen?</translation>
+    </message>
+    <message>
+        <source>&amp;Keep</source>
+        <translation>&amp;Behalten</translation>
+    </message>
+    <message>
+        <source>The picture at %1 (%2 x %3 pixels) is now the cover, in place of the one before.</source>
+        <translation>Das Bild bei %1 (%2 x %3 Pixel) ist jetzt das Cover, an Stelle des vorigen.</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>... and %1 more</source>
+        <translation>... und %1 weitere</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Abspielen</translation>
+    </message>
+    <message>
+        <source>Open &amp;folder</source>
+        <translation>&amp;Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>No program of this desktop plays the file:
+ %1</source>
+        <translation>Kein Programm dieses Desktops spielt die Datei ab:
+ %1</translation>
+    </message>
+    <message>
+        <source>No program of this desktop opens the folder:
+ %1</source>
+        <translation>Kein Programm dieses Desktops öffnet den Ordner:
+ %1</translation>
+    </message>
+    <message>
+        <source>The rip was cancelled before its first track was complete.
+No file was written in
+ %1</source>
+        <translation>Das Rippen wurde abgebrochen, bevor der erste Titel fertig war.
+Keine Datei wurde geschrieben in
+ %1</translation>
+    </message>
+    <message>
+        <source>The rip was cancelled after %1 of %2 tracks.
+Kept in %3:</source>
+        <translation>Das Rippen wurde nach %1 von %2 Titeln abgebrochen.
+Behalten in %3:</translation>
+    </message>
+    <message>
+        <source>Rip!</source>
+        <translation>Rippen!</translation>
+    </message>
+    <message>
+        <source>Rip 1 track</source>
+        <translation>Rippen: 1 Stück</translation>
+    </message>
+    <message>
+        <source>Rip %1 tracks</source>
+        <translation>Rippen: %1 Stücke</translation>
+    </message>
+    <message>
+        <source>Rip chapter %1</source>
+        <translation>Rippen: Kapitel %1</translation>
+    </message>
+    <message>
+        <source>Rip chapters %1-%2</source>
+        <translation>Rippen: Kapitel %1-%2</translation>
+    </message>
+    <message>
+        <source>Rip %1 - %2</source>
+        <translation>Rippen: %1 - %2</translation>
+    </message>
+    <message>
+        <source>Rip range</source>
+        <translation>Rippen: Bereich</translation>
+    </message>
+    <message>
+        <source>Choose the source file</source>
+        <translation>Die Quelldatei wählen</translation>
+    </message>
+    <message>
+        <source>The arrow: the files opened last</source>
+        <translation>Der Pfeil: die zuletzt geöffneten Dateien</translation>
+    </message>
+    <message>
+        <source>Rip progress</source>
+        <translation>Fortschritt des Rippens</translation>
+    </message>
+    <message>
+        <source>DVD title</source>
+        <translation>DVD-Titel</translation>
     </message>
 </context>
 <context>
@@ -2403,6 +2501,10 @@ Version 2 oder später</translation>
     <message>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -2502,6 +2604,14 @@ Version 2 oder später</translation>
     <message>
         <source>no track list file is named</source>
         <translation>keine Titellisten-Datei angegeben</translation>
+    </message>
+    <message>
+        <source>Chapter %1</source>
+        <translation>Kapitel %1</translation>
+    </message>
+    <message>
+        <source>Track %1</source>
+        <translation>Stück %1</translation>
     </message>
 </context>
 <context>

@@ -159,10 +159,7 @@ void TMainFrm::SelectChapters(int first, int last) {
     ShowRangeInfo();
     // A name the program made follows the chapters; one the user typed stays.
     const QString made = whole ? DvdOutputDefault(0, 0) : DvdOutputDefault(first, last);
-    bool ours = defaultName == DvdOutputDefault(0, 0);
-    for (int c = 1; c <= count && !ours; ++c)
-        ours = defaultName == DvdOutputDefault(c, c);
-    if (ours) {
+    if (IsDefaultOutput(defaultName)) {
         outputFileEdit->setText(made);
         ShowOutputFile();
     }

@@ -28,6 +28,8 @@ TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height)
     row->setGeometry(RowLeft, top, RowWidth, height);
     row->setColor(SkinRowColor());
     row->setMouseTracking(true);
+    // A screen reader names the row by its caption, not by the group around it.
+    row->setAccessibleName(QString(caption).remove(u':'));
     auto* label = new QLabel(caption, row);
     label->setGeometry(1, 3, CaptionWidth, 16);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -48,6 +50,8 @@ TSkinPanel* MakeChoiceRow(QWidget* group, const QString& caption, QComboBox*& bo
     box->setObjectName(name);
     box->setGeometry(ValueLeft, 1, ValueWidth, 20);
     box->setToolTip(tip);
+    // The caption labels the list for a screen reader (which names a list by its value).
+    row->findChild<QLabel*>()->setBuddy(box);
     row->hide();
     return row;
 }
@@ -90,6 +94,11 @@ void TMainFrm::BuildSummaryArea() {
     UseAsCoverLink->setToolTip(tr("The picture in the preview becomes the front cover of the "
                                   "MP3 (the tracks of a list share it)"));
     UseAsCoverLink->hide();
+    // The two links share the row, each as wide as its caption in the language shown.
+    Id3TagEdit->resize(std::min(Id3TagEdit->sizeHint().width(), ValueWidth), 19);
+    const int coverLeft = Id3TagEdit->geometry().right() + 8;
+    UseAsCoverLink->setGeometry(
+        coverLeft, 34, std::min(UseAsCoverLink->sizeHint().width(), RowWidth - coverLeft), 19);
 
     DurationPanel = MakeRow(skinPanel1, tr("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
@@ -159,11 +168,11 @@ void TMainFrm::ShowOutputFile() {
                                                     DefaultOutputName(sourceFileEdit->text(), FDvd,
                                                                       0, 0, OutputExtension()),
                                                     OutputExtension());
-    const int tracks = int(FTrackList.Tracks.size());
+    const int tracks = RipsList() ? int(FTrackList.Tracks.size()) : 0;
+    const QString folder = tracks == 0 ? QString() : ListFolder(output);
     outputFileText->setText(tracks == 0 || output.isEmpty() ? output
-                            : tracks == 1
-                                ? tr("1 track into %1").arg(FolderPart(output))
-                                : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
+                            : tracks == 1                   ? tr("1 track into %1").arg(folder)
+                                          : tr("%1 tracks into %2").arg(tracks).arg(folder));
 }
 
 void TMainFrm::ShowMp3Settings() {
@@ -207,11 +216,14 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
-    // are theirs; the boxes keep the marked range, the next one to add.
+    // Every change of the range or the list comes here: it is a step of the history, and
+    // it may change what Rip! writes.
+    RecordEdit();
+    // When Rip! writes the tracks, the duration and the size are theirs; the boxes keep
+    // the marked range, the next one to add.
     const int tracks = int(FTrackList.Tracks.size());
     int64_t d = FRange.EndMs() - FRange.StartMs();
-    if (tracks > 0) {
+    if (RipsList()) {
         TMediaTime total;
         for (const TTrackEntry& t : FTrackList.Tracks)
             total += t.End - t.Start;
@@ -228,6 +240,8 @@ void TMainFrm::ShowRangeInfo() {
     endPointEdit->setText(RangeTimeText(FRange.EndMs()));
     FileSizeText->setText(tr("about %1").arg(FormatSizeText(RipSizeEstimate(AppSettings, d))));
     ShowChapterOfRange();
+    ShowRipTarget();
+    ShowOutputFile();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {

@@ -126,8 +126,12 @@ TEST_F(WindowTimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
     Frm->resize(big);
     Pump(50);
     ASSERT_EQ(Frm->size(), big);
-    const int dx = big.width() - TMainFrm::ClientWidth;
-    // The track bar, its channel, the strip and the edits take all the extra width.
+    // A third of the extra width goes to the tracks list (long titles), the rest to the
+    // track bar, its channel, the strip and the edits.
+    const int extra = big.width() - TMainFrm::ClientWidth;
+    const int dx = extra - extra / 3;
+    EXPECT_EQ(Frm->TrackListGroup->width(), TMainFrm::TrackListWidth + extra / 3);
+    EXPECT_EQ(Frm->TrackListGroup->geometry().right(), big.width() - 11);
     EXPECT_EQ(Bar->width(), 250 + dx);
     EXPECT_EQ(Bar->channelRect().width(), channel0 + dx);
     EXPECT_EQ(Frm->TimeStrip->barRect().width(), Bar->channelRect().width());

@@ -1837,7 +1837,7 @@ Soll die alte Datei überschrieben werden?</translation>
     </message>
     <message>
         <source>Track %1 of %2 · </source>
-        <translation>Titel %1 von %2 · </translation>
+        <translation>Stück %1 von %2 · </translation>
     </message>
     <message>
         <source>Seeking...</source>
@@ -1846,7 +1846,7 @@ Soll die alte Datei überschrieben werden?</translation>
     <message>
         <source>%1 tracks ripped to
  </source>
-        <translation>%1 Titel gerippt nach
+        <translation>%1 Stücke gerippt nach
  </translation>
     </message>
     <message>
@@ -2223,11 +2223,11 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>1 track into %1</source>
-        <translation>1 Titel nach %1</translation>
+        <translation>1 Stück nach %1</translation>
     </message>
     <message>
         <source>%1 tracks into %2</source>
-        <translation>%1 Titel nach %2</translation>
+        <translation>%1 Stücke nach %2</translation>
     </message>
     <message>
         <source>, cover</source>
@@ -2235,11 +2235,11 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>%1 in 1 track</source>
-        <translation>%1 in 1 Titel</translation>
+        <translation>%1 in 1 Stück</translation>
     </message>
     <message>
         <source>%1 in %2 tracks</source>
-        <translation>%1 in %2 Titeln</translation>
+        <translation>%1 in %2 Stücken</translation>
     </message>
     <message>
         <source>C&amp;lear</source>
@@ -2355,14 +2355,14 @@ Durch das Bild der Vorschau bei %1 ersetzen?</translation>
         <source>The rip was cancelled before its first track was complete.
 No file was written in
  %1</source>
-        <translation>Das Rippen wurde abgebrochen, bevor der erste Titel fertig war.
+        <translation>Das Rippen wurde abgebrochen, bevor das erste Stück fertig war.
 Keine Datei wurde geschrieben in
  %1</translation>
     </message>
     <message>
         <source>The rip was cancelled after %1 of %2 tracks.
 Kept in %3:</source>
-        <translation>Das Rippen wurde nach %1 von %2 Titeln abgebrochen.
+        <translation>Das Rippen wurde nach %1 von %2 Stücken abgebrochen.
 Behalten in %3:</translation>
     </message>
     <message>
@@ -2408,6 +2408,14 @@ Behalten in %3:</translation>
     <message>
         <source>DVD title</source>
         <translation>DVD-Titel</translation>
+    </message>
+    <message>
+        <source>%1 real time</source>
+        <translation>%1 Echtzeit</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
     </message>
 </context>
 <context>

@@ -187,7 +187,7 @@ void TMainFrm::BuildOverlays() {
     ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
     ProgressPanel->setFrameShape(QFrame::Box);
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
-    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
+    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 260, 18));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
     ProgressBar->setGeometry(8, 22, 178, 22);
     CancelBtn = new QPushButton(tr("&Cancel"), ProgressPanel);

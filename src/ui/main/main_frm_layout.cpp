@@ -130,6 +130,10 @@ void TMainFrm::RestorePlacement() {
         const QRect area = primary->availableGeometry();
         fallback.setSize(fallback.size().boundedTo(area.size()).expandedTo(minimumSize()));
         fallback.moveCenter(area.center());
+        // Wider or taller than the screen (a large scale factor): its title bar and its
+        // left column stay on the screen, what does not fit goes off at the right.
+        fallback.moveTopLeft(
+            QPoint(std::max(fallback.left(), area.left()), std::max(fallback.top(), area.top())));
     }
     setGeometry(ChooseWindowRect(stored, screens, minimumSize(), fallback));
     if (stored.valid && stored.maximized)

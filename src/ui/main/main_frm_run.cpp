@@ -29,8 +29,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -331,9 +333,19 @@ void TMainFrm::Timer2Timer() {
     ProgressBar->setValue(int(at));
     if (p.JobCount > 1)
         ShowTrackProgress(p.JobsWritten, doneMs);
-    ProgressBar->setCaption(track + TProgressCaption(ProgressBar->minimum(), ProgressBar->maximum(),
-                                                     at, RunSession->ElapsedMs())
-                                        .Text());
+    // The bar tells the track and the share; the line above it, in the window's font,
+    // what the speed and the time left are.
+    const TProgressCaption caption(ProgressBar->minimum(), ProgressBar->maximum(), at,
+                                   RunSession->ElapsedMs());
+    ProgressBar->setCaption(track + tr("%1 %").arg(caption.Percent()));
+    QString line = tr("Extracting MP3...");
+    if (caption.SpeedKnown())
+        line += QStringLiteral(" ") +
+                tr("%1 real time").arg(TProgressCaption::SpeedText(caption.Speed()));
+    if (caption.SecondsLeft() >= 0 && !caption.Done())
+        line += QStringLiteral(", ") +
+                tr("%1 left").arg(TProgressCaption::DurationText(caption.SecondsLeft()));
+    ProgressLabel->setText(line);
 }
 
 void TMainFrm::CancelBtnClick() {
@@ -365,6 +377,8 @@ void TMainFrm::EnableRunControls(bool Enabled) {
     // The marks of the run go (the selection stays as the user left it); Clear follows the
     // list again.
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
+    ProgressLabel->setText(tr("Extracting MP3..."));
+    const QSignalBlocker quiet(TrackListView);
     for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
          ++k) {
         const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
@@ -374,6 +388,7 @@ void TMainFrm::EnableRunControls(bool Enabled) {
 }
 
 void TMainFrm::ShowTrackProgress(int written, int64_t doneMs) {
+    const QSignalBlocker quiet(TrackListView); // marks, not titles the user typed
     // The list is the run's jobs in their order: the tracks written get a done mark, the
     // one being written its share.
     TMediaTime before;

@@ -94,11 +94,16 @@ void TMainFrm::BuildSummaryArea() {
     UseAsCoverLink->setToolTip(tr("The picture in the preview becomes the front cover of the "
                                   "MP3 (the tracks of a list share it)"));
     UseAsCoverLink->hide();
-    // The two links share the row, each as wide as its caption in the language shown.
+    // The two links share the row, each as wide as its caption in the language shown;
+    // where the value column cannot hold both, the cover's goes under the row's caption.
     Id3TagEdit->resize(std::min(Id3TagEdit->sizeHint().width(), ValueWidth), 19);
+    const int coverWidth = UseAsCoverLink->sizeHint().width();
     const int coverLeft = Id3TagEdit->geometry().right() + 8;
-    UseAsCoverLink->setGeometry(
-        coverLeft, 34, std::min(UseAsCoverLink->sizeHint().width(), RowWidth - coverLeft), 19);
+    if (coverLeft + coverWidth <= RowWidth - 2)
+        UseAsCoverLink->setGeometry(coverLeft, 34, coverWidth, 19);
+    else
+        UseAsCoverLink->setGeometry(std::max(1, CaptionWidth + 1 - coverWidth), 34,
+                                    std::min(coverWidth, CaptionWidth), 19);
 
     DurationPanel = MakeRow(skinPanel1, tr("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
@@ -170,9 +175,31 @@ void TMainFrm::ShowOutputFile() {
                                                     OutputExtension());
     const int tracks = RipsList() ? int(FTrackList.Tracks.size()) : 0;
     const QString folder = tracks == 0 ? QString() : ListFolder(output);
-    outputFileText->setText(tracks == 0 || output.isEmpty() ? output
-                            : tracks == 1                   ? tr("1 track into %1").arg(folder)
-                                          : tr("%1 tracks into %2").arg(tracks).arg(folder));
+    auto text = [&](const QString& path) {
+        return tracks == 0 || output.isEmpty() ? path
+               : tracks == 1                   ? tr("1 track into %1").arg(path)
+                                               : tr("%1 tracks into %2").arg(tracks).arg(path);
+    };
+    // A long path takes a slightly smaller font, then loses its middle rather than its
+    // end (the file's or the album's name), as far as the row's lines need; the tip has it
+    // whole.
+    const QString path = tracks == 0 ? output : folder;
+    const QRect area(QPoint(), outputFileText->size());
+    const int flags = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+    QFont font = outputFilePanel->font();
+    auto fits = [&](const QString& t) {
+        return QFontMetrics(font).boundingRect(area, flags, t).height() <= area.height();
+    };
+    for (int step = 0; step < 3 && font.pointSizeF() > 0 && !fits(text(path)); ++step)
+        font.setPointSizeF(font.pointSizeF() * 0.92);
+    outputFileText->setFont(font);
+    const QFontMetrics metrics(font);
+    QString shown = path;
+    for (int width = metrics.horizontalAdvance(path); width > 0 && !fits(text(shown));
+         width -= metrics.averageCharWidth() * 2)
+        shown = metrics.elidedText(path, Qt::ElideMiddle, width);
+    outputFileText->setText(text(shown));
+    outputFileText->setToolTip(text(path));
 }
 
 void TMainFrm::ShowMp3Settings() {

@@ -13,11 +13,6 @@
 #include <QTimer>
 #include <QUndoStack>
 
-namespace {
-// From the right of the Help button to the summary's right edge.
-constexpr int kRipButtonRoom = 118;
-} // namespace
-
 void TMainFrm::BuildUndo() {
     UndoStack = new QUndoStack(this);
     auto shortcut = [this](const QKeySequence& key, auto step) {
@@ -107,17 +102,27 @@ QString TMainFrm::RipTargetText() const {
 }
 
 void TMainFrm::ShowRipTarget() {
-    // The button says what it does; where the whole text does not fit its place, it says
-    // "range" and the summary's Duration row has the times.
+    // The button says what it does, in bold where that fits its place (beside Help, up to
+    // the summary's right edge), else in the normal weight; a range's times that fit
+    // neither way become "range" (the tip and the Duration row have them).
     const QString full = RipTargetText();
-    const QFontMetrics metrics(ExtractBtn->font());
-    const int room = kRipButtonRoom;
-    QString caption = full;
-    if (metrics.horizontalAdvance(caption) + 16 > room && !RipsList())
-        caption = tr("Rip range");
     const int right = ExtractBtn->geometry().right();
+    const int room = std::max(88, right - (skinButton2->geometry().right() + 6));
+    QFont font = ExtractBtn->font();
+    auto fits = [&](const QString& text, bool bold) {
+        font.setBold(bold);
+        return QFontMetrics(font).horizontalAdvance(text) + 20 <= room;
+    };
+    QString caption = full;
+    bool bold = fits(caption, true);
+    if (!bold && !fits(caption, false) && !RipsList()) {
+        caption = tr("Rip range");
+        bold = fits(caption, true);
+    }
+    font.setBold(bold);
+    ExtractBtn->setFont(font);
     ExtractBtn->setText(u'&' + caption);
-    ExtractBtn->resize(std::clamp(metrics.horizontalAdvance(caption) + 20, 88, room),
+    ExtractBtn->resize(std::clamp(QFontMetrics(font).horizontalAdvance(caption) + 20, 88, room),
                        ExtractBtn->height());
     ExtractBtn->move(right + 1 - ExtractBtn->width(), ExtractBtn->y());
     ExtractBtn->setToolTip(full);

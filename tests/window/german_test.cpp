@@ -3,6 +3,7 @@
 #include "window_fixture.h"
 
 #include "app/track_list.h"
+#include "ui/dialogs/tips_frm.h"
 
 #include "app/common.h"
 #include "app/translations.h"
@@ -70,6 +71,10 @@ TEST_F(GermanWindowTest, ShowsGermanTextsLocalNumbersAndKeepsTheTimeForm) {
     // Chapters' and tracks' default titles become tags and file names: in German too.
     EXPECT_EQ(DefaultTrackTitle(3, true), QStringLiteral("Kapitel 3"));
     EXPECT_EQ(DefaultTrackTitle(12, false), QStringLiteral("Stück 12"));
+    // The tips under a German heading are German, every one of them.
+    const QString tips = TTipsFrm::LocalTipsFile();
+    EXPECT_TRUE(tips.endsWith(QStringLiteral("/tips_de.txt"))) << tips.toStdString();
+    EXPECT_EQ(ReadFile(tips).count('\n'), ReadFile(DataDir() + TipsFileName).count('\n'));
     EXPECT_EQ(Frm->CancelBtn->toolTip(), QStringLiteral("Das Rippen anhalten (Esc)"));
 
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));

@@ -487,6 +487,8 @@ private:
     void ShowChapters();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
+    // The chapters first..last (1-based) the range is exactly; false when it is none.
+    bool RangeChapters(int& first, int& last) const;
     void SetExactRange(TMediaTime start, TMediaTime end);
     QString DvdOutputDefault(int firstChapter, int lastChapter) const;
 

@@ -89,13 +89,7 @@ QString TMainFrm::RipTargetText() const {
         return n == 1 ? tr("Rip 1 track") : tr("Rip %1 tracks").arg(n);
     }
     int first = 0, last = 0;
-    for (const TSourceChapter& c : FChapters) {
-        if (c.start == RunStart())
-            first = c.number;
-        if (c.end == RunEnd())
-            last = c.number;
-    }
-    if (FChapters.size() > 1 && first > 0 && last >= first)
+    if (FChapters.size() > 1 && RangeChapters(first, last))
         return first == last ? tr("Rip chapter %1").arg(first)
                              : tr("Rip chapters %1-%2").arg(first).arg(last);
     return tr("Rip %1 - %2").arg(RangeTimeText(FRange.StartMs()), RangeTimeText(FRange.EndMs()));

@@ -1829,7 +1829,7 @@ Soll die alte Datei überschrieben werden?</translation>
     </message>
     <message>
         <source>Track %1 of %2 · </source>
-        <translation>Titel %1 von %2 · </translation>
+        <translation>Stück %1 von %2 · </translation>
     </message>
     <message>
         <source>Seeking...</source>
@@ -1838,14 +1838,8 @@ Soll die alte Datei überschrieben werden?</translation>
     <message>
         <source>%1 tracks ripped to
  </source>
-        <translation>%1 Titel gerippt nach
+        <translation>%1 Stücke gerippt nach
  </translation>
-    </message>
-    <message>
-        <source>
-Open the folder?</source>
-        <translation>
-Den Ordner öffnen?</translation>
     </message>
     <message>
         <source>The MP3 has been extracted: </source>
@@ -1889,7 +1883,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Change &amp;Settings...</source>
-        <translation>&amp;Einstellungen...</translation>
+        <translation>Ein&amp;stellungen...</translation>
     </message>
     <message>
         <source>ID3 Tag:</source>
@@ -1897,7 +1891,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>&amp;Edit ID3...</source>
-        <translation>&amp;ID3 bearbeiten...</translation>
+        <translation>ID3 b&amp;earbeiten...</translation>
     </message>
     <message>
         <source>Duration:</source>
@@ -1917,7 +1911,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Title:</source>
-        <translation>Titel:</translation>
+        <translation>DVD-Titel:</translation>
     </message>
     <message>
         <source>The DVD&apos;s title to preview and rip</source>
@@ -1973,7 +1967,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Tracks</source>
-        <translation>Titel</translation>
+        <translation>Stücke</translation>
     </message>
     <message>
         <source>With tracks, Rip! writes one MP3 for each, numbered and tagged, into the output file&apos;s folder</source>
@@ -2025,7 +2019,7 @@ Die MP3-Datei wurde behalten:
     </message>
     <message>
         <source>Tracks (%1)</source>
-        <translation>Titel (%1)</translation>
+        <translation>Stücke (%1)</translation>
     </message>
     <message>
         <source>Chapters %1-%2</source>
@@ -2213,7 +2207,7 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>Use as &amp;cover</source>
-        <translation>Als &amp;Cover verwenden</translation>
+        <translation>Als &amp;Cover</translation>
     </message>
     <message>
         <source>The picture in the preview becomes the front cover of the MP3 (the tracks of a list share it)</source>
@@ -2221,11 +2215,11 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>1 track into %1</source>
-        <translation>1 Titel nach %1</translation>
+        <translation>1 Stück nach %1</translation>
     </message>
     <message>
         <source>%1 tracks into %2</source>
-        <translation>%1 Titel nach %2</translation>
+        <translation>%1 Stücke nach %2</translation>
     </message>
     <message>
         <source>, cover</source>
@@ -2233,11 +2227,11 @@ Sie durch die %2 gefundenen Lieder ersetzen oder die Lieder dahinter anfügen?</
     </message>
     <message>
         <source>%1 in 1 track</source>
-        <translation>%1 in 1 Titel</translation>
+        <translation>%1 in 1 Stück</translation>
     </message>
     <message>
         <source>%1 in %2 tracks</source>
-        <translation>%1 in %2 Titeln</translation>
+        <translation>%1 in %2 Stücken</translation>
     </message>
     <message>
         <source>C&amp;lear</source>
@@ -2302,6 +2296,118 @@ Change the name or the format (Change Settings...).</source>
     <message>
         <source>Opus files (*.opus)</source>
         <translation>Opus-Dateien (*.opus)</translation>
+    </message>
+    <message>
+        <source>The tag has a cover already.
+Replace it with the picture in the preview at %1?</source>
+        <translation>Das Tag hat schon ein Cover.
+Durch das Bild der Vorschau bei %1 ersetzen?</translation>
+    </message>
+    <message>
+        <source>&amp;Keep</source>
+        <translation>&amp;Behalten</translation>
+    </message>
+    <message>
+        <source>The picture at %1 (%2 x %3 pixels) is now the cover, in place of the one before.</source>
+        <translation>Das Bild bei %1 (%2 x %3 Pixel) ist jetzt das Cover, an Stelle des vorigen.</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>fertig</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>... and %1 more</source>
+        <translation>... und %1 weitere</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Abspielen</translation>
+    </message>
+    <message>
+        <source>Open &amp;folder</source>
+        <translation>&amp;Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>No program of this desktop plays the file:
+ %1</source>
+        <translation>Kein Programm dieses Desktops spielt die Datei ab:
+ %1</translation>
+    </message>
+    <message>
+        <source>No program of this desktop opens the folder:
+ %1</source>
+        <translation>Kein Programm dieses Desktops öffnet den Ordner:
+ %1</translation>
+    </message>
+    <message>
+        <source>The rip was cancelled before its first track was complete.
+No file was written in
+ %1</source>
+        <translation>Das Rippen wurde abgebrochen, bevor das erste Stück fertig war.
+Keine Datei wurde geschrieben in
+ %1</translation>
+    </message>
+    <message>
+        <source>The rip was cancelled after %1 of %2 tracks.
+Kept in %3:</source>
+        <translation>Das Rippen wurde nach %1 von %2 Stücken abgebrochen.
+Behalten in %3:</translation>
+    </message>
+    <message>
+        <source>Rip!</source>
+        <translation>Rippen!</translation>
+    </message>
+    <message>
+        <source>Rip 1 track</source>
+        <translation>Rippen: 1 Stück</translation>
+    </message>
+    <message>
+        <source>Rip %1 tracks</source>
+        <translation>Rippen: %1 Stücke</translation>
+    </message>
+    <message>
+        <source>Rip chapter %1</source>
+        <translation>Rippen: Kapitel %1</translation>
+    </message>
+    <message>
+        <source>Rip chapters %1-%2</source>
+        <translation>Rippen: Kapitel %1-%2</translation>
+    </message>
+    <message>
+        <source>Rip %1 - %2</source>
+        <translation>Rippen: %1 - %2</translation>
+    </message>
+    <message>
+        <source>Rip range</source>
+        <translation>Rippen: Bereich</translation>
+    </message>
+    <message>
+        <source>Choose the source file</source>
+        <translation>Die Quelldatei wählen</translation>
+    </message>
+    <message>
+        <source>The arrow: the files opened last</source>
+        <translation>Der Pfeil: die zuletzt geöffneten Dateien</translation>
+    </message>
+    <message>
+        <source>Rip progress</source>
+        <translation>Fortschritt des Rippens</translation>
+    </message>
+    <message>
+        <source>DVD title</source>
+        <translation>DVD-Titel</translation>
+    </message>
+    <message>
+        <source>%1 real time</source>
+        <translation>%1 Echtzeit</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>noch %1</translation>
     </message>
 </context>
 <context>
@@ -2395,6 +2501,10 @@ Version 2 oder später</translation>
     <message>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -2494,6 +2604,14 @@ Version 2 oder später</translation>
     <message>
         <source>no track list file is named</source>
         <translation>keine Titellisten-Datei angegeben</translation>
+    </message>
+    <message>
+        <source>Chapter %1</source>
+        <translation>Kapitel %1</translation>
+    </message>
+    <message>
+        <source>Track %1</source>
+        <translation>Stück %1</translation>
     </message>
 </context>
 <context>

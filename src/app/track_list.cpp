@@ -398,7 +398,10 @@ void ResolveTrackEnds(TTrackList& List, TMediaTime Duration) {
 }
 
 QString DefaultTrackTitle(int Number, bool Chapters) {
-    return (Chapters ? QStringLiteral("Chapter %1") : QStringLiteral("Track %1")).arg(Number);
+    // In the user's language: the titles become tags and file names.
+    return (Chapters ? QCoreApplication::translate("TrackList", "Chapter %1")
+                     : QCoreApplication::translate("TrackList", "Track %1"))
+        .arg(Number);
 }
 
 TTrackList ChapterTrackList(const std::vector<TSourceChapter>& Chapters, int First, int Last) {

@@ -33,7 +33,9 @@ TEST_F(WindowTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
     Pump(20);
     ASSERT_FALSE(Boxes.empty());
     EXPECT_EQ(Boxes.back().Text,
-              QStringLiteral("7 tracks ripped to\n ") + out + QStringLiteral("\nOpen the folder?"));
+              QStringLiteral("7 tracks ripped to\n ") + out +
+                  QStringLiteral("\n  01 - Chapter 1.mp3\n  02 - Chapter 2.mp3\n  03 - Chapter "
+                                 "3.mp3\n  ... and 4 more"));
 
     const int rate = 44100;
     const TSourceSound sound = ReadSourceSound(Frm->Dvd().locator, rate);

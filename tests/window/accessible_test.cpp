@@ -3,14 +3,21 @@
 #include "window_fixture.h"
 
 #include "app/common.h"
+#include "support/dvd_authoring.h"
 #include "ui/dialogs/about_frm.h"
 #include "ui/dialogs/settings_frm.h"
 #include "ui/dialogs/tips_frm.h"
+#include "ui/main/run_session.h"
+#include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/track_bar.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -99,4 +106,73 @@ TEST_F(WindowTest, TheTrackBarIsASliderThatTellsPositionStartAndEnd) {
     const QString description = bar->text(QAccessible::Description);
     EXPECT_TRUE(description.contains(QStringLiteral("Start 0:00:02.0, end 0:00:07.2")))
         << description.toStdString();
+}
+
+namespace {
+// The text of what labels `w` for a screen reader (its label relation), trimmed.
+QString LabelOf(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (!a)
+        return QString();
+    const auto labels = a->relations(QAccessible::Label);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name).trimmed();
+}
+} // namespace
+
+// What a reader says of the window: a frame; lists labelled by their captions, not by the
+// value they show; buttons with names of their own; summary rows named by their captions;
+// the progress bar named while a rip goes; the settings' lists and boxes likewise.
+TEST_F(WindowTest, AScreenReaderHearsLabelsNotValues) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    AppSettings.OutputFileDir = FreshDir(QStringLiteral("a11y")) + u'/';
+    Open(root + QStringLiteral("/VIDEO_TS"));
+    ASSERT_TRUE(Frm->IsIdle());
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(Frm.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), Frm->windowTitle());
+    EXPECT_EQ(LabelOf(Frm->TitleBox), QStringLiteral("Title:"));
+    EXPECT_EQ(LabelOf(Frm->ChapterBox), QStringLiteral("Chapter:"));
+    EXPECT_EQ(LabelOf(Frm->AudioTrackBox), QStringLiteral("Audio:"));
+
+    QStringList buttons, rows;
+    for (QWidget* w : Frm->findChildren<QWidget*>()) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || !w->isVisibleTo(Frm.get()))
+            continue;
+        const QString name = a->text(QAccessible::Name);
+        if (a->role() == QAccessible::Button || a->role() == QAccessible::PushButton) {
+            EXPECT_FALSE(buttons.contains(name)) << name.toStdString() << " twice";
+            buttons << name;
+        }
+        if (w->parentWidget() == Frm->skinPanel1)
+            rows << name;
+    }
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Rip 5 tracks")));
+    for (const QString& row :
+         {QStringLiteral("Output File"), QStringLiteral("Settings"), QStringLiteral("ID3 Tag"),
+          QStringLiteral("Duration"), QStringLiteral("File Size"), QStringLiteral("Chapter")})
+        EXPECT_TRUE(rows.contains(row)) << row.toStdString();
+    EXPECT_FALSE(rows.contains(QStringLiteral("Output MP3 Information")));
+
+    Frm->ExtractBtnClick();
+    ASSERT_TRUE(Frm->Running());
+    QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(Frm->ProgressBar);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->text(QAccessible::Name), QStringLiteral("Rip progress"));
+    Frm->CancelBtn->click();
+    ASSERT_TRUE(WaitFor([&] { return Frm->RunSession->Ready(); }));
+
+    TsettingsFrm settings;
+    settings.FillMp3Page(AppSettings);
+    settings.show();
+    EXPECT_EQ(LabelOf(settings.bitRateSel), QStringLiteral("Bitrate:"));
+    EXPECT_EQ(LabelOf(settings.samplerateSel), QStringLiteral("Sample Rate"));
+    EXPECT_EQ(LabelOf(settings.ChannelModeSel), QStringLiteral("Channel Mode"));
+    EXPECT_EQ(LabelOf(settings.vbrQualitySel), QStringLiteral("Quality:"));
+    EXPECT_EQ(LabelOf(settings.maxBitrateSel), QStringLiteral("Max:"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(settings.VBRCheck)->text(QAccessible::Name),
+              QStringLiteral("Use Variable Bitrate Mode"));
+    settings.hide();
 }

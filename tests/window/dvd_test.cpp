@@ -335,3 +335,82 @@ TEST_F(WindowTest, ATitleWithCameraAnglesOffersThemAndRipsTheChosenOne) {
     EXPECT_EQ(Frm->Dvd().angle, 1);
     EXPECT_TRUE(Errors.empty());
 }
+
+// Whatever the user chose last is what Rip! writes, and the button says it before the
+// click: the chapters' list, then chapter 3 picked in the Chapter row with the keyboard,
+// which rips alone; undo and redo step through the choices and a marker's move; a track
+// clicked in the list takes the markers to it and makes the list the target again.
+TEST_F(WindowTest, TheChapterPickedOverAFilledListRipsThatChapterAlone) {
+    const QString root = TestDvdRoot();
+    ASSERT_FALSE(root.isEmpty());
+    AppSettings.AudioSampleRate = 48000;
+    AppSettings.OutputFileDir = FreshDir(QStringLiteral("dvdpick")) + u'/';
+    Open(root + QStringLiteral("/VIDEO_TS"));
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), 5u);
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip 5 tracks"));
+    EXPECT_TRUE(Frm->outputFileText->text().startsWith(QStringLiteral("5 tracks into ")));
+
+    Frm->ChapterBox->setFocus();
+    for (int k = 0; k < 3; ++k)
+        QTest::keyClick(Frm->ChapterBox, Qt::Key_Down);
+    EXPECT_EQ(Frm->StartMs(), kChapterMs[2]);
+    EXPECT_EQ(Frm->EndMs(), kChapterMs[3]);
+    EXPECT_FALSE(Frm->RipsList());
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip chapter 3"));
+    const QString output = AppSettings.OutputFileDir + "TEST_DISC_t01_c03.mp3";
+    EXPECT_EQ(Frm->outputFileText->text(), output);
+    EXPECT_FALSE(Frm->DurationText->text().contains(QStringLiteral("tracks")));
+
+    QTest::mouseClick(Frm->ExtractBtn, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return HasDoneBox(Boxes); }, 60000));
+    ASSERT_EQ(Boxes.size(), 1u) << Boxes[0].Text.toStdString(); // no question of overwriting
+    EXPECT_EQ(Boxes[0].Left, QStringLiteral("&Play"));
+    EXPECT_EQ(Boxes[0].Right, QStringLiteral("Open &folder"));
+    EXPECT_EQ(FilesIn(AppSettings.OutputFileDir),
+              QStringList{QStringLiteral("TEST_DISC_t01_c03.mp3")});
+    const TSourceChapter& chapter = Frm->Dvd().ChapterList()[2];
+    const DecodedAudio mp3 = DecodeAudioFile(output);
+    ASSERT_TRUE(mp3.ok) << mp3.error.toStdString();
+    EXPECT_EQ(mp3.frames(), chapter.end.ToSample(48000) - chapter.start.ToSample(48000));
+    // "Open folder" opened the file's folder.
+    ASSERT_TRUE(WaitFor([&] { return !Urls.empty(); }, 5000));
+    EXPECT_EQ(Urls[0], QUrl::fromLocalFile(QFileInfo(output).absolutePath()));
+
+    // Each chapter taken is a step back; the first step back past them is the list again.
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frm->StartMs(), kChapterMs[1]);
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip chapter 2"));
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(Frm->RipsList());
+    EXPECT_EQ(Frm->StartMs(), 0);
+    EXPECT_EQ(Frm->EndMs(), kTitleMs);
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip 5 tracks"));
+    WindowKey(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Frm->EndMs(), kChapterMs[1]);
+    EXPECT_FALSE(Frm->RipsList());
+
+    // A marker set with "]" at the position, and its undo.
+    Frm->TrackBar->setPosition(1500);
+    Frm->VideoWin->setFocus();
+    WindowKey(Qt::Key_BracketRight);
+    EXPECT_EQ(Frm->EndMs(), 1500);
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip range"));
+    EXPECT_EQ(Frm->ExtractBtn->toolTip(), QStringLiteral("Rip 0:00:00.0 - 0:00:01.5"));
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frm->EndMs(), kChapterMs[1]);
+    WindowKey(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Frm->EndMs(), 1500);
+
+    // A click on track 4 of the list: the markers and the preview go there, exactly, and
+    // Rip! writes the list again.
+    QTreeWidget* view = Frm->TrackListView;
+    const QRect row = view->visualItemRect(view->topLevelItem(3));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+    EXPECT_EQ(Frm->RunStart(), Frm->Dvd().ChapterList()[3].start);
+    EXPECT_EQ(Frm->RunEnd(), Frm->Dvd().ChapterList()[3].end);
+    EXPECT_EQ(Frm->TrackBar->position(), kChapterMs[3]);
+    EXPECT_TRUE(Frm->RipsList());
+    EXPECT_EQ(Frm->ExtractBtn->text(), QStringLiteral("&Rip 5 tracks"));
+    EXPECT_TRUE(Errors.empty());
+}

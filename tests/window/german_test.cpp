@@ -2,6 +2,9 @@
 // with the decimal comma, times in their own h:mm:ss.t form, and no English text left.
 #include "window_fixture.h"
 
+#include "app/track_list.h"
+#include "ui/dialogs/tips_frm.h"
+
 #include "app/common.h"
 #include "app/translations.h"
 #include "ui/skin/link_label.h"
@@ -63,7 +66,15 @@ TEST_F(GermanWindowTest, ShowsGermanTextsLocalNumbersAndKeepsTheTimeForm) {
     EXPECT_EQ(Frm->sourceFileLabel->text(), QStringLiteral("Quelldatei:"));
     EXPECT_EQ(Frm->TotalTimeLabel->text(), QStringLiteral("Keine Videodatei  "));
     EXPECT_EQ(Frm->AddRangeBtn->text(), QStringLiteral("Bereich hin&zufügen"));
-    EXPECT_EQ(Frm->TrackListGroup->title(), QStringLiteral("Titel"));
+    // "Titel" is a title only: the list of tracks is "Stücke".
+    EXPECT_EQ(Frm->TrackListGroup->title(), QStringLiteral("Stücke"));
+    // Chapters' and tracks' default titles become tags and file names: in German too.
+    EXPECT_EQ(DefaultTrackTitle(3, true), QStringLiteral("Kapitel 3"));
+    EXPECT_EQ(DefaultTrackTitle(12, false), QStringLiteral("Stück 12"));
+    // The tips under a German heading are German, every one of them.
+    const QString tips = TTipsFrm::LocalTipsFile();
+    EXPECT_TRUE(tips.endsWith(QStringLiteral("/tips_de.txt"))) << tips.toStdString();
+    EXPECT_EQ(ReadFile(tips).count('\n'), ReadFile(DataDir() + TipsFileName).count('\n'));
     EXPECT_EQ(Frm->CancelBtn->toolTip(), QStringLiteral("Das Rippen anhalten (Esc)"));
 
     Open(FixturePath(QStringLiteral("dvd_ac3_stereo.vob")));

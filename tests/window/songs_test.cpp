@@ -85,11 +85,44 @@ TEST_F(WindowTest, FindSongsFillsTheTracksWhoseDraggedBoundaryRipsAsShown) {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(bar->xOf(10000), y));
     EXPECT_EQ(Frm->TrackList().Tracks[2].Start, moved);
 
+    // The drag is one step back and forth with Ctrl+Z and Ctrl+Shift+Z, as is a track
+    // removed with Delete.
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Frm->TrackList().Tracks[2].Start, boundary);
+    EXPECT_EQ(Frm->TrackList().Tracks[1].End, boundary);
+    WindowKey(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Frm->TrackList().Tracks[2].Start, moved);
+    Frm->TrackListView->setFocus();
+    Frm->TrackListView->setCurrentItem(Frm->TrackListView->topLevelItem(4));
+    QTest::keyClick(Frm->TrackListView, Qt::Key_Delete);
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), size_t(fs::kSongCount - 1));
+    EXPECT_EQ(Frm->TrackListView->topLevelItemCount(), fs::kSongCount - 1);
+    WindowKey(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), size_t(fs::kSongCount));
+    EXPECT_EQ(Frm->TrackList().Tracks[4].Start, dragged[4].Start);
+    EXPECT_EQ(Frm->TrackListView->topLevelItemCount(), fs::kSongCount);
+
+    // The real question over a full list: Escape is Cancel, and the list stays as it is.
+    QStringList captions;
+    AnswerRealBox([&](QDialog* box) {
+        for (QPushButton* b : box->findChildren<QPushButton*>())
+            if (b->isVisible())
+                captions << b->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QTest::mouseClick(Frm->FindSongsBtn, Qt::LeftButton);
+    RecordBoxes();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("&Replace"), QStringLiteral("&Add"),
+                                     QStringLiteral("Cancel")}));
+    ASSERT_EQ(Frm->TrackList().Tracks.size(), size_t(fs::kSongCount));
+    EXPECT_EQ(Frm->TrackList().Tracks[2].Start, moved);
+    EXPECT_EQ(Frm->TrackList().Tracks[4].End, dragged[4].End);
+
     // The list rips: one file per song, at the lengths the list shows.
     Boxes.clear();
     const QString folder = FreshDir(QStringLiteral("songs")) + u'/';
     Frm->outputFileEdit->setText(folder + QStringLiteral("%n.mp3"));
-    Answers = {2}; // do not open the folder at the end
+    Answers = {0}; // close the box at the end
     Frm->ExtractBtnClick();
     ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 120000));
     Pump(50);

@@ -126,8 +126,12 @@ TEST_F(WindowTimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
     Frm->resize(big);
     Pump(50);
     ASSERT_EQ(Frm->size(), big);
-    const int dx = big.width() - TMainFrm::ClientWidth;
-    // The track bar, its channel, the strip and the edits take all the extra width.
+    // A third of the extra width goes to the tracks list (long titles), the rest to the
+    // track bar, its channel, the strip and the edits.
+    const int extra = big.width() - TMainFrm::ClientWidth;
+    const int dx = extra - extra / 3;
+    EXPECT_EQ(Frm->TrackListGroup->width(), TMainFrm::TrackListWidth + extra / 3);
+    EXPECT_EQ(Frm->TrackListGroup->geometry().right(), big.width() - 11);
     EXPECT_EQ(Bar->width(), 250 + dx);
     EXPECT_EQ(Bar->channelRect().width(), channel0 + dx);
     EXPECT_EQ(Frm->TimeStrip->barRect().width(), Bar->channelRect().width());
@@ -253,13 +257,15 @@ TEST_F(WindowTimeLineTest, ZoomedDetailTicksAndMarkersToTheMillisecondReachTheRi
     OpenDvd(QSize(760, 520));
     const QRect ch = Bar->channelRect();
 
-    // Tick times (chapters) show below the channel at every zoom, and on the strip.
+    // Tick times (chapters) show below the channel at every zoom, and on the strip; they
+    // end with the ruler's strokes, above its labels, which they would strike through.
     Bar->setTickTimes({2500, 3900, 7500});
     auto tickAt = [&](int64_t ms) {
         const QImage shot = Bar->grab().toImage();
         const double scale = shot.width() / double(Bar->width());
-        return shot.pixelColor(int(X(ms) * scale), int((Bar->height() - 2) * scale)) ==
-               QColor(0xD0, 0x60, 0x00);
+        const QColor tick(0xD0, 0x60, 0x00);
+        return shot.pixelColor(int(X(ms) * scale), int((ch.bottom() + 2) * scale)) == tick &&
+               shot.pixelColor(int(X(ms) * scale), int((Bar->height() - 2) * scale)) != tick;
     };
     EXPECT_TRUE(tickAt(2500));
     EXPECT_TRUE(tickAt(7500));

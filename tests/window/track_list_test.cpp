@@ -57,7 +57,7 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     CurrentTag.Artist = QStringLiteral("The Band");
     const QString folder = FreshDir(QStringLiteral("tracks")) + QStringLiteral("/album/");
     Frm->outputFileEdit->setText(folder + QStringLiteral("%n. %t.mp3"));
-    Answers = {1, 2}; // make the folder; do not open it at the end
+    Answers = {1, 0}; // make the folder; close the box at the end
     Frm->ExtractBtnClick();
     ASSERT_TRUE(Frm->Running());
     EXPECT_TRUE(Frm->ProgressBar->caption().startsWith(QStringLiteral("Track 1 of 3")));
@@ -65,8 +65,12 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 60000));
     Pump(50);
     ASSERT_EQ(Boxes.size(), 2u) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    // The box lists what was written, with Play and Open folder.
     EXPECT_EQ(Boxes[1].Text, QStringLiteral("3 tracks ripped to\n ") + folder +
-                                 QStringLiteral("\nOpen the folder?"));
+                                 QStringLiteral("\n  01. Track 1.mp3\n  02. Second _ Song.mp3"
+                                                "\n  03. Track 3.mp3"));
+    EXPECT_EQ(Boxes[1].Left, QStringLiteral("&Play"));
+    EXPECT_EQ(Boxes[1].Right, QStringLiteral("Open &folder"));
     EXPECT_TRUE(Urls.empty());
     EXPECT_TRUE(Frm->IsIdle());
 
@@ -87,8 +91,9 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     EXPECT_EQ(DecodeAudioFile(folder + names[1]).tags.value(QStringLiteral("title")),
               QStringLiteral("Second / Song"));
 
-    // Again over the same files, cancelled at once: the window is idle, no box follows,
-    // and the files are those of the first run, with nothing beside them.
+    // Again over the same files, cancelled at once: the window is idle, a box says that
+    // no file was written and where, and the files are those of the first run, with
+    // nothing beside them.
     const QByteArray before = ReadFile(folder + names[0]);
     Boxes.clear();
     Answers = {1}; // overwrite
@@ -96,8 +101,22 @@ TEST_F(WindowTest, TracksListRipsEveryTrackInOneRun) {
     ASSERT_TRUE(Frm->Running());
     Frm->CancelBtn->click();
     EXPECT_TRUE(Frm->IsIdle());
-    Pump(500);
-    EXPECT_EQ(Boxes.size(), 1u);
+    ASSERT_TRUE(WaitFor([&] { return Boxes.size() == 2; }, 20000));
+    Pump(200);
+    EXPECT_EQ(Boxes.size(), 2u);
+    EXPECT_EQ(Boxes[1].Text, QStringLiteral("The rip was cancelled before its first track was "
+                                            "complete.\nNo file was written in\n ") +
+                                 folder);
     EXPECT_EQ(FilesIn(folder), names);
     EXPECT_EQ(ReadFile(folder + names[0]), before);
+
+    // A desktop without a program for the file or the folder: the box says so.
+    shell::SetOpenUrlHook([](const QUrl&) { return false; });
+    Boxes.clear();
+    Answers = {2};
+    TMainFrm::OfferWritten(QStringLiteral("written"), folder + names[0], folder);
+    ASSERT_TRUE(WaitFor([&] { return Boxes.size() == 2; }, 5000));
+    EXPECT_EQ(Boxes[1].Text,
+              QStringLiteral("No program of this desktop opens the folder:\n ") + folder);
+    EXPECT_EQ(Boxes[1].Icon, 0);
 }

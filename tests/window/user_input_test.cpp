@@ -228,8 +228,10 @@ TEST_F(WindowUserTest, TypedTimesTheTracksSummaryAndClear) {
     Click(Frm->AddRangeBtn);
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 2u);
     const QString output = Frm->outputFileEdit->text();
-    EXPECT_EQ(Frm->outputFileText->text(),
-              QStringLiteral("2 tracks into ") + output.left(output.lastIndexOf(u'/') + 1));
+    // By default a list goes into a folder named after the source in the output folder.
+    EXPECT_EQ(Frm->outputFileText->text(), QStringLiteral("2 tracks into ") +
+                                               output.left(output.lastIndexOf(u'/') + 1) +
+                                               QStringLiteral("dvd_ac3_stereo/"));
     EXPECT_EQ(Frm->DurationText->text(), QStringLiteral("0:00:06.0 in 2 tracks"));
     EXPECT_EQ(Frm->FileSizeText->text(), QStringLiteral("about ") + FormatSizeText(6000 * 128 / 8));
 

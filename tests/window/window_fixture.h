@@ -13,8 +13,10 @@
 #include "ui/main/run_session.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -93,15 +95,7 @@ protected:
         AppSettings.InputFileDir = TestRoot() + QStringLiteral("/");
         CurrentTag = TCurrentTag{};
         TipsIndex = TipsOff;
-        SetMessageBoxHook(
-            [this](int icon, const QString& text, const QString& l, const QString& r) {
-                Boxes.push_back({icon, text, l, r});
-                if (Answers.empty())
-                    return 2;
-                int a = Answers.front();
-                Answers.pop_front();
-                return a;
-            });
+        RecordBoxes();
         SetShowMessageHook([this](const QString& t) { Messages.push_back(t); });
         SetReportExceptionHook([this](const QString& t) { Errors.push_back(t); });
         shell::SetOpenUrlHook([this](const QUrl& u) {
@@ -122,6 +116,42 @@ protected:
         SetReportExceptionHook({});
         shell::SetOpenUrlHook({});
         qputenv("SONAVEL_REGISTRY", FHiveBefore);
+    }
+
+    // Every message box is recorded and answered from Answers (2 when it is empty).
+    void RecordBoxes() {
+        SetMessageBoxHook(
+            [this](int icon, const QString& text, const QString& l, const QString& r) {
+                Boxes.push_back({icon, text, l, r});
+                if (Answers.empty())
+                    return 2;
+                int a = Answers.front();
+                Answers.pop_front();
+                return a;
+            });
+    }
+    // The real message box comes up for the next question: `answer` is given the box
+    // (its text, its buttons) once it is up, to answer as a user does.
+    static void AnswerRealBox(std::function<void(QDialog*)> answer) {
+        SetMessageBoxHook({});
+        auto* poll = new QTimer;
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                answer(box);
+            }
+        });
+        poll->start();
+    }
+    // A key as the platform delivers it to the window (its shortcuts first).
+    void WindowKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QApplication::setActiveWindow(Frm.get());
+        QTest::keyClick(Frm->windowHandle(), Qt::Key(key), mods);
+        // The application keeps the modifiers of the last key event: a list's selection
+        // made afterwards (setCurrentItem) would otherwise extend or toggle as with Ctrl.
+        QTest::keyRelease(Frm->windowHandle(), Qt::Key_Shift);
     }
 
     // Runs the event loop until `done` or the time is up; answers whether `done` held.

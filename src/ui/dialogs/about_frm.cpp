@@ -111,6 +111,8 @@ TaboutFrm::TaboutFrm(QWidget* parent)
         l->setAlignment(Qt::AlignCenter);
         l->setStyleSheet(QStringLiteral("color: #4A5678;"));
     }
+    // The licence line is longer in other languages than the box is wide: it wraps.
+    copyLabel2->setWordWrap(true);
     grid->addWidget(copyLabel1, 9, 0, 1, 2);
     grid->addWidget(copyLabel2, 10, 0, 1, 2);
 

@@ -57,14 +57,27 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
     okBtn->setObjectName(QStringLiteral("okBtn"));
     helpBtn = new QPushButton(tr(HelpCaption), band);
     helpBtn->setObjectName(QStringLiteral("helpBtn"));
-    const int bandHeight = MsgClientHeight - ButtonBandTop;
-    const int y = (bandHeight - 27) / 2;
-    // Wide enough for the captions callers give in every language ("&Schließen").
-    okBtn->setGeometry(MsgClientWidth / 2 - 84 - 5, y, 84, 27);
-    helpBtn->setGeometry(MsgClientWidth / 2 + 5, y, 84, 27);
+    cancelBtn = new QPushButton(tr("Cancel"), band);
+    cancelBtn->setObjectName(QStringLiteral("cancelBtn"));
+    setCancelShown(false);
     okBtn->setDefault(true);
     connect(okBtn, &QPushButton::clicked, this, [this] { okBtnClick(); });
     connect(helpBtn, &QPushButton::clicked, this, [this] { helpBtnClick(); });
+    connect(cancelBtn, &QPushButton::clicked, this, [this] { done(0); });
+}
+
+void TmsgFrm::setCancelShown(bool shown) {
+    // Wide enough for the captions callers give in every language ("&Schließen").
+    const int width = 84, gap = 10, y = (MsgClientHeight - ButtonBandTop - 27) / 2;
+    const int count = shown ? 3 : 2;
+    int x = (MsgClientWidth - count * width - (count - 1) * gap) / 2;
+    for (QPushButton* b : {okBtn, helpBtn, cancelBtn}) {
+        if (b == cancelBtn && !shown)
+            break;
+        b->setGeometry(x, y, width, 27);
+        x += width + gap;
+    }
+    cancelBtn->setVisible(shown);
 }
 
 QString TmsgFrm::IconPicture(int index) {
@@ -101,7 +114,7 @@ void TmsgFrm::helpBtnClick() {
 }
 
 void TmsgFrm::reject() {
-    done(2);
+    done(cancelBtn->isVisibleTo(this) ? 0 : 2);
 }
 
 TmsgFrm& MessageBoxForm() {
@@ -117,10 +130,9 @@ void SetMessageBoxHook(TMessageBoxHook hook) {
     Hook() = std::move(hook);
 }
 
-int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
-                   const QString& rightCaption) {
-    if (Hook())
-        return Hook()(icon, text, leftCaption, rightCaption);
+namespace {
+int ShowBox(int icon, const QString& text, const QString& leftCaption, const QString& rightCaption,
+            const QString& cancelCaption) {
     TmsgFrm* box = &MessageBoxForm();
     // A message raised while the box is already up (from a timer or a queued report)
     // gets a box of its own: the shared one cannot run a second modal loop.
@@ -133,5 +145,25 @@ int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
     box->msgLabel->setText(text);
     box->okBtn->setText(leftCaption);
     box->helpBtn->setText(rightCaption);
+    box->setCancelShown(!cancelCaption.isEmpty());
+    if (!cancelCaption.isEmpty())
+        box->cancelBtn->setText(cancelCaption);
     return box->exec();
+}
+} // namespace
+
+int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
+                   const QString& rightCaption) {
+    if (Hook())
+        return Hook()(icon, text, leftCaption, rightCaption);
+    return ShowBox(icon, text, leftCaption, rightCaption, QString());
+}
+
+int AskWithCancel(int icon, const QString& text, const QString& leftCaption,
+                  const QString& middleCaption, const QString& cancelCaption) {
+    const QString cancel =
+        cancelCaption.isEmpty() ? QCoreApplication::translate("TmsgFrm", "Cancel") : cancelCaption;
+    const int answer = Hook() ? Hook()(icon, text, leftCaption, middleCaption)
+                              : ShowBox(icon, text, leftCaption, middleCaption, cancel);
+    return answer == 1 || answer == 2 ? answer : 0;
 }

@@ -28,12 +28,16 @@ public:
     QLabel* msgLabel;
     QPushButton* okBtn;
     QPushButton* helpBtn;
+    QPushButton* cancelBtn; // "Cancel", shown for a question that has it (AskWithCancel)
 
     void okBtnClick();
     void helpBtnClick();
 
-    // Result 2, also for the title bar's close button and Escape.
+    // Result 2, also for the title bar's close button and Escape; 0 when the box has
+    // a Cancel button.
     void reject() override;
+    // Shows or hides the Cancel button, the others placed beside it.
+    void setCancelShown(bool shown);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -52,8 +56,15 @@ TmsgFrm& MessageBoxForm();
 int ShowMessageBox(int icon, const QString& text, const QString& leftCaption,
                    const QString& rightCaption);
 
+// A question whose two answers both act, with "Cancel" (or `cancelCaption`) beside them:
+// 1 for the left button, 2 for the middle one, 0 for Cancel, Escape or the title bar's
+// close button.
+int AskWithCancel(int icon, const QString& text, const QString& leftCaption,
+                  const QString& middleCaption, const QString& cancelCaption = QString());
+
 // Tests answer the box without a modal loop: the hook receives what the box would show
-// and returns the answer. An empty function restores the box.
+// and returns the answer (AskWithCancel's middle caption comes as the right one; an answer
+// other than 1 or 2 is Cancel). An empty function restores the box.
 using TMessageBoxHook = std::function<int(int icon, const QString& text, const QString& leftCaption,
                                           const QString& rightCaption)>;
 void SetMessageBoxHook(TMessageBoxHook hook);

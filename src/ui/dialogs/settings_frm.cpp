@@ -130,6 +130,7 @@ QWidget* TsettingsFrm::BuildSettingsPage() {
     FormatSettingsPage->addWidget(BuildOpusSettings());
     box->addWidget(FormatSettingsPage, 1);
     ReplayGainCheck = new QCheckBox(tr(" Write &ReplayGain loudness values"), page);
+    ReplayGainCheck->setAccessibleName(QString(ReplayGainCheck->text()).remove(u'&').trimmed());
     ReplayGainCheck->setToolTip(
         tr("Measures the loudness while ripping, so that players can play every track "
            "(and a track list as an album) equally loud."));
@@ -214,6 +215,13 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
     connect(VBRCheck, &QCheckBox::clicked, this, [this] { VBRCheckClick(); });
     connect(vbrLimitCheck, &QCheckBox::clicked, this, [this] { vbrLimitCheckClick(); });
 
+    // A screen reader names each list by its caption (the lists' own name is their value).
+    bitrateLabel->setBuddy(bitRateSel);
+    for (QLabel* label : vbrPage->findChildren<QLabel*>())
+        label->setBuddy(label->text() == tr("Min:") ? minBitrateSel : maxBitrateSel);
+    vbrQualityRow->findChild<QLabel*>()->setBuddy(vbrQualitySel);
+    VBRCheck->setAccessibleName(QString(VBRCheck->text()).remove(u'&').trimmed());
+
     auto* rateGroup = new QGroupBox(tr(" Sample Rate "), page);
     auto* rateBox = new QVBoxLayout(rateGroup);
     samplerateSel = PickList(rateGroup);
@@ -235,6 +243,8 @@ QWidget* TsettingsFrm::BuildMp3Settings() {
     for (int32_t mode = 0; mode < int32_t(ChannelModeCaptions.size()); ++mode)
         ChannelModeSel->addItem(ChannelModeCaption(mode));
     modeBox->addWidget(ChannelModeSel);
+    samplerateSel->setAccessibleName(rateGroup->title().trimmed());
+    ChannelModeSel->setAccessibleName(modeGroup->title().trimmed());
 
     box->addWidget(bitrateGroup);
     // The two short lists side by side, so the format's row above them fits the dialog.

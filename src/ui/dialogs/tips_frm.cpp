@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -79,7 +80,18 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
     connect(skinButton1, &QPushButton::clicked, this, [this] { skinButton1Click(); });
     connect(skinButton2, &QPushButton::clicked, this, [this] { skinButton2Click(); });
 
-    FormCreate(fileName.isEmpty() ? DataDir() + TipsFileName : fileName);
+    FormCreate(fileName.isEmpty() ? LocalTipsFile() : fileName);
+}
+
+QString TTipsFrm::LocalTipsFile() {
+    // The tips in the language the window speaks ("tips_de.txt" beside "tips.txt"), where
+    // the program has them.
+    const QString language = QLocale().name().section(u'_', 0, 0);
+    const QFileInfo base(DataDir() + TipsFileName);
+    const QString local =
+        base.path() + u'/' + base.completeBaseName() + u'_' + language + u'.' + base.suffix();
+    return language != QStringLiteral("en") && QFileInfo::exists(local) ? local
+                                                                        : DataDir() + TipsFileName;
 }
 
 void TTipsFrm::FormCreate(const QString& fileName) {

@@ -29,6 +29,8 @@ public:
 
     // The tip list (emptied when the dialog is closed).
     const QStringList& tips() const { return FTips; }
+    // The program's tips file in the user's language, else the English one.
+    static QString LocalTipsFile();
 
     // Closing by the title bar or Escape: result 2, the check box is not looked at.
     void reject() override;

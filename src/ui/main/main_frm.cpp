@@ -86,6 +86,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     BuildSummaryArea();
     BuildTrackListArea();
     BuildOverlays();
+    BuildUndo();
     NameControls();
     ConnectHandlers();
     ConnectTimeLine();
@@ -186,7 +187,7 @@ void TMainFrm::BuildOverlays() {
     ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
     ProgressPanel->setFrameShape(QFrame::Box);
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
-    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 200, 18));
+    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 260, 18));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
     ProgressBar->setGeometry(8, 22, 178, 22);
     CancelBtn = new QPushButton(tr("&Cancel"), ProgressPanel);
@@ -275,6 +276,8 @@ void TMainFrm::ConnectHandlers() {
             [this](bool aborted) { Guarded([&] { MP3OutDone(aborted); }); });
     connect(RunSession.get(), &TRunSession::keptAfterCancel, this,
             [this](const QString& file) { Guarded([&] { ShowKeptAfterCancel(file); }); });
+    connect(RunSession.get(), &TRunSession::cancelled, this,
+            [this](int written) { Guarded([&] { ShowCancelOutcome(written); }); });
     connect(RunSession.get(), &TRunSession::failed, this,
             [this](const QString& message) { Guarded([&] { MP3OutThreadException(message); }); });
 }
@@ -316,6 +319,15 @@ void TMainFrm::Splitter1CanResize(int&, bool& Accept) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == StartPointBtn || watched == EndPointBtn) &&
+        (event->type() == QEvent::MouseButtonPress ||
+         event->type() == QEvent::MouseButtonRelease)) {
+        // A marker's drag is one step of the undo history, taken when it lets go.
+        FMarkerHeld = event->type() == QEvent::MouseButtonPress &&
+                      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        if (!FMarkerHeld)
+            Guarded([&] { RecordEdit(); });
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         const bool plain = !(k->modifiers() & ~Qt::KeypadModifier);

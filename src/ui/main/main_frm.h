@@ -24,6 +24,7 @@
 #include "mediagraph/media_interfaces.h"
 #include "ui/dialogs/reports.h"
 #include "ui/main/range_model.h"
+#include "ui/main/window_edit.h"
 #include "ui/skin/track_bar.h"
 
 #include <QString>
@@ -58,6 +59,7 @@ class TRunSession;
 class TSkinPanel;
 class TSourceOpener;
 class QTreeWidget;
+class QUndoStack;
 class TSpeedButton;
 class TTimeOverview;
 class TTrackBar;
@@ -321,6 +323,15 @@ public:
     static void ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag);
     // The last run's input (null before the first run).
     TRunInput* RunInput() const;
+    // Whether `output` is a name the program made (the source's, or a chapter's).
+    bool IsDefaultOutput(const QString& output) const;
+    // The folder a list goes into for the output `output`: by default one named after the
+    // album (the tag's, else the disc's label or the source's name) in the output's folder;
+    // the output's own folder for a name the user gave.
+    QString ListFolder(const QString& output) const;
+    // After a finished run, `text` with Play (`play`), Open folder (`folder`) and Close;
+    // what the desktop cannot open is said.
+    static void OfferWritten(const QString& text, const QString& play, const QString& folder);
 
 protected:
     // The save dialog, replaceable by tests: the chosen path, or an empty text.
@@ -331,6 +342,9 @@ private:
     // existing files and a missing folder); false when the rip must not start.
     bool PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder);
     void EnableRunControls(bool Enabled);
+    // A list's run: done marks on the tracks written, the share of the one being written
+    // (of `doneMs` into the jobs one after another).
+    void ShowTrackProgress(int written, int64_t doneMs);
     void ReturnToIdle();
     void StopRunForClose();
     // Moves the keyboard focus off a control about to be disabled (or a link that Space
@@ -341,6 +355,9 @@ private:
     static QString OutputExtension();
     void ShowRunFailure(const QString& reason);
     void ShowKeptAfterCancel(const QString& file);
+    // A list's run stopped by Cancel: which of its files were complete and stay, where.
+    void ShowCancelOutcome(int written);
+
     void NotifyRunEnd(const QString& body);
 
     // ---- main_frm_summary.cpp: the summary rows and their hover highlight -------------
@@ -470,6 +487,8 @@ private:
     void ShowChapters();
     void LayoutSummaryRows();
     void ShowChapterOfRange();
+    // The chapters first..last (1-based) the range is exactly; false when it is none.
+    bool RangeChapters(int& first, int& last) const;
     void SetExactRange(TMediaTime start, TMediaTime end);
     QString DvdOutputDefault(int firstChapter, int lastChapter) const;
 
@@ -482,11 +501,14 @@ public:
     void TrackUpBtnClick();
     void TrackDownBtnClick();
     void TrackListViewEdited(int Row, const QString& Title);
+    // A track clicked (or chosen with Enter): the markers and the preview go to it.
+    void TrackListViewPicked(int Row);
     // The tracks the next rip splits into (none: the range is one MP3).
     const TTrackList& TrackList() const { return FTrackList; }
 
 private:
     void BuildTrackListArea();
+    void AddRange();
     void PlaceTrackButtons();
     QColor DefaultTitleColor() const;
     void ShowTrackList();
@@ -512,6 +534,48 @@ private:
 private:
     void BuildRecentMenu();
     void ShowRecentMenu();
+
+    // ---- main_frm_undo.cpp: undo and redo of the range and the list; what Rip! writes --
+public:
+    // The range's and the Tracks list's changes, one step per action (Ctrl+Z undoes,
+    // Ctrl+Shift+Z and Ctrl+Y redo).
+    QUndoStack* UndoStack;
+    // Whether the next Rip! writes the Tracks list, else the range as one file: the user's
+    // last choice decides (a change of the list or a track picked in it: the list; a range
+    // marked or a chapter chosen: the range).
+    bool RipsList() const { return FRipList && !FTrackList.Tracks.empty(); }
+    // What the next Rip! writes, in words ("Rip 7 tracks", "Rip chapter 3",
+    // "Rip 0:01:02.0 - 0:03:10.5").
+    QString RipTargetText() const;
+
+private:
+    void BuildUndo();
+    TWindowEditState EditState() const;
+    void ApplyEditState(const TWindowEditState& state);
+    // Takes what changed since the last step as a step, unless an action is still going.
+    void RecordEdit();
+    // A new source: a new history, the list (if any) as the target.
+    void StartEditHistory();
+    // The Rip! button's caption, tip and name.
+    void ShowRipTarget();
+    // Runs `action` as one step of the history, however many changes it makes.
+    template <class F> void AsOneEdit(F&& action) {
+        ++FEditHold;
+        try {
+            action();
+        } catch (...) {
+            --FEditHold;
+            throw;
+        }
+        --FEditHold;
+        RecordEdit();
+    }
+
+    TWindowEditState FEditBase; // the state after the last step
+    int FEditHold = 0;          // actions underway that record their changes at their end
+    bool FMarkerHeld = false;   // a marker is being dragged
+    bool FListChosen = false;   // a track was picked: the list is the target again
+    bool FRipList = false;
 
     // ---- main_frm_accessible.cpp: names for a screen reader ----------------------------
 private:

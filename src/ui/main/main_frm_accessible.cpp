@@ -5,18 +5,35 @@
 #include "app/common.h"
 #include "preview/filter_graph.h"
 #include "preview/video_window.h"
+#include "ui/skin/caption_progress_bar.h"
 #include "ui/skin/image_button.h"
 #include "ui/skin/speed_button.h"
 #include "ui/skin/time_overview.h"
 #include "ui/skin/track_bar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
+namespace {
+// The main window is a frame to a screen reader (a plain widget would be a filler).
+QAccessibleInterface* MainWindowFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("TMainFrm") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+} // namespace
+
 void TMainFrm::NameControls() {
+    static const bool installed = [] {
+        QAccessible::installFactory(MainWindowFactory);
+        return true;
+    }();
+    (void)installed;
     auto name = [](QWidget* w, const QString& n, const QString& description = QString()) {
         w->setAccessibleName(n);
         if (!description.isEmpty())
@@ -29,7 +46,9 @@ void TMainFrm::NameControls() {
     name(EndBtn, tr("to the End"));
     name(OpenBtn, tr("Open File"));
     name(modifyBtn, tr("Modify"));
-    name(OpenFileBtn, tr("Open File"));
+    // Beside the transport's Open File: the same action with the recent files' menu.
+    name(OpenFileBtn, tr("Choose the source file"), tr("The arrow: the files opened last"));
+    name(ProgressBar, tr("Rip progress"));
     name(SaveFileBtn, tr("Save Output MP3 File..."));
     name(sourceFileEdit, tr("Source File"));
     name(outputFileEdit, tr("Output File"));
@@ -48,7 +67,7 @@ void TMainFrm::NameControls() {
     name(TimeStrip, tr("Time line"));
     name(TrackListView, tr("Tracks"));
     name(AudioTrackBox, tr("Audio"));
-    name(TitleBox, tr("Title"));
+    name(TitleBox, tr("DVD title"));
     name(AngleBox, tr("Angle"));
     name(ChapterBox, tr("Chapter"));
     name(TrackUpBtn, tr("Move the chosen track up"));

@@ -159,27 +159,28 @@ void TMainFrm::SelectChapters(int first, int last) {
     ShowRangeInfo();
     // A name the program made follows the chapters; one the user typed stays.
     const QString made = whole ? DvdOutputDefault(0, 0) : DvdOutputDefault(first, last);
-    bool ours = defaultName == DvdOutputDefault(0, 0);
-    for (int c = 1; c <= count && !ours; ++c)
-        ours = defaultName == DvdOutputDefault(c, c);
-    if (ours) {
+    if (IsDefaultOutput(defaultName)) {
         outputFileEdit->setText(made);
         ShowOutputFile();
     }
 }
 
-void TMainFrm::ShowChapterOfRange() {
-    if (FChapters.empty() || ChapterPanel->isHidden())
-        return;
-    // The chapters the range is, exactly; else none.
-    int first = 0, last = 0;
+bool TMainFrm::RangeChapters(int& first, int& last) const {
+    first = last = 0;
     for (const TSourceChapter& c : FChapters) {
         if (c.start == RunStart())
             first = c.number;
         if (c.end == RunEnd())
             last = c.number;
     }
-    const bool chapters = first > 0 && last >= first;
+    return first > 0 && last >= first;
+}
+
+void TMainFrm::ShowChapterOfRange() {
+    if (FChapters.empty() || ChapterPanel->isHidden())
+        return;
+    int first = 0, last = 0;
+    const bool chapters = RangeChapters(first, last);
     const QSignalBlocker block(ChapterBox);
     ChapterBox->setPlaceholderText(chapters ? tr("Chapters %1-%2").arg(first).arg(last)
                                             : QString());

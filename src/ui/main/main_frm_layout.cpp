@@ -2,10 +2,9 @@
 // window's place remembered from one session to the next.
 //
 // The designed layout (ClientWidth × ClientHeight) is the smallest. What the window has
-// more goes to the preview, whose box keeps the picture's shape, and to the time line
-// (the strip, the track bar and its channel, the file edits) in width; the summary and
-// the tracks list on the right keep their width and move with the right edge; the buttons
-// stay at the bottom.
+// more goes to the preview, whose box keeps the picture's shape, to the time line (the
+// strip, the track bar and its channel, the file edits) and to the tracks list in width;
+// the summary keeps its width; the buttons stay at the bottom.
 #include "ui/main/main_frm.h"
 
 #include "mediagraph/video_renderer_widget.h"
@@ -48,7 +47,11 @@ void TMainFrm::resizeEvent(QResizeEvent* e) {
 }
 
 void TMainFrm::LayoutControls() {
-    const int dx = std::max(0, width() - ClientWidth);
+    // A third of what the window has more goes to the tracks list (long titles), the rest
+    // to the preview and the time line.
+    const int extra = std::max(0, width() - ClientWidth);
+    const int tracksExtra = extra / 3;
+    const int dx = extra - tracksExtra;
     const int dy = std::max(0, height() - ClientHeight);
     Splitter1->setGeometry(0, 0, width(), 3);
 
@@ -93,14 +96,14 @@ void TMainFrm::LayoutControls() {
 
     // The summary keeps its size at the right; the rip's controls stay at the bottom.
     skinPanel1->move(SummaryLeft + dx, 6);
-    // The tracks list beside it keeps its width and takes the height.
-    TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10 + dx, 6, TrackListWidth,
-                                382 + dy);
+    // The tracks list beside it takes its share of the width and the height.
+    TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10 + dx, 6,
+                                TrackListWidth + tracksExtra, 382 + dy);
     PlaceTrackButtons();
     ProgressPanel->move(SummaryLeft + dx, 302 + dy);
     skinButton1->move(288 + dx, 360 + dy);
     skinButton2->move(364 + dx, 360 + dy);
-    ExtractBtn->move(470 + dx, 356 + dy);
+    ExtractBtn->move(558 + dx - ExtractBtn->width(), 356 + dy); // its right edge stays
     HintPanel->move((width() - HintPanel->width()) / 2, (height() - HintPanel->height()) / 2);
 
     PlaceMarker(TMarker::Both);
@@ -127,6 +130,10 @@ void TMainFrm::RestorePlacement() {
         const QRect area = primary->availableGeometry();
         fallback.setSize(fallback.size().boundedTo(area.size()).expandedTo(minimumSize()));
         fallback.moveCenter(area.center());
+        // Wider or taller than the screen (a large scale factor): its title bar and its
+        // left column stay on the screen, what does not fit goes off at the right.
+        fallback.moveTopLeft(
+            QPoint(std::max(fallback.left(), area.left()), std::max(fallback.top(), area.top())));
     }
     setGeometry(ChooseWindowRect(stored, screens, minimumSize(), fallback));
     if (stored.valid && stored.maximized)

@@ -12,6 +12,7 @@
 #include "ui/dialogs/msg_frm.h"
 #include "ui/dialogs/reports.h"
 #include "ui/dialogs/settings_frm.h"
+#include "ui/skin/track_bar.h"
 
 void TMainFrm::MP3SettingsEditClick() {
     if (!IsIdle())
@@ -55,6 +56,15 @@ void TMainFrm::UseAsCoverClick() {
                        tr("&Close"), tr("&Help"));
         return;
     }
+    // A cover chosen before (a picture file, another frame) goes only when the user says so.
+    const bool replacing = !CurrentTag.Cover.isEmpty();
+    if (replacing &&
+        ShowMessageBox(2,
+                       tr("The tag has a cover already.\nReplace it with the picture in the "
+                          "preview at %1?")
+                           .arg(FormatTimeText(TrackBar->position())),
+                       tr("&Replace"), tr("&Keep")) != 1)
+        return;
     // The frame as decoded, in full, its pixels made square by the shown aspect.
     const QImage frame = renderer->Frame();
     const double aspect = renderer->DisplayAspect();
@@ -65,6 +75,15 @@ void TMainFrm::UseAsCoverClick() {
     CurrentTag.Cover =
         QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()));
     ShowId3Tag();
+    // The summary's ", cover" does not show that one picture took another's place.
+    if (replacing)
+        ShowMessageBox(1,
+                       tr("The picture at %1 (%2 x %3 pixels) is now the cover, in place of the "
+                          "one before.")
+                           .arg(FormatTimeText(TrackBar->position()))
+                           .arg(width)
+                           .arg(frame.height()),
+                       tr("&Close"), tr("&Help"));
 }
 
 void TMainFrm::skinButton1Click() {

@@ -188,6 +188,7 @@ void TMainFrm::OpenInBackground(const QString& path, int dvdTitle, int dvdAngle)
     ShowAudioTracks();
     ShowDvd();
     ResetTrackList(); // the ranges were the previous source's
+    StartEditHistory();
     StartEnvelope();
     FinishDeferredClose();
 }
@@ -228,6 +229,7 @@ void TMainFrm::ResetToNoSource() {
     ShowAudioTracks();
     ShowDvd();
     ResetTrackList();
+    StartEditHistory();
     TrackBar->update();
 }
 

@@ -209,6 +209,7 @@ void TMainFrm::endPointDownBtnMouseDown() {
 
 void TMainFrm::startPointUpBtnMouseUp() {
     Timer3->stop();
+    RecordEdit(); // the steps of one press are one step back
 }
 
 void TMainFrm::Timer3Timer() {

@@ -29,9 +29,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
@@ -71,6 +74,33 @@ QString TMainFrm::OutputExtension() {
     return FormatExtension(RipFormat(AppSettings));
 }
 
+bool TMainFrm::IsDefaultOutput(const QString& output) const {
+    if (output == DvdOutputDefault(0, 0))
+        return true;
+    for (int c = 1; c <= int(FChapters.size()); ++c)
+        if (output == DvdOutputDefault(c, c))
+            return true;
+    return false;
+}
+
+QString TMainFrm::ListFolder(const QString& output) const {
+    const QString folder = FolderPart(output);
+    if (output.isEmpty() || !IsDefaultOutput(output))
+        return folder;
+    // The album: the tag's, the list's, else the name the output has by default (the
+    // disc's label, the source's name), as a file system takes it.
+    QString album = CurrentTag.Album.trimmed();
+    if (album.isEmpty())
+        album = FTrackList.Album.trimmed();
+    if (album.isEmpty())
+        album = QFileInfo(DvdOutputDefault(0, 0)).completeBaseName();
+    TTrackNameFields fields;
+    fields.Album = album;
+    const QString ext = OutputExtension();
+    const QString name = TrackFileName(QStringLiteral("%A"), fields, ext).chopped(ext.size());
+    return name.isEmpty() ? folder : folder + name + u'/';
+}
+
 QString TMainFrm::MakeOutputFolder(const QString& folder) {
     const int answer = ShowMessageBox(2,
                                       tr("The specified output folder doesn't exist.\n ") + folder +
@@ -104,7 +134,15 @@ bool TMainFrm::PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder) {
     }
     folder = FolderPart(output);
     const QString namePart = output.mid(folder.size());
-    const bool list = !FTrackList.Tracks.empty();
+    const bool list = RipsList();
+    if (list) {
+        const QString album = ListFolder(output);
+        // The default's own folder is made without a question; a missing output folder
+        // above it is still asked about.
+        if (album != folder && !QFileInfo::exists(album) && QFileInfo(folder).isDir())
+            ForceFolderPath(album, ProgramDir);
+        folder = album;
+    }
     auto refuse = [this](const QString& text) {
         ShowMessageBox(0, text, tr("&Close"), tr("&Help"));
         outputFileEdit->setFocus();
@@ -234,14 +272,19 @@ void TMainFrm::ExtractBtnClick() {
     QString folder;
     if (!PlanRunFiles(jobs, folder))
         return;
-    const bool list = !FTrackList.Tracks.empty();
+    const bool list = RipsList();
     TRunTarget target;
     target.Output = list ? folder : jobs[0].FileName;
-    for (const TTrackJob& job : jobs)
+    for (const TTrackJob& job : jobs) {
         target.Titles << job.Tag.Title;
+        target.Files << job.FileName;
+    }
     // Remembered once the rip has written its files: a cancelled or failed one leaves the
-    // next default where it was.
-    target.Folder = folder != FolderPart(sourceFileEdit->text()) ? folder : QString();
+    // next default where it was. A list's album folder is not the next default's place.
+    const QString place = list && IsDefaultOutput(outputFileEdit->text())
+                              ? FolderPart(outputFileEdit->text())
+                              : folder;
+    target.Folder = place != FolderPart(sourceFileEdit->text()) ? place : QString();
 
     TMediaTime total;
     for (const TTrackJob& job : jobs)
@@ -288,9 +331,21 @@ void TMainFrm::Timer2Timer() {
     const int64_t doneMs = p.SampleRate > 0 ? p.DoneFrames * 1000 / p.SampleRate : 0;
     const int64_t at = std::min<int64_t>(ProgressBar->minimum() + doneMs, ProgressBar->maximum());
     ProgressBar->setValue(int(at));
-    ProgressBar->setCaption(track + TProgressCaption(ProgressBar->minimum(), ProgressBar->maximum(),
-                                                     at, RunSession->ElapsedMs())
-                                        .Text());
+    if (p.JobCount > 1)
+        ShowTrackProgress(p.JobsWritten, doneMs);
+    // The bar tells the track and the share; the line above it, in the window's font,
+    // what the speed and the time left are.
+    const TProgressCaption caption(ProgressBar->minimum(), ProgressBar->maximum(), at,
+                                   RunSession->ElapsedMs());
+    ProgressBar->setCaption(track + tr("%1 %").arg(caption.Percent()));
+    QString line = tr("Extracting MP3...");
+    if (caption.SpeedKnown())
+        line += QStringLiteral(" ") +
+                tr("%1 real time").arg(TProgressCaption::SpeedText(caption.Speed()));
+    if (caption.SecondsLeft() >= 0 && !caption.Done())
+        line += QStringLiteral(", ") +
+                tr("%1 left").arg(TProgressCaption::DurationText(caption.SecondsLeft()));
+    ProgressLabel->setText(line);
 }
 
 void TMainFrm::CancelBtnClick() {
@@ -307,11 +362,52 @@ void TMainFrm::NotifyRunEnd(const QString& body) {
 }
 
 void TMainFrm::EnableRunControls(bool Enabled) {
-    // A run reads the chosen title and track and writes the named files: none of them
-    // changes while it goes.
-    for (QWidget* w : std::initializer_list<QWidget*>{AudioTrackBox, TitleBox, AngleBox, ChapterBox,
-                                                      outputFileEdit, SaveFileBtn})
+    // A run reads the chosen title and track, the range, the list, the settings and the
+    // tag, and writes the named files: what would change them is greyed while it goes,
+    // rather than refusing silently.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             AudioTrackBox,  TitleBox,        AngleBox,     ChapterBox,      outputFileEdit,
+             SaveFileBtn,    OpenFileBtn,     OpenBtn,      MP3SettingsEdit, Id3TagEdit,
+             UseAsCoverLink, startPointEdit,  endPointEdit, startPointUpBtn, startPointDownBtn,
+             endPointUpBtn,  endPointDownBtn, AddRangeBtn,  RenameTrackBtn,  RemoveTrackBtn,
+             ClearTracksBtn, TrackUpBtn,      TrackDownBtn, FindSongsBtn,    ExtractBtn})
         w->setEnabled(Enabled);
+    if (!Enabled)
+        return;
+    // The marks of the run go (the selection stays as the user left it); Clear follows the
+    // list again.
+    ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
+    ProgressLabel->setText(tr("Extracting MP3..."));
+    const QSignalBlocker quiet(TrackListView);
+    for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
+         ++k) {
+        const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
+        TrackListView->topLevelItem(k)->setText(0, QString::number(k + 1));
+        TrackListView->topLevelItem(k)->setText(3, FormatTimeText(t.End - t.Start));
+    }
+}
+
+void TMainFrm::ShowTrackProgress(int written, int64_t doneMs) {
+    const QSignalBlocker quiet(TrackListView); // marks, not titles the user typed
+    // The list is the run's jobs in their order: the tracks written get a done mark, the
+    // one being written its share.
+    TMediaTime before;
+    for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
+         ++k) {
+        QTreeWidgetItem* item = TrackListView->topLevelItem(k);
+        const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
+        const int64_t length = (t.End - t.Start).ToMs();
+        QString mark = QString::number(k + 1);
+        if (k < written) {
+            mark = QStringLiteral("\u2713 ") + mark;
+            item->setText(3, tr("done"));
+        } else if (k == written && length > 0) {
+            const int64_t in = std::clamp<int64_t>(doneMs - before.ToMs(), 0, length);
+            item->setText(3, tr("%1 %").arg(in * 100 / length));
+        }
+        item->setText(0, mark);
+        before += t.End - t.Start;
+    }
 }
 
 void TMainFrm::ReturnToIdle() {
@@ -336,28 +432,41 @@ void TMainFrm::MP3OutDone(bool aborted) {
     if (count > 1) {
         const QString text = tr("%1 tracks ripped to\n ").arg(count) + written;
         NotifyRunEnd(text);
-        QTimer::singleShot(0, this, [text, written] {
-            Guarded([&] {
-                const int answer =
-                    ShowMessageBox(1, text + tr("\nOpen the folder?"), tr("&Yes"), tr("&No"));
-                if (answer == 1)
-                    shell::OpenUrl(QUrl::fromLocalFile(written));
-            });
-        });
+        // The box's text area holds a few lines: the first files, and how many follow.
+        QString files;
+        for (int k = 0; k < std::min<int>(3, int(target.Files.size())); ++k)
+            files += QStringLiteral("\n  ") + QFileInfo(target.Files[k]).fileName();
+        if (target.Files.size() > 3)
+            files += QStringLiteral("\n  ") + tr("... and %1 more").arg(target.Files.size() - 3);
+        OfferWritten(text + files, target.Files.value(0), written);
         return;
     }
     NotifyRunEnd(tr("The MP3 has been extracted: ") + QFileInfo(written).fileName());
-    // The output's worker waits for this handler: ask once it has been let go, so that
-    // closing the window while the question is up cannot wait on a waiting worker.
     const QFileInfo file(written);
     const QString text = tr("The MP3 has been extracted successfully.\n%1\nin %2\nDo you want "
                             "to play the MP3 now?")
                              .arg(file.fileName(), file.absolutePath());
-    QTimer::singleShot(0, this, [written, text] {
+    OfferWritten(text, written, file.absolutePath());
+}
+
+void TMainFrm::OfferWritten(const QString& text, const QString& play, const QString& folder) {
+    // The output's worker waits for the handler that calls this: ask once it has been let
+    // go, so that closing the window while the question is up cannot wait on a waiting
+    // worker.
+    QTimer::singleShot(0, qApp, [text, play, folder] {
         Guarded([&] {
-            const int answer = ShowMessageBox(1, text, tr("&Yes"), tr("&No"));
-            if (answer == 1)
-                shell::OpenUrl(QUrl::fromLocalFile(written));
+            const int answer =
+                AskWithCancel(1, text, tr("&Play"), tr("Open &folder"), tr("&Close"));
+            if (answer == 0)
+                return;
+            const QString target = answer == 1 ? play : folder;
+            if (!shell::OpenUrl(QUrl::fromLocalFile(target)))
+                ShowMessageBox(
+                    0,
+                    answer == 1
+                        ? tr("No program of this desktop plays the file:\n %1").arg(target)
+                        : tr("No program of this desktop opens the folder:\n %1").arg(target),
+                    tr("&Close"), tr("&Help"));
         });
     });
 }
@@ -393,6 +502,32 @@ void TMainFrm::ShowKeptAfterCancel(const QString& file) {
                            tr("&Close"), tr("&Help"));
         });
     });
+}
+
+void TMainFrm::ShowCancelOutcome(int written) {
+    const TRunTarget& target = RunSession->Target();
+    const int count = int(target.Files.size());
+    if (count < 2)
+        return; // a single rip leaves no file when cancelled, as the user expects
+    written = std::clamp(written, 0, count);
+    QString text;
+    if (written == 0) {
+        text = tr("The rip was cancelled before its first track was complete.\nNo file was "
+                  "written in\n %1")
+                   .arg(target.Output);
+    } else {
+        text = tr("The rip was cancelled after %1 of %2 tracks.\nKept in %3:")
+                   .arg(written)
+                   .arg(count)
+                   .arg(target.Output);
+        for (int k = 0; k < std::min(written, 3); ++k)
+            text += QStringLiteral("\n  ") + QFileInfo(target.Files[k]).fileName();
+        if (written > 3)
+            text += QStringLiteral("\n  ") + tr("... and %1 more").arg(written - 3);
+    }
+    // As with a finished run, the worker is let go before the box comes up.
+    QTimer::singleShot(
+        0, this, [text] { Guarded([&] { ShowMessageBox(1, text, tr("&Close"), tr("&Help")); }); });
 }
 
 void TMainFrm::ShowRunFailure(const QString& reason) {

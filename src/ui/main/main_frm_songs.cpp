@@ -53,13 +53,16 @@ void TMainFrm::FindSongsBtnClick() {
     }
     bool replace = true;
     if (!FTrackList.Tracks.empty()) {
-        const int answer = ShowMessageBox(
+        // Escape and the title bar's close button leave the list as it is.
+        const int answer = AskWithCancel(
             2,
             tr("The Tracks list holds %1 tracks.\nReplace them with the %2 songs found, or add "
                "the songs after them?")
                 .arg(FTrackList.Tracks.size())
                 .arg(songs.Tracks.Tracks.size()),
             tr("&Replace"), tr("&Add"));
+        if (answer == 0)
+            return;
         replace = answer == 1;
     }
     if (!replace && FTrackList.Tracks.size() + songs.Tracks.Tracks.size() > size_t(MaxTrackCount)) {

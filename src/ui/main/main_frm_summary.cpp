@@ -28,6 +28,8 @@ TSkinPanel* MakeRow(QWidget* group, const QString& caption, int top, int height)
     row->setGeometry(RowLeft, top, RowWidth, height);
     row->setColor(SkinRowColor());
     row->setMouseTracking(true);
+    // A screen reader names the row by its caption, not by the group around it.
+    row->setAccessibleName(QString(caption).remove(u':'));
     auto* label = new QLabel(caption, row);
     label->setGeometry(1, 3, CaptionWidth, 16);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -48,6 +50,8 @@ TSkinPanel* MakeChoiceRow(QWidget* group, const QString& caption, QComboBox*& bo
     box->setObjectName(name);
     box->setGeometry(ValueLeft, 1, ValueWidth, 20);
     box->setToolTip(tip);
+    // The caption labels the list for a screen reader (which names a list by its value).
+    row->findChild<QLabel*>()->setBuddy(box);
     row->hide();
     return row;
 }
@@ -90,6 +94,16 @@ void TMainFrm::BuildSummaryArea() {
     UseAsCoverLink->setToolTip(tr("The picture in the preview becomes the front cover of the "
                                   "MP3 (the tracks of a list share it)"));
     UseAsCoverLink->hide();
+    // The two links share the row, each as wide as its caption in the language shown;
+    // where the value column cannot hold both, the cover's goes under the row's caption.
+    Id3TagEdit->resize(std::min(Id3TagEdit->sizeHint().width(), ValueWidth), 19);
+    const int coverWidth = UseAsCoverLink->sizeHint().width();
+    const int coverLeft = Id3TagEdit->geometry().right() + 8;
+    if (coverLeft + coverWidth <= RowWidth - 2)
+        UseAsCoverLink->setGeometry(coverLeft, 34, coverWidth, 19);
+    else
+        UseAsCoverLink->setGeometry(std::max(1, CaptionWidth + 1 - coverWidth), 34,
+                                    std::min(coverWidth, CaptionWidth), 19);
 
     DurationPanel = MakeRow(skinPanel1, tr("Duration:"), 190, 50);
     DurationText = MakeValue(DurationPanel, 3);
@@ -159,11 +173,33 @@ void TMainFrm::ShowOutputFile() {
                                                     DefaultOutputName(sourceFileEdit->text(), FDvd,
                                                                       0, 0, OutputExtension()),
                                                     OutputExtension());
-    const int tracks = int(FTrackList.Tracks.size());
-    outputFileText->setText(tracks == 0 || output.isEmpty() ? output
-                            : tracks == 1
-                                ? tr("1 track into %1").arg(FolderPart(output))
-                                : tr("%1 tracks into %2").arg(tracks).arg(FolderPart(output)));
+    const int tracks = RipsList() ? int(FTrackList.Tracks.size()) : 0;
+    const QString folder = tracks == 0 ? QString() : ListFolder(output);
+    auto text = [&](const QString& path) {
+        return tracks == 0 || output.isEmpty() ? path
+               : tracks == 1                   ? tr("1 track into %1").arg(path)
+                                               : tr("%1 tracks into %2").arg(tracks).arg(path);
+    };
+    // A long path takes a slightly smaller font, then loses its middle rather than its
+    // end (the file's or the album's name), as far as the row's lines need; the tip has it
+    // whole.
+    const QString path = tracks == 0 ? output : folder;
+    const QRect area(QPoint(), outputFileText->size());
+    const int flags = Qt::TextWordWrap | Qt::TextWrapAnywhere;
+    QFont font = outputFilePanel->font();
+    auto fits = [&](const QString& t) {
+        return QFontMetrics(font).boundingRect(area, flags, t).height() <= area.height();
+    };
+    for (int step = 0; step < 3 && font.pointSizeF() > 0 && !fits(text(path)); ++step)
+        font.setPointSizeF(font.pointSizeF() * 0.92);
+    outputFileText->setFont(font);
+    const QFontMetrics metrics(font);
+    QString shown = path;
+    for (int width = metrics.horizontalAdvance(path); width > 0 && !fits(text(shown));
+         width -= metrics.averageCharWidth() * 2)
+        shown = metrics.elidedText(path, Qt::ElideMiddle, width);
+    outputFileText->setText(text(shown));
+    outputFileText->setToolTip(text(path));
 }
 
 void TMainFrm::ShowMp3Settings() {
@@ -207,11 +243,14 @@ void TMainFrm::ShowId3Tag() {
 }
 
 void TMainFrm::ShowRangeInfo() {
-    // With tracks, Rip! writes the tracks, not the marked range: the duration and the size
-    // are theirs; the boxes keep the marked range, the next one to add.
+    // Every change of the range or the list comes here: it is a step of the history, and
+    // it may change what Rip! writes.
+    RecordEdit();
+    // When Rip! writes the tracks, the duration and the size are theirs; the boxes keep
+    // the marked range, the next one to add.
     const int tracks = int(FTrackList.Tracks.size());
     int64_t d = FRange.EndMs() - FRange.StartMs();
-    if (tracks > 0) {
+    if (RipsList()) {
         TMediaTime total;
         for (const TTrackEntry& t : FTrackList.Tracks)
             total += t.End - t.Start;
@@ -228,6 +267,8 @@ void TMainFrm::ShowRangeInfo() {
     endPointEdit->setText(RangeTimeText(FRange.EndMs()));
     FileSizeText->setText(tr("about %1").arg(FormatSizeText(RipSizeEstimate(AppSettings, d))));
     ShowChapterOfRange();
+    ShowRipTarget();
+    ShowOutputFile();
 }
 
 void TMainFrm::outputFilePanelMouseMove(TSkinPanel* Sender) {

@@ -57,7 +57,11 @@ void TMainFrm::PlaceTrackButtons() {
             rows.back().push_back(b);
     }
     int top = TrackListGroup->height() - 10 - int(rows.size()) * (height + gap) + gap;
-    TrackListView->resize(TrackListView->width(), top - 4 - TrackListView->y());
+    TrackListView->resize(TrackListGroup->width() - 16 - ListButtonRoom,
+                          top - 4 - TrackListView->y());
+    const int side = TrackListGroup->width() - 8 - ListButtonRoom + 4;
+    TrackUpBtn->move(side, TrackUpBtn->y());
+    TrackDownBtn->move(side, TrackDownBtn->y());
     for (const auto& row : rows) {
         int x = 8;
         for (QPushButton* b : row) {
@@ -145,6 +149,10 @@ void TMainFrm::BuildTrackListArea() {
     auto* remove = new QShortcut(QKeySequence::Delete, TrackListView);
     remove->setContext(Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, on(&TMainFrm::RemoveTrackBtnClick));
+    for (auto picked : {&QTreeWidget::itemClicked, &QTreeWidget::itemActivated})
+        connect(TrackListView, picked, this, [this](QTreeWidgetItem* item, int) {
+            Guarded([&] { TrackListViewPicked(TrackListView->indexOfTopLevelItem(item)); });
+        });
     connect(TrackListView, &QTreeWidget::itemDoubleClicked, this,
             on(&TMainFrm::RenameTrackBtnClick));
     connect(TrackListView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
@@ -202,6 +210,11 @@ void TMainFrm::AddRangeBtnClick() {
     if (!IsIdle() || FRange.DurationMs() == 0 || FRange.EndMs() <= FRange.StartMs() ||
         FTrackList.Tracks.size() >= size_t(MaxTrackCount))
         return;
+    // The track and the markers' move to the next song are one step back.
+    AsOneEdit([this] { AddRange(); });
+}
+
+void TMainFrm::AddRange() {
     TTrackEntry track;
     track.Start = TMediaTime::FromMs(FRange.StartMs());
     track.End = TMediaTime::FromMs(FRange.EndMs());
@@ -219,6 +232,22 @@ void TMainFrm::AddRangeBtnClick() {
         PlaceMarkers();
         ShowRangeInfo();
     }
+}
+
+void TMainFrm::TrackListViewPicked(int Row) {
+    if (!IsIdle() || Row < 0 || Row >= int(FTrackList.Tracks.size()) || FRange.DurationMs() <= 0)
+        return;
+    // The markers and the preview go to the track, so it can be heard before the rip;
+    // the list stays what Rip! writes.
+    const TTrackEntry& track = FTrackList.Tracks[size_t(Row)];
+    FListChosen = true;
+    SetExactRange(track.Start, track.End);
+    TrackBar->setPosition(int(FRange.StartMs()));
+    FRange.SetActive(TMarker::Both);
+    RevealTime(FRange.StartMs(), true);
+    PlaceMarkers();
+    TrackBar->update();
+    ShowRangeInfo();
 }
 
 void TMainFrm::RenameTrackBtnClick() {
@@ -246,6 +275,9 @@ void TMainFrm::RemoveTrackBtnClick() {
     std::vector<int> rows;
     for (QTreeWidgetItem* item : TrackListView->selectedItems())
         rows.push_back(TrackListView->indexOfTopLevelItem(item));
+    // Nothing selected (a Ctrl+click took the last one off): the track with the focus.
+    if (rows.empty() && TrackListView->currentItem())
+        rows.push_back(TrackListView->indexOfTopLevelItem(TrackListView->currentItem()));
     std::sort(rows.rbegin(), rows.rend());
     for (int row : rows)
         FTrackList.Tracks.erase(FTrackList.Tracks.begin() + row);

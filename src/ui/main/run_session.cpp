@@ -95,6 +95,8 @@ void TRunSession::OutputDone() {
         FCancelledRun = 0;
         if (!MP3Out->LastRunAborted())
             emit keptAfterCancel(FCancelledFile);
+        else
+            emit cancelled(MP3Out->Progress().JobsWritten);
         return;
     }
     if (run != FActiveRun)

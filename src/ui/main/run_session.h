@@ -3,8 +3,8 @@
 // The rips of the main window: the MP3 output (made once, with the encoder library it
 // loads), the run's input made afresh for each run, the progress timer and clock, and the
 // numbers of the run the window shows and of the one last cancelled. The output's events
-// name their run; only those of these two runs get through, as `done`, `keptAfterCancel`
-// and `failed`.
+// name their run; only those of these two runs get through, as `done`, `keptAfterCancel`,
+// `cancelled` and `failed`.
 //
 // Threads: made, used and destroyed on the GUI thread. The output's worker and its
 // engine's pool read the run's input; the output's OnDone reaches the GUI thread
@@ -32,6 +32,7 @@ struct TRunTarget {
     QString Output;     // the file, or the folder of a track list
     QString Folder;     // to remember as the output folder once written (empty: beside the source)
     QStringList Titles; // of its tracks
+    QStringList Files;  // of its tracks, in their order
 };
 
 class TRunSession : public QObject {
@@ -79,6 +80,9 @@ signals:
     void done(bool aborted);
     // The run last cancelled had already finished: its file stays.
     void keptAfterCancel(const QString& file);
+    // The run last cancelled stopped as asked; the first `written` of its files were
+    // complete before and stay.
+    void cancelled(int written);
     // The shown run failed; `message` says why.
     void failed(const QString& message);
 

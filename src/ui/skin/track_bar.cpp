@@ -286,10 +286,12 @@ void TTrackBar::focusOutEvent(QFocusEvent* e) {
 void TTrackBar::PaintTickTimes(QPainter& p) {
     if (FTickTimes.empty())
         return;
-    // A short stroke from the channel's lower half down to the bottom edge, dark enough
-    // to stand out on white, on the selection's blue and on a loudness drawing.
+    // A short stroke from the channel's lower half down to the bottom edge (to the
+    // ruler's strokes where it has one, so its labels stay whole), dark enough to stand
+    // out on white, on the selection's blue and on a loudness drawing.
     const QRect ch = channelRect();
     const int top = ch.top() + ch.height() / 2;
+    const int bottom = FTimeRuler ? ch.bottom() + 3 : height() - 1;
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(QColor(0xD0, 0x60, 0x00), 1));
@@ -297,7 +299,7 @@ void TTrackBar::PaintTickTimes(QPainter& p) {
         if (t < FViewFrom || t > FViewTo)
             continue;
         const int x = xOf(t);
-        p.drawLine(x, top, x, height() - 1);
+        p.drawLine(x, top, x, bottom);
     }
     p.restore();
 }

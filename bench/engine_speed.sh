@@ -21,15 +21,9 @@
 # shellcheck disable=SC2046 # the argument lists are meant to split
 set -eu
 
-BUILD=${1:-build}
-SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
+BENCH_WORK=sonavel_bench_engine # shellcheck disable=SC2034 # read by bench_env.sh
+. "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
-WORK=${TMPDIR:-/tmp}/sonavel_bench_engine
-mkdir -p "$WORK"
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
-export SONAVEL_REGISTRY="$WORK/bench.reg"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-: >"$SONAVEL_REGISTRY"
 command -v ffmpeg >/dev/null || apt-get install -y ffmpeg >/dev/null
 
 LENGTH=1000
@@ -63,7 +57,6 @@ measure() {
     }
     awk '{ printf "%s %.2f %.0f\n", $1, $2 + $3, $4 / 1024 }' "$WORK/time.txt"
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # Appends one measure's figures to NAME.w, NAME.c and NAME.m.
 keep() { # NAME COMMAND...
     name=$1

@@ -17,20 +17,13 @@
 # /usr/bin/time.
 set -eu
 
-BUILD=${1:-build}
-SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
+BENCH_WORK=sonavel_bench_formats # shellcheck disable=SC2034 # read by bench_env.sh
+. "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
-WORK=${TMPDIR:-/tmp}/sonavel_bench_formats
-mkdir -p "$WORK"
 if ! command -v ffmpeg >/dev/null; then
     echo "installing the ffmpeg command line..." >&2
     apt-get install -y ffmpeg >/dev/null
 fi
-# The rip reads and writes settings: a hive, home and data folders of its own.
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
-export SONAVEL_REGISTRY="$WORK/bench.reg"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-: >"$SONAVEL_REGISTRY"
 
 TONAL="0.05*sin(2*PI*100*10/log(80)*(pow(80,mod(t,10)/10)-1))|0.02*max(0,min(1,min(mod(t,2),1.5-mod(t,2))*100))*sin(2*PI*220*pow(2,floor(mod(t/2,24))/12)*t)"
 NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
@@ -60,8 +53,6 @@ measure() {
     awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$WORK/time.txt"
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'; }
 samples() { metaflac --show-total-samples "$1" 2>/dev/null || echo -; }
 size_kb() { echo $(($(stat -c %s "$1") / 1024)); }
 

@@ -12,15 +12,9 @@
 # Needs the ffmpeg command line and /usr/bin/time; about 100 MB in $TMPDIR.
 set -eu
 
-BUILD=${1:-build}
-SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
+BENCH_WORK=sonavel_bench_gain # shellcheck disable=SC2034 # read by bench_env.sh
+. "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
-WORK=${TMPDIR:-/tmp}/sonavel_bench_gain
-mkdir -p "$WORK"
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
-export SONAVEL_REGISTRY="$WORK/bench.reg"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-: >"$SONAVEL_REGISTRY"
 
 TONAL="0.2*sin(2*PI*220*pow(2\,floor(mod(t/2\,24))/12)*t)|0.2*sin(2*PI*330*t)*sin(2*PI*0.3*t)"
 NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
@@ -40,7 +34,6 @@ cpu() { # COMMAND...: user + system seconds
     awk '{ printf "%.2f\n", $1 + $2 }' "$WORK/time.txt"
 }
 
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
 printf "%-7s %12s %12s %8s %14s\n" sound "with RG, s" "without, s" "cost" "ffmpeg ebur128"
 for sound in tonal noisy; do

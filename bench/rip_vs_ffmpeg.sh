@@ -18,18 +18,11 @@
 # valgrind for COUNT=1.
 set -eu
 
-BUILD=${1:-build}
-SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
+BENCH_WORK=sonavel_bench_rip # shellcheck disable=SC2034 # read by bench_env.sh
+. "$(dirname "$0")/bench_env.sh"
 OTHER=
 if [ $# -ge 2 ]; then OTHER=$(cd "$2/bin" && pwd)/sonavel; fi
 RUNS=${RUNS:-5}
-WORK=${TMPDIR:-/tmp}/sonavel_bench_rip
-mkdir -p "$WORK"
-# The rip reads and writes settings: a hive, home and data folders of its own.
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
-export SONAVEL_REGISTRY="$WORK/bench.reg"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-: >"$SONAVEL_REGISTRY"
 
 # Tonal, at the levels of film sound rather than of mastered music: quiet tonal sound is
 # where the noise of a 16-bit copy costs LAME the most. Left: an exponential sweep 100 Hz to 8 kHz
@@ -60,8 +53,6 @@ measure() {
     awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$WORK/time.txt"
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-ratio() { echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'; }
 
 rip_with() { # PROGRAM SOURCE OUTPUT [extra args]
     program=$1 src=$2 out=$3

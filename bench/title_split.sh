@@ -18,15 +18,9 @@
 # about 1 GB in $TMPDIR.
 set -eu
 
-BUILD=${1:-build}
-SONAVEL=$(cd "$BUILD/bin" && pwd)/sonavel
+BENCH_WORK=sonavel_bench_split # shellcheck disable=SC2034 # read by bench_env.sh
+. "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
-WORK=${TMPDIR:-/tmp}/sonavel_bench_split
-mkdir -p "$WORK"
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/config" XDG_DATA_HOME="$WORK/home/data"
-export SONAVEL_REGISTRY="$WORK/bench.reg"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
-: >"$SONAVEL_REGISTRY"
 SECONDS_TOTAL=960
 CHAPTERS="0,2:30,4:30,7:30,10:00,12:00,14:30"
 STARTS="0 150 270 450 600 720 870 960"
@@ -57,7 +51,6 @@ measure() { # prints "WALL CPU"
     }
     awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$WORK/time.txt"
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 make_disc tonal "$TONAL" ac3 ac3+en
 make_disc noisy "$NOISY" ac3 ac3+en

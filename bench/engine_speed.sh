@@ -21,7 +21,8 @@
 # shellcheck disable=SC2046 # the argument lists are meant to split
 set -eu
 
-BENCH_WORK=sonavel_bench_engine # shellcheck disable=SC2034 # read by bench_env.sh
+# shellcheck disable=SC2034 # read by bench_env.sh
+BENCH_WORK=sonavel_bench_engine
 . "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
 command -v ffmpeg >/dev/null || apt-get install -y ffmpeg >/dev/null

@@ -17,7 +17,8 @@
 # /usr/bin/time.
 set -eu
 
-BENCH_WORK=sonavel_bench_formats # shellcheck disable=SC2034 # read by bench_env.sh
+# shellcheck disable=SC2034 # read by bench_env.sh
+BENCH_WORK=sonavel_bench_formats
 . "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
 if ! command -v ffmpeg >/dev/null; then

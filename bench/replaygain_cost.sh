@@ -12,7 +12,8 @@
 # Needs the ffmpeg command line and /usr/bin/time; about 100 MB in $TMPDIR.
 set -eu
 
-BENCH_WORK=sonavel_bench_gain # shellcheck disable=SC2034 # read by bench_env.sh
+# shellcheck disable=SC2034 # read by bench_env.sh
+BENCH_WORK=sonavel_bench_gain
 . "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
 

@@ -18,7 +18,8 @@
 # valgrind for COUNT=1.
 set -eu
 
-BENCH_WORK=sonavel_bench_rip # shellcheck disable=SC2034 # read by bench_env.sh
+# shellcheck disable=SC2034 # read by bench_env.sh
+BENCH_WORK=sonavel_bench_rip
 . "$(dirname "$0")/bench_env.sh"
 OTHER=
 if [ $# -ge 2 ]; then OTHER=$(cd "$2/bin" && pwd)/sonavel; fi

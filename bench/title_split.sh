@@ -18,7 +18,8 @@
 # about 1 GB in $TMPDIR.
 set -eu
 
-BENCH_WORK=sonavel_bench_split # shellcheck disable=SC2034 # read by bench_env.sh
+# shellcheck disable=SC2034 # read by bench_env.sh
+BENCH_WORK=sonavel_bench_split
 . "$(dirname "$0")/bench_env.sh"
 RUNS=${RUNS:-3}
 SECONDS_TOTAL=960

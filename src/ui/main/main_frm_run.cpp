@@ -20,6 +20,7 @@
 #include "ui/main/main_frm_util.h"
 #include "ui/main/run_session.h"
 #include "ui/skin/caption_progress_bar.h"
+#include "ui/skin/image_button.h"
 #include "ui/skin/link_label.h"
 #include "ui/skin/skin_panel.h"
 #include "ui/skin/speed_button.h"

@@ -6,6 +6,7 @@
 #include "window_fixture.h"
 
 #include "audio/loudness/loudness_envelope.h"
+#include "preview/filter_graph.h"
 #include "preview/video_window.h"
 #include "support/chapter_source.h"
 #include "support/decoded_audio.h"

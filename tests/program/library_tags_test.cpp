@@ -375,8 +375,12 @@ TEST(CoverTags, AListHoldsOneCopyOfTheCover) {
     ASSERT_GT(coverBytes, 2 * 1024 * 1024);
     EXPECT_EQ(listCover, coverBytes);
     ASSERT_GT(one, 0);
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+    // A sanitizer's shadow memory grows with every allocation: the figure is the shipped
+    // program's.
     EXPECT_LT((list - one) * 1024, 4 * int64_t(coverBytes))
         << "one track " << one << " kB, twelve " << list << " kB, cover " << coverBytes << " bytes";
+#endif
 }
 
 // A track list ripped as one file: one chapter per track, each starting within one MP3

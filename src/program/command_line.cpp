@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+
 #include <QRegularExpression>
+#include <cstdio>
 
 #include <algorithm>
 
@@ -266,4 +268,9 @@ QString UsageText() {
 
 QString Quoted(const QString& Path) {
     return u'"' + QDir::toNativeSeparators(Path) + u'"';
+}
+
+int CommandFailure(const QString& Why) {
+    std::fprintf(stderr, "sonavel: %s\n", Why.toLocal8Bit().constData());
+    return 1;
 }

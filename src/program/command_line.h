@@ -76,3 +76,6 @@ QString UsageText();
 
 // A path as the command line's messages show it: in double quotes, with the system's separators.
 QString Quoted(const QString& Path);
+
+// A command that failed: "sonavel: <Why>" on stderr; the exit code 1.
+int CommandFailure(const QString& Why);

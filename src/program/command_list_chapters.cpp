@@ -11,30 +11,27 @@
 #include <cstdio>
 
 int TCommandListChapters::Execute() {
-    auto fail = [](const QString& why) {
-        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
-        return 1;
-    };
     TDvdChoice dvd;
     const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
     if (!resolved)
-        return fail(resolved.Error());
+        return CommandFailure(resolved.Error());
     // The chapters as the sound stream has them, so the list is the one --split-chapters
     // rips: the last chapter ends where the sound does.
     const std::unique_ptr<TMediaAudioStream> stream = MakeAudioStream(*resolved);
     const media::TMediaResult opened = stream->Open();
     if (opened == media::MS_E_NOSTREAM)
-        return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                        .arg(Quoted(FSource)));
+        return CommandFailure(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                                  .arg(Quoted(FSource)));
     if (media::Failed(opened))
-        return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
-                        .arg(Quoted(FSource), media::ResultText(opened)));
+        return CommandFailure(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
+                                  .arg(Quoted(FSource), media::ResultText(opened)));
     const std::vector<TSourceChapter>& chapters = stream->Chapters();
     if (chapters.empty())
-        return fail(QCoreApplication::translate(
-                        "CommandLine", "%1 has no chapters (it is not a DVD, and its container "
-                                       "marks none)")
-                        .arg(Quoted(FSource)));
+        return CommandFailure(
+            QCoreApplication::translate("CommandLine",
+                                        "%1 has no chapters (it is not a DVD, and its container "
+                                        "marks none)")
+                .arg(Quoted(FSource)));
     const int count = int(chapters.size());
     const QString header =
         QStringLiteral("# ") +

@@ -91,26 +91,22 @@ TResult<TSongProposal> FindSourceSongs(const QString& Path, int AudioTrack, TMed
 }
 
 int TCommandListPauses::Execute() {
-    auto fail = [](const QString& why) {
-        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
-        return 1;
-    };
     CatchInterrupts();
     TDvdChoice dvd;
     const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
     if (!resolved)
-        return fail(resolved.Error());
+        return CommandFailure(resolved.Error());
     const QString path = *resolved;
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult listed = TMediaAudioStream::ListAudioTracks(path, tracks);
     if (media::Failed(listed))
-        return fail(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
-                        .arg(Quoted(FSource), media::ResultText(listed)));
+        return CommandFailure(QCoreApplication::translate("CommandLine", "cannot read %1: %2")
+                                  .arg(Quoted(FSource), media::ResultText(listed)));
     if (tracks.empty())
-        return fail(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
-                        .arg(Quoted(FSource)));
+        return CommandFailure(QCoreApplication::translate("CommandLine", "%1 has no audio stream")
+                                  .arg(Quoted(FSource)));
     if (const QString why = AudioTrackRefusal(tracks, FSource, FAudioTrack); !why.isEmpty())
-        return fail(why);
+        return CommandFailure(why);
     const size_t track = FAudioTrack > 0 ? size_t(FAudioTrack - 1) : 0;
     TMediaTime duration = dvd.locator.isEmpty() ? TMediaTime() : dvd.Length();
     if (duration <= TMediaTime() && track < tracks.size())
@@ -119,7 +115,7 @@ int TCommandListPauses::Execute() {
     const TResult<TSongProposal> found =
         FindSourceSongs(path, FAudioTrack, duration, FOptions, !FQuiet && ::isatty(STDERR_FILENO));
     if (!found)
-        return fail(found.Error());
+        return CommandFailure(found.Error());
     const TSongProposal& proposal = *found;
     const QString header =
         QStringLiteral("# %1: %2 tracks; pauses of %3 s or more, %4 dB below the median "

@@ -2,6 +2,7 @@
 
 #include "app/dvd_choice.h"
 #include "media/dvd/dvd_path.h"
+#include "program/command_line.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -9,19 +10,16 @@
 #include <cstdio>
 
 int TCommandListTitles::Execute() {
-    auto fail = [&](const QString& why) {
-        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
-        return 1;
-    };
     if (!QFileInfo::exists(FSource))
-        return fail(QCoreApplication::translate("CommandLine",
-                                                "cannot open \"%1\": No such file or directory")
-                        .arg(FSource));
+        return CommandFailure(QCoreApplication::translate(
+                                  "CommandLine", "cannot open \"%1\": No such file or directory")
+                                  .arg(FSource));
     const QString root = dvd::DvdRootFor(FSource);
     if (root.isEmpty())
-        return fail(QCoreApplication::translate(
-                        "CommandLine", "\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)")
-                        .arg(FSource));
+        return CommandFailure(
+            QCoreApplication::translate("CommandLine",
+                                        "\"%1\" is not a DVD (no VIDEO_TS folder with IFO files)")
+                .arg(FSource));
     try {
         const std::unique_ptr<TDvdDisc> disc = TDvdDisc::Open(root);
         bool playable = false;
@@ -31,12 +29,13 @@ int TCommandListTitles::Execute() {
         }
         // The reasons are listed above; a script must not take the disc for a good one.
         if (!playable)
-            return fail(
+            return CommandFailure(
                 QCoreApplication::translate("CommandListTitles", "no title of \"%1\" can be played")
                     .arg(FSource));
     } catch (const EDvdError& e) {
-        return fail(QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
-                        .arg(FSource, e.Message()));
+        return CommandFailure(
+            QCoreApplication::translate("CommandLine", "cannot read the DVD \"%1\": %2")
+                .arg(FSource, e.Message()));
     }
     return 0;
 }

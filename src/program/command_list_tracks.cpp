@@ -3,6 +3,7 @@
 #include "app/common.h"
 #include "app/dvd_choice.h"
 #include "media/media_audio_stream.h"
+#include "program/command_line.h"
 #include "program/command_source.h"
 
 #include <QCoreApplication>
@@ -12,21 +13,17 @@
 #include <vector>
 
 int TCommandListTracks::Execute() {
-    auto fail = [&](const QString& why) {
-        std::fprintf(stderr, "sonavel: %s\n", why.toLocal8Bit().constData());
-        return 1;
-    };
     TDvdChoice dvd;
     const TResult<QString> resolved = CommandSourcePath(FSource, FDvdTitle, dvd);
     if (!resolved)
-        return fail(resolved.Error());
+        return CommandFailure(resolved.Error());
     std::vector<TMediaTrackInfo> tracks;
     const media::TMediaResult result = TMediaAudioStream::ListAudioTracks(*resolved, tracks);
     if (result != media::S_OK)
-        return fail(QCoreApplication::translate("CommandLine", "cannot read \"%1\": %2")
-                        .arg(FSource, media::ResultText(result)));
+        return CommandFailure(QCoreApplication::translate("CommandLine", "cannot read \"%1\": %2")
+                                  .arg(FSource, media::ResultText(result)));
     if (tracks.empty())
-        return fail(
+        return CommandFailure(
             QCoreApplication::translate("CommandLine", "\"%1\" has no audio stream").arg(FSource));
     for (size_t i = 0; i < tracks.size(); ++i) {
         const TMediaTrackInfo& t = tracks[i];

@@ -76,8 +76,7 @@ int TCommandRip::Fail(const QString& Why) const {
                               ? Quoted(FOptions.Source) + QStringLiteral(": ") + Why
                               : Why;
     TProgressLine::EndLine();
-    std::fprintf(stderr, "sonavel: %s\n", named.toLocal8Bit().constData());
-    return 1;
+    return CommandFailure(named);
 }
 
 bool TCommandRip::TrackMode() const {

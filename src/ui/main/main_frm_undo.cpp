@@ -15,20 +15,26 @@
 
 void TMainFrm::BuildUndo() {
     UndoStack = new QUndoStack(this);
-    auto shortcut = [this](const QKeySequence& key, auto step) {
+    // Plain captures: with a generic lambda here, the nested closure of GCC 12's sanitizer
+    // build read a wrong `this` (a misaligned access, UndefinedBehaviorSanitizer's report).
+    auto shortcut = [this](const QKeySequence& key, bool redo) {
         auto* s = new QShortcut(key, this);
         s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, [this, step] {
-            Guarded([&] {
+        connect(s, &QShortcut::activated, this, [this, redo] {
+            Guarded([this, redo] {
                 // A run reads the range and the list as they were when it started.
-                if (IsIdle())
-                    (UndoStack->*step)();
+                if (!IsIdle())
+                    return;
+                if (redo)
+                    UndoStack->redo();
+                else
+                    UndoStack->undo();
             });
         });
     };
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &QUndoStack::undo);
-    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &QUndoStack::redo);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &QUndoStack::redo);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), false);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), true);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), true);
 }
 
 TWindowEditState TMainFrm::EditState() const {

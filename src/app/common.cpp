@@ -69,6 +69,13 @@ QString FormatTimeText(int64_t ms) {
         .arg(r % 10);
 }
 
+QString FormatShortTimeText(TMediaTime time) {
+    const QString text = FormatTimeText(time);
+    if (!text.startsWith(QStringLiteral("0:")))
+        return text;
+    return text.mid(text.at(2) == u'0' ? 3 : 2); // 0:02:48.3 -> 2:48.3, 0:12:05.0 -> 12:05.0
+}
+
 QString FormatSizeText(int64_t bytes) {
     // Hundredths of a mebibyte from whole kibibytes, in integers: k / 1024 is exact in
     // binary but printf's rounding of it is not "half away from zero" on decimal digits.

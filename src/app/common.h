@@ -29,6 +29,9 @@ inline QString FormatTimeText(TMediaTime time) {
     return FormatTimeText(time.ToMs());
 }
 
+// The same without the hour under an hour (m:ss.t): where columns of times must leave room.
+QString FormatShortTimeText(TMediaTime time);
+
 // Seconds ("12.5") or h:mm:ss.t / m:ss.t, to whole milliseconds (the fraction is cut to the
 // millisecond). Returns false for anything else, negative values included.
 bool ParseTimeText(const QString& text, int64_t& ms);

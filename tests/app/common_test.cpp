@@ -76,6 +76,11 @@ TEST(TimeText, IsCutToTheTenthAtEveryBoundary) {
     EXPECT_EQ(FormatTimeText(3723456), QStringLiteral("1:02:03.4"));
     EXPECT_EQ(FormatTimeText(36000000), QStringLiteral("10:00:00.0"));
     EXPECT_EQ(FormatTimeText(int64_t(1000) * 3600 * 1000), QStringLiteral("1000:00:00.0"));
+    // The short form drops only a zero hour, and the minutes' leading zero with it.
+    EXPECT_EQ(FormatShortTimeText(TMediaTime::FromMs(1999)), QStringLiteral("0:01.9"));
+    EXPECT_EQ(FormatShortTimeText(TMediaTime::FromMs(725000)), QStringLiteral("12:05.0"));
+    EXPECT_EQ(FormatShortTimeText(TMediaTime::FromMs(3599999)), QStringLiteral("59:59.9"));
+    EXPECT_EQ(FormatShortTimeText(TMediaTime::FromMs(3600000)), QStringLiteral("1:00:00.0"));
 }
 
 TEST(SizeText, CountsWholeKibibytesAndRoundsHalfAwayFromZero) {

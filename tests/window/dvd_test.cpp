@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,12 +58,29 @@ TEST_F(WindowTest, DvdTitlesAndChaptersInTheWindow) {
     EXPECT_EQ(Frm->AudioTrackBox->itemText(1), QStringLiteral("2: fra, AC-3 stereo"));
     EXPECT_EQ(Frm->TrackBar->tickTimes(), (std::vector<int>{2320, 4720, 6400, 8240}));
     EXPECT_EQ(Frm->outputFileEdit->text(), AppSettings.OutputFileDir + "TEST_DISC_t01.mp3");
-    // The rows fit in the summary group.
+    // The rows fit in the summary group; a run's panel and Rip! stand under them.
     EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
+    for (QWidget* w : std::initializer_list<QWidget*>{Frm->ProgressPanel, Frm->ExtractBtn})
+        EXPECT_GT(w->y(), Frm->skinPanel1->geometry().bottom()) << w->objectName().toStdString();
 
     // The chapters are the Tracks list: Rip! writes those left in it, one file each,
-    // numbered in the list and titled after the disc's chapters.
+    // numbered in the list and titled after the disc's chapters, which the list shows
+    // whole with their times at the designed size; narrower (a large scale on a small
+    // screen) the list stays in the window.
     ASSERT_EQ(Frm->TrackList().Tracks.size(), 5u);
+    Frm->resize(TMainFrm::ClientWidth, TMainFrm::ClientHeight);
+    Pump(50);
+    for (int column : {1, 2, 3}) {
+        const QString text = Frm->TrackListView->topLevelItem(4)->text(column);
+        EXPECT_GE(Frm->TrackListView->header()->sectionSize(column),
+                  Frm->TrackListView->fontMetrics().horizontalAdvance(text) + (column == 1) * 8)
+            << text.toStdString();
+    }
+    Frm->resize(TMainFrm::MinClientWidth, TMainFrm::ClientHeight);
+    Pump(50);
+    EXPECT_EQ(Frm->width(), TMainFrm::MinClientWidth);
+    EXPECT_LE(Frm->TrackListGroup->geometry().right(), Frm->width() - 8);
+    EXPECT_EQ(Frm->TrackListView->topLevelItem(4)->text(2), QStringLiteral("0:08.2"));
     EXPECT_EQ(Frm->TrackList().Tracks[4].End, Frm->Dvd().Length());
     Frm->TrackListView->clearSelection();
     for (int row : {0, 1, 2})
@@ -305,6 +323,17 @@ TEST_F(WindowTest, ATitleWithCameraAnglesOffersThemAndRipsTheChosenOne) {
     EXPECT_GT(Frm->AnglePanel->y(), Frm->TitlePanel->y());
     EXPECT_GT(Frm->ChapterPanel->y(), Frm->AnglePanel->y());
     EXPECT_LE(Frm->ChapterPanel->geometry().bottom(), Frm->skinPanel1->height());
+    // With the audio row too, four rows: the window grows so that Rip! and a run's panel
+    // stay under them, in the window.
+    Frm->AudioTrackPanel->show();
+    Frm->LayoutSummaryRows();
+    Pump(50);
+    for (QWidget* w : std::initializer_list<QWidget*>{Frm->ProgressPanel, Frm->ExtractBtn}) {
+        EXPECT_GT(w->y(), Frm->skinPanel1->geometry().bottom()) << w->objectName().toStdString();
+        EXPECT_TRUE(Frm->rect().contains(w->geometry())) << w->objectName().toStdString();
+    }
+    Frm->AudioTrackPanel->hide();
+    Frm->LayoutSummaryRows();
 
     // Angle 2: the title opens again in it, and a rip of the block's chapter is its sound.
     Frm->AngleBox->setCurrentIndex(1);

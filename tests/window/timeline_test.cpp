@@ -90,9 +90,9 @@ protected:
 };
 
 TEST_F(WindowTimeLineTest, GrowsWithTheWindowKeepingThePicturesShape) {
-    EXPECT_EQ(Frm->minimumSize(), QSize(TMainFrm::ClientWidth, TMainFrm::ClientHeight));
-    Frm->resize(300, 200); // never smaller than designed
-    EXPECT_EQ(Frm->size(), QSize(TMainFrm::ClientWidth, TMainFrm::ClientHeight));
+    EXPECT_EQ(Frm->minimumSize(), QSize(TMainFrm::MinClientWidth, TMainFrm::ClientHeight));
+    Frm->resize(300, 200); // never smaller than designed, but for the tracks list's width
+    EXPECT_EQ(Frm->size(), QSize(TMainFrm::MinClientWidth, TMainFrm::ClientHeight));
     OpenDvd(QSize(TMainFrm::ClientWidth, TMainFrm::ClientHeight));
     Keys(Qt::Key_Right);
     Keys(Qt::Key_Right);

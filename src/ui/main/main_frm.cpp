@@ -55,8 +55,8 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const QRect& r,
 TMainFrm::TMainFrm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QStringLiteral("Vemra Sonavel"));
-    // The designed size is the smallest; the preview and the time line take what is more.
-    setMinimumSize(ClientWidth, ClientHeight);
+    // The preview and the time line take what is more than designed.
+    setMinimumSize(MinClientWidth, ClientHeight);
     resize(ClientWidth, ClientHeight);
     setAutoFillBackground(true);
 
@@ -123,7 +123,6 @@ void TMainFrm::BuildPreviewArea() {
     TrackBar = new TTrackBar(this);
     TrackBar->setThumbLength(12);
     TrackBar->setTicksVisible(false);
-    TrackBar->setChannelHeight(12); // room for the loudness overview
     TrackBar->setTimeRuler(true);
     TrackBar->setRange(0, 0);
     TimeStrip = new TTimeOverview(this);
@@ -183,16 +182,18 @@ void TMainFrm::BuildFileArea() {
 void TMainFrm::BuildOverlays() {
     ProgressPanel = new TSkinPanel(this);
     ProgressPanel->setObjectName(QStringLiteral("ProgressPanel"));
-    ProgressPanel->resize(276, 50);
+    // Over the row of About, Help and Rip! while a run goes: the summary's rows above it
+    // (a DVD's title and chapter) stay in sight.
+    ProgressPanel->resize(276, 44);
     ProgressPanel->setColor(QColor(0xE8, 0xEE, 0xFD));
     ProgressPanel->setFrameShape(QFrame::Box);
     ProgressPanel->setStyleSheet(QStringLiteral("TSkinPanel { border: 1px solid #8FA6E8; }"));
-    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 3, 260, 18));
+    ProgressLabel = MakeLabel(tr("Extracting MP3..."), ProgressPanel, QRect(8, 2, 260, 16));
     ProgressBar = new TCaptionProgressBar(ProgressPanel);
-    ProgressBar->setGeometry(8, 22, 178, 22);
+    ProgressBar->setGeometry(8, 20, 178, 20);
     CancelBtn = new QPushButton(tr("&Cancel"), ProgressPanel);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(192, 20, 76, 26); // "&Abbrechen" too
+    CancelBtn->setGeometry(192, 17, 76, 25); // "&Abbrechen" too
     CancelBtn->setToolTip(tr("Stop the rip (Esc)"));
     ProgressPanel->hide();
 

@@ -74,11 +74,16 @@ public:
     explicit TMainFrm(QWidget* parent = nullptr);
     ~TMainFrm() override;
 
-    // The designed size of the window's client area, also its smallest; the tracks list
-    // stands right of the summary.
+    // The designed size of the window's client area; the tracks list stands right of the
+    // summary. Narrower than designed (a large scale factor on a small screen), only the
+    // tracks list gives up width, down to MinTrackListWidth.
     static constexpr int TrackListWidth = 252;
+    static constexpr int MinTrackListWidth = 200;
     static constexpr int ClientWidth = 568 + TrackListWidth + 8;
+    static constexpr int MinClientWidth = ClientWidth - (TrackListWidth - MinTrackListWidth);
     static constexpr int ClientHeight = 394;
+    // The row of About, Help and Rip!, where the progress panel stands during a run.
+    static constexpr int BottomRowTop = 348;
 
     // ---- Components ---------------------------------------------------------------------
     // The preview column, the file edits and the buttons (main_frm.cpp builds them).
@@ -481,11 +486,12 @@ public:
     // else the range's milliseconds.
     TMediaTime RunStart() const { return FRange.RunStart(); }
     TMediaTime RunEnd() const { return FRange.RunEnd(); }
+    // The summary's rows under "File Size:" placed as they are shown.
+    void LayoutSummaryRows();
 
 private:
     void ShowDvd();
     void ShowChapters();
-    void LayoutSummaryRows();
     void ShowChapterOfRange();
     // The chapters first..last (1-based) the range is exactly; false when it is none.
     bool RangeChapters(int& first, int& last) const;

@@ -23,7 +23,8 @@ QString TMainFrm::MediaSource() const {
 
 void TMainFrm::LayoutSummaryRows() {
     // The rows under "File Size:" follow each other as they are shown; the group grows with
-    // them (a run's progress panel covers the lowest ones while it goes).
+    // them, and where it would reach the row of the buttons (all four rows) the window
+    // grows too.
     int top = FileSizePanel->geometry().bottom() + 2;
     for (TSkinPanel* row : {AudioTrackPanel, TitlePanel, AnglePanel, ChapterPanel}) {
         if (row->isHidden())
@@ -32,6 +33,9 @@ void TMainFrm::LayoutSummaryRows() {
         top += 24;
     }
     skinPanel1->resize(skinPanel1->width(), std::max(294, top));
+    const int overflow = std::max(0, skinPanel1->geometry().bottom() + 3 - BottomRowTop);
+    setMinimumHeight(ClientHeight + overflow);
+    LayoutControls();
 }
 
 void TMainFrm::ShowDvd() {

@@ -1,10 +1,11 @@
 // TMainFrm: the controls placed for the window's present size, full screen, and the
 // window's place remembered from one session to the next.
 //
-// The designed layout (ClientWidth × ClientHeight) is the smallest. What the window has
-// more goes to the preview, whose box keeps the picture's shape, to the time line (the
-// strip, the track bar and its channel, the file edits) and to the tracks list in width;
-// the summary keeps its width; the buttons stay at the bottom.
+// The designed layout (ClientWidth × ClientHeight) is the smallest but in width, where
+// the tracks list alone narrows (MinClientWidth). What the window has more goes to the
+// preview, whose box keeps the picture's shape, to the time line (the strip, the track bar
+// and its channel, the file edits) and to the tracks list in width; the summary keeps its
+// width; the buttons stay at the bottom.
 #include "ui/main/main_frm.h"
 
 #include "mediagraph/video_renderer_widget.h"
@@ -37,8 +38,10 @@ constexpr int PreviewTop = 14;
 constexpr int PreviewWidth = 233;
 constexpr int PreviewHeight = 162;
 constexpr int TimePanelHeight = 18;
-constexpr int SummaryLeft = 282; // at the designed width
-constexpr int RulerHeight = 11;  // the track bar's time labels, what the left column moves down
+constexpr int SummaryLeft = 282;     // at the designed width
+constexpr int RulerHeight = 11;      // the track bar's time labels, what the left column moves down
+constexpr int ChannelHeight = 16;    // the track bar's channel at the designed size
+constexpr int MaxChannelGrowth = 48; // and what it takes of the height the picture leaves
 } // namespace
 
 void TMainFrm::resizeEvent(QResizeEvent* e) {
@@ -49,9 +52,10 @@ void TMainFrm::resizeEvent(QResizeEvent* e) {
 void TMainFrm::LayoutControls() {
     // A third of what the window has more goes to the tracks list (long titles), the rest
     // to the preview and the time line.
-    const int extra = std::max(0, width() - ClientWidth);
-    const int tracksExtra = extra / 3;
-    const int dx = extra - tracksExtra;
+    // Narrower than designed: the tracks list gives it up.
+    const int extra = width() - ClientWidth;
+    const int tracksExtra = extra > 0 ? extra / 3 : std::max(extra, MinClientWidth - ClientWidth);
+    const int dx = std::max(0, extra - tracksExtra);
     const int dy = std::max(0, height() - ClientHeight);
     Splitter1->setGeometry(0, 0, width(), 3);
 
@@ -60,12 +64,17 @@ void TMainFrm::LayoutControls() {
     if (auto* renderer = qobject_cast<media::TVideoRendererWidget*>(VideoWin->VideoHandle()))
         if (renderer->HasFrame() && renderer->DisplayAspect() > 0)
             aspect = renderer->DisplayAspect();
-    const int areaWidth = PreviewWidth + dx, areaHeight = PreviewHeight + dy;
+    const int areaWidth = PreviewWidth + dx;
+    int areaHeight = PreviewHeight + dy;
     int boxWidth = std::min(areaWidth, int(std::lround(areaHeight * aspect)));
     int boxHeight = std::min(areaHeight, int(std::lround(boxWidth / aspect)));
     // Never under the designed box: a picture of another shape is letter-boxed in it.
     boxWidth = std::max(boxWidth, PreviewWidth);
     boxHeight = std::max(boxHeight, PreviewHeight);
+    // Height the picture's shape leaves unused deepens the track bar's channel, where the
+    // loudness shows the songs and their pauses.
+    const int deeper = std::clamp(areaHeight - boxHeight, 0, MaxChannelGrowth);
+    areaHeight -= deeper;
     const int boxLeft = PreviewLeft + (areaWidth - boxWidth) / 2;
     const int boxTop = PreviewTop + (areaHeight - boxHeight) / 2;
     VideoWin->setGeometry(boxLeft, boxTop, boxWidth, boxHeight);
@@ -73,20 +82,24 @@ void TMainFrm::LayoutControls() {
     TotalTimeLabel->setGeometry(boxWidth - 123, 0, 119, TimePanelHeight);
 
     // The time line and the transport under the preview.
-    TimeStrip->setGeometry(16, 197 + dy, 250 + dx, 8);
+    const int lineTop = 197 + dy - deeper;
+    TimeStrip->setGeometry(16, lineTop, 250 + dx, 8);
     // The bar is taller than the designed one: its ruler of times sits under the channel.
-    TrackBar->setGeometry(16, 206 + dy, 250 + dx, 24 + RulerHeight);
+    TrackBar->setChannelHeight(ChannelHeight + deeper);
+    TrackBar->setGeometry(16, lineTop + 9, 250 + dx,
+                          TrackBar->channelRect().bottom() + 7 + RulerHeight);
     const int markerTop = TrackBar->geometry().bottom() + 1;
     StartPointBtn->move(StartPointBtn->x(), markerTop);
     EndPointBtn->move(EndPointBtn->x(), markerTop);
+    // What stands under the bar moves down by what it grew over the designed 24 pixels.
+    const int fy = markerTop - 230;
     int x = 40;
     for (TImageButton* b : {PlayBtn, PauseBtn, BeginBtn, EndBtn, OpenBtn, modifyBtn}) {
-        b->move(x, 245 + RulerHeight + dy);
+        b->move(x, 245 + fy);
         x += 42;
     }
 
     // The file edits take the width of the time line.
-    const int fy = dy + RulerHeight;
     sourceFileLabel->move(16, 280 + fy);
     sourceFileEdit->setGeometry(16, 297 + fy, 211 + dx, 23);
     OpenFileBtn->move(230 + dx, 297 + fy); // its right edge under the "..." of the output
@@ -100,10 +113,11 @@ void TMainFrm::LayoutControls() {
     TrackListGroup->setGeometry(ClientWidth - TrackListWidth - 10 + dx, 6,
                                 TrackListWidth + tracksExtra, 382 + dy);
     PlaceTrackButtons();
-    ProgressPanel->move(SummaryLeft + dx, 302 + dy);
-    skinButton1->move(288 + dx, 360 + dy);
-    skinButton2->move(364 + dx, 360 + dy);
-    ExtractBtn->move(558 + dx - ExtractBtn->width(), 356 + dy); // its right edge stays
+    ProgressPanel->move(SummaryLeft + dx, BottomRowTop + dy);
+    skinButton1->move(288 + dx, BottomRowTop + 12 + dy);
+    skinButton2->move(364 + dx, BottomRowTop + 12 + dy);
+    // Its right edge stays.
+    ExtractBtn->move(558 + dx - ExtractBtn->width(), BottomRowTop + 8 + dy);
     HintPanel->move((width() - HintPanel->width()) / 2, (height() - HintPanel->height()) / 2);
 
     PlaceMarker(TMarker::Both);

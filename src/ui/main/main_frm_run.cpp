@@ -373,6 +373,10 @@ void TMainFrm::EnableRunControls(bool Enabled) {
              endPointUpBtn,  endPointDownBtn, AddRangeBtn,  RenameTrackBtn,  RemoveTrackBtn,
              ClearTracksBtn, TrackUpBtn,      TrackDownBtn, FindSongsBtn,    ExtractBtn})
         w->setEnabled(Enabled);
+    // The progress panel stands where these are: hidden, Tab does not reach them under it
+    // (F1 still shows the help).
+    for (QWidget* w : {skinButton1, skinButton2, ExtractBtn})
+        w->setVisible(Enabled);
     if (!Enabled)
         return;
     // The marks of the run go (the selection stays as the user left it); Clear follows the
@@ -384,7 +388,7 @@ void TMainFrm::EnableRunControls(bool Enabled) {
          ++k) {
         const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
         TrackListView->topLevelItem(k)->setText(0, QString::number(k + 1));
-        TrackListView->topLevelItem(k)->setText(3, FormatTimeText(t.End - t.Start));
+        TrackListView->topLevelItem(k)->setText(3, FormatShortTimeText(t.End - t.Start));
     }
 }
 

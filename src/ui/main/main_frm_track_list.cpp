@@ -174,8 +174,10 @@ void TMainFrm::ShowTrackList() {
         item->setText(tcTitle, t.Title.isEmpty() ? DefaultTrackTitle(int(k + 1), false) : t.Title);
         if (t.Title.isEmpty())
             item->setForeground(tcTitle, DefaultTitleColor());
-        item->setText(tcStart, FormatTimeText(t.Start));
-        item->setText(tcLength, FormatTimeText(t.End - t.Start));
+        item->setText(tcStart, FormatShortTimeText(t.Start));
+        item->setText(tcLength, FormatShortTimeText(t.End - t.Start));
+        for (int column : {tcStart, tcLength})
+            item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(tcTitle, item->text(tcTitle));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }

@@ -178,7 +178,8 @@ void TTrackBar::setChannelHeight(int pixels) {
 }
 
 QRect TTrackBar::channelRect() const {
-    const int top = 4 + FThumbLength / 2 - FChannelHeight / 2 + 2;
+    // Centred on the thumb while it is no taller; a taller one grows downwards from there.
+    const int top = 4 + FThumbLength / 2 - std::min(FChannelHeight, FThumbLength) / 2 + 2;
     return QRect(ChannelInset, top, std::max(0, width() - 2 * ChannelInset), FChannelHeight);
 }
 
@@ -228,8 +229,16 @@ void TTrackBar::paintEvent(QPaintEvent*) {
     PaintPart(p, tbiChannel, channelRect());
     PaintRuler(p);
     PaintTickTimes(p);
-    if (FPosition >= FViewFrom && FPosition <= FViewTo)
-        PaintPart(p, tbiThumb, thumbRect());
+    if (FPosition >= FViewFrom && FPosition <= FViewTo) {
+        // Through a channel deeper than the thumb, the position goes on as a line.
+        const QRect ch = channelRect(), th = thumbRect();
+        if (ch.bottom() > th.bottom()) {
+            p.setPen(SkinMainColor().darker(130));
+            const qreal x = th.left() + ThumbWidth / 2 + 0.5;
+            p.drawLine(QPointF(x, th.bottom()), QPointF(x, ch.bottom()));
+        }
+        PaintPart(p, tbiThumb, th);
+    }
     if (hasFocus())
         PaintFocusFrame(p, rect());
 }

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <gtest/gtest.h>
 
@@ -51,7 +53,7 @@ protected:
 
 TEST_F(SettingsDialog, ListsHoldTheFixedItemsVerbatim) {
     TsettingsFrm dlg;
-    EXPECT_EQ(dlg.size(), QSize(308, 341));
+    EXPECT_EQ(dlg.size(), QSize(404, 341));
     const QStringList bitrates = ItemsOf(dlg.bitRateSel);
     ASSERT_EQ(bitrates.size(), 18);
     EXPECT_EQ(bitrates.first(), QStringLiteral("8 kbps"));
@@ -164,6 +166,19 @@ TEST_F(SettingsDialog, EveryFormatsControlsFitTheOutputPageWhole) {
                                                << qPrintable(w->metaObject()->className());
                 EXPECT_GE(at.height(), w->minimumSizeHint().height())
                     << qPrintable(w->metaObject()->className()) << " at " << at.y();
+                // A list shows whichever choice is made whole ("V2: about 190 kbps,
+                // transparent").
+                if (auto* box = qobject_cast<QComboBox*>(w)) {
+                    QStyleOptionComboBox option;
+                    option.initFrom(box);
+                    const int room = box->style()
+                                         ->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, box)
+                                         .width();
+                    for (int i = 0; i < box->count(); ++i)
+                        EXPECT_GE(room, box->fontMetrics().horizontalAdvance(box->itemText(i)))
+                            << box->itemText(i).toStdString();
+                }
                 for (const auto& [other, rect] : shown)
                     EXPECT_FALSE(rect.intersects(at)) << qPrintable(w->metaObject()->className());
                 shown.emplace_back(w, at);

@@ -32,7 +32,9 @@
 #include <cstdlib>
 
 namespace {
-constexpr int SettingsClientWidth = 308;
+// Wide enough for every list to show its choice whole ("Same as the source", "V2: about
+// 190 kbps, transparent", the VBR limits side by side).
+constexpr int SettingsClientWidth = 404;
 constexpr int SettingsClientHeight = 341;
 
 // An editable combo box whose list opens on typing, showing the entries that match.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 
 QString ProgramDir;
@@ -58,6 +59,15 @@ QString DataDir() {
     if (IsInstalledCopy())
         return QDir::cleanPath(ProgramDir + QStringLiteral("../share/sonavel")) + u'/';
     return ProgramDir;
+}
+
+QString LocalDataFile(const QString& fileName) {
+    const QString language = QLocale().name().section(u'_', 0, 0);
+    const QFileInfo base(DataDir() + fileName);
+    const QString local =
+        base.path() + u'/' + base.completeBaseName() + u'_' + language + u'.' + base.suffix();
+    return language != QStringLiteral("en") && QFileInfo::exists(local) ? local
+                                                                        : DataDir() + fileName;
 }
 
 QString HistoryDir() {

@@ -72,6 +72,9 @@ void SetProgramConstants();
 // Folder of read-only data (tips, help): ProgramDir in a build tree, share/sonavel
 // for an installed copy.
 QString DataDir();
+// A data file in the language the window speaks ("tips_de.txt" for "tips.txt") where the
+// program has it, else the file itself; both in DataDir().
+QString LocalDataFile(const QString& fileName);
 
 // Folder of the user's history lists: ProgramDir in a build tree, the user's data
 // folder for an installed copy; SONAVEL_DATA_DIR overrides both.

@@ -8,7 +8,8 @@
 #include <QUrl>
 
 bool ShowHelp(const QString& topic) {
-    QUrl url = QUrl::fromLocalFile(DataDir() + HelpFileName);
+    // The page in the window's language where there is one: its anchors are the same.
+    QUrl url = QUrl::fromLocalFile(LocalDataFile(HelpFileName));
     if (!topic.isEmpty())
         url.setFragment(topic);
     return shell::OpenUrl(url);
@@ -17,5 +18,5 @@ bool ShowHelp(const QString& topic) {
 QString HelpProblem() {
     return QCoreApplication::translate("Help", "The help cannot be shown: no web browser could "
                                                "be started. Open %1 in a browser to read it.")
-        .arg(QDir::toNativeSeparators(DataDir() + HelpFileName));
+        .arg(QDir::toNativeSeparators(LocalDataFile(HelpFileName)));
 }

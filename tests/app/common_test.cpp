@@ -197,11 +197,18 @@ TEST(Help, OpensTheHtmlHelpBesideTheProgramWithTheTopicAsAnchor) {
     });
     ShowHelp();
     ShowHelp(QStringLiteral("markers"));
-    shell::SetOpenUrlHook({});
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0].toLocalFile(), DataDir() + HelpFileName);
     EXPECT_FALSE(opened[0].hasFragment());
     EXPECT_EQ(opened[1].fragment(), QStringLiteral("markers"));
+    // In German, the German page where there is one.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    ShowHelp(QStringLiteral("problems"));
+    QLocale::setDefault(QLocale::c());
+    shell::SetOpenUrlHook({});
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[2].toLocalFile(), DataDir() + QStringLiteral("sonavel_de.html"));
+    EXPECT_EQ(opened[2].fragment(), QStringLiteral("problems"));
 }
 
 TEST_F(ListFiles, ACarriageReturnInsideAnEntrySurvivesASaveAndLoad) {

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWindow>
 
@@ -157,4 +158,23 @@ TEST(Help, OnePageWithAnAnchorPerTopicCoveringKeysAndCommandLine) {
           "<kbd>]</kbd>", "<kbd>Escape</kbd>", "<kbd>Home</kbd>", "Joint Stereo",
           "--format mp3|flac|opus", "--compression N", "R128_TRACK_GAIN", "FLAC (lossless)"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
+
+    // The German page is the same page: a topic the program opens lands on the same anchor,
+    // every link goes where the English one goes, and the command lines stay as typed.
+    const QString german = QString::fromUtf8(
+        ReadFile(QStringLiteral(SONAVEL_TEST_SOURCE_DIR "/resources/help/sonavel_de.html")));
+    EXPECT_TRUE(german.contains(QStringLiteral("<html lang=\"de\"")));
+    auto all = [](const QString& page, const QString& pattern) {
+        QStringList found;
+        for (const QRegularExpressionMatch& m : QRegularExpression(pattern).globalMatch(page))
+            found << m.captured(1);
+        return found;
+    };
+    for (const QString& pattern :
+         {QStringLiteral("id=\"([^\"]*)\""), QStringLiteral("href=\"([^\"]*)\"")}) {
+        EXPECT_FALSE(all(html, pattern).isEmpty());
+        EXPECT_EQ(all(german, pattern), all(html, pattern)) << pattern.toStdString();
+    }
+    for (const char* text : {"--audio-track N", "--format mp3|flac|opus", "R128_TRACK_GAIN"})
+        EXPECT_TRUE(german.contains(QString::fromUtf8(text))) << text;
 }

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -84,14 +83,7 @@ TTipsFrm::TTipsFrm(QWidget* parent, const QString& fileName) : QDialog(parent) {
 }
 
 QString TTipsFrm::LocalTipsFile() {
-    // The tips in the language the window speaks ("tips_de.txt" beside "tips.txt"), where
-    // the program has them.
-    const QString language = QLocale().name().section(u'_', 0, 0);
-    const QFileInfo base(DataDir() + TipsFileName);
-    const QString local =
-        base.path() + u'/' + base.completeBaseName() + u'_' + language + u'.' + base.suffix();
-    return language != QStringLiteral("en") && QFileInfo::exists(local) ? local
-                                                                        : DataDir() + TipsFileName;
+    return LocalDataFile(TipsFileName);
 }
 
 void TTipsFrm::FormCreate(const QString& fileName) {

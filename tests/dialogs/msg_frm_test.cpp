@@ -145,6 +145,35 @@ TEST(MessageBox, LongTextIsCutAndTheBoxKeepsItsSize) {
     EXPECT_EQ(labelSize, QSize(217, 97));
 }
 
+// Three captions longer than the designed buttons (the German ones of a finished rip, in a
+// larger font) show whole, side by side, inside the box.
+TEST(MessageBox, LongCaptionsWidenTheirButtonsInsideTheBox) {
+    TmsgFrm& box = MessageBoxForm();
+    QFont larger = box.font();
+    larger.setPointSizeF(larger.pointSizeF() * 1.3);
+    box.setFont(larger);
+    std::vector<QRect> places;
+    QStringList cut;
+    Later([&] {
+        for (QPushButton* b : {box.okBtn, box.helpBtn, box.cancelBtn}) {
+            places.push_back(b->geometry());
+            if (b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')) + 8 >
+                b->width())
+                cut << b->text();
+        }
+        box.okBtn->click();
+    });
+    AskWithCancel(1, QStringLiteral("Fertig."), QStringLiteral("&Abspielen"),
+                  QStringLiteral("Ordner &öffnen"), QStringLiteral("&Schließen"));
+    box.setFont(QFont());
+    EXPECT_EQ(cut.join(u' ').toStdString(), "");
+    ASSERT_EQ(places.size(), 3u);
+    EXPECT_LT(places[0].right(), places[1].left());
+    EXPECT_LT(places[1].right(), places[2].left());
+    EXPECT_GE(places[0].left(), 0);
+    EXPECT_LE(places[2].right(), box.width());
+}
+
 TEST(MessageBox, AMessageRaisedWhileTheBoxIsUpGetsItsOwnBox) {
     TmsgFrm& box = MessageBoxForm();
     int inner = 0;

@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 const char* const HelpCaption = QT_TRANSLATE_NOOP("TmsgFrm", "&Help");
@@ -67,17 +69,28 @@ TmsgFrm::TmsgFrm(QWidget* parent) : QDialog(parent) {
 }
 
 void TmsgFrm::setCancelShown(bool shown) {
-    // Wide enough for the captions callers give in every language ("&Schließen").
-    const int width = 84, gap = 10, y = (MsgClientHeight - ButtonBandTop - 27) / 2;
-    const int count = shown ? 3 : 2;
-    int x = (MsgClientWidth - count * width - (count - 1) * gap) / 2;
-    for (QPushButton* b : {okBtn, helpBtn, cancelBtn}) {
-        if (b == cancelBtn && !shown)
-            break;
-        b->setGeometry(x, y, width, 27);
-        x += width + gap;
-    }
     cancelBtn->setVisible(shown);
+    PlaceButtons();
+}
+
+void TmsgFrm::PlaceButtons() {
+    // At least the designed width, wider for a caption that needs it ("Ordner &öffnen" at
+    // a large scale); centred in the band.
+    const int designed = 84, gap = 10, y = (MsgClientHeight - ButtonBandTop - 27) / 2;
+    std::vector<QPushButton*> shown = {okBtn, helpBtn};
+    if (!cancelBtn->isHidden())
+        shown.push_back(cancelBtn);
+    int total = -gap;
+    for (QPushButton* b : shown) {
+        const QString caption = QString(b->text()).remove(u'&');
+        b->resize(std::max(designed, b->fontMetrics().horizontalAdvance(caption) + 20), 27);
+        total += b->width() + gap;
+    }
+    int x = std::max(4, (MsgClientWidth - total) / 2);
+    for (QPushButton* b : shown) {
+        b->move(x, y);
+        x += b->width() + gap;
+    }
 }
 
 QString TmsgFrm::IconPicture(int index) {
@@ -93,6 +106,7 @@ void TmsgFrm::showEvent(QShowEvent* e) {
 }
 
 void TmsgFrm::FormShow() {
+    PlaceButtons(); // the captions are the caller's, set after construction
     // Named after the program, so the desktop's task list and a screen reader say whose
     // question it is.
     setWindowTitle(AppTitle.isEmpty() ? QCoreApplication::applicationName() : AppTitle);

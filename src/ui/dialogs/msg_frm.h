@@ -44,6 +44,7 @@ protected:
 
 private:
     void FormShow();
+    void PlaceButtons();
 
     int FIconIndex = 1;
 };

@@ -70,10 +70,11 @@ TEST_F(InstalledCopy, LaysOutProgramDataDesktopEntryIconsMimeMetainfoAndManual) 
     ASSERT_TRUE(installed);
     for (const char* path :
          {"bin/sonavel", "share/sonavel/tips.txt", "share/sonavel/sonavel.html",
-          "share/sonavel/sonavel_de.html", "share/applications/sonavel.desktop",
-          "share/icons/hicolor/scalable/apps/sonavel.svg", "share/mime/packages/sonavel.xml",
-          "share/metainfo/org.sonavel.Sonavel.metainfo.xml", "share/man/man1/sonavel.1.gz",
-          "share/doc/sonavel/copyright", "share/doc/sonavel/changelog.gz"}) {
+          "share/sonavel/sonavel_de.html", "share/sonavel/sonavel.css",
+          "share/applications/sonavel.desktop", "share/icons/hicolor/scalable/apps/sonavel.svg",
+          "share/mime/packages/sonavel.xml", "share/metainfo/org.sonavel.Sonavel.metainfo.xml",
+          "share/man/man1/sonavel.1.gz", "share/doc/sonavel/copyright",
+          "share/doc/sonavel/changelog.gz"}) {
         EXPECT_TRUE(QFileInfo::exists(*prefix + u'/' + QString::fromLatin1(path))) << path;
     }
     // Every size of the theme, drawn: opaque in the middle, transparent in the corner.

@@ -337,6 +337,9 @@ public:
     // After a finished run, `text` with Play (`play`), Open folder (`folder`) and Close;
     // what the desktop cannot open is said.
     static void OfferWritten(const QString& text, const QString& play, const QString& folder);
+    // The names of the first of `count` files (a box has room for a few), and how many
+    // follow.
+    static QString FirstFilesText(const QStringList& files, int count);
 
 protected:
     // The save dialog, replaceable by tests: the chosen path, or an empty text.
@@ -348,7 +351,8 @@ private:
     bool PlanRunFiles(std::vector<TTrackJob>& jobs, QString& folder);
     void EnableRunControls(bool Enabled);
     // A list's run: done marks on the tracks written, the share of the one being written
-    // (of `doneMs` into the jobs one after another).
+    // (of `doneMs` into the jobs one after another); `written` < 0: the numbers and
+    // lengths again, as without a run.
     void ShowTrackProgress(int written, int64_t doneMs);
     void ReturnToIdle();
     void StopRunForClose();

@@ -33,9 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
 
 void TMainFrm::ConfigureOutput(TMP3Out& out, const TAppSettings& settings, const TCurrentTag& tag) {
@@ -383,36 +381,7 @@ void TMainFrm::EnableRunControls(bool Enabled) {
     // list again.
     ClearTracksBtn->setEnabled(!FTrackList.Tracks.empty());
     ProgressLabel->setText(tr("Extracting MP3..."));
-    const QSignalBlocker quiet(TrackListView);
-    for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
-         ++k) {
-        const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
-        TrackListView->topLevelItem(k)->setText(0, QString::number(k + 1));
-        TrackListView->topLevelItem(k)->setText(3, FormatShortTimeText(t.End - t.Start));
-    }
-}
-
-void TMainFrm::ShowTrackProgress(int written, int64_t doneMs) {
-    const QSignalBlocker quiet(TrackListView); // marks, not titles the user typed
-    // The list is the run's jobs in their order: the tracks written get a done mark, the
-    // one being written its share.
-    TMediaTime before;
-    for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
-         ++k) {
-        QTreeWidgetItem* item = TrackListView->topLevelItem(k);
-        const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
-        const int64_t length = (t.End - t.Start).ToMs();
-        QString mark = QString::number(k + 1);
-        if (k < written) {
-            mark = QStringLiteral("\u2713 ") + mark;
-            item->setText(3, tr("done"));
-        } else if (k == written && length > 0) {
-            const int64_t in = std::clamp<int64_t>(doneMs - before.ToMs(), 0, length);
-            item->setText(3, tr("%1 %").arg(in * 100 / length));
-        }
-        item->setText(0, mark);
-        before += t.End - t.Start;
-    }
+    ShowTrackProgress(-1, 0);
 }
 
 void TMainFrm::ReturnToIdle() {
@@ -437,13 +406,8 @@ void TMainFrm::MP3OutDone(bool aborted) {
     if (count > 1) {
         const QString text = tr("%1 tracks ripped to\n ").arg(count) + written;
         NotifyRunEnd(text);
-        // The box's text area holds a few lines: the first files, and how many follow.
-        QString files;
-        for (int k = 0; k < std::min<int>(3, int(target.Files.size())); ++k)
-            files += QStringLiteral("\n  ") + QFileInfo(target.Files[k]).fileName();
-        if (target.Files.size() > 3)
-            files += QStringLiteral("\n  ") + tr("... and %1 more").arg(target.Files.size() - 3);
-        OfferWritten(text + files, target.Files.value(0), written);
+        OfferWritten(text + FirstFilesText(target.Files, int(target.Files.size())),
+                     target.Files.value(0), written);
         return;
     }
     NotifyRunEnd(tr("The MP3 has been extracted: ") + QFileInfo(written).fileName());
@@ -452,6 +416,17 @@ void TMainFrm::MP3OutDone(bool aborted) {
                             "to play the MP3 now?")
                              .arg(file.fileName(), file.absolutePath());
     OfferWritten(text, written, file.absolutePath());
+}
+
+QString TMainFrm::FirstFilesText(const QStringList& files, int count) {
+    // The box's text area holds a few lines: the first files, and how many follow.
+    constexpr int Shown = 3;
+    QString text;
+    for (int k = 0; k < std::min({Shown, count, int(files.size())}); ++k)
+        text += QStringLiteral("\n  ") + QFileInfo(files[k]).fileName();
+    if (count > Shown)
+        text += QStringLiteral("\n  ") + tr("... and %1 more").arg(count - Shown);
+    return text;
 }
 
 void TMainFrm::OfferWritten(const QString& text, const QString& play, const QString& folder) {
@@ -525,10 +500,7 @@ void TMainFrm::ShowCancelOutcome(int written) {
                    .arg(written)
                    .arg(count)
                    .arg(target.Output);
-        for (int k = 0; k < std::min(written, 3); ++k)
-            text += QStringLiteral("\n  ") + QFileInfo(target.Files[k]).fileName();
-        if (written > 3)
-            text += QStringLiteral("\n  ") + tr("... and %1 more").arg(written - 3);
+        text += FirstFilesText(target.Files, written);
     }
     // As with a finished run, the worker is let go before the box comes up.
     QTimer::singleShot(

@@ -8,7 +8,10 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 enum TTrackColumn { tcNumber, tcTitle, tcStart, tcLength };
@@ -191,6 +194,31 @@ void TMainFrm::ShowTrackList() {
     if (FRange.DurationMs() > 0) {
         ShowRangeInfo();
         ShowOutputFile();
+    }
+}
+
+void TMainFrm::ShowTrackProgress(int written, int64_t doneMs) {
+    const QSignalBlocker quiet(TrackListView); // marks, not titles the user typed
+    // The list is the run's jobs in their order: the tracks written get a done mark, the
+    // one being written its share; without a run (written < 0) each its length again.
+    TMediaTime before;
+    for (int k = 0; k < TrackListView->topLevelItemCount() && k < int(FTrackList.Tracks.size());
+         ++k) {
+        QTreeWidgetItem* item = TrackListView->topLevelItem(k);
+        const TTrackEntry& t = FTrackList.Tracks[size_t(k)];
+        const int64_t length = (t.End - t.Start).ToMs();
+        QString mark = QString::number(k + 1);
+        if (written < 0) {
+            item->setText(tcLength, FormatShortTimeText(t.End - t.Start));
+        } else if (k < written) {
+            mark = QStringLiteral("\u2713 ") + mark;
+            item->setText(tcLength, tr("done"));
+        } else if (k == written && length > 0) {
+            const int64_t in = std::clamp<int64_t>(doneMs - before.ToMs(), 0, length);
+            item->setText(tcLength, tr("%1 %").arg(in * 100 / length));
+        }
+        item->setText(tcNumber, mark);
+        before += t.End - t.Start;
     }
 }
 

@@ -4,11 +4,15 @@
 
 #include "window/window_fixture.h"
 
+#include "app/common.h"
 #include "audio/rip/mp3_out.h"
 #include "support/dvd_authoring.h"
 #include "support/joined_tracks.h"
+#include "ui/skin/skin_panel.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 // A concert as a user has it: a 16-minute title, seven chapters, the window's defaults
 // (every core, 44.1 kHz from the disc's 48 kHz, 192 kbit/s), and the Tracks list as the
@@ -29,8 +33,18 @@ TEST_F(WindowTest, ConcertDvdOfRealSizeSplitsIntoGaplessChapters) {
     Frm->outputFileEdit->setText(out + QStringLiteral("concert.mp3"));
     Frm->ExtractBtnClick();
     ASSERT_TRUE(Frm->Running()) << (Boxes.empty() ? "" : Boxes.back().Text.toStdString());
+    // While it runs, its panel stands under the summary, whose Title and Chapter rows stay
+    // in sight.
+    EXPECT_TRUE(Frm->ProgressPanel->isVisible());
+    EXPECT_TRUE(Frm->ChapterPanel->isVisible());
+    EXPECT_GT(Frm->ProgressPanel->y(), Frm->skinPanel1->geometry().bottom());
     ASSERT_TRUE(WaitFor([&] { return !Frm->Running(); }, 200000));
     Pump(20);
+    // The run's marks leave the list: numbers and lengths as before it.
+    const TTrackEntry& last = Frm->TrackList().Tracks.back();
+    EXPECT_EQ(Frm->TrackListView->topLevelItem(6)->text(0), QStringLiteral("7"));
+    EXPECT_EQ(Frm->TrackListView->topLevelItem(6)->text(3),
+              FormatShortTimeText(last.End - last.Start));
     ASSERT_FALSE(Boxes.empty());
     EXPECT_EQ(Boxes.back().Text,
               QStringLiteral("7 tracks ripped to\n ") + out +

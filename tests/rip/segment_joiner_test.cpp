@@ -2,10 +2,12 @@
 // overlap join into one stream with every frame once, in order, as many bytes as one
 // encoder's at a constant bit rate, decoding without a complaint as close to the input as
 // one encoder's stream; a segment that leaves a gap, or whose frames fit no cut, is
-// refused and changes nothing.
+// refused and changes nothing. The peak each segment's encoder decoded of a frame is the
+// joined stream's wherever it is kept: a frame decodes the same after the same frame.
 #include "audio/layer3/layer3_packer.h"
 #include "audio/layer3/mp3_segment_joiner.h"
 #include "audio/mp3/lame.h"
+#include "audio/mp3/mp3_decoded_peak.h"
 #include "audio/mp3/mp3_segment_encoder.h"
 #include "support/decoded_audio.h"
 #include "support/fixture_signal.h"
@@ -13,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -51,7 +56,7 @@ TMp3EncoderSettings Settings(bool Vbr) {
 // input from frame First on, and a few frames past what it keeps.
 TMp3SegmentJoiner::TSegment Encode(const std::vector<int16_t>& Pcm, const TMp3EncoderSettings& S,
                                    int64_t First, int64_t Start, int64_t End, int64_t KeepUntil) {
-    TMp3SegmentEncoder encoder(S, First, Start, End, KeepUntil);
+    TMp3SegmentEncoder encoder(S, First, Start, End, KeepUntil, true);
     const int64_t to = std::min(int64_t(Pcm.size() / 2), (KeepUntil + 3) * kJoinerSpf);
     for (int64_t at = First * kJoinerSpf; at < to; at += TMp3SegmentEncoder::MaxBlockFrames) {
         const int n = int(std::min<int64_t>(TMp3SegmentEncoder::MaxBlockFrames, to - at));
@@ -123,7 +128,10 @@ bool SameFrames(const std::vector<TMp3SegmentJoiner::TJoinedFrame>& A,
 TEST(SegmentJoiner, OverlappingSegmentsJoinIntoTheStreamOneEncoderWouldMake) {
     TLameHold hold;
     const int64_t frames = 300; // about 8 s
-    const std::vector<int16_t> pcm = Music(frames * kJoinerSpf);
+    std::vector<int16_t> pcm = Music(frames * kJoinerSpf);
+    // A quiet start, so that the seams' frames are what is loudest of what is decoded below.
+    for (size_t i = 0; i < size_t(2 * TMp3DecodedPeak::HeadSamples + 4 * kJoinerSpf); ++i)
+        pcm[i] = int16_t(pcm[i] / 64);
     const std::vector<int64_t> cuts = {90, 200};
     for (bool vbr : {false, true}) {
         SCOPED_TRACE(vbr ? "vbr" : "cbr");
@@ -167,6 +175,51 @@ TEST(SegmentJoiner, OverlappingSegmentsJoinIntoTheStreamOneEncoderWouldMake) {
         EXPECT_EQ(b.frames(), a.frames());
         const double ratio = ErrorEnergy(b, pcm) / ErrorEnergy(a, pcm);
         EXPECT_LT(std::fabs(10 * std::log10(ratio)), 0.3);
+
+        // Each frame's peak as its own encoder decoded it, against FFmpeg's decode of the
+        // joined stream; unknown only where no frame came before it in that encoder's
+        // stream or another encoder's frame comes before it here.
+        const DecodedAudio f = DecodeAudioFile(Lay(joined, QStringLiteral("joined.mp3")), -1, true);
+        ASSERT_TRUE(f.ok) << f.error.toStdString();
+        int known = 0;
+        for (const auto& frame : joined) {
+            const bool seam = std::any_of(joiner.Seams().begin(), joiner.Seams().end(),
+                                          [&](const auto& s) { return s.Cut == frame.Index; });
+            if (frame.Index == 0 || seam) {
+                EXPECT_LT(frame.Frame.DecodedPeak, 0) << "frame " << frame.Index;
+                continue;
+            }
+            float peak = 0;
+            for (int64_t i = frame.Index * kJoinerSpf * 2; i < (frame.Index + 1) * kJoinerSpf * 2;
+                 ++i)
+                peak = std::max(peak, std::fabs(f.floats[size_t(i)]));
+            ASSERT_EQ(frame.Frame.DecodedPeak, peak) << "frame " << frame.Index;
+            ++known;
+        }
+        EXPECT_EQ(known, frames - 1 - int(cuts.size()));
+
+        // A file's peak takes the frames known as they are (here: told silent) and decodes
+        // the others, where they lie in the stream: the seams' frames after the frames before
+        // them, the head and the last frame, which the range ends inside.
+        QFile file(Lay(joined, QStringLiteral("joined.mp3")));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        TMp3DecodedPeak decoded;
+        for (const auto& frame : joined)
+            decoded.Expect(frame.Frame.DecodedPeak < 0 ? -1.0f : 0.0f);
+        decoded.Add(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+        const int64_t first = 1500, end = frames * kJoinerSpf - 1000;
+        float expected = 0;
+        for (int64_t i = first; i < end; ++i) {
+            const int64_t frame = i / kJoinerSpf;
+            const bool seam = std::any_of(joiner.Seams().begin(), joiner.Seams().end(),
+                                          [&](const auto& s) { return s.Cut == frame; });
+            if (frame * kJoinerSpf < TMp3DecodedPeak::HeadSamples || seam || frame == frames - 1)
+                expected = std::max({expected, std::fabs(f.floats[size_t(2 * i)]),
+                                     std::fabs(f.floats[size_t(2 * i + 1)])});
+        }
+        EXPECT_DOUBLE_EQ(decoded.Finish(first, end), double(expected) + 1.0 / 32768);
+        EXPECT_LT(decoded.FramesDecoded(), frames / 4);
     }
 }
 

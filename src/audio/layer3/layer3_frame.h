@@ -20,6 +20,11 @@ struct TLayer3Frame {
     std::vector<uint8_t> MainData;
     // main_data_begin as the encoder wrote it: the reservoir its stream gave this frame.
     int EncodedBegin = 0;
+    // The peak of the frame's sound (linear, over its samples and channels) as its encoder's
+    // own stream decodes; -1 unknown. A decoder that gives this frame the same frame before
+    // it decodes it the same in any stream: a frame's sound depends on its own data and on
+    // the last granule of the frame before.
+    float DecodedPeak = -1;
 
     // Main data slots of the frame as the encoder sized it.
     int SlotBytes() const { return Header.FrameBytes() - Header.PreludeBytes(); }

@@ -166,6 +166,8 @@ bool TMp3SegmentJoiner::Add(TSegment&& Segment) {
     Append(FCurrent, best.Cut);
     FSeams.push_back({best.Cut, best.Unmatched == 0, best.Raised != 0, best.Different == 0});
     FCurrent = std::move(Segment);
+    // Its encoder's stream gave the cut's frame another frame before it than this one does.
+    FCurrent.Frames[size_t(best.Cut - FCurrent.FirstFrame)].DecodedPeak = -1;
     return true;
 }
 

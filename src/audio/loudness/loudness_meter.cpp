@@ -21,12 +21,13 @@ struct TLoudnessMeter::TState {
     ~TState() { ebur128_destroy(&S); }
 };
 
-TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix)
+TLoudnessMeter::TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix,
+                               bool SamplePeak)
     : FChannels(Downmix && Channels == 2 ? 1 : Channels), FBits(BitsPerSample),
-      FDownmix(Downmix && Channels == 2) {
-    ebur128_state* state =
-        ebur128_init(unsigned(FChannels), static_cast<unsigned long>(SampleRate),
-                     EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_HISTOGRAM);
+      FDownmix(Downmix && Channels == 2), FSamplePeak(SamplePeak) {
+    ebur128_state* state = ebur128_init(unsigned(FChannels), static_cast<unsigned long>(SampleRate),
+                                        EBUR128_MODE_I | EBUR128_MODE_HISTOGRAM |
+                                            (SamplePeak ? EBUR128_MODE_SAMPLE_PEAK : 0));
     if (state)
         FState.reset(new TState{state});
     if (!FState || (BitsPerSample != 16 && BitsPerSample != 24 && BitsPerSample != 32))
@@ -84,7 +85,7 @@ TLoudness TLoudnessMeter::Combine(const std::vector<const TLoudnessMeter*>& Mete
         if (!meter || !meter->FHeard)
             continue;
         states.push_back(meter->FState->S);
-        for (int c = 0; c < meter->FChannels; ++c) {
+        for (int c = 0; meter->FSamplePeak && c < meter->FChannels; ++c) {
             double peak = 0;
             if (ebur128_sample_peak(meter->FState->S, unsigned(c), &peak) == EBUR128_SUCCESS)
                 out.Peak = std::max(out.Peak, peak);

@@ -28,8 +28,10 @@ public:
     // BitsPerSample: 16 (signed integers), 24 (signed integers packed in three bytes) or 32
     // (float). Downmix: the sound is measured as an encoder in mono mode makes it of two
     // channels, (left + right) / 2, one channel (as a mono file counts in ITU BS.1770,
-    // whatever players then send to both speakers).
-    TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix = false);
+    // whatever players then send to both speakers). SamplePeak: the samples' peak is found
+    // too (not where the file's peak is its decoded sound's: then Peak stays 0).
+    TLoudnessMeter(int Channels, int SampleRate, int BitsPerSample, bool Downmix = false,
+                   bool SamplePeak = true);
     ~TLoudnessMeter();
     TLoudnessMeter(const TLoudnessMeter&) = delete;
     TLoudnessMeter& operator=(const TLoudnessMeter&) = delete;
@@ -44,6 +46,7 @@ private:
     int FChannels; // of the sound measured
     int FBits;
     bool FDownmix;
+    bool FSamplePeak;
     std::vector<float> FMono; // the downmix of a block
     bool FHeard = false;
     std::vector<int32_t> FWide; // 24-bit samples, widened for the library

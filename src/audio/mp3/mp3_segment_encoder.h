@@ -21,10 +21,11 @@ public:
 
     // Settings: the whole run's, without tags (the segments' streams are never files).
     // FirstFrame: frame number of the first sample fed. Start, End: the frames the segment
-    // stands for. KeepUntil: frames from there on are dropped. Raises EAudioException when
-    // the encoder cannot be made.
+    // stands for. KeepUntil: frames from there on are dropped. FramePeaks: Finish decodes
+    // the frames for their peaks (TLayer3Frame::DecodedPeak), on the thread that encoded
+    // them. Raises EAudioException when the encoder cannot be made.
     TMp3SegmentEncoder(const TMp3EncoderSettings& Settings, int64_t FirstFrame, int64_t Start,
-                       int64_t End, int64_t KeepUntil);
+                       int64_t End, int64_t KeepUntil, bool FramePeaks = false);
 
     // Frames of interleaved PCM as TMp3Encoder takes them; raises EAudioException when the
     // encoder fails.
@@ -40,10 +41,12 @@ public:
 
 private:
     void Take(int Count);
+    static void MeasurePeaks(std::vector<TLayer3Frame>& Frames);
 
     TMp3Encoder FEncoder;
     TLayer3FrameReader FReader;
     TMp3SegmentJoiner::TSegment FSegment;
     int64_t FKeepUntil;
     bool FTookAny = false;
+    bool FFramePeaks;
 };

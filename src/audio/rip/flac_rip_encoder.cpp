@@ -88,7 +88,7 @@ QString TFlacRipEncoder::Extension() const {
     return QStringLiteral(".flac");
 }
 
-TRipStreamShape TFlacRipEncoder::Prepare(const TRipPcmFormat& Input) {
+TRipStreamShape TFlacRipEncoder::Prepare(const TRipPcmFormat& Input, bool) {
     if (Input.BitsPerSample != 16 && Input.BitsPerSample != 24)
         throw EAudioException(
             QCoreApplication::translate("Rip", "FLAC takes 16-bit or 24-bit samples, not %1 bits.")

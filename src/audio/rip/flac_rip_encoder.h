@@ -27,7 +27,7 @@ public:
     static constexpr double SegmentSeconds = 60;
 
     QString Extension() const override;
-    TRipStreamShape Prepare(const TRipPcmFormat& Input) override;
+    TRipStreamShape Prepare(const TRipPcmFormat& Input, bool Loudness) override;
     std::unique_ptr<TRipSegmentEncoder>
     SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const override;
     std::unique_ptr<TRipJoiner> Joiner() const override;

@@ -20,8 +20,9 @@ struct TMp3Encoded : TRipEncoded {
 class TMp3RipSegment : public TRipSegmentEncoder {
 public:
     TMp3RipSegment(const TMp3EncoderSettings& Settings, const TRipPcmFormat& Input,
-                   int64_t FirstFrame, int64_t Start, int64_t End, int64_t KeepUntil)
-        : FInput(Input), FEncoder(Settings, FirstFrame, Start, End, KeepUntil),
+                   int64_t FirstFrame, int64_t Start, int64_t End, int64_t KeepUntil,
+                   bool FramePeaks)
+        : FInput(Input), FEncoder(Settings, FirstFrame, Start, End, KeepUntil, FramePeaks),
           FFirst(FirstFrame == 0) {}
 
     void Encode(const uint8_t* Pcm, int Frames) override {
@@ -93,13 +94,14 @@ QString TMp3RipEncoder::Extension() const {
     return QStringLiteral(".mp3");
 }
 
-TRipStreamShape TMp3RipEncoder::Prepare(const TRipPcmFormat& Input) {
+TRipStreamShape TMp3RipEncoder::Prepare(const TRipPcmFormat& Input, bool Loudness) {
     if (Input.BitsPerSample != 16 && Input.BitsPerSample != 32)
         throw EAudioException(
             QCoreApplication::translate("Rip", "The MP3 encoder takes 16-bit or float samples, "
                                                "not %1 bits.")
                 .arg(Input.BitsPerSample));
     FInput = Input;
+    FFramePeaks = Loudness;
     FSettings.InputSampleRate = Input.SampleRate;
     // What LAME makes of the settings: its frame length and delay, and whether it resamples
     // (then its frames do not lie on the input's samples).
@@ -116,13 +118,14 @@ TRipStreamShape TMp3RipEncoder::Prepare(const TRipPcmFormat& Input) {
     shape.EncoderDelay = probe.EncoderDelay();
     shape.Plain = probe.OutputSampleRate() != Input.SampleRate;
     shape.Downmix = FSettings.Mode == 3 && Input.Channels == 2; // LAME's MONO
+    shape.DecodedPeak = true;
     return shape;
 }
 
 std::unique_ptr<TRipSegmentEncoder> TMp3RipEncoder::SegmentEncoder(const TRipSegment& Segment,
                                                                    const std::atomic<bool>&) const {
     return std::make_unique<TMp3RipSegment>(FSettings, FInput, Segment.First, Segment.Start,
-                                            Segment.End, Segment.KeepUntil);
+                                            Segment.End, Segment.KeepUntil, FFramePeaks);
 }
 
 std::unique_ptr<TRipJoiner> TMp3RipEncoder::Joiner() const {

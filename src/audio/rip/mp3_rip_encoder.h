@@ -14,7 +14,7 @@ public:
     explicit TMp3RipEncoder(const TMp3EncoderSettings& Settings);
 
     QString Extension() const override;
-    TRipStreamShape Prepare(const TRipPcmFormat& Input) override;
+    TRipStreamShape Prepare(const TRipPcmFormat& Input, bool Loudness) override;
     std::unique_ptr<TRipSegmentEncoder>
     SegmentEncoder(const TRipSegment& Segment, const std::atomic<bool>& Stop) const override;
     std::unique_ptr<TRipJoiner> Joiner() const override;
@@ -26,4 +26,5 @@ public:
 private:
     TMp3EncoderSettings FSettings;
     TRipPcmFormat FInput;
+    bool FFramePeaks = false; // the files' peaks are measured: segments decode their frames
 };

@@ -53,7 +53,7 @@ QString TOpusRipEncoder::Extension() const {
     return QStringLiteral(".opus");
 }
 
-TRipStreamShape TOpusRipEncoder::Prepare(const TRipPcmFormat& Input) {
+TRipStreamShape TOpusRipEncoder::Prepare(const TRipPcmFormat& Input, bool) {
     if (Input.BitsPerSample != 32 || Input.SampleRate != TOpusEncoder::SampleRate)
         throw EAudioException(
             QCoreApplication::translate("Rip", "Opus encodes float samples at 48000 Hz, not %1 "

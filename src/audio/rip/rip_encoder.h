@@ -127,9 +127,11 @@ public:
     virtual QString Extension() const = 0;
     // Checks the settings against the input (EAudioException with the reason when they do
     // not fit: an input format the encoder cannot take, a bit rate the sample rate cannot
-    // carry) and answers where the stream lies on the input's samples. Called once, on the
-    // rip's coordinator, before anything else.
-    virtual TRipStreamShape Prepare(const TRipPcmFormat& Input) = 0;
+    // carry) and answers where the stream lies on the input's samples. Loudness: the files
+    // get loudness values (a format whose files hold a decoded peak has its segments' encoders
+    // decode what they made, on their threads). Called once, on the rip's coordinator, before
+    // anything else.
+    virtual TRipStreamShape Prepare(const TRipPcmFormat& Input, bool Loudness) = 0;
     // A segment's encoder: Segment.First is the grid frame of the first sample fed,
     // [Start, End) the frames the segment stands for; frames from KeepUntil on are dropped
     // (none of a run's last segment). An encoder that waits for another segment's gives up

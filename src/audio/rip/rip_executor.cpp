@@ -65,7 +65,8 @@ void TRipExecutor::Start() {
     }
     // What the encoder makes of the settings: its frame length and delays, and whether its
     // stream is kept whole (then its frames do not lie on the input's samples).
-    FShape = FSettings.Encoder->Prepare({src.Channels, src.BitsPerSample, src.SampleRate});
+    FShape = FSettings.Encoder->Prepare({src.Channels, src.BitsPerSample, src.SampleRate},
+                                        FSettings.ReplayGain);
     const int threads = src.OpenPart ? std::max(1, FSettings.Threads) : 1;
 
     Plan();

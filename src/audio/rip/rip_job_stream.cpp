@@ -111,6 +111,8 @@ void TMp3JobStream::Append(const TLayer3Frame& Frame) {
     if (!FPacker.Append(Frame, Frame.Header))
         throw EAudioException(
             QCoreApplication::translate("Rip", "The MP3 encoder wrote a frame that does not fit."));
+    if (FPeak) // what the segment's thread decoded need not be decoded again
+        FPeak->Expect(Frame.DecodedPeak);
     FFrameSizes.push_back(uint32_t(Frame.Header.FrameBytes()));
 }
 

@@ -82,6 +82,9 @@ struct TRipStreamShape {
     // The encoder makes one channel of two, (left + right) / 2: the loudness is measured of
     // that sound, as the file holds it.
     bool Downmix = false;
+    // The files' peak is their decoded sound's (the job's writer measures it, DecodedPeak):
+    // the loudness meters need not find the samples' peak.
+    bool DecodedPeak = false;
     // A stream kept whole from its first frame (an encoder that resamples, whose frames do
     // not lie on the input's samples, or a lossless one fed exactly the range): fed the
     // range alone, never cut into segments nor shared by two jobs.

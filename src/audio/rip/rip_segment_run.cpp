@@ -54,7 +54,7 @@ TRipSegmentRun::TRipSegmentRun(const TRipSegment& Seg, const TRipGrid& Grid, int
                                std::vector<TJobSpan> Measured, TProgress Progress,
                                const std::atomic<bool>& Stop)
     : FSeg(Seg), FFormat(Format), FDownmix(Grid.Shape.Downmix && Format.Channels == 2),
-      FMeasured(std::move(Measured)), FProgress(Progress),
+      FSamplePeak(!Grid.Shape.DecodedPeak), FMeasured(std::move(Measured)), FProgress(Progress),
       FEncoder(Encoder.SegmentEncoder(KeptToTheEnd(Seg), Stop)),
       FFrameBytes(size_t(Format.FrameBytes())), FAt(Seg.FeedFrom) {
     const int spf = Grid.FrameSamples;
@@ -131,9 +131,9 @@ void TRipSegmentRun::Measure(const uint8_t* Pcm, int Frames) {
 
 TLoudnessMeter& TRipSegmentRun::Meter(size_t Job) {
     if (FMeters.empty() || FMeters.back().first != Job)
-        FMeters.emplace_back(Job,
-                             std::make_unique<TLoudnessMeter>(FFormat.Channels, FFormat.SampleRate,
-                                                              FFormat.BitsPerSample, FDownmix));
+        FMeters.emplace_back(
+            Job, std::make_unique<TLoudnessMeter>(FFormat.Channels, FFormat.SampleRate,
+                                                  FFormat.BitsPerSample, FDownmix, FSamplePeak));
     return *FMeters.back().second;
 }
 

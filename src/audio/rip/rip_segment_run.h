@@ -80,7 +80,8 @@ private:
 
     TRipSegment FSeg;
     TRipPcmFormat FFormat;
-    bool FDownmix; // the encoder makes mono of two channels: measured as it does
+    bool FDownmix;    // the encoder makes mono of two channels: measured as it does
+    bool FSamplePeak; // the files' peak is the samples' (not their decoded sound's)
     std::vector<TJobSpan> FMeasured;
     TProgress FProgress;
     std::unique_ptr<TRipSegmentEncoder> FEncoder;

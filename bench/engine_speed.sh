@@ -38,17 +38,6 @@ TONAL="0.2*sin(2*PI*220*pow(2\,mod(floor(t/2)*5\,12)/12)*t)+0.05*sin(2*PI*100*10
 NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
 SPEECH="0.4*sin(2*PI*(180+40*sin(2*PI*3*t))*t)*gt(sin(2*PI*0.7*t)\,0.2)|0.4*sin(2*PI*(220+30*sin(2*PI*2*t))*t)*gt(sin(2*PI*0.7*t)\,0.2)"
 
-make_sound() { # NAME EXPRESSION CODEC DVDAUTHOR_AUDIO: a program stream and a disc of it
-    [ -f "$WORK/$1/VIDEO_TS/VTS_01_0.IFO" ] && [ -s "$WORK/$1.mpg" ] && return
-    echo "making the $1 file and disc ($LENGTH s, once)..." >&2
-    ffmpeg -v error -y -f lavfi -i "testsrc2=size=352x288:rate=25:duration=$LENGTH" \
-        -f lavfi -i "aevalsrc=$2:s=48000:d=$LENGTH" \
-        -c:v mpeg2video -b:v 1500k -maxrate 4M -bufsize 1835008 -g 12 -bf 2 \
-        -c:a "$3" -b:a 192k -ac 2 -f dvd "$WORK/$1.mpg"
-    rm -rf "${WORK:?}/$1"
-    VIDEO_FORMAT=PAL dvdauthor -o "$WORK/$1" -t -c "$CHAPTERS" -a "$4" "$WORK/$1.mpg" 2>/dev/null
-    VIDEO_FORMAT=PAL dvdauthor -o "$WORK/$1" -T 2>/dev/null
-}
 
 # "WALL CPU RSS_MB" of one command.
 measure() {
@@ -89,9 +78,9 @@ ff_title_script() { # SOUND: the chapters one after the other, as a script would
         done"
 }
 
-make_sound tonal "$TONAL" ac3 ac3+en
-make_sound noisy "$NOISY" ac3 ac3+en
-make_sound speech "$SPEECH" pcm_dvd pcm+en
+make_dvd_sound tonal "$TONAL" ac3 ac3+en "$LENGTH"
+make_dvd_sound noisy "$NOISY" ac3 ac3+en "$LENGTH"
+make_dvd_sound speech "$SPEECH" pcm_dvd pcm+en "$LENGTH"
 
 echo "cores: $(nproc); load before: $(uptime | sed 's/.*load average: //')"
 echo "medians of $RUNS interleaved runs; wall and CPU in seconds, RSS in MB"

@@ -26,24 +26,9 @@ SECONDS_TOTAL=960
 CHAPTERS="0,2:30,4:30,7:30,10:00,12:00,14:30"
 STARTS="0 150 270 450 600 720 870 960"
 
-TONAL="0.05*sin(2*PI*100*10/log(80)*(pow(80,mod(t,10)/10)-1))|0.02*max(0,min(1,min(mod(t,2),1.5-mod(t,2))*100))*sin(2*PI*220*pow(2,floor(mod(t/2,24))/12)*t)"
+TONAL="0.05*sin(2*PI*100*10/log(80)*(pow(80\,mod(t\,10)/10)-1))|0.02*max(0\,min(1\,min(mod(t\,2)\,1.5-mod(t\,2))*100))*sin(2*PI*220*pow(2\,floor(mod(t/2\,24))/12)*t)"
 NOISY="0.3*sin(2*PI*440*t)*sin(2*PI*0.5*t)+0.15*random(0)|0.3*sin(2*PI*554*t)+0.15*random(1)"
 SPEECH="0.4*sin(2*PI*(180+40*sin(2*PI*3*t))*t)*gt(sin(2*PI*0.7*t)\,0.2)|0.4*sin(2*PI*(220+30*sin(2*PI*2*t))*t)*gt(sin(2*PI*0.7*t)\,0.2)"
-
-make_disc() { # NAME EXPRESSION CODEC AUDIO_SPEC
-    disc=$WORK/$1
-    [ -f "$disc/VIDEO_TS/VTS_01_0.IFO" ] && return
-    echo "making the $1 disc (once)..." >&2
-    ffmpeg -v error -y \
-        -f lavfi -i "testsrc2=size=352x288:rate=25:duration=$SECONDS_TOTAL" \
-        -f lavfi -i "aevalsrc='$2':s=48000:d=$SECONDS_TOTAL" \
-        -c:v mpeg2video -b:v 1500k -maxrate 4M -bufsize 1835008 -g 12 -bf 2 \
-        -c:a "$3" -b:a 192k -ac 2 -f dvd "$WORK/$1.mpg"
-    rm -rf "$disc"
-    VIDEO_FORMAT=PAL dvdauthor -o "$disc" -t -c "$CHAPTERS" -a "$4" "$WORK/$1.mpg" 2>/dev/null
-    VIDEO_FORMAT=PAL dvdauthor -o "$disc" -T 2>/dev/null
-    rm -f "$WORK/$1.mpg"
-}
 
 measure() { # prints "WALL CPU"
     /usr/bin/time -f "%e %U %S" -o "$WORK/time.txt" "$@" >/dev/null 2>&1 || {
@@ -53,9 +38,9 @@ measure() { # prints "WALL CPU"
     awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$WORK/time.txt"
 }
 
-make_disc tonal "$TONAL" ac3 ac3+en
-make_disc noisy "$NOISY" ac3 ac3+en
-make_disc speech "$SPEECH" pcm_dvd pcm+en
+make_dvd_sound tonal "$TONAL" ac3 ac3+en "$SECONDS_TOTAL"
+make_dvd_sound noisy "$NOISY" ac3 ac3+en "$SECONDS_TOTAL"
+make_dvd_sound speech "$SPEECH" pcm_dvd pcm+en "$SECONDS_TOTAL"
 echo "cores: $(nproc)"
 printf "%-7s %-22s %9s %9s\n" sound job "wall s" "cpu s"
 for sound in tonal noisy speech; do

@@ -214,8 +214,10 @@ void TMainFrm::ShowTrackProgress(int written, int64_t doneMs) {
             mark = QStringLiteral("\u2713 ") + mark;
             item->setText(tcLength, tr("done"));
         } else if (k == written && length > 0) {
+            // Encoded is not yet written: the file is joined and tagged after its last
+            // segment, so the track says 100 % only as "done".
             const int64_t in = std::clamp<int64_t>(doneMs - before.ToMs(), 0, length);
-            item->setText(tcLength, tr("%1 %").arg(in * 100 / length));
+            item->setText(tcLength, tr("%1 %").arg(std::min<int64_t>(in * 100 / length, 99)));
         }
         item->setText(tcNumber, mark);
         before += t.End - t.Start;

@@ -8,7 +8,7 @@
 namespace {
 
 // Bytes read from the file at a time; room for the longest packet (6 + 65535 bytes) too.
-constexpr int kScanRead = 64 * 1024;
+constexpr int kScanRead = 256 * 1024;
 constexpr int kScanBuffer = 2 * kScanRead;
 
 // Private stream 1, which carries DVD LPCM behind a sub-stream id, the number of access
@@ -132,6 +132,8 @@ int64_t TProgramStreamScan::StepPacket(int64_t pos, int code) {
     if (code != kPrivateStream1 && (code < 0xC0 || code > 0xEF))
         return -1; // read otherwise by the demuxer, or not at all
     // The packet header: MPEG-2's flags and length, or MPEG-1's stuffing and fields.
+    if (length < 7)
+        return -1;
     const int head = std::min(length, 6 + 16 + 2 + 10 + 1);
     if (!Need(pos, head))
         return -1;

@@ -171,7 +171,11 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     FDuration = StreamDuration(FInput.get(), stream);
     FChapters = ContainerChapters(FInput.get(), FDuration);
     FCodecFrameSize = stream->codecpar->frame_size;
+    return OpenDecoder();
+}
 
+TMediaResult TFileAudioStream::OpenDecoder() {
+    const AVStream* stream = FInput->streams[FStreamIndex];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (codec && (codec->id == AV_CODEC_ID_MP1 || codec->id == AV_CODEC_ID_MP2 ||
                   codec->id == AV_CODEC_ID_MP3)) {
@@ -187,7 +191,7 @@ TMediaResult TFileAudioStream::OpenInput(int streamIndex) {
     FDecoder.reset(avcodec_alloc_context3(codec));
     if (!FDecoder)
         return AVERROR(ENOMEM);
-    result = avcodec_parameters_to_context(FDecoder.get(), stream->codecpar);
+    int result = avcodec_parameters_to_context(FDecoder.get(), stream->codecpar);
     if (result < 0)
         return result;
     FDecoder->pkt_timebase = FTimeBase;

@@ -61,6 +61,8 @@ private:
 
     // Opening and decoding (file_audio_stream.cpp).
     media::TMediaResult OpenInput(int streamIndex);
+    // A fresh decoder for the stream chosen (the end of OpenInput).
+    media::TMediaResult OpenDecoder();
     void ResetDecoding();
     int ReadPacket();
     media::TMediaResult DecodeMore();
@@ -74,8 +76,9 @@ private:
     media::TMediaResult Rewind();
     media::TMediaResult FromStart(int64_t from);
     media::TMediaResult CountFromStart(int64_t from);
-    // Counts from the start, or from `at` (misplaced: no packet of the stream starts there).
-    media::TMediaResult CountPackets(int64_t stopAt, const TPacketCountIndex::TPlace* at,
+    // Counts from the start, or from `at` (misplaced: no packet of the stream starts there),
+    // walking the file's bytes where they allow it and `walk` is set.
+    media::TMediaResult CountPackets(int64_t stopAt, const TPacketCountIndex::TPlace* at, bool walk,
                                      bool& misplaced);
     // Where counts of this stream stood, shared with its other readers (once the origin is
     // known).

@@ -3,6 +3,7 @@
 #include "media/file_audio_stream.h"
 
 #include "media/packet_length.h"
+#include "media/program_stream_scan.h"
 
 #include <QFileInfo>
 
@@ -56,32 +57,63 @@ TMediaResult TFileAudioStream::CountFromStart(int64_t from) {
         resume = index->Find(stopAt, place) && place.Counted > FOriginSample;
     }
     bool misplaced = false;
-    TMediaResult result = CountPackets(stopAt, resume ? &place : nullptr, misplaced);
+    TMediaResult result = CountPackets(stopAt, resume ? &place : nullptr, true, misplaced);
     if (misplaced) // the place was not where a packet starts: count from the start
-        result = CountPackets(stopAt, nullptr, misplaced);
+        result = CountPackets(stopAt, nullptr, false, misplaced);
     return result;
 }
 
 TMediaResult TFileAudioStream::CountPackets(int64_t stopAt, const TPacketCountIndex::TPlace* at,
-                                            bool& misplaced) {
+                                            bool walk, bool& misplaced) {
     misplaced = false;
     const int64_t origin = FOriginSample;
-    TMediaResult result = OpenInput(FStreamSelector); // the demuxer back at the start
+    // Where the file's bytes can be walked (program_stream_scan.h), the demuxer is spared
+    // all packets but the target's, and it is not opened again: a byte seek puts it where
+    // the walk ends.
+    walk = walk && FInput && TProgramStreamScan::Fits(FInput.get(), FStreamIndex);
+    TMediaResult result = walk ? OpenDecoder() : OpenInput(FStreamSelector);
     if (Failed(result)) {
         Close();
         return result;
     }
     ResetDecoding();
-    if (at && av_seek_frame(FInput.get(), -1, at->Pos, AVSEEK_FLAG_BYTE) < 0)
-        at = nullptr; // then from the start, where the demuxer still is
+    const std::shared_ptr<TPacketCountIndex> index = CountIndex();
+    const int64_t spacing = TPacketCountIndex::Spacing(FSourceRate);
+    int64_t lastPlace = at ? at->Counted : origin;
+    std::vector<TPacketCountIndex::TPlace> walked;
+    TPacketCountIndex::TPlace walkedTo;
+    int64_t walkedSize = -1;
+    if (walk) {
+        TProgramStreamScan scan(FInput->pb, FInput->streams[FStreamIndex]->id);
+        scan.Walk(at ? *at : TPacketCountIndex::TPlace{0, origin, 0}, stopAt, spacing, FInterrupt);
+        walked = scan.Places();
+        walkedTo = scan.Resume();
+        walkedSize = scan.ResumeSize();
+        if (walkedTo.Pos >= 0)
+            at = &walkedTo;
+        if (!walked.empty())
+            lastPlace = walked.back().Counted;
+    }
+    if (at && av_seek_frame(FInput.get(), -1, at->Pos, AVSEEK_FLAG_BYTE) < 0) {
+        at = nullptr; // then from the start
+        walked.clear();
+        walkedSize = -1;
+        lastPlace = origin;
+        walk = true; // the input stands wherever the failed seek left it
+    }
+    if (walk && !at) { // the demuxer back at the start
+        result = OpenInput(FStreamSelector);
+        if (Failed(result)) {
+            Close();
+            return result;
+        }
+    }
     const AVCodecParameters* par = FInput->streams[FStreamIndex]->codecpar;
     int64_t counted = at ? at->Counted : origin;
     int64_t bytes = at ? at->Bytes : 0; // of the payload before the packet, for LPCM's groups
     bool check = at != nullptr;
-    const std::shared_ptr<TPacketCountIndex> index = CountIndex();
     std::vector<TPacketCountIndex::TPlace> passed;
-    const int64_t spacing = TPacketCountIndex::Spacing(FSourceRate);
-    int64_t nextPlace = counted + spacing;
+    int64_t nextPlace = lastPlace + spacing;
     struct TKeep { // what was passed is kept, however the count ends
         const std::shared_ptr<TPacketCountIndex>& Index;
         std::vector<TPacketCountIndex::TPlace>& Passed;
@@ -109,12 +141,17 @@ TMediaResult TFileAudioStream::CountPackets(int64_t stopAt, const TPacketCountIn
             av_packet_unref(FPacket.get());
             continue;
         }
-        if (check && FPacket->pos != at->Pos) {
-            av_packet_unref(FPacket.get());
-            misplaced = true;
-            return E_ABORT; // not told: counted again from the start
+        if (check) {
+            // The demuxer's first packet is the one the place names (and, after a walk,
+            // as long as the walk found it): else it is counted again from the start.
+            if (FPacket->pos != at->Pos || (walkedSize >= 0 && FPacket->size != walkedSize)) {
+                av_packet_unref(FPacket.get());
+                misplaced = true;
+                return E_ABORT;
+            }
+            passed = std::move(walked);
+            check = false;
         }
-        check = false;
         const int64_t frames = PacketFrames(par, FPacket.get());
         if (frames < 0) {
             av_packet_unref(FPacket.get());

@@ -23,13 +23,17 @@ struct TLpcmLayout {
 
 constexpr int kLpcmHeaderBytes = 3;
 
-bool ReadLpcmLayout(const AVPacket* packet, TLpcmLayout& layout) {
-    if (!packet->data || packet->size <= kLpcmHeaderBytes)
+bool ReadLpcmLayout(const uint8_t* data, int64_t size, TLpcmLayout& layout) {
+    if (!data || size <= kLpcmHeaderBytes)
         return false;
     static const int kBits[] = {16, 20, 24, 0};
-    layout.bits = kBits[packet->data[1] >> 6];
-    layout.channels = (packet->data[1] & 7) + 1;
+    layout.bits = kBits[data[1] >> 6];
+    layout.channels = (data[1] & 7) + 1;
     return layout.bits != 0;
+}
+
+bool ReadLpcmLayout(const AVPacket* packet, TLpcmLayout& layout) {
+    return ReadLpcmLayout(packet->data, packet->size, layout);
 }
 
 } // namespace
@@ -40,15 +44,18 @@ int64_t LpcmPayloadBytes(const AVCodecParameters* par, const AVPacket* packet) {
     return packet->size - kLpcmHeaderBytes;
 }
 
+int64_t LpcmPacketFrames(const uint8_t* data, int64_t size) {
+    TLpcmLayout layout;
+    if (!ReadLpcmLayout(data, size, layout))
+        return -1;
+    const int64_t bits = (size - kLpcmHeaderBytes) * 8;
+    return bits % layout.FrameBits() == 0 ? bits / layout.FrameBits() : -1;
+}
+
 int64_t PacketFrames(const AVCodecParameters* par, const AVPacket* packet) {
     switch (par->codec_id) {
-    case AV_CODEC_ID_PCM_DVD: {
-        TLpcmLayout layout;
-        if (!ReadLpcmLayout(packet, layout))
-            return -1;
-        const int64_t bits = int64_t(packet->size - kLpcmHeaderBytes) * 8;
-        return bits % layout.FrameBits() == 0 ? bits / layout.FrameBits() : -1;
-    }
+    case AV_CODEC_ID_PCM_DVD:
+        return LpcmPacketFrames(packet->data, packet->size);
     case AV_CODEC_ID_AC3:
     case AV_CODEC_ID_MP1:
     case AV_CODEC_ID_MP2:

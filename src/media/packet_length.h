@@ -15,6 +15,10 @@
 // be told without decoding (a codec whose frames vary in length, a damaged packet).
 int64_t PacketFrames(const AVCodecParameters* par, const AVPacket* packet);
 
+// Sample frames of a DVD LPCM packet as the demuxer hands it over: `size` bytes from
+// `data`, which starts with the 3-byte header; -1 when they are not whole frames.
+int64_t LpcmPacketFrames(const uint8_t* data, int64_t size);
+
 // Makes a packet that follows `bytesBefore` payload bytes of its stream fit to start a
 // decode: 20- and 24-bit LPCM keep the low bits of two or four values after their high
 // bits, and a packet may begin inside such a group (FFmpeg's muxer cuts anywhere); those

@@ -62,8 +62,11 @@ void ExtendToLastFrames(AVFormatContext* format, const TReopen& reopen) {
     std::map<int, AVStream*> audio;
     for (unsigned i = 0; i < format->nb_streams; ++i) {
         AVStream* s = format->streams[i];
+        // The demuxer gives DVD LPCM packets no duration (each packet's own header tells
+        // its sample size), so no tail, however long, tells where that sound ends.
         if (s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && s->start_time != AV_NOPTS_VALUE &&
-            s->duration != AV_NOPTS_VALUE && s->duration > 0)
+            s->duration != AV_NOPTS_VALUE && s->duration > 0 &&
+            s->codecpar->codec_id != AV_CODEC_ID_PCM_DVD)
             audio[s->id] = s;
     }
     if (size <= 0 || audio.empty())

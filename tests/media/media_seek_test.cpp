@@ -3,6 +3,8 @@
 
 #include "media_test_util.h"
 
+#include "media/packet_length.h"
+#include "media/program_stream_scan.h"
 #include "support/test_env.h"
 
 #include <QFile>
@@ -22,6 +24,31 @@ const char* const kSeekableFixtures[] = {
     "short.mpg",          "demo.mpg",       "dvd_lpcm16.vob", "dvd_lpcm24_mono.vob",
     "dvd_lpcm20_51.vob",  "dvd_lpcm24.vob",
 };
+
+// A packet of an LPCM stream as the demuxer hands it over, with what came before it.
+struct TDemuxedLpcm {
+    TPacketCountIndex::TPlace place;
+    int size = 0;
+    int64_t frames = 0;
+};
+
+std::vector<TDemuxedLpcm> DemuxLpcm(AVFormatContext* format, int stream) {
+    std::vector<TDemuxedLpcm> packets;
+    const ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
+    const AVCodecParameters* par = format->streams[stream]->codecpar;
+    int64_t counted = 0, bytes = 0;
+    while (av_read_frame(format, packet.get()) >= 0) {
+        if (packet->stream_index == stream) {
+            const int64_t frames = PacketFrames(par, packet.get());
+            EXPECT_GT(frames, 0) << "at " << packet->pos;
+            packets.push_back({{packet->pos, counted, bytes}, packet->size, frames});
+            counted += frames;
+            bytes += LpcmPayloadBytes(par, packet.get());
+        }
+        av_packet_unref(packet.get());
+    }
+    return packets;
+}
 
 } // namespace
 
@@ -128,4 +155,69 @@ TEST(MediaSeek, JoinedPartsNeverRunTimeBackwards) {
     EXPECT_GE(frames, 2 * once - 2 * 1536);
     EXPECT_LE(frames, 2 * once);
     EXPECT_EQ(stream->NextSample(), frames);
+}
+
+TEST(MediaSeek, WalkingAProgramStreamCountsItsLpcmPacketsAsTheDemuxerDoes) {
+    // FFmpeg's muxer cuts LPCM packets anywhere (odd sizes, groups split between packets),
+    // DVD authoring on whole groups; mono, stereo and 5.1 at 16, 20 and 24 bits. The last
+    // file has a pack's start code broken half-way: the walk must not count past it.
+    const QString broken = FreshDir("walk") + "/broken.vob";
+    QByteArray bytes = ReadFile(FixturePath("dvd_lpcm24.vob"));
+    ASSERT_GT(bytes.size(), 4 * 2048);
+    const qsizetype damage = bytes.indexOf(QByteArray("\x00\x00\x01\xBA", 4), bytes.size() / 2);
+    ASSERT_GT(damage, 0);
+    bytes[damage + 2] = 0x07;
+    ASSERT_TRUE(WriteFile(broken, bytes));
+    for (const QString& path :
+         {FixturePath("dvd_lpcm16.vob"), FixturePath("dvd_lpcm24_mono.vob"),
+          FixturePath("dvd_lpcm20_51.vob"), FixturePath("dvd_lpcm24.vob"), broken}) {
+        SCOPED_TRACE(path.toStdString());
+        AVFormatContext* raw = nullptr;
+        ASSERT_EQ(avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr), 0);
+        const ffmpeg::InputFormatPtr format(raw);
+        ASSERT_GE(avformat_find_stream_info(raw, nullptr), 0);
+        const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        ASSERT_TRUE(TProgramStreamScan::Fits(raw, stream));
+        const std::vector<TDemuxedLpcm> demuxed = DemuxLpcm(raw, stream);
+        ASSERT_GT(demuxed.size(), 20u);
+        const TDemuxedLpcm& last = demuxed.back();
+        const int64_t total = last.place.Counted + last.frames;
+
+        TProgramStreamScan scan(raw->pb, raw->streams[stream]->id);
+        const auto find = [&](const TPacketCountIndex::TPlace& place) {
+            return std::find_if(demuxed.begin(), demuxed.end(), [&](const TDemuxedLpcm& d) {
+                return d.place.Pos == place.Pos && d.place.Counted == place.Counted &&
+                       d.place.Bytes == place.Bytes;
+            });
+        };
+        const std::vector<TPacketCountIndex::TPlace> starts = {{0, 0, 0},
+                                                               demuxed[demuxed.size() / 3].place};
+        for (const TPacketCountIndex::TPlace& start : starts) {
+            for (const int64_t target : {int64_t(0), total / 2 + 3, total - 1, total + 100}) {
+                if (target < start.Counted)
+                    continue;
+                SCOPED_TRACE(testing::Message() << "from " << start.Pos << " to " << target);
+                scan.Walk(start, target, 997);
+                for (const TPacketCountIndex::TPlace& place : scan.Places())
+                    EXPECT_NE(find(place), demuxed.end())
+                        << "no packet of " << place.Counted << " samples in at " << place.Pos;
+                // It ends on the packet that holds the target; one it cannot read past is
+                // one the demuxer reads on from.
+                const auto resume = find(scan.Resume());
+                ASSERT_NE(resume, demuxed.end()) << "resumes at " << scan.Resume().Pos;
+                EXPECT_EQ(scan.ResumeSize(), resume->size);
+                if (path == broken) {
+                    EXPECT_LT(scan.Resume().Pos, damage);
+                    EXPECT_LE(resume->place.Counted, target);
+                } else if (target < total) {
+                    EXPECT_LE(resume->place.Counted, target);
+                    EXPECT_GT(resume->place.Counted + resume->frames, target);
+                    EXPECT_GE(scan.Places().size(), size_t((target - start.Counted) / 2000))
+                        << "places left out";
+                } else {
+                    EXPECT_EQ(resume->place.Pos, last.place.Pos);
+                }
+            }
+        }
+    }
 }
